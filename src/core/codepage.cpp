@@ -1,0 +1,230 @@
+#include "core/codepage.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace xunda {
+namespace {
+
+// One converter per thread and direction: iconv descriptors are not safe to share.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv: code page 936 is not available");
+    }
+    ~Converter() { iconv_close(cd_); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts `in`; at a byte sequence the converter refuses, `skip(rest)` says how many input bytes
+    // to drop, and "?" is written in their place.
+    template <typename Skip>
+    std::string Run(std::string_view in, Skip skip) {
+        std::string out;
+        out.resize(in.size() * 2 + 16);
+        iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+        char* src = const_cast<char*>(in.data());
+        size_t srcLeft = in.size();
+        size_t used = 0;
+        while (srcLeft > 0) {
+            char* dst = out.data() + used;
+            size_t dstLeft = out.size() - used;
+            size_t rc = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            used = out.size() - dstLeft;
+            if (rc != static_cast<size_t>(-1)) break;
+            if (errno == E2BIG) {
+                out.resize(out.size() * 2);
+            } else {  // EILSEQ or EINVAL (truncated sequence at the end)
+                size_t n = skip(std::string_view(src, srcLeft));
+                src += n;
+                srcLeft -= n;
+                if (used == out.size()) out.resize(out.size() * 2);
+                out[used++] = '?';
+                iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+            }
+        }
+        out.resize(used);
+        return out;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+Converter& ToGbk() {
+    thread_local Converter c("CP936", "UTF-8");
+    return c;
+}
+Converter& FromGbk() {
+    thread_local Converter c("UTF-8", "CP936");
+    return c;
+}
+
+// Length of the UTF-8 sequence starting at s[0] (1 for an invalid byte).
+size_t Utf8SequenceLength(std::string_view s) {
+    unsigned char b = static_cast<unsigned char>(s[0]);
+    size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 1;
+    if (n > s.size()) return 1;
+    for (size_t i = 1; i < n; ++i)
+        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 1;
+    return n;
+}
+
+constexpr char32_t kInvalid = 0xFFFFFFFF;
+
+// Decodes one code point at s[i], advancing i; returns kInvalid for an invalid sequence.
+char32_t DecodeUtf8(std::string_view s, size_t& i) {
+    size_t n = Utf8SequenceLength(s.substr(i));
+    unsigned char b = static_cast<unsigned char>(s[i]);
+    char32_t cp;
+    if (n == 1) {
+        cp = b < 0x80 ? b : kInvalid;
+    } else {
+        cp = b & (0x7F >> n);
+        for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+        static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kInvalid;
+    }
+    i += n;
+    return cp;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+bool IsAscii(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+std::u16string Utf16FromBytes(std::string_view bytes, bool bigEndian) {
+    std::u16string out;
+    out.reserve(bytes.size() / 2);
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        auto hi = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
+        auto lo = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
+        out += static_cast<char16_t>((hi << 8) | lo);
+    }
+    return out;
+}
+
+}  // namespace
+
+bool IsGbkLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+
+std::string Utf8ToGbk(std::string_view utf8) {
+    if (IsAscii(utf8)) return std::string(utf8);
+    return ToGbk().Run(utf8, [](std::string_view rest) { return Utf8SequenceLength(rest); });
+}
+
+std::string GbkToUtf8(std::string_view gbk) {
+    if (IsAscii(gbk)) return std::string(gbk);
+    return FromGbk().Run(gbk, [](std::string_view) -> size_t { return 1; });
+}
+
+std::string MakeGbkSafe(std::string_view utf8) {
+    if (IsAscii(utf8)) return std::string(utf8);
+    return GbkToUtf8(Utf8ToGbk(utf8));
+}
+
+std::size_t GbkByteLength(std::string_view utf8) {
+    if (IsAscii(utf8)) return utf8.size();
+    return Utf8ToGbk(utf8).size();
+}
+
+std::size_t GbkCharCount(std::string_view utf8) {
+    size_t count = 0;
+    for (size_t i = 0; i < utf8.size(); i += Utf8SequenceLength(utf8.substr(i))) ++count;
+    return count;
+}
+
+std::string_view CutGbkBytes(std::string_view gbk, std::size_t maxBytes) {
+    size_t i = 0;
+    while (i < gbk.size()) {
+        size_t n = IsGbkLeadByte(static_cast<unsigned char>(gbk[i])) && i + 1 < gbk.size() ? 2 : 1;
+        if (i + n > maxBytes) break;
+        i += n;
+    }
+    return gbk.substr(0, i);
+}
+
+std::string CutToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
+    if (IsAscii(utf8)) return std::string(utf8.substr(0, std::min(maxBytes, utf8.size())));
+    std::string gbk = Utf8ToGbk(utf8);
+    if (gbk.size() <= maxBytes) return MakeGbkSafe(utf8);
+    return GbkToUtf8(CutGbkBytes(gbk, maxBytes));
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    for (size_t i = 0; i < bytes.size();) {
+        unsigned char b = static_cast<unsigned char>(bytes[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        if (DecodeUtf8(bytes, i) == kInvalid) return false;
+    }
+    return true;
+}
+
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        char32_t cp = DecodeUtf8(utf8, i);
+        if (cp == kInvalid) cp = 0xFFFD;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out += static_cast<char16_t>(0xD800 + (cp >> 10));
+            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(cp);
+        }
+    }
+    return out;
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size() * 3);
+    for (size_t i = 0; i < utf16.size(); ++i) {
+        char32_t cp = utf16[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[++i] - 0xDC00);
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            out += '?';
+            continue;
+        }
+        AppendUtf8(out, cp);
+    }
+    return out;
+}
+
+std::string DecodeInputBytes(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF")) return MakeGbkSafe(bytes.substr(3));
+    if (bytes.starts_with("\xFF\xFE")) return MakeGbkSafe(Utf16ToUtf8(Utf16FromBytes(bytes.substr(2), false)));
+    if (bytes.starts_with("\xFE\xFF")) return MakeGbkSafe(Utf16ToUtf8(Utf16FromBytes(bytes.substr(2), true)));
+    if (IsValidUtf8(bytes)) return MakeGbkSafe(bytes);
+    return GbkToUtf8(bytes);
+}
+
+}  // namespace xunda

@@ -1,0 +1,42 @@
+// Code page 936 (GBK): the byte rules of the program's text.
+//
+// Text inside the program is UTF-8. Every text that enters from a user, a file or the service is
+// made GBK-representable on entry (MakeGbkSafe), so that byte counts measured on its GBK form are
+// exact. Conversions are thread-safe.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace xunda {
+
+// True for a byte that starts a two-byte GBK character (0x81..0xFE).
+bool IsGbkLeadByte(unsigned char b);
+
+// UTF-8 -> GBK bytes; characters with no GBK form and invalid UTF-8 become "?".
+std::string Utf8ToGbk(std::string_view utf8);
+// GBK bytes -> UTF-8; invalid bytes become "?".
+std::string GbkToUtf8(std::string_view gbk);
+
+// The text with every character that has no GBK form (and every invalid UTF-8 byte) as "?".
+std::string MakeGbkSafe(std::string_view utf8);
+// Length in bytes of the GBK form of a UTF-8 text.
+std::size_t GbkByteLength(std::string_view utf8);
+// Number of characters of a UTF-8 text as the GBK form counts them (one per character).
+std::size_t GbkCharCount(std::string_view utf8);
+// The longest head of a UTF-8 text whose GBK form is at most maxBytes, never splitting a character.
+std::string CutToGbkBytes(std::string_view utf8, std::size_t maxBytes);
+// The longest head of GBK bytes of at most maxBytes that does not split a character.
+std::string_view CutGbkBytes(std::string_view gbk, std::size_t maxBytes);
+
+bool IsValidUtf8(std::string_view bytes);
+// UTF-8 <-> UTF-16 (native code units); invalid input becomes U+FFFD / "?" respectively.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
+// The text of an input file's bytes: UTF-8 with or without BOM, UTF-16 (LE or BE) with BOM,
+// else GBK. The result is UTF-8 and GBK-safe.
+std::string DecodeInputBytes(std::string_view bytes);
+
+}  // namespace xunda
