@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <stdexcept>
 
-#include "compose/text_trim.h"
+#include "compose/text_edit.h"
 
 namespace xunda {
 namespace {

@@ -1,25 +1,12 @@
 #include "compose/text_rules.h"
 
-#include "compose/text_trim.h"
+#include "compose/text_edit.h"
 #include "core/codepage.h"
 
 namespace xunda {
 namespace {
 
 constexpr std::string_view kFullWidthSpace = "\xE3\x80\x80";  // U+3000
-
-// Every occurrence of `from` replaced by `to`, in one left-to-right pass.
-std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
-    std::string out;
-    out.reserve(text.size());
-    std::size_t start = 0;
-    for (std::size_t hit; (hit = text.find(from, start)) != std::string_view::npos; start = hit + from.size()) {
-        out.append(text.substr(start, hit - start));
-        out.append(to);
-    }
-    out.append(text.substr(start));
-    return out;
-}
 
 bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
 
