@@ -213,11 +213,12 @@ Reply SmsService::Handle(const RequestHead& request) {
 
 std::string SmsService::CheckAccount(const KeyValues& query, const Account** account) const {
     if (Format(query) < 0) return "401";
-    std::string user = Find(query, "loginName").value_or("");
+    // The text requests carry the account in GBK.
+    std::string user = GbkToUtf8(Find(query, "loginName").value_or(""));
     auto it = std::find_if(accounts_.begin(), accounts_.end(), [&](const Account& a) { return a.user == user; });
     if (user.empty() || it == accounts_.end()) return "201";
     if (Find(query, "corpID").value_or("") != it->corpID) return "202";
-    if (Find(query, "password").value_or("") != it->password) return "203";
+    if (GbkToUtf8(Find(query, "password").value_or("")) != it->password) return "203";
     *account = &*it;
     return "";
 }
