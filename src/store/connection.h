@@ -1,0 +1,50 @@
+// One thread's connection to the database file (internal to store/).
+#pragma once
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace xunda {
+class Prompts;
+}
+
+namespace xunda::store_detail {
+
+class Connection {
+public:
+    // Opens an existing file (never creates one) in WAL mode with a busy timeout. When opening
+    // fails, Ok() is false and Error() tells why.
+    explicit Connection(const std::filesystem::path& file);
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    bool Ok() const { return db_ != nullptr; }
+    const std::string& Error() const { return openError_; }
+    sqlite3* Handle() const { return db_; }
+
+    // Prepares exactly one statement; a second statement behind it, an empty text or a
+    // compile error gives nullptr and the error text.
+    sqlite3_stmt* PrepareOne(std::string_view sql, std::string& error);
+    // Runs a statement without reporting anything (transaction control); false on error.
+    bool ExecQuiet(const char* sql);
+
+    // Transaction state of this connection (Database::Transaction, BulkWriter).
+    int depth = 0;
+    bool failed = false;  // a statement inside the current transaction failed
+
+private:
+    sqlite3* db_ = nullptr;
+    std::string openError_;
+};
+
+// "数据库命令执行失败,请检查!", the statement and the error text, as one notice.
+void ReportStatementError(Prompts& prompts, std::string_view sql, std::string_view error);
+
+// Milliseconds a connection waits for another connection's write lock.
+inline constexpr int kBusyTimeoutMs = 10000;
+
+}  // namespace xunda::store_detail
