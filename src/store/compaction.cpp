@@ -31,12 +31,9 @@ void ReportFailure(Prompts& prompts, const std::string& detail) { prompts.Notice
 // Copies `file` into `temp`; the source connection is closed afterwards, which as the last one
 // writes its log back into the file and removes it. Empty text on success, else the error.
 std::string VacuumInto(const fs::path& file, const fs::path& temp) {
-    sqlite3* db = nullptr;
     std::string error;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-        error = db ? sqlite3_errmsg(db) : "cannot open";
-    } else {
-        sqlite3_busy_timeout(db, store_detail::kBusyTimeoutMs);
+    sqlite3* db = store_detail::OpenExistingFile(file, error);
+    if (db) {
         std::string sql = "VACUUM INTO " + SqlQuote(temp.string());
         if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr) != SQLITE_OK) error = sqlite3_errmsg(db);
     }

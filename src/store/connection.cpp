@@ -4,22 +4,31 @@
 
 namespace xunda::store_detail {
 
-Connection::Connection(const std::filesystem::path& file) {
+namespace {
+// Milliseconds a connection waits for another connection's write lock.
+constexpr int kBusyTimeoutMs = 10000;
+}  // namespace
+
+sqlite3* OpenExistingFile(const std::filesystem::path& file, std::string& error) {
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-    if (rc == SQLITE_OK) {
-        sqlite3_busy_timeout(db, kBusyTimeoutMs);
-        sqlite3_extended_result_codes(db, 1);
-        // WAL lets the pollers read while the send worker writes; NORMAL sync is safe with WAL.
-        char* err = nullptr;
-        rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, &err);
-        if (err) {
-            openError_ = err;
-            sqlite3_free(err);
-        }
-    }
     if (rc != SQLITE_OK) {
-        if (openError_.empty()) openError_ = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        error = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        sqlite3_close_v2(db);
+        return nullptr;
+    }
+    sqlite3_busy_timeout(db, kBusyTimeoutMs);
+    return db;
+}
+
+Connection::Connection(const std::filesystem::path& file) {
+    sqlite3* db = OpenExistingFile(file, openError_);
+    if (!db) return;
+    // WAL lets the pollers read while the send worker writes; NORMAL sync is safe with WAL.
+    char* err = nullptr;
+    if (sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, &err) != SQLITE_OK) {
+        openError_ = err ? err : sqlite3_errmsg(db);
+        sqlite3_free(err);
         sqlite3_close_v2(db);
         return;
     }
@@ -33,6 +42,10 @@ Connection::~Connection() {
 sqlite3_stmt* Connection::PrepareOne(std::string_view sql, std::string& error) {
     if (!db_) {
         error = openError_;
+        return nullptr;
+    }
+    if (sql.empty()) {
+        error = "empty statement";
         return nullptr;
     }
     sqlite3_stmt* stmt = nullptr;
@@ -51,13 +64,12 @@ sqlite3_stmt* Connection::PrepareOne(std::string_view sql, std::string& error) {
         sqlite3_stmt* next = nullptr;
         const char* nextTail = nullptr;
         int rc = sqlite3_prepare_v2(db_, tail, static_cast<int>(end - tail), &next, &nextTail);
-        if (rc != SQLITE_OK || next) {
+        if (rc != SQLITE_OK || next || nextTail == tail) {  // a statement, garbage, or a NUL byte
             sqlite3_finalize(next);
             sqlite3_finalize(stmt);
             error = "only one statement may be run at a time";
             return nullptr;
         }
-        if (nextTail == tail) break;
         tail = nextTail;
     }
     return stmt;

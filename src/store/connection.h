@@ -41,10 +41,12 @@ private:
     std::string openError_;
 };
 
+// Opens an existing database file (never creates one) with the busy timeout set; nullptr and
+// the error text when it cannot be opened.
+sqlite3* OpenExistingFile(const std::filesystem::path& file, std::string& error);
+
 // "数据库命令执行失败,请检查!", the statement and the error text, as one notice.
 void ReportStatementError(Prompts& prompts, std::string_view sql, std::string_view error);
 
-// Milliseconds a connection waits for another connection's write lock.
-inline constexpr int kBusyTimeoutMs = 10000;
 
 }  // namespace xunda::store_detail

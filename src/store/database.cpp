@@ -48,12 +48,9 @@ std::string CheckDatabaseFile(const fs::path& file) {
     auto size = fs::file_size(file, ec);
     if (ec) return ec.message();
     if (size == 0) return "empty file";
-    sqlite3* db = nullptr;
     std::string error;
-    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
-        error = db ? sqlite3_errmsg(db) : "cannot open";
-    } else {
-        sqlite3_busy_timeout(db, store_detail::kBusyTimeoutMs);
+    sqlite3* db = store_detail::OpenExistingFile(file, error);
+    if (db) {
         sqlite3_stmt* stmt = nullptr;
         int found = 0;
         if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &stmt, nullptr) == SQLITE_OK) {

@@ -41,11 +41,13 @@ TEST_F(RunnerTest, SecondStatementIsRefusedUnrun) {
     ASSERT_TRUE(db_->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (1,'keep')"));
     EXPECT_FALSE(db_->pAdoCom("UPDATE okMsg SET msg='x' WHERE corpID=2; DELETE FROM okMsg"));
     EXPECT_FALSE(db_->pAdoQuery("SELECT * FROM okMsg; DELETE FROM okMsg").Ok());
-    EXPECT_EQ(prompts_.notices().size(), 2u);
+    using namespace std::string_literals;
+    EXPECT_FALSE(db_->pAdoCom("UPDATE okMsg SET corpID=1\0; DELETE FROM okMsg"s));
+    EXPECT_EQ(prompts_.notices().size(), 3u);
     EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM okMsg WHERE msg='keep'"), 1);
     // Trailing semicolons, blanks and comments are not a second statement.
     EXPECT_TRUE(db_->pAdoCom("UPDATE okMsg SET corpID=1 ;  -- done\n"));
-    EXPECT_EQ(prompts_.notices().size(), 2u);
+    EXPECT_EQ(prompts_.notices().size(), 3u);
 }
 
 TEST_F(RunnerTest, TransactionIsAllOrNothing) {
