@@ -22,12 +22,14 @@ constexpr int kRows = 100000;
 const std::string kMsg = "尊敬的客户您好，您的订单已发货，请注意查收。如有疑问请致电客服热线。[泊舟讯达]";
 
 class SilentPrompts : public Prompts {
-public:
+  public:
     void Notice(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
     bool Confirm(const std::string&) override { return false; }
     bool ConfirmSevere(const std::string&) override { return false; }
     bool OfferOpen(const std::string&) override { return false; }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return std::nullopt; }
+    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
     std::optional<std::string> ChooseOpenFile(const std::string&) override { return std::nullopt; }
 };
 
@@ -60,8 +62,9 @@ void BM_BareSqlite(benchmark::State& state) {
         auto start = std::chrono::steady_clock::now();
         sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
         sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (?,?,?,?,?,?,0)",
-                           -1, &stmt, nullptr);
+        sqlite3_prepare_v2(
+            db, "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (?,?,?,?,?,?,0)",
+            -1, &stmt, nullptr);
         for (int i = 0; i < kRows; ++i) {
             std::string mob = Mob(i);
             sqlite3_bind_int64(stmt, 1, 10001);
@@ -75,7 +78,8 @@ void BM_BareSqlite(benchmark::State& state) {
         }
         sqlite3_finalize(stmt);
         sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         sqlite3_close(db);
     }
 }
@@ -86,14 +90,20 @@ void BM_StoreBulkWriter(benchmark::State& state) {
         FreshFile f;
         auto db = Database::Open(f.file, prompts);
         auto start = std::chrono::steady_clock::now();
-        BulkWriter w(*db, "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (?,?,?,?,?,?,0)");
+        BulkWriter w(
+            *db,
+            "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (?,?,?,?,?,?,0)");
         for (int i = 0; i < kRows; ++i) {
             std::string mob = Mob(i);
             w.Add({std::int64_t{10001}, std::string_view(mob), std::string_view(kMsg), std::string_view(),
-                   std::string_view(), std::int64_t{i < 500 ? 1 : i < 2000 ? 2 : 3}});
+                   std::string_view(),
+                   std::int64_t{i < 500    ? 1
+                                : i < 2000 ? 2
+                                           : 3}});
         }
         if (!w.Commit()) std::abort();
-        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
 }
 
@@ -102,7 +112,7 @@ BENCHMARK(BM_StoreBulkWriter)->UseManualTime()->Iterations(1)->Repetitions(7)->U
 
 // Prints the usual table and, at the end, the ratio of the medians.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& r : runs)
             if (r.aggregate_name == "median") medians_[r.run_name.function_name] = r.GetAdjustedRealTime();
@@ -112,11 +122,12 @@ public:
         ConsoleReporter::Finalize();
         double bare = medians_["BM_BareSqlite"], store = medians_["BM_StoreBulkWriter"];
         if (bare > 0 && store > 0)
-            std::printf("\n%d outbox rows: store bulk path %.1f ms, bare sqlite3 %.1f ms, ratio %.3f (goal <= 1.5)\n", kRows,
-                        store, bare, store / bare);
+            std::printf(
+                "\n%d outbox rows: store bulk path %.1f ms, bare sqlite3 %.1f ms, ratio %.3f (goal <= 1.5)\n",
+                kRows, store, bare, store / bare);
     }
 
-private:
+  private:
     std::map<std::string, double> medians_;
 };
 

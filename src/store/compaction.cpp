@@ -26,7 +26,9 @@ bool SyncPath(const fs::path& path, int flags) {
     return ok;
 }
 
-void ReportFailure(Prompts& prompts, const std::string& detail) { prompts.Notice("数据库压缩失败!\n" + detail); }
+void ReportFailure(Prompts& prompts, const std::string& detail) {
+    prompts.Notice("数据库压缩失败!\n" + detail);
+}
 
 // Copies `file` into `temp`; the source connection is closed afterwards, which as the last one
 // writes its log back into the file and removes it. Empty text on success, else the error.
@@ -64,7 +66,8 @@ CompactResult CompactDatabase(const fs::path& file, Prompts& prompts) {
         error = "the write-ahead log could not be written back";  // replacing the file would orphan it
     if (error.empty() && (::chmod(temp.c_str(), 0600) != 0 || !SyncPath(temp, O_RDONLY)))
         error = std::system_category().message(errno);
-    if (error.empty() && ::rename(temp.c_str(), file.c_str()) != 0) error = std::system_category().message(errno);
+    if (error.empty() && ::rename(temp.c_str(), file.c_str()) != 0)
+        error = std::system_category().message(errno);
     if (!error.empty()) {
         fs::remove(temp, ec);
         ReportFailure(prompts, error);

@@ -26,7 +26,8 @@ Connection::Connection(const std::filesystem::path& file) {
     if (!db) return;
     // WAL lets the pollers read while the send worker writes; NORMAL sync is safe with WAL.
     char* err = nullptr;
-    if (sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, &err) != SQLITE_OK) {
+    if (sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, &err) !=
+        SQLITE_OK) {
         openError_ = err ? err : sqlite3_errmsg(db);
         sqlite3_free(err);
         sqlite3_close_v2(db);

@@ -14,7 +14,7 @@ class Prompts;
 namespace xunda::store_detail {
 
 class Connection {
-public:
+  public:
     // Opens an existing file (never creates one) in WAL mode with a busy timeout. When opening
     // fails, Ok() is false and Error() tells why.
     explicit Connection(const std::filesystem::path& file);
@@ -36,7 +36,7 @@ public:
     int depth = 0;
     bool failed = false;  // a statement inside the current transaction failed
 
-private:
+  private:
     sqlite3* db_ = nullptr;
     std::string openError_;
 };
@@ -47,6 +47,5 @@ sqlite3* OpenExistingFile(const std::filesystem::path& file, std::string& error)
 
 // "数据库命令执行失败,请检查!", the statement and the error text, as one notice.
 void ReportStatementError(Prompts& prompts, std::string_view sql, std::string_view error);
-
 
 }  // namespace xunda::store_detail

@@ -36,7 +36,26 @@ struct ThreadConnection {
     const void* key;
     std::unique_ptr<Connection> conn;
 };
-thread_local std::vector<ThreadConnection> tThreadConnections;
+using ThreadConnections = std::vector<ThreadConnection>;
+
+// The list lives behind a plain pointer, which stays readable while the thread's other
+// thread-local objects are destroyed (a Database held by one of them may still look it up).
+thread_local ThreadConnections* tConnections = nullptr;
+struct ThreadConnectionsReaper {
+    ~ThreadConnectionsReaper() {
+        delete tConnections;
+        tConnections = nullptr;
+    }
+};
+thread_local ThreadConnectionsReaper tReaper;
+
+ThreadConnections& CurrentThreadConnections() {
+    if (!tConnections) {
+        tConnections = new ThreadConnections;
+        static_cast<void>(&tReaper);  // registers the reaper for this thread
+    }
+    return *tConnections;
+}
 
 void ReportOpenFailure(Prompts& prompts, const fs::path& file) {
     prompts.Notice("数据库打开失败!\n" + file.string());
@@ -53,7 +72,8 @@ std::string CheckDatabaseFile(const fs::path& file) {
     if (db) {
         sqlite3_stmt* stmt = nullptr;
         int found = 0;
-        if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &stmt, nullptr) == SQLITE_OK) {
+        if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &stmt, nullptr) ==
+            SQLITE_OK) {
             int rc;
             while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
                 std::string_view name(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
@@ -81,7 +101,9 @@ bool IsIdentifier(std::string_view name) {
 
 }  // namespace
 
-fs::path Database::DefaultPath() { return DataDir() / "TOLVI_DY.db"; }
+fs::path Database::DefaultPath() {
+    return DataDir() / "TOLVI_DY.db";
+}
 
 std::unique_ptr<Database> Database::OpenAtStart(Prompts& prompts) {
     fs::path file = DefaultPath();
@@ -109,7 +131,8 @@ std::unique_ptr<Database> Database::Open(const fs::path& file, Prompts& prompts)
         return nullptr;
     }
     auto lock = std::make_unique<FileLock>(file, FileLock::Mode::Shared);
-    std::unique_ptr<Database> db(new Database(std::make_shared<Shared>(Shared{file, &prompts}), std::move(lock)));
+    std::unique_ptr<Database> db(
+        new Database(std::make_shared<Shared>(Shared{file, &prompts}), std::move(lock)));
     if (!db->Conn().Ok()) {
         ReportOpenFailure(prompts, file);
         return nullptr;
@@ -124,7 +147,8 @@ std::unique_ptr<Database> Database::Create(const fs::path& file, Prompts& prompt
     std::error_code ec;
     fs::remove(temp, ec);
     sqlite3* db = nullptr;
-    bool ok = sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
+    bool ok =
+        sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
     if (ok) {
         std::string script = std::string("BEGIN;") + store_detail::kSchemaSql + "COMMIT;";
         ok = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
@@ -143,17 +167,23 @@ Database::Database(std::shared_ptr<Shared> shared, std::unique_ptr<FileLock> loc
     : shared_(std::move(shared)), lock_(std::move(lock)) {}
 
 Database::~Database() {
-    std::erase_if(tThreadConnections, [&](const ThreadConnection& t) { return t.key == shared_.get(); });
+    if (tConnections)
+        std::erase_if(*tConnections, [&](const ThreadConnection& t) { return t.key == shared_.get(); });
 }
 
-const fs::path& Database::Path() const { return shared_->path; }
-Prompts& Database::prompts() const { return *shared_->prompts; }
+const fs::path& Database::Path() const {
+    return shared_->path;
+}
+Prompts& Database::prompts() const {
+    return *shared_->prompts;
+}
 
 Connection& Database::Conn() {
-    std::erase_if(tThreadConnections, [](const ThreadConnection& t) { return t.owner.expired(); });
-    for (auto& t : tThreadConnections)
+    ThreadConnections& list = CurrentThreadConnections();
+    std::erase_if(list, [](const ThreadConnection& t) { return t.owner.expired(); });
+    for (auto& t : list)
         if (t.key == shared_.get()) return *t.conn;
-    auto& t = tThreadConnections.emplace_back(
+    auto& t = list.emplace_back(
         ThreadConnection{shared_, shared_.get(), std::make_unique<Connection>(shared_->path)});
     return *t.conn;
 }
@@ -180,7 +210,8 @@ ResultSet Database::pAdoQuery(std::string_view sql) {
                 rs.AppendCell(std::nullopt);
             } else {
                 const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-                rs.AppendCell(std::string(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))));
+                rs.AppendCell(
+                    std::string(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))));
             }
         }
     }
@@ -270,9 +301,10 @@ bool Database::DeleteRow(std::string_view table, std::int64_t rowid) {
 
 bool Database::UpdateRow(std::string_view table, std::int64_t rowid, std::string_view column,
                          const std::optional<std::string_view>& text) {
-    if (!IsIdentifier(table) || !IsIdentifier(column)) throw std::invalid_argument("bad table or column name");
-    return pAdoCom("UPDATE " + std::string(table) + " SET " + std::string(column) + "=" + SqlQuoteOrNull(text) +
-                   " WHERE rowid=" + SqlInt(rowid));
+    if (!IsIdentifier(table) || !IsIdentifier(column))
+        throw std::invalid_argument("bad table or column name");
+    return pAdoCom("UPDATE " + std::string(table) + " SET " + std::string(column) + "=" +
+                   SqlQuoteOrNull(text) + " WHERE rowid=" + SqlInt(rowid));
 }
 
 // ---- BulkWriter

@@ -8,9 +8,9 @@
 // empty result: the runners never throw for database errors.
 //
 // Typical use:
-//     ResultSet rs = db.pAdoQuery("SELECT * FROM mt WHERE corpID=" + SqlInt(corpID) + " AND flag=0 ORDER BY id");
-//     for (; !rs.Eof(); rs.Next()) Send(rs.AsString("mob"), rs.AsString("msg"));
-//     db.Transaction([&] { return db.pAdoCom(a) && db.pAdoCom(b); });   // all or nothing
+//     ResultSet rs = db.pAdoQuery("SELECT * FROM mt WHERE corpID=" + SqlInt(corpID) + " AND flag=0 ORDER BY
+//     id"); for (; !rs.Eof(); rs.Next()) Send(rs.AsString("mob"), rs.AsString("msg")); db.Transaction([&] {
+//     return db.pAdoCom(a) && db.pAdoCom(b); });   // all or nothing
 #pragma once
 
 #include <cstdint>
@@ -40,7 +40,7 @@ class FileLock;
 using SqlValue = std::variant<std::nullptr_t, std::int64_t, std::string_view>;
 
 class Database {
-public:
+  public:
     // DATA/TOLVI_DY.db under the data root.
     static std::filesystem::path DefaultPath();
 
@@ -85,7 +85,7 @@ public:
     bool UpdateRow(std::string_view table, std::int64_t rowid, std::string_view column,
                    const std::optional<std::string_view>& text);
 
-private:
+  private:
     friend class BulkWriter;
     struct Shared;
     Database(std::shared_ptr<Shared> shared, std::unique_ptr<store_detail::FileLock> lock);
@@ -97,13 +97,13 @@ private:
 
 // Many rows through one prepared statement inside one transaction (queueing the outbox, bulk
 // subscribing):
-//     BulkWriter w(db, "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (?,?,?,?,?,?,0)");
-//     for (...) w.Add({corp, mob, msg, sub, link, level});
-//     w.Commit();
+//     BulkWriter w(db, "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES
+//     (?,?,?,?,?,?,0)"); for (...) w.Add({corp, mob, msg, sub, link, level}); w.Commit();
 // The first error is reported once; later rows are ignored and nothing is committed. Inside
 // Database::Transaction the writer joins that transaction (Commit then only finishes the writer).
+// A writer belongs to the thread that made it.
 class BulkWriter {
-public:
+  public:
     BulkWriter(Database& db, std::string_view sql);
     ~BulkWriter();  // rolls back what Commit did not commit
     BulkWriter(const BulkWriter&) = delete;
@@ -115,7 +115,7 @@ public:
     bool Commit();
     bool Ok() const { return ok_; }
 
-private:
+  private:
     void Fail(const char* error);
     void Finish(bool commit);
 

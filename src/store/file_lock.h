@@ -9,7 +9,7 @@
 namespace xunda::store_detail {
 
 class FileLock {
-public:
+  public:
     enum class Mode { Shared, ExclusiveNoWait };
     FileLock(const std::filesystem::path& database, Mode mode);
     ~FileLock();
@@ -18,7 +18,7 @@ public:
 
     bool Held() const { return held_; }
 
-private:
+  private:
     int fd_ = -1;
     bool held_ = false;
 };

@@ -30,8 +30,12 @@ int CreateExclusive(const fs::path& file) {
     return ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
 }
 
-bool LessNoCase(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) < 0; }
-bool EqualNoCase(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
+bool LessNoCase(const std::string& a, const std::string& b) {
+    return strcasecmp(a.c_str(), b.c_str()) < 0;
+}
+bool EqualNoCase(const std::string& a, const std::string& b) {
+    return strcasecmp(a.c_str(), b.c_str()) == 0;
+}
 
 }  // namespace
 
@@ -63,7 +67,8 @@ bool SaveDbGridToCsv(const ResultSet& rows, const std::vector<GridColumn>& colum
     return !stream.fail();
 }
 
-std::optional<fs::path> SaveDistinctColumnToFile(const ResultSet& rows, std::string_view field, const fs::path& folder) {
+std::optional<fs::path> SaveDistinctColumnToFile(const ResultSet& rows, std::string_view field,
+                                                 const fs::path& folder) {
     std::vector<std::string> values;
     if (auto column = rows.ColumnIndex(field)) {
         for (std::size_t r = 0; r < rows.RecordCount(); ++r) {

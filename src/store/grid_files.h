@@ -21,7 +21,8 @@ struct GridColumn {
 // row, every value between double quotes with inner double quotes doubled, NULL as "", commas
 // between, CRLF at the end of each line. A new file starts with a UTF-8 byte-order mark so
 // spreadsheets read it. False when the file cannot be written. The rows' cursor is not moved.
-bool SaveDbGridToCsv(const ResultSet& rows, const std::vector<GridColumn>& columns, const std::filesystem::path& file);
+bool SaveDbGridToCsv(const ResultSet& rows, const std::vector<GridColumn>& columns,
+                     const std::filesystem::path& file);
 
 // Writes the distinct values of one field over all rows (sorted without regard to case, each
 // once, one per line) to a new file "mobs_<YYYYMMDDHHNNSS>" in `folder`, or, when that name is

@@ -43,7 +43,9 @@ void Log::SetSink(Sink sink) {
     sink_ = std::move(sink);
 }
 
-fs::path Log::FileOf(const std::string& corpID) const { return folder_ / ("LOG_" + corpID + ".LOG"); }
+fs::path Log::FileOf(const std::string& corpID) const {
+    return folder_ / ("LOG_" + corpID + ".LOG");
+}
 
 fs::path Log::BackupOf(const std::string& corpID) const {
     return folder_ / ("LOG_" + corpID + "_" + LocalTime("%Y%m%d") + ".LOG");

@@ -18,7 +18,7 @@ namespace xunda {
 class Prompts;
 
 class Log {
-public:
+  public:
     // Receives every logged text before it is written (the main window's status bar).
     using Sink = std::function<void(const std::string&)>;
 
@@ -44,7 +44,7 @@ public:
 
     static constexpr std::uintmax_t kBackupSize = 1048577;
 
-private:
+  private:
     std::filesystem::path FileOf(const std::string& corpID) const;
     std::filesystem::path BackupOf(const std::string& corpID) const;
 

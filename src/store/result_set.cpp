@@ -1,8 +1,9 @@
 #include "store/result_set.h"
 
+#include <strings.h>
+
 #include <charconv>
 #include <stdexcept>
-#include <strings.h>
 
 namespace xunda {
 
@@ -11,7 +12,8 @@ ResultSet::ResultSet(std::string sql, std::vector<std::string> columns)
 
 std::optional<std::size_t> ResultSet::ColumnIndex(std::string_view name) const {
     for (std::size_t i = 0; i < columns_.size(); ++i)
-        if (columns_[i].size() == name.size() && strncasecmp(columns_[i].data(), name.data(), name.size()) == 0)
+        if (columns_[i].size() == name.size() &&
+            strncasecmp(columns_[i].data(), name.data(), name.size()) == 0)
             return i;
     return std::nullopt;
 }

@@ -11,7 +11,7 @@
 namespace xunda {
 
 class ResultSet {
-public:
+  public:
     using Value = std::optional<std::string>;  // nullopt is SQL NULL; numbers come as their text
 
     ResultSet() = default;
@@ -25,7 +25,9 @@ public:
 
     std::size_t RecordCount() const { return columns_.empty() ? 0 : cells_.size() / columns_.size(); }
     bool Empty() const { return RecordCount() == 0; }
-    const Value& At(std::size_t row, std::size_t column) const { return cells_[row * columns_.size() + column]; }
+    const Value& At(std::size_t row, std::size_t column) const {
+        return cells_[row * columns_.size() + column];
+    }
 
     // Cursor: starts on the first row; Eof() once it is past the last one.
     bool Eof() const { return row_ >= RecordCount(); }
@@ -54,7 +56,7 @@ public:
         ok_ = false;
     }
 
-private:
+  private:
     std::string sql_;
     std::vector<std::string> columns_;
     std::vector<Value> cells_;

@@ -108,7 +108,8 @@ CREATE TABLE sysConfig (
 
 #undef XUNDA_NOW
 
-const std::array<std::string_view, 11> kTableNames = {"mobs",  "msgType", "mobOrder",     "histMsg",  "histMsgType", "mt",
-                                                      "mt_bak", "mo",     "okMsg", "lastSendMobs", "sysConfig"};
+const std::array<std::string_view, 11> kTableNames = {"mobs",        "msgType",      "mobOrder", "histMsg",
+                                                      "histMsgType", "mt",           "mt_bak",   "mo",
+                                                      "okMsg",       "lastSendMobs", "sysConfig"};
 
 }  // namespace xunda::store_detail

@@ -13,7 +13,9 @@ std::string AccountFilter(std::string_view corpID, std::string_view name) {
     return IsGlobalSysKey(name) ? std::string() : " AND corpID=" + SqlInt(corpID);
 }
 
-bool Usable(std::string_view corpID, std::string_view name) { return IsGlobalSysKey(name) || !corpID.empty(); }
+bool Usable(std::string_view corpID, std::string_view name) {
+    return IsGlobalSysKey(name) || !corpID.empty();
+}
 
 }  // namespace
 
@@ -35,15 +37,16 @@ bool pWriteSysValue(Database& db, std::string_view corpID, std::string_view name
     if (!Usable(corpID, name)) return false;
     std::string filter = AccountFilter(corpID, name);
     return db.Transaction([&] {
-        ResultSet rs = db.pAdoQuery("SELECT * FROM sysConfig WHERE sysConfigName=" + SqlQuote(name) + filter + " LIMIT 1");
+        ResultSet rs = db.pAdoQuery("SELECT * FROM sysConfig WHERE sysConfigName=" + SqlQuote(name) + filter +
+                                    " LIMIT 1");
         if (!rs.Ok()) return false;
         if (rs.Eof()) {
             std::string owner = IsGlobalSysKey(name) ? std::string("0") : SqlInt(corpID);
-            return db.pAdoCom("INSERT INTO sysConfig (corpID, sysConfigName, sysValue) VALUES (" + owner + "," +
-                              SqlQuote(name) + "," + SqlQuote(value) + ")");
+            return db.pAdoCom("INSERT INTO sysConfig (corpID, sysConfigName, sysValue) VALUES (" + owner +
+                              "," + SqlQuote(name) + "," + SqlQuote(value) + ")");
         }
-        return db.pAdoCom("UPDATE sysConfig SET sysValue=" + SqlQuote(value) + " WHERE sysConfigName=" + SqlQuote(name) +
-                          filter);
+        return db.pAdoCom("UPDATE sysConfig SET sysValue=" + SqlQuote(value) +
+                          " WHERE sysConfigName=" + SqlQuote(name) + filter);
     });
 }
 

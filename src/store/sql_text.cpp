@@ -29,10 +29,13 @@ bool IsSqlInt(std::string_view text) {
 }
 
 std::string SqlInt(std::string_view digits) {
-    if (!IsSqlInt(digits)) throw std::invalid_argument("not a number for SQL: \"" + std::string(digits) + "\"");
+    if (!IsSqlInt(digits))
+        throw std::invalid_argument("not a number for SQL: \"" + std::string(digits) + "\"");
     return std::string(digits);
 }
 
-std::string SqlInt(std::int64_t number) { return std::to_string(number); }
+std::string SqlInt(std::int64_t number) {
+    return std::to_string(number);
+}
 
 }  // namespace xunda

@@ -1,15 +1,15 @@
 // Faults caught: compaction losing the database (delete before rename, rows left in the
 // write-ahead log), a stale temporary file blocking the start, replacing a file under a program
 // that holds it open.
+#include "store/compaction.h"
+
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <sqlite3.h>
-
-#include "store/compaction.h"
 #include "store_fixture.h"
 
 namespace xunda::test {
@@ -17,9 +17,10 @@ namespace {
 namespace fs = std::filesystem;
 
 class CompactionTest : public StoreTest {
-protected:
+  protected:
     void Fill(int rows) {
-        BulkWriter w(*db_, "INSERT INTO mt_bak (corpID, mtID, mob, msg, flag) VALUES (1,?,'13800000000',?,1)");
+        BulkWriter w(*db_,
+                     "INSERT INTO mt_bak (corpID, mtID, mob, msg, flag) VALUES (1,?,'13800000000',?,1)");
         std::string text(200, 'x');
         for (int i = 0; i < rows; ++i) w.Add({std::int64_t{i}, std::string_view(text)});
         ASSERT_TRUE(w.Commit());
@@ -54,7 +55,9 @@ TEST_F(CompactionTest, KeepsRowsStillInTheWriteAheadLog) {
         int off = 1;
         sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, &off);
         sqlite3_exec(raw, "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;", nullptr, nullptr, nullptr);
-        ASSERT_EQ(sqlite3_exec(raw, "INSERT INTO okMsg (corpID, msg) VALUES (1,'in the log')", nullptr, nullptr, nullptr), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw, "INSERT INTO okMsg (corpID, msg) VALUES (1,'in the log')", nullptr,
+                               nullptr, nullptr),
+                  SQLITE_OK);
         sqlite3_close(raw);
     }
     fs::path wal = file_;
@@ -98,10 +101,10 @@ TEST_F(CompactionTest, StaleTempAtStartIsReportedAndTheDatabaseOpens) {
 TEST_F(CompactionTest, SkipsWhileAnotherProgramHoldsTheDatabase) {
     Fill(10);
     // db_ stays open: it holds the lock shared, as a running program does.
-    struct stat before{};
+    struct stat before {};
     ASSERT_EQ(stat(file_.c_str(), &before), 0);
     EXPECT_EQ(CompactDatabase(file_, prompts_), CompactResult::Skipped);
-    struct stat after{};
+    struct stat after {};
     ASSERT_EQ(stat(file_.c_str(), &after), 0);
     EXPECT_EQ(before.st_ino, after.st_ino);
     EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mt_bak"), 10);

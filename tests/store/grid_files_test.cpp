@@ -1,10 +1,11 @@
 // Faults caught: CSV rows corrupted by quotes, appends that overwrite, NULL written as text,
 // number-list files that collide within one second.
+#include "store/grid_files.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 
-#include "store/grid_files.h"
 #include "store_fixture.h"
 
 namespace xunda::test {
@@ -14,7 +15,8 @@ namespace fs = std::filesystem;
 using GridFilesTest = StoreTest;
 
 TEST_F(GridFilesTest, CsvAppendsAndQuotes) {
-    ASSERT_TRUE(db_->pAdoCom("INSERT INTO mobs (corpID, mob, userName, usermemo) VALUES (1,'138','张三','say \"hi\", bye')"));
+    ASSERT_TRUE(db_->pAdoCom(
+        "INSERT INTO mobs (corpID, mob, userName, usermemo) VALUES (1,'138','张三','say \"hi\", bye')"));
     ASSERT_TRUE(db_->pAdoCom("INSERT INTO mobs (corpID, mob, userName) VALUES (1,'139','李四')"));
     ResultSet rs = db_->pAdoQuery("SELECT * FROM mobs ORDER BY mob");
     std::vector<GridColumn> columns = {{"手机号码", "mob"}, {"姓名", "userName"}, {"备注", "usermemo"}};

@@ -1,6 +1,8 @@
 // Faults caught: wrong line formats, torn or lost lines under threads, several creation lines,
 // the backup threshold off by one, a backup overwriting an earlier one, a log failure stopping
 // the caller.
+#include "store/log.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -8,7 +10,6 @@
 #include <sstream>
 #include <thread>
 
-#include "store/log.h"
 #include "store_fixture.h"
 
 namespace xunda::test {
@@ -47,7 +48,7 @@ TEST(LogTest, LineFormatsAndCreationLine) {
     EXPECT_EQ(lines[3], "");
     EXPECT_TRUE(std::regex_match(lines[4], m, kTimestamped));
     EXPECT_EQ(shown, (std::vector<std::string>{"发送成功 3 条", "----", "", "end"}));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(log.FilePath().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
@@ -59,7 +60,9 @@ TEST(LogTest, EightThreadsWriteWholeLinesAndOneCreationLine) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 8; ++t)
         threads.emplace_back([&, t] {
-            for (int i = 0; i < 1000; ++i) log.logit("thread " + std::to_string(t) + " line " + std::to_string(i) + " " + std::string(40, 'x'));
+            for (int i = 0; i < 1000; ++i)
+                log.logit("thread " + std::to_string(t) + " line " + std::to_string(i) + " " +
+                          std::string(40, 'x'));
         });
     for (auto& th : threads) th.join();
 

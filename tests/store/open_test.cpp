@@ -2,12 +2,11 @@
 // beside it), defaults the program relies on missing from the schema, database files readable by
 // other users.
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 
 #include <cstdlib>
 #include <regex>
-
-#include <sqlite3.h>
 
 #include "core/paths.h"
 #include "store/sql_text.h"
@@ -56,7 +55,7 @@ TEST(OpenTest, FirstStartCreatesThenLaterStartsRequireTheFile) {
         ASSERT_TRUE(db);
         EXPECT_EQ(db->Path(), dir / "DATA/TOLVI_DY.db");
         ASSERT_TRUE(db->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (1,'kept')"));
-        struct stat st{};
+        struct stat st {};
         ASSERT_EQ(stat(db->Path().c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 0777, 0600u);
         ASSERT_EQ(stat((dir / "DATA").c_str(), &st), 0);
@@ -81,17 +80,24 @@ TEST(OpenTest, FirstStartCreatesThenLaterStartsRequireTheFile) {
 using SchemaTest = StoreTest;
 
 TEST_F(SchemaTest, DefaultsAndCollationsHold) {
-    ASSERT_TRUE(db_->pAdoCom("INSERT INTO mo (corpID, moID, moTime, mob, destID, msg) VALUES (1,5,'2024-01-02 03:04:05','138','106','hi')"));
-    ASSERT_TRUE(db_->pAdoCom("INSERT INTO mobOrder (corpID, mob, msgType, dgTimeOut) VALUES (1,'138','News','2999-01-01')"));
-    ASSERT_TRUE(db_->pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (1,'138','m','','',1,0)"));
+    ASSERT_TRUE(
+        db_->pAdoCom("INSERT INTO mo (corpID, moID, moTime, mob, destID, msg) VALUES (1,5,'2024-01-02 "
+                     "03:04:05','138','106','hi')"));
+    ASSERT_TRUE(db_->pAdoCom(
+        "INSERT INTO mobOrder (corpID, mob, msgType, dgTimeOut) VALUES (1,'138','News','2999-01-01')"));
+    ASSERT_TRUE(
+        db_->pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES "
+                     "(1,'138','m','','',1,0)"));
     ASSERT_TRUE(db_->pAdoCom("INSERT INTO msgType (corpID, msgType) VALUES (1,'News')"));
     ASSERT_TRUE(db_->pAdoCom("INSERT INTO histMsg (corpID, msgContent) VALUES (1,'b')"));
 
     EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mo WHERE corpID=1 AND flag=0"), 1);
-    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mobOrder WHERE dgStatus=True AND msgType IN ('news') AND dgTimeOut>=date('now','localtime')"), 1);
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mobOrder WHERE dgStatus=True AND msgType IN ('news') AND "
+                    "dgTimeOut>=date('now','localtime')"),
+              1);
     const std::regex stamp(R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d)");
-    for (const char* sql : {"SELECT dgTime AS t FROM mobOrder", "SELECT mtTime AS t FROM mt", "SELECT addtime AS t FROM msgType",
-                            "SELECT msgTime AS t FROM histMsg"}) {
+    for (const char* sql : {"SELECT dgTime AS t FROM mobOrder", "SELECT mtTime AS t FROM mt",
+                            "SELECT addtime AS t FROM msgType", "SELECT msgTime AS t FROM histMsg"}) {
         ResultSet rs = db_->pAdoQuery(sql);
         ASSERT_FALSE(rs.Eof()) << sql;
         EXPECT_TRUE(std::regex_match(rs.AsString("t"), stamp)) << sql << ": " << rs.AsString("t");

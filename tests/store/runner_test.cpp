@@ -74,8 +74,9 @@ TEST_F(RunnerTest, TransactionIsAllOrNothing) {
     EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM okMsg"), 0);
 
     EXPECT_TRUE(db_->Transaction([&] {
-        return db_->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (1,'c')") &&
-               db_->Transaction([&] { return db_->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (1,'d')"); });
+        return db_->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (1,'c')") && db_->Transaction([&] {
+            return db_->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (1,'d')");
+        });
     }));
     EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM okMsg"), 2);
 }
@@ -84,7 +85,8 @@ TEST_F(RunnerTest, LastInsertIdBelongsToTheCallingThread) {
     ASSERT_TRUE(db_->pAdoCom("INSERT INTO histMsg (corpID, msgContent) VALUES (1,'mine')"));
     std::int64_t mine = db_->LastInsertId();
     std::thread other([&] {
-        for (int i = 0; i < 20; ++i) db_->pAdoCom("INSERT INTO histMsg (corpID, msgContent) VALUES (2,'theirs')");
+        for (int i = 0; i < 20; ++i)
+            db_->pAdoCom("INSERT INTO histMsg (corpID, msgContent) VALUES (2,'theirs')");
     });
     other.join();
     EXPECT_EQ(db_->LastInsertId(), mine);
@@ -99,8 +101,9 @@ TEST_F(RunnerTest, ThreadsWriteConcurrentlyThroughTheirOwnConnections) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < 50; ++i)
                 db_->Transaction([&] {
-                    return db_->pAdoCom("INSERT INTO mo (corpID, moID, mob, msg) VALUES (" + SqlInt(std::int64_t{t}) + "," +
-                                        SqlInt(std::int64_t{i}) + ",'1','m')");
+                    return db_->pAdoCom("INSERT INTO mo (corpID, moID, mob, msg) VALUES (" +
+                                        SqlInt(std::int64_t{t}) + "," + SqlInt(std::int64_t{i}) +
+                                        ",'1','m')");
                 });
         });
     for (auto& th : threads) th.join();
@@ -127,10 +130,12 @@ TEST_F(RunnerTest, RowsAreDeletedAndUpdatedByRowid) {
 
 TEST_F(RunnerTest, BulkWriterCommitsAllRowsOrNone) {
     {
-        BulkWriter w(*db_, "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (?,?,?,?,?,?,0)");
+        BulkWriter w(
+            *db_,
+            "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (?,?,?,?,?,?,0)");
         for (int i = 0; i < 1000; ++i)
-            ASSERT_TRUE(w.Add({std::int64_t{9}, std::string_view("1380000"), std::string_view("it's"), nullptr,
-                               std::string_view(""), std::int64_t{1 + i / 500}}));
+            ASSERT_TRUE(w.Add({std::int64_t{9}, std::string_view("1380000"), std::string_view("it's"),
+                               nullptr, std::string_view(""), std::int64_t{1 + i / 500}}));
         EXPECT_TRUE(w.Commit());
     }
     EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mt WHERE corpID=9 AND flag=0 AND msg='it''s'"), 1000);

@@ -1,8 +1,9 @@
 // Faults caught: settings of one account leaking into another, global keys stored per account,
 // a global update missing rows, quotes in values, per-account keys touched before a login.
+#include "store/settings.h"
+
 #include <gtest/gtest.h>
 
-#include "store/settings.h"
 #include "store_fixture.h"
 
 namespace xunda::test {
@@ -11,9 +12,11 @@ namespace {
 using SettingsTest = StoreTest;
 
 TEST(GlobalKeyTest, SubstringRule) {
-    for (const char* k : {"autoStart", "userName", "userPwd", "USER", "name", "t, u", "AUTOSTART, USERNAME, USERPWD"})
+    for (const char* k :
+         {"autoStart", "userName", "userPwd", "USER", "name", "t, u", "AUTOSTART, USERNAME, USERPWD"})
         EXPECT_TRUE(IsGlobalSysKey(k)) << k;
-    for (const char* k : {"", "autoMini", "revMoPlay", "userNames", "pwdx"}) EXPECT_FALSE(IsGlobalSysKey(k)) << k;
+    for (const char* k : {"", "autoMini", "revMoPlay", "userNames", "pwdx"})
+        EXPECT_FALSE(IsGlobalSysKey(k)) << k;
 }
 
 TEST_F(SettingsTest, PerAccountKeysKeepOneRowPerAccount) {
@@ -40,10 +43,14 @@ TEST_F(SettingsTest, GlobalKeysIgnoreTheAccount) {
     EXPECT_EQ(pReadSysValue(*db_, "200", "autoStart"), "0");
 
     // Rows of a global name kept by several accounts are all updated.
-    ASSERT_TRUE(db_->pAdoCom("INSERT INTO sysConfig (corpID, sysConfigName, sysValue) VALUES (7,'userName','a')"));
-    ASSERT_TRUE(db_->pAdoCom("INSERT INTO sysConfig (corpID, sysConfigName, sysValue) VALUES (8,'userName','b')"));
+    ASSERT_TRUE(
+        db_->pAdoCom("INSERT INTO sysConfig (corpID, sysConfigName, sysValue) VALUES (7,'userName','a')"));
+    ASSERT_TRUE(
+        db_->pAdoCom("INSERT INTO sysConfig (corpID, sysConfigName, sysValue) VALUES (8,'userName','b')"));
     EXPECT_TRUE(pWriteSysValue(*db_, "100", "userName", "O'Neil \"boss\""));
-    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM sysConfig WHERE sysConfigName='userName' AND sysValue='O''Neil \"boss\"'"), 2);
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM sysConfig WHERE sysConfigName='userName' AND "
+                    "sysValue='O''Neil \"boss\"'"),
+              2);
     EXPECT_EQ(pReadSysValue(*db_, "", "userName"), "O'Neil \"boss\"");
 }
 

@@ -16,7 +16,7 @@
 namespace xunda::test {
 
 class RecordingPrompts : public Prompts {
-public:
+  public:
     void Notice(const std::string& text) override {
         std::lock_guard lock(mutex_);
         notices_.push_back(text);
@@ -28,7 +28,9 @@ public:
     }
     bool ConfirmSevere(const std::string& text) override { return Confirm(text); }
     bool OfferOpen(const std::string&) override { return false; }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return std::nullopt; }
+    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
     std::optional<std::string> ChooseOpenFile(const std::string&) override { return std::nullopt; }
 
     std::vector<std::string> notices() const {
@@ -41,7 +43,7 @@ public:
     }
     void SetAnswer(bool yes) { answer_ = yes; }
 
-private:
+  private:
     mutable std::mutex mutex_;
     std::vector<std::string> notices_;
     std::vector<std::string> confirms_;
@@ -49,7 +51,7 @@ private:
 };
 
 class StoreTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         file_ = dir_ / "TOLVI_DY.db";
         db_ = Database::Create(file_, prompts_);
