@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 namespace xunda {
 
@@ -37,6 +38,13 @@ public:
         return Read(&c, 1) == 1;
     }
     std::int64_t CurrentPosition() const { return position_; }
+    // The bytes of the page held from the position on (empty when the position is outside it).
+    std::string_view PeekPage() const {
+        std::int64_t offset = position_ - pageStart_;
+        if (static_cast<std::uint64_t>(offset) >= static_cast<std::uint64_t>(pageSize_)) return {};
+        return std::string_view(buffer_.get() + offset, static_cast<std::size_t>(pageSize_ - offset));
+    }
+    void Skip(std::size_t count) { position_ += static_cast<std::int64_t>(count); }
 
 private:
     void LoadPage(std::int64_t page);

@@ -42,7 +42,7 @@ public:
     // Position and size are the underlying stream's; -1 and -2 go back one or two characters.
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
-    // Read(&c, 1) == 1, without the call chain for the pass-through encodings.
+    // Read(&c, 1) == 1, without the call chain where the source is buffered and the character plain.
     bool ReadChar(char& c) {
         if (pendingIndex_ < pending_.size()) {
             c = pending_[pendingIndex_++];
@@ -55,7 +55,45 @@ public:
             if (static_cast<unsigned char>(c) < 0x80 || passBytes_) return c != 0;
             return ReadUtf8Rest(c);
         }
+        if (fast16_) {
+            std::string_view run = PeekRun();
+            if (!run.empty()) {
+                c = run[0];
+                TakeRun(1);
+                return true;
+            }
+        }
         return Read(&c, 1) == 1;
+    }
+
+    // Characters that may be taken without a Read each, while reading from a buffered source: the
+    // rest of the page when bytes pass through unchanged, else a decoded stretch of plain ASCII
+    // 16-bit units; empty otherwise. A run ends at its first byte that is no character by itself
+    // (RunByteIsChar).
+    std::string_view PeekRun() {
+        if (pendingIndex_ < pending_.size()) return {};
+        if (fastRead_) {
+            runWidth_ = 1;
+            return buffered_->PeekPage();
+        }
+        if (!fast16_) return {};
+        runWidth_ = 2;
+        if (runPos_ == buffered_->CurrentPosition() && runIndex_ < run16_.size())
+            return std::string_view(run16_).substr(runIndex_);
+        return DecodeUtf16Run();
+    }
+    bool RunByteIsChar(char b) const { return b != 0 && (passBytes_ || static_cast<unsigned char>(b) < 0x80); }
+    // Takes count (at least 1) characters of the run last peeked, as count reads would.
+    void TakeRun(std::size_t count) {
+        std::int64_t width = runWidth_;
+        std::int64_t end = buffered_->CurrentPosition() + width * static_cast<std::int64_t>(count);
+        prevPrevPos_ = count >= 2 ? end - 2 * width : prevPos_;
+        prevPos_ = end - width;
+        buffered_->Skip(static_cast<std::size_t>(width) * count);
+        if (width == 2) {
+            runIndex_ += count;
+            runPos_ = end;
+        }
     }
 
     XmlEncoding Encoding() const { return encoding_; }
@@ -107,9 +145,16 @@ private:
     void Detect();
     void UpdateFastRead();
     bool ReadUtf8Rest(char& c);
+    std::string_view DecodeUtf16Run();
 
     XmlBufferedReadStream* buffered_ = nullptr;
-    bool fastRead_ = false;
+    bool fastRead_ = false;  // bytes pass through from the buffer
+    bool fast16_ = false;    // 16-bit units from the buffer
+    // The decoded 16-bit run: run16_[runIndex_] is the unit at source position runPos_.
+    std::string run16_;
+    std::size_t runIndex_ = 0;
+    std::int64_t runPos_ = -1;
+    int runWidth_ = 1;
 };
 
 class XmlAnsiStream : public XmlCodecStream {
@@ -155,6 +200,11 @@ public:
     }
     // One character from the stream itself, past the surplus.
     bool ReadFromStream(char& c) { return codec_ ? codec_->ReadChar(c) : stream_.Read(&c, 1) == 1; }
+    // Characters of the stream that may be taken at once (see XmlCodecStream::PeekRun); empty while
+    // characters are given back.
+    std::string_view PeekRun() const { return codec_ && Surplus.empty() ? codec_->PeekRun() : std::string_view(); }
+    bool RunByteIsChar(char b) const { return codec_->RunByteIsChar(b); }
+    void TakeRun(std::size_t count) { codec_->TakeRun(count); }
 
     // Characters given back, delivered before the stream's own.
     std::string Surplus;

@@ -31,8 +31,9 @@ std::int64_t ReferenceCode(std::string_view entity) {
     std::string_view code = entity.substr(2, entity.size() - 3);
     if (code.empty()) return -1;
     std::int64_t value = -1;
-    bool ok = code[0] == 'x' || code[0] == 'X' ? TextToInt64("$" + std::string(code.substr(1)), value)
-                                               : TextToInt64(code, value);
+    std::string text(code);
+    if (text[0] == 'x' || text[0] == 'X') text[0] = '$';
+    bool ok = TextToInt64(text, value);
     return ok ? value : -1;
 }
 
@@ -43,6 +44,7 @@ bool IsReferableCode(std::int64_t code) {
 
 template <typename Decode>
 std::string Unescape(std::string_view text, Decode decodeReference) {
+    if (text.find('&') == std::string_view::npos) return std::string(text);
     std::string out;
     out.reserve(text.size());
     std::size_t pos = 0;
@@ -104,13 +106,16 @@ std::string UnescapeToAnsi(std::string_view text) {
 }
 
 std::string QuoteString(std::string_view text) {
-    if (text.find('"') == std::string_view::npos) return "\"" + std::string(text) + "\"";
-    std::string out = "'";
+    bool hasDouble = text.find('"') != std::string_view::npos;
+    char quote = hasDouble ? '\'' : '"';
+    std::string out;
+    out.reserve(text.size() + 2);
+    out.push_back(quote);
     for (char c : text) {
-        out += c;
-        if (c == '\'') out += c;
+        out.push_back(c);
+        if (hasDouble && c == '\'') out.push_back(c);
     }
-    out += '\'';
+    out.push_back(quote);
     return out;
 }
 

@@ -22,6 +22,17 @@ std::string_view LineValue(std::string_view line) {
     return eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
 }
 
+// The value part of a line unquoted and unescaped, without the intermediate copy when no doubled
+// quote has to be made single.
+std::string LineValueText(const XmlNode& node, std::string_view line) {
+    std::string_view raw = LineValue(line);
+    if (raw.size() < 2 || !IsXmlQuote(raw[0])) return node.UnEscapeString(raw);
+    std::size_t close = raw.find(raw[0], 1);
+    if (close != std::string_view::npos && close + 1 < raw.size() && raw[close + 1] == raw[0])
+        return node.UnEscapeString(UnQuoteString(raw));
+    return node.UnEscapeString(raw.substr(1, (close == std::string_view::npos ? raw.size() : close) - 1));
+}
+
 bool LessText(std::string_view a, std::string_view b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
                                         [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
@@ -139,7 +150,7 @@ std::string XmlNode::GetAttributePair(int index) const {
 
 std::string XmlNode::GetAttributeValue(int index) const {
     if (index < 0 || index >= GetAttributeCount()) return {};
-    return UnEscapeString(UnQuoteString(LineValue(attributes_[static_cast<std::size_t>(index)])));
+    return LineValueText(*this, attributes_[static_cast<std::size_t>(index)]);
 }
 
 void XmlNode::SetAttributeValue(int index, std::string_view value) {

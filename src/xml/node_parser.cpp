@@ -51,26 +51,46 @@ bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view termin
     if (terminator.empty()) return false;
     char last = terminator.back();
     char quote = 0;
-    char ch;
-    while (reader.ReadChar(ch)) {
-        text += ch;
+    // Whether a character may end the terminator: outside quotes, and no quote itself.
+    auto mayEnd = [&](char ch) {
         if (skipQuotes) {
-            if (quote == 0 && IsXmlQuote(ch)) {
-                quote = ch;
-                continue;
-            }
             if (quote != 0) {
                 if (ch == quote) quote = 0;
-                continue;
+                return false;
+            }
+            if (IsXmlQuote(ch)) {
+                quote = ch;
+                return false;
             }
         }
-        if (ch == last && text.size() >= terminator.size() &&
-            std::string_view(text).substr(text.size() - terminator.size()) == terminator) {
-            text.resize(text.size() - terminator.size());
-            return true;
+        return ch == last;
+    };
+    auto ended = [&] { return text.size() >= terminator.size() && std::string_view(text).ends_with(terminator); };
+    for (;;) {
+        // Whole runs of the buffered page at a time, one character at a time otherwise.
+        std::string_view run = reader.PeekRun();
+        std::size_t taken = 0;
+        std::size_t appended = 0;
+        bool found = false;
+        while (!found && taken < run.size() && reader.RunByteIsChar(run[taken])) {
+            if (!mayEnd(run[taken++])) continue;
+            text.append(run.data() + appended, taken - appended);
+            appended = taken;
+            found = ended();
         }
+        if (taken > 0) {
+            text.append(run.data() + appended, taken - appended);
+            reader.TakeRun(taken);
+            if (found) break;
+            continue;
+        }
+        char ch;
+        if (!reader.ReadChar(ch)) return false;
+        text += ch;
+        if (mayEnd(ch) && ended()) break;
     }
-    return false;
+    text.resize(text.size() - terminator.size());
+    return true;
 }
 
 bool ReadStringFromStreamWithQuotes(XmlSurplusReader& reader, char terminator, std::string& text) {
@@ -139,7 +159,8 @@ void ParseAttributes(std::string_view text, std::size_t start, std::size_t close
 }
 
 void NodeParser::ParseTag(XmlNode& node, std::string_view text) {
-    std::vector<std::string> tokens;
+    std::vector<std::string>& tokens = tokens_;
+    tokens.clear();
     ParseAttributes(text, 0, text.size(), tokens);
     auto first = tokens.begin();
     switch (node.kind_) {
@@ -266,6 +287,14 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
     };
     char ch;
     for (;;) {
+        std::string_view run = reader.PeekRun();
+        std::size_t taken = 0;
+        while (taken < run.size() && run[taken] != '<' && reader.RunByteIsChar(run[taken])) hadReturn |= run[taken++] == '\r';
+        if (taken > 0) {
+            text.append(run.data(), taken);
+            reader.TakeRun(taken);
+            continue;
+        }
         if (!reader.ReadFromStream(ch)) Fail("Missing close tag in element " + node.name_);
         if (ch != '<') {
             if (ch == '\r') hadReturn = true;

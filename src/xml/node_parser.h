@@ -65,7 +65,9 @@ private:
     XmlNode& NewChild(XmlNode& parent, int depth);
 
     Stream& stream_;
+    // Scratch space reused from tag to tag.
     std::string tag_;
+    std::vector<std::string> tokens_;
 };
 
 }  // namespace xunda

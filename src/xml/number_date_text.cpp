@@ -63,7 +63,7 @@ bool TextToInt32(std::string_view text, std::int32_t& value) {
 
 std::int32_t StrToInt(std::string_view text) {
     std::int32_t v;
-    if (!TextToInt32(text, v)) throw EConvertError("'" + std::string(text) + "' is not a valid integer value");
+    if (!TextToInt32(text, v)) throw EConvertError(std::string(1, '\'').append(text).append("' is not a valid integer value"));
     return v;
 }
 
@@ -163,18 +163,22 @@ std::string FloatToDigitsText(int digits, bool exponent, double value) {
         scientific = x - 1;
         x = 1;
     }
-    std::string t = std::to_string(n);
-    for (; k < x; ++k) t += '0';
+    std::string digitText = std::to_string(n);
+    for (; k < x; ++k) digitText += '0';
+    std::string leading;  // zeros after the point
     if (x < 0) {
-        t.insert(0, static_cast<std::size_t>(-x), '0');
+        leading.assign(static_cast<std::size_t>(-x), '0');
         x = 0;
     }
-    if (x == 0)
-        t.insert(0, ".");
-    else if (k > x)
-        t.insert(static_cast<std::size_t>(x), ".");
-    result += t;
-    if (scientific != 0) result += "E" + std::to_string(scientific);
+    std::string_view t = digitText;
+    if (x == 0) {
+        result.append(1, '.').append(leading).append(t);
+    } else if (k > x) {
+        result.append(t.substr(0, static_cast<std::size_t>(x))).append(1, '.').append(t.substr(static_cast<std::size_t>(x)));
+    } else {
+        result.append(t);
+    }
+    if (scientific != 0) result.append(1, 'E').append(std::to_string(scientific));
     return result;
 }
 
