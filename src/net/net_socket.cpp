@@ -192,9 +192,13 @@ void NetSocket::CreateSocket(const AddressRecord& record) {
 void NetSocket::AttachSocket(SocketHandle handle) {
     bytesReceived_ = bytesSent_ = 0;
     handle_ = handle;
+    RefreshAddresses();
+    usesIPv6_ = remoteAddr_.sa.sa_family == AF_INET6;
+}
+
+void NetSocket::RefreshAddresses() {
     ReadSocketName(handle_, localAddr_);
     ReadPeerName(handle_, remoteAddr_);
-    usesIPv6_ = remoteAddr_.sa.sa_family == AF_INET6;
 }
 
 void NetSocket::Bind(const std::string& ip, const std::string& port) {
@@ -248,10 +252,7 @@ void NetSocket::ConnectDirect(const std::string& ip, const std::string& port) {
         CreateSocket(record);
         if (lastError_ == 0) {
             lastError_ = ConnectBounded(record);
-            if (lastError_ == 0) {
-                ReadSocketName(handle_, localAddr_);
-                ReadPeerName(handle_, remoteAddr_);
-            }
+            if (lastError_ == 0) RefreshAddresses();
         }
         lineBuffer_.clear();
         endedOnCR_ = endedOnLF_ = false;
@@ -573,7 +574,9 @@ std::string NetSocket::ReceiveBlock(int timeout) {
 }
 
 void NetSocket::Purge() {
-    SleepMs(1);
+    // Give data in flight up to 1 ms to arrive.
+    pollfd p{handle_, POLLIN, 0};
+    SocketApi().WSAPoll(&p, 1, 1);
     std::size_t discarded = 0;
     try {
         while ((!lineBuffer_.empty() || PendingBytes() > 0) && discarded < static_cast<std::size_t>(PurgeLimit)) {

@@ -158,6 +158,7 @@ public:
     static constexpr int PurgeLimit = 1 << 20;
 
     // Errors and hooks.
+    void SetLastError(int code) { lastError_ = code; }
     int CheckResult(int value);
     void ReportError();
     void NotifyStatus(THookSocketReason reason, const std::string& value);
@@ -165,8 +166,9 @@ public:
 protected:
     virtual int SocketType() { return 0; }
     virtual int SocketProtocol() { return 0; }
-    void SetLastError(int code) { lastError_ = code; }
     void ConnectDirect(const std::string& ip, const std::string& port);
+    // Reads both addresses of the open socket again.
+    void RefreshAddresses();
     bool CheckStopFlag();
     void ThrottleBandwidth(int length, int max, std::uint64_t& next);
     void NotifyMonitor(bool writing, const char* buffer, int length);
