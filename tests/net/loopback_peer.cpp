@@ -47,6 +47,29 @@ std::string LoopbackPeer::ReadSome(int connection, int timeoutMs) {
     return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
 }
 
+std::string LoopbackPeer::ReadExactly(int connection, std::size_t count) {
+    std::string data;
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (data.size() < count && std::chrono::steady_clock::now() < end) {
+        pollfd p{connection, POLLIN, 0};
+        if (::poll(&p, 1, 100) != 1) continue;
+        char buffer[1];
+        if (::recv(connection, buffer, 1, 0) != 1) break;
+        data += buffer[0];
+    }
+    return data;
+}
+
+std::string LoopbackPeer::ReadUntil(int connection, const std::string& terminator) {
+    std::string data;
+    while (!data.ends_with(terminator)) {
+        std::string byte = ReadExactly(connection, 1);
+        if (byte.empty()) break;
+        data += byte;
+    }
+    return data;
+}
+
 void LoopbackPeer::Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 void LoopbackPeer::Reset(int connection) {

@@ -18,6 +18,9 @@ public:
     // Helpers for scripts.
     static void Send(int connection, const std::string& bytes);
     static std::string ReadSome(int connection, int timeoutMs = 2000);
+    // Reads until `count` bytes (or the terminator) arrived, or 2 s passed.
+    static std::string ReadExactly(int connection, std::size_t count);
+    static std::string ReadUntil(int connection, const std::string& terminator);
     static void Pause(int ms);
     // Closes with RST instead of an orderly FIN.
     static void Reset(int connection);
