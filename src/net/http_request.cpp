@@ -307,16 +307,10 @@ bool HttpRequest::ReadBodyOfLength(std::int64_t size) {
         return false;
     }
     downloadSize_ = size;
-    // Pieces as they arrive: the document grows with the bytes, not with the announced length.
-    std::int64_t left = size;
-    while (left > 0) {
-        int piece = static_cast<int>(std::min<std::int64_t>(left, 65536));
-        std::string bytes = sock_->ReceiveExactString(piece, Timeout);
-        if (sock_->LastError() != 0) return false;
-        DocumentAppend(document_, bytes);
-        left -= piece;
-    }
-    return true;
+    // The document grows with the bytes as they arrive, not with the announced length.
+    sock_->ReceiveSized([this](const char* data, std::size_t n) { DocumentAppend(document_, {data, n}); }, size,
+                        Timeout);
+    return sock_->LastError() == 0;
 }
 
 bool HttpRequest::ReadChunkedBody() {

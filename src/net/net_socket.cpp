@@ -426,11 +426,19 @@ bool NetSocket::WaitReadableBuffered(int timeout) { return !lineBuffer_.empty() 
 
 std::string NetSocket::ReceiveAvailable(int timeout) {
     std::string result;
+    ReceiveAvailableInto(result, timeout);
+    return result;
+}
+
+void NetSocket::ReceiveAvailableInto(std::string& out, int timeout) {
+    const std::size_t from = out.size();
     lastError_ = 0;
     if (!lineBuffer_.empty()) {
-        result.swap(lineBuffer_);
+        if (out.empty()) out.swap(lineBuffer_);
+        else out.append(lineBuffer_);
+        lineBuffer_.clear();
     } else {
-        SleepMs(0);
+        SleepMs(0);  // let other threads run during long transfers
         int n = PendingBytes();
         if (n < 1) {
             if (!WaitReadable(timeout)) {
@@ -442,18 +450,17 @@ std::string NetSocket::ReceiveAvailable(int timeout) {
             }
         }
         if (n >= 1 && lastError_ == 0) {
-            result.resize(static_cast<std::size_t>(n));
-            int r = ReceiveBuffer(result.data(), n);
-            result.resize(r > 0 ? static_cast<std::size_t>(r) : 0);
+            out.resize(from + static_cast<std::size_t>(n));
+            int r = ReceiveBuffer(out.data() + from, n);
+            out.resize(from + (r > 0 ? static_cast<std::size_t>(r) : 0));
         }
     }
-    if (ConvertLineEnd && !result.empty()) {
-        if (endedOnCR_ && result[0] == '\n') result.erase(0, 1);
-        if (endedOnLF_ && !result.empty() && result[0] == '\r') result.erase(0, 1);
+    if (ConvertLineEnd && out.size() > from) {
+        if (endedOnCR_ && out[from] == '\n') out.erase(from, 1);
+        if (endedOnLF_ && out.size() > from && out[from] == '\r') out.erase(from, 1);
         endedOnCR_ = endedOnLF_ = false;
     }
     ReportError();
-    return result;
 }
 
 std::string NetSocket::ReceiveUntil(int timeout, const std::string& terminator) {
@@ -508,38 +515,39 @@ std::string NetSocket::ReceiveLine(int timeout) {
     return lastError_ == 0 ? line : std::string();
 }
 
-int NetSocket::ReceiveExactCore(std::string& out, int length, int timeout) {
+void NetSocket::ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout) {
     lastError_ = 0;
-    if (length < 1) return 0;
-    const std::size_t want = static_cast<std::size_t>(length);
-    const std::size_t base = out.size();
-    std::string s;
-    for (;;) {
+    std::string piece;
+    for (std::int64_t left = size; left > 0;) {
         const std::uint64_t start = MonotonicMs();
-        s = ReceiveAvailable(timeout);
-        std::size_t take = std::min(s.size(), want - (out.size() - base));
-        out.append(s, 0, take);
-        s.erase(0, take);
-        if (lastError_ != 0 || out.size() - base >= want) break;
-        if (!InterPacketTimeout && !ConsumeTimeout(timeout, start)) {
+        piece.clear();
+        ReceiveAvailableInto(piece, timeout);
+        const std::size_t take = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(piece.size())));
+        if (take > 0) sink(piece.data(), take);
+        left -= static_cast<std::int64_t>(take);
+        if (piece.size() > take) lineBuffer_.assign(piece, take, std::string::npos);
+        if (lastError_ != 0) break;
+        if (left > 0 && !InterPacketTimeout && !ConsumeTimeout(timeout, start)) {
             lastError_ = WSAETIMEDOUT;
             break;
         }
     }
-    lineBuffer_ = std::move(s);
-    return static_cast<int>(out.size() - base);
 }
 
 int NetSocket::ReceiveExact(char* buffer, int length, int timeout) {
-    std::string data;
-    int got = ReceiveExactCore(data, length, timeout);
-    std::memcpy(buffer, data.data(), data.size());
+    int got = 0;
+    ReceiveSized(
+        [&](const char* data, std::size_t n) {
+            std::memcpy(buffer + got, data, n);
+            got += static_cast<int>(n);
+        },
+        length, timeout);
     return got;
 }
 
 std::string NetSocket::ReceiveExactString(int length, int timeout) {
     std::string data;
-    ReceiveExactCore(data, length, timeout);
+    ReceiveSized([&](const char* bytes, std::size_t n) { data.append(bytes, n); }, length, timeout);
     if (lastError_ != 0) data.clear();
     return data;
 }

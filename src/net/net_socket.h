@@ -143,6 +143,10 @@ public:
     std::string ReceiveLine(int timeout);
     int ReceiveExact(char* buffer, int length, int timeout);
     std::string ReceiveExactString(int length, int timeout);
+    // Exactly Size bytes handed to Sink in pieces as they arrive (surplus stays buffered); stops
+    // at the first error. The unit of stream and body reads.
+    using ByteSink = std::function<void(const char* data, std::size_t length)>;
+    void ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout);
     unsigned char ReceiveByte(int timeout);
     std::int32_t ReceiveInteger(int timeout);
     std::string ReceiveBlock(int timeout);
@@ -186,7 +190,8 @@ private:
     void ApplyQueuedOptions();
     void ApplyOption(const SocketOption& option);
     bool Wait(short events, int timeout);
-    int ReceiveExactCore(std::string& out, int length, int timeout);
+    // ReceiveAvailable appending to Out.
+    void ReceiveAvailableInto(std::string& out, int timeout);
 
     AddressRecord localAddr_{};
     AddressRecord remoteAddr_{};
