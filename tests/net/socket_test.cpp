@@ -6,7 +6,9 @@
 
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <csignal>
 #include <sys/resource.h>
+#include <sys/time.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -217,6 +219,24 @@ TEST(Waiting, DescriptorAbove1024) {
     EXPECT_TRUE(s.WaitReadable(1000));
     EXPECT_EQ(s.ReceiveAvailable(1000), "hi");
     ::close(pair[1]);
+}
+
+TEST(Waiting, InterruptedWaitsGoOnWithTheTimeLeft) {
+    LoopbackPeer peer([](int c) { LoopbackPeer::ReadSome(c, 1000); });
+    StreamSocket s;
+    s.Connect("127.0.0.1", peer.Port());
+    struct sigaction action {}, saved {};
+    action.sa_handler = [](int) {};
+    sigaction(SIGALRM, &action, &saved);  // no SA_RESTART: the wait sees EINTR
+    itimerval timer{{0, 0}, {0, 50000}};
+    setitimer(ITIMER_REAL, &timer, nullptr);
+    std::uint64_t start = MonotonicMs();
+    EXPECT_EQ(s.ReceiveLine(250), "");
+    std::uint64_t elapsed = MonotonicMs() - start;
+    sigaction(SIGALRM, &saved, nullptr);
+    EXPECT_EQ(s.LastError(), WSAETIMEDOUT);
+    EXPECT_GE(elapsed, 230u);
+    s.SendString("x");
 }
 
 TEST(Connecting, RefusedAndBoundedByTheConnectTimeout) {
