@@ -14,12 +14,6 @@ namespace xunda {
 
 namespace {
 
-// The interface is loaded when the program starts and released when it ends.
-struct SocketInterfaceLifetime {
-    SocketInterfaceLifetime() { StartSocketInterface(); }
-    ~SocketInterfaceLifetime() { StopSocketInterface(); }
-} socketInterfaceLifetime;
-
 int FamilyToAddressFamily(TSocketFamily family) {
     switch (family) {
         case TSocketFamily::SF_IP4: return AF_INET;

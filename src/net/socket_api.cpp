@@ -239,6 +239,16 @@ void StopSocketInterface() {
     UnloadSocketInterface();
 }
 
+namespace {
+
+// The interface is loaded when the program starts and released when it ends.
+struct SocketInterfaceLifetime {
+    SocketInterfaceLifetime() { StartSocketInterface(); }
+    ~SocketInterfaceLifetime() { StopSocketInterface(); }
+} socketInterfaceLifetime;
+
+}  // namespace
+
 int AddressLength(const AddressRecord& record) {
     switch (record.sa.sa_family) {
         case AF_INET: return static_cast<int>(sizeof(sockaddr_in));

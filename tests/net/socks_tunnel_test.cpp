@@ -176,15 +176,19 @@ LoopbackPeer ConnectProxy(std::string replyHead, std::string* request) {
     });
 }
 
+TcpSocket& ThroughTunnel(TcpSocket& s, const std::string& port) {
+    s.HTTPTunnelIP = "127.0.0.1";
+    s.HTTPTunnelPort = port;
+    return s;
+}
+
 TEST(Tunnel, ConnectLineCredentialsAndAddresses) {
     std::string request;
     LoopbackPeer proxy = ConnectProxy("HTTP/1.0 200 Connection established\r\nX-A: 1\r\n\r\n", &request);
     TcpSocket s;
-    s.HTTPTunnelIP = "127.0.0.1";
-    s.HTTPTunnelPort = proxy.Port();
     s.HTTPTunnelUser = "u";
     s.HTTPTunnelPass = "p";
-    s.Connect("example.test", "https");
+    ThroughTunnel(s, proxy.Port()).Connect("example.test", "https");
     ASSERT_EQ(s.LastError(), 0);
     EXPECT_EQ(request, "CONNECT example.test:443 HTTP/1.0\r\nProxy-Authorization: Basic dTpw\r\n\r\n");
     EXPECT_TRUE(s.HTTPTunnel);
@@ -198,9 +202,7 @@ TEST(Tunnel, RefusalsAndShortStatusLines) {
     {
         LoopbackPeer proxy = ConnectProxy("HTTP/1.1 407 Proxy Authentication Required\r\nX-A: 1\r\n\r\n", &request);
         TcpSocket s;
-        s.HTTPTunnelIP = "127.0.0.1";
-        s.HTTPTunnelPort = proxy.Port();
-        s.Connect("::1", "8443");
+        ThroughTunnel(s, proxy.Port()).Connect("::1", "8443");
         EXPECT_EQ(s.LastError(), WSASYSNOTREADY);
         EXPECT_EQ(request, "CONNECT [::1]:8443 HTTP/1.0\r\n\r\n");
         EXPECT_EQ(s.ReceiveExactString(9, 2000), "tunnelled");  // the whole head was read
@@ -208,16 +210,12 @@ TEST(Tunnel, RefusalsAndShortStatusLines) {
     {
         LoopbackPeer proxy = ConnectProxy("HTTP/1.0 2\r\n\r\n", &request);  // 11 characters with its CR
         TcpSocket s;
-        s.HTTPTunnelIP = "127.0.0.1";
-        s.HTTPTunnelPort = proxy.Port();
-        s.Connect("example.test", "80");
+        ThroughTunnel(s, proxy.Port()).Connect("example.test", "80");
         EXPECT_EQ(s.LastError(), WSASYSNOTREADY);
     }
     {
         TcpSocket s;
-        s.HTTPTunnelIP = "127.0.0.1";
-        s.HTTPTunnelPort = "1";
-        s.Connect("example.test\r\nX-Injected: 1", "80");
+        ThroughTunnel(s, "1").Connect("example.test\r\nX-Injected: 1", "80");
         EXPECT_EQ(s.LastError(), WSASYSNOTREADY);
         EXPECT_EQ(s.Socket(), INVALID_SOCKET);
     }
