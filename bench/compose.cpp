@@ -54,10 +54,11 @@ const std::string& LongLine() {
 std::map<std::string, double> g_seconds;
 
 class RecordingReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
-            g_seconds[run.benchmark_name()] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            g_seconds[run.benchmark_name()] =
+                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -89,7 +90,7 @@ void ExtractFromTenMegabyteLine(benchmark::State& state) {
 }
 
 class PrintingPrompts : public Prompts {
-public:
+  public:
     void Notice(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
     bool Confirm(const std::string&) override { return false; }
     bool ConfirmSevere(const std::string&) override { return false; }
@@ -104,7 +105,8 @@ void Queue30000Rows(benchmark::State& state, bool placeholders) {
     constexpr int kRows = 30000;
     PrintingPrompts prompts;
     SmsBatch batch;
-    batch.text = placeholders ? "[称呼]您好,[姓名]:您的生日[生日]快到了,祝您生日快乐!" : "尊敬的客户您好,您的订单已发货,请注意查收.";
+    batch.text = placeholders ? "[称呼]您好,[姓名]:您的生日[生日]快到了,祝您生日快乐!"
+                              : "尊敬的客户您好,您的订单已发货,请注意查收.";
     for (int i = 0; i < kRows; ++i) batch.mobs.push_back("139" + std::to_string(10000000 + i));
     std::size_t queued = 0;
     for (auto _ : state) {
@@ -121,7 +123,8 @@ void Queue30000Rows(benchmark::State& state, bool placeholders) {
         }
         Log log(dir / "LOG");
         state.ResumeTiming();
-        queued = QueueSmsBatch(*db, log, "10001", batch, [](const std::string& text) { benchmark::DoNotOptimize(text); });
+        queued = QueueSmsBatch(*db, log, "10001", batch,
+                               [](const std::string& text) { benchmark::DoNotOptimize(text); });
         state.PauseTiming();
         db.reset();
         state.ResumeTiming();
@@ -137,7 +140,9 @@ double Seconds(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::RegisterBenchmark("tidy_1M_numbers", TidyMillionNumbers)->Unit(benchmark::kMillisecond)->Iterations(3);
+    benchmark::RegisterBenchmark("tidy_1M_numbers", TidyMillionNumbers)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
     benchmark::RegisterBenchmark("grep_sort_u_1M_numbers", GrepSortMillionNumbers)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(3);
@@ -158,10 +163,11 @@ int main(int argc, char** argv) {
     const double tidy = Seconds("tidy_1M_numbers/iterations:3");
     const double grep = Seconds("grep_sort_u_1M_numbers/iterations:3");
     const double line = Seconds("extract_10MB_line/iterations:3");
-    std::printf("\ntidy 1M numbers: %.3f s; grep -oE | sort -u: %.3f s; ratio grep/tidy %.2f (goal > 1)\n", tidy, grep,
-                tidy > 0 ? grep / tidy : 0.0);
+    std::printf("\ntidy 1M numbers: %.3f s; grep -oE | sort -u: %.3f s; ratio grep/tidy %.2f (goal > 1)\n",
+                tidy, grep, tidy > 0 ? grep / tidy : 0.0);
     std::printf("10 MB line, 500000 numbers: %.3f s (goal < 0.5 s)\n", line);
     std::printf("queue 30000 rows: %.3f s, with placeholders filled: %.3f s (goal < 2 s)\n",
-                Seconds("queue_30000_rows/iterations:3"), Seconds("queue_30000_rows_placeholders/iterations:3"));
+                Seconds("queue_30000_rows/iterations:3"),
+                Seconds("queue_30000_rows_placeholders/iterations:3"));
     return 0;
 }

@@ -17,7 +17,9 @@ std::string_view MtLevelForPosition(std::size_t position) {
 
 OutboxWriter::OutboxWriter(Database& db, std::string_view corpID) : db_(db), corpID_(SqlInt(corpID)) {}
 
-OutboxWriter::~OutboxWriter() { Commit(); }
+OutboxWriter::~OutboxWriter() {
+    Commit();
+}
 
 const ContactFields& OutboxWriter::Contact(const std::string& mob) {
     static const ContactFields kUnknown;
@@ -38,13 +40,15 @@ const ContactFields& OutboxWriter::Contact(const std::string& mob) {
 
 bool OutboxWriter::iMt(std::string_view mob, std::string_view msg, std::string_view subNumber,
                        std::string_view linkID, std::string_view mtLevel) {
-    const std::string filled = HasPlaceholder(msg) ? FillPlaceholders(msg, Contact(std::string(mob))) : std::string(msg);
+    const std::string filled =
+        HasPlaceholder(msg) ? FillPlaceholders(msg, Contact(std::string(mob))) : std::string(msg);
     if (TrimControls(filled).empty()) return false;
     if (!chunk_) {
         chunk_ = std::make_unique<BulkWriter>(db_, kInsertMt);
         chunkRows_ = 0;
     }
-    if (!chunk_->Add({std::string_view(corpID_), mob, std::string_view(filled), subNumber, linkID, mtLevel})) {
+    if (!chunk_->Add(
+            {std::string_view(corpID_), mob, std::string_view(filled), subNumber, linkID, mtLevel})) {
         Commit();  // the chunk is lost (and reported); the next row starts a new one
         return false;
     }

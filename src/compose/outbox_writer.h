@@ -24,7 +24,7 @@ std::string_view MtLevelForPosition(std::size_t position);
 // writer goes away. Belongs to the thread that made it. A failed chunk is reported once by the store
 // and loses its own rows only.
 class OutboxWriter {
-public:
+  public:
     static constexpr std::size_t kChunkRows = 500;
 
     OutboxWriter(Database& db, std::string_view corpID);
@@ -43,7 +43,7 @@ public:
     // Rows committed so far.
     std::size_t CommittedRows() const { return committedRows_; }
 
-private:
+  private:
     const ContactFields& Contact(const std::string& mob);
 
     Database& db_;

@@ -11,12 +11,13 @@ void RecordBroadcast(Database& db, Log& log, const std::string& corp, const SmsB
     log.logit("发送订阅短信");
     busyText("记录历史订阅短信");
     db.Transaction([&] {
-        if (!db.pAdoCom("INSERT INTO histMsg (corpID,msgcontent) VALUES (" + corp + "," + SqlQuote(batch.text) + ")"))
+        if (!db.pAdoCom("INSERT INTO histMsg (corpID,msgcontent) VALUES (" + corp + "," +
+                        SqlQuote(batch.text) + ")"))
             return false;
         const std::string msgID = SqlInt(db.LastInsertId());
         for (const std::string& category : batch.categories) {
-            if (!db.pAdoCom("INSERT INTO histMsgType (corpID, msgID, msgType) VALUES (" + corp + "," + msgID + "," +
-                            SqlQuote(category) + ")"))
+            if (!db.pAdoCom("INSERT INTO histMsgType (corpID, msgID, msgType) VALUES (" + corp + "," + msgID +
+                            "," + SqlQuote(category) + ")"))
                 return false;
         }
         return true;
@@ -29,8 +30,10 @@ void KeepLastSendMobs(Database& db, const std::string& corp, const std::vector<s
     db.Transaction([&] {
         for (std::size_t i = n > kKept ? n - kKept : 0; i < n; ++i) {
             const std::string mob = SqlQuote(mobs[i]);
-            if (n > 10 && !db.pAdoCom("DELETE FROM lastSendMobs WHERE corpID=" + corp + " AND mob=" + mob)) return false;
-            if (!db.pAdoCom("INSERT INTO lastSendMobs (corpID, mob) VALUES (" + corp + "," + mob + ")")) return false;
+            if (n > 10 && !db.pAdoCom("DELETE FROM lastSendMobs WHERE corpID=" + corp + " AND mob=" + mob))
+                return false;
+            if (!db.pAdoCom("INSERT INTO lastSendMobs (corpID, mob) VALUES (" + corp + "," + mob + ")"))
+                return false;
         }
         return true;
     });

@@ -30,21 +30,24 @@ SmsBatch Batch(std::string text, std::vector<std::string> mobs) {
 }
 
 class QueueTest : public test::StoreTest {
-protected:
+  protected:
     std::size_t Queue(const SmsBatch& batch) {
-        return QueueSmsBatch(*db_, log_, "10001", batch, [this](const std::string& text) { busy_.push_back(text); });
+        return QueueSmsBatch(*db_, log_, "10001", batch,
+                             [this](const std::string& text) { busy_.push_back(text); });
     }
     // One column of the account's outbox rows in queue order.
     std::vector<std::string> Outbox(const std::string& column) {
         std::vector<std::string> values;
-        for (ResultSet rs = db_->pAdoQuery("SELECT " + column + " AS v FROM mt WHERE corpID=10001 ORDER BY id");
+        for (ResultSet rs =
+                 db_->pAdoQuery("SELECT " + column + " AS v FROM mt WHERE corpID=10001 ORDER BY id");
              !rs.Eof(); rs.Next())
             values.push_back(rs.IsNull("v") ? "<NULL>" : rs.AsString("v"));
         return values;
     }
     std::vector<std::string> LastSendMobs() {
         std::vector<std::string> mobs;
-        for (ResultSet rs = db_->pAdoQuery("SELECT mob FROM lastSendMobs WHERE corpID=10001 ORDER BY ID DESC");
+        for (ResultSet rs =
+                 db_->pAdoQuery("SELECT mob FROM lastSendMobs WHERE corpID=10001 ORDER BY ID DESC");
              !rs.Eof(); rs.Next())
             mobs.push_back(rs.AsString("mob"));
         return mobs;
@@ -70,10 +73,11 @@ TEST_F(QueueTest, PriorityFollowsThePositionInTheBatch) {
 }
 
 TEST_F(QueueTest, FillsPlaceholdersFromTheAccountsContacts) {
-    ASSERT_TRUE(db_->pAdoCom("INSERT INTO mobs (corpID,mob,userName,nickName,bir) VALUES "
-                             "(10001,'13800000001','张三','张先生','1990-05-01'),"
-                             "(10001,'13800000002','李四','李女士',NULL),"
-                             "(20002,'13800000003','王五','王总','1980-01-01')"));
+    ASSERT_TRUE(
+        db_->pAdoCom("INSERT INTO mobs (corpID,mob,userName,nickName,bir) VALUES "
+                     "(10001,'13800000001','张三','张先生','1990-05-01'),"
+                     "(10001,'13800000002','李四','李女士',NULL),"
+                     "(20002,'13800000003','王五','王总','1980-01-01')"));
     SmsBatch batch = Batch("[称呼]好,[姓名]生日[生日]", {"13800000001", "13800000002", "13800000003"});
     batch.linkID = "12";
     batch.subNumber = "345";
@@ -131,7 +135,8 @@ TEST_F(QueueTest, KeepsTheLastTwelveNumbers) {
 TEST_F(QueueTest, CommittedChunksAreVisibleWhileQueueing) {
     OutboxWriter outbox(*db_, "10001");
     const std::vector<std::string> mobs = Mobs(OutboxWriter::kChunkRows + 1);
-    for (std::size_t i = 0; i < mobs.size(); ++i) EXPECT_TRUE(outbox.iMt(mobs[i], "x", "", "", MtLevelForPosition(i)));
+    for (std::size_t i = 0; i < mobs.size(); ++i)
+        EXPECT_TRUE(outbox.iMt(mobs[i], "x", "", "", MtLevelForPosition(i)));
     auto countElsewhere = [this] {
         std::int64_t n = -1;
         std::thread([&] { n = Count("SELECT COUNT(*) AS n FROM mt"); }).join();  // its own connection
