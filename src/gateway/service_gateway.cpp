@@ -60,20 +60,22 @@ int ServiceGateway::PutMt(std::string& resultValue, std::vector<std::string>& re
     return TextRequest(kTexts, PutMtUrl(host_, msgFormat, account, mt), kMaxPutMtBody, resultValue, replyLines);
 }
 
+int ServiceGateway::Poll(const Texts& texts, std::string_view path, std::string& resultValue,
+                         std::vector<std::string>& replyLines, int msgFormat, const Credentials& account) {
+    if (!ValidFormat(msgFormat)) return -2;
+    return TextRequest(texts, PollUrl(host_, path, msgFormat, account), kMaxOtherBody, resultValue, replyLines);
+}
+
 int ServiceGateway::GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
                           const Credentials& account) {
-    if (!ValidFormat(msgFormat)) return -2;
     static constexpr Texts kTexts{"发送GetMo消息=", "GetMo失败:", "GetMo成功"};
-    return TextRequest(kTexts, PollUrl(host_, "/sms/getMo/", msgFormat, account), kMaxOtherBody, resultValue,
-                       replyLines);
+    return Poll(kTexts, "/sms/getMo/", resultValue, replyLines, msgFormat, account);
 }
 
 int ServiceGateway::GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
                               const Credentials& account) {
-    if (!ValidFormat(msgFormat)) return -2;
     static constexpr Texts kTexts{"发送Getreport消息=", "Getport失败:", "Getreport成功"};
-    return TextRequest(kTexts, PollUrl(host_, "/sms/getReport/", msgFormat, account), kMaxOtherBody, resultValue,
-                       replyLines);
+    return Poll(kTexts, "/sms/getReport/", resultValue, replyLines, msgFormat, account);
 }
 
 int ServiceGateway::GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount) {

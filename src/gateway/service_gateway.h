@@ -32,6 +32,8 @@ private:
     struct Texts;
     int TextRequest(const Texts& texts, const std::string& url, std::size_t maxBody, std::string& resultValue,
                     std::vector<std::string>& replyLines);
+    int Poll(const Texts& texts, std::string_view path, std::string& resultValue, std::vector<std::string>& replyLines,
+             int msgFormat, const Credentials& account);
     FetchResult Fetch(const std::string& url, std::size_t maxBody);
 
     std::string host_;
