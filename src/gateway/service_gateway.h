@@ -1,4 +1,5 @@
-// The SMS service's requests over HTTP.
+// The SMS service's requests over HTTP: each call makes its own HTTP client on the calling
+// thread, so one object may serve the send worker, the pollers and the login at the same time.
 #pragma once
 
 #include <chrono>

@@ -1,6 +1,9 @@
 // The gateway against the in-process service simulator, over real sockets.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "core/codepage.h"
 #include "gateway/service_gateway.h"
 #include "sms-sim/sms_sim.h"
@@ -151,6 +154,26 @@ TEST_F(GatewaySimTest, TimeOutAndClosedPortAreNoAnswer) {
     sim.Stop();
     ServiceGateway closed({.host = host, .timeout = milliseconds(2000)});
     EXPECT_EQ(closed.GetReport(value, lines, 1, account), 500);
+}
+
+TEST_F(GatewaySimTest, OneGatewayServesSeveralThreadsAtOnce) {
+    sim.QueueReport({.mtID = 1, .status = "0"});
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 5; ++i) {
+                std::string code;
+                Lines result;
+                const std::string mob = "1380000000" + std::to_string(t);
+                if (gateway.PutMt(code, result, 2, account, {mob, "x", "1", "", ""}) != 0 || code != "100") ++failures;
+                if (gateway.GetReport(code, result, 1, account) != 0) ++failures;
+            }
+        });
+    for (auto& t : threads) t.join();
+    EXPECT_EQ(failures, 0);
+    for (int t = 0; t < 4; ++t) EXPECT_EQ(sim.SendCount("1380000000" + std::to_string(t)), 5);
+    EXPECT_EQ(sim.PendingReports(), 0u);
 }
 
 class DataQueryTest : public GatewaySimTest {
