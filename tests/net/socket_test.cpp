@@ -400,3 +400,51 @@ TEST(Addresses, ListenWithoutAProxy) {
 
 }  // namespace
 }  // namespace xunda
+
+namespace xunda {
+namespace {
+
+MemoryStream StreamOf(const std::string& bytes) {
+    MemoryStream stream;
+    WriteBytesToStream(stream, bytes);
+    stream.SetPosition(0);
+    return stream;
+}
+
+TEST(Streams, SizedTransfersBothByteOrders) {
+    std::string received;
+    LoopbackPeer peer([&](int c) {
+        received = LoopbackPeer::ReadExactly(c, 4 + 5 + 4 + 3 + 2);
+        LoopbackPeer::Send(c, received + received);  // echoed twice
+    });
+    StreamSocket s;
+    s.SendMaxChunk = 2;  // pieces smaller than the data
+    s.Connect("127.0.0.1", peer.Port());
+    MemoryStream little = StreamOf("hello"), big = StreamOf("abc"), raw = StreamOf("xyz");
+    raw.SetPosition(1);
+    s.SendStream(little);
+    s.SendStreamBigEndian(big);
+    s.SendStreamRaw(raw);
+    MemoryStream atEnd = StreamOf("ignored");
+    atEnd.Seek(0, SeekOrigin::End);
+    s.SendStream(atEnd);  // nothing at all, not even the length
+    EXPECT_EQ(s.ReceiveExactString(18, 2000), std::string("\x05\x00\x00\x00hello\x00\x00\x00\x03" "abcyz", 18));
+
+    MemoryStream in;
+    s.ReceiveStream(in, 2000);
+    EXPECT_EQ(in.Bytes(), "hello");
+    s.ReceiveStreamBigEndian(in, 2000);
+    EXPECT_EQ(in.Bytes(), "helloabc");
+    s.ReceiveStreamSized(in, 2000, 0);
+    EXPECT_EQ(in.Bytes(), "helloabc");
+    s.ReceiveStreamRaw(in, 300);
+    EXPECT_EQ(in.Bytes(), "helloabcyz");
+    EXPECT_EQ(s.LastError(), WSAECONNRESET);
+
+    in.SetPosition(5);
+    EXPECT_EQ(ReadBytesFromStream(in, 100), "abcyz");
+    EXPECT_EQ(ReadBytesFromStream(in, 100), "");
+}
+
+}  // namespace
+}  // namespace xunda
