@@ -123,7 +123,7 @@ int main() {
         start = Clock::now();
         http.ExecuteMethod("GET", base + "/big.bin");
         oursBig = Seconds(start);
-        received = xunda::DocumentBytes(http.Document()).size();
+        received = http.Document().Bytes().size();
     }
     const long peakGrowthKiB = PeakRssKiB() - baseline;
     const double curlBig = TimeCommand("curl -s -o /dev/null " + base + "/big.bin");

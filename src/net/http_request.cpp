@@ -31,7 +31,7 @@ HttpRequest::~HttpRequest() = default;
 
 void HttpRequest::Clear() {
     RangeStart = RangeEnd = 0;
-    DocumentClear(document_);
+    document_.Clear();
     headers_.clear();
     MimeType = "text/html";
 }
@@ -141,7 +141,7 @@ bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& ur
     sock.HTTPTunnelPass = tunnel ? ProxyPass : "";
     const bool useProxy = !ProxyHost.empty() && !tunnel;
 
-    const std::int64_t bodySize = DocumentSize(document_);
+    const std::int64_t bodySize = document_.Size();
     const bool sending = bodySize > 0;
     const bool expect = Status100 && sending && Protocol == "1.1";
 
@@ -185,12 +185,12 @@ bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& ur
         TargetPort = url_.Port;
     }
     if (!ConnectOrReuse(https)) return Fail(0);
-    DocumentRewind(document_);
+    document_.SetPosition(0);
 
     std::string heldStatus;
     bool refused = false;  // a final status instead of 100-continue: the body stays unsent
     const std::string requestHead = BuildRequestHead();
-    const std::string_view body = DocumentBytes(document_);
+    const std::string_view body = document_.Bytes();
     if (expect) {
         sock.SendString(requestHead);
         if (sock.LastError() != 0) return Fail(0);
@@ -241,7 +241,7 @@ bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& ur
     if (StartsWithNoCase(status, "HTTP/")) {
         headers_.push_back(status);
     } else {
-        DocumentAppend(document_, status + "\r\n");  // an HTTP/0.9 reply is all body
+        WriteBytesToStream(document_, status + "\r\n");  // an HTTP/0.9 reply is all body
         resultCode_ = 0;
     }
 
@@ -279,7 +279,7 @@ bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& ur
             case TTransferEncoding::TE_Chunked: result = ReadChunkedBody(); break;
         }
     }
-    DocumentRewind(document_);
+    document_.SetPosition(0);
     ParseCookies();
     if (!result) return Fail(0);
     if (toClose) ForgetConnection();
@@ -290,11 +290,11 @@ bool HttpRequest::ReadBodyUntilClose() {
     for (;;) {
         std::string piece = sock_->ReceiveAvailable(Timeout);
         if (sock_->LastError() != 0) break;
-        if (DocumentSize(document_) + static_cast<std::int64_t>(piece.size()) > MaxBodySize) {
+        if (document_.Size() + static_cast<std::int64_t>(piece.size()) > MaxBodySize) {
             sock_->SetLastError(WSAENOBUFS);
             return false;
         }
-        DocumentAppend(document_, piece);
+        WriteBytesToStream(document_, piece);
     }
     // Only an orderly end of the stream ends such a body; a reset or a time-out does not.
     return sock_->LastError() == WSAECONNRESET && sock_->EndOfStream();
@@ -302,14 +302,14 @@ bool HttpRequest::ReadBodyUntilClose() {
 
 bool HttpRequest::ReadBodyOfLength(std::int64_t size) {
     if (size < 1) return true;
-    if (DocumentSize(document_) + size > MaxBodySize) {
+    if (document_.Size() + size > MaxBodySize) {
         sock_->SetLastError(WSAENOBUFS);
         return false;
     }
     downloadSize_ = size;
     // The document grows with the bytes as they arrive, not with the announced length.
-    sock_->ReceiveSized([this](const char* data, std::size_t n) { DocumentAppend(document_, {data, n}); }, size,
-                        Timeout);
+    sock_->ReceiveStreamSized(document_, Timeout, size);
+    document_.Seek(0, SeekOrigin::End);
     return sock_->LastError() == 0;
 }
 

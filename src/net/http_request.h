@@ -9,13 +9,14 @@
 //     http.Timeout = 30000;
 //     http.ExecuteMethod("GET", "http://host:8360/path?query");
 //     http.ResultCode();   // 500 when no reply came
-//     http.Document();     // the body, positioned at 0
+//     http.Document();     // the body (a MemoryStream), positioned at 0
 #pragma once
 
-#include "net/http_document.h"
+#include "core/stream.h"
 #include "net/tcp_socket.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,7 @@ public:
     // Before a request: the caller's extra lines; after it: status line, header lines, empty line.
     std::vector<std::string>& Headers() { return headers_; }
     // Before a request: the body to send; after it: the reply body, positioned at 0.
-    HttpDocument& Document() { return document_; }
+    MemoryStream& Document() { return document_; }
     // name=value entries sent with every request and updated from every reply.
     std::vector<std::string>& Cookies() { return cookies_; }
 
@@ -91,7 +92,7 @@ private:
 
     std::unique_ptr<TcpSocket> sock_;
     std::vector<std::string> headers_;
-    HttpDocument document_;
+    MemoryStream document_;
     std::vector<std::string> cookies_;
     TTransferEncoding transferEncoding_ = TTransferEncoding::TE_Unknown;
     std::string aliveHost_, alivePort_;

@@ -321,6 +321,22 @@ int NetSocket::SendBlock(const std::string& data) {
     return SendString(EncodeInt32(SwapBytes32(static_cast<std::int32_t>(data.size()))) + data);
 }
 
+void NetSocket::SendStreamCore(Stream& stream, bool withSize, bool bigEndian) {
+    const std::int64_t length = stream.Size() - stream.Position();
+    bool first = true;
+    for (;;) {
+        std::string piece = ReadBytesFromStream(stream, ChunkSize());
+        if (piece.empty()) break;
+        if (first && withSize) {
+            const auto size = static_cast<std::int32_t>(length);
+            piece.insert(0, EncodeInt32(bigEndian ? size : SwapBytes32(size)));
+        }
+        first = false;
+        SendString(piece);
+        if (lastError_ != 0) break;
+    }
+}
+
 int NetSocket::SendBufferTo(const char* buffer, int length) {
     if (CheckStopFlag()) return 0;
     NotifyMonitor(true, buffer, length);
@@ -526,6 +542,30 @@ void NetSocket::ReceiveSized(const ByteSink& sink, std::int64_t size, int timeou
             break;
         }
     }
+}
+
+void NetSocket::ReceiveStreamRaw(Stream& stream, int timeout) {
+    std::string piece;
+    for (;;) {
+        piece.clear();
+        ReceiveAvailableInto(piece, timeout);
+        if (lastError_ != 0) break;
+        WriteBytesToStream(stream, piece);
+    }
+}
+
+void NetSocket::ReceiveStreamSized(Stream& stream, int timeout, std::int64_t size) {
+    ReceiveSized([&stream](const char* data, std::size_t n) { stream.WriteBuffer(data, n); }, size, timeout);
+}
+
+void NetSocket::ReceiveStream(Stream& stream, int timeout) {
+    std::int32_t size = ReceiveInteger(timeout);
+    if (lastError_ == 0) ReceiveStreamSized(stream, timeout, size);
+}
+
+void NetSocket::ReceiveStreamBigEndian(Stream& stream, int timeout) {
+    std::int32_t size = SwapBytes32(ReceiveInteger(timeout));
+    if (lastError_ == 0) ReceiveStreamSized(stream, timeout, size);
 }
 
 int NetSocket::ReceiveExact(char* buffer, int length, int timeout) {

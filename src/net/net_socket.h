@@ -5,6 +5,7 @@
 // another thread and takes effect at the next send or receive.
 #pragma once
 
+#include "core/stream.h"
 #include "net/socket_api.h"
 #include "net/socket_error.h"
 
@@ -135,6 +136,11 @@ public:
     int SendInteger(std::int32_t value);
     int SendBlock(const std::string& data);
     int SendBufferTo(const char* buffer, int length);
+    // The stream from its position to its end, in SendMaxChunk pieces; SendStream and
+    // SendStreamBigEndian put the length in front (4 bytes, least / most significant first).
+    void SendStreamRaw(Stream& stream) { SendStreamCore(stream, false, false); }
+    void SendStream(Stream& stream) { SendStreamCore(stream, true, false); }
+    void SendStreamBigEndian(Stream& stream) { SendStreamCore(stream, true, true); }
 
     // Receiving; Timeout in ms (-1 waits without limit).
     virtual int ReceiveBuffer(char* buffer, int length);
@@ -147,6 +153,12 @@ public:
     // at the first error. The unit of stream and body reads.
     using ByteSink = std::function<void(const char* data, std::size_t length)>;
     void ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout);
+    // Appends to the stream: everything until an error / exactly Size bytes / a 4-byte length
+    // (least or most significant first) and that many bytes.
+    void ReceiveStreamRaw(Stream& stream, int timeout);
+    void ReceiveStreamSized(Stream& stream, int timeout, std::int64_t size);
+    void ReceiveStream(Stream& stream, int timeout);
+    void ReceiveStreamBigEndian(Stream& stream, int timeout);
     unsigned char ReceiveByte(int timeout);
     std::int32_t ReceiveInteger(int timeout);
     std::string ReceiveBlock(int timeout);
@@ -187,6 +199,7 @@ private:
     void ResolveAddress(AddressRecord& record, const std::string& ip, const std::string& port);
     void CreateSocket(const AddressRecord& record);
     int ConnectBounded(const AddressRecord& record);
+    void SendStreamCore(Stream& stream, bool withSize, bool bigEndian);
     void ApplyQueuedOptions();
     void ApplyOption(const SocketOption& option);
     bool Wait(short events, int timeout);

@@ -1,5 +1,6 @@
 #include "net/net_text.h"
 
+#include <algorithm>
 #include <chrono>
 #include <limits>
 #include <thread>
@@ -177,6 +178,17 @@ std::int32_t SwapBytes32(std::int32_t value) {
     v = (v >> 24) | ((v >> 8) & 0xFF00u) | ((v << 8) & 0xFF0000u) | (v << 24);
     return static_cast<std::int32_t>(v);
 }
+
+std::string ReadBytesFromStream(Stream& stream, std::int64_t length) {
+    std::string bytes;
+    if (length < 1) return bytes;
+    const std::int64_t left = std::max<std::int64_t>(0, stream.Size() - stream.Position());
+    bytes.resize(static_cast<std::size_t>(std::min(length, left)));
+    bytes.resize(stream.Read(bytes.data(), bytes.size()));
+    return bytes;
+}
+
+void WriteBytesToStream(Stream& stream, std::string_view value) { stream.WriteBuffer(value.data(), value.size()); }
 
 namespace {
 

@@ -3,6 +3,8 @@
 // Positions count from 1 where a function returns one.
 #pragma once
 
+#include "core/stream.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -46,6 +48,10 @@ std::string EncodeWord16(std::uint16_t value);
 std::uint16_t DecodeWord16(std::string_view value, int index);
 std::string EncodeInt32(std::int32_t value);
 std::int32_t SwapBytes32(std::int32_t value);
+
+// Up to Length bytes from the stream's position; all of Value at the stream's position.
+std::string ReadBytesFromStream(Stream& stream, std::int64_t length);
+void WriteBytesToStream(Stream& stream, std::string_view value);
 
 // Decimal / hexadecimal integer of a whole text, as the protocol parsers read numbers;
 // false when the text is not one (empty, stray characters, out of range).

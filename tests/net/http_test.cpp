@@ -9,7 +9,7 @@ namespace {
 
 using test::ScriptPeer;
 
-std::string Body(HttpRequest& http) { return std::string(DocumentBytes(http.Document())); }
+std::string Body(HttpRequest& http) { return std::string(http.Document().Bytes()); }
 
 std::string Get(HttpRequest& http, const std::string& url, bool* ok = nullptr) {
     http.Clear();
@@ -49,7 +49,7 @@ TEST_F(HttpTest, HeaderOrderWithEverySetting) {
     http.Headers() = {"X-Mine: 1"};
     http.RangeStart = 10;
     http.RangeEnd = 20;
-    DocumentAppend(http.Document(), "body");
+    WriteBytesToStream(http.Document(), "body");
     http.MimeType = "text/plain";
     http.ExecuteMethod("post", "http://u:p@127.0.0.1:" + peer_.Port() + "/echo");
     EXPECT_EQ(Body(http), "POST /echo HTTP/1.0\r\n" + HostHeader() +
@@ -82,7 +82,7 @@ TEST_F(HttpTest, CredentialsFromFieldsRangesAndLargeBodies) {
 
     http.Clear();
     std::string big(100000, 'b');
-    DocumentAppend(http.Document(), big);
+    WriteBytesToStream(http.Document(), big);
     EXPECT_TRUE(http.ExecuteMethod("PUT", peer_.Url("/echo")));
     EXPECT_EQ(Body(http), "PUT /echo HTTP/1.0\r\n" + HostHeader() +
                               "Content-Type: text/html\r\nContent-Length: 100000\r\n\r\n" + big);
@@ -193,12 +193,12 @@ TEST_F(HttpTest, ExpectContinueSendsTheBodyOnlyAfterTheInterimReply) {
     HttpRequest http;
     http.Protocol = "1.1";
     http.Status100 = true;
-    DocumentAppend(http.Document(), "data");
+    WriteBytesToStream(http.Document(), "data");
     EXPECT_TRUE(http.ExecuteMethod("POST", peer_.Url("/echo")));
     EXPECT_TRUE(Body(http).ends_with("Expect: 100-continue\r\n\r\ndata"));
 
     http.Clear();
-    DocumentAppend(http.Document(), "data");
+    WriteBytesToStream(http.Document(), "data");
     EXPECT_TRUE(http.ExecuteMethod("POST", peer_.Url("/refuse-body")));
     EXPECT_EQ(http.ResultCode(), 417);
     EXPECT_EQ(Body(http), "nope");

@@ -1,6 +1,7 @@
 #include "net/loopback_peer.h"
 #include "net/net_socket.h"
 #include "net/net_text.h"
+#include "net/tcp_socket.h"
 
 #include <gtest/gtest.h>
 
@@ -292,8 +293,8 @@ TEST(Options, QueuedUntilASocketExistsAndDroppedByClose) {
 }
 
 TEST(Options, BindOfTheWildcardOnAFreshObjectDoesNothing) {
-    StreamSocket s;
     int events = 0;
+    StreamSocket s;
     s.OnStatus = [&](NetSocket&, THookSocketReason, const std::string&) { ++events; };
     s.Bind("0.0.0.0", "0");
     EXPECT_EQ(s.Socket(), INVALID_SOCKET);
@@ -344,6 +345,105 @@ TEST(Limits, PurgeIsBoundedAgainstAFloodingPeer) {
     EXPECT_EQ(s.LastError(), 0);
     stop = true;
     s.CloseSocket();
+}
+
+}  // namespace
+}  // namespace xunda
+
+namespace xunda {
+namespace {
+
+class DatagramSocket : public NetSocket {
+protected:
+    int SocketType() override { return SOCK_DGRAM; }
+    int SocketProtocol() override { return IPPROTO_UDP; }
+};
+
+TEST(Addresses, StatusReportsOfAConnect) {
+    LoopbackPeer peer([](int c) { LoopbackPeer::ReadSome(c, 300); });
+    std::vector<std::string> events;  // outlives the socket, whose close reports too
+    StreamSocket s;
+    s.OnStatus = [&](NetSocket&, THookSocketReason reason, const std::string& value) {
+        events.push_back(std::to_string(static_cast<int>(reason)) + ":" + value);
+    };
+    s.Connect("127.0.0.1", peer.Port());
+    const std::string target = "127.0.0.1:" + peer.Port();
+    EXPECT_EQ(events, (std::vector<std::string>{"0:" + target, "1:" + target, "2:IPv4", "5:" + target}));
+    EXPECT_EQ(s.RemoteIP(), "127.0.0.1");
+    EXPECT_EQ(std::to_string(s.RemotePort()), peer.Port());
+    EXPECT_EQ(s.LocalIP(), "127.0.0.1");
+}
+
+TEST(Addresses, DatagramsToAndFromTheRemoteAddress) {
+    DatagramSocket s;
+    s.Bind("127.0.0.1", "0");
+    ASSERT_EQ(s.LastError(), 0);
+    s.RemoteAddr() = s.LocalAddr();  // to itself
+    EXPECT_EQ(s.SendBufferTo("ping", 4), 4);
+    char buffer[16] = {};
+    EXPECT_EQ(s.ReceiveBufferFrom(buffer, sizeof buffer), 4);
+    EXPECT_EQ(std::string(buffer, 4), "ping");
+    EXPECT_EQ(s.BytesSent(), 4);
+    EXPECT_EQ(s.BytesReceived(), 4);
+}
+
+TEST(Addresses, ListenWithoutAProxy) {
+    TcpSocket listener;
+    listener.Bind("127.0.0.1", "0");
+    listener.Listen();
+    ASSERT_EQ(listener.LastError(), 0);
+    ASSERT_GT(listener.LocalPort(), 0);
+    StreamSocket caller;
+    caller.Connect("127.0.0.1", std::to_string(listener.LocalPort()));
+    EXPECT_EQ(caller.LastError(), 0);
+}
+
+}  // namespace
+}  // namespace xunda
+
+namespace xunda {
+namespace {
+
+MemoryStream StreamOf(const std::string& bytes) {
+    MemoryStream stream;
+    WriteBytesToStream(stream, bytes);
+    stream.SetPosition(0);
+    return stream;
+}
+
+TEST(Streams, SizedTransfersBothByteOrders) {
+    std::string received;
+    LoopbackPeer peer([&](int c) {
+        received = LoopbackPeer::ReadExactly(c, 4 + 5 + 4 + 3 + 2);
+        LoopbackPeer::Send(c, received + received);  // echoed twice
+    });
+    StreamSocket s;
+    s.SendMaxChunk = 2;  // pieces smaller than the data
+    s.Connect("127.0.0.1", peer.Port());
+    MemoryStream little = StreamOf("hello"), big = StreamOf("abc"), raw = StreamOf("xyz");
+    raw.SetPosition(1);
+    s.SendStream(little);
+    s.SendStreamBigEndian(big);
+    s.SendStreamRaw(raw);
+    MemoryStream atEnd = StreamOf("ignored");
+    atEnd.Seek(0, SeekOrigin::End);
+    s.SendStream(atEnd);  // nothing at all, not even the length
+    EXPECT_EQ(s.ReceiveExactString(18, 2000), std::string("\x05\x00\x00\x00hello\x00\x00\x00\x03" "abcyz", 18));
+
+    MemoryStream in;
+    s.ReceiveStream(in, 2000);
+    EXPECT_EQ(in.Bytes(), "hello");
+    s.ReceiveStreamBigEndian(in, 2000);
+    EXPECT_EQ(in.Bytes(), "helloabc");
+    s.ReceiveStreamSized(in, 2000, 0);
+    EXPECT_EQ(in.Bytes(), "helloabc");
+    s.ReceiveStreamRaw(in, 300);
+    EXPECT_EQ(in.Bytes(), "helloabcyz");
+    EXPECT_EQ(s.LastError(), WSAECONNRESET);
+
+    in.SetPosition(5);
+    EXPECT_EQ(ReadBytesFromStream(in, 100), "abcyz");
+    EXPECT_EQ(ReadBytesFromStream(in, 100), "");
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ protected:
         http.Clear();
         bool ok = http.ExecuteMethod("GET", url);
         EXPECT_TRUE(ok) << url << " error " << http.Sock().LastError();
-        return std::string(DocumentBytes(http.Document()));
+        return std::string(http.Document().Bytes());
     }
 
     static std::map<std::string, std::string> peers_;
