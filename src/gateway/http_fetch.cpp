@@ -12,7 +12,7 @@ FetchResult HttpFetch(const std::string& url, const FetchLimits& limits) {
     http.Clear();
     bool complete = http.ExecuteMethod("GET", url);
     if (!complete && http.Sock().LastError() == WSAENOBUFS) return {};  // the body went over the limit
-    return {http.ResultCode(), std::string(DocumentBytes(http.Document()))};
+    return {http.ResultCode(), std::string(http.Document().Bytes())};
 }
 
 }  // namespace xunda
