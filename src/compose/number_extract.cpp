@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdint>
 #include <stdexcept>
 
 #include "compose/text_edit.h"
@@ -10,12 +9,14 @@
 namespace xunda {
 namespace {
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Every prefix is 3 or 4 digits and the tables together are prefix-free, so at any position of a
 // text at most one entry of all tables matches. The matcher looks the digits up directly.
 class PrefixMatcher {
-public:
+  public:
     PrefixMatcher() {
         by3_.fill(nullptr);
         by4_.fill(nullptr);
@@ -49,7 +50,7 @@ public:
         return nullptr;
     }
 
-private:
+  private:
     static unsigned Code(std::string_view digits) {
         unsigned v = 0;
         for (char c : digits) v = v * 10 + static_cast<unsigned>(c - '0');
@@ -65,7 +66,9 @@ const PrefixMatcher& Matcher() {
     return matcher;
 }
 
-unsigned Bit(PrefixTable table) { return static_cast<unsigned>(table); }
+unsigned Bit(PrefixTable table) {
+    return static_cast<unsigned>(table);
+}
 
 // The text without "(", ")", "-" and their full-width forms "（", "）", "－".
 std::string WithoutBracketsAndDashes(std::string_view text) {
@@ -78,7 +81,8 @@ std::string WithoutBracketsAndDashes(std::string_view text) {
             ++i;
             continue;
         }
-        if (std::any_of(kWide.begin(), kWide.end(), [&](std::string_view w) { return text.substr(i).starts_with(w); })) {
+        if (std::any_of(kWide.begin(), kWide.end(),
+                        [&](std::string_view w) { return text.substr(i).starts_with(w); })) {
             i += 3;
             continue;
         }
@@ -90,7 +94,9 @@ std::string WithoutBracketsAndDashes(std::string_view text) {
 
 }  // namespace
 
-bool IsAllDigits(std::string_view text) { return std::all_of(text.begin(), text.end(), IsDigit); }
+bool IsAllDigits(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), IsDigit);
+}
 
 bool StartsWithAnyPrefix(std::string_view number, std::string_view prefixList) {
     std::string list = std::string(TrimControls(prefixList)) + ",";
@@ -112,9 +118,10 @@ std::size_t FindFirstPrefix(PrefixTable table, std::string_view text, std::strin
     return offset + 1;
 }
 
-std::vector<std::string> ExtractMobs(std::string_view text, bool useMobile1, bool useMobile2, bool useAreaCode,
-                                     bool filterOn, std::string_view prefixList) {
-    unsigned tables = (useMobile1 ? Bit(PrefixTable::Mobile1) : 0) | (useMobile2 ? Bit(PrefixTable::Mobile2) : 0) |
+std::vector<std::string> ExtractMobs(std::string_view text, bool useMobile1, bool useMobile2,
+                                     bool useAreaCode, bool filterOn, std::string_view prefixList) {
+    unsigned tables = (useMobile1 ? Bit(PrefixTable::Mobile1) : 0) |
+                      (useMobile2 ? Bit(PrefixTable::Mobile2) : 0) |
                       (useAreaCode ? Bit(PrefixTable::AreaCode) : 0);
     std::vector<std::string> mobs;
     if (tables == 0) return mobs;

@@ -55,7 +55,9 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
-std::size_t MemoLineCount(std::string_view memoText) { return SplitLines(memoText).size(); }
+std::size_t MemoLineCount(std::string_view memoText) {
+    return SplitLines(memoText).size();
+}
 
 std::string MobLinesCaption(std::string_view memoText) {
     return "手机号码行数(" + std::to_string(MemoLineCount(memoText)) + ")";
@@ -72,7 +74,9 @@ std::vector<std::string> DistinctSortedMobs(const std::vector<std::string_view>&
     return mobs;
 }
 
-std::vector<std::string> TidyMobs(std::string_view memoText) { return DistinctSortedMobs(SplitLines(memoText)); }
+std::vector<std::string> TidyMobs(std::string_view memoText) {
+    return DistinctSortedMobs(SplitLines(memoText));
+}
 
 std::vector<std::string> ImportMobsFile(const std::filesystem::path& file, const OfficeReaders& readers) {
     const std::vector<std::string> items = ReadItems(file, readers);

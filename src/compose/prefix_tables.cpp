@@ -10,6 +10,7 @@ constexpr PrefixTable kMobile1 = PrefixTable::Mobile1;
 constexpr PrefixTable kMobile2 = PrefixTable::Mobile2;
 constexpr PrefixTable kArea = PrefixTable::AreaCode;
 
+// clang-format off
 constexpr std::array<PrefixEntry, 365> kEntries{{
     // First mobile table
     {"*134", kMobile1}, {"*135", kMobile1}, {"*136", kMobile1}, {"*137", kMobile1}, {"*138", kMobile1},
@@ -81,15 +82,19 @@ constexpr std::array<PrefixEntry, 365> kEntries{{
     {"0991", kArea}, {"0992", kArea}, {"0993", kArea}, {"0994", kArea}, {"0995", kArea}, {"0996", kArea},
     {"0997", kArea}, {"0998", kArea}, {"0999", kArea},
 }};
+// clang-format on
 
 }  // namespace
 
-std::span<const PrefixEntry> AllPrefixEntries() { return kEntries; }
+std::span<const PrefixEntry> AllPrefixEntries() {
+    return kEntries;
+}
 
 std::span<const PrefixEntry> PrefixEntries(PrefixTable table) {
     auto first = std::find_if(kEntries.begin(), kEntries.end(),
                               [table](const PrefixEntry& e) { return e.table == table; });
-    auto last = std::find_if(first, kEntries.end(), [table](const PrefixEntry& e) { return e.table != table; });
+    auto last =
+        std::find_if(first, kEntries.end(), [table](const PrefixEntry& e) { return e.table != table; });
     return {first, last};
 }
 

@@ -6,8 +6,9 @@
 
 namespace xunda {
 
-std::optional<SmsBatch> ConfirmSendSms(const SendSmsForm& form, Prompts& prompts,
-                                       const std::function<void(const std::vector<std::string>&)>& showTidiedMobs) {
+std::optional<SmsBatch> ConfirmSendSms(
+    const SendSmsForm& form, Prompts& prompts,
+    const std::function<void(const std::vector<std::string>&)>& showTidiedMobs) {
     SmsBatch batch;
     batch.text = CleanMemoText(form.msgMemo);
     if (ExceedsSmsLimit(batch.text)) {

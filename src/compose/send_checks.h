@@ -12,10 +12,10 @@ namespace xunda {
 
 // What the send page holds when the user presses "确认立即发送短信".
 struct SendSmsForm {
-    std::string msgMemo;    // the message memo's text (line breaks as LF)
-    std::string mobsMemo;   // the number memo's text
-    std::string linkID;     // send identifier, as typed
-    std::string subNumber;  // extension number, as typed
+    std::string msgMemo;                        // the message memo's text (line breaks as LF)
+    std::string mobsMemo;                       // the number memo's text
+    std::string linkID;                         // send identifier, as typed
+    std::string subNumber;                      // extension number, as typed
     bool broadcastMark = false;                 // the numbers came from a broadcast selection
     std::vector<std::string> tickedCategories;  // the categories ticked for that broadcast
 };
@@ -35,7 +35,8 @@ struct SmsBatch {
 // stays tidied whatever the answers), no numbers, the questions above 10000 and 30000 numbers and
 // the final question. Refusals go to prompts.Notice, questions to prompts.Confirm. Returns the
 // batch when the user confirmed; nullopt after a refusal or a No.
-std::optional<SmsBatch> ConfirmSendSms(const SendSmsForm& form, Prompts& prompts,
-                                       const std::function<void(const std::vector<std::string>&)>& showTidiedMobs);
+std::optional<SmsBatch> ConfirmSendSms(
+    const SendSmsForm& form, Prompts& prompts,
+    const std::function<void(const std::vector<std::string>&)>& showTidiedMobs);
 
 }  // namespace xunda

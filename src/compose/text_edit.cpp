@@ -13,7 +13,8 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
     std::string out;
     out.reserve(text.size());
     std::size_t start = 0;
-    for (std::size_t hit; (hit = text.find(from, start)) != std::string_view::npos; start = hit + from.size()) {
+    for (std::size_t hit; (hit = text.find(from, start)) != std::string_view::npos;
+         start = hit + from.size()) {
         out.append(text.substr(start, hit - start));
         out.append(to);
     }

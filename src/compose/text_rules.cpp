@@ -8,7 +8,9 @@ namespace {
 
 constexpr std::string_view kFullWidthSpace = "\xE3\x80\x80";  // U+3000
 
-bool Contains(std::string_view text, std::string_view part) { return text.find(part) != std::string_view::npos; }
+bool Contains(std::string_view text, std::string_view part) {
+    return text.find(part) != std::string_view::npos;
+}
 
 // A memo's text with each LF that is not preceded by CR taken as CR LF.
 std::string MemoToCrLf(std::string_view memoText) {
@@ -32,9 +34,13 @@ std::string CleanText(std::string_view text) {
     return s;
 }
 
-std::string CleanMemoText(std::string_view memoText) { return CleanText(MemoToCrLf(memoText)); }
+std::string CleanMemoText(std::string_view memoText) {
+    return CleanText(MemoToCrLf(memoText));
+}
 
-bool ExceedsSmsLimit(std::string_view cleanedText) { return GbkByteLength(cleanedText) > kSmsMaxBytes; }
+bool ExceedsSmsLimit(std::string_view cleanedText) {
+    return GbkByteLength(cleanedText) > kSmsMaxBytes;
+}
 
 std::size_t GetSmsCharCount(std::string_view text, bool& asciiOnly) {
     const std::string cleaned = CleanText(text);

@@ -1,53 +1,28 @@
 #include "gateway/request_url.h"
 
-#include <bitset>
-
 #include "core/codepage.h"
 #include "gateway/text_codec.h"
+#include "net/net_code.h"
 
 namespace xunda {
 
 namespace {
 
-using ByteSet = std::bitset<256>;
-
-ByteSet UrlSet() {
+ByteSet Bytes(std::string_view chars) {
     ByteSet set;
-    for (int b = 0x00; b <= 0x20; ++b) set.set(b);
-    for (int b = 0x7F; b <= 0xFF; ++b) set.set(b);
-    for (unsigned char c : std::string_view("\"%<>[\\]^_`{|}~")) set.set(c);
+    for (unsigned char c : chars) set.set(c);
     return set;
 }
 
-ByteSet With(ByteSet set, std::string_view extra) {
-    for (unsigned char c : extra) set.set(c);
-    return set;
-}
-
-const ByteSet kUrlSet = UrlSet();
-const ByteSet kValueSet = With(kUrlSet, "&+#=");
+// Escaped in every value on top of the whole-URL set: they would split or change the query.
+const ByteSet kQuerySeparators = Bytes("&+#=");
+// A format-0 value keeps its GBK bytes; only what breaks the request line or the query is escaped.
 const ByteSet kRawValueSet = [] {
-    ByteSet set;
+    ByteSet set = Bytes("%&+#=");
     for (int b = 0x00; b <= 0x20; ++b) set.set(b);
     set.set(0x7F);
-    return With(set, "%&+#=");
+    return set;
 }();
-
-std::string Escape(std::string_view bytes, const ByteSet& specials) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(bytes.size());
-    for (unsigned char b : bytes) {
-        if (specials.test(b)) {
-            out += '%';
-            out += kDigits[b >> 4];
-            out += kDigits[b & 0xF];
-        } else {
-            out += static_cast<char>(b);
-        }
-    }
-    return out;
-}
 
 std::string HostPart(std::string_view host) { return PercentEncodeUrl("http://" + std::string(host)); }
 
@@ -65,9 +40,11 @@ std::string RequestHead(std::string_view host, std::string_view path, int msgFor
 
 }  // namespace
 
-std::string PercentEncodeUrl(std::string_view bytes) { return Escape(bytes, kUrlSet); }
-std::string EncodeUrlValue(std::string_view bytes) { return Escape(bytes, kValueSet); }
-std::string EncodeRawUrlValue(std::string_view bytes) { return Escape(bytes, kRawValueSet); }
+// The whole-URL escapes leave "&+#=" as they were, and their "%XX" holds none of them.
+std::string EncodeUrlValue(std::string_view bytes) {
+    return EscapeBytes(PercentEncodeUrl(bytes), '%', kQuerySeparators);
+}
+std::string EncodeRawUrlValue(std::string_view bytes) { return EscapeBytes(bytes, '%', kRawValueSet); }
 
 std::string FormatMessage(int msgFormat, std::string_view text) {
     switch (msgFormat) {

@@ -24,10 +24,7 @@ struct MtRequest {
     std::string linkID;
 };
 
-// The URL encoding of a whole request: bytes 0x00-0x20, " % < > [ \ ] ^ _ ` { | } ~ and
-// 0x7F-0xFF as %XX (upper-case hex); separators such as / ? & = : @ # + stay.
-std::string PercentEncodeUrl(std::string_view bytes);
-// One value of a query: PercentEncodeUrl's bytes and "&", "+", "#", "=" escaped.
+// One value of a query: the bytes PercentEncodeUrl (net/net_code.h) escapes and "&", "+", "#", "=".
 std::string EncodeUrlValue(std::string_view bytes);
 // One value of a format-0 request, which keeps its GBK bytes raw: only control bytes, the blank,
 // "%", "&", "+", "#" and "=" are escaped (they would break the request line or the query).

@@ -12,10 +12,10 @@
 namespace xunda {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using test::TempDir;
 using test::WriteFile;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 TEST(MemoLines, CountWithoutAnEmptyLastLine) {
     EXPECT_EQ(MemoLineCount(""), 0u);
@@ -28,7 +28,8 @@ TEST(MemoLines, CountWithoutAnEmptyLastLine) {
 }
 
 TEST(TidyMobs, SortsAndRemovesRepeats) {
-    EXPECT_THAT(TidyMobs("13912345678\n13812345678\n13912345678\n"), ElementsAre("13812345678", "13912345678"));
+    EXPECT_THAT(TidyMobs("13912345678\n13812345678\n13912345678\n"),
+                ElementsAre("13812345678", "13912345678"));
     EXPECT_THAT(TidyMobs("a: 13812345678, b: 0755-12345678\nc: 01012345678 13812345678"),
                 ElementsAre("01012345678", "075512345678", "13812345678"));
     EXPECT_THAT(TidyMobs("hello\nworld\n"), IsEmpty());

@@ -36,7 +36,7 @@ SendSmsForm Form(std::string msg, std::string mobs) {
 }
 
 class SendChecks : public ::testing::Test {
-protected:
+  protected:
     std::optional<SmsBatch> Run(const SendSmsForm& form) {
         return ConfirmSendSms(form, prompts, [this](const std::vector<std::string>& mobs) {
             ++tidied;
@@ -58,8 +58,7 @@ TEST_F(SendChecks, RefusesBeforeTheTidy) {
     SendSmsForm badSub = Form("hi", "13812345678");
     badSub.subNumber = "12a";
     const Case cases[] = {
-        {Form(TooLong(), "13812345678"),
-         "文字总长超255,请缩短信内容!"},
+        {Form(TooLong(), "13812345678"), "文字总长超255,请缩短信内容!"},
         {Form(" \n\n  ", "13812345678"), "请输入短信内容!"},
         {badLink, "发送标识必须全部为数字!"},
         {badSub, "长号码必须全部为数字!"},

@@ -22,17 +22,17 @@ TEST(CleanText, AppliesItsFourStepsInOrder) {
     const CleanCase cases[] = {
         {"", ""},
         {" \r\n\t  \r\n ", ""},
-        {"a\r\n\r\n\r\nb", "a\nb"},                   // blank lines shrink, CR LF becomes LF
+        {"a\r\n\r\n\r\nb", "a\nb"},  // blank lines shrink, CR LF becomes LF
         {"a\r\n\r\n\r\n\r\n\r\nb", "a\nb"},
-        {"a   b", "a b"},                             // three spaces: two passes
+        {"a   b", "a b"},  // three spaces: two passes
         {"a    b", "a b"},
         {"  a\r\n\r\n  b  ", "a\n b"},
-        {"a \xE3\x80\x80", "a "},                     // the deletion leaves a space at the end
+        {"a \xE3\x80\x80", "a "},                          // the deletion leaves a space at the end
         {"\xE4\xB8\xAD\xE3\x80\x80\xE6\x96\x87", "中文"},  // full-width space inside
-        {"啊、", "啊、"},                              // GBK B0 A1 A1 A2: no full-width space
-        {"a\rb", "a\rb"},                             // a lone CR stays
-        {"a\nb", "a\nb"},                             // a lone LF stays
-        {"a\n\n\nb", "a\n\n\nb"},                     // LF runs are not CR LF runs
+        {"啊、", "啊、"},                                  // GBK B0 A1 A1 A2: no full-width space
+        {"a\rb", "a\rb"},                                  // a lone CR stays
+        {"a\nb", "a\nb"},                                  // a lone LF stays
+        {"a\n\n\nb", "a\n\n\nb"},                          // LF runs are not CR LF runs
         {"\t[姓名]您好 ", "[姓名]您好"},
     };
     for (const CleanCase& c : cases) EXPECT_EQ(CleanText(c.input), c.cleaned) << c.input;

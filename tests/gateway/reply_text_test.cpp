@@ -38,35 +38,5 @@ TEST(TrimBlanks, BlanksAndControlCharactersAtBothEnds) {
     EXPECT_EQ(TrimBlanks("  "), "");
 }
 
-TEST(ReadTextReply, ResultCodesAndWhatTheyLeave) {
-    std::string value = "old";
-    Lines lines = {"stale"};
-    EXPECT_EQ(ReadTextReply(200, "100\n0,12345\n403,403", 100, value, lines), 0);
-    EXPECT_EQ(value, "100");
-    EXPECT_EQ(lines, (Lines{"0,12345", "403,403"}));
-
-    value = "old";
-    EXPECT_EQ(ReadTextReply(200, " 100 \r\n", 100, value, lines), 0);
-    EXPECT_EQ(value, "100");
-    EXPECT_TRUE(lines.empty());
-
-    value = "old";
-    lines = {"stale"};
-    EXPECT_EQ(ReadTextReply(200, "", 100, value, lines), -3);
-    EXPECT_EQ(value, "old");
-    EXPECT_TRUE(lines.empty());
-
-    lines = {"stale"};
-    EXPECT_EQ(ReadTextReply(404, "100\r\n0,1", 100, value, lines), 404);
-    EXPECT_EQ(value, "old");
-    EXPECT_TRUE(lines.empty());
-
-    // No status line (an HTTP/0.9 answer) and an oversize body are no answer.
-    EXPECT_EQ(ReadTextReply(0, "100\r\n", 100, value, lines), 500);
-    EXPECT_EQ(ReadTextReply(200, std::string(101, '1'), 100, value, lines), 500);
-    EXPECT_EQ(value, "old");
-    EXPECT_EQ(ReadTextReply(200, std::string(100, '1'), 100, value, lines), 0);
-}
-
 }  // namespace
 }  // namespace xunda

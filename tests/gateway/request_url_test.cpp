@@ -5,6 +5,7 @@
 #include "core/codepage.h"
 #include "gateway/text_codec.h"
 #include "gateway/trace_log.h"
+#include "net/net_code.h"
 #include "sms-sim/http_message.h"
 
 namespace xunda {
@@ -22,11 +23,9 @@ std::string WholeUrl(int format, const Credentials& a, const MtRequest& mt) {
     return format == 0 ? url : PercentEncodeUrl(url);
 }
 
-TEST(PercentEncodeUrl, EscapesTheUrlSetOnly) {
-    EXPECT_EQ(PercentEncodeUrl("a b_c/d?e=f&g"), "a%20b%5Fc/d?e=f&g");
-    EXPECT_EQ(PercentEncodeUrl("\"%<>[\\]^`{|}~\x7f\x01"), "%22%25%3C%3E%5B%5C%5D%5E%60%7B%7C%7D%7E%7F%01");
-    EXPECT_EQ(PercentEncodeUrl("!#$&'()*+,-.:;=?@"), "!#$&'()*+,-.:;=?@");
-    EXPECT_EQ(PercentEncodeUrl(Utf8ToGbk("你")), "%C4%E3");
+TEST(EncodeUrlValue, QuerySeparatorsEscapedOnTopOfTheUrlSet) {
+    EXPECT_EQ(EncodeUrlValue("\"%<>[\\]^`{|}~\x7f\x01 " + Utf8ToGbk("你")), "%22%25%3C%3E%5B%5C%5D%5E%60%7B%7C%7D%7E%7F%01%20%C4%E3");
+    EXPECT_EQ(EncodeUrlValue("!$'()*,-.:;?@/"), "!$'()*,-.:;?@/");
     EXPECT_EQ(EncodeUrlValue("a&b+c#d=e_f"), "a%26b%2Bc%23d%3De%5Ff");
     EXPECT_EQ(EncodeRawUrlValue("a b&c+d#e=f%\r\n" + Utf8ToGbk("你") + "_"), "a%20b%26c%2Bd%23e%3Df%25%0D%0A\xC4\xE3_");
 }

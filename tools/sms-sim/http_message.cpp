@@ -9,13 +9,6 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Splits at LF, dropping a CR before it.
 std::vector<std::string_view> Lines(std::string_view text) {
     std::vector<std::string_view> lines;
@@ -41,6 +34,13 @@ std::string HexSize(size_t n) {
 }
 
 }  // namespace
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
 
 std::optional<RequestHead> ParseRequestHead(std::string_view head) {
     std::vector<std::string_view> lines = Lines(head);

@@ -27,6 +27,8 @@ struct RequestHead {
 // is everything between the first and the last blank (a format-0 message may hold raw bytes).
 std::optional<RequestHead> ParseRequestHead(std::string_view head);
 
+// 0..15 for a hex digit of either case, -1 otherwise.
+int HexValue(char c);
 // %XX escapes become bytes (a malformed escape stays as written); with plusIsBlank "+" becomes " ".
 std::string PercentDecode(std::string_view text, bool plusIsBlank);
 // "a=1&b=2": keys and values decoded; a key without "=" has an empty value.

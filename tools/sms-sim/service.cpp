@@ -15,13 +15,6 @@ bool AllDigits(std::string_view s) {
     return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 std::string Hex(std::string_view bytes, bool upper) {
     const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
     std::string out;

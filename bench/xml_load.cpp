@@ -1,0 +1,123 @@
+// Loads a generated data-query reply (a root with N "row" elements of three hex attributes) in
+// UTF-8 and UTF-16 and walks every row and attribute, with XmlDocument, libxml2's DOM and pugixml
+// on the same bytes in the same run. Prints the best of several runs and the ratios.
+#include "core/stream.h"
+#include "xml/document.h"
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <pugixml.hpp>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string Reply(int rows) {
+    std::string body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<xml>\r\n";
+    char line[160];
+    for (int i = 0; i < rows; ++i) {
+        std::snprintf(line, sizeof line, "  <row c=\"%010X\" g=\"E4B8ADE69687%06X\" p=\"7071727374%04X\"/>\r\n", i, i & 0xFFFFFF, i & 0xFFFF);
+        body += line;
+    }
+    return body + "</xml>\r\n";
+}
+
+// UTF-16LE with a byte-order mark (the reply is ASCII).
+std::string ToUtf16(const std::string& ascii) {
+    std::string out = "\xFF\xFE";
+    out.reserve(2 + ascii.size() * 2);
+    for (char c : ascii) {
+        out += c;
+        out += '\0';
+    }
+    return out;
+}
+
+std::size_t WalkOurs(const std::string& bytes) {
+    xunda::MemoryStream body;
+    body.Write(bytes.data(), bytes.size());
+    body.SetPosition(0);
+    xunda::XmlDocument doc;
+    doc.LoadFromStream(body);
+    xunda::XmlNodeList rows;
+    doc.GetRoot()->NodesByName("row", &rows);
+    std::size_t sum = 0;
+    for (xunda::XmlNode* row : rows)
+        for (int i = 0; i < row->GetAttributeCount(); ++i) sum += row->GetAttributeName(i).size() + row->GetAttributeValue(i).size();
+    return sum;
+}
+
+std::size_t WalkLibxml2(const std::string& bytes) {
+    xmlDocPtr doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, XML_PARSE_NONET | XML_PARSE_HUGE);
+    std::size_t sum = 0;
+    for (xmlNodePtr row = xmlDocGetRootElement(doc)->children; row; row = row->next) {
+        if (row->type != XML_ELEMENT_NODE || xmlStrcasecmp(row->name, BAD_CAST "row") != 0) continue;
+        for (xmlAttrPtr a = row->properties; a; a = a->next) {
+            xmlChar* value = xmlNodeListGetString(doc, a->children, 1);
+            sum += std::strlen(reinterpret_cast<const char*>(a->name)) + std::strlen(reinterpret_cast<const char*>(value));
+            xmlFree(value);
+        }
+    }
+    xmlFreeDoc(doc);
+    return sum;
+}
+
+std::size_t WalkPugixml(const std::string& bytes) {
+    pugi::xml_document doc;
+    doc.load_buffer(bytes.data(), bytes.size());
+    std::size_t sum = 0;
+    for (pugi::xml_node row : doc.document_element().children()) {
+        if (strcasecmp(row.name(), "row") != 0) continue;
+        for (pugi::xml_attribute a : row.attributes()) sum += std::strlen(a.name()) + std::strlen(a.value());
+    }
+    return sum;
+}
+
+double BestSeconds(const std::function<std::size_t()>& run, std::size_t expected, int repeats) {
+    double best = 1e9;
+    for (int i = 0; i < repeats; ++i) {
+        auto start = std::chrono::steady_clock::now();
+        std::size_t sum = run();
+        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        if (sum != expected) {
+            std::fprintf(stderr, "walk mismatch: %zu != %zu\n", sum, expected);
+            std::exit(1);
+        }
+        best = std::min(best, seconds);
+    }
+    return best;
+}
+
+}  // namespace
+
+int main() {
+    xmlInitParser();
+    std::printf("%-8s %8s %11s %11s %11s %9s %9s\n", "encoding", "rows", "ours ms", "pugixml ms", "libxml2 ms", "/pugixml", "/libxml2");
+    for (bool utf16 : {false, true}) {
+        std::vector<double> ours;
+        std::vector<int> counts = {10000, 100000, 1000000};
+        for (int rows : counts) {
+            std::string bytes = Reply(rows);
+            if (utf16) bytes = ToUtf16(bytes);
+            std::size_t expected = WalkPugixml(bytes);
+            int repeats = rows >= 1000000 ? 3 : 7;
+            double o = BestSeconds([&] { return WalkOurs(bytes); }, expected, repeats);
+            double p = BestSeconds([&] { return WalkPugixml(bytes); }, expected, repeats);
+            double l = BestSeconds([&] { return WalkLibxml2(bytes); }, expected, repeats);
+            ours.push_back(o);
+            std::printf("%-8s %8d %11.2f %11.2f %11.2f %9.2f %9.2f\n", utf16 ? "UTF-16" : "UTF-8", rows, o * 1e3, p * 1e3, l * 1e3, o / p,
+                        o / l);
+        }
+        for (std::size_t i = 1; i < counts.size(); ++i)
+            std::printf("%-8s time(%d rows) / time(%d rows) = %.2f (linear: 10)\n", utf16 ? "UTF-16" : "UTF-8", counts[i], counts[i - 1],
+                        ours[i] / ours[i - 1]);
+    }
+    xmlCleanupParser();
+    return 0;
+}

@@ -1,0 +1,161 @@
+#include "core/stream.h"
+
+#include "core/exceptions.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace xunda {
+
+std::int64_t Stream::Size() {
+    std::int64_t position = Seek(0, SeekOrigin::Current);
+    std::int64_t size = Seek(0, SeekOrigin::End);
+    Seek(position, SeekOrigin::Beginning);
+    return size;
+}
+
+void Stream::ReadBuffer(void* buffer, std::size_t count) {
+    if (count != 0 && Read(buffer, count) != count) throw EStreamError("Stream read error");
+}
+
+void Stream::WriteBuffer(const void* buffer, std::size_t count) {
+    if (count != 0 && Write(buffer, count) != count) throw EStreamError("Stream write error");
+}
+
+std::int64_t Stream::CopyFrom(Stream& source, std::int64_t count) {
+    if (count == 0) {
+        source.SetPosition(0);
+        count = source.Size();
+    }
+    std::vector<char> block(static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 16)));
+    for (std::int64_t left = count; left > 0;) {
+        std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(block.size())));
+        source.ReadBuffer(block.data(), n);
+        WriteBuffer(block.data(), n);
+        left -= static_cast<std::int64_t>(n);
+    }
+    return count;
+}
+
+// --- MemoryStream ---
+
+std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
+    std::int64_t size = Size();
+    if (position_ >= size) return 0;
+    std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), size - position_));
+    std::memcpy(buffer, data_.data() + position_, n);
+    position_ += static_cast<std::int64_t>(n);
+    return n;
+}
+
+std::size_t MemoryStream::Write(const void* buffer, std::size_t count) {
+    if (count == 0) return 0;
+    std::size_t end = static_cast<std::size_t>(position_) + count;
+    if (end > data_.size()) data_.resize(end);
+    std::memcpy(data_.data() + position_, buffer, count);
+    position_ = static_cast<std::int64_t>(end);
+    return count;
+}
+
+std::int64_t MemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
+    std::int64_t base = origin == SeekOrigin::Beginning ? 0 : origin == SeekOrigin::Current ? position_ : Size();
+    position_ = std::max<std::int64_t>(0, base + offset);
+    return position_;
+}
+
+void MemoryStream::SetSize(std::int64_t size) {
+    data_.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, size)));
+}
+
+void MemoryStream::Clear() {
+    data_.clear();
+    data_.shrink_to_fit();
+    position_ = 0;
+}
+
+void MemoryStream::LoadFromStream(Stream& source) {
+    source.SetPosition(0);
+    std::int64_t size = source.Size();
+    data_.resize(static_cast<std::size_t>(size));
+    source.ReadBuffer(data_.data(), data_.size());
+    position_ = 0;
+}
+
+void MemoryStream::SaveToStream(Stream& target) const {
+    target.WriteBuffer(data_.data(), data_.size());
+}
+
+void MemoryStream::LoadFromFile(const std::filesystem::path& file) {
+    FileStream in(file, FileStream::Mode::OpenRead);
+    LoadFromStream(in);
+}
+
+void MemoryStream::SaveToFile(const std::filesystem::path& file) const {
+    FileStream out(file, FileStream::Mode::Create);
+    SaveToStream(out);
+}
+
+// --- FileStream ---
+
+FileStream::FileStream(const std::filesystem::path& file, Mode mode) {
+    int flags = O_CLOEXEC;
+    switch (mode) {
+        case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case Mode::OpenRead: flags |= O_RDONLY; break;
+        case Mode::OpenWrite: flags |= O_WRONLY; break;
+        case Mode::OpenReadWrite: flags |= O_RDWR; break;
+    }
+    do {
+        fd_ = ::open(file.c_str(), flags, 0666);
+    } while (fd_ < 0 && errno == EINTR);
+    if (fd_ < 0) {
+        std::string what = mode == Mode::Create ? "Cannot create file \"" : "Cannot open file \"";
+        throw EStreamError(what + file.string() + "\". " + std::strerror(errno));
+    }
+}
+
+FileStream::~FileStream() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::size_t FileStream::Read(void* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::read(fd_, static_cast<char*>(buffer) + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+std::size_t FileStream::Write(const void* buffer, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done, count - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+std::int64_t FileStream::Seek(std::int64_t offset, SeekOrigin origin) {
+    int whence = origin == SeekOrigin::Beginning ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
+    off_t result = ::lseek(fd_, static_cast<off_t>(offset), whence);
+    return result < 0 ? ::lseek(fd_, 0, SEEK_CUR) : static_cast<std::int64_t>(result);
+}
+
+std::int64_t FileStream::Size() {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return 0;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+}  // namespace xunda

@@ -1,0 +1,88 @@
+// Byte streams: the abstract Stream, a growable MemoryStream and a FileStream over a POSIX file.
+//
+// Positions and sizes are 64-bit byte offsets. Read and Write move as many bytes as they can and
+// return that count (0 at the end of the data); ReadBuffer and WriteBuffer insist on the whole count
+// and raise EStreamError otherwise.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace xunda {
+
+enum class SeekOrigin { Beginning = 0, Current = 1, End = 2 };
+
+class Stream {
+public:
+    virtual ~Stream() = default;
+
+    virtual std::size_t Read(void* buffer, std::size_t count) = 0;
+    virtual std::size_t Write(const void* buffer, std::size_t count) = 0;
+    // Moves the position and returns the new one.
+    virtual std::int64_t Seek(std::int64_t offset, SeekOrigin origin) = 0;
+
+    std::int64_t Position() { return Seek(0, SeekOrigin::Current); }
+    void SetPosition(std::int64_t position) { Seek(position, SeekOrigin::Beginning); }
+    // The size as the seeks report it: current position, end, then back to the position.
+    virtual std::int64_t Size();
+
+    // The whole count or EStreamError "Stream read error" / "Stream write error".
+    void ReadBuffer(void* buffer, std::size_t count);
+    void WriteBuffer(const void* buffer, std::size_t count);
+    // Copies count bytes from the source's position; count 0 copies the whole source from its start.
+    std::int64_t CopyFrom(Stream& source, std::int64_t count);
+};
+
+// The bytes live in memory; writing past the end grows the stream.
+class MemoryStream : public Stream {
+public:
+    MemoryStream() = default;
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
+    std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
+
+    // New bytes of a larger size are zero; the position stays where it was.
+    void SetSize(std::int64_t size);
+    void Clear();
+    const char* Memory() const { return data_.data(); }
+    std::string_view Bytes() const { return data_; }
+
+    void LoadFromStream(Stream& source);
+    void SaveToStream(Stream& target) const;
+    void LoadFromFile(const std::filesystem::path& file);
+    void SaveToFile(const std::filesystem::path& file) const;
+
+private:
+    std::string data_;
+    std::int64_t position_ = 0;
+};
+
+// An open file. Open errors raise EStreamError with the file's name and the system's reason.
+class FileStream : public Stream {
+public:
+    enum class Mode {
+        Create,     // created, or emptied when it exists; read and write
+        OpenRead,   // an existing file, read only
+        OpenWrite,  // an existing file, write only
+        OpenReadWrite,
+    };
+    FileStream(const std::filesystem::path& file, Mode mode);
+    ~FileStream() override;
+    FileStream(const FileStream&) = delete;
+    FileStream& operator=(const FileStream&) = delete;
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
+    std::int64_t Size() override;
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace xunda

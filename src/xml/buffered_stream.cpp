@@ -1,0 +1,104 @@
+#include "xml/buffered_stream.h"
+
+#include "core/exceptions.h"
+
+#include <algorithm>
+
+namespace xunda {
+
+XmlBufferedReadStream::XmlBufferedReadStream(Stream* source, bool owned)
+    : source_(source), owned_(owned), buffer_(new char[kPageSize]) {}
+
+XmlBufferedReadStream::~XmlBufferedReadStream() {
+    if (owned_) delete source_;
+}
+
+void XmlBufferedReadStream::LoadPage(std::int64_t page) {
+    pageIndex_ = page;
+    pageStart_ = page * kPageSize;
+    pageSize_ = std::clamp<std::int64_t>(source_->Size() - pageStart_, 0, kPageSize);
+    if (pageSize_ > 0) {
+        source_->SetPosition(pageStart_);
+        std::size_t got = 0;
+        while (got < static_cast<std::size_t>(pageSize_)) {
+            std::size_t n = source_->Read(buffer_.get() + got, static_cast<std::size_t>(pageSize_) - got);
+            if (n == 0) break;
+            got += n;
+        }
+        pageSize_ = static_cast<std::int64_t>(got);
+    }
+}
+
+std::size_t XmlBufferedReadStream::Read(void* buffer, std::size_t count) {
+    if (position_ < 0) return 0;
+    std::size_t done = 0;
+    while (done < count) {
+        std::int64_t page = position_ / kPageSize;
+        if (page != pageIndex_) LoadPage(page);
+        std::int64_t offset = position_ - pageStart_;
+        if (offset >= pageSize_) break;
+        std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count - done), pageSize_ - offset));
+        std::memcpy(static_cast<char*>(buffer) + done, buffer_.get() + offset, n);
+        done += n;
+        position_ += static_cast<std::int64_t>(n);
+    }
+    return done;
+}
+
+std::size_t XmlBufferedReadStream::Write(const void*, std::size_t) {
+    throw EStreamError("Cannot write to an UTF stream opened for reading");
+}
+
+std::int64_t XmlBufferedReadStream::Seek(std::int64_t offset, SeekOrigin origin) {
+    switch (origin) {
+        case SeekOrigin::Beginning: position_ = offset; break;
+        case SeekOrigin::Current: position_ += offset; break;
+        case SeekOrigin::End: position_ = source_->Size() + offset; break;
+    }
+    return position_;
+}
+
+XmlBufferedWriteStream::XmlBufferedWriteStream(Stream* sink, bool owned)
+    : sink_(sink), owned_(owned), buffer_(new char[kBlockSize]) {}
+
+XmlBufferedWriteStream::~XmlBufferedWriteStream() {
+    try {
+        Flush();
+    } catch (const EStreamError&) {
+    }
+    if (owned_) delete sink_;
+}
+
+std::size_t XmlBufferedWriteStream::Read(void*, std::size_t) {
+    throw EStreamError("Cannot read from a conversion stream opened for writing");
+}
+
+std::size_t XmlBufferedWriteStream::Write(const void* buffer, std::size_t count) {
+    const char* in = static_cast<const char*>(buffer);
+    std::size_t done = 0;
+    while (done < count) {
+        std::size_t n = std::min(kBlockSize - fill_, count - done);
+        std::memcpy(buffer_.get() + fill_, in + done, n);
+        fill_ += n;
+        done += n;
+        position_ += static_cast<std::int64_t>(n);
+        if (fill_ == kBlockSize) Flush();
+    }
+    return done;
+}
+
+std::int64_t XmlBufferedWriteStream::Seek(std::int64_t offset, SeekOrigin origin) {
+    bool query = origin == SeekOrigin::Beginning ? offset == position_ : offset == 0;
+    if (!query) throw EStreamError("Cannot perform seek on codec stream");
+    return position_;
+}
+
+void XmlBufferedWriteStream::Flush() {
+    if (fill_ == 0) return;
+    std::size_t n = sink_->Write(buffer_.get(), fill_);
+    std::size_t expected = fill_;
+    fill_ = 0;
+    if (n != expected) throw EStreamError("Cannot write to output stream");
+}
+
+}  // namespace xunda

@@ -1,0 +1,217 @@
+// Codec streams: between the document's 8-bit characters and the external encoding of a source or
+// target. Reading detects the encoding from the first bytes and delivers one character byte per
+// Read; writing puts the encoding's byte-order mark first and converts what it is given.
+//
+// XmlAnsiStream serves documents whose strings are text of the system code page (GBK);
+// XmlUtf8Stream serves documents whose strings are UTF-8.
+#pragma once
+
+#include "core/stream.h"
+#include "xml/buffered_stream.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace xunda {
+
+enum XmlEncoding : std::uint8_t {
+    xe8Bit = 0,
+    xeUcs4Be = 1,
+    xeUcs4Le = 2,
+    xeUcs4Order2143 = 3,
+    xeUcs4Order3412 = 4,
+    xe16BitBe = 5,
+    xe16BitLe = 6,
+    xeUtf8 = 7,
+    xeUtf16Be = 8,
+    xeUtf16Le = 9,
+    xeEbcdic = 10,
+};
+
+class XmlCodecStream : public Stream {
+public:
+    // The underlying stream is not owned.
+    explicit XmlCodecStream(Stream* stream);
+
+    // count must be 1: one byte of the inner form, 1 when it came, 0 at the end of the data (or at a
+    // NUL character). The first read detects the encoding.
+    std::size_t Read(void* buffer, std::size_t count) override;
+    // Converts count bytes of the inner form; the first write puts the byte-order mark first.
+    std::size_t Write(const void* buffer, std::size_t count) override;
+    // Position and size are the underlying stream's; -1 and -2 go back one or two characters.
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
+
+    // Read(&c, 1) == 1, without the call chain where the source is buffered and the character plain.
+    bool ReadChar(char& c) {
+        if (pendingIndex_ < pending_.size()) {
+            c = pending_[pendingIndex_++];
+            return c != 0;
+        }
+        if (fastRead_) {
+            prevPrevPos_ = prevPos_;
+            prevPos_ = buffered_->CurrentPosition();
+            if (!buffered_->ReadByte(c)) return false;
+            if (static_cast<unsigned char>(c) < 0x80 || passBytes_) return c != 0;
+            return ReadUtf8Rest(c);
+        }
+        if (fast16_) {
+            std::string_view run = PeekRun();
+            if (!run.empty()) {
+                c = run[0];
+                TakeRun(1);
+                return true;
+            }
+        }
+        return Read(&c, 1) == 1;
+    }
+
+    // Characters that may be taken without a Read each, while reading from a buffered source: the
+    // rest of the page when bytes pass through unchanged, else a decoded stretch of plain ASCII
+    // 16-bit units; empty otherwise. A run ends at its first byte that is no character by itself
+    // (RunByteIsChar).
+    std::string_view PeekRun() {
+        if (pendingIndex_ < pending_.size()) return {};
+        if (fastRead_) {
+            runWidth_ = 1;
+            return buffered_->PeekPage();
+        }
+        if (!fast16_) return {};
+        runWidth_ = 2;
+        if (runPos_ == buffered_->CurrentPosition() && runIndex_ < run16_.size())
+            return std::string_view(run16_).substr(runIndex_);
+        return DecodeUtf16Run();
+    }
+    bool RunByteIsChar(char b) const { return b != 0 && (passBytes_ || static_cast<unsigned char>(b) < 0x80); }
+    // Takes count (at least 1) characters of the run last peeked, as count reads would.
+    void TakeRun(std::size_t count) {
+        std::int64_t width = runWidth_;
+        std::int64_t end = buffered_->CurrentPosition() + width * static_cast<std::int64_t>(count);
+        prevPrevPos_ = count >= 2 ? end - 2 * width : prevPos_;
+        prevPos_ = end - width;
+        buffered_->Skip(static_cast<std::size_t>(width) * count);
+        if (width == 2) {
+            runIndex_ += count;
+            runPos_ = end;
+        }
+    }
+
+    XmlEncoding Encoding() const { return encoding_; }
+    // Set before the first write, or switched while reading (8-bit to UTF-8 by a declaration).
+    void SetEncoding(XmlEncoding encoding);
+    bool HasBom() const { return hasBom_; }
+    bool LossWarned() const { return lossWarned_; }
+    // Makes the stream a writing one and writes the byte-order mark; the first Write does it too.
+    void BeginWrite();
+
+    // Fired once, at the first character that the target form cannot hold (it becomes "?").
+    std::function<void(XmlCodecStream&)> OnLoss;
+
+protected:
+    // One byte of the inner form, 0 at the end.
+    virtual char ReadByte() = 0;
+    virtual void WriteBuf(const char* buffer, std::size_t count) = 0;
+
+    void StorePrevPosition();
+    void ReportLoss();
+    // The next byte of the source; false at its end.
+    bool ReadSourceByte(unsigned char& b);
+    // A character of a 16-bit source (a surrogate pair joined); false at the end. A lone surrogate
+    // gives U+FFFD and reports a loss.
+    bool ReadUtf16CodePoint(char32_t& cp);
+    // Starts delivering `bytes` (the character read): returns its first byte.
+    char Deliver(std::string bytes);
+    // Writes all of it or raises "Cannot write to output stream".
+    void WriteOut(const void* bytes, std::size_t count);
+    void WriteUtf16(char32_t cp);
+    [[noreturn]] static void Unsupported();
+    bool Is16Bit() const { return encoding_ == xe16BitBe || encoding_ == xe16BitLe || encoding_ == xeUtf16Be || encoding_ == xeUtf16Le; }
+
+    // The bytes of the character being delivered (reading) or collected (writing).
+    std::string pending_;
+    std::size_t pendingIndex_ = 0;
+    XmlEncoding encoding_ = xe8Bit;
+    int accessMode_ = 0;  // 0 unused, 1 reading, 2 writing
+    std::int64_t prevPos_ = 0;
+    std::int64_t prevPrevPos_ = 0;
+    Stream* stream_;
+    bool swapBytes_ = false;
+    bool lossWarned_ = false;
+    bool hasBom_ = false;
+    // Bytes of an 8-bit or UTF-8 source reach the reader unchanged (XmlAnsiStream).
+    bool passBytes_ = false;
+
+private:
+    void Detect();
+    void UpdateFastRead();
+    bool ReadUtf8Rest(char& c);
+    std::string_view DecodeUtf16Run();
+
+    XmlBufferedReadStream* buffered_ = nullptr;
+    bool fastRead_ = false;  // bytes pass through from the buffer
+    bool fast16_ = false;    // 16-bit units from the buffer
+    // The decoded 16-bit run: run16_[runIndex_] is the unit at source position runPos_.
+    std::string run16_;
+    std::size_t runIndex_ = 0;
+    std::int64_t runPos_ = -1;
+    int runWidth_ = 1;
+};
+
+class XmlAnsiStream : public XmlCodecStream {
+public:
+    explicit XmlAnsiStream(Stream* stream);
+
+protected:
+    char ReadByte() override;
+    void WriteBuf(const char* buffer, std::size_t count) override;
+
+private:
+    void WriteChar(std::string_view gbk);
+};
+
+class XmlUtf8Stream : public XmlCodecStream {
+public:
+    explicit XmlUtf8Stream(Stream* stream);
+
+protected:
+    char ReadByte() override;
+    void WriteBuf(const char* buffer, std::size_t count) override;
+};
+
+// Reads characters from a stream, delivering first what the parser gave back.
+class XmlSurplusReader {
+public:
+    explicit XmlSurplusReader(Stream& stream) : stream_(stream), codec_(dynamic_cast<XmlCodecStream*>(&stream)) {}
+
+    bool ReadChar(char& c) {
+        if (!Surplus.empty()) {
+            c = Surplus.front();
+            Surplus.erase(0, 1);
+            return true;
+        }
+        return ReadFromStream(c);
+    }
+    // Skips tabs, line feeds, carriage returns and blanks; false when the data ends first.
+    bool ReadCharSkipBlanks(char& c) {
+        do {
+            if (!ReadChar(c)) return false;
+        } while (c == '\t' || c == '\n' || c == '\r' || c == ' ');
+        return true;
+    }
+    // One character from the stream itself, past the surplus.
+    bool ReadFromStream(char& c) { return codec_ ? codec_->ReadChar(c) : stream_.Read(&c, 1) == 1; }
+    // Characters of the stream that may be taken at once (see XmlCodecStream::PeekRun); empty while
+    // characters are given back.
+    std::string_view PeekRun() const { return codec_ && Surplus.empty() ? codec_->PeekRun() : std::string_view(); }
+    bool RunByteIsChar(char b) const { return codec_->RunByteIsChar(b); }
+    void TakeRun(std::size_t count) { codec_->TakeRun(count); }
+
+    // Characters given back, delivered before the stream's own.
+    std::string Surplus;
+
+private:
+    Stream& stream_;
+    XmlCodecStream* codec_;
+};
+
+}  // namespace xunda

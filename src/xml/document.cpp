@@ -1,0 +1,194 @@
+#include "xml/document.h"
+
+#include "core/exceptions.h"
+#include "xml/node_parser.h"
+
+namespace xunda {
+
+XmlDocument::XmlDocument() : topNodes_(std::make_unique<XmlNode>(this)) { Clear(); }
+
+XmlDocument::XmlDocument(std::string_view rootName) : XmlDocument() { GetRoot()->SetName(rootName); }
+
+XmlDocument::~XmlDocument() = default;
+
+void XmlDocument::SetDefaults() {
+    BinaryFormat = xbfBase64;
+    DropComments = false;
+    StreamEncoding = xe8Bit;
+    FloatExponent = true;
+    FloatDigits = 6;
+    IndentText = "  ";
+    FullEndTags = false;
+    Utf8Strings = false;
+    WriteDefaults = true;
+    Layout = xlCompact;
+    SortedAttributes = false;
+}
+
+void XmlDocument::Clear() {
+    SetDefaults();
+    topNodes_->Clear();
+    auto declaration = XmlNode::CreateType(this, xnkDeclaration);
+    declaration->SetName("xml");
+    declaration->AttributeAdd("version", "1.0");
+    declaration->AttributeAdd("encoding", "windows-1252");
+    topNodes_->NodeAdd(std::move(declaration));
+    topNodes_->NodeNew("");
+}
+
+XmlNode* XmlDocument::GetRoot() const { return topNodes_->NodeByElementType(xnkElement); }
+
+bool XmlDocument::IsEmpty() const {
+    XmlNode* root = GetRoot();
+    return !root || root->IsClear();
+}
+
+std::string XmlDocument::GetEncodingString() const {
+    XmlNode* first = topNodes_->GetNodes(0);
+    if (!first || first->ElementType() != xnkDeclaration) return {};
+    return first->AttributeByName("encoding");
+}
+
+void XmlDocument::LoadFromStream(Stream& source) {
+    XmlBufferedReadStream buffered(&source, false);
+    std::unique_ptr<XmlCodecStream> codec;
+    if (Utf8Strings)
+        codec = std::make_unique<XmlUtf8Stream>(&buffered);
+    else
+        codec = std::make_unique<XmlAnsiStream>(&buffered);
+    codec->OnLoss = [this](XmlCodecStream&) {
+        if (OnCharLoss) OnCharLoss(*this);
+    };
+    Codec = codec.get();
+    try {
+        ReadFromStream(*codec);
+    } catch (...) {
+        Codec = nullptr;
+        throw;
+    }
+    Codec = nullptr;
+    StreamEncoding = codec->Encoding();
+    if (StreamEncoding == xeUtf8) Utf8Strings = true;
+}
+
+void XmlDocument::LoadFromFile(const std::filesystem::path& file) {
+    FileStream stream(file, FileStream::Mode::OpenRead);
+    LoadFromStream(stream);
+}
+
+void XmlDocument::ReadFromString(std::string_view text) {
+    XmlStringStream stream(text);
+    ReadFromStream(stream);
+}
+
+void XmlDocument::ReadFromStream(Stream& stream) {
+    StopParse = false;
+    topNodes_->Clear();
+    if (OnStreamProgress) OnStreamProgress(*this, 0);
+    NodeParser parser(stream);
+    for (std::int64_t previous = -1;;) {
+        XmlNode* node = topNodes_->NodeNew("");
+        parser.ReadNode(*node, 0);
+        if (StopParse) return;
+        if (node->ElementType() == xnkDeclaration && node->HasAttribute("encoding")) {
+            // A UTF-8 declaration switches an 8-bit reading to UTF-8 from here on; a source
+            // detected by its byte-order mark or as UTF-16 keeps its encoding.
+            if (Codec && SameText(node->AttributeByName("encoding"), "UTF-8") && Codec->Encoding() == xe8Bit)
+                Codec->SetEncoding(xeUtf8);
+        }
+        if (node->IsClear()) topNodes_->NodeDelete(topNodes_->GetNodeCount() - 1);
+        std::int64_t position = stream.Position();
+        if (position >= stream.Size() || position == previous) break;
+        previous = position;
+    }
+    if (OnStreamProgress) OnStreamProgress(*this, stream.Size());
+
+    int elements = 0, declarations = 0, doctypes = 0, cdata = 0;
+    int lastElement = -1, lastDoctype = -1, declarationIndex = -1;
+    for (int i = 0; i < topNodes_->GetNodeCount(); ++i) {
+        switch (topNodes_->GetNodes(i)->ElementType()) {
+            case xnkElement: ++elements; lastElement = i; break;
+            case xnkDeclaration: ++declarations; declarationIndex = i; break;
+            case xnkDoctype: ++doctypes; lastDoctype = i; break;
+            case xnkCData: ++cdata; break;
+            default: break;
+        }
+    }
+    if (elements == 0) throw EFilerError("No root element found in xml");
+    if (!StrictParse) return;
+    if (elements > 1) throw EFilerError("More than one root element found in xml");
+    if (declarations > 1) throw EFilerError("More than one xml declaration found in xml");
+    if (declarations == 1 && declarationIndex != 0) throw EFilerError("Xml declaration must be first element");
+    if (doctypes > 1) throw EFilerError("More than one doctype declaration found in root");
+    if (doctypes == 1 && lastDoctype > lastElement) throw EFilerError("Doctype declaration found after root element");
+    if (cdata > 0) throw EFilerError("No CDATA allowed in root");
+}
+
+void XmlDocument::ParseDTD(XmlNode& node, Stream& stream) { NodeParser(stream).ReadDtd(node, 0); }
+
+void XmlDocument::SaveToStream(Stream& target) {
+    XmlBufferedWriteStream buffered(&target, false);
+    std::unique_ptr<XmlCodecStream> codec;
+    if (Utf8Strings)
+        codec = std::make_unique<XmlUtf8Stream>(&buffered);
+    else
+        codec = std::make_unique<XmlAnsiStream>(&buffered);
+    codec->SetEncoding(StreamEncoding);
+    codec->OnLoss = [this](XmlCodecStream&) {
+        if (OnCharLoss) OnCharLoss(*this);
+    };
+    Codec = codec.get();
+    try {
+        codec->BeginWrite();  // so that a document without nodes still saves (its mark alone)
+        WriteToStream(*codec);
+        buffered.Flush();
+    } catch (...) {
+        Codec = nullptr;
+        throw;
+    }
+    Codec = nullptr;
+}
+
+void XmlDocument::SaveToFile(const std::filesystem::path& file) {
+    FileStream stream(file, FileStream::Mode::Create);
+    SaveToStream(stream);
+}
+
+void XmlDocument::WriteToStream(Stream& stream) {
+    if (!GetRoot() && StrictParse) throw EFilerError("XML root element not defined.");
+    if (OnStreamProgress) OnStreamProgress(*this, 0);
+    std::string lineFeed = GetLineFeed();
+    for (int i = 0; i < topNodes_->GetNodeCount(); ++i) {
+        topNodes_->GetNodes(i)->WriteToStream(stream);
+        WriteStringToStream(stream, lineFeed);
+    }
+    if (OnStreamProgress) OnStreamProgress(*this, stream.Size());
+}
+
+std::string XmlDocument::WriteToString() {
+    XmlStringStream stream;
+    WriteToStream(stream);
+    return stream.DataString();
+}
+
+void XmlDocument::Assign(const XmlDocument& source) {
+    if (&source == this) return;
+    BinaryFormat = source.BinaryFormat;
+    DropComments = source.DropComments;
+    StreamEncoding = source.StreamEncoding;
+    StrictParse = source.StrictParse;
+    IndentText = source.IndentText;
+    FullEndTags = source.FullEndTags;
+    Utf8Strings = source.Utf8Strings;
+    WriteDefaults = source.WriteDefaults;
+    Layout = source.Layout;
+    SortedAttributes = source.SortedAttributes;
+    Assign(source.TopNodes());
+}
+
+void XmlDocument::Assign(const XmlNode& source) {
+    topNodes_->Assign(source);
+    SetDocumentRecursive(*topNodes_, this);
+}
+
+}  // namespace xunda

@@ -1,0 +1,349 @@
+// The node tree: construction, attributes, children, queries and byte blocks.
+#include "xml/node.h"
+
+#include "core/codepage.h"
+#include "core/exceptions.h"
+#include "xml/document.h"
+
+#include <algorithm>
+
+namespace xunda {
+namespace {
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+// The name and the value part of an attribute line; a line without "=" has neither.
+std::string_view LineName(std::string_view line) {
+    std::size_t eq = line.find('=');
+    return eq == std::string_view::npos ? std::string_view() : line.substr(0, eq);
+}
+std::string_view LineValue(std::string_view line) {
+    std::size_t eq = line.find('=');
+    return eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
+}
+
+// The value part of a line unquoted and unescaped, without the intermediate copy when no doubled
+// quote has to be made single.
+std::string LineValueText(const XmlNode& node, std::string_view line) {
+    std::string_view raw = LineValue(line);
+    if (raw.size() < 2 || !IsXmlQuote(raw[0])) return node.UnEscapeString(raw);
+    std::size_t close = raw.find(raw[0], 1);
+    if (close != std::string_view::npos && close + 1 < raw.size() && raw[close + 1] == raw[0])
+        return node.UnEscapeString(UnQuoteString(raw));
+    return node.UnEscapeString(raw.substr(1, (close == std::string_view::npos ? raw.size() : close) - 1));
+}
+
+bool LessText(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                        [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
+}
+
+}  // namespace
+
+bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && LowerAscii(a[i]) != LowerAscii(b[i])) return false;
+    return true;
+}
+
+XmlNode* XmlNodeList::GetItems(int index) const {
+    if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    return items_[static_cast<std::size_t>(index)];
+}
+
+XmlNode::XmlNode(XmlDocument* document) : document_(document) {}
+
+XmlNode::~XmlNode() = default;
+
+std::unique_ptr<XmlNode> XmlNode::Create(XmlDocument* document) { return std::make_unique<XmlNode>(document); }
+
+std::unique_ptr<XmlNode> XmlNode::CreateName(XmlDocument* document, std::string_view name) {
+    auto node = Create(document);
+    node->SetName(name);
+    return node;
+}
+
+std::unique_ptr<XmlNode> XmlNode::CreateNameValue(XmlDocument* document, std::string_view name, std::string_view value) {
+    auto node = CreateName(document, name);
+    node->SetValueAsString(value);
+    return node;
+}
+
+std::unique_ptr<XmlNode> XmlNode::CreateType(XmlDocument* document, XmlNodeKind kind) {
+    auto node = Create(document);
+    node->kind_ = kind;
+    return node;
+}
+
+void XmlNode::SetName(std::string_view name) {
+    if (name == name_) return;
+    if (std::any_of(name.begin(), name.end(), IsXmlBlank))
+        throw Exception("Illegal character in node name \"" + std::string(name) + "\"");
+    name_ = name;
+}
+
+void XmlNode::Clear() {
+    name_.clear();
+    value_.clear();
+    AttributesClear();
+    NodesClear();
+}
+
+void XmlNode::Delete() {
+    if (parent_) parent_->NodeRemove(this);
+}
+
+void XmlNode::Assign(const XmlNode& source) {
+    if (&source == this) return;
+    for (const XmlNode* p = source.parent_; p; p = p->parent_) {
+        if (p == this) {  // the source lives below this node: copy it before clearing
+            XmlNode copy(document_);
+            copy.Assign(source);
+            Assign(copy);
+            return;
+        }
+    }
+    Clear();
+    kind_ = source.kind_;
+    name_ = source.name_;
+    tag_ = source.tag_;
+    value_ = source.value_;
+    attributes_ = source.attributes_;
+    nodes_.reserve(source.nodes_.size());
+    for (const auto& child : source.nodes_) NodeNew("")->Assign(*child);
+}
+
+void XmlNode::Assign(const XmlDocument& source) { Assign(source.TopNodes()); }
+
+// --- attributes ---
+
+void XmlNode::AddAttributeLine(std::string line) {
+    if (!document_ || !document_->SortedAttributes) {
+        attributes_.push_back(std::move(line));
+        return;
+    }
+    // A sorted list keeps one copy of equal lines.
+    auto at = std::lower_bound(attributes_.begin(), attributes_.end(), line, LessText);
+    if (at != attributes_.end() && SameText(*at, line)) return;
+    attributes_.insert(at, std::move(line));
+}
+
+void XmlNode::AttributeAdd(std::string_view name, std::string_view value) {
+    AddAttributeLine(std::string(name) + "=" + QuoteString(EscapeString(value)));
+}
+
+void XmlNode::AttributesClear() {
+    attributes_.clear();
+    attributes_.shrink_to_fit();
+}
+
+std::string XmlNode::GetAttributeName(int index) const {
+    if (index < 0 || index >= GetAttributeCount()) return {};
+    return std::string(LineName(attributes_[static_cast<std::size_t>(index)]));
+}
+
+std::string XmlNode::GetAttributePair(int index) const {
+    if (index < 0 || index >= GetAttributeCount()) return {};
+    return attributes_[static_cast<std::size_t>(index)];
+}
+
+std::string XmlNode::GetAttributeValue(int index) const {
+    if (index < 0 || index >= GetAttributeCount()) return {};
+    return LineValueText(*this, attributes_[static_cast<std::size_t>(index)]);
+}
+
+void XmlNode::SetAttributeValue(int index, std::string_view value) {
+    if (index < 0 || index >= GetAttributeCount()) return;
+    std::string line = GetAttributeName(index) + "=" + QuoteString(EscapeString(value));
+    if (document_ && document_->SortedAttributes) {
+        attributes_.erase(attributes_.begin() + index);
+        AddAttributeLine(std::move(line));
+    } else {
+        attributes_[static_cast<std::size_t>(index)] = std::move(line);
+    }
+}
+
+int XmlNode::AttributeIndexByName(std::string_view name) const {
+    for (std::size_t i = 0; i < attributes_.size(); ++i) {
+        std::string_view line = attributes_[i];
+        if (line.find('=') != std::string_view::npos && SameText(LineName(line), name)) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::string XmlNode::AttributeByName(std::string_view name) const { return GetAttributeValue(AttributeIndexByName(name)); }
+
+// --- children ---
+
+XmlNode* XmlNode::GetNodes(int index) const {
+    if (index < 0 || index >= GetNodeCount()) return nullptr;
+    return nodes_[static_cast<std::size_t>(index)].get();
+}
+
+int XmlNode::NodeAdd(std::unique_ptr<XmlNode> node) {
+    if (!node) return -1;
+    node->parent_ = this;
+    nodes_.push_back(std::move(node));
+    return GetNodeCount() - 1;
+}
+
+XmlNode* XmlNode::NodeInsert(int index, std::unique_ptr<XmlNode>& node) {
+    if (!node || index < 0 || index > GetNodeCount()) return nullptr;
+    node->parent_ = this;
+    XmlNode* inserted = node.get();
+    nodes_.insert(nodes_.begin() + index, std::move(node));
+    return inserted;
+}
+
+XmlNode* XmlNode::NodeNew(std::string_view name) {
+    auto node = CreateName(document_, name);
+    XmlNode* added = node.get();
+    NodeAdd(std::move(node));
+    return added;
+}
+
+XmlNode* XmlNode::NodeNewAtIndex(int index, std::string_view name) {
+    if (index < 0 || index > GetNodeCount()) return nullptr;
+    auto node = CreateName(document_, name);
+    return NodeInsert(index, node);
+}
+
+void XmlNode::NodeDelete(int index) {
+    if (index < 0 || index >= GetNodeCount()) return;
+    nodes_.erase(nodes_.begin() + index);
+}
+
+std::unique_ptr<XmlNode> XmlNode::NodeExtract(XmlNode* node) {
+    int index = NodeIndexOf(node);
+    if (index < 0) return nullptr;
+    std::unique_ptr<XmlNode> taken = std::move(nodes_[static_cast<std::size_t>(index)]);
+    nodes_.erase(nodes_.begin() + index);
+    return taken;
+}
+
+int XmlNode::NodeRemove(XmlNode* node) {
+    int index = NodeIndexOf(node);
+    if (index >= 0) NodeDelete(index);
+    return index;
+}
+
+int XmlNode::NodeIndexOf(const XmlNode* node) const {
+    if (!node) return -1;
+    for (std::size_t i = 0; i < nodes_.size(); ++i)
+        if (nodes_[i].get() == node) return static_cast<int>(i);
+    return -1;
+}
+
+XmlNode* XmlNode::NodeByName(std::string_view name) const { return GetNodes(NodeIndexByName(name)); }
+
+XmlNode* XmlNode::NodeByElementType(XmlNodeKind kind) const {
+    for (const auto& child : nodes_)
+        if (child->kind_ == kind) return child.get();
+    return nullptr;
+}
+
+int XmlNode::NodeIndexByNameFrom(std::string_view name, int start) const {
+    for (std::size_t i = static_cast<std::size_t>(std::max(start, 0)); i < nodes_.size(); ++i)
+        if (SameText(nodes_[i]->name_, name)) return static_cast<int>(i);
+    return -1;
+}
+
+XmlNode* XmlNode::NodeFindOrCreate(std::string_view name) {
+    XmlNode* node = NodeByName(name);
+    return node ? node : NodeNew(name);
+}
+
+void XmlNode::NodesByName(std::string_view name, XmlNodeList* list) const {
+    if (!list) return;
+    list->Clear();
+    for (const auto& child : nodes_)
+        if (SameText(child->name_, name)) list->Add(child.get());
+}
+
+void XmlNode::NodesClear() {
+    nodes_.clear();
+    nodes_.shrink_to_fit();
+}
+
+// --- queries ---
+
+int XmlNode::GetTreeDepth() const {
+    int depth = -1;
+    for (const XmlNode* p = parent_; p; p = p->parent_) ++depth;
+    return depth;
+}
+
+bool XmlNode::WritesAsEmptyTag() const {
+    return value_.empty() && nodes_.empty() && kind_ == xnkElement && !(document_ && document_->FullEndTags) &&
+           GetTreeDepth() > 0;
+}
+
+std::string XmlNode::GetLineFeed() const {
+    if (!document_) return {};
+    switch (document_->Layout) {
+        case xlReadableCrLf: return "\r\n";
+        case xlReadableLf: return "\n";
+        default: return {};
+    }
+}
+
+std::string XmlNode::GetIndent() const {
+    if (!document_ || document_->Layout != xlReadableCrLf) return {};
+    std::string indent;
+    for (int depth = GetTreeDepth(); depth > 0; --depth) indent += document_->IndentText;
+    return indent;
+}
+
+std::string XmlNode::UnEscapeString(std::string_view text) const {
+    return document_ && document_->Utf8Strings ? UnescapeToUtf8(text) : UnescapeToAnsi(text);
+}
+
+std::string XmlNode::FromWidestring(std::u16string_view text) const {
+    std::string utf8 = WideTextToUtf8(text);
+    return document_ && document_->Utf8Strings ? utf8 : Utf8ToGbk(utf8);
+}
+
+std::u16string XmlNode::ToWidestring(std::string_view text) const {
+    return Utf8ToUtf16(document_ && document_->Utf8Strings ? std::string(text) : GbkToUtf8(text));
+}
+
+// --- byte blocks ---
+
+std::size_t XmlNode::BufferLength() const {
+    std::string text = RemoveBlanks(value_);
+    XmlBinaryFormat format = document_ ? document_->BinaryFormat : xbfHex;
+    if (format == xbfHex) {
+        if (text.size() % 2 != 0) throw EFilerError("Error while calculating streamlength");
+        return text.size() / 2;
+    }
+    if (format == xbfBase64) {
+        if (text.size() % 4 != 0) throw EFilerError("Error while calculating streamlength");
+        std::size_t n = text.size() / 4 * 3;
+        if (text.ends_with("==")) return n - 2;
+        if (text.ends_with("=")) return n - 1;
+        return n;
+    }
+    return 0;
+}
+
+void XmlNode::BufferRead(void* buffer, std::size_t count) const {
+    std::string text = RemoveBlanks(value_);
+    if (document_ && document_->BinaryFormat == xbfBase64)
+        DecodeBase64(text, buffer, count);
+    else
+        DecodeBinHex(text, buffer, count);
+}
+
+void XmlNode::BufferWrite(const void* buffer, std::size_t count) {
+    std::string text;
+    if (count > 0) text = document_ && document_->BinaryFormat == xbfBase64 ? EncodeBase64(buffer, count) : EncodeBinHex(buffer, count);
+    value_ = InsertLineBreaks(text, GetLineFeed() + GetIndent(), 76);
+}
+
+void SetDocumentRecursive(XmlNode& node, XmlDocument* document) {
+    node.SetDocument(document);
+    for (int i = 0; i < node.GetNodeCount(); ++i) SetDocumentRecursive(*node.GetNodes(i), document);
+}
+
+}  // namespace xunda

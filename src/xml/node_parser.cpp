@@ -1,0 +1,381 @@
+#include "xml/node_parser.h"
+
+#include "core/exceptions.h"
+#include "xml/document.h"
+
+namespace xunda {
+namespace {
+
+// Trims characters up to code 32 at both ends.
+std::string_view TrimControl(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.remove_suffix(1);
+    return s;
+}
+
+bool IsBlankText(std::string_view s) { return TrimControl(s).empty(); }
+
+[[noreturn]] void Fail(const std::string& text) { throw EFilerError(text); }
+
+}  // namespace
+
+int ReadOpenTag(XmlSurplusReader& reader) {
+    constexpr int kRows = 12;
+    bool candidate[kRows];
+    for (bool& c : candidate) c = true;
+    int result = kRows - 1;
+    std::string collected;  // the characters after "<"
+    for (std::size_t pos = 2;; ++pos) {
+        char ch;
+        if (!reader.ReadChar(ch)) return result;
+        collected += ch;
+        bool matched = false;
+        for (int row = kRows - 1; row >= 0; --row) {
+            std::string_view opening = kXmlTagTable[row].opening;
+            if (!candidate[row] || opening.size() < pos) continue;
+            if (opening[pos - 1] == ch) {
+                matched = true;
+                if (opening.size() == pos) result = row;
+            } else {
+                candidate[row] = false;
+            }
+        }
+        if (!matched) break;
+    }
+    reader.Surplus = collected.substr(kXmlTagTable[result].opening.size() - 1);
+    return result;
+}
+
+bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view terminator, std::string& text, bool skipQuotes) {
+    text.clear();
+    if (terminator.empty()) return false;
+    char last = terminator.back();
+    char quote = 0;
+    // Whether a character may end the terminator: outside quotes, and no quote itself.
+    auto mayEnd = [&](char ch) {
+        if (skipQuotes) {
+            if (quote != 0) {
+                if (ch == quote) quote = 0;
+                return false;
+            }
+            if (IsXmlQuote(ch)) {
+                quote = ch;
+                return false;
+            }
+        }
+        return ch == last;
+    };
+    auto ended = [&] { return text.size() >= terminator.size() && std::string_view(text).ends_with(terminator); };
+    for (;;) {
+        // Whole runs of the buffered page at a time, one character at a time otherwise.
+        std::string_view run = reader.PeekRun();
+        std::size_t taken = 0;
+        std::size_t appended = 0;
+        bool found = false;
+        while (!found && taken < run.size() && reader.RunByteIsChar(run[taken])) {
+            if (!mayEnd(run[taken++])) continue;
+            text.append(run.data() + appended, taken - appended);
+            appended = taken;
+            found = ended();
+        }
+        if (taken > 0) {
+            text.append(run.data() + appended, taken - appended);
+            reader.TakeRun(taken);
+            if (found) break;
+            continue;
+        }
+        char ch;
+        if (!reader.ReadChar(ch)) return false;
+        text += ch;
+        if (mayEnd(ch) && ended()) break;
+    }
+    text.resize(text.size() - terminator.size());
+    return true;
+}
+
+bool ReadStringFromStreamWithQuotes(XmlSurplusReader& reader, char terminator, std::string& text) {
+    text.clear();
+    char quote = 0;
+    char ch;
+    while (reader.ReadFromStream(ch)) {
+        if (quote == 0 && IsXmlQuote(ch))
+            quote = ch;
+        else if (quote != 0 && ch == quote)
+            quote = 0;
+        else if (quote == 0 && ch == terminator)
+            return true;
+        text += ch;
+    }
+    return false;
+}
+
+bool TrimRange(std::string_view text, std::size_t& start, std::size_t& close) {
+    if (close > text.size()) close = text.size();
+    if (close <= start) return false;
+    while (start < close && IsXmlBlank(text[start])) ++start;
+    while (close > start && IsXmlBlank(text[close - 1])) --close;
+    return close > start;
+}
+
+void ParseAttributes(std::string_view text, std::size_t start, std::size_t close, std::vector<std::string>& list) {
+    if (!TrimRange(text, start, close)) return;
+    list.clear();
+    // Two joins, each in one forward pass: a token that begins with "=" joins the token before it;
+    // then a token that begins with a quote joins the one before when that one holds "=".
+    bool previousHasEquals = false;
+    auto emit = [&](std::string token) {
+        bool hasEquals = token.find('=') != std::string::npos;
+        if (!list.empty() && IsXmlQuote(token[0]) && previousHasEquals)
+            list.back() += token;
+        else
+            list.push_back(std::move(token));
+        previousHasEquals = hasEquals;
+    };
+    std::string current;
+    auto token = [&](std::string_view raw) {
+        if (raw.empty()) return;
+        if (!current.empty() && raw[0] == '=') {
+            current += raw;
+            return;
+        }
+        if (!current.empty()) emit(std::move(current));
+        current.assign(raw);
+    };
+    char quote = 0;
+    std::size_t tokenStart = start;
+    for (std::size_t i = start; i < close; ++i) {
+        char ch = text[i];
+        if (quote != 0) {
+            if (ch == quote) quote = 0;
+        } else if (IsXmlQuote(ch)) {
+            quote = ch;
+        } else if (IsXmlBlank(ch)) {
+            token(text.substr(tokenStart, i - tokenStart));
+            tokenStart = i + 1;
+        }
+    }
+    token(text.substr(tokenStart, close - tokenStart));
+    if (!current.empty()) emit(std::move(current));
+}
+
+void NodeParser::ParseTag(XmlNode& node, std::string_view text) {
+    std::vector<std::string>& tokens = tokens_;
+    tokens.clear();
+    ParseAttributes(text, 0, text.size(), tokens);
+    auto first = tokens.begin();
+    switch (node.kind_) {
+        case xnkDeclaration: node.name_ = "xml"; break;
+        case xnkStylesheet:
+            node.name_ = "xml-stylesheet";
+            node.value_ = TrimControl(text);
+            break;
+        default:
+            if (tokens.empty()) Fail("Missing element name");
+            node.name_ = std::move(tokens.front());
+            ++first;
+    }
+    if (first == tokens.end()) return;
+    node.attributes_.clear();
+    if (node.document_ && node.document_->SortedAttributes) {
+        for (auto it = first; it != tokens.end(); ++it) node.AddAttributeLine(std::move(*it));
+    } else {
+        node.attributes_.assign(std::make_move_iterator(first), std::make_move_iterator(tokens.end()));
+    }
+}
+
+bool NodeParser::NodeCreated(XmlNode& node) {
+    XmlDocument* doc = node.document_;
+    if (!doc) return false;
+    if (doc->OnNodeCreated) doc->OnNodeCreated(*doc, node);
+    return doc->StopParse;
+}
+
+void NodeParser::NodeCompleted(XmlNode& node) {
+    XmlDocument* doc = node.document_;
+    if (!doc || doc->StopParse) return;
+    if (doc->OnStreamProgress) doc->OnStreamProgress(*doc, stream_.Position());
+    if (doc->OnNodeCompleted) doc->OnNodeCompleted(*doc, node);
+}
+
+XmlNode& NodeParser::NewChild(XmlNode& parent, int depth) {
+    if (depth + 1 >= XmlDocument::kMaxNesting) Fail("Nesting too deep in element " + parent.name_);
+    auto child = XmlNode::Create(parent.document_);
+    XmlNode& added = *child;
+    parent.NodeAdd(std::move(child));
+    return added;
+}
+
+void NodeParser::ReadNode(XmlNode& node, int depth) {
+    if (node.document_ && node.document_->StopParse) return;
+    XmlSurplusReader reader(stream_);
+    char ch;
+    if (!reader.ReadCharSkipBlanks(ch) || ch != '<') return;
+    const XmlTagRow& row = kXmlTagTable[ReadOpenTag(reader)];
+    node.kind_ = row.kind;
+    try {
+        ReadBody(node, reader, row, depth);
+    } catch (...) {
+        NodeCompleted(node);
+        throw;
+    }
+    NodeCompleted(node);
+}
+
+void NodeParser::ReadBody(XmlNode& node, XmlSurplusReader& reader, const XmlTagRow& row, int depth) {
+    switch (row.kind) {
+        case xnkElement:
+        case xnkDeclaration:
+        case xnkStylesheet: {
+            bool closed = ReadStringFromStreamUntil(reader, row.closing, tag_, true);
+            std::string_view text = tag_;
+            bool empty = row.kind == xnkElement && text.ends_with('/');
+            if (empty) text.remove_suffix(1);
+            ParseTag(node, text);
+            // A reply cut off inside a start tag is no complete document.
+            if (!closed && row.kind == xnkElement) Fail("Missing \">\" in start tag of element " + node.name_);
+            if (NodeCreated(node) || empty || row.kind != xnkElement) return;
+            ReadContent(node, reader, depth);
+            return;
+        }
+        case xnkDoctype:
+            node.SetName("DTD");
+            if (NodeCreated(node)) return;
+            if (node.document_) ReadDtd(node, depth);
+            return;
+        case xnkDtdElement:
+        case xnkDtdAttList:
+        case xnkDtdEntity:
+        case xnkDtdNotation: {
+            std::string text;
+            ReadStringFromStreamWithQuotes(reader, '>', text);
+            std::vector<std::string> tokens;
+            ParseAttributes(text, 0, text.size(), tokens);
+            if (!tokens.empty()) {
+                node.SetName(tokens.front());
+                std::string value;
+                for (std::size_t i = 1; i < tokens.size(); ++i) {
+                    if (i > 1) value += "\r\n";
+                    value += tokens[i];
+                }
+                node.value_ = TrimControl(value);
+            }
+            NodeCreated(node);
+            return;
+        }
+        default: {
+            node.SetName(row.kind == xnkComment ? "Comment" : row.kind == xnkCData ? "CData" : "Special");
+            if (NodeCreated(node)) return;
+            ReadStringFromStreamUntil(reader, row.closing, tag_, false);
+            node.value_ = tag_;
+            return;
+        }
+    }
+}
+
+void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth) {
+    XmlDocument* doc = node.document_;
+    std::string text;
+    bool hadChild = false;
+    bool hadReturn = false;
+    auto addCharData = [&] {
+        if (!text.empty() && !IsBlankText(text)) {
+            auto data = XmlNode::CreateType(doc, xnkCharData);
+            data->value_ = std::move(text);
+            node.NodeAdd(std::move(data));
+        }
+        text.clear();
+    };
+    char ch;
+    for (;;) {
+        std::string_view run = reader.PeekRun();
+        std::size_t taken = 0;
+        while (taken < run.size() && run[taken] != '<' && reader.RunByteIsChar(run[taken])) hadReturn |= run[taken++] == '\r';
+        if (taken > 0) {
+            text.append(run.data(), taken);
+            reader.TakeRun(taken);
+            continue;
+        }
+        if (!reader.ReadFromStream(ch)) Fail("Missing close tag in element " + node.name_);
+        if (ch != '<') {
+            if (ch == '\r') hadReturn = true;
+            text += ch;
+            continue;
+        }
+        if (!reader.ReadChar(ch)) Fail("Missing data after \"<\" in element " + node.name_);
+        if (ch == '/') {
+            if (!ReadStringFromStreamUntil(reader, ">", tag_, true)) Fail("Missing \">\" in close tag of element " + node.name_);
+            if (!SameText(TrimControl(tag_), node.name_)) Fail("Incorrect close tag in element " + node.name_);
+            break;
+        }
+        addCharData();
+        hadReturn = false;
+        hadChild = true;
+        stream_.Seek(-2, SeekOrigin::Current);
+        XmlNode& child = NewChild(node, depth);
+        ReadNode(child, depth + 1);
+        if (doc && doc->StopParse) return;
+        if (doc && doc->DropComments && child.kind_ == xnkComment) node.nodes_.pop_back();
+    }
+    if (!hadChild) {  // text only: it is the value
+        if (!IsBlankText(text)) node.value_ = std::move(text);
+        return;
+    }
+    addCharData();
+    if (hadChild && hadReturn) {
+        for (auto& child : node.nodes_) {
+            if (child->kind_ != xnkCharData) continue;
+            std::string& v = child->value_;
+            while (!v.empty() && (v.back() == '\n' || v.back() == '\r' || v.back() == ' ')) v.pop_back();
+        }
+    }
+    if (node.nodes_.front()->kind_ == xnkCharData) {
+        node.value_ = std::move(node.nodes_.front()->value_);
+        node.nodes_.erase(node.nodes_.begin());
+    }
+}
+
+void NodeParser::ReadDtd(XmlNode& node, int depth) {
+    XmlSurplusReader reader(stream_);
+    std::string text;
+    char ch;
+    bool found = false;
+    while (reader.ReadFromStream(ch)) {
+        if (ch == '>' || ch == '[') {
+            found = true;
+            break;
+        }
+        text += ch;
+    }
+    if (!found) return;
+    std::vector<std::string> tokens;
+    ParseAttributes(text, 0, text.size(), tokens);
+    if (!tokens.empty()) {
+        node.SetName(tokens.front());
+        std::string value;
+        for (std::size_t i = 1; i < tokens.size(); ++i) value += tokens[i] + "\r\n";
+        std::string joined;  // every CR LF made one blank
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            bool lineBreak = value[i] == '\r' && i + 1 < value.size() && value[i + 1] == '\n';
+            joined += lineBreak ? ' ' : value[i];
+            i += lineBreak ? 1 : 0;
+        }
+        node.value_ = TrimControl(joined);
+    }
+    if (ch != '[') return;
+    XmlDocument* doc = node.document_;
+    for (;;) {
+        XmlNode& child = NewChild(node, depth);
+        ReadNode(child, depth + 1);
+        if (doc && doc->StopParse) return;
+        if (child.IsClear()) node.nodes_.pop_back();  // characters that start no node
+        do {
+            if (!reader.ReadFromStream(ch)) return;
+        } while (IsXmlBlank(ch));
+        if (ch == ']') break;
+        stream_.Seek(-1, SeekOrigin::Current);
+    }
+    while (reader.ReadFromStream(ch) && ch != '>') {
+    }
+}
+
+}  // namespace xunda

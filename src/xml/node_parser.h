@@ -1,0 +1,73 @@
+// The node parser: reads a node and its subtree from a stream of 8-bit characters.
+//
+// Markup items are recognised by their opening characters (the tag table, longest opening wins),
+// start tags are read up to their closing string honouring quotes and split into a name and
+// name=value lines, character data is collected between child elements, and end tags are checked
+// against the element's name. Entities are not decoded here: values are stored as they stood.
+#pragma once
+
+#include "core/stream.h"
+#include "xml/codec_stream.h"
+#include "xml/node.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace xunda {
+
+struct XmlTagRow {
+    std::string_view opening;
+    std::string_view closing;
+    XmlNodeKind kind;
+};
+
+// Searched from the last row (the shortest openings) to the first.
+inline constexpr XmlTagRow kXmlTagTable[12] = {
+    {"<![CDATA[", "]]>", xnkCData},      {"<!DOCTYPE", ">", xnkDoctype},
+    {"<!ELEMENT", ">", xnkDtdElement},   {"<!ATTLIST", ">", xnkDtdAttList},
+    {"<!ENTITY", ">", xnkDtdEntity},     {"<!NOTATION", ">", xnkDtdNotation},
+    {"<?xml-stylesheet", "?>", xnkStylesheet}, {"<?xml", "?>", xnkDeclaration},
+    {"<!--", "-->", xnkComment},         {"<!", ">", xnkOtherDeclaration},
+    {"<?", "?>", xnkInstruction},        {"<", ">", xnkElement},
+};
+
+// After a "<": the row of the tag table that the following characters open; the characters read
+// past that opening are given back to the reader.
+int ReadOpenTag(XmlSurplusReader& reader);
+// Reads until the text ends with the terminator (outside quotes when skipQuotes); true with the
+// text before it, false at the end of the data with all that was read.
+bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view terminator, std::string& text, bool skipQuotes);
+// Reads from the stream itself until the terminator outside quotes; false at the end of the data.
+bool ReadStringFromStreamWithQuotes(XmlSurplusReader& reader, char terminator, std::string& text);
+// Moves [start, close) inward past blanks; true when characters remain.
+bool TrimRange(std::string_view text, std::size_t& start, std::size_t& close);
+// Splits text[start, close) at blanks outside quotes and joins name, "=" and quoted value tokens
+// into name=value lines. Leaves the list alone when the range is blank.
+void ParseAttributes(std::string_view text, std::size_t start, std::size_t close, std::vector<std::string>& list);
+
+class NodeParser {
+public:
+    explicit NodeParser(Stream& stream) : stream_(stream) {}
+
+    // Reads one node and its subtree; depth counts the levels above it in this parse.
+    void ReadNode(XmlNode& node, int depth);
+    // The rest of a DOCTYPE after its keyword: name, value and internal subset.
+    void ReadDtd(XmlNode& node, int depth);
+
+private:
+    void ReadBody(XmlNode& node, XmlSurplusReader& reader, const XmlTagRow& row, int depth);
+    void ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth);
+    void ParseTag(XmlNode& node, std::string_view text);
+    // Fires OnNodeCreated; true when a handler stopped the parse.
+    bool NodeCreated(XmlNode& node);
+    void NodeCompleted(XmlNode& node);
+    XmlNode& NewChild(XmlNode& parent, int depth);
+
+    Stream& stream_;
+    // Scratch space reused from tag to tag.
+    std::string tag_;
+    std::vector<std::string> tokens_;
+};
+
+}  // namespace xunda

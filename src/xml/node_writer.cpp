@@ -1,0 +1,89 @@
+// Writing a node as XML text, and the node's string forms.
+#include "core/exceptions.h"
+#include "xml/document.h"
+#include "xml/node.h"
+#include "xml/node_parser.h"
+
+namespace xunda {
+namespace {
+
+std::string Declaration(std::string_view keyword, const XmlNode& node) {
+    return "<!" + std::string(keyword) + " " + node.Name() + " " + node.Value() + ">";
+}
+
+}  // namespace
+
+std::string XmlNode::TagAttributesText() const {
+    std::string text;
+    for (const std::string& line : attributes_) {
+        std::size_t eq = line.find('=');
+        if (eq == std::string::npos || UnQuoteString(std::string_view(line).substr(eq + 1)).empty()) continue;
+        text += ' ';
+        text += line;
+    }
+    if (WritesAsEmptyTag()) text += '/';
+    return text;
+}
+
+void XmlNode::WriteToStream(Stream& stream) const {
+    std::string indent = GetIndent();
+    std::string lineFeed = GetLineFeed();
+    std::string text;
+    switch (kind_) {
+        case xnkElement: {
+            text = indent + "<" + name_ + TagAttributesText() + ">" + value_;
+            if (!nodes_.empty()) text += lineFeed;
+            WriteStringToStream(stream, text);
+            for (std::size_t i = 0; i < nodes_.size(); ++i) {
+                nodes_[i]->WriteToStream(stream);
+                bool nextIsData = i + 1 < nodes_.size() && nodes_[i + 1]->kind_ == xnkCharData;
+                if (nodes_[i]->kind_ != xnkCharData && !nextIsData) WriteStringToStream(stream, lineFeed);
+            }
+            text.clear();
+            if (!WritesAsEmptyTag()) text = (nodes_.empty() ? "" : indent) + "</" + name_ + ">";
+            break;
+        }
+        case xnkComment: text = indent + "<!--" + value_ + "-->"; break;
+        case xnkCData: text = indent + "<![CDATA[" + value_ + "]]>"; break;
+        case xnkDeclaration: text = indent + "<?xml" + TagAttributesText() + "?>"; break;
+        case xnkStylesheet: text = indent + "<?xml-stylesheet" + TagAttributesText() + "?>"; break;
+        case xnkDoctype:
+            if (nodes_.empty()) {
+                text = indent + Declaration("DOCTYPE", *this);
+            } else {
+                WriteStringToStream(stream, indent + "<!DOCTYPE " + name_ + " " + value_ + " [" + lineFeed);
+                for (const auto& child : nodes_) {
+                    child->WriteToStream(stream);
+                    WriteStringToStream(stream, lineFeed);
+                }
+                text = "]>";
+            }
+            break;
+        case xnkDtdElement: text = indent + Declaration("ELEMENT", *this); break;
+        case xnkDtdAttList: text = indent + Declaration("ATTLIST", *this); break;
+        case xnkDtdEntity: text = indent + Declaration("ENTITY", *this); break;
+        case xnkDtdNotation: text = indent + Declaration("NOTATION", *this); break;
+        case xnkOtherDeclaration: text = indent + "<!" + value_ + ">"; break;
+        case xnkInstruction: text = indent + "<?" + value_ + "?>"; break;
+        case xnkCharData: text = value_; break;
+        case xnkUnknown: text = indent + "<" + value_ + ">"; break;
+        default: throw EFilerError("Illegal element type");
+    }
+    WriteStringToStream(stream, text);
+    if (document_ && document_->OnStreamProgress) document_->OnStreamProgress(*document_, stream.Position());
+}
+
+std::string XmlNode::WriteToString() const {
+    XmlStringStream stream;
+    WriteToStream(stream);
+    return stream.DataString();
+}
+
+void XmlNode::ReadFromStream(Stream& stream) { NodeParser(stream).ReadNode(*this, 0); }
+
+void XmlNode::ReadFromString(std::string_view text) {
+    XmlStringStream stream(text);
+    ReadFromStream(stream);
+}
+
+}  // namespace xunda
