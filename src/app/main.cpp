@@ -10,7 +10,7 @@
 
 #include "platform/autostart.h"
 #include "platform/online_probe.h"
-#include "ui/data_query.h"
+#include "gateway/service_gateway.h"
 #include "ui/login_dialog.h"
 #include "ui/main_window.h"
 #include "ui/qt_ports.h"
@@ -42,12 +42,6 @@ void CloseOnSignals(QWidget& window) {
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
 }
-
-// The service's data query joins here once the gateway offers it; until then no login succeeds.
-class NoServiceDataQuery : public xunda::DataQuery {
-public:
-    int GetData(const std::string&, std::vector<xunda::DataRow>&) override { return 500; }
-};
 
 }  // namespace
 
@@ -82,9 +76,10 @@ int main(int argc, char** argv) {
     if (!mainWindow.FormCreate()) return 1;
     CloseOnSignals(mainWindow);
 
-    NoServiceDataQuery dataQuery;
-    xunda::LoginDialog login(mainWindow, dataQuery);
+    xunda::ServiceGateway gateway;
+    xunda::LoginDialog login(mainWindow, gateway);
     mainWindow.SetLoginDialog(&login);
+    QObject::connect(&mainWindow, &xunda::MainWindow::Ended, &app, [] { QCoreApplication::exit(0); });
     // The login dialog comes first; cancelling it ends the program.
     QTimer::singleShot(0, &login, [&login] {
         if (!login.Run()) QCoreApplication::exit(0);

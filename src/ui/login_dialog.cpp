@@ -1,7 +1,6 @@
 #include "ui/login_dialog.h"
 
 #include <QCloseEvent>
-#include <QEventLoop>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -12,9 +11,9 @@
 #include "core/codepage.h"
 #include "core/paths.h"
 #include "gateway/request_url.h"
+#include "gateway/sms_gateway.h"
 #include "store/settings.h"
 #include "store/sql_text.h"
-#include "ui/data_query.h"
 #include "ui/main_window.h"
 #include "ui/qt_ports.h"
 #include "ui/service_urls.h"
@@ -29,17 +28,35 @@ bool AllDigits(const std::string& text) {
     return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
-std::string Field(const std::vector<DataRow>& rows, const char* name) {
-    if (rows.empty()) return {};
-    auto it = rows.front().find(name);
-    return it == rows.front().end() ? std::string() : it->second;
+// The reply of a login: the query's result and the fields c, g and p of row 0.
+struct LoginReply {
+    int result = 300;
+    std::string c;
+    std::string g;
+    std::string p;
+};
+
+LoginReply AskService(SmsGateway& gateway, const std::string& url) {
+    LoginReply reply;
+    try {
+        FieldList fields;
+        int colCount = 0;
+        int rowCount = 0;
+        reply.result = gateway.GetData(url, fields, colCount, rowCount);
+        GetFieldValue("c", 0, reply.c, colCount, fields);
+        GetFieldValue("g", 0, reply.g, colCount, fields);
+        GetFieldValue("p", 0, reply.p, colCount, fields);
+    } catch (...) {  // a reply that is not XML, or any other fault of the request
+        reply = LoginReply{};
+    }
+    return reply;
 }
 }  // namespace
 
-LoginDialog::LoginDialog(MainWindow& main, DataQuery& query)
+LoginDialog::LoginDialog(MainWindow& main, SmsGateway& gateway)
     : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
       main_(main),
-      query_(query),
+      gateway_(gateway),
       edUserName_(new QLineEdit(this)),
       password_(new QLineEdit(this)),
       okBtn_(new QPushButton(QStringLiteral("登录"), this)),
@@ -146,17 +163,10 @@ bool LoginDialog::FormCloseQuery() {
     const std::string user = MakeGbkSafe(edUserName_->text().trimmed().toStdString());
     const std::string password = MakeGbkSafe(password_->text().toStdString());
 
-    int result = 300;
-    std::vector<DataRow> rows;
     const std::string url = QueryText(user, password);
+    LoginReply reply;
     requesting_ = true;
-    main_.workers().RunAndWait([&] {
-        try {
-            result = query_.GetData(url, rows);
-        } catch (...) {
-            result = 300;
-        }
-    });
+    main_.workers().RunAndWait([&] { reply = AskService(gateway_, url); });
     requesting_ = false;
     if (cancelled_) {
         okBtn_->setEnabled(true);
@@ -164,12 +174,12 @@ bool LoginDialog::FormCloseQuery() {
     }
 
     AccountContext account;
-    account.corpID = Field(rows, "c");
-    account.g = Field(rows, "g");
-    account.p = Field(rows, "p");
+    account.corpID = reply.c;
+    account.g = reply.g;
+    account.p = reply.p;
     account.loginName = user;
     account.password = password;
-    if (result != 0 || !AllDigits(account.corpID) || account.g.empty() || account.p.empty()) {
+    if (reply.result != 0 || !AllDigits(account.corpID) || account.g.empty() || account.p.empty()) {
         main_.prompts().Notice(kLoginFailed);
         okBtn_->setEnabled(true);
         return false;

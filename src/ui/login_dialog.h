@@ -11,13 +11,13 @@ class QTimer;
 
 namespace xunda {
 
-class DataQuery;
 class MainWindow;
+class SmsGateway;
 
 class LoginDialog : public QDialog {
     Q_OBJECT
 public:
-    LoginDialog(MainWindow& main, DataQuery& query);
+    LoginDialog(MainWindow& main, SmsGateway& gateway);
 
     // Shows the dialog modally until a login succeeds (true) or the user cancels (false).
     bool Run();
@@ -45,7 +45,7 @@ private:
     void Label3Click();
 
     MainWindow& main_;
-    DataQuery& query_;
+    SmsGateway& gateway_;
     QLineEdit* edUserName_;
     QLineEdit* password_;
     QPushButton* okBtn_;

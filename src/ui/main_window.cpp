@@ -369,12 +369,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     closing_ = true;
     Quiesce("正在退出,请稍候...");
-    QEventLoop wait;
-    QTimer::singleShot(500, &wait, &QEventLoop::quit);
-    wait.exec(QEventLoop::ExcludeUserInputEvents);
+    bool waited = false;
+    QTimer::singleShot(500, this, [&waited] { waited = true; });
+    while (!waited) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
     msgForm_->Close();
     event->accept();
-    QCoreApplication::exit(0);
+    emit Ended();
 }
 
 }  // namespace xunda

@@ -106,6 +106,11 @@ public:
     SoundPlayer& sound() const { return ports_.sound; }
     const std::filesystem::path& ProgramPath() const { return ports_.programPath; }
 
+signals:
+    // The program should end now: the window has closed, or the login after a change of account
+    // was cancelled.
+    void Ended();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;

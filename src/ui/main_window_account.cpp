@@ -1,5 +1,4 @@
 // The main window's account life: login, change of account, the database it works on, exports.
-#include <QCoreApplication>
 #include <QDate>
 #include <QLocale>
 #include <QTreeWidget>
@@ -56,7 +55,7 @@ void MainWindow::changeUserClick() {
     tv_->setEnabled(false);
     if (!reopened || !loginDialog_->Run()) {
         closing_ = true;
-        QCoreApplication::exit(0);
+        emit Ended();
     }
 }
 

@@ -1,5 +1,6 @@
 #include "ui/workers.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <memory>
 
@@ -25,24 +26,17 @@ void Workers::Run(std::function<void()> task) {
 
 void Workers::RunAndWait(std::function<void()> task) {
     auto done = std::make_shared<std::atomic<bool>>(false);
-    QEventLoop loop;
-    connect(this, &Workers::finished, &loop, [&] {
-        if (done->load()) loop.quit();
-    });
     Run([task = std::move(task), done] {
         task();
         done->store(true);
     });
-    loop.exec();
+    // Each ending worker posts `finished`, which wakes the wait below.
+    while (!done->load()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 void Workers::WaitAll() {
-    if (running_.load() > 0) {
-        QEventLoop loop;
-        connect(this, &Workers::finished, &loop, [&] {
-            if (running_.load() == 0) loop.quit();
-        });
-        if (running_.load() > 0) loop.exec(QEventLoop::ExcludeUserInputEvents);
+    while (running_.load() > 0) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
     }
     Reap();
 }

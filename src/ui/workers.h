@@ -23,7 +23,8 @@ public:
     // Number of workers still running.
     int Running() const { return running_.load(); }
     // Runs `task` on a new registered thread and keeps the GUI thread's events flowing (user
-    // input too) until it has ended (call on the GUI thread).
+    // input too) until it has ended (call on the GUI thread). The waits return only when the
+    // work has ended, also while the program is quitting.
     void RunAndWait(std::function<void()> task);
     // Keeps the GUI thread's events (but not the user's input) flowing until no worker runs, then
     // joins them all. Workers may use GuiBridge::Invoke meanwhile.

@@ -6,10 +6,11 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "ui/data_query.h"
+#include "gateway/sms_gateway.h"
 #include "ui/engine_port.h"
 #include "ui/qt_ports.h"
 #include "ui/web_view.h"
@@ -83,19 +84,30 @@ private:
     QWidget* widget_;  // owned by the welcome page once it is embedded
 };
 
-// The service's data query with a scripted reply; it remembers the query texts.
-class FakeDataQuery : public DataQuery {
+// The service with a scripted data-query reply; it remembers the query texts.
+class FakeGateway : public SmsGateway {
 public:
-    int GetData(const std::string& url, std::vector<DataRow>& rows) override {
+    using Rows = std::vector<std::vector<ResultValue>>;
+
+    int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount) override {
         std::lock_guard lock(mutex);
         urls.push_back(url);
-        rows = reply;
+        if (throws) throw std::runtime_error("not XML");
+        fields.clear();
+        for (const auto& row : reply) fields.insert(fields.end(), row.begin(), row.end());
+        colCount = reply.empty() ? 0 : static_cast<int>(reply.back().size());
+        rowCount = static_cast<int>(reply.size());
         return result;
     }
+    int PutMt(std::string&, std::vector<std::string>&, int, const Credentials&, const MtRequest&) override { return 500; }
+    int GetMo(std::string&, std::vector<std::string>&, int, const Credentials&) override { return 500; }
+    int GetReport(std::string&, std::vector<std::string>&, int, const Credentials&) override { return 500; }
+
     std::mutex mutex;
     std::vector<std::string> urls;
-    std::vector<DataRow> reply{{{"c", "10001"}, {"g", "g1"}, {"p", "p1"}}};
+    Rows reply{{{"c", "10001"}, {"g", "g1"}, {"p", "p1"}}};
     int result = 0;
+    bool throws = false;
 };
 
 class FakeEngine : public ProcessingEngine {

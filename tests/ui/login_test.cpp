@@ -46,17 +46,20 @@ TEST_F(LoginTest, QueryQuotesTheTrimmedUserAndThePasswordAsTyped) {
 TEST_F(LoginTest, FailuresShowTheirTextsAndKeepTheDialogOpen) {
     struct Case {
         int result;
-        std::vector<DataRow> reply;
+        FakeGateway::Rows reply;
+        bool throws = false;
     };
     const Case cases[] = {
         {300, {{{"c", "10001"}, {"g", "g1"}, {"p", "p1"}}}},   // service or transport failure
         {0, {{{"c", "10001"}, {"g", "g1"}, {"p", ""}}}},       // no p
         {0, {{{"c", "1 OR 1=1"}, {"g", "g1"}, {"p", "p1"}}}},  // c that is not a number
         {0, {}},                                               // no row
+        {0, {{{"c", "10001"}, {"g", "g1"}, {"p", "p1"}}}, true},  // a reply that is not XML
     };
     for (const Case& c : cases) {
         query.result = c.result;
         query.reply = c.reply;
+        query.throws = c.throws;
         EXPECT_FALSE(Login());
         EXPECT_EQ(prompts.Texts().back(), "登录失败,请检查用户名和密码!");
         EXPECT_EQ(prompts.Captions().back(), "提示");

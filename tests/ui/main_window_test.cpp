@@ -136,6 +136,8 @@ TEST_F(MainWindowTest, MinimiseHidesToTheTrayOnlyWhenThereIsOne) {
 
 TEST_F(MainWindowTest, ClosingPausesRunningProcessingBehindTheBusyWindow) {
     ASSERT_TRUE(Login());
+    int ended = 0;
+    QObject::connect(main.get(), &MainWindow::Ended, [&] { ++ended; });
     QString busyText;
     QTimer::singleShot(100, [&] { busyText = main->busy().Text(); });
     main->close();
@@ -144,6 +146,9 @@ TEST_F(MainWindowTest, ClosingPausesRunningProcessingBehindTheBusyWindow) {
     EXPECT_NE(LogText().find("暂停短信处理"), std::string::npos);
     EXPECT_EQ(engine.calls.back(), "Stop");
     EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(ended, 1);
+    main->close();  // a second close changes nothing
+    EXPECT_EQ(ended, 1);
 }
 
 TEST_F(MainWindowTest, ClosingWhilePausedWritesNoPauseLine) {

@@ -79,7 +79,7 @@ protected:
     FakeOnline online;
     XdgAutostart autostart;
     FakeEngine engine;
-    FakeDataQuery query;
+    FakeGateway query;
     bool trayAvailable = true;
     bool startHidden = false;
     std::unique_ptr<FakeWebView> web;
