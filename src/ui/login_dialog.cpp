@@ -70,8 +70,8 @@ LoginDialog::LoginDialog(MainWindow& main, SmsGateway& gateway)
     okBtn_->setObjectName(QStringLiteral("OKBtn"));
     okBtn_->setDefault(true);
     cancelBtn_->setObjectName(QStringLiteral("CancelBtn"));
-    auto* label3 = new QLabel(QStringLiteral("<a href=\"apply\" style=\"color: green;\">&gt;&gt;还没有帐号?          "
-                                             "立即申请免费试用!</a>"),
+    auto* label3 = new QLabel(QStringLiteral("<a href=\"apply\" style=\"color: green; white-space: pre;\">"
+                                             "&gt;&gt;还没有帐号?          立即申请免费试用!</a>"),
                               this);
     label3->setObjectName(QStringLiteral("Label3"));
     label3->setCursor(Qt::PointingHandCursor);

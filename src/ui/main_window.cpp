@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -248,6 +249,7 @@ void MainWindow::BuildStatusBar() {
 }
 
 bool MainWindow::FormCreate() {
+    move(screen()->availableGeometry().center() - rect().center());
     show();
     repaint();
     db_ = Database::OpenAtStart(ports_.prompts);

@@ -140,42 +140,44 @@ void SysTray::AnimateTimer() {
     UpdateIcon();
 }
 
+void SysTray::Press(Qt::MouseButton button, int pendingBit, QPoint pos, Qt::KeyboardModifiers keys) {
+    pending_ |= pendingBit;
+    emit IconMouseDown(button, TrayShift{keys, button, false}, pos);
+    DoPopup(button, pos);
+}
+
+void SysTray::Release(Qt::MouseButton button, int pendingBit, QPoint pos, Qt::KeyboardModifiers keys) {
+    const TrayShift shift{keys, button, false};
+    if (pending_ & pendingBit) {
+        pending_ &= ~pendingBit;
+        emit IconClick(button, shift, pos);
+    }
+    emit IconMouseUp(button, shift, pos);
+}
+
 void SysTray::MouseMessage(TrayMouse message, QPoint pos, Qt::KeyboardModifiers keys) {
     if (!enabled_) return;
-    auto shift = [keys](Qt::MouseButton button, bool dbl = false) { return TrayShift{keys, button, dbl}; };
     switch (message) {
         case TrayMouse::Move:
-            emit IconMouseMove(shift(Qt::NoButton), pos);
+            emit IconMouseMove(TrayShift{keys, Qt::NoButton, false}, pos);
             break;
         case TrayMouse::LeftDown:
-            pending_ |= 1;
-            emit IconMouseDown(Qt::LeftButton, shift(Qt::LeftButton), pos);
-            DoPopup(Qt::LeftButton, pos);
+            Press(Qt::LeftButton, 1, pos, keys);
             break;
         case TrayMouse::LeftUp:
-            if (pending_ & 1) {
-                pending_ &= ~1;
-                emit IconClick(Qt::LeftButton, shift(Qt::LeftButton), pos);
-            }
-            emit IconMouseUp(Qt::LeftButton, shift(Qt::LeftButton), pos);
+            Release(Qt::LeftButton, 1, pos, keys);
             break;
         case TrayMouse::RightDown:
-            pending_ |= 2;
-            emit IconMouseDown(Qt::RightButton, shift(Qt::RightButton), pos);
-            DoPopup(Qt::RightButton, pos);
+            Press(Qt::RightButton, 2, pos, keys);
             break;
         case TrayMouse::RightUp:
-            if (pending_ & 2) {
-                pending_ &= ~2;
-                emit IconClick(Qt::RightButton, shift(Qt::RightButton), pos);
-            }
-            emit IconMouseUp(Qt::RightButton, shift(Qt::RightButton), pos);
+            Release(Qt::RightButton, 2, pos, keys);
             break;
         case TrayMouse::MiddleDown:
-            emit IconMouseDown(Qt::MiddleButton, shift(Qt::MiddleButton), pos);
+            emit IconMouseDown(Qt::MiddleButton, TrayShift{keys, Qt::MiddleButton, false}, pos);
             break;
-        case TrayMouse::MiddleUp:
-            emit IconMouseUp(Qt::MiddleButton, shift(Qt::MiddleButton), pos);
+        case TrayMouse::MiddleUp:  // the middle button gives no click
+            emit IconMouseUp(Qt::MiddleButton, TrayShift{keys, Qt::MiddleButton, false}, pos);
             break;
         case TrayMouse::LeftDouble:
         case TrayMouse::RightDouble:
@@ -184,7 +186,7 @@ void SysTray::MouseMessage(TrayMouse message, QPoint pos, Qt::KeyboardModifiers 
                                            : message == TrayMouse::RightDouble ? Qt::RightButton
                                                                                : Qt::MiddleButton;
             emit IconDblClick();
-            emit IconMouseDown(button, shift(button, true), pos);
+            emit IconMouseDown(button, TrayShift{keys, button, true}, pos);
             break;
         }
     }

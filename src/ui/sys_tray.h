@@ -92,6 +92,8 @@ private:
     void UpdateIcon();
     void AddIcon(const QIcon& icon);
     void DeleteIcon();
+    void Press(Qt::MouseButton button, int pendingBit, QPoint pos, Qt::KeyboardModifiers keys);
+    void Release(Qt::MouseButton button, int pendingBit, QPoint pos, Qt::KeyboardModifiers keys);
     void DoPopup(Qt::MouseButton button, QPoint pos);
     void StopAnimation();
     void StartAnimation();

@@ -39,6 +39,16 @@ TEST_F(AboutPageTest, StartWithTheSessionWritesAQuotedEntryAndTheCredentials) {
     EXPECT_EQ(Setting("userPwd"), "");
 }
 
+TEST_F(AboutPageTest, AnEntryThatCannotBeWrittenKeepsTheSettings) {
+    WriteFile(home / "not a folder", "x");
+    setenv("XDG_CONFIG_HOME", (home / "not a folder").c_str(), 1);
+    about().autoStartCheck()->setChecked(true);
+    EXPECT_EQ(prompts.Captions().back(), "提示");
+    EXPECT_FALSE(about().autoStartCheck()->isChecked());
+    EXPECT_EQ(Setting("autoStart"), "");
+    EXPECT_EQ(Setting("userPwd"), "");
+}
+
 TEST(DesktopExecQuoteTest, EscapesTheReservedCharacters) {
     EXPECT_EQ(DesktopExecQuote("/opt/my app/xunda-sms"), "\"/opt/my app/xunda-sms\"");
     EXPECT_EQ(DesktopExecQuote("/a\"b$c`d\\e"), "\"/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e\"");

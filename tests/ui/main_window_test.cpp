@@ -160,6 +160,49 @@ TEST_F(MainWindowTest, ClosingWhilePausedWritesNoPauseLine) {
     EXPECT_EQ(LogText(), before);
 }
 
+TEST_F(MainWindowTest, ARightClickSelectsTheNodeUnderTheMouse) {
+    ASSERT_TRUE(Login());
+    QTreeWidgetItem* item = main->Tree()->findItems(QStringLiteral("发信箱"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    ASSERT_NE(item, nullptr);
+    QTest::mouseClick(main->Tree()->viewport(), Qt::RightButton, {}, main->Tree()->visualItemRect(item).center());
+    EXPECT_EQ(main->PageArea()->currentWidget()->objectName(), QStringLiteral("sendBoxPage"));
+}
+
+TEST_F(MainWindowTest, StartedHiddenStaysHiddenThroughTheLoginUntilTheTrayShowsIt) {
+    startHidden = true;
+    Create();
+    EXPECT_FALSE(main->isVisible());
+    ASSERT_TRUE(Login());
+    EXPECT_FALSE(main->isVisible());
+    main->SysTrayIconDblClick();
+    EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(MainWindowTest, ExportAsksForAFileWritesItAndOffersToOpenIt) {
+    ASSERT_TRUE(Login());
+    ASSERT_TRUE(main->db().pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (10001, 'a,b')"));
+    const ResultSet rows = main->db().pAdoQuery("SELECT msg FROM okMsg WHERE corpID=10001");
+    const std::vector<GridColumn> columns = {{"内容", "msg"}};
+    main->pSaveDbGrid(ResultSet(), columns);  // no rows: nothing is asked
+    prompts.file.reset();
+    main->pSaveDbGrid(rows, columns);  // the dialog is cancelled
+    EXPECT_TRUE(prompts.Texts().empty());
+
+    const std::filesystem::path out = home / "out.csv";
+    prompts.file = out.string();
+    main->pSaveDbGrid(rows, columns);
+    EXPECT_EQ(prompts.Texts().back(), "文件已经保存!你要立即打开吗?");
+    EXPECT_EQ(prompts.Captions().back(), "请选择");
+    EXPECT_EQ(desktop.opened.back(), out.string());
+    EXPECT_NE(ReadFile(out).find("\"a,b\""), std::string::npos);
+
+    prompts.file = (home / "missing/out.csv").string();
+    main->pSaveDbGrid(rows, columns);
+    EXPECT_NE(prompts.Texts().back().find("missing/out.csv"), std::string::npos);
+    EXPECT_EQ(main->busy().Depth(), 0);
+    EXPECT_TRUE(main->isEnabled());
+}
+
 TEST(ComboHistoryTest, MovesTheTextToTheTop) {
     QComboBox box;
     AddStrToComBoBox("a", &box);
