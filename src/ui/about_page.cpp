@@ -196,10 +196,10 @@ void AboutPage::btnClearAllDataClick() {
     for (const char* table : kAccountTables) {
         main_.db().pAdoCom(std::string("DELETE FROM ") + table + " WHERE corpID=" + corp);
     }
-    main_.ReopenDatabase();
-    main_.Resume(wasRunning);
+    const bool reopened = main_.ReopenDatabase();
+    if (reopened) main_.Resume(wasRunning);
     main_.busy().Close();
-    main_.prompts().Notice("初始化数据成功!");
+    if (reopened) main_.prompts().Notice("初始化数据成功!");
 }
 
 void AboutPage::btnOpenLogClick() {

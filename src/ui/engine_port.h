@@ -9,7 +9,8 @@ namespace xunda {
 class ProcessingEngine {
 public:
     virtual ~ProcessingEngine() = default;
-    // A login succeeded: work for this account from now on, sending on.
+    // A login succeeded, or the shell lets the engine work again after Stop: (re)arm the timers
+    // for this account; the send timer runs unless processing is paused (Shell::Paused).
     virtual void Start(const AccountContext& account) = 0;
     // The pause toggle: the send timer on (resume) or off (pause).
     virtual void SetSending(bool on) = 0;

@@ -243,7 +243,7 @@ void MainWindow::BuildStatusBar() {
             panel->setFixedWidth(kPanelWidths[i]);
             panel->setAlignment(Qt::AlignCenter);
         }
-        sb->addWidget(panel, i == 4 ? 1 : 0);
+        sb->addPermanentWidget(panel, i == 4 ? 1 : 0);  // never covered by passing messages
         panels_.push_back(panel);
     }
 }

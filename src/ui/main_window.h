@@ -92,7 +92,8 @@ public:
     bool Closing() const { return closing_; }
     // Undoes Quiesce: the engine works again, and processing resumes when it ran before.
     void Resume(bool wasRunning);
-    // Closes the database and opens it again; false (after the error box) when it does not open.
+    // Closes the database and opens it again. When it does not open, the error box has been
+    // shown and the program ends (Ended): false.
     bool ReopenDatabase();
 
     QTreeWidget* Tree() const { return tv_; }

@@ -49,11 +49,11 @@ void MainWindow::changeUserClick() {
     pWriteSysValue(*db_, account_.corpID, "userPwd", "");
     account_ = AccountContext{};
     loginDialog_->ClearEdits();
-    const bool reopened = ReopenDatabase();
     log_->SetAccount("");
     msgForm_->Close();
     tv_->setEnabled(false);
-    if (!reopened || !loginDialog_->Run()) {
+    if (!ReopenDatabase()) return;
+    if (!loginDialog_->Run()) {
         closing_ = true;
         emit Ended();
     }
@@ -62,13 +62,15 @@ void MainWindow::changeUserClick() {
 bool MainWindow::ReopenDatabase() {
     db_.reset();
     db_ = Database::Open(Database::DefaultPath(), ports_.prompts);
-    return db_ != nullptr;
+    if (db_) return true;
+    closing_ = true;  // "数据库打开失败!" has been shown: the program cannot go on
+    emit Ended();
+    return false;
 }
 
 void MainWindow::Resume(bool wasRunning) {
-    if (!wasRunning) return;
-    btnSmsSendPauseClick();
-    if (engine_) engine_->Start(account_);
+    if (engine_ && account_.LoggedIn()) engine_->Start(account_);
+    if (wasRunning) btnSmsSendPauseClick();
 }
 
 void MainWindow::PlayEventSound(SoundEvent event) {

@@ -1,11 +1,14 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <chrono>
+#include <thread>
 
 #include "store/log.h"
 #include "ui/about_page.h"
 #include "ui/msg_form.h"
 #include "ui/shell_fixture.h"
+#include "ui/workers.h"
 
 namespace xunda::test {
 namespace {
@@ -81,8 +84,16 @@ TEST_F(AboutPageTest, ClearAllNeedsTheRightPasswordAndDeletesOnlyThisAccountsRow
     EXPECT_EQ(Rows("mt", "10001"), 1);
 
     prompts.answer = true;
+    engine.calls.clear();
+    // A worker still writing for the account is waited for before anything is deleted.
+    main->workers().Run([this] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        main->db().pAdoCom("INSERT INTO mt (corpID) VALUES (10001)");
+    });
     about().btnClearAllDataClick();
+    main->workers().WaitAll();
     EXPECT_EQ(prompts.Texts().back(), "初始化数据成功!");
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"Sending off", "Stop", "Start 10001", "Sending on"}));
     EXPECT_TRUE(about().edPass()->text().isEmpty());
     for (const std::string& t : tables) {
         const bool kept = t == "histMsgType" || t == "sysConfig";
