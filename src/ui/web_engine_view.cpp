@@ -1,6 +1,7 @@
 // Built only with WITH_WEBENGINE.
 #include <QUrl>
 #include <QWebEngineView>
+#include <unistd.h>
 
 #include "ui/web_view.h"
 
@@ -24,6 +25,12 @@ private:
 };
 }  // namespace
 
-std::unique_ptr<WebView> MakeWebView(Desktop&) { return std::make_unique<EngineWebView>(); }
+std::unique_ptr<WebView> MakeWebView(Desktop&) {
+    // The browser engine's sandbox refuses to run for root and would end the program instead.
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX")) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    }
+    return std::make_unique<EngineWebView>();
+}
 
 }  // namespace xunda

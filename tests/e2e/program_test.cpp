@@ -65,7 +65,6 @@ TEST(ProgramTest, AutoLoginReachesTheSimulatorAndSigtermEndsCleanly) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         setenv("XUNDA_SMS_HOST", simulator.Host().c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-        setenv("QTWEBENGINE_DISABLE_SANDBOX", "1", 1);
         // Qt WebEngine's own code frees some objects with a mismatched size, which the sanitizer
         // would stop the program for; our code is still checked for everything else.
         const char* asan = std::getenv("ASAN_OPTIONS");
