@@ -168,7 +168,7 @@ bool LoginDialog::FormCloseQuery() {
     requesting_ = true;
     main_.workers().RunAndWait([&] { reply = AskService(gateway_, url); });
     requesting_ = false;
-    if (cancelled_) {
+    if (cancelled_ || main_.Closing()) {
         okBtn_->setEnabled(true);
         return false;
     }
