@@ -7,7 +7,10 @@
 //     }
 //
 // The main window asks for every page name of its page area when it is created; a name nobody
-// registered gets an empty page with its title only.
+// registered gets an empty page with its title only. Pages are made before the database is open
+// and before any login: a page loads its data in Page::Open, which runs each time its tree node is
+// selected. The page names: user, mob, mobOrder, histMsg, sendSmsPage, sendBoxPage, histSendPage,
+// revBox, excelPage (welcome and aboutPage belong to the shell).
 #pragma once
 
 #include <functional>
