@@ -166,17 +166,15 @@ TEST_F(HttpTest, BodiesByLengthChunksAndClose) {
 }
 
 TEST_F(HttpTest, NoBodyFor204And304AndHead) {
+    // Each reply announces 5 bytes and closes without them: reading a body would fail.
     HttpRequest http;
-    http.Timeout = 300;
     EXPECT_TRUE(http.ExecuteMethod("GET", peer_.Url("/204")));
     EXPECT_EQ(http.ResultCode(), 204);
     http.Clear();
     EXPECT_TRUE(http.ExecuteMethod("GET", peer_.Url("/304")));
     EXPECT_EQ(http.ResultCode(), 304);
     http.Clear();
-    std::uint64_t start = MonotonicMs();
     EXPECT_TRUE(http.ExecuteMethod("head", peer_.Url("/head")));
-    EXPECT_LT(MonotonicMs() - start, 250u);
     EXPECT_EQ(Body(http), "");
 }
 
