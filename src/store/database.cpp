@@ -150,18 +150,12 @@ fs::path Database::DefaultPath() {
 std::unique_ptr<Database> Database::OpenAtStart(Prompts& prompts) {
     fs::path file = DefaultPath();
     std::error_code ec;
-    if (!fs::exists(file.parent_path(), ec)) {
-        if (!CreateDataFolder(file)) {
-            ReportOpenFailure(prompts, file);
-            return nullptr;
-        }
-        return Open(file, prompts);
-    }
-    if (!CheckDatabaseFile(file).empty()) {
+    const bool firstStart = !fs::exists(file.parent_path(), ec);
+    if (firstStart ? !CreateDataFolder(file) : !CheckDatabaseFile(file).empty()) {
         ReportOpenFailure(prompts, file);
         return nullptr;
     }
-    CompactDatabase(file, prompts);
+    if (!firstStart) CompactDatabase(file, prompts);
     return Open(file, prompts);
 }
 
