@@ -88,7 +88,8 @@ TEST(OpenTest, InterruptedFirstStartIsAFirstStartAgain) {
     unsetenv("XUNDA_SMS_HOME");
     ASSERT_TRUE(db);
     EXPECT_TRUE(prompts.notices().empty());
-    EXPECT_EQ(Listing(dir / "DATA"), (std::vector<std::string>{"TOLVI_DY.db", "TOLVI_DY.db.lock"}));
+    EXPECT_TRUE(fs::is_regular_file(dir / "DATA/TOLVI_DY.db"));
+    for (const auto& name : Listing(dir / "DATA")) EXPECT_EQ(name.find(".new"), std::string::npos) << name;
     // The start's own temporary folder is gone; the earlier one is left as it was.
     EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"DATA", "DATA.new-abcdef"}));
     EXPECT_TRUE(db->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (1,'x')"));
