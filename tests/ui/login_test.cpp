@@ -140,6 +140,17 @@ TEST_F(LoginTest, ChangeOfAccountClearsTheKeysAndTheContextBeforeTheNextLogin) {
     EXPECT_NE(ReadFile(LogDir() / "LOG_10001.LOG").find("暂停短信处理"), std::string::npos);
 }
 
+TEST_F(LoginTest, CancellingTheLoginAfterAChangeOfAccountEndsTheProgram) {
+    ASSERT_TRUE(Login());
+    int ended = 0;
+    QObject::connect(main.get(), &MainWindow::Ended, [&] { ++ended; });
+    QTimer::singleShot(50, [&] { login->findChild<QPushButton*>("CancelBtn")->click(); });
+    main->changeUserClick();
+    EXPECT_EQ(ended, 1);
+    EXPECT_FALSE(main->Account().LoggedIn());
+    EXPECT_TRUE(prompts.Texts().empty());  // no auto-login was stored: no question
+}
+
 TEST_F(LoginTest, SignUpLinkOpensTheDefaultBrowser) {
     login->show();
     emit login->findChild<QLabel*>("Label3")->linkActivated(QStringLiteral("apply"));
