@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "core/codepage.h"
+#include "core/exceptions.h"
 #include "gateway/service_gateway.h"
 #include "sms-sim/sms_sim.h"
 #include "store/sql_text.h"
@@ -119,11 +120,16 @@ TEST_F(GatewaySimTest, TransportVariantsOfAGoodReply) {
         {.body = "100\r\n0,1\r\n", .framing = sim::Framing::Chunked},
         {.body = "100\r\n0,1\r\n", .framing = sim::Framing::UntilClose},
         {.body = "100\r\n0,1\r\n", .lineEnd = "\n"},
+        {.body = "100\r\n0,1\r\n", .lineEnd = "\r"},
+        // A wrong Content-Length: what arrived is the body (declared too long: up to the close;
+        // too short: the declared bytes).
+        {.body = "100\r\n0,1\r\n", .lengthDelta = 5},
+        {.body = "100\r\n0,1\r\n", .lengthDelta = -2},
     };
     for (const sim::ReplyScript& s : scripts) {
         sim.Script(s);
         value = "old";
-        EXPECT_EQ(gateway.GetMo(value, lines, 0, account), 0);
+        EXPECT_EQ(gateway.GetMo(value, lines, 0, account), 0) << s.lengthDelta;
         EXPECT_EQ(value, "100");
         EXPECT_EQ(lines, Lines{"0,1"});
     }
@@ -247,12 +253,24 @@ TEST_F(DataQueryTest, NoRowsNoRootAndNoXml) {
     std::string v = "x";
     EXPECT_EQ(GetFieldValue("c", 0, v, cols, fields), -2);
     EXPECT_EQ(v, "");
-    EXPECT_ANY_THROW(Reply(""));
-    EXPECT_ANY_THROW(Reply("this is not xml"));
+    // The XML model's errors reach the caller as they are.
+    auto error = [&](const std::string& body) -> std::string {
+        try {
+            Reply(body);
+        } catch (const EFilerError& e) {
+            return std::string("EFilerError: ") + e.what();
+        } catch (const EStreamError& e) {
+            return std::string("EStreamError: ") + e.what();
+        }
+        return "no error";
+    };
+    EXPECT_EQ(error(""), "EStreamError: Unsupported string encoding");
+    EXPECT_EQ(error("this is not xml"), "EFilerError: No root element found in xml");
     sim.Script({.serviceActs = false, .status = 404});
     EXPECT_EQ(Query("demo", "pw"), 404);
     EXPECT_TRUE(fields.empty());
     EXPECT_EQ(rows, 0);
+    EXPECT_EQ(cols, 0);
 }
 
 }  // namespace

@@ -13,12 +13,22 @@ namespace {
 
 const Credentials kAccount{"10001", "demo", "pw"};
 
-// What the original request builder sent: the template filled in, then the whole URL encoded
-// (format 0: not encoded).
+// The message text as the template took it: GBK, percent-encoded GBK, UTF-8 or UCS-2 hex.
+std::string TemplateText(int format, const std::string& text) {
+    switch (format) {
+        case 0: return Utf8ToGbk(text);
+        case 1: return PercentEncodeUrl(Utf8ToGbk(text));
+        case 2: return text;
+        default: return StrToUcs2Hex(text);
+    }
+}
+
+// The request as encoding the whole URL at once gives it: the template filled in, then the whole
+// URL encoded (format 0: not encoded).
 std::string WholeUrl(int format, const Credentials& a, const MtRequest& mt) {
     std::string url = "http://h:8360/sms/putMt/?msgFormat=" + std::to_string(format) + "&corpID=" + a.corpID +
                       "&loginName=" + Utf8ToGbk(a.loginName) + "&password=" + Utf8ToGbk(a.password) +
-                      "&Mobs=" + mt.Mobs + "&msg=" + FormatMessage(format, mt.msg) + "&mtLevel=" + mt.mtLevel +
+                      "&Mobs=" + mt.Mobs + "&msg=" + TemplateText(format, mt.msg) + "&mtLevel=" + mt.mtLevel +
                       "&subNumber=" + mt.subNumber + "&linkID=" + mt.linkID;
     return format == 0 ? url : PercentEncodeUrl(url);
 }
@@ -53,7 +63,7 @@ TEST(PutMtUrl, SameBytesAsTheWholeUrlEncodingForOrdinaryValues) {
 
 TEST(PutMtUrl, AmpersandPlusHashAndEqualsSurviveTheTrip) {
     const Credentials account{"10001", "a&b=c", "p+w#d&x=1"};
-    const MtRequest mt{"13800000001", "1+1=2 & 100% #1", "1", "", ""};
+    const MtRequest mt{"13800000001", "1+1=2 & 100% #1 你好", "1", "", ""};
     for (int format = 0; format <= 3; ++format) {
         std::string url = PutMtUrl("h", format, account, mt);
         std::optional<sim::RequestHead> head = sim::ParseRequestHead("GET " + url.substr(8) + " HTTP/1.0\r\n\r\n");
@@ -62,9 +72,15 @@ TEST(PutMtUrl, AmpersandPlusHashAndEqualsSurviveTheTrip) {
         EXPECT_EQ(sim::Find(head->query, "loginName"), "a&b=c");
         EXPECT_EQ(sim::Find(head->query, "password"), "p+w#d&x=1");
         std::string msg = *sim::Find(head->query, "msg");
-        if (format == 1) msg = sim::PercentDecode(msg, false);
-        if (format == 3) EXPECT_EQ(msg, StrToUcs2Hex(mt.msg));
-        else EXPECT_EQ(msg, mt.msg) << format;
+        if (format == 3) {
+            EXPECT_EQ(msg, StrToUcs2Hex(mt.msg));
+        } else if (format == 1) {
+            // The second decoding gives the text whether or not it reads "+" as a blank.
+            EXPECT_EQ(GbkToUtf8(sim::PercentDecode(msg, true)), mt.msg);
+            EXPECT_EQ(GbkToUtf8(sim::PercentDecode(msg, false)), mt.msg);
+        } else {
+            EXPECT_EQ(format == 0 ? GbkToUtf8(msg) : msg, mt.msg) << format;
+        }
     }
 }
 
