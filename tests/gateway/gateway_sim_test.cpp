@@ -16,6 +16,9 @@ namespace {
 using Lines = std::vector<std::string>;
 using std::chrono::milliseconds;
 
+// Every character that has a meaning in a URL or an SQL literal.
+const std::string kOddPassword = "p+w#d&x=1 @h:8/?%'_,;";
+
 class GatewaySimTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -31,7 +34,7 @@ protected:
         return records.empty() ? "" : records.back().requestLine;
     }
 
-    sim::SmsSimulator sim{{.accounts = {{"demo", "pw", "10001", "g1", "p1"}, {"a&b=c", "p+w#d&x=1", "7", "g", "p"}}}};
+    sim::SmsSimulator sim{{.accounts = {{"demo", "pw", "10001", "g1", "p1"}, {"a&b=c 张", kOddPassword, "7", "g", "p"}}}};
     ServiceGateway gateway;
     const Credentials account{"10001", "demo", "pw"};
     std::string value = "old";
@@ -67,7 +70,7 @@ TEST_F(GatewaySimTest, PollsSendAnEmptyMd5StrLast) {
 }
 
 TEST_F(GatewaySimTest, AmpersandPlusHashAndEqualsRoundTrip) {
-    const Credentials odd{"7", "a&b=c", "p+w#d&x=1"};
+    const Credentials odd{"7", "a&b=c 张", kOddPassword};
     const MtRequest mt{"13800000001", "1+1=2 & 100% #1 a_b", "1", "", ""};
     for (int format = 0; format <= 3; ++format) {
         EXPECT_EQ(gateway.PutMt(value, lines, format, odd, mt), 0);
@@ -218,7 +221,7 @@ TEST_F(DataQueryTest, TheAccountRowInEveryEncoding) {
 }
 
 TEST_F(DataQueryTest, SpecialCharactersInTheCredentialsArriveWhole) {
-    EXPECT_EQ(Query("a&b=c", "p+w#d&x=1"), 0);
+    EXPECT_EQ(Query("a&b=c 张", kOddPassword), 0);
     EXPECT_EQ(Field("c", 0), "7");
     EXPECT_EQ(Query("demo", "wrong"), 0);
     EXPECT_EQ(rows, 0);
@@ -241,6 +244,14 @@ TEST_F(DataQueryTest, RowsAttributesAndHexValues) {
     EXPECT_EQ(GetFieldValue("q", 0, v, cols, fields), -1);
     EXPECT_EQ(GetFieldValue("c", 2, v, cols, fields), -2);
     EXPECT_EQ(v, "");
+
+    // ColCount is the last row's attribute count; rows are read from the flat list by it.
+    ASSERT_EQ(Reply("<r><row a=\"31\" b=\"32\"/><row c=\"33\" d=\"34\" e=\"35\"/></r>"), 0);
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(cols, 3);
+    EXPECT_EQ(fields.size(), 5u);
+    EXPECT_EQ(Field("c", 0), "3");
+    EXPECT_EQ(GetFieldValue("d", 1, v, cols, fields), -2);
 
     ASSERT_EQ(Reply("<r><row c=\"313\"/></r>"), 0);
     EXPECT_EQ(Field("c", 0), "1?");  // the odd digit is the byte 0xFF, which UTF-8 cannot hold
