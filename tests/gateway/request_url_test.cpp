@@ -99,6 +99,9 @@ TEST(DataQueryUrl, ArgumentsEncodedAsOneValueInUtf8) {
     EXPECT_EQ(DataQueryUrl(base + "'G','张 三','a&b+c'"),
               base + "'G','%E5%BC%A0%20%E4%B8%89','a%26b%2Bc'");
     EXPECT_EQ(DataQueryUrl("http://h/other?x=a b"), "http://h/other?x=a%20b");
+    // Without "&+#=" in the values, the bytes of encoding the whole URL at once.
+    const std::string plain = base + "'G','张_三 x','p@s/s:%?''~'";
+    EXPECT_EQ(DataQueryUrl(plain), PercentEncodeUrl(plain));
 }
 
 TEST(TraceLog, NeverPassesAPasswordOn) {
