@@ -145,6 +145,8 @@ TEST_F(GatewaySimTest, FailuresComeBackAsStatusesAndLeaveTheValue) {
         {{.serviceActs = false, .dropConnection = true}, 500},
         {{.body = "100\r\n0,1\r\n", .framing = sim::Framing::Http09}, 500},
         {{.body = "100\r\n" + std::string(1024 * 1024, '0')}, 500},
+        {{.body = "100\r\n" + std::string(1024 * 1024, '0'), .framing = sim::Framing::UntilClose}, 500},
+        {{.body = "100\r\n" + std::string(1024 * 1024, '0'), .framing = sim::Framing::Chunked}, 500},
     };
     for (const auto& [script, result] : cases) {
         sim.Script(script);
