@@ -90,6 +90,10 @@ TEST(PollUrl, AlwaysEncodedWithAnEmptyMd5StrLast) {
               "http://h/sms/getMo/?msgFormat=0&corpID=10001&loginName=%D5%C5&password=p%20w&MD5Str=");
     EXPECT_EQ(PollUrl("h", "/sms/getReport/", 1, kAccount),
               "http://h/sms/getReport/?msgFormat=1&corpID=10001&loginName=demo&password=pw&MD5Str=");
+    const Credentials plain{"10001", "张三_x", "p@ss:w/o'rd,;!%"};
+    EXPECT_EQ(PollUrl("h", "/sms/getMo/", 0, plain),
+              PercentEncodeUrl("http://h/sms/getMo/?msgFormat=0&corpID=10001&loginName=" + Utf8ToGbk(plain.loginName) +
+                               "&password=" + plain.password + "&MD5Str="));
 }
 
 TEST(DataQueryUrl, ArgumentsEncodedAsOneValueInUtf8) {
