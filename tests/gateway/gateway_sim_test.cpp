@@ -1,5 +1,9 @@
 // The gateway against the in-process service simulator, over real sockets.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <thread>
@@ -161,10 +165,17 @@ TEST_F(GatewaySimTest, TimeOutAndClosedPortAreNoAnswer) {
     sim.Script({.delay = milliseconds(5000)});
     EXPECT_EQ(impatient.GetMo(value, lines, 0, account), 500);
     EXPECT_EQ(value, "old");
-    const std::string host = sim.Host();
-    sim.Stop();
-    ServiceGateway closed({.host = host, .timeout = milliseconds(2000)});
+    // A port that is bound but not listening refuses connections, and no other test can take it.
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+    ServiceGateway closed({.host = "127.0.0.1:" + std::to_string(ntohs(addr.sin_port)), .timeout = milliseconds(2000)});
     EXPECT_EQ(closed.GetReport(value, lines, 1, account), 500);
+    close(fd);
 }
 
 TEST_F(GatewaySimTest, OneGatewayServesSeveralThreadsAtOnce) {
