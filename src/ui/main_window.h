@@ -28,7 +28,7 @@ class WelcomePage;
 
 // The desktop services the main window works with.
 struct ShellPorts {
-    ShellPrompts& prompts;
+    Prompts& prompts;
     GuiBridge& bridge;
     Desktop& desktop;
     SoundPlayer& sound;
@@ -56,7 +56,7 @@ public:
 
     // Shell
     const AccountContext& Account() const override { return account_; }
-    ShellPrompts& prompts() override { return ports_.prompts; }
+    Prompts& prompts() override { return ports_.prompts; }
     GuiBridge& bridge() override { return ports_.bridge; }
     Desktop& desktop() override { return ports_.desktop; }
     OnlineProbe& online() override { return ports_.online; }

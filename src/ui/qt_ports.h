@@ -26,15 +26,8 @@ private:
     std::unique_ptr<QObject> target_;
 };
 
-// The system's prompts plus the box the port lacks: an OK box with the information icon and the
-// caption "警告" (the offline notices).
-class ShellPrompts : public Prompts {
-public:
-    virtual void Alert(const std::string& text) = 0;
-};
-
 // Message boxes and file dialogs over the window given (the main window once it exists).
-class QtPrompts : public ShellPrompts {
+class QtPrompts : public Prompts {
 public:
     explicit QtPrompts(GuiBridge& bridge) : bridge_(bridge) {}
     void SetParent(QWidget* parent) { parent_ = parent; }

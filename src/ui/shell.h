@@ -16,7 +16,7 @@ class Database;
 class Log;
 class MsgForm;
 class Page;
-class ShellPrompts;
+class Prompts;
 class Workers;
 
 // The sound rows of the settings page.
@@ -29,7 +29,7 @@ public:
     // GUI thread: the account of the current login (empty before the first one).
     virtual const AccountContext& Account() const = 0;
 
-    virtual ShellPrompts& prompts() = 0;
+    virtual Prompts& prompts() = 0;
     virtual GuiBridge& bridge() = 0;
     virtual Desktop& desktop() = 0;
     virtual OnlineProbe& online() = 0;

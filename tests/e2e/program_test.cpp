@@ -27,6 +27,7 @@ using namespace std::chrono_literals;
 class FailingPrompts : public Prompts {
 public:
     void Notice(const std::string& text) override { ADD_FAILURE() << text; }
+    void Alert(const std::string& text) override { ADD_FAILURE() << text; }
     bool Confirm(const std::string&) override { return false; }
     bool ConfirmSevere(const std::string&) override { return false; }
     bool OfferOpen(const std::string&) override { return false; }

@@ -17,7 +17,7 @@
 
 namespace xunda::test {
 
-class FakePrompts : public ShellPrompts {
+class FakePrompts : public Prompts {
 public:
     void Notice(const std::string& text) override { Record("提示", text); }
     void Alert(const std::string& text) override { Record("警告", text); }
