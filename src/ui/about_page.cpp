@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <filesystem>
 
@@ -90,8 +89,14 @@ AboutPage::AboutPage(MainWindow& main)
 
     auto* info = new QGroupBox(QStringLiteral("系统信息"), this);
     auto* infoLayout = new QGridLayout(info);
-    auto* text = new QPlainTextEdit(QStringLiteral("该版本基于泊舟讯达短信通二次开发协议2.2进行开发;\n版本:1.0\n\n2007.01"), info);
-    text->setReadOnly(true);
+    // Read-only text that shows its four lines whole.
+    auto* text = new QLabel(QStringLiteral("该版本基于泊舟讯达短信通二次开发协议2.2进行开发;\n版本:1.0\n\n2007.01"), info);
+    text->setObjectName(QStringLiteral("systemInfo"));
+    text->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    text->setBackgroundRole(QPalette::Base);
+    text->setAutoFillBackground(true);
+    text->setMargin(4);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     edPass_->setObjectName(QStringLiteral("edPass"));
     edPass_->setEchoMode(QLineEdit::Password);
     auto* clearAll = new QPushButton(QStringLiteral("初始化全部数据"), info);

@@ -10,6 +10,7 @@
 #include "ui/page.h"
 #include "ui/page_registry.h"
 #include "ui/shell_fixture.h"
+#include "ui/sys_tray.h"
 #include "ui/tree_helpers.h"
 #include "ui/welcome_page.h"
 
@@ -86,6 +87,16 @@ TEST_F(MainWindowTest, TreeAndPauseAreDisabledUntilLogin) {
     EXPECT_EQ(main->PanelText(3), QStringLiteral("收条(0)"));
 }
 
+TEST_F(MainWindowTest, StatusPanelsShowTheirWholeTextWithoutWideningTheWindow) {
+    ASSERT_TRUE(Login(QStringLiteral("a-rather-long-user-name")));
+    main->logit(std::string(400, 'x'));
+    Settle();
+    auto* greeting = main->findChild<QLabel*>(QStringLiteral("SBpanel0"));
+    EXPECT_GE(greeting->contentsRect().width(), greeting->fontMetrics().horizontalAdvance(greeting->text()));
+    EXPECT_EQ(main->PanelText(4), QString(400, QLatin1Char('x')));
+    EXPECT_EQ(main->width(), 800);
+}
+
 TEST_F(MainWindowTest, PauseTwiceReturnsToRunningWithBothLogLines) {
     ASSERT_TRUE(Login());
     engine.calls.clear();
@@ -128,6 +139,17 @@ TEST_F(MainWindowTest, MinimiseHidesToTheTrayOnlyWhenThereIsOne) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !main->isVisible(); }));
     main->SysTrayIconDblClick();
     EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(main->isMinimized());
+    // A single left click on the icon restores too; a right click does not.
+    main->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main->isVisible(); }));
+    main->Tray().MouseMessage(TrayMouse::RightDown, {}, Qt::NoModifier);
+    main->Tray().MouseMessage(TrayMouse::RightUp, {}, Qt::NoModifier);
+    EXPECT_FALSE(main->isVisible());
+    main->Tray().MouseMessage(TrayMouse::LeftDown, {}, Qt::NoModifier);
+    main->Tray().MouseMessage(TrayMouse::LeftUp, {}, Qt::NoModifier);
+    EXPECT_TRUE(main->isVisible());
+    Settle();  // the window system's late echoes of the state changes
     trayAvailable = false;
     main->showMinimized();
     Settle();
