@@ -24,13 +24,17 @@ void TcpSocket::Connect(const std::string& host, const std::string& port) {
 }
 
 void TcpSocket::SocksConnect(const std::string& host, const std::string& port) {
-    SocksResponseIP.clear();
-    SocksResponsePort.clear();
-    SocksNegotiate(1, host, port, WSASYSNOTREADY);
-    SocksLocalIP = SocksResponseIP;
-    SocksLocalPort = SocksResponsePort;
-    SocksRemoteIP = host;
-    SocksRemotePort = port;
+    // An unreachable proxy keeps its error and leaves the fields of the last connection alone.
+    ConnectDirect(SocksIP, SocksPort);
+    if (LastError() == 0) {
+        SocksResponseIP.clear();
+        SocksResponsePort.clear();
+        SocksNegotiate(1, host, port, WSASYSNOTREADY);
+        SocksLocalIP = SocksResponseIP;
+        SocksLocalPort = SocksResponsePort;
+        SocksRemoteIP = host;
+        SocksRemotePort = port;
+    }
     ReportError();
     NotifyStatus(THookSocketReason::HR_Connect, host + ":" + port);
 }
@@ -154,7 +158,8 @@ void TcpSocket::Listen() {
         const std::string port = std::to_string(LocalPort());
         SocksResponseIP.clear();
         SocksResponsePort.clear();
-        SocksNegotiate(2, ip, port, WSANO_RECOVERY);
+        ConnectDirect(SocksIP, SocksPort);
+        if (LastError() == 0) SocksNegotiate(2, ip, port, WSANO_RECOVERY);
         SocksLocalIP = SocksResponseIP == "0.0.0.0" ? SocksIP : SocksResponseIP;
         SocksLocalPort = SocksResponsePort;
         SocksRemoteIP.clear();
