@@ -12,7 +12,8 @@ bool HasLineBreakOrNul(const std::string& text) { return text.find_first_of(std:
 
 TcpSocket::TcpSocket() : ssl_(std::make_unique<SSLNone>(*this)) {}
 
-TcpSocket::~TcpSocket() { TcpSocket::CloseSocket(); }
+// The base destructor closes the socket itself; what it cannot reach from there is done here.
+TcpSocket::~TcpSocket() { EndConnection(); }
 
 void TcpSocket::Connect(const std::string& host, const std::string& port) {
     UsingSocks = false;
@@ -76,12 +77,16 @@ void TcpSocket::TunnelConnect(const std::string& host, const std::string& port) 
 }
 
 void TcpSocket::CloseSocket() {
+    EndConnection();
+    AbortSocket();
+}
+
+void TcpSocket::EndConnection() {
     if (ssl_->SslConnected) ssl_->Shutdown();
     if (Socket() != INVALID_SOCKET) {
         SocketApi().shutdown(Socket(), SHUT_WR);
         Purge();
     }
-    AbortSocket();
 }
 
 int TcpSocket::SendBuffer(const char* buffer, int length) {

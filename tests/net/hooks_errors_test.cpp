@@ -47,6 +47,20 @@ TEST(Hooks, CreateMonitorFilterAndCounts) {
     s.OnStatus = nullptr;
 }
 
+TEST(Hooks, OneCloseReportWhenAConnectedSocketGoes) {
+    LoopbackPeer peer([](int c) { LoopbackPeer::ReadSome(c, 300); });
+    int closes = 0;
+    {
+        TcpSocket s;
+        s.OnStatus = [&](NetSocket&, THookSocketReason reason, const std::string&) {
+            if (reason == THookSocketReason::HR_SocketClose) ++closes;
+        };
+        s.Connect("127.0.0.1", peer.Port());
+        ASSERT_EQ(s.LastError(), 0);
+    }
+    EXPECT_EQ(closes, 1);
+}
+
 TEST(Hooks, PeekAndSingleBytes) {
     LoopbackPeer peer([](int c) { LoopbackPeer::Send(c, "xy"); });
     TcpSocket s;
