@@ -159,6 +159,18 @@ TEST(PeerEnds, SilenceGives10060AfterTheTimeout) {
     s.SendString("x");  // let the peer go
 }
 
+TEST(PeerEnds, TheReceiveTimeoutOptionGives10060) {
+    LoopbackPeer peer([](int c) { LoopbackPeer::ReadSome(c, 3000); });
+    StreamSocket s;
+    s.SetReceiveTimeout(100);
+    s.Connect("127.0.0.1", peer.Port());
+    char c;
+    EXPECT_EQ(s.ReceiveBuffer(&c, 1), -1);  // a blocking read that the option ends
+    EXPECT_EQ(s.LastError(), WSAETIMEDOUT);
+    EXPECT_EQ(s.LastErrorDesc(), "Connection timed out");
+    s.SendString("x");  // let the peer go
+}
+
 TEST(PeerEnds, InterPacketTimeoutOffBoundsTheWholeLine) {
     LoopbackPeer peer([](int c) {
         for (int i = 0; i < 8; ++i) {
