@@ -171,18 +171,30 @@ TEST(PeerEnds, TheReceiveTimeoutOptionGives10060) {
     s.SendString("x");  // let the peer go
 }
 
-TEST(PeerEnds, InterPacketTimeoutOffBoundsTheWholeLine) {
-    LoopbackPeer peer([](int c) {
+// Eight bytes 60 ms apart, then the line end: 480 ms in all, each gap far below 300 ms.
+LoopbackPeer SlowLine() {
+    return LoopbackPeer([](int c) {
         for (int i = 0; i < 8; ++i) {
             LoopbackPeer::Send(c, "x");
             LoopbackPeer::Pause(60);
         }
+        LoopbackPeer::Send(c, "\r\n");
     });
+}
+
+TEST(PeerEnds, InterPacketTimeoutBoundsEachWaitOrTheWholeLine) {
+    LoopbackPeer each = SlowLine();
     StreamSocket s;
-    s.InterPacketTimeout = false;
-    s.Connect("127.0.0.1", peer.Port());
-    EXPECT_EQ(s.ReceiveLine(200), "");
-    EXPECT_EQ(s.LastError(), WSAETIMEDOUT);
+    s.Connect("127.0.0.1", each.Port());
+    EXPECT_EQ(s.ReceiveLine(300), "xxxxxxxx");
+    EXPECT_EQ(s.LastError(), 0);
+
+    LoopbackPeer whole = SlowLine();
+    StreamSocket t;
+    t.InterPacketTimeout = false;
+    t.Connect("127.0.0.1", whole.Port());
+    EXPECT_EQ(t.ReceiveLine(200), "");
+    EXPECT_EQ(t.LastError(), WSAETIMEDOUT);
 }
 
 TEST(PeerEnds, SendAfterPeerCloseSurvives) {
