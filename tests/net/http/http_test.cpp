@@ -211,6 +211,7 @@ TEST_F(HttpTest, ExpectContinueSendsTheBodyOnlyAfterTheInterimReply) {
     WriteBytesToStream(http.Document(), "data");
     EXPECT_TRUE(http.ExecuteMethod("POST", peer_.Url("/echo")));
     EXPECT_TRUE(Body(http).ends_with("Expect: 100-continue\r\n\r\ndata"));
+    EXPECT_EQ(http.Sock().Socket(), INVALID_SOCKET);  // the reply said "Connection: close"
 
     http.Clear();
     WriteBytesToStream(http.Document(), "data");
