@@ -117,29 +117,43 @@ bool TrimRange(std::string_view text, std::size_t& start, std::size_t& close) {
     return close > start;
 }
 
-void ParseAttributes(std::string_view text, std::size_t start, std::size_t close, std::vector<std::string>& list) {
-    if (!TrimRange(text, start, close)) return;
-    list.clear();
-    // Two joins, each in one forward pass: a token that begins with "=" joins the token before it;
-    // then a token that begins with a quote joins the one before when that one holds "=".
+namespace {
+
+// Splits text[start, close) into tokens at blanks outside quotes and joins them, in one forward
+// pass each: a token that begins with "=" joins the token before it; then a token that begins with
+// a quote joins the line before when that line's own token holds "=". Lines go to the sink
+// (clear, push_back, AppendToLast); false, with the sink untouched, for a blank range.
+template <typename Sink>
+bool SplitAttributes(std::string_view text, std::size_t start, std::size_t close, Sink& sink) {
+    if (!TrimRange(text, start, close)) return false;
+    sink.clear();
+    bool any = false;
     bool previousHasEquals = false;
-    auto emit = [&](std::string token) {
-        bool hasEquals = token.find('=') != std::string::npos;
-        if (!list.empty() && IsXmlQuote(token[0]) && previousHasEquals)
-            list.back() += token;
-        else
-            list.push_back(std::move(token));
+    auto emit = [&](std::string_view line) {
+        bool hasEquals = line.find('=') != std::string_view::npos;
+        if (any && IsXmlQuote(line[0]) && previousHasEquals) {
+            sink.AppendToLast(line);
+        } else {
+            sink.push_back(line);
+            any = true;
+        }
         previousHasEquals = hasEquals;
     };
-    std::string current;
+    std::string_view current;  // the token of the first join: a view of the text or of `joined`
+    std::string joined;
+    bool isJoined = false;
     auto token = [&](std::string_view raw) {
         if (raw.empty()) return;
         if (!current.empty() && raw[0] == '=') {
-            current += raw;
+            if (!isJoined) joined.assign(current);
+            isJoined = true;
+            joined += raw;
+            current = joined;
             return;
         }
-        if (!current.empty()) emit(std::move(current));
-        current.assign(raw);
+        if (!current.empty()) emit(current);
+        current = raw;
+        isJoined = false;
     };
     char quote = 0;
     std::size_t tokenStart = start;
@@ -155,14 +169,29 @@ void ParseAttributes(std::string_view text, std::size_t start, std::size_t close
         }
     }
     token(text.substr(tokenStart, close - tokenStart));
-    if (!current.empty()) emit(std::move(current));
+    if (!current.empty()) emit(current);
+    return true;
+}
+
+struct StringListSink {
+    std::vector<std::string>& list;
+    void clear() { list.clear(); }
+    void push_back(std::string_view line) { list.emplace_back(line); }
+    void AppendToLast(std::string_view more) { list.back() += more; }
+};
+
+}  // namespace
+
+void ParseAttributes(std::string_view text, std::size_t start, std::size_t close, std::vector<std::string>& list) {
+    StringListSink sink{list};
+    SplitAttributes(text, start, close, sink);
 }
 
 void NodeParser::ParseTag(XmlNode& node, std::string_view text) {
-    std::vector<std::string>& tokens = tokens_;
+    XmlAttributeLines& tokens = tokens_;
     tokens.clear();
-    ParseAttributes(text, 0, text.size(), tokens);
-    auto first = tokens.begin();
+    SplitAttributes(text, 0, text.size(), tokens);
+    std::size_t first = 0;
     switch (node.kind_) {
         case xnkDeclaration: node.name_ = "xml"; break;
         case xnkStylesheet:
@@ -171,15 +200,15 @@ void NodeParser::ParseTag(XmlNode& node, std::string_view text) {
             break;
         default:
             if (tokens.empty()) Fail("Missing element name");
-            node.name_ = std::move(tokens.front());
-            ++first;
+            node.name_ = tokens[0];
+            first = 1;
     }
-    if (first == tokens.end()) return;
-    node.attributes_.clear();
+    if (first == tokens.size()) return;
     if (node.document_ && node.document_->SortedAttributes) {
-        for (auto it = first; it != tokens.end(); ++it) node.AddAttributeLine(std::move(*it));
+        node.attributes_.clear();
+        for (std::size_t i = first; i < tokens.size(); ++i) node.AddAttributeLine(tokens[i]);
     } else {
-        node.attributes_.assign(std::make_move_iterator(first), std::make_move_iterator(tokens.end()));
+        node.attributes_.AssignFrom(tokens, first);
     }
 }
 

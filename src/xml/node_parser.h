@@ -67,7 +67,7 @@ private:
     Stream& stream_;
     // Scratch space reused from tag to tag.
     std::string tag_;
-    std::vector<std::string> tokens_;
+    XmlAttributeLines tokens_;
 };
 
 }  // namespace xunda

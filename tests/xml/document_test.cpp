@@ -132,8 +132,12 @@ TEST(XmlDocument, SaveAndLoadFilesInEachEncoding) {
             doc.StreamEncoding = encoding;
             doc.SaveToFile(dir / "doc.xml");
             std::string bytes = test::ReadFile(dir / "doc.xml");
-            if (encoding == xeUtf8) EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
-            if (encoding == xeUtf16Be) EXPECT_EQ(bytes.substr(0, 2), "\xFE\xFF");
+            if (encoding == xeUtf8) {
+                EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+            }
+            if (encoding == xeUtf16Be) {
+                EXPECT_EQ(bytes.substr(0, 2), "\xFE\xFF");
+            }
             XmlDocument loaded;
             loaded.Utf8Strings = true;
             if (encoding == xe16BitLe) {  // no mark and no declaration it can be told by
