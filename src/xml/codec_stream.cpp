@@ -28,6 +28,8 @@ constexpr Signature kSignatures[] = {
     {{0x4C, 0x6F, 0xA7, 0x94}, 4, xeEbcdic, false},
 };
 
+bool IsContinuation(char b) { return (static_cast<unsigned char>(b) & 0xC0) == 0x80; }
+
 bool IsUnsupported(XmlEncoding e) { return e == xeUcs4Be || e == xeUcs4Order2143 || e == xeUcs4Order3412 || e == xeEbcdic; }
 
 // Bytes of a UTF-8 sequence by its lead byte, as the codec groups them (loosely: it never rejects).
@@ -98,6 +100,10 @@ bool XmlCodecStream::ReadUtf8Rest(char& c) {
     for (std::size_t k = GroupLength(static_cast<unsigned char>(c)); k > 1; --k) {
         char next;
         if (!buffered_->ReadByte(next)) break;
+        if (!IsContinuation(next)) {  // a sequence cut short: that byte starts the next character
+            buffered_->Unread();
+            break;
+        }
         pending_ += next;
     }
     pendingIndex_ = 1;
@@ -316,7 +322,13 @@ char XmlUtf8Stream::ReadByte() {
         case xeUtf8: {
             if (!ReadSourceByte(b)) return Deliver({});
             std::string bytes(1, static_cast<char>(b));
-            for (std::size_t k = GroupLength(b); k > 1 && ReadSourceByte(b); --k) bytes += static_cast<char>(b);
+            for (std::size_t k = GroupLength(b); k > 1 && ReadSourceByte(b); --k) {
+                if (!IsContinuation(static_cast<char>(b))) {
+                    stream_->Seek(-1, SeekOrigin::Current);
+                    break;
+                }
+                bytes += static_cast<char>(b);
+            }
             return Deliver(std::move(bytes));
         }
         default: {

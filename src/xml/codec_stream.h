@@ -68,8 +68,8 @@ public:
 
     // Characters that may be taken without a Read each, while reading from a buffered source: the
     // rest of the page when bytes pass through unchanged, else a decoded stretch of plain ASCII
-    // 16-bit units; empty otherwise. A run ends at its first byte that is no character by itself
-    // (RunByteIsChar).
+    // 16-bit units; empty otherwise. A run ends at its first 0 byte (the end of the data for a
+    // reader) and, unless RunTakesAllBytes, at its first byte of 128 or more.
     std::string_view PeekRun() {
         if (pendingIndex_ < pending_.size()) return {};
         if (fastRead_) {
@@ -82,7 +82,9 @@ public:
             return std::string_view(run16_).substr(runIndex_);
         return DecodeUtf16Run();
     }
-    bool RunByteIsChar(char b) const { return b != 0 && (passBytes_ || static_cast<unsigned char>(b) < 0x80); }
+    // Whether every byte of a run but 0 is a character by itself; else a run ends at its first
+    // byte of 128 or more as well.
+    bool RunTakesAllBytes() const { return passBytes_; }
     // Takes count (at least 1) characters of the run last peeked, as count reads would.
     void TakeRun(std::size_t count) {
         std::int64_t width = runWidth_;
@@ -203,7 +205,7 @@ public:
     // Characters of the stream that may be taken at once (see XmlCodecStream::PeekRun); empty while
     // characters are given back.
     std::string_view PeekRun() const { return codec_ && Surplus.empty() ? codec_->PeekRun() : std::string_view(); }
-    bool RunByteIsChar(char b) const { return codec_->RunByteIsChar(b); }
+    bool RunTakesAllBytes() const { return codec_->RunTakesAllBytes(); }
     void TakeRun(std::size_t count) { codec_->TakeRun(count); }
 
     // Characters given back, delivered before the stream's own.

@@ -49,45 +49,55 @@ int ReadOpenTag(XmlSurplusReader& reader) {
 bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view terminator, std::string& text, bool skipQuotes) {
     text.clear();
     if (terminator.empty()) return false;
-    char last = terminator.back();
+    const char last = terminator.back();
     char quote = 0;
-    // Whether a character may end the terminator: outside quotes, and no quote itself.
-    auto mayEnd = [&](char ch) {
-        if (skipQuotes) {
-            if (quote != 0) {
-                if (ch == quote) quote = 0;
-                return false;
-            }
-            if (IsXmlQuote(ch)) {
-                quote = ch;
-                return false;
-            }
-        }
-        return ch == last;
-    };
     auto ended = [&] { return text.size() >= terminator.size() && std::string_view(text).ends_with(terminator); };
     for (;;) {
         // Whole runs of the buffered page at a time, one character at a time otherwise.
         std::string_view run = reader.PeekRun();
-        std::size_t taken = 0;
-        std::size_t appended = 0;
-        bool found = false;
-        while (!found && taken < run.size() && reader.RunByteIsChar(run[taken])) {
-            if (!mayEnd(run[taken++])) continue;
-            text.append(run.data() + appended, taken - appended);
-            appended = taken;
-            found = ended();
-        }
-        if (taken > 0) {
-            text.append(run.data() + appended, taken - appended);
-            reader.TakeRun(taken);
-            if (found) break;
-            continue;
+        if (!run.empty()) {
+            const bool wholeBytes = reader.RunTakesAllBytes();
+            const char* begin = run.data();
+            const char* end = begin + run.size();
+            const char* p = begin;
+            const char* appended = begin;
+            bool found = false;
+            char q = quote;
+            while (p < end) {
+                unsigned char c = static_cast<unsigned char>(*p);
+                if (c == 0 || (c >= 0x80 && !wholeBytes)) break;
+                ++p;
+                if (q != 0) {
+                    if (c == static_cast<unsigned char>(q)) q = 0;
+                } else if (skipQuotes && (c == '"' || c == '\'')) {
+                    q = static_cast<char>(c);
+                } else if (c == static_cast<unsigned char>(last)) {
+                    text.append(appended, p);
+                    appended = p;
+                    if (ended()) {
+                        found = true;
+                        break;
+                    }
+                }
+            }
+            quote = q;
+            if (p > begin) {
+                text.append(appended, p);
+                reader.TakeRun(static_cast<std::size_t>(p - begin));
+                if (found) break;
+                continue;
+            }
         }
         char ch;
         if (!reader.ReadChar(ch)) return false;
         text += ch;
-        if (mayEnd(ch) && ended()) break;
+        if (skipQuotes && quote != 0) {
+            if (ch == quote) quote = 0;
+        } else if (skipQuotes && IsXmlQuote(ch)) {
+            quote = ch;
+        } else if (ch == last && ended()) {
+            break;
+        }
     }
     text.resize(text.size() - terminator.size());
     return true;
@@ -317,12 +327,19 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
     char ch;
     for (;;) {
         std::string_view run = reader.PeekRun();
-        std::size_t taken = 0;
-        while (taken < run.size() && run[taken] != '<' && reader.RunByteIsChar(run[taken])) hadReturn |= run[taken++] == '\r';
-        if (taken > 0) {
-            text.append(run.data(), taken);
-            reader.TakeRun(taken);
-            continue;
+        if (!run.empty()) {
+            const bool wholeBytes = reader.RunTakesAllBytes();
+            std::size_t taken = 0;
+            for (; taken < run.size(); ++taken) {
+                unsigned char c = static_cast<unsigned char>(run[taken]);
+                if (c == '<' || c == 0 || (c >= 0x80 && !wholeBytes)) break;
+                hadReturn |= c == '\r';
+            }
+            if (taken > 0) {
+                text.append(run.data(), taken);
+                reader.TakeRun(taken);
+                continue;
+            }
         }
         if (!reader.ReadFromStream(ch)) Fail("Missing close tag in element " + node.name_);
         if (ch != '<') {
@@ -393,15 +410,15 @@ void NodeParser::ReadDtd(XmlNode& node, int depth) {
     if (ch != '[') return;
     XmlDocument* doc = node.document_;
     for (;;) {
-        XmlNode& child = NewChild(node, depth);
-        ReadNode(child, depth + 1);
-        if (doc && doc->StopParse) return;
-        if (child.IsClear()) node.nodes_.pop_back();  // characters that start no node
         do {
             if (!reader.ReadFromStream(ch)) return;
         } while (IsXmlBlank(ch));
         if (ch == ']') break;
+        if (ch != '<') continue;  // characters that start no node are dropped
         stream_.Seek(-1, SeekOrigin::Current);
+        XmlNode& child = NewChild(node, depth);
+        ReadNode(child, depth + 1);
+        if (doc && doc->StopParse) return;
     }
     while (reader.ReadFromStream(ch) && ch != '>') {
     }
