@@ -21,6 +21,13 @@ bool IsBlankText(std::string_view s) { return TrimControl(s).empty(); }
 
 int ReadOpenTag(XmlSurplusReader& reader) {
     constexpr int kRows = 12;
+    char first;
+    if (!reader.ReadChar(first)) return kRows - 1;
+    if (first != '!' && first != '?') {  // every longer opening goes on with "!" or "?"
+        reader.Surplus.assign(1, first);
+        return kRows - 1;
+    }
+    reader.Surplus.assign(1, first);  // read again below with the full table
     bool candidate[kRows];
     for (bool& c : candidate) c = true;
     int result = kRows - 1;
