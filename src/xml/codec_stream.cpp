@@ -268,9 +268,9 @@ void XmlAnsiStream::WriteBuf(const char* buffer, std::size_t count) {
     if (encoding_ != xeUtf8 && !Is16Bit()) Unsupported();
     for (std::size_t i = 0; i < count; ++i) {
         unsigned char b = static_cast<unsigned char>(buffer[i]);
-        if (!pending_.empty()) {  // a lead byte waits for its second byte
-            char lead = pending_[0];
-            pending_.clear();
+        if (!partial_.empty()) {  // a lead byte waits for its second byte
+            char lead = partial_[0];
+            partial_.clear();
             if (IsGbkTrailByte(b)) {
                 char pair[2] = {lead, static_cast<char>(b)};
                 WriteChar(std::string_view(pair, 2));
@@ -286,7 +286,7 @@ void XmlAnsiStream::WriteBuf(const char* buffer, std::size_t count) {
             else
                 WriteUtf16(b);
         } else if (IsGbkLeadByte(b)) {
-            pending_.assign(1, static_cast<char>(b));
+            partial_.assign(1, static_cast<char>(b));
         } else {
             char c = static_cast<char>(b);
             WriteChar(std::string_view(&c, 1));
@@ -348,11 +348,7 @@ void XmlUtf8Stream::WriteBuf(const char* buffer, std::size_t count) {
         return;
     }
     if (encoding_ != xe8Bit && !Is16Bit()) Unsupported();
-    for (std::size_t i = 0; i < count; ++i) {
-        pending_ += buffer[i];
-        if (pending_.size() < GroupLength(static_cast<unsigned char>(pending_[0]))) continue;
-        char32_t cp = DecodeUtf8Sequence(pending_);
-        pending_.clear();
+    auto write = [this](char32_t cp) {
         if (encoding_ == xe8Bit) {
             bool lost;
             std::string gbk = CodePointToGbk(cp, lost);
@@ -361,6 +357,17 @@ void XmlUtf8Stream::WriteBuf(const char* buffer, std::size_t count) {
         } else {
             WriteUtf16(cp);
         }
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!partial_.empty() && !IsContinuation(buffer[i])) {  // a sequence cut short
+            partial_.clear();
+            write(0xFFFD);
+        }
+        partial_ += buffer[i];
+        if (partial_.size() < GroupLength(static_cast<unsigned char>(partial_[0]))) continue;
+        char32_t cp = DecodeUtf8Sequence(partial_);
+        partial_.clear();
+        write(cp);
     }
 }
 

@@ -129,9 +129,11 @@ protected:
     [[noreturn]] static void Unsupported();
     bool Is16Bit() const { return encoding_ == xe16BitBe || encoding_ == xe16BitLe || encoding_ == xeUtf16Be || encoding_ == xeUtf16Le; }
 
-    // The bytes of the character being delivered (reading) or collected (writing).
+    // The bytes of the character being delivered while reading, and the next one to deliver.
     std::string pending_;
     std::size_t pendingIndex_ = 0;
+    // The bytes of a character not yet complete while writing.
+    std::string partial_;
     XmlEncoding encoding_ = xe8Bit;
     int accessMode_ = 0;  // 0 unused, 1 reading, 2 writing
     std::int64_t prevPos_ = 0;

@@ -374,14 +374,14 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
         return;
     }
     addCharData();
-    if (hadChild && hadReturn) {
+    if (hadReturn) {
         for (auto& child : node.nodes_) {
             if (child->kind_ != xnkCharData) continue;
             std::string& v = child->value_;
             while (!v.empty() && (v.back() == '\n' || v.back() == '\r' || v.back() == ' ')) v.pop_back();
         }
     }
-    if (node.nodes_.front()->kind_ == xnkCharData) {
+    if (!node.nodes_.empty() && node.nodes_.front()->kind_ == xnkCharData) {
         node.value_ = std::move(node.nodes_.front()->value_);
         node.nodes_.erase(node.nodes_.begin());
     }

@@ -207,6 +207,10 @@ TEST(XmlDocument, EventsAndStopParse) {
     dropping.DropComments = true;
     LoadBytes(dropping, "<r><!--x--><a/><!--y--></r>");
     EXPECT_EQ(dropping.GetRoot()->GetNodeCount(), 1);
+    LoadBytes(dropping, "<r>\r\n<!--only-->\r\n</r>");
+    EXPECT_EQ(dropping.GetRoot()->GetNodeCount(), 0);
+    LoadBytes(dropping, "<r>text<!--x-->\r\n</r>");
+    EXPECT_EQ(dropping.GetRoot()->Value(), "text");
 }
 
 TEST(XmlDocument, AssignAndCopyFrom) {
