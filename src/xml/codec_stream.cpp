@@ -77,14 +77,13 @@ void XmlCodecStream::UpdateFastRead() {
     bool reading = accessMode_ == 1 && buffered_;
     fastRead_ = reading && (encoding_ == xeUtf8 || (encoding_ == xe8Bit && passBytes_));
     fast16_ = reading && Is16Bit();
-    runPos_ = -1;
+    run16_.clear();
 }
 
 std::string_view XmlCodecStream::DecodeUtf16Run() {
     constexpr std::size_t kRunUnits = 256;
     run16_.clear();
-    runIndex_ = 0;
-    runPos_ = buffered_->CurrentPosition();
+    runBase_ = buffered_->CurrentPosition();
     std::string_view page = buffered_->PeekPage();
     for (std::size_t i = 0; i + 1 < page.size() && run16_.size() < kRunUnits; i += 2) {
         unsigned char b0 = static_cast<unsigned char>(page[i]), b1 = static_cast<unsigned char>(page[i + 1]);

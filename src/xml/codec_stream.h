@@ -78,8 +78,9 @@ public:
         }
         if (!fast16_) return {};
         runWidth_ = 2;
-        if (runPos_ == buffered_->CurrentPosition() && runIndex_ < run16_.size())
-            return std::string_view(run16_).substr(runIndex_);
+        std::int64_t offset = buffered_->CurrentPosition() - runBase_;
+        if (offset >= 0 && offset % 2 == 0 && static_cast<std::uint64_t>(offset / 2) < run16_.size())
+            return std::string_view(run16_).substr(static_cast<std::size_t>(offset / 2));
         return DecodeUtf16Run();
     }
     // Whether every byte of a run but 0 is a character by itself; else a run ends at its first
@@ -92,10 +93,6 @@ public:
         prevPrevPos_ = count >= 2 ? end - 2 * width : prevPos_;
         prevPos_ = end - width;
         buffered_->Skip(static_cast<std::size_t>(width) * count);
-        if (width == 2) {
-            runIndex_ += count;
-            runPos_ = end;
-        }
     }
 
     XmlEncoding Encoding() const { return encoding_; }
@@ -154,10 +151,9 @@ private:
     XmlBufferedReadStream* buffered_ = nullptr;
     bool fastRead_ = false;  // bytes pass through from the buffer
     bool fast16_ = false;    // 16-bit units from the buffer
-    // The decoded 16-bit run: run16_[runIndex_] is the unit at source position runPos_.
+    // The decoded 16-bit run: run16_[i] is the unit at source position runBase_ + 2 i.
     std::string run16_;
-    std::size_t runIndex_ = 0;
-    std::int64_t runPos_ = -1;
+    std::int64_t runBase_ = 0;
     int runWidth_ = 1;
 };
 
@@ -185,7 +181,9 @@ protected:
 // Reads characters from a stream, delivering first what the parser gave back.
 class XmlSurplusReader {
 public:
-    explicit XmlSurplusReader(Stream& stream) : stream_(stream), codec_(dynamic_cast<XmlCodecStream*>(&stream)) {}
+    explicit XmlSurplusReader(Stream& stream) : XmlSurplusReader(stream, dynamic_cast<XmlCodecStream*>(&stream)) {}
+    // `codec` is the stream when it is a codec stream, else nullptr.
+    XmlSurplusReader(Stream& stream, XmlCodecStream* codec) : stream_(stream), codec_(codec) {}
 
     bool ReadChar(char& c) {
         if (!Surplus.empty()) {

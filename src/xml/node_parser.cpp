@@ -253,7 +253,7 @@ XmlNode& NodeParser::NewChild(XmlNode& parent, int depth) {
 
 void NodeParser::ReadNode(XmlNode& node, int depth) {
     if (node.document_ && node.document_->StopParse) return;
-    XmlSurplusReader reader(stream_);
+    XmlSurplusReader reader(stream_, codec_);
     char ch;
     if (!reader.ReadCharSkipBlanks(ch) || ch != '<') return;
     const XmlTagRow& row = kXmlTagTable[ReadOpenTag(reader)];
@@ -388,7 +388,7 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
 }
 
 void NodeParser::ReadDtd(XmlNode& node, int depth) {
-    XmlSurplusReader reader(stream_);
+    XmlSurplusReader reader(stream_, codec_);
     std::string text;
     char ch;
     bool found = false;
