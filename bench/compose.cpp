@@ -1,0 +1,174 @@
+// Number tidying against `grep -oE ... | sort -u` on the same input, extraction from one long line,
+// and queueing a batch of outbox rows.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <string>
+
+#include "compose/number_extract.h"
+#include "compose/number_tidy.h"
+#include "compose/sms_queue.h"
+#include "core/ports.h"
+#include "store/database.h"
+#include "store/log.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using namespace xunda;
+
+// Text that holds `count` numbers taken from the prefix tables, with random text (no digits)
+// around them; `perLine` numbers to a line, or everything on one line when perLine is 0.
+std::string NumbersInText(std::size_t count, std::size_t perLine, unsigned seed) {
+    static const char* const kFiller[] = {"张三", " ", ",", "Tel:", "手机", "abc", ";", "客户 ", "x", "\t"};
+    std::mt19937 rng(seed);
+    auto entries = AllPrefixEntries();
+    std::uniform_int_distribution<std::size_t> entry(0, entries.size() - 1);
+    std::uniform_int_distribution<int> digit(0, 9), filler(0, std::size(kFiller) - 1), words(1, 3);
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i) {
+        for (int w = words(rng); w > 0; --w) text += kFiller[filler(rng)];
+        // Mobile numbers four times as often as fixed-line ones.
+        std::string_view e = entries[rng() % 5 == 0 ? entry(rng) : entry(rng) % 29].entry;
+        text += PrefixOf(e);
+        for (std::size_t d = PrefixOf(e).size(); d < NumberLength(e); ++d) text += char('0' + digit(rng));
+        text += kFiller[filler(rng)];
+        if (perLine && (i + 1) % perLine == 0) text += "\n";
+    }
+    return text;
+}
+
+const std::string& MemoText() {
+    static const std::string text = NumbersInText(1000000, 2, 1);
+    return text;
+}
+
+const std::string& LongLine() {
+    static const std::string text = NumbersInText(500000, 0, 2);
+    return text;
+}
+
+std::map<std::string, double> g_seconds;
+
+class RecordingReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            g_seconds[run.benchmark_name()] =
+                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+void TidyMillionNumbers(benchmark::State& state) {
+    std::size_t found = 0;
+    for (auto _ : state) found = TidyMobs(MemoText()).size();
+    state.counters["numbers"] = static_cast<double>(found);
+}
+
+void GrepSortMillionNumbers(benchmark::State& state) {
+    test::TempDir dir;
+    const auto input = dir / "mobs.txt";
+    const auto output = dir / "count.txt";
+    test::WriteFile(input, MemoText());
+    const std::string command = "LC_ALL=C grep -oE '1[3-8][0-9]{9}|0[1-9][0-9]{9,10}' '" + input.string() +
+                                "' | LC_ALL=C sort -u | wc -l > '" + output.string() + "'";
+    for (auto _ : state) {
+        if (std::system(command.c_str()) != 0) state.SkipWithError("grep | sort -u failed");
+    }
+    state.counters["numbers"] = std::atof(test::ReadFile(output).c_str());
+}
+
+void ExtractFromTenMegabyteLine(benchmark::State& state) {
+    std::size_t found = 0;
+    for (auto _ : state) found = ExtractMobs(LongLine()).size();
+    state.counters["numbers"] = static_cast<double>(found);
+    state.counters["MB"] = static_cast<double>(LongLine().size()) / 1e6;
+}
+
+class PrintingPrompts : public Prompts {
+  public:
+    void Notice(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void Alert(const std::string& text) override { Notice(text); }
+    bool Confirm(const std::string&) override { return false; }
+    bool ConfirmSevere(const std::string&) override { return false; }
+    bool OfferOpen(const std::string&) override { return false; }
+    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
+    std::optional<std::string> ChooseOpenFile(const std::string&) override { return {}; }
+};
+
+// Queues 30,000 numbers into a fresh database; with `placeholders`, the text holds all three tokens
+// and every number is a contact.
+void Queue30000Rows(benchmark::State& state, bool placeholders) {
+    constexpr int kRows = 30000;
+    PrintingPrompts prompts;
+    SmsBatch batch;
+    batch.text = placeholders ? "[称呼]您好,[姓名]:您的生日[生日]快到了,祝您生日快乐!"
+                              : "尊敬的客户您好,您的订单已发货,请注意查收.";
+    for (int i = 0; i < kRows; ++i) batch.mobs.push_back("139" + std::to_string(10000000 + i));
+    std::size_t queued = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        test::TempDir dir;
+        auto db = Database::Create(dir / "TOLVI_DY.db", prompts);
+        if (placeholders) {
+            db->Transaction([&] {
+                for (const std::string& mob : batch.mobs)
+                    db->pAdoCom("INSERT INTO mobs (corpID,mob,userName,nickName,bir) VALUES (10001,'" + mob +
+                                "','张三','张先生','1990-05-01')");
+                return true;
+            });
+        }
+        Log log(dir / "LOG");
+        state.ResumeTiming();
+        queued = QueueSmsBatch(*db, log, "10001", batch,
+                               [](const std::string& text) { benchmark::DoNotOptimize(text); });
+        state.PauseTiming();
+        db.reset();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = static_cast<double>(queued);
+}
+
+double Seconds(const std::string& name) {
+    auto it = g_seconds.find(name);
+    return it == g_seconds.end() ? 0 : it->second;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::RegisterBenchmark("tidy_1M_numbers", TidyMillionNumbers)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("grep_sort_u_1M_numbers", GrepSortMillionNumbers)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("extract_10MB_line", ExtractFromTenMegabyteLine)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("queue_30000_rows", Queue30000Rows, false)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("queue_30000_rows_placeholders", Queue30000Rows, true)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    const double tidy = Seconds("tidy_1M_numbers/iterations:3");
+    const double grep = Seconds("grep_sort_u_1M_numbers/iterations:3");
+    const double line = Seconds("extract_10MB_line/iterations:3");
+    std::printf("\ntidy 1M numbers: %.3f s; grep -oE | sort -u: %.3f s; ratio grep/tidy %.2f (goal > 1)\n",
+                tidy, grep, tidy > 0 ? grep / tidy : 0.0);
+    std::printf("10 MB line, 500000 numbers: %.3f s (goal < 0.5 s)\n", line);
+    std::printf("queue 30000 rows: %.3f s, with placeholders filled: %.3f s (goal < 2 s)\n",
+                Seconds("queue_30000_rows/iterations:3"),
+                Seconds("queue_30000_rows_placeholders/iterations:3"));
+    return 0;
+}

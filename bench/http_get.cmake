@@ -1,0 +1,1 @@
+xunda_bench(http_get DEPS xunda_net)

@@ -1,0 +1,139 @@
+// HTTP GET benchmark against curl on the same local nginx, in the same run:
+//  1. 2000 sequential gateway-style GETs of a small reply, each with a new client object and
+//     HTTP/1.0 (a new connection each), against one curl process fetching the same 2000 URLs
+//     with HTTP/1.0. Goal: at most 1.2x curl's time.
+//  2. One 256 MiB body, against curl writing it to /dev/null. Goals: at least 0.5x curl's
+//     throughput; peak memory at most body + 8 MiB.
+#include "net/http_request.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <netinet/in.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kSmallGets = 2000;
+constexpr std::size_t kBigBody = std::size_t{256} << 20;
+
+double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
+
+long PeakRssKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+int FreePort() {
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof a;
+    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &length);
+    close(s);
+    return ntohs(a.sin_port);
+}
+
+// nginx in the foreground as a single process, serving `root`.
+pid_t StartNginx(const fs::path& dir, int port) {
+    fs::path conf = dir / "nginx.conf";
+    std::ofstream(conf) << "daemon off; master_process off; worker_processes 1;\n"
+                        << "pid " << (dir / "nginx.pid").string() << ";\n"
+                        << "error_log " << (dir / "error.log").string() << ";\n"
+                        << "events { worker_connections 1024; }\n"
+                        << "http { access_log off; client_body_temp_path " << (dir / "tmp").string() << ";\n"
+                        << "  server { listen 127.0.0.1:" << port << "; root " << (dir / "www").string() << "; } }\n";
+    pid_t pid = fork();
+    if (pid == 0) {
+        execlp("nginx", "nginx", "-c", conf.c_str(), "-p", dir.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    for (int i = 0; i < 100; ++i) {
+        xunda::HttpRequest probe;
+        probe.Timeout = 1000;
+        if (probe.ExecuteMethod("GET", "http://127.0.0.1:" + std::to_string(port) + "/small.txt")) break;
+        usleep(50000);
+    }
+    return pid;
+}
+
+double TimeCommand(const std::string& command) {
+    auto start = Clock::now();
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "command failed: %s\n", command.c_str());
+    return Seconds(start);
+}
+
+}  // namespace
+
+int main() {
+    fs::path dir = fs::temp_directory_path() / ("xunda-bench-http-" + std::to_string(getpid()));
+    fs::create_directories(dir / "www");
+    fs::create_directories(dir / "tmp");
+    std::ofstream(dir / "www" / "small.txt") << "100\n0,202612061200001234\n0,202612061200001235\n";
+    {
+        std::ofstream big(dir / "www" / "big.bin", std::ios::binary);
+        std::string block(1 << 20, '\0');
+        for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>((i * 131) >> 3);
+        for (std::size_t n = 0; n < kBigBody; n += block.size()) big.write(block.data(), static_cast<std::streamsize>(block.size()));
+    }
+    const int port = FreePort();
+    const pid_t nginx = StartNginx(dir, port);
+    const std::string base = "http://127.0.0.1:" + std::to_string(port);
+
+    // 1. Small gateway-style GETs.
+    auto start = Clock::now();
+    int failures = 0;
+    for (int i = 0; i < kSmallGets; ++i) {
+        xunda::HttpRequest http;
+        http.Timeout = 30000;
+        http.ExecuteMethod("GET", base + "/small.txt?n=" + std::to_string(i));
+        if (http.ResultCode() != 200) ++failures;
+    }
+    const double ours = Seconds(start);
+    {
+        std::ofstream config(dir / "curl.cfg");
+        for (int i = 0; i < kSmallGets; ++i)
+            config << "url = \"" << base << "/small.txt?n=" << i << "\"\noutput = \"/dev/null\"\n";
+    }
+    const double curl = TimeCommand("curl -s -0 --config " + (dir / "curl.cfg").string());
+    std::printf("small GETs: %d x HTTP/1.0, new object each: ours %.3f s, curl %.3f s, ratio %.2f (goal <= 1.2)%s\n",
+                kSmallGets, ours, curl, ours / curl, failures ? " FAILURES" : "");
+
+    // 2. One large body.
+    const long baseline = PeakRssKiB();
+    double oursBig;
+    std::size_t received;
+    {
+        xunda::HttpRequest http;
+        http.Timeout = 30000;
+        http.MaxBodySize = std::int64_t{1} << 30;
+        start = Clock::now();
+        http.ExecuteMethod("GET", base + "/big.bin");
+        oursBig = Seconds(start);
+        received = http.Document().Bytes().size();
+    }
+    const long peakGrowthKiB = PeakRssKiB() - baseline;
+    const double curlBig = TimeCommand("curl -s -o /dev/null " + base + "/big.bin");
+    const double mib = static_cast<double>(kBigBody) / (1 << 20);
+    std::printf("256 MiB body: ours %.0f MiB/s, curl %.0f MiB/s, ratio %.2f (goal >= 0.5)%s\n", mib / oursBig,
+                mib / curlBig, curlBig / oursBig, received == kBigBody ? "" : " SHORT BODY");
+    std::printf("256 MiB body: peak memory growth %.1f MiB (goal <= %.0f MiB)\n", peakGrowthKiB / 1024.0, mib + 8);
+
+    kill(nginx, SIGTERM);
+    waitpid(nginx, nullptr, 0);
+    fs::remove_all(dir);
+    return 0;
+}

@@ -1,0 +1,2 @@
+find_package(benchmark REQUIRED)
+xunda_bench(store_insert DEPS xunda_store SQLite::SQLite3 benchmark::benchmark)

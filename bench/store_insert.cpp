@@ -1,0 +1,141 @@
+// Queueing 100,000 outbox rows through the store's bulk path (BulkWriter) against the limit: a
+// bare sqlite3 prepared-insert loop in one transaction on the same kind of file (same schema,
+// WAL, same synchronous setting). Prints the ratio store / bare; the goal is <= 1.5.
+#include <benchmark/benchmark.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include "core/ports.h"
+#include "store/database.h"
+
+namespace {
+namespace fs = std::filesystem;
+using namespace xunda;
+
+constexpr int kRows = 100000;
+const std::string kMsg = "尊敬的客户您好，您的订单已发货，请注意查收。如有疑问请致电客服热线。[泊舟讯达]";
+
+class SilentPrompts : public Prompts {
+  public:
+    void Notice(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    bool Confirm(const std::string&) override { return false; }
+    bool ConfirmSevere(const std::string&) override { return false; }
+    bool OfferOpen(const std::string&) override { return false; }
+    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> ChooseOpenFile(const std::string&) override { return std::nullopt; }
+};
+
+// A fresh database file with the program's schema, in a private folder.
+struct FreshFile {
+    FreshFile() {
+        std::string tmpl = (fs::temp_directory_path() / "xunda-bench-XXXXXX").string();
+        if (!mkdtemp(tmpl.data())) std::abort();
+        dir = tmpl;
+        file = dir / "TOLVI_DY.db";
+        SilentPrompts prompts;
+        if (!Database::Create(file, prompts)) std::abort();
+    }
+    ~FreshFile() { fs::remove_all(dir); }
+    fs::path dir, file;
+};
+
+std::string Mob(int i) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "138%08d", i);
+    return buf;
+}
+
+void BM_BareSqlite(benchmark::State& state) {
+    for (auto _ : state) {
+        FreshFile f;
+        sqlite3* db = nullptr;
+        sqlite3_open_v2(f.file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
+        auto start = std::chrono::steady_clock::now();
+        sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        sqlite3_stmt* stmt = nullptr;
+        sqlite3_prepare_v2(
+            db, "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (?,?,?,?,?,?,0)",
+            -1, &stmt, nullptr);
+        for (int i = 0; i < kRows; ++i) {
+            std::string mob = Mob(i);
+            sqlite3_bind_int64(stmt, 1, 10001);
+            sqlite3_bind_text(stmt, 2, mob.data(), static_cast<int>(mob.size()), SQLITE_STATIC);
+            sqlite3_bind_text(stmt, 3, kMsg.data(), static_cast<int>(kMsg.size()), SQLITE_STATIC);
+            sqlite3_bind_text(stmt, 4, "", 0, SQLITE_STATIC);
+            sqlite3_bind_text(stmt, 5, "", 0, SQLITE_STATIC);
+            sqlite3_bind_int64(stmt, 6, i < 500 ? 1 : i < 2000 ? 2 : 3);
+            if (sqlite3_step(stmt) != SQLITE_DONE) std::abort();
+            sqlite3_reset(stmt);
+        }
+        sqlite3_finalize(stmt);
+        sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        sqlite3_close(db);
+    }
+}
+
+void BM_StoreBulkWriter(benchmark::State& state) {
+    SilentPrompts prompts;
+    for (auto _ : state) {
+        FreshFile f;
+        auto db = Database::Open(f.file, prompts);
+        auto start = std::chrono::steady_clock::now();
+        BulkWriter w(
+            *db,
+            "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (?,?,?,?,?,?,0)");
+        for (int i = 0; i < kRows; ++i) {
+            std::string mob = Mob(i);
+            w.Add({std::int64_t{10001}, std::string_view(mob), std::string_view(kMsg), std::string_view(),
+                   std::string_view(),
+                   std::int64_t{i < 500    ? 1
+                                : i < 2000 ? 2
+                                           : 3}});
+        }
+        if (!w.Commit()) std::abort();
+        state.SetIterationTime(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    }
+}
+
+BENCHMARK(BM_BareSqlite)->UseManualTime()->Iterations(1)->Repetitions(7)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StoreBulkWriter)->UseManualTime()->Iterations(1)->Repetitions(7)->Unit(benchmark::kMillisecond);
+
+// Prints the usual table and, at the end, the ratio of the medians.
+class RatioReporter : public benchmark::ConsoleReporter {
+  public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const auto& r : runs)
+            if (r.aggregate_name == "median") medians_[r.run_name.function_name] = r.GetAdjustedRealTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+    void Finalize() override {
+        ConsoleReporter::Finalize();
+        double bare = medians_["BM_BareSqlite"], store = medians_["BM_StoreBulkWriter"];
+        if (bare > 0 && store > 0)
+            std::printf(
+                "\n%d outbox rows: store bulk path %.1f ms, bare sqlite3 %.1f ms, ratio %.3f (goal <= 1.5)\n",
+                kRows, store, bare, store / bare);
+    }
+
+  private:
+    std::map<std::string, double> medians_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+}

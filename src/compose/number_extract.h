@@ -1,0 +1,33 @@
+// Finding Chinese mobile and fixed-line numbers in free text.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "compose/prefix_tables.h"
+
+namespace xunda {
+
+// True for the empty text and for a text of only '0' to '9'.
+bool IsAllDigits(std::string_view text);
+
+// Whether `number` begins with one item of the comma-separated `prefixList`. The list is trimmed;
+// after each comma the rest is trimmed again; an item itself is not trimmed, and an empty item
+// never matches.
+bool StartsWithAnyPrefix(std::string_view number, std::string_view prefixList);
+
+// 1-based position in `text` of the earliest occurrence of any entry of `table`, 0 when none;
+// `entry` receives the winning entry with its marker.
+std::size_t FindFirstPrefix(PrefixTable table, std::string_view text, std::string_view& entry);
+
+// The numbers in `text`, in the order found. Brackets and dashes (half- and full-width) are
+// removed first; each number is a table prefix followed by 7 or 8 digits. A window that is not
+// all digits is rejected and the search goes on one character after its start. With `filterOn`,
+// numbers that do not begin with an item of `prefixList` are dropped.
+std::vector<std::string> ExtractMobs(std::string_view text, bool useMobile1 = true, bool useMobile2 = true,
+                                     bool useAreaCode = true, bool filterOn = false,
+                                     std::string_view prefixList = {});
+
+}  // namespace xunda

@@ -1,0 +1,86 @@
+#include "compose/number_tidy.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "compose/number_extract.h"
+#include "core/codepage.h"
+
+namespace xunda {
+namespace {
+
+std::string ReadBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    if (!in.is_open() || in.bad()) throw std::runtime_error("cannot read " + file.string());
+    return bytes;
+}
+
+std::vector<std::string> ReadItems(const std::filesystem::path& file, const OfficeReaders& readers) {
+    std::string upper = file.string();
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c); });
+    const bool workbook = upper.find(".XLS") != std::string::npos;
+    const bool document = upper.find(".DOC") != std::string::npos;
+    std::vector<std::string> items;
+    if (!workbook && !document) {
+        const std::string text = DecodeInputBytes(ReadBytes(file));
+        for (std::string_view line : SplitLines(text)) items.emplace_back(line);
+        return items;
+    }
+    auto append = [&](const auto& reader) {
+        if (!reader) return;
+        std::vector<std::string> more = reader(file);
+        std::move(more.begin(), more.end(), std::back_inserter(items));
+    };
+    if (workbook) append(readers.readExcelCells);
+    if (document) append(readers.readWordText);
+    return items;
+}
+
+}  // namespace
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::size_t MemoLineCount(std::string_view memoText) {
+    return SplitLines(memoText).size();
+}
+
+std::string MobLinesCaption(std::string_view memoText) {
+    return "手机号码行数(" + std::to_string(MemoLineCount(memoText)) + ")";
+}
+
+std::vector<std::string> DistinctSortedMobs(const std::vector<std::string_view>& items) {
+    std::vector<std::string> mobs;
+    for (std::string_view item : items) {
+        std::vector<std::string> found = ExtractMobs(item);
+        std::move(found.begin(), found.end(), std::back_inserter(mobs));
+    }
+    std::sort(mobs.begin(), mobs.end());
+    mobs.erase(std::unique(mobs.begin(), mobs.end()), mobs.end());
+    return mobs;
+}
+
+std::vector<std::string> TidyMobs(std::string_view memoText) {
+    return DistinctSortedMobs(SplitLines(memoText));
+}
+
+std::vector<std::string> ImportMobsFile(const std::filesystem::path& file, const OfficeReaders& readers) {
+    const std::vector<std::string> items = ReadItems(file, readers);
+    return DistinctSortedMobs(std::vector<std::string_view>(items.begin(), items.end()));
+}
+
+}  // namespace xunda

@@ -1,0 +1,42 @@
+// Tidying number lists: every number found in a text or a file, sorted and each kept once.
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace xunda {
+
+// The lines of a text, split at CR LF, LF or CR; a line break at the very end opens no line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+// The number of lines of a memo's text, an empty last line not counted.
+std::size_t MemoLineCount(std::string_view memoText);
+// The caption of a number memo's group box: "手机号码行数(" + line count + ")".
+std::string MobLinesCaption(std::string_view memoText);
+
+// The numbers found in the items (ExtractMobs with all three tables, no filter), sorted as text in
+// ascending order, each kept once.
+std::vector<std::string> DistinctSortedMobs(const std::vector<std::string_view>& items);
+
+// The tidied form of a number memo's text: DistinctSortedMobs of its lines.
+std::vector<std::string> TidyMobs(std::string_view memoText);
+
+// Readers of workbooks and documents. A reader that is not set yields nothing.
+struct OfficeReaders {
+    // The texts of all non-empty cells of every worksheet.
+    std::function<std::vector<std::string>(const std::filesystem::path&)> readExcelCells;
+    // The document's whole text as one item, or one empty item when it cannot be read.
+    std::function<std::vector<std::string>(const std::filesystem::path&)> readWordText;
+};
+
+// The distinct sorted numbers of a file. The upper-cased whole path decides how it is read: with
+// neither ".XLS" nor ".DOC" in it, as text lines (UTF-8, UTF-16 with BOM, or GBK); with ".XLS", the
+// workbook's cells; with ".DOC", the document's whole text (both when both occur).
+// Throws std::runtime_error when a text file cannot be read.
+std::vector<std::string> ImportMobsFile(const std::filesystem::path& file, const OfficeReaders& readers = {});
+
+}  // namespace xunda

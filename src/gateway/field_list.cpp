@@ -1,0 +1,24 @@
+#include <algorithm>
+#include <cctype>
+
+#include "gateway/sms_gateway.h"
+
+namespace xunda {
+
+int GetFieldValue(std::string_view fieldName, int row, std::string& value, int colCount, const FieldList& fields) {
+    value.clear();
+    const long rows = colCount > 0 ? static_cast<long>(fields.size()) / colCount : 0;
+    if (row < 0 || row >= rows) return -2;
+    auto sameName = [&](const ResultValue& field) {
+        return std::equal(field.Name.begin(), field.Name.end(), fieldName.begin(), fieldName.end(), [](char a, char b) {
+            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+        });
+    };
+    auto first = fields.begin() + static_cast<long>(row) * colCount;
+    auto found = std::find_if(first, first + colCount, sameName);
+    if (found == first + colCount) return -1;
+    value = found->Value;
+    return 0;
+}
+
+}  // namespace xunda

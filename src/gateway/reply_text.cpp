@@ -1,0 +1,27 @@
+#include "gateway/reply_text.h"
+
+#include "core/codepage.h"
+
+namespace xunda {
+
+std::vector<std::string> SplitReplyLines(std::string_view body) {
+    body = body.substr(0, body.find('\0'));
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < body.size()) {
+        size_t end = body.find_first_of("\r\n", at);
+        if (end == std::string_view::npos) end = body.size();
+        lines.push_back(GbkToUtf8(body.substr(at, end - at)));
+        at = end + (body.substr(end, 2) == "\r\n" ? 2 : 1);
+    }
+    return lines;
+}
+
+std::string TrimBlanks(std::string_view text) {
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    return std::string(text);
+}
+
+}  // namespace xunda

@@ -1,0 +1,17 @@
+// Reading the service's text replies: the body's lines and the result code in line 1.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace xunda {
+
+// The lines of a reply body (GBK bytes): the text ends at the first NUL byte; a line ends at CR,
+// LF or CR LF; a break at the very end adds no empty line, an empty line inside is a line. The
+// lines come back as UTF-8.
+std::vector<std::string> SplitReplyLines(std::string_view body);
+// The text without leading and trailing blanks and control characters.
+std::string TrimBlanks(std::string_view text);
+
+}  // namespace xunda

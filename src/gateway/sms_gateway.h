@@ -1,0 +1,51 @@
+// The four requests of the SMS service, behind an interface so that the engine and the login can
+// be tested with fakes. Every call blocks the calling thread and shares nothing with other calls.
+//
+// Gateway result (`GatewayResultCode`) of every request: 0 success; -2 msgFormat outside 0..3
+// (nothing sent); -3 a 200 reply without any line; a positive value is the HTTP status of a
+// reply other than 200, 500 when no usable reply came (no connection, time-out, no status line,
+// a body over the size limit).
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "gateway/request_url.h"
+
+namespace xunda {
+
+// One field of one row of a data-query reply: the attribute's name and its decoded value.
+struct ResultValue {
+    std::string Name;
+    std::string Value;
+};
+// All fields of all rows, row after row: field i of row r is entry r * ColCount + i.
+using FieldList = std::vector<ResultValue>;
+
+class SmsGateway {
+public:
+    virtual ~SmsGateway() = default;
+
+    // Sends `mt.msg` to the numbers of `mt.Mobs`. On 0, resultValue := line 1 of the reply trimmed
+    // (the service's code) and replyLines := lines 2..n; on any other result resultValue keeps its
+    // value. replyLines is emptied whenever msgFormat is valid.
+    virtual int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
+                      const Credentials& account, const MtRequest& mt) = 0;
+    // Incoming messages, as PutMt.
+    virtual int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
+                      const Credentials& account) = 0;
+    // Delivery reports, as PutMt.
+    virtual int GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
+                          const Credentials& account) = 0;
+    // The data query `url` (DataQueryBase + quoted SQL literals). fields, colCount and rowCount are
+    // reset first. Results: 0, -2 (the reply has no root element), or the HTTP status as above. A
+    // reply that is not XML throws the XML model's exception.
+    virtual int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount) = 0;
+};
+
+// Looks `fieldName` up (case-insensitively) in row `row`; value is emptied first. Returns 0 when
+// found, -1 when the row has no such field, -2 when there is no such row.
+int GetFieldValue(std::string_view fieldName, int row, std::string& value, int colCount, const FieldList& fields);
+
+}  // namespace xunda

@@ -1,0 +1,355 @@
+#include "net/http_request.h"
+
+#include "net/net_code.h"
+#include "net/net_ip.h"
+#include "net/net_text.h"
+
+#include <algorithm>
+
+namespace xunda {
+
+namespace {
+
+// The trimmed text after the first blank of a header line.
+std::string ValueAfterBlank(const std::string& line) { return TrimSpaces(TextAfter(line, " ")); }
+
+bool HasBlank(const std::string& line) { return line.find(' ') != std::string::npos; }
+
+}  // namespace
+
+HttpRequest::HttpRequest() : sock_(std::make_unique<TcpSocket>()) {
+    TargetPort = "80";
+    Timeout = 90000;
+    sock_->ConvertLineEnd = true;
+    sock_->MaxLineLength = LineLimit;
+    sock_->SetReceiveBufferSize(65536);
+    sock_->SetSendBufferSize(65536);
+    Clear();
+}
+
+HttpRequest::~HttpRequest() = default;
+
+void HttpRequest::Clear() {
+    RangeStart = RangeEnd = 0;
+    document_.Clear();
+    headers_.clear();
+    MimeType = "text/html";
+}
+
+std::string HttpRequest::BuildRequestHead() const {
+    if (Protocol == "0.9") return headers_.empty() ? "\r\n" : headers_.front() + "\r\n";
+    std::string head;
+    for (const std::string& line : headers_) head += line + "\r\n";
+    return head;
+}
+
+void HttpRequest::ForgetConnection() {
+    sock_->CloseSocket();
+    aliveHost_.clear();
+    alivePort_.clear();
+}
+
+bool HttpRequest::Fail(int error) {
+    if (error == 0) error = sock_->LastError();
+    ForgetConnection();
+    sock_->SetLastError(error);  // the cause stays readable after the close
+    return false;
+}
+
+bool HttpRequest::OpenConnection(bool needSsl) {
+    sock_->CloseSocket();
+    sock_->ConnectTimeout = Timeout;
+    sock_->Bind(IPInterface, "0");
+    if (sock_->LastError() != 0) return false;
+    sock_->Connect(TargetHost, TargetPort);
+    if (sock_->LastError() != 0) return false;
+    if (needSsl) {
+        sock_->StartSsl();
+        if (sock_->LastError() != 0) return false;
+    }
+    aliveHost_ = TargetHost;
+    alivePort_ = TargetPort;
+    return true;
+}
+
+bool HttpRequest::ConnectOrReuse(bool needSsl) {
+    // Data waiting on an idle connection means the peer closed it (or sent something unasked).
+    if (sock_->Socket() != INVALID_SOCKET && aliveHost_ == TargetHost && alivePort_ == TargetPort &&
+        sock_->LineBuffer().empty() && !sock_->WaitReadable(0) && sock_->LastError() == 0)
+        return true;
+    return OpenConnection(needSsl);
+}
+
+// One line of the reply head, counted against the head limit.
+bool HttpRequest::ReadHeadLine(std::string& line) {
+    line = sock_->ReceiveLine(Timeout);
+    if (sock_->LastError() != 0) return false;
+    headBytes_ += line.size() + 2;
+    if (headBytes_ > HeadLimit) {
+        sock_->SetLastError(WSAENOBUFS);
+        return false;
+    }
+    return true;
+}
+
+// The first non-empty line.
+bool HttpRequest::ReadStatusLine(std::string& line) {
+    do
+        if (!ReadHeadLine(line)) return false;
+    while (line.empty());
+    return true;
+}
+
+// Header lines up to and including the empty one, discarded.
+bool HttpRequest::SkipHeaderLines() {
+    std::string line;
+    do
+        if (!ReadHeadLine(line)) return false;
+    while (!line.empty());
+    return true;
+}
+
+void HttpRequest::DecodeStatusLine(const std::string& line) {
+    std::string s = ValueAfterBlank(line);
+    std::int64_t code = 0;
+    resultCode_ = ParseDecimal(TrimSpaces(TextBefore(s, " ")), code) && code >= 0 && code < 1000
+                      ? static_cast<int>(code)
+                      : 0;
+    resultString_ = HasBlank(s) ? ValueAfterBlank(s) : std::string();
+}
+
+bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& url) {
+    resultCode_ = 500;
+    resultString_.clear();
+    downloadSize_ = uploadSize_ = 0;
+    headBytes_ = 0;
+
+    UrlParts url_;
+    std::string path = SplitUrl(url, url_);
+    std::string user = url_.User, password = url_.Password;
+    if (user.empty()) {
+        user = UserName;
+        password = Password;
+    }
+    const std::string upperProtocol = ToUpperAscii(url_.Protocol);
+    const bool https = upperProtocol == "HTTPS";
+    const bool tunnel = https && !ProxyHost.empty();
+    TcpSocket& sock = *sock_;
+    sock.HTTPTunnelIP = tunnel ? ProxyHost : "";
+    sock.HTTPTunnelPort = tunnel ? ProxyPort : "";
+    sock.HTTPTunnelUser = tunnel ? ProxyUser : "";
+    sock.HTTPTunnelPass = tunnel ? ProxyPass : "";
+    const bool useProxy = !ProxyHost.empty() && !tunnel;
+
+    const std::int64_t bodySize = document_.Size();
+    const bool sending = bodySize > 0;
+    const bool expect = Status100 && sending && Protocol == "1.1";
+
+    const std::string hostText = IsIPv6Text(url_.Host) ? "[" + url_.Host + "]" : url_.Host;
+    if (useProxy) path = url_.Protocol + "://" + hostText + ":" + url_.Port + path;
+    if (path == "/*") path = "*";
+    std::vector<std::string> head;
+    head.push_back(Protocol == "0.9" ? ToUpperAscii(method) + " " + path
+                                     : ToUpperAscii(method) + " " + path + " HTTP/" + Protocol);
+    head.push_back("Host: " + hostText + (url_.Port != "80" ? ":" + url_.Port : ""));
+    if (useProxy && !ProxyUser.empty())
+        head.push_back("Proxy-Authorization: Basic " + Base64EncodeText(ProxyUser + ":" + ProxyPass));
+    if (!user.empty()) head.push_back("Authorization: Basic " + Base64EncodeText(user + ":" + password));
+    if (!KeepAlive) head.push_back("Connection: close");
+    if (!cookies_.empty()) {
+        std::string line = "Cookie: ";
+        for (std::size_t i = 0; i < cookies_.size(); ++i) line += (i ? "; " : "") + cookies_[i];
+        head.push_back(line);
+    }
+    if (RangeStart > 0)
+        head.push_back("Range: bytes=" + std::to_string(RangeStart) + "-" +
+                       (RangeEnd >= RangeStart ? std::to_string(RangeEnd) : ""));
+    if (!UserAgent.empty()) head.push_back("User-Agent: " + UserAgent);
+    if (sending) {
+        if (!MimeType.empty()) head.push_back("Content-Type: " + MimeType);
+        head.push_back("Content-Length: " + std::to_string(bodySize));
+    }
+    if (expect) head.push_back("Expect: 100-continue");
+    headers_.insert(headers_.begin(), head.begin(), head.end());
+    if (headers_.back() != "") headers_.push_back("");
+
+    // A line break or NUL in any part of the head would let a value write lines of its own.
+    if (std::any_of(headers_.begin(), headers_.end(), [](const std::string& l) { return HasLineBreakOrNul(l); }))
+        return false;
+
+    if (useProxy) {
+        TargetHost = ProxyHost;
+        TargetPort = ProxyPort;
+    } else {
+        TargetHost = url_.Host;
+        TargetPort = url_.Port;
+    }
+    if (!ConnectOrReuse(https)) return Fail(0);
+    document_.SetPosition(0);
+
+    std::string heldStatus;
+    bool refused = false;  // a final status instead of 100-continue: the body stays unsent
+    const std::string requestHead = BuildRequestHead();
+    const std::string_view body = document_.Bytes();
+    if (expect) {
+        sock.SendString(requestHead);
+        if (sock.LastError() != 0) return Fail(0);
+        std::string line;
+        if (ReadStatusLine(line)) {
+            DecodeStatusLine(line);
+            if (resultCode_ >= 100 && resultCode_ <= 199) {
+                if (SkipHeaderLines()) {
+                    uploadSize_ = bodySize;
+                    sock.SendBuffer(body.data(), static_cast<int>(body.size()));
+                }
+            } else {
+                heldStatus = line;
+                refused = true;
+            }
+        }
+    } else if (sending && bodySize >= 65536) {
+        sock.SendString(requestHead);
+        uploadSize_ = bodySize;
+        if (sock.LastError() == 0) sock.SendBuffer(body.data(), static_cast<int>(body.size()));
+    } else if (sending) {
+        std::string all = requestHead;
+        all.append(body);
+        uploadSize_ = static_cast<std::int64_t>(all.size());
+        sock.SendString(all);
+    } else {
+        sock.SendString(requestHead);
+    }
+    if (sock.LastError() != 0) return Fail(0);
+
+    Clear();
+    transferEncoding_ = TTransferEncoding::TE_Unknown;
+    std::int64_t size = -1;
+
+    // Status line; interim 1xx replies (other than 101) are skipped with their header lines.
+    std::string status = heldStatus;
+    bool ok = true;
+    for (;;) {
+        if (status.empty() && !(ok = ReadStatusLine(status))) break;
+        if (!StartsWithNoCase(status, "HTTP/")) break;
+        DecodeStatusLine(status);
+        if (resultCode_ < 100 || resultCode_ > 199 || resultCode_ == 101) break;
+        resultCode_ = 500;
+        if (!(ok = SkipHeaderLines())) break;
+        status.clear();
+    }
+    if (!ok) return Fail(0);  // no reply: a time-out or the peer closed first
+    if (StartsWithNoCase(status, "HTTP/")) {
+        headers_.push_back(status);
+    } else {
+        WriteBytesToStream(document_, status + "\r\n");  // an HTTP/0.9 reply is all body
+        resultCode_ = 0;
+    }
+
+    bool toClose = Protocol != "1.1" || refused;
+    bool lengthTooLarge = false;
+    if (!headers_.empty()) {
+        std::string line;
+        while (ReadHeadLine(line)) {
+            headers_.push_back(line);
+            if (line.empty()) break;
+            const std::string upper = ToUpperAscii(line);
+            if (upper.starts_with("CONTENT-LENGTH:")) {
+                std::int64_t value = -1;
+                if (!ParseDecimal(ValueAfterBlank(line), value) || value < 0) value = -1;
+                lengthTooLarge = value > MaxBodySize;
+                if (transferEncoding_ != TTransferEncoding::TE_Chunked) {
+                    size = value;
+                    if (size != -1) transferEncoding_ = TTransferEncoding::TE_Identity;
+                }
+            }
+            if (upper.starts_with("CONTENT-TYPE:")) MimeType = ValueAfterBlank(line);
+            if (upper.starts_with("TRANSFER-ENCODING:") && ValueAfterBlank(upper).find("CHUNKED") != std::string::npos)
+                transferEncoding_ = TTransferEncoding::TE_Chunked;  // chunks win over any length
+            if (upper.starts_with("CONNECTION: CLOSE")) toClose = true;
+        }
+    }
+    if (sock.LastError() != 0) return Fail(0);
+    if (lengthTooLarge && transferEncoding_ == TTransferEncoding::TE_Identity) return Fail(WSAENOBUFS);
+
+    bool result = true;
+    if (ToUpperAscii(method) != "HEAD" && resultCode_ != 204 && resultCode_ != 304) {
+        switch (transferEncoding_) {
+            case TTransferEncoding::TE_Unknown: result = ReadBodyUntilClose(); toClose = true; break;
+            case TTransferEncoding::TE_Identity: result = ReadBodyOfLength(size); break;
+            case TTransferEncoding::TE_Chunked: result = ReadChunkedBody(); break;
+        }
+    }
+    document_.SetPosition(0);
+    ParseCookies();
+    if (!result) return Fail(0);
+    if (toClose) ForgetConnection();
+    return true;
+}
+
+bool HttpRequest::ReadBodyUntilClose() {
+    for (;;) {
+        std::string piece = sock_->ReceiveAvailable(Timeout);
+        if (sock_->LastError() != 0) break;
+        if (document_.Size() + static_cast<std::int64_t>(piece.size()) > MaxBodySize) {
+            sock_->SetLastError(WSAENOBUFS);
+            return false;
+        }
+        WriteBytesToStream(document_, piece);
+    }
+    // Only an orderly end of the stream ends such a body; a reset or a time-out does not.
+    return sock_->LastError() == WSAECONNRESET && sock_->EndOfStream();
+}
+
+bool HttpRequest::ReadBodyOfLength(std::int64_t size) {
+    if (size < 1) return true;
+    if (document_.Size() + size > MaxBodySize) {
+        sock_->SetLastError(WSAENOBUFS);
+        return false;
+    }
+    downloadSize_ = size;
+    // The document grows with the bytes as they arrive, not with the announced length.
+    sock_->ReceiveStreamSized(document_, Timeout, size);
+    document_.Seek(0, SeekOrigin::End);
+    return sock_->LastError() == 0;
+}
+
+bool HttpRequest::ReadChunkedBody() {
+    std::string line;
+    for (;;) {
+        // The chunk-size line; the empty line that ends the previous chunk's data comes first.
+        if (!ReadStatusLine(line)) return false;
+        std::string sizeText = TrimSpaces(TextBefore(TrimSpaces(TextBefore(line, ";")), " "));
+        std::int64_t size = 0;
+        if (!ParseHex(sizeText, size) || size < 0) {
+            sock_->SetLastError(WSAEINVAL);
+            return false;
+        }
+        if (size == 0) break;
+        if (!ReadBodyOfLength(size)) return false;
+        headBytes_ = 0;  // chunk lines count against the limit from chunk to chunk
+    }
+    // Trailer lines up to the empty line, so that a kept connection starts clean.
+    headBytes_ = 0;
+    return SkipHeaderLines();
+}
+
+void HttpRequest::ParseCookies() {
+    for (const std::string& line : headers_) {
+        if (!StartsWithNoCase(line, "set-cookie:")) continue;
+        std::string cookie = TrimSpaces(TextBefore(TextAfter(line, ":"), ";"));
+        std::string name = TrimSpaces(TextBefore(cookie, "="));
+        std::string value = TrimSpaces(TextAfter(cookie, "="));
+        auto it = std::find_if(cookies_.begin(), cookies_.end(), [&](const std::string& entry) {
+            return ToLowerAscii(TextBefore(entry, "=")) == ToLowerAscii(name);
+        });
+        if (value.empty()) {
+            if (it != cookies_.end()) cookies_.erase(it);
+        } else if (it != cookies_.end()) {
+            *it = name + "=" + value;
+        } else {
+            cookies_.push_back(name + "=" + value);
+        }
+    }
+}
+
+}  // namespace xunda

@@ -1,0 +1,228 @@
+// The blocking socket every socket class of the transport builds on: its own input buffer, line
+// reading with line-end conversion, time-outs, a bandwidth limiter, options queued until a socket
+// exists, status and data hooks, and one error model (LastError with WinSock numbers, optionally
+// raised as ESocketError). One object is used by one thread at a time; StopFlag may be set from
+// another thread and takes effect at the next send or receive.
+#pragma once
+
+#include "core/stream.h"
+#include "net/socket_api.h"
+#include "net/socket_error.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace xunda {
+
+class NetSocket;
+
+enum class THookSocketReason {
+    HR_ResolvingBegin,
+    HR_ResolvingEnd,
+    HR_SocketCreate,
+    HR_SocketClose,
+    HR_Bind,
+    HR_Connect,
+    HR_CanRead,
+    HR_CanWrite,
+    HR_Listen,
+    HR_Accept,
+    HR_ReadCount,
+    HR_WriteCount,
+    HR_Wait,
+    HR_Error,
+};
+
+enum class TSocketFamily { SF_Any, SF_IP4, SF_IP6 };
+
+using THookSocketStatus = std::function<void(NetSocket& sender, THookSocketReason reason, const std::string& value)>;
+using THookDataFilter = std::function<void(NetSocket& sender, std::string& value)>;
+using THookCreateSocket = std::function<void(NetSocket& sender)>;
+using THookMonitor = std::function<void(NetSocket& sender, bool writing, const char* buffer, int length)>;
+
+// Option codes of QueueOption.
+enum SocketOptionCode {
+    SO_Linger = 0,
+    SO_ReceiveBuffer = 1,
+    SO_SendBuffer = 2,
+    SO_NonBlocking = 3,
+    SO_ReceiveTimeout = 4,
+    SO_SendTimeout = 5,
+    SO_ReuseAddress = 6,
+    SO_TimeToLive = 7,
+    SO_Broadcast = 8,
+    SO_MulticastTimeToLive = 9,
+    SO_MulticastLoop = 10,
+};
+
+struct SocketOption {
+    int Option = 0;
+    bool Enabled = false;
+    int Value = 0;
+};
+
+class NetSocket {
+public:
+    NetSocket();
+    virtual ~NetSocket();
+    NetSocket(const NetSocket&) = delete;
+    NetSocket& operator=(const NetSocket&) = delete;
+
+    // Settings of the owner.
+    int Tag = 0;
+    bool RaiseExcept = false;
+    int MaxLineLength = 0;       // longest line ReceiveUntil accepts; 0 = no limit
+    int MaxSendBandwidth = 0;    // bytes per second; 0 = no limit
+    int MaxRecvBandwidth = 0;
+    bool ConvertLineEnd = false; // CR, LF, CR LF and LF CR all end a line
+    bool PreferIP4 = true;
+    bool InterPacketTimeout = true;
+    int SendMaxChunk = 65536;    // values below 1 count as 65536
+    int ConnectTimeout = 0;      // ms a connect may take; 0 = no limit of our own
+    std::atomic<bool> StopFlag{false};
+    THookSocketStatus OnStatus;
+    THookDataFilter OnReadFilter;
+    THookCreateSocket OnCreateSocket;
+    THookMonitor OnMonitor;
+
+    void SetMaxBandwidth(int value) { MaxSendBandwidth = MaxRecvBandwidth = value; }
+    void SetFamily(TSocketFamily value);
+    TSocketFamily Family() const { return family_; }
+
+    // State.
+    SocketHandle Socket() const { return handle_; }
+    int LastError() const { return lastError_; }
+    const std::string& LastErrorDesc() const { return lastErrorDesc_; }
+    const std::string& LineBuffer() const { return lineBuffer_; }
+    std::int64_t BytesReceived() const { return bytesReceived_; }
+    std::int64_t BytesSent() const { return bytesSent_; }
+    bool Bound() const { return bound_; }
+    bool UsesIPv6() const { return usesIPv6_; }
+    bool NonBlocking() const { return nonBlocking_; }
+    // The last read ended because the peer closed in order (not by a reset or an error).
+    bool EndOfStream() const { return endOfStream_; }
+    const AddressRecord& LocalAddr() const { return localAddr_; }
+    const AddressRecord& RemoteAddr() const { return remoteAddr_; }
+    AddressRecord& RemoteAddr() { return remoteAddr_; }
+
+    // Creation, addresses and names.
+    void AttachSocket(SocketHandle handle);
+    void Bind(const std::string& ip, const std::string& port);
+    virtual void Connect(const std::string& ip, const std::string& port);
+    virtual void CloseSocket();
+    void AbortSocket();
+    virtual std::string LocalIP();
+    virtual std::string RemoteIP();
+    virtual int LocalPort();
+    virtual int RemotePort();
+    std::string ResolveName(const std::string& name);
+    std::vector<std::string> ResolveNameToList(const std::string& name);
+    std::uint16_t ResolvePort(const std::string& port);
+    std::string LocalHostName();
+
+    // Options: applied at once on an open socket, else queued for the next one.
+    void QueueOption(const SocketOption& option);
+    void SetReceiveBufferSize(int size) { QueueOption({SO_ReceiveBuffer, false, size}); }
+    void SetSendBufferSize(int size) { QueueOption({SO_SendBuffer, false, size}); }
+    void SetReceiveTimeout(int milliseconds) { QueueOption({SO_ReceiveTimeout, false, milliseconds}); }
+
+    // Sending: each returns the bytes sent.
+    virtual int SendBuffer(const char* buffer, int length);
+    int SendByte(unsigned char value);
+    int SendString(const std::string& data);
+    int SendInteger(std::int32_t value);
+    int SendBlock(const std::string& data);
+    int SendBufferTo(const char* buffer, int length);
+    // The stream from its position to its end, in SendMaxChunk pieces; SendStream and
+    // SendStreamBigEndian put the length in front (4 bytes, least / most significant first).
+    void SendStreamRaw(Stream& stream) { SendStreamCore(stream, false, false); }
+    void SendStream(Stream& stream) { SendStreamCore(stream, true, false); }
+    void SendStreamBigEndian(Stream& stream) { SendStreamCore(stream, true, true); }
+
+    // Receiving; Timeout in ms (-1 waits without limit).
+    virtual int ReceiveBuffer(char* buffer, int length);
+    std::string ReceiveAvailable(int timeout);
+    std::string ReceiveUntil(int timeout, const std::string& terminator);
+    std::string ReceiveLine(int timeout);
+    int ReceiveExact(char* buffer, int length, int timeout);
+    std::string ReceiveExactString(int length, int timeout);
+    // Exactly Size bytes handed to Sink in pieces as they arrive (surplus stays buffered); stops
+    // at the first error. The unit of stream and body reads.
+    using ByteSink = std::function<void(const char* data, std::size_t length)>;
+    void ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout);
+    // Appends to the stream: everything until an error / exactly Size bytes / a 4-byte length
+    // (least or most significant first) and that many bytes.
+    void ReceiveStreamRaw(Stream& stream, int timeout);
+    void ReceiveStreamSized(Stream& stream, int timeout, std::int64_t size);
+    void ReceiveStream(Stream& stream, int timeout);
+    void ReceiveStreamBigEndian(Stream& stream, int timeout);
+    unsigned char ReceiveByte(int timeout);
+    std::int32_t ReceiveInteger(int timeout);
+    std::string ReceiveBlock(int timeout);
+    int ReceiveBufferFrom(char* buffer, int length);
+    int PeekBuffer(char* buffer, int length);
+    unsigned char PeekByte(int timeout);
+    virtual int PendingBytes();
+    bool WaitReadable(int timeout);
+    bool WaitReadableBuffered(int timeout);
+    bool WaitWritable(int timeout);
+    // Discards what is buffered and pending, at most PurgeLimit bytes.
+    void Purge();
+    static constexpr int PurgeLimit = 1 << 20;
+
+    // Errors and hooks.
+    void SetLastError(int code) { lastError_ = code; }
+    int CheckResult(int value);
+    void ReportError();
+    void NotifyStatus(THookSocketReason reason, const std::string& value);
+
+protected:
+    virtual int SocketType() { return 0; }
+    virtual int SocketProtocol() { return 0; }
+    void ConnectDirect(const std::string& ip, const std::string& port);
+    // Reads both addresses of the open socket again.
+    void RefreshAddresses();
+    bool CheckStopFlag();
+    void ThrottleBandwidth(int length, int max, std::uint64_t& next);
+    void NotifyMonitor(bool writing, const char* buffer, int length);
+    void FilterReceived(char* buffer, int& length);
+    void AddBytesReceived(int count) { bytesReceived_ += count; }
+    void AddBytesSent(int count) { bytesSent_ += count; }
+    int ChunkSize() const { return SendMaxChunk > 0 ? SendMaxChunk : 65536; }
+    std::uint64_t nextSendTick_ = 0;
+    std::uint64_t nextReceiveTick_ = 0;
+
+private:
+    void ResolveAddress(AddressRecord& record, const std::string& ip, const std::string& port);
+    void CreateSocket(const AddressRecord& record);
+    int ConnectBounded(const AddressRecord& record);
+    void SendStreamCore(Stream& stream, bool withSize, bool bigEndian);
+    void ApplyQueuedOptions();
+    void ApplyOption(const SocketOption& option);
+    bool Wait(short events, int timeout);
+    // ReceiveAvailable appending to Out.
+    void ReceiveAvailableInto(std::string& out, int timeout);
+
+    AddressRecord localAddr_{};
+    AddressRecord remoteAddr_{};
+    std::string lineBuffer_;
+    bool nonBlocking_ = false;
+    bool endedOnCR_ = false;
+    bool endedOnLF_ = false;
+    bool endOfStream_ = false;
+    bool bound_ = false;
+    TSocketFamily family_ = TSocketFamily::SF_Any;
+    TSocketFamily savedFamily_ = TSocketFamily::SF_Any;
+    bool usesIPv6_ = false;
+    std::vector<SocketOption> queuedOptions_;  // in the order queued
+    std::int64_t bytesReceived_ = 0;
+    std::int64_t bytesSent_ = 0;
+    SocketHandle handle_ = INVALID_SOCKET;
+    int lastError_ = 0;
+    std::string lastErrorDesc_;
+};
+
+}  // namespace xunda

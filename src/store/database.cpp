@@ -1,0 +1,422 @@
+#include "store/database.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <system_error>
+#include <vector>
+
+#include "core/paths.h"
+#include "core/ports.h"
+#include "store/compaction.h"
+#include "store/connection.h"
+#include "store/file_lock.h"
+#include "store/schema.h"
+#include "store/sql_text.h"
+
+namespace xunda {
+namespace fs = std::filesystem;
+using store_detail::Connection;
+using store_detail::FileLock;
+using store_detail::ReportStatementError;
+
+struct Database::Shared {
+    fs::path path;
+    Prompts* prompts;
+};
+
+namespace {
+
+// The connections of the current thread, one per open Database. A connection whose Database is
+// gone is closed on the thread's next lookup or when the thread ends.
+struct ThreadConnection {
+    std::weak_ptr<void> owner;
+    const void* key;
+    std::unique_ptr<Connection> conn;
+};
+using ThreadConnections = std::vector<ThreadConnection>;
+
+// The list lives behind a plain pointer, which stays readable while the thread's other
+// thread-local objects are destroyed (a Database held by one of them may still look it up).
+thread_local ThreadConnections* tConnections = nullptr;
+struct ThreadConnectionsReaper {
+    ~ThreadConnectionsReaper() {
+        delete tConnections;
+        tConnections = nullptr;
+    }
+};
+thread_local ThreadConnectionsReaper tReaper;
+
+ThreadConnections& CurrentThreadConnections() {
+    if (!tConnections) {
+        tConnections = new ThreadConnections;
+        static_cast<void>(&tReaper);  // registers the reaper for this thread
+    }
+    return *tConnections;
+}
+
+void ReportOpenFailure(Prompts& prompts, const fs::path& file) {
+    prompts.Notice("数据库打开失败!\n" + file.string());
+}
+
+// Empty text when `file` is a database of this program; else why not. Creates nothing.
+std::string CheckDatabaseFile(const fs::path& file) {
+    std::error_code ec;
+    auto size = fs::file_size(file, ec);
+    if (ec) return ec.message();
+    if (size == 0) return "empty file";
+    std::string error;
+    sqlite3* db = store_detail::OpenExistingFile(file, error);
+    if (db) {
+        sqlite3_stmt* stmt = nullptr;
+        int found = 0;
+        if (sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='table'", -1, &stmt, nullptr) ==
+            SQLITE_OK) {
+            int rc;
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+                std::string_view name(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+                auto& names = store_detail::kTableNames;
+                if (std::find(names.begin(), names.end(), name) != names.end()) ++found;
+            }
+            if (rc != SQLITE_DONE) error = sqlite3_errmsg(db);
+        } else {
+            error = sqlite3_errmsg(db);
+        }
+        sqlite3_finalize(stmt);
+        if (error.empty() && found != static_cast<int>(store_detail::kTableNames.size()))
+            error = "not a database of this program";
+    }
+    sqlite3_close_v2(db);
+    return error;
+}
+
+// Writes a new database file with every table. It is built beside its place and linked into
+// it, so a half-made file never bears the name; an existing file is left alone (false).
+bool WriteNewDatabase(const fs::path& file) {
+    fs::path temp = file;
+    temp += ".new";
+    std::error_code ec;
+    fs::remove(temp, ec);
+    sqlite3* db = nullptr;
+    bool ok =
+        sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
+    if (ok) {
+        std::string script = std::string("BEGIN;") + store_detail::kSchemaSql + "COMMIT;";
+        ok = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    sqlite3_close_v2(db);
+    ok = ok && ::chmod(temp.c_str(), 0600) == 0 && ::link(temp.c_str(), file.c_str()) == 0;
+    fs::remove(temp, ec);
+    return ok;
+}
+
+// The first start: makes the folder of `file` holding a new database. The folder is built under a
+// temporary name and renamed into place, so it never exists without its database and a start
+// interrupted half-way is a first start again. True when the folder exists afterwards (also when
+// another program made it meanwhile).
+bool CreateDataFolder(const fs::path& file) {
+    const fs::path folder = file.parent_path();
+    try {
+        EnsurePrivateDir(folder.parent_path());
+    } catch (const std::exception&) {
+        return false;
+    }
+    std::string name = (folder.parent_path() / (folder.filename().string() + ".new-XXXXXX")).string();
+    if (!::mkdtemp(name.data())) return false;  // 0700
+    const fs::path temp = name;
+    bool made = WriteNewDatabase(temp / file.filename()) && ::rename(temp.c_str(), folder.c_str()) == 0;
+    std::error_code ec;
+    if (!made) fs::remove_all(temp, ec);
+    return made || fs::is_directory(folder, ec);
+}
+
+bool IsIdentifier(std::string_view name) {
+    if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return false;
+    return std::all_of(name.begin(), name.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    });
+}
+
+}  // namespace
+
+fs::path Database::DefaultPath() {
+    return DataDir() / "TOLVI_DY.db";
+}
+
+std::unique_ptr<Database> Database::OpenAtStart(Prompts& prompts) {
+    fs::path file = DefaultPath();
+    std::error_code ec;
+    const bool firstStart = !fs::exists(file.parent_path(), ec);
+    if (firstStart ? !CreateDataFolder(file) : !CheckDatabaseFile(file).empty()) {
+        ReportOpenFailure(prompts, file);
+        return nullptr;
+    }
+    if (!firstStart) CompactDatabase(file, prompts);
+    return Open(file, prompts);
+}
+
+std::unique_ptr<Database> Database::Open(const fs::path& file, Prompts& prompts) {
+    if (!CheckDatabaseFile(file).empty()) {
+        ReportOpenFailure(prompts, file);
+        return nullptr;
+    }
+    auto lock = std::make_unique<FileLock>(file, FileLock::Mode::Shared);
+    std::unique_ptr<Database> db(
+        new Database(std::make_shared<Shared>(Shared{file, &prompts}), std::move(lock)));
+    if (!db->Conn().Ok()) {
+        ReportOpenFailure(prompts, file);
+        return nullptr;
+    }
+    return db;
+}
+
+std::unique_ptr<Database> Database::Create(const fs::path& file, Prompts& prompts) {
+    if (!WriteNewDatabase(file)) {
+        ReportOpenFailure(prompts, file);
+        return nullptr;
+    }
+    return Open(file, prompts);
+}
+
+Database::Database(std::shared_ptr<Shared> shared, std::unique_ptr<FileLock> lock)
+    : shared_(std::move(shared)), lock_(std::move(lock)) {}
+
+Database::~Database() {
+    if (tConnections)
+        std::erase_if(*tConnections, [&](const ThreadConnection& t) { return t.key == shared_.get(); });
+}
+
+const fs::path& Database::Path() const {
+    return shared_->path;
+}
+Prompts& Database::prompts() const {
+    return *shared_->prompts;
+}
+
+Connection& Database::Conn() {
+    ThreadConnections& list = CurrentThreadConnections();
+    std::erase_if(list, [](const ThreadConnection& t) { return t.owner.expired(); });
+    for (auto& t : list)
+        if (t.key == shared_.get()) return *t.conn;
+    auto& t = list.emplace_back(
+        ThreadConnection{shared_, shared_.get(), std::make_unique<Connection>(shared_->path)});
+    return *t.conn;
+}
+
+ResultSet Database::pAdoQuery(std::string_view sql) {
+    Connection& c = Conn();
+    std::vector<std::string> columns;
+    std::string error;
+    sqlite3_stmt* stmt = c.failed ? nullptr : c.PrepareOne(sql, error);
+    if (!stmt) {
+        ResultSet rs{std::string(sql), {}};
+        rs.MarkFailed();
+        if (!c.failed) ReportStatementError(prompts(), sql, error);
+        if (c.depth > 0) c.failed = true;
+        return rs;
+    }
+    int n = sqlite3_column_count(stmt);
+    for (int i = 0; i < n; ++i) columns.emplace_back(sqlite3_column_name(stmt, i));
+    ResultSet rs{std::string(sql), std::move(columns)};
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (int i = 0; i < n; ++i) {
+            if (sqlite3_column_type(stmt, i) == SQLITE_NULL) {
+                rs.AppendCell(std::nullopt);
+            } else {
+                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+                rs.AppendCell(
+                    std::string(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))));
+            }
+        }
+    }
+    if (rc != SQLITE_DONE) {
+        ReportStatementError(prompts(), sql, sqlite3_errmsg(c.Handle()));
+        rs.MarkFailed();
+        if (c.depth > 0) c.failed = true;
+    }
+    sqlite3_finalize(stmt);
+    return rs;
+}
+
+void Database::pAdoQuery(std::string_view sql, ResultSet& query) {
+    std::string statement(sql.empty() ? std::string_view(query.Sql()) : sql);
+    query = pAdoQuery(statement);
+}
+
+bool Database::pAdoCom(std::string_view sql) {
+    Connection& c = Conn();
+    if (c.failed) return false;  // the transaction is lost already; its error was reported
+    std::string error;
+    sqlite3_stmt* stmt = c.PrepareOne(sql, error);
+    if (stmt) {
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        }
+        if (rc != SQLITE_DONE) error = sqlite3_errmsg(c.Handle());
+        sqlite3_finalize(stmt);
+        if (rc == SQLITE_DONE) return true;
+    }
+    ReportStatementError(prompts(), sql, error);
+    if (c.depth > 0) c.failed = true;
+    return false;
+}
+
+bool Database::Transaction(const std::function<bool()>& body) {
+    Connection& c = Conn();
+    if (c.depth > 0) {
+        ++c.depth;
+        bool ok = false;
+        try {
+            ok = body();
+        } catch (...) {
+            --c.depth;
+            c.failed = true;
+            throw;
+        }
+        --c.depth;
+        if (!ok) c.failed = true;
+        return ok && !c.failed;
+    }
+    if (!c.ExecQuiet("BEGIN IMMEDIATE")) {
+        ReportStatementError(prompts(), "BEGIN IMMEDIATE", c.Ok() ? sqlite3_errmsg(c.Handle()) : c.Error());
+        return false;
+    }
+    c.depth = 1;
+    c.failed = false;
+    bool ok = false;
+    try {
+        ok = body();
+    } catch (...) {
+        c.depth = 0;
+        c.failed = false;
+        c.ExecQuiet("ROLLBACK");
+        throw;
+    }
+    c.depth = 0;
+    bool commit = ok && !c.failed;
+    c.failed = false;
+    if (commit) {
+        if (c.ExecQuiet("COMMIT")) return true;
+        ReportStatementError(prompts(), "COMMIT", sqlite3_errmsg(c.Handle()));
+    }
+    c.ExecQuiet("ROLLBACK");
+    return false;
+}
+
+std::int64_t Database::LastInsertId() {
+    Connection& c = Conn();
+    return c.Ok() ? sqlite3_last_insert_rowid(c.Handle()) : 0;
+}
+
+int Database::Changes() {
+    Connection& c = Conn();
+    return c.Ok() ? sqlite3_changes(c.Handle()) : 0;
+}
+
+bool Database::DeleteRow(std::string_view table, std::int64_t rowid) {
+    if (!IsIdentifier(table)) throw std::invalid_argument("bad table name");
+    return pAdoCom("DELETE FROM " + std::string(table) + " WHERE rowid=" + SqlInt(rowid));
+}
+
+bool Database::UpdateRow(std::string_view table, std::int64_t rowid, std::string_view column,
+                         const std::optional<std::string_view>& text) {
+    if (!IsIdentifier(table) || !IsIdentifier(column))
+        throw std::invalid_argument("bad table or column name");
+    return pAdoCom("UPDATE " + std::string(table) + " SET " + std::string(column) + "=" +
+                   SqlQuoteOrNull(text) + " WHERE rowid=" + SqlInt(rowid));
+}
+
+// ---- BulkWriter
+
+BulkWriter::BulkWriter(Database& db, std::string_view sql) : db_(db), conn_(db.Conn()), sql_(sql) {
+    if (conn_.depth > 0) {
+        if (conn_.failed) {  // the transaction is lost already; its error was reported
+            ok_ = false;
+            done_ = true;
+            return;
+        }
+        ++conn_.depth;
+    } else {
+        if (!conn_.ExecQuiet("BEGIN IMMEDIATE")) {
+            ok_ = false;
+            ReportStatementError(db_.prompts(), "BEGIN IMMEDIATE",
+                                 conn_.Ok() ? sqlite3_errmsg(conn_.Handle()) : conn_.Error());
+            done_ = true;
+            return;
+        }
+        ownsTransaction_ = true;
+        conn_.depth = 1;
+        conn_.failed = false;
+    }
+    std::string error;
+    stmt_ = conn_.PrepareOne(sql_, error);
+    if (!stmt_) Fail(error.c_str());
+}
+
+BulkWriter::~BulkWriter() {
+    if (!done_) Finish(false);
+}
+
+void BulkWriter::Fail(const char* error) {
+    if (!ok_) return;
+    ok_ = false;
+    ReportStatementError(db_.prompts(), sql_, error);
+}
+
+bool BulkWriter::Add(std::initializer_list<SqlValue> values) {
+    if (!ok_ || done_) return false;
+    if (static_cast<int>(values.size()) != sqlite3_bind_parameter_count(stmt_)) {
+        // A parameter left out would keep the previous row's value, whose text may be gone.
+        Fail("the number of values differs from the number of parameters");
+        return false;
+    }
+    int i = 1;
+    int rc = SQLITE_OK;
+    for (const SqlValue& v : values) {
+        if (const auto* text = std::get_if<std::string_view>(&v))
+            rc = sqlite3_bind_text(stmt_, i, text->data(), static_cast<int>(text->size()), SQLITE_STATIC);
+        else if (const auto* number = std::get_if<std::int64_t>(&v))
+            rc = sqlite3_bind_int64(stmt_, i, *number);
+        else
+            rc = sqlite3_bind_null(stmt_, i);
+        if (rc != SQLITE_OK) break;
+        ++i;
+    }
+    if (rc == SQLITE_OK) rc = sqlite3_step(stmt_);
+    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
+        Fail(sqlite3_errmsg(conn_.Handle()));
+        return false;
+    }
+    sqlite3_reset(stmt_);
+    return true;
+}
+
+bool BulkWriter::Commit() {
+    if (done_) return false;
+    bool ok = ok_;
+    Finish(ok_);
+    return ok && ok_;
+}
+
+void BulkWriter::Finish(bool commit) {
+    done_ = true;
+    sqlite3_finalize(stmt_);
+    stmt_ = nullptr;
+    if (!ownsTransaction_) {
+        --conn_.depth;
+        if (!commit) conn_.failed = true;
+        return;
+    }
+    conn_.depth = 0;
+    conn_.failed = false;
+    if (commit && conn_.ExecQuiet("COMMIT")) return;
+    if (commit) Fail(sqlite3_errmsg(conn_.Handle()));
+    conn_.ExecQuiet("ROLLBACK");
+}
+
+}  // namespace xunda

@@ -1,0 +1,124 @@
+#include "store/log.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <ctime>
+#include <system_error>
+
+#include "core/paths.h"
+#include "core/ports.h"
+#include "store/file_write.h"
+
+namespace xunda {
+namespace fs = std::filesystem;
+using store_detail::LocalTime;
+using store_detail::WriteAll;
+
+namespace {
+
+// Moves `from` to `to` unless `to` exists (a plain rename would replace it).
+int RenameNoReplace(const fs::path& from, const fs::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // File systems without RENAME_NOREPLACE: a hard link fails on an existing name as well.
+    if (::link(from.c_str(), to.c_str()) != 0) return errno;
+    ::unlink(from.c_str());
+    return 0;
+}
+
+}  // namespace
+
+Log::Log(fs::path folder) : folder_(std::move(folder)) {}
+
+void Log::SetAccount(std::string corpID) {
+    std::lock_guard lock(mutex_);
+    corpID_ = std::move(corpID);
+}
+
+void Log::SetSink(Sink sink) {
+    std::lock_guard lock(mutex_);
+    sink_ = std::move(sink);
+}
+
+fs::path Log::FileOf(const std::string& corpID) const {
+    return folder_ / ("LOG_" + corpID + ".LOG");
+}
+
+fs::path Log::BackupOf(const std::string& corpID) const {
+    return folder_ / ("LOG_" + corpID + "_" + LocalTime("%Y%m%d") + ".LOG");
+}
+
+fs::path Log::FilePath() const {
+    std::lock_guard lock(mutex_);
+    return FileOf(corpID_);
+}
+
+fs::path Log::BackupPath() const {
+    std::lock_guard lock(mutex_);
+    return BackupOf(corpID_);
+}
+
+void Log::logit(std::string_view text) noexcept {
+    try {
+        Sink sink;
+        {
+            std::lock_guard lock(mutex_);
+            sink = sink_;
+        }
+        if (sink) sink(std::string(text));
+
+        std::string line;
+        if (text == "----")
+            line.assign(56, '-');
+        else if (!text.empty())
+            line = LocalTime("%Y-%m-%d %H:%M:%S") + "   " + std::string(text);
+        line += '\n';
+
+        std::lock_guard lock(mutex_);
+        fs::path file = FileOf(corpID_);
+        EnsurePrivateDir(folder_);
+        int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            line = LocalTime("%Y-%m-%d %H:%M:%S") + "   日志文件创建！\n" + line;
+        } else if (errno == EEXIST) {
+            fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        }
+        if (fd < 0) return;
+        WriteAll(fd, line);
+        ::close(fd);
+    } catch (...) {
+        // The log must never stop the operation that writes it.
+    }
+}
+
+bool Log::NeedsBackup() const {
+    std::error_code ec;
+    auto size = fs::file_size(FilePath(), ec);
+    return !ec && size >= kBackupSize;
+}
+
+std::string Log::Backup() {
+    {
+        std::lock_guard lock(mutex_);
+        fs::path file = FileOf(corpID_);
+        fs::path backup = BackupOf(corpID_);
+        if (int err = RenameNoReplace(file, backup)) {
+            std::string reason = std::system_category().message(err);
+            if (err == EEXIST) reason = "今天的备份文件已经存在";
+            return "日志文件备份失败!\n" + backup.string() + "\n" + reason;
+        }
+    }
+    logit("日志文件清空");
+    return {};
+}
+
+void OfferLogBackup(Log& log, Prompts& prompts) {
+    if (!log.NeedsBackup() || !prompts.Confirm("日志文件已经过大,你要立即备份吗?")) return;
+    std::string error = log.Backup();
+    if (!error.empty()) prompts.Notice(error);
+}
+
+}  // namespace xunda

@@ -1,0 +1,115 @@
+#include "store/schema.h"
+
+namespace xunda::store_detail {
+
+// Texts compare without regard to case (COLLATE NOCASE), as the store always did; dates are
+// "YYYY-MM-DD HH:MM:SS" texts in local time; yes/no columns hold 1/0.
+#define XUNDA_NOW "(datetime('now','localtime'))"
+
+const char* const kSchemaSql = R"sql(
+CREATE TABLE mobs (
+    corpID   INTEGER,
+    mob      TEXT COLLATE NOCASE,
+    userName TEXT COLLATE NOCASE,
+    nickName TEXT COLLATE NOCASE,
+    bir      TEXT,
+    usermemo TEXT COLLATE NOCASE
+);
+CREATE INDEX mobs_corp_mob ON mobs (corpID, mob);
+
+CREATE TABLE msgType (
+    corpID  INTEGER,
+    msgType TEXT COLLATE NOCASE,
+    addtime TEXT DEFAULT )sql" XUNDA_NOW R"sql(
+);
+
+CREATE TABLE mobOrder (
+    corpID    INTEGER,
+    mob       TEXT COLLATE NOCASE,
+    msgType   TEXT COLLATE NOCASE,
+    dgStatus  INTEGER DEFAULT 1,
+    dgTime    TEXT DEFAULT )sql" XUNDA_NOW R"sql(,
+    dgTimeOut TEXT
+);
+CREATE INDEX mobOrder_corp_mob ON mobOrder (corpID, mob);
+CREATE INDEX mobOrder_corp_type ON mobOrder (corpID, msgType);
+
+CREATE TABLE histMsg (
+    msgID      INTEGER PRIMARY KEY AUTOINCREMENT,
+    corpID     INTEGER,
+    msgContent TEXT COLLATE NOCASE,
+    msgTime    TEXT DEFAULT )sql" XUNDA_NOW R"sql(
+);
+
+CREATE TABLE histMsgType (
+    corpID  INTEGER,
+    msgID   INTEGER,
+    msgType TEXT COLLATE NOCASE
+);
+
+CREATE TABLE mt (
+    id        INTEGER PRIMARY KEY AUTOINCREMENT,
+    corpID    INTEGER,
+    mob       TEXT COLLATE NOCASE,
+    msg       TEXT COLLATE NOCASE,
+    subNumber TEXT COLLATE NOCASE,
+    linkID    TEXT COLLATE NOCASE,
+    mtLevel   TEXT,
+    flag      INTEGER,
+    mtTime    TEXT DEFAULT )sql" XUNDA_NOW R"sql(,
+    mtID      INTEGER
+);
+CREATE INDEX mt_corp_flag_id ON mt (corpID, flag, id);
+
+CREATE TABLE mt_bak (
+    corpID    INTEGER,
+    mtID      INTEGER,
+    mtTime    TEXT,
+    mob       TEXT COLLATE NOCASE,
+    msg       TEXT COLLATE NOCASE,
+    subNumber TEXT COLLATE NOCASE,
+    linkID    TEXT COLLATE NOCASE,
+    mtLevel   TEXT,
+    flag      INTEGER,
+    mstatus   TEXT COLLATE NOCASE
+);
+CREATE INDEX mt_bak_mtID ON mt_bak (mtID);
+CREATE INDEX mt_bak_corp_time ON mt_bak (corpID, mtTime);
+
+CREATE TABLE mo (
+    corpID INTEGER,
+    moID   INTEGER,
+    moTime TEXT,
+    mob    TEXT COLLATE NOCASE,
+    destID TEXT COLLATE NOCASE,
+    msg    TEXT COLLATE NOCASE,
+    flag   INTEGER DEFAULT 0
+);
+CREATE INDEX mo_corp_flag ON mo (corpID, flag);
+
+CREATE TABLE okMsg (
+    id     INTEGER PRIMARY KEY AUTOINCREMENT,
+    corpID INTEGER,
+    msg    TEXT COLLATE NOCASE
+);
+
+CREATE TABLE lastSendMobs (
+    ID     INTEGER PRIMARY KEY AUTOINCREMENT,
+    corpID INTEGER,
+    mob    TEXT COLLATE NOCASE
+);
+
+CREATE TABLE sysConfig (
+    corpID        INTEGER,
+    sysConfigName TEXT COLLATE NOCASE,
+    sysValue      TEXT COLLATE NOCASE
+);
+)sql";
+
+#undef XUNDA_NOW
+
+const std::array<std::string_view, 11> kTableNames = {"mobs",        "msgType",      "mobOrder", "histMsg",
+                                                      "histMsgType", "mt",           "mt_bak",   "mo",
+                                                      "okMsg",       "lastSendMobs", "sysConfig"};
+
+}  // namespace xunda::store_detail

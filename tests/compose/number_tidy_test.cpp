@@ -1,0 +1,87 @@
+#include "compose/number_tidy.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "core/codepage.h"
+#include "support/temp_dir.h"
+
+namespace xunda {
+namespace {
+
+using test::TempDir;
+using test::WriteFile;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+TEST(MemoLines, CountWithoutAnEmptyLastLine) {
+    EXPECT_EQ(MemoLineCount(""), 0u);
+    EXPECT_EQ(MemoLineCount("a"), 1u);
+    EXPECT_EQ(MemoLineCount("a\n"), 1u);
+    EXPECT_EQ(MemoLineCount("a\nb"), 2u);
+    EXPECT_EQ(MemoLineCount("a\n\n"), 2u);
+    EXPECT_EQ(MemoLineCount("a\r\nb\rc"), 3u);
+    EXPECT_EQ(MobLinesCaption("13812345678\n13912345678\n"), "手机号码行数(2)");
+}
+
+TEST(TidyMobs, SortsAndRemovesRepeats) {
+    EXPECT_THAT(TidyMobs("13912345678\n13812345678\n13912345678\n"),
+                ElementsAre("13812345678", "13912345678"));
+    EXPECT_THAT(TidyMobs("a: 13812345678, b: 0755-12345678\nc: 01012345678 13812345678"),
+                ElementsAre("01012345678", "075512345678", "13812345678"));
+    EXPECT_THAT(TidyMobs("hello\nworld\n"), IsEmpty());
+}
+
+TEST(ImportMobsFile, ReadsTextFilesInEveryInputEncoding) {
+    TempDir dir;
+    WriteFile(dir / "utf8.csv", "\xEF\xBB\xBF姓名,手机\r\n张三,13912345678\r\n李四,13812345678\r\n");
+    EXPECT_THAT(ImportMobsFile(dir / "utf8.csv"), ElementsAre("13812345678", "13912345678"));
+
+    WriteFile(dir / "gbk.txt", Utf8ToGbk("王五（010）12345678\r\n赵六 13812345678\r\n"));
+    EXPECT_THAT(ImportMobsFile(dir / "gbk.txt"), ElementsAre("01012345678", "13812345678"));
+
+    std::u16string utf16 = Utf8ToUtf16("<td>13012345678</td>\n<td>13012345678</td>\n");
+    std::string bytes = "\xFF\xFE";
+    for (char16_t c : utf16) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    WriteFile(dir / "list.html", bytes);
+    EXPECT_THAT(ImportMobsFile(dir / "list.html"), ElementsAre("13012345678"));
+
+    WriteFile(dir / "empty.rtf", "{\\rtf1 no numbers}");
+    EXPECT_THAT(ImportMobsFile(dir / "empty.rtf"), IsEmpty());
+}
+
+TEST(ImportMobsFile, RefusesAFileItCannotRead) {
+    TempDir dir;
+    EXPECT_THROW(ImportMobsFile(dir / "missing.txt"), std::runtime_error);
+}
+
+TEST(ImportMobsFile, TheWholePathDecidesTheReader) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "Numbers.Doc");
+    WriteFile(dir / "Numbers.Doc" / "plain.txt", "13812345678\n");
+    WriteFile(dir / "book.xlsx", "13812345678\n");
+
+    // Without readers, workbooks and documents yield nothing.
+    EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "plain.txt"), IsEmpty());
+    EXPECT_THAT(ImportMobsFile(dir / "book.xlsx"), IsEmpty());
+
+    OfficeReaders readers;
+    readers.readExcelCells = [](const std::filesystem::path&) {
+        return std::vector<std::string>{"13912345678", "0755-12345678", "13912345678"};
+    };
+    readers.readWordText = [](const std::filesystem::path&) {
+        return std::vector<std::string>{"line one 13012345678\nline two 13112345678"};
+    };
+    EXPECT_THAT(ImportMobsFile(dir / "book.xlsx", readers), ElementsAre("075512345678", "13912345678"));
+    EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "plain.txt", readers),
+                ElementsAre("13012345678", "13112345678"));
+}
+
+}  // namespace
+}  // namespace xunda

@@ -1,0 +1,80 @@
+#include "net/loopback_peer.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace xunda::test {
+
+LoopbackPeer::LoopbackPeer(Script script) {
+    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof a;
+    if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listener_, 4) != 0 ||
+        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length) != 0)
+        throw std::runtime_error("loopback peer: cannot listen");
+    port_ = ntohs(a.sin_port);
+    thread_ = std::thread([this, script = std::move(script)] {
+        pollfd p{listener_, POLLIN, 0};
+        if (::poll(&p, 1, 5000) != 1) return;
+        int c = ::accept(listener_, nullptr, nullptr);
+        if (c < 0) return;
+        script(c);
+        ::close(c);
+    });
+}
+
+LoopbackPeer::~LoopbackPeer() {
+    thread_.join();
+    ::close(listener_);
+}
+
+void LoopbackPeer::Send(int connection, const std::string& bytes) {
+    ::send(connection, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+}
+
+std::string LoopbackPeer::ReadSome(int connection, int timeoutMs) {
+    pollfd p{connection, POLLIN, 0};
+    if (::poll(&p, 1, timeoutMs) != 1) return {};
+    char buffer[65536];
+    ssize_t n = ::recv(connection, buffer, sizeof buffer, 0);
+    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+}
+
+std::string LoopbackPeer::ReadExactly(int connection, std::size_t count) {
+    std::string data;
+    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (data.size() < count && std::chrono::steady_clock::now() < end) {
+        pollfd p{connection, POLLIN, 0};
+        if (::poll(&p, 1, 100) != 1) continue;
+        char buffer[1];
+        if (::recv(connection, buffer, 1, 0) != 1) break;
+        data += buffer[0];
+    }
+    return data;
+}
+
+std::string LoopbackPeer::ReadUntil(int connection, const std::string& terminator) {
+    std::string data;
+    while (!data.ends_with(terminator)) {
+        std::string byte = ReadExactly(connection, 1);
+        if (byte.empty()) break;
+        data += byte;
+    }
+    return data;
+}
+
+void LoopbackPeer::Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void LoopbackPeer::Reset(int connection) {
+    linger l{1, 0};
+    ::setsockopt(connection, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+}
+
+}  // namespace xunda::test
