@@ -132,8 +132,12 @@ TEST(XmlDocument, SaveAndLoadFilesInEachEncoding) {
             doc.StreamEncoding = encoding;
             doc.SaveToFile(dir / "doc.xml");
             std::string bytes = test::ReadFile(dir / "doc.xml");
-            if (encoding == xeUtf8) EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
-            if (encoding == xeUtf16Be) EXPECT_EQ(bytes.substr(0, 2), "\xFE\xFF");
+            if (encoding == xeUtf8) {
+                EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+            }
+            if (encoding == xeUtf16Be) {
+                EXPECT_EQ(bytes.substr(0, 2), "\xFE\xFF");
+            }
             XmlDocument loaded;
             loaded.Utf8Strings = true;
             if (encoding == xe16BitLe) {  // no mark and no declaration it can be told by
@@ -203,6 +207,10 @@ TEST(XmlDocument, EventsAndStopParse) {
     dropping.DropComments = true;
     LoadBytes(dropping, "<r><!--x--><a/><!--y--></r>");
     EXPECT_EQ(dropping.GetRoot()->GetNodeCount(), 1);
+    LoadBytes(dropping, "<r>\r\n<!--only-->\r\n</r>");
+    EXPECT_EQ(dropping.GetRoot()->GetNodeCount(), 0);
+    LoadBytes(dropping, "<r>text<!--x-->\r\n</r>");
+    EXPECT_EQ(dropping.GetRoot()->Value(), "text");
 }
 
 TEST(XmlDocument, AssignAndCopyFrom) {
