@@ -8,7 +8,6 @@
 #include <QPushButton>
 #include <filesystem>
 
-#include "core/codepage.h"
 #include "core/paths.h"
 #include "platform/autostart.h"
 #include "store/database.h"
@@ -42,7 +41,8 @@ constexpr RowLook kLooks[] = {
 constexpr const char* kAccountTables[] = {"histMsg", "mo",  "mt",    "mt_bak",      "mobs",
                                           "mobOrder", "msgType", "okMsg", "lastSendMobs"};
 
-std::string Trimmed(const QLineEdit* edit) { return MakeGbkSafe(edit->text().trimmed().toStdString()); }
+// A file edit's path without blanks around it; a path is kept as it is, whatever its characters.
+std::string Trimmed(const QLineEdit* edit) { return edit->text().trimmed().toStdString(); }
 }  // namespace
 
 AboutPage::AboutPage(MainWindow& main)

@@ -351,7 +351,9 @@ void MainWindow::HideToTray() {
 }
 
 void MainWindow::SysTrayIconDblClick() {
-    showNormal();
+    // Back from the tray as it was before (a maximised window stays maximised).
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
     raise();
     activateWindow();
 }

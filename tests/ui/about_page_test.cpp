@@ -144,6 +144,13 @@ TEST_F(AboutPageTest, TestButtonPlaysOnlyExistingFiles) {
     about().SoundEdit(SoundEvent::Report)->setText(QString::fromStdString(" " + (home / "r.wav").string() + " "));
     about().btnPlayWavClick(SoundEvent::Report);
     EXPECT_EQ(sound.played, (std::vector<std::string>{(home / "r.wav").string()}));
+    // A path with characters beyond GBK is used as it is.
+    const std::filesystem::path foreign = home / "jörg.wav";
+    WriteFile(foreign, "RIFF");
+    about().SoundEdit(SoundEvent::Report)->setText(QString::fromStdString(foreign.string()));
+    about().btnPlayWavClick(SoundEvent::Report);
+    EXPECT_EQ(sound.played.back(), foreign.string());
+    sound.played.pop_back();
     // The engine's sound plays only for a ticked row.
     main->PlayEventSound(SoundEvent::Report);
     EXPECT_EQ(sound.played.size(), 1u);

@@ -169,6 +169,17 @@ TEST_F(MainWindowTest, MinimiseHidesToTheTrayOnlyWhenThereIsOne) {
     main->Tray().MouseMessage(TrayMouse::LeftDown, {}, Qt::NoModifier);
     main->Tray().MouseMessage(TrayMouse::LeftUp, {}, Qt::NoModifier);
     EXPECT_TRUE(main->isVisible());
+    // A maximised window comes back maximised, and a visible one only comes to the front.
+    main->showMaximized();
+    Settle();
+    main->SysTrayIconDblClick();
+    EXPECT_TRUE(main->isMaximized());
+    main->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main->isVisible(); }));
+    main->SysTrayIconDblClick();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(main->isMaximized());
+    main->showNormal();
     Settle();  // the window system's late echoes of the state changes
     trayAvailable = false;
     main->showMinimized();
