@@ -76,6 +76,25 @@ TEST_F(SendSmsPageTest, QueuesTheTypedMessageForTheTypedNumbers) {
     EXPECT_FALSE(main->busy().isVisible());
 }
 
+TEST_F(SendSmsPageTest, SendFieldsKeepTheChosenHistoryEntry) {
+    page->sMsg()->setPlainText(QStringLiteral("hi"));
+    page->sMobs()->setPlainText(QStringLiteral("13812345678"));
+    for (const char* link : {"7", "8"}) {
+        page->edLinkID()->setEditText(QString::fromUtf8(link));
+        Click("btnSendSms");
+    }
+    page->edLinkID()->setCurrentIndex(1);  // "7" chosen from the history
+    ASSERT_EQ(page->edLinkID()->currentText(), QStringLiteral("7"));
+    Click("btnSendSms");
+    EXPECT_EQ(page->edLinkID()->currentText(), QStringLiteral("7"));
+    EXPECT_EQ(page->edLinkID()->itemText(0), QStringLiteral("7"));
+    EXPECT_EQ(page->edLinkID()->count(), 2);
+    EXPECT_EQ(page->edSubNumber()->itemText(0), QString());  // an empty extension joins its history too
+    EXPECT_THAT(Outbox(), ElementsAre("13812345678 1 hi", "13812345678 1 hi", "13812345678 1 hi"));
+    Click("btnSendSms");
+    EXPECT_EQ(main->db().pAdoQuery("SELECT linkID FROM mt ORDER BY id DESC").AsString("linkID"), "7");
+}
+
 TEST_F(SendSmsPageTest, BroadcastMarkIsTakenAtConfirmation) {
     page->SetTickedCategoriesSource([] { return std::vector<std::string>{"天气"}; });
     main->subscriptionSendFlag = true;
