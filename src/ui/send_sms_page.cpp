@@ -63,14 +63,17 @@ void KeepInHistory(const std::string& text, QComboBox* box) {
     box->setCurrentIndex(0);
 }
 
-// The busy window's text from a worker, at most every 50 ms (each change waits for the GUI thread).
-BusyText ThrottledBusyText(MsgForm& busy) {
-    return [&busy, last = std::chrono::steady_clock::time_point()](const std::string& text) mutable {
+// The busy window's text from a worker, at most every 50 ms. The change is posted: the worker never
+// waits for the GUI thread while it holds the outbox's write transaction.
+BusyText ThrottledBusyText(Shell& shell) {
+    return [&shell, last = std::chrono::steady_clock::time_point()](const std::string& text) mutable {
         const auto now = std::chrono::steady_clock::now();
         if (now - last < std::chrono::milliseconds(50)) return;
         last = now;
-        busy.Show(text);  // a nested show changes the text; its close keeps the window up
-        busy.Close();
+        shell.bridge().Post([&shell, text] {
+            shell.busy().Show(text);  // a nested show changes the text; its close keeps the window up
+            shell.busy().Close();
+        });
     };
 }
 
@@ -221,7 +224,7 @@ void SendSmsPage::QueueSmsThread(const SmsBatch& batch, const std::string& corpI
     Shell& shell = shell_;
     shell.workers().Run([&shell, batch, corpID] {
         try {
-            QueueSmsBatch(shell.db(), shell.log(), corpID, batch, ThrottledBusyText(shell.busy()));
+            QueueSmsBatch(shell.db(), shell.log(), corpID, batch, ThrottledBusyText(shell));
         } catch (const std::exception& e) {
             shell.prompts().Notice(e.what());
         }

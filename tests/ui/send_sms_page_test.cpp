@@ -20,6 +20,7 @@ namespace xunda::test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::StartsWith;
 
 class SendSmsPageTest : public ShellTest {
   protected:
@@ -74,6 +75,7 @@ TEST_F(SendSmsPageTest, QueuesTheTypedMessageForTheTypedNumbers) {
     EXPECT_EQ(main->PageArea()->currentWidget(), main->FindPage(QStringLiteral("sendBoxPage")));
     EXPECT_EQ(main->busy().Depth(), 0);
     EXPECT_FALSE(main->busy().isVisible());
+    EXPECT_THAT(main->busy().Text().toStdString(), StartsWith("放入发送队列:("));
 }
 
 TEST_F(SendSmsPageTest, SendFieldsKeepTheChosenHistoryEntry) {
@@ -93,6 +95,17 @@ TEST_F(SendSmsPageTest, SendFieldsKeepTheChosenHistoryEntry) {
     EXPECT_THAT(Outbox(), ElementsAre("13812345678 1 hi", "13812345678 1 hi", "13812345678 1 hi"));
     Click("btnSendSms");
     EXPECT_EQ(main->db().pAdoQuery("SELECT linkID FROM mt ORDER BY id DESC").AsString("linkID"), "7");
+}
+
+TEST_F(SendSmsPageTest, ShowsTheOutboxAlsoWhenEveryInsertFailed) {
+    ASSERT_TRUE(main->db().pAdoCom("DROP TABLE mt"));
+    page->sMsg()->setPlainText(QStringLiteral("hi"));
+    page->sMobs()->setPlainText(QStringLiteral("13812345678\n13912345678"));
+    Click("btnSendSms");
+    EXPECT_GT(Boxes().size(), 1u);  // the question, then the store's error boxes
+    EXPECT_EQ(main->PageArea()->currentWidget(), main->FindPage(QStringLiteral("sendBoxPage")));
+    EXPECT_EQ(main->busy().Depth(), 0);
+    EXPECT_TRUE(main->isEnabled());
 }
 
 TEST_F(SendSmsPageTest, BroadcastMarkIsTakenAtConfirmation) {
