@@ -156,11 +156,12 @@ void SendSmsPage::btnSmsInsertClick() {
 }
 
 bool SendSmsPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sMobs_ && event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_V && key->modifiers().testFlag(Qt::ControlModifier)) btnMobsActionClick();
-    }
+    if (watched == sMobs_ && event->type() == QEvent::KeyRelease) sMobsKeyUp(*static_cast<QKeyEvent*>(event));
     return Page::eventFilter(watched, event);
+}
+
+void SendSmsPage::sMobsKeyUp(const QKeyEvent& key) {
+    if (key.key() == Qt::Key_V && key.modifiers().testFlag(Qt::ControlModifier)) btnMobsActionClick();
 }
 
 void SendSmsPage::ShowMobs(const std::vector<std::string>& mobs) {
@@ -170,36 +171,39 @@ void SendSmsPage::ShowMobs(const std::vector<std::string>& mobs) {
     sMobs_->setPlainText(QString::fromStdString(text));
 }
 
-void SendSmsPage::btnMobsActionClick() {
+void SendSmsPage::FillMobsOnWorker(std::function<std::vector<std::string>()> mobs) {
     Shell& shell = shell_;
-    shell.busy().Show("处理手机号码,请稍候...");
     QPointer<SendSmsPage> self(this);
-    shell.workers().Run([&shell, self, memo = sMobs_->toPlainText().toStdString()] {
-        std::vector<std::string> mobs = TidyMobs(memo);
-        shell.bridge().Post([self, mobs = std::move(mobs)] {
-            if (self) self->ShowMobs(mobs);
-        });
+    shell.workers().Run([&shell, self, mobs = std::move(mobs)] {
+        try {
+            shell.bridge().Post([self, found = mobs()] {
+                if (self) self->ShowMobs(found);
+            });
+        } catch (const std::exception&) {
+            // A file that cannot be read leaves the memo as it was.
+        }
         shell.busy().Close();
     });
+}
+
+void SendSmsPage::btnMobsActionClick() {
+    shell_.busy().Show("处理手机号码,请稍候...");
+    TidySendMobsThread(sMobs_->toPlainText().toStdString());
+}
+
+void SendSmsPage::TidySendMobsThread(std::string memo) {
+    FillMobsOnWorker([memo = std::move(memo)] { return TidyMobs(memo); });
 }
 
 void SendSmsPage::BitBtn11Click() {
     const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kImportFilter);
     if (!file) return;
-    Shell& shell = shell_;
-    shell.busy().Show("导入手机号码,请稍候...");
-    QPointer<SendSmsPage> self(this);
-    shell.workers().Run([&shell, self, file = *file] {
-        try {
-            std::vector<std::string> mobs = ImportMobsFile(file);
-            shell.bridge().Post([self, mobs = std::move(mobs)] {
-                if (self) self->ShowMobs(mobs);
-            });
-        } catch (const std::exception&) {
-            // An unreadable file leaves the memo as it was.
-        }
-        shell.busy().Close();
-    });
+    shell_.busy().Show("导入手机号码,请稍候...");
+    LoadSendMobsFileThread(*file);
+}
+
+void SendSmsPage::LoadSendMobsFileThread(std::string file) {
+    FillMobsOnWorker([file = std::move(file)] { return ImportMobsFile(file); });
 }
 
 void SendSmsPage::btnSendSmsClick() {
