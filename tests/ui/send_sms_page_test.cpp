@@ -119,13 +119,18 @@ TEST_F(SendSmsPageTest, BroadcastMarkIsTakenAtConfirmation) {
     EXPECT_THAT(Outbox(), ElementsAre("13812345678 1 明天有雨"));
 }
 
-TEST_F(SendSmsPageTest, PlaceholderGoesToTheCaret) {
+TEST_F(SendSmsPageTest, PlaceholderReplacesTheSelection) {
     page->sMsg()->setPlainText(QStringLiteral("您好"));
     page->sMsg()->moveCursor(QTextCursor::Start);
     page->smsInsert()->setCurrentIndex(1);
     Click("btnSmsInsert");
     EXPECT_EQ(page->sMsg()->toPlainText(), QStringLiteral("[姓名]您好"));
     EXPECT_EQ(page->sMsgGroup()->title(), QStringLiteral("短信内容(含中文6字)"));
+
+    page->sMsg()->selectAll();  // a selection is replaced
+    page->smsInsert()->setCurrentIndex(0);
+    Click("btnSmsInsert");
+    EXPECT_EQ(page->sMsg()->toPlainText(), QStringLiteral("[称呼]"));
 }
 
 TEST_F(SendSmsPageTest, CtrlVTidiesTheNumbers) {
