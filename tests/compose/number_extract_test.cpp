@@ -167,14 +167,14 @@ TEST(ExtractMobs, EqualsTheLiteralMethodOnRandomTexts) {
     std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
     std::uniform_int_distribution<int> length(0, 60);
     std::size_t found = 0;
-    for (int n = 0; n < 10000; ++n) {
+    for (int n = 0; n < 2000; ++n) {
         std::string text;
         for (int i = length(rng); i > 0; --i) text += pieces[pick(rng)];
         const std::vector<std::string> mobs = ExtractMobs(text);
         ASSERT_EQ(mobs, LiteralExtractMobs(text)) << text;
         found += mobs.size();
     }
-    EXPECT_GT(found, 3000u);  // the texts hold numbers
+    EXPECT_GT(found, 600u);  // the texts hold numbers
 }
 
 }  // namespace
