@@ -95,24 +95,27 @@ bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
     s_.log.logit("发送短信:" + key.msg);
     s_.log.logit("手机号码:(" + std::to_string(ids.size()) + ")个,返回结果:" + SmsResultText(reply.code));
     if (pause_.count() > 0) s_.sleeper.Sleep(pause_);
-    RecordResults(job, ids, reply);
+
+    // One transaction for the batch; should it fail, the statements once more one by one, so that
+    // one bad statement cannot leave the whole batch queued to be sent again.
+    if (!s_.db.Transaction([&] { return StoreResults(ids, reply); })) StoreResults(ids, reply);
+    for (const std::string& line : reply.extraLines) s_.log.logit("多余的返回结果:" + line);
+    if (reply.refused) PlayEventSound(s_.sound, job.mtSound);
     return true;
 }
 
-void SendEngine::RecordResults(const SendJob& job, const std::vector<std::int64_t>& ids, const BatchResult& reply) {
-    if (reply.refused) {
-        s_.db.pAdoCom("UPDATE mt SET flag=" + SqlInt(reply.flag) + " WHERE id IN (" + JoinIds(ids) + ")");
-        PlayEventSound(s_.sound, job.mtSound);
-        return;
-    }
+bool SendEngine::StoreResults(const std::vector<std::int64_t>& ids, const BatchResult& reply) {
+    if (reply.refused)
+        return s_.db.pAdoCom("UPDATE mt SET flag=" + SqlInt(reply.flag) + " WHERE id IN (" + JoinIds(ids) + ")");
+    bool ok = true;
     for (const RowResult& row : reply.rows) {
         if (row.flag == 1)
-            s_.db.pAdoCom("UPDATE mt SET mtID=" + (row.mtID ? SqlInt(*row.mtID) : std::string("NULL")) +
-                          ", flag=1 WHERE id=" + SqlInt(row.id));
+            ok &= s_.db.pAdoCom("UPDATE mt SET mtID=" + (row.mtID ? SqlInt(*row.mtID) : std::string("NULL")) +
+                                ", flag=1 WHERE id=" + SqlInt(row.id));
         else
-            s_.db.pAdoCom("UPDATE mt SET flag=" + SqlInt(row.flag) + " WHERE id=" + SqlInt(row.id));
+            ok &= s_.db.pAdoCom("UPDATE mt SET flag=" + SqlInt(row.flag) + " WHERE id=" + SqlInt(row.id));
     }
-    for (const std::string& line : reply.extraLines) s_.log.logit("多余的返回结果:" + line);
+    return ok;
 }
 
 void SendEngine::MoveAccepted(const std::string& corpID) {

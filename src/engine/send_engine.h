@@ -73,7 +73,8 @@ class SendEngine {
   private:
     // Sends one batch and records its results; false after a transport failure.
     bool SendBatch(const SendJob& job, const MtBatch& batch);
-    void RecordResults(const SendJob& job, const std::vector<std::int64_t>& ids, const BatchResult& result);
+    // Writes the batch's results into its rows; false when a statement failed.
+    bool StoreResults(const std::vector<std::int64_t>& ids, const BatchResult& result);
     // Copies the account's accepted rows to mt_bak and deletes them from mt, in one transaction.
     void MoveAccepted(const std::string& corpID);
 

@@ -146,6 +146,15 @@ TEST_F(SendEngineTest, ShortAndLongResultListsAndBadMessageNumbers) {
     EXPECT_TRUE(prompts.notices.empty());
 }
 
+TEST_F(SendEngineTest, AFailingStatementLeavesTheOtherRowsOfTheBatchRecorded) {
+    for (std::string mob : {"131", "132", "133"}) Queue(mob, "x");
+    db->pAdoCom("CREATE TRIGGER bad BEFORE UPDATE ON mt WHEN NEW.mob='132' BEGIN SELECT RAISE(ABORT, 'no'); END");
+    TickAndRun();
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_bak WHERE mob IN ('131', '133')"), 2);
+    EXPECT_EQ(Value("SELECT flag FROM mt WHERE mob='132'"), "0");
+    EXPECT_FALSE(prompts.notices.empty());
+}
+
 TEST_F(SendEngineTest, TransportFailureEndsTheRunButStillMovesTheAcceptedRows) {
     Queue("131", "a");
     std::int64_t b = Queue("132", "b");
