@@ -2,6 +2,7 @@
 # start-client.sh <build folder>: starts the simulator if needed, then the client.
 set -euo pipefail
 build=$1
+shift
 host=${XUNDA_SMS_HOST:-127.0.0.1:8360}
 port=${host##*:}
 sim=$build/tools/sms-sim/xunda-sms-sim

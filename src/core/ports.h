@@ -15,6 +15,8 @@ public:
     virtual ~Prompts() = default;
     // OK box, information icon, caption "提示".
     virtual void Notice(const std::string& text) = 0;
+    // OK box, information icon, caption "警告" (the offline warnings).
+    virtual void Alert(const std::string& text) = 0;
     // Yes/No box, warning icon, caption "警告"; true for Yes.
     virtual bool Confirm(const std::string& text) = 0;
     // Yes/No box, warning icon, caption "严重警告"; true for Yes.

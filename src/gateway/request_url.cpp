@@ -49,7 +49,9 @@ std::string EncodeRawUrlValue(std::string_view bytes) { return EscapeBytes(bytes
 std::string FormatMessage(int msgFormat, std::string_view text) {
     switch (msgFormat) {
         case 0: return Utf8ToGbk(text);
-        case 1: return PercentEncodeUrl(Utf8ToGbk(text));
+        // Encoded here as a value too: the service decodes the text a second time, and a "+" left
+        // bare would then be read as a blank.
+        case 1: return EncodeUrlValue(Utf8ToGbk(text));
         case 2: return std::string(text);
         default: return StrToUcs2Hex(text);
     }

@@ -30,7 +30,7 @@ std::string EncodeUrlValue(std::string_view bytes);
 // "%", "&", "+", "#" and "=" are escaped (they would break the request line or the query).
 std::string EncodeRawUrlValue(std::string_view bytes);
 
-// The text of putMt's msg key for a message format (0 GBK, 1 percent-encoded GBK, 2 UTF-8,
+// The text of putMt's msg key for a message format (0 GBK, 1 GBK encoded as a value, 2 UTF-8,
 // 3 UCS-2 hex), before the value's own encoding.
 std::string FormatMessage(int msgFormat, std::string_view text);
 

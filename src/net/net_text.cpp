@@ -124,7 +124,7 @@ std::string SplitUrl(std::string_view url, UrlParts& parts) {
 
     std::string result = "/" + pathPart;
     if (auto q = pathPart.find('?'); q != std::string::npos) {
-        parts.Path = "/" + pathPart.substr(0, q);
+        parts.Path = result.substr(0, q + 1);
         parts.Parameters = pathPart.substr(q + 1);
     } else {
         parts.Path = result;

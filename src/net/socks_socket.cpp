@@ -10,8 +10,12 @@ namespace {
 bool FitsLengthByte(const std::string& text) { return text.size() <= 255; }
 
 std::string Dotted(const std::string& bytes, std::size_t from) {
-    auto b = [&](std::size_t i) { return std::to_string(static_cast<unsigned char>(bytes[from + i])); };
-    return b(0) + "." + b(1) + "." + b(2) + "." + b(3);
+    std::string text;
+    for (std::size_t i = 0; i < 4; ++i) {
+        if (i > 0) text += '.';
+        text += std::to_string(static_cast<unsigned char>(bytes[from + i]));
+    }
+    return text;
 }
 
 }  // namespace
@@ -102,8 +106,7 @@ bool SocksSocket::SocksReadReply() {
 }
 
 void SocksSocket::SocksDecodeReply(const std::string& reply) {
-    SocksResponsePort = "0";
-    int port = 0;
+    int port = 0;  // "0" when the reply is too short
     if (SocksType == TSocksType::ST_Socks4) {
         if (reply.size() >= 8) {
             port = DecodeWord16(reply, 3);

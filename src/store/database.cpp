@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <system_error>
 #include <vector>
 
@@ -92,6 +94,46 @@ std::string CheckDatabaseFile(const fs::path& file) {
     return error;
 }
 
+// Writes a new database file with every table. It is built beside its place and linked into
+// it, so a half-made file never bears the name; an existing file is left alone (false).
+bool WriteNewDatabase(const fs::path& file) {
+    fs::path temp = file;
+    temp += ".new";
+    std::error_code ec;
+    fs::remove(temp, ec);
+    sqlite3* db = nullptr;
+    bool ok =
+        sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
+    if (ok) {
+        std::string script = std::string("BEGIN;") + store_detail::kSchemaSql + "COMMIT;";
+        ok = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
+    }
+    sqlite3_close_v2(db);
+    ok = ok && ::chmod(temp.c_str(), 0600) == 0 && ::link(temp.c_str(), file.c_str()) == 0;
+    fs::remove(temp, ec);
+    return ok;
+}
+
+// The first start: makes the folder of `file` holding a new database. The folder is built under a
+// temporary name and renamed into place, so it never exists without its database and a start
+// interrupted half-way is a first start again. True when the folder exists afterwards (also when
+// another program made it meanwhile).
+bool CreateDataFolder(const fs::path& file) {
+    const fs::path folder = file.parent_path();
+    try {
+        EnsurePrivateDir(folder.parent_path());
+    } catch (const std::exception&) {
+        return false;
+    }
+    std::string name = (folder.parent_path() / (folder.filename().string() + ".new-XXXXXX")).string();
+    if (!::mkdtemp(name.data())) return false;  // 0700
+    const fs::path temp = name;
+    bool made = WriteNewDatabase(temp / file.filename()) && ::rename(temp.c_str(), folder.c_str()) == 0;
+    std::error_code ec;
+    if (!made) fs::remove_all(temp, ec);
+    return made || fs::is_directory(folder, ec);
+}
+
 bool IsIdentifier(std::string_view name) {
     if (name.empty() || (name[0] >= '0' && name[0] <= '9')) return false;
     return std::all_of(name.begin(), name.end(), [](char c) {
@@ -108,20 +150,12 @@ fs::path Database::DefaultPath() {
 std::unique_ptr<Database> Database::OpenAtStart(Prompts& prompts) {
     fs::path file = DefaultPath();
     std::error_code ec;
-    if (!fs::exists(file.parent_path(), ec)) {
-        try {
-            EnsurePrivateDir(file.parent_path());
-        } catch (const std::exception&) {
-            ReportOpenFailure(prompts, file);
-            return nullptr;
-        }
-        return Create(file, prompts);
-    }
-    if (!CheckDatabaseFile(file).empty()) {
+    const bool firstStart = !fs::exists(file.parent_path(), ec);
+    if (firstStart ? !CreateDataFolder(file) : !CheckDatabaseFile(file).empty()) {
         ReportOpenFailure(prompts, file);
         return nullptr;
     }
-    CompactDatabase(file, prompts);
+    if (!firstStart) CompactDatabase(file, prompts);
     return Open(file, prompts);
 }
 
@@ -141,22 +175,7 @@ std::unique_ptr<Database> Database::Open(const fs::path& file, Prompts& prompts)
 }
 
 std::unique_ptr<Database> Database::Create(const fs::path& file, Prompts& prompts) {
-    // Built beside the target and linked into place, so a half-made file never bears its name.
-    fs::path temp = file;
-    temp += ".new";
-    std::error_code ec;
-    fs::remove(temp, ec);
-    sqlite3* db = nullptr;
-    bool ok =
-        sqlite3_open_v2(temp.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) == SQLITE_OK;
-    if (ok) {
-        std::string script = std::string("BEGIN;") + store_detail::kSchemaSql + "COMMIT;";
-        ok = sqlite3_exec(db, script.c_str(), nullptr, nullptr, nullptr) == SQLITE_OK;
-    }
-    sqlite3_close_v2(db);
-    ok = ok && ::chmod(temp.c_str(), 0600) == 0 && ::link(temp.c_str(), file.c_str()) == 0;
-    fs::remove(temp, ec);
-    if (!ok) {
+    if (!WriteNewDatabase(file)) {
         ReportOpenFailure(prompts, file);
         return nullptr;
     }
@@ -222,6 +241,11 @@ ResultSet Database::pAdoQuery(std::string_view sql) {
     }
     sqlite3_finalize(stmt);
     return rs;
+}
+
+void Database::pAdoQuery(std::string_view sql, ResultSet& query) {
+    std::string statement(sql.empty() ? std::string_view(query.Sql()) : sql);
+    query = pAdoQuery(statement);
 }
 
 bool Database::pAdoCom(std::string_view sql) {
@@ -346,6 +370,11 @@ void BulkWriter::Fail(const char* error) {
 
 bool BulkWriter::Add(std::initializer_list<SqlValue> values) {
     if (!ok_ || done_) return false;
+    if (static_cast<int>(values.size()) != sqlite3_bind_parameter_count(stmt_)) {
+        // A parameter left out would keep the previous row's value, whose text may be gone.
+        Fail("the number of values differs from the number of parameters");
+        return false;
+    }
     int i = 1;
     int rc = SQLITE_OK;
     for (const SqlValue& v : values) {

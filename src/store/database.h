@@ -8,9 +8,10 @@
 // empty result: the runners never throw for database errors.
 //
 // Typical use:
-//     ResultSet rs = db.pAdoQuery("SELECT * FROM mt WHERE corpID=" + SqlInt(corpID) + " AND flag=0 ORDER BY
-//     id"); for (; !rs.Eof(); rs.Next()) Send(rs.AsString("mob"), rs.AsString("msg")); db.Transaction([&] {
-//     return db.pAdoCom(a) && db.pAdoCom(b); });   // all or nothing
+//     ResultSet rs = db.pAdoQuery("SELECT * FROM mt WHERE corpID=" + SqlInt(corpID) +
+//                                 " AND flag=0 ORDER BY id");
+//     for (; !rs.Eof(); rs.Next()) Send(rs.AsString("mob"), rs.AsString("msg"));
+//     db.Transaction([&] { return db.pAdoCom(a) && db.pAdoCom(b); });  // all or nothing
 #pragma once
 
 #include <cstdint>
@@ -44,9 +45,10 @@ class Database {
     // DATA/TOLVI_DY.db under the data root.
     static std::filesystem::path DefaultPath();
 
-    // Program start. On the first start (no DATA folder yet) creates the folder and an empty
-    // database; afterwards compacts the file (CompactDatabase) and opens it without creating
-    // anything. nullptr after "数据库打开失败!" and the path have been shown.
+    // Program start. On the first start (no DATA folder yet) creates the folder with an empty
+    // database in it (the folder appears only with the finished file, so an interrupted first
+    // start is a first start again); afterwards compacts the file (CompactDatabase) and opens it
+    // without creating anything. nullptr after "数据库打开失败!" and the path have been shown.
     static std::unique_ptr<Database> OpenAtStart(Prompts& prompts);
     // Opens an existing database file; a missing, empty or foreign file gives nullptr after
     // "数据库打开失败!" and the path have been shown, and no file is created beside it.
@@ -65,6 +67,9 @@ class Database {
     // Runs a statement that returns rows and reads them all. On error: reported, empty result
     // with Ok() false.
     ResultSet pAdoQuery(std::string_view sql);
+    // A page's query: runs `sql` into `query`, or, when `sql` is empty, the statement `query` ran
+    // last (refreshing a page after a dialog changed its rows).
+    void pAdoQuery(std::string_view sql, ResultSet& query);
     // Runs a statement that changes rows. On error: reported, false, and the statement had no
     // effect.
     bool pAdoCom(std::string_view sql);
@@ -97,8 +102,10 @@ class Database {
 
 // Many rows through one prepared statement inside one transaction (queueing the outbox, bulk
 // subscribing):
-//     BulkWriter w(db, "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES
-//     (?,?,?,?,?,?,0)"); for (...) w.Add({corp, mob, msg, sub, link, level}); w.Commit();
+//     BulkWriter w(db, "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag)"
+//                      " VALUES (?,?,?,?,?,?,0)");
+//     for (...) w.Add({corp, mob, msg, sub, link, level});
+//     w.Commit();
 // The first error is reported once; later rows are ignored and nothing is committed. Inside
 // Database::Transaction the writer joins that transaction (Commit then only finishes the writer).
 // A writer belongs to the thread that made it.
@@ -109,7 +116,8 @@ class BulkWriter {
     BulkWriter(const BulkWriter&) = delete;
     BulkWriter& operator=(const BulkWriter&) = delete;
 
-    // Binds the values to the parameters ?1, ?2, ... in order and runs the statement once.
+    // Binds the values to the parameters ?1, ?2, ... in order and runs the statement once. A
+    // count of values other than the statement's count of parameters is an error like any other.
     bool Add(std::initializer_list<SqlValue> values);
     // Commits every row added; false (and nothing stored) when any of them failed.
     bool Commit();

@@ -102,7 +102,7 @@ CREATE TABLE lastSendMobs (
 CREATE TABLE sysConfig (
     corpID        INTEGER,
     sysConfigName TEXT COLLATE NOCASE,
-    sysValue      TEXT
+    sysValue      TEXT COLLATE NOCASE
 );
 )sql";
 

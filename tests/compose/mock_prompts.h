@@ -10,6 +10,7 @@ namespace xunda::test {
 class MockPrompts : public Prompts {
   public:
     MOCK_METHOD(void, Notice, (const std::string& text), (override));
+    MOCK_METHOD(void, Alert, (const std::string& text), (override));
     MOCK_METHOD(bool, Confirm, (const std::string& text), (override));
     MOCK_METHOD(bool, ConfirmSevere, (const std::string& text), (override));
     MOCK_METHOD(bool, OfferOpen, (const std::string& text), (override));

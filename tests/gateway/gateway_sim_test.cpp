@@ -1,10 +1,15 @@
 // The gateway against the in-process service simulator, over real sockets.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <thread>
 
 #include "core/codepage.h"
+#include "core/exceptions.h"
 #include "gateway/service_gateway.h"
 #include "sms-sim/sms_sim.h"
 #include "store/sql_text.h"
@@ -14,6 +19,9 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using std::chrono::milliseconds;
+
+// Every character that has a meaning in a URL or an SQL literal.
+const std::string kOddPassword = "p+w#d&x=1 @h:8/?%'_,;";
 
 class GatewaySimTest : public ::testing::Test {
 protected:
@@ -30,7 +38,7 @@ protected:
         return records.empty() ? "" : records.back().requestLine;
     }
 
-    sim::SmsSimulator sim{{.accounts = {{"demo", "pw", "10001", "g1", "p1"}, {"a&b=c", "p+w#d&x=1", "7", "g", "p"}}}};
+    sim::SmsSimulator sim{{.accounts = {{"demo", "pw", "10001", "g1", "p1"}, {"a&b=c 张", kOddPassword, "7", "g", "p"}}}};
     ServiceGateway gateway;
     const Credentials account{"10001", "demo", "pw"};
     std::string value = "old";
@@ -66,7 +74,7 @@ TEST_F(GatewaySimTest, PollsSendAnEmptyMd5StrLast) {
 }
 
 TEST_F(GatewaySimTest, AmpersandPlusHashAndEqualsRoundTrip) {
-    const Credentials odd{"7", "a&b=c", "p+w#d&x=1"};
+    const Credentials odd{"7", "a&b=c 张", kOddPassword};
     const MtRequest mt{"13800000001", "1+1=2 & 100% #1 a_b", "1", "", ""};
     for (int format = 0; format <= 3; ++format) {
         EXPECT_EQ(gateway.PutMt(value, lines, format, odd, mt), 0);
@@ -119,11 +127,16 @@ TEST_F(GatewaySimTest, TransportVariantsOfAGoodReply) {
         {.body = "100\r\n0,1\r\n", .framing = sim::Framing::Chunked},
         {.body = "100\r\n0,1\r\n", .framing = sim::Framing::UntilClose},
         {.body = "100\r\n0,1\r\n", .lineEnd = "\n"},
+        {.body = "100\r\n0,1\r\n", .lineEnd = "\r"},
+        // A wrong Content-Length: what arrived is the body (declared too long: up to the close;
+        // too short: the declared bytes).
+        {.body = "100\r\n0,1\r\n", .lengthDelta = 5},
+        {.body = "100\r\n0,1\r\n", .lengthDelta = -2},
     };
     for (const sim::ReplyScript& s : scripts) {
         sim.Script(s);
         value = "old";
-        EXPECT_EQ(gateway.GetMo(value, lines, 0, account), 0);
+        EXPECT_EQ(gateway.GetMo(value, lines, 0, account), 0) << s.lengthDelta;
         EXPECT_EQ(value, "100");
         EXPECT_EQ(lines, Lines{"0,1"});
     }
@@ -136,6 +149,8 @@ TEST_F(GatewaySimTest, FailuresComeBackAsStatusesAndLeaveTheValue) {
         {{.serviceActs = false, .dropConnection = true}, 500},
         {{.body = "100\r\n0,1\r\n", .framing = sim::Framing::Http09}, 500},
         {{.body = "100\r\n" + std::string(1024 * 1024, '0')}, 500},
+        {{.body = "100\r\n" + std::string(1024 * 1024, '0'), .framing = sim::Framing::UntilClose}, 500},
+        {{.body = "100\r\n" + std::string(1024 * 1024, '0'), .framing = sim::Framing::Chunked}, 500},
     };
     for (const auto& [script, result] : cases) {
         sim.Script(script);
@@ -150,10 +165,17 @@ TEST_F(GatewaySimTest, TimeOutAndClosedPortAreNoAnswer) {
     sim.Script({.delay = milliseconds(5000)});
     EXPECT_EQ(impatient.GetMo(value, lines, 0, account), 500);
     EXPECT_EQ(value, "old");
-    const std::string host = sim.Host();
-    sim.Stop();
-    ServiceGateway closed({.host = host, .timeout = milliseconds(2000)});
+    // A port that is bound but not listening refuses connections, and no other test can take it.
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    ASSERT_EQ(getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len), 0);
+    ServiceGateway closed({.host = "127.0.0.1:" + std::to_string(ntohs(addr.sin_port)), .timeout = milliseconds(2000)});
     EXPECT_EQ(closed.GetReport(value, lines, 1, account), 500);
+    close(fd);
 }
 
 TEST_F(GatewaySimTest, OneGatewayServesSeveralThreadsAtOnce) {
@@ -212,7 +234,7 @@ TEST_F(DataQueryTest, TheAccountRowInEveryEncoding) {
 }
 
 TEST_F(DataQueryTest, SpecialCharactersInTheCredentialsArriveWhole) {
-    EXPECT_EQ(Query("a&b=c", "p+w#d&x=1"), 0);
+    EXPECT_EQ(Query("a&b=c 张", kOddPassword), 0);
     EXPECT_EQ(Field("c", 0), "7");
     EXPECT_EQ(Query("demo", "wrong"), 0);
     EXPECT_EQ(rows, 0);
@@ -236,6 +258,14 @@ TEST_F(DataQueryTest, RowsAttributesAndHexValues) {
     EXPECT_EQ(GetFieldValue("c", 2, v, cols, fields), -2);
     EXPECT_EQ(v, "");
 
+    // ColCount is the last row's attribute count; rows are read from the flat list by it.
+    ASSERT_EQ(Reply("<r><row a=\"31\" b=\"32\"/><row c=\"33\" d=\"34\" e=\"35\"/></r>"), 0);
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(cols, 3);
+    EXPECT_EQ(fields.size(), 5u);
+    EXPECT_EQ(Field("c", 0), "3");
+    EXPECT_EQ(GetFieldValue("d", 1, v, cols, fields), -2);
+
     ASSERT_EQ(Reply("<r><row c=\"313\"/></r>"), 0);
     EXPECT_EQ(Field("c", 0), "1?");  // the odd digit is the byte 0xFF, which UTF-8 cannot hold
 }
@@ -247,12 +277,24 @@ TEST_F(DataQueryTest, NoRowsNoRootAndNoXml) {
     std::string v = "x";
     EXPECT_EQ(GetFieldValue("c", 0, v, cols, fields), -2);
     EXPECT_EQ(v, "");
-    EXPECT_ANY_THROW(Reply(""));
-    EXPECT_ANY_THROW(Reply("this is not xml"));
+    // The XML model's errors reach the caller as they are.
+    auto error = [&](const std::string& body) -> std::string {
+        try {
+            Reply(body);
+        } catch (const EFilerError& e) {
+            return std::string("EFilerError: ") + e.what();
+        } catch (const EStreamError& e) {
+            return std::string("EStreamError: ") + e.what();
+        }
+        return "no error";
+    };
+    EXPECT_EQ(error(""), "EStreamError: Unsupported string encoding");
+    EXPECT_EQ(error("this is not xml"), "EFilerError: No root element found in xml");
     sim.Script({.serviceActs = false, .status = 404});
     EXPECT_EQ(Query("demo", "pw"), 404);
     EXPECT_TRUE(fields.empty());
     EXPECT_EQ(rows, 0);
+    EXPECT_EQ(cols, 0);
 }
 
 }  // namespace

@@ -13,12 +13,22 @@ namespace {
 
 const Credentials kAccount{"10001", "demo", "pw"};
 
-// What the original request builder sent: the template filled in, then the whole URL encoded
-// (format 0: not encoded).
+// The message text as the template took it: GBK, percent-encoded GBK, UTF-8 or UCS-2 hex.
+std::string TemplateText(int format, const std::string& text) {
+    switch (format) {
+        case 0: return Utf8ToGbk(text);
+        case 1: return PercentEncodeUrl(Utf8ToGbk(text));
+        case 2: return text;
+        default: return StrToUcs2Hex(text);
+    }
+}
+
+// The request as encoding the whole URL at once gives it: the template filled in, then the whole
+// URL encoded (format 0: not encoded).
 std::string WholeUrl(int format, const Credentials& a, const MtRequest& mt) {
     std::string url = "http://h:8360/sms/putMt/?msgFormat=" + std::to_string(format) + "&corpID=" + a.corpID +
                       "&loginName=" + Utf8ToGbk(a.loginName) + "&password=" + Utf8ToGbk(a.password) +
-                      "&Mobs=" + mt.Mobs + "&msg=" + FormatMessage(format, mt.msg) + "&mtLevel=" + mt.mtLevel +
+                      "&Mobs=" + mt.Mobs + "&msg=" + TemplateText(format, mt.msg) + "&mtLevel=" + mt.mtLevel +
                       "&subNumber=" + mt.subNumber + "&linkID=" + mt.linkID;
     return format == 0 ? url : PercentEncodeUrl(url);
 }
@@ -53,7 +63,7 @@ TEST(PutMtUrl, SameBytesAsTheWholeUrlEncodingForOrdinaryValues) {
 
 TEST(PutMtUrl, AmpersandPlusHashAndEqualsSurviveTheTrip) {
     const Credentials account{"10001", "a&b=c", "p+w#d&x=1"};
-    const MtRequest mt{"13800000001", "1+1=2 & 100% #1", "1", "", ""};
+    const MtRequest mt{"13800000001", "1+1=2 & 100% #1 你好", "1", "", ""};
     for (int format = 0; format <= 3; ++format) {
         std::string url = PutMtUrl("h", format, account, mt);
         std::optional<sim::RequestHead> head = sim::ParseRequestHead("GET " + url.substr(8) + " HTTP/1.0\r\n\r\n");
@@ -62,9 +72,15 @@ TEST(PutMtUrl, AmpersandPlusHashAndEqualsSurviveTheTrip) {
         EXPECT_EQ(sim::Find(head->query, "loginName"), "a&b=c");
         EXPECT_EQ(sim::Find(head->query, "password"), "p+w#d&x=1");
         std::string msg = *sim::Find(head->query, "msg");
-        if (format == 1) msg = sim::PercentDecode(msg, false);
-        if (format == 3) EXPECT_EQ(msg, StrToUcs2Hex(mt.msg));
-        else EXPECT_EQ(msg, mt.msg) << format;
+        if (format == 3) {
+            EXPECT_EQ(msg, StrToUcs2Hex(mt.msg));
+        } else if (format == 1) {
+            // The second decoding gives the text whether or not it reads "+" as a blank.
+            EXPECT_EQ(GbkToUtf8(sim::PercentDecode(msg, true)), mt.msg);
+            EXPECT_EQ(GbkToUtf8(sim::PercentDecode(msg, false)), mt.msg);
+        } else {
+            EXPECT_EQ(format == 0 ? GbkToUtf8(msg) : msg, mt.msg) << format;
+        }
     }
 }
 
@@ -74,6 +90,10 @@ TEST(PollUrl, AlwaysEncodedWithAnEmptyMd5StrLast) {
               "http://h/sms/getMo/?msgFormat=0&corpID=10001&loginName=%D5%C5&password=p%20w&MD5Str=");
     EXPECT_EQ(PollUrl("h", "/sms/getReport/", 1, kAccount),
               "http://h/sms/getReport/?msgFormat=1&corpID=10001&loginName=demo&password=pw&MD5Str=");
+    const Credentials plain{"10001", "张三_x", "p@ss:w/o'rd,;!%"};
+    EXPECT_EQ(PollUrl("h", "/sms/getMo/", 0, plain),
+              PercentEncodeUrl("http://h/sms/getMo/?msgFormat=0&corpID=10001&loginName=" + Utf8ToGbk(plain.loginName) +
+                               "&password=" + plain.password + "&MD5Str="));
 }
 
 TEST(DataQueryUrl, ArgumentsEncodedAsOneValueInUtf8) {
@@ -83,6 +103,9 @@ TEST(DataQueryUrl, ArgumentsEncodedAsOneValueInUtf8) {
     EXPECT_EQ(DataQueryUrl(base + "'G','张 三','a&b+c'"),
               base + "'G','%E5%BC%A0%20%E4%B8%89','a%26b%2Bc'");
     EXPECT_EQ(DataQueryUrl("http://h/other?x=a b"), "http://h/other?x=a%20b");
+    // Without "&+#=" in the values, the bytes of encoding the whole URL at once.
+    const std::string plain = base + "'G','张_三 x','p@s/s:%?''~'";
+    EXPECT_EQ(DataQueryUrl(plain), PercentEncodeUrl(plain));
 }
 
 TEST(TraceLog, NeverPassesAPasswordOn) {

@@ -89,6 +89,23 @@ TEST_F(HttpTest, CredentialsFromFieldsRangesAndLargeBodies) {
     EXPECT_EQ(http.UploadSize(), 100000);
 }
 
+TEST_F(HttpTest, Http09RequestAndAsteriskPath) {
+    HttpRequest http;
+    http.Protocol = "0.9";
+    bool ok = false;
+    EXPECT_EQ(Get(http, peer_.Url("/echo09"), &ok), "GET /echo09\r\n");
+    EXPECT_TRUE(ok);
+    EXPECT_EQ(http.ResultCode(), 0);
+    http.Protocol = "1.0";
+    http.Clear();
+    EXPECT_TRUE(http.ExecuteMethod("OPTIONS", peer_.Url("/*")));
+    EXPECT_TRUE(std::string(http.Document().Bytes()).starts_with("OPTIONS * HTTP/1.0\r\n"));
+    http.Clear();
+    http.ProxyHost = "127.0.0.1";
+    http.ProxyPort = peer_.Port();
+    EXPECT_TRUE(Get(http, "http://other.example/echo").starts_with("GET http://other.example:80/echo HTTP/1.0\r\n"));
+}
+
 TEST_F(HttpTest, ProxyFormAndBracketedIPv6Hosts) {
     HttpRequest http;
     http.ProxyHost = "127.0.0.1";
@@ -149,17 +166,15 @@ TEST_F(HttpTest, BodiesByLengthChunksAndClose) {
 }
 
 TEST_F(HttpTest, NoBodyFor204And304AndHead) {
+    // Each reply announces 5 bytes and closes without them: reading a body would fail.
     HttpRequest http;
-    http.Timeout = 300;
     EXPECT_TRUE(http.ExecuteMethod("GET", peer_.Url("/204")));
     EXPECT_EQ(http.ResultCode(), 204);
     http.Clear();
     EXPECT_TRUE(http.ExecuteMethod("GET", peer_.Url("/304")));
     EXPECT_EQ(http.ResultCode(), 304);
     http.Clear();
-    std::uint64_t start = MonotonicMs();
     EXPECT_TRUE(http.ExecuteMethod("head", peer_.Url("/head")));
-    EXPECT_LT(MonotonicMs() - start, 250u);
     EXPECT_EQ(Body(http), "");
 }
 

@@ -18,11 +18,14 @@ lock = threading.Lock()
 def read_request(conn, buffered=b""):
     """Returns (head, body, rest) of one request, or None when the client closed."""
     data = buffered
-    while b"\r\n\r\n" not in data:
+    while b"\r\n" not in data or (b" HTTP/" in data.split(b"\r\n", 1)[0] and b"\r\n\r\n" not in data):
         chunk = conn.recv(65536)
         if not chunk:
             return None
         data += chunk
+    if b" HTTP/" not in data.split(b"\r\n", 1)[0]:  # an HTTP/0.9 request is one line
+        head, rest = data.split(b"\r\n", 1)
+        return head + b"\r\n", b"", rest
     head, rest = data.split(b"\r\n\r\n", 1)
     head += b"\r\n\r\n"
     length = 0
@@ -53,7 +56,9 @@ def reset(conn):
 def reply(conn, path, head, body, number):
     """Answers one request; returns True to keep the connection for another one."""
     send = conn.sendall
-    if path == "/echo":
+    if path == "/echo09":
+        send(head + body)  # an HTTP/0.9 reply: the bytes alone, then the close
+    elif path in ("/echo", "*"):
         data = head + body
         send(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n" % len(data) + data)
     elif path == "/length":

@@ -65,6 +65,11 @@ TEST_F(FaultTest, FramingVariants) {
     sim.Script({.body = "100\n0,12345\n403,403", .framing = Framing::Chunked});
     EXPECT_EQ(BodyOf(Get(kPut)), "8\r\n100\n0,12\r\n8\r\n345\n403,\r\n3\r\n403\r\n0\r\n\r\n");
 
+    sim.Script({.body = std::string(6400, 'x'), .framing = Framing::Chunked});  // long bodies: 64 chunks
+    std::string chunks = BodyOf(Get(kPut));
+    EXPECT_EQ(chunks.size(), 64 * (4 + 100 + 2) + 5u);
+    EXPECT_TRUE(chunks.starts_with("64\r\nxxx")) << chunks.substr(0, 10);
+
     sim.Script({.body = "100", .framing = Framing::UntilClose});
     std::string answer = Get(kPut);
     EXPECT_EQ(answer.find("Content-Length"), std::string::npos);

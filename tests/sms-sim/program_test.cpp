@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "raw_client.h"
 
@@ -49,17 +50,28 @@ TEST(SimProgram, ServesALoginAndASendAndNeverPrintsThePassword) {
     EXPECT_EQ((first + rest).find("s3cret"), std::string::npos);
 }
 
-TEST(SimProgram, RefusesAMissingAccount) {
+// The exit status of the program run with these arguments.
+int ExitStatus(std::vector<const char*> args) {
+    args.insert(args.begin(), SMS_SIM_PROGRAM);
+    args.push_back(nullptr);
     pid_t pid = fork();
-    ASSERT_GE(pid, 0);
     if (pid == 0) {
         freopen("/dev/null", "w", stderr);
-        execl(SMS_SIM_PROGRAM, SMS_SIM_PROGRAM, "--port", "0", nullptr);
+        execv(SMS_SIM_PROGRAM, const_cast<char* const*>(args.data()));
         _exit(127);
     }
     int status = 0;
     waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SimProgram, RefusesBadCommandLines) {
+    EXPECT_EQ(ExitStatus({"--port", "0"}), 2);
+    EXPECT_EQ(ExitStatus({"--port", "", "--account", "demo:demo:10001:g1:p1"}), 2);
+    EXPECT_EQ(ExitStatus({"--port", "70000", "--account", "demo:demo:10001:g1:p1"}), 2);
+    EXPECT_EQ(ExitStatus({"--port", "0", "--account", "demo:demo:10001:g1"}), 2);
+    EXPECT_EQ(ExitStatus({"--port", "0", "--account"}), 2);
+    EXPECT_EQ(ExitStatus({"--verbose", "1", "--account", "demo:demo:10001:g1:p1"}), 2);
 }
 
 }  // namespace

@@ -77,7 +77,100 @@ TEST(OpenTest, FirstStartCreatesThenLaterStartsRequireTheFile) {
     unsetenv("XUNDA_SMS_HOME");
 }
 
+TEST(OpenTest, InterruptedFirstStartIsAFirstStartAgain) {
+    TempDir dir;
+    setenv("XUNDA_SMS_HOME", dir.path().c_str(), 1);
+    // What a first start stopped half-way leaves: its temporary folder, but no DATA folder.
+    fs::create_directory(dir / "DATA.new-abcdef");
+    WriteFile(dir / "DATA.new-abcdef/TOLVI_DY.db.new", "half a database");
+    RecordingPrompts prompts;
+    auto db = Database::OpenAtStart(prompts);
+    unsetenv("XUNDA_SMS_HOME");
+    ASSERT_TRUE(db);
+    EXPECT_TRUE(prompts.notices().empty());
+    EXPECT_TRUE(fs::is_regular_file(dir / "DATA/TOLVI_DY.db"));
+    for (const auto& name : Listing(dir / "DATA")) EXPECT_EQ(name.find(".new"), std::string::npos) << name;
+    // The start's own temporary folder is gone; the earlier one is left as it was.
+    EXPECT_EQ(Listing(dir.path()), (std::vector<std::string>{"DATA", "DATA.new-abcdef"}));
+    EXPECT_TRUE(db->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (1,'x')"));
+}
+
 using SchemaTest = StoreTest;
+
+TEST_F(SchemaTest, EveryTableHasItsColumns) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> tables = {
+        {"mobs", {"corpID", "mob", "userName", "nickName", "bir", "usermemo"}},
+        {"msgType", {"corpID", "msgType", "addtime"}},
+        {"mobOrder", {"corpID", "mob", "msgType", "dgStatus", "dgTime", "dgTimeOut"}},
+        {"histMsg", {"msgID", "corpID", "msgContent", "msgTime"}},
+        {"histMsgType", {"corpID", "msgID", "msgType"}},
+        {"mt", {"id", "corpID", "mob", "msg", "subNumber", "linkID", "mtLevel", "flag", "mtTime", "mtID"}},
+        {"mt_bak",
+         {"corpID", "mtID", "mtTime", "mob", "msg", "subNumber", "linkID", "mtLevel", "flag", "mstatus"}},
+        {"mo", {"corpID", "moID", "moTime", "mob", "destID", "msg", "flag"}},
+        {"okMsg", {"id", "corpID", "msg"}},
+        {"lastSendMobs", {"ID", "corpID", "mob"}},
+        {"sysConfig", {"corpID", "sysConfigName", "sysValue"}},
+    };
+    ResultSet all = db_->pAdoQuery(
+        "SELECT COUNT(*) AS n FROM sqlite_master WHERE type='table' AND name NOT "
+        "LIKE 'sqlite%'");
+    EXPECT_EQ(all.AsInt("n"), static_cast<std::int64_t>(tables.size()));
+    for (const auto& [table, columns] : tables) {
+        ResultSet rs = db_->pAdoQuery("SELECT name FROM pragma_table_info(" + SqlQuote(table) + ")");
+        std::vector<std::string> names;
+        for (; !rs.Eof(); rs.Next()) names.push_back(rs.AsString("name"));
+        EXPECT_EQ(names, columns) << table;
+    }
+    EXPECT_TRUE(prompts_.notices().empty());
+}
+
+TEST_F(SchemaTest, TextsCompareWithoutRegardToCase) {
+    // Every free-text column; dates and the level are texts of digits.
+    const std::vector<std::pair<std::string, std::vector<std::string>>> texts = {
+        {"mobs", {"mob", "userName", "nickName", "usermemo"}},
+        {"msgType", {"msgType"}},
+        {"mobOrder", {"mob", "msgType"}},
+        {"histMsg", {"msgContent"}},
+        {"histMsgType", {"msgType"}},
+        {"mt", {"mob", "msg", "subNumber", "linkID"}},
+        {"mt_bak", {"mob", "msg", "subNumber", "linkID", "mstatus"}},
+        {"mo", {"mob", "destID", "msg"}},
+        {"okMsg", {"msg"}},
+        {"lastSendMobs", {"mob"}},
+        {"sysConfig", {"sysConfigName", "sysValue"}},
+    };
+    for (const auto& [table, columns] : texts)
+        for (const auto& column : columns) {
+            ASSERT_TRUE(db_->pAdoCom("INSERT INTO " + table + " (corpID, " + column + ") VALUES (3,'AbC')"));
+            const std::string where = " FROM " + table + " WHERE corpID=3 AND " + column;
+            EXPECT_EQ(Count("SELECT COUNT(*) AS n" + where + "='aBc'"), 1) << table << "." << column;
+            EXPECT_EQ(Count("SELECT COUNT(*) AS n" + where + " IN ('ABC')"), 1) << table << "." << column;
+            ASSERT_TRUE(db_->pAdoCom("DELETE" + where + "='abc'"));
+        }
+}
+
+TEST_F(SchemaTest, StatementsOfOneAccountLeaveTheOthersRows) {
+    for (const char* corp : {"1", "2"})
+        ASSERT_TRUE(db_->pAdoCom(std::string("INSERT INTO mt (corpID, mob, msg, mtLevel, flag) VALUES (") +
+                                 corp + ",'138','m',1,0)"));
+    ASSERT_TRUE(db_->pAdoCom("UPDATE mt SET flag=1, mtID=9001 WHERE corpID=1 AND flag=0"));
+    // The end-of-run move copies the nine columns and keeps the level as text.
+    ASSERT_TRUE(
+        db_->pAdoCom("INSERT INTO mt_bak (corpID,mtID, mtTime, mob, msg, subNumber, linkID, mtLevel, flag) "
+                     "SELECT corpID,mtID, mtTime, mob, msg, subNumber, linkID, mtLevel, flag FROM mt "
+                     "WHERE corpID=1 AND flag=1"));
+    ASSERT_TRUE(db_->pAdoCom("DELETE FROM mt WHERE corpID=1 AND flag=1"));
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mt WHERE corpID=2 AND flag=0"), 1);
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mt WHERE corpID=1"), 0);
+    ResultSet bak = db_->pAdoQuery("SELECT * FROM mt_bak WHERE corpID=1");
+    ASSERT_EQ(bak.RecordCount(), 1u);
+    EXPECT_EQ(bak.AsString("mtLevel"), "1");
+    EXPECT_EQ(bak.AsString("mtID"), "9001");
+    EXPECT_FALSE(bak.IsNull("mtTime"));
+    EXPECT_TRUE(bak.IsNull("mstatus"));
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mt_bak WHERE corpID=2"), 0);
+}
 
 TEST_F(SchemaTest, DefaultsAndCollationsHold) {
     ASSERT_TRUE(

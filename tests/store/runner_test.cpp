@@ -37,6 +37,26 @@ TEST_F(RunnerTest, FailingRowOfAMultiRowStatementLeavesNoRows) {
     EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM t"), 0);
 }
 
+TEST_F(RunnerTest, EmptyStatementRunsThePagesLastQueryAgain) {
+    ResultSet page;
+    db_->pAdoQuery("SELECT msg FROM okMsg WHERE corpID=1 ORDER BY id", page);
+    EXPECT_TRUE(page.Ok());
+    EXPECT_EQ(page.RecordCount(), 0u);
+    ASSERT_TRUE(db_->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (1,'added by a dialog')"));
+    db_->pAdoQuery("", page);
+    ASSERT_EQ(page.RecordCount(), 1u);
+    EXPECT_EQ(page.AsString("msg"), "added by a dialog");
+    EXPECT_EQ(page.Sql(), "SELECT msg FROM okMsg WHERE corpID=1 ORDER BY id");
+
+    // A failed statement leaves the page empty, and a refresh runs it (and reports it) again.
+    db_->pAdoQuery("SELECT nosuchcolumn FROM okMsg", page);
+    EXPECT_FALSE(page.Ok());
+    EXPECT_TRUE(page.Eof());
+    db_->pAdoQuery("", page);
+    EXPECT_FALSE(page.Ok());
+    EXPECT_EQ(prompts_.notices().size(), 2u);
+}
+
 TEST_F(RunnerTest, SecondStatementIsRefusedUnrun) {
     ASSERT_TRUE(db_->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (1,'keep')"));
     EXPECT_FALSE(db_->pAdoCom("UPDATE okMsg SET msg='x' WHERE corpID=2; DELETE FROM okMsg"));
@@ -155,6 +175,24 @@ TEST_F(RunnerTest, BulkWriterCommitsAllRowsOrNone) {
     }  // never committed
     EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM u"), 0);
     EXPECT_EQ(prompts_.notices().size(), 1u);
+
+    // A row with too few or too many values is refused, not completed with the previous row's.
+    {
+        BulkWriter w(*db_, "INSERT INTO mobs (corpID, mob, userName) VALUES (?,?,?)");
+        std::string name = "first";
+        EXPECT_TRUE(w.Add({std::int64_t{4}, std::string_view("1"), std::string_view(name)}));
+        name.assign(100, 'z');
+        EXPECT_FALSE(w.Add({std::int64_t{4}, std::string_view("2")}));
+        EXPECT_FALSE(w.Commit());
+    }
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mobs"), 0);
+    ASSERT_EQ(prompts_.notices().size(), 2u);
+    EXPECT_NE(prompts_.notices()[1].find("INSERT INTO mobs"), std::string::npos);
+    {
+        BulkWriter w(*db_, "INSERT INTO u (v) VALUES (?)");
+        EXPECT_FALSE(w.Add({std::int64_t{5}, std::int64_t{6}}));
+    }
+    EXPECT_EQ(prompts_.notices().size(), 3u);
 
     // Inside a transaction the writer joins it.
     EXPECT_FALSE(db_->Transaction([&] {

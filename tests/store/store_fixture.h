@@ -21,6 +21,7 @@ class RecordingPrompts : public Prompts {
         std::lock_guard lock(mutex_);
         notices_.push_back(text);
     }
+    void Alert(const std::string& text) override { Notice(text); }
     bool Confirm(const std::string& text) override {
         std::lock_guard lock(mutex_);
         confirms_.push_back(text);

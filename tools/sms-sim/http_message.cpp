@@ -1,5 +1,7 @@
 #include "sms-sim/http_message.h"
 
+#include <algorithm>
+
 namespace xunda::sim {
 namespace {
 
@@ -134,9 +136,10 @@ std::string SerializeReply(const Reply& reply) {
     if (reply.framing == Framing::Chunked) out += "Transfer-Encoding: chunked" + eol;
     out += "Connection: close" + eol + eol;
     if (reply.framing != Framing::Chunked) return out + reply.body;
-    constexpr size_t kChunk = 8;  // small, so that even a short reply comes in several chunks
-    for (size_t at = 0; at < reply.body.size(); at += kChunk) {
-        std::string_view piece = std::string_view(reply.body).substr(at, kChunk);
+    // Small, so that even a short reply comes in several chunks; at most about 64 of them.
+    const size_t chunk = std::max<size_t>(8, reply.body.size() / 64);
+    for (size_t at = 0; at < reply.body.size(); at += chunk) {
+        std::string_view piece = std::string_view(reply.body).substr(at, chunk);
         out += HexSize(piece.size()) + "\r\n";
         out += piece;
         out += "\r\n";

@@ -39,7 +39,7 @@ std::optional<std::string> Find(const KeyValues& values, std::string_view key);
 // How a reply is delimited on the wire.
 enum class Framing {
     ContentLength,  // Content-Length header (declared length may be scripted wrong)
-    Chunked,        // Transfer-Encoding: chunked, small chunks
+    Chunked,        // Transfer-Encoding: chunked, chunks of 8 bytes (at most ~64 chunks)
     UntilClose,     // no length: the body ends when the connection closes
     Http09,         // no status line and no headers: the body alone
 };

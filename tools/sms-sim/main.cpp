@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
         if (arg == "--port") {
             char* end = nullptr;
             long port = std::strtol(value.c_str(), &end, 10);
-            if (*end || port < 0 || port > 65535) return Usage();
+            if (value.empty() || *end || port < 0 || port > 65535) return Usage();
             options.port = static_cast<std::uint16_t>(port);
         } else if (arg == "--account") {
             std::optional<xunda::sim::Account> account = xunda::sim::ParseAccount(value);

@@ -1,0 +1,88 @@
+// Start-up: the desktop services, the main window (which opens the database), the busy window,
+// the login dialog, then the event loop until the main window closes.
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "platform/autostart.h"
+#include "platform/online_probe.h"
+#include "gateway/service_gateway.h"
+#include "ui/login_dialog.h"
+#include "ui/main_window.h"
+#include "ui/qt_ports.h"
+#include "ui/sys_tray.h"
+#include "ui/web_view.h"
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void OnTerminate(int) {
+    const char byte = 1;
+    [[maybe_unused]] ssize_t n = write(signalPipe[1], &byte, 1);
+}
+
+// SIGTERM and SIGINT close the main window the ordinary way (busy window, pause, workers waited).
+void CloseOnSignals(QWidget& window) {
+    if (socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &window);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [&window] {
+        char byte;
+        [[maybe_unused]] ssize_t n = read(signalPipe[0], &byte, 1);
+        window.close();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnTerminate;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("泊舟讯达短信通-订阅版"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    xunda::QtGuiBridge bridge;
+    xunda::QtPrompts prompts(bridge);
+    xunda::QtDesktop desktop(bridge);
+    xunda::QtSoundPlayer sound(bridge);
+    xunda::InterfaceOnlineProbe online;
+    xunda::XdgAutostart autostart;
+    std::unique_ptr<xunda::WebView> web = xunda::MakeWebView(desktop);
+    const QStringList args = QApplication::arguments();
+
+    xunda::MainWindow mainWindow(xunda::ShellPorts{
+        .prompts = prompts,
+        .bridge = bridge,
+        .desktop = desktop,
+        .sound = sound,
+        .online = online,
+        .autostart = autostart,
+        .web = *web,
+        .trayAvailable = [] { return QSystemTrayIcon::isSystemTrayAvailable(); },
+        .programPath = QApplication::applicationFilePath().toStdString(),
+        .startHidden = args.size() > 1 && args.at(1).toLower() == QStringLiteral("h"),
+    });
+    QApplication::setApplicationName(mainWindow.windowTitle());
+    prompts.SetParent(&mainWindow);
+    if (!mainWindow.FormCreate()) return 1;
+    CloseOnSignals(mainWindow);
+
+    xunda::ServiceGateway gateway;
+    xunda::LoginDialog login(mainWindow, gateway);
+    mainWindow.SetLoginDialog(&login);
+    QObject::connect(&mainWindow, &xunda::MainWindow::Ended, &app, [] { QCoreApplication::exit(0); });
+    // The login dialog comes first; cancelling it ends the program.
+    QTimer::singleShot(0, &login, [&login] {
+        if (!login.Run()) QCoreApplication::exit(0);
+    });
+    return QApplication::exec();
+}

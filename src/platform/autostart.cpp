@@ -1,0 +1,61 @@
+#include "platform/autostart.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <system_error>
+
+namespace xunda {
+namespace fs = std::filesystem;
+
+namespace {
+constexpr const char* kEntryName = "泊舟讯达短信通-标准版";
+
+fs::path ConfigHome() {
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) return xdg;
+    const char* home = std::getenv("HOME");
+    return fs::path(home && *home ? home : "/tmp") / ".config";
+}
+}  // namespace
+
+std::string DesktopExecQuote(const std::string& program) {
+    // Inside the double quotes of an Exec argument, " ` $ and \ take a backslash; the entry's
+    // string format then doubles every backslash once more.
+    std::string quoted = "\"";
+    for (char c : program) {
+        if (c == '"' || c == '`' || c == '$') {
+            quoted += "\\\\";
+        } else if (c == '\\') {
+            quoted += "\\\\\\";
+        }
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+fs::path XdgAutostart::EntryFile() { return ConfigHome() / "autostart" / "xunda-sms.desktop"; }
+
+bool XdgAutostart::Enable(const fs::path& program, std::string& error) {
+    const fs::path file = EntryFile();
+    std::error_code ec;
+    fs::create_directories(file.parent_path(), ec);
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << "[Desktop Entry]\n"
+        << "Type=Application\n"
+        << "Name=" << kEntryName << "\n"
+        << "Exec=" << DesktopExecQuote(program.string()) << "\n"
+        << "X-GNOME-Autostart-enabled=true\n";
+    out.close();
+    if (!out) {
+        error = "无法写入自动启动项: " + file.string();
+        fs::remove(file, ec);
+        return false;
+    }
+    return true;
+}
+
+void XdgAutostart::Disable() {
+    std::error_code ec;
+    fs::remove(EntryFile(), ec);
+}
+
+}  // namespace xunda

@@ -1,0 +1,13 @@
+// Pictures the program carries: drawn at build time by assets/make_assets.cpp.
+#pragma once
+
+#include <QByteArray>
+
+namespace xunda {
+
+// The welcome picture (JPEG) shown before a service page has loaded.
+QByteArray WelcomeJpeg();
+// The program's icon (PNG), also the tray icon.
+QByteArray AppIconPng();
+
+}  // namespace xunda

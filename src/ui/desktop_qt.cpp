@@ -1,0 +1,16 @@
+#include <QDesktopServices>
+#include <QUrl>
+
+#include "ui/qt_ports.h"
+
+namespace xunda {
+
+bool QtDesktop::Open(const std::string& fileOrUrl) {
+    const QString text = QString::fromStdString(fileOrUrl);
+    const QUrl url = text.contains(QLatin1String("://")) ? QUrl(text) : QUrl::fromLocalFile(text);
+    bool opened = false;
+    bridge_.Invoke([&] { opened = QDesktopServices::openUrl(url); });
+    return opened;
+}
+
+}  // namespace xunda

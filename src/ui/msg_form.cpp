@@ -1,0 +1,72 @@
+#include "ui/msg_form.h"
+
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace xunda {
+
+MsgForm::MsgForm(GuiBridge& bridge, QWidget* mainWindow)
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
+      bridge_(bridge),
+      mainWindow_(mainWindow),
+      msg_(new QLabel(this)),
+      label1_(new QLabel(this)),
+      timer1_(new QTimer(this)) {
+    setObjectName(QStringLiteral("msgForm"));
+    setFixedSize(311, 87);
+    setAutoFillBackground(true);
+    auto* image1 = new QLabel(this);
+    image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    msg_->setObjectName(QStringLiteral("msg"));
+    label1_->setObjectName(QStringLiteral("Label1"));
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(msg_);
+    texts->addWidget(label1_);
+    auto* row = new QHBoxLayout(this);
+    row->addWidget(image1);
+    row->addLayout(texts, 1);
+    connect(timer1_, &QTimer::timeout, this, &MsgForm::Timer1Timer);
+    timer1_->start(1000);
+    Timer1Timer();
+}
+
+QString MsgForm::Text() const { return msg_->text(); }
+QString MsgForm::Clock() const { return label1_->text(); }
+
+void MsgForm::Show(const std::string& text) {
+    const QString qtext = QString::fromStdString(text);
+    bridge_.Invoke([this, qtext] { ShowOnGui(qtext); });
+}
+
+void MsgForm::Close() {
+    bridge_.Invoke([this] { CloseOnGui(); });
+}
+
+void MsgForm::ShowOnGui(const QString& text) {
+    ++depth_;
+    msg_->setText(text);
+    if (mainWindow_) {
+        mainWindow_->setEnabled(false);
+        move(mainWindow_->geometry().center() - rect().center());
+    }
+    show();
+    raise();
+    msg_->repaint();
+}
+
+void MsgForm::CloseOnGui() {
+    if (depth_ == 0) return;
+    if (--depth_ > 0) return;
+    hide();
+    if (mainWindow_) mainWindow_->setEnabled(true);
+}
+
+void MsgForm::Timer1Timer() {
+    label1_->setText(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+}
+
+}  // namespace xunda

@@ -1,0 +1,42 @@
+// The busy window: a small frameless notice over the main window telling what long task runs,
+// with a clock. While it is shown the main window takes no input. Show and Close may be called
+// from any thread; nested tasks are counted, so the notice goes away when the last one closes.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "core/ports.h"
+
+class QLabel;
+class QTimer;
+
+namespace xunda {
+
+class MsgForm : public QWidget {
+    Q_OBJECT
+public:
+    MsgForm(GuiBridge& bridge, QWidget* mainWindow);
+
+    void Show(const std::string& text);
+    void Close();
+
+    // GUI thread: how many shows are open, and the texts on display.
+    int Depth() const { return depth_; }
+    QString Text() const;
+    QString Clock() const;
+
+private:
+    void ShowOnGui(const QString& text);
+    void CloseOnGui();
+    void Timer1Timer();
+
+    GuiBridge& bridge_;
+    QPointer<QWidget> mainWindow_;
+    QLabel* msg_;
+    QLabel* label1_;
+    QTimer* timer1_;
+    int depth_ = 0;
+};
+
+}  // namespace xunda

@@ -1,0 +1,58 @@
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "ui/qt_ports.h"
+
+namespace xunda {
+
+namespace {
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+bool AskYesNo(QWidget* parent, QMessageBox::Icon icon, const char* caption, const std::string& text) {
+    QMessageBox box(icon, QString::fromUtf8(caption), Q(text), QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+}  // namespace
+
+void QtPrompts::Notice(const std::string& text) {
+    bridge_.Invoke([&] { QMessageBox::information(parent_, QString::fromUtf8("提示"), Q(text)); });
+}
+
+void QtPrompts::Alert(const std::string& text) {
+    bridge_.Invoke([&] { QMessageBox::information(parent_, QString::fromUtf8("警告"), Q(text)); });
+}
+
+bool QtPrompts::Confirm(const std::string& text) {
+    bool yes = false;
+    bridge_.Invoke([&] { yes = AskYesNo(parent_, QMessageBox::Warning, "警告", text); });
+    return yes;
+}
+
+bool QtPrompts::ConfirmSevere(const std::string& text) {
+    bool yes = false;
+    bridge_.Invoke([&] { yes = AskYesNo(parent_, QMessageBox::Warning, "严重警告", text); });
+    return yes;
+}
+
+bool QtPrompts::OfferOpen(const std::string& text) {
+    bool yes = false;
+    bridge_.Invoke([&] { yes = AskYesNo(parent_, QMessageBox::Question, "请选择", text); });
+    return yes;
+}
+
+std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& filter, const std::string& defaultName) {
+    QString chosen;
+    bridge_.Invoke([&] { chosen = QFileDialog::getSaveFileName(parent_, QString(), Q(defaultName), Q(filter)); });
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.toStdString();
+}
+
+std::optional<std::string> QtPrompts::ChooseOpenFile(const std::string& filter) {
+    QString chosen;
+    bridge_.Invoke([&] { chosen = QFileDialog::getOpenFileName(parent_, QString(), QString(), Q(filter)); });
+    if (chosen.isEmpty()) return std::nullopt;
+    return chosen.toStdString();
+}
+
+}  // namespace xunda

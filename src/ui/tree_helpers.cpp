@@ -1,0 +1,27 @@
+#include "ui/tree_helpers.h"
+
+#include <QComboBox>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+namespace xunda {
+
+QTreeWidgetItem* SelectTreeNodeByText(QTreeWidget* tree, const QString& caption) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if ((*it)->text(0) != caption) continue;
+        tree->setCurrentItem(*it);
+        tree->scrollToItem(*it, QAbstractItemView::PositionAtTop);
+        return *it;
+    }
+    return nullptr;
+}
+
+void AddStrToComBoBox(const QString& text, QComboBox* box) {
+    constexpr Qt::MatchFlags kExact = Qt::MatchExactly | Qt::MatchCaseSensitive;
+    for (int i = box->findText(text, kExact); i >= 0; i = box->findText(text, kExact)) {
+        box->removeItem(i);
+    }
+    box->insertItem(0, text);
+}
+
+}  // namespace xunda

@@ -1,0 +1,56 @@
+#include "ui/workers.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <memory>
+
+namespace xunda {
+
+Workers::~Workers() {
+    std::lock_guard lock(mutex_);
+    for (Entry& e : entries_) e.thread.join();
+}
+
+void Workers::Run(std::function<void()> task) {
+    Reap();
+    std::lock_guard lock(mutex_);
+    Entry& entry = entries_.emplace_back();
+    running_.fetch_add(1);
+    entry.thread = std::thread([this, &entry, task = std::move(task)] {
+        task();
+        entry.done.store(true);
+        running_.fetch_sub(1);
+        QMetaObject::invokeMethod(this, &Workers::finished, Qt::QueuedConnection);
+    });
+}
+
+void Workers::RunAndWait(std::function<void()> task) {
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    Run([task = std::move(task), done] {
+        task();
+        done->store(true);
+    });
+    // Each ending worker posts `finished`, which wakes the wait below.
+    while (!done->load()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void Workers::WaitAll() {
+    while (running_.load() > 0) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
+    }
+    Reap();
+}
+
+void Workers::Reap() {
+    std::lock_guard lock(mutex_);
+    for (auto it = entries_.begin(); it != entries_.end();) {
+        if (it->done.load()) {
+            it->thread.join();
+            it = entries_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+}  // namespace xunda

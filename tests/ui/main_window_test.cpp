@@ -1,0 +1,219 @@
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "store/log.h"
+#include "ui/msg_form.h"
+#include "ui/page.h"
+#include "ui/page_registry.h"
+#include "ui/shell_fixture.h"
+#include "ui/tree_helpers.h"
+#include "ui/welcome_page.h"
+
+namespace xunda::test {
+namespace {
+
+// A page another subsystem registers: it counts how often it was opened and with what.
+class CountingPage : public Page {
+public:
+    void Open(const QString& caption, const QString& param) override {
+        ++opened;
+        lastCaption = caption;
+        lastParam = param;
+    }
+    int opened = 0;
+    QString lastCaption;
+    QString lastParam;
+};
+const bool registered = RegisterPage("revBox", [](Shell&) -> Page* { return new CountingPage; });
+
+using MainWindowTest = ShellTest;
+
+TEST_F(MainWindowTest, EveryTreeCaptionShowsItsPageWithTheCaptionAsTitle) {
+    EXPECT_EQ(main->windowTitle(), QStringLiteral("泊舟讯达短信通-订阅版(Beta1)"));
+    EXPECT_EQ(main->size(), QSize(800, 600));
+    const std::pair<const char*, const char*> expected[] = {
+        {"手机订阅管理", "welcome"},      {"手机订阅关系处理", "mobOrder"}, {"订阅用户的资料管理", "user"},
+        {"手机订阅内容查询", "mob"},      {"历史订阅内容短信查看", "histMsg"}, {"手机短信操作", "welcome"},
+        {"收信箱", "revBox"},             {"短信发送", "sendSmsPage"},  {"Excel表格短信", "excelPage"},
+        {"发信箱", "sendBoxPage"},        {"历史短信查看", "histSendPage"}, {"系统配置", "aboutPage"},
+        {"泊舟讯达短信通-标准版", "welcome"},
+    };
+    for (const auto& [caption, page] : expected) {
+        ASSERT_TRUE(main->SelectTreeNodeByText(QString::fromUtf8(caption))) << caption;
+        QWidget* current = main->PageArea()->currentWidget();
+        EXPECT_EQ(current->objectName(), QString::fromUtf8(page)) << caption;
+        EXPECT_EQ(static_cast<Page*>(current)->TitleLabel()->text(), QString::fromUtf8(caption));
+    }
+    EXPECT_EQ(main->PageArea()->count(), 11);
+    EXPECT_EQ(main->FindPage("sendSmsPage")->TitleLabel()->objectName(), QStringLiteral("sendSmsTitle"));
+}
+
+TEST_F(MainWindowTest, CaptionsCompareExactlyInTheTreeAndInCapitalsInMenuClick) {
+    main->SelectTreeNodeByText(QStringLiteral("发信箱"));
+    EXPECT_FALSE(main->SelectTreeNodeByText(QStringLiteral("excel表格短信")));
+    EXPECT_EQ(main->PageArea()->currentWidget()->objectName(), QStringLiteral("sendBoxPage"));
+    main->menuClick(QStringLiteral("excel表格短信"), QString());
+    EXPECT_EQ(main->PageArea()->currentWidget()->objectName(), QStringLiteral("excelPage"));
+    main->menuClick(QStringLiteral("没有这一页"), QString());
+    EXPECT_EQ(main->PageArea()->currentWidget()->objectName(), QStringLiteral("excelPage"));
+}
+
+TEST_F(MainWindowTest, RegisteredPagesJoinAndOpenOnEverySelectionChange) {
+    auto* page = dynamic_cast<CountingPage*>(main->FindPage("revBox"));
+    ASSERT_NE(page, nullptr);
+    main->SelectTreeNodeByText(QStringLiteral("收信箱"));
+    main->SelectTreeNodeByText(QStringLiteral("收信箱"));
+    EXPECT_EQ(page->opened, 1);
+    main->SelectTreeNodeByText(QStringLiteral("发信箱"));
+    main->SelectTreeNodeByText(QStringLiteral("收信箱"));
+    EXPECT_EQ(page->opened, 2);
+    main->menuClick(QStringLiteral("收信箱"), QStringLiteral("13800000000"));
+    EXPECT_EQ(page->lastParam, QStringLiteral("13800000000"));
+}
+
+TEST_F(MainWindowTest, TreeAndPauseAreDisabledUntilLogin) {
+    EXPECT_FALSE(main->Tree()->isEnabled());
+    EXPECT_FALSE(main->findChild<QAction*>("btnSmsSendPause")->isEnabled());
+    EXPECT_FALSE(main->findChild<QAction*>("btnSmsSendPlay")->isEnabled());
+    EXPECT_EQ(main->PageArea()->currentWidget()->objectName(), QStringLiteral("welcome"));
+    Settle();
+    EXPECT_EQ(main->PanelText(1), QStringLiteral("接收(0)"));
+    EXPECT_EQ(main->PanelText(2), QStringLiteral("发送(0)"));
+    EXPECT_EQ(main->PanelText(3), QStringLiteral("收条(0)"));
+}
+
+TEST_F(MainWindowTest, PauseTwiceReturnsToRunningWithBothLogLines) {
+    ASSERT_TRUE(Login());
+    engine.calls.clear();
+    auto* pause = main->findChild<QAction*>("btnSmsSendPause");
+    auto* play = main->findChild<QAction*>("btnSmsSendPlay");
+    pause->trigger();
+    EXPECT_TRUE(main->Paused());
+    EXPECT_FALSE(pause->isEnabled());
+    EXPECT_TRUE(play->isEnabled());
+    play->trigger();
+    EXPECT_FALSE(main->Paused());
+    EXPECT_EQ(engine.calls, (std::vector<std::string>{"Sending off", "Sending on"}));
+    const std::string log = LogText();
+    EXPECT_LT(log.find("暂停短信处理"), log.find("恢复短信处理"));
+    EXPECT_NE(log.find("恢复短信处理"), std::string::npos);
+    Settle();
+    EXPECT_EQ(main->PanelText(4), QStringLiteral("恢复短信处理"));
+}
+
+TEST_F(MainWindowTest, ServicePagesCarryTheAccountAndShowTheWelcomePage) {
+    ASSERT_TRUE(Login());
+    main->SelectTreeNodeByText(QStringLiteral("发信箱"));
+    main->findChild<QAction*>("tellTolvi")->trigger();
+    EXPECT_EQ(main->PageArea()->currentWidget()->objectName(), QStringLiteral("welcome"));
+    EXPECT_EQ(web->urls.back(), "http://" + ServiceHost() + "/corp/client/?v=msg&a=advice&c=10001&g=g1&p=p1");
+    main->SelectTreeNodeByText(QStringLiteral("手机短信操作"));
+    EXPECT_EQ(web->urls.back(), "http://" + ServiceHost() + "/corp/client/?v=msg&a=sms&c=10001&g=g1&p=p1");
+}
+
+TEST_F(MainWindowTest, WelcomePictureStaysUntilAPageHasLoaded) {
+    EXPECT_FALSE(main->Welcome().BrowserShown());
+    ASSERT_TRUE(Login());
+    EXPECT_FALSE(main->Welcome().BrowserShown());
+    web->Loaded();
+    EXPECT_TRUE(main->Welcome().BrowserShown());
+}
+
+TEST_F(MainWindowTest, MinimiseHidesToTheTrayOnlyWhenThereIsOne) {
+    main->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main->isVisible(); }));
+    main->SysTrayIconDblClick();
+    EXPECT_TRUE(main->isVisible());
+    trayAvailable = false;
+    main->showMinimized();
+    Settle();
+    EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(MainWindowTest, ClosingPausesRunningProcessingBehindTheBusyWindow) {
+    ASSERT_TRUE(Login());
+    int ended = 0;
+    QObject::connect(main.get(), &MainWindow::Ended, [&] { ++ended; });
+    QString busyText;
+    QTimer::singleShot(100, [&] { busyText = main->busy().Text(); });
+    main->close();
+    EXPECT_EQ(busyText, QStringLiteral("正在退出,请稍候..."));
+    EXPECT_TRUE(main->Paused());
+    EXPECT_NE(LogText().find("暂停短信处理"), std::string::npos);
+    EXPECT_EQ(engine.calls.back(), "Stop");
+    EXPECT_FALSE(main->isVisible());
+    EXPECT_EQ(ended, 1);
+    main->close();  // a second close changes nothing
+    EXPECT_EQ(ended, 1);
+}
+
+TEST_F(MainWindowTest, ClosingWhilePausedWritesNoPauseLine) {
+    ASSERT_TRUE(Login());
+    main->btnSmsSendPauseClick();
+    const std::string before = LogText();
+    main->close();
+    EXPECT_TRUE(main->Paused());
+    EXPECT_EQ(LogText(), before);
+}
+
+TEST_F(MainWindowTest, ARightClickSelectsTheNodeUnderTheMouse) {
+    ASSERT_TRUE(Login());
+    QTreeWidgetItem* item = main->Tree()->findItems(QStringLiteral("发信箱"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    ASSERT_NE(item, nullptr);
+    QTest::mouseClick(main->Tree()->viewport(), Qt::RightButton, {}, main->Tree()->visualItemRect(item).center());
+    EXPECT_EQ(main->PageArea()->currentWidget()->objectName(), QStringLiteral("sendBoxPage"));
+}
+
+TEST_F(MainWindowTest, StartedHiddenStaysHiddenThroughTheLoginUntilTheTrayShowsIt) {
+    startHidden = true;
+    Create();
+    EXPECT_FALSE(main->isVisible());
+    ASSERT_TRUE(Login());
+    EXPECT_FALSE(main->isVisible());
+    main->SysTrayIconDblClick();
+    EXPECT_TRUE(main->isVisible());
+}
+
+TEST_F(MainWindowTest, ExportAsksForAFileWritesItAndOffersToOpenIt) {
+    ASSERT_TRUE(Login());
+    ASSERT_TRUE(main->db().pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (10001, 'a,b')"));
+    const ResultSet rows = main->db().pAdoQuery("SELECT msg FROM okMsg WHERE corpID=10001");
+    const std::vector<GridColumn> columns = {{"内容", "msg"}};
+    main->pSaveDbGrid(ResultSet(), columns);  // no rows: nothing is asked
+    prompts.file.reset();
+    main->pSaveDbGrid(rows, columns);  // the dialog is cancelled
+    EXPECT_TRUE(prompts.Texts().empty());
+
+    const std::filesystem::path out = home / "out.csv";
+    prompts.file = out.string();
+    main->pSaveDbGrid(rows, columns);
+    EXPECT_EQ(prompts.Texts().back(), "文件已经保存!你要立即打开吗?");
+    EXPECT_EQ(prompts.Captions().back(), "请选择");
+    EXPECT_EQ(desktop.opened.back(), out.string());
+    EXPECT_NE(ReadFile(out).find("\"a,b\""), std::string::npos);
+
+    prompts.file = (home / "missing/out.csv").string();
+    main->pSaveDbGrid(rows, columns);
+    EXPECT_NE(prompts.Texts().back().find("missing/out.csv"), std::string::npos);
+    EXPECT_EQ(main->busy().Depth(), 0);
+    EXPECT_TRUE(main->isEnabled());
+}
+
+TEST(ComboHistoryTest, MovesTheTextToTheTop) {
+    QComboBox box;
+    AddStrToComBoBox("a", &box);
+    AddStrToComBoBox("b", &box);
+    AddStrToComBoBox("A", &box);
+    AddStrToComBoBox("a", &box);
+    ASSERT_EQ(box.count(), 3);
+    EXPECT_EQ(box.itemText(0), QStringLiteral("a"));
+    EXPECT_EQ(box.itemText(1), QStringLiteral("A"));
+    EXPECT_EQ(box.itemText(2), QStringLiteral("b"));
+}
+
+}  // namespace
+}  // namespace xunda::test

@@ -1,0 +1,90 @@
+// A main window over fakes in a private data root, with its login dialog.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <cstdlib>
+#include <memory>
+
+#include "core/paths.h"
+#include "platform/autostart.h"
+#include "store/database.h"
+#include "store/settings.h"
+#include "support/temp_dir.h"
+#include "ui/fakes.h"
+#include "ui/login_dialog.h"
+#include "ui/main_window.h"
+
+namespace xunda::test {
+
+class ShellTest : public ::testing::Test {
+protected:
+    ShellTest() {
+        setenv("XUNDA_SMS_HOME", home.path().c_str(), 1);
+        setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
+    }
+
+    // The main window as the program builds it (call again after changing the ports).
+    void Create() {
+        login.reset();
+        main.reset();
+        web = std::make_unique<FakeWebView>();
+        main = std::make_unique<MainWindow>(ShellPorts{
+            .prompts = prompts,
+            .bridge = bridge,
+            .desktop = desktop,
+            .sound = sound,
+            .online = online,
+            .autostart = autostart,
+            .web = *web,
+            .trayAvailable = [this] { return trayAvailable; },
+            .programPath = home / "bin dir/xunda-sms",
+            .startHidden = startHidden,
+        });
+        ASSERT_TRUE(main->FormCreate());
+        main->SetEngine(&engine);
+        login = std::make_unique<LoginDialog>(*main, query);
+        main->SetLoginDialog(login.get());
+    }
+
+    void SetUp() override { Create(); }
+
+    // Types the credentials into the shown login dialog and presses "登录".
+    void TypeAndLogin(const QString& user, const QString& password) {
+        login->show();
+        login->UserEdit()->setText(user);
+        login->PasswordEdit()->setText(password);
+        login->OkButton()->click();
+    }
+    bool Login(const QString& user = QStringLiteral("demo"), const QString& password = QStringLiteral("demo")) {
+        TypeAndLogin(user, password);
+        QApplication::processEvents();
+        return main->Account().LoggedIn();
+    }
+
+    std::string Setting(const char* name) { return pReadSysValue(main->db(), main->Account().corpID, name); }
+    std::string LogText() { return ReadFile(LogDir() / ("LOG_" + main->Account().corpID + ".LOG")); }
+    // Lets queued calls (status panels, busy window) run.
+    static void Settle() { QTest::qWait(20); }
+
+    TempDir home;
+    QtGuiBridge bridge;
+    FakePrompts prompts;
+    FakeDesktop desktop;
+    FakeSound sound;
+    FakeOnline online;
+    XdgAutostart autostart;
+    FakeEngine engine;
+    FakeGateway query;
+    bool trayAvailable = true;
+    bool startHidden = false;
+    std::unique_ptr<FakeWebView> web;
+    std::unique_ptr<MainWindow> main;
+    std::unique_ptr<LoginDialog> login;
+};
+
+}  // namespace xunda::test
