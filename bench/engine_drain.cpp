@@ -23,6 +23,7 @@
 
 #include "core/ports.h"
 #include "engine/engine_ports.h"
+#include "engine/event_sound.h"
 #include "engine/processing_control.h"
 #include "engine/send_engine.h"
 #include "gateway/service_gateway.h"
@@ -40,6 +41,7 @@ const std::string kMsg = "尊敬的客户您好，您的订单已发货，请注
 class SilentPrompts : public Prompts {
   public:
     void Notice(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void Alert(const std::string& text) override { Notice(text); }
     bool Confirm(const std::string&) override { return false; }
     bool ConfirmSevere(const std::string&) override { return false; }
     bool OfferOpen(const std::string&) override { return false; }
@@ -52,9 +54,9 @@ class Online : public OnlineProbe {
     bool IsOnline() override { return true; }
 };
 
-class Silence : public SoundPlayer {
+class Silence : public EventSounds {
   public:
-    void Play(const std::string&) override {}
+    void Play(EngineSound) override {}
 };
 
 // The real gateway, with the time spent inside its requests added up.
@@ -128,14 +130,14 @@ Drain RunDrain(int rows, std::chrono::milliseconds tick, std::chrono::millisecon
         Silence sound;
         SystemClock clock;
         SystemSleeper sleeper;
-        SendEngine engine({*db, gateway, log, control, online, sound, clock, sleeper}, pause);
+        SendEngine engine({gateway, log, control, online, prompts, sound, clock, sleeper}, pause);
         const Credentials account{"10001", "demo", "demo"};
 
         const auto start = Steady::now();
         auto end = start;
         for (bool first = true;; first = false) {
             if (!first && tick.count() > 0) std::this_thread::sleep_for(tick);
-            SendTick t = engine.tick(account, {});
+            SendTick t = engine.tick(*db, account);
             if (!t.job) break;
             const auto runStart = Steady::now();
             std::thread worker([&engine, job = std::move(*t.job)]() mutable { engine.run(std::move(job)); });

@@ -1,6 +1,6 @@
-// What the engine's jobs work with: the store, the service, the log, the processing state and the
-// desktop's services, plus the time services, so that tests and the benchmark can run the jobs
-// without real waits.
+// What the engine's jobs work with: the service, the log, the processing state and the desktop's
+// services, plus the time services, so that tests and the benchmark can run the jobs without real
+// waits. The database is not among them: each job takes the one open when its tick started it.
 #pragma once
 
 #include <chrono>
@@ -22,21 +22,21 @@ class Sleeper {
     virtual void Sleep(std::chrono::milliseconds duration) = 0;
 };
 
-class Database;
+class EventSounds;
 class Log;
 class OnlineProbe;
+class Prompts;
 class ProcessingState;
 class SmsGateway;
-class SoundPlayer;
 
 // Everything the send engine and the pollers use; all of it outlives them.
 struct EngineServices {
-    Database& db;
     SmsGateway& gateway;
     Log& log;
     ProcessingState& control;
     OnlineProbe& online;
-    SoundPlayer& sound;
+    Prompts& prompts;
+    EventSounds& sounds;
     Clock& clock;
     Sleeper& sleeper;
 };

@@ -71,7 +71,7 @@ void MoPoller::Count(std::size_t n) {
     s_.control.AddMo(static_cast<std::int64_t>(n));
 }
 
-void MoPoller::Store(const std::string& line, const std::string& corpID) {
+void MoPoller::Store(Database& db, const std::string& line, const std::string& corpID) {
     const MoLine mo = ParseMoLine(line);
     if (mo.msg.empty()) return;
     const std::optional<std::int64_t> moID = ParseServiceNumber(mo.moID);
@@ -80,7 +80,7 @@ void MoPoller::Store(const std::string& line, const std::string& corpID) {
     const std::string sql = "INSERT INTO mo (corpID, moID, moTime, Mob, destID, Msg) VALUES (" + SqlInt(corpID) +
                             "," + (moID ? SqlInt(*moID) : std::string("NULL")) + "," + SqlQuote(moTime) + "," +
                             SqlQuote(mo.mob) + "," + SqlQuote(mo.destID) + "," + SqlQuote(mo.msg) + ")";
-    if (!s_.db.pAdoCom(sql)) s_.log.logit("接收短信保存失败:" + line);
+    if (!db.pAdoCom(sql)) s_.log.logit("接收短信保存失败:" + line);
 }
 
 }  // namespace xunda

@@ -29,10 +29,11 @@ class MoPoller : public Poller {
 
   protected:
     int Fetch(std::string& code, std::vector<std::string>& lines, const Credentials& account) override;
+    EngineSound Sound() const override { return EngineSound::Incoming; }
     std::string ReceivedText(std::size_t n) const override;
     void Count(std::size_t n) override;
     // Inserts the message; a line with an empty text is skipped, a failed insert logs the line.
-    void Store(const std::string& line, const std::string& corpID) override;
+    void Store(Database& db, const std::string& line, const std::string& corpID) override;
 };
 
 }  // namespace xunda

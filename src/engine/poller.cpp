@@ -11,11 +11,11 @@
 
 namespace xunda {
 
-std::optional<PollJob> Poller::tick(const Credentials& account, const SoundSetting& sound) {
+std::optional<PollJob> Poller::tick(Database& db, const Credentials& account) {
     if (!s_.online.IsOnline() || s_.control.paused() || !IsSqlInt(account.corpID)) return std::nullopt;
     std::optional<RunFlag::Token> token = runFlag_.TryAcquire();
     if (!token) return std::nullopt;
-    return PollJob{account, sound, std::move(*token)};
+    return PollJob{&db, account, std::move(*token)};
 }
 
 void Poller::poll(PollJob job) {
@@ -31,11 +31,11 @@ void Poller::poll(PollJob job) {
             if (interval_ < kMaxInterval) interval_ += kIntervalStep;
             return;
         }
-        PlayEventSound(s_.sound, job.sound);
+        s_.sounds.Play(Sound());
         interval_ = kStartInterval;
         s_.log.logit(ReceivedText(lines.size()));
         Count(lines.size());
-        for (const std::string& line : lines) Store(TrimBlanks(line), job.account.corpID);
+        for (const std::string& line : lines) Store(*job.db, TrimBlanks(line), job.account.corpID);
     } catch (const std::exception& e) {
         s_.log.logit(std::string("接收失败:") + e.what());
     }

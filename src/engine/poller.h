@@ -19,9 +19,11 @@
 
 namespace xunda {
 
+class Database;
+
 struct PollJob {
+    Database* db;  // open until the job has run
     Credentials account;
-    SoundSetting sound;  // played when data arrives
     RunFlag::Token token;
 };
 
@@ -37,7 +39,7 @@ class Poller {
     Poller& operator=(const Poller&) = delete;
 
     // The timer's tick: a job when online, not paused and no poll is running.
-    std::optional<PollJob> tick(const Credentials& account, const SoundSetting& sound);
+    std::optional<PollJob> tick(Database& db, const Credentials& account);
     // The worker: asks the service and stores what it answered.
     void poll(PollJob job);
     // The timer's interval in ms for its next tick.
@@ -49,11 +51,12 @@ class Poller {
   protected:
     // The service request (GetMo or GetReport).
     virtual int Fetch(std::string& code, std::vector<std::string>& lines, const Credentials& account) = 0;
-    // The log line for n received items, and the counter they go to.
+    // The sound of data arriving, the log line for n received items, and the counter they go to.
+    virtual EngineSound Sound() const = 0;
     virtual std::string ReceivedText(std::size_t n) const = 0;
     virtual void Count(std::size_t n) = 0;
     // Stores one trimmed reply line; `corpID` is checked digits.
-    virtual void Store(const std::string& line, const std::string& corpID) = 0;
+    virtual void Store(Database& db, const std::string& line, const std::string& corpID) = 0;
 
     EngineServices s_;
 

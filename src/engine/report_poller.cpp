@@ -24,11 +24,11 @@ void ReportPoller::Count(std::size_t n) {
     s_.control.AddReport(static_cast<std::int64_t>(n));
 }
 
-void ReportPoller::Store(const std::string& line, const std::string&) {
+void ReportPoller::Store(Database& db, const std::string& line, const std::string&) {
     const FieldSplit report = TakeField(line);
     const std::optional<std::int64_t> mtID = ParseServiceNumber(report.field);
     if (!mtID || *mtID < 1 || report.rest.empty()) return;
-    s_.db.pAdoCom("UPDATE mt_bak SET mstatus=" + SqlQuote(report.rest) + " WHERE mtID=" + SqlInt(*mtID));
+    db.pAdoCom("UPDATE mt_bak SET mstatus=" + SqlQuote(report.rest) + " WHERE mtID=" + SqlInt(*mtID));
 }
 
 }  // namespace xunda

@@ -12,10 +12,11 @@ class ReportPoller : public Poller {
 
   protected:
     int Fetch(std::string& code, std::vector<std::string>& lines, const Credentials& account) override;
+    EngineSound Sound() const override { return EngineSound::Report; }
     std::string ReceivedText(std::size_t n) const override;
     void Count(std::size_t n) override;
     // "mtID,status": a message number that is not a positive number, or an empty status, is skipped.
-    void Store(const std::string& line, const std::string& corpID) override;
+    void Store(Database& db, const std::string& line, const std::string& corpID) override;
 };
 
 }  // namespace xunda

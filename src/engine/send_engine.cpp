@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "core/ports.h"
+#include "engine/event_sound.h"
 #include "engine/processing_state.h"
 #include "gateway/result_text.h"
 #include "gateway/sms_gateway.h"
@@ -33,12 +34,13 @@ void SendEngine::SetOutboxListener(std::function<void()> listener) {
     outboxListener_ = std::move(listener);
 }
 
-SendTick SendEngine::tick(const Credentials& account, const SoundSetting& mtSound) {
+SendTick SendEngine::tick(Database& db, const Credentials& account) {
     if (!s_.online.IsOnline()) {
         // Only a running engine pauses and warns, so a tick can never stack up warnings.
         if (!s_.control.PauseEnabled()) return {SendTickResult::Offline, std::nullopt};
         s_.log.logit("网络故障");
         s_.control.btnSmsSendPauseClick();
+        s_.prompts.Alert(kOfflineWarning);
         return {SendTickResult::WentOffline, std::nullopt};
     }
     if (s_.control.paused()) return {SendTickResult::Paused, std::nullopt};
@@ -46,7 +48,7 @@ SendTick SendEngine::tick(const Credentials& account, const SoundSetting& mtSoun
     if (!token) return {SendTickResult::Busy, std::nullopt};
     if (!IsSqlInt(account.corpID)) return {SendTickResult::Empty, std::nullopt};
 
-    ResultSet rs = s_.db.pAdoQuery("SELECT id, mob, msg, subNumber, linkID, mtLevel FROM mt WHERE corpID=" +
+    ResultSet rs = db.pAdoQuery("SELECT id, mob, msg, subNumber, linkID, mtLevel FROM mt WHERE corpID=" +
                                    account.corpID + " AND flag=0 ORDER BY id LIMIT " + std::to_string(kMaxRows));
     if (rs.Empty()) return {SendTickResult::Empty, std::nullopt};
     std::vector<MtRow> rows;
@@ -54,7 +56,7 @@ SendTick SendEngine::tick(const Credentials& account, const SoundSetting& mtSoun
     for (; !rs.Eof(); rs.Next())
         rows.push_back({rs.AsInt("id"), rs.AsString("mob"), rs.AsString("msg"), rs.AsString("subNumber"),
                         rs.AsString("linkID"), rs.AsString("mtLevel")});
-    return {SendTickResult::Started, SendJob{account, mtSound, std::move(rows), std::move(*token)}};
+    return {SendTickResult::Started, SendJob{&db, account, std::move(rows), std::move(*token)}};
 }
 
 void SendEngine::run(SendJob job) {
@@ -72,7 +74,7 @@ void SendEngine::run(SendJob job) {
     }
     // Also after a transport failure, so that rows accepted earlier in this run reach the history
     // (and their delivery reports find them) now.
-    MoveAccepted(job.account.corpID);
+    MoveAccepted(*job.db, job.account.corpID);
     if (outboxListener_) outboxListener_();
 }
 
@@ -98,34 +100,35 @@ bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
 
     // One transaction for the batch; should it fail, the statements once more one by one, so that
     // one bad statement cannot leave the whole batch queued to be sent again.
-    if (!s_.db.Transaction([&] { return StoreResults(ids, reply); })) StoreResults(ids, reply);
+    Database& db = *job.db;
+    if (!db.Transaction([&] { return StoreResults(db, ids, reply); })) StoreResults(db, ids, reply);
     for (const std::string& line : reply.extraLines) s_.log.logit("多余的返回结果:" + line);
-    if (reply.refused) PlayEventSound(s_.sound, job.mtSound);
+    if (reply.refused) s_.sounds.Play(EngineSound::SendError);
     return true;
 }
 
-bool SendEngine::StoreResults(const std::vector<std::int64_t>& ids, const BatchResult& reply) {
+bool SendEngine::StoreResults(Database& db, const std::vector<std::int64_t>& ids, const BatchResult& reply) {
     if (reply.refused)
-        return s_.db.pAdoCom("UPDATE mt SET flag=" + SqlInt(reply.flag) + " WHERE id IN (" + JoinIds(ids) + ")");
+        return db.pAdoCom("UPDATE mt SET flag=" + SqlInt(reply.flag) + " WHERE id IN (" + JoinIds(ids) + ")");
     bool ok = true;
     for (const RowResult& row : reply.rows) {
         if (row.flag == 1)
-            ok &= s_.db.pAdoCom("UPDATE mt SET mtID=" + (row.mtID ? SqlInt(*row.mtID) : std::string("NULL")) +
+            ok &= db.pAdoCom("UPDATE mt SET mtID=" + (row.mtID ? SqlInt(*row.mtID) : std::string("NULL")) +
                                 ", flag=1 WHERE id=" + SqlInt(row.id));
         else
-            ok &= s_.db.pAdoCom("UPDATE mt SET flag=" + SqlInt(row.flag) + " WHERE id=" + SqlInt(row.id));
+            ok &= db.pAdoCom("UPDATE mt SET flag=" + SqlInt(row.flag) + " WHERE id=" + SqlInt(row.id));
     }
     return ok;
 }
 
-void SendEngine::MoveAccepted(const std::string& corpID) {
+void SendEngine::MoveAccepted(Database& db, const std::string& corpID) {
     const std::string where = " FROM mt WHERE corpID=" + SqlInt(corpID) + " AND flag=1";
-    s_.db.Transaction([&] {
-        return s_.db.pAdoCom(
+    db.Transaction([&] {
+        return db.pAdoCom(
                    "INSERT INTO mt_bak (corpID, mtID, mtTime, mob, msg, subNumber, linkID, mtLevel, flag) "
                    "SELECT corpID, mtID, mtTime, mob, msg, subNumber, linkID, mtLevel, flag" +
                    where) &&
-               s_.db.pAdoCom("DELETE" + where);
+               db.pAdoCom("DELETE" + where);
     });
 }
 

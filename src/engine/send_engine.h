@@ -4,10 +4,11 @@
 //
 // The window's controller calls tick() on the GUI thread from its send timer (`mtTime`) and runs
 // the job it gets on a worker thread with run(); tests and the benchmark call both directly.
-//     SendTick t = engine.tick(account, sounds.mt);
+//     SendTick t = engine.tick(db, account);
 //     if (t.job) std::thread([&, job = std::move(*t.job)]() mutable { engine.run(std::move(job)); }).detach();
-// A job carries its own copy of the rows and the account, and the engine's run token: while it
-// exists, every tick answers Busy.
+// A job carries its own copy of the rows and the account, the database it works on (its thread
+// has a connection of its own) and the engine's run token: while the job exists, every tick
+// answers Busy. The database must stay open until the job has run.
 #pragma once
 
 #include <chrono>
@@ -17,23 +18,24 @@
 #include <vector>
 
 #include "engine/engine_ports.h"
-#include "engine/event_sound.h"
 #include "engine/mt_batch.h"
 #include "engine/run_flag.h"
 #include "gateway/request_url.h"
 
 namespace xunda {
 
+class Database;
+
 // One worker run: the selected rows and what the run needs of the moment it was started.
 struct SendJob {
+    Database* db;
     Credentials account;
-    SoundSetting mtSound;
     std::vector<MtRow> rows;
     RunFlag::Token token;
 };
 
 enum class SendTickResult {
-    WentOffline,  // offline while running: "网络故障" logged, processing paused; show kOfflineWarning
+    WentOffline,  // offline while running: "网络故障" logged, processing paused, kOfflineWarning shown
     Offline,      // offline while paused: nothing done
     Paused,
     Busy,  // a run is still active
@@ -63,7 +65,7 @@ class SendEngine {
     void SetOutboxListener(std::function<void()> listener);
 
     // `mtTimeTimer`, on the GUI thread.
-    SendTick tick(const Credentials& account, const SoundSetting& mtSound);
+    SendTick tick(Database& db, const Credentials& account);
     // `SendMtThread`: sends the job's rows and records the results.
     void run(SendJob job);
 
@@ -74,9 +76,9 @@ class SendEngine {
     // Sends one batch and records its results; false after a transport failure.
     bool SendBatch(const SendJob& job, const MtBatch& batch);
     // Writes the batch's results into its rows; false when a statement failed.
-    bool StoreResults(const std::vector<std::int64_t>& ids, const BatchResult& result);
+    bool StoreResults(Database& db, const std::vector<std::int64_t>& ids, const BatchResult& result);
     // Copies the account's accepted rows to mt_bak and deletes them from mt, in one transaction.
-    void MoveAccepted(const std::string& corpID);
+    void MoveAccepted(Database& db, const std::string& corpID);
 
     EngineServices s_;
     const std::chrono::milliseconds pause_;

@@ -14,6 +14,7 @@
 
 #include "core/ports.h"
 #include "engine/engine_ports.h"
+#include "engine/event_sound.h"
 #include "engine/processing_control.h"
 #include "gateway/sms_gateway.h"
 #include "store/database.h"
@@ -28,6 +29,10 @@ class NullPrompts : public Prompts {
         std::lock_guard lock(mutex_);
         notices.push_back(text);
     }
+    void Alert(const std::string& text) override {
+        std::lock_guard lock(mutex_);
+        alerts.push_back(text);
+    }
     bool Confirm(const std::string&) override { return true; }
     bool ConfirmSevere(const std::string&) override { return true; }
     bool OfferOpen(const std::string&) override { return false; }
@@ -36,6 +41,7 @@ class NullPrompts : public Prompts {
 
     std::mutex mutex_;
     std::vector<std::string> notices;
+    std::vector<std::string> alerts;
 };
 
 // A gateway reply: the result, the service's code and the lines after it.
@@ -104,20 +110,20 @@ class FakeOnline : public OnlineProbe {
     std::atomic<bool> online{true};
 };
 
-class RecordingSound : public SoundPlayer {
+class RecordingSounds : public EventSounds {
   public:
-    void Play(const std::string& file) override {
+    void Play(EngineSound event) override {
         std::lock_guard lock(mutex_);
-        played.push_back(file);
+        played.push_back(event);
     }
-    std::vector<std::string> Played() {
+    std::vector<EngineSound> Played() {
         std::lock_guard lock(mutex_);
         return played;
     }
 
   private:
     std::mutex mutex_;
-    std::vector<std::string> played;
+    std::vector<EngineSound> played;
 };
 
 class FixedClock : public Clock {
@@ -136,7 +142,7 @@ class EngineTest : public ::testing::Test {
     EngineTest();
 
     EngineServices Services() {
-        return {*db, gateway, log, control, online, sound, clock, sleeper};
+        return {gateway, log, control, online, prompts, sounds, clock, sleeper};
     }
     // Queues one outbox row for the account; returns its id.
     std::int64_t Queue(const std::string& mob, const std::string& msg, const std::string& corpID = "10001",
@@ -157,7 +163,7 @@ class EngineTest : public ::testing::Test {
     ProcessingControl control{log};
     FakeGateway gateway;
     FakeOnline online;
-    RecordingSound sound;
+    RecordingSounds sounds;
     FixedClock clock;
     RecordingSleeper sleeper;
 

@@ -23,9 +23,9 @@ class EngineSimTest : public EngineTest {
   protected:
     EngineSimTest() { control.Start(); }
 
-    EngineServices Real() { return {*db, gateway, log, control, online, sound, clock, sleeper}; }
+    EngineServices Real() { return {gateway, log, control, online, prompts, sounds, clock, sleeper}; }
     void TickAndRun() {
-        SendTick t = engine.tick(account, {});
+        SendTick t = engine.tick(*db, account);
         if (t.job) engine.run(std::move(*t.job));
     }
 
@@ -71,14 +71,14 @@ TEST_F(EngineSimTest, RefusedRequestAndUnreachableService) {
 TEST_F(EngineSimTest, PauseAndResumeDuringASlowReplySendsEachNumberOnce) {
     for (int i = 0; i < 120; ++i) Queue(std::to_string(13700000000 + i), i < 60 ? "x" : "y");
     service.Script({.path = "/sms/putMt/", .delay = std::chrono::milliseconds(300)});
-    SendTick t = engine.tick(account, {});
+    SendTick t = engine.tick(*db, account);
     ASSERT_TRUE(t.job);
     std::thread worker([&, job = std::move(*t.job)]() mutable { engine.run(std::move(job)); });
     for (int i = 0; i < 10000 && service.Requests().empty(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     control.btnSmsSendPauseClick();
     control.btnSmsSendPauseClick();
-    EXPECT_EQ(engine.tick(account, {}).result, SendTickResult::Busy);
+    EXPECT_EQ(engine.tick(*db, account).result, SendTickResult::Busy);
     worker.join();
     TickAndRun();
     for (int i = 0; i < 120; ++i) ASSERT_EQ(service.SendCount(std::to_string(13700000000 + i)), 1) << i;
@@ -95,7 +95,7 @@ TEST_F(EngineSimTest, InboxAndReportsWithLargeMessageNumbers) {
     MoPoller mo(Real());
     ReportPoller report(Real());
     for (Poller* p : {static_cast<Poller*>(&mo), static_cast<Poller*>(&report)}) {
-        std::optional<PollJob> job = p->tick(account, {});
+        std::optional<PollJob> job = p->tick(*db, account);
         ASSERT_TRUE(job);
         p->poll(std::move(*job));
         EXPECT_EQ(p->interval(), Poller::kStartInterval);
@@ -103,7 +103,7 @@ TEST_F(EngineSimTest, InboxAndReportsWithLargeMessageNumbers) {
     EXPECT_EQ(Value("SELECT mstatus FROM mt_bak WHERE mtID=5000000000"), "0");
     EXPECT_EQ(Value("SELECT msg || '|' || moTime || '|' || mob FROM mo"),
               "hello, world，你好|2024-01-02 03:04:05|13800000009");
-    std::optional<PollJob> job = mo.tick(account, {});
+    std::optional<PollJob> job = mo.tick(*db, account);
     mo.poll(std::move(*job));
     EXPECT_EQ(mo.interval(), Poller::kStartInterval + Poller::kIntervalStep);
 }

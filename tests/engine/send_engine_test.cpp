@@ -7,7 +7,6 @@
 #include "engine/send_engine.h"
 #include "engine_fixture.h"
 #include "gateway/result_text.h"
-#include "support/temp_dir.h"
 
 namespace xunda::test {
 namespace {
@@ -17,8 +16,8 @@ class SendEngineTest : public EngineTest {
     SendEngineTest() { control.Start(); }
 
     // One tick and, when it starts one, the run.
-    SendTickResult TickAndRun(const SoundSetting& sound = {}) {
-        SendTick t = engine.tick(account, sound);
+    SendTickResult TickAndRun() {
+        SendTick t = engine.tick(*db, account);
         if (t.job) engine.run(std::move(*t.job));
         return t.result;
     }
@@ -28,7 +27,7 @@ class SendEngineTest : public EngineTest {
 };
 
 TEST_F(SendEngineTest, EmptyOutboxStartsNoRun) {
-    SendTick t = engine.tick(account, {});
+    SendTick t = engine.tick(*db, account);
     EXPECT_EQ(t.result, SendTickResult::Empty);
     EXPECT_FALSE(t.job);
     EXPECT_FALSE(engine.Busy());
@@ -75,7 +74,7 @@ TEST_F(SendEngineTest, AtMostOneHundredRowsPerRun) {
     EXPECT_EQ(gateway.Calls().size(), 4u);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt"), 0);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_bak"), 150);
-    EXPECT_EQ(engine.tick(account, {}).result, SendTickResult::Empty);
+    EXPECT_EQ(engine.tick(*db, account).result, SendTickResult::Empty);
 }
 
 TEST_F(SendEngineTest, PartialSuccessWithARefusedNumber) {
@@ -89,30 +88,18 @@ TEST_F(SendEngineTest, PartialSuccessWithARefusedNumber) {
     EXPECT_EQ(Logged("手机号码:(2)个,返回结果:" + SmsResultText(200)), 1);
 }
 
-TEST_F(SendEngineTest, RefusedRequestMarksItsRowsAndPlaysTheSoundWhenEnabled) {
-    TempDir wav;
-    WriteFile(wav / "err.wav", "RIFF");
+TEST_F(SendEngineTest, RefusedRequestMarksItsRowsAndPlaysTheErrorSound) {
     std::int64_t first = Queue("131", "one");
     std::int64_t second = Queue("132", "two");
     std::int64_t third = Queue("133", "two");
     gateway.QueuePut({0, "100", {"0,77"}});
     gateway.QueuePut({0, "501", {}});
-    TickAndRun({true, "  " + (wav / "err.wav").string() + " "});
+    TickAndRun();
     EXPECT_EQ(Value("SELECT mtID FROM mt_bak"), "77");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt WHERE id=" + std::to_string(first)), 0);
     EXPECT_EQ(Flag(second), "501");
     EXPECT_EQ(Flag(third), "501");
-    EXPECT_EQ(sound.Played(), (std::vector<std::string>{(wav / "err.wav").string()}));
-
-    // Not ticked, no file name, a missing file: no sound.
-    for (SoundSetting s : {SoundSetting{false, (wav / "err.wav").string()}, SoundSetting{true, "  "},
-                           SoundSetting{true, (wav / "missing.wav").string()}}) {
-        Queue("134", "three");
-        gateway.QueuePut({0, "403", {}});
-        TickAndRun(s);
-    }
-    EXPECT_EQ(sound.Played().size(), 1u);
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt WHERE flag=403"), 3);
+    EXPECT_EQ(sounds.Played(), std::vector<EngineSound>{EngineSound::SendError});
 }
 
 TEST_F(SendEngineTest, UnusableRepliesMarkTheirRowsUnknownInsteadOfReusingTheLastCode) {
@@ -175,7 +162,7 @@ TEST_F(SendEngineTest, TransportFailureEndsTheRunButStillMovesTheAcceptedRows) {
 TEST_F(SendEngineTest, PausingDuringARunSendsNoEmptyRequest) {
     Queue("131", "a");
     Queue("132", "b");
-    SendTick t = engine.tick(account, {});
+    SendTick t = engine.tick(*db, account);
     ASSERT_TRUE(t.job);
     control.btnSmsSendPauseClick();  // paused between the tick and the worker's first row
     engine.run(std::move(*t.job));
@@ -190,7 +177,7 @@ TEST_F(SendEngineTest, PausingDuringARunSendsNoEmptyRequest) {
     TickAndRun();
     EXPECT_EQ(gateway.Calls().size(), 1u);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_bak"), 1);
-    EXPECT_EQ(engine.tick(account, {}).result, SendTickResult::Paused);
+    EXPECT_EQ(engine.tick(*db, account).result, SendTickResult::Paused);
 }
 
 TEST_F(SendEngineTest, GoingOfflineLogsPausesAndWarnsOnce) {
@@ -198,14 +185,15 @@ TEST_F(SendEngineTest, GoingOfflineLogsPausesAndWarnsOnce) {
     int stateChanges = 0;
     control.SetStateListener([&] { ++stateChanges; });
     online.online = false;
-    EXPECT_EQ(engine.tick(account, {}).result, SendTickResult::WentOffline);
-    EXPECT_EQ(engine.tick(account, {}).result, SendTickResult::Offline);
+    EXPECT_EQ(engine.tick(*db, account).result, SendTickResult::WentOffline);
+    EXPECT_EQ(engine.tick(*db, account).result, SendTickResult::Offline);
     EXPECT_EQ(Logged("网络故障"), 1);
+    EXPECT_EQ(prompts.alerts, std::vector<std::string>{"网络中断,短信处理将停止!"});
     EXPECT_EQ(Logged("暂停短信处理"), 1);
     EXPECT_EQ(stateChanges, 1);
     EXPECT_TRUE(control.paused());
     online.online = true;  // coming back does not resume by itself
-    EXPECT_EQ(engine.tick(account, {}).result, SendTickResult::Paused);
+    EXPECT_EQ(engine.tick(*db, account).result, SendTickResult::Paused);
     EXPECT_TRUE(gateway.Calls().empty());
 }
 
@@ -228,13 +216,13 @@ struct SlowService {
 TEST_F(SendEngineTest, ResumeDuringASlowReplyNeverSendsARowTwice) {
     for (int i = 0; i < 150; ++i) Queue(std::to_string(13000000000 + i), "same");
     auto slow = std::make_unique<SlowService>(gateway);
-    SendTick t = engine.tick(account, {});
+    SendTick t = engine.tick(*db, account);
     ASSERT_TRUE(t.job);
     std::thread worker([&, job = std::move(*t.job)]() mutable { engine.run(std::move(job)); });
     slow->arrived.get_future().wait();
     control.btnSmsSendPauseClick();
     control.btnSmsSendPauseClick();
-    EXPECT_EQ(engine.tick(account, {}).result, SendTickResult::Busy);
+    EXPECT_EQ(engine.tick(*db, account).result, SendTickResult::Busy);
     slow->release.set_value();
     worker.join();
     gateway.SetPutHandler(nullptr);
@@ -248,13 +236,13 @@ TEST_F(SendEngineTest, AccountChangeWaitsForTheRunWhichKeepsItsOwnAccount) {
     Queue("132", "second account", "20002");
     db->pAdoCom("INSERT INTO mt (corpID, mob, msg, flag, mtID) VALUES (20002, '139', 'done', 1, 5)");
     auto slow = std::make_unique<SlowService>(gateway);
-    SendTick t = engine.tick(account, {});
+    SendTick t = engine.tick(*db, account);
     ASSERT_TRUE(t.job);
     std::thread worker([&, job = std::move(*t.job)]() mutable { engine.run(std::move(job)); });
     slow->arrived.get_future().wait();
 
     const Credentials other{"20002", "other", "pw2"};
-    EXPECT_EQ(engine.tick(other, {}).result, SendTickResult::Busy);
+    EXPECT_EQ(engine.tick(*db, other).result, SendTickResult::Busy);
     slow->release.set_value();
     engine.WaitIdle();
     worker.join();
@@ -265,7 +253,7 @@ TEST_F(SendEngineTest, AccountChangeWaitsForTheRunWhichKeepsItsOwnAccount) {
     EXPECT_EQ(Value("SELECT flag FROM mt WHERE mob='139'"), "1");  // the other account's rows untouched
 
     gateway.SetPutHandler(nullptr);
-    SendTick next = engine.tick(other, {});
+    SendTick next = engine.tick(*db, other);
     ASSERT_TRUE(next.job);
     engine.run(std::move(*next.job));
     calls = gateway.Calls();
