@@ -24,7 +24,7 @@
 #include "core/ports.h"
 #include "engine/engine_ports.h"
 #include "engine/event_sound.h"
-#include "engine/processing_control.h"
+#include "engine/processing_state.h"
 #include "engine/send_engine.h"
 #include "gateway/service_gateway.h"
 #include "sms-sim/sms_sim.h"
@@ -52,6 +52,16 @@ class SilentPrompts : public Prompts {
 class Online : public OnlineProbe {
   public:
     bool IsOnline() override { return true; }
+};
+
+class Running : public ProcessingState {
+  public:
+    bool paused() const override { return false; }
+    bool PauseEnabled() const override { return true; }
+    void btnSmsSendPauseClick() override {}
+    void AddMo(std::int64_t) override {}
+    void AddMt(std::int64_t) override {}
+    void AddReport(std::int64_t) override {}
 };
 
 class Silence : public EventSounds {
@@ -107,8 +117,9 @@ Drain RunDrain(int rows, std::chrono::milliseconds tick, std::chrono::millisecon
         if (!db) std::abort();
         std::vector<std::string> mobs;
         {
-            BulkWriter w(*db, "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES "
-                              "(10001, ?, ?, '', '', ?, 0)");
+            BulkWriter w(*db,
+                         "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES "
+                         "(10001, ?, ?, '', '', ?, 0)");
             for (int i = 0; i < rows; ++i) {
                 char mob[16];
                 std::snprintf(mob, sizeof mob, "138%08d", i);
@@ -124,8 +135,7 @@ Drain RunDrain(int rows, std::chrono::milliseconds tick, std::chrono::millisecon
         TimedGateway gateway(real);
         Log log(dir / "LOG");
         log.SetAccount("10001");
-        ProcessingControl control(log);
-        control.Start();
+        Running control;
         Online online;
         Silence sound;
         SystemClock clock;
@@ -144,15 +154,17 @@ Drain RunDrain(int rows, std::chrono::milliseconds tick, std::chrono::millisecon
             worker.join();
             const auto run = Steady::now() - runStart;
             drain.runMs.push_back(std::chrono::duration<double, std::milli>(run).count());
-            drain.engineMs.push_back(std::chrono::duration<double, std::milli>(run - gateway.TakeWaited()).count());
+            drain.engineMs.push_back(
+                std::chrono::duration<double, std::milli>(run - gateway.TakeWaited()).count());
             end = Steady::now();
         }
         drain.seconds = std::chrono::duration<double>(end - start).count();
 
         std::map<std::string, int> sent;
         for (const sim::SentMessage& m : service.Sent()) ++sent[m.mob];
-        const bool everyOnce = sent.size() == mobs.size() &&
-                               std::all_of(sent.begin(), sent.end(), [](const auto& e) { return e.second == 1; });
+        const bool everyOnce =
+            sent.size() == mobs.size() &&
+            std::all_of(sent.begin(), sent.end(), [](const auto& e) { return e.second == 1; });
         const ResultSet left = db->pAdoQuery("SELECT COUNT(*) AS n FROM mt");
         const ResultSet moved = db->pAdoQuery("SELECT COUNT(DISTINCT mob) AS n FROM mt_bak WHERE flag=1");
         drain.exact = everyOnce && left.AsInt("n") == 0 && moved.AsInt("n") == rows;
@@ -184,23 +196,26 @@ int main(int argc, char** argv) {
                 d.seconds, rate, rate / 5000);
     std::printf("runs: %zu; whole run mean %.2f ms, p99 %.2f ms\n", d.runMs.size(), Mean(d.runMs),
                 Percentile(d.runMs, 0.99));
-    std::printf("engine's own time per 100-row run: mean %.2f ms, p99 %.2f ms, max %.2f ms (goal <= 20: ratio "
-                "%.2f)\n",
-                Mean(d.engineMs), Percentile(d.engineMs, 0.99), Percentile(d.engineMs, 1.0),
-                Percentile(d.engineMs, 0.99) / 20);
+    std::printf(
+        "engine's own time per 100-row run: mean %.2f ms, p99 %.2f ms, max %.2f ms (goal <= 20: ratio "
+        "%.2f)\n",
+        Mean(d.engineMs), Percentile(d.engineMs, 0.99), Percentile(d.engineMs, 1.0),
+        Percentile(d.engineMs, 0.99) / 20);
     std::printf("every number sent once, every row in the history: %s\n", d.exact ? "yes" : "NO");
 
     // At the program's pace each 100-row run follows a 1000 ms tick and rests 50 ms after its request.
     const double pace = 100.0 / (1.0 + 0.050 + Mean(d.runMs) / 1000.0);
-    std::printf("at the program's pace (1000 ms tick, 50 ms pause): %.1f rows/s computed (goal >= 90: ratio %.2f)\n",
-                pace, pace / 90);
+    std::printf(
+        "at the program's pace (1000 ms tick, 50 ms pause): %.1f rows/s computed (goal >= 90: ratio %.2f)\n",
+        pace, pace / 90);
     bool ok = d.exact;
     if (paced) {
         constexpr int kPacedRows = 10000;
         const Drain p = RunDrain(kPacedRows, std::chrono::milliseconds(1000), SendEngine::kSendPause);
         const double pacedRate = kPacedRows / p.seconds;
-        std::printf("paced drain of %d rows: %.1f s, %.1f rows/s measured (goal >= 90: ratio %.2f), exact: %s\n",
-                    kPacedRows, p.seconds, pacedRate, pacedRate / 90, p.exact ? "yes" : "NO");
+        std::printf(
+            "paced drain of %d rows: %.1f s, %.1f rows/s measured (goal >= 90: ratio %.2f), exact: %s\n",
+            kPacedRows, p.seconds, pacedRate, pacedRate / 90, p.exact ? "yes" : "NO");
         ok = ok && p.exact;
     }
     return ok ? 0 : 1;

@@ -26,7 +26,8 @@ int TwoDigits(std::string_view text, std::size_t at) {
 
 // True for 14 digits that make a plausible date and time.
 bool IsMoTime(std::string_view text) {
-    if (text.size() != 14 || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+    if (text.size() != 14 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         return false;
     const int month = TwoDigits(text, 4), day = TwoDigits(text, 6);
     return month >= 1 && month <= 12 && day >= 1 && day <= 31 && TwoDigits(text, 8) < 24 &&
@@ -39,8 +40,8 @@ std::string FormatMoTime(std::string_view text) {
     auto piece = [text](std::size_t at, std::size_t n) {
         return at < text.size() ? std::string(text.substr(at, n)) : std::string();
     };
-    return piece(0, 4) + "-" + piece(4, 2) + "-" + piece(6, 2) + " " + piece(8, 2) + ":" + piece(10, 2) + ":" +
-           piece(12, 2);
+    return piece(0, 4) + "-" + piece(4, 2) + "-" + piece(6, 2) + " " + piece(8, 2) + ":" + piece(10, 2) +
+           ":" + piece(12, 2);
 }
 
 MoLine ParseMoLine(std::string_view line) {
@@ -77,9 +78,10 @@ void MoPoller::Store(Database& db, const std::string& line, const std::string& c
     const std::optional<std::int64_t> moID = ParseServiceNumber(mo.moID);
     // A time the service garbled gives the time of reception rather than losing the message.
     const std::string moTime = IsMoTime(mo.moTime) ? FormatMoTime(mo.moTime) : s_.clock.Now();
-    const std::string sql = "INSERT INTO mo (corpID, moID, moTime, Mob, destID, Msg) VALUES (" + SqlInt(corpID) +
-                            "," + (moID ? SqlInt(*moID) : std::string("NULL")) + "," + SqlQuote(moTime) + "," +
-                            SqlQuote(mo.mob) + "," + SqlQuote(mo.destID) + "," + SqlQuote(mo.msg) + ")";
+    const std::string sql = "INSERT INTO mo (corpID, moID, moTime, Mob, destID, Msg) VALUES (" +
+                            SqlInt(corpID) + "," + (moID ? SqlInt(*moID) : std::string("NULL")) + "," +
+                            SqlQuote(moTime) + "," + SqlQuote(mo.mob) + "," + SqlQuote(mo.destID) + "," +
+                            SqlQuote(mo.msg) + ")";
     if (!db.pAdoCom(sql)) s_.log.logit("接收短信保存失败:" + line);
 }
 

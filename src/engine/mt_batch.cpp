@@ -19,7 +19,8 @@ std::int64_t FailureFlag(std::optional<std::int64_t> code) {
 
 }  // namespace
 
-MtBatch TakeBatch(const std::vector<MtRow>& rows, std::vector<bool>& taken, const std::function<bool()>& stop) {
+MtBatch TakeBatch(const std::vector<MtRow>& rows, std::vector<bool>& taken,
+                  const std::function<bool()>& stop) {
     MtBatch batch;
     const MtRow* key = nullptr;
     for (std::size_t i = 0; i < rows.size() && !stop(); ++i) {
@@ -33,8 +34,8 @@ MtBatch TakeBatch(const std::vector<MtRow>& rows, std::vector<bool>& taken, cons
     return batch;
 }
 
-BatchResult ReadBatchReply(int gatewayResult, const std::string& status, const std::vector<std::string>& lines,
-                           const std::vector<std::int64_t>& ids) {
+BatchResult ReadBatchReply(int gatewayResult, const std::string& status,
+                           const std::vector<std::string>& lines, const std::vector<std::int64_t>& ids) {
     BatchResult result;
     std::optional<std::int64_t> code =
         gatewayResult == 0 ? ParseServiceNumber(status) : std::optional<std::int64_t>(kUnknownResultFlag);

@@ -31,7 +31,8 @@ struct MtBatch {
 
 // Takes the next batch out of `rows`, marking its rows in `taken` (one entry per row). `stop` is
 // asked before each row (processing paused): the rows collected until then form the batch.
-MtBatch TakeBatch(const std::vector<MtRow>& rows, std::vector<bool>& taken, const std::function<bool()>& stop);
+MtBatch TakeBatch(const std::vector<MtRow>& rows, std::vector<bool>& taken,
+                  const std::function<bool()>& stop);
 
 // Flag of rows whose result is unknown: the reply was empty or malformed, or had no line for the
 // row. Shown as "未知错误消息:-3"; the user can resend such rows from the outbox page.
@@ -39,7 +40,7 @@ constexpr std::int64_t kUnknownResultFlag = -3;
 
 struct RowResult {
     std::int64_t id = 0;
-    std::int64_t flag = 0;              // 1 accepted, else the error code
+    std::int64_t flag = 0;             // 1 accepted, else the error code
     std::optional<std::int64_t> mtID;  // the service's message number of an accepted row
 };
 
@@ -54,7 +55,7 @@ struct BatchResult {
 
 // Reads a putMt reply for the batch's ids (in the order of its numbers). `gatewayResult` is 0 or
 // -3 (a reply without any line); `status` is the reply's code, empty when there was none.
-BatchResult ReadBatchReply(int gatewayResult, const std::string& status, const std::vector<std::string>& lines,
-                           const std::vector<std::int64_t>& ids);
+BatchResult ReadBatchReply(int gatewayResult, const std::string& status,
+                           const std::vector<std::string>& lines, const std::vector<std::int64_t>& ids);
 
 }  // namespace xunda

@@ -1,6 +1,6 @@
 // What the send engine and the pollers read and change of the processing state: whether SMS
-// processing runs, and the counters of this program run. The window side holds the state and shows
-// it (buttons, send timer, status-bar panels); ProcessingControl is the plain implementation.
+// processing ("短信处理") runs, and the counters of this program run. The main window holds the
+// state and shows it (the pause and resume buttons, the send timer, the status-bar panels).
 #pragma once
 
 #include <cstdint>

@@ -28,7 +28,8 @@ std::string JoinIds(const std::vector<std::int64_t>& ids) {
 
 }  // namespace
 
-SendEngine::SendEngine(EngineServices services, std::chrono::milliseconds pause) : s_(services), pause_(pause) {}
+SendEngine::SendEngine(EngineServices services, std::chrono::milliseconds pause)
+    : s_(services), pause_(pause) {}
 
 void SendEngine::SetOutboxListener(std::function<void()> listener) {
     outboxListener_ = std::move(listener);
@@ -49,7 +50,7 @@ SendTick SendEngine::tick(Database& db, const Credentials& account) {
     if (!IsSqlInt(account.corpID)) return {SendTickResult::Empty, std::nullopt};
 
     ResultSet rs = db.pAdoQuery("SELECT id, mob, msg, subNumber, linkID, mtLevel FROM mt WHERE corpID=" +
-                                   account.corpID + " AND flag=0 ORDER BY id LIMIT " + std::to_string(kMaxRows));
+                                account.corpID + " AND flag=0 ORDER BY id LIMIT " + std::to_string(kMaxRows));
     if (rs.Empty()) return {SendTickResult::Empty, std::nullopt};
     std::vector<MtRow> rows;
     rows.reserve(rs.RecordCount());
@@ -82,8 +83,9 @@ bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
     const MtRow& key = job.rows[batch.rows.front()];
     std::string status;
     std::vector<std::string> lines;
-    const int result = s_.gateway.PutMt(status, lines, kUtf8Format, job.account,
-                                        MtRequest{batch.Mobs, key.msg, key.mtLevel, key.subNumber, key.linkID});
+    const int result =
+        s_.gateway.PutMt(status, lines, kUtf8Format, job.account,
+                         MtRequest{batch.Mobs, key.msg, key.mtLevel, key.subNumber, key.linkID});
     if (result > 0) {
         s_.log.logit("网络故障:  " + HttpStatusText(result));
         return false;
@@ -114,7 +116,7 @@ bool SendEngine::StoreResults(Database& db, const std::vector<std::int64_t>& ids
     for (const RowResult& row : reply.rows) {
         if (row.flag == 1)
             ok &= db.pAdoCom("UPDATE mt SET mtID=" + (row.mtID ? SqlInt(*row.mtID) : std::string("NULL")) +
-                                ", flag=1 WHERE id=" + SqlInt(row.id));
+                             ", flag=1 WHERE id=" + SqlInt(row.id));
         else
             ok &= db.pAdoCom("UPDATE mt SET flag=" + SqlInt(row.flag) + " WHERE id=" + SqlInt(row.id));
     }

@@ -5,7 +5,8 @@
 // The window's controller calls tick() on the GUI thread from its send timer (`mtTime`) and runs
 // the job it gets on a worker thread with run(); tests and the benchmark call both directly.
 //     SendTick t = engine.tick(db, account);
-//     if (t.job) std::thread([&, job = std::move(*t.job)]() mutable { engine.run(std::move(job)); }).detach();
+//     if (t.job) std::thread([&, job = std::move(*t.job)]() mutable { engine.run(std::move(job));
+//     }).detach();
 // A job carries its own copy of the rows and the account, the database it works on (its thread
 // has a connection of its own) and the engine's run token: while the job exists, every tick
 // answers Busy. The database must stay open until the job has run.
@@ -38,8 +39,8 @@ enum class SendTickResult {
     WentOffline,  // offline while running: "网络故障" logged, processing paused, kOfflineWarning shown
     Offline,      // offline while paused: nothing done
     Paused,
-    Busy,  // a run is still active
-    Empty,  // no queued row
+    Busy,     // a run is still active
+    Empty,    // no queued row
     Started,  // `job` holds the rows to send
 };
 

@@ -16,20 +16,29 @@ namespace {
 
 SoundEvent ShellSoundOf(EngineSound event) {
     switch (event) {
-        case EngineSound::Incoming: return SoundEvent::Incoming;
-        case EngineSound::SendError: return SoundEvent::SendError;
-        case EngineSound::Report: return SoundEvent::Report;
+        case EngineSound::Incoming:
+            return SoundEvent::Incoming;
+        case EngineSound::SendError:
+            return SoundEvent::SendError;
+        case EngineSound::Report:
+            return SoundEvent::Report;
     }
     return SoundEvent::SendError;
 }
 
 }  // namespace
 
-bool EngineController::ShellState::paused() const { return shell_.Paused(); }
+bool EngineController::ShellState::paused() const {
+    return shell_.Paused();
+}
 
-bool EngineController::ShellState::PauseEnabled() const { return shell_.Account().LoggedIn() && !shell_.Paused(); }
+bool EngineController::ShellState::PauseEnabled() const {
+    return shell_.Account().LoggedIn() && !shell_.Paused();
+}
 
-void EngineController::ShellState::btnSmsSendPauseClick() { shell_.btnSmsSendPauseClick(); }
+void EngineController::ShellState::btnSmsSendPauseClick() {
+    shell_.btnSmsSendPauseClick();
+}
 
 void EngineController::ShellState::AddMo(std::int64_t n) {
     shell_.moCount += static_cast<int>(n);
@@ -115,9 +124,13 @@ void EngineController::mtTimeTimer() {
     }
 }
 
-void EngineController::moTimeTimer() { PollTick(mo_, moTime_); }
+void EngineController::moTimeTimer() {
+    PollTick(mo_, moTime_);
+}
 
-void EngineController::reportTimeTimer() { PollTick(report_, reportTime_); }
+void EngineController::reportTimeTimer() {
+    PollTick(report_, reportTime_);
+}
 
 void EngineController::PollTick(Poller& poller, QTimer& timer) {
     try {

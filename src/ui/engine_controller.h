@@ -33,7 +33,7 @@ class SmsGateway;
 
 class EngineController : public QObject, public ProcessingEngine {
     Q_OBJECT
-public:
+  public:
     static constexpr int kSendInterval = 1000;
 
     EngineController(Shell& shell, SmsGateway& gateway);
@@ -55,10 +55,10 @@ public:
     // Whether a job of the send engine or a poller is running.
     bool Busy() const { return send_.Busy() || mo_.Busy() || report_.Busy(); }
 
-private:
+  private:
     // The processing state and the counters as the main window holds them.
     class ShellState : public ProcessingState {
-    public:
+      public:
         explicit ShellState(Shell& shell) : shell_(shell) {}
         bool paused() const override;
         bool PauseEnabled() const override;
@@ -67,16 +67,16 @@ private:
         void AddMt(std::int64_t n) override;
         void AddReport(std::int64_t n) override;
 
-    private:
+      private:
         Shell& shell_;
     };
     // The sounds, played by the main window on the GUI thread.
     class ShellSounds : public EventSounds {
-    public:
+      public:
         explicit ShellSounds(Shell& shell) : shell_(shell) {}
         void Play(EngineSound event) override;
 
-    private:
+      private:
         Shell& shell_;
     };
 

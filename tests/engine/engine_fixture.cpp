@@ -62,9 +62,9 @@ EngineTest::EngineTest() : db(Database::Create(dir / "TOLVI_DY.db", prompts)), l
 std::int64_t EngineTest::Queue(const std::string& mob, const std::string& msg, const std::string& corpID,
                                const std::string& subNumber, const std::string& linkID,
                                const std::string& mtLevel) {
-    db->pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (" + SqlInt(corpID) +
-                "," + SqlQuote(mob) + "," + SqlQuote(msg) + "," + SqlQuote(subNumber) + "," + SqlQuote(linkID) +
-                "," + mtLevel + ",0)");
+    db->pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (" +
+                SqlInt(corpID) + "," + SqlQuote(mob) + "," + SqlQuote(msg) + "," + SqlQuote(subNumber) + "," +
+                SqlQuote(linkID) + "," + mtLevel + ",0)");
     return db->LastInsertId();
 }
 

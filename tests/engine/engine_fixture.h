@@ -15,7 +15,7 @@
 #include "core/ports.h"
 #include "engine/engine_ports.h"
 #include "engine/event_sound.h"
-#include "engine/processing_control.h"
+#include "engine/processing_state.h"
 #include "gateway/sms_gateway.h"
 #include "store/database.h"
 #include "store/log.h"
@@ -126,6 +126,29 @@ class RecordingSounds : public EventSounds {
     std::vector<EngineSound> played;
 };
 
+// The processing state as the main window keeps it: running after the login, toggled by the pause
+// button, with the three counters.
+class FakeProcessing : public ProcessingState {
+  public:
+    bool paused() const override { return paused_.load(); }
+    bool PauseEnabled() const override { return !paused_.load(); }
+    void btnSmsSendPauseClick() override {
+        paused_ = !paused_;
+        ++toggles;
+    }
+    void AddMo(std::int64_t n) override { mo += n; }
+    void AddMt(std::int64_t n) override { mt += n; }
+    void AddReport(std::int64_t n) override { report += n; }
+
+    std::atomic<int> toggles{0};
+    std::atomic<std::int64_t> mo{0};
+    std::atomic<std::int64_t> mt{0};
+    std::atomic<std::int64_t> report{0};
+
+  private:
+    std::atomic<bool> paused_{false};
+};
+
 class FixedClock : public Clock {
   public:
     std::string Now() override { return "2026-03-04 05:06:07"; }
@@ -141,9 +164,7 @@ class EngineTest : public ::testing::Test {
   protected:
     EngineTest();
 
-    EngineServices Services() {
-        return {gateway, log, control, online, prompts, sounds, clock, sleeper};
-    }
+    EngineServices Services() { return {gateway, log, control, online, prompts, sounds, clock, sleeper}; }
     // Queues one outbox row for the account; returns its id.
     std::int64_t Queue(const std::string& mob, const std::string& msg, const std::string& corpID = "10001",
                        const std::string& subNumber = "", const std::string& linkID = "",
@@ -160,7 +181,7 @@ class EngineTest : public ::testing::Test {
     NullPrompts prompts;
     std::unique_ptr<Database> db;
     Log log;
-    ProcessingControl control{log};
+    FakeProcessing control;
     FakeGateway gateway;
     FakeOnline online;
     RecordingSounds sounds;

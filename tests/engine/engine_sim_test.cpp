@@ -16,12 +16,13 @@ namespace {
 
 // The simulator, listening from its construction on (the gateway needs its port).
 struct RunningSimulator : sim::SmsSimulator {
-    RunningSimulator() : sim::SmsSimulator({.accounts = {{"demo", "secret", "10001", "g1", "p1"}}}) { Start(); }
+    RunningSimulator() : sim::SmsSimulator({.accounts = {{"demo", "secret", "10001", "g1", "p1"}}}) {
+        Start();
+    }
 };
 
 class EngineSimTest : public EngineTest {
   protected:
-    EngineSimTest() { control.Start(); }
 
     EngineServices Real() { return {gateway, log, control, online, prompts, sounds, clock, sleeper}; }
     void TickAndRun() {

@@ -1,7 +1,7 @@
 // Grouping of the selected rows into requests, and reading a request's reply.
-#include <gtest/gtest.h>
-
 #include "engine/mt_batch.h"
+
+#include <gtest/gtest.h>
 
 namespace xunda {
 namespace {
@@ -32,8 +32,12 @@ TEST(TakeBatch, GroupsEqualKeysInIdOrder) {
 }
 
 TEST(TakeBatch, EveryKeyTextCountsExactly) {
-    std::vector<MtRow> rows{Row(1, "a", "hi"),           Row(2, "b", "Hi"),           Row(3, "c", "hi", "5"),
-                            Row(4, "d", "hi", "", "7"), Row(5, "e", "hi", "", "", "2"), Row(6, "f", "hi")};
+    std::vector<MtRow> rows{Row(1, "a", "hi"),
+                            Row(2, "b", "Hi"),
+                            Row(3, "c", "hi", "5"),
+                            Row(4, "d", "hi", "", "7"),
+                            Row(5, "e", "hi", "", "", "2"),
+                            Row(6, "f", "hi")};
     EXPECT_EQ(Batches(rows), (std::vector<std::vector<std::int64_t>>{{1, 6}, {2}, {3}, {4}, {5}}));
 }
 
@@ -53,7 +57,8 @@ TEST(TakeBatch, JoinsNumbersWithCommasAndStopsWhenAsked) {
 }
 
 TEST(ReadBatchReply, PerNumberResults) {
-    BatchResult r = ReadBatchReply(0, "200", {"0,9001", "403,403", "0, abc", "1,1", "17"}, {10, 11, 12, 13, 14});
+    BatchResult r =
+        ReadBatchReply(0, "200", {"0,9001", "403,403", "0, abc", "1,1", "17"}, {10, 11, 12, 13, 14});
     EXPECT_FALSE(r.refused);
     EXPECT_EQ(r.code, 200);
     ASSERT_EQ(r.rows.size(), 5u);

@@ -11,8 +11,6 @@ namespace {
 
 class PollerTest : public EngineTest {
   protected:
-    PollerTest() { control.Start(); }
-
     // One tick and, when it starts one, the poll; the interval afterwards.
     int TickAndPoll(Poller& poller) {
         std::optional<PollJob> job = poller.tick(*db, account);
@@ -60,22 +58,23 @@ TEST_F(PollerTest, NoPollWhileOfflineOrPausedOrRunning) {
 
 TEST_F(PollerTest, IncomingMessagesAreParsedCutAndStored) {
     const std::string longText = std::string(254, 'a') + "中文";  // the 255-byte cut falls inside 中
-    gateway.moReplies.push_back({0, "100",
-                                 {" x,77,20240102030405,13800000001,10657000, hello, world \r",
-                                  "x,78,20240102030405,123456789012345678901234,106570001234567890123," + longText,
-                                  "x,79,2024,131,106,bad time",
-                                  "x,80,20240102030405,131,106,   ",
-                                  "x,notanumber,20240102030405,131,106,it's kept",
-                                  "too short"}});
+    gateway.moReplies.push_back(
+        {0,
+         "100",
+         {" x,77,20240102030405,13800000001,10657000, hello, world \r",
+          "x,78,20240102030405,123456789012345678901234,106570001234567890123," + longText,
+          "x,79,2024,131,106,bad time", "x,80,20240102030405,131,106,   ",
+          "x,notanumber,20240102030405,131,106,it's kept", "too short"}});
     TickAndPoll(mo);
 
     EXPECT_EQ(sounds.Played(), std::vector<EngineSound>{EngineSound::Incoming});
     EXPECT_EQ(Logged("接收短信:收到(6)条短信"), 1);
-    EXPECT_EQ(control.moCount(), 6);
+    EXPECT_EQ(control.mo, 6);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mo"), 5);  // the line with a blank text is skipped
-    EXPECT_EQ(Value("SELECT moTime || '|' || mob || '|' || destID || '|' || msg || '|' || corpID || '|' || flag "
-                    "FROM mo WHERE moID=77"),
-              "2024-01-02 03:04:05|13800000001|10657000|hello, world|10001|0");
+    EXPECT_EQ(
+        Value("SELECT moTime || '|' || mob || '|' || destID || '|' || msg || '|' || corpID || '|' || flag "
+              "FROM mo WHERE moID=77"),
+        "2024-01-02 03:04:05|13800000001|10657000|hello, world|10001|0");
     EXPECT_EQ(Value("SELECT mob FROM mo WHERE moID=78"), "12345678901234567890");
     EXPECT_EQ(Value("SELECT destID FROM mo WHERE moID=78"), "10657000123456789012");
     EXPECT_EQ(Value("SELECT msg FROM mo WHERE moID=78"), std::string(254, 'a'));
@@ -107,11 +106,13 @@ TEST_F(PollerTest, ReportsUpdateTheHistoryByMessageNumber) {
     for (std::string mtID : {"9001", "4294967296", "9223372036854775807", "7"})
         db->pAdoCom("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (10001, " + mtID + ", '131', 1)");
     gateway.reportReplies.push_back(
-        {0, "100", {"9001,0", "4294967296,2", "9223372036854775807,255", "0,0", "abc,1", "7,", "7", " 7 , 3 "}});
+        {0,
+         "100",
+         {"9001,0", "4294967296,2", "9223372036854775807,255", "0,0", "abc,1", "7,", "7", " 7 , 3 "}});
     TickAndPoll(report);
     EXPECT_EQ(sounds.Played(), std::vector<EngineSound>{EngineSound::Report});
     EXPECT_EQ(Logged("短信收条:收到(8)个状态报告"), 1);
-    EXPECT_EQ(control.reportCount(), 8);
+    EXPECT_EQ(control.report, 8);
     EXPECT_EQ(Value("SELECT mstatus FROM mt_bak WHERE mtID=9001"), "0");
     EXPECT_EQ(Value("SELECT mstatus FROM mt_bak WHERE mtID=4294967296"), "2");
     EXPECT_EQ(Value("SELECT mstatus FROM mt_bak WHERE mtID=9223372036854775807"), "255");

@@ -1,7 +1,8 @@
 // The engine's timers in the main window: login, pause and resume, the offline warning, the
 // workers and the re-arming of the timers.
-#include "store/sql_text.h"
 #include "ui/engine_controller.h"
+
+#include "store/sql_text.h"
 #include "ui/shell_fixture.h"
 #include "ui/workers.h"
 
@@ -10,7 +11,7 @@ namespace {
 
 // The service for the engine: putMt accepts every number, the polls have no data.
 class EngineService : public FakeGateway {
-public:
+  public:
     int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int, const Credentials&,
               const MtRequest& mt) override {
         replyLines.clear();
@@ -19,18 +20,20 @@ public:
         resultValue = "100";
         return 0;
     }
-    int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int, const Credentials&) override {
+    int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int,
+              const Credentials&) override {
         replyLines.clear();
         resultValue = "300";
         return 0;
     }
-    int GetReport(std::string& resultValue, std::vector<std::string>& lines, int f, const Credentials& a) override {
+    int GetReport(std::string& resultValue, std::vector<std::string>& lines, int f,
+                  const Credentials& a) override {
         return GetMo(resultValue, lines, f, a);
     }
 };
 
 class EngineControllerTest : public ShellTest {
-protected:
+  protected:
     void SetUp() override {
         ShellTest::SetUp();
         controller = std::make_unique<EngineController>(*main, service);
@@ -42,8 +45,9 @@ protected:
     }
 
     void Queue(const std::string& mob) {
-        main->db().pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (10001, " +
-                           SqlQuote(mob) + ", 'hi', '', '', 1, 0)");
+        main->db().pAdoCom(
+            "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (10001, " +
+            SqlQuote(mob) + ", 'hi', '', '', 1, 0)");
     }
     std::string Value(const std::string& sql) {
         ResultSet rs = main->db().pAdoQuery(sql);
@@ -51,7 +55,8 @@ protected:
     }
     // Waits until no job runs and the re-arming calls have been handled.
     void WaitIdle() {
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !controller->Busy() && main->workers().Running() == 0; }));
+        ASSERT_TRUE(
+            QTest::qWaitFor([this] { return !controller->Busy() && main->workers().Running() == 0; }));
         Settle();
     }
 
