@@ -92,6 +92,7 @@ void ExtractFromTenMegabyteLine(benchmark::State& state) {
 class PrintingPrompts : public Prompts {
   public:
     void Notice(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
+    void Alert(const std::string& text) override { Notice(text); }
     bool Confirm(const std::string&) override { return false; }
     bool ConfirmSevere(const std::string&) override { return false; }
     bool OfferOpen(const std::string&) override { return false; }

@@ -4,7 +4,7 @@
 #include <array>
 #include <stdexcept>
 
-#include "compose/text_edit.h"
+#include "compose/text_trim.h"
 
 namespace xunda {
 namespace {

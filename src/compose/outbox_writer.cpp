@@ -1,6 +1,6 @@
 #include "compose/outbox_writer.h"
 
-#include "compose/text_edit.h"
+#include "compose/text_trim.h"
 #include "store/sql_text.h"
 
 namespace xunda {

@@ -1,6 +1,6 @@
 #include "compose/placeholders.h"
 
-#include "compose/text_edit.h"
+#include "net/net_text.h"
 
 namespace xunda {
 

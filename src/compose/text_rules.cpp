@@ -1,7 +1,8 @@
 #include "compose/text_rules.h"
 
-#include "compose/text_edit.h"
+#include "compose/text_trim.h"
 #include "core/codepage.h"
+#include "net/net_text.h"
 
 namespace xunda {
 namespace {

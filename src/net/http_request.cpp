@@ -233,16 +233,21 @@ bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& ur
         if (!StartsWithNoCase(status, "HTTP/")) break;
         DecodeStatusLine(status);
         if (resultCode_ < 100 || resultCode_ > 199 || resultCode_ == 101) break;
-        resultCode_ = 500;
         if (!(ok = SkipHeaderLines())) break;
         status.clear();
     }
-    if (!ok) return Fail(0);  // no reply: a time-out or the peer closed first
+    if (!ok) {
+        // No final status: a time-out or the peer closed first (an interim status is no reply).
+        resultCode_ = 500;
+        resultString_.clear();
+        return Fail(0);
+    }
     if (StartsWithNoCase(status, "HTTP/")) {
         headers_.push_back(status);
     } else {
         WriteBytesToStream(document_, status + "\r\n");  // an HTTP/0.9 reply is all body
         resultCode_ = 0;
+        resultString_.clear();
     }
 
     bool toClose = Protocol != "1.1" || refused;

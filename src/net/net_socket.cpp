@@ -411,10 +411,16 @@ int NetSocket::PendingBytes() {
 }
 
 bool NetSocket::Wait(short events, int timeout) {
+    if (handle_ == INVALID_SOCKET) {
+        // Without a socket the wait fails at once instead of sleeping out its time-out.
+        lastError_ = WSAENOTSOCK;
+        ReportError();
+        return false;
+    }
     pollfd p{handle_, events, 0};
     int r = SocketApi().WSAPoll(&p, 1, timeout < 0 ? -1 : timeout);
     CheckResult(r);
-    if (r > 0 && (p.revents & POLLNVAL)) lastError_ = 10038;  // not an open socket
+    if (r > 0 && (p.revents & POLLNVAL)) lastError_ = WSAENOTSOCK;  // not an open socket
     bool ready = lastError_ == 0 && r > 0;
     ReportError();
     return ready;

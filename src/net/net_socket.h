@@ -102,6 +102,9 @@ public:
     bool Bound() const { return bound_; }
     bool UsesIPv6() const { return usesIPv6_; }
     bool NonBlocking() const { return nonBlocking_; }
+    // The last line ended on a lone CR / a lone LF (its partner is dropped from the next read).
+    bool EndedOnCR() const { return endedOnCR_; }
+    bool EndedOnLF() const { return endedOnLF_; }
     // The last read ended because the peer closed in order (not by a reset or an error).
     bool EndOfStream() const { return endOfStream_; }
     const AddressRecord& LocalAddr() const { return localAddr_; }

@@ -6,6 +6,7 @@
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -105,13 +106,23 @@ int PosixSetOpt(SocketHandle s, int level, int option, const char* value, int le
     return Check(::setsockopt(s, level, option, value, static_cast<socklen_t>(length)));
 }
 
+// On a blocking socket "would block" means that its send or receive time-out ran out.
+int TimedOutWhenBlocking(SocketHandle s, int flags, int result) {
+    if (result == SOCKET_ERROR && lastSocketError == WSAEWOULDBLOCK && !(flags & MSG_DONTWAIT) &&
+        !(::fcntl(s, F_GETFL) & O_NONBLOCK))
+        lastSocketError = WSAETIMEDOUT;
+    return result;
+}
+
 int PosixSend(SocketHandle s, const char* buffer, int length, int flags) {
-    return RetryInterrupted(
-        [&] { return static_cast<int>(::send(s, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL)); });
+    return TimedOutWhenBlocking(s, flags, RetryInterrupted([&] {
+        return static_cast<int>(::send(s, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL));
+    }));
 }
 
 int PosixRecv(SocketHandle s, char* buffer, int length, int flags) {
-    return RetryInterrupted([&] { return static_cast<int>(::recv(s, buffer, static_cast<size_t>(length), flags)); });
+    return TimedOutWhenBlocking(
+        s, flags, RetryInterrupted([&] { return static_cast<int>(::recv(s, buffer, static_cast<size_t>(length), flags)); }));
 }
 
 int PosixSendTo(SocketHandle s, const char* buffer, int length, int flags, const sockaddr* to, int toLength) {

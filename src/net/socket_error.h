@@ -12,6 +12,7 @@ inline constexpr int WSAEINTR = 10004;
 inline constexpr int WSAEINVAL = 10022;
 inline constexpr int WSAEWOULDBLOCK = 10035;
 inline constexpr int WSAEINPROGRESS = 10036;
+inline constexpr int WSAENOTSOCK = 10038;
 inline constexpr int WSAECONNABORTED = 10053;
 inline constexpr int WSAECONNRESET = 10054;
 inline constexpr int WSAENOBUFS = 10055;

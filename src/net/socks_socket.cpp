@@ -142,8 +142,6 @@ void SocksSocket::SocksDecodeReply(const std::string& reply) {
 
 bool SocksSocket::SocksNegotiate(unsigned char command, const std::string& host, const std::string& port,
                                  int refusalCode) {
-    ConnectDirect(SocksIP, SocksPort);
-    if (LastError() != 0) return false;
     bool ok = SocksGreeting() && SocksSendRequest(command, host, port) && SocksReadReply();
     if (!ok && LastError() == 0) SetLastError(refusalCode);
     return ok;

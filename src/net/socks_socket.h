@@ -35,7 +35,7 @@ public:
     bool SocksReadReply();
 
 protected:
-    // Connects to the proxy and runs greeting, request and reply; a refusal without a socket
+    // Greeting, request and reply on the connection to the proxy; a refusal without a socket
     // error becomes `refusalCode`.
     bool SocksNegotiate(unsigned char command, const std::string& host, const std::string& port, int refusalCode);
 

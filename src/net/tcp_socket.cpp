@@ -12,7 +12,8 @@ bool HasLineBreakOrNul(const std::string& text) { return text.find_first_of(std:
 
 TcpSocket::TcpSocket() : ssl_(std::make_unique<SSLNone>(*this)) {}
 
-TcpSocket::~TcpSocket() { TcpSocket::CloseSocket(); }
+// The base destructor closes the socket itself; what it cannot reach from there is done here.
+TcpSocket::~TcpSocket() { EndConnection(); }
 
 void TcpSocket::Connect(const std::string& host, const std::string& port) {
     UsingSocks = false;
@@ -24,13 +25,17 @@ void TcpSocket::Connect(const std::string& host, const std::string& port) {
 }
 
 void TcpSocket::SocksConnect(const std::string& host, const std::string& port) {
-    SocksResponseIP.clear();
-    SocksResponsePort.clear();
-    SocksNegotiate(1, host, port, WSASYSNOTREADY);
-    SocksLocalIP = SocksResponseIP;
-    SocksLocalPort = SocksResponsePort;
-    SocksRemoteIP = host;
-    SocksRemotePort = port;
+    // An unreachable proxy keeps its error and leaves the fields of the last connection alone.
+    ConnectDirect(SocksIP, SocksPort);
+    if (LastError() == 0) {
+        SocksResponseIP.clear();
+        SocksResponsePort.clear();
+        SocksNegotiate(1, host, port, WSASYSNOTREADY);
+        SocksLocalIP = SocksResponseIP;
+        SocksLocalPort = SocksResponsePort;
+        SocksRemoteIP = host;
+        SocksRemotePort = port;
+    }
     ReportError();
     NotifyStatus(THookSocketReason::HR_Connect, host + ":" + port);
 }
@@ -72,12 +77,16 @@ void TcpSocket::TunnelConnect(const std::string& host, const std::string& port) 
 }
 
 void TcpSocket::CloseSocket() {
+    EndConnection();
+    AbortSocket();
+}
+
+void TcpSocket::EndConnection() {
     if (ssl_->SslConnected) ssl_->Shutdown();
     if (Socket() != INVALID_SOCKET) {
         SocketApi().shutdown(Socket(), SHUT_WR);
         Purge();
     }
-    AbortSocket();
 }
 
 int TcpSocket::SendBuffer(const char* buffer, int length) {
@@ -154,7 +163,8 @@ void TcpSocket::Listen() {
         const std::string port = std::to_string(LocalPort());
         SocksResponseIP.clear();
         SocksResponsePort.clear();
-        SocksNegotiate(2, ip, port, WSANO_RECOVERY);
+        ConnectDirect(SocksIP, SocksPort);
+        if (LastError() == 0) SocksNegotiate(2, ip, port, WSANO_RECOVERY);
         SocksLocalIP = SocksResponseIP == "0.0.0.0" ? SocksIP : SocksResponseIP;
         SocksLocalPort = SocksResponsePort;
         SocksRemoteIP.clear();

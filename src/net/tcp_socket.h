@@ -51,6 +51,8 @@ protected:
 private:
     void SocksConnect(const std::string& host, const std::string& port);
     void TunnelConnect(const std::string& host, const std::string& port);
+    // Ends the SSL connection and the sending direction, and discards what is still to be read.
+    void EndConnection();
     std::unique_ptr<CustomSSL> ssl_;
 };
 

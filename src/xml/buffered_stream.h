@@ -45,6 +45,8 @@ public:
         return std::string_view(buffer_.get() + offset, static_cast<std::size_t>(pageSize_ - offset));
     }
     void Skip(std::size_t count) { position_ += static_cast<std::int64_t>(count); }
+    // Goes back over the byte just read.
+    void Unread() { --position_; }
 
 private:
     void LoadPage(std::int64_t page);

@@ -28,6 +28,8 @@ constexpr Signature kSignatures[] = {
     {{0x4C, 0x6F, 0xA7, 0x94}, 4, xeEbcdic, false},
 };
 
+bool IsContinuation(char b) { return (static_cast<unsigned char>(b) & 0xC0) == 0x80; }
+
 bool IsUnsupported(XmlEncoding e) { return e == xeUcs4Be || e == xeUcs4Order2143 || e == xeUcs4Order3412 || e == xeEbcdic; }
 
 // Bytes of a UTF-8 sequence by its lead byte, as the codec groups them (loosely: it never rejects).
@@ -75,14 +77,13 @@ void XmlCodecStream::UpdateFastRead() {
     bool reading = accessMode_ == 1 && buffered_;
     fastRead_ = reading && (encoding_ == xeUtf8 || (encoding_ == xe8Bit && passBytes_));
     fast16_ = reading && Is16Bit();
-    runPos_ = -1;
+    run16_.clear();
 }
 
 std::string_view XmlCodecStream::DecodeUtf16Run() {
     constexpr std::size_t kRunUnits = 256;
     run16_.clear();
-    runIndex_ = 0;
-    runPos_ = buffered_->CurrentPosition();
+    runBase_ = buffered_->CurrentPosition();
     std::string_view page = buffered_->PeekPage();
     for (std::size_t i = 0; i + 1 < page.size() && run16_.size() < kRunUnits; i += 2) {
         unsigned char b0 = static_cast<unsigned char>(page[i]), b1 = static_cast<unsigned char>(page[i + 1]);
@@ -98,6 +99,10 @@ bool XmlCodecStream::ReadUtf8Rest(char& c) {
     for (std::size_t k = GroupLength(static_cast<unsigned char>(c)); k > 1; --k) {
         char next;
         if (!buffered_->ReadByte(next)) break;
+        if (!IsContinuation(next)) {  // a sequence cut short: that byte starts the next character
+            buffered_->Unread();
+            break;
+        }
         pending_ += next;
     }
     pendingIndex_ = 1;
@@ -262,9 +267,9 @@ void XmlAnsiStream::WriteBuf(const char* buffer, std::size_t count) {
     if (encoding_ != xeUtf8 && !Is16Bit()) Unsupported();
     for (std::size_t i = 0; i < count; ++i) {
         unsigned char b = static_cast<unsigned char>(buffer[i]);
-        if (!pending_.empty()) {  // a lead byte waits for its second byte
-            char lead = pending_[0];
-            pending_.clear();
+        if (!partial_.empty()) {  // a lead byte waits for its second byte
+            char lead = partial_[0];
+            partial_.clear();
             if (IsGbkTrailByte(b)) {
                 char pair[2] = {lead, static_cast<char>(b)};
                 WriteChar(std::string_view(pair, 2));
@@ -280,7 +285,7 @@ void XmlAnsiStream::WriteBuf(const char* buffer, std::size_t count) {
             else
                 WriteUtf16(b);
         } else if (IsGbkLeadByte(b)) {
-            pending_.assign(1, static_cast<char>(b));
+            partial_.assign(1, static_cast<char>(b));
         } else {
             char c = static_cast<char>(b);
             WriteChar(std::string_view(&c, 1));
@@ -316,7 +321,13 @@ char XmlUtf8Stream::ReadByte() {
         case xeUtf8: {
             if (!ReadSourceByte(b)) return Deliver({});
             std::string bytes(1, static_cast<char>(b));
-            for (std::size_t k = GroupLength(b); k > 1 && ReadSourceByte(b); --k) bytes += static_cast<char>(b);
+            for (std::size_t k = GroupLength(b); k > 1 && ReadSourceByte(b); --k) {
+                if (!IsContinuation(static_cast<char>(b))) {
+                    stream_->Seek(-1, SeekOrigin::Current);
+                    break;
+                }
+                bytes += static_cast<char>(b);
+            }
             return Deliver(std::move(bytes));
         }
         default: {
@@ -336,11 +347,7 @@ void XmlUtf8Stream::WriteBuf(const char* buffer, std::size_t count) {
         return;
     }
     if (encoding_ != xe8Bit && !Is16Bit()) Unsupported();
-    for (std::size_t i = 0; i < count; ++i) {
-        pending_ += buffer[i];
-        if (pending_.size() < GroupLength(static_cast<unsigned char>(pending_[0]))) continue;
-        char32_t cp = DecodeUtf8Sequence(pending_);
-        pending_.clear();
+    auto write = [this](char32_t cp) {
         if (encoding_ == xe8Bit) {
             bool lost;
             std::string gbk = CodePointToGbk(cp, lost);
@@ -349,6 +356,17 @@ void XmlUtf8Stream::WriteBuf(const char* buffer, std::size_t count) {
         } else {
             WriteUtf16(cp);
         }
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!partial_.empty() && !IsContinuation(buffer[i])) {  // a sequence cut short
+            partial_.clear();
+            write(0xFFFD);
+        }
+        partial_ += buffer[i];
+        if (partial_.size() < GroupLength(static_cast<unsigned char>(partial_[0]))) continue;
+        char32_t cp = DecodeUtf8Sequence(partial_);
+        partial_.clear();
+        write(cp);
     }
 }
 

@@ -68,8 +68,8 @@ public:
 
     // Characters that may be taken without a Read each, while reading from a buffered source: the
     // rest of the page when bytes pass through unchanged, else a decoded stretch of plain ASCII
-    // 16-bit units; empty otherwise. A run ends at its first byte that is no character by itself
-    // (RunByteIsChar).
+    // 16-bit units; empty otherwise. A run ends at its first 0 byte (the end of the data for a
+    // reader) and, unless RunTakesAllBytes, at its first byte of 128 or more.
     std::string_view PeekRun() {
         if (pendingIndex_ < pending_.size()) return {};
         if (fastRead_) {
@@ -78,11 +78,14 @@ public:
         }
         if (!fast16_) return {};
         runWidth_ = 2;
-        if (runPos_ == buffered_->CurrentPosition() && runIndex_ < run16_.size())
-            return std::string_view(run16_).substr(runIndex_);
+        std::int64_t offset = buffered_->CurrentPosition() - runBase_;
+        if (offset >= 0 && offset % 2 == 0 && static_cast<std::uint64_t>(offset / 2) < run16_.size())
+            return std::string_view(run16_).substr(static_cast<std::size_t>(offset / 2));
         return DecodeUtf16Run();
     }
-    bool RunByteIsChar(char b) const { return b != 0 && (passBytes_ || static_cast<unsigned char>(b) < 0x80); }
+    // Whether every byte of a run but 0 is a character by itself; else a run ends at its first
+    // byte of 128 or more as well.
+    bool RunTakesAllBytes() const { return passBytes_; }
     // Takes count (at least 1) characters of the run last peeked, as count reads would.
     void TakeRun(std::size_t count) {
         std::int64_t width = runWidth_;
@@ -90,10 +93,6 @@ public:
         prevPrevPos_ = count >= 2 ? end - 2 * width : prevPos_;
         prevPos_ = end - width;
         buffered_->Skip(static_cast<std::size_t>(width) * count);
-        if (width == 2) {
-            runIndex_ += count;
-            runPos_ = end;
-        }
     }
 
     XmlEncoding Encoding() const { return encoding_; }
@@ -127,9 +126,11 @@ protected:
     [[noreturn]] static void Unsupported();
     bool Is16Bit() const { return encoding_ == xe16BitBe || encoding_ == xe16BitLe || encoding_ == xeUtf16Be || encoding_ == xeUtf16Le; }
 
-    // The bytes of the character being delivered (reading) or collected (writing).
+    // The bytes of the character being delivered while reading, and the next one to deliver.
     std::string pending_;
     std::size_t pendingIndex_ = 0;
+    // The bytes of a character not yet complete while writing.
+    std::string partial_;
     XmlEncoding encoding_ = xe8Bit;
     int accessMode_ = 0;  // 0 unused, 1 reading, 2 writing
     std::int64_t prevPos_ = 0;
@@ -150,10 +151,9 @@ private:
     XmlBufferedReadStream* buffered_ = nullptr;
     bool fastRead_ = false;  // bytes pass through from the buffer
     bool fast16_ = false;    // 16-bit units from the buffer
-    // The decoded 16-bit run: run16_[runIndex_] is the unit at source position runPos_.
+    // The decoded 16-bit run: run16_[i] is the unit at source position runBase_ + 2 i.
     std::string run16_;
-    std::size_t runIndex_ = 0;
-    std::int64_t runPos_ = -1;
+    std::int64_t runBase_ = 0;
     int runWidth_ = 1;
 };
 
@@ -181,7 +181,9 @@ protected:
 // Reads characters from a stream, delivering first what the parser gave back.
 class XmlSurplusReader {
 public:
-    explicit XmlSurplusReader(Stream& stream) : stream_(stream), codec_(dynamic_cast<XmlCodecStream*>(&stream)) {}
+    explicit XmlSurplusReader(Stream& stream) : XmlSurplusReader(stream, dynamic_cast<XmlCodecStream*>(&stream)) {}
+    // `codec` is the stream when it is a codec stream, else nullptr.
+    XmlSurplusReader(Stream& stream, XmlCodecStream* codec) : stream_(stream), codec_(codec) {}
 
     bool ReadChar(char& c) {
         if (!Surplus.empty()) {
@@ -203,7 +205,7 @@ public:
     // Characters of the stream that may be taken at once (see XmlCodecStream::PeekRun); empty while
     // characters are given back.
     std::string_view PeekRun() const { return codec_ && Surplus.empty() ? codec_->PeekRun() : std::string_view(); }
-    bool RunByteIsChar(char b) const { return codec_->RunByteIsChar(b); }
+    bool RunTakesAllBytes() const { return codec_->RunTakesAllBytes(); }
     void TakeRun(std::size_t count) { codec_->TakeRun(count); }
 
     // Characters given back, delivered before the stream's own.

@@ -118,25 +118,35 @@ void XmlNode::Assign(const XmlDocument& source) { Assign(source.TopNodes()); }
 
 // --- attributes ---
 
-void XmlNode::AddAttributeLine(std::string line) {
+void XmlNode::AddAttributeLine(std::string_view line) {
     if (!document_ || !document_->SortedAttributes) {
-        attributes_.push_back(std::move(line));
+        attributes_.push_back(line);
         return;
     }
     // A sorted list keeps one copy of equal lines.
-    auto at = std::lower_bound(attributes_.begin(), attributes_.end(), line, LessText);
-    if (at != attributes_.end() && SameText(*at, line)) return;
-    attributes_.insert(at, std::move(line));
+    std::size_t low = 0, high = attributes_.size();
+    while (low < high) {
+        std::size_t mid = (low + high) / 2;
+        if (LessText(attributes_[mid], line))
+            low = mid + 1;
+        else
+            high = mid;
+    }
+    if (low < attributes_.size() && SameText(attributes_[low], line)) return;
+    attributes_.Insert(low, line);
+}
+
+std::vector<std::string> XmlNode::Attributes() const {
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < attributes_.size(); ++i) lines.emplace_back(attributes_[i]);
+    return lines;
 }
 
 void XmlNode::AttributeAdd(std::string_view name, std::string_view value) {
     AddAttributeLine(std::string(name) + "=" + QuoteString(EscapeString(value)));
 }
 
-void XmlNode::AttributesClear() {
-    attributes_.clear();
-    attributes_.shrink_to_fit();
-}
+void XmlNode::AttributesClear() { attributes_.Release(); }
 
 std::string XmlNode::GetAttributeName(int index) const {
     if (index < 0 || index >= GetAttributeCount()) return {};
@@ -145,7 +155,7 @@ std::string XmlNode::GetAttributeName(int index) const {
 
 std::string XmlNode::GetAttributePair(int index) const {
     if (index < 0 || index >= GetAttributeCount()) return {};
-    return attributes_[static_cast<std::size_t>(index)];
+    return std::string(attributes_[static_cast<std::size_t>(index)]);
 }
 
 std::string XmlNode::GetAttributeValue(int index) const {
@@ -157,10 +167,10 @@ void XmlNode::SetAttributeValue(int index, std::string_view value) {
     if (index < 0 || index >= GetAttributeCount()) return;
     std::string line = GetAttributeName(index) + "=" + QuoteString(EscapeString(value));
     if (document_ && document_->SortedAttributes) {
-        attributes_.erase(attributes_.begin() + index);
-        AddAttributeLine(std::move(line));
+        attributes_.Erase(static_cast<std::size_t>(index));
+        AddAttributeLine(line);
     } else {
-        attributes_[static_cast<std::size_t>(index)] = std::move(line);
+        attributes_.Replace(static_cast<std::size_t>(index), line);
     }
 }
 

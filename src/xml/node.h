@@ -7,6 +7,7 @@
 #pragma once
 
 #include "core/stream.h"
+#include "xml/attribute_lines.h"
 #include "xml/text.h"
 
 #include <cstdint>
@@ -100,7 +101,8 @@ public:
     XmlNode* Parent() const { return parent_; }
     std::int32_t Tag() const { return tag_; }
     void SetTag(std::int32_t tag) { tag_ = tag; }
-    const std::vector<std::string>& Attributes() const { return attributes_; }
+    // The attribute lines in order.
+    std::vector<std::string> Attributes() const;
 
     // --- whole node ---
     // Empties name, value, attributes and children; kind and tag stay.
@@ -224,17 +226,17 @@ public:
 private:
     friend class NodeParser;
 
-    void AddAttributeLine(std::string line);
+    void AddAttributeLine(std::string_view line);
     bool SkipsDefault(bool isDefault) const;
     void WriteAttributeText(std::string_view name, std::string_view text);
 
-    std::vector<std::string> attributes_;
+    XmlAttributeLines attributes_;
     XmlDocument* document_;
     XmlNodeKind kind_ = xnkElement;
+    std::int32_t tag_ = 0;
     std::string name_;
     std::vector<std::unique_ptr<XmlNode>> nodes_;
     XmlNode* parent_ = nullptr;
-    std::int32_t tag_ = 0;
     std::string value_;
 };
 

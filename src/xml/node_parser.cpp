@@ -21,6 +21,13 @@ bool IsBlankText(std::string_view s) { return TrimControl(s).empty(); }
 
 int ReadOpenTag(XmlSurplusReader& reader) {
     constexpr int kRows = 12;
+    char first;
+    if (!reader.ReadChar(first)) return kRows - 1;
+    if (first != '!' && first != '?') {  // every longer opening goes on with "!" or "?"
+        reader.Surplus.assign(1, first);
+        return kRows - 1;
+    }
+    reader.Surplus.assign(1, first);  // read again below with the full table
     bool candidate[kRows];
     for (bool& c : candidate) c = true;
     int result = kRows - 1;
@@ -49,45 +56,55 @@ int ReadOpenTag(XmlSurplusReader& reader) {
 bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view terminator, std::string& text, bool skipQuotes) {
     text.clear();
     if (terminator.empty()) return false;
-    char last = terminator.back();
+    const char last = terminator.back();
     char quote = 0;
-    // Whether a character may end the terminator: outside quotes, and no quote itself.
-    auto mayEnd = [&](char ch) {
-        if (skipQuotes) {
-            if (quote != 0) {
-                if (ch == quote) quote = 0;
-                return false;
-            }
-            if (IsXmlQuote(ch)) {
-                quote = ch;
-                return false;
-            }
-        }
-        return ch == last;
-    };
     auto ended = [&] { return text.size() >= terminator.size() && std::string_view(text).ends_with(terminator); };
     for (;;) {
         // Whole runs of the buffered page at a time, one character at a time otherwise.
         std::string_view run = reader.PeekRun();
-        std::size_t taken = 0;
-        std::size_t appended = 0;
-        bool found = false;
-        while (!found && taken < run.size() && reader.RunByteIsChar(run[taken])) {
-            if (!mayEnd(run[taken++])) continue;
-            text.append(run.data() + appended, taken - appended);
-            appended = taken;
-            found = ended();
-        }
-        if (taken > 0) {
-            text.append(run.data() + appended, taken - appended);
-            reader.TakeRun(taken);
-            if (found) break;
-            continue;
+        if (!run.empty()) {
+            const bool wholeBytes = reader.RunTakesAllBytes();
+            const char* begin = run.data();
+            const char* end = begin + run.size();
+            const char* p = begin;
+            const char* appended = begin;
+            bool found = false;
+            char q = quote;
+            while (p < end) {
+                unsigned char c = static_cast<unsigned char>(*p);
+                if (c == 0 || (c >= 0x80 && !wholeBytes)) break;
+                ++p;
+                if (q != 0) {
+                    if (c == static_cast<unsigned char>(q)) q = 0;
+                } else if (skipQuotes && (c == '"' || c == '\'')) {
+                    q = static_cast<char>(c);
+                } else if (c == static_cast<unsigned char>(last)) {
+                    text.append(appended, p);
+                    appended = p;
+                    if (ended()) {
+                        found = true;
+                        break;
+                    }
+                }
+            }
+            quote = q;
+            if (p > begin) {
+                text.append(appended, p);
+                reader.TakeRun(static_cast<std::size_t>(p - begin));
+                if (found) break;
+                continue;
+            }
         }
         char ch;
         if (!reader.ReadChar(ch)) return false;
         text += ch;
-        if (mayEnd(ch) && ended()) break;
+        if (skipQuotes && quote != 0) {
+            if (ch == quote) quote = 0;
+        } else if (skipQuotes && IsXmlQuote(ch)) {
+            quote = ch;
+        } else if (ch == last && ended()) {
+            break;
+        }
     }
     text.resize(text.size() - terminator.size());
     return true;
@@ -117,29 +134,43 @@ bool TrimRange(std::string_view text, std::size_t& start, std::size_t& close) {
     return close > start;
 }
 
-void ParseAttributes(std::string_view text, std::size_t start, std::size_t close, std::vector<std::string>& list) {
-    if (!TrimRange(text, start, close)) return;
-    list.clear();
-    // Two joins, each in one forward pass: a token that begins with "=" joins the token before it;
-    // then a token that begins with a quote joins the one before when that one holds "=".
+namespace {
+
+// Splits text[start, close) into tokens at blanks outside quotes and joins them, in one forward
+// pass each: a token that begins with "=" joins the token before it; then a token that begins with
+// a quote joins the line before when that line's own token holds "=". Lines go to the sink
+// (clear, push_back, AppendToLast); false, with the sink untouched, for a blank range.
+template <typename Sink>
+bool SplitAttributes(std::string_view text, std::size_t start, std::size_t close, Sink& sink) {
+    if (!TrimRange(text, start, close)) return false;
+    sink.clear();
+    bool any = false;
     bool previousHasEquals = false;
-    auto emit = [&](std::string token) {
-        bool hasEquals = token.find('=') != std::string::npos;
-        if (!list.empty() && IsXmlQuote(token[0]) && previousHasEquals)
-            list.back() += token;
-        else
-            list.push_back(std::move(token));
+    auto emit = [&](std::string_view line) {
+        bool hasEquals = line.find('=') != std::string_view::npos;
+        if (any && IsXmlQuote(line[0]) && previousHasEquals) {
+            sink.AppendToLast(line);
+        } else {
+            sink.push_back(line);
+            any = true;
+        }
         previousHasEquals = hasEquals;
     };
-    std::string current;
+    std::string_view current;  // the token of the first join: a view of the text or of `joined`
+    std::string joined;
+    bool isJoined = false;
     auto token = [&](std::string_view raw) {
         if (raw.empty()) return;
         if (!current.empty() && raw[0] == '=') {
-            current += raw;
+            if (!isJoined) joined.assign(current);
+            isJoined = true;
+            joined += raw;
+            current = joined;
             return;
         }
-        if (!current.empty()) emit(std::move(current));
-        current.assign(raw);
+        if (!current.empty()) emit(current);
+        current = raw;
+        isJoined = false;
     };
     char quote = 0;
     std::size_t tokenStart = start;
@@ -155,14 +186,29 @@ void ParseAttributes(std::string_view text, std::size_t start, std::size_t close
         }
     }
     token(text.substr(tokenStart, close - tokenStart));
-    if (!current.empty()) emit(std::move(current));
+    if (!current.empty()) emit(current);
+    return true;
+}
+
+struct StringListSink {
+    std::vector<std::string>& list;
+    void clear() { list.clear(); }
+    void push_back(std::string_view line) { list.emplace_back(line); }
+    void AppendToLast(std::string_view more) { list.back() += more; }
+};
+
+}  // namespace
+
+void ParseAttributes(std::string_view text, std::size_t start, std::size_t close, std::vector<std::string>& list) {
+    StringListSink sink{list};
+    SplitAttributes(text, start, close, sink);
 }
 
 void NodeParser::ParseTag(XmlNode& node, std::string_view text) {
-    std::vector<std::string>& tokens = tokens_;
+    XmlAttributeLines& tokens = tokens_;
     tokens.clear();
-    ParseAttributes(text, 0, text.size(), tokens);
-    auto first = tokens.begin();
+    SplitAttributes(text, 0, text.size(), tokens);
+    std::size_t first = 0;
     switch (node.kind_) {
         case xnkDeclaration: node.name_ = "xml"; break;
         case xnkStylesheet:
@@ -171,15 +217,15 @@ void NodeParser::ParseTag(XmlNode& node, std::string_view text) {
             break;
         default:
             if (tokens.empty()) Fail("Missing element name");
-            node.name_ = std::move(tokens.front());
-            ++first;
+            node.name_ = tokens[0];
+            first = 1;
     }
-    if (first == tokens.end()) return;
-    node.attributes_.clear();
+    if (first == tokens.size()) return;
     if (node.document_ && node.document_->SortedAttributes) {
-        for (auto it = first; it != tokens.end(); ++it) node.AddAttributeLine(std::move(*it));
+        node.attributes_.clear();
+        for (std::size_t i = first; i < tokens.size(); ++i) node.AddAttributeLine(tokens[i]);
     } else {
-        node.attributes_.assign(std::make_move_iterator(first), std::make_move_iterator(tokens.end()));
+        node.attributes_.AssignFrom(tokens, first);
     }
 }
 
@@ -207,7 +253,7 @@ XmlNode& NodeParser::NewChild(XmlNode& parent, int depth) {
 
 void NodeParser::ReadNode(XmlNode& node, int depth) {
     if (node.document_ && node.document_->StopParse) return;
-    XmlSurplusReader reader(stream_);
+    XmlSurplusReader reader(stream_, codec_);
     char ch;
     if (!reader.ReadCharSkipBlanks(ch) || ch != '<') return;
     const XmlTagRow& row = kXmlTagTable[ReadOpenTag(reader)];
@@ -288,12 +334,19 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
     char ch;
     for (;;) {
         std::string_view run = reader.PeekRun();
-        std::size_t taken = 0;
-        while (taken < run.size() && run[taken] != '<' && reader.RunByteIsChar(run[taken])) hadReturn |= run[taken++] == '\r';
-        if (taken > 0) {
-            text.append(run.data(), taken);
-            reader.TakeRun(taken);
-            continue;
+        if (!run.empty()) {
+            const bool wholeBytes = reader.RunTakesAllBytes();
+            std::size_t taken = 0;
+            for (; taken < run.size(); ++taken) {
+                unsigned char c = static_cast<unsigned char>(run[taken]);
+                if (c == '<' || c == 0 || (c >= 0x80 && !wholeBytes)) break;
+                hadReturn |= c == '\r';
+            }
+            if (taken > 0) {
+                text.append(run.data(), taken);
+                reader.TakeRun(taken);
+                continue;
+            }
         }
         if (!reader.ReadFromStream(ch)) Fail("Missing close tag in element " + node.name_);
         if (ch != '<') {
@@ -321,21 +374,21 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
         return;
     }
     addCharData();
-    if (hadChild && hadReturn) {
+    if (hadReturn) {
         for (auto& child : node.nodes_) {
             if (child->kind_ != xnkCharData) continue;
             std::string& v = child->value_;
             while (!v.empty() && (v.back() == '\n' || v.back() == '\r' || v.back() == ' ')) v.pop_back();
         }
     }
-    if (node.nodes_.front()->kind_ == xnkCharData) {
+    if (!node.nodes_.empty() && node.nodes_.front()->kind_ == xnkCharData) {
         node.value_ = std::move(node.nodes_.front()->value_);
         node.nodes_.erase(node.nodes_.begin());
     }
 }
 
 void NodeParser::ReadDtd(XmlNode& node, int depth) {
-    XmlSurplusReader reader(stream_);
+    XmlSurplusReader reader(stream_, codec_);
     std::string text;
     char ch;
     bool found = false;
@@ -364,15 +417,15 @@ void NodeParser::ReadDtd(XmlNode& node, int depth) {
     if (ch != '[') return;
     XmlDocument* doc = node.document_;
     for (;;) {
-        XmlNode& child = NewChild(node, depth);
-        ReadNode(child, depth + 1);
-        if (doc && doc->StopParse) return;
-        if (child.IsClear()) node.nodes_.pop_back();  // characters that start no node
         do {
             if (!reader.ReadFromStream(ch)) return;
         } while (IsXmlBlank(ch));
         if (ch == ']') break;
+        if (ch != '<') continue;  // characters that start no node are dropped
         stream_.Seek(-1, SeekOrigin::Current);
+        XmlNode& child = NewChild(node, depth);
+        ReadNode(child, depth + 1);
+        if (doc && doc->StopParse) return;
     }
     while (reader.ReadFromStream(ch) && ch != '>') {
     }

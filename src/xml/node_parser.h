@@ -48,7 +48,7 @@ void ParseAttributes(std::string_view text, std::size_t start, std::size_t close
 
 class NodeParser {
 public:
-    explicit NodeParser(Stream& stream) : stream_(stream) {}
+    explicit NodeParser(Stream& stream) : stream_(stream), codec_(dynamic_cast<XmlCodecStream*>(&stream)) {}
 
     // Reads one node and its subtree; depth counts the levels above it in this parse.
     void ReadNode(XmlNode& node, int depth);
@@ -65,9 +65,10 @@ private:
     XmlNode& NewChild(XmlNode& parent, int depth);
 
     Stream& stream_;
+    XmlCodecStream* codec_;
     // Scratch space reused from tag to tag.
     std::string tag_;
-    std::vector<std::string> tokens_;
+    XmlAttributeLines tokens_;
 };
 
 }  // namespace xunda

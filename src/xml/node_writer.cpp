@@ -15,9 +15,10 @@ std::string Declaration(std::string_view keyword, const XmlNode& node) {
 
 std::string XmlNode::TagAttributesText() const {
     std::string text;
-    for (const std::string& line : attributes_) {
+    for (std::size_t i = 0; i < attributes_.size(); ++i) {
+        std::string_view line = attributes_[i];
         std::size_t eq = line.find('=');
-        if (eq == std::string::npos || UnQuoteString(std::string_view(line).substr(eq + 1)).empty()) continue;
+        if (eq == std::string_view::npos || UnQuoteString(line.substr(eq + 1)).empty()) continue;
         text += ' ';
         text += line;
     }

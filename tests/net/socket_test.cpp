@@ -62,7 +62,9 @@ TEST(LineReading, LineEndSplitAcrossPackets) {
     StreamSocket s;
     s.ConvertLineEnd = true;
     s.Connect("127.0.0.1", peer.Port());
-    EXPECT_EQ(ReadLines(s, 4), (std::vector<std::string>{"a", "b", "c", "d"}));
+    EXPECT_EQ(s.ReceiveLine(2000), "a");
+    EXPECT_TRUE(s.EndedOnCR());  // its LF is still to come
+    EXPECT_EQ(ReadLines(s, 3), (std::vector<std::string>{"b", "c", "d"}));
 }
 
 TEST(LineReading, WithoutConversionOnlyCrLfEndsALine) {
@@ -157,18 +159,42 @@ TEST(PeerEnds, SilenceGives10060AfterTheTimeout) {
     s.SendString("x");  // let the peer go
 }
 
-TEST(PeerEnds, InterPacketTimeoutOffBoundsTheWholeLine) {
-    LoopbackPeer peer([](int c) {
+TEST(PeerEnds, TheReceiveTimeoutOptionGives10060) {
+    LoopbackPeer peer([](int c) { LoopbackPeer::ReadSome(c, 3000); });
+    StreamSocket s;
+    s.SetReceiveTimeout(100);
+    s.Connect("127.0.0.1", peer.Port());
+    char c;
+    EXPECT_EQ(s.ReceiveBuffer(&c, 1), -1);  // a blocking read that the option ends
+    EXPECT_EQ(s.LastError(), WSAETIMEDOUT);
+    EXPECT_EQ(s.LastErrorDesc(), "Connection timed out");
+    s.SendString("x");  // let the peer go
+}
+
+// Eight bytes 60 ms apart, then the line end: 480 ms in all, each gap far below 300 ms.
+LoopbackPeer SlowLine() {
+    return LoopbackPeer([](int c) {
         for (int i = 0; i < 8; ++i) {
             LoopbackPeer::Send(c, "x");
             LoopbackPeer::Pause(60);
         }
+        LoopbackPeer::Send(c, "\r\n");
     });
+}
+
+TEST(PeerEnds, InterPacketTimeoutBoundsEachWaitOrTheWholeLine) {
+    LoopbackPeer each = SlowLine();
     StreamSocket s;
-    s.InterPacketTimeout = false;
-    s.Connect("127.0.0.1", peer.Port());
-    EXPECT_EQ(s.ReceiveLine(200), "");
-    EXPECT_EQ(s.LastError(), WSAETIMEDOUT);
+    s.Connect("127.0.0.1", each.Port());
+    EXPECT_EQ(s.ReceiveLine(300), "xxxxxxxx");
+    EXPECT_EQ(s.LastError(), 0);
+
+    LoopbackPeer whole = SlowLine();
+    StreamSocket t;
+    t.InterPacketTimeout = false;
+    t.Connect("127.0.0.1", whole.Port());
+    EXPECT_EQ(t.ReceiveLine(200), "");
+    EXPECT_EQ(t.LastError(), WSAETIMEDOUT);
 }
 
 TEST(PeerEnds, SendAfterPeerCloseSurvives) {

@@ -1,4 +1,5 @@
 #include "net/loopback_peer.h"
+#include "net/net_text.h"
 #include "net/tcp_socket.h"
 
 #include <gtest/gtest.h>
@@ -166,6 +167,37 @@ TEST(Socks4, SocksWinsOverTheTunnel) {
     EXPECT_FALSE(s.HTTPTunnel);
 }
 
+TEST(SocksBind, RequestForTheLocalAddressAndTheReplysFields) {
+    std::vector<std::string> seen;
+    TcpSocket s;
+    s.Bind("127.0.0.1", "0");
+    ASSERT_EQ(s.LastError(), 0);
+    const std::string bound = EncodeWord16(static_cast<std::uint16_t>(s.LocalPort()));
+    // The proxy reports the wildcard address: the proxy's own address stands for it.
+    LoopbackPeer proxy = SocksProxy({{"\x05\x01\x00"s, "\x05\x00"s},
+                                     {"\x05\x02\x00\x01\x7f\x00\x00\x01"s + bound,
+                                      "\x05\x00\x00\x01\x00\x00\x00\x00\x1f\x90"s}},
+                                    &seen);
+    s.SocksRemoteIP = "earlier.test";
+    ThroughSocks(s, proxy).Listen();
+    ASSERT_EQ(s.LastError(), 0) << seen.size();
+    EXPECT_EQ(s.SocksLocalIP, "127.0.0.1");
+    EXPECT_EQ(s.LocalIP(), "127.0.0.1");
+    EXPECT_EQ(s.LocalPort(), 8080);
+    EXPECT_EQ(s.SocksRemoteIP, "");
+    EXPECT_EQ(s.SocksRemotePort, "");
+}
+
+TEST(SocksBind, ARefusalGives11003) {
+    std::vector<std::string> seen;
+    LoopbackPeer proxy = SocksProxy({{"\x04\x02"s, "\x00\x5b\x00\x00\x00\x00\x00\x00"s}}, &seen);
+    TcpSocket s;
+    s.SocksType = TSocksType::ST_Socks4;
+    ThroughSocks(s, proxy).Listen();
+    EXPECT_EQ(s.LastError(), WSANO_RECOVERY);
+    EXPECT_EQ(s.SocksReplyCode, 91);
+}
+
 // An HTTP proxy that answers CONNECT with the given head and records the request.
 LoopbackPeer ConnectProxy(std::string replyHead, std::string* request) {
     return LoopbackPeer([replyHead, request](int c) {
@@ -219,6 +251,41 @@ TEST(Tunnel, RefusalsAndShortStatusLines) {
         EXPECT_EQ(s.LastError(), WSASYSNOTREADY);
         EXPECT_EQ(s.Socket(), INVALID_SOCKET);
     }
+}
+
+TEST(SslLayer, SslNoneFailsEveryOperationWithItsText) {
+    TcpSocket s;
+    CustomSSL& ssl = s.SSL();
+    EXPECT_EQ(ssl.LibVersion(), "Without SSL support");
+    EXPECT_EQ(ssl.LibName(), "ssl_none");
+    EXPECT_EQ(ssl.SSLType, TSSLType::LT_all);
+    EXPECT_FALSE(ssl.VerifyCert);
+    EXPECT_EQ(ssl.LastError, 0);
+    char buffer[4] = {};
+    EXPECT_EQ(ssl.SendBuffer(buffer, 4), -1);
+    EXPECT_EQ(ssl.ReceiveBuffer(buffer, 4), -1);
+    EXPECT_EQ(ssl.PendingBytes(), 0);
+    EXPECT_FALSE(ssl.Shutdown());
+    EXPECT_EQ(ssl.LastError, -1);
+    EXPECT_EQ(ssl.LastErrorDesc, "SLL is not implemented!");
+    s.StartSsl();
+    EXPECT_EQ(s.LastError(), WSASYSNOTREADY);
+    EXPECT_FALSE(ssl.SslConnected);
+}
+
+TEST(SslLayer, AssignCopiesAllButTheSshChannel) {
+    TcpSocket a, b;
+    a.SSL().SSLType = TSSLType::LT_TLSv1_1;
+    a.SSL().CertCAFile = "ca.pem";
+    a.SSL().VerifyCert = true;
+    a.SSL().Username = "user";
+    a.SSL().SSHChannelType = "session";
+    b.SSL().Assign(a.SSL());
+    EXPECT_EQ(b.SSL().SSLType, TSSLType::LT_TLSv1_1);
+    EXPECT_EQ(b.SSL().CertCAFile, "ca.pem");
+    EXPECT_TRUE(b.SSL().VerifyCert);
+    EXPECT_EQ(b.SSL().Username, "user");
+    EXPECT_EQ(b.SSL().SSHChannelType, "");
 }
 
 }  // namespace

@@ -1,13 +1,22 @@
 #!/usr/bin/env python3
 """Scripted HTTP peer for the transport tests: byte-exact replies, malformed replies and faults.
 
-Listens on 127.0.0.1 on an ephemeral port, prints the port on the first line of its output and
-serves until it is terminated (or for at most --lifetime seconds). The request path picks the
-script; /echo returns the exact request bytes as the body.
+  script_peer.py start STATE_DIR   starts the peer in the background on an ephemeral port of
+                                    127.0.0.1 and writes STATE_DIR/port and STATE_DIR/pid.
+  script_peer.py stop STATE_DIR    ends the peer started there (by its recorded pid).
+  script_peer.py serve [--lifetime S]  serves in the foreground, printing the port first.
+
+The peer serves until it is ended, or for at most --lifetime seconds. The request path picks
+the script; /echo returns the exact request bytes as the body.
 """
 import argparse
+import os
+import shutil
+import signal
 import socket
 import struct
+import subprocess
+import sys
 import threading
 import time
 
@@ -60,7 +69,8 @@ def reply(conn, path, head, body, number):
         send(head + body)  # an HTTP/0.9 reply: the bytes alone, then the close
     elif path in ("/echo", "*"):
         data = head + body
-        send(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n" % len(data) + data)
+        # Announces the close, so that an HTTP/1.1 client does not race it with its next request.
+        send(b"HTTP/1.0 200 OK\r\nConnection: close\r\nContent-Length: %d\r\n\r\n" % len(data) + data)
     elif path == "/length":
         send(b"HTTP/1.0 200 OK\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: 5\r\n\r\nhello")
     elif path == "/chunked":
@@ -98,6 +108,10 @@ def reply(conn, path, head, body, number):
         send(b"HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\nHTTP/1.1 102 Processing\r\n\r\n"
              b"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")
         return True
+    elif path == "/keep-then-close":
+        # A kept-alive reply after which the server closes the idle connection unannounced.
+        data = b"connection %d" % number
+        send(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % len(data) + data)
     elif path == "/keep":
         data = b"connection %d" % number
         send(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % len(data) + data)
@@ -167,16 +181,38 @@ def serve(conn):
             pass
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--lifetime", type=float, default=120)
-    args = parser.parse_args()
+def start(state):
+    shutil.rmtree(state, ignore_errors=True)
+    os.makedirs(state)
+    peer = subprocess.Popen([sys.executable, os.path.abspath(__file__), "serve", "--lifetime", "1800"],
+                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, start_new_session=True)
+    port = peer.stdout.readline().decode().strip()
+    peer.stdout.close()
+    if not port:
+        return 1
+    with open(os.path.join(state, "pid"), "w") as f:
+        f.write("%d\n" % peer.pid)
+    with open(os.path.join(state, "port"), "w") as f:
+        f.write(port + "\n")
+    return 0
+
+
+def stop(state):
+    try:
+        with open(os.path.join(state, "pid")) as f:
+            os.kill(int(f.read().split()[0]), signal.SIGTERM)
+    except (OSError, ValueError, IndexError):
+        pass
+    return 0
+
+
+def listen(lifetime):
     server = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
     server.bind(("127.0.0.1", 0))
     server.listen(64)
     print(server.getsockname()[1], flush=True)
     server.settimeout(0.5)
-    end = time.monotonic() + args.lifetime
+    end = time.monotonic() + lifetime
     while time.monotonic() < end:
         try:
             conn, _ = server.accept()
@@ -185,5 +221,19 @@ def main():
         threading.Thread(target=serve, args=(conn,), daemon=True).start()
 
 
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("mode", choices=("start", "stop", "serve"))
+    parser.add_argument("state", nargs="?")
+    parser.add_argument("--lifetime", type=float, default=1800)
+    args = parser.parse_args()
+    if args.mode == "serve":
+        listen(args.lifetime)
+        return 0
+    if not args.state:
+        parser.error("start and stop need STATE_DIR")
+    return start(args.state) if args.mode == "start" else stop(args.state)
+
+
 if __name__ == "__main__":
-    main()
+    sys.exit(main())

@@ -130,6 +130,7 @@ TEST(XmlCodec, WritingMarksAndConversions) {
     EXPECT_EQ(Written(true, xe8Bit, "<中\xF0\x9F\x98\x80>"), gbk.substr(0, 3) + "?>");
     EXPECT_EQ(Written(true, xeUtf16Be, "\xF0\x9F\x98\x80"), std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6));
     EXPECT_EQ(Written(true, xeUtf8, "<中>"), "\xEF\xBB\xBF<中>");
+    EXPECT_EQ(Written(true, xe8Bit, "a\xE4\xB8<b"), "a?<b");  // a sequence cut short keeps what follows
     EXPECT_EQ(StreamErrorOf([] { Written(false, xeUcs4Be, "<"); }), "Unsupported string encoding");
     MemoryStream target;
     XmlAnsiStream ucs4(&target);

@@ -107,6 +107,10 @@ TEST(XmlDocument, EncodingDeclarationsAndMarks) {
     LoadBytes(bom, "\xEF\xBB\xBF<a/>");
     EXPECT_EQ(bom.StreamEncoding, xeUtf8);
     EXPECT_TRUE(bom.Utf8Strings);
+    XmlDocument stray;  // characters before the root that start no node, multi-byte ones among them
+    stray.Utf8Strings = true;
+    LoadBytes(stray, "\xEF\xBB\xBF中文 <r/>");
+    EXPECT_EQ(stray.GetRoot()->Name(), "r");
     XmlDocument text;
     text.ReadFromString("\xEF\xBB\xBF<a/>");  // no detection: the mark's bytes are dropped as stray text
     EXPECT_EQ(text.GetRoot()->Name(), "a");
@@ -132,8 +136,12 @@ TEST(XmlDocument, SaveAndLoadFilesInEachEncoding) {
             doc.StreamEncoding = encoding;
             doc.SaveToFile(dir / "doc.xml");
             std::string bytes = test::ReadFile(dir / "doc.xml");
-            if (encoding == xeUtf8) EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
-            if (encoding == xeUtf16Be) EXPECT_EQ(bytes.substr(0, 2), "\xFE\xFF");
+            if (encoding == xeUtf8) {
+                EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+            }
+            if (encoding == xeUtf16Be) {
+                EXPECT_EQ(bytes.substr(0, 2), "\xFE\xFF");
+            }
             XmlDocument loaded;
             loaded.Utf8Strings = true;
             if (encoding == xe16BitLe) {  // no mark and no declaration it can be told by
@@ -203,6 +211,10 @@ TEST(XmlDocument, EventsAndStopParse) {
     dropping.DropComments = true;
     LoadBytes(dropping, "<r><!--x--><a/><!--y--></r>");
     EXPECT_EQ(dropping.GetRoot()->GetNodeCount(), 1);
+    LoadBytes(dropping, "<r>\r\n<!--only-->\r\n</r>");
+    EXPECT_EQ(dropping.GetRoot()->GetNodeCount(), 0);
+    LoadBytes(dropping, "<r>text<!--x-->\r\n</r>");
+    EXPECT_EQ(dropping.GetRoot()->Value(), "text");
 }
 
 TEST(XmlDocument, AssignAndCopyFrom) {

@@ -155,6 +155,21 @@ TEST(XmlParser, LargeInputsAreRead) {
     EXPECT_EQ(doc.GetRoot()->GetAttributeCount(), 100000);
 }
 
+// A UTF-8 sequence cut short by markup, and multi-byte text in a DOCTYPE subset, are read once.
+TEST(XmlParser, BrokenSequencesBeforeMarkup) {
+    for (bool utf8 : {false, true}) {
+        XmlDocument doc;
+        doc.Utf8Strings = utf8;
+        LoadBytes(doc, "\xEF\xBB\xBF<r>\xC3<a/>\xE4\xB8</r>");
+        ASSERT_EQ(doc.GetRoot()->GetNodeCount(), 2);
+        EXPECT_EQ(doc.GetRoot()->Value(), "\xC3");
+        EXPECT_EQ(doc.GetRoot()->GetNodes(0)->Name(), "a");
+        LoadBytes(doc, "\xEF\xBB\xBF<!DOCTYPE r [\xE4\xB8\xAD \xC3<!ELEMENT r ANY>]><r/>");
+        ASSERT_EQ(doc.TopNodes().GetNodes(0)->GetNodeCount(), 1);
+        EXPECT_EQ(doc.TopNodes().GetNodes(0)->GetNodes(0)->ElementType(), xnkDtdElement);
+    }
+}
+
 // Every prefix of a valid document loads or raises one of the model's exceptions.
 TEST(XmlParser, EveryPrefixLoadsOrRaisesCleanly) {
     const std::string documents[] = {

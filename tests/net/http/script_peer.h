@@ -1,25 +1,21 @@
-// The scripted HTTP peer (tests/peers/script_peer.py) as a child process for one test: started
-// on an ephemeral loopback port, terminated when the object goes.
+// The scripted HTTP peer (tests/peers/script_peer.py) that the CTest fixture started on a
+// loopback port; its state folder is named by XUNDA_SCRIPT_PEER_STATE.
 #pragma once
 
 #include <string>
-#include <sys/types.h>
 
 namespace xunda::test {
 
 class ScriptPeer {
 public:
+    // Reads the peer's port; throws when the fixture did not start it.
     ScriptPeer();
-    ~ScriptPeer();
-    ScriptPeer(const ScriptPeer&) = delete;
-    ScriptPeer& operator=(const ScriptPeer&) = delete;
 
     const std::string& Port() const { return port_; }
     // "http://127.0.0.1:<port>" + path
     std::string Url(const std::string& path) const { return "http://127.0.0.1:" + port_ + path; }
 
 private:
-    pid_t pid_ = -1;
     std::string port_;
 };
 

@@ -1,6 +1,6 @@
 #include "net/http_request.h"
 #include "net/net_text.h"
-#include "net/script_peer.h"
+#include "net/http/script_peer.h"
 
 #include <gtest/gtest.h>
 
@@ -211,6 +211,7 @@ TEST_F(HttpTest, ExpectContinueSendsTheBodyOnlyAfterTheInterimReply) {
     WriteBytesToStream(http.Document(), "data");
     EXPECT_TRUE(http.ExecuteMethod("POST", peer_.Url("/echo")));
     EXPECT_TRUE(Body(http).ends_with("Expect: 100-continue\r\n\r\ndata"));
+    EXPECT_EQ(http.Sock().Socket(), INVALID_SOCKET);  // the reply said "Connection: close"
 
     http.Clear();
     WriteBytesToStream(http.Document(), "data");
@@ -218,6 +219,14 @@ TEST_F(HttpTest, ExpectContinueSendsTheBodyOnlyAfterTheInterimReply) {
     EXPECT_EQ(http.ResultCode(), 417);
     EXPECT_EQ(Body(http), "nope");
     EXPECT_EQ(http.Sock().Socket(), INVALID_SOCKET);
+
+    // The interim status alone is no reply: silence after it leaves 500.
+    http.Clear();
+    http.Timeout = 200;
+    WriteBytesToStream(http.Document(), "data");
+    EXPECT_FALSE(http.ExecuteMethod("POST", peer_.Url("/silent")));
+    EXPECT_EQ(http.ResultCode(), 500);
+    EXPECT_EQ(http.ResultString(), "");
 }
 
 // --- keep-alive ---
@@ -230,6 +239,19 @@ TEST_F(HttpTest, KeepAliveReusesTheConnection) {
     EXPECT_EQ(Get(http, peer_.Url("/keep")), first);
     EXPECT_EQ(Get(http, peer_.Url("/chunked")), "hello world");
     EXPECT_EQ(Get(http, peer_.Url("/keep")), first);  // the trailer was read with the chunks
+}
+
+TEST_F(HttpTest, AnIdleConnectionThePeerClosedIsNotReused) {
+    HttpRequest http;
+    http.Protocol = "1.1";
+    std::string first = Get(http, peer_.Url("/keep-then-close"));
+    EXPECT_EQ(http.AlivePort(), peer_.Port());  // kept: the reply did not ask to close
+    ASSERT_TRUE(http.Sock().WaitReadable(2000));  // the peer's close arrived
+    bool ok = false;
+    std::string second = Get(http, peer_.Url("/keep"), &ok);
+    EXPECT_TRUE(ok);
+    EXPECT_TRUE(second.starts_with("connection ")) << second;
+    EXPECT_NE(second, first);
 }
 
 TEST_F(HttpTest, AFailedReadForgetsTheConnection) {

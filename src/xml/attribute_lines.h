@@ -1,0 +1,56 @@
+// The attribute lines of a node ("name=value" as added or parsed), held in one block of memory:
+// the texts of the lines from its start, the end offset of each line from its end backwards. An
+// empty list holds no memory, and the list itself is one pointer wide, which keeps nodes small and
+// a node's attributes down to one allocation however many there are.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace xunda {
+
+class XmlAttributeLines {
+public:
+    XmlAttributeLines() = default;
+    XmlAttributeLines(const XmlAttributeLines& other);
+    XmlAttributeLines& operator=(const XmlAttributeLines& other);
+    ~XmlAttributeLines() { Release(); }
+
+    std::size_t size() const { return block_ ? block_->count : 0; }
+    bool empty() const { return size() == 0; }
+    std::string_view operator[](std::size_t index) const {
+        std::size_t begin = index == 0 ? 0 : End(index - 1);
+        return std::string_view(Text() + begin, End(index) - begin);
+    }
+
+    void push_back(std::string_view line);
+    // Extends the last line.
+    void AppendToLast(std::string_view more);
+    void Replace(std::size_t index, std::string_view line);
+    void Insert(std::size_t index, std::string_view line);
+    void Erase(std::size_t index);
+    // The lines from `first` on of another list, replacing these, in a block of their exact size.
+    void AssignFrom(const XmlAttributeLines& other, std::size_t first);
+    // Empties the list, keeping its block for reuse.
+    void clear() {
+        if (block_) block_->count = block_->textSize = 0;
+    }
+    // Empties the list and gives its memory back.
+    void Release();
+
+private:
+    struct Block {
+        std::size_t count;
+        std::size_t textSize;
+        std::size_t capacity;  // bytes after the header, a multiple of 8
+    };
+    char* Text() const { return reinterpret_cast<char*>(block_ + 1); }
+    std::size_t* EndsBase() const { return reinterpret_cast<std::size_t*>(Text() + block_->capacity); }
+    std::size_t& End(std::size_t index) const { return EndsBase()[-1 - static_cast<std::ptrdiff_t>(index)]; }
+    // Makes room for a text of textSize bytes and count lines; `exact` sizes a new block to fit.
+    void Reserve(std::size_t textSize, std::size_t count, bool exact = false);
+
+    Block* block_ = nullptr;
+};
+
+}  // namespace xunda

@@ -1,0 +1,121 @@
+#include "ui/send_sms_page.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTest>
+
+#include "store/database.h"
+#include "ui/msg_form.h"
+#include "ui/shell_fixture.h"
+#include "ui/workers.h"
+
+namespace xunda::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+class SendSmsPageTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(Login());
+        ASSERT_TRUE(main->SelectTreeNodeByText(QStringLiteral("短信发送")));
+        page = qobject_cast<SendSmsPage*>(main->FindPage(QStringLiteral("sendSmsPage")));
+        ASSERT_NE(page, nullptr);
+        ASSERT_EQ(main->PageArea()->currentWidget(), page);
+        boxesBefore = prompts.Texts().size();
+    }
+    void Click(const char* button) {
+        page->findChild<QPushButton*>(QString::fromUtf8(button))->click();
+        main->workers().WaitAll();
+        Settle();
+    }
+    // The account's outbox rows as "mob level msg", in queue order.
+    std::vector<std::string> Outbox() {
+        std::vector<std::string> rows;
+        for (ResultSet rs = main->db().pAdoQuery("SELECT mob, mtLevel, msg FROM mt WHERE flag=0 AND corpID=" +
+                                                 main->Account().corpID + " ORDER BY id");
+             !rs.Eof(); rs.Next())
+            rows.push_back(rs.AsString("mob") + " " + rs.AsString("mtLevel") + " " + rs.AsString("msg"));
+        return rows;
+    }
+
+    // The texts of the boxes shown since the page was opened.
+    std::vector<std::string> Boxes() {
+        std::vector<std::string> texts = prompts.Texts();
+        return {texts.begin() + static_cast<std::ptrdiff_t>(boxesBefore), texts.end()};
+    }
+
+    SendSmsPage* page = nullptr;
+    std::size_t boxesBefore = 0;
+};
+
+TEST_F(SendSmsPageTest, QueuesTheTypedMessageForTheTypedNumbers) {
+    QTest::keyClicks(page->sMsg(), "Hello  there");
+    EXPECT_EQ(page->sMsgGroup()->title(), QStringLiteral("短信内容(纯英文11字)"));
+    QTest::keyClicks(page->sMobs(), "13912345678, 0755-12345678; 13812345678");
+    QTest::keyClicks(page->edLinkID(), "7");
+
+    Click("btnSendSms");
+
+    EXPECT_THAT(Outbox(), ElementsAre("075512345678 1 Hello there", "13812345678 1 Hello there",
+                                      "13912345678 1 Hello there"));
+    EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("075512345678\n13812345678\n13912345678\n"));
+    EXPECT_EQ(page->sendSmsGroup()->title(), QStringLiteral("手机号码行数(3)"));
+    EXPECT_EQ(Boxes(), std::vector<std::string>{"短信将进入发送队列并立即开始发送!你要继续吗?"});
+    EXPECT_EQ(page->edLinkID()->itemText(0), QStringLiteral("7"));
+    EXPECT_EQ(main->PageArea()->currentWidget(), main->FindPage(QStringLiteral("sendBoxPage")));
+    EXPECT_EQ(main->busy().Depth(), 0);
+    EXPECT_FALSE(main->busy().isVisible());
+}
+
+TEST_F(SendSmsPageTest, BroadcastMarkIsTakenAtConfirmation) {
+    page->SetTickedCategoriesSource([] { return std::vector<std::string>{"天气"}; });
+    main->subscriptionSendFlag = true;
+    page->sMsg()->setPlainText(QStringLiteral("[称呼]明天有雨"));
+    page->sMobs()->setPlainText(QStringLiteral("13812345678"));
+    Click("btnSendSms");
+    EXPECT_FALSE(main->subscriptionSendFlag.load());
+    EXPECT_EQ(main->db().pAdoQuery("SELECT msgType FROM histMsgType").AsString("msgType"), "天气");
+    EXPECT_THAT(Outbox(), ElementsAre("13812345678 1 明天有雨"));
+}
+
+TEST_F(SendSmsPageTest, PlaceholderGoesToTheCaret) {
+    page->sMsg()->setPlainText(QStringLiteral("您好"));
+    page->sMsg()->moveCursor(QTextCursor::Start);
+    page->smsInsert()->setCurrentIndex(1);
+    Click("btnSmsInsert");
+    EXPECT_EQ(page->sMsg()->toPlainText(), QStringLiteral("[姓名]您好"));
+    EXPECT_EQ(page->sMsgGroup()->title(), QStringLiteral("短信内容(含中文6字)"));
+}
+
+TEST_F(SendSmsPageTest, CtrlVTidiesTheNumbers) {
+    page->sMobs()->setPlainText(QStringLiteral("13912345678 x 13812345678\n13912345678"));
+    QTest::keyRelease(page->sMobs(), Qt::Key_V, Qt::ControlModifier);
+    main->workers().WaitAll();
+    Settle();
+    EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("13812345678\n13912345678\n"));
+}
+
+TEST_F(SendSmsPageTest, ImportsTheNumbersOfAFile) {
+    WriteFile(home / "list.csv", "name,mobile\r\nA,13912345678\r\nB,13812345678\r\nC,13912345678\r\n");
+    page->sMobs()->setPlainText(QStringLiteral("old"));
+    prompts.file = (home / "list.csv").string();
+    Click("BitBtn11");
+    EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("13812345678\n13912345678\n"));
+
+    prompts.file = (home / "missing.txt").string();
+    Click("BitBtn11");
+    EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("13812345678\n13912345678\n"));
+    EXPECT_EQ(main->busy().Depth(), 0);
+}
+
+}  // namespace
+}  // namespace xunda::test
