@@ -86,7 +86,11 @@ void XmlDocument::ReadFromStream(Stream& stream) {
     topNodes_->Clear();
     if (OnStreamProgress) OnStreamProgress(*this, 0);
     NodeParser parser(stream);
-    for (std::int64_t previous = -1;;) {
+    // A stream that stops giving characters before its end must not hold the loop; a character
+    // delivered in several bytes leaves the position alone for at most three rounds.
+    constexpr int kMaxStalls = 4;
+    std::int64_t previous = -1;
+    for (int stalls = 0;;) {
         XmlNode* node = topNodes_->NodeNew("");
         parser.ReadNode(*node, 0);
         if (StopParse) return;
@@ -98,7 +102,8 @@ void XmlDocument::ReadFromStream(Stream& stream) {
         }
         if (node->IsClear()) topNodes_->NodeDelete(topNodes_->GetNodeCount() - 1);
         std::int64_t position = stream.Position();
-        if (position >= stream.Size() || position == previous) break;
+        stalls = position == previous ? stalls + 1 : 0;
+        if (position >= stream.Size() || stalls == kMaxStalls) break;
         previous = position;
     }
     if (OnStreamProgress) OnStreamProgress(*this, stream.Size());

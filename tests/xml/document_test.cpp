@@ -107,6 +107,10 @@ TEST(XmlDocument, EncodingDeclarationsAndMarks) {
     LoadBytes(bom, "\xEF\xBB\xBF<a/>");
     EXPECT_EQ(bom.StreamEncoding, xeUtf8);
     EXPECT_TRUE(bom.Utf8Strings);
+    XmlDocument stray;  // characters before the root that start no node, multi-byte ones among them
+    stray.Utf8Strings = true;
+    LoadBytes(stray, "\xEF\xBB\xBF中文 <r/>");
+    EXPECT_EQ(stray.GetRoot()->Name(), "r");
     XmlDocument text;
     text.ReadFromString("\xEF\xBB\xBF<a/>");  // no detection: the mark's bytes are dropped as stray text
     EXPECT_EQ(text.GetRoot()->Name(), "a");
