@@ -2,6 +2,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QToolBar>
@@ -297,6 +299,27 @@ TEST_F(MainWindowTest, ExportAsksForAFileWritesItAndOffersToOpenIt) {
     EXPECT_NE(prompts.Texts().back().find("missing/out.csv"), std::string::npos);
     EXPECT_EQ(main->busy().Depth(), 0);
     EXPECT_TRUE(main->isEnabled());
+}
+
+// A page whose body holds one growing control.
+class FilledPage : public Page {
+public:
+    FilledPage() { Body()->addWidget(content); }
+    QWidget* content = new QPlainTextEdit;
+};
+
+TEST(PageTest, TheTitleStandsOnTopAndTheBodyTakesTheRest) {
+    Page empty;
+    FilledPage filled;
+    for (Page* page : {&empty, static_cast<Page*>(&filled)}) {
+        page->TitleLabel()->setText(QStringLiteral("发信箱"));
+        page->resize(480, 400);
+        page->show();
+    }
+    QApplication::processEvents();
+    EXPECT_LT(empty.TitleLabel()->geometry().bottom(), 60);
+    EXPECT_LT(filled.TitleLabel()->geometry().bottom(), 60);
+    EXPECT_GT(filled.content->geometry().bottom(), 360);
 }
 
 TEST(ComboHistoryTest, MovesTheTextToTheTop) {
