@@ -1,5 +1,5 @@
 // The engine's timers in the main window: login, pause and resume, the offline warning, the error sound,
-// workers and the re-arming of the timers.
+// the workers and the re-arming of the timers.
 #include "ui/engine_controller.h"
 
 #include <QCheckBox>
