@@ -11,6 +11,7 @@
 #include "platform/autostart.h"
 #include "platform/online_probe.h"
 #include "gateway/service_gateway.h"
+#include "ui/engine_controller.h"
 #include "ui/login_dialog.h"
 #include "ui/main_window.h"
 #include "ui/qt_ports.h"
@@ -77,6 +78,8 @@ int main(int argc, char** argv) {
     CloseOnSignals(mainWindow);
 
     xunda::ServiceGateway gateway;
+    xunda::EngineController engine(mainWindow, gateway);
+    mainWindow.SetEngine(&engine);
     xunda::LoginDialog login(mainWindow, gateway);
     mainWindow.SetLoginDialog(&login);
     QObject::connect(&mainWindow, &xunda::MainWindow::Ended, &app, [] { QCoreApplication::exit(0); });
