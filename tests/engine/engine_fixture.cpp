@@ -30,16 +30,6 @@ int FakeGateway::PutMt(std::string& resultValue, std::vector<std::string>& reply
     return reply.result;
 }
 
-int FakeGateway::SentCount(const std::string& mob) {
-    std::lock_guard lock(mutex_);
-    int n = 0;
-    for (const PutCall& call : calls) {
-        std::stringstream numbers(call.mt.Mobs);
-        for (std::string one; std::getline(numbers, one, ',');) n += one == mob;
-    }
-    return n;
-}
-
 int FakeGateway::Poll(std::deque<FakeReply>& replies, std::string& code, std::vector<std::string>& lines) {
     FakeReply reply{0, "0", {}};
     if (!replies.empty()) {

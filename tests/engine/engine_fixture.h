@@ -88,8 +88,6 @@ class FakeGateway : public SmsGateway {
         std::lock_guard lock(mutex_);
         return calls;
     }
-    // How many times a number was in a putMt request.
-    int SentCount(const std::string& mob);
 
     std::deque<FakeReply> moReplies;
     std::deque<FakeReply> reportReplies;

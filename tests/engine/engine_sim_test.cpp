@@ -23,7 +23,6 @@ struct RunningSimulator : sim::SmsSimulator {
 
 class EngineSimTest : public EngineTest {
   protected:
-
     EngineServices Real() { return {gateway, log, control, online, prompts, sounds, clock, sleeper}; }
     void TickAndRun() {
         SendTick t = engine.tick(*db, account);

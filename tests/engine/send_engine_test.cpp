@@ -62,31 +62,6 @@ TEST_F(SendEngineTest, OneRequestForEqualKeysThenTheMoveToTheHistory) {
     EXPECT_EQ(Logged("手机号码:(100)个,返回结果:" + SmsResultText(100)), 1);
 }
 
-TEST_F(SendEngineTest, AtMostOneHundredRowsPerRun) {
-    for (int i = 0; i < 150; ++i) Queue(std::to_string(13000000000 + i), i % 2 ? "odd" : "even");
-    TickAndRun();
-    auto calls = gateway.Calls();
-    ASSERT_EQ(calls.size(), 2u);
-    EXPECT_EQ(std::count(calls[0].mt.Mobs.begin(), calls[0].mt.Mobs.end(), ',') + 1, 50);
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt"), 50);
-    TickAndRun();
-    EXPECT_EQ(gateway.Calls().size(), 4u);
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt"), 0);
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_bak"), 150);
-    EXPECT_EQ(engine.tick(*db, account).result, SendTickResult::Empty);
-}
-
-TEST_F(SendEngineTest, PartialSuccessWithARefusedNumber) {
-    std::int64_t x = Queue("13800000001", "hello");
-    std::int64_t y = Queue("13800000002", "hello");
-    gateway.QueuePut({0, "200", {"0,9001", "403,403"}});
-    TickAndRun();
-    EXPECT_EQ(Value("SELECT mtID FROM mt_bak WHERE mob='13800000001'"), "9001");
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt WHERE id=" + std::to_string(x)), 0);
-    EXPECT_EQ(Flag(y), "403");
-    EXPECT_EQ(Logged("手机号码:(2)个,返回结果:" + SmsResultText(200)), 1);
-}
-
 TEST_F(SendEngineTest, RefusedRequestMarksItsRowsAndPlaysTheErrorSound) {
     std::int64_t first = Queue("131", "one");
     std::int64_t second = Queue("132", "two");
@@ -209,24 +184,6 @@ struct SlowService {
     std::promise<void> arrived;
     std::promise<void> release;
 };
-
-TEST_F(SendEngineTest, ResumeDuringASlowReplyNeverSendsARowTwice) {
-    for (int i = 0; i < 150; ++i) Queue(std::to_string(13000000000 + i), "same");
-    auto slow = std::make_unique<SlowService>(gateway);
-    SendTick t = engine.tick(*db, account);
-    ASSERT_TRUE(t.job);
-    std::thread worker([&, job = std::move(*t.job)]() mutable { engine.run(std::move(job)); });
-    slow->arrived.get_future().wait();
-    control.btnSmsSendPauseClick();
-    control.btnSmsSendPauseClick();
-    EXPECT_EQ(engine.tick(*db, account).result, SendTickResult::Busy);
-    slow->release.set_value();
-    worker.join();
-    gateway.SetPutHandler(nullptr);
-    TickAndRun();
-    for (int i = 0; i < 150; ++i) ASSERT_EQ(gateway.SentCount(std::to_string(13000000000 + i)), 1) << i;
-    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_bak"), 150);
-}
 
 TEST_F(SendEngineTest, AccountChangeWaitsForTheRunWhichKeepsItsOwnAccount) {
     Queue("131", "first account");

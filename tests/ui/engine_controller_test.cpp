@@ -1,20 +1,29 @@
-// The engine's timers in the main window: login, pause and resume, the offline warning, the
-// workers and the re-arming of the timers.
+// The engine's timers in the main window: login, pause and resume, the offline warning, the error sound,
+// the workers and the re-arming of the timers.
 #include "ui/engine_controller.h"
 
+#include <QCheckBox>
+#include <QLineEdit>
+
 #include "store/sql_text.h"
+#include "ui/about_page.h"
 #include "ui/shell_fixture.h"
 #include "ui/workers.h"
 
 namespace xunda::test {
 namespace {
 
-// The service for the engine: putMt accepts every number, the polls have no data.
+// The service for the engine: putMt accepts every number (or answers `putCode` alone), the polls
+// have no data.
 class EngineService : public FakeGateway {
   public:
     int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int, const Credentials&,
               const MtRequest& mt) override {
         replyLines.clear();
+        if (!putCode.empty()) {
+            resultValue = putCode;
+            return 0;
+        }
         std::size_t n = std::count(mt.Mobs.begin(), mt.Mobs.end(), ',') + 1;
         for (std::size_t i = 0; i < n; ++i) replyLines.push_back("0," + std::to_string(7000 + i));
         resultValue = "100";
@@ -30,6 +39,8 @@ class EngineService : public FakeGateway {
                   const Credentials& a) override {
         return GetMo(resultValue, lines, f, a);
     }
+
+    std::string putCode;
 };
 
 class EngineControllerTest : public ShellTest {
@@ -84,6 +95,28 @@ TEST_F(EngineControllerTest, SendTickRunsAWorkerThenRearmsAndCounts) {
     EXPECT_EQ(Value("SELECT COUNT(*) FROM mt_bak WHERE mtID IS NOT NULL"), "2");
     EXPECT_TRUE(controller->mtTime().isActive());
     EXPECT_EQ(main->PanelText(2), QStringLiteral("发送(2)"));
+}
+
+TEST_F(EngineControllerTest, RefusedRequestPlaysTheErrorSoundOnlyWhenTickedWithAFile) {
+    ASSERT_TRUE(Login());
+    const std::string wav = (home / "error.wav").string();
+    WriteFile(wav, "RIFF");
+    AboutPage& about = main->About();
+    service.putCode = "501";
+    for (bool ticked : {true, false}) {
+        about.SoundEdit(SoundEvent::SendError)->setText(QString::fromStdString(" " + wav + " "));
+        about.SoundCheck(SoundEvent::SendError)->setChecked(ticked);
+        Queue("13800000001");
+        controller->mtTimeTimer();
+        WaitIdle();
+    }
+    about.SoundCheck(SoundEvent::SendError)->setChecked(true);
+    about.SoundEdit(SoundEvent::SendError)->setText(QString::fromStdString(wav + ".missing"));
+    Queue("13800000001");
+    controller->mtTimeTimer();
+    WaitIdle();
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM mt WHERE flag=501"), "3");
+    EXPECT_EQ(sound.played, std::vector<std::string>{wav});
 }
 
 TEST_F(EngineControllerTest, PauseStopsOnlyTheSendTimer) {
