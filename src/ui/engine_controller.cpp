@@ -73,7 +73,7 @@ EngineController::EngineController(Shell& shell, SmsGateway& gateway)
     connect(&mtTime_, &QTimer::timeout, this, &EngineController::mtTimeTimer);
     connect(&moTime_, &QTimer::timeout, this, &EngineController::moTimeTimer);
     connect(&reportTime_, &QTimer::timeout, this, &EngineController::reportTimeTimer);
-    send_.SetOutboxListener([this, bridge = &shell.bridge(), self = QPointer<EngineController>(this)] {
+    send_.SetOutboxListener([bridge = &shell.bridge(), self = QPointer<EngineController>(this)] {
         bridge->Post([self] {
             if (self) self->RefreshOutbox();
         });
