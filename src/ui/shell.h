@@ -63,7 +63,8 @@ public:
     std::atomic<int> moCount{0};
     std::atomic<int> mtCount{0};
     std::atomic<int> reportCount{0};
-    // Set when the send page was filled from a broadcast selection; read and cleared by queueing.
+    // Set when the send page was filled from a broadcast selection; read and cleared by queueing,
+    // cleared by a change of account and by a login.
     std::atomic<bool> subscriptionSendFlag{false};
 };
 
