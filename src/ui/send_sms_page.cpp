@@ -63,17 +63,14 @@ void KeepInHistory(const std::string& text, QComboBox* box) {
     box->setCurrentIndex(0);
 }
 
-// The busy window's text from a worker, at most every 50 ms. The change is posted: the worker never
+// The busy window's text from a worker, at most every 50 ms. SetText is posted: the worker never
 // waits for the GUI thread while it holds the outbox's write transaction.
 BusyText ThrottledBusyText(Shell& shell) {
     return [&shell, last = std::chrono::steady_clock::time_point()](const std::string& text) mutable {
         const auto now = std::chrono::steady_clock::now();
         if (now - last < std::chrono::milliseconds(50)) return;
         last = now;
-        shell.bridge().Post([&shell, text] {
-            shell.busy().Show(text);  // a nested show changes the text; its close keeps the window up
-            shell.busy().Close();
-        });
+        shell.busy().SetText(text);
     };
 }
 
