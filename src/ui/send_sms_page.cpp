@@ -56,13 +56,6 @@ QComboBox* HistoryCombo(const char* name, QWidget* parent) {
     return box;
 }
 
-// Moves a send field's text to the top of its history and keeps it in the field: removing the
-// entry it was chosen from would otherwise put another entry's text there.
-void KeepInHistory(const std::string& text, QComboBox* box) {
-    AddStrToComBoBox(QString::fromStdString(text), box);
-    box->setCurrentIndex(0);
-}
-
 // The busy window's text from a worker, at most every 50 ms. SetText is posted: the worker never
 // waits for the GUI thread while it holds the outbox's write transaction.
 BusyText ThrottledBusyText(Shell& shell) {
@@ -215,8 +208,8 @@ void SendSmsPage::btnSendSmsClick() {
         form, shell_.prompts(), [this](const std::vector<std::string>& mobs) { ShowMobs(mobs); });
     if (!batch) return;
     if (batch->broadcast) shell_.subscriptionSendFlag.store(false);
-    KeepInHistory(batch->subNumber, edSubNumber_);
-    KeepInHistory(batch->linkID, edLinkID_);
+    AddStrToComBoBox(QString::fromStdString(batch->subNumber), edSubNumber_);
+    AddStrToComBoBox(QString::fromStdString(batch->linkID), edLinkID_);
     shell_.busy().Show("正在处理中,请稍候...");
     QueueSmsThread(*batch, shell_.Account().corpID);
 }
