@@ -97,7 +97,7 @@ class PrintingPrompts : public Prompts {
     bool ConfirmSevere(const std::string&) override { return false; }
     bool OfferOpen(const std::string&) override { return false; }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return {}; }
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return {}; }
 };
 
 // Queues 30,000 numbers into a fresh database; with `placeholders`, the text holds all three tokens

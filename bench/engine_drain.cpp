@@ -46,7 +46,7 @@ class SilentPrompts : public Prompts {
     bool ConfirmSevere(const std::string&) override { return false; }
     bool OfferOpen(const std::string&) override { return false; }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return {}; }
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return {}; }
 };
 
 class Online : public OnlineProbe {

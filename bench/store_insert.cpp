@@ -30,7 +30,7 @@ class SilentPrompts : public Prompts {
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override {
         return std::nullopt;
     }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return std::nullopt; }
 };
 
 // A fresh database file with the program's schema, in a private folder.

@@ -186,7 +186,7 @@ void SendSmsPage::TidySendMobsThread(std::string memo) {
 }
 
 void SendSmsPage::BitBtn11Click() {
-    const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kImportFilter);
+    const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kImportFilter, "");
     if (!file) return;
     shell_.busy().Show("导入手机号码,请稍候...");
     LoadSendMobsFileThread(*file);

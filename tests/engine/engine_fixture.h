@@ -37,7 +37,7 @@ class NullPrompts : public Prompts {
     bool ConfirmSevere(const std::string&) override { return true; }
     bool OfferOpen(const std::string&) override { return false; }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return {}; }
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return {}; }
 
     std::mutex mutex_;
     std::vector<std::string> notices;
