@@ -58,7 +58,7 @@ class Running : public ProcessingState {
 
 class Silence : public EventSounds {
   public:
-    void Play(EngineSound) override {}
+    void Play(SoundEvent) override {}
 };
 
 // The real gateway, with the time spent inside its requests added up.

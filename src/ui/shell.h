@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/ports.h"
+#include "engine/event_sound.h"
 #include "store/grid_files.h"
 #include "ui/account.h"
 
@@ -18,9 +19,6 @@ class MsgForm;
 class Page;
 class Prompts;
 class Workers;
-
-// The sound rows of the settings page.
-enum class SoundEvent { Incoming, SendError, Report };
 
 class Shell {
 public:

@@ -110,18 +110,18 @@ class FakeOnline : public OnlineProbe {
 
 class RecordingSounds : public EventSounds {
   public:
-    void Play(EngineSound event) override {
+    void Play(SoundEvent event) override {
         std::lock_guard lock(mutex_);
         played.push_back(event);
     }
-    std::vector<EngineSound> Played() {
+    std::vector<SoundEvent> Played() {
         std::lock_guard lock(mutex_);
         return played;
     }
 
   private:
     std::mutex mutex_;
-    std::vector<EngineSound> played;
+    std::vector<SoundEvent> played;
 };
 
 // The processing state as the main window keeps it: running after the login, toggled by the pause
