@@ -35,7 +35,8 @@ void Poller::poll(PollJob job) {
         interval_ = kStartInterval;
         s_.log.logit(ReceivedText(lines.size()));
         Count(lines.size());
-        for (const std::string& line : lines) Store(*job.db, std::string(TrimControls(line)), job.account.corpID);
+        for (const std::string& line : lines)
+            Store(*job.db, std::string(TrimControls(line)), job.account.corpID);
     } catch (const std::exception& e) {
         s_.log.logit(std::string("接收失败:") + e.what());
     }

@@ -9,7 +9,8 @@ namespace xunda {
 FieldSplit TakeField(std::string_view text) {
     const auto comma = text.find(',');
     if (comma == std::string_view::npos) return {"", std::string(TrimControls(text))};
-    return {std::string(TrimControls(text.substr(0, comma))), std::string(TrimControls(text.substr(comma + 1)))};
+    return {std::string(TrimControls(text.substr(0, comma))),
+            std::string(TrimControls(text.substr(comma + 1)))};
 }
 
 std::optional<std::int64_t> ParseServiceNumber(std::string_view text) {
