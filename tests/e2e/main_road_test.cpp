@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QInputMethodEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -19,6 +20,7 @@
 #include "sms-sim/sms_sim.h"
 #include "store/database.h"
 #include "ui/engine_controller.h"
+#include "ui/page.h"
 #include "ui/send_sms_page.h"
 #include "ui/shell_fixture.h"
 #include "ui/workers.h"
@@ -127,7 +129,9 @@ TEST_F(MainRoadTest, TypedMessageIsSentOnceToEachNumberAndMovesToTheHistory) {
     WaitIdle();
 
     EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"短信将进入发送队列并立即开始发送!你要继续吗?"});
-    EXPECT_EQ(main->PageArea()->currentWidget(), main->FindPage(QStringLiteral("sendBoxPage")));
+    Page* outbox = main->FindPage(QStringLiteral("sendBoxPage"));
+    EXPECT_EQ(main->PageArea()->currentWidget(), outbox);
+    EXPECT_LT(outbox->TitleLabel()->geometry().bottom(), 60);  // its title on top, where a person looks
     const std::vector<sim::SentMessage> sent = simulator.Sent();
     ASSERT_EQ(sent.size(), 3u);
     for (const std::string& mob : kMobs) EXPECT_EQ(simulator.SendCount(mob), 1) << mob;
