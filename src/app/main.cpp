@@ -1,5 +1,5 @@
 // Start-up: the desktop services, the main window (which opens the database), the busy window,
-// the login dialog, then the event loop until the main window closes.
+// the engine's timers, the login dialog, then the event loop until the main window closes.
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
     if (!mainWindow.FormCreate()) return 1;
     CloseOnSignals(mainWindow);
 
+    // One gateway serves the login and the engine's workers; each request has its own client.
     xunda::ServiceGateway gateway;
     xunda::EngineController engine(mainWindow, gateway);
     mainWindow.SetEngine(&engine);
