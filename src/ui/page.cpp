@@ -11,7 +11,7 @@ Page::Page(QWidget* parent) : QWidget(parent), title_(new QLabel(this)), body_(n
     bold.setPointSize(bold.pointSize() + 2);
     title_->setFont(bold);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(title_, 0, Qt::AlignTop);  // also on a page without controls yet
+    layout->addWidget(title_);
     layout->addLayout(body_, 1);
     layout->addStretch(0);  // takes the height while the body is empty, so the title stays on top
 }
