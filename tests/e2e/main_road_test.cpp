@@ -40,7 +40,7 @@ class MainRoadTest : public ShellTest {
   protected:
     void SetUp() override {
         simulator.Start();
-        setenv("XUNDA_SMS_HOST", simulator.Host().c_str(), 1);
+        setenv("XUNDA_SMS_HOST", simulator.Host().c_str(), 1);  // for the login and the service pages
         ShellTest::SetUp();
         gateway = std::make_unique<ServiceGateway>(GatewayOptions{.host = simulator.Host()});
         controller = std::make_unique<EngineController>(*main, *gateway);
