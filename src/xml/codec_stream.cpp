@@ -78,6 +78,25 @@ void XmlCodecStream::UpdateFastRead() {
     fastRead_ = reading && (encoding_ == xeUtf8 || (encoding_ == xe8Bit && passBytes_));
     fast16_ = reading && Is16Bit();
     run16_.clear();
+    plainFrom_ = plainEnd_ = 0;
+}
+
+std::string_view XmlCodecStream::PlainPageRun() {
+    std::string_view page = buffered_->PeekPage();
+    if (page.empty()) return page;
+    const std::int64_t position = buffered_->CurrentPosition();
+    if (position < plainFrom_ || position >= plainEnd_) {
+        std::size_t plain = 0;
+        if (passBytes_) {
+            const void* nul = std::memchr(page.data(), 0, page.size());
+            plain = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - page.data()) : page.size();
+        } else {
+            while (plain < page.size() && static_cast<unsigned char>(page[plain] - 1) < 0x7F) ++plain;
+        }
+        plainFrom_ = position;
+        plainEnd_ = position + static_cast<std::int64_t>(plain);
+    }
+    return page.substr(0, static_cast<std::size_t>(plainEnd_ - position));
 }
 
 std::string_view XmlCodecStream::DecodeUtf16Run() {
