@@ -83,20 +83,16 @@ void XmlCodecStream::UpdateFastRead() {
 
 std::string_view XmlCodecStream::PlainPageRun() {
     std::string_view page = buffered_->PeekPage();
-    if (page.empty()) return page;
-    const std::int64_t position = buffered_->CurrentPosition();
-    if (position < plainFrom_ || position >= plainEnd_) {
-        std::size_t plain = 0;
-        if (passBytes_) {
-            const void* nul = std::memchr(page.data(), 0, page.size());
-            plain = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - page.data()) : page.size();
-        } else {
-            while (plain < page.size() && static_cast<unsigned char>(page[plain] - 1) < 0x7F) ++plain;
-        }
-        plainFrom_ = position;
-        plainEnd_ = position + static_cast<std::int64_t>(plain);
+    std::size_t plain = 0;
+    if (passBytes_) {
+        const void* nul = page.empty() ? nullptr : std::memchr(page.data(), 0, page.size());
+        plain = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - page.data()) : page.size();
+    } else {
+        while (plain < page.size() && static_cast<unsigned char>(page[plain] - 1) < 0x7F) ++plain;
     }
-    return page.substr(0, static_cast<std::size_t>(plainEnd_ - position));
+    plainFrom_ = buffered_->CurrentPosition();
+    plainEnd_ = plainFrom_ + static_cast<std::int64_t>(plain);
+    return page.substr(0, plain);
 }
 
 std::string_view XmlCodecStream::DecodeUtf16Run() {

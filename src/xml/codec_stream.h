@@ -74,7 +74,10 @@ public:
         if (pendingIndex_ < pending_.size()) return {};
         if (fastRead_) {
             runWidth_ = 1;
-            return PlainPageRun();
+            std::string_view page = buffered_->PeekPage();
+            std::int64_t position = buffered_->CurrentPosition();
+            if (page.empty() || position < plainFrom_ || position >= plainEnd_) return PlainPageRun();
+            return page.substr(0, static_cast<std::size_t>(plainEnd_ - position));
         }
         if (!fast16_) return {};
         runWidth_ = 2;
@@ -144,6 +147,7 @@ private:
     void UpdateFastRead();
     bool ReadUtf8Rest(char& c);
     std::string_view DecodeUtf16Run();
+    // PeekRun of bytes that pass through, after searching the page held from the position on.
     std::string_view PlainPageRun();
 
     XmlBufferedReadStream* buffered_ = nullptr;

@@ -61,7 +61,8 @@ bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view termin
     if (terminator.empty()) return false;
     const char last = terminator.back();
     char quote = 0;
-    auto ended = [&] { return text.size() >= terminator.size() && std::string_view(text).ends_with(terminator); };
+    // Called after the terminator's last character.
+    auto ended = [&] { return terminator.size() == 1 || std::string_view(text).ends_with(terminator); };
     for (;;) {
         // Whole runs of the buffered page at a time, one character at a time otherwise.
         std::string_view run = reader.PeekRun();
