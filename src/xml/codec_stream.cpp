@@ -4,6 +4,7 @@
 #include "core/exceptions.h"
 #include "xml/unicode.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace xunda {
@@ -97,15 +98,18 @@ std::string_view XmlCodecStream::PlainPageRun() {
 
 std::string_view XmlCodecStream::DecodeUtf16Run() {
     constexpr std::size_t kRunUnits = 256;
-    run16_.clear();
     runBase_ = buffered_->CurrentPosition();
     std::string_view page = buffered_->PeekPage();
-    for (std::size_t i = 0; i + 1 < page.size() && run16_.size() < kRunUnits; i += 2) {
-        unsigned char b0 = static_cast<unsigned char>(page[i]), b1 = static_cast<unsigned char>(page[i + 1]);
-        unsigned unit = swapBytes_ ? (b0 << 8 | b1) : (b1 << 8 | b0);
-        if (unit == 0 || unit >= 0x80) break;
-        run16_ += static_cast<char>(unit);
+    const std::size_t units = std::min(page.size() / 2, kRunUnits);
+    const std::size_t high = swapBytes_ ? 0 : 1;  // the byte of a unit that must be 0
+    run16_.resize(units);
+    std::size_t n = 0;
+    for (; n < units; ++n) {
+        const char low = page[2 * n + 1 - high];
+        if (page[2 * n + high] != 0 || static_cast<unsigned char>(low - 1) >= 0x7F) break;  // not 1..127
+        run16_[n] = low;
     }
+    run16_.resize(n);
     return run16_;
 }
 
