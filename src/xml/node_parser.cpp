@@ -322,11 +322,14 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
     std::string text;
     bool hadChild = false;
     bool hadReturn = false;
+    // Whether character data children (also ones the node held before) may need trimming at the end.
+    bool hadCharData = node.NodeByElementType(xnkCharData) != nullptr;
     auto addCharData = [&] {
         if (!text.empty() && !IsBlankText(text)) {
             auto data = XmlNode::CreateType(doc, xnkCharData);
             data->value_ = std::move(text);
             node.NodeAdd(std::move(data));
+            hadCharData = true;
         }
         text.clear();
     };
@@ -366,7 +369,7 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
         return;
     }
     addCharData();
-    if (hadReturn) {
+    if (hadReturn && hadCharData) {
         for (auto& child : node.nodes_) {
             if (child->kind_ != xnkCharData) continue;
             std::string& v = child->value_;
