@@ -1,5 +1,5 @@
 // Start-up: the desktop services, the main window (which opens the database), the busy window,
-// the login dialog, then the event loop until the main window closes.
+// the engine's timers, the login dialog, then the event loop until the main window closes.
 #include <QApplication>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
@@ -11,6 +11,7 @@
 #include "platform/autostart.h"
 #include "platform/online_probe.h"
 #include "gateway/service_gateway.h"
+#include "ui/engine_controller.h"
 #include "ui/login_dialog.h"
 #include "ui/main_window.h"
 #include "ui/qt_ports.h"
@@ -76,7 +77,10 @@ int main(int argc, char** argv) {
     if (!mainWindow.FormCreate()) return 1;
     CloseOnSignals(mainWindow);
 
+    // One gateway serves the login and the engine's workers; each request has its own client.
     xunda::ServiceGateway gateway;
+    xunda::EngineController engine(mainWindow, gateway);
+    mainWindow.SetEngine(&engine);
     xunda::LoginDialog login(mainWindow, gateway);
     mainWindow.SetLoginDialog(&login);
     QObject::connect(&mainWindow, &xunda::MainWindow::Ended, &app, [] { QCoreApplication::exit(0); });

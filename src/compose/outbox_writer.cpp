@@ -1,6 +1,5 @@
 #include "compose/outbox_writer.h"
 
-#include "compose/text_trim.h"
 #include "store/sql_text.h"
 
 namespace xunda {
@@ -42,7 +41,6 @@ bool OutboxWriter::iMt(std::string_view mob, std::string_view msg, std::string_v
                        std::string_view linkID, std::string_view mtLevel) {
     const std::string filled =
         HasPlaceholder(msg) ? FillPlaceholders(msg, Contact(std::string(mob))) : std::string(msg);
-    if (TrimControls(filled).empty()) return false;
     if (!chunk_) {
         chunk_ = std::make_unique<BulkWriter>(db_, kInsertMt);
         chunkRows_ = 0;

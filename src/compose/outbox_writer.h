@@ -33,9 +33,8 @@ class OutboxWriter {
     OutboxWriter& operator=(const OutboxWriter&) = delete;
 
     // Fills "[姓名]", "[生日]", "[称呼]" of `msg` for `mob` and adds the row with flag 0; false when the
-    // row was not added or its chunk was lost. A text that is empty (or only blanks and line breaks)
-    // after the fill is not queued. Values are stored as given: a text "NULL" stays
-    // a text.
+    // row was not added or its chunk was lost. Values are stored as given: a text "NULL" stays a
+    // text, and a text of placeholders only is queued empty for a number that has no contact.
     bool iMt(std::string_view mob, std::string_view msg, std::string_view subNumber, std::string_view linkID,
              std::string_view mtLevel);
     // Commits the rows added since the last commit; false when they were lost.

@@ -19,13 +19,15 @@ fs::path ConfigHome() {
 
 std::string DesktopExecQuote(const std::string& program) {
     // Inside the double quotes of an Exec argument, " ` $ and \ take a backslash; the entry's
-    // string format then doubles every backslash once more.
+    // string format then doubles every backslash once more. A % would start a field code.
     std::string quoted = "\"";
     for (char c : program) {
         if (c == '"' || c == '`' || c == '$') {
             quoted += "\\\\";
         } else if (c == '\\') {
             quoted += "\\\\\\";
+        } else if (c == '%') {
+            quoted += '%';
         }
         quoted += c;
     }

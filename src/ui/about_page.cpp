@@ -5,11 +5,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <filesystem>
 
-#include "core/codepage.h"
 #include "core/paths.h"
 #include "platform/autostart.h"
 #include "store/database.h"
@@ -43,7 +41,8 @@ constexpr RowLook kLooks[] = {
 constexpr const char* kAccountTables[] = {"histMsg", "mo",  "mt",    "mt_bak",      "mobs",
                                           "mobOrder", "msgType", "okMsg", "lastSendMobs"};
 
-std::string Trimmed(const QLineEdit* edit) { return MakeGbkSafe(edit->text().trimmed().toStdString()); }
+// A file edit's path without blanks around it; a path is kept as it is, whatever its characters.
+std::string Trimmed(const QLineEdit* edit) { return edit->text().trimmed().toStdString(); }
 }  // namespace
 
 AboutPage::AboutPage(MainWindow& main)
@@ -90,8 +89,14 @@ AboutPage::AboutPage(MainWindow& main)
 
     auto* info = new QGroupBox(QStringLiteral("系统信息"), this);
     auto* infoLayout = new QGridLayout(info);
-    auto* text = new QPlainTextEdit(QStringLiteral("该版本基于泊舟讯达短信通二次开发协议2.2进行开发;\n版本:1.0\n\n2007.01"), info);
-    text->setReadOnly(true);
+    // Read-only text that shows its four lines whole.
+    auto* text = new QLabel(QStringLiteral("该版本基于泊舟讯达短信通二次开发协议2.2进行开发;\n版本:1.0\n\n2007.01"), info);
+    text->setObjectName(QStringLiteral("systemInfo"));
+    text->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    text->setBackgroundRole(QPalette::Base);
+    text->setAutoFillBackground(true);
+    text->setMargin(4);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse);
     edPass_->setObjectName(QStringLiteral("edPass"));
     edPass_->setEchoMode(QLineEdit::Password);
     auto* clearAll = new QPushButton(QStringLiteral("初始化全部数据"), info);

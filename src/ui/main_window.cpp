@@ -109,6 +109,10 @@ MainWindow::MainWindow(ShellPorts ports)
     sysTray_->SetHint(windowTitle());
     sysTray_->SetIcon(windowIcon());
     connect(sysTray_, &SysTray::IconDblClick, this, &MainWindow::SysTrayIconDblClick);
+    // Many desktops report only single clicks on tray icons: a left click restores as well.
+    connect(sysTray_, &SysTray::IconClick, this, [this](Qt::MouseButton button) {
+        if (button == Qt::LeftButton) SysTrayIconDblClick();
+    });
     sysTray_->SetActive(true);
 }
 
@@ -168,6 +172,7 @@ void MainWindow::BuildToolBar() {
     bar->setObjectName(QStringLiteral("toolsMain"));
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setMovable(false);
+    bar->setContextMenuPolicy(Qt::PreventContextMenu);  // only "主工具条" shows and hides it
     btnSmsSendPause_ = bar->addAction(style()->standardIcon(QStyle::SP_MediaPause), QStringLiteral("(&P)暂停短信处理"),
                                       this, &MainWindow::btnSmsSendPauseClick);
     btnSmsSendPause_->setObjectName(QStringLiteral("btnSmsSendPause"));
@@ -240,8 +245,11 @@ void MainWindow::BuildStatusBar() {
         panel->setObjectName(QStringLiteral("SBpanel%1").arg(i));
         panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         if (i < 4) {
-            panel->setFixedWidth(kPanelWidths[i]);
+            panel->setMinimumWidth(kPanelWidths[i]);  // wider when the text needs it (a long greeting)
             panel->setAlignment(Qt::AlignCenter);
+        } else {
+            // The log line takes the room that is left; a long one must not widen the window.
+            panel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
         }
         sb->addPermanentWidget(panel, i == 4 ? 1 : 0);  // never covered by passing messages
         panels_.push_back(panel);
@@ -343,7 +351,9 @@ void MainWindow::HideToTray() {
 }
 
 void MainWindow::SysTrayIconDblClick() {
-    showNormal();
+    // Back from the tray as it was before (a maximised window stays maximised).
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
     raise();
     activateWindow();
 }
@@ -351,7 +361,10 @@ void MainWindow::SysTrayIconDblClick() {
 void MainWindow::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && isMinimized() && ports_.trayAvailable()) {
-        QTimer::singleShot(0, this, &QWidget::hide);
+        // Later, out of the state change; not when the window was restored meanwhile.
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized()) hide();
+        });
     }
 }
 

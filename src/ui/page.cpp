@@ -13,6 +13,7 @@ Page::Page(QWidget* parent) : QWidget(parent), title_(new QLabel(this)), body_(n
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title_);
     layout->addLayout(body_, 1);
+    layout->addStretch(0);  // takes the height while the body is empty, so the title stays on top
 }
 
 void Page::Open(const QString&, const QString&) {}

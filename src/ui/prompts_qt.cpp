@@ -1,5 +1,6 @@
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include "ui/qt_ports.h"
 
@@ -7,6 +8,12 @@ namespace xunda {
 
 namespace {
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// "csv" of a name filter "EXCEL_CSV (*.csv)"; empty when it names no extension.
+QString FilterSuffix(const QString& nameFilter) {
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+    return pattern.match(nameFilter).captured(1);
+}
 
 bool AskYesNo(QWidget* parent, QMessageBox::Icon icon, const char* caption, const std::string& text) {
     QMessageBox box(icon, QString::fromUtf8(caption), Q(text), QMessageBox::Yes | QMessageBox::No, parent);
@@ -43,7 +50,17 @@ bool QtPrompts::OfferOpen(const std::string& text) {
 
 std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& filter, const std::string& defaultName) {
     QString chosen;
-    bridge_.Invoke([&] { chosen = QFileDialog::getSaveFileName(parent_, QString(), Q(defaultName), Q(filter)); });
+    bridge_.Invoke([&] {
+        QFileDialog dialog(parent_, QString(), Q(defaultName), Q(filter));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        // An existing file is appended to, so there is nothing to confirm.
+        dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        // A name typed without an extension gets the one of the chosen filter.
+        dialog.setDefaultSuffix(FilterSuffix(dialog.selectedNameFilter()));
+        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                         [&dialog](const QString& nameFilter) { dialog.setDefaultSuffix(FilterSuffix(nameFilter)); });
+        if (dialog.exec() == QDialog::Accepted) chosen = dialog.selectedFiles().value(0);
+    });
     if (chosen.isEmpty()) return std::nullopt;
     return chosen.toStdString();
 }

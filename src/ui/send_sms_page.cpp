@@ -56,14 +56,24 @@ QComboBox* HistoryCombo(const char* name, QWidget* parent) {
     return box;
 }
 
-// The busy window's text from a worker, at most every 50 ms (each change waits for the GUI thread).
-BusyText ThrottledBusyText(MsgForm& busy) {
-    return [&busy, last = std::chrono::steady_clock::time_point()](const std::string& text) mutable {
+// Moves a send field's text to the top of its history and keeps it in the field: removing the
+// entry it was chosen from would otherwise put another entry's text there.
+void KeepInHistory(const std::string& text, QComboBox* box) {
+    AddStrToComBoBox(QString::fromStdString(text), box);
+    box->setCurrentIndex(0);
+}
+
+// The busy window's text from a worker, at most every 50 ms. The change is posted: the worker never
+// waits for the GUI thread while it holds the outbox's write transaction.
+BusyText ThrottledBusyText(Shell& shell) {
+    return [&shell, last = std::chrono::steady_clock::time_point()](const std::string& text) mutable {
         const auto now = std::chrono::steady_clock::now();
         if (now - last < std::chrono::milliseconds(50)) return;
         last = now;
-        busy.Show(text);  // a nested show changes the text; its close keeps the window up
-        busy.Close();
+        shell.bridge().Post([&shell, text] {
+            shell.busy().Show(text);  // a nested show changes the text; its close keeps the window up
+            shell.busy().Close();
+        });
     };
 }
 
@@ -146,11 +156,12 @@ void SendSmsPage::btnSmsInsertClick() {
 }
 
 bool SendSmsPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sMobs_ && event->type() == QEvent::KeyRelease) {
-        const auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_V && key->modifiers().testFlag(Qt::ControlModifier)) btnMobsActionClick();
-    }
+    if (watched == sMobs_ && event->type() == QEvent::KeyRelease) sMobsKeyUp(*static_cast<QKeyEvent*>(event));
     return Page::eventFilter(watched, event);
+}
+
+void SendSmsPage::sMobsKeyUp(const QKeyEvent& key) {
+    if (key.key() == Qt::Key_V && key.modifiers().testFlag(Qt::ControlModifier)) btnMobsActionClick();
 }
 
 void SendSmsPage::ShowMobs(const std::vector<std::string>& mobs) {
@@ -160,36 +171,39 @@ void SendSmsPage::ShowMobs(const std::vector<std::string>& mobs) {
     sMobs_->setPlainText(QString::fromStdString(text));
 }
 
-void SendSmsPage::btnMobsActionClick() {
+void SendSmsPage::FillMobsOnWorker(std::function<std::vector<std::string>()> mobs) {
     Shell& shell = shell_;
-    shell.busy().Show("处理手机号码,请稍候...");
     QPointer<SendSmsPage> self(this);
-    shell.workers().Run([&shell, self, memo = sMobs_->toPlainText().toStdString()] {
-        std::vector<std::string> mobs = TidyMobs(memo);
-        shell.bridge().Post([self, mobs = std::move(mobs)] {
-            if (self) self->ShowMobs(mobs);
-        });
+    shell.workers().Run([&shell, self, mobs = std::move(mobs)] {
+        try {
+            shell.bridge().Post([self, found = mobs()] {
+                if (self) self->ShowMobs(found);
+            });
+        } catch (const std::exception&) {
+            // A file that cannot be read leaves the memo as it was.
+        }
         shell.busy().Close();
     });
+}
+
+void SendSmsPage::btnMobsActionClick() {
+    shell_.busy().Show("处理手机号码,请稍候...");
+    TidySendMobsThread(sMobs_->toPlainText().toStdString());
+}
+
+void SendSmsPage::TidySendMobsThread(std::string memo) {
+    FillMobsOnWorker([memo = std::move(memo)] { return TidyMobs(memo); });
 }
 
 void SendSmsPage::BitBtn11Click() {
     const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kImportFilter);
     if (!file) return;
-    Shell& shell = shell_;
-    shell.busy().Show("导入手机号码,请稍候...");
-    QPointer<SendSmsPage> self(this);
-    shell.workers().Run([&shell, self, file = *file] {
-        try {
-            std::vector<std::string> mobs = ImportMobsFile(file);
-            shell.bridge().Post([self, mobs = std::move(mobs)] {
-                if (self) self->ShowMobs(mobs);
-            });
-        } catch (const std::exception&) {
-            // An unreadable file leaves the memo as it was.
-        }
-        shell.busy().Close();
-    });
+    shell_.busy().Show("导入手机号码,请稍候...");
+    LoadSendMobsFileThread(*file);
+}
+
+void SendSmsPage::LoadSendMobsFileThread(std::string file) {
+    FillMobsOnWorker([file = std::move(file)] { return ImportMobsFile(file); });
 }
 
 void SendSmsPage::btnSendSmsClick() {
@@ -204,8 +218,8 @@ void SendSmsPage::btnSendSmsClick() {
         form, shell_.prompts(), [this](const std::vector<std::string>& mobs) { ShowMobs(mobs); });
     if (!batch) return;
     if (batch->broadcast) shell_.subscriptionSendFlag.store(false);
-    AddStrToComBoBox(QString::fromStdString(batch->subNumber), edSubNumber_);
-    AddStrToComBoBox(QString::fromStdString(batch->linkID), edLinkID_);
+    KeepInHistory(batch->subNumber, edSubNumber_);
+    KeepInHistory(batch->linkID, edLinkID_);
     shell_.busy().Show("正在处理中,请稍候...");
     QueueSmsThread(*batch, shell_.Account().corpID);
 }
@@ -214,7 +228,7 @@ void SendSmsPage::QueueSmsThread(const SmsBatch& batch, const std::string& corpI
     Shell& shell = shell_;
     shell.workers().Run([&shell, batch, corpID] {
         try {
-            QueueSmsBatch(shell.db(), shell.log(), corpID, batch, ThrottledBusyText(shell.busy()));
+            QueueSmsBatch(shell.db(), shell.log(), corpID, batch, ThrottledBusyText(shell));
         } catch (const std::exception& e) {
             shell.prompts().Notice(e.what());
         }

@@ -11,6 +11,7 @@
 
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -47,8 +48,14 @@ class SendSmsPage : public Page {
   private:
     void sMsgChange();
     void sMobsChange();
+    void sMobsKeyUp(const QKeyEvent& key);
     // Sets the number memo to one number per line.
     void ShowMobs(const std::vector<std::string>& mobs);
+    // Puts the numbers `mobs` makes on a worker into the number memo, then closes the busy window
+    // the caller showed; the memo keeps its text when `mobs` fails.
+    void FillMobsOnWorker(std::function<std::vector<std::string>()> mobs);
+    void TidySendMobsThread(std::string memo);
+    void LoadSendMobsFileThread(std::string file);
     void QueueSmsThread(const SmsBatch& batch, const std::string& corpID);
 
     Shell& shell_;

@@ -32,7 +32,12 @@ void SysTray::SetActive(bool active) {
 }
 
 void SysTray::SetHint(const QString& hint) {
-    hint_ = hint.size() > kMaxHint ? hint.left(kMaxHint) : hint;
+    // The first kMaxHint characters; a surrogate pair is one character and is never split.
+    qsizetype end = 0;
+    for (int n = 0; n < kMaxHint && end < hint.size(); ++n) {
+        end += hint.at(end).isHighSurrogate() && end + 1 < hint.size() ? 2 : 1;
+    }
+    hint_ = hint.left(end);
     UpdateIcon();
 }
 

@@ -22,6 +22,16 @@ TEST(PrefixTables, HoldTheirEntriesInOneTable) {
     EXPECT_EQ(NumberLength("*138"), 11u);
     EXPECT_EQ(NumberLength("*0755"), 12u);
     EXPECT_EQ(NumberLength("0310"), 11u);
+
+    // 8 digits follow every mobile prefix and 33 area codes; no entry begins another one.
+    std::size_t marked = 0;
+    for (const PrefixEntry& e : AllPrefixEntries()) {
+        marked += e.entry.starts_with('*');
+        EXPECT_TRUE(IsAllDigits(PrefixOf(e.entry))) << e.entry;
+        for (const PrefixEntry& other : AllPrefixEntries())
+            if (&other != &e) EXPECT_FALSE(PrefixOf(other.entry).starts_with(PrefixOf(e.entry))) << e.entry;
+    }
+    EXPECT_EQ(marked, 17u + 12u + 33u);
 }
 
 TEST(IsAllDigits, AcceptsOnlyAsciiDigits) {
@@ -114,6 +124,57 @@ TEST(FindFirstPrefix, EqualsTheLiteralMethodOnRandomTexts) {
         }
     }
     EXPECT_GT(found, 5000);  // the texts exercise the tables
+}
+
+// Extraction as first written on top of the literal prefix search, with a rejected window resumed
+// one character after its start.
+std::vector<std::string> LiteralExtractMobs(std::string text) {
+    for (std::string_view dash : {"(", ")", "-", "（", "）", "－"})
+        for (std::size_t at = text.find(dash); at != std::string::npos; at = text.find(dash, at))
+            text.erase(at, dash.size());
+    std::vector<std::string> mobs;
+    std::string rest = text;
+    while (!rest.empty()) {
+        if (std::size_t digit = rest.find_first_of("0123456789"); digit != std::string::npos)
+            rest.erase(0, digit);
+        std::size_t p = 0;
+        std::string_view entry;
+        for (PrefixTable table : {PrefixTable::Mobile1, PrefixTable::Mobile2, PrefixTable::AreaCode}) {
+            std::string_view found;
+            std::size_t at = LiteralFindFirstPrefix(table, rest, found);
+            if (at > 0 && (p == 0 || at < p)) {
+                p = at;
+                entry = found;
+            }
+        }
+        if (p == 0) break;
+        const std::size_t length = NumberLength(entry);
+        const std::string window = rest.substr(p - 1, length);
+        if (window.size() == length && IsAllDigits(window)) {
+            mobs.push_back(window);
+            rest.erase(0, p - 1 + length);
+        } else {
+            rest.erase(0, p);
+        }
+    }
+    return mobs;
+}
+
+TEST(ExtractMobs, EqualsTheLiteralMethodOnRandomTexts) {
+    std::mt19937 rng(61031);
+    const std::string_view pieces[] = {"0", "1", "1", "3", "3", "5", "8", "9", "0755", "138", "010",
+                                       "2",  "4", "6", "7", " ", "-", "(", "）", "－", "a", "中"};
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    std::uniform_int_distribution<int> length(0, 60);
+    std::size_t found = 0;
+    for (int n = 0; n < 2000; ++n) {
+        std::string text;
+        for (int i = length(rng); i > 0; --i) text += pieces[pick(rng)];
+        const std::vector<std::string> mobs = ExtractMobs(text);
+        ASSERT_EQ(mobs, LiteralExtractMobs(text)) << text;
+        found += mobs.size();
+    }
+    EXPECT_GT(found, 600u);  // the texts hold numbers
 }
 
 }  // namespace

@@ -17,6 +17,17 @@ using test::WriteFile;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
+// The UTF-16 form of a text behind its byte-order mark.
+std::string Utf16WithBom(const std::string& utf8, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t c : Utf8ToUtf16(utf8)) {
+        const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
 TEST(MemoLines, CountWithoutAnEmptyLastLine) {
     EXPECT_EQ(MemoLineCount(""), 0u);
     EXPECT_EQ(MemoLineCount("a"), 1u);
@@ -43,14 +54,14 @@ TEST(ImportMobsFile, ReadsTextFilesInEveryInputEncoding) {
     WriteFile(dir / "gbk.txt", Utf8ToGbk("王五（010）12345678\r\n赵六 13812345678\r\n"));
     EXPECT_THAT(ImportMobsFile(dir / "gbk.txt"), ElementsAre("01012345678", "13812345678"));
 
-    std::u16string utf16 = Utf8ToUtf16("<td>13012345678</td>\n<td>13012345678</td>\n");
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : utf16) {
-        bytes += static_cast<char>(c & 0xFF);
-        bytes += static_cast<char>(c >> 8);
-    }
-    WriteFile(dir / "list.html", bytes);
+    WriteFile(dir / "list.html", Utf16WithBom("<td>13012345678</td>\n<td>13012345678</td>\n", false));
     EXPECT_THAT(ImportMobsFile(dir / "list.html"), ElementsAre("13012345678"));
+
+    WriteFile(dir / "list.xml", Utf16WithBom("<m>电话13112345678</m>\r<m>0371-12345678</m>", true));
+    EXPECT_THAT(ImportMobsFile(dir / "list.xml"), ElementsAre("037112345678", "13112345678"));
+
+    WriteFile(dir / "plain.txt", "客户 13212345678\n");  // UTF-8 without a byte-order mark
+    EXPECT_THAT(ImportMobsFile(dir / "plain.txt"), ElementsAre("13212345678"));
 
     WriteFile(dir / "empty.rtf", "{\\rtf1 no numbers}");
     EXPECT_THAT(ImportMobsFile(dir / "empty.rtf"), IsEmpty());

@@ -77,22 +77,26 @@ TEST_F(QueueTest, FillsPlaceholdersFromTheAccountsContacts) {
         db_->pAdoCom("INSERT INTO mobs (corpID,mob,userName,nickName,bir) VALUES "
                      "(10001,'13800000001','张三','张先生','1990-05-01'),"
                      "(10001,'13800000002','李四','李女士',NULL),"
+                     "(10001,'13800000004','赵六','赵老师','1985-12-31 00:00:00'),"
                      "(20002,'13800000003','王五','王总','1980-01-01')"));
-    SmsBatch batch = Batch("[称呼]好,[姓名]生日[生日]", {"13800000001", "13800000002", "13800000003"});
+    SmsBatch batch =
+        Batch("[称呼]好,[姓名]生日[生日]", {"13800000001", "13800000002", "13800000003", "13800000004"});
     batch.linkID = "12";
     batch.subNumber = "345";
-    EXPECT_EQ(Queue(batch), 3u);
-    EXPECT_THAT(Outbox("msg"), ElementsAre("张先生好,张三生日1990-05-01", "李女士好,李四生日", "好,生日"));
-    EXPECT_THAT(Outbox("linkID"), ElementsAre("12", "12", "12"));
-    EXPECT_THAT(Outbox("subNumber"), ElementsAre("345", "345", "345"));
+    EXPECT_EQ(Queue(batch), 4u);
+    EXPECT_THAT(Outbox("msg"), ElementsAre("张先生好,张三生日1990-05-01", "李女士好,李四生日", "好,生日",
+                                           "赵老师好,赵六生日1985-12-31"));
+    EXPECT_THAT(Outbox("linkID"), ElementsAre("12", "12", "12", "12"));
+    EXPECT_THAT(Outbox("subNumber"), ElementsAre("345", "345", "345", "345"));
 }
 
-TEST_F(QueueTest, NeverQueuesNullOrEmptyTexts) {
+TEST_F(QueueTest, StoresTextsAsTheyAre) {
     EXPECT_EQ(Queue(Batch("NULL", {"13800000001"})), 1u);
-    EXPECT_EQ(Queue(Batch("[称呼]", {"13800000002"})), 0u);  // nothing left for an unknown number
+    // Every number of the batch gets its row, also when the fill leaves nothing of the text.
+    EXPECT_EQ(Queue(Batch("[称呼]", {"13800000002"})), 1u);
     EXPECT_EQ(Queue(Batch("", {"13800000003"})), 0u);
-    EXPECT_THAT(Outbox("msg"), ElementsAre("NULL"));
-    EXPECT_THAT(Outbox("subNumber"), ElementsAre(""));  // empty, not NULL
+    EXPECT_THAT(Outbox("msg"), ElementsAre("NULL", ""));
+    EXPECT_THAT(Outbox("subNumber"), ElementsAre("", ""));  // empty, not NULL
 }
 
 TEST_F(QueueTest, BroadcastMarkWritesTheHistoryOnce) {

@@ -1,5 +1,6 @@
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QLabel>
 #include <QPushButton>
 #include <chrono>
 #include <thread>
@@ -55,6 +56,17 @@ TEST_F(AboutPageTest, AnEntryThatCannotBeWrittenKeepsTheSettings) {
 TEST(DesktopExecQuoteTest, EscapesTheReservedCharacters) {
     EXPECT_EQ(DesktopExecQuote("/opt/my app/xunda-sms"), "\"/opt/my app/xunda-sms\"");
     EXPECT_EQ(DesktopExecQuote("/a\"b$c`d\\e"), "\"/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e\"");
+    EXPECT_EQ(DesktopExecQuote("/opt/100%/xunda-sms"), "\"/opt/100%%/xunda-sms\"");
+}
+
+TEST_F(AboutPageTest, TheSystemInformationShowsItsFourLinesWhole) {
+    main->SelectTreeNodeByText(QStringLiteral("系统配置"));
+    Settle();
+    auto* text = about().findChild<QLabel*>(QStringLiteral("systemInfo"));
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->text(), QStringLiteral("该版本基于泊舟讯达短信通二次开发协议2.2进行开发;\n版本:1.0\n\n2007.01"));
+    EXPECT_GE(text->height(), text->sizeHint().height());
+    EXPECT_GE(text->width(), text->sizeHint().width());
 }
 
 TEST_F(AboutPageTest, StartMinimisedIsStoredPerAccount) {
@@ -132,6 +144,13 @@ TEST_F(AboutPageTest, TestButtonPlaysOnlyExistingFiles) {
     about().SoundEdit(SoundEvent::Report)->setText(QString::fromStdString(" " + (home / "r.wav").string() + " "));
     about().btnPlayWavClick(SoundEvent::Report);
     EXPECT_EQ(sound.played, (std::vector<std::string>{(home / "r.wav").string()}));
+    // A path with characters beyond GBK is used as it is.
+    const std::filesystem::path foreign = home / "jörg.wav";
+    WriteFile(foreign, "RIFF");
+    about().SoundEdit(SoundEvent::Report)->setText(QString::fromStdString(foreign.string()));
+    about().btnPlayWavClick(SoundEvent::Report);
+    EXPECT_EQ(sound.played.back(), foreign.string());
+    sound.played.pop_back();
     // The engine's sound plays only for a ticked row.
     main->PlayEventSound(SoundEvent::Report);
     EXPECT_EQ(sound.played.size(), 1u);

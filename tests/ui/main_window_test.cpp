@@ -1,6 +1,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QStackedWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -10,6 +16,7 @@
 #include "ui/page.h"
 #include "ui/page_registry.h"
 #include "ui/shell_fixture.h"
+#include "ui/sys_tray.h"
 #include "ui/tree_helpers.h"
 #include "ui/welcome_page.h"
 
@@ -86,6 +93,16 @@ TEST_F(MainWindowTest, TreeAndPauseAreDisabledUntilLogin) {
     EXPECT_EQ(main->PanelText(3), QStringLiteral("收条(0)"));
 }
 
+TEST_F(MainWindowTest, StatusPanelsShowTheirWholeTextWithoutWideningTheWindow) {
+    ASSERT_TRUE(Login(QStringLiteral("a-rather-long-user-name")));
+    main->logit(std::string(400, 'x'));
+    Settle();
+    auto* greeting = main->findChild<QLabel*>(QStringLiteral("SBpanel0"));
+    EXPECT_GE(greeting->contentsRect().width(), greeting->fontMetrics().horizontalAdvance(greeting->text()));
+    EXPECT_EQ(main->PanelText(4), QString(400, QLatin1Char('x')));
+    EXPECT_EQ(main->width(), 800);
+}
+
 TEST_F(MainWindowTest, PauseTwiceReturnsToRunningWithBothLogLines) {
     ASSERT_TRUE(Login());
     engine.calls.clear();
@@ -113,6 +130,22 @@ TEST_F(MainWindowTest, ServicePagesCarryTheAccountAndShowTheWelcomePage) {
     EXPECT_EQ(web->urls.back(), "http://" + ServiceHost() + "/corp/client/?v=msg&a=advice&c=10001&g=g1&p=p1");
     main->SelectTreeNodeByText(QStringLiteral("手机短信操作"));
     EXPECT_EQ(web->urls.back(), "http://" + ServiceHost() + "/corp/client/?v=msg&a=sms&c=10001&g=g1&p=p1");
+    main->SelectTreeNodeByText(QStringLiteral("手机订阅管理"));
+    EXPECT_EQ(web->urls.back(), "http://" + ServiceHost() + "/corp/client/?v=msg&a=mobOrder&c=10001&g=g1&p=p1");
+
+    const std::pair<const char*, const char*> items[] = {
+        {"gotoWeb", "login"},  {"helpOnline", "help"}, {"tolviStatus", "service"}, {"buySms", "buy"},
+        {"tellTolvi", "advice"}, {"tolviWeb", "home"}, {"softUpdate", "update"},
+    };
+    for (const auto& [name, page] : items) {
+        auto* action = main->findChild<QAction*>(QString::fromUtf8(name));
+        const std::string address = "http://" + ServiceHost() + "/corp/client/?v=msg&a=" + page;
+        EXPECT_EQ(action->toolTip().toStdString(), address) << name;
+        action->trigger();
+        EXPECT_EQ(web->urls.back(), address + "&c=10001&g=g1&p=p1") << name;
+    }
+    main->Welcome().HelpButton()->click();
+    EXPECT_EQ(web->urls.back(), "http://" + ServiceHost() + "/corp/client/?v=msg&a=help&c=10001&g=g1&p=p1");
 }
 
 TEST_F(MainWindowTest, WelcomePictureStaysUntilAPageHasLoaded) {
@@ -128,6 +161,28 @@ TEST_F(MainWindowTest, MinimiseHidesToTheTrayOnlyWhenThereIsOne) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !main->isVisible(); }));
     main->SysTrayIconDblClick();
     EXPECT_TRUE(main->isVisible());
+    EXPECT_FALSE(main->isMinimized());
+    // A single left click on the icon restores too; a right click does not.
+    main->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main->isVisible(); }));
+    main->Tray().MouseMessage(TrayMouse::RightDown, {}, Qt::NoModifier);
+    main->Tray().MouseMessage(TrayMouse::RightUp, {}, Qt::NoModifier);
+    EXPECT_FALSE(main->isVisible());
+    main->Tray().MouseMessage(TrayMouse::LeftDown, {}, Qt::NoModifier);
+    main->Tray().MouseMessage(TrayMouse::LeftUp, {}, Qt::NoModifier);
+    EXPECT_TRUE(main->isVisible());
+    // A maximised window comes back maximised, and a visible one only comes to the front.
+    main->showMaximized();
+    Settle();
+    main->SysTrayIconDblClick();
+    EXPECT_TRUE(main->isMaximized());
+    main->showMinimized();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !main->isVisible(); }));
+    main->SysTrayIconDblClick();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_TRUE(main->isMaximized());
+    main->showNormal();
+    Settle();  // the window system's late echoes of the state changes
     trayAvailable = false;
     main->showMinimized();
     Settle();
@@ -149,6 +204,49 @@ TEST_F(MainWindowTest, ClosingPausesRunningProcessingBehindTheBusyWindow) {
     EXPECT_EQ(ended, 1);
     main->close();  // a second close changes nothing
     EXPECT_EQ(ended, 1);
+}
+
+TEST_F(MainWindowTest, MenuAndToolBarCarryTheirCaptions) {
+    QStringList menus;
+    for (QAction* a : main->menuBar()->actions()) menus << a->text();
+    EXPECT_EQ(menus, (QStringList{"文件(&F)", "查看(&V)", "帮助(&H)"}));
+    const std::pair<const char*, const char*> items[] = {
+        {"changeUser", "更换登录帐户"},     {"tolviStatus", "泊舟讯达服务状态"}, {"buySms", "购买短信(&B)"},
+        {"exitSystem", "退出(&X)"},         {"expandAll", "树形菜单全部展开"},   {"collapseAll", "树形菜单全部收起"},
+        {"mToolsMain", "主工具条"},         {"mToolsStatus", "状态栏"},          {"helpOnline", "在线帮助"},
+        {"tellTolvi", "意见与投诉"},        {"tolviWeb", "访问泊舟讯达网站"},    {"softUpdate", "关于软件版本"},
+        {"btnSmsSendPause", "(&P)暂停短信处理"}, {"btnSmsSendPlay", "(&S)继续短信处理"},
+        {"gotoWeb", "(&W)登录到泊舟讯达短信通WEB版"},
+    };
+    for (const auto& [name, caption] : items) {
+        auto* action = main->findChild<QAction*>(QString::fromUtf8(name));
+        ASSERT_NE(action, nullptr) << name;
+        EXPECT_EQ(action->text(), QString::fromUtf8(caption)) << name;
+    }
+    EXPECT_TRUE(main->findChild<QAction*>("mToolsMain")->isChecked());
+    main->findChild<QAction*>("mToolsStatus")->trigger();
+    EXPECT_FALSE(main->statusBar()->isVisible());
+    main->findChild<QAction*>("mToolsMain")->trigger();
+    EXPECT_FALSE(main->findChild<QToolBar*>("toolsMain")->isVisible());
+    EXPECT_EQ(main->Welcome().HelpButton()->text(), QStringLiteral("帮助"));
+    EXPECT_EQ(main->Welcome().CloseButton()->text(), QStringLiteral("退出"));
+}
+
+TEST_F(MainWindowTest, TheMenuItemAndTheWelcomeButtonExitThroughTheBusyWindow) {
+    for (const bool fromMenu : {true, false}) {
+        Create();
+        int ended = 0;
+        QObject::connect(main.get(), &MainWindow::Ended, [&] { ++ended; });
+        QString busyText;
+        QTimer::singleShot(100, [&] { busyText = main->busy().Text(); });
+        if (fromMenu) {
+            main->findChild<QAction*>("exitSystem")->trigger();
+        } else {
+            main->Welcome().CloseButton()->click();
+        }
+        EXPECT_EQ(busyText, QStringLiteral("正在退出,请稍候...")) << fromMenu;
+        EXPECT_EQ(ended, 1) << fromMenu;
+    }
 }
 
 TEST_F(MainWindowTest, ClosingWhilePausedWritesNoPauseLine) {
@@ -201,6 +299,27 @@ TEST_F(MainWindowTest, ExportAsksForAFileWritesItAndOffersToOpenIt) {
     EXPECT_NE(prompts.Texts().back().find("missing/out.csv"), std::string::npos);
     EXPECT_EQ(main->busy().Depth(), 0);
     EXPECT_TRUE(main->isEnabled());
+}
+
+// A page whose body holds one growing control.
+class FilledPage : public Page {
+public:
+    FilledPage() { Body()->addWidget(content); }
+    QWidget* content = new QPlainTextEdit;
+};
+
+TEST(PageTest, TheTitleStandsOnTopAndTheBodyTakesTheRest) {
+    Page empty;
+    FilledPage filled;
+    for (Page* page : {&empty, static_cast<Page*>(&filled)}) {
+        page->TitleLabel()->setText(QStringLiteral("发信箱"));
+        page->resize(480, 400);
+        page->show();
+    }
+    QApplication::processEvents();
+    EXPECT_LT(empty.TitleLabel()->geometry().bottom(), 60);
+    EXPECT_LT(filled.TitleLabel()->geometry().bottom(), 60);
+    EXPECT_GT(filled.content->geometry().bottom(), 360);
 }
 
 TEST(ComboHistoryTest, MovesTheTextToTheTop) {

@@ -20,6 +20,7 @@ namespace xunda::test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::StartsWith;
 
 class SendSmsPageTest : public ShellTest {
   protected:
@@ -74,6 +75,37 @@ TEST_F(SendSmsPageTest, QueuesTheTypedMessageForTheTypedNumbers) {
     EXPECT_EQ(main->PageArea()->currentWidget(), main->FindPage(QStringLiteral("sendBoxPage")));
     EXPECT_EQ(main->busy().Depth(), 0);
     EXPECT_FALSE(main->busy().isVisible());
+    EXPECT_THAT(main->busy().Text().toStdString(), StartsWith("放入发送队列:("));
+}
+
+TEST_F(SendSmsPageTest, SendFieldsKeepTheChosenHistoryEntry) {
+    page->sMsg()->setPlainText(QStringLiteral("hi"));
+    page->sMobs()->setPlainText(QStringLiteral("13812345678"));
+    for (const char* link : {"7", "8"}) {
+        page->edLinkID()->setEditText(QString::fromUtf8(link));
+        Click("btnSendSms");
+    }
+    page->edLinkID()->setCurrentIndex(1);  // "7" chosen from the history
+    ASSERT_EQ(page->edLinkID()->currentText(), QStringLiteral("7"));
+    Click("btnSendSms");
+    EXPECT_EQ(page->edLinkID()->currentText(), QStringLiteral("7"));
+    EXPECT_EQ(page->edLinkID()->itemText(0), QStringLiteral("7"));
+    EXPECT_EQ(page->edLinkID()->count(), 2);
+    EXPECT_EQ(page->edSubNumber()->itemText(0), QString());  // an empty extension joins its history too
+    EXPECT_THAT(Outbox(), ElementsAre("13812345678 1 hi", "13812345678 1 hi", "13812345678 1 hi"));
+    Click("btnSendSms");
+    EXPECT_EQ(main->db().pAdoQuery("SELECT linkID FROM mt ORDER BY id DESC").AsString("linkID"), "7");
+}
+
+TEST_F(SendSmsPageTest, ShowsTheOutboxAlsoWhenEveryInsertFailed) {
+    ASSERT_TRUE(main->db().pAdoCom("DROP TABLE mt"));
+    page->sMsg()->setPlainText(QStringLiteral("hi"));
+    page->sMobs()->setPlainText(QStringLiteral("13812345678\n13912345678"));
+    Click("btnSendSms");
+    EXPECT_GT(Boxes().size(), 1u);  // the question, then the store's error boxes
+    EXPECT_EQ(main->PageArea()->currentWidget(), main->FindPage(QStringLiteral("sendBoxPage")));
+    EXPECT_EQ(main->busy().Depth(), 0);
+    EXPECT_TRUE(main->isEnabled());
 }
 
 TEST_F(SendSmsPageTest, BroadcastMarkIsTakenAtConfirmation) {
@@ -87,13 +119,18 @@ TEST_F(SendSmsPageTest, BroadcastMarkIsTakenAtConfirmation) {
     EXPECT_THAT(Outbox(), ElementsAre("13812345678 1 明天有雨"));
 }
 
-TEST_F(SendSmsPageTest, PlaceholderGoesToTheCaret) {
+TEST_F(SendSmsPageTest, PlaceholderReplacesTheSelection) {
     page->sMsg()->setPlainText(QStringLiteral("您好"));
     page->sMsg()->moveCursor(QTextCursor::Start);
     page->smsInsert()->setCurrentIndex(1);
     Click("btnSmsInsert");
     EXPECT_EQ(page->sMsg()->toPlainText(), QStringLiteral("[姓名]您好"));
     EXPECT_EQ(page->sMsgGroup()->title(), QStringLiteral("短信内容(含中文6字)"));
+
+    page->sMsg()->selectAll();  // a selection is replaced
+    page->smsInsert()->setCurrentIndex(0);
+    Click("btnSmsInsert");
+    EXPECT_EQ(page->sMsg()->toPlainText(), QStringLiteral("[称呼]"));
 }
 
 TEST_F(SendSmsPageTest, CtrlVTidiesTheNumbers) {
@@ -107,6 +144,8 @@ TEST_F(SendSmsPageTest, CtrlVTidiesTheNumbers) {
 TEST_F(SendSmsPageTest, ImportsTheNumbersOfAFile) {
     WriteFile(home / "list.csv", "name,mobile\r\nA,13912345678\r\nB,13812345678\r\nC,13912345678\r\n");
     page->sMobs()->setPlainText(QStringLiteral("old"));
+    Click("BitBtn11");  // the dialog cancelled
+    EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("old"));
     prompts.file = (home / "list.csv").string();
     Click("BitBtn11");
     EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("13812345678\n13912345678\n"));

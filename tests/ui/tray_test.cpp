@@ -46,6 +46,10 @@ TEST(SysTrayTest, HintIsCutAtSixtyThreeCharacters) {
     EXPECT_EQ(tray.Hint(), exact);
     tray.SetHint(exact + QStringLiteral("xy"));
     EXPECT_EQ(tray.Hint(), exact);
+    // Characters beyond the basic plane count once and are kept whole.
+    const QString wide = QString(62, QChar(0x6CCA)) + QString::fromUcs4(U"\U0001F4E8");
+    tray.SetHint(wide + QStringLiteral("x"));
+    EXPECT_EQ(tray.Hint(), wide);
 }
 
 TEST(SysTrayTest, MouseNotificationsBecomeEventsInOrder) {

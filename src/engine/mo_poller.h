@@ -1,0 +1,39 @@
+// The inbox poller: fetches the incoming messages waiting at the service (GetMo) into the inbox
+// table mo.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "engine/poller.h"
+
+namespace xunda {
+
+// "YYYYMMDDhhmmss" as "YYYY-MM-DD hh:mm:ss"; characters missing in a short text give empty pieces.
+std::string FormatMoTime(std::string_view text);
+
+// One incoming message as a getMo line gives it: six fields separated by ",", of which the first
+// is not used and the text is everything after the fifth ",".
+struct MoLine {
+    std::string moID;
+    std::string moTime;  // as the service wrote it
+    std::string mob;     // at most 20 characters
+    std::string destID;  // at most 20 characters
+    std::string msg;     // at most 255 bytes of GBK text, trimmed
+};
+MoLine ParseMoLine(std::string_view line);
+
+class MoPoller : public Poller {
+  public:
+    using Poller::Poller;
+
+  protected:
+    int Fetch(std::string& code, std::vector<std::string>& lines, const Credentials& account) override;
+    EngineSound Sound() const override { return EngineSound::Incoming; }
+    std::string ReceivedText(std::size_t n) const override;
+    void Count(std::size_t n) override;
+    // Inserts the message; a line with an empty text is skipped, a failed insert logs the line.
+    void Store(Database& db, const std::string& line, const std::string& corpID) override;
+};
+
+}  // namespace xunda

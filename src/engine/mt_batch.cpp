@@ -1,0 +1,67 @@
+#include "engine/mt_batch.h"
+
+#include <climits>
+
+#include "engine/reply_fields.h"
+
+namespace xunda {
+
+namespace {
+
+bool SameKey(const MtRow& a, const MtRow& b) {
+    return a.msg == b.msg && a.subNumber == b.subNumber && a.linkID == b.linkID && a.mtLevel == b.mtLevel;
+}
+
+// A code stored as a row's flag: 0 and 1 would read as queued or accepted, so they become unknown.
+std::int64_t FailureFlag(std::optional<std::int64_t> code) {
+    return code && *code != 0 && *code != 1 ? *code : kUnknownResultFlag;
+}
+
+}  // namespace
+
+MtBatch TakeBatch(const std::vector<MtRow>& rows, std::vector<bool>& taken,
+                  const std::function<bool()>& stop) {
+    MtBatch batch;
+    const MtRow* key = nullptr;
+    for (std::size_t i = 0; i < rows.size() && !stop(); ++i) {
+        if (taken[i] || (key && !SameKey(*key, rows[i]))) continue;
+        key = &rows[i];
+        taken[i] = true;
+        batch.rows.push_back(i);
+        if (!batch.Mobs.empty()) batch.Mobs += ',';
+        batch.Mobs += rows[i].mob;
+    }
+    return batch;
+}
+
+BatchResult ReadBatchReply(int gatewayResult, const std::string& status,
+                           const std::vector<std::string>& lines, const std::vector<std::int64_t>& ids) {
+    BatchResult result;
+    std::optional<std::int64_t> code =
+        gatewayResult == 0 ? ParseServiceNumber(status) : std::optional<std::int64_t>(kUnknownResultFlag);
+    if (code && (*code < INT_MIN || *code > INT_MAX)) code.reset();
+    result.code = code ? static_cast<int>(*code) : static_cast<int>(kUnknownResultFlag);
+
+    if (result.code != 100 && result.code != 200) {
+        result.refused = true;
+        result.flag = FailureFlag(code);
+        return result;
+    }
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        RowResult row{ids[i], kUnknownResultFlag, std::nullopt};
+        if (i < lines.size()) {
+            FieldSplit line = TakeField(lines[i]);
+            if (line.field == "0") {
+                row.flag = 1;
+                row.mtID = ParseServiceNumber(line.rest);
+            } else {
+                row.flag = FailureFlag(ParseServiceNumber(line.rest));
+            }
+        }
+        result.rows.push_back(row);
+    }
+    for (std::size_t i = ids.size(); i < lines.size(); ++i) result.extraLines.push_back(lines[i]);
+    return result;
+}
+
+}  // namespace xunda

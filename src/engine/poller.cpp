@@ -1,0 +1,44 @@
+#include "engine/poller.h"
+
+#include <exception>
+
+#include "core/ports.h"
+#include "engine/processing_state.h"
+#include "gateway/reply_text.h"
+#include "gateway/result_text.h"
+#include "store/log.h"
+#include "store/sql_text.h"
+
+namespace xunda {
+
+std::optional<PollJob> Poller::tick(Database& db, const Credentials& account) {
+    if (!s_.online.IsOnline() || s_.control.paused() || !IsSqlInt(account.corpID)) return std::nullopt;
+    std::optional<RunFlag::Token> token = runFlag_.TryAcquire();
+    if (!token) return std::nullopt;
+    return PollJob{&db, account, std::move(*token)};
+}
+
+void Poller::poll(PollJob job) {
+    try {
+        std::string code;
+        std::vector<std::string> lines;
+        const int result = Fetch(code, lines, job.account);
+        if (result > 0) {
+            s_.log.logit(HttpStatusText(result));
+            return;
+        }
+        if (result != 0 || code != "100") {
+            if (interval_ < kMaxInterval) interval_ += kIntervalStep;
+            return;
+        }
+        s_.sounds.Play(Sound());
+        interval_ = kStartInterval;
+        s_.log.logit(ReceivedText(lines.size()));
+        Count(lines.size());
+        for (const std::string& line : lines) Store(*job.db, TrimBlanks(line), job.account.corpID);
+    } catch (const std::exception& e) {
+        s_.log.logit(std::string("接收失败:") + e.what());
+    }
+}
+
+}  // namespace xunda

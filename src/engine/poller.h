@@ -1,0 +1,68 @@
+// What the inbox and report pollers share: the tick that starts a poll only while online and not
+// paused, one poll at a time, and the timer's back-off.
+//
+// The controller's timer (`moTime`, `reportTime`) calls tick() on the GUI thread, runs the job on a
+// worker thread with poll() and then re-arms itself with interval(). Interval rule: 2000 ms at the
+// start; after an answer without data it grows by 1000 ms up to 20000 ms; after an answer with data
+// it is 2000 ms again; a transport failure leaves it as it is.
+#pragma once
+
+#include <atomic>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/engine_ports.h"
+#include "engine/event_sound.h"
+#include "engine/run_flag.h"
+#include "gateway/request_url.h"
+
+namespace xunda {
+
+class Database;
+
+struct PollJob {
+    Database* db;  // open until the job has run
+    Credentials account;
+    RunFlag::Token token;
+};
+
+class Poller {
+  public:
+    static constexpr int kStartInterval = 2000;
+    static constexpr int kIntervalStep = 1000;
+    static constexpr int kMaxInterval = 20000;
+
+    explicit Poller(EngineServices services) : s_(services) {}
+    virtual ~Poller() = default;
+    Poller(const Poller&) = delete;
+    Poller& operator=(const Poller&) = delete;
+
+    // The timer's tick: a job when online, not paused and no poll is running.
+    std::optional<PollJob> tick(Database& db, const Credentials& account);
+    // The worker: asks the service and stores what it answered.
+    void poll(PollJob job);
+    // The timer's interval in ms for its next tick.
+    int interval() const { return interval_.load(); }
+
+    bool Busy() const { return runFlag_.Busy(); }
+    void WaitIdle() const { runFlag_.WaitIdle(); }
+
+  protected:
+    // The service request (GetMo or GetReport).
+    virtual int Fetch(std::string& code, std::vector<std::string>& lines, const Credentials& account) = 0;
+    // The sound of data arriving, the log line for n received items, and the counter they go to.
+    virtual EngineSound Sound() const = 0;
+    virtual std::string ReceivedText(std::size_t n) const = 0;
+    virtual void Count(std::size_t n) = 0;
+    // Stores one trimmed reply line; `corpID` is checked digits.
+    virtual void Store(Database& db, const std::string& line, const std::string& corpID) = 0;
+
+    EngineServices s_;
+
+  private:
+    RunFlag runFlag_;
+    std::atomic<int> interval_{kStartInterval};
+};
+
+}  // namespace xunda

@@ -1,0 +1,22 @@
+// Reading the fields of the service's result lines.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace xunda {
+
+struct FieldSplit {
+    std::string field;  // the text before the first ",", trimmed; empty when there is none
+    std::string rest;   // the text after that ",", trimmed; the whole text when there is no ","
+};
+
+// Takes one field from the front of a line.
+FieldSplit TakeField(std::string_view text);
+
+// A number the service sent: an optional "-" and decimal digits that fit 64 bits, nothing else.
+std::optional<std::int64_t> ParseServiceNumber(std::string_view text);
+
+}  // namespace xunda

@@ -1,0 +1,194 @@
+// Shared pieces of the engine tests: fakes of the service and the desktop, and a fixture with a
+// fresh database, a log that records its lines and the engine's services wired together.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "core/ports.h"
+#include "engine/engine_ports.h"
+#include "engine/event_sound.h"
+#include "engine/processing_state.h"
+#include "gateway/sms_gateway.h"
+#include "store/database.h"
+#include "store/log.h"
+#include "support/temp_dir.h"
+
+namespace xunda::test {
+
+class NullPrompts : public Prompts {
+  public:
+    void Notice(const std::string& text) override {
+        std::lock_guard lock(mutex_);
+        notices.push_back(text);
+    }
+    void Alert(const std::string& text) override {
+        std::lock_guard lock(mutex_);
+        alerts.push_back(text);
+    }
+    bool Confirm(const std::string&) override { return true; }
+    bool ConfirmSevere(const std::string&) override { return true; }
+    bool OfferOpen(const std::string&) override { return false; }
+    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
+    std::optional<std::string> ChooseOpenFile(const std::string&) override { return {}; }
+
+    std::mutex mutex_;
+    std::vector<std::string> notices;
+    std::vector<std::string> alerts;
+};
+
+// A gateway reply: the result, the service's code and the lines after it.
+struct FakeReply {
+    int result = 0;
+    std::string code = "100";
+    std::vector<std::string> lines;
+};
+
+// The service, scripted per call. putMt hands out the queued replies first, then asks the handler,
+// and without one accepts every number with the message numbers 9000, 9001, ...; getMo and
+// getReport hand out their queued replies and then answer the no-data code "0".
+class FakeGateway : public SmsGateway {
+  public:
+    struct PutCall {
+        int msgFormat;
+        Credentials account;
+        MtRequest mt;
+    };
+    using PutHandler = std::function<FakeReply(const MtRequest&)>;
+
+    int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
+              const Credentials& account, const MtRequest& mt) override;
+    int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int,
+              const Credentials&) override {
+        return Poll(moReplies, resultValue, replyLines);
+    }
+    int GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int,
+                  const Credentials&) override {
+        return Poll(reportReplies, resultValue, replyLines);
+    }
+    int GetData(const std::string&, FieldList&, int&, int&) override { return 500; }
+
+    // Replies for the next putMt calls, used before the handler.
+    void QueuePut(FakeReply reply) {
+        std::lock_guard lock(mutex_);
+        putReplies.push_back(std::move(reply));
+    }
+    void SetPutHandler(PutHandler handler) {
+        std::lock_guard lock(mutex_);
+        putHandler = std::move(handler);
+    }
+    std::vector<PutCall> Calls() {
+        std::lock_guard lock(mutex_);
+        return calls;
+    }
+
+    std::deque<FakeReply> moReplies;
+    std::deque<FakeReply> reportReplies;
+
+  private:
+    int Poll(std::deque<FakeReply>& replies, std::string& code, std::vector<std::string>& lines);
+
+    std::mutex mutex_;
+    std::deque<FakeReply> putReplies;
+    PutHandler putHandler;
+    std::vector<PutCall> calls;
+    std::int64_t nextMtID = 9000;
+};
+
+class FakeOnline : public OnlineProbe {
+  public:
+    bool IsOnline() override { return online.load(); }
+    std::atomic<bool> online{true};
+};
+
+class RecordingSounds : public EventSounds {
+  public:
+    void Play(EngineSound event) override {
+        std::lock_guard lock(mutex_);
+        played.push_back(event);
+    }
+    std::vector<EngineSound> Played() {
+        std::lock_guard lock(mutex_);
+        return played;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<EngineSound> played;
+};
+
+// The processing state as the main window keeps it: running after the login, toggled by the pause
+// button, with the three counters.
+class FakeProcessing : public ProcessingState {
+  public:
+    bool paused() const override { return paused_.load(); }
+    bool PauseEnabled() const override { return !paused_.load(); }
+    void btnSmsSendPauseClick() override {
+        paused_ = !paused_;
+        ++toggles;
+    }
+    void AddMo(std::int64_t n) override { mo += n; }
+    void AddMt(std::int64_t n) override { mt += n; }
+    void AddReport(std::int64_t n) override { report += n; }
+
+    std::atomic<int> toggles{0};
+    std::atomic<std::int64_t> mo{0};
+    std::atomic<std::int64_t> mt{0};
+    std::atomic<std::int64_t> report{0};
+
+  private:
+    std::atomic<bool> paused_{false};
+};
+
+class FixedClock : public Clock {
+  public:
+    std::string Now() override { return "2026-03-04 05:06:07"; }
+};
+
+class RecordingSleeper : public Sleeper {
+  public:
+    void Sleep(std::chrono::milliseconds d) override { total += d.count(); }
+    std::atomic<long long> total{0};
+};
+
+class EngineTest : public ::testing::Test {
+  protected:
+    EngineTest();
+
+    EngineServices Services() { return {gateway, log, control, online, prompts, sounds, clock, sleeper}; }
+    // Queues one outbox row for the account; returns its id.
+    std::int64_t Queue(const std::string& mob, const std::string& msg, const std::string& corpID = "10001",
+                       const std::string& subNumber = "", const std::string& linkID = "",
+                       const std::string& mtLevel = "1");
+    // A single value of a query ("" for none, "NULL" for a null).
+    std::string Value(const std::string& sql);
+    std::int64_t Count(const std::string& sql);
+    std::vector<std::string> LogLines();
+    // How many logged lines equal `text`.
+    int Logged(const std::string& text);
+
+    Credentials account{"10001", "demo", "secret"};
+    TempDir dir;
+    NullPrompts prompts;
+    std::unique_ptr<Database> db;
+    Log log;
+    FakeProcessing control;
+    FakeGateway gateway;
+    FakeOnline online;
+    RecordingSounds sounds;
+    FixedClock clock;
+    RecordingSleeper sleeper;
+
+  private:
+    std::mutex logMutex_;
+    std::vector<std::string> logLines_;
+};
+
+}  // namespace xunda::test
