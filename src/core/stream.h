@@ -55,7 +55,7 @@ public:
     // New bytes of a larger size are zero; the position stays where it was.
     void SetSize(std::int64_t size);
     void Clear();
-    // Null while the stream has never held bytes.
+    // Null while the stream has no buffer (new, or after Clear).
     const char* Memory() const { return data_.get(); }
     std::string_view Bytes() const { return {data_.get(), size_}; }
 
