@@ -104,7 +104,7 @@ void MemoryStream::Clear() {
 
 void MemoryStream::Reserve(std::size_t size) {
     if (size <= capacity_) return;
-    constexpr std::size_t kStep = std::size_t{64} << 10;
+    constexpr std::size_t kStep = 4096;
     const std::size_t capacity = (std::max(size, capacity_ + capacity_ / 4) + kStep - 1) / kStep * kStep;
     char* grown = static_cast<char*>(std::realloc(data_.get(), capacity));
     if (grown == nullptr) throw std::bad_alloc();

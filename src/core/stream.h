@@ -38,9 +38,9 @@ public:
     std::int64_t CopyFrom(Stream& source, std::int64_t count);
 };
 
-// The bytes live in memory; writing past the end grows the stream. The buffer grows by a quarter
-// (in 64 KiB steps) through realloc, so large bodies are neither zero-filled nor copied on growth
-// and never reserve much more than they hold.
+// The bytes live in memory; writing past the end grows the stream. The buffer grows by a quarter,
+// in whole pages, through realloc: new room is not zero-filled, large blocks grow in place (the
+// allocator remaps them instead of copying), and a stream never reserves much more than it holds.
 class MemoryStream : public Stream {
 public:
     MemoryStream() = default;
