@@ -16,9 +16,12 @@
 #include "store/log.h"
 #include "support/temp_dir.h"
 
+#include "printing_prompts.h"
+
 namespace {
 
 using namespace xunda;
+using bench::PrintingPrompts;
 
 // Text that holds `count` numbers taken from the prefix tables, with random text (no digits)
 // around them; `perLine` numbers to a line, or everything on one line when perLine is 0.
@@ -88,17 +91,6 @@ void ExtractFromTenMegabyteLine(benchmark::State& state) {
     state.counters["numbers"] = static_cast<double>(found);
     state.counters["MB"] = static_cast<double>(LongLine().size()) / 1e6;
 }
-
-class PrintingPrompts : public Prompts {
-  public:
-    void Notice(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-    void Alert(const std::string& text) override { Notice(text); }
-    bool Confirm(const std::string&) override { return false; }
-    bool ConfirmSevere(const std::string&) override { return false; }
-    bool OfferOpen(const std::string&) override { return false; }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return {}; }
-};
 
 // Queues 30,000 numbers into a fresh database; with `placeholders`, the text holds all three tokens
 // and every number is a contact.

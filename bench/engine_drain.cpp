@@ -31,23 +31,15 @@
 #include "store/database.h"
 #include "store/log.h"
 
+#include "printing_prompts.h"
+
 namespace {
 namespace fs = std::filesystem;
 using namespace xunda;
+using bench::PrintingPrompts;
 using Steady = std::chrono::steady_clock;
 
 const std::string kMsg = "尊敬的客户您好，您的订单已发货，请注意查收。如有疑问请致电客服热线。[泊舟讯达]";
-
-class SilentPrompts : public Prompts {
-  public:
-    void Notice(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-    void Alert(const std::string& text) override { Notice(text); }
-    bool Confirm(const std::string&) override { return false; }
-    bool ConfirmSevere(const std::string&) override { return false; }
-    bool OfferOpen(const std::string&) override { return false; }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return {}; }
-};
 
 class Online : public OnlineProbe {
   public:
@@ -66,7 +58,7 @@ class Running : public ProcessingState {
 
 class Silence : public EventSounds {
   public:
-    void Play(EngineSound) override {}
+    void Play(SoundEvent) override {}
 };
 
 // The real gateway, with the time spent inside its requests added up.
@@ -112,7 +104,7 @@ Drain RunDrain(int rows, std::chrono::milliseconds tick, std::chrono::millisecon
     const fs::path dir = tmpl;
     Drain drain;
     {
-        SilentPrompts prompts;
+        PrintingPrompts prompts;
         std::unique_ptr<Database> db = Database::Create(dir / "TOLVI_DY.db", prompts);
         if (!db) std::abort();
         std::vector<std::string> mobs;

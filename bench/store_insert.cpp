@@ -14,24 +14,15 @@
 #include "core/ports.h"
 #include "store/database.h"
 
+#include "printing_prompts.h"
+
 namespace {
 namespace fs = std::filesystem;
 using namespace xunda;
+using bench::PrintingPrompts;
 
 constexpr int kRows = 100000;
 const std::string kMsg = "尊敬的客户您好，您的订单已发货，请注意查收。如有疑问请致电客服热线。[泊舟讯达]";
-
-class SilentPrompts : public Prompts {
-  public:
-    void Notice(const std::string& text) override { std::fprintf(stderr, "%s\n", text.c_str()); }
-    bool Confirm(const std::string&) override { return false; }
-    bool ConfirmSevere(const std::string&) override { return false; }
-    bool OfferOpen(const std::string&) override { return false; }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return std::nullopt; }
-};
 
 // A fresh database file with the program's schema, in a private folder.
 struct FreshFile {
@@ -40,7 +31,7 @@ struct FreshFile {
         if (!mkdtemp(tmpl.data())) std::abort();
         dir = tmpl;
         file = dir / "TOLVI_DY.db";
-        SilentPrompts prompts;
+        PrintingPrompts prompts;
         if (!Database::Create(file, prompts)) std::abort();
     }
     ~FreshFile() { fs::remove_all(dir); }
@@ -85,7 +76,7 @@ void BM_BareSqlite(benchmark::State& state) {
 }
 
 void BM_StoreBulkWriter(benchmark::State& state) {
-    SilentPrompts prompts;
+    PrintingPrompts prompts;
     for (auto _ : state) {
         FreshFile f;
         auto db = Database::Open(f.file, prompts);

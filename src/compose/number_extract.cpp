@@ -4,7 +4,7 @@
 #include <array>
 #include <stdexcept>
 
-#include "compose/text_trim.h"
+#include "core/text_util.h"
 
 namespace xunda {
 namespace {

@@ -1,6 +1,6 @@
 #include "compose/placeholders.h"
 
-#include "net/net_text.h"
+#include "core/text_util.h"
 
 namespace xunda {
 

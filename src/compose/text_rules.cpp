@@ -1,8 +1,7 @@
 #include "compose/text_rules.h"
 
-#include "compose/text_trim.h"
 #include "core/codepage.h"
-#include "net/net_text.h"
+#include "core/text_util.h"
 
 namespace xunda {
 namespace {

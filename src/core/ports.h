@@ -23,9 +23,10 @@ public:
     virtual bool ConfirmSevere(const std::string& text) = 0;
     // Yes/No box, caption "请选择", offering to open a file just saved; true for Yes.
     virtual bool OfferOpen(const std::string& text) = 0;
-    // File dialogs; nullopt when the user cancels. `filter` is in Qt's "Name (*.ext)" form.
+    // File dialogs; nullopt when the user cancels. `filter` is in Qt's "Name (*.ext)" form; the
+    // open dialog starts in `folder` (empty: the dialog's default).
     virtual std::optional<std::string> ChooseSaveFile(const std::string& filter, const std::string& defaultName) = 0;
-    virtual std::optional<std::string> ChooseOpenFile(const std::string& filter) = 0;
+    virtual std::optional<std::string> ChooseOpenFile(const std::string& filter, const std::string& folder) = 0;
 };
 
 // Runs a call on the GUI thread: Post returns at once, Invoke waits for the call to finish

@@ -1,18 +1,12 @@
 #include "engine/engine_ports.h"
 
-#include <ctime>
 #include <thread>
+
+#include "core/local_time.h"
 
 namespace xunda {
 
-std::string SystemClock::Now() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return text;
-}
+std::string SystemClock::Now() { return LocalTime("%Y-%m-%d %H:%M:%S"); }
 
 void SystemSleeper::Sleep(std::chrono::milliseconds duration) {
     std::this_thread::sleep_for(duration);

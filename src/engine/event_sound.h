@@ -5,13 +5,13 @@
 
 namespace xunda {
 
-enum class EngineSound { Incoming, SendError, Report };
+enum class SoundEvent { Incoming, SendError, Report };
 
 class EventSounds {
   public:
     virtual ~EventSounds() = default;
     // Any thread; returns at once.
-    virtual void Play(EngineSound event) = 0;
+    virtual void Play(SoundEvent event) = 0;
 };
 
 }  // namespace xunda

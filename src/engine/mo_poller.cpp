@@ -3,9 +3,9 @@
 #include <algorithm>
 
 #include "core/codepage.h"
+#include "core/text_util.h"
 #include "engine/processing_state.h"
 #include "engine/reply_fields.h"
-#include "gateway/reply_text.h"
 #include "gateway/sms_gateway.h"
 #include "store/database.h"
 #include "store/log.h"
@@ -56,7 +56,7 @@ MoLine ParseMoLine(std::string_view line) {
     f = TakeField(f.rest);
     mo.destID = CutToGbkBytes(f.field, kNumberLength);
     // Cut on a character boundary, so a double-byte character is never split.
-    mo.msg = TrimBlanks(CutToGbkBytes(f.rest, kTextBytes));
+    mo.msg = TrimControls(CutToGbkBytes(f.rest, kTextBytes));
     return mo;
 }
 

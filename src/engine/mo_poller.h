@@ -29,7 +29,7 @@ class MoPoller : public Poller {
 
   protected:
     int Fetch(std::string& code, std::vector<std::string>& lines, const Credentials& account) override;
-    EngineSound Sound() const override { return EngineSound::Incoming; }
+    SoundEvent Sound() const override { return SoundEvent::Incoming; }
     std::string ReceivedText(std::size_t n) const override;
     void Count(std::size_t n) override;
     // Inserts the message; a line with an empty text is skipped, a failed insert logs the line.

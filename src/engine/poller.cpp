@@ -3,8 +3,8 @@
 #include <exception>
 
 #include "core/ports.h"
+#include "core/text_util.h"
 #include "engine/processing_state.h"
-#include "gateway/reply_text.h"
 #include "gateway/result_text.h"
 #include "store/log.h"
 #include "store/sql_text.h"
@@ -35,7 +35,8 @@ void Poller::poll(PollJob job) {
         interval_ = kStartInterval;
         s_.log.logit(ReceivedText(lines.size()));
         Count(lines.size());
-        for (const std::string& line : lines) Store(*job.db, TrimBlanks(line), job.account.corpID);
+        for (const std::string& line : lines)
+            Store(*job.db, std::string(TrimControls(line)), job.account.corpID);
     } catch (const std::exception& e) {
         s_.log.logit(std::string("接收失败:") + e.what());
     }

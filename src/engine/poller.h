@@ -52,7 +52,7 @@ class Poller {
     // The service request (GetMo or GetReport).
     virtual int Fetch(std::string& code, std::vector<std::string>& lines, const Credentials& account) = 0;
     // The sound of data arriving, the log line for n received items, and the counter they go to.
-    virtual EngineSound Sound() const = 0;
+    virtual SoundEvent Sound() const = 0;
     virtual std::string ReceivedText(std::size_t n) const = 0;
     virtual void Count(std::size_t n) = 0;
     // Stores one trimmed reply line; `corpID` is checked digits.

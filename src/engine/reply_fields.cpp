@@ -2,14 +2,15 @@
 
 #include <charconv>
 
-#include "gateway/reply_text.h"
+#include "core/text_util.h"
 
 namespace xunda {
 
 FieldSplit TakeField(std::string_view text) {
     const auto comma = text.find(',');
-    if (comma == std::string_view::npos) return {"", TrimBlanks(text)};
-    return {TrimBlanks(text.substr(0, comma)), TrimBlanks(text.substr(comma + 1))};
+    if (comma == std::string_view::npos) return {"", std::string(TrimControls(text))};
+    return {std::string(TrimControls(text.substr(0, comma))),
+            std::string(TrimControls(text.substr(comma + 1)))};
 }
 
 std::optional<std::int64_t> ParseServiceNumber(std::string_view text) {

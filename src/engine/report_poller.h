@@ -12,7 +12,7 @@ class ReportPoller : public Poller {
 
   protected:
     int Fetch(std::string& code, std::vector<std::string>& lines, const Credentials& account) override;
-    EngineSound Sound() const override { return EngineSound::Report; }
+    SoundEvent Sound() const override { return SoundEvent::Report; }
     std::string ReceivedText(std::size_t n) const override;
     void Count(std::size_t n) override;
     // "mtID,status": a message number that is not a positive number, or an empty status, is skipped.

@@ -105,7 +105,7 @@ bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
     Database& db = *job.db;
     if (!db.Transaction([&] { return StoreResults(db, ids, reply); })) StoreResults(db, ids, reply);
     for (const std::string& line : reply.extraLines) s_.log.logit("多余的返回结果:" + line);
-    if (reply.refused) s_.sounds.Play(EngineSound::SendError);
+    if (reply.refused) s_.sounds.Play(SoundEvent::SendError);
     return true;
 }
 

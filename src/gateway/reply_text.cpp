@@ -17,11 +17,4 @@ std::vector<std::string> SplitReplyLines(std::string_view body) {
     return lines;
 }
 
-std::string TrimBlanks(std::string_view text) {
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return std::string(text);
-}
-
 }  // namespace xunda

@@ -1,4 +1,4 @@
-// Reading the service's text replies: the body's lines and the result code in line 1.
+// Reading the service's text replies: the body's lines.
 #pragma once
 
 #include <string>
@@ -11,7 +11,5 @@ namespace xunda {
 // LF or CR LF; a break at the very end adds no empty line, an empty line inside is a line. The
 // lines come back as UTF-8.
 std::vector<std::string> SplitReplyLines(std::string_view body);
-// The text without leading and trailing blanks and control characters.
-std::string TrimBlanks(std::string_view text);
 
 }  // namespace xunda

@@ -1,6 +1,7 @@
 #include "gateway/service_gateway.h"
 
 #include "core/paths.h"
+#include "core/text_util.h"
 #include "gateway/data_reply.h"
 #include "gateway/reply_text.h"
 #include "gateway/result_text.h"
@@ -47,7 +48,7 @@ int ServiceGateway::TextRequest(const Texts& texts, const std::string& url, std:
     TraceLog(texts.succeeded);
     std::vector<std::string> lines = SplitReplyLines(reply.body);
     if (lines.empty()) return -3;
-    resultValue = TrimBlanks(lines.front());
+    resultValue = TrimControls(lines.front());
     TraceLog("ResultValue=" + resultValue);
     replyLines.assign(std::make_move_iterator(lines.begin() + 1), std::make_move_iterator(lines.end()));
     return 0;

@@ -46,6 +46,16 @@ void NetSocket::NotifyMonitor(bool writing, const char* buffer, int length) {
     if (OnMonitor) OnMonitor(*this, writing, buffer, length);
 }
 
+void NetSocket::AddBytesReceived(int count) {
+    bytesReceived_ += count;
+    NotifyStatus(THookSocketReason::HR_ReadCount, std::to_string(count));
+}
+
+void NetSocket::AddBytesSent(int count) {
+    bytesSent_ += count;
+    NotifyStatus(THookSocketReason::HR_WriteCount, std::to_string(count));
+}
+
 void NetSocket::FilterReceived(char* buffer, int& length) {
     if (!OnReadFilter || length < 1) return;
     std::string value(buffer, static_cast<std::size_t>(length));
@@ -299,8 +309,7 @@ int NetSocket::SendBuffer(const char* buffer, int length) {
         int r = SocketApi().send(handle_, buffer + sent, piece, 0);
         if (CheckResult(r) != 0) break;
         sent += r;
-        bytesSent_ += r;
-        NotifyStatus(THookSocketReason::HR_WriteCount, std::to_string(r));
+        AddBytesSent(r);
     }
     ReportError();
     return sent;
@@ -345,8 +354,7 @@ int NetSocket::SendBufferTo(const char* buffer, int length) {
     CheckResult(r);
     ReportError();
     if (r > 0) {
-        bytesSent_ += r;
-        NotifyStatus(THookSocketReason::HR_WriteCount, std::to_string(r));
+        AddBytesSent(r);
     }
     return r;
 }
@@ -362,8 +370,7 @@ int NetSocket::ReceiveBuffer(char* buffer, int length) {
     else CheckResult(r);
     ReportError();
     if (r > 0) {
-        bytesReceived_ += r;
-        NotifyStatus(THookSocketReason::HR_ReadCount, std::to_string(r));
+        AddBytesReceived(r);
         NotifyMonitor(false, buffer, r);
         FilterReceived(buffer, r);
     }
@@ -378,8 +385,7 @@ int NetSocket::ReceiveBufferFrom(char* buffer, int length) {
     CheckResult(r);
     ReportError();
     if (r > 0) {
-        bytesReceived_ += r;
-        NotifyStatus(THookSocketReason::HR_ReadCount, std::to_string(r));
+        AddBytesReceived(r);
         NotifyMonitor(false, buffer, r);
     }
     return r;

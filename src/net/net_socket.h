@@ -192,8 +192,9 @@ protected:
     void ThrottleBandwidth(int length, int max, std::uint64_t& next);
     void NotifyMonitor(bool writing, const char* buffer, int length);
     void FilterReceived(char* buffer, int& length);
-    void AddBytesReceived(int count) { bytesReceived_ += count; }
-    void AddBytesSent(int count) { bytesSent_ += count; }
+    // Add to the byte counters and report the count to the status hook.
+    void AddBytesReceived(int count);
+    void AddBytesSent(int count);
     int ChunkSize() const { return SendMaxChunk > 0 ? SendMaxChunk : 65536; }
     std::uint64_t nextSendTick_ = 0;
     std::uint64_t nextReceiveTick_ = 0;

@@ -133,18 +133,6 @@ std::string SplitUrl(std::string_view url, UrlParts& parts) {
     return result;
 }
 
-std::string ReplaceAll(std::string_view value, std::string_view search, std::string_view replacement) {
-    if (value.empty() || search.empty()) return std::string(value);
-    std::string out;
-    std::size_t from = 0;
-    for (auto pos = value.find(search); pos != std::string_view::npos; pos = value.find(search, from)) {
-        out.append(value.substr(from, pos - from)).append(replacement);
-        from = pos + search.size();
-    }
-    out.append(value.substr(from));
-    return out;
-}
-
 int FindLineEnd(std::string_view value, std::string& terminator) {
     auto pos = value.find_first_of("\r\n");
     if (pos == std::string_view::npos) {

@@ -37,8 +37,6 @@ struct UrlParts {
 // Splits a URL; returns the path with its parameters (always starting with "/").
 std::string SplitUrl(std::string_view url, UrlParts& parts);
 
-std::string ReplaceAll(std::string_view value, std::string_view search, std::string_view replacement);
-
 // Position (from 1) of the first CR or LF, with the line end found there (CR LF, LF CR, CR or LF);
 // -1 and an empty terminator when there is none.
 int FindLineEnd(std::string_view value, std::string& terminator);

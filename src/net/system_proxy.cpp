@@ -1,5 +1,6 @@
 #include "net/system_proxy.h"
 
+#include "core/text_util.h"
 #include "net/net_text.h"
 
 #include <cstdlib>

@@ -103,7 +103,6 @@ int TcpSocket::SendBuffer(const char* buffer, int length) {
         if (LastError() != 0 || n <= 0) break;
         total += n;
         AddBytesSent(n);
-        NotifyStatus(THookSocketReason::HR_WriteCount, std::to_string(n));
     }
     ReportError();
     return total;
@@ -118,7 +117,6 @@ int TcpSocket::ReceiveBuffer(char* buffer, int length) {
     ReportError();
     if (n > 0) {
         AddBytesReceived(n);
-        NotifyStatus(THookSocketReason::HR_ReadCount, std::to_string(n));
         NotifyMonitor(false, buffer, n);
         FilterReceived(buffer, n);
     }

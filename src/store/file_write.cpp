@@ -3,7 +3,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <ctime>
 
 namespace xunda::store_detail {
 
@@ -16,15 +15,6 @@ bool WriteAll(int fd, const std::string& bytes) {
         done += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-std::string LocalTime(const char* format) {
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    char buf[64];
-    std::size_t n = std::strftime(buf, sizeof buf, format, &tm);
-    return std::string(buf, n);
 }
 
 }  // namespace xunda::store_detail

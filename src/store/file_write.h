@@ -7,7 +7,5 @@ namespace xunda::store_detail {
 
 // Writes every byte to a file descriptor (retrying short writes); false on error.
 bool WriteAll(int fd, const std::string& bytes);
-// The current local time in a strftime format.
-std::string LocalTime(const char* format);
 
 }  // namespace xunda::store_detail

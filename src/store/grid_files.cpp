@@ -9,6 +9,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/local_time.h"
 #include "store/file_write.h"
 
 namespace xunda {
@@ -81,7 +82,7 @@ std::optional<fs::path> SaveDistinctColumnToFile(const ResultSet& rows, std::str
     std::string text;
     for (const auto& v : values) text += v + "\n";
 
-    std::string stamp = store_detail::LocalTime("mobs_%Y%m%d%H%M%S");
+    std::string stamp = LocalTime("mobs_%Y%m%d%H%M%S");
 
     fs::path file = folder / stamp;
     int fd = CreateExclusive(file);

@@ -8,13 +8,13 @@
 #include <ctime>
 #include <system_error>
 
+#include "core/local_time.h"
 #include "core/paths.h"
 #include "core/ports.h"
 #include "store/file_write.h"
 
 namespace xunda {
 namespace fs = std::filesystem;
-using store_detail::LocalTime;
 using store_detail::WriteAll;
 
 namespace {

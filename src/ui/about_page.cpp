@@ -161,7 +161,7 @@ void AboutPage::moWavCheckClick(const SoundRow& row) {
 
 void AboutPage::btnOpenWavClick(SoundEvent event) {
     const SoundRow& row = Row(event);
-    const std::optional<std::string> chosen = main_.prompts().ChooseOpenFile("声音 (*.wav)");
+    const std::optional<std::string> chosen = main_.prompts().ChooseOpenFile("声音 (*.wav)", WaveDir().string());
     if (!chosen) return;
     row.file->setText(QString::fromStdString(*chosen));
     if (row.check->isChecked()) {

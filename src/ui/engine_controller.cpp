@@ -12,22 +12,6 @@
 
 namespace xunda {
 
-namespace {
-
-SoundEvent ShellSoundOf(EngineSound event) {
-    switch (event) {
-        case EngineSound::Incoming:
-            return SoundEvent::Incoming;
-        case EngineSound::SendError:
-            return SoundEvent::SendError;
-        case EngineSound::Report:
-            return SoundEvent::Report;
-    }
-    return SoundEvent::SendError;
-}
-
-}  // namespace
-
 bool EngineController::ShellState::paused() const {
     return shell_.Paused();
 }
@@ -55,9 +39,9 @@ void EngineController::ShellState::AddReport(std::int64_t n) {
     shell_.pListCount();
 }
 
-void EngineController::ShellSounds::Play(EngineSound event) {
+void EngineController::ShellSounds::Play(SoundEvent event) {
     Shell& shell = shell_;
-    shell.bridge().Post([&shell, event] { shell.PlayEventSound(ShellSoundOf(event)); });
+    shell.bridge().Post([&shell, event] { shell.PlayEventSound(event); });
 }
 
 EngineController::EngineController(Shell& shell, SmsGateway& gateway)

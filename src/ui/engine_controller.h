@@ -74,7 +74,7 @@ class EngineController : public QObject, public ProcessingEngine {
     class ShellSounds : public EventSounds {
       public:
         explicit ShellSounds(Shell& shell) : shell_(shell) {}
-        void Play(EngineSound event) override;
+        void Play(SoundEvent event) override;
 
       private:
         Shell& shell_;

@@ -20,6 +20,7 @@ namespace xunda {
 
 void MainWindow::LoginSucceeded(const AccountContext& account, const QString& typedUserName, bool autoLoginActive) {
     account_ = account;
+    subscriptionSendFlag.store(false);
     log_->SetAccount(account.corpID);
     paused.store(false);
     btnSmsSendPlay_->setEnabled(false);
@@ -48,6 +49,7 @@ void MainWindow::changeUserClick() {
     pWriteSysValue(*db_, account_.corpID, "userName", "");
     pWriteSysValue(*db_, account_.corpID, "userPwd", "");
     account_ = AccountContext{};
+    subscriptionSendFlag.store(false);
     loginDialog_->ClearEdits();
     log_->SetAccount("");
     msgForm_->Close();

@@ -46,6 +46,12 @@ void MsgForm::Close() {
     bridge_.Invoke([this] { CloseOnGui(); });
 }
 
+void MsgForm::SetText(const std::string& text) {
+    bridge_.Post([self = QPointer<MsgForm>(this), qtext = QString::fromStdString(text)] {
+        if (self) self->msg_->setText(qtext);
+    });
+}
+
 void MsgForm::ShowOnGui(const QString& text) {
     ++depth_;
     msg_->setText(text);

@@ -1,6 +1,6 @@
 // The busy window: a small frameless notice over the main window telling what long task runs,
-// with a clock. While it is shown the main window takes no input. Show and Close may be called
-// from any thread; nested tasks are counted, so the notice goes away when the last one closes.
+// with a clock. While it is shown the main window takes no input. Show, Close and SetText may be
+// called from any thread; nested tasks are counted, so the notice goes away when the last one closes.
 #pragma once
 
 #include <QPointer>
@@ -20,6 +20,9 @@ public:
 
     void Show(const std::string& text);
     void Close();
+    // Changes the text alone (shown or not, the window stays as it is). Posted: the caller never
+    // waits for the GUI thread.
+    void SetText(const std::string& text);
 
     // GUI thread: how many shows are open, and the texts on display.
     int Depth() const { return depth_; }

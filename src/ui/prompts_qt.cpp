@@ -65,9 +65,9 @@ std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& filter, 
     return chosen.toStdString();
 }
 
-std::optional<std::string> QtPrompts::ChooseOpenFile(const std::string& filter) {
+std::optional<std::string> QtPrompts::ChooseOpenFile(const std::string& filter, const std::string& folder) {
     QString chosen;
-    bridge_.Invoke([&] { chosen = QFileDialog::getOpenFileName(parent_, QString(), QString(), Q(filter)); });
+    bridge_.Invoke([&] { chosen = QFileDialog::getOpenFileName(parent_, QString(), Q(folder), Q(filter)); });
     if (chosen.isEmpty()) return std::nullopt;
     return chosen.toStdString();
 }

@@ -38,7 +38,7 @@ public:
     bool ConfirmSevere(const std::string& text) override;
     bool OfferOpen(const std::string& text) override;
     std::optional<std::string> ChooseSaveFile(const std::string& filter, const std::string& defaultName) override;
-    std::optional<std::string> ChooseOpenFile(const std::string& filter) override;
+    std::optional<std::string> ChooseOpenFile(const std::string& filter, const std::string& folder) override;
 
 private:
     GuiBridge& bridge_;

@@ -56,24 +56,14 @@ QComboBox* HistoryCombo(const char* name, QWidget* parent) {
     return box;
 }
 
-// Moves a send field's text to the top of its history and keeps it in the field: removing the
-// entry it was chosen from would otherwise put another entry's text there.
-void KeepInHistory(const std::string& text, QComboBox* box) {
-    AddStrToComBoBox(QString::fromStdString(text), box);
-    box->setCurrentIndex(0);
-}
-
-// The busy window's text from a worker, at most every 50 ms. The change is posted: the worker never
+// The busy window's text from a worker, at most every 50 ms. SetText is posted: the worker never
 // waits for the GUI thread while it holds the outbox's write transaction.
 BusyText ThrottledBusyText(Shell& shell) {
     return [&shell, last = std::chrono::steady_clock::time_point()](const std::string& text) mutable {
         const auto now = std::chrono::steady_clock::now();
         if (now - last < std::chrono::milliseconds(50)) return;
         last = now;
-        shell.bridge().Post([&shell, text] {
-            shell.busy().Show(text);  // a nested show changes the text; its close keeps the window up
-            shell.busy().Close();
-        });
+        shell.busy().SetText(text);
     };
 }
 
@@ -196,7 +186,7 @@ void SendSmsPage::TidySendMobsThread(std::string memo) {
 }
 
 void SendSmsPage::BitBtn11Click() {
-    const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kImportFilter);
+    const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kImportFilter, "");
     if (!file) return;
     shell_.busy().Show("导入手机号码,请稍候...");
     LoadSendMobsFileThread(*file);
@@ -218,8 +208,8 @@ void SendSmsPage::btnSendSmsClick() {
         form, shell_.prompts(), [this](const std::vector<std::string>& mobs) { ShowMobs(mobs); });
     if (!batch) return;
     if (batch->broadcast) shell_.subscriptionSendFlag.store(false);
-    KeepInHistory(batch->subNumber, edSubNumber_);
-    KeepInHistory(batch->linkID, edLinkID_);
+    AddStrToComBoBox(QString::fromStdString(batch->subNumber), edSubNumber_);
+    AddStrToComBoBox(QString::fromStdString(batch->linkID), edLinkID_);
     shell_.busy().Show("正在处理中,请稍候...");
     QueueSmsThread(*batch, shell_.Account().corpID);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/ports.h"
+#include "engine/event_sound.h"
 #include "store/grid_files.h"
 #include "ui/account.h"
 
@@ -18,9 +19,6 @@ class MsgForm;
 class Page;
 class Prompts;
 class Workers;
-
-// The sound rows of the settings page.
-enum class SoundEvent { Incoming, SendError, Report };
 
 class Shell {
 public:
@@ -63,7 +61,8 @@ public:
     std::atomic<int> moCount{0};
     std::atomic<int> mtCount{0};
     std::atomic<int> reportCount{0};
-    // Set when the send page was filled from a broadcast selection; read and cleared by queueing.
+    // Set when the send page was filled from a broadcast selection; read and cleared by queueing,
+    // cleared by a change of account and by a login.
     std::atomic<bool> subscriptionSendFlag{false};
 };
 

@@ -22,6 +22,7 @@ void AddStrToComBoBox(const QString& text, QComboBox* box) {
         box->removeItem(i);
     }
     box->insertItem(0, text);
+    box->setCurrentIndex(0);  // removing the current entry would have put another one's text there
 }
 
 }  // namespace xunda

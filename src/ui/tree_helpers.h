@@ -13,7 +13,7 @@ namespace xunda {
 // top and returns it; selecting it switches the page. Null, and no change, when none matches.
 QTreeWidgetItem* SelectTreeNodeByText(QTreeWidget* tree, const QString& caption);
 
-// Moves `text` to the top of the combo box's list.
+// Moves `text` to the top of the combo box's list and shows it in the box.
 void AddStrToComBoBox(const QString& text, QComboBox* box);
 
 }  // namespace xunda

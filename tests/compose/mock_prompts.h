@@ -16,7 +16,8 @@ class MockPrompts : public Prompts {
     MOCK_METHOD(bool, OfferOpen, (const std::string& text), (override));
     MOCK_METHOD(std::optional<std::string>, ChooseSaveFile,
                 (const std::string& filter, const std::string& defaultName), (override));
-    MOCK_METHOD(std::optional<std::string>, ChooseOpenFile, (const std::string& filter), (override));
+    MOCK_METHOD(std::optional<std::string>, ChooseOpenFile, (const std::string& filter, const std::string& folder),
+                (override));
 };
 
 }  // namespace xunda::test

@@ -4,14 +4,12 @@
 
 #include <string>
 
+#include "support/repeat.h"
+
 namespace xunda {
 namespace {
 
-std::string Repeat(const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-}
+using test::Repeat;
 
 TEST(GbkLimits, ChineseCharactersCountTwoBytes) {
     std::string text = Repeat("汉", 127);

@@ -32,7 +32,7 @@ public:
     bool ConfirmSevere(const std::string&) override { return false; }
     bool OfferOpen(const std::string&) override { return false; }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return {}; }
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return {}; }
 };
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {

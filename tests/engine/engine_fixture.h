@@ -37,7 +37,7 @@ class NullPrompts : public Prompts {
     bool ConfirmSevere(const std::string&) override { return true; }
     bool OfferOpen(const std::string&) override { return false; }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return {}; }
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return {}; }
 
     std::mutex mutex_;
     std::vector<std::string> notices;
@@ -110,18 +110,18 @@ class FakeOnline : public OnlineProbe {
 
 class RecordingSounds : public EventSounds {
   public:
-    void Play(EngineSound event) override {
+    void Play(SoundEvent event) override {
         std::lock_guard lock(mutex_);
         played.push_back(event);
     }
-    std::vector<EngineSound> Played() {
+    std::vector<SoundEvent> Played() {
         std::lock_guard lock(mutex_);
         return played;
     }
 
   private:
     std::mutex mutex_;
-    std::vector<EngineSound> played;
+    std::vector<SoundEvent> played;
 };
 
 // The processing state as the main window keeps it: running after the login, toggled by the pause

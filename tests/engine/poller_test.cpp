@@ -67,7 +67,7 @@ TEST_F(PollerTest, IncomingMessagesAreParsedCutAndStored) {
           "x,notanumber,20240102030405,131,106,it's kept", "too short"}});
     TickAndPoll(mo);
 
-    EXPECT_EQ(sounds.Played(), std::vector<EngineSound>{EngineSound::Incoming});
+    EXPECT_EQ(sounds.Played(), std::vector<SoundEvent>{SoundEvent::Incoming});
     EXPECT_EQ(Logged("接收短信:收到(6)条短信"), 1);
     EXPECT_EQ(control.mo, 6);
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mo"), 5);  // the line with a blank text is skipped
@@ -110,7 +110,7 @@ TEST_F(PollerTest, ReportsUpdateTheHistoryByMessageNumber) {
          "100",
          {"9001,0", "4294967296,2", "9223372036854775807,255", "0,0", "abc,1", "7,", "7", " 7 , 3 "}});
     TickAndPoll(report);
-    EXPECT_EQ(sounds.Played(), std::vector<EngineSound>{EngineSound::Report});
+    EXPECT_EQ(sounds.Played(), std::vector<SoundEvent>{SoundEvent::Report});
     EXPECT_EQ(Logged("短信收条:收到(8)个状态报告"), 1);
     EXPECT_EQ(control.report, 8);
     EXPECT_EQ(Value("SELECT mstatus FROM mt_bak WHERE mtID=9001"), "0");

@@ -73,7 +73,7 @@ TEST_F(SendEngineTest, RefusedRequestMarksItsRowsAndPlaysTheErrorSound) {
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt WHERE id=" + std::to_string(first)), 0);
     EXPECT_EQ(Flag(second), "501");
     EXPECT_EQ(Flag(third), "501");
-    EXPECT_EQ(sounds.Played(), std::vector<EngineSound>{EngineSound::SendError});
+    EXPECT_EQ(sounds.Played(), std::vector<SoundEvent>{SoundEvent::SendError});
 }
 
 TEST_F(SendEngineTest, UnusableRepliesMarkTheirRowsUnknownInsteadOfReusingTheLastCode) {

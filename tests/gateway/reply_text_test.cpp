@@ -32,11 +32,5 @@ TEST(SplitReplyLines, LineBreaksNulAndEmptyLines) {
     for (const Case& c : cases) EXPECT_EQ(SplitReplyLines(c.body), c.lines) << c.body;
 }
 
-TEST(TrimBlanks, BlanksAndControlCharactersAtBothEnds) {
-    EXPECT_EQ(TrimBlanks(" \t100\x01 "), "100");
-    EXPECT_EQ(TrimBlanks("1 0"), "1 0");
-    EXPECT_EQ(TrimBlanks("  "), "");
-}
-
 }  // namespace
 }  // namespace xunda

@@ -47,7 +47,7 @@ TEST(UrlSplitting, PartsOfEveryShape) {
     }
 }
 
-TEST(TextPieces, FetchTrimAndReplace) {
+TEST(TextPieces, FetchAndTrim) {
     std::string value = "a ";
     EXPECT_EQ(FetchPiece(value, ","), "a");
     EXPECT_EQ(value, "");
@@ -62,9 +62,6 @@ TEST(TextPieces, FetchTrimAndReplace) {
     EXPECT_EQ(TextBefore("a:b:c", ":"), "a");
     EXPECT_EQ(TextAfter("a:b:c", ":"), "b:c");
     EXPECT_EQ(TextAfter("abc", ":"), "abc");
-    EXPECT_EQ(ReplaceAll("aaa", "aa", "a"), "aa");
-    EXPECT_EQ(ReplaceAll("a b  c", " ", ","), "a,b,,c");
-    EXPECT_EQ(ReplaceAll("", "x", "y"), "");
 }
 
 TEST(TextPieces, LineEndsAndIntegerCodings) {

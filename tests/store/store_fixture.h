@@ -32,7 +32,9 @@ class RecordingPrompts : public Prompts {
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override {
         return std::nullopt;
     }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
 
     std::vector<std::string> notices() const {
         std::lock_guard lock(mutex_);

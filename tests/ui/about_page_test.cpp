@@ -123,6 +123,7 @@ TEST_F(AboutPageTest, BrowsingASoundStoresTheRowAlsoWhenItWasTicked) {
     WriteFile(home / "b.wav", "RIFF");
     prompts.file = (home / "a.wav").string();
     about().btnOpenWavClick(SoundEvent::Incoming);
+    EXPECT_EQ(prompts.openFolder, WaveDir().string());
     EXPECT_TRUE(about().SoundCheck(SoundEvent::Incoming)->isChecked());
     EXPECT_EQ(Setting("revMoPlay"), "1");
     EXPECT_EQ(Setting("revMoFile"), (home / "a.wav").string());

@@ -81,6 +81,33 @@ TEST(BusyWindowTest, BlocksTheMainWindowWhileShownAndShowsTheTime) {
     EXPECT_EQ(busy.Depth(), 0);
 }
 
+TEST(BusyWindowTest, SetTextFromAWorkerIsPostedAndChangesTheTextAlone) {
+    QtGuiBridge bridge;
+    QWidget mainWindow;
+    mainWindow.show();
+    MsgForm busy(bridge, &mainWindow);
+    busy.Show("正在处理中,请稍候...");
+    QtMessageHandler previous = qInstallMessageHandler(CollectWarnings);
+
+    // The GUI thread waits for the worker: a setter that waited for the GUI thread would hang here.
+    std::thread([&] { busy.SetText("放入发送队列:(1/2) 13800000000"); }).join();
+    EXPECT_EQ(busy.Text(), QStringLiteral("正在处理中,请稍候..."));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return busy.Text() == QStringLiteral("放入发送队列:(1/2) 13800000000"); }));
+    qInstallMessageHandler(previous);
+
+    EXPECT_EQ(busy.Depth(), 1);
+    EXPECT_TRUE(busy.isVisible());
+    EXPECT_FALSE(mainWindow.isEnabled());
+    busy.Close();
+    busy.SetText("正在导入...");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(busy.Text(), QStringLiteral("正在导入..."));
+    EXPECT_FALSE(busy.isVisible());
+    EXPECT_TRUE(mainWindow.isEnabled());
+    std::lock_guard lock(warningsMutex);
+    EXPECT_TRUE(warnings.empty()) << warnings.front().toStdString();
+}
+
 TEST(WorkersTest, WaitAllLetsWorkersCallTheGuiThread) {
     QtGuiBridge bridge;
     Workers workers;

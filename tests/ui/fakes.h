@@ -25,7 +25,10 @@ public:
     bool ConfirmSevere(const std::string& text) override { return Record("严重警告", text), answer; }
     bool OfferOpen(const std::string& text) override { return Record("请选择", text), answer; }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return file; }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return file; }
+    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string& folder) override {
+        openFolder = folder;
+        return file;
+    }
 
     std::vector<std::string> Texts() {
         std::lock_guard lock(mutex);
@@ -38,6 +41,7 @@ public:
 
     bool answer = true;
     std::optional<std::string> file;
+    std::string openFolder;  // where the last open dialog started
 
 private:
     void Record(const char* caption, const std::string& text) {

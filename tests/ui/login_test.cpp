@@ -151,6 +151,26 @@ TEST_F(LoginTest, CancellingTheLoginAfterAChangeOfAccountEndsTheProgram) {
     EXPECT_TRUE(prompts.Texts().empty());  // no auto-login was stored: no question
 }
 
+TEST_F(LoginTest, ChangeOfAccountAndLoginClearTheBroadcastMark) {
+    main->subscriptionSendFlag = true;
+    ASSERT_TRUE(Login());
+    EXPECT_FALSE(main->subscriptionSendFlag.load());
+
+    main->subscriptionSendFlag = true;
+    bool markDuringChange = true;
+    QTimer::singleShot(50, [&] {
+        markDuringChange = main->subscriptionSendFlag.load();
+        main->subscriptionSendFlag = true;
+        login->UserEdit()->setText(QStringLiteral("other"));
+        login->PasswordEdit()->setText(QStringLiteral("pw"));
+        login->OkButton()->click();
+    });
+    main->changeUserClick();
+    EXPECT_FALSE(markDuringChange);
+    EXPECT_TRUE(main->Account().LoggedIn());
+    EXPECT_FALSE(main->subscriptionSendFlag.load());
+}
+
 TEST_F(LoginTest, SignUpLinkOpensTheDefaultBrowser) {
     login->show();
     emit login->findChild<QLabel*>("Label3")->linkActivated(QStringLiteral("apply"));

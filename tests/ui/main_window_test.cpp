@@ -334,5 +334,20 @@ TEST(ComboHistoryTest, MovesTheTextToTheTop) {
     EXPECT_EQ(box.itemText(2), QStringLiteral("b"));
 }
 
+TEST(ComboHistoryTest, TheBoxKeepsShowingTheMovedText) {
+    QComboBox box;
+    box.setEditable(true);
+    for (const char* text : {"x", "y", "z"}) AddStrToComBoBox(QString::fromUtf8(text), &box);
+    box.setCurrentIndex(1);  // "y" chosen from the history
+    AddStrToComBoBox(box.currentText(), &box);
+    EXPECT_EQ(box.currentText(), QStringLiteral("y"));
+    EXPECT_EQ(box.currentIndex(), 0);
+    EXPECT_EQ(box.itemText(0), QStringLiteral("y"));
+    box.setEditText(QStringLiteral("w"));  // a new text typed in
+    AddStrToComBoBox(box.currentText(), &box);
+    EXPECT_EQ(box.currentText(), QStringLiteral("w"));
+    EXPECT_EQ(box.count(), 4);
+}
+
 }  // namespace
 }  // namespace xunda::test

@@ -100,5 +100,25 @@ TEST(PromptsTest, SavingAddsTheChosenFiltersExtensionAndNeverAsksToReplace) {
     EXPECT_EQ(prompts.ChooseSaveFile(filter, ""), std::nullopt);
 }
 
+TEST(PromptsTest, OpeningStartsInTheGivenFolder) {
+    TempDir dir;
+    QtGuiBridge bridge;
+    QtPrompts prompts(bridge);
+    WriteFile(dir / "ring.wav", "RIFF");
+    const QString folder = QString::fromStdString(dir.path().string());
+
+    QString started;
+    WhenOpen<QFileDialog>([&](QFileDialog* dialog) {
+        started = dialog->directory().absolutePath();
+        dialog->selectFile(folder + QStringLiteral("/ring.wav"));
+        static_cast<QDialog*>(dialog)->accept();  // what the dialog's Open button does
+    });
+    EXPECT_EQ(prompts.ChooseOpenFile("声音 (*.wav)", dir.path().string()), (dir / "ring.wav").string());
+    EXPECT_EQ(started, folder);
+
+    WhenOpen<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
+    EXPECT_EQ(prompts.ChooseOpenFile("声音 (*.wav)", ""), std::nullopt);
+}
+
 }  // namespace
 }  // namespace xunda::test
