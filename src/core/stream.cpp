@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
+#include <utility>
 #include <vector>
 
 namespace xunda {
@@ -45,20 +47,35 @@ std::int64_t Stream::CopyFrom(Stream& source, std::int64_t count) {
 
 // --- MemoryStream ---
 
+MemoryStream::MemoryStream(MemoryStream&& other) noexcept { *this = std::move(other); }
+
+MemoryStream& MemoryStream::operator=(MemoryStream&& other) noexcept {
+    data_ = std::move(other.data_);
+    size_ = std::exchange(other.size_, 0);
+    capacity_ = std::exchange(other.capacity_, 0);
+    position_ = std::exchange(other.position_, 0);
+    return *this;
+}
+
 std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
     std::int64_t size = Size();
     if (position_ >= size) return 0;
     std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), size - position_));
-    std::memcpy(buffer, data_.data() + position_, n);
+    std::memcpy(buffer, data_.get() + position_, n);
     position_ += static_cast<std::int64_t>(n);
     return n;
 }
 
 std::size_t MemoryStream::Write(const void* buffer, std::size_t count) {
     if (count == 0) return 0;
-    std::size_t end = static_cast<std::size_t>(position_) + count;
-    if (end > data_.size()) data_.resize(end);
-    std::memcpy(data_.data() + position_, buffer, count);
+    const std::size_t start = static_cast<std::size_t>(position_);
+    const std::size_t end = start + count;
+    if (end > size_) {
+        Reserve(end);
+        if (start > size_) std::memset(data_.get() + size_, 0, start - size_);  // a gap after a seek past the end
+        size_ = end;
+    }
+    std::memcpy(data_.get() + start, buffer, count);
     position_ = static_cast<std::int64_t>(end);
     return count;
 }
@@ -70,25 +87,41 @@ std::int64_t MemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
 }
 
 void MemoryStream::SetSize(std::int64_t size) {
-    data_.resize(static_cast<std::size_t>(std::max<std::int64_t>(0, size)));
+    const std::size_t newSize = static_cast<std::size_t>(std::max<std::int64_t>(0, size));
+    if (newSize > size_) {
+        Reserve(newSize);
+        std::memset(data_.get() + size_, 0, newSize - size_);
+    }
+    size_ = newSize;
 }
 
 void MemoryStream::Clear() {
-    data_.clear();
-    data_.shrink_to_fit();
+    data_.reset();
+    size_ = 0;
+    capacity_ = 0;
     position_ = 0;
+}
+
+void MemoryStream::Reserve(std::size_t size) {
+    if (size <= capacity_) return;
+    constexpr std::size_t kStep = 4096;
+    const std::size_t capacity = (std::max(size, capacity_ + capacity_ / 4) + kStep - 1) / kStep * kStep;
+    char* grown = static_cast<char*>(std::realloc(data_.get(), capacity));
+    if (grown == nullptr) throw std::bad_alloc();
+    data_.release();  // realloc has taken the old block over
+    data_.reset(grown);
+    capacity_ = capacity;
 }
 
 void MemoryStream::LoadFromStream(Stream& source) {
     source.SetPosition(0);
-    std::int64_t size = source.Size();
-    data_.resize(static_cast<std::size_t>(size));
-    source.ReadBuffer(data_.data(), data_.size());
+    SetSize(source.Size());
+    source.ReadBuffer(data_.get(), size_);
     position_ = 0;
 }
 
 void MemoryStream::SaveToStream(Stream& target) const {
-    target.WriteBuffer(data_.data(), data_.size());
+    target.WriteBuffer(data_.get(), size_);
 }
 
 void MemoryStream::LoadFromFile(const std::filesystem::path& file) {

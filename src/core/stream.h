@@ -7,7 +7,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -36,21 +38,26 @@ public:
     std::int64_t CopyFrom(Stream& source, std::int64_t count);
 };
 
-// The bytes live in memory; writing past the end grows the stream.
+// The bytes live in memory; writing past the end grows the stream. The buffer grows by a quarter,
+// in whole pages, through realloc: new room is not zero-filled, large blocks grow in place (the
+// allocator remaps them instead of copying), and a stream never reserves much more than it holds.
 class MemoryStream : public Stream {
 public:
     MemoryStream() = default;
+    MemoryStream(MemoryStream&& other) noexcept;
+    MemoryStream& operator=(MemoryStream&& other) noexcept;
 
     std::size_t Read(void* buffer, std::size_t count) override;
     std::size_t Write(const void* buffer, std::size_t count) override;
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
-    std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
+    std::int64_t Size() override { return static_cast<std::int64_t>(size_); }
 
     // New bytes of a larger size are zero; the position stays where it was.
     void SetSize(std::int64_t size);
     void Clear();
-    const char* Memory() const { return data_.data(); }
-    std::string_view Bytes() const { return data_; }
+    // Null while the stream has no buffer (new, or after Clear).
+    const char* Memory() const { return data_.get(); }
+    std::string_view Bytes() const { return {data_.get(), size_}; }
 
     void LoadFromStream(Stream& source);
     void SaveToStream(Stream& target) const;
@@ -58,7 +65,15 @@ public:
     void SaveToFile(const std::filesystem::path& file) const;
 
 private:
-    std::string data_;
+    struct FreeBytes {
+        void operator()(char* bytes) const { std::free(bytes); }
+    };
+    // Room for at least `size` bytes; the bytes beyond size_ stay as they are (not zeroed).
+    void Reserve(std::size_t size);
+
+    std::unique_ptr<char, FreeBytes> data_;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
     std::int64_t position_ = 0;
 };
 

@@ -14,15 +14,19 @@ XmlAttributeLines& XmlAttributeLines::operator=(const XmlAttributeLines& other) 
 }
 
 void XmlAttributeLines::Release() {
-    ::operator delete(block_);
+    if (block_ != LocalBlock()) ::operator delete(block_);
     block_ = nullptr;
 }
 
 void XmlAttributeLines::Reserve(std::size_t textSize, std::size_t count, bool exact) {
     std::size_t needed = (textSize + 7) / 8 * 8 + count * sizeof(std::size_t);
     if (block_ && needed <= block_->capacity) return;
-    std::size_t capacity = exact || !block_ ? needed : std::max(needed, block_->capacity * 2);
-    auto* grown = static_cast<Block*>(::operator new(sizeof(Block) + capacity));
+    Block* grown = LocalBlock();
+    std::size_t capacity = kLocalCapacity;
+    if (block_ || needed > kLocalCapacity) {
+        capacity = exact || !block_ ? needed : std::max(needed, block_->capacity * 2);
+        grown = static_cast<Block*>(::operator new(sizeof(Block) + capacity));
+    }
     grown->count = block_ ? block_->count : 0;
     grown->textSize = block_ ? block_->textSize : 0;
     grown->capacity = capacity;
@@ -32,7 +36,7 @@ void XmlAttributeLines::Reserve(std::size_t textSize, std::size_t count, bool ex
         std::memcpy(reinterpret_cast<char*>(grown + 1) + capacity - endsBytes, reinterpret_cast<char*>(EndsBase()) - endsBytes,
                     endsBytes);
     }
-    ::operator delete(block_);
+    Release();
     block_ = grown;
 }
 

@@ -1,7 +1,8 @@
 // The attribute lines of a node ("name=value" as added or parsed), held in one block of memory:
-// the texts of the lines from its start, the end offset of each line from its end backwards. An
-// empty list holds no memory, and the list itself is one pointer wide, which keeps nodes small and
-// a node's attributes down to one allocation however many there are.
+// the texts of the lines from its start, the end offset of each line from its end backwards. A
+// few short lines (the common case) fit in a block inside the list itself, so that most nodes
+// need no allocation for their attributes; longer lists take one block on the heap however many
+// lines they hold.
 #pragma once
 
 #include <cstddef>
@@ -47,10 +48,16 @@ private:
     char* Text() const { return reinterpret_cast<char*>(block_ + 1); }
     std::size_t* EndsBase() const { return reinterpret_cast<std::size_t*>(Text() + block_->capacity); }
     std::size_t& End(std::size_t index) const { return EndsBase()[-1 - static_cast<std::ptrdiff_t>(index)]; }
-    // Makes room for a text of textSize bytes and count lines; `exact` sizes a new block to fit.
+    // Makes room for a text of textSize bytes and count lines; `exact` sizes a new heap block to fit.
     void Reserve(std::size_t textSize, std::size_t count, bool exact = false);
+    Block* LocalBlock() { return reinterpret_cast<Block*>(local_); }
 
-    Block* block_ = nullptr;
+    // Bytes after the header of the block inside the list: three attributes of about a dozen
+    // characters each.
+    static constexpr std::size_t kLocalCapacity = 88;
+
+    Block* block_ = nullptr;  // null, LocalBlock() or a heap block
+    alignas(Block) unsigned char local_[sizeof(Block) + kLocalCapacity];
 };
 
 }  // namespace xunda

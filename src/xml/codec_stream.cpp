@@ -4,6 +4,7 @@
 #include "core/exceptions.h"
 #include "xml/unicode.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace xunda {
@@ -78,19 +79,37 @@ void XmlCodecStream::UpdateFastRead() {
     fastRead_ = reading && (encoding_ == xeUtf8 || (encoding_ == xe8Bit && passBytes_));
     fast16_ = reading && Is16Bit();
     run16_.clear();
+    plainFrom_ = plainEnd_ = 0;
+}
+
+std::string_view XmlCodecStream::PlainPageRun() {
+    std::string_view page = buffered_->PeekPage();
+    std::size_t plain = 0;
+    if (passBytes_) {
+        const void* nul = page.empty() ? nullptr : std::memchr(page.data(), 0, page.size());
+        plain = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - page.data()) : page.size();
+    } else {
+        while (plain < page.size() && static_cast<unsigned char>(page[plain] - 1) < 0x7F) ++plain;
+    }
+    plainFrom_ = buffered_->CurrentPosition();
+    plainEnd_ = plainFrom_ + static_cast<std::int64_t>(plain);
+    return page.substr(0, plain);
 }
 
 std::string_view XmlCodecStream::DecodeUtf16Run() {
     constexpr std::size_t kRunUnits = 256;
-    run16_.clear();
     runBase_ = buffered_->CurrentPosition();
     std::string_view page = buffered_->PeekPage();
-    for (std::size_t i = 0; i + 1 < page.size() && run16_.size() < kRunUnits; i += 2) {
-        unsigned char b0 = static_cast<unsigned char>(page[i]), b1 = static_cast<unsigned char>(page[i + 1]);
-        unsigned unit = swapBytes_ ? (b0 << 8 | b1) : (b1 << 8 | b0);
-        if (unit == 0 || unit >= 0x80) break;
-        run16_ += static_cast<char>(unit);
+    const std::size_t units = std::min(page.size() / 2, kRunUnits);
+    const std::size_t high = swapBytes_ ? 0 : 1;  // the byte of a unit that must be 0
+    run16_.resize(units);
+    std::size_t n = 0;
+    for (; n < units; ++n) {
+        const char low = page[2 * n + 1 - high];
+        if (page[2 * n + high] != 0 || static_cast<unsigned char>(low - 1) >= 0x7F) break;  // not 1..127
+        run16_[n] = low;
     }
+    run16_.resize(n);
     return run16_;
 }
 

@@ -67,14 +67,17 @@ public:
     }
 
     // Characters that may be taken without a Read each, while reading from a buffered source: the
-    // rest of the page when bytes pass through unchanged, else a decoded stretch of plain ASCII
-    // 16-bit units; empty otherwise. A run ends at its first 0 byte (the end of the data for a
-    // reader) and, unless RunTakesAllBytes, at its first byte of 128 or more.
+    // rest of the page when bytes pass through, else a decoded stretch of plain ASCII 16-bit units;
+    // empty otherwise. A run holds no 0 byte (the end of the data for a reader) and, unless bytes
+    // pass through unchanged, no byte of 128 or more: each of its bytes is a character by itself.
     std::string_view PeekRun() {
         if (pendingIndex_ < pending_.size()) return {};
         if (fastRead_) {
             runWidth_ = 1;
-            return buffered_->PeekPage();
+            std::string_view page = buffered_->PeekPage();
+            std::int64_t position = buffered_->CurrentPosition();
+            if (page.empty() || position < plainFrom_ || position >= plainEnd_) return PlainPageRun();
+            return page.substr(0, static_cast<std::size_t>(plainEnd_ - position));
         }
         if (!fast16_) return {};
         runWidth_ = 2;
@@ -83,9 +86,6 @@ public:
             return std::string_view(run16_).substr(static_cast<std::size_t>(offset / 2));
         return DecodeUtf16Run();
     }
-    // Whether every byte of a run but 0 is a character by itself; else a run ends at its first
-    // byte of 128 or more as well.
-    bool RunTakesAllBytes() const { return passBytes_; }
     // Takes count (at least 1) characters of the run last peeked, as count reads would.
     void TakeRun(std::size_t count) {
         std::int64_t width = runWidth_;
@@ -147,6 +147,8 @@ private:
     void UpdateFastRead();
     bool ReadUtf8Rest(char& c);
     std::string_view DecodeUtf16Run();
+    // PeekRun of bytes that pass through, after searching the page held from the position on.
+    std::string_view PlainPageRun();
 
     XmlBufferedReadStream* buffered_ = nullptr;
     bool fastRead_ = false;  // bytes pass through from the buffer
@@ -155,6 +157,10 @@ private:
     std::string run16_;
     std::int64_t runBase_ = 0;
     int runWidth_ = 1;
+    // Source positions [plainFrom_, plainEnd_) of the page held whose bytes are characters by
+    // themselves, so that a page is searched for the first other byte once, not at every run.
+    std::int64_t plainFrom_ = 0;
+    std::int64_t plainEnd_ = 0;
 };
 
 class XmlAnsiStream : public XmlCodecStream {
@@ -205,7 +211,6 @@ public:
     // Characters of the stream that may be taken at once (see XmlCodecStream::PeekRun); empty while
     // characters are given back.
     std::string_view PeekRun() const { return codec_ && Surplus.empty() ? codec_->PeekRun() : std::string_view(); }
-    bool RunTakesAllBytes() const { return codec_->RunTakesAllBytes(); }
     void TakeRun(std::size_t count) { codec_->TakeRun(count); }
 
     // Characters given back, delivered before the stream's own.

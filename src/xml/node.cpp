@@ -12,14 +12,18 @@ namespace {
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
+// The "=" of an attribute line, or its end. A plain loop: the sign follows a short name, too near
+// for a memchr call to pay off.
+const char* EqualsSign(std::string_view line) { return std::find(line.data(), line.data() + line.size(), '='); }
+
 // The name and the value part of an attribute line; a line without "=" has neither.
 std::string_view LineName(std::string_view line) {
-    std::size_t eq = line.find('=');
-    return eq == std::string_view::npos ? std::string_view() : line.substr(0, eq);
+    const char* eq = EqualsSign(line);
+    return eq == line.data() + line.size() ? std::string_view() : std::string_view(line.data(), eq);
 }
 std::string_view LineValue(std::string_view line) {
-    std::size_t eq = line.find('=');
-    return eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
+    const char* eq = EqualsSign(line);
+    return eq == line.data() + line.size() ? std::string_view() : std::string_view(eq + 1, line.data() + line.size());
 }
 
 // The value part of a line unquoted and unescaped, without the intermediate copy when no doubled

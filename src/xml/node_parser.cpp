@@ -3,6 +3,9 @@
 #include "core/exceptions.h"
 #include "xml/document.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace xunda {
 namespace {
 
@@ -58,27 +61,28 @@ bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view termin
     if (terminator.empty()) return false;
     const char last = terminator.back();
     char quote = 0;
-    auto ended = [&] { return text.size() >= terminator.size() && std::string_view(text).ends_with(terminator); };
+    // Called after the terminator's last character.
+    auto ended = [&] { return terminator.size() == 1 || std::string_view(text).ends_with(terminator); };
     for (;;) {
         // Whole runs of the buffered page at a time, one character at a time otherwise.
         std::string_view run = reader.PeekRun();
         if (!run.empty()) {
-            const bool wholeBytes = reader.RunTakesAllBytes();
             const char* begin = run.data();
             const char* end = begin + run.size();
             const char* p = begin;
             const char* appended = begin;
             bool found = false;
-            char q = quote;
             while (p < end) {
-                unsigned char c = static_cast<unsigned char>(*p);
-                if (c == 0 || (c >= 0x80 && !wholeBytes)) break;
-                ++p;
-                if (q != 0) {
-                    if (c == static_cast<unsigned char>(q)) q = 0;
-                } else if (skipQuotes && (c == '"' || c == '\'')) {
-                    q = static_cast<char>(c);
-                } else if (c == static_cast<unsigned char>(last)) {
+                if (quote != 0) {  // straight to the closing quote
+                    const void* closing = std::memchr(p, quote, static_cast<std::size_t>(end - p));
+                    p = closing ? static_cast<const char*>(closing) + 1 : end;
+                    if (closing) quote = 0;
+                    continue;
+                }
+                const char c = *p++;
+                if (skipQuotes && IsXmlQuote(c)) {
+                    quote = c;
+                } else if (c == last) {
                     text.append(appended, p);
                     appended = p;
                     if (ended()) {
@@ -87,13 +91,10 @@ bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view termin
                     }
                 }
             }
-            quote = q;
-            if (p > begin) {
-                text.append(appended, p);
-                reader.TakeRun(static_cast<std::size_t>(p - begin));
-                if (found) break;
-                continue;
-            }
+            text.append(appended, p);
+            reader.TakeRun(static_cast<std::size_t>(p - begin));
+            if (found) break;
+            continue;
         }
         char ch;
         if (!reader.ReadChar(ch)) return false;
@@ -172,14 +173,12 @@ bool SplitAttributes(std::string_view text, std::size_t start, std::size_t close
         current = raw;
         isJoined = false;
     };
-    char quote = 0;
+    const std::string_view range = text.substr(0, close);
     std::size_t tokenStart = start;
     for (std::size_t i = start; i < close; ++i) {
         char ch = text[i];
-        if (quote != 0) {
-            if (ch == quote) quote = 0;
-        } else if (IsXmlQuote(ch)) {
-            quote = ch;
+        if (IsXmlQuote(ch)) {  // straight to the closing quote, or to the end when there is none
+            i = std::min(range.find(ch, i + 1), close - 1);
         } else if (IsXmlBlank(ch)) {
             token(text.substr(tokenStart, i - tokenStart));
             tokenStart = i + 1;
@@ -323,30 +322,26 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
     std::string text;
     bool hadChild = false;
     bool hadReturn = false;
+    // Whether character data children (also ones the node held before) may need trimming at the end.
+    bool hadCharData = node.NodeByElementType(xnkCharData) != nullptr;
     auto addCharData = [&] {
         if (!text.empty() && !IsBlankText(text)) {
             auto data = XmlNode::CreateType(doc, xnkCharData);
             data->value_ = std::move(text);
             node.NodeAdd(std::move(data));
+            hadCharData = true;
         }
         text.clear();
     };
     char ch;
     for (;;) {
         std::string_view run = reader.PeekRun();
-        if (!run.empty()) {
-            const bool wholeBytes = reader.RunTakesAllBytes();
-            std::size_t taken = 0;
-            for (; taken < run.size(); ++taken) {
-                unsigned char c = static_cast<unsigned char>(run[taken]);
-                if (c == '<' || c == 0 || (c >= 0x80 && !wholeBytes)) break;
-                hadReturn |= c == '\r';
-            }
-            if (taken > 0) {
-                text.append(run.data(), taken);
-                reader.TakeRun(taken);
-                continue;
-            }
+        std::string_view piece = run.substr(0, run.find('<'));
+        if (!piece.empty()) {
+            hadReturn |= piece.find('\r') != std::string_view::npos;
+            text.append(piece);
+            reader.TakeRun(piece.size());
+            continue;
         }
         if (!reader.ReadFromStream(ch)) Fail("Missing close tag in element " + node.name_);
         if (ch != '<') {
@@ -374,7 +369,7 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
         return;
     }
     addCharData();
-    if (hadReturn) {
+    if (hadReturn && hadCharData) {
         for (auto& child : node.nodes_) {
             if (child->kind_ != xnkCharData) continue;
             std::string& v = child->value_;

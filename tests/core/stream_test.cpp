@@ -47,6 +47,29 @@ TEST(MemoryStream, CopyFromAndLoad) {
     EXPECT_EQ(loaded.Position(), 0);
 }
 
+TEST(MemoryStream, GrowthKeepsBytesAndZeroesGaps) {
+    MemoryStream s;
+    EXPECT_EQ(s.Bytes(), "");
+    s.Seek(3, SeekOrigin::Beginning);
+    s.Write("ab", 2);  // the bytes skipped by the seek are zero
+    EXPECT_EQ(s.Bytes(), std::string_view("\0\0\0ab", 5));
+    s.SetSize(1);
+    s.SetSize(4);  // the bytes of a larger size are zero, also where old bytes were
+    EXPECT_EQ(s.Bytes(), std::string_view("\0\0\0\0", 4));
+    EXPECT_EQ(s.Position(), 5);
+    std::string expected(4, '\0');
+    s.SetPosition(4);
+    for (int i = 0; i < 50000; ++i) {  // many small writes across several growths
+        std::string piece = std::to_string(i) + ",";
+        s.Write(piece.data(), piece.size());
+        expected += piece;
+    }
+    EXPECT_EQ(s.Bytes(), expected);
+    EXPECT_EQ(s.Memory(), s.Bytes().data());
+    s.Clear();
+    EXPECT_EQ(s.Bytes(), "");
+}
+
 TEST(FileStream, CreateOpenReadAndErrors) {
     test::TempDir dir;
     auto file = dir / "data.bin";

@@ -53,5 +53,24 @@ TEST(XmlAttributeLines, EditsKeepEveryLine) {
     EXPECT_EQ(Lines(list), std::vector<std::string>{"again"});
 }
 
+TEST(XmlAttributeLines, ShortListsCopyAndGrowOutOfTheListItself) {
+    XmlAttributeLines small;
+    small.push_back("a=\"1\"");
+    small.push_back("b=\"2\"");
+    XmlAttributeLines copy = small;  // a short list copied keeps its own lines
+    small.Replace(0, "a=\"changed\"");
+    EXPECT_EQ(Lines(copy), (std::vector<std::string>{"a=\"1\"", "b=\"2\""}));
+    std::vector<std::string> expected = Lines(small);
+    for (int i = 0; i < 20; ++i) {  // past the room inside the list
+        small.push_back("n" + std::to_string(i) + "=\"" + std::string(9, 'v') + "\"");
+        expected.push_back(Lines(small).back());
+    }
+    EXPECT_EQ(Lines(small), expected);
+    copy = small;
+    EXPECT_EQ(Lines(copy), expected);
+    small.AssignFrom(copy, 21);
+    EXPECT_EQ(Lines(small), std::vector<std::string>{expected.back()});
+}
+
 }  // namespace
 }  // namespace xunda
