@@ -19,30 +19,10 @@
 #include "gateway/sms_gateway.h"
 #include "store/database.h"
 #include "store/log.h"
+#include "support/recording_prompts.h"
 #include "support/temp_dir.h"
 
 namespace xunda::test {
-
-class NullPrompts : public Prompts {
-  public:
-    void Notice(const std::string& text) override {
-        std::lock_guard lock(mutex_);
-        notices.push_back(text);
-    }
-    void Alert(const std::string& text) override {
-        std::lock_guard lock(mutex_);
-        alerts.push_back(text);
-    }
-    bool Confirm(const std::string&) override { return true; }
-    bool ConfirmSevere(const std::string&) override { return true; }
-    bool OfferOpen(const std::string&) override { return false; }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return {}; }
-
-    std::mutex mutex_;
-    std::vector<std::string> notices;
-    std::vector<std::string> alerts;
-};
 
 // A gateway reply: the result, the service's code and the lines after it.
 struct FakeReply {
@@ -176,7 +156,7 @@ class EngineTest : public ::testing::Test {
 
     Credentials account{"10001", "demo", "secret"};
     TempDir dir;
-    NullPrompts prompts;
+    RecordingPrompts prompts;
     std::unique_ptr<Database> db;
     Log log;
     FakeProcessing control;

@@ -23,27 +23,28 @@ std::vector<std::vector<std::int64_t>> Batches(const std::vector<MtRow>& rows) {
 }
 
 TEST(TakeBatch, GroupsEqualKeysInIdOrder) {
-    // A (text 1), B (text 2), C (text 1): A and C first, then B.
-    EXPECT_EQ(Batches({Row(1, "A", "t1"), Row(2, "B", "t2"), Row(3, "C", "t1")}),
-              (std::vector<std::vector<std::int64_t>>{{1, 3}, {2}}));
-    // ids 3, 5, 15 with texts 1, 2, 1.
-    EXPECT_EQ(Batches({Row(3, "a", "t1"), Row(5, "b", "t2"), Row(15, "c", "t1")}),
-              (std::vector<std::vector<std::int64_t>>{{3, 15}, {5}}));
-}
-
-TEST(TakeBatch, EveryKeyTextCountsExactly) {
-    std::vector<MtRow> rows{Row(1, "a", "hi"),
-                            Row(2, "b", "Hi"),
-                            Row(3, "c", "hi", "5"),
-                            Row(4, "d", "hi", "", "7"),
-                            Row(5, "e", "hi", "", "", "2"),
-                            Row(6, "f", "hi")};
-    EXPECT_EQ(Batches(rows), (std::vector<std::vector<std::int64_t>>{{1, 6}, {2}, {3}, {4}, {5}}));
-}
-
-TEST(TakeBatch, RowWithAllKeyTextsEmptyDoesNotOpenTheBatchToAnyText) {
-    std::vector<MtRow> rows{Row(1, "a", ""), Row(2, "b", "text"), Row(3, "c", "")};
-    EXPECT_EQ(Batches(rows), (std::vector<std::vector<std::int64_t>>{{1, 3}, {2}}));
+    using Groups = std::vector<std::vector<std::int64_t>>;
+    const struct {
+        const char* what;
+        std::vector<MtRow> rows;
+        Groups batches;
+    } cases[] = {
+        {"A (text 1), B (text 2), C (text 1): A and C first, then B",
+         {Row(1, "A", "t1"), Row(2, "B", "t2"), Row(3, "C", "t1")},
+         {{1, 3}, {2}}},
+        {"ids 3, 5, 15 with texts 1, 2, 1", {Row(3, "a", "t1"), Row(5, "b", "t2"), Row(15, "c", "t1")}, {{3, 15}, {5}}},
+        {"every key text counts exactly",
+         {Row(1, "a", "hi"), Row(2, "b", "Hi"), Row(3, "c", "hi", "5"), Row(4, "d", "hi", "", "7"),
+          Row(5, "e", "hi", "", "", "2"), Row(6, "f", "hi")},
+         {{1, 6}, {2}, {3}, {4}, {5}}},
+        {"a row with all key texts empty does not open the batch to any text",
+         {Row(1, "a", ""), Row(2, "b", "text"), Row(3, "c", "")},
+         {{1, 3}, {2}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(Batches(c.rows), c.batches);
+    }
 }
 
 TEST(TakeBatch, JoinsNumbersWithCommasAndStopsWhenAsked) {

@@ -82,7 +82,7 @@ TEST_F(PollerTest, IncomingMessagesAreParsedCutAndStored) {
     EXPECT_EQ(Value("SELECT msg FROM mo WHERE moID IS NULL ORDER BY rowid"), "it's kept");
     // Missing commas give empty fields, the text being what remains.
     EXPECT_EQ(Value("SELECT mob || '|' || moTime FROM mo WHERE msg='too short'"), "|2026-03-04 05:06:07");
-    EXPECT_TRUE(prompts.notices.empty());
+    EXPECT_TRUE(prompts.notices().empty());
 }
 
 TEST_F(PollerTest, FailedInsertLogsTheLine) {
@@ -90,7 +90,7 @@ TEST_F(PollerTest, FailedInsertLogsTheLine) {
     gateway.moReplies.push_back({0, "100", {"x,1,20240102030405,131,106,lost?"}});
     TickAndPoll(mo);
     EXPECT_EQ(Logged("接收短信保存失败:x,1,20240102030405,131,106,lost?"), 1);
-    EXPECT_EQ(prompts.notices.size(), 1u);
+    EXPECT_EQ(prompts.notices().size(), 1u);
 }
 
 TEST(MoLineTest, FieldsAndTimes) {

@@ -97,25 +97,15 @@ TEST(OpenTest, InterruptedFirstStartIsAFirstStartAgain) {
 
 using SchemaTest = StoreTest;
 
-TEST_F(SchemaTest, EveryTableHasItsColumns) {
-    const std::vector<std::pair<std::string, std::vector<std::string>>> tables = {
-        {"mobs", {"corpID", "mob", "userName", "nickName", "bir", "usermemo"}},
-        {"msgType", {"corpID", "msgType", "addtime"}},
-        {"mobOrder", {"corpID", "mob", "msgType", "dgStatus", "dgTime", "dgTimeOut"}},
-        {"histMsg", {"msgID", "corpID", "msgContent", "msgTime"}},
-        {"histMsgType", {"corpID", "msgID", "msgType"}},
+// The free-text columns are all reached by the next test; here the table count and the two tables
+// whose rows the send run moves between them.
+TEST_F(SchemaTest, TheElevenTablesAndTheOutboxColumns) {
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite%'"), 11);
+    const std::pair<std::string, std::vector<std::string>> tables[] = {
         {"mt", {"id", "corpID", "mob", "msg", "subNumber", "linkID", "mtLevel", "flag", "mtTime", "mtID"}},
         {"mt_bak",
          {"corpID", "mtID", "mtTime", "mob", "msg", "subNumber", "linkID", "mtLevel", "flag", "mstatus"}},
-        {"mo", {"corpID", "moID", "moTime", "mob", "destID", "msg", "flag"}},
-        {"okMsg", {"id", "corpID", "msg"}},
-        {"lastSendMobs", {"ID", "corpID", "mob"}},
-        {"sysConfig", {"corpID", "sysConfigName", "sysValue"}},
     };
-    ResultSet all = db_->pAdoQuery(
-        "SELECT COUNT(*) AS n FROM sqlite_master WHERE type='table' AND name NOT "
-        "LIKE 'sqlite%'");
-    EXPECT_EQ(all.AsInt("n"), static_cast<std::int64_t>(tables.size()));
     for (const auto& [table, columns] : tables) {
         ResultSet rs = db_->pAdoQuery("SELECT name FROM pragma_table_info(" + SqlQuote(table) + ")");
         std::vector<std::string> names;

@@ -75,26 +75,20 @@ TEST(PromptsTest, SavingAddsTheChosenFiltersExtensionAndNeverAsksToReplace) {
     const std::string filter = "EXCEL_CSV (*.csv);;TXT (*.txt)";
     const QString folder = QString::fromStdString(dir.path().string());
 
-    WhenOpen<QFileDialog>([&](QFileDialog* dialog) {
-        dialog->selectFile(folder + QStringLiteral("/export"));
-        static_cast<QDialog*>(dialog)->accept();  // what the dialog's Save button does
-    });
-    EXPECT_EQ(prompts.ChooseSaveFile(filter, ""), (dir / "export.csv").string());
-
-    WhenOpen<QFileDialog>([&](QFileDialog* dialog) {
-        emit dialog->filterSelected(QStringLiteral("TXT (*.txt)"));
-        dialog->selectFile(folder + QStringLiteral("/export"));
-        static_cast<QDialog*>(dialog)->accept();  // what the dialog's Save button does
-    });
-    EXPECT_EQ(prompts.ChooseSaveFile(filter, ""), (dir / "export.txt").string());
-
+    // Types `name` into the dialog, picks `pick` as its filter when given, and presses Save.
+    auto saveAs = [&](const char* name, const char* pick) {
+        WhenOpen<QFileDialog>([&, name, pick](QFileDialog* dialog) {
+            if (pick) emit dialog->filterSelected(QString::fromUtf8(pick));
+            dialog->selectFile(folder + QStringLiteral("/") + QString::fromUtf8(name));
+            static_cast<QDialog*>(dialog)->accept();  // what the dialog's Save button does
+        });
+        return prompts.ChooseSaveFile(filter, "");
+    };
+    EXPECT_EQ(saveAs("export", nullptr), (dir / "export.csv").string());
+    EXPECT_EQ(saveAs("export", "TXT (*.txt)"), (dir / "export.txt").string());
     // An existing file is taken as it is: the export appends to it.
     WriteFile(dir / "old.csv", "x");
-    WhenOpen<QFileDialog>([&](QFileDialog* dialog) {
-        dialog->selectFile(folder + QStringLiteral("/old.csv"));
-        static_cast<QDialog*>(dialog)->accept();  // what the dialog's Save button does
-    });
-    EXPECT_EQ(prompts.ChooseSaveFile(filter, ""), (dir / "old.csv").string());
+    EXPECT_EQ(saveAs("old.csv", nullptr), (dir / "old.csv").string());
 
     WhenOpen<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     EXPECT_EQ(prompts.ChooseSaveFile(filter, ""), std::nullopt);
