@@ -227,6 +227,8 @@ private:
     friend class NodeParser;
 
     void AddAttributeLine(std::string_view line);
+    // The lines from `first` on replace the attributes (sorted when the document says so).
+    void TakeAttributeLines(const XmlAttributeLines& lines, std::size_t first);
     bool SkipsDefault(bool isDefault) const;
     void WriteAttributeText(std::string_view name, std::string_view text);
 
