@@ -7,4 +7,4 @@ cd "$(dirname "$0")"
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j "$(nproc)"
-exec ./scripts/start-client.sh "$build"
+exec ./scripts/start-client.sh "$build" "$@"

@@ -23,7 +23,8 @@ endfunction()
 
 # xunda_test(<name> [DEPS targets...] [SOURCES files...])
 # A GoogleTest program test_<name> from every .cpp in the calling folder (or SOURCES), each test
-# registered with CTest. Tests run with the offscreen Qt platform and a private data root.
+# registered with CTest. Tests run with the offscreen Qt platform, a private data root, and a service
+# host where nothing listens (a test that needs the service starts the simulator and names its host).
 function(xunda_test name)
   cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
   if(ARG_SOURCES)
@@ -36,7 +37,8 @@ function(xunda_test name)
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} xunda_testsupport GTest::gmock GTest::gtest_main)
   gtest_discover_tests(test_${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XUNDA_SMS_HOME=${CMAKE_BINARY_DIR}/testhome/${name}")
+    PROPERTIES ENVIRONMENT
+      "QT_QPA_PLATFORM=offscreen;XUNDA_SMS_HOME=${CMAKE_BINARY_DIR}/testhome/${name};XUNDA_SMS_HOST=127.0.0.1:1")
 endfunction()
 
 # xunda_bench(<name> [DEPS targets...]): a benchmark program bench_<name> from <name>.cpp.

@@ -1,9 +1,11 @@
 // Start-up: the desktop services, the main window (which opens the database), the busy window,
 // the engine's timers, the login dialog, then the event loop until the main window closes.
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QTranslator>
 #include <csignal>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -50,6 +52,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("泊舟讯达短信通-订阅版"));
     QApplication::setQuitOnLastWindowClosed(false);
+    // The program speaks Chinese throughout, so Qt's own buttons and dialogs do too ("是"/"否").
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     xunda::QtGuiBridge bridge;
     xunda::QtPrompts prompts(bridge);

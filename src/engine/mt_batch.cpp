@@ -12,9 +12,14 @@ bool SameKey(const MtRow& a, const MtRow& b) {
     return a.msg == b.msg && a.subNumber == b.subNumber && a.linkID == b.linkID && a.mtLevel == b.mtLevel;
 }
 
-// A code stored as a row's flag: 0 and 1 would read as queued or accepted, so they become unknown.
+bool IsInt32(std::optional<std::int64_t> number) {
+    return number && *number >= INT_MIN && *number <= INT_MAX;
+}
+
+// A code stored as a row's flag: a 32-bit number like every result code. 0 and 1 would read as
+// queued or accepted, so they become unknown.
 std::int64_t FailureFlag(std::optional<std::int64_t> code) {
-    return code && *code != 0 && *code != 1 ? *code : kUnknownResultFlag;
+    return IsInt32(code) && *code != 0 && *code != 1 ? *code : kUnknownResultFlag;
 }
 
 }  // namespace
@@ -37,14 +42,14 @@ MtBatch TakeBatch(const std::vector<MtRow>& rows, std::vector<bool>& taken,
 BatchResult ReadBatchReply(int gatewayResult, const std::string& status,
                            const std::vector<std::string>& lines, const std::vector<std::int64_t>& ids) {
     BatchResult result;
-    std::optional<std::int64_t> code =
-        gatewayResult == 0 ? ParseServiceNumber(status) : std::optional<std::int64_t>(kUnknownResultFlag);
-    if (code && (*code < INT_MIN || *code > INT_MAX)) code.reset();
-    result.code = code ? static_cast<int>(*code) : static_cast<int>(kUnknownResultFlag);
+    // A reply without any line brings no code of its own: never the previous request's.
+    const std::string code = gatewayResult == 0 ? status : std::string();
+    const std::optional<std::int64_t> number = ParseServiceNumber(code);
+    result.code = IsInt32(number) ? static_cast<int>(*number) : 0;
 
-    if (result.code != 100 && result.code != 200) {
+    if (code != "100" && code != "200") {
         result.refused = true;
-        result.flag = FailureFlag(code);
+        result.flag = FailureFlag(number);
         return result;
     }
     for (std::size_t i = 0; i < ids.size(); ++i) {

@@ -46,7 +46,7 @@ struct RowResult {
 
 // What the reply of one request means.
 struct BatchResult {
-    int code = 0;          // the service's code read as a number, for the log line
+    int code = 0;          // the service's code read as a number (0 when it is none), for the log line
     bool refused = false;  // the whole request failed: every row gets `flag`
     std::int64_t flag = 0;
     std::vector<RowResult> rows;          // per number, when the reply was "100" or "200"

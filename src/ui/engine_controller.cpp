@@ -48,20 +48,24 @@ EngineController::EngineController(Shell& shell, SmsGateway& gateway)
     : shell_(shell),
       state_(shell),
       sounds_(shell),
-      send_({gateway, shell.log(), state_, shell.online(), shell.prompts(), sounds_, clock_, sleeper_}),
-      mo_({gateway, shell.log(), state_, shell.online(), shell.prompts(), sounds_, clock_, sleeper_}),
-      report_({gateway, shell.log(), state_, shell.online(), shell.prompts(), sounds_, clock_, sleeper_}) {
+      send_(Services(gateway)),
+      mo_(Services(gateway)),
+      report_(Services(gateway)) {
     mtTime_.setInterval(kSendInterval);
     moTime_.setInterval(Poller::kStartInterval);
     reportTime_.setInterval(Poller::kStartInterval);
     connect(&mtTime_, &QTimer::timeout, this, &EngineController::mtTimeTimer);
     connect(&moTime_, &QTimer::timeout, this, &EngineController::moTimeTimer);
     connect(&reportTime_, &QTimer::timeout, this, &EngineController::reportTimeTimer);
-    send_.SetOutboxListener([this, bridge = &shell.bridge(), self = QPointer<EngineController>(this)] {
+    send_.SetOutboxListener([bridge = &shell.bridge(), self = QPointer<EngineController>(this)] {
         bridge->Post([self] {
             if (self) self->RefreshOutbox();
         });
     });
+}
+
+EngineServices EngineController::Services(SmsGateway& gateway) {
+    return {gateway, shell_.log(), state_, shell_.online(), shell_.prompts(), sounds_, clock_, sleeper_};
 }
 
 EngineController::~EngineController() {
@@ -97,12 +101,12 @@ void EngineController::mtTimeTimer() {
     try {
         SendTick tick = send_.tick(shell_.db(), account_);
         if (!tick.job) return;
-        mtTime_.stop();
         auto job = std::make_shared<SendJob>(std::move(*tick.job));
         RunJob([this, job] { send_.run(std::move(*job)); },
                [this] {
                    if (armed_ && !shell_.Paused()) mtTime_.start();
                });
+        mtTime_.stop();  // only once the worker runs: should it not start, the next tick tries again
     } catch (const std::exception& e) {
         shell_.prompts().Notice(e.what());
     }
@@ -120,12 +124,12 @@ void EngineController::PollTick(Poller& poller, QTimer& timer) {
     try {
         std::optional<PollJob> polled = poller.tick(shell_.db(), account_);
         if (!polled) return;
-        timer.stop();
         auto job = std::make_shared<PollJob>(std::move(*polled));
         RunJob([&poller, job] { poller.poll(std::move(*job)); },
                [this, &poller, &timer] {
                    if (armed_) timer.start(poller.interval());
                });
+        timer.stop();
     } catch (const std::exception& e) {
         shell_.prompts().Notice(e.what());
     }

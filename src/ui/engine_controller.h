@@ -80,6 +80,9 @@ class EngineController : public QObject, public ProcessingEngine {
         Shell& shell_;
     };
 
+    // What the send engine and the pollers work with (during construction: the members it names
+    // are made before the jobs).
+    EngineServices Services(SmsGateway& gateway);
     void PollTick(Poller& poller, QTimer& timer);
     // Starts an idle poll timer with its poller's interval.
     void ArmPoller(Poller& poller, QTimer& timer);

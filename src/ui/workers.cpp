@@ -16,12 +16,18 @@ void Workers::Run(std::function<void()> task) {
     std::lock_guard lock(mutex_);
     Entry& entry = entries_.emplace_back();
     running_.fetch_add(1);
-    entry.thread = std::thread([this, &entry, task = std::move(task)] {
-        task();
-        entry.done.store(true);
+    try {
+        entry.thread = std::thread([this, &entry, task = std::move(task)] {
+            task();
+            entry.done.store(true);
+            running_.fetch_sub(1);
+            QMetaObject::invokeMethod(this, &Workers::finished, Qt::QueuedConnection);
+        });
+    } catch (...) {  // no thread could be started: nothing runs, so nothing may be waited for
         running_.fetch_sub(1);
-        QMetaObject::invokeMethod(this, &Workers::finished, Qt::QueuedConnection);
-    });
+        entries_.pop_back();
+        throw;
+    }
 }
 
 void Workers::RunAndWait(std::function<void()> task) {

@@ -18,7 +18,8 @@ public:
     Workers() = default;
     ~Workers() override;  // waits for every worker
 
-    // Starts `task` on a new thread (call on the GUI thread).
+    // Starts `task` on a new thread (call on the GUI thread); throws std::system_error, with nothing
+    // registered, when no thread can be started.
     void Run(std::function<void()> task);
     // Number of workers still running.
     int Running() const { return running_.load(); }

@@ -58,10 +58,11 @@ TEST(TakeBatch, JoinsNumbersWithCommasAndStopsWhenAsked) {
 
 TEST(ReadBatchReply, PerNumberResults) {
     BatchResult r =
-        ReadBatchReply(0, "200", {"0,9001", "403,403", "0, abc", "1,1", "17"}, {10, 11, 12, 13, 14});
+        ReadBatchReply(0, "200", {"0,9001", "403,403", "0, abc", "1,1", "17", "9,99999999999"},
+                       {10, 11, 12, 13, 14, 15});
     EXPECT_FALSE(r.refused);
     EXPECT_EQ(r.code, 200);
-    ASSERT_EQ(r.rows.size(), 5u);
+    ASSERT_EQ(r.rows.size(), 6u);
     EXPECT_EQ(r.rows[0].flag, 1);
     EXPECT_EQ(r.rows[0].mtID, 9001);
     EXPECT_EQ(r.rows[1].flag, 403);
@@ -72,6 +73,8 @@ TEST(ReadBatchReply, PerNumberResults) {
     EXPECT_EQ(r.rows[3].flag, kUnknownResultFlag);
     // A line without "," has an empty status and the whole line as its value.
     EXPECT_EQ(r.rows[4].flag, 17);
+    // A code beyond 32 bits is no result code.
+    EXPECT_EQ(r.rows[5].flag, kUnknownResultFlag);
 }
 
 TEST(ReadBatchReply, MissingLinesAreUnknownAndExtraLinesReported) {
@@ -91,13 +94,17 @@ TEST(ReadBatchReply, WholeBatchFailures) {
     EXPECT_EQ(refused.flag, 501);
     EXPECT_EQ(refused.code, 501);
 
-    for (BatchResult r : {ReadBatchReply(-3, "", {}, {1}), ReadBatchReply(0, "1; DROP TABLE mt", {}, {1}),
-                          ReadBatchReply(0, "0", {}, {1}), ReadBatchReply(0, "1", {}, {1}),
-                          ReadBatchReply(0, "99999999999", {}, {1})}) {
+    // A reply without lines never reuses a code left over from an earlier request.
+    for (BatchResult r : {ReadBatchReply(-3, "", {}, {1}), ReadBatchReply(-3, "100", {"0,1"}, {1}),
+                          ReadBatchReply(0, "1; DROP TABLE mt", {}, {1}), ReadBatchReply(0, "0", {}, {1}),
+                          ReadBatchReply(0, "1", {}, {1}), ReadBatchReply(0, "99999999999", {}, {1})}) {
         EXPECT_TRUE(r.refused);
         EXPECT_EQ(r.flag, kUnknownResultFlag);
     }
-    EXPECT_EQ(ReadBatchReply(-3, "", {}, {1}).code, -3);
+    // The log reads a code that is no 32-bit number as 0.
+    EXPECT_EQ(ReadBatchReply(-3, "100", {}, {1}).code, 0);
+    EXPECT_EQ(ReadBatchReply(0, "99999999999", {}, {1}).code, 0);
+    EXPECT_EQ(ReadBatchReply(0, "1", {}, {1}).code, 1);
 }
 
 TEST(ReadBatchReply, SixtyFourBitMessageNumbers) {

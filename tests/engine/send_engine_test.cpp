@@ -62,6 +62,40 @@ TEST_F(SendEngineTest, OneRequestForEqualKeysThenTheMoveToTheHistory) {
     EXPECT_EQ(Logged("手机号码:(100)个,返回结果:" + SmsResultText(100)), 1);
 }
 
+TEST_F(SendEngineTest, AHundredRowsPerTickInIdOrder) {
+    std::vector<std::string> mobs;
+    for (int i = 0; i < 150; ++i) {
+        mobs.push_back(std::to_string(13600000000 + i));
+        Queue(mobs.back(), "x");
+    }
+    auto joined = [&](std::size_t from, std::size_t to) {
+        std::string text;
+        for (std::size_t i = from; i < to; ++i) text += (i > from ? "," : "") + mobs[i];
+        return text;
+    };
+    EXPECT_EQ(TickAndRun(), SendTickResult::Started);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt WHERE flag=0"), 50);
+    EXPECT_EQ(TickAndRun(), SendTickResult::Started);
+    EXPECT_EQ(TickAndRun(), SendTickResult::Empty);
+    auto calls = gateway.Calls();
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[0].mt.Mobs, joined(0, 100));
+    EXPECT_EQ(calls[1].mt.Mobs, joined(100, 150));
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_bak"), 150);
+    EXPECT_EQ(control.mt, 150);
+}
+
+TEST_F(SendEngineTest, PartlyAcceptedRequest) {
+    Queue("131", "x");
+    std::int64_t refused = Queue("132", "x");
+    gateway.QueuePut({0, "200", {"0,9001", "403,403"}});
+    TickAndRun();
+    EXPECT_EQ(Value("SELECT mtID || '|' || flag || '|' || mob FROM mt_bak"), "9001|1|131");
+    EXPECT_EQ(Value("SELECT id || '|' || flag FROM mt"), std::to_string(refused) + "|403");
+    EXPECT_EQ(Logged("手机号码:(2)个,返回结果:" + SmsResultText(200)), 1);
+    EXPECT_TRUE(sounds.Played().empty());
+}
+
 TEST_F(SendEngineTest, RefusedRequestMarksItsRowsAndPlaysTheErrorSound) {
     std::int64_t first = Queue("131", "one");
     std::int64_t second = Queue("132", "two");
@@ -87,7 +121,8 @@ TEST_F(SendEngineTest, UnusableRepliesMarkTheirRowsUnknownInsteadOfReusingTheLas
     EXPECT_EQ(Flag(a), "501");
     EXPECT_EQ(Flag(b), "-3");
     EXPECT_EQ(Flag(c), "-3");
-    EXPECT_EQ(Logged("手机号码:(1)个,返回结果:" + SmsResultText(-3)), 2);
+    EXPECT_EQ(Logged("手机号码:(1)个,返回结果:" + SmsResultText(501)), 1);
+    EXPECT_EQ(Logged("手机号码:(1)个,返回结果:" + SmsResultText(0)), 2);
     EXPECT_TRUE(prompts.notices.empty());
 }
 

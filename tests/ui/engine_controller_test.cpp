@@ -4,6 +4,8 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <atomic>
+#include <future>
 
 #include "store/sql_text.h"
 #include "ui/about_page.h"
@@ -13,12 +15,14 @@
 namespace xunda::test {
 namespace {
 
-// The service for the engine: putMt accepts every number (or answers `putCode` alone), the polls
-// have no data.
+// The service for the engine: putMt accepts every number (or answers `putCode` alone) and, while
+// held, waits for Release(); each poll hands out its queued lines once, then has no data.
 class EngineService : public FakeGateway {
   public:
     int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int, const Credentials&,
               const MtRequest& mt) override {
+        ++putCalls;
+        if (held) released.wait();
         replyLines.clear();
         if (!putCode.empty()) {
             resultValue = putCode;
@@ -31,16 +35,40 @@ class EngineService : public FakeGateway {
     }
     int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int,
               const Credentials&) override {
-        replyLines.clear();
-        resultValue = "300";
-        return 0;
+        return Poll(moLines, resultValue, replyLines);
     }
-    int GetReport(std::string& resultValue, std::vector<std::string>& lines, int f,
-                  const Credentials& a) override {
-        return GetMo(resultValue, lines, f, a);
+    int GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int,
+                  const Credentials&) override {
+        return Poll(reportLines, resultValue, replyLines);
+    }
+
+    void Hold() { held = true; }
+    void Release() { release.set_value(); }
+    void SetMoLines(std::vector<std::string> lines) {
+        std::lock_guard lock(mutex);
+        moLines = std::move(lines);
+    }
+    void SetReportLines(std::vector<std::string> lines) {
+        std::lock_guard lock(mutex);
+        reportLines = std::move(lines);
     }
 
     std::string putCode;
+    std::atomic<int> putCalls{0};
+
+  private:
+    int Poll(std::vector<std::string>& queued, std::string& resultValue, std::vector<std::string>& replyLines) {
+        std::lock_guard lock(mutex);
+        replyLines = std::exchange(queued, {});
+        resultValue = replyLines.empty() ? "300" : "100";
+        return 0;
+    }
+
+    std::atomic<bool> held{false};
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::vector<std::string> moLines;
+    std::vector<std::string> reportLines;
 };
 
 class EngineControllerTest : public ShellTest {
@@ -159,6 +187,56 @@ TEST_F(EngineControllerTest, PollBacksOffAndStopKeepsTheTimersOff) {
     EXPECT_FALSE(controller->reportTime().isActive());
     EXPECT_FALSE(controller->moTime().isActive());
     EXPECT_FALSE(controller->mtTime().isActive());
+}
+
+TEST_F(EngineControllerTest, ResumeOrLoginWhileARunWaitsOnTheServiceStartsNoSecondRun) {
+    ASSERT_TRUE(Login());
+    Queue("13800000001");
+    Queue("13800000002");
+    service.Hold();
+    controller->mtTimeTimer();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return service.putCalls == 1; }));
+    main->btnSmsSendPauseClick();
+    main->btnSmsSendPauseClick();
+    EXPECT_TRUE(controller->mtTime().isActive());
+    controller->mtTimeTimer();
+    controller->Start(main->Account());  // as a new login does
+    controller->mtTimeTimer();
+    service.Release();
+    WaitIdle();
+    EXPECT_EQ(service.putCalls, 1);
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM mt"), "0");
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM mt_bak"), "2");
+    EXPECT_EQ(main->PanelText(2), QStringLiteral("发送(2)"));
+    EXPECT_TRUE(controller->mtTime().isActive());
+}
+
+TEST_F(EngineControllerTest, PollsWithDataCountPlayTheirOwnSoundsAndStore) {
+    ASSERT_TRUE(Login());
+    AboutPage& about = main->About();
+    const std::string moWav = (home / "mo.wav").string(), rpWav = (home / "rp.wav").string();
+    for (auto [event, wav] : {std::pair{SoundEvent::Incoming, moWav}, std::pair{SoundEvent::Report, rpWav}}) {
+        WriteFile(wav, "RIFF");
+        about.SoundEdit(event)->setText(QString::fromStdString(wav));
+        about.SoundCheck(event)->setChecked(true);
+    }
+    main->db().pAdoCom("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (10001, 4294967296, '131', 1)");
+
+    service.SetMoLines({"x,1,20240102030405,131,106,hello, world", "x,2,20240102030405,132,106,again"});
+    controller->moTimeTimer();
+    WaitIdle();
+    EXPECT_EQ(main->PanelText(1), QStringLiteral("接收(2)"));
+    EXPECT_EQ(sound.played, std::vector<std::string>{moWav});
+    EXPECT_EQ(Value("SELECT msg FROM mo WHERE moID=1"), "hello, world");
+
+    service.SetReportLines({"4294967296,0"});
+    controller->reportTimeTimer();
+    WaitIdle();
+    EXPECT_EQ(main->PanelText(3), QStringLiteral("收条(1)"));
+    EXPECT_EQ(sound.played, (std::vector<std::string>{moWav, rpWav}));
+    EXPECT_EQ(Value("SELECT mstatus FROM mt_bak WHERE mtID=4294967296"), "0");
+    EXPECT_NE(LogText().find("接收短信:收到(2)条短信"), std::string::npos);
+    EXPECT_NE(LogText().find("短信收条:收到(1)个状态报告"), std::string::npos);
 }
 
 }  // namespace
