@@ -46,32 +46,28 @@ std::vector<std::string> ReadLines(NetSocket& s, int count) {
     return lines;
 }
 
-TEST(LineReading, EveryLineEndInOnePacket) {
-    for (const char* input : {"a\r\nb\r\n", "a\nb\n", "a\rb\r", "a\n\rb\n\r"}) {
-        LoopbackPeer peer = Packets({input});
+TEST(LineReading, LineEndsInOnePacketOrSplitAcrossPackets) {
+    const struct Case {
+        std::vector<std::string> packets;
+        bool convert;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{"a\r\nb\r\n"}, true, {"a", "b"}},
+        {{"a\nb\n"}, true, {"a", "b"}},
+        {{"a\rb\r"}, true, {"a", "b"}},
+        {{"a\n\rb\n\r"}, true, {"a", "b"}},
+        {{"a\r", "\nb\r\n", "c\n", "\rd\r\n"}, true, {"a", "b", "c", "d"}},
+        {{"a\nb\r", "\nc\r\n"}, false, {"a\nb", "c"}},  // without conversion only CR LF ends a line
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.packets));
+        LoopbackPeer peer = Packets(c.packets);
         StreamSocket s;
-        s.ConvertLineEnd = true;
+        s.ConvertLineEnd = c.convert;
         s.Connect("127.0.0.1", peer.Port());
         ASSERT_EQ(s.LastError(), 0);
-        EXPECT_EQ(ReadLines(s, 2), (std::vector<std::string>{"a", "b"})) << input;
+        EXPECT_EQ(ReadLines(s, static_cast<int>(c.lines.size())), c.lines);
     }
-}
-
-TEST(LineReading, LineEndSplitAcrossPackets) {
-    LoopbackPeer peer = Packets({"a\r", "\nb\r\n", "c\n", "\rd\r\n"});
-    StreamSocket s;
-    s.ConvertLineEnd = true;
-    s.Connect("127.0.0.1", peer.Port());
-    EXPECT_EQ(s.ReceiveLine(2000), "a");
-    EXPECT_TRUE(s.EndedOnCR());  // its LF is still to come
-    EXPECT_EQ(ReadLines(s, 3), (std::vector<std::string>{"b", "c", "d"}));
-}
-
-TEST(LineReading, WithoutConversionOnlyCrLfEndsALine) {
-    LoopbackPeer peer = Packets({"a\nb\r", "\nc\r\n"});
-    StreamSocket s;
-    s.Connect("127.0.0.1", peer.Port());
-    EXPECT_EQ(ReadLines(s, 2), (std::vector<std::string>{"a\nb", "c"}));
 }
 
 TEST(LineReading, LimitAppliesPerLine) {
@@ -267,15 +263,9 @@ TEST(Waiting, InterruptedWaitsGoOnWithTheTimeLeft) {
 }
 
 TEST(Connecting, RefusedAndBoundedByTheConnectTimeout) {
-    int port;
-    {
-        LoopbackPeer peer([](int) {});
-        port = std::stoi(peer.Port());
-        StreamSocket probe;
-        probe.Connect("127.0.0.1", peer.Port());  // lets the peer finish
-    }
+    test::RefusedPort port;
     StreamSocket refused;
-    refused.Connect("127.0.0.1", std::to_string(port));
+    refused.Connect("127.0.0.1", port.Port());
     EXPECT_EQ(refused.LastError(), 10061);
 
     // A connect that never completes: the platform reports it in progress and nothing answers.
@@ -373,12 +363,6 @@ TEST(Limits, PurgeIsBoundedAgainstAFloodingPeer) {
     s.CloseSocket();
 }
 
-}  // namespace
-}  // namespace xunda
-
-namespace xunda {
-namespace {
-
 class DatagramSocket : public NetSocket {
 protected:
     int SocketType() override { return SOCK_DGRAM; }
@@ -423,12 +407,6 @@ TEST(Addresses, ListenWithoutAProxy) {
     caller.Connect("127.0.0.1", std::to_string(listener.LocalPort()));
     EXPECT_EQ(caller.LastError(), 0);
 }
-
-}  // namespace
-}  // namespace xunda
-
-namespace xunda {
-namespace {
 
 MemoryStream StreamOf(const std::string& bytes) {
     MemoryStream stream;
