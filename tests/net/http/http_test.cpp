@@ -1,13 +1,31 @@
 #include "net/http_request.h"
 #include "net/net_text.h"
-#include "net/http/script_peer.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <stdexcept>
 
 namespace xunda {
 namespace {
 
-using test::ScriptPeer;
+// The scripted HTTP peer (tests/peers/script_peer.py) that the CTest fixture started on a loopback
+// port; its state folder is named by XUNDA_SCRIPT_PEER_STATE.
+class ScriptPeer {
+public:
+    ScriptPeer() {
+        const char* state = std::getenv("XUNDA_SCRIPT_PEER_STATE");
+        std::ifstream in(std::string(state ? state : "") + "/port");
+        if (!state || !std::getline(in, port_) || port_.empty())
+            throw std::runtime_error("the scripted peer is not running: run these tests through ctest");
+    }
+    const std::string& Port() const { return port_; }
+    std::string Url(const std::string& path) const { return "http://127.0.0.1:" + port_ + path; }
+
+private:
+    std::string port_;
+};
 
 std::string Body(HttpRequest& http) { return std::string(http.Document().Bytes()); }
 
