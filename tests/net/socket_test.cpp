@@ -40,12 +40,6 @@ LoopbackPeer Packets(std::vector<std::string> packets, int pauseMs = 50) {
     });
 }
 
-std::vector<std::string> ReadLines(NetSocket& s, int count) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < count; ++i) lines.push_back(s.ReceiveLine(2000));
-    return lines;
-}
-
 TEST(LineReading, LineEndsInOnePacketOrSplitAcrossPackets) {
     const struct Case {
         std::vector<std::string> packets;
@@ -66,7 +60,7 @@ TEST(LineReading, LineEndsInOnePacketOrSplitAcrossPackets) {
         s.ConvertLineEnd = c.convert;
         s.Connect("127.0.0.1", peer.Port());
         ASSERT_EQ(s.LastError(), 0);
-        EXPECT_EQ(ReadLines(s, static_cast<int>(c.lines.size())), c.lines);
+        for (const std::string& line : c.lines) EXPECT_EQ(s.ReceiveLine(2000), line);
     }
 }
 
@@ -83,7 +77,7 @@ TEST(LineReading, LimitAppliesPerLine) {
     EXPECT_FALSE(s.LineBuffer().empty());  // what was read stays buffered
 }
 
-TEST(LineReading, ExactReadLeavesTheRestBuffered) {
+TEST(LineReading, ExactReadLeavesTheRestBufferedAndTheCloseGives10054) {
     LoopbackPeer peer = Packets({"0123456789abcde"});
     StreamSocket s;
     s.Connect("127.0.0.1", peer.Port());
@@ -93,8 +87,9 @@ TEST(LineReading, ExactReadLeavesTheRestBuffered) {
     EXPECT_EQ(s.LineBuffer(), "abcde");
     EXPECT_TRUE(s.WaitReadableBuffered(0));
     EXPECT_EQ(s.ReceiveAvailable(0), "abcde");
-    EXPECT_EQ(s.ReceiveBlock(200), "");  // the peer closed
+    EXPECT_EQ(s.ReceiveBlock(200), "");  // the peer closed: 10054, as an orderly end
     EXPECT_EQ(s.LastError(), WSAECONNRESET);
+    EXPECT_TRUE(s.EndOfStream());
 }
 
 TEST(LineReading, BlocksAndIntegersLeastSignificantFirst) {
@@ -109,15 +104,6 @@ TEST(LineReading, BlocksAndIntegersLeastSignificantFirst) {
     EXPECT_EQ(s.ReceiveBlock(2000), "xyz");
     EXPECT_EQ(s.ReceiveInteger(2000), 42);
     EXPECT_EQ(received, std::string(4, '\0'));
-}
-
-TEST(PeerEnds, OrderlyCloseGives10054) {
-    LoopbackPeer peer([](int) {});
-    StreamSocket s;
-    s.Connect("127.0.0.1", peer.Port());
-    EXPECT_EQ(s.ReceiveAvailable(2000), "");
-    EXPECT_EQ(s.LastError(), WSAECONNRESET);
-    EXPECT_TRUE(s.EndOfStream());
 }
 
 TEST(PeerEnds, ResetIsNoOrderlyEnd) {
