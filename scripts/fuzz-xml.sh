@@ -8,7 +8,7 @@ seconds="${1:-60}"
 build=build/fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXUNDA_SANITIZE=ON \
   -DXUNDA_GUI=OFF -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link" >/dev/null
-cmake --build "$build" --target fuzz_xml_load -j4
+cmake --build "$build" --target fuzz_xml_load -j3
 corpus="$build/fuzz-xml-corpus"
 mkdir -p "$corpus"
 cp -n tests/xml/fuzz/seeds/* "$corpus"/

@@ -31,6 +31,8 @@ std::string CutToGbkBytes(std::string_view utf8, std::size_t maxBytes);
 std::string_view CutGbkBytes(std::string_view gbk, std::size_t maxBytes);
 
 bool IsValidUtf8(std::string_view bytes);
+// Appends the UTF-8 form of a code point (1 to 4 bytes).
+void AppendUtf8(std::string& out, char32_t cp);
 // UTF-8 <-> UTF-16 (native code units); invalid input becomes U+FFFD / "?" respectively.
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);

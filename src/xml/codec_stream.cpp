@@ -284,31 +284,31 @@ void XmlAnsiStream::WriteBuf(const char* buffer, std::size_t count) {
         return;
     }
     if (encoding_ != xeUtf8 && !Is16Bit()) Unsupported();
-    for (std::size_t i = 0; i < count; ++i) {
-        unsigned char b = static_cast<unsigned char>(buffer[i]);
-        if (!partial_.empty()) {  // a lead byte waits for its second byte
-            char lead = partial_[0];
-            partial_.clear();
-            if (IsGbkTrailByte(b)) {
-                char pair[2] = {lead, static_cast<char>(b)};
-                WriteChar(std::string_view(pair, 2));
-                continue;
-            }
-            WriteChar("?");
-            ReportLoss();
+    for (std::size_t i = 0; i < count; ++i) WriteByte(buffer[i]);
+}
+
+void XmlAnsiStream::WriteByte(char c) {
+    unsigned char b = static_cast<unsigned char>(c);
+    if (!partial_.empty()) {  // a lead byte waits for its second byte
+        char lead = partial_[0];
+        partial_.clear();
+        if (IsGbkTrailByte(b)) {
+            char pair[2] = {lead, c};
+            WriteChar(std::string_view(pair, 2));
+            return;
         }
-        if (b < 0x80) {
-            char c = static_cast<char>(b);
-            if (encoding_ == xeUtf8)
-                WriteOut(&c, 1);
-            else
-                WriteUtf16(b);
-        } else if (IsGbkLeadByte(b)) {
-            partial_.assign(1, static_cast<char>(b));
-        } else {
-            char c = static_cast<char>(b);
-            WriteChar(std::string_view(&c, 1));
-        }
+        WriteChar("?");
+        ReportLoss();
+    }
+    if (b < 0x80) {
+        if (encoding_ == xeUtf8)
+            WriteOut(&c, 1);
+        else
+            WriteUtf16(b);
+    } else if (IsGbkLeadByte(b)) {
+        partial_.assign(1, c);
+    } else {
+        WriteChar(std::string_view(&c, 1));
     }
 }
 
@@ -366,27 +366,30 @@ void XmlUtf8Stream::WriteBuf(const char* buffer, std::size_t count) {
         return;
     }
     if (encoding_ != xe8Bit && !Is16Bit()) Unsupported();
-    auto write = [this](char32_t cp) {
-        if (encoding_ == xe8Bit) {
-            bool lost;
-            std::string gbk = CodePointToGbk(cp, lost);
-            if (lost) ReportLoss();
-            WriteOut(gbk.data(), gbk.size());
-        } else {
-            WriteUtf16(cp);
-        }
-    };
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!partial_.empty() && !IsContinuation(buffer[i])) {  // a sequence cut short
-            partial_.clear();
-            write(0xFFFD);
-        }
-        partial_ += buffer[i];
-        if (partial_.size() < GroupLength(static_cast<unsigned char>(partial_[0]))) continue;
-        char32_t cp = DecodeUtf8Sequence(partial_);
+    for (std::size_t i = 0; i < count; ++i) WriteByte(buffer[i]);
+}
+
+void XmlUtf8Stream::WriteByte(char c) {
+    if (!partial_.empty() && !IsContinuation(c)) {  // a sequence cut short
         partial_.clear();
-        write(cp);
+        WriteCodePoint(0xFFFD);
     }
+    partial_ += c;
+    if (partial_.size() < GroupLength(static_cast<unsigned char>(partial_[0]))) return;
+    char32_t cp = DecodeUtf8Sequence(partial_);
+    partial_.clear();
+    WriteCodePoint(cp);
+}
+
+void XmlUtf8Stream::WriteCodePoint(char32_t cp) {
+    if (encoding_ != xe8Bit) {
+        WriteUtf16(cp);
+        return;
+    }
+    bool lost;
+    std::string gbk = CodePointToGbk(cp, lost);
+    if (lost) ReportLoss();
+    WriteOut(gbk.data(), gbk.size());
 }
 
 }  // namespace xunda

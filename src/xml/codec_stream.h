@@ -109,6 +109,8 @@ public:
 protected:
     // One byte of the inner form, 0 at the end.
     virtual char ReadByte() = 0;
+    // Converts and writes one byte of the inner form (a character may take several).
+    virtual void WriteByte(char c) = 0;
     virtual void WriteBuf(const char* buffer, std::size_t count) = 0;
 
     void StorePrevPosition();
@@ -169,6 +171,7 @@ public:
 
 protected:
     char ReadByte() override;
+    void WriteByte(char c) override;
     void WriteBuf(const char* buffer, std::size_t count) override;
 
 private:
@@ -181,7 +184,11 @@ public:
 
 protected:
     char ReadByte() override;
+    void WriteByte(char c) override;
     void WriteBuf(const char* buffer, std::size_t count) override;
+
+private:
+    void WriteCodePoint(char32_t cp);
 };
 
 // Reads characters from a stream, delivering first what the parser gave back.

@@ -140,6 +140,22 @@ void XmlNode::AddAttributeLine(std::string_view line) {
     attributes_.Insert(low, line);
 }
 
+void XmlNode::TakeAttributeLines(const XmlAttributeLines& lines, std::size_t first) {
+    if (!document_ || !document_->SortedAttributes) {
+        attributes_.AssignFrom(lines, first);
+        return;
+    }
+    // Sorted once rather than line by line (a tag may hold many attributes), with the same result:
+    // the first of equal lines stays.
+    std::vector<std::string_view> sorted;
+    sorted.reserve(lines.size() - first);
+    for (std::size_t i = first; i < lines.size(); ++i) sorted.push_back(lines[i]);
+    std::stable_sort(sorted.begin(), sorted.end(), LessText);
+    sorted.erase(std::unique(sorted.begin(), sorted.end(), SameText), sorted.end());
+    attributes_.clear();
+    for (std::string_view line : sorted) attributes_.push_back(line);
+}
+
 std::vector<std::string> XmlNode::Attributes() const {
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < attributes_.size(); ++i) lines.emplace_back(attributes_[i]);

@@ -217,7 +217,7 @@ public:
 
     // --- the node's own value with a default ---
     bool ValueAsBoolDef(bool def) const;
-    // The default also when the number does not fit 32 bits.
+    // The default also when a decimal number does not fit 32 bits; hex text may fill all 32.
     std::int32_t ValueAsIntegerDef(std::int32_t def) const;
     std::int64_t ValueAsInt64Def(std::int64_t def) const;
     double ValueAsFloatDef(double def) const;
@@ -227,6 +227,8 @@ private:
     friend class NodeParser;
 
     void AddAttributeLine(std::string_view line);
+    // The lines from `first` on replace the attributes (sorted when the document says so).
+    void TakeAttributeLines(const XmlAttributeLines& lines, std::size_t first);
     bool SkipsDefault(bool isDefault) const;
     void WriteAttributeText(std::string_view name, std::string_view text);
 

@@ -219,13 +219,7 @@ void NodeParser::ParseTag(XmlNode& node, std::string_view text) {
             node.name_ = tokens[0];
             first = 1;
     }
-    if (first == tokens.size()) return;
-    if (node.document_ && node.document_->SortedAttributes) {
-        node.attributes_.clear();
-        for (std::size_t i = first; i < tokens.size(); ++i) node.AddAttributeLine(tokens[i]);
-    } else {
-        node.attributes_.AssignFrom(tokens, first);
-    }
+    if (first < tokens.size()) node.TakeAttributeLines(tokens, first);
 }
 
 bool NodeParser::NodeCreated(XmlNode& node) {

@@ -3,9 +3,9 @@
 #include "xml/document.h"
 #include "xml/node.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
-#include <limits>
 
 namespace xunda {
 namespace {
@@ -40,11 +40,7 @@ bool XmlNode::ValueAsBoolDef(bool def) const {
     return def;
 }
 
-std::int32_t XmlNode::ValueAsIntegerDef(std::int32_t def) const {
-    std::int64_t v = ValueAsInt64Def(std::numeric_limits<std::int64_t>::min());
-    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) return def;
-    return static_cast<std::int32_t>(v);
-}
+std::int32_t XmlNode::ValueAsIntegerDef(std::int32_t def) const { return StrToIntDef(value_, def); }
 
 std::int64_t XmlNode::ValueAsInt64Def(std::int64_t def) const { return StrToInt64Def(value_, def); }
 
@@ -186,8 +182,8 @@ void XmlNode::WriteDateTime(std::string_view name, XmlDateTime value, XmlDateTim
 
 void XmlNode::WriteHex(std::string_view name, std::uint32_t value, int digits, std::uint32_t def) {
     if (SkipsDefault(value == def)) return;
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "$%.*X", digits < 0 ? 0 : digits > 8 ? 8 : digits, value);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "$%.*X", std::clamp(digits, 0, 32), value);
     NodeFindOrCreate(name)->SetValueAsString(buf);
 }
 

@@ -52,10 +52,15 @@ bool TextToInt64(std::string_view text, std::int64_t& value) {
 }
 
 namespace {
+// As TextToInt64 for the 32-bit range; hex text may fill all 32 bits ("$FFFFFFFF" is -1), so that
+// what WriteHex and WriteColor store reads back.
 bool TextToInt32(std::string_view text, std::int32_t& value) {
     std::int64_t v;
-    if (!TextToInt64(text, v) || v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
-        return false;
+    if (!TextToInt64(text, v)) return false;
+    bool hex = text.find('$') != std::string_view::npos;
+    if (hex && v > std::numeric_limits<std::int32_t>::max() && v <= std::numeric_limits<std::uint32_t>::max())
+        v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
+    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) return false;
     value = static_cast<std::int32_t>(v);
     return true;
 }

@@ -6,8 +6,6 @@
 
 namespace xunda {
 
-// Appends the UTF-8 form of a code point (1 to 4 bytes).
-void AppendUtf8(std::string& out, char32_t cp);
 // Appends the UTF-16 form of a code point (one unit or a surrogate pair).
 void AppendUtf16(std::u16string& out, char32_t cp);
 // The code point of one UTF-8 sequence, or U+FFFD when it is malformed.

@@ -1,6 +1,7 @@
 // The node tree: attributes, children, copies and byte blocks.
 #include "core/exceptions.h"
 #include "xml/document.h"
+#include "xml_test_util.h"
 
 #include <gtest/gtest.h>
 
@@ -57,6 +58,10 @@ TEST(XmlNode, SortedAttributes) {
     root->WriteAttributeString("a", "9", "");
     EXPECT_EQ(root->AttributeByName("a"), "9");
     EXPECT_EQ(root->GetAttributeName(0), "A");
+
+    // A parsed tag gives the same list as adding its lines one by one: the first of equal lines stays.
+    test::LoadBytes(doc, "<r c='3' b=\"2\" C='3' a=1 B=\"2\" b=\"1\"/>");
+    EXPECT_EQ(doc.GetRoot()->Attributes(), (std::vector<std::string>{"a=1", "b=\"1\"", "b=\"2\"", "c='3'"}));
 }
 
 TEST(XmlNode, ChildrenAddFindAndRemove) {

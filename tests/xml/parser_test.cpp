@@ -149,6 +149,15 @@ TEST(XmlParser, LargeInputsAreRead) {
     ASSERT_EQ(doc.GetRoot()->GetAttributeCount(), 100000);
     EXPECT_EQ(doc.GetRoot()->GetAttributeValue(99999), "99999");
 
+    std::string reversed = "<r";  // each line sorts before all the others
+    for (int i = 100000; i > 0; --i) reversed += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+    doc.SortedAttributes = true;
+    LoadBytes(doc, reversed + "/>");
+    ASSERT_EQ(doc.GetRoot()->GetAttributeCount(), 100000);
+    EXPECT_EQ(doc.GetRoot()->GetAttributePair(0), "a100000=\"100000\"");  // "0" sorts before "="
+    EXPECT_EQ(doc.GetRoot()->GetAttributePair(99999), "a9=\"9\"");
+    doc.SortedAttributes = false;
+
     std::string joined = "<r";
     for (int i = 0; i < 100000; ++i) joined += " a = \"" + std::to_string(i) + "\"";
     LoadBytes(doc, joined + "/>");

@@ -91,6 +91,11 @@ TEST(XmlText, Integers) {
     EXPECT_EQ(StrToIntDef(" 42", 0), 42);
     EXPECT_EQ(StrToIntDef("-$10", 0), -16);
     EXPECT_EQ(StrToIntDef("4294967297", 7), 7);  // does not fit 32 bits
+    EXPECT_EQ(StrToIntDef("2147483648", 7), 7);
+    EXPECT_EQ(StrToIntDef("$FFFFFFFF", 7), -1);  // hex fills all 32 bits
+    EXPECT_EQ(StrToIntDef("$80000000", 7), INT32_MIN);
+    EXPECT_EQ(StrToIntDef("$100000000", 7), 7);
+    EXPECT_EQ(StrToIntDef("-$FFFFFFFF", 7), 7);
     EXPECT_EQ(StrToInt64Def("4294967297", 7), 4294967297);
     EXPECT_EQ(StrToInt64Def("-9223372036854775808", 0), INT64_MIN);
     EXPECT_EQ(StrToInt64Def("9223372036854775808", 7), 7);

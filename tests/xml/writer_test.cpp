@@ -116,6 +116,12 @@ TEST(XmlWriter, TypedValuesInChildren) {
     EXPECT_EQ(n->ReadInteger("h", 0), 255);
     EXPECT_EQ(n->ReadString("col", ""), "$0000FF00");
     EXPECT_EQ(n->ReadColor("col", 0), 0x00FF00);
+    n->WriteColor("system", -16777201, 0);  // a colour with its high bit set reads back
+    EXPECT_EQ(n->ReadString("system", ""), "$FF00000F");
+    EXPECT_EQ(n->ReadColor("system", 0), -16777201);
+    EXPECT_EQ(n->ReadInteger("system", 0), -16777201);
+    n->WriteHex("wide", 0xAB, 10, 0);
+    EXPECT_EQ(n->ReadString("wide", ""), "$00000000AB");
     EXPECT_EQ(n->ReadDateTime("d", XmlDateTime{}), when);
     EXPECT_EQ(n->ReadWidestring("w", u""), u"宽字符");
     EXPECT_EQ(n->ReadWidestring("missing", u"默认"), u"默认");

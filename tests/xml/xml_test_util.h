@@ -1,6 +1,7 @@
 // Helpers of the XML tests: bodies as memory streams and loading them.
 #pragma once
 
+#include "core/exceptions.h"
 #include "core/stream.h"
 #include "xml/document.h"
 
