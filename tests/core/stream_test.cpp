@@ -49,7 +49,6 @@ TEST(MemoryStream, CopyFromAndLoad) {
 
 TEST(MemoryStream, GrowthKeepsBytesAndZeroesGaps) {
     MemoryStream s;
-    EXPECT_EQ(s.Bytes(), "");
     s.Seek(3, SeekOrigin::Beginning);
     s.Write("ab", 2);  // the bytes skipped by the seek are zero
     EXPECT_EQ(s.Bytes(), std::string_view("\0\0\0ab", 5));
@@ -65,9 +64,6 @@ TEST(MemoryStream, GrowthKeepsBytesAndZeroesGaps) {
         expected += piece;
     }
     EXPECT_EQ(s.Bytes(), expected);
-    EXPECT_EQ(s.Memory(), s.Bytes().data());
-    s.Clear();
-    EXPECT_EQ(s.Bytes(), "");
 }
 
 TEST(FileStream, CreateOpenReadAndErrors) {

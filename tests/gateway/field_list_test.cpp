@@ -18,6 +18,7 @@ TEST(GetFieldValue, RowsAreColCountEntriesEach) {
     EXPECT_EQ(GetFieldValue("c", 2, v, 3, fields), -2);
     EXPECT_EQ(GetFieldValue("c", -1, v, 3, fields), -2);
     EXPECT_EQ(GetFieldValue("c", 0, v, 0, fields), -2);
+    EXPECT_EQ(GetFieldValue("c", 1, v, 4, fields), -2);  // a row the list does not hold whole
     // Only the row's own fields count: "g" of row 1 is not seen from row 0 with two columns.
     EXPECT_EQ(GetFieldValue("p", 0, v, 2, fields), -1);
 }

@@ -9,27 +9,22 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+// The cases the gateway's own split table (against the simulator) does not reach.
 TEST(SplitReplyLines, LineBreaksNulAndEmptyLines) {
     struct Case {
         std::string body;
         Lines lines;
     } cases[] = {
-        {"", {}},
         {"100", {"100"}},
-        {"100\r\n", {"100"}},
-        {"100\n", {"100"}},
-        {"100\r", {"100"}},
         {"100\r0,1\n403,403\r\n", {"100", "0,1", "403,403"}},
-        {"100\n\n0,1", {"100", "", "0,1"}},
         {"100\r\n\r\n", {"100", ""}},
         {"100\n\r", {"100", ""}},
         {"\r\n", {""}},
-        {std::string("100\r\n0,1\0\r\n0,2", 14), {"100", "0,1"}},
         {std::string("\0" "100", 4), {}},
         {" 100 \r\n", {" 100 "}},
         {"100\r\nx," + Utf8ToGbk("你好"), {"100", "x,你好"}},
     };
-    for (const Case& c : cases) EXPECT_EQ(SplitReplyLines(c.body), c.lines) << c.body;
+    for (const Case& c : cases) EXPECT_EQ(SplitReplyLines(c.body), c.lines) << testing::PrintToString(c.body);
 }
 
 }  // namespace

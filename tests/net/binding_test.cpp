@@ -113,18 +113,12 @@ TEST_F(BindingTest, FillingRecordsOnTheAddressInformationRoad) {
 }
 
 TEST(ErrorCodes, PlatformCodesMapToWinSockNumbersAndTexts) {
-    EXPECT_EQ(WsaErrorFromErrno(ECONNREFUSED), 10061);
-    EXPECT_EQ(WsaErrorFromErrno(ECONNRESET), 10054);
-    EXPECT_EQ(WsaErrorFromErrno(EPIPE), 10054);
-    EXPECT_EQ(WsaErrorFromErrno(ETIMEDOUT), 10060);
-    EXPECT_EQ(WsaErrorFromErrno(EAGAIN), 10035);
-    EXPECT_EQ(WsaErrorFromErrno(EINPROGRESS), 10036);
-    EXPECT_EQ(WsaErrorFromErrno(EADDRINUSE), 10048);
-    EXPECT_EQ(WsaErrorFromErrno(EHOSTUNREACH), 10065);
-    EXPECT_EQ(WsaErrorFromErrno(ENOTSOCK), 10038);
-    EXPECT_EQ(WsaErrorFromAddrInfo(EAI_NONAME), 11001);
-    EXPECT_EQ(WsaErrorFromAddrInfo(EAI_AGAIN), 11002);
-    EXPECT_EQ(WsaErrorFromAddrInfo(EAI_FAIL), 11003);
+    for (const auto& [error, wsa] : {std::pair{ECONNREFUSED, 10061}, {ECONNRESET, 10054}, {EPIPE, 10054},
+                                     {ETIMEDOUT, 10060}, {EAGAIN, 10035}, {EINPROGRESS, 10036}, {EADDRINUSE, 10048},
+                                     {EHOSTUNREACH, 10065}, {ENOTSOCK, 10038}})
+        EXPECT_EQ(WsaErrorFromErrno(error), wsa) << error;
+    for (const auto& [error, wsa] : {std::pair{EAI_NONAME, 11001}, {EAI_AGAIN, 11002}, {EAI_FAIL, 11003}})
+        EXPECT_EQ(WsaErrorFromAddrInfo(error), wsa) << error;
     EXPECT_EQ(WsaErrorFromHostError(HOST_NOT_FOUND), 11001);
     EXPECT_EQ(WsaErrorFromHostError(NO_DATA), 11004);
 

@@ -4,15 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 namespace xunda {
 namespace {
 
 using test::LoopbackPeer;
+using test::RefusedPort;
 
 TEST(Hooks, CreateMonitorFilterAndCounts) {
     LoopbackPeer peer([](int c) {
@@ -71,26 +67,6 @@ TEST(Hooks, PeekAndSingleBytes) {
     EXPECT_EQ(s.ReceiveByte(2000), 0);
     EXPECT_EQ(s.LastError(), WSAECONNRESET);
 }
-
-// A loopback port where nothing listens, held for the test's lifetime.
-class RefusedPort {
-public:
-    RefusedPort() {
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof a;
-        bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length);
-        port_ = std::to_string(ntohs(a.sin_port));
-    }
-    ~RefusedPort() { close(fd_); }
-    const std::string& Port() const { return port_; }
-
-private:
-    int fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    std::string port_;
-};
 
 TEST(Errors, RaiseExceptThrowsTheCodeAndItsText) {
     RefusedPort refused;

@@ -1,6 +1,11 @@
-// An in-process TCP peer on 127.0.0.1 for socket tests: accepts one connection and runs a script
-// on it in its own thread.
+// In-process loopback helpers for socket tests: a TCP peer on 127.0.0.1 that accepts one
+// connection and runs a script on it in its own thread, and a port where connects are refused.
 #pragma once
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <functional>
 #include <string>
@@ -29,6 +34,29 @@ private:
     int listener_ = -1;
     int port_ = 0;
     std::thread thread_;
+};
+
+// A loopback port that is bound but not listening: connects are refused, and no other test can take
+// the port while the object lives.
+class RefusedPort {
+public:
+    RefusedPort() {
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof a;
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &length);
+        port_ = std::to_string(ntohs(a.sin_port));
+    }
+    ~RefusedPort() { ::close(fd_); }
+    RefusedPort(const RefusedPort&) = delete;
+    RefusedPort& operator=(const RefusedPort&) = delete;
+    const std::string& Port() const { return port_; }
+
+private:
+    int fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::string port_;
 };
 
 }  // namespace xunda::test

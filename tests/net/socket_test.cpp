@@ -40,38 +40,28 @@ LoopbackPeer Packets(std::vector<std::string> packets, int pauseMs = 50) {
     });
 }
 
-std::vector<std::string> ReadLines(NetSocket& s, int count) {
-    std::vector<std::string> lines;
-    for (int i = 0; i < count; ++i) lines.push_back(s.ReceiveLine(2000));
-    return lines;
-}
-
-TEST(LineReading, EveryLineEndInOnePacket) {
-    for (const char* input : {"a\r\nb\r\n", "a\nb\n", "a\rb\r", "a\n\rb\n\r"}) {
-        LoopbackPeer peer = Packets({input});
+TEST(LineReading, LineEndsInOnePacketOrSplitAcrossPackets) {
+    const struct Case {
+        std::vector<std::string> packets;
+        bool convert;
+        std::vector<std::string> lines;
+    } cases[] = {
+        {{"a\r\nb\r\n"}, true, {"a", "b"}},
+        {{"a\nb\n"}, true, {"a", "b"}},
+        {{"a\rb\r"}, true, {"a", "b"}},
+        {{"a\n\rb\n\r"}, true, {"a", "b"}},
+        {{"a\r", "\nb\r\n", "c\n", "\rd\r\n"}, true, {"a", "b", "c", "d"}},
+        {{"a\nb\r", "\nc\r\n"}, false, {"a\nb", "c"}},  // without conversion only CR LF ends a line
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.packets));
+        LoopbackPeer peer = Packets(c.packets);
         StreamSocket s;
-        s.ConvertLineEnd = true;
+        s.ConvertLineEnd = c.convert;
         s.Connect("127.0.0.1", peer.Port());
         ASSERT_EQ(s.LastError(), 0);
-        EXPECT_EQ(ReadLines(s, 2), (std::vector<std::string>{"a", "b"})) << input;
+        for (const std::string& line : c.lines) EXPECT_EQ(s.ReceiveLine(2000), line);
     }
-}
-
-TEST(LineReading, LineEndSplitAcrossPackets) {
-    LoopbackPeer peer = Packets({"a\r", "\nb\r\n", "c\n", "\rd\r\n"});
-    StreamSocket s;
-    s.ConvertLineEnd = true;
-    s.Connect("127.0.0.1", peer.Port());
-    EXPECT_EQ(s.ReceiveLine(2000), "a");
-    EXPECT_TRUE(s.EndedOnCR());  // its LF is still to come
-    EXPECT_EQ(ReadLines(s, 3), (std::vector<std::string>{"b", "c", "d"}));
-}
-
-TEST(LineReading, WithoutConversionOnlyCrLfEndsALine) {
-    LoopbackPeer peer = Packets({"a\nb\r", "\nc\r\n"});
-    StreamSocket s;
-    s.Connect("127.0.0.1", peer.Port());
-    EXPECT_EQ(ReadLines(s, 2), (std::vector<std::string>{"a\nb", "c"}));
 }
 
 TEST(LineReading, LimitAppliesPerLine) {
@@ -87,7 +77,7 @@ TEST(LineReading, LimitAppliesPerLine) {
     EXPECT_FALSE(s.LineBuffer().empty());  // what was read stays buffered
 }
 
-TEST(LineReading, ExactReadLeavesTheRestBuffered) {
+TEST(LineReading, ExactReadLeavesTheRestBufferedAndTheCloseGives10054) {
     LoopbackPeer peer = Packets({"0123456789abcde"});
     StreamSocket s;
     s.Connect("127.0.0.1", peer.Port());
@@ -97,8 +87,9 @@ TEST(LineReading, ExactReadLeavesTheRestBuffered) {
     EXPECT_EQ(s.LineBuffer(), "abcde");
     EXPECT_TRUE(s.WaitReadableBuffered(0));
     EXPECT_EQ(s.ReceiveAvailable(0), "abcde");
-    EXPECT_EQ(s.ReceiveBlock(200), "");  // the peer closed
+    EXPECT_EQ(s.ReceiveBlock(200), "");  // the peer closed: 10054, as an orderly end
     EXPECT_EQ(s.LastError(), WSAECONNRESET);
+    EXPECT_TRUE(s.EndOfStream());
 }
 
 TEST(LineReading, BlocksAndIntegersLeastSignificantFirst) {
@@ -113,15 +104,6 @@ TEST(LineReading, BlocksAndIntegersLeastSignificantFirst) {
     EXPECT_EQ(s.ReceiveBlock(2000), "xyz");
     EXPECT_EQ(s.ReceiveInteger(2000), 42);
     EXPECT_EQ(received, std::string(4, '\0'));
-}
-
-TEST(PeerEnds, OrderlyCloseGives10054) {
-    LoopbackPeer peer([](int) {});
-    StreamSocket s;
-    s.Connect("127.0.0.1", peer.Port());
-    EXPECT_EQ(s.ReceiveAvailable(2000), "");
-    EXPECT_EQ(s.LastError(), WSAECONNRESET);
-    EXPECT_TRUE(s.EndOfStream());
 }
 
 TEST(PeerEnds, ResetIsNoOrderlyEnd) {
@@ -267,15 +249,9 @@ TEST(Waiting, InterruptedWaitsGoOnWithTheTimeLeft) {
 }
 
 TEST(Connecting, RefusedAndBoundedByTheConnectTimeout) {
-    int port;
-    {
-        LoopbackPeer peer([](int) {});
-        port = std::stoi(peer.Port());
-        StreamSocket probe;
-        probe.Connect("127.0.0.1", peer.Port());  // lets the peer finish
-    }
+    test::RefusedPort port;
     StreamSocket refused;
-    refused.Connect("127.0.0.1", std::to_string(port));
+    refused.Connect("127.0.0.1", port.Port());
     EXPECT_EQ(refused.LastError(), 10061);
 
     // A connect that never completes: the platform reports it in progress and nothing answers.
@@ -373,12 +349,6 @@ TEST(Limits, PurgeIsBoundedAgainstAFloodingPeer) {
     s.CloseSocket();
 }
 
-}  // namespace
-}  // namespace xunda
-
-namespace xunda {
-namespace {
-
 class DatagramSocket : public NetSocket {
 protected:
     int SocketType() override { return SOCK_DGRAM; }
@@ -423,12 +393,6 @@ TEST(Addresses, ListenWithoutAProxy) {
     caller.Connect("127.0.0.1", std::to_string(listener.LocalPort()));
     EXPECT_EQ(caller.LastError(), 0);
 }
-
-}  // namespace
-}  // namespace xunda
-
-namespace xunda {
-namespace {
 
 MemoryStream StreamOf(const std::string& bytes) {
     MemoryStream stream;

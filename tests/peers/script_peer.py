@@ -62,33 +62,43 @@ def reset(conn):
     conn.close()
 
 
+# Fixed replies: path -> (bytes, keep the connection for another request).
+FIXED = {
+    "/length": (b"HTTP/1.0 200 OK\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: 5\r\n\r\nhello", False),
+    "/chunked": (b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                 b"5;ext=1\r\nhello\r\n6\r\n world\r\n0\r\nX-Trailer: t\r\n\r\n", True),
+    "/chunked-and-length": (b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n"
+                            b"4\r\nabcd\r\n0\r\n\r\n", True),
+    "/bad-chunk": (b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nabcd\r\nzz\r\nmore\r\n0\r\n\r\n", False),
+    "/close": (b"HTTP/1.0 200 OK\r\n\r\nuntil the end", False),
+    "/no-blank-length": (b"HTTP/1.0 200 OK\r\nContent-Length:3\r\n\r\nabcdef", False),
+    "/negative-length": (b"HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\nabcdef", False),
+    "/http09": (b"plain old body\nsecond line", False),
+    "/204": (b"HTTP/1.0 204 No Content\r\nContent-Length: 5\r\n\r\n", False),
+    "/304": (b"HTTP/1.0 304 Not Modified\r\nContent-Length: 5\r\n\r\n", False),
+    "/head": (b"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\n", False),
+    "/interim": (b"HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\nHTTP/1.1 102 Processing\r\n\r\n"
+                 b"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok", True),
+    "/long-line": (b"HTTP/1.0 200 " + b"x" * (70 * 1024) + b"\r\n\r\n", False),
+    "/cookies": (b"HTTP/1.0 200 OK\r\nSet-Cookie: a=1; path=/\r\nset-cookie: B = two \r\n"
+                 b"Set-Cookie: c=3\r\nContent-Length: 0\r\n\r\n", False),
+    "/cookies-drop": (b"HTTP/1.0 200 OK\r\nSet-Cookie: a=; path=/\r\nSet-Cookie: flag\r\nContent-Length: 0\r\n\r\n", False),
+    "/refuse-body": (b"HTTP/1.1 417 Expectation Failed\r\nContent-Length: 4\r\n\r\nnope", False),
+}
+
+
 def reply(conn, path, head, body, number):
     """Answers one request; returns True to keep the connection for another one."""
     send = conn.sendall
+    if path in FIXED:
+        send(FIXED[path][0])
+        return FIXED[path][1]
     if path == "/echo09":
         send(head + body)  # an HTTP/0.9 reply: the bytes alone, then the close
     elif path in ("/echo", "*"):
         data = head + body
         # Announces the close, so that an HTTP/1.1 client does not race it with its next request.
         send(b"HTTP/1.0 200 OK\r\nConnection: close\r\nContent-Length: %d\r\n\r\n" % len(data) + data)
-    elif path == "/length":
-        send(b"HTTP/1.0 200 OK\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Length: 5\r\n\r\nhello")
-    elif path == "/chunked":
-        send(b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
-             b"5;ext=1\r\nhello\r\n6\r\n world\r\n0\r\nX-Trailer: t\r\n\r\n")
-        return True
-    elif path == "/chunked-and-length":
-        send(b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n"
-             b"4\r\nabcd\r\n0\r\n\r\n")
-        return True
-    elif path == "/bad-chunk":
-        send(b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nabcd\r\nzz\r\nmore\r\n0\r\n\r\n")
-    elif path == "/close":
-        send(b"HTTP/1.0 200 OK\r\n\r\nuntil the end")
-    elif path == "/no-blank-length":
-        send(b"HTTP/1.0 200 OK\r\nContent-Length:3\r\n\r\nabcdef")
-    elif path == "/negative-length":
-        send(b"HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\nabcdef")
     elif path == "/huge-length":
         send(b"HTTP/1.0 200 OK\r\nContent-Length: 99999999999999\r\n\r\nabc")
         time.sleep(0.5)
@@ -96,26 +106,12 @@ def reply(conn, path, head, body, number):
         send(b"HTTP/1.0 200 OK\r\n\r\npartial")
         time.sleep(0.05)
         reset(conn)
-    elif path == "/http09":
-        send(b"plain old body\nsecond line")
-    elif path == "/204":
-        send(b"HTTP/1.0 204 No Content\r\nContent-Length: 5\r\n\r\n")
-    elif path == "/304":
-        send(b"HTTP/1.0 304 Not Modified\r\nContent-Length: 5\r\n\r\n")
-    elif path == "/head":
-        send(b"HTTP/1.0 200 OK\r\nContent-Length: 100\r\n\r\n")
-    elif path == "/interim":
-        send(b"HTTP/1.1 100 Continue\r\nX-Interim: 1\r\n\r\nHTTP/1.1 102 Processing\r\n\r\n"
-             b"HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok")
-        return True
-    elif path == "/keep-then-close":
-        # A kept-alive reply after which the server closes the idle connection unannounced.
+    elif path in ("/keep", "/keep-then-close"):
+        # /keep-then-close: a kept-alive reply after which the server closes the idle connection
+        # unannounced.
         data = b"connection %d" % number
         send(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % len(data) + data)
-    elif path == "/keep":
-        data = b"connection %d" % number
-        send(b"HTTP/1.1 200 OK\r\nContent-Length: %d\r\n\r\n" % len(data) + data)
-        return True
+        return path == "/keep"
     elif path == "/stall":
         # Announces 10 bytes, sends 5, stays silent past the client's time-out, then sends the
         # rest and a second reply's worth of bytes on the same connection.
@@ -126,12 +122,10 @@ def reply(conn, path, head, body, number):
         except OSError:
             pass
         return True
-    elif path == "/long-line":
-        send(b"HTTP/1.0 200 " + b"x" * (70 * 1024) + b"\r\n\r\n")
     elif path == "/many-headers":
         try:
-            send(b"HTTP/1.0 200 OK\r\n" + b"X-Filler: " + b"y" * 1000 + b"\r\n" * 1)
-            for _ in range(1200):
+            send(b"HTTP/1.0 200 OK\r\n")
+            for _ in range(1201):
                 send(b"X-Filler: " + b"y" * 1000 + b"\r\n")
             send(b"\r\n")
         except OSError:
@@ -139,13 +133,6 @@ def reply(conn, path, head, body, number):
     elif path.startswith("/bytes/"):
         data = bytes((i * 7 + 3) & 0xFF for i in range(int(path[7:])))
         send(b"HTTP/1.0 200 OK\r\nContent-Length: %d\r\n\r\n" % len(data) + data)
-    elif path == "/cookies":
-        send(b"HTTP/1.0 200 OK\r\nSet-Cookie: a=1; path=/\r\nset-cookie: B = two \r\n"
-             b"Set-Cookie: c=3\r\nContent-Length: 0\r\n\r\n")
-    elif path == "/cookies-drop":
-        send(b"HTTP/1.0 200 OK\r\nSet-Cookie: a=; path=/\r\nSet-Cookie: flag\r\nContent-Length: 0\r\n\r\n")
-    elif path == "/refuse-body":
-        send(b"HTTP/1.1 417 Expectation Failed\r\nContent-Length: 4\r\n\r\nnope")
     elif path == "/silent":
         time.sleep(1.0)
     else:

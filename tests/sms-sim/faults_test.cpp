@@ -23,19 +23,16 @@ protected:
     SmsSimulator sim{{.accounts = {{"demo", "pw", "10001", "g1", "p1"}}}};
 };
 
-TEST_F(FaultTest, ServiceCodeOnDemandSendsNothing) {
+TEST_F(FaultTest, ServiceCodesOnDemandApplyInOrderOnceEach) {
     sim.Script({.path = "/sms/putMt/", .serviceCode = "501"});
     EXPECT_EQ(BodyOf(Get(kMo)), "300\r\n");  // another path leaves the script waiting
     EXPECT_EQ(BodyOf(Get(kPut)), "501\r\n");
     EXPECT_EQ(BodyOf(Get(kPut)), "100\r\n0,1000\r\n");  // used once
     EXPECT_EQ(sim.SendCount("13800000001"), 1);
-}
-
-TEST_F(FaultTest, ScriptsApplyInOrder) {
     sim.Script({.serviceCode = "502"});
-    sim.Script({.serviceCode = "503"});
+    sim.Script({.serviceCode = "503", .delay = std::chrono::milliseconds(50)});
     EXPECT_EQ(BodyOf(Get(kPut)), "502\r\n");
-    EXPECT_EQ(BodyOf(Get(kMo)), "503\r\n");
+    EXPECT_EQ(BodyOf(Get(kMo)), "503\r\n");  // a delayed reply still comes
 }
 
 TEST_F(FaultTest, DroppedConnectionAnswersNothing) {
@@ -75,6 +72,9 @@ TEST_F(FaultTest, FramingVariants) {
     EXPECT_EQ(answer.find("Content-Length"), std::string::npos);
     EXPECT_EQ(BodyOf(answer), "100");
 
+    sim.Script({.body = std::string(2 << 20, 'x')});  // oversize: sent whole
+    EXPECT_EQ(BodyOf(Get(kPut)).size(), std::size_t{2} << 20);
+
     sim.Script({.body = "100", .lengthDelta = 5});
     EXPECT_NE(Get(kPut).find("Content-Length: 8\r\n"), std::string::npos);
 
@@ -82,16 +82,6 @@ TEST_F(FaultTest, FramingVariants) {
     EXPECT_EQ(Get(kPut), "HTTP/1.1 200 OK\nContent-Type: text/plain; charset=GBK\nContent-Length: 8\n"
                          "Connection: close\n\n" +
                              std::string("100\0tail", 8));
-}
-
-TEST_F(FaultTest, OversizeBodyIsSentWhole) {
-    sim.Script({.body = std::string(2 << 20, 'x')});
-    EXPECT_EQ(BodyOf(Get(kPut)).size(), std::size_t{2} << 20);
-}
-
-TEST_F(FaultTest, DelayedReplyStillComes) {
-    sim.Script({.delay = std::chrono::milliseconds(50)});
-    EXPECT_EQ(BodyOf(Get(kPut)), "100\r\n0,1000\r\n");
 }
 
 TEST(SimLifecycle, StopCutsPendingDelaysAndConnections) {

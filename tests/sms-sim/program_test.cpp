@@ -66,12 +66,17 @@ int ExitStatus(std::vector<const char*> args) {
 }
 
 TEST(SimProgram, RefusesBadCommandLines) {
-    EXPECT_EQ(ExitStatus({"--port", "0"}), 2);
-    EXPECT_EQ(ExitStatus({"--port", "", "--account", "demo:demo:10001:g1:p1"}), 2);
-    EXPECT_EQ(ExitStatus({"--port", "70000", "--account", "demo:demo:10001:g1:p1"}), 2);
-    EXPECT_EQ(ExitStatus({"--port", "0", "--account", "demo:demo:10001:g1"}), 2);
-    EXPECT_EQ(ExitStatus({"--port", "0", "--account"}), 2);
-    EXPECT_EQ(ExitStatus({"--verbose", "1", "--account", "demo:demo:10001:g1:p1"}), 2);
+    const std::vector<std::vector<const char*>> cases = {
+        {"--port", "0"},
+        {"--port", "", "--account", "demo:demo:10001:g1:p1"},
+        {"--port", "70000", "--account", "demo:demo:10001:g1:p1"},
+        {"--port", "0", "--account", "demo:demo:10001:g1"},
+        {"--port", "0", "--account", ":demo:10001:g1:p1"},
+        {"--port", "0", "--account", "demo:demo::g1:p1"},
+        {"--port", "0", "--account"},
+        {"--verbose", "1", "--account", "demo:demo:10001:g1:p1"},
+    };
+    for (const auto& args : cases) EXPECT_EQ(ExitStatus(args), 2) << args.size() << " " << args.back();
 }
 
 }  // namespace
