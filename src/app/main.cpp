@@ -2,6 +2,7 @@
 // the engine's timers, the login dialog, then the event loop until the main window closes.
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -52,9 +53,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("泊舟讯达短信通-订阅版"));
     QApplication::setQuitOnLastWindowClosed(false);
-    // The program speaks Chinese throughout, so Qt's own buttons and dialogs do too ("是"/"否").
+    // Qt's own buttons and dialogs speak the system's language ("是"/"否" on a Chinese desktop).
     QTranslator qtTexts;
-    if (qtTexts.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (qtTexts.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
     xunda::QtGuiBridge bridge;
