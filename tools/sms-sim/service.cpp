@@ -1,9 +1,9 @@
 #include "sms-sim/service.h"
 
 #include <algorithm>
-#include <ctime>
 
 #include "core/codepage.h"
+#include "core/local_time.h"
 
 namespace xunda::sim {
 namespace {
@@ -81,15 +81,6 @@ std::vector<std::string> Split(std::string_view text, char sep) {
         if (at == std::string_view::npos) return parts;
         text.remove_prefix(at + 1);
     }
-}
-
-std::string Now14() {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    char buf[16];
-    std::strftime(buf, sizeof buf, "%Y%m%d%H%M%S", &tm);
-    return buf;
 }
 
 int Format(const KeyValues& query) {
@@ -337,7 +328,7 @@ void SmsService::SetNextMessageId(std::uint64_t id) {
 
 void SmsService::QueueIncoming(IncomingMessage message) {
     std::lock_guard lock(mu_);
-    if (message.moTime.empty()) message.moTime = Now14();
+    if (message.moTime.empty()) message.moTime = LocalTime("%Y%m%d%H%M%S");
     incoming_.emplace_back(nextId_++, std::move(message));
 }
 
