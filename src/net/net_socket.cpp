@@ -494,7 +494,7 @@ std::string NetSocket::ReceiveUntil(int timeout, const std::string& terminator) 
     std::size_t lineEnd = std::string::npos, terminatorLength = 0;
     for (;;) {
         const std::uint64_t start = MonotonicMs();
-        s += ReceiveAvailable(timeout);
+        ReceiveAvailableInto(s, timeout);
         if (lastError_ != 0) break;
         if (lineMode) {
             lineEnd = s.find_first_of("\r\n", scanned);
