@@ -9,7 +9,6 @@ FetchResult HttpFetch(const std::string& url, const FetchLimits& limits) {
     HttpRequest http;
     http.Timeout = static_cast<int>(limits.timeout.count());  // bounds the connect as well
     http.MaxBodySize = static_cast<std::int64_t>(limits.maxBody);
-    http.Clear();
     bool complete = http.ExecuteMethod("GET", url);
     if (!complete && http.Sock().LastError() == WSAENOBUFS) return {};  // the body went over the limit
     return {http.ResultCode(), std::string(http.Document().Bytes())};
