@@ -1,22 +1,14 @@
 #include "compose/number_tidy.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iterator>
-#include <stdexcept>
 
 #include "compose/number_extract.h"
 #include "core/codepage.h"
+#include "core/stream.h"
 
 namespace xunda {
 namespace {
-
-std::string ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
-    if (!in.is_open() || in.bad()) throw std::runtime_error("cannot read " + file.string());
-    return bytes;
-}
 
 std::vector<std::string> ReadItems(const std::filesystem::path& file, const OfficeReaders& readers) {
     std::string upper = file.string();
@@ -26,7 +18,9 @@ std::vector<std::string> ReadItems(const std::filesystem::path& file, const Offi
     const bool document = upper.find(".DOC") != std::string::npos;
     std::vector<std::string> items;
     if (!workbook && !document) {
-        const std::string text = DecodeInputBytes(ReadBytes(file));
+        MemoryStream bytes;
+        bytes.LoadFromFile(file);
+        const std::string text = DecodeInputBytes(bytes.Bytes());
         for (std::string_view line : SplitLines(text)) items.emplace_back(line);
         return items;
     }

@@ -16,7 +16,6 @@
 #include "store/sql_text.h"
 #include "ui/main_window.h"
 #include "ui/msg_form.h"
-#include "ui/qt_ports.h"
 
 namespace xunda {
 

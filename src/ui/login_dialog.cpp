@@ -15,7 +15,6 @@
 #include "store/settings.h"
 #include "store/sql_text.h"
 #include "ui/main_window.h"
-#include "ui/qt_ports.h"
 #include "ui/service_urls.h"
 #include "ui/workers.h"
 

@@ -27,7 +27,6 @@
 #include "ui/msg_form.h"
 #include "ui/page.h"
 #include "ui/page_registry.h"
-#include "ui/qt_ports.h"
 #include "ui/service_urls.h"
 #include "ui/sys_tray.h"
 #include "ui/tree_helpers.h"

@@ -11,10 +11,8 @@
 #include "ui/login_dialog.h"
 #include "ui/main_window.h"
 #include "ui/msg_form.h"
-#include "ui/qt_ports.h"
 #include "ui/service_urls.h"
 #include "ui/welcome_page.h"
-#include "ui/workers.h"
 
 namespace xunda {
 

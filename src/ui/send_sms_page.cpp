@@ -19,7 +19,6 @@
 #include "core/codepage.h"
 #include "ui/msg_form.h"
 #include "ui/page_registry.h"
-#include "ui/qt_ports.h"
 #include "ui/shell.h"
 #include "ui/tree_helpers.h"
 #include "ui/workers.h"
