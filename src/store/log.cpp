@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <ctime>
 #include <system_error>
 
 #include "core/local_time.h"

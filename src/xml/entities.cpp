@@ -95,13 +95,8 @@ std::string UnescapeToUtf8(std::string_view text) {
 
 std::string UnescapeToAnsi(std::string_view text) {
     return Unescape(text, [](std::string& out, char32_t cp) {
-        if (cp < 0x80) {
-            out += static_cast<char>(cp);
-        } else {
-            std::string utf8;
-            AppendUtf8(utf8, cp);
-            out += Utf8ToGbk(utf8);
-        }
+        bool lost;
+        out += CodePointToGbk(cp, lost);
     });
 }
 

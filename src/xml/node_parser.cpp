@@ -1,6 +1,7 @@
 #include "xml/node_parser.h"
 
 #include "core/exceptions.h"
+#include "core/text_util.h"
 #include "xml/document.h"
 
 #include <algorithm>
@@ -9,14 +10,7 @@
 namespace xunda {
 namespace {
 
-// Trims characters up to code 32 at both ends.
-std::string_view TrimControl(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32) s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32) s.remove_suffix(1);
-    return s;
-}
-
-bool IsBlankText(std::string_view s) { return TrimControl(s).empty(); }
+bool IsBlankText(std::string_view s) { return TrimControls(s).empty(); }
 
 [[noreturn]] void Fail(const std::string& text) { throw EFilerError(text); }
 
@@ -212,7 +206,7 @@ void NodeParser::ParseTag(XmlNode& node, std::string_view text) {
         case xnkDeclaration: node.name_ = "xml"; break;
         case xnkStylesheet:
             node.name_ = "xml-stylesheet";
-            node.value_ = TrimControl(text);
+            node.value_ = TrimControls(text);
             break;
         default:
             if (tokens.empty()) Fail("Missing element name");
@@ -296,7 +290,7 @@ void NodeParser::ReadBody(XmlNode& node, XmlSurplusReader& reader, const XmlTagR
                     if (i > 1) value += "\r\n";
                     value += tokens[i];
                 }
-                node.value_ = TrimControl(value);
+                node.value_ = TrimControls(value);
             }
             NodeCreated(node);
             return;
@@ -346,7 +340,7 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
         if (!reader.ReadChar(ch)) Fail("Missing data after \"<\" in element " + node.name_);
         if (ch == '/') {
             if (!ReadStringFromStreamUntil(reader, ">", tag_, true)) Fail("Missing \">\" in close tag of element " + node.name_);
-            if (!SameText(TrimControl(tag_), node.name_)) Fail("Incorrect close tag in element " + node.name_);
+            if (!SameText(TrimControls(tag_), node.name_)) Fail("Incorrect close tag in element " + node.name_);
             break;
         }
         addCharData();
@@ -401,7 +395,7 @@ void NodeParser::ReadDtd(XmlNode& node, int depth) {
             joined += lineBreak ? ' ' : value[i];
             i += lineBreak ? 1 : 0;
         }
-        node.value_ = TrimControl(joined);
+        node.value_ = TrimControls(joined);
     }
     if (ch != '[') return;
     XmlDocument* doc = node.document_;
