@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")"
 ./scripts/setup.sh
 build=build/release
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXUNDA_GUI=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
 exec ./scripts/start-client.sh "$build" "$@"
