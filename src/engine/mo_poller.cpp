@@ -8,7 +8,6 @@
 #include "engine/reply_fields.h"
 #include "gateway/sms_gateway.h"
 #include "store/database.h"
-#include "store/log.h"
 #include "store/sql_text.h"
 
 namespace xunda {
@@ -72,9 +71,9 @@ void MoPoller::Count(std::size_t n) {
     s_.control.AddMo(static_cast<std::int64_t>(n));
 }
 
-void MoPoller::Store(Database& db, const std::string& line, const std::string& corpID) {
+bool MoPoller::Store(Database& db, const std::string& line, const std::string& corpID) {
     const MoLine mo = ParseMoLine(line);
-    if (mo.msg.empty()) return;
+    if (mo.msg.empty()) return true;
     const std::optional<std::int64_t> moID = ParseServiceNumber(mo.moID);
     // A time the service garbled gives the time of reception rather than losing the message.
     const std::string moTime = IsMoTime(mo.moTime) ? FormatMoTime(mo.moTime) : s_.clock.Now();
@@ -82,7 +81,7 @@ void MoPoller::Store(Database& db, const std::string& line, const std::string& c
                             SqlInt(corpID) + "," + (moID ? SqlInt(*moID) : std::string("NULL")) + "," +
                             SqlQuote(moTime) + "," + SqlQuote(mo.mob) + "," + SqlQuote(mo.destID) + "," +
                             SqlQuote(mo.msg) + ")";
-    if (!db.pAdoCom(sql)) s_.log.logit("接收短信保存失败:" + line);
+    return db.pAdoCom(sql);
 }
 
 }  // namespace xunda

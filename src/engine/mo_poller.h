@@ -31,9 +31,10 @@ class MoPoller : public Poller {
     int Fetch(std::string& code, std::vector<std::string>& lines, const Credentials& account) override;
     SoundEvent Sound() const override { return SoundEvent::Incoming; }
     std::string ReceivedText(std::size_t n) const override;
+    std::string NotStoredText() const override { return "接收短信保存失败:"; }
     void Count(std::size_t n) override;
-    // Inserts the message; a line with an empty text is skipped, a failed insert logs the line.
-    void Store(Database& db, const std::string& line, const std::string& corpID) override;
+    // Inserts the message; a line with an empty text is skipped.
+    bool Store(Database& db, const std::string& line, const std::string& corpID) override;
 };
 
 }  // namespace xunda

@@ -35,8 +35,14 @@ MtBatch TakeBatch(const std::vector<MtRow>& rows, std::vector<bool>& taken,
                   const std::function<bool()>& stop);
 
 // Flag of rows whose result is unknown: the reply was empty or malformed, or had no line for the
-// row. Shown as "未知错误消息:-3"; the user can resend such rows from the outbox page.
+// row, or the number holds "," and so cannot be told apart in a request. Shown as
+// "未知错误消息:-3"; the user can resend such rows from the outbox page.
 constexpr std::int64_t kUnknownResultFlag = -3;
+// Flag of rows that were out in a request when the program ended before their results were
+// stored: the service may have sent them. Never resent by themselves; shown as "未知错误消息:-4"
+// in the outbox, where the user checks and resends by hand. (The service's own codes are
+// positive; 0 and 1 mean queued and accepted.)
+constexpr std::int64_t kPossiblySentFlag = -4;
 
 struct RowResult {
     std::int64_t id = 0;

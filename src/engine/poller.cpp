@@ -6,13 +6,16 @@
 #include "core/text_util.h"
 #include "engine/processing_state.h"
 #include "gateway/result_text.h"
+#include "store/database.h"
 #include "store/log.h"
 #include "store/sql_text.h"
 
 namespace xunda {
 
 std::optional<PollJob> Poller::tick(Database& db, const Credentials& account) {
-    if (!s_.online.IsOnline() || s_.control.paused() || !IsSqlInt(account.corpID)) return std::nullopt;
+    if (!s_.online.IsOnline() || pauseRequest_.Apply(s_.control) || s_.control.paused() ||
+        !IsSqlInt(account.corpID))
+        return std::nullopt;
     std::optional<RunFlag::Token> token = runFlag_.TryAcquire();
     if (!token) return std::nullopt;
     return PollJob{&db, account, std::move(*token)};
@@ -20,6 +23,7 @@ std::optional<PollJob> Poller::tick(Database& db, const Credentials& account) {
 
 void Poller::poll(PollJob job) {
     try {
+        if (!StoreHeld(*job.db, job.account.corpID)) return;
         std::string code;
         std::vector<std::string> lines;
         const int result = Fetch(code, lines, job.account);
@@ -35,11 +39,27 @@ void Poller::poll(PollJob job) {
         interval_ = kStartInterval;
         s_.log.logit(ReceivedText(lines.size()));
         Count(lines.size());
-        for (const std::string& line : lines)
-            Store(*job.db, std::string(TrimControls(line)), job.account.corpID);
+        for (const std::string& line : lines) held_.emplace_back(TrimControls(line));
+        if (!StoreHeld(*job.db, job.account.corpID))
+            for (const std::string& line : held_) s_.log.logit(NotStoredText() + line);
     } catch (const std::exception& e) {
         s_.log.logit(std::string("接收失败:") + e.what());
     }
+}
+
+bool Poller::StoreHeld(Database& db, const std::string& corpID) {
+    if (held_.empty()) return true;
+    if (db.Transaction([&] {
+            for (const std::string& line : held_)
+                if (!Store(db, line, corpID)) return false;
+            return true;
+        })) {
+        held_.clear();
+        return true;
+    }
+    pauseRequest_.Request();
+    s_.log.logit(kStoreFailedText);
+    return false;
 }
 
 }  // namespace xunda

@@ -5,6 +5,10 @@
 // worker thread with poll() and then re-arms itself with interval(). Interval rule: 2000 ms at the
 // start; after an answer without data it grows by 1000 ms up to 20000 ms; after an answer with data
 // it is 2000 ms again; a transport failure leaves it as it is.
+//
+// What the service handed over is stored in one transaction; when that fails the lines are held in
+// memory (and logged), processing is asked to pause, and the next poll stores them before it asks
+// the service again.
 #pragma once
 
 #include <atomic>
@@ -14,6 +18,7 @@
 
 #include "engine/engine_ports.h"
 #include "engine/event_sound.h"
+#include "engine/processing_state.h"
 #include "engine/run_flag.h"
 #include "gateway/request_url.h"
 
@@ -38,7 +43,8 @@ class Poller {
     Poller(const Poller&) = delete;
     Poller& operator=(const Poller&) = delete;
 
-    // The timer's tick: a job when online, not paused and no poll is running.
+    // The timer's tick: a job when online, not paused and no poll is running; pauses processing
+    // when a poll asked for it.
     std::optional<PollJob> tick(Database& db, const Credentials& account);
     // The worker: asks the service and stores what it answered.
     void poll(PollJob job);
@@ -51,17 +57,24 @@ class Poller {
   protected:
     // The service request (GetMo or GetReport).
     virtual int Fetch(std::string& code, std::vector<std::string>& lines, const Credentials& account) = 0;
-    // The sound of data arriving, the log line for n received items, and the counter they go to.
+    // The sound of data arriving, the log line for n received items, the log text before a line
+    // that could not be stored, and the counter they go to.
     virtual SoundEvent Sound() const = 0;
     virtual std::string ReceivedText(std::size_t n) const = 0;
+    virtual std::string NotStoredText() const = 0;
     virtual void Count(std::size_t n) = 0;
-    // Stores one trimmed reply line; `corpID` is checked digits.
-    virtual void Store(Database& db, const std::string& line, const std::string& corpID) = 0;
+    // Stores one trimmed reply line (a line it skips counts as stored); `corpID` is checked digits.
+    virtual bool Store(Database& db, const std::string& line, const std::string& corpID) = 0;
 
     EngineServices s_;
 
   private:
+    // Stores the held lines in one transaction; on failure keeps them and asks for the pause.
+    bool StoreHeld(Database& db, const std::string& corpID);
+
     RunFlag runFlag_;
+    PauseRequest pauseRequest_;
+    std::vector<std::string> held_;  // used only by the holder of the run token
     std::atomic<int> interval_{kStartInterval};
 };
 

@@ -24,11 +24,12 @@ void ReportPoller::Count(std::size_t n) {
     s_.control.AddReport(static_cast<std::int64_t>(n));
 }
 
-void ReportPoller::Store(Database& db, const std::string& line, const std::string&) {
+bool ReportPoller::Store(Database& db, const std::string& line, const std::string& corpID) {
     const FieldSplit report = TakeField(line);
     const std::optional<std::int64_t> mtID = ParseServiceNumber(report.field);
-    if (!mtID || *mtID < 1 || report.rest.empty()) return;
-    db.pAdoCom("UPDATE mt_bak SET mstatus=" + SqlQuote(report.rest) + " WHERE mtID=" + SqlInt(*mtID));
+    if (!mtID || *mtID < 1 || report.rest.empty()) return true;
+    return db.pAdoCom("UPDATE mt_bak SET mstatus=" + SqlQuote(report.rest) + " WHERE mtID=" + SqlInt(*mtID) +
+                      " AND corpID=" + corpID);
 }
 
 }  // namespace xunda

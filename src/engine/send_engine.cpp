@@ -44,14 +44,18 @@ SendTick SendEngine::tick(Database& db, const Credentials& account) {
         s_.prompts.Alert(kOfflineWarning);
         return {SendTickResult::WentOffline, std::nullopt};
     }
-    if (s_.control.paused()) return {SendTickResult::Paused, std::nullopt};
+    if (pauseRequest_.Apply(s_.control) || s_.control.paused()) return {SendTickResult::Paused, std::nullopt};
     std::optional<RunFlag::Token> token = runFlag_.TryAcquire();
     if (!token) return {SendTickResult::Busy, std::nullopt};
     if (!IsSqlInt(account.corpID)) return {SendTickResult::Empty, std::nullopt};
 
+    // With no run active, a marked row whose results this engine does not hold was out in a
+    // request of an earlier program run.
+    if (held_.empty()) RecoverInterrupted(db, account.corpID);
     ResultSet rs = db.pAdoQuery("SELECT id, mob, msg, subNumber, linkID, mtLevel FROM mt WHERE corpID=" +
-                                account.corpID + " AND flag=0 ORDER BY id LIMIT " + std::to_string(kMaxRows));
-    if (rs.Empty()) return {SendTickResult::Empty, std::nullopt};
+                                account.corpID + " AND flag=0 AND id NOT IN (SELECT id FROM mt_sending)" +
+                                " ORDER BY id LIMIT " + std::to_string(kMaxRows));
+    if (rs.Empty() && held_.empty()) return {SendTickResult::Empty, std::nullopt};
     std::vector<MtRow> rows;
     rows.reserve(rs.RecordCount());
     for (; !rs.Eof(); rs.Next())
@@ -60,67 +64,128 @@ SendTick SendEngine::tick(Database& db, const Credentials& account) {
     return {SendTickResult::Started, SendJob{&db, account, std::move(rows), std::move(*token)}};
 }
 
+void SendEngine::RecoverInterrupted(Database& db, const std::string& corpID) {
+    const std::string marked = " WHERE corpID=" + corpID + " AND flag=0 AND id IN (SELECT id FROM mt_sending)";
+    ResultSet rs = db.pAdoQuery("SELECT mob FROM mt" + marked + " ORDER BY id");
+    if (rs.Empty()) return;
+    std::string mobs;
+    for (; !rs.Eof(); rs.Next()) mobs += (mobs.empty() ? "" : ",") + rs.AsString("mob");
+    const bool stored = db.Transaction([&] {
+        return db.pAdoCom("UPDATE mt SET flag=" + SqlInt(kPossiblySentFlag) + marked) &&
+               db.pAdoCom("DELETE FROM mt_sending WHERE id IN (SELECT id FROM mt WHERE corpID=" + corpID + ")");
+    });
+    if (stored) s_.log.logit(kPossiblySentText + mobs);
+}
+
 void SendEngine::run(SendJob job) {
     std::vector<bool> taken(job.rows.size(), false);
-    std::size_t sent = 0;
     try {
-        while (sent < job.rows.size() && !s_.control.paused()) {
+        RefuseCommaNumbers(job, taken);
+        bool go = StoreHeld(*job.db);
+        while (go && !s_.control.paused()) {
             MtBatch batch = TakeBatch(job.rows, taken, [this] { return s_.control.paused(); });
-            if (batch.Empty()) break;  // paused before the first row
-            sent += batch.rows.size();
-            if (!SendBatch(job, batch)) break;
+            if (batch.Empty()) break;  // all sent, or paused before the first row
+            go = SendBatch(job, batch);
         }
     } catch (const std::exception& e) {
         s_.log.logit(std::string("发送短信失败:") + e.what());
     }
     // Also after a transport failure, so that rows accepted earlier in this run reach the history
     // (and their delivery reports find them) now.
-    MoveAccepted(*job.db, job.account.corpID);
+    if (held_.empty()) MoveAccepted(*job.db, job.account.corpID);
     if (outboxListener_) outboxListener_();
 }
 
+void SendEngine::RefuseCommaNumbers(const SendJob& job, std::vector<bool>& taken) {
+    HeldResult refused{{}, {.refused = true, .flag = kUnknownResultFlag}};
+    for (std::size_t i = 0; i < job.rows.size(); ++i) {
+        if (job.rows[i].mob.find(',') == std::string::npos) continue;
+        taken[i] = true;
+        refused.ids.push_back(job.rows[i].id);
+        s_.log.logit("号码含有\",\",不能发送:" + job.rows[i].mob);
+    }
+    if (!refused.ids.empty()) held_.push_back(std::move(refused));
+}
+
 bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
+    Database& db = *job.db;
     const MtRow& key = job.rows[batch.rows.front()];
+    std::vector<std::int64_t> ids;
+    ids.reserve(batch.rows.size());
+    for (std::size_t row : batch.rows) ids.push_back(job.rows[row].id);
+    // Marked before the request, so that a program ended before the results are stored never
+    // sends these rows again by itself.
+    if (!db.Transaction([&] {
+            for (std::int64_t id : ids)
+                if (!db.pAdoCom("INSERT OR REPLACE INTO mt_sending (id) VALUES (" + SqlInt(id) + ")")) return false;
+            return true;
+        })) {
+        pauseRequest_.Request();
+        s_.log.logit(kStoreFailedText);
+        return false;
+    }
+
     std::string status;
     std::vector<std::string> lines;
     const int result =
         s_.gateway.PutMt(status, lines, kUtf8Format, job.account,
                          MtRequest{batch.Mobs, key.msg, key.mtLevel, key.subNumber, key.linkID});
     if (result > 0) {
+        // No answer: the rows stay queued for the next tick (a mark that cannot be cleared makes
+        // them possibly sent at the next start instead).
+        db.pAdoCom("DELETE FROM mt_sending WHERE id IN (" + JoinIds(ids) + ")");
         s_.log.logit("网络故障:  " + HttpStatusText(result));
         return false;
     }
-    std::vector<std::int64_t> ids;
-    ids.reserve(batch.rows.size());
-    for (std::size_t row : batch.rows) ids.push_back(job.rows[row].id);
-    const BatchResult reply = ReadBatchReply(result, status, lines, ids);
+    held_.push_back({ids, ReadBatchReply(result, status, lines, ids)});
+    const BatchResult reply = held_.back().result;
+    const bool stored = StoreHeld(db);
 
     s_.control.AddMt(static_cast<std::int64_t>(ids.size()));
     s_.log.logit("发送短信:" + key.msg);
     s_.log.logit("手机号码:(" + std::to_string(ids.size()) + ")个,返回结果:" + SmsResultText(reply.code));
-    if (pause_.count() > 0) s_.sleeper.Sleep(pause_);
-
-    // One transaction for the batch; should it fail, the statements once more one by one, so that
-    // one bad statement cannot leave the whole batch queued to be sent again.
-    Database& db = *job.db;
-    if (!db.Transaction([&] { return StoreResults(db, ids, reply); })) StoreResults(db, ids, reply);
-    for (const std::string& line : reply.extraLines) s_.log.logit("多余的返回结果:" + line);
+    LogOddResults(job, batch, lines, reply);
     if (reply.refused) s_.sounds.Play(SoundEvent::SendError);
-    return true;
+    if (stored && pause_.count() > 0) s_.sleeper.Sleep(pause_);
+    return stored;
 }
 
-bool SendEngine::StoreResults(Database& db, const std::vector<std::int64_t>& ids, const BatchResult& reply) {
-    if (reply.refused)
-        return db.pAdoCom("UPDATE mt SET flag=" + SqlInt(reply.flag) + " WHERE id IN (" + JoinIds(ids) + ")");
-    bool ok = true;
-    for (const RowResult& row : reply.rows) {
-        if (row.flag == 1)
-            ok &= db.pAdoCom("UPDATE mt SET mtID=" + (row.mtID ? SqlInt(*row.mtID) : std::string("NULL")) +
-                             ", flag=1 WHERE id=" + SqlInt(row.id));
-        else
-            ok &= db.pAdoCom("UPDATE mt SET flag=" + SqlInt(row.flag) + " WHERE id=" + SqlInt(row.id));
+void SendEngine::LogOddResults(const SendJob& job, const MtBatch& batch, const std::vector<std::string>& lines,
+                               const BatchResult& reply) {
+    for (std::size_t i = 0; i < reply.rows.size(); ++i) {
+        const std::string& mob = job.rows[batch.rows[i]].mob;
+        if (i >= lines.size())
+            s_.log.logit("号码没有返回结果:" + mob);
+        else if (reply.rows[i].flag == 1 && !reply.rows[i].mtID)
+            s_.log.logit("号码已发送,消息编号无法识别:" + mob + "(" + lines[i] + ")");
     }
-    return ok;
+    for (const std::string& line : reply.extraLines) s_.log.logit("多余的返回结果:" + line);
+}
+
+bool SendEngine::StoreHeld(Database& db) {
+    if (held_.empty()) return true;
+    const bool stored = db.Transaction([&] {
+        for (const HeldResult& held : held_) {
+            const BatchResult& reply = held.result;
+            if (reply.refused &&
+                !db.pAdoCom("UPDATE mt SET flag=" + SqlInt(reply.flag) + " WHERE id IN (" + JoinIds(held.ids) + ")"))
+                return false;
+            for (const RowResult& row : reply.rows) {
+                const std::string set = row.flag == 1 ? "mtID=" + (row.mtID ? SqlInt(*row.mtID) : "NULL") + ", flag=1"
+                                                      : "flag=" + SqlInt(row.flag);
+                if (!db.pAdoCom("UPDATE mt SET " + set + " WHERE id=" + SqlInt(row.id))) return false;
+            }
+            if (!db.pAdoCom("DELETE FROM mt_sending WHERE id IN (" + JoinIds(held.ids) + ")")) return false;
+        }
+        return true;
+    });
+    if (stored) {
+        held_.clear();
+    } else {
+        pauseRequest_.Request();
+        s_.log.logit(kStoreFailedText);
+    }
+    return stored;
 }
 
 void SendEngine::MoveAccepted(Database& db, const std::string& corpID) {

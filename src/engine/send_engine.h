@@ -10,6 +10,12 @@
 // A job carries its own copy of the rows and the account, the database it works on (its thread
 // has a connection of its own) and the engine's run token: while the job exists, every tick
 // answers Busy. The database must stay open until the job has run.
+//
+// Never twice, never lost: before a request its rows are marked in flight (table mt_sending) in a
+// committed transaction; the results and the removal of the marks are committed together right
+// after the reply. Results that cannot be stored are held in memory, the run ends, processing
+// pauses, and the next run stores them before any new request. Marked rows are never selected;
+// marks left by a program that ended mid-request become kPossiblySentFlag at the next tick.
 #pragma once
 
 #include <chrono>
@@ -20,6 +26,7 @@
 
 #include "engine/engine_ports.h"
 #include "engine/mt_batch.h"
+#include "engine/processing_state.h"
 #include "engine/run_flag.h"
 #include "gateway/request_url.h"
 
@@ -38,7 +45,7 @@ struct SendJob {
 enum class SendTickResult {
     WentOffline,  // offline while running: "网络故障" logged, processing paused, kOfflineWarning shown
     Offline,      // offline while paused: nothing done
-    Paused,
+    Paused,   // paused, or paused now because results could not be stored
     Busy,     // a run is still active
     Empty,    // no queued row
     Started,  // `job` holds the rows to send
@@ -55,6 +62,8 @@ class SendEngine {
     static constexpr std::size_t kMaxRows = 100;
     // The warning box (caption "警告", information icon) after going offline.
     static constexpr const char* kOfflineWarning = "网络中断,短信处理将停止!";
+    // Logged, followed by the numbers joined by ",", for rows found marked in flight at a tick.
+    static constexpr const char* kPossiblySentText = "发送中断,以下号码可能已发送,请核对后手动重发:";
 
     // `pause` is the rest after each request.
     explicit SendEngine(EngineServices services, std::chrono::milliseconds pause = kSendPause);
@@ -74,16 +83,33 @@ class SendEngine {
     void WaitIdle() const { runFlag_.WaitIdle(); }
 
   private:
-    // Sends one batch and records its results; false after a transport failure.
+    // The results of one request (or of rows refused without one), kept until they are stored.
+    struct HeldResult {
+        std::vector<std::int64_t> ids;
+        BatchResult result;
+    };
+
+    // Rows marked in flight by an earlier program run that ended before storing their results:
+    // flagged kPossiblySentFlag and named in the log, never sent again by themselves.
+    void RecoverInterrupted(Database& db, const std::string& corpID);
+    // Refuses the rows whose number holds "," (a request could not tell their results apart).
+    void RefuseCommaNumbers(const SendJob& job, std::vector<bool>& taken);
+    // Sends one batch and stores its results; false when the run must end.
     bool SendBatch(const SendJob& job, const MtBatch& batch);
-    // Writes the batch's results into its rows; false when a statement failed.
-    bool StoreResults(Database& db, const std::vector<std::int64_t>& ids, const BatchResult& result);
+    // Logs the numbers a reply accepted without a readable message number or gave no line for.
+    void LogOddResults(const SendJob& job, const MtBatch& batch, const std::vector<std::string>& lines,
+                       const BatchResult& reply);
+    // Stores every held result and clears the rows' in-flight marks, in one transaction. On
+    // failure the results stay held, processing is asked to pause and false is returned.
+    bool StoreHeld(Database& db);
     // Copies the account's accepted rows to mt_bak and deletes them from mt, in one transaction.
     void MoveAccepted(Database& db, const std::string& corpID);
 
     EngineServices s_;
     const std::chrono::milliseconds pause_;
     RunFlag runFlag_;
+    PauseRequest pauseRequest_;
+    std::vector<HeldResult> held_;  // used only by the holder of the run token
     std::function<void()> outboxListener_;
 };
 

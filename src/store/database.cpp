@@ -171,6 +171,7 @@ std::unique_ptr<Database> Database::Open(const fs::path& file, Prompts& prompts)
         ReportOpenFailure(prompts, file);
         return nullptr;
     }
+    db->Conn().ExecQuiet(store_detail::kLaterTablesSql);  // a read-only file keeps what it has
     return db;
 }
 

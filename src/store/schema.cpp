@@ -5,6 +5,9 @@ namespace xunda::store_detail {
 // Texts compare without regard to case (COLLATE NOCASE), as the store always did; dates are
 // "YYYY-MM-DD HH:MM:SS" texts in local time; yes/no columns hold 1/0.
 #define XUNDA_NOW "(datetime('now','localtime'))"
+// The outbox rows of a request whose results are not stored yet (the send engine marks them, in a
+// committed transaction, before the request). Files made before it existed get it when opened.
+#define XUNDA_SENDING_TABLE "CREATE TABLE IF NOT EXISTS mt_sending (id INTEGER PRIMARY KEY);"
 
 const char* const kSchemaSql = R"sql(
 CREATE TABLE mobs (
@@ -104,9 +107,12 @@ CREATE TABLE sysConfig (
     sysConfigName TEXT COLLATE NOCASE,
     sysValue      TEXT COLLATE NOCASE
 );
-)sql";
+)sql" XUNDA_SENDING_TABLE;
+
+const char* const kLaterTablesSql = XUNDA_SENDING_TABLE;
 
 #undef XUNDA_NOW
+#undef XUNDA_SENDING_TABLE
 
 const std::array<std::string_view, 11> kTableNames = {"mobs",        "msgType",      "mobOrder", "histMsg",
                                                       "histMsgType", "mt",           "mt_bak",   "mo",

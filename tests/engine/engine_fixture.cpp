@@ -1,5 +1,7 @@
 #include "engine_fixture.h"
 
+#include <sqlite3.h>
+
 #include <sstream>
 
 #include "store/sql_text.h"
@@ -8,20 +10,21 @@ namespace xunda::test {
 
 int FakeGateway::PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
                        const Credentials& account, const MtRequest& mt) {
+    check();
     FakeReply reply;
     PutHandler handler;
     {
         std::lock_guard lock(mutex_);
-        calls.push_back({msgFormat, account, mt});
-        if (!putReplies.empty()) {
-            reply = std::move(putReplies.front());
-            putReplies.pop_front();
-        } else if (putHandler) {
-            handler = putHandler;
+        calls_.push_back({msgFormat, account, mt});
+        if (!putReplies_.empty()) {
+            reply = std::move(putReplies_.front());
+            putReplies_.pop_front();
+        } else if (putHandler_) {
+            handler = putHandler_;
         } else {
             std::stringstream numbers(mt.Mobs);
             for (std::string mob; std::getline(numbers, mob, ',');)
-                reply.lines.push_back("0," + std::to_string(nextMtID++));
+                reply.lines.push_back("0," + std::to_string(nextMtID_++));
         }
     }
     if (handler) reply = handler(mt);  // outside the lock: a handler may block
@@ -30,7 +33,23 @@ int FakeGateway::PutMt(std::string& resultValue, std::vector<std::string>& reply
     return reply.result;
 }
 
+void FakeGateway::QueuePut(FakeReply reply) {
+    std::lock_guard lock(mutex_);
+    putReplies_.push_back(std::move(reply));
+}
+
+void FakeGateway::SetPutHandler(PutHandler handler) {
+    std::lock_guard lock(mutex_);
+    putHandler_ = std::move(handler);
+}
+
+std::vector<FakeGateway::PutCall> FakeGateway::Calls() {
+    std::lock_guard lock(mutex_);
+    return calls_;
+}
+
 int FakeGateway::Poll(std::deque<FakeReply>& replies, std::string& code, std::vector<std::string>& lines) {
+    check();
     FakeReply reply{0, "0", {}};
     if (!replies.empty()) {
         reply = std::move(replies.front());
@@ -41,20 +60,49 @@ int FakeGateway::Poll(std::deque<FakeReply>& replies, std::string& code, std::ve
     return reply.result;
 }
 
+void RecordingSounds::Play(SoundEvent event) {
+    check();
+    std::lock_guard lock(mutex_);
+    played_.push_back(event);
+}
+
+std::vector<SoundEvent> RecordingSounds::Played() {
+    std::lock_guard lock(mutex_);
+    return played_;
+}
+
+namespace {
+
+// Whether some connection holds a write transaction on the file: a write of our own would wait.
+bool WriteLocked(const std::filesystem::path& file) {
+    sqlite3* c = nullptr;
+    sqlite3_open_v2(file.c_str(), &c, SQLITE_OPEN_READWRITE, nullptr);
+    const bool locked = sqlite3_exec(c, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_BUSY;
+    sqlite3_exec(c, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(c);
+    return locked;
+}
+
+}  // namespace
+
 EngineTest::EngineTest() : db(Database::Create(dir / "TOLVI_DY.db", prompts)), log(dir / "LOG") {
     log.SetAccount(account.corpID);
     log.SetSink([this](const std::string& line) {
         std::lock_guard lock(logMutex_);
         logLines_.push_back(line);
     });
+    gateway.check = sounds.check = sleeper.check = [this] {
+        if (WriteLocked(db->Path())) ++callsInTransaction;
+    };
 }
 
-std::int64_t EngineTest::Queue(const std::string& mob, const std::string& msg, const std::string& corpID,
-                               const std::string& subNumber, const std::string& linkID,
-                               const std::string& mtLevel) {
-    db->pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (" +
-                SqlInt(corpID) + "," + SqlQuote(mob) + "," + SqlQuote(msg) + "," + SqlQuote(subNumber) + "," +
-                SqlQuote(linkID) + "," + mtLevel + ",0)");
+void EngineTest::TearDown() {
+    EXPECT_EQ(callsInTransaction, 0) << "a request, sound or rest while a write transaction was open";
+}
+
+std::int64_t EngineTest::Queue(const std::string& mob, const std::string& msg, const std::string& corpID) {
+    db->pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (" + SqlInt(corpID) +
+                "," + SqlQuote(mob) + "," + SqlQuote(msg) + ",'','','1',0)");
     return db->LastInsertId();
 }
 
@@ -65,19 +113,9 @@ std::string EngineTest::Value(const std::string& sql) {
     return v ? *v : "NULL";
 }
 
-std::int64_t EngineTest::Count(const std::string& sql) {
-    return std::stoll(Value(sql));
-}
-
-std::vector<std::string> EngineTest::LogLines() {
-    std::lock_guard lock(logMutex_);
-    return logLines_;
-}
-
 int EngineTest::Logged(const std::string& text) {
-    int n = 0;
-    for (const std::string& line : LogLines()) n += line == text;
-    return n;
+    std::lock_guard lock(logMutex_);
+    return static_cast<int>(std::count(logLines_.begin(), logLines_.end(), text));
 }
 
 }  // namespace xunda::test

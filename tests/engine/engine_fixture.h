@@ -1,5 +1,6 @@
 // Shared pieces of the engine tests: fakes of the service and the desktop, and a fixture with a
-// fresh database, a log that records its lines and the engine's services wired together.
+// fresh database, a log that records its lines and the engine's services wired together. Every
+// request, sound and rest checks that no write transaction is open meanwhile.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -31,55 +32,47 @@ struct FakeReply {
     std::vector<std::string> lines;
 };
 
+// Called at every request, sound and rest.
+using CallCheck = std::function<void()>;
+
 // The service, scripted per call. putMt hands out the queued replies first, then asks the handler,
 // and without one accepts every number with the message numbers 9000, 9001, ...; getMo and
 // getReport hand out their queued replies and then answer the no-data code "0".
 class FakeGateway : public SmsGateway {
   public:
+    using PutHandler = std::function<FakeReply(const MtRequest&)>;
+
+    int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
+              const Credentials& account, const MtRequest& mt) override;
+    int GetMo(std::string& code, std::vector<std::string>& lines, int, const Credentials&) override {
+        return Poll(moReplies, code, lines);
+    }
+    int GetReport(std::string& code, std::vector<std::string>& lines, int, const Credentials&) override {
+        return Poll(reportReplies, code, lines);
+    }
+    int GetData(const std::string&, FieldList&, int&, int&) override { return 500; }
+
+    void QueuePut(FakeReply reply);
+    void SetPutHandler(PutHandler handler);
     struct PutCall {
         int msgFormat;
         Credentials account;
         MtRequest mt;
     };
-    using PutHandler = std::function<FakeReply(const MtRequest&)>;
-
-    int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-              const Credentials& account, const MtRequest& mt) override;
-    int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int,
-              const Credentials&) override {
-        return Poll(moReplies, resultValue, replyLines);
-    }
-    int GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int,
-                  const Credentials&) override {
-        return Poll(reportReplies, resultValue, replyLines);
-    }
-    int GetData(const std::string&, FieldList&, int&, int&) override { return 500; }
-
-    // Replies for the next putMt calls, used before the handler.
-    void QueuePut(FakeReply reply) {
-        std::lock_guard lock(mutex_);
-        putReplies.push_back(std::move(reply));
-    }
-    void SetPutHandler(PutHandler handler) {
-        std::lock_guard lock(mutex_);
-        putHandler = std::move(handler);
-    }
-    std::vector<PutCall> Calls() {
-        std::lock_guard lock(mutex_);
-        return calls;
-    }
+    std::vector<PutCall> Calls();
 
     std::deque<FakeReply> moReplies;
     std::deque<FakeReply> reportReplies;
+    CallCheck check;
 
   private:
     int Poll(std::deque<FakeReply>& replies, std::string& code, std::vector<std::string>& lines);
 
     std::mutex mutex_;
-    std::deque<FakeReply> putReplies;
-    PutHandler putHandler;
-    std::vector<PutCall> calls;
-    std::int64_t nextMtID = 9000;
+    std::deque<FakeReply> putReplies_;
+    PutHandler putHandler_;
+    std::vector<PutCall> calls_;
+    std::int64_t nextMtID_ = 9000;
 };
 
 class FakeOnline : public OnlineProbe {
@@ -90,18 +83,13 @@ class FakeOnline : public OnlineProbe {
 
 class RecordingSounds : public EventSounds {
   public:
-    void Play(SoundEvent event) override {
-        std::lock_guard lock(mutex_);
-        played.push_back(event);
-    }
-    std::vector<SoundEvent> Played() {
-        std::lock_guard lock(mutex_);
-        return played;
-    }
+    void Play(SoundEvent event) override;
+    std::vector<SoundEvent> Played();
+    CallCheck check;
 
   private:
     std::mutex mutex_;
-    std::vector<SoundEvent> played;
+    std::vector<SoundEvent> played_;
 };
 
 // The processing state as the main window keeps it: running after the login, toggled by the pause
@@ -119,9 +107,7 @@ class FakeProcessing : public ProcessingState {
     void AddReport(std::int64_t n) override { report += n; }
 
     std::atomic<int> toggles{0};
-    std::atomic<std::int64_t> mo{0};
-    std::atomic<std::int64_t> mt{0};
-    std::atomic<std::int64_t> report{0};
+    std::atomic<std::int64_t> mo{0}, mt{0}, report{0};
 
   private:
     std::atomic<bool> paused_{false};
@@ -134,25 +120,29 @@ class FixedClock : public Clock {
 
 class RecordingSleeper : public Sleeper {
   public:
-    void Sleep(std::chrono::milliseconds d) override { total += d.count(); }
+    void Sleep(std::chrono::milliseconds d) override {
+        check();
+        total += d.count();
+    }
     std::atomic<long long> total{0};
+    CallCheck check;
 };
 
 class EngineTest : public ::testing::Test {
   protected:
     EngineTest();
+    void TearDown() override;
 
     EngineServices Services() { return {gateway, log, control, online, prompts, sounds, clock, sleeper}; }
     // Queues one outbox row for the account; returns its id.
-    std::int64_t Queue(const std::string& mob, const std::string& msg, const std::string& corpID = "10001",
-                       const std::string& subNumber = "", const std::string& linkID = "",
-                       const std::string& mtLevel = "1");
+    std::int64_t Queue(const std::string& mob, const std::string& msg, const std::string& corpID = "10001");
     // A single value of a query ("" for none, "NULL" for a null).
     std::string Value(const std::string& sql);
-    std::int64_t Count(const std::string& sql);
-    std::vector<std::string> LogLines();
+    std::int64_t Count(const std::string& sql) { return std::stoll(Value(sql)); }
     // How many logged lines equal `text`.
     int Logged(const std::string& text);
+    // Runs `sql` (a trigger that makes statements fail, or its removal), failing the test on error.
+    void Exec(const std::string& sql) { ASSERT_TRUE(db->pAdoCom(sql)) << sql; }
 
     Credentials account{"10001", "demo", "secret"};
     TempDir dir;
@@ -165,6 +155,7 @@ class EngineTest : public ::testing::Test {
     RecordingSounds sounds;
     FixedClock clock;
     RecordingSleeper sleeper;
+    std::atomic<int> callsInTransaction{0};
 
   private:
     std::mutex logMutex_;
