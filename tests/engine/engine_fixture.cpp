@@ -2,8 +2,6 @@
 
 #include <sqlite3.h>
 
-#include <sstream>
-
 #include "store/sql_text.h"
 
 namespace xunda::test {
@@ -11,41 +9,20 @@ namespace xunda::test {
 int FakeGateway::PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
                        const Credentials& account, const MtRequest& mt) {
     check();
+    calls.push_back({msgFormat, account, mt});
     FakeReply reply;
-    PutHandler handler;
-    {
-        std::lock_guard lock(mutex_);
-        calls_.push_back({msgFormat, account, mt});
-        if (!putReplies_.empty()) {
-            reply = std::move(putReplies_.front());
-            putReplies_.pop_front();
-        } else if (putHandler_) {
-            handler = putHandler_;
-        } else {
-            std::stringstream numbers(mt.Mobs);
-            for (std::string mob; std::getline(numbers, mob, ',');)
-                reply.lines.push_back("0," + std::to_string(nextMtID_++));
-        }
+    if (!putReplies.empty()) {
+        reply = std::move(putReplies.front());
+        putReplies.pop_front();
+    } else if (putHandler) {
+        reply = putHandler(mt);
+    } else {
+        std::stringstream numbers(mt.Mobs);
+        for (std::string mob; std::getline(numbers, mob, ',');) reply.lines.push_back("0," + std::to_string(nextMtID_++));
     }
-    if (handler) reply = handler(mt);  // outside the lock: a handler may block
     replyLines = reply.lines;
     if (reply.result == 0) resultValue = reply.code;
     return reply.result;
-}
-
-void FakeGateway::QueuePut(FakeReply reply) {
-    std::lock_guard lock(mutex_);
-    putReplies_.push_back(std::move(reply));
-}
-
-void FakeGateway::SetPutHandler(PutHandler handler) {
-    std::lock_guard lock(mutex_);
-    putHandler_ = std::move(handler);
-}
-
-std::vector<FakeGateway::PutCall> FakeGateway::Calls() {
-    std::lock_guard lock(mutex_);
-    return calls_;
 }
 
 int FakeGateway::Poll(std::deque<FakeReply>& replies, std::string& code, std::vector<std::string>& lines) {
@@ -58,17 +35,6 @@ int FakeGateway::Poll(std::deque<FakeReply>& replies, std::string& code, std::ve
     lines = reply.lines;
     if (reply.result == 0) code = reply.code;
     return reply.result;
-}
-
-void RecordingSounds::Play(SoundEvent event) {
-    check();
-    std::lock_guard lock(mutex_);
-    played_.push_back(event);
-}
-
-std::vector<SoundEvent> RecordingSounds::Played() {
-    std::lock_guard lock(mutex_);
-    return played_;
 }
 
 namespace {
@@ -91,7 +57,7 @@ EngineTest::EngineTest() : db(Database::Create(dir / "TOLVI_DY.db", prompts)), l
         std::lock_guard lock(logMutex_);
         logLines_.push_back(line);
     });
-    gateway.check = sounds.check = sleeper.check = [this] {
+    gateway.check = desk.check = [this] {
         if (WriteLocked(db->Path())) ++callsInTransaction;
     };
 }

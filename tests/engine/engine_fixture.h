@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -32,16 +33,12 @@ struct FakeReply {
     std::vector<std::string> lines;
 };
 
-// Called at every request, sound and rest.
-using CallCheck = std::function<void()>;
-
 // The service, scripted per call. putMt hands out the queued replies first, then asks the handler,
 // and without one accepts every number with the message numbers 9000, 9001, ...; getMo and
-// getReport hand out their queued replies and then answer the no-data code "0".
+// getReport hand out their queued replies and then answer the no-data code "0". Used by one
+// thread at a time.
 class FakeGateway : public SmsGateway {
   public:
-    using PutHandler = std::function<FakeReply(const MtRequest&)>;
-
     int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
               const Credentials& account, const MtRequest& mt) override;
     int GetMo(std::string& code, std::vector<std::string>& lines, int, const Credentials&) override {
@@ -52,50 +49,27 @@ class FakeGateway : public SmsGateway {
     }
     int GetData(const std::string&, FieldList&, int&, int&) override { return 500; }
 
-    void QueuePut(FakeReply reply);
-    void SetPutHandler(PutHandler handler);
-    struct PutCall {
-        int msgFormat;
-        Credentials account;
-        MtRequest mt;
-    };
-    std::vector<PutCall> Calls();
-
-    std::deque<FakeReply> moReplies;
-    std::deque<FakeReply> reportReplies;
-    CallCheck check;
+    struct PutCall { int msgFormat; Credentials account; MtRequest mt; };
+    std::vector<PutCall> calls;
+    std::deque<FakeReply> putReplies, moReplies, reportReplies;
+    std::function<FakeReply(const MtRequest&)> putHandler;
+    std::function<void()> check;  // called at every request, sound and rest
 
   private:
     int Poll(std::deque<FakeReply>& replies, std::string& code, std::vector<std::string>& lines);
 
-    std::mutex mutex_;
-    std::deque<FakeReply> putReplies_;
-    PutHandler putHandler_;
-    std::vector<PutCall> calls_;
     std::int64_t nextMtID_ = 9000;
 };
 
-class FakeOnline : public OnlineProbe {
+// The desktop, the clock and the processing state as the main window keeps it: online, running
+// after the login, toggled by the pause button, with the three counters.
+class FakeDesk : public OnlineProbe, public EventSounds, public ProcessingState, public Clock, public Sleeper {
   public:
     bool IsOnline() override { return online.load(); }
-    std::atomic<bool> online{true};
-};
-
-class RecordingSounds : public EventSounds {
-  public:
-    void Play(SoundEvent event) override;
-    std::vector<SoundEvent> Played();
-    CallCheck check;
-
-  private:
-    std::mutex mutex_;
-    std::vector<SoundEvent> played_;
-};
-
-// The processing state as the main window keeps it: running after the login, toggled by the pause
-// button, with the three counters.
-class FakeProcessing : public ProcessingState {
-  public:
+    void Play(SoundEvent event) override {
+        check();
+        played.push_back(event);
+    }
     bool paused() const override { return paused_.load(); }
     bool PauseEnabled() const override { return !paused_.load(); }
     void btnSmsSendPauseClick() override {
@@ -105,27 +79,20 @@ class FakeProcessing : public ProcessingState {
     void AddMo(std::int64_t n) override { mo += n; }
     void AddMt(std::int64_t n) override { mt += n; }
     void AddReport(std::int64_t n) override { report += n; }
+    std::string Now() override { return "2026-03-04 05:06:07"; }
+    void Sleep(std::chrono::milliseconds d) override {
+        check();
+        slept += d.count();
+    }
 
+    std::atomic<bool> online{true};
+    std::vector<SoundEvent> played;
     std::atomic<int> toggles{0};
-    std::atomic<std::int64_t> mo{0}, mt{0}, report{0};
+    std::atomic<std::int64_t> mo{0}, mt{0}, report{0}, slept{0};
+    std::function<void()> check;  // called at every request, sound and rest
 
   private:
     std::atomic<bool> paused_{false};
-};
-
-class FixedClock : public Clock {
-  public:
-    std::string Now() override { return "2026-03-04 05:06:07"; }
-};
-
-class RecordingSleeper : public Sleeper {
-  public:
-    void Sleep(std::chrono::milliseconds d) override {
-        check();
-        total += d.count();
-    }
-    std::atomic<long long> total{0};
-    CallCheck check;
 };
 
 class EngineTest : public ::testing::Test {
@@ -133,7 +100,7 @@ class EngineTest : public ::testing::Test {
     EngineTest();
     void TearDown() override;
 
-    EngineServices Services() { return {gateway, log, control, online, prompts, sounds, clock, sleeper}; }
+    EngineServices Services() { return {gateway, log, desk, desk, prompts, desk, desk, desk}; }
     // Queues one outbox row for the account; returns its id.
     std::int64_t Queue(const std::string& mob, const std::string& msg, const std::string& corpID = "10001");
     // A single value of a query ("" for none, "NULL" for a null).
@@ -149,12 +116,8 @@ class EngineTest : public ::testing::Test {
     RecordingPrompts prompts;
     std::unique_ptr<Database> db;
     Log log;
-    FakeProcessing control;
     FakeGateway gateway;
-    FakeOnline online;
-    RecordingSounds sounds;
-    FixedClock clock;
-    RecordingSleeper sleeper;
+    FakeDesk desk;
     std::atomic<int> callsInTransaction{0};
 
   private:
