@@ -1,6 +1,7 @@
 // The gateway's result rules, with the HTTP exchange replaced by a scripted one.
 #include <gtest/gtest.h>
 
+#include "core/exceptions.h"
 #include "gateway/service_gateway.h"
 #include "gateway/trace_log.h"
 
@@ -28,44 +29,73 @@ protected:
     Lines lines = {"stale"};
 };
 
-TEST_F(GatewayRulesTest, FormatOutsideZeroToThreeSendsNothing) {
-    EXPECT_EQ(gateway.PutMt(value, lines, 4, kAccount, kMt), -2);
-    EXPECT_EQ(gateway.GetMo(value, lines, -1, kAccount), -2);
-    EXPECT_EQ(gateway.GetReport(value, lines, 4, kAccount), -2);
-    EXPECT_TRUE(urls.empty());
-    EXPECT_EQ(value, "old");
-    EXPECT_EQ(lines, Lines{"stale"});
-}
-
-TEST_F(GatewayRulesTest, SuccessGivesLineOneTrimmedAndTheRestUnchanged) {
-    reply.body = " 100 \n0,12345 \n403,403";
-    EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt), 0);
-    EXPECT_EQ(value, "100");
-    EXPECT_EQ(lines, (Lines{"0,12345 ", "403,403"}));
-    ASSERT_EQ(urls.size(), 1u);
-    EXPECT_EQ(urls[0], PutMtUrl("h:1", 2, kAccount, kMt));
+TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
+    const struct {
+        FetchResult reply;
+        int result;
+        std::string value;
+        Lines lines;
+    } cases[] = {
+        {{200, " 100 \n0,12345 \n403,403"}, 0, "100", {"0,12345 ", "403,403"}},  // line one trimmed only
+        {{200, "100\r0,1\n403,403\r\n"}, 0, "100", {"0,1", "403,403"}},        // CR, LF, CR LF
+        {{200, "100\r\n\r\n0,1\n\r"}, 0, "100", {"", "0,1", ""}},              // empty lines count
+        {{200, "100\r\nx,\xC4\xE3"}, 0, "100", {"x,你"}},                         // GBK in, UTF-8 out
+        {{200, std::string("100\r\n0,1\0\r\n0,2", 14)}, 0, "100", {"0,1"}},    // the text ends at a NUL
+        {{200, std::string("\0" "100", 4)}, -3, "old", {}},
+        {{200, ""}, -3, "old", {}},
+        {{0, "100\r\n"}, 500, "old", {}},                                        // no status line: no answer
+        {{404, "100\r\n"}, 404, "old", {}},
+        {{200, "100\r\n" + std::string(1024 * 1024 - 5, '0')}, 0, "100", {std::string(1024 * 1024 - 5, '0')}},
+        {{200, "100\r\n" + std::string(1024 * 1024 - 4, '0')}, 500, "old", {}},  // over the putMt cap
+    };
+    for (const auto& c : cases) {
+        reply = c.reply;
+        value = "old";
+        EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt), c.result) << c.reply.body.substr(0, 20);
+        EXPECT_EQ(value, c.value);
+        EXPECT_EQ(lines, c.lines);
+    }
+    EXPECT_EQ(urls.back(), PutMtUrl("h:1", 2, kAccount, kMt));
     EXPECT_EQ(lastLimits.timeout.count(), 1234);
     EXPECT_EQ(lastLimits.maxBody, 1024u * 1024u);
-}
-
-// (The simulator tests cover an empty 200 and 404/500.)
-TEST_F(GatewayRulesTest, NothingBeforeANulIsEmptyAndNoStatusLineIsNoAnswer) {
-    reply.body = std::string("\0" "100", 4);
-    EXPECT_EQ(gateway.GetReport(value, lines, 1, kAccount), -3);
-    EXPECT_TRUE(lines.empty());
-    // A reply without status line is no answer, not a success with nothing in it.
-    reply = {0, "100\r\n"};
-    EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt), 500);
-    EXPECT_EQ(value, "old");
-}
-
-TEST_F(GatewayRulesTest, BodiesOverTheLimitAreNoAnswer) {
-    reply.body = "100\r\n" + std::string(1024 * 1024, '0');
-    EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt), 500);
+    reply.body = std::string(16 * 1024 * 1024, '1');  // the polls' cap
     EXPECT_EQ(gateway.GetMo(value, lines, 0, kAccount), 0);
-    EXPECT_EQ(lastLimits.maxBody, 16u * 1024u * 1024u);
-    reply.body = std::string(16 * 1024 * 1024 + 1, '1');
+    reply.body += '1';
     EXPECT_EQ(gateway.GetReport(value, lines, 1, kAccount), 500);
+    // A format outside 0 to 3 sends nothing.
+    urls.clear();
+    EXPECT_EQ(gateway.PutMt(value, lines, 4, kAccount, kMt), -2);
+    EXPECT_EQ(gateway.GetMo(value, lines, -1, kAccount), -2);
+    EXPECT_TRUE(urls.empty());
+}
+
+TEST_F(GatewayRulesTest, DataRepliesRowsAttributesAndHexValues) {
+    FieldList fields;
+    int cols = 0, rows = 0;
+    auto read = [&](const std::string& xml) {
+        reply = {200, xml};
+        return gateway.GetData("http://h/data/?sql=x", fields, cols, rows);
+    };
+    ASSERT_EQ(read("<r><row c=\"31\" g=\"e4bda0\" p=\"E4BDA0\"/><x/><ROW c=\"34\" d=\"313\"/><x><row c=\"35\"/></x></r>"), 0);
+    // The root's own rows, names in any case; ColCount is the last row's attribute count.
+    EXPECT_EQ(rows, 2);
+    EXPECT_EQ(cols, 2);
+    ASSERT_EQ(fields.size(), 5u);
+    EXPECT_EQ(fields[1].Value, "你");
+    EXPECT_EQ(fields[2].Value, "你");
+    EXPECT_EQ(fields[3].Value, "4");
+    EXPECT_EQ(fields[4].Value, "1?");  // the odd digit is the byte 0xFF, which UTF-8 cannot hold
+    // A field by name (in any case) within its row of ColCount fields; the value emptied otherwise.
+    std::string v = "x";
+    EXPECT_EQ(GetFieldValue("C", 1, v, cols, fields), 0);  // row 1: fields 2 and 3
+    EXPECT_EQ(v, "4");
+    EXPECT_EQ(GetFieldValue("g", 1, v, cols, fields), -1);  // row 0's field
+    EXPECT_EQ(v, "");
+    for (auto [row, colCount] : {std::pair{2, cols}, {-1, cols}, {0, 0}, {1, 3}})  // no such row, or not whole
+        EXPECT_EQ(GetFieldValue("c", row, v, colCount, fields), -2) << row << " " << colCount;
+    EXPECT_EQ(read("<data></data>"), 0);
+    EXPECT_EQ(rows + cols + fields.size(), 0u);
+    EXPECT_THROW(read(""), EStreamError);
 }
 
 TEST_F(GatewayRulesTest, TracesEachStepWithoutThePassword) {
@@ -74,6 +104,7 @@ TEST_F(GatewayRulesTest, TracesEachStepWithoutThePassword) {
     gateway.PutMt(value, lines, 2, kAccount, kMt);
     reply = {404, ""};
     gateway.GetMo(value, lines, 0, kAccount);
+    gateway.GetReport(value, lines, 1, kAccount);
     reply = {200, ""};
     gateway.GetReport(value, lines, 1, kAccount);
     FieldList fields;
@@ -87,6 +118,8 @@ TEST_F(GatewayRulesTest, TracesEachStepWithoutThePassword) {
         "ResultValue=100",
         "发送GetMo消息=" + MaskPasswords(PollUrl("h:1", "/sms/getMo/", 0, kAccount)),
         "GetMo失败:Not Found",
+        "发送Getreport消息=" + MaskPasswords(PollUrl("h:1", "/sms/getReport/", 1, kAccount)),
+        "Getport失败:Not Found",
         "发送Getreport消息=" + MaskPasswords(PollUrl("h:1", "/sms/getReport/", 1, kAccount)),
         "Getreport成功",
         "接收XML文件错误:503",
