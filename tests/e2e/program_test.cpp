@@ -12,28 +12,16 @@
 #include <thread>
 
 #include "core/paths.h"
-#include "core/ports.h"
 #include "sms-sim/sms_sim.h"
 #include "store/database.h"
 #include "store/settings.h"
+#include "support/recording_prompts.h"
 #include "support/temp_dir.h"
 
 namespace xunda::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Database errors while seeding fail the test.
-class FailingPrompts : public Prompts {
-public:
-    void Notice(const std::string& text) override { ADD_FAILURE() << text; }
-    void Alert(const std::string& text) override { ADD_FAILURE() << text; }
-    bool Confirm(const std::string&) override { return false; }
-    bool ConfirmSevere(const std::string&) override { return false; }
-    bool OfferOpen(const std::string&) override { return false; }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> ChooseOpenFile(const std::string&, const std::string&) override { return {}; }
-};
 
 bool WaitFor(const std::function<bool()>& done, std::chrono::seconds limit) {
     const auto end = std::chrono::steady_clock::now() + limit;
@@ -51,7 +39,7 @@ TEST(ProgramTest, AutoLoginReachesTheSimulatorAndSigtermEndsCleanly) {
 
     setenv("XUNDA_SMS_HOME", home.path().c_str(), 1);
     {
-        FailingPrompts prompts;
+        RecordingPrompts prompts;
         EnsurePrivateDir(DataDir());
         std::unique_ptr<Database> db = Database::Create(Database::DefaultPath(), prompts);
         ASSERT_NE(db, nullptr);
@@ -61,6 +49,7 @@ TEST(ProgramTest, AutoLoginReachesTheSimulatorAndSigtermEndsCleanly) {
         // A message waiting in the outbox, for the engine to send after the login.
         ASSERT_TRUE(db->pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) "
                                 "VALUES (10001, '13800138000', '你好', '', '', '1', 0)"));
+        ASSERT_TRUE(prompts.notices().empty());
     }
     simulator.QueueIncoming({.mob = "13900139000", .destID = "10001", .text = "收到", .moTime = "", .corpID = "10001"});
 
