@@ -30,10 +30,10 @@ protected:
 };
 
 TEST_F(GatewaySimTest, RequestLinesAndTextsInEveryFormat) {
-    const MtRequest mt{"13800000001,13800000002", "你好_1", "1", "", ""};
+    const MtRequest mt{"13800000001,13800000002", "你好_1+", "1", "", ""};
     const std::string keys = "&corpID=10001&loginName=demo&password=pw&Mobs=13800000001,13800000002&msg=";
-    const std::string texts[] = {"\xC4\xE3\xBA\xC3_1", "%25C4%25E3%25BA%25C3%255F1", "%E4%BD%A0%E5%A5%BD%5F1",
-                                 "4F60597D005F0031"};
+    const std::string texts[] = {"\xC4\xE3\xBA\xC3_1%2B", "%25C4%25E3%25BA%25C3%255F1%252B", "%E4%BD%A0%E5%A5%BD%5F1%2B",
+                                 "4F60597D005F0031002B"};
     const Credentials odd{"7", "a&b=c 张", kOddPassword};
     const MtRequest oddMt{"13800000003", "1+1=2 & 100% #1 a_b", "1", "", ""};
     for (int format = 0; format <= 3; ++format) {

@@ -113,7 +113,8 @@ TEST_F(GatewayRulesTest, TracesEachStepWithoutThePassword) {
     gateway.GetData(DataQueryBase("h:1") + "'G','demo','s3cret'", fields, cols, rows);
     SetTraceSink(nullptr);
     const Lines expected = {
-        "发送MT消息=" + MaskPasswords(PutMtUrl("h:1", 2, kAccount, kMt)),
+        "发送MT消息=http://h:1/sms/putMt/?msgFormat=2&corpID=10001&loginName=demo&password=***&Mobs=13800000001&msg=hi"
+        "&mtLevel=1&subNumber=&linkID=",
         "提交URL成功",
         "ResultValue=100",
         "发送GetMo消息=" + MaskPasswords(PollUrl("h:1", "/sms/getMo/", 0, kAccount)),
