@@ -113,15 +113,10 @@ bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
     std::vector<std::int64_t> ids;
     ids.reserve(batch.rows.size());
     for (std::size_t row : batch.rows) ids.push_back(job.rows[row].id);
-    // Marked before the request, so that a program ended before the results are stored never
-    // sends these rows again by itself.
-    if (!db.Transaction([&] {
-            for (std::int64_t id : ids)
-                if (!db.pAdoCom("INSERT OR REPLACE INTO mt_sending (id) VALUES (" + SqlInt(id) + ")")) return false;
-            return true;
-        })) {
-        pauseRequest_.Request();
-        s_.log.logit(kStoreFailedText);
+    // Marked (one statement, committed) before the request, so that a program ended before the
+    // results are stored never sends these rows again by itself.
+    if (!db.pAdoCom("INSERT OR REPLACE INTO mt_sending (id) SELECT id FROM mt WHERE id IN (" + JoinIds(ids) + ")")) {
+        StoreFailed();
         return false;
     }
 
@@ -179,13 +174,16 @@ bool SendEngine::StoreHeld(Database& db) {
         }
         return true;
     });
-    if (stored) {
+    if (stored)
         held_.clear();
-    } else {
-        pauseRequest_.Request();
-        s_.log.logit(kStoreFailedText);
-    }
+    else
+        StoreFailed();
     return stored;
+}
+
+void SendEngine::StoreFailed() {
+    pauseRequest_.Request();
+    s_.log.logit(kStoreFailedText);
 }
 
 void SendEngine::MoveAccepted(Database& db, const std::string& corpID) {

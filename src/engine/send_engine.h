@@ -102,6 +102,8 @@ class SendEngine {
     // Stores every held result and clears the rows' in-flight marks, in one transaction. On
     // failure the results stay held, processing is asked to pause and false is returned.
     bool StoreHeld(Database& db);
+    // Asks for the pause, with its log line.
+    void StoreFailed();
     // Copies the account's accepted rows to mt_bak and deletes them from mt, in one transaction.
     void MoveAccepted(Database& db, const std::string& corpID);
 
