@@ -1,79 +1,45 @@
-// Every test program runs in a private home. Before any test starts (at static initialisation, so
-// also before a QApplication or a logger looks at the environment) HOME, the XDG folders and the
-// data root point into a fresh temporary folder, which is removed when the program ends. CTest runs
-// each test in a process of its own, so each test has its own home. Child processes inherit it.
-//
-// The Qt platform is offscreen, no proxy variable leaks in from the caller's shell, and the service
-// host is a port where nothing listens: a test that needs the service starts the simulator and
-// names its host.
+// Every test program runs in a private home: before any test (at static initialisation, before a
+// QApplication exists) HOME, TMPDIR, the XDG folders and the data root point into a fresh folder,
+// removed when the program (not a forked child) ends. CTest runs each test in a process of its own, so
+// each test has its own; the programs a test starts inherit it. Qt draws offscreen, no proxy variable
+// comes in from the caller's shell, and the service host is a port where nothing listens.
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <string>
+
+// The sanitizers' settings of the test program (and, through the environment, of the programs it
+// starts): the same for ctest alone as for ./test.sh. No leak reports: Qt keeps objects until exit.
+extern "C" const char* __asan_default_options() { return "detect_leaks=0:abort_on_error=0"; }
+extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
 
 namespace {
 
 namespace fs = std::filesystem;
 
-// The sanitizers' settings for the tests and for the programs they start (ctest alone, without
-// ./test.sh, runs the same way). Leak reports are off: Qt and its browser keep objects until exit.
-constexpr const char* kAsanOptions = "detect_leaks=0:abort_on_error=0";
-constexpr const char* kUbsanOptions = "print_stacktrace=1:halt_on_error=1";
-
-class PrivateHome {
-public:
+struct PrivateHome {
     PrivateHome() {
         std::string root = (fs::temp_directory_path() / "xunda-home-XXXXXX").string();
-        if (!mkdtemp(root.data())) {
-            std::perror("xunda tests: cannot make a private home");
-            std::abort();
+        if (!mkdtemp(root.data())) std::abort();
+        path = root;
+        for (const char* variable : {"HOME", "TMPDIR", "XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME",
+                                     "XDG_STATE_HOME", "XDG_RUNTIME_DIR"}) {
+            mkdir((path / variable).c_str(), 0700);
+            setenv(variable, (path / variable).c_str(), 1);
         }
-        root_ = root;
-        Folder("HOME", "home");
-        Folder("XDG_DATA_HOME", "data");
-        Folder("XDG_CONFIG_HOME", "config");
-        Folder("XDG_CACHE_HOME", "cache");
-        Folder("XDG_STATE_HOME", "state");
-        Folder("XDG_RUNTIME_DIR", "runtime");
-        setenv("XUNDA_SMS_HOME", (root_ / "data" / "xunda-sms").c_str(), 1);
-        setenv("XUNDA_SMS_HOST", "127.0.0.1:1", 1);
+        setenv("XUNDA_SMS_HOME", (path / "XDG_DATA_HOME/xunda-sms").c_str(), 1);
+        setenv("XUNDA_SMS_HOST", "127.0.0.1:1", 1);  // a test that needs the service starts the simulator
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
-                                 "no_proxy", "NO_PROXY"})
-            unsetenv(name);
-        setenv("ASAN_OPTIONS", kAsanOptions, 0);
-        setenv("UBSAN_OPTIONS", kUbsanOptions, 0);
+        for (const char* proxy : {"http_proxy", "https_proxy", "all_proxy", "no_proxy", "HTTP_PROXY", "HTTPS_PROXY",
+                                  "ALL_PROXY", "NO_PROXY"})
+            unsetenv(proxy);
+        setenv("ASAN_OPTIONS", __asan_default_options(), 0);
+        setenv("UBSAN_OPTIONS", __ubsan_default_options(), 0);
     }
-    ~PrivateHome() {
-        if (getpid() != owner_) return;  // a forked child that did not exec leaves the home to its parent
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    PrivateHome(const PrivateHome&) = delete;
-    PrivateHome& operator=(const PrivateHome&) = delete;
-
-private:
-    // A folder of the home, for the owner only, named by an environment variable.
-    void Folder(const char* variable, const char* name) {
-        const fs::path dir = root_ / name;
-        if (mkdir(dir.c_str(), 0700) != 0) {
-            std::perror("xunda tests: cannot make a private home");
-            std::abort();
-        }
-        setenv(variable, dir.c_str(), 1);
-    }
-
-    fs::path root_;
-    pid_t owner_ = getpid();
-};
-
-const PrivateHome home;
+    ~PrivateHome() { if (std::error_code ec; getpid() == owner) fs::remove_all(path, ec); }
+    fs::path path;
+    const pid_t owner = getpid();
+} const home;
 
 }  // namespace
-
-// The test program's own sanitizer settings (read before any static initialiser runs).
-extern "C" const char* __asan_default_options() { return kAsanOptions; }
-extern "C" const char* __ubsan_default_options() { return kUbsanOptions; }
