@@ -1,5 +1,4 @@
-// A fresh folder for one test inside its private home's TMPDIR (tests/support/private_home.cpp),
-// which goes with everything in it when the test program ends; whole files read and written as bytes.
+// A fresh folder in the test's private TMPDIR (support/private_home.cpp), gone when the program ends.
 #pragma once
 
 #include <stdlib.h>
