@@ -2,6 +2,8 @@
 // each request as the service would, counts what it accepted, and hands out what was queued once.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 
 #include "core/codepage.h"
 #include "raw_client.h"
@@ -43,7 +45,8 @@ TEST_F(SimTest, PutMtAcceptsEachNumberOnceAndRefusesWhatTheServiceRefuses) {
     EXPECT_EQ(sim.SendCount("13800000002"), 0);
     const std::vector<SentMessage> sent = sim.Sent();
     ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[1].corpID + sent[1].mob + sent[1].text + sent[1].mtLevel + sent[1].subNumber, "1000113800000001again112");
+    EXPECT_EQ(std::tie(sent[1].corpID, sent[1].mob, sent[1].text, sent[1].mtLevel, sent[1].subNumber),
+              std::make_tuple("10001", "13800000001", "again", "1", "12"));
     EXPECT_EQ(sent[1].mtID, 5'000'000'000ULL);
 
     std::string hundred = "13800000000";
