@@ -6,6 +6,5 @@ cd "$(dirname "$0")"
 build=build/debug
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DXUNDA_SANITIZE=ON -DXUNDA_GUI=ON >/dev/null
 cmake --build "$build" -j "$(nproc)"
-export ASAN_OPTIONS=detect_leaks=0:abort_on_error=0
-export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+# Each test sets up its own environment and sanitizer options (tests/support/private_home.cpp).
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "$@"

@@ -23,8 +23,10 @@ endfunction()
 
 # xunda_test(<name> [DEPS targets...] [SOURCES files...])
 # A GoogleTest program test_<name> from every .cpp in the calling folder (or SOURCES), each test
-# registered with CTest. Tests run with the offscreen Qt platform, a private data root, and a service
-# host where nothing listens (a test that needs the service starts the simulator and names its host).
+# registered with CTest and failed when it runs longer than XUNDA_TEST_TIMEOUT seconds. Every test
+# runs in a private home, offscreen, with a service host where nothing listens
+# (tests/support/private_home.cpp).
+set(XUNDA_TEST_TIMEOUT 60)
 function(xunda_test name)
   cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
   if(ARG_SOURCES)
@@ -35,10 +37,7 @@ function(xunda_test name)
   add_executable(test_${name} ${sources})
   target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} xunda_testsupport GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(test_${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT
-      "QT_QPA_PLATFORM=offscreen;XUNDA_SMS_HOME=${CMAKE_BINARY_DIR}/testhome/${name};XUNDA_SMS_HOST=127.0.0.1:1")
+  gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${XUNDA_TEST_TIMEOUT})
 endfunction()
 
 # xunda_bench(<name> [DEPS targets...]): a benchmark program bench_<name> from <name>.cpp.

@@ -11,57 +11,51 @@ namespace {
 
 using test::Repeat;
 
-TEST(GbkLimits, ChineseCharactersCountTwoBytes) {
-    std::string text = Repeat("汉", 127);
-    EXPECT_EQ(GbkByteLength(text), 254u);
-    EXPECT_EQ(GbkByteLength(text + "字"), 256u);
-    EXPECT_EQ(GbkCharCount(text + "ab"), 129u);
+TEST(Gbk, LengthsAndSafeFormsFollowTheGbkBytes) {
+    EXPECT_EQ(GbkByteLength(Repeat("汉", 127) + "a€"), 256u);  // code page 936 has the euro sign at 0x80
+    EXPECT_EQ(GbkCharCount(Repeat("汉", 127) + "😀\xFF" "a"), 130u);  // an invalid byte is one character
     EXPECT_EQ(Utf8ToGbk("中文"), "\xD6\xD0\xCE\xC4");
+    EXPECT_EQ(MakeGbkSafe("a😀b\xFF€中"), "a?b?€中");
+    EXPECT_EQ(GbkToUtf8("\xD6\xD0\xFF" "a\xD6"), "中?a?");  // a lead byte cut off at the end too
 }
 
-TEST(GbkLimits, CuttingNeverSplitsACharacter) {
-    std::string text = "a" + Repeat("汉", 10);  // 21 GBK bytes
-    EXPECT_EQ(CutToGbkBytes(text, 21), text);
-    EXPECT_EQ(CutToGbkBytes(text, 20), "a" + Repeat("汉", 9));  // 19 bytes: the 10th would need 21
-    EXPECT_EQ(CutToGbkBytes(text, 1), "a");
-    EXPECT_EQ(CutToGbkBytes(text, 2), "a");
-    EXPECT_EQ(CutToGbkBytes("abc", 2), "ab");
-    std::string gbk = Utf8ToGbk("汉字");
+TEST(Gbk, CuttingKeepsTheLongestHeadWithoutSplittingACharacter) {
+    const std::string text = "a" + Repeat("汉", 10);  // 21 GBK bytes
+    struct { std::string text; std::size_t max; std::string head; } cases[] = {
+        {text, 21, text}, {text, 20, "a" + Repeat("汉", 9)}, {text, 3, "a汉"}, {text, 2, "a"}, {text, 1, "a"},
+        {text, 0, ""}, {"abc", 2, "ab"}, {"€中", 2, "€"}, {"€中", 3, "€中"}, {"a😀b", 2, "a?"}, {"a😀b", 3, "a?b"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CutToGbkBytes(c.text, c.max), c.head) << c.text << " " << c.max;
+    const std::string gbk = Utf8ToGbk("汉字");
     EXPECT_EQ(CutGbkBytes(gbk, 3), gbk.substr(0, 2));
-    // A lone lead byte at the end counts as one byte of its own.
-    EXPECT_EQ(CutGbkBytes("ab\xD6", 3), "ab\xD6");
+    EXPECT_EQ(CutGbkBytes("ab\xD6", 3), "ab\xD6");  // a lone lead byte at the end counts as one byte
+    EXPECT_EQ(CutGbkBytes("a\xFE" "A", 2), "a");     // 0xFE still leads a pair
+    EXPECT_EQ(CutGbkBytes("a\xFF" "A", 2), "a\xFF"); // 0xFF does not
 }
 
-TEST(GbkLimits, UnmappableCharactersBecomeQuestionMarks) {
-    EXPECT_EQ(MakeGbkSafe("a😀b"), "a?b");
-    EXPECT_EQ(GbkByteLength("a😀b"), 3u);
-    EXPECT_EQ(MakeGbkSafe("bad\xFFutf8"), "bad?utf8");
-    EXPECT_EQ(GbkToUtf8("\xD6\xD0\xFF"), "中?");
-    EXPECT_EQ(MakeGbkSafe("€中文"), "€中文");  // code page 936 has the euro sign at 0x80
+TEST(Utf8, InvalidSequencesAreRefused) {
+    for (const char* bad : {"\xC0\x80", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFC\x84\x80\x80", "\xE4\xBD"})
+        EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+    for (const char* good : {"\xC2\x80", "\xED\x9F\xBF", "\xEE\x80\x80", "\xF4\x8F\xBF\xBF"}) EXPECT_TRUE(IsValidUtf8(good)) << good;
 }
 
-TEST(Utf16, RoundTripsIncludingSurrogates) {
-    std::string text = "中文 abc 😀";
+TEST(Utf16, RoundTripsAndReplacesLoneSurrogates) {
+    const std::string text = "中文 abc \xC2\x80\xEF\xBF\xBF\xF4\x8F\xBF\xBF 😀";
     EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(text)), text);
-    EXPECT_EQ(Utf8ToUtf16("😀").size(), 2u);
-    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800))), "?");
+    EXPECT_EQ(Utf8ToUtf16("😀a\xFF"), u"\xD83D\xDE00" "a\xFFFD");
+    EXPECT_EQ(Utf16ToUtf8(u"\xD800"), "?");
+    EXPECT_EQ(Utf16ToUtf8(u"\xDC00" "a\xD800" "a"), "?a?a");
 }
 
-TEST(InputFiles, EveryEncodingGivesTheSameText) {
-    const std::string text = "手机13812345678\r\n";
-    std::u16string u16 = Utf8ToUtf16(text);
+TEST(InputFiles, EveryEncodingGivesTheSameGbkSafeText) {
+    const std::string text = "手机😀13812345678\r\n";
     std::string le = "\xFF\xFE", be = "\xFE\xFF";
-    for (char16_t c : u16) {
-        le += static_cast<char>(c & 0xFF);
-        le += static_cast<char>(c >> 8);
-        be += static_cast<char>(c >> 8);
-        be += static_cast<char>(c & 0xFF);
+    for (char16_t c : Utf8ToUtf16(text)) {
+        le += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+        be += {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
     }
-    EXPECT_EQ(DecodeInputBytes(text), text);
-    EXPECT_EQ(DecodeInputBytes("\xEF\xBB\xBF" + text), text);
-    EXPECT_EQ(DecodeInputBytes(le), text);
-    EXPECT_EQ(DecodeInputBytes(be), text);
-    EXPECT_EQ(DecodeInputBytes(Utf8ToGbk(text)), text);
+    for (const std::string& bytes : {text, "\xEF\xBB\xBF" + text, le, le + "x", be, Utf8ToGbk(text)})
+        EXPECT_EQ(DecodeInputBytes(bytes), "手机?13812345678\r\n") << bytes;
 }
 
 }  // namespace

@@ -5,16 +5,12 @@
 namespace xunda {
 namespace {
 
-TEST(ReplaceAll, LeftToRightWithoutOverlaps) {
-    EXPECT_EQ(ReplaceAll("aaa", "aa", "a"), "aa");
-    EXPECT_EQ(ReplaceAll("a b  c", " ", ","), "a,b,,c");
-    EXPECT_EQ(ReplaceAll("", "x", "y"), "");
-}
-
-TEST(TrimControls, BlanksAndControlCharactersAtBothEnds) {
-    EXPECT_EQ(TrimControls(" \t100\x01 "), "100");
-    EXPECT_EQ(TrimControls("1 0"), "1 0");
-    EXPECT_EQ(TrimControls("  "), "");
+TEST(TextUtil, ReplaceAllAndTrimControls) {
+    EXPECT_EQ(ReplaceAll("aaa", "aa", "a"), "aa");  // left to right, without overlaps
+    EXPECT_EQ(ReplaceAll("a b  c", " ", ",,"), "a,,b,,,,c");
+    EXPECT_EQ(ReplaceAll("abc", "", "y"), "abc");
+    EXPECT_EQ(TrimControls(std::string_view(" \0\t1 0\x01\r\n ", 10)), "1 0");  // codes 0 to 32 at both ends
+    EXPECT_EQ(TrimControls("!\x7F中"), "!\x7F中");  // from "!" (33) on, and the bytes of UTF-8 characters, stay
 }
 
 }  // namespace

@@ -5,10 +5,9 @@
 
 namespace xunda::test {
 
-// `piece` written `times` times.
 inline std::string Repeat(const std::string& piece, int times) {
     std::string out;
-    for (int i = 0; i < times; ++i) out += piece;
+    while (times-- > 0) out += piece;
     return out;
 }
 
