@@ -72,6 +72,15 @@ TEST_F(QueueTest, PriorityFollowsThePositionInTheBatch) {
     EXPECT_TRUE(prompts_.notices().empty());
 }
 
+TEST_F(QueueTest, RefusedNumberCostsOnlyItsRow) {
+    ASSERT_TRUE(db_->pAdoCom("CREATE TRIGGER refuse BEFORE INSERT ON mt WHEN NEW.mob='13810000350' "
+                             "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
+    EXPECT_EQ(Queue(Batch("hello", Mobs(700))), 699u);
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mt WHERE corpID=10001 AND flag=0"), 699);
+    ASSERT_EQ(prompts_.notices().size(), 1u);
+    EXPECT_THAT(prompts_.notices()[0], HasSubstr("'13810000350'"));
+}
+
 TEST_F(QueueTest, FillsPlaceholdersFromTheAccountsContacts) {
     ASSERT_TRUE(
         db_->pAdoCom("INSERT INTO mobs (corpID,mob,userName,nickName,bir) VALUES "

@@ -1,6 +1,6 @@
-// Faults caught: wrong line formats, torn or lost lines under threads, several creation lines,
-// the backup threshold off by one, a backup overwriting an earlier one, a log failure stopping
-// the caller.
+// Faults caught: wrong line formats, untimed lines from texts with line breaks, torn or lost
+// lines under threads, several creation lines, the backup threshold off by one, a backup
+// overwriting an earlier one, a log failure stopping the caller.
 #include "store/log.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,8 @@
 #include <regex>
 #include <sstream>
 #include <thread>
+
+using namespace std::string_literals;
 
 #include "store_fixture.h"
 
@@ -34,7 +36,7 @@ TEST(LogTest, LineFormatsAndCreationLine) {
     log.logit("发送成功 3 条");
     log.logit("----");
     log.logit("");
-    log.logit("end");
+    log.logit("a\r\nb\0c"s);
 
     EXPECT_EQ(log.FilePath(), dir / "LOG/LOG_12345.LOG");
     auto lines = Lines(log.FilePath());
@@ -46,8 +48,9 @@ TEST(LogTest, LineFormatsAndCreationLine) {
     EXPECT_EQ(m[2], "发送成功 3 条");
     EXPECT_EQ(lines[2], std::string(56, '-'));
     EXPECT_EQ(lines[3], "");
-    EXPECT_TRUE(std::regex_match(lines[4], m, kTimestamped));
-    EXPECT_EQ(shown, (std::vector<std::string>{"发送成功 3 条", "----", "", "end"}));
+    ASSERT_TRUE(std::regex_match(lines[4], m, kTimestamped)) << lines[4];
+    EXPECT_EQ(m[2], R"(a\r\nb\0c)");
+    EXPECT_EQ(shown, (std::vector<std::string>{"发送成功 3 条", "----", "", "a\r\nb\0c"s}));
     struct stat st {};
     ASSERT_EQ(stat(log.FilePath().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
