@@ -317,20 +317,10 @@ bool Database::UpdateRow(std::string_view table, std::int64_t rowid, std::string
 // ---- BulkWriter
 
 BulkWriter::BulkWriter(Database& db, std::string_view sql) : db_(db), conn_(db.Conn()), sql_(sql) {
-    if (conn_.depth > 0) {
-        if (conn_.failed) {  // the transaction is lost already; its error was reported
-            ok_ = false;
-            done_ = true;
-            return;
-        }
-        ++conn_.depth;
-    } else {
-        if (!conn_.Begin(db_.prompts())) {
-            ok_ = false;
-            done_ = true;
-            return;
-        }
-        ownsTransaction_ = true;
+    if (!conn_.Begin(db_.prompts())) {  // also inside another transaction: writers do not nest
+        ok_ = false;
+        done_ = true;
+        return;
     }
     std::string error;
     stmt_ = conn_.PrepareOne(sql_, error);
@@ -392,11 +382,6 @@ void BulkWriter::Finish(bool commit) {
     done_ = true;
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
-    if (!ownsTransaction_) {
-        --conn_.depth;
-        if (!commit) conn_.failed = true;
-        return;
-    }
     if (!conn_.End(commit, db_.prompts())) ok_ = false;
 }
 
