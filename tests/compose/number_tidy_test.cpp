@@ -57,16 +57,17 @@ TEST(ImportMobsFile, TheWholePathDecidesTheReader) {
     TempDir dir;
     std::filesystem::create_directory(dir / "Numbers.Doc");
     WriteFile(dir / "Numbers.Doc" / "plain.txt", "13812345678\n");
-    WriteFile(dir / "book.xlsx", "13812345678\n");
+    WriteFile(dir / "Numbers.Doc" / "book.xlsx", "13812345678\n");
 
     // Without readers, workbooks and documents yield nothing.
     EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "plain.txt"), IsEmpty());
-    EXPECT_THAT(ImportMobsFile(dir / "book.xlsx"), IsEmpty());
+    EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "book.xlsx"), IsEmpty());
 
     const OfficeReaders readers{
         [](const auto&) { return std::vector<std::string>{"13912345678", "0755-12345678", "13912345678"}; },
         [](const auto&) { return std::vector<std::string>{"line one 13012345678\nline two 13112345678"}; }};
-    EXPECT_THAT(ImportMobsFile(dir / "book.xlsx", readers), ElementsAre("075512345678", "13912345678"));
+    EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "book.xlsx", readers),  // both readers
+                ElementsAre("075512345678", "13012345678", "13112345678", "13912345678"));
     EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "plain.txt", readers),
                 ElementsAre("13012345678", "13112345678"));
 }

@@ -66,13 +66,16 @@ TEST_F(QueueTest, PriorityFollowsThePositionAndChunksAreVisibleWhileQueueing) {
     EXPECT_TRUE(prompts_.notices().empty());
 }
 
-TEST_F(QueueTest, RefusedNumberCostsOnlyItsRow) {
-    ASSERT_TRUE(db_->pAdoCom("CREATE TRIGGER refuse BEFORE INSERT ON mt WHEN NEW.mob='13810000350' "
-                             "BEGIN SELECT RAISE(ABORT, 'refused'); END"));
-    EXPECT_EQ(Queue(Batch("hello", Mobs(700))), 699u);
-    EXPECT_EQ(Outbox("mob").size(), 699u);
-    ASSERT_EQ(prompts_.notices().size(), 1u);
-    EXPECT_THAT(prompts_.notices()[0], HasSubstr("'13810000350'"));
+TEST_F(QueueTest, RefusedNumberCostsOnlyItsRowAndALostTransactionOnlyItsChunk) {
+    for (const auto& [raise, rows] : {std::pair{"ABORT", 699u}, {"ROLLBACK", 599u}}) {
+        ASSERT_TRUE(db_->pAdoCom("DELETE FROM mt") && db_->pAdoCom("DROP TRIGGER IF EXISTS refuse"));
+        ASSERT_TRUE(db_->pAdoCom("CREATE TRIGGER refuse BEFORE INSERT ON mt WHEN NEW.mob='13810000100' BEGIN SELECT RAISE(" +
+                                 std::string(raise) + ", 'refused'); END"));
+        EXPECT_EQ(Queue(Batch("hello", Mobs(700))), rows) << raise;
+        EXPECT_EQ(Outbox("mob").size(), rows);
+        EXPECT_THAT(prompts_.notices().back(), HasSubstr("'13810000100'"));
+    }
+    EXPECT_EQ(prompts_.notices().size(), 2u);
 }
 
 TEST_F(QueueTest, FillsPlaceholdersFromTheAccountsContacts) {
@@ -102,6 +105,8 @@ TEST_F(QueueTest, BroadcastMarkWritesTheHistoryOnce) {
     broadcast.categories = {"天气", "It's news"};
     Queue(broadcast);
     Queue(Batch("plain", Mobs(2)));
+    broadcast.text.clear();  // an empty text records nothing
+    EXPECT_EQ(Queue(broadcast), 0u);
     EXPECT_EQ(Column("SELECT corpID || ':' || msgContent FROM histMsg"), Texts{"10001:[姓名]:明天有雨"});
     EXPECT_EQ(Column("SELECT t.msgType FROM histMsgType t JOIN histMsg h ON h.msgID=t.msgID AND h.corpID=t.corpID "
                      "ORDER BY t.rowid"),
