@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "support/recording_prompts.h"
 #include "support/repeat.h"
 
@@ -25,14 +23,11 @@ SendSmsForm Form(std::string msg, std::string mobs, std::string linkID = "", std
 class SendChecks : public ::testing::Test {
   protected:
     std::optional<SmsBatch> Run(const SendSmsForm& form) {
-        return ConfirmSendSms(form, prompts, [this](const std::vector<std::string>& mobs) {
-            ++tidied;
-            shown = mobs;
-        });
+        return ConfirmSendSms(form, prompts, [this](const Texts& mobs) { ++tidied, shown = mobs; });
     }
     test::RecordingPrompts prompts;
     int tidied = 0;
-    std::vector<std::string> shown;
+    Texts shown;
 };
 
 TEST_F(SendChecks, RefusalsComeInOrderAndAskNothing) {
