@@ -20,7 +20,8 @@ std::vector<std::string_view> TextLiterals(std::string_view sql) {
     std::vector<std::string_view> literals;
     for (std::size_t at = sql.find('\''); at != std::string_view::npos;) {
         std::size_t end = at + 1;
-        while ((end = sql.find('\'', end)) != std::string_view::npos && end + 1 < sql.size() && sql[end + 1] == '\'')
+        while ((end = sql.find('\'', end)) != std::string_view::npos && end + 1 < sql.size() &&
+               sql[end + 1] == '\'')
             end += 2;  // a doubled quote inside the text
         end = end == std::string_view::npos ? sql.size() : end + 1;
         literals.push_back(sql.substr(at, end - at));
@@ -31,7 +32,8 @@ std::vector<std::string_view> TextLiterals(std::string_view sql) {
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 

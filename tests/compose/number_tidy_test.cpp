@@ -25,7 +25,8 @@ std::string Utf16WithBom(const std::string& utf8, bool bigEndian) {
 }
 
 TEST(TidyMobs, CountsLinesSortsAndRemovesRepeats) {
-    const std::pair<const char*, std::size_t> lines[] = {{"", 0}, {"a", 1}, {"a\n", 1}, {"a\n\n", 2}, {"a\r\nb\rc", 3}};
+    const std::pair<const char*, std::size_t> lines[] = {
+        {"", 0}, {"a", 1}, {"a\n", 1}, {"a\n\n", 2}, {"a\r\nb\rc", 3}};
     for (const auto& [text, count] : lines) EXPECT_EQ(MemoLineCount(text), count) << text;
     EXPECT_EQ(MobLinesCaption("13812345678\n13912345678\n"), "手机号码行数(2)");
     EXPECT_THAT(TidyMobs("a: 13912345678, b: 0755-12345678\nc: 01012345678 13912345678\r13812345678"),
@@ -60,7 +61,9 @@ TEST(ImportMobsFile, TheWholePathDecidesTheReader) {
     EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "book.xlsx"), IsEmpty());
 
     const OfficeReaders readers{
-        [](const auto&) { return std::vector<std::string>{"13912345678", "0755-12345678", "13912345678"}; },
+        [](const auto&) {
+            return std::vector<std::string>{"13912345678", "0755-12345678", "13912345678"};
+        },
         [](const auto&) { return std::vector<std::string>{"line one 13012345678\nline two 13112345678"}; }};
     EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "book.xlsx", readers),  // both readers
                 ElementsAre("075512345678", "13012345678", "13112345678", "13912345678"));

@@ -27,7 +27,8 @@ SmsBatch Batch(std::string text, Texts mobs) {
 class QueueTest : public test::StoreTest {
   protected:
     std::size_t Queue(const SmsBatch& batch) {
-        return QueueSmsBatch(*db_, log_, "10001", batch, [this](const std::string& text) { busy_.push_back(text); });
+        return QueueSmsBatch(*db_, log_, "10001", batch,
+                             [this](const std::string& text) { busy_.push_back(text); });
     }
     // One column of a query's rows, NULL as "<NULL>".
     Texts Column(const std::string& sql) {
@@ -50,13 +51,15 @@ TEST_F(QueueTest, PriorityFollowsThePositionAndChunksAreVisibleWhileQueueing) {
     EXPECT_EQ(QueueSmsBatch(*db_, log_, "10001", Batch("hello", Mobs(2001)),
                             [&](const std::string& text) {
                                 if (++calls % 500 != 1) return;
-                                std::thread([&] { seen.push_back(text + " " + Column("SELECT COUNT(*) FROM mt")[0]); })
-                                    .join();
+                                std::thread([&] {
+                                    seen.push_back(text + " " + Column("SELECT COUNT(*) FROM mt")[0]);
+                                }).join();
                             }),
               2001u);
-    EXPECT_EQ(seen, (Texts{"放入发送队列:(1/2001) 13810000000 0", "放入发送队列:(501/2001) 13810000500 500",
-                           "放入发送队列:(1001/2001) 13810001000 1000", "放入发送队列:(1501/2001) 13810001500 1500",
-                           "放入发送队列:(2001/2001) 13810002000 2000"}));
+    EXPECT_EQ(seen,
+              (Texts{"放入发送队列:(1/2001) 13810000000 0", "放入发送队列:(501/2001) 13810000500 500",
+                     "放入发送队列:(1001/2001) 13810001000 1000", "放入发送队列:(1501/2001) 13810001500 1500",
+                     "放入发送队列:(2001/2001) 13810002000 2000"}));
     const Texts levels = Outbox("mtLevel");
     ASSERT_EQ(levels.size(), 2001u);
     EXPECT_EQ(levels[499] + levels[500] + levels[1999] + levels[2000], "1223");
@@ -66,8 +69,9 @@ TEST_F(QueueTest, PriorityFollowsThePositionAndChunksAreVisibleWhileQueueing) {
 TEST_F(QueueTest, RefusedNumberCostsOnlyItsRowAndALostTransactionOnlyItsChunk) {
     for (const auto& [raise, rows] : {std::pair{"ABORT", 699u}, {"ROLLBACK", 599u}}) {
         ASSERT_TRUE(db_->pAdoCom("DELETE FROM mt") && db_->pAdoCom("DROP TRIGGER IF EXISTS refuse"));
-        ASSERT_TRUE(db_->pAdoCom("CREATE TRIGGER refuse BEFORE INSERT ON mt WHEN NEW.mob='13810000100' BEGIN SELECT RAISE(" +
-                                 std::string(raise) + ", 'refused'); END"));
+        ASSERT_TRUE(db_->pAdoCom(
+            "CREATE TRIGGER refuse BEFORE INSERT ON mt WHEN NEW.mob='13810000100' BEGIN SELECT RAISE(" +
+            std::string(raise) + ", 'refused'); END"));
         EXPECT_EQ(Queue(Batch("hello", Mobs(700))), rows) << raise;
         EXPECT_EQ(Outbox("mob").size(), rows);
         EXPECT_THAT(prompts_.notices().back(), HasSubstr("'13810000100'"));
@@ -76,13 +80,15 @@ TEST_F(QueueTest, RefusedNumberCostsOnlyItsRowAndALostTransactionOnlyItsChunk) {
 }
 
 TEST_F(QueueTest, FillsPlaceholdersFromTheAccountsContacts) {
-    ASSERT_TRUE(db_->pAdoCom("INSERT INTO mobs (corpID,mob,userName,nickName,bir) VALUES "
-                             "(10001,'13800000001','张三','张先生','1990-05-01'),"
-                             "(10001,'13800000002','李四','李女士',NULL),"
-                             "(10001,'13800000004','赵六','赵老师','1985-12-31 00:00:00'),"
-                             "(10001,'13800000001','张三丰','道长','1900-01-01'),"
-                             "(20002,'13800000003','王五','王总','1980-01-01')"));
-    SmsBatch batch = Batch("[称呼]好,[姓名]生日[生日]", {"13800000001", "13800000002", "13800000003", "13800000004"});
+    ASSERT_TRUE(
+        db_->pAdoCom("INSERT INTO mobs (corpID,mob,userName,nickName,bir) VALUES "
+                     "(10001,'13800000001','张三','张先生','1990-05-01'),"
+                     "(10001,'13800000002','李四','李女士',NULL),"
+                     "(10001,'13800000004','赵六','赵老师','1985-12-31 00:00:00'),"
+                     "(10001,'13800000001','张三丰','道长','1900-01-01'),"
+                     "(20002,'13800000003','王五','王总','1980-01-01')"));
+    SmsBatch batch =
+        Batch("[称呼]好,[姓名]生日[生日]", {"13800000001", "13800000002", "13800000003", "13800000004"});
     batch.linkID = "12";
     batch.subNumber = "345";
     EXPECT_EQ(Queue(batch), 4u);
@@ -104,16 +110,20 @@ TEST_F(QueueTest, BroadcastMarkWritesTheHistoryOnce) {
     broadcast.text.clear();  // an empty text queues and records nothing
     EXPECT_EQ(Queue(broadcast), 0u);
     EXPECT_EQ(Column("SELECT corpID || ':' || msgContent FROM histMsg"), Texts{"10001:[姓名]:明天有雨"});
-    EXPECT_EQ(Column("SELECT t.msgType FROM histMsgType t JOIN histMsg h ON h.msgID=t.msgID AND h.corpID=t.corpID "
-                     "ORDER BY t.rowid"),
-              (Texts{"天气", "It's news"}));
+    EXPECT_EQ(
+        Column("SELECT t.msgType FROM histMsgType t JOIN histMsg h ON h.msgID=t.msgID AND h.corpID=t.corpID "
+               "ORDER BY t.rowid"),
+        (Texts{"天气", "It's news"}));
     EXPECT_EQ(busy_.front(), "记录历史订阅短信");
     const std::string logText = test::ReadFile(log_.FilePath());
-    for (const char* line : {"发送订阅短信", "发送的手机号码 3个", "已经放入发送队列"}) EXPECT_THAT(logText, HasSubstr(line));
+    for (const char* line : {"发送订阅短信", "发送的手机号码 3个", "已经放入发送队列"})
+        EXPECT_THAT(logText, HasSubstr(line));
 }
 
 TEST_F(QueueTest, KeepsTheLastTwelveNumbers) {
-    const auto last = [this] { return Column("SELECT mob FROM lastSendMobs WHERE corpID=10001 ORDER BY ID DESC"); };
+    const auto last = [this] {
+        return Column("SELECT mob FROM lastSendMobs WHERE corpID=10001 ORDER BY ID DESC");
+    };
     Queue(Batch("a", Mobs(10)));
     Queue(Batch("b", Mobs(10)));  // batches of up to 10 add rows without removing older ones
     EXPECT_EQ(last().size(), 20u);

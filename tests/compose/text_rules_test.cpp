@@ -25,12 +25,13 @@ TEST(CleanText, AppliesItsFourStepsInOrder) {
     };
     for (const auto& [input, cleaned] : cases) EXPECT_EQ(CleanText(input), cleaned) << input;
     // A memo's single LFs count as CR LF; an existing CR LF is not doubled.
-    for (const char* memo : {"a\n\n\nb", "a\r\n\nb", "\n  a\n\n\nb  \n\n"}) EXPECT_EQ(CleanMemoText(memo), "a\nb");
+    for (const char* memo : {"a\n\n\nb", "a\r\n\nb", "\n  a\n\n\nb  \n\n"})
+        EXPECT_EQ(CleanMemoText(memo), "a\nb");
 }
 
 TEST(SmsLimit, IsMeasuredOnTheGbkForm) {
     EXPECT_FALSE(ExceedsSmsLimit(Repeat("中", 127) + "a"));  // 255 bytes
-    EXPECT_TRUE(ExceedsSmsLimit(Repeat("中", 128)));          // 256 bytes
+    EXPECT_TRUE(ExceedsSmsLimit(Repeat("中", 128)));         // 256 bytes
     EXPECT_FALSE(ExceedsSmsLimit(Repeat("a", 255)));
     EXPECT_TRUE(ExceedsSmsLimit(Repeat("a", 256)));
 }
@@ -41,7 +42,9 @@ TEST(SmsCharCount, CountsCharactersOfTheCleanedText) {
         std::size_t count;
         bool ascii;
     } cases[] = {
-        {"  \r\n ", 0, true}, {"a\r\n\r\n\r\nb", 3, true}, {"中文ab", 4, false},
+        {"  \r\n ", 0, true},
+        {"a\r\n\r\n\r\nb", 3, true},
+        {"中文ab", 4, false},
         {"丂丂x", 3, false},  // GBK 81 40: a trail byte below the lead-byte range
     };
     for (const auto& c : cases) {

@@ -20,7 +20,8 @@ class CompactionTest : public StoreTest {
     // 5000 rows of which 1000 stay, and the test's Database closed: compaction runs before the
     // program opens the file.
     void FillAndClose() {
-        BulkWriter w(*db_, "INSERT INTO mt_bak (corpID, mtID, mob, msg, flag) VALUES (1,?,'13800000000',?,1)");
+        BulkWriter w(*db_,
+                     "INSERT INTO mt_bak (corpID, mtID, mob, msg, flag) VALUES (1,?,'13800000000',?,1)");
         const std::string text(200, 'x');
         for (int i = 0; i < 5000; ++i) w.Add({std::int64_t{i}, std::string_view(text)});
         ASSERT_TRUE(w.Commit());
@@ -70,7 +71,9 @@ TEST_F(CompactionTest, AnotherProcessCommitsSafelyAfterTheCompaction) {
     EXPECT_EQ(status, 0);
     EXPECT_LT(fs::file_size(file_), before / 2);
     EXPECT_EQ(Reopen(), "ok");
-    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mt_bak") + Count("SELECT COUNT(*) AS n FROM okMsg WHERE msg='after'"), 1001);
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mt_bak") +
+                  Count("SELECT COUNT(*) AS n FROM okMsg WHERE msg='after'"),
+              1001);
     EXPECT_TRUE(prompts_.notices().empty()) << ::testing::PrintToString(prompts_.notices());
 }
 
@@ -80,7 +83,8 @@ TEST_F(CompactionTest, DamagedFileIsLeftAsItIs) {
     std::string damaged = ReadFile(file_);
     const std::size_t page = std::uint8_t(damaged[16]) << 8 | std::uint8_t(damaged[17]);
     damaged.append(page, '\0');
-    for (std::size_t i = 0, pages = damaged.size() / page; i < 4; ++i) damaged[28 + i] = char(pages >> (24 - 8 * i));
+    for (std::size_t i = 0, pages = damaged.size() / page; i < 4; ++i)
+        damaged[28 + i] = char(pages >> (24 - 8 * i));
     WriteFile(file_, damaged);
     EXPECT_EQ(CompactDatabase(file_, prompts_), CompactResult::Failed);
     EXPECT_TRUE(ReadFile(file_) == damaged) << "the damaged file was changed";

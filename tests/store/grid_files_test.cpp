@@ -16,8 +16,8 @@ using GridFilesTest = StoreTest;
 
 TEST_F(GridFilesTest, CsvAppendsAndQuotes) {
     ASSERT_TRUE(db_->pAdoCom(
-        "INSERT INTO mobs (corpID, mob, userName, usermemo) VALUES (1,'138','张三','say \"hi\", bye')"));
-    ASSERT_TRUE(db_->pAdoCom("INSERT INTO mobs (corpID, mob, userName) VALUES (1,'139','李四')"));
+        "INSERT INTO mobs (corpID, mob, userName, usermemo) VALUES (1,'138','张三','say \"hi\", bye'), "
+        "(1,'139','李四',NULL)"));
     ResultSet rs = db_->pAdoQuery("SELECT * FROM mobs ORDER BY mob");
     std::vector<GridColumn> columns = {{"手机号码", "mob"}, {"姓名", "userName"}, {"备注", "usermemo"}};
     fs::path file = dir_ / "out.csv";
@@ -29,13 +29,12 @@ TEST_F(GridFilesTest, CsvAppendsAndQuotes) {
         "\"139\",\"李四\",\"\"\r\n";
     EXPECT_EQ(ReadFile(file), "\xEF\xBB\xBF" + block + block);
     EXPECT_EQ(rs.Position(), 0u);
-
     EXPECT_FALSE(SaveDbGridToCsv(rs, columns, dir_ / "no/such/folder.csv"));
 }
 
 TEST_F(GridFilesTest, DistinctColumnFileIsSortedUniqueAndNeverReused) {
-    for (const char* mob : {"13900000000", "13800000000", "13900000000"})
-        ASSERT_TRUE(db_->pAdoCom(std::string("INSERT INTO mobs (corpID, mob) VALUES (1,'") + mob + "')"));
+    ASSERT_TRUE(db_->pAdoCom(
+        "INSERT INTO mobs (corpID, mob) VALUES (1,'13900000000'), (1,'13800000000'), (1,'13900000000')"));
     ResultSet rs = db_->pAdoQuery("SELECT * FROM mobs");
     std::set<fs::path> names;
     for (int i = 0; i < 5; ++i) {  // within the same second

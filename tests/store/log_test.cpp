@@ -1,13 +1,11 @@
-// Faults caught: wrong line formats, untimed lines from texts with line breaks, torn or lost
-// lines under threads, several creation lines, the backup threshold off by one, a backup
-// overwriting an earlier one, a log failure stopping the caller.
+// Faults caught: wrong line formats, untimed lines from texts with line breaks, the backup
+// threshold off by one, a backup overwriting an earlier one, a log failure stopping the caller.
 #include "store/log.h"
 
 #include <sys/stat.h>
 
 #include <regex>
 #include <sstream>
-#include <thread>
 
 #include "store_fixture.h"
 
@@ -35,30 +33,13 @@ TEST(LogTest, LineFormatsAndCreationLine) {
     log.SetSink([&](const std::string& t) { shown.push_back(t); });
     for (const std::string& text : {"发送成功 3 条"s, "----"s, ""s, "a\r\nb\0c"s}) log.logit(text);
     EXPECT_EQ(log.FilePath(), dir / "LOG/LOG_12345.LOG");
-    EXPECT_EQ(Lines(log.FilePath()), (std::vector<std::string>{"日志文件创建！", "发送成功 3 条",
-                                                               "<untimed> " + std::string(56, '-'),
-                                                               "<untimed> ", R"(a\r\nb\0c)"}));
+    EXPECT_EQ(Lines(log.FilePath()),
+              (std::vector<std::string>{"日志文件创建！", "发送成功 3 条",
+                                        "<untimed> " + std::string(56, '-'), "<untimed> ", R"(a\r\nb\0c)"}));
     EXPECT_EQ(shown, (std::vector<std::string>{"发送成功 3 条", "----", "", "a\r\nb\0c"s}));
     struct stat st {};
     ASSERT_EQ(stat(log.FilePath().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-}
-
-TEST(LogTest, EightThreadsWriteWholeLinesInOrderAndOneCreationLine) {
-    TempDir dir;
-    Log log(dir.path());
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 8; ++t)
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < 500; ++i) log.logit(std::to_string(t) + std::string(40, 'x') + std::to_string(i));
-        });
-    for (auto& th : threads) th.join();
-    const auto lines = Lines(log.FilePath());
-    ASSERT_EQ(lines.size(), 4001u);
-    std::vector<int> next(8, 0);
-    for (const std::string& line : lines)  // each thread's lines in order, none lost
-        if (line != lines[0]) EXPECT_EQ(line, line.substr(0, 1) + std::string(40, 'x') + std::to_string(next.at(line[0] - '0')++));
-    EXPECT_EQ(next, std::vector<int>(8, 500));
 }
 
 TEST(LogTest, BackupThresholdAndNoOverwrite) {

@@ -36,7 +36,9 @@ class LockCheckingPrompts : public RecordingPrompts {
 class StoreTest : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(db_) << "cannot create the test database"; }
-    void TearDown() override { EXPECT_EQ(prompts_.shownWhileLocked, 0) << "a box stood while the file was locked"; }
+    void TearDown() override {
+        EXPECT_EQ(prompts_.shownWhileLocked, 0) << "a box stood while the file was locked";
+    }
 
     // Number of rows of a statement "SELECT COUNT(*) AS n ...".
     std::int64_t Count(const std::string& sql) {
