@@ -1,12 +1,13 @@
-// Faults caught: wrong line formats, untimed lines from texts with line breaks, the backup
-// threshold off by one, a backup overwriting an earlier one, a log failure stopping the caller.
-#include "store/log.h"
-
-#include <sys/stat.h>
-
+// The store's text files. Faults caught: wrong log line formats, untimed lines from texts with line
+// breaks, the backup threshold off by one, a backup overwriting an earlier one, a log failure stopping
+// the caller; CSV rows corrupted by quotes, appends that overwrite, NULL written as text, number-list
+// files that collide within one second.
 #include <regex>
+#include <set>
 #include <sstream>
 
+#include "store/grid_files.h"
+#include "store/log.h"
 #include "store_fixture.h"
 
 namespace xunda::test {
@@ -37,9 +38,7 @@ TEST(LogTest, LineFormatsAndCreationLine) {
               (std::vector<std::string>{"日志文件创建！", "发送成功 3 条",
                                         "<untimed> " + std::string(56, '-'), "<untimed> ", R"(a\r\nb\0c)"}));
     EXPECT_EQ(shown, (std::vector<std::string>{"发送成功 3 条", "----", "", "a\r\nb\0c"s}));
-    struct stat st {};
-    ASSERT_EQ(stat(log.FilePath().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(fs::status(log.FilePath()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST(LogTest, BackupThresholdAndNoOverwrite) {
@@ -53,17 +52,14 @@ TEST(LogTest, BackupThresholdAndNoOverwrite) {
     prompts.SetAnswer(false);
     OfferLogBackup(log, prompts);
     EXPECT_EQ(prompts.confirms(), std::vector<std::string>{"日志文件已经过大,你要立即备份吗?"});
-    EXPECT_FALSE(fs::exists(log.BackupPath()));
     prompts.SetAnswer(true);
     OfferLogBackup(log, prompts);
-    EXPECT_TRUE(prompts.notices().empty());
-    EXPECT_EQ(fs::file_size(log.BackupPath()), 1048577u);
     EXPECT_EQ(Lines(log.FilePath()), (std::vector<std::string>{"日志文件创建！", "日志文件清空"}));
     // A second backup the same day keeps both files as they are.
     WriteFile(log.FilePath(), std::string(1048577, 'b'));
     OfferLogBackup(log, prompts);
-    ASSERT_EQ(prompts.notices().size(), 1u);
-    EXPECT_NE(prompts.notices()[0].find(log.BackupPath().string()), std::string::npos);
+    EXPECT_EQ(prompts.notices(), std::vector<std::string>{"日志文件备份失败!\n" + log.BackupPath().string() +
+                                                          "\n今天的备份文件已经存在"});
     EXPECT_TRUE(ReadFile(log.BackupPath()) == std::string(1048577, 'a'));
     EXPECT_TRUE(ReadFile(log.FilePath()) == std::string(1048577, 'b'));
 }
@@ -76,6 +72,33 @@ TEST(LogTest, UnwritableLogNeverStopsTheCaller) {
     log.SetSink([&](const std::string&) { ++shown; });
     EXPECT_NO_THROW(log.logit("still shown"));
     EXPECT_EQ(shown, 1);
+}
+
+using GridFilesTest = StoreTest;
+
+TEST_F(GridFilesTest, CsvAppendsAndQuotesAndNumberListsAreSortedUniqueAndNeverReused) {
+    ASSERT_TRUE(
+        db_->pAdoCom("INSERT INTO mobs (corpID, mob, userName, usermemo) VALUES (1,'139','张三','say "
+                     "\"hi\", bye'), (1,'138','李四',NULL), (1,'139','x','')"));
+    ResultSet rs = db_->pAdoQuery("SELECT * FROM mobs ORDER BY rowid");
+    std::vector<GridColumn> columns = {{"手机号码", "mob"}, {"备注", "usermemo"}};
+    ASSERT_TRUE(SaveDbGridToCsv(rs, columns, dir_ / "out.csv") &&
+                SaveDbGridToCsv(rs, columns, dir_ / "out.csv"));
+    const std::string block =
+        "\"手机号码\",\"备注\"\r\n\"139\",\"say \"\"hi\"\", bye\"\r\n\"138\",\"\"\r\n\"139\",\"\"\r\n";
+    EXPECT_EQ(ReadFile(dir_ / "out.csv"), "\xEF\xBB\xBF" + block + block);
+    EXPECT_EQ(rs.Position(), 0u);
+    EXPECT_FALSE(SaveDbGridToCsv(rs, columns, dir_ / "no/such/folder.csv"));
+    std::set<fs::path> names;
+    for (int i = 0; i < 5; ++i) {  // within the same second
+        auto file = SaveDistinctColumnToFile(rs, "Mob", dir_.path());
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file->filename().string().rfind("mobs_", 0), 0u);
+        EXPECT_EQ(ReadFile(*file), "138\n139\n");
+        names.insert(*file);
+    }
+    EXPECT_EQ(names.size(), 5u);
+    EXPECT_FALSE(SaveDistinctColumnToFile(rs, "mob", dir_ / "missing"));
 }
 
 }  // namespace
