@@ -29,9 +29,9 @@ CompactResult CompactDatabase(const std::filesystem::path& file, Prompts& prompt
     CompactResult result = CompactResult::Failed;
     if (db) {
         sqlite3_busy_timeout(db, 0);  // a program writing the file is never waited for
-        std::string check;
+        std::string check, none;
         int rc = Run(db, "PRAGMA quick_check", check);
-        if (rc == SQLITE_OK && check == "ok") rc = Run(db, "VACUUM", error);
+        if (rc == SQLITE_OK && check == "ok") rc = Run(db, "VACUUM", none);
         if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) {
             result = CompactResult::Skipped;
         } else if (rc != SQLITE_OK) {

@@ -373,9 +373,8 @@ bool BulkWriter::Add(std::initializer_list<SqlValue> values) {
 
 bool BulkWriter::Commit() {
     if (done_) return false;
-    bool ok = ok_;
     Finish(ok_);
-    return ok && ok_;
+    return ok_;
 }
 
 void BulkWriter::Finish(bool commit) {
