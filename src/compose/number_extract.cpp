@@ -110,14 +110,6 @@ bool StartsWithAnyPrefix(std::string_view number, std::string_view prefixList) {
     return false;
 }
 
-std::size_t FindFirstPrefix(PrefixTable table, std::string_view text, std::string_view& entry) {
-    std::size_t offset = 0;
-    const PrefixEntry* e = Matcher().FindEarliest(text, 0, Bit(table), offset);
-    if (!e) return 0;
-    entry = e->entry;
-    return offset + 1;
-}
-
 std::vector<std::string> ExtractMobs(std::string_view text, bool useMobile1, bool useMobile2,
                                      bool useAreaCode, bool filterOn, std::string_view prefixList) {
     unsigned tables = (useMobile1 ? Bit(PrefixTable::Mobile1) : 0) |

@@ -18,10 +18,6 @@ bool IsAllDigits(std::string_view text);
 // never matches.
 bool StartsWithAnyPrefix(std::string_view number, std::string_view prefixList);
 
-// 1-based position in `text` of the earliest occurrence of any entry of `table`, 0 when none;
-// `entry` receives the winning entry with its marker.
-std::size_t FindFirstPrefix(PrefixTable table, std::string_view text, std::string_view& entry);
-
 // The numbers in `text`, in the order found. Brackets and dashes (half- and full-width) are
 // removed first; each number is a table prefix followed by 7 or 8 digits. A window that is not
 // all digits is rejected and the search goes on one character after its start. With `filterOn`,

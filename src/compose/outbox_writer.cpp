@@ -47,7 +47,7 @@ bool OutboxWriter::iMt(std::string_view mob, std::string_view msg, std::string_v
     }
     if (!chunk_->Add(
             {std::string_view(corpID_), mob, std::string_view(filled), subNumber, linkID, mtLevel})) {
-        Commit();  // the chunk is lost (and reported); the next row starts a new one
+        if (!chunk_->Ok()) Commit();  // the chunk is lost; the next row starts a new one
         return false;
     }
     if (++chunkRows_ >= kChunkRows) return Commit();

@@ -21,8 +21,8 @@ std::string_view MtLevelForPosition(std::size_t position);
 
 // Inserts outbox rows through one prepared statement inside a transaction that is committed every
 // kChunkRows rows (the send engine sees the rows of each committed chunk), at Commit() and when the
-// writer goes away. Belongs to the thread that made it. A failed chunk is reported once by the store
-// and loses its own rows only.
+// writer goes away. Belongs to the thread that made it. A refused row costs only itself; an error
+// that ends the transaction loses the chunk's rows only. The store reports each once.
 class OutboxWriter {
   public:
     static constexpr std::size_t kChunkRows = 500;

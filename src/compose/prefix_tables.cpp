@@ -1,6 +1,5 @@
 #include "compose/prefix_tables.h"
 
-#include <algorithm>
 #include <array>
 
 namespace xunda {
@@ -88,14 +87,6 @@ constexpr std::array<PrefixEntry, 365> kEntries{{
 
 std::span<const PrefixEntry> AllPrefixEntries() {
     return kEntries;
-}
-
-std::span<const PrefixEntry> PrefixEntries(PrefixTable table) {
-    auto first = std::find_if(kEntries.begin(), kEntries.end(),
-                              [table](const PrefixEntry& e) { return e.table == table; });
-    auto last =
-        std::find_if(first, kEntries.end(), [table](const PrefixEntry& e) { return e.table != table; });
-    return {first, last};
 }
 
 std::string_view PrefixOf(std::string_view entry) {

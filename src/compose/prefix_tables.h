@@ -21,8 +21,6 @@ struct PrefixEntry {
 
 // Every entry in table order: the first mobile table (17), the second (12), the area codes (336).
 std::span<const PrefixEntry> AllPrefixEntries();
-// The entries of one table, in table order.
-std::span<const PrefixEntry> PrefixEntries(PrefixTable table);
 
 // The entry without its marker.
 std::string_view PrefixOf(std::string_view entry);

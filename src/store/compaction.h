@@ -8,16 +8,16 @@ namespace xunda {
 class Prompts;
 
 enum class CompactResult {
-    Compacted,  // the file was replaced by its compacted copy
-    Skipped,    // another program holds the database: nothing done
-    StaleTemp,  // a temporary file of an interrupted compaction was reported and removed
+    Compacted,  // the file was rebuilt in place
+    Skipped,    // another connection was writing: nothing done
     Failed,     // reported; the database file is unchanged
 };
 
-// Copies the database (rows still in its write-ahead log included) into "msaTemp.db" in the same
-// folder with VACUUM INTO and puts the copy in the file's place with one atomic rename, all under
-// the database's lock file. The file is never deleted first, so a crash at any point leaves either
-// the old or the compacted database. Called before the database is opened.
+// Rebuilds the database in place with VACUUM under SQLite's own locks, so a program that has the
+// file open meanwhile goes on safely, and returns the freed pages to the file system. The file is
+// never replaced by another one, nor waited for: when anyone holds the write lock, compaction is
+// skipped. A file failing PRAGMA quick_check is left as it is and the failure reported
+// ("数据库压缩失败!"). Called before the program opens the database.
 CompactResult CompactDatabase(const std::filesystem::path& file, Prompts& prompts);
 
 }  // namespace xunda

@@ -1,6 +1,7 @@
 #include "store/connection.h"
 
 #include "core/ports.h"
+#include "store/settings.h"
 
 namespace xunda::store_detail {
 
@@ -80,12 +81,35 @@ bool Connection::ExecQuiet(const char* sql) {
     return db_ && sqlite3_exec(db_, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
-void ReportStatementError(Prompts& prompts, std::string_view sql, std::string_view error) {
-    std::string text = "数据库命令执行失败,请检查!\n";
-    text += sql;
-    text += '\n';
-    text += error;
-    prompts.Notice(text);
+void Connection::Report(Prompts& prompts, std::string_view sql, std::string_view error) {
+    std::string text = "数据库命令执行失败,请检查!\n" + MaskStoredPassword(sql) + "\n" + std::string(error);
+    if (db_ && !sqlite3_get_autocommit(db_))
+        heldReports_.push_back(std::move(text));
+    else
+        prompts.Notice(text);
+}
+
+bool Connection::Begin(Prompts& prompts) {
+    if (!ExecQuiet("BEGIN IMMEDIATE")) {
+        Report(prompts, "BEGIN IMMEDIATE", db_ ? sqlite3_errmsg(db_) : openError_);
+        return false;
+    }
+    depth = 1;
+    failed = false;
+    return true;
+}
+
+bool Connection::End(bool commit, Prompts& prompts) {
+    depth = 0;
+    failed = false;
+    bool committed = commit && ExecQuiet("COMMIT");
+    std::string error = commit && !committed ? sqlite3_errmsg(db_) : "";
+    if (!committed) ExecQuiet("ROLLBACK");
+    if (!error.empty()) Report(prompts, "COMMIT", error);
+    std::vector<std::string> held;
+    held.swap(heldReports_);
+    for (const std::string& text : held) prompts.Notice(text);
+    return committed;
 }
 
 }  // namespace xunda::store_detail

@@ -14,15 +14,12 @@
 #include "core/ports.h"
 #include "store/compaction.h"
 #include "store/connection.h"
-#include "store/file_lock.h"
 #include "store/schema.h"
 #include "store/sql_text.h"
 
 namespace xunda {
 namespace fs = std::filesystem;
 using store_detail::Connection;
-using store_detail::FileLock;
-using store_detail::ReportStatementError;
 
 struct Database::Shared {
     fs::path path;
@@ -164,9 +161,7 @@ std::unique_ptr<Database> Database::Open(const fs::path& file, Prompts& prompts)
         ReportOpenFailure(prompts, file);
         return nullptr;
     }
-    auto lock = std::make_unique<FileLock>(file, FileLock::Mode::Shared);
-    std::unique_ptr<Database> db(
-        new Database(std::make_shared<Shared>(Shared{file, &prompts}), std::move(lock)));
+    std::unique_ptr<Database> db(new Database(std::make_shared<Shared>(Shared{file, &prompts})));
     if (!db->Conn().Ok()) {
         ReportOpenFailure(prompts, file);
         return nullptr;
@@ -183,8 +178,7 @@ std::unique_ptr<Database> Database::Create(const fs::path& file, Prompts& prompt
     return Open(file, prompts);
 }
 
-Database::Database(std::shared_ptr<Shared> shared, std::unique_ptr<FileLock> lock)
-    : shared_(std::move(shared)), lock_(std::move(lock)) {}
+Database::Database(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) {}
 
 Database::~Database() {
     if (tConnections)
@@ -202,7 +196,11 @@ Connection& Database::Conn() {
     ThreadConnections& list = CurrentThreadConnections();
     std::erase_if(list, [](const ThreadConnection& t) { return t.owner.expired(); });
     for (auto& t : list)
-        if (t.key == shared_.get()) return *t.conn;
+        if (t.key == shared_.get()) {
+            if (t.conn->depth == 0 && !t.conn->Writable())  // the file may be writable again
+                t.conn = std::make_unique<Connection>(shared_->path);
+            return *t.conn;
+        }
     auto& t = list.emplace_back(
         ThreadConnection{shared_, shared_.get(), std::make_unique<Connection>(shared_->path)});
     return *t.conn;
@@ -216,7 +214,7 @@ ResultSet Database::pAdoQuery(std::string_view sql) {
     if (!stmt) {
         ResultSet rs{std::string(sql), {}};
         rs.MarkFailed();
-        if (!c.failed) ReportStatementError(prompts(), sql, error);
+        if (!c.failed) c.Report(prompts(), sql, error);
         if (c.depth > 0) c.failed = true;
         return rs;
     }
@@ -236,7 +234,7 @@ ResultSet Database::pAdoQuery(std::string_view sql) {
         }
     }
     if (rc != SQLITE_DONE) {
-        ReportStatementError(prompts(), sql, sqlite3_errmsg(c.Handle()));
+        c.Report(prompts(), sql, sqlite3_errmsg(c.Handle()));
         rs.MarkFailed();
         if (c.depth > 0) c.failed = true;
     }
@@ -262,7 +260,7 @@ bool Database::pAdoCom(std::string_view sql) {
         sqlite3_finalize(stmt);
         if (rc == SQLITE_DONE) return true;
     }
-    ReportStatementError(prompts(), sql, error);
+    c.Report(prompts(), sql, error);
     if (c.depth > 0) c.failed = true;
     return false;
 }
@@ -283,30 +281,15 @@ bool Database::Transaction(const std::function<bool()>& body) {
         if (!ok) c.failed = true;
         return ok && !c.failed;
     }
-    if (!c.ExecQuiet("BEGIN IMMEDIATE")) {
-        ReportStatementError(prompts(), "BEGIN IMMEDIATE", c.Ok() ? sqlite3_errmsg(c.Handle()) : c.Error());
-        return false;
-    }
-    c.depth = 1;
-    c.failed = false;
+    if (!c.Begin(prompts())) return false;
     bool ok = false;
     try {
         ok = body();
     } catch (...) {
-        c.depth = 0;
-        c.failed = false;
-        c.ExecQuiet("ROLLBACK");
+        c.End(false, prompts());
         throw;
     }
-    c.depth = 0;
-    bool commit = ok && !c.failed;
-    c.failed = false;
-    if (commit) {
-        if (c.ExecQuiet("COMMIT")) return true;
-        ReportStatementError(prompts(), "COMMIT", sqlite3_errmsg(c.Handle()));
-    }
-    c.ExecQuiet("ROLLBACK");
-    return false;
+    return c.End(ok && !c.failed, prompts());
 }
 
 std::int64_t Database::LastInsertId() {
@@ -335,24 +318,10 @@ bool Database::UpdateRow(std::string_view table, std::int64_t rowid, std::string
 // ---- BulkWriter
 
 BulkWriter::BulkWriter(Database& db, std::string_view sql) : db_(db), conn_(db.Conn()), sql_(sql) {
-    if (conn_.depth > 0) {
-        if (conn_.failed) {  // the transaction is lost already; its error was reported
-            ok_ = false;
-            done_ = true;
-            return;
-        }
-        ++conn_.depth;
-    } else {
-        if (!conn_.ExecQuiet("BEGIN IMMEDIATE")) {
-            ok_ = false;
-            ReportStatementError(db_.prompts(), "BEGIN IMMEDIATE",
-                                 conn_.Ok() ? sqlite3_errmsg(conn_.Handle()) : conn_.Error());
-            done_ = true;
-            return;
-        }
-        ownsTransaction_ = true;
-        conn_.depth = 1;
-        conn_.failed = false;
+    if (!conn_.Begin(db_.prompts())) {  // also inside another transaction: writers do not nest
+        ok_ = false;
+        done_ = true;
+        return;
     }
     std::string error;
     stmt_ = conn_.PrepareOne(sql_, error);
@@ -366,7 +335,7 @@ BulkWriter::~BulkWriter() {
 void BulkWriter::Fail(const char* error) {
     if (!ok_) return;
     ok_ = false;
-    ReportStatementError(db_.prompts(), sql_, error);
+    conn_.Report(db_.prompts(), sql_, error);
 }
 
 bool BulkWriter::Add(std::initializer_list<SqlValue> values) {
@@ -389,35 +358,31 @@ bool BulkWriter::Add(std::initializer_list<SqlValue> values) {
         ++i;
     }
     if (rc == SQLITE_OK) rc = sqlite3_step(stmt_);
-    if (rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        Fail(sqlite3_errmsg(conn_.Handle()));
-        return false;
+    const bool added = rc == SQLITE_DONE || rc == SQLITE_ROW;
+    if (!added) {
+        // A refused row costs only itself and is reported with its values, unless the error
+        // ended the whole transaction (a full disk, a lost lock): then every row is lost.
+        char* row = sqlite3_expanded_sql(stmt_);
+        conn_.Report(db_.prompts(), row ? std::string_view(row) : std::string_view(sql_),
+                     sqlite3_errmsg(conn_.Handle()));
+        sqlite3_free(row);
+        if (sqlite3_get_autocommit(conn_.Handle())) ok_ = false;
     }
     sqlite3_reset(stmt_);
-    return true;
+    return added;
 }
 
 bool BulkWriter::Commit() {
     if (done_) return false;
-    bool ok = ok_;
     Finish(ok_);
-    return ok && ok_;
+    return ok_;
 }
 
 void BulkWriter::Finish(bool commit) {
     done_ = true;
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
-    if (!ownsTransaction_) {
-        --conn_.depth;
-        if (!commit) conn_.failed = true;
-        return;
-    }
-    conn_.depth = 0;
-    conn_.failed = false;
-    if (commit && conn_.ExecQuiet("COMMIT")) return;
-    if (commit) Fail(sqlite3_errmsg(conn_.Handle()));
-    conn_.ExecQuiet("ROLLBACK");
+    if (!conn_.End(commit, db_.prompts())) ok_ = false;
 }
 
 }  // namespace xunda

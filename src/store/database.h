@@ -4,8 +4,9 @@
 // Each thread talks to the file through a connection of its own (WAL, busy timeout), opened on its
 // first statement and closed when the thread ends or the Database goes away; a Database object may
 // be used from any thread. A failed statement is reported through Prompts::Notice as
-// "数据库命令执行失败,请检查!" with the statement and the error text, and the caller goes on with an
-// empty result: the runners never throw for database errors.
+// "数据库命令执行失败,请检查!" with the statement and the error text (shown once the transaction, if
+// any, has ended), and the caller goes on with an empty result: the runners never throw for
+// database errors.
 //
 // Typical use:
 //     ResultSet rs = db.pAdoQuery("SELECT * FROM mt WHERE corpID=" + SqlInt(corpID) +
@@ -34,7 +35,6 @@ class Prompts;
 
 namespace store_detail {
 class Connection;
-class FileLock;
 }  // namespace store_detail
 
 // A value bound to a prepared statement's parameter: NULL, a number or a text.
@@ -93,11 +93,10 @@ class Database {
   private:
     friend class BulkWriter;
     struct Shared;
-    Database(std::shared_ptr<Shared> shared, std::unique_ptr<store_detail::FileLock> lock);
+    explicit Database(std::shared_ptr<Shared> shared);
     store_detail::Connection& Conn();
 
     std::shared_ptr<Shared> shared_;
-    std::unique_ptr<store_detail::FileLock> lock_;
 };
 
 // Many rows through one prepared statement inside one transaction (queueing the outbox, bulk
@@ -106,9 +105,11 @@ class Database {
 //                      " VALUES (?,?,?,?,?,?,0)");
 //     for (...) w.Add({corp, mob, msg, sub, link, level});
 //     w.Commit();
-// The first error is reported once; later rows are ignored and nothing is committed. Inside
-// Database::Transaction the writer joins that transaction (Commit then only finishes the writer).
-// A writer belongs to the thread that made it.
+// A refused row (a constraint, a trigger) costs only that row: Add returns false and the row is
+// reported once with its values. An error that ends the transaction (or a bad statement) loses
+// every row: it is reported once, later rows are ignored and nothing is committed. Reports are
+// shown after the transaction has ended. A writer belongs to the thread that made it and cannot be
+// made inside another transaction.
 class BulkWriter {
   public:
     BulkWriter(Database& db, std::string_view sql);
@@ -116,11 +117,13 @@ class BulkWriter {
     BulkWriter(const BulkWriter&) = delete;
     BulkWriter& operator=(const BulkWriter&) = delete;
 
-    // Binds the values to the parameters ?1, ?2, ... in order and runs the statement once. A
-    // count of values other than the statement's count of parameters is an error like any other.
+    // Binds the values to the parameters ?1, ?2, ... in order and runs the statement once; true
+    // when the row was added. A count of values other than the statement's count of parameters
+    // loses the writer.
     bool Add(std::initializer_list<SqlValue> values);
-    // Commits every row added; false (and nothing stored) when any of them failed.
+    // Commits every row added; false (and nothing stored) when the writer was lost.
     bool Commit();
+    // False once the writer is lost.
     bool Ok() const { return ok_; }
 
   private:
@@ -131,7 +134,6 @@ class BulkWriter {
     store_detail::Connection& conn_;
     std::string sql_;
     sqlite3_stmt* stmt_ = nullptr;
-    bool ownsTransaction_ = false;
     bool ok_ = true;
     bool done_ = false;
 };

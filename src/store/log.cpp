@@ -28,6 +28,18 @@ int RenameNoReplace(const fs::path& from, const fs::path& to) {
     return 0;
 }
 
+// The text with CR, LF and NUL written as \r, \n and \0, so that one call is one line.
+std::string OneLine(std::string_view text) {
+    std::string line;
+    for (char c : text) {
+        if (c == '\r' || c == '\n' || c == '\0')
+            line.append(c == '\r' ? "\\r" : c == '\n' ? "\\n" : "\\0");
+        else
+            line += c;
+    }
+    return line;
+}
+
 }  // namespace
 
 Log::Log(fs::path folder) : folder_(std::move(folder)) {}
@@ -73,7 +85,7 @@ void Log::logit(std::string_view text) noexcept {
         if (text == "----")
             line.assign(56, '-');
         else if (!text.empty())
-            line = LocalTime("%Y-%m-%d %H:%M:%S") + "   " + std::string(text);
+            line = LocalTime("%Y-%m-%d %H:%M:%S") + "   " + OneLine(text);
         line += '\n';
 
         std::lock_guard lock(mutex_);

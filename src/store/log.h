@@ -1,10 +1,11 @@
 // The per-account text log LOG/LOG_<corpID>.LOG under the data root.
 //
 // Each line is the local time "YYYY-MM-DD HH:MM:SS", three blanks and the text; "" writes an empty
-// line and "----" a line of 56 minus signs. A new file starts with the line "<time>   日志文件创建！".
-// Files are UTF-8 with "\n" line ends, as the text files a user reads on this system are (only CSV
-// exports end rows with CRLF, for spreadsheets). Safe to call from any thread: lines are written
-// whole, in the order of the calls. A log that cannot be written never stops the caller.
+// line and "----" a line of 56 minus signs; CR, LF and NUL in a text are written as \r, \n and \0.
+// A new file starts with the line "<time>   日志文件创建！". Files are UTF-8 with "\n" line ends, as
+// the text files a user reads on this system are (only CSV exports end rows with CRLF). Safe to call
+// from any thread: lines are written whole, in the order of the calls. A log that cannot be written
+// never stops the caller.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,8 @@
 #include "store/settings.h"
 
+#include <algorithm>
 #include <cctype>
+#include <vector>
 
 #include "store/database.h"
 #include "store/sql_text.h"
@@ -11,6 +13,28 @@ namespace {
 // " AND corpID=<corpID>" for a per-account key, "" for a global one.
 std::string AccountFilter(std::string_view corpID, std::string_view name) {
     return IsGlobalSysKey(name) ? std::string() : " AND corpID=" + SqlInt(corpID);
+}
+
+// The text literals of a statement, quotes included.
+std::vector<std::string_view> TextLiterals(std::string_view sql) {
+    std::vector<std::string_view> literals;
+    for (std::size_t at = sql.find('\''); at != std::string_view::npos;) {
+        std::size_t end = at + 1;
+        while ((end = sql.find('\'', end)) != std::string_view::npos && end + 1 < sql.size() &&
+               sql[end + 1] == '\'')
+            end += 2;  // a doubled quote inside the text
+        end = end == std::string_view::npos ? sql.size() : end + 1;
+        literals.push_back(sql.substr(at, end - at));
+        at = sql.find('\'', end);
+    }
+    return literals;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
 }
 
 bool Usable(std::string_view corpID, std::string_view name) {
@@ -48,6 +72,21 @@ bool pWriteSysValue(Database& db, std::string_view corpID, std::string_view name
         return db.pAdoCom("UPDATE sysConfig SET sysValue=" + SqlQuote(value) +
                           " WHERE sysConfigName=" + SqlQuote(name) + filter);
     });
+}
+
+std::string MaskStoredPassword(std::string_view sql) {
+    const std::vector<std::string_view> literals = TextLiterals(sql);
+    auto isKey = [](std::string_view literal) { return EqualsNoCase(literal, "'userPwd'"); };
+    if (std::none_of(literals.begin(), literals.end(), isKey)) return std::string(sql);
+    std::string masked;
+    std::size_t done = 0;
+    for (std::string_view literal : literals) {
+        const std::size_t at = static_cast<std::size_t>(literal.data() - sql.data());
+        masked.append(sql.substr(done, at - done));
+        masked.append(isKey(literal) ? literal : "'***'");
+        done = at + literal.size();
+    }
+    return masked.append(sql.substr(done));
 }
 
 }  // namespace xunda

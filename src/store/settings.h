@@ -23,4 +23,8 @@ std::string pReadSysValue(Database& db, std::string_view corpID, std::string_vie
 // one. A per-account key is not written before a login (empty corpID). True when stored.
 bool pWriteSysValue(Database& db, std::string_view corpID, std::string_view name, std::string_view value);
 
+// A statement as an error box may show it: in a statement naming the stored password's key (a text
+// literal 'userPwd', in any case) every other text literal reads '***'.
+std::string MaskStoredPassword(std::string_view sql);
+
 }  // namespace xunda

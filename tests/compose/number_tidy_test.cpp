@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <stdexcept>
 
 #include "core/codepage.h"
@@ -20,52 +19,34 @@ using ::testing::IsEmpty;
 // The UTF-16 form of a text behind its byte-order mark.
 std::string Utf16WithBom(const std::string& utf8, bool bigEndian) {
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t c : Utf8ToUtf16(utf8)) {
-        const char high = static_cast<char>(c >> 8), low = static_cast<char>(c & 0xFF);
-        bytes += bigEndian ? high : low;
-        bytes += bigEndian ? low : high;
-    }
+    for (char16_t c : Utf8ToUtf16(utf8))
+        bytes += bigEndian ? std::string{char(c >> 8), char(c)} : std::string{char(c), char(c >> 8)};
     return bytes;
 }
 
-TEST(MemoLines, CountWithoutAnEmptyLastLine) {
-    EXPECT_EQ(MemoLineCount(""), 0u);
-    EXPECT_EQ(MemoLineCount("a"), 1u);
-    EXPECT_EQ(MemoLineCount("a\n"), 1u);
-    EXPECT_EQ(MemoLineCount("a\nb"), 2u);
-    EXPECT_EQ(MemoLineCount("a\n\n"), 2u);
-    EXPECT_EQ(MemoLineCount("a\r\nb\rc"), 3u);
+TEST(TidyMobs, CountsLinesSortsAndRemovesRepeats) {
+    const std::pair<const char*, std::size_t> lines[] = {
+        {"", 0}, {"a", 1}, {"a\n", 1}, {"a\n\n", 2}, {"a\r\nb\rc", 3}};
+    for (const auto& [text, count] : lines) EXPECT_EQ(MemoLineCount(text), count) << text;
     EXPECT_EQ(MobLinesCaption("13812345678\n13912345678\n"), "手机号码行数(2)");
-}
-
-TEST(TidyMobs, SortsAndRemovesRepeats) {
-    EXPECT_THAT(TidyMobs("13912345678\n13812345678\n13912345678\n"),
-                ElementsAre("13812345678", "13912345678"));
-    EXPECT_THAT(TidyMobs("a: 13812345678, b: 0755-12345678\nc: 01012345678 13812345678"),
-                ElementsAre("01012345678", "075512345678", "13812345678"));
+    EXPECT_THAT(TidyMobs("a: 13912345678, b: 0755-12345678\nc: 01012345678 13912345678\r13812345678"),
+                ElementsAre("01012345678", "075512345678", "13812345678", "13912345678"));
     EXPECT_THAT(TidyMobs("hello\nworld\n"), IsEmpty());
 }
 
 TEST(ImportMobsFile, ReadsTextFilesInEveryInputEncoding) {
     TempDir dir;
-    WriteFile(dir / "utf8.csv", "\xEF\xBB\xBF姓名,手机\r\n张三,13912345678\r\n李四,13812345678\r\n");
-    EXPECT_THAT(ImportMobsFile(dir / "utf8.csv"), ElementsAre("13812345678", "13912345678"));
-
-    WriteFile(dir / "gbk.txt", Utf8ToGbk("王五（010）12345678\r\n赵六 13812345678\r\n"));
-    EXPECT_THAT(ImportMobsFile(dir / "gbk.txt"), ElementsAre("01012345678", "13812345678"));
-
-    WriteFile(dir / "list.html", Utf16WithBom("<td>13012345678</td>\n<td>13012345678</td>\n", false));
-    EXPECT_THAT(ImportMobsFile(dir / "list.html"), ElementsAre("13012345678"));
-
-    WriteFile(dir / "list.xml", Utf16WithBom("<m>电话13112345678</m>\r<m>0371-12345678</m>", true));
-    EXPECT_THAT(ImportMobsFile(dir / "list.xml"), ElementsAre("037112345678", "13112345678"));
-
-    WriteFile(dir / "plain.txt", "客户 13212345678\n");  // UTF-8 without a byte-order mark
-    EXPECT_THAT(ImportMobsFile(dir / "plain.txt"), ElementsAre("13212345678"));
-
-    WriteFile(dir / "empty.rtf", "{\\rtf1 no numbers}");
-    EXPECT_THAT(ImportMobsFile(dir / "empty.rtf"), IsEmpty());
-
+    const std::pair<std::string, std::string> files[] = {
+        {"utf8.csv", "\xEF\xBB\xBF张三,13912345678\r\n李四（010）12345678\r\n"},
+        {"gbk.txt", Utf8ToGbk("张三 13912345678\r\n李四（010）12345678\r\n")},
+        {"le.html", Utf16WithBom("<td>张三13912345678</td>\n<td>010-12345678</td>\n", false)},
+        {"be.xml", Utf16WithBom("<m>张三13912345678</m>\r<m>李四010-12345678</m>", true)},
+        {"plain.txt", "客户 13912345678\n01012345678 13912345678"},  // UTF-8 without a byte-order mark
+    };
+    for (const auto& [name, bytes] : files) {
+        WriteFile(dir / name, bytes);
+        EXPECT_THAT(ImportMobsFile(dir / name), ElementsAre("01012345678", "13912345678")) << name;
+    }
     EXPECT_THROW(ImportMobsFile(dir / "missing.txt"), std::runtime_error);  // unreadable: refused
 }
 
@@ -73,20 +54,19 @@ TEST(ImportMobsFile, TheWholePathDecidesTheReader) {
     TempDir dir;
     std::filesystem::create_directory(dir / "Numbers.Doc");
     WriteFile(dir / "Numbers.Doc" / "plain.txt", "13812345678\n");
-    WriteFile(dir / "book.xlsx", "13812345678\n");
+    WriteFile(dir / "Numbers.Doc" / "book.xlsx", "13812345678\n");
 
     // Without readers, workbooks and documents yield nothing.
     EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "plain.txt"), IsEmpty());
-    EXPECT_THAT(ImportMobsFile(dir / "book.xlsx"), IsEmpty());
+    EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "book.xlsx"), IsEmpty());
 
-    OfficeReaders readers;
-    readers.readExcelCells = [](const std::filesystem::path&) {
-        return std::vector<std::string>{"13912345678", "0755-12345678", "13912345678"};
-    };
-    readers.readWordText = [](const std::filesystem::path&) {
-        return std::vector<std::string>{"line one 13012345678\nline two 13112345678"};
-    };
-    EXPECT_THAT(ImportMobsFile(dir / "book.xlsx", readers), ElementsAre("075512345678", "13912345678"));
+    const OfficeReaders readers{
+        [](const auto&) {
+            return std::vector<std::string>{"13912345678", "0755-12345678", "13912345678"};
+        },
+        [](const auto&) { return std::vector<std::string>{"line one 13012345678\nline two 13112345678"}; }};
+    EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "book.xlsx", readers),  // both readers
+                ElementsAre("075512345678", "13012345678", "13112345678", "13912345678"));
     EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "plain.txt", readers),
                 ElementsAre("13012345678", "13112345678"));
 }

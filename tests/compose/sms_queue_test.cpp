@@ -3,11 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <string>
 #include <thread>
-#include <vector>
 
-#include "compose/outbox_writer.h"
 #include "store/store_fixture.h"
 
 namespace xunda {
@@ -15,18 +12,16 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
+using Texts = std::vector<std::string>;
 
-std::vector<std::string> Mobs(int count, int first = 0) {
-    std::vector<std::string> mobs;
-    for (int i = 0; i < count; ++i) mobs.push_back("138" + std::to_string(10000000 + first + i));
+Texts Mobs(int count) {
+    Texts mobs;
+    for (int i = 0; i < count; ++i) mobs.push_back("138" + std::to_string(10000000 + i));
     return mobs;
 }
 
-SmsBatch Batch(std::string text, std::vector<std::string> mobs) {
-    SmsBatch batch;
-    batch.text = std::move(text);
-    batch.mobs = std::move(mobs);
-    return batch;
+SmsBatch Batch(std::string text, Texts mobs) {
+    return SmsBatch{std::move(text), std::move(mobs), "", "", false, {}};
 }
 
 class QueueTest : public test::StoreTest {
@@ -35,41 +30,53 @@ class QueueTest : public test::StoreTest {
         return QueueSmsBatch(*db_, log_, "10001", batch,
                              [this](const std::string& text) { busy_.push_back(text); });
     }
-    // One column of the account's outbox rows in queue order.
-    std::vector<std::string> Outbox(const std::string& column) {
-        std::vector<std::string> values;
-        for (ResultSet rs =
-                 db_->pAdoQuery("SELECT " + column + " AS v FROM mt WHERE corpID=10001 ORDER BY id");
-             !rs.Eof(); rs.Next())
-            values.push_back(rs.IsNull("v") ? "<NULL>" : rs.AsString("v"));
+    // One column of a query's rows, NULL as "<NULL>".
+    Texts Column(const std::string& sql) {
+        Texts values;
+        for (ResultSet rs = db_->pAdoQuery(sql); !rs.Eof(); rs.Next())
+            values.push_back(rs.At(rs.Position(), 0).value_or("<NULL>"));
         return values;
     }
-    std::vector<std::string> LastSendMobs() {
-        std::vector<std::string> mobs;
-        for (ResultSet rs =
-                 db_->pAdoQuery("SELECT mob FROM lastSendMobs WHERE corpID=10001 ORDER BY ID DESC");
-             !rs.Eof(); rs.Next())
-            mobs.push_back(rs.AsString("mob"));
-        return mobs;
+    Texts Outbox(const std::string& column) {
+        return Column("SELECT " + column + " FROM mt WHERE corpID=10001 AND flag=0 ORDER BY id");
     }
 
     Log log_{dir_ / "LOG"};
-    std::vector<std::string> busy_;
+    Texts busy_;
 };
 
-TEST_F(QueueTest, PriorityFollowsThePositionInTheBatch) {
-    EXPECT_EQ(Queue(Batch("hello", Mobs(2001))), 2001u);
-    const std::vector<std::string> levels = Outbox("mtLevel");
+TEST_F(QueueTest, PriorityFollowsThePositionAndChunksAreVisibleWhileQueueing) {
+    Texts seen;  // the rows another connection sees when the busy window names every 500th row
+    int calls = 0;
+    EXPECT_EQ(QueueSmsBatch(*db_, log_, "10001", Batch("hello", Mobs(2001)),
+                            [&](const std::string& text) {
+                                if (++calls % 500 != 1) return;
+                                std::thread([&] {
+                                    seen.push_back(text + " " + Column("SELECT COUNT(*) FROM mt")[0]);
+                                }).join();
+                            }),
+              2001u);
+    EXPECT_EQ(seen,
+              (Texts{"放入发送队列:(1/2001) 13810000000 0", "放入发送队列:(501/2001) 13810000500 500",
+                     "放入发送队列:(1001/2001) 13810001000 1000", "放入发送队列:(1501/2001) 13810001500 1500",
+                     "放入发送队列:(2001/2001) 13810002000 2000"}));
+    const Texts levels = Outbox("mtLevel");
     ASSERT_EQ(levels.size(), 2001u);
-    EXPECT_EQ(levels[0], "1");
-    EXPECT_EQ(levels[499], "1");
-    EXPECT_EQ(levels[500], "2");
-    EXPECT_EQ(levels[1999], "2");
-    EXPECT_EQ(levels[2000], "3");
-    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM mt WHERE flag=0 AND msg='hello' AND corpID=10001"), 2001);
-    EXPECT_EQ(busy_.front(), "放入发送队列:(1/2001) 13810000000");
-    EXPECT_EQ(busy_.back(), "放入发送队列:(2001/2001) 13810002000");
+    EXPECT_EQ(levels[499] + levels[500] + levels[1999] + levels[2000], "1223");
     EXPECT_TRUE(prompts_.notices().empty());
+}
+
+TEST_F(QueueTest, RefusedNumberCostsOnlyItsRowAndALostTransactionOnlyItsChunk) {
+    for (const auto& [raise, rows] : {std::pair{"ABORT", 699u}, {"ROLLBACK", 599u}}) {
+        ASSERT_TRUE(db_->pAdoCom("DELETE FROM mt") && db_->pAdoCom("DROP TRIGGER IF EXISTS refuse"));
+        ASSERT_TRUE(db_->pAdoCom(
+            "CREATE TRIGGER refuse BEFORE INSERT ON mt WHEN NEW.mob='13810000100' BEGIN SELECT RAISE(" +
+            std::string(raise) + ", 'refused'); END"));
+        EXPECT_EQ(Queue(Batch("hello", Mobs(700))), rows) << raise;
+        EXPECT_EQ(Outbox("mob").size(), rows);
+        EXPECT_THAT(prompts_.notices().back(), HasSubstr("'13810000100'"));
+    }
+    EXPECT_EQ(prompts_.notices().size(), 2u);
 }
 
 TEST_F(QueueTest, FillsPlaceholdersFromTheAccountsContacts) {
@@ -78,6 +85,7 @@ TEST_F(QueueTest, FillsPlaceholdersFromTheAccountsContacts) {
                      "(10001,'13800000001','张三','张先生','1990-05-01'),"
                      "(10001,'13800000002','李四','李女士',NULL),"
                      "(10001,'13800000004','赵六','赵老师','1985-12-31 00:00:00'),"
+                     "(10001,'13800000001','张三丰','道长','1900-01-01'),"
                      "(20002,'13800000003','王五','王总','1980-01-01')"));
     SmsBatch batch =
         Batch("[称呼]好,[姓名]生日[生日]", {"13800000001", "13800000002", "13800000003", "13800000004"});
@@ -86,17 +94,11 @@ TEST_F(QueueTest, FillsPlaceholdersFromTheAccountsContacts) {
     EXPECT_EQ(Queue(batch), 4u);
     EXPECT_THAT(Outbox("msg"), ElementsAre("张先生好,张三生日1990-05-01", "李女士好,李四生日", "好,生日",
                                            "赵老师好,赵六生日1985-12-31"));
-    EXPECT_THAT(Outbox("linkID"), ElementsAre("12", "12", "12", "12"));
-    EXPECT_THAT(Outbox("subNumber"), ElementsAre("345", "345", "345", "345"));
-}
-
-TEST_F(QueueTest, StoresTextsAsTheyAre) {
-    EXPECT_EQ(Queue(Batch("NULL", {"13800000001"})), 1u);
-    // Every number of the batch gets its row, also when the fill leaves nothing of the text.
-    EXPECT_EQ(Queue(Batch("[称呼]", {"13800000002"})), 1u);
-    EXPECT_EQ(Queue(Batch("", {"13800000003"})), 0u);
-    EXPECT_THAT(Outbox("msg"), ElementsAre("NULL", ""));
-    EXPECT_THAT(Outbox("subNumber"), ElementsAre("", ""));  // empty, not NULL
+    EXPECT_EQ(Outbox("linkID || '/' || subNumber"), Texts(4, "12/345"));
+    // Texts are stored as they are, also when the fill leaves nothing.
+    EXPECT_EQ(Queue(Batch("NULL", {"13800000005"})) + Queue(Batch("[称呼]", {"13800000006"})), 2u);
+    const Texts rows = Outbox("msg || '|' || subNumber || '|' || linkID");  // empty, not NULL
+    EXPECT_EQ(Texts(rows.end() - 2, rows.end()), (Texts{"NULL||", "||"}));
 }
 
 TEST_F(QueueTest, BroadcastMarkWritesTheHistoryOnce) {
@@ -105,51 +107,31 @@ TEST_F(QueueTest, BroadcastMarkWritesTheHistoryOnce) {
     broadcast.categories = {"天气", "It's news"};
     Queue(broadcast);
     Queue(Batch("plain", Mobs(2)));
-    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM histMsg"), 1);
-    ResultSet hist = db_->pAdoQuery("SELECT msgID, corpID, msgContent FROM histMsg");
-    EXPECT_EQ(hist.AsString("msgContent"), "[姓名]:明天有雨");  // placeholders not filled
-    EXPECT_EQ(hist.AsString("corpID"), "10001");
-    std::vector<std::string> categories;
-    for (ResultSet rs = db_->pAdoQuery("SELECT msgType FROM histMsgType WHERE corpID=10001 AND msgID=" +
-                                       hist.AsString("msgID") + " ORDER BY rowid");
-         !rs.Eof(); rs.Next())
-        categories.push_back(rs.AsString("msgType"));
-    EXPECT_THAT(categories, ElementsAre("天气", "It's news"));
+    broadcast.text.clear();  // an empty text queues and records nothing
+    EXPECT_EQ(Queue(broadcast), 0u);
+    EXPECT_EQ(Column("SELECT corpID || ':' || msgContent FROM histMsg"), Texts{"10001:[姓名]:明天有雨"});
+    EXPECT_EQ(
+        Column("SELECT t.msgType FROM histMsgType t JOIN histMsg h ON h.msgID=t.msgID AND h.corpID=t.corpID "
+               "ORDER BY t.rowid"),
+        (Texts{"天气", "It's news"}));
     EXPECT_EQ(busy_.front(), "记录历史订阅短信");
     const std::string logText = test::ReadFile(log_.FilePath());
-    EXPECT_THAT(logText, HasSubstr("发送订阅短信"));
-    EXPECT_THAT(logText, HasSubstr("发送的手机号码 3个"));
-    EXPECT_THAT(logText, HasSubstr("已经放入发送队列"));
+    for (const char* line : {"发送订阅短信", "发送的手机号码 3个", "已经放入发送队列"})
+        EXPECT_THAT(logText, HasSubstr(line));
 }
 
 TEST_F(QueueTest, KeepsTheLastTwelveNumbers) {
-    Queue(Batch("a", Mobs(5)));
-    Queue(Batch("b", Mobs(5)));  // small batches add rows without removing older ones
-    EXPECT_EQ(LastSendMobs().size(), 10u);
-
-    Queue(Batch("c", Mobs(20)));  // the last twelve replace their older rows
-    const std::vector<std::string> last = LastSendMobs();
-    ASSERT_EQ(last.size(), 12u + 10u);
-    EXPECT_EQ(last.front(), "13810000019");
-    EXPECT_EQ(last[11], "13810000008");
-    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM lastSendMobs WHERE mob='13810000008'"), 1);
-    EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM lastSendMobs WHERE mob='13810000004'"), 2);
-}
-
-TEST_F(QueueTest, CommittedChunksAreVisibleWhileQueueing) {
-    OutboxWriter outbox(*db_, "10001");
-    const std::vector<std::string> mobs = Mobs(OutboxWriter::kChunkRows + 1);
-    for (std::size_t i = 0; i < mobs.size(); ++i)
-        EXPECT_TRUE(outbox.iMt(mobs[i], "x", "", "", MtLevelForPosition(i)));
-    auto countElsewhere = [this] {
-        std::int64_t n = -1;
-        std::thread([&] { n = Count("SELECT COUNT(*) AS n FROM mt"); }).join();  // its own connection
-        return n;
+    const auto last = [this] {
+        return Column("SELECT mob FROM lastSendMobs WHERE corpID=10001 ORDER BY ID DESC");
     };
-    EXPECT_EQ(countElsewhere(), static_cast<std::int64_t>(OutboxWriter::kChunkRows));
-    EXPECT_TRUE(outbox.Commit());
-    EXPECT_EQ(countElsewhere(), static_cast<std::int64_t>(mobs.size()));
-    EXPECT_EQ(outbox.CommittedRows(), mobs.size());
+    Queue(Batch("a", Mobs(10)));
+    Queue(Batch("b", Mobs(10)));  // batches of up to 10 add rows without removing older ones
+    EXPECT_EQ(last().size(), 20u);
+    Queue(Batch("c", Mobs(20)));  // the last twelve replace their older rows
+    ASSERT_EQ(last().size(), 12u + 16u);
+    EXPECT_EQ(last().front(), "13810000019");
+    EXPECT_EQ(last()[11], "13810000008");
+    EXPECT_EQ(Column("SELECT COUNT(*) FROM lastSendMobs WHERE mob='13810000007'"), Texts{"2"});
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 // The store tests' fixture: a fresh database file in a temporary folder, and prompts that record
-// what they were asked to show.
+// what they were asked to show and check that no box stands while the file is locked.
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -13,12 +15,29 @@
 
 namespace xunda::test {
 
+// Records each notice shown while another program could not write the file (a transaction open).
+class LockCheckingPrompts : public RecordingPrompts {
+  public:
+    explicit LockCheckingPrompts(std::filesystem::path file) : file_(std::move(file)) {}
+    void Notice(const std::string& text) override {
+        sqlite3* other = nullptr;  // no busy timeout: a held lock answers SQLITE_BUSY at once
+        if (sqlite3_open_v2(file_.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
+            sqlite3_exec(other, "BEGIN IMMEDIATE; ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_BUSY)
+            ++shownWhileLocked;
+        sqlite3_close(other);
+        RecordingPrompts::Notice(text);
+    }
+    std::atomic<int> shownWhileLocked = 0;
+
+  private:
+    const std::filesystem::path file_;
+};
+
 class StoreTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        file_ = dir_ / "TOLVI_DY.db";
-        db_ = Database::Create(file_, prompts_);
-        ASSERT_TRUE(db_) << "cannot create the test database";
+    void SetUp() override { ASSERT_TRUE(db_) << "cannot create the test database"; }
+    void TearDown() override {
+        EXPECT_EQ(prompts_.shownWhileLocked, 0) << "a box stood while the file was locked";
     }
 
     // Number of rows of a statement "SELECT COUNT(*) AS n ...".
@@ -28,9 +47,9 @@ class StoreTest : public ::testing::Test {
     }
 
     TempDir dir_;
-    std::filesystem::path file_;
-    RecordingPrompts prompts_;
-    std::unique_ptr<Database> db_;
+    const std::filesystem::path file_ = dir_ / "TOLVI_DY.db";
+    LockCheckingPrompts prompts_{file_};
+    std::unique_ptr<Database> db_ = Database::Create(file_, prompts_);
 };
 
 }  // namespace xunda::test
