@@ -209,39 +209,49 @@ Connection& Database::Conn() {
 }
 
 ResultSet Database::pAdoQuery(std::string_view sql) {
+    ResultSet rs{std::string(sql), {}};
+    const bool ok = pAdoQuery(
+        sql, [&](const std::vector<std::string>& columns) { rs = ResultSet{std::string(sql), columns}; },
+        [&](const RowValues& values) {
+            for (const auto& v : values) rs.AppendCell(v ? ResultSet::Value(std::string(*v)) : std::nullopt);
+        });
+    if (!ok) rs.MarkFailed();
+    return rs;
+}
+
+bool Database::pAdoQuery(std::string_view sql, const ColumnsCallback& columns, const RowCallback& row) {
     Connection& c = Conn();
-    std::vector<std::string> columns;
     std::string error;
     sqlite3_stmt* stmt = c.failed ? nullptr : c.PrepareOne(sql, error);
     if (!stmt) {
-        ResultSet rs{std::string(sql), {}};
-        rs.MarkFailed();
         if (!c.failed) ReportStatementError(prompts(), sql, error);
         if (c.depth > 0) c.failed = true;
-        return rs;
+        return false;
     }
-    int n = sqlite3_column_count(stmt);
-    for (int i = 0; i < n; ++i) columns.emplace_back(sqlite3_column_name(stmt, i));
-    ResultSet rs{std::string(sql), std::move(columns)};
+    const int n = sqlite3_column_count(stmt);
+    std::vector<std::string> names;
+    for (int i = 0; i < n; ++i) names.emplace_back(sqlite3_column_name(stmt, i));
+    columns(names);
+    RowValues values(static_cast<std::size_t>(n));
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
         for (int i = 0; i < n; ++i) {
+            auto& v = values[static_cast<std::size_t>(i)];
             if (sqlite3_column_type(stmt, i) == SQLITE_NULL) {
-                rs.AppendCell(std::nullopt);
+                v.reset();
             } else {
                 const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-                rs.AppendCell(
-                    std::string(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))));
+                v.emplace(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)));
             }
         }
+        row(values);
     }
     if (rc != SQLITE_DONE) {
         ReportStatementError(prompts(), sql, sqlite3_errmsg(c.Handle()));
-        rs.MarkFailed();
         if (c.depth > 0) c.failed = true;
     }
     sqlite3_finalize(stmt);
-    return rs;
+    return rc == SQLITE_DONE;
 }
 
 void Database::pAdoQuery(std::string_view sql, ResultSet& query) {
