@@ -28,13 +28,7 @@ bool RowPager::Open(ListQuery query) {
     open_ = true;
     ids_.clear();
     blocks_.clear();
-    const bool ok = db_().pAdoQuery(
-        query_.Select("rowid"), [](const std::vector<std::string>&) {},
-        [this](const RowValues& values) {
-            std::int64_t id = 0;
-            if (values[0]) std::from_chars(values[0]->data(), values[0]->data() + values[0]->size(), id);
-            ids_.push_back(id);
-        });
+    const bool ok = db_().ReadIds(query_.Select("rowid"), ids_);
     if (!ok) ids_.clear();
     ids_.shrink_to_fit();
     Notify(false);
@@ -75,38 +69,42 @@ std::string RowPager::Sql() const {
 }
 
 std::optional<std::string> RowPager::Field(std::size_t row, std::string_view name) {
-    Hold(row);  // reads the table's column names with the first block
+    const Block& block = Hold(row);  // reads the table's column names with the first block
     auto it = std::find_if(names_.begin(), names_.end(), [&](const std::string& n) {
         return n.size() == name.size() && strncasecmp(n.data(), name.data(), name.size()) == 0;
     });
-    return Cell(row, it == names_.end() ? std::nullopt : std::optional<std::size_t>(it - names_.begin()));
+    const auto* cell = Cell(block, row, it == names_.end() ? std::nullopt : std::optional<std::size_t>(it - names_.begin()));
+    return cell ? *cell : std::nullopt;
 }
 
 std::string RowPager::Text(std::size_t row, std::size_t column) {
-    Hold(row);
-    return Cell(row, gridIndex_.at(column)).value_or(std::string());
+    const Block& block = Hold(row);
+    const auto* cell = Cell(block, row, gridIndex_.at(column));
+    return cell && *cell ? **cell : std::string();
 }
 
-std::optional<std::string> RowPager::Cell(std::size_t row, std::optional<std::size_t> column) {
-    const Block& block = Hold(row);
+const std::optional<std::string>* RowPager::Cell(const Block& block, std::size_t row,
+                                                 std::optional<std::size_t> column) const {
     const std::size_t at = row - block.first;
-    if (!column || !block.found[at]) return std::nullopt;
-    return block.cells[at * names_.size() + *column];
+    if (!column || !block.found[at]) return nullptr;
+    return &block.cells[at * names_.size() + *column];
 }
 
 RowPager::Block& RowPager::Hold(std::size_t row) {
     if (row >= ids_.size()) throw std::out_of_range("no listed row " + std::to_string(row));
     const std::size_t first = row - row % kBlockRows;
+    // Blocks are kept in the order of their last use, the latest at the back.
+    if (!blocks_.empty() && blocks_.back().first == first) return blocks_.back();
     auto it = std::find_if(blocks_.begin(), blocks_.end(), [&](const Block& b) { return b.first == first; });
-    if (it == blocks_.end()) {
-        if (blocks_.size() >= kHeldBlocks)
-            blocks_.erase(std::min_element(blocks_.begin(), blocks_.end(),
-                                           [](const Block& a, const Block& b) { return a.used < b.used; }));
-        it = blocks_.insert(blocks_.end(), Block{first, {}, {}, 0});
-        Read(*it);
+    if (it != blocks_.end()) {
+        std::rotate(it, it + 1, blocks_.end());
+        return blocks_.back();
     }
-    it->used = ++clock_;
-    return *it;
+    if (blocks_.size() >= kHeldBlocks) blocks_.erase(blocks_.begin());
+    Block& block = blocks_.emplace_back();
+    block.first = first;
+    Read(block);
+    return block;
 }
 
 void RowPager::Read(Block& block) {

@@ -75,12 +75,12 @@ class RowPager {
         std::size_t first = 0;  // the block's first row
         std::vector<std::optional<std::string>> cells;  // rows x names_, in list order
         std::vector<bool> found;
-        std::uint64_t used = 0;
     };
     Block& Hold(std::size_t row);
     void Read(Block& block);
-    // The value at `column` of names_, or nullopt.
-    std::optional<std::string> Cell(std::size_t row, std::optional<std::size_t> column);
+    // The value of a held row at `column` of names_; null when there is none.
+    const std::optional<std::string>* Cell(const Block& block, std::size_t row,
+                                           std::optional<std::size_t> column) const;
     void Notify(bool before);
 
     std::function<Database&()> db_;
@@ -92,7 +92,6 @@ class RowPager {
     std::vector<std::string> names_;  // the table's columns, as a block read found them
     std::vector<std::optional<std::size_t>> gridIndex_;  // columns_ among names_
     std::vector<Block> blocks_;
-    std::uint64_t clock_ = 0;
 };
 
 }  // namespace xunda
