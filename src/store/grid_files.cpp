@@ -39,10 +39,6 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
     return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
-}  // namespace
-
-namespace {
-
 // One CSV export into `file`, written as the rows come: appended to what the file holds, the
 // header first; on failure the file is cut back to what it held before.
 class CsvExport {
@@ -64,15 +60,7 @@ class CsvExport {
         if (fd_ >= 0) ::close(fd_);
     }
 
-    // The grid's columns among the statement's columns.
-    void SetColumns(const std::vector<std::string>& names) {
-        index_.clear();
-        for (const auto& c : columns_) {
-            auto it = std::find_if(names.begin(), names.end(),
-                                   [&](const std::string& n) { return strcasecmp(n.c_str(), c.field.c_str()) == 0; });
-            index_.push_back(it == names.end() ? std::nullopt : std::optional<std::size_t>(it - names.begin()));
-        }
-    }
+    void SetColumns(const std::vector<std::string>& names) { index_ = FindGridFields(columns_, names); }
     template <typename Value>
     void AddRow(const std::vector<Value>& values) {
         for (std::size_t i = 0; i < index_.size(); ++i) {
@@ -109,6 +97,17 @@ class CsvExport {
 };
 
 }  // namespace
+
+std::vector<std::optional<std::size_t>> FindGridFields(const std::vector<GridColumn>& columns,
+                                                      const std::vector<std::string>& names) {
+    std::vector<std::optional<std::size_t>> index;
+    for (const GridColumn& c : columns) {
+        auto it = std::find_if(names.begin(), names.end(),
+                               [&](const std::string& n) { return strcasecmp(n.c_str(), c.field.c_str()) == 0; });
+        index.push_back(it == names.end() ? std::nullopt : std::optional<std::size_t>(it - names.begin()));
+    }
+    return index;
+}
 
 bool SaveDbGridToCsv(const ResultSet& rows, const std::vector<GridColumn>& columns, const fs::path& file) {
     CsvExport csv(columns, file);

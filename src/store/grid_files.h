@@ -19,6 +19,11 @@ struct GridColumn {
     std::string field;
 };
 
+// Where each grid column's field stands among a statement's column names (compared without regard
+// to case); nullopt for a field the statement does not select.
+std::vector<std::optional<std::size_t>> FindGridFields(const std::vector<GridColumn>& columns,
+                                                      const std::vector<std::string>& names);
+
 // Appends to `file` (created when missing) a header line of the column titles and one line per
 // row, every value between double quotes with inner double quotes doubled, NULL as "", commas
 // between, CRLF at the end of each line. A new file starts with a UTF-8 byte-order mark so

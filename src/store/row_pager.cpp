@@ -123,14 +123,7 @@ void RowPager::Read(Block& block) {
         [&](const std::vector<std::string>& names) {
             if (names != names_) {
                 names_ = names;
-                gridIndex_.clear();
-                for (const GridColumn& c : columns_) {
-                    auto it = std::find_if(names_.begin(), names_.end(), [&](const std::string& n) {
-                        return strcasecmp(n.c_str(), c.field.c_str()) == 0;
-                    });
-                    gridIndex_.push_back(it == names_.end() ? std::nullopt
-                                                            : std::optional<std::size_t>(it - names_.begin()));
-                }
+                gridIndex_ = FindGridFields(columns_, names_);
             }
             block.cells.assign(count * names_.size(), std::nullopt);
         },

@@ -1,5 +1,6 @@
 #include "ui/mailbox/query_grid_model.h"
 
+#include <QPointer>
 #include <algorithm>
 
 #include "core/codepage.h"
@@ -7,16 +8,14 @@
 namespace xunda {
 
 QueryGridModel::QueryGridModel(RowPager& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {
-    grid_.SetResetListener([this](bool before) {
+    // The pager of a page may go before or after the page's widgets; a model gone hears nothing.
+    grid_.SetResetListener([self = QPointer<QueryGridModel>(this)](bool before) {
+        if (!self) return;
         if (before)
-            beginResetModel();
+            self->beginResetModel();
         else
-            endResetModel();
+            self->endResetModel();
     });
-}
-
-QueryGridModel::~QueryGridModel() {
-    grid_.SetResetListener(nullptr);
 }
 
 int QueryGridModel::rowCount(const QModelIndex& parent) const {

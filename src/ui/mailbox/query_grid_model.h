@@ -13,9 +13,8 @@ namespace xunda {
 class QueryGridModel : public QAbstractTableModel {
     Q_OBJECT
   public:
-    // The pager outlives the model; the model follows every change of its list.
+    // The model follows every change of the pager's list; it must not outlive the pager's use.
     QueryGridModel(RowPager& grid, QObject* parent);
-    ~QueryGridModel() override;
 
     RowPager& grid() const { return grid_; }
     // Fields the user may edit in place (stored at once; an empty text stores NULL).
