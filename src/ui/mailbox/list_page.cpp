@@ -74,10 +74,14 @@ void ListPage::AddGrid(RowPager& grid, const char* groupName, const char* gridNa
     model_ = new QueryGridModel(grid, view_);
     view_->setModel(model_);
     view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view_->setWordWrap(false);
     view_->setSelectionBehavior(QAbstractItemView::SelectRows);
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
     view_->verticalHeader()->hide();
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);  // never measures every row
+    view_->horizontalHeader()->setStretchLastSection(true);
+    for (std::size_t c = 0; c < grid.Columns().size(); ++c)  // times and texts need more room
+        if (grid.Columns()[c].field.ends_with("Time")) view_->setColumnWidth(static_cast<int>(c), 150);
     (new QVBoxLayout(group_))->addWidget(view_);
     Body()->addWidget(group_, 1);
     connect(model_, &QAbstractItemModel::modelReset, this, &ListPage::ListChanged);
