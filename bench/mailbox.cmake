@@ -1,0 +1,1 @@
+xunda_bench(mailbox DEPS xunda_engine)
