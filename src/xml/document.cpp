@@ -97,7 +97,7 @@ void XmlDocument::ReadFromStream(Stream& stream) {
         if (node->ElementType() == xnkDeclaration && node->HasAttribute("encoding")) {
             // A UTF-8 declaration switches an 8-bit reading to UTF-8 from here on; a source
             // detected by its byte-order mark or as UTF-16 keeps its encoding.
-            if (Codec && SameText(node->AttributeByName("encoding"), "UTF-8") && Codec->Encoding() == xe8Bit)
+            if (Codec && SameName(node->AttributeByName("encoding"), "UTF-8", true) && Codec->Encoding() == xe8Bit)
                 Codec->SetEncoding(xeUtf8);
         }
         if (node->IsClear()) topNodes_->NodeDelete(topNodes_->GetNodeCount() - 1);

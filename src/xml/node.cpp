@@ -37,18 +37,22 @@ std::string LineValueText(const XmlNode& node, std::string_view line) {
     return node.UnEscapeString(raw.substr(1, (close == std::string_view::npos ? raw.size() : close) - 1));
 }
 
-bool LessText(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
-}
-
 }  // namespace
 
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i] && LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
+int CompareNames(std::string_view a, std::string_view b, bool utf8) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(LowerAscii(a[i]));
+        unsigned char y = static_cast<unsigned char>(LowerAscii(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+        if (!utf8 && IsGbkLeadByte(x) && i + 1 < n) {  // the second byte of a GBK character
+            ++i;
+            x = static_cast<unsigned char>(a[i]);
+            y = static_cast<unsigned char>(b[i]);
+            if (x != y) return x < y ? -1 : 1;
+        }
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 XmlNode* XmlNodeList::GetItems(int index) const {
@@ -131,12 +135,12 @@ void XmlNode::AddAttributeLine(std::string_view line) {
     std::size_t low = 0, high = attributes_.size();
     while (low < high) {
         std::size_t mid = (low + high) / 2;
-        if (LessText(attributes_[mid], line))
+        if (CompareNames(attributes_[mid], line, Utf8Form()) < 0)
             low = mid + 1;
         else
             high = mid;
     }
-    if (low < attributes_.size() && SameText(attributes_[low], line)) return;
+    if (low < attributes_.size() && SameName(attributes_[low], line)) return;
     attributes_.Insert(low, line);
 }
 
@@ -150,8 +154,10 @@ void XmlNode::TakeAttributeLines(const XmlAttributeLines& lines, std::size_t fir
     std::vector<std::string_view> sorted;
     sorted.reserve(lines.size() - first);
     for (std::size_t i = first; i < lines.size(); ++i) sorted.push_back(lines[i]);
-    std::stable_sort(sorted.begin(), sorted.end(), LessText);
-    sorted.erase(std::unique(sorted.begin(), sorted.end(), SameText), sorted.end());
+    const bool utf8 = Utf8Form();
+    std::stable_sort(sorted.begin(), sorted.end(), [utf8](std::string_view a, std::string_view b) { return CompareNames(a, b, utf8) < 0; });
+    sorted.erase(std::unique(sorted.begin(), sorted.end(), [this](std::string_view a, std::string_view b) { return SameName(a, b); }),
+                 sorted.end());
     attributes_.clear();
     for (std::string_view line : sorted) attributes_.push_back(line);
 }
@@ -197,7 +203,7 @@ void XmlNode::SetAttributeValue(int index, std::string_view value) {
 int XmlNode::AttributeIndexByName(std::string_view name) const {
     for (std::size_t i = 0; i < attributes_.size(); ++i) {
         std::string_view line = attributes_[i];
-        if (line.find('=') != std::string_view::npos && SameText(LineName(line), name)) return static_cast<int>(i);
+        if (line.find('=') != std::string_view::npos && SameName(LineName(line), name)) return static_cast<int>(i);
     }
     return -1;
 }
@@ -275,7 +281,7 @@ XmlNode* XmlNode::NodeByElementType(XmlNodeKind kind) const {
 
 int XmlNode::NodeIndexByNameFrom(std::string_view name, int start) const {
     for (std::size_t i = static_cast<std::size_t>(std::max(start, 0)); i < nodes_.size(); ++i)
-        if (SameText(nodes_[i]->name_, name)) return static_cast<int>(i);
+        if (SameName(nodes_[i]->name_, name)) return static_cast<int>(i);
     return -1;
 }
 
@@ -288,7 +294,7 @@ void XmlNode::NodesByName(std::string_view name, XmlNodeList* list) const {
     if (!list) return;
     list->Clear();
     for (const auto& child : nodes_)
-        if (SameText(child->name_, name)) list->Add(child.get());
+        if (SameName(child->name_, name)) list->Add(child.get());
 }
 
 void XmlNode::NodesClear() {
@@ -324,6 +330,8 @@ std::string XmlNode::GetIndent() const {
     for (int depth = GetTreeDepth(); depth > 0; --depth) indent += document_->IndentText;
     return indent;
 }
+
+bool XmlNode::Utf8Form() const { return document_ && document_->Utf8Strings; }
 
 std::string XmlNode::UnEscapeString(std::string_view text) const {
     return document_ && document_->Utf8Strings ? UnescapeToUtf8(text) : UnescapeToAnsi(text);

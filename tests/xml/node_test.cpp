@@ -214,3 +214,33 @@ TEST(XmlNode, ByteBlocks) {
 
 }  // namespace
 }  // namespace xunda
+
+namespace xunda {
+namespace {
+
+// Names fold the case of ASCII letters at character starts only: in the GBK form the trail byte
+// of 癆 (B0 41) and 癮 (B0 61) is no letter.
+TEST(XmlNode, NamesFoldCaseAtCharacterStartsOnly) {
+    struct Case {
+        bool utf8;
+        std::string a, b;
+        bool same;
+    } cases[] = {
+        {false, "\xB0\x41", "\xB0\x61", false}, {false, "\xB0\x41X", "\xB0\x41x", true},
+        {false, "aB\xB0\x41", "Ab\xB0\x41", true}, {true, "中A", "中a", true},
+    };
+    for (const Case& c : cases) {
+        XmlDocument doc;
+        doc.Utf8Strings = c.utf8;
+        XmlNode* root = doc.GetRoot();
+        root->NodeNew("x");
+        root->NodeNew(c.a)->AttributeAdd(c.a, "1");
+        EXPECT_EQ(root->NodeByName(c.b) != nullptr, c.same) << c.a;
+        EXPECT_EQ(root->GetNodes(1)->HasAttribute(c.b), c.same) << c.a;
+        std::string body = (c.utf8 ? "\xEF\xBB\xBF<" : "<") + c.a + "></" + c.b + ">";
+        EXPECT_EQ(test::FilerErrorOf(body), c.same ? "" : "Incorrect close tag in element " + c.a);
+    }
+}
+
+}  // namespace
+}  // namespace xunda
