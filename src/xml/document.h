@@ -102,11 +102,17 @@ public:
         if (source) Assign(*source);
     }
 
+    // True while a parse reads into the document (its handlers run then).
+    bool IsParsing() const { return parseDepth_ > 0; }
+
     // The deepest element nesting a parse accepts; deeper raises EFilerError.
     static constexpr int kMaxNesting = 256;
 
 private:
+    friend class NodeParser;
+
     std::unique_ptr<XmlNode> topNodes_;
+    int parseDepth_ = 0;
 };
 
 }  // namespace xunda

@@ -104,13 +104,11 @@ void XmlNode::Delete() {
 
 void XmlNode::Assign(const XmlNode& source) {
     if (&source == this) return;
-    for (const XmlNode* p = source.parent_; p; p = p->parent_) {
-        if (p == this) {  // the source lives below this node: copy it before clearing
-            XmlNode copy(document_);
-            copy.Assign(source);
-            Assign(copy);
-            return;
-        }
+    if (source.IsBelow(*this) || IsBelow(source)) {  // clearing this node would change the source
+        XmlNode snapshot(document_);
+        snapshot.Assign(source);
+        Assign(snapshot);
+        return;
     }
     Clear();
     kind_ = source.kind_;
@@ -123,6 +121,16 @@ void XmlNode::Assign(const XmlNode& source) {
 }
 
 void XmlNode::Assign(const XmlDocument& source) { Assign(source.TopNodes()); }
+
+bool XmlNode::IsBelow(const XmlNode& node) const {
+    for (const XmlNode* p = parent_; p; p = p->parent_)
+        if (p == &node) return true;
+    return false;
+}
+
+void XmlNode::CheckRemovable() const {
+    if (document_ && document_->IsParsing()) throw Exception("Nodes cannot be removed while the document is being parsed");
+}
 
 // --- attributes ---
 
@@ -247,14 +255,17 @@ XmlNode* XmlNode::NodeNewAtIndex(int index, std::string_view name) {
 
 void XmlNode::NodeDelete(int index) {
     if (index < 0 || index >= GetNodeCount()) return;
+    CheckRemovable();
     nodes_.erase(nodes_.begin() + index);
 }
 
 std::unique_ptr<XmlNode> XmlNode::NodeExtract(XmlNode* node) {
     int index = NodeIndexOf(node);
     if (index < 0) return nullptr;
+    CheckRemovable();
     std::unique_ptr<XmlNode> taken = std::move(nodes_[static_cast<std::size_t>(index)]);
     nodes_.erase(nodes_.begin() + index);
+    taken->parent_ = nullptr;
     return taken;
 }
 
@@ -298,6 +309,7 @@ void XmlNode::NodesByName(std::string_view name, XmlNodeList* list) const {
 }
 
 void XmlNode::NodesClear() {
+    if (!nodes_.empty()) CheckRemovable();
     nodes_.clear();
     nodes_.shrink_to_fit();
 }

@@ -117,7 +117,8 @@ public:
     void Clear();
     // Frees this node through its parent; without a parent nothing happens. `this` is gone afterwards.
     void Delete();
-    // A deep copy of the source (kind, name, tag, value, attributes, children) under this node's document.
+    // A deep copy of the source (kind, name, tag, value, attributes, children) under this node's
+    // document; a source above or below this node is copied as it was before.
     void Assign(const XmlNode& source);
     // A deep copy of the document's container node.
     void Assign(const XmlDocument& source);
@@ -145,8 +146,10 @@ public:
     XmlNode* NodeInsert(int index, std::unique_ptr<XmlNode>& node);
     XmlNode* NodeNew(std::string_view name);
     XmlNode* NodeNewAtIndex(int index, std::string_view name);
+    // NodeDelete, NodeRemove, NodeExtract and NodesClear (so Delete, Clear and Assign too) raise
+    // Exception while the document parses: the parser holds the nodes it reads.
     void NodeDelete(int index);
-    // Takes a child out without freeing it (its Parent stays); nullptr when it is not a child.
+    // Takes a child out without freeing it (it has no Parent then); nullptr when it is not a child.
     std::unique_ptr<XmlNode> NodeExtract(XmlNode* node);
     // Frees the child and returns its former index, or -1.
     int NodeRemove(XmlNode* node);
@@ -234,6 +237,8 @@ public:
 private:
     friend class NodeParser;
 
+    bool IsBelow(const XmlNode& node) const;
+    void CheckRemovable() const;
     void AddAttributeLine(std::string_view line);
     // The lines from `first` on replace the attributes (sorted when the document says so).
     void TakeAttributeLines(const XmlAttributeLines& lines, std::size_t first);

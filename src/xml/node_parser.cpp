@@ -239,7 +239,17 @@ XmlNode& NodeParser::NewChild(XmlNode& parent, int depth) {
 }
 
 void NodeParser::ReadNode(XmlNode& node, int depth) {
-    if (node.document_ && node.document_->StopParse) return;
+    XmlDocument* doc = node.document_;
+    if (doc && doc->StopParse) return;
+    struct Parsing {  // marks the document as parsed into while this node is read
+        XmlDocument* doc;
+        explicit Parsing(XmlDocument* d) : doc(d) {
+            if (doc) ++doc->parseDepth_;
+        }
+        ~Parsing() {
+            if (doc) --doc->parseDepth_;
+        }
+    } parsing(doc);
     XmlSurplusReader reader(stream_, codec_);
     char ch;
     if (!reader.ReadCharSkipBlanks(ch) || ch != '<') return;

@@ -244,3 +244,41 @@ TEST(XmlNode, NamesFoldCaseAtCharacterStartsOnly) {
 
 }  // namespace
 }  // namespace xunda
+
+namespace xunda {
+namespace {
+
+TEST(XmlNode, ExtractAndAssignFromAncestors) {
+    XmlDocument doc;
+    doc.ReadFromString("<r><a><b/></a><c/></r>");
+    XmlNode* r = doc.GetRoot();
+    std::unique_ptr<XmlNode> c = r->NodeExtract(r->GetNodes(1));
+    EXPECT_EQ(c->Parent(), nullptr);
+    XmlNode* a = r->GetNodes(0);
+    a->GetNodes(0)->Assign(*r);  // from an ancestor: a snapshot of it
+    EXPECT_EQ(r->WriteToString(), "<r><a><r><a><b/></a></r></a></r>");
+    a->Assign(doc);  // from its own document
+    EXPECT_EQ(doc.WriteToString(), "<r><><r><a><r><a><b/></a></r></a></r></></r>\n");
+}
+
+// A handler may not remove nodes while the parse holds them.
+TEST(XmlDocument, HandlersThatRemoveNodesDuringAParseRaise) {
+    std::function<void(XmlDocument&, XmlNode&)> removers[] = {
+        [](XmlDocument&, XmlNode& n) { n.Delete(); },
+        [](XmlDocument&, XmlNode& n) { n.Parent()->NodesClear(); },
+        [](XmlDocument&, XmlNode& n) { n.Parent()->NodeExtract(&n); },
+        [](XmlDocument& d, XmlNode&) { d.ReadFromString("<x/>"); },
+    };
+    for (auto& remove : removers) {
+        for (bool completed : {false, true}) {
+            XmlDocument doc;
+            (completed ? doc.OnNodeCompleted : doc.OnNodeCreated) = [&](XmlDocument& d, XmlNode& n) {
+                if (n.Name() == "b") remove(d, n);
+            };
+            EXPECT_THROW(test::LoadBytes(doc, "<r><a><b><c/></b></a></r>"), Exception);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace xunda
