@@ -237,6 +237,8 @@ public:
 private:
     friend class NodeParser;
 
+    // Inside an element that holds text a node is written without its indentation.
+    void WriteTo(Stream& stream, bool inMixedContent) const;
     bool IsBelow(const XmlNode& node) const;
     void CheckRemovable() const;
     void AddAttributeLine(std::string_view line);

@@ -26,22 +26,27 @@ std::string XmlNode::TagAttributesText() const {
     return text;
 }
 
-void XmlNode::WriteToStream(Stream& stream) const {
-    std::string indent = GetIndent();
+void XmlNode::WriteToStream(Stream& stream) const { WriteTo(stream, false); }
+
+void XmlNode::WriteTo(Stream& stream, bool inMixedContent) const {
+    std::string indent = inMixedContent ? std::string() : GetIndent();
     std::string lineFeed = GetLineFeed();
     std::string text;
     switch (kind_) {
         case xnkElement: {
+            // Breaks and indentation between the children of an element that holds text would
+            // become part of that text when it is read again: such an element runs on.
+            bool mixed = !value_.empty() || NodeByElementType(xnkCharData) != nullptr;
+            std::string between = mixed ? std::string() : lineFeed;
             text = indent + "<" + name_ + TagAttributesText() + ">" + value_;
-            if (!nodes_.empty()) text += lineFeed;
+            if (!nodes_.empty()) text += between;
             WriteStringToStream(stream, text);
-            for (std::size_t i = 0; i < nodes_.size(); ++i) {
-                nodes_[i]->WriteToStream(stream);
-                bool nextIsData = i + 1 < nodes_.size() && nodes_[i + 1]->kind_ == xnkCharData;
-                if (nodes_[i]->kind_ != xnkCharData && !nextIsData) WriteStringToStream(stream, lineFeed);
+            for (const auto& child : nodes_) {
+                child->WriteTo(stream, mixed);
+                WriteStringToStream(stream, between);
             }
             text.clear();
-            if (!WritesAsEmptyTag()) text = (nodes_.empty() ? "" : indent) + "</" + name_ + ">";
+            if (!WritesAsEmptyTag()) text = (nodes_.empty() || mixed ? "" : GetIndent()) + "</" + name_ + ">";
             break;
         }
         case xnkComment: text = indent + "<!--" + value_ + "-->"; break;

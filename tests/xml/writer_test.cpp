@@ -191,3 +191,30 @@ TEST(XmlWriter, OwnValueConversions) {
 
 }  // namespace
 }  // namespace xunda
+
+namespace xunda {
+namespace {
+
+// Mixed content is written without added breaks or indentation, so reading and writing it again
+// gives the same text.
+TEST(XmlWriter, MixedContentRoundTripsInReadableLayouts) {
+    const char* bodies[] = {"<r>text<a/>tail</r>", "<r>t<a>x<b/>y</a>z</r>", "<r><a>in</a>between<b/>after</r>",
+                            "<r>a<!--c-->b</r>", "<r>a<a/></r>", "<r>x<a><b/>y</a></r>"};
+    for (XmlLayout layout : {xlReadableCrLf, xlReadableLf}) {
+        for (const char* body : bodies) {
+            XmlDocument doc;
+            doc.Layout = layout;
+            doc.ReadFromString(body);
+            std::string first = doc.WriteToString();
+            doc.ReadFromString(first);
+            EXPECT_EQ(doc.WriteToString(), first) << body;
+        }
+    }
+    XmlDocument doc;
+    doc.Layout = xlReadableCrLf;
+    doc.ReadFromString("<r><p>one <b><i/></b> three</p><q/></r>");
+    EXPECT_EQ(doc.WriteToString(), "<r>\r\n  <p>one <b>\r\n      <i/>\r\n    </b> three</p>\r\n  <q/>\r\n</r>\r\n");
+}
+
+}  // namespace
+}  // namespace xunda
