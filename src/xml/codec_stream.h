@@ -42,57 +42,38 @@ public:
     // Position and size are the underlying stream's; -1 and -2 go back one or two characters.
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
-    // Read(&c, 1) == 1, without the call chain where the source is buffered and the character plain.
+    // Read(&c, 1) == 1, without the call chain where the source is buffered and 8-bit or UTF-8.
     bool ReadChar(char& c) {
         if (pendingIndex_ < pending_.size()) {
             c = pending_[pendingIndex_++];
             return c != 0;
         }
-        if (fastRead_) {
-            prevPrevPos_ = prevPos_;
-            prevPos_ = buffered_->CurrentPosition();
-            if (!buffered_->ReadByte(c)) return false;
-            if (static_cast<unsigned char>(c) < 0x80 || passBytes_) return c != 0;
-            return ReadUtf8Rest(c);
-        }
-        if (fast16_) {
-            std::string_view run = PeekRun();
-            if (!run.empty()) {
-                c = run[0];
-                TakeRun(1);
-                return true;
-            }
-        }
-        return Read(&c, 1) == 1;
+        if (!fastRead_) return Read(&c, 1) == 1;
+        prevPrevPos_ = prevPos_;
+        prevPos_ = buffered_->CurrentPosition();
+        if (!buffered_->ReadByte(c)) return false;
+        if (static_cast<unsigned char>(c) < 0x80 || rawBytes_) return c != 0;
+        c = ReadUtf8Sequence(c);
+        return true;
     }
 
-    // Characters that may be taken without a Read each, while reading from a buffered source: the
-    // rest of the page when bytes pass through, else a decoded stretch of plain ASCII 16-bit units;
-    // empty otherwise. A run holds no 0 byte (the end of the data for a reader) and, unless bytes
-    // pass through unchanged, no byte of 128 or more: each of its bytes is a character by itself.
+    // Characters that may be taken without a Read each, while reading an 8-bit or UTF-8 source
+    // through a buffer: the rest of the page when bytes pass through, else its stretch of plain
+    // ASCII; empty otherwise. A run holds no 0 byte (the end of the data for a reader) and, unless
+    // bytes pass through unchanged, no byte of 128 or more: each of its bytes is a character.
     std::string_view PeekRun() {
-        if (pendingIndex_ < pending_.size()) return {};
-        if (fastRead_) {
-            runWidth_ = 1;
-            std::string_view page = buffered_->PeekPage();
-            std::int64_t position = buffered_->CurrentPosition();
-            if (page.empty() || position < plainFrom_ || position >= plainEnd_) return PlainPageRun();
-            return page.substr(0, static_cast<std::size_t>(plainEnd_ - position));
-        }
-        if (!fast16_) return {};
-        runWidth_ = 2;
-        std::int64_t offset = buffered_->CurrentPosition() - runBase_;
-        if (offset >= 0 && offset % 2 == 0 && static_cast<std::uint64_t>(offset / 2) < run16_.size())
-            return std::string_view(run16_).substr(static_cast<std::size_t>(offset / 2));
-        return DecodeUtf16Run();
+        if (!fastRead_ || pendingIndex_ < pending_.size()) return {};
+        std::string_view page = buffered_->PeekPage();
+        std::int64_t position = buffered_->CurrentPosition();
+        if (page.empty() || position < plainFrom_ || position >= plainEnd_) return PlainPageRun();
+        return page.substr(0, static_cast<std::size_t>(plainEnd_ - position));
     }
     // Takes count (at least 1) characters of the run last peeked, as count reads would.
     void TakeRun(std::size_t count) {
-        std::int64_t width = runWidth_;
-        std::int64_t end = buffered_->CurrentPosition() + width * static_cast<std::int64_t>(count);
-        prevPrevPos_ = count >= 2 ? end - 2 * width : prevPos_;
-        prevPos_ = end - width;
-        buffered_->Skip(static_cast<std::size_t>(width) * count);
+        std::int64_t end = buffered_->CurrentPosition() + static_cast<std::int64_t>(count);
+        prevPrevPos_ = count >= 2 ? end - 2 : prevPos_;
+        prevPos_ = end - 1;
+        buffered_->Skip(count);
     }
 
     XmlEncoding Encoding() const { return encoding_; }
@@ -117,6 +98,9 @@ protected:
     void ReportLoss();
     // The next byte of the source; false at its end.
     bool ReadSourceByte(unsigned char& b);
+    // Reads the rest of the UTF-8 sequence that `lead` opens and delivers it, or U+FFFD for an
+    // overlong form, an encoded surrogate or a sequence cut short; returns its first byte.
+    char ReadUtf8Sequence(char lead);
     // A character of a 16-bit source (a surrogate pair joined); false at the end. A lone surrogate
     // gives U+FFFD and reports a loss.
     bool ReadUtf16CodePoint(char32_t& cp);
@@ -141,24 +125,18 @@ protected:
     bool swapBytes_ = false;
     bool lossWarned_ = false;
     bool hasBom_ = false;
-    // Bytes of an 8-bit or UTF-8 source reach the reader unchanged (XmlAnsiStream).
+    // Bytes of an 8-bit source reach the reader unchanged (XmlAnsiStream).
     bool passBytes_ = false;
 
 private:
     void Detect();
     void UpdateFastRead();
-    bool ReadUtf8Rest(char& c);
-    std::string_view DecodeUtf16Run();
-    // PeekRun of bytes that pass through, after searching the page held from the position on.
+    // PeekRun after searching the page held from the position on.
     std::string_view PlainPageRun();
 
     XmlBufferedReadStream* buffered_ = nullptr;
-    bool fastRead_ = false;  // bytes pass through from the buffer
-    bool fast16_ = false;    // 16-bit units from the buffer
-    // The decoded 16-bit run: run16_[i] is the unit at source position runBase_ + 2 i.
-    std::string run16_;
-    std::int64_t runBase_ = 0;
-    int runWidth_ = 1;
+    bool fastRead_ = false;  // 8-bit or UTF-8 characters straight from the buffer
+    bool rawBytes_ = false;  // every byte passes through unchanged
     // Source positions [plainFrom_, plainEnd_) of the page held whose bytes are characters by
     // themselves, so that a page is searched for the first other byte once, not at every run.
     std::int64_t plainFrom_ = 0;

@@ -87,7 +87,8 @@ public:
     // Reads the rest of a DOCTYPE (name, value, internal subset) into the node.
     void ParseDTD(XmlNode& node, Stream& stream);
 
-    // Writes in StreamEncoding, byte-order mark first where it has one.
+    // Writes in StreamEncoding, byte-order mark first where it has one; the declaration written
+    // names that encoding where its own name does not fit it.
     void SaveToStream(Stream& target);
     void SaveToFile(const std::filesystem::path& file);
     // Writes the inner form: no codec, no mark.
@@ -110,6 +111,9 @@ public:
 
 private:
     friend class NodeParser;
+
+    // WriteToStream with `first`, when given, in place of the first top-level node.
+    void WriteNodes(Stream& stream, const XmlNode* first);
 
     std::unique_ptr<XmlNode> topNodes_;
     int parseDepth_ = 0;

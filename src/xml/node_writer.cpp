@@ -18,9 +18,14 @@ std::string XmlNode::TagAttributesText() const {
     for (std::size_t i = 0; i < attributes_.size(); ++i) {
         std::string_view line = attributes_[i];
         std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos || UnQuoteString(line.substr(eq + 1)).empty()) continue;
+        if (eq == std::string_view::npos) continue;
+        std::string_view value = line.substr(eq + 1);
+        std::string unquoted = UnQuoteString(value);
+        if (unquoted.empty()) continue;
         text += ' ';
-        text += line;
+        // A value parsed without its quotes, or with text after the closing one, is written as it reads.
+        bool quoted = value.size() >= 2 && IsXmlQuote(value[0]) && value.back() == value[0];
+        text += quoted ? line : std::string(line.substr(0, eq + 1)) + QuoteString(unquoted);
     }
     if (WritesAsEmptyTag()) text += '/';
     return text;

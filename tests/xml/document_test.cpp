@@ -247,3 +247,34 @@ TEST(XmlDocument, AssignAndCopyFrom) {
 
 }  // namespace
 }  // namespace xunda
+
+namespace xunda {
+namespace {
+
+// The declaration a save writes names the encoding of its bytes; the document keeps its own.
+TEST(XmlDocument, SavingDeclaresTheEncodingWritten) {
+    struct Case {
+        XmlEncoding encoding;
+        const char *declared, *written;
+    } cases[] = {
+        {xeUtf16Le, "UTF-8", "UTF-16"}, {xeUtf16Be, "GBK", "UTF-16"}, {xeUtf8, "GBK", "UTF-8"},
+        {xe8Bit, "utf-8", "GBK"},       {xe8Bit, "GB2312", "GB2312"}, {xe16BitLe, "UTF-16", "UTF-16LE"},
+    };
+    for (const Case& c : cases) {
+        XmlDocument doc;
+        doc.Utf8Strings = true;
+        doc.ReadFromString(std::string("<?xml version=\"1.0\" encoding=\"") + c.declared + "\"?><r>中</r>");
+        doc.StreamEncoding = c.encoding;
+        MemoryStream saved;
+        doc.SaveToStream(saved);
+        EXPECT_EQ(doc.GetEncodingString(), c.declared);
+        XmlDocument loaded;
+        saved.SetPosition(0);
+        loaded.LoadFromStream(saved);
+        EXPECT_EQ(loaded.GetEncodingString(), c.written) << c.declared;
+        EXPECT_EQ(loaded.GetRoot()->Value(), loaded.Utf8Strings ? "中" : Utf8ToGbk("中")) << c.declared;
+    }
+}
+
+}  // namespace
+}  // namespace xunda

@@ -90,5 +90,16 @@ TEST(XmlEncodings, EverySourceLoadsTheSameContent) {
     }
 }
 
+// A UTF-8 source's overlong forms, encoded surrogates and broken sequences load as U+FFFD.
+TEST(XmlEncodings, MalformedUtf8LoadsAsReplacementCharacters) {
+    for (bool utf8Strings : {false, true}) {
+        XmlDocument doc;
+        doc.Utf8Strings = utf8Strings;
+        Load(doc, "\xEF\xBB\xBF<r a=\"\xC0\xBC\">\xE0\x80\xBC|\xED\xA0\x80|\xED\x9F\xBF|\xF4\x90\x80\x80|\xC3</r>");
+        EXPECT_EQ(doc.GetRoot()->AttributeByName("a"), "\uFFFD");
+        EXPECT_EQ(doc.GetRoot()->Value(), "\uFFFD|\uFFFD|\xED\x9F\xBF|\uFFFD|\uFFFD");
+    }
+}
+
 }  // namespace
 }  // namespace xunda

@@ -26,6 +26,8 @@ TEST(XmlText, EscapeAndUnescape) {
     EXPECT_EQ(UnescapeToAnsi("&#65;&#x4E2D;&#20013;"), "A" + Utf8ToGbk("中中"));
     EXPECT_EQ(UnescapeToAnsi("&#254;"), "?");
     EXPECT_EQ(UnescapeToAnsi("&#233;"), Utf8ToGbk("é"));
+    EXPECT_EQ(UnescapeToUtf8("a&#0;b&#x0;"), "a\uFFFDb\uFFFD");  // no NUL inside a text
+    EXPECT_EQ(UnescapeToAnsi("a&#0;"), "a?");
 }
 
 TEST(XmlText, QuotingBlanksAndLineBreaks) {
@@ -51,6 +53,8 @@ TEST(XmlText, WideAndCodePageText) {
     EXPECT_EQ(Utf8TextToWide(utf8), wide);
     EXPECT_EQ(Utf8TextToWide("ab\xC3"), u"");  // the last byte opens a sequence
     EXPECT_EQ(Utf8TextToWide("a\xE4\x41\x42"), u"");
+    // Overlong forms and encoded surrogates are no characters.
+    EXPECT_EQ(Utf8TextToWide("\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF0\x80\x80\xAF"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
     EXPECT_EQ(WideTextToUtf8(std::u16string(1, char16_t(0xD800))), "\xEF\xBF\xBD");
     EXPECT_EQ(AnsiTextToUtf8(Utf8ToGbk("短信")), "短信");
     EXPECT_EQ(Utf8TextToAnsi("短信\xF0\x9F\x98\x80"), Utf8ToGbk("短信") + "?");
@@ -80,10 +84,10 @@ TEST(XmlText, ByteBlocks) {
         EXPECT_STREQ(e.what(), "Missing data in binary stream");
     }
     unsigned char hex[3] = {1, 2, 3};
-    DecodeBinHex("0aFfzz", hex, 3);  // stops at the pair that is not hex
+    DecodeBinHex("0aFf", hex, 2);
     EXPECT_EQ(hex[0], 0x0A);
     EXPECT_EQ(hex[1], 0xFF);
-    EXPECT_EQ(hex[2], 3);
+    for (const char* bad : {"0aFg", "0aG0", "0a/0", "0a:0", "0a@0", "0a`0"}) EXPECT_THROW(DecodeBinHex(bad, hex, 2), EFilerError) << bad;
     EXPECT_THROW(DecodeBinHex("0a", hex, 2), EFilerError);
 }
 

@@ -40,8 +40,8 @@ TEST(XmlWriter, NewDocumentAndNodeKinds) {
     root->NodeNew("k");
     EXPECT_EQ(root->WriteToString(), "<r x=\"1\">v&amp;<k/></r>");
     XmlNode parsed;
-    parsed.ReadFromString("<p q='1'/>");
-    EXPECT_EQ(parsed.WriteToString(), "<p q='1'></p>");
+    parsed.ReadFromString("<p q='1' u=2 v=\"3\"x/>");  // parsed values are written quoted
+    EXPECT_EQ(parsed.WriteToString(), "<p q='1' u=\"2\" v=\"3\"></p>");
     auto comment = XmlNode::CreateType(nullptr, xnkComment);
     comment->SetValue(" c ");
     EXPECT_EQ(comment->WriteToString(), "<!-- c -->");
