@@ -77,6 +77,8 @@ void XmlCodecStream::SetEncoding(XmlEncoding encoding) {
 void XmlCodecStream::UpdateFastRead() {
     rawBytes_ = passBytes_ && encoding_ == xe8Bit;
     fastRead_ = accessMode_ == 1 && buffered_ && (encoding_ == xeUtf8 || rawBytes_);
+    fast16_ = accessMode_ == 1 && buffered_ && Is16Bit();
+    run16_.clear();
     plainFrom_ = plainEnd_ = 0;
 }
 
@@ -92,6 +94,23 @@ std::string_view XmlCodecStream::PlainPageRun() {
     plainFrom_ = buffered_->CurrentPosition();
     plainEnd_ = plainFrom_ + static_cast<std::int64_t>(plain);
     return page.substr(0, plain);
+}
+
+std::string_view XmlCodecStream::DecodeUtf16Run() {
+    constexpr std::size_t kRunUnits = 256;
+    runBase_ = buffered_->CurrentPosition();
+    std::string_view page = buffered_->PeekPage();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(page.data());
+    const std::size_t units = std::min(page.size() / 2, kRunUnits);
+    run16_.resize(units);
+    std::size_t n = 0;
+    for (; n < units; ++n) {
+        char16_t unit = UnitAt(bytes + 2 * n);
+        if (unit - 1u >= 0x7Fu) break;  // not 1..127
+        run16_[n] = static_cast<char>(unit);
+    }
+    run16_.resize(n);
+    return run16_;
 }
 
 std::size_t XmlCodecStream::Read(void* buffer, std::size_t count) {
@@ -161,21 +180,22 @@ bool XmlCodecStream::ReadSourceByte(unsigned char& b) {
     return ok;
 }
 
+bool XmlCodecStream::ReadUtf16Unit(char16_t& unit) {
+    unsigned char b[2] = {0, 0};
+    if (!ReadSourceByte(b[0])) return false;
+    ReadSourceByte(b[1]);
+    unit = UnitAt(b);
+    return true;
+}
+
 bool XmlCodecStream::ReadUtf16CodePoint(char32_t& cp) {
-    auto readUnit = [this](char16_t& unit) {
-        unsigned char b[2] = {0, 0};
-        if (!ReadSourceByte(b[0])) return false;
-        ReadSourceByte(b[1]);  // a missing second byte counts as 0
-        unit = swapBytes_ ? static_cast<char16_t>(b[0] << 8 | b[1]) : static_cast<char16_t>(b[1] << 8 | b[0]);
-        return true;
-    };
     char16_t unit;
-    if (!readUnit(unit)) return false;
+    if (!ReadUtf16Unit(unit)) return false;
     cp = unit;
     if (unit >= 0xD800 && unit <= 0xDBFF) {
         std::int64_t afterHigh = stream_->Position();
         char16_t low;
-        if (readUnit(low) && low >= 0xDC00 && low <= 0xDFFF) {
+        if (ReadUtf16Unit(low) && low >= 0xDC00 && low <= 0xDFFF) {
             cp = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
             return true;
         }
@@ -244,9 +264,10 @@ char XmlAnsiStream::ReadByte() {
         return b < 0x80 || encoding_ == xe8Bit ? static_cast<char>(b) : ReadUtf8Sequence(static_cast<char>(b));
     }
     if (!Is16Bit()) Unsupported();
-    char32_t cp;
-    if (!ReadUtf16CodePoint(cp)) return 0;
-    if (cp < 0x80) return static_cast<char>(cp);
+    return ReadUtf16Character();
+}
+
+char XmlAnsiStream::DeliverCodePoint(char32_t cp) {
     bool lost;
     std::string gbk = CodePointToGbk(cp, lost);
     if (lost) ReportLoss();
@@ -325,15 +346,16 @@ char XmlUtf8Stream::ReadByte() {
         case xeUtf8:
             if (!ReadSourceByte(b)) return Deliver({});
             return ReadUtf8Sequence(static_cast<char>(b));
-        default: {
+        default:
             if (!Is16Bit()) Unsupported();
-            char32_t cp;
-            if (!ReadUtf16CodePoint(cp)) return Deliver({});
-            std::string utf8;
-            AppendUtf8(utf8, cp);
-            return Deliver(std::move(utf8));
-        }
+            return ReadUtf16Character();
     }
+}
+
+char XmlUtf8Stream::DeliverCodePoint(char32_t cp) {
+    std::string utf8;
+    AppendUtf8(utf8, cp);
+    return Deliver(std::move(utf8));
 }
 
 void XmlUtf8Stream::WriteBuf(const char* buffer, std::size_t count) {
