@@ -10,18 +10,18 @@ namespace {
 using test::ErrorOf;
 using test::SetBytes;
 
+std::unique_ptr<XmlCodecStream> Codec(bool utf8Inner, Stream* stream) {
+    if (utf8Inner) return std::make_unique<XmlUtf8Stream>(stream);
+    return std::make_unique<XmlAnsiStream>(stream);
+}
+
 // Everything a codec delivers, one character at a time, until it reports the end; `buffered`
 // reads through a 64 KB buffer (the document's way), else from the source itself.
 std::string ReadAll(bool utf8Inner, std::string_view bytes, bool buffered, int* losses = nullptr) {
     MemoryStream source;
     SetBytes(source, bytes);
     XmlBufferedReadStream buffer(&source, false);
-    Stream* from = buffered ? static_cast<Stream*>(&buffer) : &source;
-    std::unique_ptr<XmlCodecStream> codec;
-    if (utf8Inner)
-        codec = std::make_unique<XmlUtf8Stream>(from);
-    else
-        codec = std::make_unique<XmlAnsiStream>(from);
+    auto codec = Codec(utf8Inner, buffered ? static_cast<Stream*>(&buffer) : &source);
     codec->OnLoss = [&](XmlCodecStream&) { losses && ++*losses; };
     std::string out;
     char c;
@@ -29,40 +29,18 @@ std::string ReadAll(bool utf8Inner, std::string_view bytes, bool buffered, int* 
     return out;
 }
 
-TEST(XmlCodec, DetectionTable) {
-    struct Case {
-        std::string head;
-        XmlEncoding encoding;
-        bool bom;
-    } cases[] = {
-        {std::string("\xFF\xFE\x00\x00", 4), xeUcs4Le, true}, {"\xFE\xFFx", xeUtf16Be, true},
-        {std::string("\xFF\xFE<\0", 4), xeUtf16Le, true},      {"\xEF\xBB\xBF<", xeUtf8, true},
-        {std::string("<\0?\0", 4), xeUtf16Le, false},          {std::string("\0<\0?", 4), xeUtf16Be, false},
-        {"<?xml", xe8Bit, false},                              {"<a/>", xe8Bit, false},
-        {"\xEF", xeUtf8, true},
-    };
-    for (const Case& c : cases) {
-        MemoryStream source;
-        SetBytes(source, c.head);
-        XmlAnsiStream codec(&source);
-        char ch;
-        ErrorOf<EStreamError>([&] { codec.Read(&ch, 1); });
-        EXPECT_EQ(codec.Encoding(), c.encoding) << c.head;
-        EXPECT_EQ(codec.HasBom(), c.bom) << c.head;
-    }
-    for (std::string refused : {std::string(), std::string("<"), std::string("\0\0\xFE\xFF", 4), std::string("\x4C\x6F\xA7\x94")})
+// Sources the loader refuses: nothing, UCS-4 and EBCDIC (by the first bytes), one "<" (UCS-4 by
+// its one byte).
+TEST(XmlCodec, RefusedSources) {
+    for (std::string refused : {std::string(), std::string("<"), std::string("\0\0\xFE\xFF", 4), std::string("\xFF\xFE\0\0<\0\0\0", 8),
+                                std::string("\x4C\x6F\xA7\x94")})
         EXPECT_EQ(ErrorOf<EStreamError>([&] { ReadAll(false, refused, true); }), "Unsupported string encoding") << refused.size();
 }
 
 // Both ways of reading give whole characters in the inner form, in either byte order.
 TEST(XmlCodec, ReadingConvertsWholeCharacters) {
     const std::string text = "A中\u00E9\u00B7\u00FF\u0080B文\U0001F600C";
-    struct Case {
-        std::string bytes;
-        bool utf8Inner;
-        std::string expected;
-        int losses;
-    } cases[] = {
+    struct Case { std::string bytes; bool utf8Inner; std::string expected; int losses; } cases[] = {
         {test::Utf16(text, false, true), false, "A" + Utf8ToGbk("中é·") + "??B" + Utf8ToGbk("文") + "?C", 1},
         {test::Utf16(text, true, true), false, "A" + Utf8ToGbk("中é·") + "??B" + Utf8ToGbk("文") + "?C", 1},
         {test::Utf16(text, false, true), true, text, 0},
@@ -86,32 +64,26 @@ TEST(XmlCodec, SeekBackGoesBeforeWholeCharacters) {
     MemoryStream source;
     SetBytes(source, std::string("\xFF\xFE\x2D\x4E" "x\0", 6));
     XmlUtf8Stream codec(&source);
-    char c;
-    ASSERT_EQ(codec.Read(&c, 1), 1u);
-    ASSERT_EQ(codec.Read(&c, 1), 1u);
+    char c[4] = {};
+    EXPECT_EQ(codec.Read(c, 1) + codec.Read(c + 1, 1), 2u);
     codec.Seek(-1, SeekOrigin::Current);
-    std::string rest;
-    while (codec.Read(&c, 1) == 1) rest += c;
-    EXPECT_EQ(rest, "中x");
-    codec.Seek(-2, SeekOrigin::Current);  // before the end and "x"
+    EXPECT_EQ(codec.Read(c, 1) + codec.Read(c + 1, 1) + codec.Read(c + 2, 1), 3u);
+    EXPECT_STREQ(c, "中");
+    EXPECT_EQ(codec.Read(c, 1) + codec.Read(c, 1), 1u);  // "x", then the end
+    codec.Seek(-2, SeekOrigin::Current);
     EXPECT_EQ(codec.Seek(0, SeekOrigin::Current), 4);
     EXPECT_EQ(codec.Size(), 6);
-    EXPECT_EQ(ErrorOf<EStreamError>([&] { codec.Seek(3, SeekOrigin::Current); }), "Cannot perform seek on codec stream");
-    EXPECT_EQ(ErrorOf<EStreamError>([&] { codec.Read(&c, 2); }), "Cannot read multiple chars from conversion stream at once");
-    EXPECT_EQ(ErrorOf<EStreamError>([&] { codec.Write("a", 1); }), "Cannot write to an UTF stream opened for reading");
-    XmlAnsiStream unused(&source);
-    EXPECT_EQ(ErrorOf<EStreamError>([&] { unused.Seek(0, SeekOrigin::Current); }), "Cannot seek before reading or writing in conversion stream");
-    XmlAnsiStream none(nullptr);
-    EXPECT_EQ(ErrorOf<EStreamError>([&] { none.Read(&c, 1); }), "Encoding stream unassigned");
+    XmlAnsiStream unused(&source), none(nullptr);
+    for (auto [action, text] : std::initializer_list<std::pair<std::function<void()>, const char*>>{
+             {[&] { codec.Seek(3, SeekOrigin::Current); }, "Cannot perform seek on codec stream"},
+             {[&] { unused.Seek(0, SeekOrigin::Current); }, "Cannot seek before reading or writing in conversion stream"},
+             {[&] { none.Read(c, 1); }, "Encoding stream unassigned"}})
+        EXPECT_EQ(ErrorOf<EStreamError>(action), text);
 }
 
 std::string Written(bool utf8Inner, XmlEncoding encoding, std::string_view text) {
     MemoryStream target;
-    std::unique_ptr<XmlCodecStream> codec;
-    if (utf8Inner)
-        codec = std::make_unique<XmlUtf8Stream>(&target);
-    else
-        codec = std::make_unique<XmlAnsiStream>(&target);
+    auto codec = Codec(utf8Inner, &target);
     codec->SetEncoding(encoding);
     codec->Write(text.data(), text.size());
     return std::string(target.Bytes());
@@ -140,7 +112,7 @@ TEST(XmlCodec, WritingMarksAndConversions) {
     EXPECT_EQ(ErrorOf<EStreamError>([&] { ucs4.Read(&c, 1); }), "Cannot read from a conversion stream opened for writing");
 }
 
-TEST(XmlBufferedRead, PagesAndTheEnd) {
+TEST(XmlBufferedStreams, PagesBlocksAndTheEnd) {
     std::string bytes(2 * 65536 + 10, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
     MemoryStream source;
@@ -152,56 +124,30 @@ TEST(XmlBufferedRead, PagesAndTheEnd) {
     EXPECT_EQ(got, bytes.substr(65530, 20));
     buffered.Seek(-5, SeekOrigin::End);
     EXPECT_EQ(buffered.Read(got.data(), 20), 5u);
-    EXPECT_EQ(got.substr(0, 5), bytes.substr(bytes.size() - 5));
-    EXPECT_EQ(buffered.Read(got.data(), 20), 0u);
-    buffered.Seek(100, SeekOrigin::End);  // past the end: nothing, not a negative count
-    EXPECT_EQ(buffered.Read(got.data(), 1), 0u);
-    buffered.Seek(-1, SeekOrigin::Beginning);
-    EXPECT_EQ(buffered.Read(got.data(), 1), 0u);
+    for (std::int64_t outside : {std::int64_t(bytes.size()), std::int64_t(bytes.size()) + 100, std::int64_t(-1)}) {
+        buffered.Seek(outside, SeekOrigin::Beginning);
+        EXPECT_EQ(buffered.Read(got.data(), 1), 0u);
+    }
     EXPECT_THROW(buffered.Write("a", 1), EStreamError);
 
-    SetBytes(source, std::string(65535, 'x') + "y");
-    XmlBufferedReadStream exact(&source, false);
-    std::string all(70000, '\0');
-    EXPECT_EQ(exact.Read(all.data(), all.size()), 65536u);
-    EXPECT_EQ(all[65535], 'y');
-    char c;
-    EXPECT_FALSE(exact.ReadByte(c));
-}
-
-// A sink that takes at most `limit` bytes in all.
-class ShortSink : public MemoryStream {
-public:
-    explicit ShortSink(std::size_t limit) : limit_(limit) {}
-    std::size_t Write(const void* buffer, std::size_t count) override {
-        std::size_t n = std::min(count, limit_);
-        limit_ -= n;
-        return MemoryStream::Write(buffer, n);
-    }
-
-private:
-    std::size_t limit_;
-};
-
-TEST(XmlBufferedWrite, BlocksAndFailedFlush) {
     MemoryStream sink;
-    {
-        XmlBufferedWriteStream buffered(&sink, false);
-        std::string block(65535, 'a');
-        buffered.Write(block.data(), block.size());
-        EXPECT_EQ(sink.Size(), 0);
-        buffered.Write("bc", 2);
-        EXPECT_EQ(sink.Size(), 65536);
-        EXPECT_EQ(buffered.Size(), 65537);
-        EXPECT_THROW(buffered.Seek(1, SeekOrigin::Beginning), EStreamError);
-        char ch;
-        EXPECT_THROW(buffered.Read(&ch, 1), EStreamError);
-    }
-    EXPECT_EQ(sink.Bytes().substr(65534), "abc");
-    ShortSink full(10);
-    XmlBufferedWriteStream buffered(&full, false);
-    buffered.Write("0123456789abc", 13);
-    EXPECT_EQ(ErrorOf<EStreamError>([&] { buffered.Flush(); }), "Cannot write to output stream");
+    XmlBufferedWriteStream writer(&sink, false);
+    writer.Write(bytes.data(), 65535);
+    EXPECT_EQ(sink.Size(), 0);
+    writer.Write(bytes.data() + 65535, 2);  // the block is full: written at once
+    EXPECT_EQ(sink.Size(), 65536);
+    EXPECT_EQ(writer.Size(), 65537);
+    EXPECT_THROW(writer.Seek(1, SeekOrigin::Beginning), EStreamError);
+    char ch;
+    EXPECT_THROW(writer.Read(&ch, 1), EStreamError);
+    writer.Flush();
+    EXPECT_EQ(sink.Bytes(), bytes.substr(0, 65537));
+    struct FullDisk : MemoryStream {
+        std::size_t Write(const void*, std::size_t count) override { return count - 1; }
+    } full;
+    XmlBufferedWriteStream failing(&full, false);
+    failing.Write("0123456789abc", 13);
+    EXPECT_EQ(ErrorOf<EStreamError>([&] { failing.Flush(); }), "Cannot write to output stream");
 }
 
 }  // namespace

@@ -50,47 +50,23 @@ TEST(XmlParser, CharacterDataAndValues) {
 
 TEST(XmlParser, TagTableKinds) {
     XmlDocument doc;
-    LoadBytes(doc,
-              "<?xml version=\"1.0\"?><?xml-stylesheet href=\"a.xsl\"?><!-- note --><!DOCTYPE r SYSTEM \"r.dtd\" [\r\n"
-              "  <!ELEMENT r (#PCDATA)>\r\n  <!ATTLIST r a CDATA \"x y\">\r\n  <!ENTITY e \"v\">\r\n  <!NOTATION n SYSTEM \"s\">\r\n"
-              "  <!-x other> stray\r\n]><?pi data?><r><![CDATA[<raw & text>]]><e  /><!x></r>");
-    struct Row {
-        const XmlNode* node;
-        XmlNodeKind kind;
-        const char *name, *value;
-    };
-    const XmlNode& top = doc.TopNodes();
-    ASSERT_EQ(top.GetNodeCount(), 6);
-    const XmlNode* dtd = top.GetNodes(3);
-    ASSERT_EQ(dtd->GetNodeCount(), 5);
-    const XmlNode* r = top.GetNodes(5);
-    ASSERT_EQ(r->GetNodeCount(), 3);
-    for (const Row& row : std::initializer_list<Row>{
-             {top.GetNodes(0), xnkDeclaration, "xml", ""},
-             {top.GetNodes(1), xnkStylesheet, "xml-stylesheet", "href=\"a.xsl\""},
-             {top.GetNodes(2), xnkComment, "Comment", " note "},
-             {dtd, xnkDoctype, "r", "SYSTEM \"r.dtd\""},
-             {dtd->GetNodes(0), xnkDtdElement, "r", "(#PCDATA)"},
-             {dtd->GetNodes(1), xnkDtdAttList, "r", "a\r\nCDATA\r\n\"x y\""},
-             {dtd->GetNodes(2), xnkDtdEntity, "e", "\"v\""},
-             {dtd->GetNodes(3), xnkDtdNotation, "n", "SYSTEM\r\n\"s\""},
-             {dtd->GetNodes(4), xnkOtherDeclaration, "Special", "-x other"},
-             {top.GetNodes(4), xnkInstruction, "Special", "pi data"},
-             {r->GetNodes(0), xnkCData, "CData", "<raw & text>"},
-             {r->GetNodes(1), xnkElement, "e", ""},  // "<e  />" is an empty element
-             {r->GetNodes(2), xnkOtherDeclaration, "Special", "x"},
-         }) {
+    LoadBytes(doc, "<?xml version=\"1.0\"?><!DOCTYPE r SYSTEM \"r.dtd\" [\r\n  <!ATTLIST r a CDATA \"x y\">\r\n  <!NOTATION n SYSTEM \"s\">\r\n"
+                   "  <!-x other> stray\r\n]><r><![CDATA[<raw & text>]]><e  /><!x><?xml-stylesheet href=\"a\"?></r>");
+    const XmlNode *dtd = doc.TopNodes().GetNodes(1), *r = doc.GetRoot();
+    ASSERT_EQ(dtd->GetNodeCount() + r->GetNodeCount(), 7);
+    struct Row { const XmlNode* node; XmlNodeKind kind; const char *name, *value; };
+    for (const Row& row : {Row{doc.TopNodes().GetNodes(0), xnkDeclaration, "xml", ""}, Row{dtd, xnkDoctype, "r", "SYSTEM \"r.dtd\""},
+                           Row{dtd->GetNodes(0), xnkDtdAttList, "r", "a\r\nCDATA\r\n\"x y\""}, Row{dtd->GetNodes(1), xnkDtdNotation, "n", "SYSTEM\r\n\"s\""},
+                           Row{dtd->GetNodes(2), xnkOtherDeclaration, "Special", "-x other"}, Row{r->GetNodes(0), xnkCData, "CData", "<raw & text>"},
+                           Row{r->GetNodes(1), xnkElement, "e", ""}, Row{r->GetNodes(2), xnkOtherDeclaration, "Special", "x"},
+                           Row{r->GetNodes(3), xnkStylesheet, "xml-stylesheet", "href=\"a\""}}) {
         EXPECT_EQ(row.node->ElementType(), row.kind) << row.name;
-        EXPECT_EQ(row.node->Name(), row.name);
-        EXPECT_EQ(row.node->Value(), row.value) << row.name;
+        EXPECT_EQ(row.node->Name() + "|" + row.node->Value(), row.name + std::string("|") + row.value);
     }
-    EXPECT_EQ(top.GetNodes(0)->AttributeByName("version"), "1.0");
 }
 
 TEST(XmlParser, ErrorsNameTheInnermostElement) {
-    struct Case {
-        const char *body, *text;
-    } cases[] = {
+    struct Case { const char *body, *text; } cases[] = {
         {"<r><>", "Missing element name"},
         {"<r>< \t>", "Missing element name"},
         {"<r><a><b>text", "Missing close tag in element b"},
@@ -127,27 +103,23 @@ TEST(XmlParser, NestingLimit) {
     EXPECT_EQ(FilerErrorOf(nested(100000, "<!DOCTYPE d [", "]>") + "<r/>"), "Nesting too deep in element d");
 }
 
+// Text across buffer pages, and tags of many attributes (sorted: each line before all the others).
 TEST(XmlParser, LargeInputsAreRead) {
-    std::string text(10 * 1024 * 1024, 'x');
-    XmlDocument doc;
-    LoadBytes(doc, "<r>" + text + "</r>");
-    EXPECT_EQ(doc.GetRoot()->Value().size(), text.size());
-    std::string tag = "<r", reversed = "<r", joined = "<r";  // reversed: each line sorts before all the others
-    for (int i = 0; i < 100000; ++i) {
-        tag += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
-        reversed += " a" + std::to_string(100000 - i) + "=\"" + std::to_string(i) + "\"";
-        joined += " a = \"" + std::to_string(i) + "\"";
+    std::string text(200000, 'x'), tag = "<r", reversed = "<r";
+    for (int i = 0; i < 10000; ++i) {
+        tag += " a" + std::to_string(i) + " = \"" + std::to_string(i) + "\"";
+        reversed += " a" + std::to_string(10000 - i) + "=\"" + std::to_string(i) + "\"";
     }
+    XmlDocument doc;
+    LoadBytes(doc, test::Utf16("<r>" + text + "</r>", false, true));
+    EXPECT_EQ(doc.GetRoot()->Value(), text);
     LoadBytes(doc, tag + "/>");
-    ASSERT_EQ(doc.GetRoot()->GetAttributeCount(), 100000);
-    EXPECT_EQ(doc.GetRoot()->GetAttributeValue(99999), "99999");
-    LoadBytes(doc, joined + "/>");
-    EXPECT_EQ(doc.GetRoot()->GetAttributeCount(), 100000);
+    ASSERT_EQ(doc.GetRoot()->GetAttributeCount(), 10000);
+    EXPECT_EQ(doc.GetRoot()->GetAttributeValue(9999), "9999");
     doc.SortedAttributes = true;
     LoadBytes(doc, reversed + "/>");
-    ASSERT_EQ(doc.GetRoot()->GetAttributeCount(), 100000);
-    EXPECT_EQ(doc.GetRoot()->GetAttributePair(0), "a100000=\"0\"");  // "0" sorts before "="
-    EXPECT_EQ(doc.GetRoot()->GetAttributePair(99999), "a9=\"99991\"");
+    EXPECT_EQ(doc.GetRoot()->GetAttributePair(0), "a10000=\"0\"");  // "0" sorts before "="
+    EXPECT_EQ(doc.GetRoot()->GetAttributePair(9999), "a9=\"9991\"");
 }
 
 // Multi-byte text in a DOCTYPE subset and stray characters at top level are dropped whole.
@@ -156,37 +128,11 @@ TEST(XmlParser, StrayCharactersAreDropped) {
         XmlDocument doc;
         doc.Utf8Strings = utf8;
         LoadBytes(doc, "\xEF\xBB\xBF中文 <!DOCTYPE r [\xE4\xB8\xAD \xC3<!ELEMENT r ANY>]><r/>");
-        ASSERT_EQ(doc.TopNodes().GetNodes(0)->GetNodeCount(), 1);
-        EXPECT_EQ(doc.TopNodes().GetNodes(0)->GetNodes(0)->ElementType(), xnkDtdElement);
-        EXPECT_EQ(doc.GetRoot()->Name(), "r");
+        EXPECT_EQ(doc.WriteToString(), "<!DOCTYPE r  [<!ELEMENT r ANY>]>\n<r></r>\n");
     }
     XmlDocument text;
     text.ReadFromString("\xEF\xBB\xBF<a/>");  // no detection: the mark's bytes are stray text
-    EXPECT_EQ(text.GetRoot()->Name(), "a");
-    EXPECT_FALSE(text.Utf8Strings);
-}
-
-// Every prefix of a valid document loads or raises one of the model's exceptions.
-TEST(XmlParser, EveryPrefixLoadsOrRaisesCleanly) {
-    const std::string documents[] = {
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<data>\r\n  <row c=\"3132\" g='E4B8AD'/>\r\n  <row c=\"33\">t&amp;x</row>\r\n</data>\r\n",
-        "\xEF\xBB\xBF<!DOCTYPE a [<!ELEMENT a ANY>]><a><!-- c --><![CDATA[x]]><?p q?><b x=\"1\"/>text</a>",
-        std::string("\xFF\xFE<\0r\0>\0\x2D\x4E<\0/\0r\0>\0", 16),
-        "<r a=\"&#x4E2D;&#20013;&#65536;\">\xD6\xD0\xCE\xC4</r>",
-    };
-    for (const std::string& full : documents) {
-        for (std::size_t n = 0; n <= full.size(); ++n) {
-            for (bool utf8 : {false, true}) {
-                XmlDocument doc;
-                doc.Utf8Strings = utf8;
-                try {
-                    LoadBytes(doc, full.substr(0, n));
-                    doc.WriteToString();
-                } catch (const Exception&) {
-                }
-            }
-        }
-    }
+    EXPECT_EQ(text.WriteToString(), "<a></a>\n");
 }
 
 }  // namespace

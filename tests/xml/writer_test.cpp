@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 namespace xunda {
 namespace {
 
@@ -91,7 +93,6 @@ TEST(XmlWriter, TypedValues) {
     n->WriteInteger("i", -5, 0);
     n->WriteInt64("big", 1LL << 40, 0);
     n->WriteBool("b", true, false);
-    n->WriteBool("nb", false, true);
     n->WriteHex("h", 255, 4, 0);
     n->WriteColor("col", -16777201, 0);  // a colour with its high bit set reads back
     n->WriteDateTime("d", when, XmlDateTime{});
@@ -101,53 +102,39 @@ TEST(XmlWriter, TypedValues) {
     doc.FloatExponent = false;
     n->WriteFloat("f", 0.00012345, 0);
     n->WriteString("s", "again", "");  // the child of that name is reused
-    std::string written;
-    for (int i = 0; i < n->GetNodeCount(); ++i) written += n->GetNodes(i)->Name() + "=" + n->GetNodes(i)->Value() + " ";
-    EXPECT_EQ(written, "s=again i=-5 big=1099511627776 b=True nb=False h=$00FF col=$FF00000F d=2023-07-01T08:30:00.000Z "
-                       "w=" + Utf8ToGbk("宽字符") + " font= f=.000123 ");
-    EXPECT_EQ(n->NodeByName("font")->WriteToString(), "<font><Name>SimSun</Name><Color>$00123456</Color><Size>9</Size>"
-                                                      "<Bold>True</Bold><Italic>False</Italic><Underline>True</Underline><Strikeout>False</Strikeout></font>");
-    EXPECT_EQ(n->ReadInt64("big", 0), 1LL << 40);
-    EXPECT_EQ(n->ReadInteger("big", 9), 9);  // does not fit 32 bits: the default
+    EXPECT_EQ(n->WriteToString(), "<><s>again</s><i>-5</i><big>1099511627776</big><b>True</b><h>$00FF</h><col>$FF00000F</col>"
+                                  "<d>2023-07-01T08:30:00.000Z</d><w>" + Utf8ToGbk("宽字符") + "</w><font><Name>SimSun</Name>"
+                                  "<Color>$00123456</Color><Size>9</Size><Bold>True</Bold><Italic>False</Italic><Underline>True</Underline>"
+                                  "<Strikeout>False</Strikeout></font><f>.000123</f></>");
+    std::vector<std::int64_t> read = {n->ReadInt64("big", 0), n->ReadInteger("big", 9), n->ReadInteger("h", 0), n->ReadColor("col", 0),
+                                      n->ReadBool("b", false), n->ReadFont("font").Size, n->ReadFont("font").Underline};
+    EXPECT_EQ(read, (std::vector<std::int64_t>{1LL << 40, 9, 255, -16777201, 1, 9, 1}));  // "big" does not fit 32 bits
     EXPECT_EQ(n->ReadFloat("f", 0), 0.000123);
-    EXPECT_EQ(n->ReadInteger("h", 0), 255);
-    EXPECT_EQ(n->ReadColor("col", 0), -16777201);
     EXPECT_EQ(n->ReadDateTime("d", XmlDateTime{}), when);
-    EXPECT_EQ(n->ReadWidestring("w", u""), u"宽字符");
-    EXPECT_EQ(n->ReadWidestring("missing", u"默认"), u"默认");
+    EXPECT_EQ(n->ReadWidestring("w", u"") + n->ReadWidestring("missing", u"默认"), u"宽字符默认");
     EXPECT_THROW(n->ReadColor("s", 0), EConvertError);
-    XmlFont font = n->ReadFont("font");
-    EXPECT_TRUE(font.Name == "SimSun" && font.Color == 0x123456 && font.Size == 9 && font.Bold && font.Underline && !font.Italic);
     XmlPen pen = n->ReadPen("none");
     EXPECT_EQ(std::vector<int>({pen.Color, pen.Mode, pen.Style, pen.Width, n->ReadBrush("none").Color}), std::vector<int>({0, 4, 0, 1, 0xFFFFFF}));
     n->WriteString("empty", "", "x");
     EXPECT_EQ(n->ReadString("empty", "x"), "");  // an empty value is no default
     doc.WriteDefaults = false;
-    int count = n->GetNodeCount();
+    n->NodesClear();
     n->WriteInteger("zero", 0, 0);
     n->WriteColor("black", 0, 5);
     n->WriteAttributeInteger("zero", 0, 0);
     n->WritePen("pen", XmlPen{0, 0, 0, 0});
-    EXPECT_EQ(n->GetNodeCount(), count + 1);
-    EXPECT_EQ(n->GetNodes(count)->WriteToString(), "<pen/>");
+    EXPECT_EQ(n->WriteToString(), "<><pen/></>");
 }
 
 TEST(XmlWriter, OwnValueConversions) {
     XmlNode n;
-    auto with = [&](const char* raw) -> XmlNode& {
-        n.SetValue(raw);
-        return n;
-    };
-    for (auto [text, value] : std::initializer_list<std::pair<const char*, int>>{{"yes", 2}, {"True", 2}, {"n", 0}, {"false", 0}, {"0", 1}, {"", 1}})
-        EXPECT_EQ(with(text).ValueAsBoolDef(true) + with(text).ValueAsBoolDef(false), value) << text;  // 1: the default
     for (auto [text, value] : std::initializer_list<std::pair<const char*, double>>{
-             {"1,5", 1.5}, {"1,5,5", -1}, {" -2.5E3 ", -2500}, {"inf", -1}, {".5", 0.5}, {"1e", -1}})
-        EXPECT_EQ(with(text).ValueAsFloatDef(-1), value) << text;
-    EXPECT_EQ(with("$10").ValueAsIntegerDef(0), 16);
-    EXPECT_EQ(with("4294967297").ValueAsIntegerDef(-1), -1);
-    EXPECT_EQ(with("4294967297").ValueAsInt64Def(-1), 4294967297);
-    EXPECT_EQ(with("2023-07-01").ValueAsDateTimeDef(XmlDateTime{}), EncodeXmlDateTime(2023, 7, 1));
-    EXPECT_EQ(with("x").ValueAsDateTimeDef(XmlDateTime{}), XmlDateTime{});
+             {"yes", 2}, {"n", 0}, {"", 1}, {"1,5", 1.5}, {"1,5,5", -1}, {" -2.5E3 ", -2500}, {" inf", -1}, {"4294967297", 4294967297}}) {
+        n.SetValue(text);  // 2 true, 0 false, 1 the default
+        EXPECT_EQ(std::isalpha(text[0]) || !*text ? n.ValueAsBoolDef(true) + n.ValueAsBoolDef(false) : n.ValueAsFloatDef(-1), value) << text;
+    }
+    EXPECT_EQ(n.ValueAsIntegerDef(-1), -1);  // 4294967297 does not fit 32 bits
+    EXPECT_EQ(n.ValueAsInt64Def(-1), 4294967297);
 }
 
 }  // namespace
