@@ -3,18 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-
 namespace xunda {
 namespace {
 
 TEST(XmlWriter, Layouts) {
     XmlDocument doc;
-    XmlNode* a = doc.GetRoot();
-    a->SetName("a");
-    a->NodeNew("b")->SetValueAsString("1");
-    a->NodeNew("c")->NodeNew("d");
-    doc.TopNodes().NodeDelete(0);  // without the declaration
+    doc.ReadFromString("<a><b>1</b><c><d/></c></a>");
     doc.Layout = xlReadableCrLf;
     EXPECT_EQ(doc.WriteToString(), "<a>\r\n  <b>1</b>\r\n  <c>\r\n    <d/>\r\n  </c>\r\n</a>\r\n");
     doc.IndentText = "\t";
@@ -124,17 +118,6 @@ TEST(XmlWriter, TypedValues) {
     n->WriteAttributeInteger("zero", 0, 0);
     n->WritePen("pen", XmlPen{0, 0, 0, 0});
     EXPECT_EQ(n->WriteToString(), "<><pen/></>");
-}
-
-TEST(XmlWriter, OwnValueConversions) {
-    XmlNode n;
-    for (auto [text, value] : std::initializer_list<std::pair<const char*, double>>{
-             {"yes", 2}, {"n", 0}, {"", 1}, {"1,5", 1.5}, {"1,5,5", -1}, {" -2.5E3 ", -2500}, {" inf", -1}, {"4294967297", 4294967297}}) {
-        n.SetValue(text);  // 2 true, 0 false, 1 the default
-        EXPECT_EQ(std::isalpha(text[0]) || !*text ? n.ValueAsBoolDef(true) + n.ValueAsBoolDef(false) : n.ValueAsFloatDef(-1), value) << text;
-    }
-    EXPECT_EQ(n.ValueAsIntegerDef(-1), -1);  // 4294967297 does not fit 32 bits
-    EXPECT_EQ(n.ValueAsInt64Def(-1), 4294967297);
 }
 
 }  // namespace

@@ -3,12 +3,10 @@
 
 #include "core/codepage.h"
 #include "core/exceptions.h"
-#include "core/stream.h"
 #include "xml/document.h"
 
 #include <functional>
 #include <string>
-#include <string_view>
 
 namespace xunda::test {
 
@@ -35,7 +33,6 @@ std::string ErrorOf(const std::function<void()>& action) {
     return "";
 }
 
-// The message of the EFilerError that loading the bytes raises, or "" when they load.
 inline std::string FilerErrorOf(std::string_view bytes) {
     XmlDocument doc;
     return ErrorOf<EFilerError>([&] { LoadBytes(doc, bytes); });
@@ -43,13 +40,8 @@ inline std::string FilerErrorOf(std::string_view bytes) {
 
 // The UTF-16 bytes of a UTF-8 text, with or without a byte-order mark.
 inline std::string Utf16(std::string_view utf8, bool bigEndian, bool bom) {
-    std::string out;
-    if (bom) out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t u : Utf8ToUtf16(utf8)) {
-        char high = static_cast<char>(u >> 8), low = static_cast<char>(u & 0xFF);
-        out += bigEndian ? high : low;
-        out += bigEndian ? low : high;
-    }
+    std::string out = !bom ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char16_t u : Utf8ToUtf16(utf8)) out += bigEndian ? std::string{char(u >> 8), char(u)} : std::string{char(u), char(u >> 8)};
     return out;
 }
 

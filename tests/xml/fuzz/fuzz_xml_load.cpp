@@ -1,11 +1,8 @@
 // Feeds arbitrary bytes to the document load; the first byte picks the settings (text form,
 // dropped comments, strict checks, sorted attributes, layout). Only the model's own exceptions may
 // leave the load and the writes that follow it.
-#include "core/exceptions.h"
-#include "core/stream.h"
 #include "xml/document.h"
 
-#include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
