@@ -54,9 +54,21 @@ TEST(XmlEncodings, MalformedUtf8LoadsAsReplacementCharacters) {
     for (bool utf8Strings : {false, true}) {
         XmlDocument doc;
         doc.Utf8Strings = utf8Strings;
-        LoadBytes(doc, "\xEF\xBB\xBF<r a=\"\xC0\xBC\">\xE0\x80\xBC|\xED\xA0\x80|\xED\x9F\xBF|\xF4\x90\x80\x80|\xC3</r>");
+        LoadBytes(doc, "\xEF\xBB\xBF<r a=\"\xC0\xBC\">\xE0\x80\xBC|\xED\xA0\x80|\xED\x9F\xBF|\xF4\x90\x80\x80|\xF0\x8F\xBF\xBF|\x80|\xC3</r>");
         EXPECT_EQ(doc.GetRoot()->AttributeByName("a"), "\uFFFD");
-        EXPECT_EQ(doc.GetRoot()->Value(), "\uFFFD|\uFFFD|\xED\x9F\xBF|\uFFFD|\uFFFD");
+        EXPECT_EQ(doc.GetRoot()->Value(), "\uFFFD|\uFFFD|\xED\x9F\xBF|\uFFFD|\uFFFD|\uFFFD|\uFFFD");
+    }
+}
+
+// U+0080 to U+00FF from a 16-bit source read the same inside runs of plain text and alone.
+TEST(XmlEncodings, Latin1RangeFromUtf16) {
+    for (bool utf8Strings : {false, true}) {
+        for (bool bigEndian : {false, true}) {
+            XmlDocument doc;
+            doc.Utf8Strings = utf8Strings;
+            LoadBytes(doc, Utf16("<r a='x\u0080'>text\u0080\u00FF\u00E9\u00B7</r>", bigEndian, true));
+            EXPECT_EQ(doc.GetRoot()->WriteToString(), utf8Strings ? "<r a='x\u0080'>text\u0080\u00FF\u00E9\u00B7</r>" : "<r a='x?'>text??" + Utf8ToGbk("é·") + "</r>");
+        }
     }
 }
 
