@@ -32,7 +32,7 @@ TEST(XmlDataQuery, RepliesShapedLikeTheService) {
                    "<row c=\"3130303032\" g='6364' p=\"7273\"/>\n</xml>\n"),
               (Table{{"c=3130303031", "g=6162", "p=7071"}, {"c=3130303032", "g=6364", "p=7273"}}));
     EXPECT_EQ(Rows("<any><ROW c='e4b8ad'/><other c='1'/><x><row c='2'/></x></any>"), (Table{{"c=e4b8ad"}}));
-    EXPECT_EQ(Rows(test::Utf16("<r>\r\n<row c=\"31\"/></r>", false, true)), (Table{{"c=31"}}));
+    EXPECT_EQ(Rows(test::Utf16("中<r>\r\n<row c=\"31\"/></r>", false, true)), (Table{{"c=31"}}));  // stray text before the root
     EXPECT_EQ(FilerErrorOf("HTTP error 500: internal"), "No root element found in xml");
     EXPECT_EQ(FilerErrorOf("<html><body>Error</body>"), "Missing close tag in element html");
     EXPECT_EQ(FilerErrorOf("\xEF"), "No root element found in xml");  // a 1-byte body: no read past its end
@@ -57,6 +57,8 @@ TEST(XmlDocument, StructureChecks) {
     strict.StrictParse = true;
     strict.TopNodes().NodeDelete(1);
     EXPECT_EQ(ErrorOf<EFilerError>([&] { strict.WriteToString(); }), "XML root element not defined.");
+    strict.ReadFromString("<r encoding='x'/>");
+    EXPECT_EQ(strict.GetEncodingString(), "");  // no declaration
 }
 
 // A save writes the encoding's mark and a declaration naming it (the document keeps its own);

@@ -26,8 +26,8 @@ TEST(XmlParser, ElementsAttributesAndWhitespace) {
 // carriage return in the last text, trailing LF, CR and blanks (not tabs) are cut from each piece.
 TEST(XmlParser, CharacterDataAndValues) {
     XmlDocument doc;
-    LoadBytes(doc, "<r><t> a &amp; b </t><m>head<c/>tail</m><n>\r\n  <c/>\r\n  text \t\r\n  <d/>\r\n</n><o>a <c/> b\r\n</o></r>");
-    EXPECT_EQ(doc.WriteToString(), "<r><t> a &amp; b </t><m>head<c/>tail</m><n><c/>\r\n  text \t<d/></n><o>a<c/> b</o></r>\n");
+    LoadBytes(doc, "<r><t> a &amp; b </t><m>head<c/>tail</m><n>\r\n  <c/>\r\n  text \t\r\n  <d/>\r\n</n><o>a <c/> b\r\n</o><p>a\r\n<c/> b </p></r>");
+    EXPECT_EQ(doc.WriteToString(), "<r><t> a &amp; b </t><m>head<c/>tail</m><n><c/>\r\n  text \t<d/></n><o>a<c/> b</o><p>a\r\n<c/> b </p></r>\n");
     EXPECT_EQ(doc.GetRoot()->GetNodes(0)->GetValueAsString(), " a & b ");
     EXPECT_EQ(doc.GetRoot()->GetNodes(1)->GetNodes(1)->ElementType(), xnkCharData);
 }
@@ -35,7 +35,7 @@ TEST(XmlParser, CharacterDataAndValues) {
 TEST(XmlParser, TagTableKinds) {
     XmlDocument doc;
     LoadBytes(doc, "<?xml version=\"1.0\"?><!DOCTYPE r SYSTEM \"r.dtd\" [\r\n  <!ATTLIST r a CDATA \"x y\">\r\n  <!NOTATION n SYSTEM \"s\">\r\n"
-                   "  <!-x other> stray\r\n]><r><![CDATA[<raw & text>]]><e  /><!x><?xml-stylesheet href=\"a\"?></r>");
+                   "  <!-x other> stray\r\n]><r><![CDATA[<raw & text>]]><e  /><!x><?xml-stylesheet href=\"a\" /?></r>");
     const XmlNode *dtd = doc.TopNodes().GetNodes(1), *r = doc.GetRoot();
     ASSERT_EQ(dtd->GetNodeCount() + r->GetNodeCount(), 7);
     struct Row { const XmlNode* node; XmlNodeKind kind; const char *name, *value; };
@@ -43,7 +43,7 @@ TEST(XmlParser, TagTableKinds) {
                            Row{dtd->GetNodes(0), xnkDtdAttList, "r", "a\r\nCDATA\r\n\"x y\""}, Row{dtd->GetNodes(1), xnkDtdNotation, "n", "SYSTEM\r\n\"s\""},
                            Row{dtd->GetNodes(2), xnkOtherDeclaration, "Special", "-x other"}, Row{r->GetNodes(0), xnkCData, "CData", "<raw & text>"},
                            Row{r->GetNodes(1), xnkElement, "e", ""}, Row{r->GetNodes(2), xnkOtherDeclaration, "Special", "x"},
-                           Row{r->GetNodes(3), xnkStylesheet, "xml-stylesheet", "href=\"a\""}}) {
+                           Row{r->GetNodes(3), xnkStylesheet, "xml-stylesheet", "href=\"a\" /"}}) {
         EXPECT_EQ(row.node->ElementType(), row.kind) << row.name;
         EXPECT_EQ(row.node->Name() + "|" + row.node->Value(), row.name + std::string("|") + row.value);
     }
@@ -67,6 +67,7 @@ TEST(XmlParser, ErrorsNameTheInnermostElement) {
         {"<r>\xEF\xBB\xBF text</r>  trailing text", ""},
     };
     for (const Case& c : cases) EXPECT_EQ(FilerErrorOf(c.body), c.text) << c.body;
+    EXPECT_EQ(FilerErrorOf(std::string("<r>a\0</r>", 9)), "Missing close tag in element r");  // a NUL ends the data
     XmlDocument doc;  // what was read before stays
     EXPECT_THROW(LoadBytes(doc, "<r><a/><b x=\"1\">"), EFilerError);
     ASSERT_EQ(doc.GetRoot()->GetNodeCount(), 2);

@@ -87,6 +87,7 @@ TEST(XmlWriter, TypedValues) {
     n->WriteInteger("i", -5, 0);
     n->WriteInt64("big", 1LL << 40, 0);
     n->WriteBool("b", true, false);
+    n->WriteString("y", "yes", "");
     n->WriteHex("h", 255, 4, 0);
     n->WriteColor("col", -16777201, 0);  // a colour with its high bit set reads back
     n->WriteDateTime("d", when, XmlDateTime{});
@@ -96,13 +97,13 @@ TEST(XmlWriter, TypedValues) {
     doc.FloatExponent = false;
     n->WriteFloat("f", 0.00012345, 0);
     n->WriteString("s", "again", "");  // the child of that name is reused
-    EXPECT_EQ(n->WriteToString(), "<><s>again</s><i>-5</i><big>1099511627776</big><b>True</b><h>$00FF</h><col>$FF00000F</col>"
+    EXPECT_EQ(n->WriteToString(), "<><s>again</s><i>-5</i><big>1099511627776</big><b>True</b><y>yes</y><h>$00FF</h><col>$FF00000F</col>"
                                   "<d>2023-07-01T08:30:00.000Z</d><w>" + Utf8ToGbk("宽字符") + "</w><font><Name>SimSun</Name>"
                                   "<Color>$00123456</Color><Size>9</Size><Bold>True</Bold><Italic>False</Italic><Underline>True</Underline>"
                                   "<Strikeout>False</Strikeout></font><f>.000123</f></>");
     std::vector<std::int64_t> read = {n->ReadInt64("big", 0), n->ReadInteger("big", 9), n->ReadInteger("h", 0), n->ReadColor("col", 0),
-                                      n->ReadBool("b", false), n->ReadFont("font").Size, n->ReadFont("font").Underline};
-    EXPECT_EQ(read, (std::vector<std::int64_t>{1LL << 40, 9, 255, -16777201, 1, 9, 1}));  // "big" does not fit 32 bits
+                                      n->ReadBool("b", false) + n->ReadBool("y", false), n->ReadFont("font").Size, n->ReadFont("font").Underline};
+    EXPECT_EQ(read, (std::vector<std::int64_t>{1LL << 40, 9, 255, -16777201, 2, 9, 1}));  // "big" does not fit 32 bits
     EXPECT_EQ(n->ReadFloat("f", 0), 0.000123);
     EXPECT_EQ(n->ReadDateTime("d", XmlDateTime{}), when);
     EXPECT_EQ(n->ReadWidestring("w", u"") + n->ReadWidestring("missing", u"默认"), u"宽字符默认");
@@ -118,6 +119,7 @@ TEST(XmlWriter, TypedValues) {
     n->WriteAttributeInteger("zero", 0, 0);
     n->WritePen("pen", XmlPen{0, 0, 0, 0});
     EXPECT_EQ(n->WriteToString(), "<><pen/></>");
+    EXPECT_EQ(n->ReadPen("pen").Width + n->ReadPen("pen").Mode, 5);  // left out: read back as the reader's defaults
 }
 
 }  // namespace
