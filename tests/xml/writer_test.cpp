@@ -11,7 +11,6 @@ TEST(XmlWriter, Layouts) {
     doc.ReadFromString("<a><b>1</b><c><d/></c></a>");
     doc.Layout = xlReadableCrLf;
     EXPECT_EQ(doc.WriteToString(), "<a>\r\n  <b>1</b>\r\n  <c>\r\n    <d/>\r\n  </c>\r\n</a>\r\n");
-    doc.IndentText = "\t";
     doc.Layout = xlReadableLf;
     EXPECT_EQ(doc.WriteToString(), "<a>\n<b>1</b>\n<c>\n<d/>\n</c>\n</a>\n");
     doc.Layout = xlCompact;

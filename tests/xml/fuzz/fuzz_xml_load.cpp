@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the document load; the first byte picks the settings (text form,
 // dropped comments, strict checks, sorted attributes, layout). Only the model's own exceptions may
 // leave the load and the writes that follow it.
+#include "core/exceptions.h"
 #include "xml/document.h"
 
 #include <cstdint>
