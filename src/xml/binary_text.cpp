@@ -73,7 +73,7 @@ void DecodeBinHex(std::string_view text, void* buffer, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         int high = HexValue(text[2 * i]);
         int low = HexValue(text[2 * i + 1]);
-        if (high < 0 || low < 0) return;
+        if (high < 0 || low < 0) throw EFilerError("Invalid hex digit in binary stream");
         out[i] = static_cast<unsigned char>(high << 4 | low);
     }
 }

@@ -75,9 +75,9 @@ void XmlCodecStream::SetEncoding(XmlEncoding encoding) {
 }
 
 void XmlCodecStream::UpdateFastRead() {
-    bool reading = accessMode_ == 1 && buffered_;
-    fastRead_ = reading && (encoding_ == xeUtf8 || (encoding_ == xe8Bit && passBytes_));
-    fast16_ = reading && Is16Bit();
+    rawBytes_ = passBytes_ && encoding_ == xe8Bit;
+    fastRead_ = accessMode_ == 1 && buffered_ && (encoding_ == xeUtf8 || rawBytes_);
+    fast16_ = accessMode_ == 1 && buffered_ && Is16Bit();
     run16_.clear();
     plainFrom_ = plainEnd_ = 0;
 }
@@ -85,7 +85,7 @@ void XmlCodecStream::UpdateFastRead() {
 std::string_view XmlCodecStream::PlainPageRun() {
     std::string_view page = buffered_->PeekPage();
     std::size_t plain = 0;
-    if (passBytes_) {
+    if (rawBytes_) {
         const void* nul = page.empty() ? nullptr : std::memchr(page.data(), 0, page.size());
         plain = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - page.data()) : page.size();
     } else {
@@ -100,32 +100,17 @@ std::string_view XmlCodecStream::DecodeUtf16Run() {
     constexpr std::size_t kRunUnits = 256;
     runBase_ = buffered_->CurrentPosition();
     std::string_view page = buffered_->PeekPage();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(page.data());
     const std::size_t units = std::min(page.size() / 2, kRunUnits);
-    const std::size_t high = swapBytes_ ? 0 : 1;  // the byte of a unit that must be 0
     run16_.resize(units);
     std::size_t n = 0;
     for (; n < units; ++n) {
-        const char low = page[2 * n + 1 - high];
-        if (page[2 * n + high] != 0 || static_cast<unsigned char>(low - 1) >= 0x7F) break;  // not 1..127
-        run16_[n] = low;
+        char16_t unit = UnitAt(bytes + 2 * n);
+        if (unit - 1u >= 0x7Fu) break;  // not 1..127
+        run16_[n] = static_cast<char>(unit);
     }
     run16_.resize(n);
     return run16_;
-}
-
-bool XmlCodecStream::ReadUtf8Rest(char& c) {
-    pending_.assign(1, c);
-    for (std::size_t k = GroupLength(static_cast<unsigned char>(c)); k > 1; --k) {
-        char next;
-        if (!buffered_->ReadByte(next)) break;
-        if (!IsContinuation(next)) {  // a sequence cut short: that byte starts the next character
-            buffered_->Unread();
-            break;
-        }
-        pending_ += next;
-    }
-    pendingIndex_ = 1;
-    return true;
 }
 
 std::size_t XmlCodecStream::Read(void* buffer, std::size_t count) {
@@ -195,21 +180,22 @@ bool XmlCodecStream::ReadSourceByte(unsigned char& b) {
     return ok;
 }
 
+bool XmlCodecStream::ReadUtf16Unit(char16_t& unit) {
+    unsigned char b[2] = {0, 0};
+    if (!ReadSourceByte(b[0])) return false;
+    ReadSourceByte(b[1]);
+    unit = UnitAt(b);
+    return true;
+}
+
 bool XmlCodecStream::ReadUtf16CodePoint(char32_t& cp) {
-    auto readUnit = [this](char16_t& unit) {
-        unsigned char b[2] = {0, 0};
-        if (!ReadSourceByte(b[0])) return false;
-        ReadSourceByte(b[1]);  // a missing second byte counts as 0
-        unit = swapBytes_ ? static_cast<char16_t>(b[0] << 8 | b[1]) : static_cast<char16_t>(b[1] << 8 | b[0]);
-        return true;
-    };
     char16_t unit;
-    if (!readUnit(unit)) return false;
+    if (!ReadUtf16Unit(unit)) return false;
     cp = unit;
     if (unit >= 0xD800 && unit <= 0xDBFF) {
         std::int64_t afterHigh = stream_->Position();
         char16_t low;
-        if (readUnit(low) && low >= 0xDC00 && low <= 0xDFFF) {
+        if (ReadUtf16Unit(low) && low >= 0xDC00 && low <= 0xDFFF) {
             cp = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
             return true;
         }
@@ -220,6 +206,24 @@ bool XmlCodecStream::ReadUtf16CodePoint(char32_t& cp) {
         ReportLoss();
     }
     return true;
+}
+
+char XmlCodecStream::ReadUtf8Sequence(char lead) {
+    std::string bytes(1, lead);
+    for (std::size_t k = GroupLength(static_cast<unsigned char>(lead)); k > 1; --k) {
+        unsigned char next;
+        if (!ReadSourceByte(next)) break;
+        if (!IsContinuation(static_cast<char>(next))) {  // a sequence cut short: that byte starts the next character
+            if (buffered_)
+                buffered_->Unread();
+            else
+                stream_->Seek(-1, SeekOrigin::Current);
+            break;
+        }
+        bytes += static_cast<char>(next);
+    }
+    if (DecodeUtf8Sequence(bytes) == 0xFFFD) bytes = "\xEF\xBF\xBD";
+    return Deliver(std::move(bytes));
 }
 
 char XmlCodecStream::Deliver(std::string bytes) {
@@ -256,12 +260,14 @@ char XmlAnsiStream::ReadByte() {
     StorePrevPosition();
     if (encoding_ == xe8Bit || encoding_ == xeUtf8) {
         unsigned char b;
-        return ReadSourceByte(b) ? static_cast<char>(b) : 0;
+        if (!ReadSourceByte(b)) return 0;
+        return b < 0x80 || encoding_ == xe8Bit ? static_cast<char>(b) : ReadUtf8Sequence(static_cast<char>(b));
     }
     if (!Is16Bit()) Unsupported();
-    char32_t cp;
-    if (!ReadUtf16CodePoint(cp)) return 0;
-    if (cp < 0x80) return static_cast<char>(cp);
+    return ReadUtf16Character();
+}
+
+char XmlAnsiStream::DeliverCodePoint(char32_t cp) {
     bool lost;
     std::string gbk = CodePointToGbk(cp, lost);
     if (lost) ReportLoss();
@@ -337,27 +343,19 @@ char XmlUtf8Stream::ReadByte() {
             if (utf8 == "?") ReportLoss();
             return Deliver(std::move(utf8));
         }
-        case xeUtf8: {
+        case xeUtf8:
             if (!ReadSourceByte(b)) return Deliver({});
-            std::string bytes(1, static_cast<char>(b));
-            for (std::size_t k = GroupLength(b); k > 1 && ReadSourceByte(b); --k) {
-                if (!IsContinuation(static_cast<char>(b))) {
-                    stream_->Seek(-1, SeekOrigin::Current);
-                    break;
-                }
-                bytes += static_cast<char>(b);
-            }
-            return Deliver(std::move(bytes));
-        }
-        default: {
+            return ReadUtf8Sequence(static_cast<char>(b));
+        default:
             if (!Is16Bit()) Unsupported();
-            char32_t cp;
-            if (!ReadUtf16CodePoint(cp)) return Deliver({});
-            std::string utf8;
-            AppendUtf8(utf8, cp);
-            return Deliver(std::move(utf8));
-        }
+            return ReadUtf16Character();
     }
+}
+
+char XmlUtf8Stream::DeliverCodePoint(char32_t cp) {
+    std::string utf8;
+    AppendUtf8(utf8, cp);
+    return Deliver(std::move(utf8));
 }
 
 void XmlUtf8Stream::WriteBuf(const char* buffer, std::size_t count) {

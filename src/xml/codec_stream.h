@@ -42,53 +42,46 @@ public:
     // Position and size are the underlying stream's; -1 and -2 go back one or two characters.
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
-    // Read(&c, 1) == 1, without the call chain where the source is buffered and the character plain.
+    // Read(&c, 1) == 1, without the call chain where the source is buffered.
     bool ReadChar(char& c) {
         if (pendingIndex_ < pending_.size()) {
             c = pending_[pendingIndex_++];
             return c != 0;
         }
-        if (fastRead_) {
-            prevPrevPos_ = prevPos_;
-            prevPos_ = buffered_->CurrentPosition();
-            if (!buffered_->ReadByte(c)) return false;
-            if (static_cast<unsigned char>(c) < 0x80 || passBytes_) return c != 0;
-            return ReadUtf8Rest(c);
-        }
+        if (!fastRead_ && !fast16_) return Read(&c, 1) == 1;
+        prevPrevPos_ = prevPos_;
+        prevPos_ = buffered_->CurrentPosition();
         if (fast16_) {
-            std::string_view run = PeekRun();
-            if (!run.empty()) {
-                c = run[0];
-                TakeRun(1);
-                return true;
-            }
+            c = ReadUtf16Character();
+            return c != 0;
         }
-        return Read(&c, 1) == 1;
+        if (!buffered_->ReadByte(c)) return false;
+        if (static_cast<unsigned char>(c) < 0x80 || rawBytes_) return c != 0;
+        c = ReadUtf8Sequence(c);
+        return true;
     }
 
     // Characters that may be taken without a Read each, while reading from a buffered source: the
-    // rest of the page when bytes pass through, else a decoded stretch of plain ASCII 16-bit units;
-    // empty otherwise. A run holds no 0 byte (the end of the data for a reader) and, unless bytes
-    // pass through unchanged, no byte of 128 or more: each of its bytes is a character by itself.
+    // rest of the page when bytes pass through, else a stretch of plain ASCII characters; empty
+    // otherwise. A run holds no 0 byte (the end of the data for a reader) and, unless bytes pass
+    // through unchanged, no byte of 128 or more: each of its bytes is a character by itself.
     std::string_view PeekRun() {
         if (pendingIndex_ < pending_.size()) return {};
-        if (fastRead_) {
-            runWidth_ = 1;
-            std::string_view page = buffered_->PeekPage();
-            std::int64_t position = buffered_->CurrentPosition();
-            if (page.empty() || position < plainFrom_ || position >= plainEnd_) return PlainPageRun();
-            return page.substr(0, static_cast<std::size_t>(plainEnd_ - position));
+        if (fast16_) {
+            std::int64_t offset = buffered_->CurrentPosition() - runBase_;
+            if (offset >= 0 && offset % 2 == 0 && static_cast<std::uint64_t>(offset / 2) < run16_.size())
+                return std::string_view(run16_).substr(static_cast<std::size_t>(offset / 2));
+            return DecodeUtf16Run();
         }
-        if (!fast16_) return {};
-        runWidth_ = 2;
-        std::int64_t offset = buffered_->CurrentPosition() - runBase_;
-        if (offset >= 0 && offset % 2 == 0 && static_cast<std::uint64_t>(offset / 2) < run16_.size())
-            return std::string_view(run16_).substr(static_cast<std::size_t>(offset / 2));
-        return DecodeUtf16Run();
+        if (!fastRead_) return {};
+        std::string_view page = buffered_->PeekPage();
+        std::int64_t position = buffered_->CurrentPosition();
+        if (page.empty() || position < plainFrom_ || position >= plainEnd_) return PlainPageRun();
+        return page.substr(0, static_cast<std::size_t>(plainEnd_ - position));
     }
     // Takes count (at least 1) characters of the run last peeked, as count reads would.
     void TakeRun(std::size_t count) {
-        std::int64_t width = runWidth_;
+        std::int64_t width = fast16_ ? 2 : 1;
         std::int64_t end = buffered_->CurrentPosition() + width * static_cast<std::int64_t>(count);
         prevPrevPos_ = count >= 2 ? end - 2 * width : prevPos_;
         prevPos_ = end - width;
@@ -117,9 +110,28 @@ protected:
     void ReportLoss();
     // The next byte of the source; false at its end.
     bool ReadSourceByte(unsigned char& b);
+    // Reads the rest of the UTF-8 sequence that `lead` opens and delivers it, or U+FFFD for an
+    // overlong form, an encoded surrogate or a sequence cut short; returns its first byte.
+    char ReadUtf8Sequence(char lead);
+    // The 16-bit unit whose two bytes start at p, in the source's byte order: every 16-bit reading
+    // goes through here.
+    char16_t UnitAt(const unsigned char* p) const {
+        return static_cast<char16_t>(swapBytes_ ? p[0] << 8 | p[1] : p[1] << 8 | p[0]);
+    }
+    // The next unit of a 16-bit source (a missing second byte counts as 0); false at the end.
+    bool ReadUtf16Unit(char16_t& unit);
     // A character of a 16-bit source (a surrogate pair joined); false at the end. A lone surrogate
     // gives U+FFFD and reports a loss.
     bool ReadUtf16CodePoint(char32_t& cp);
+    // The next character of a 16-bit source: its first byte in the inner form (0 at the end), the
+    // others pending.
+    char ReadUtf16Character() {
+        char32_t cp;
+        if (!ReadUtf16CodePoint(cp)) return 0;
+        return cp < 0x80 ? static_cast<char>(cp) : DeliverCodePoint(cp);
+    }
+    // Delivers a character beyond ASCII in the inner form; returns its first byte.
+    virtual char DeliverCodePoint(char32_t cp) = 0;
     // Starts delivering `bytes` (the character read): returns its first byte.
     char Deliver(std::string bytes);
     // Writes all of it or raises "Cannot write to output stream".
@@ -141,24 +153,24 @@ protected:
     bool swapBytes_ = false;
     bool lossWarned_ = false;
     bool hasBom_ = false;
-    // Bytes of an 8-bit or UTF-8 source reach the reader unchanged (XmlAnsiStream).
+    // Bytes of an 8-bit source reach the reader unchanged (XmlAnsiStream).
     bool passBytes_ = false;
 
 private:
     void Detect();
     void UpdateFastRead();
-    bool ReadUtf8Rest(char& c);
-    std::string_view DecodeUtf16Run();
-    // PeekRun of bytes that pass through, after searching the page held from the position on.
+    // PeekRun after searching the page held from the position on.
     std::string_view PlainPageRun();
+    // PeekRun of a 16-bit source: the ASCII characters of the page from the position on.
+    std::string_view DecodeUtf16Run();
 
     XmlBufferedReadStream* buffered_ = nullptr;
-    bool fastRead_ = false;  // bytes pass through from the buffer
-    bool fast16_ = false;    // 16-bit units from the buffer
-    // The decoded 16-bit run: run16_[i] is the unit at source position runBase_ + 2 i.
+    bool fastRead_ = false;  // 8-bit or UTF-8 characters straight from the buffer
+    bool fast16_ = false;    // 16-bit characters straight from the buffer
+    // The decoded 16-bit run: run16_[i] is the character at source position runBase_ + 2 i.
     std::string run16_;
     std::int64_t runBase_ = 0;
-    int runWidth_ = 1;
+    bool rawBytes_ = false;  // every byte passes through unchanged
     // Source positions [plainFrom_, plainEnd_) of the page held whose bytes are characters by
     // themselves, so that a page is searched for the first other byte once, not at every run.
     std::int64_t plainFrom_ = 0;
@@ -171,6 +183,7 @@ public:
 
 protected:
     char ReadByte() override;
+    char DeliverCodePoint(char32_t cp) override;
     void WriteByte(char c) override;
     void WriteBuf(const char* buffer, std::size_t count) override;
 
@@ -184,6 +197,7 @@ public:
 
 protected:
     char ReadByte() override;
+    char DeliverCodePoint(char32_t cp) override;
     void WriteByte(char c) override;
     void WriteBuf(const char* buffer, std::size_t count) override;
 

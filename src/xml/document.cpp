@@ -5,6 +5,26 @@
 
 namespace xunda {
 
+namespace {
+
+// The encoding name a declaration gets for the bytes a save writes, or empty when its own name fits.
+std::string EncodingNameFor(XmlEncoding encoding, std::string_view declared) {
+    auto fits = [&](std::string_view name) { return SameName(declared, name, true); };
+    switch (encoding) {
+        case xeUtf8: return fits("UTF-8") ? "" : "UTF-8";
+        case xeUtf16Le:
+        case xeUtf16Be: return fits("UTF-16") ? "" : "UTF-16";
+        case xe16BitLe: return fits("UTF-16LE") ? "" : "UTF-16LE";
+        case xe16BitBe: return fits("UTF-16BE") ? "" : "UTF-16BE";
+        default: {  // 8-bit: any code page's name stands, a Unicode form's does not
+            std::string_view head = declared.substr(0, 3);
+            return SameName(head, "UTF", true) || SameName(head, "UCS", true) ? "GBK" : "";
+        }
+    }
+}
+
+}  // namespace
+
 XmlDocument::XmlDocument() : topNodes_(std::make_unique<XmlNode>(this)) { Clear(); }
 
 XmlDocument::XmlDocument(std::string_view rootName) : XmlDocument() { GetRoot()->SetName(rootName); }
@@ -97,7 +117,7 @@ void XmlDocument::ReadFromStream(Stream& stream) {
         if (node->ElementType() == xnkDeclaration && node->HasAttribute("encoding")) {
             // A UTF-8 declaration switches an 8-bit reading to UTF-8 from here on; a source
             // detected by its byte-order mark or as UTF-16 keeps its encoding.
-            if (Codec && SameText(node->AttributeByName("encoding"), "UTF-8") && Codec->Encoding() == xe8Bit)
+            if (Codec && SameName(node->AttributeByName("encoding"), "UTF-8", true) && Codec->Encoding() == xe8Bit)
                 Codec->SetEncoding(xeUtf8);
         }
         if (node->IsClear()) topNodes_->NodeDelete(topNodes_->GetNodeCount() - 1);
@@ -145,7 +165,18 @@ void XmlDocument::SaveToStream(Stream& target) {
     Codec = codec.get();
     try {
         codec->BeginWrite();  // so that a document without nodes still saves (its mark alone)
-        WriteToStream(*codec);
+        // The declaration written names the encoding of the bytes; the document's own stays.
+        std::unique_ptr<XmlNode> declaration;
+        XmlNode* first = topNodes_->GetNodes(0);
+        if (first && first->ElementType() == xnkDeclaration && first->HasAttribute("encoding")) {
+            std::string name = EncodingNameFor(StreamEncoding, first->AttributeByName("encoding"));
+            if (!name.empty()) {
+                declaration = XmlNode::Create(this);
+                declaration->Assign(*first);
+                declaration->SetAttributeValue(declaration->AttributeIndexByName("encoding"), name);
+            }
+        }
+        WriteNodes(*codec, declaration.get());
         buffered.Flush();
     } catch (...) {
         Codec = nullptr;
@@ -159,12 +190,14 @@ void XmlDocument::SaveToFile(const std::filesystem::path& file) {
     SaveToStream(stream);
 }
 
-void XmlDocument::WriteToStream(Stream& stream) {
+void XmlDocument::WriteToStream(Stream& stream) { WriteNodes(stream, nullptr); }
+
+void XmlDocument::WriteNodes(Stream& stream, const XmlNode* first) {
     if (!GetRoot() && StrictParse) throw EFilerError("XML root element not defined.");
     if (OnStreamProgress) OnStreamProgress(*this, 0);
     std::string lineFeed = GetLineFeed();
     for (int i = 0; i < topNodes_->GetNodeCount(); ++i) {
-        topNodes_->GetNodes(i)->WriteToStream(stream);
+        (i == 0 && first ? first : topNodes_->GetNodes(i))->WriteToStream(stream);
         WriteStringToStream(stream, lineFeed);
     }
     if (OnStreamProgress) OnStreamProgress(*this, stream.Size());

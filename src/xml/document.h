@@ -87,7 +87,8 @@ public:
     // Reads the rest of a DOCTYPE (name, value, internal subset) into the node.
     void ParseDTD(XmlNode& node, Stream& stream);
 
-    // Writes in StreamEncoding, byte-order mark first where it has one.
+    // Writes in StreamEncoding, byte-order mark first where it has one; the declaration written
+    // names that encoding where its own name does not fit it.
     void SaveToStream(Stream& target);
     void SaveToFile(const std::filesystem::path& file);
     // Writes the inner form: no codec, no mark.
@@ -102,11 +103,20 @@ public:
         if (source) Assign(*source);
     }
 
+    // True while a parse reads into the document (its handlers run then).
+    bool IsParsing() const { return parseDepth_ > 0; }
+
     // The deepest element nesting a parse accepts; deeper raises EFilerError.
     static constexpr int kMaxNesting = 256;
 
 private:
+    friend class NodeParser;
+
+    // WriteToStream with `first`, when given, in place of the first top-level node.
+    void WriteNodes(Stream& stream, const XmlNode* first);
+
     std::unique_ptr<XmlNode> topNodes_;
+    int parseDepth_ = 0;
 };
 
 }  // namespace xunda

@@ -62,7 +62,7 @@ std::string Unescape(std::string_view text, Decode decodeReference) {
         if (entity.size() >= 2 && entity[1] == '#') {
             std::int64_t code = ReferenceCode(entity);
             if (IsReferableCode(code)) {
-                decodeReference(out, static_cast<char32_t>(code));
+                decodeReference(out, code == 0 ? char32_t{0xFFFD} : static_cast<char32_t>(code));  // no NUL in a text
                 continue;
             }
         } else if (char c = CharOfEntity(entity)) {

@@ -37,18 +37,22 @@ std::string LineValueText(const XmlNode& node, std::string_view line) {
     return node.UnEscapeString(raw.substr(1, (close == std::string_view::npos ? raw.size() : close) - 1));
 }
 
-bool LessText(std::string_view a, std::string_view b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                        [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
-}
-
 }  // namespace
 
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i] != b[i] && LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-    return true;
+int CompareNames(std::string_view a, std::string_view b, bool utf8) {
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned char x = static_cast<unsigned char>(LowerAscii(a[i]));
+        unsigned char y = static_cast<unsigned char>(LowerAscii(b[i]));
+        if (x != y) return x < y ? -1 : 1;
+        if (!utf8 && IsGbkLeadByte(x) && i + 1 < n) {  // the second byte of a GBK character
+            ++i;
+            x = static_cast<unsigned char>(a[i]);
+            y = static_cast<unsigned char>(b[i]);
+            if (x != y) return x < y ? -1 : 1;
+        }
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 XmlNode* XmlNodeList::GetItems(int index) const {
@@ -100,13 +104,11 @@ void XmlNode::Delete() {
 
 void XmlNode::Assign(const XmlNode& source) {
     if (&source == this) return;
-    for (const XmlNode* p = source.parent_; p; p = p->parent_) {
-        if (p == this) {  // the source lives below this node: copy it before clearing
-            XmlNode copy(document_);
-            copy.Assign(source);
-            Assign(copy);
-            return;
-        }
+    if (source.IsBelow(*this) || IsBelow(source)) {  // clearing this node would change the source
+        XmlNode snapshot(document_);
+        snapshot.Assign(source);
+        Assign(snapshot);
+        return;
     }
     Clear();
     kind_ = source.kind_;
@@ -120,6 +122,16 @@ void XmlNode::Assign(const XmlNode& source) {
 
 void XmlNode::Assign(const XmlDocument& source) { Assign(source.TopNodes()); }
 
+bool XmlNode::IsBelow(const XmlNode& node) const {
+    for (const XmlNode* p = parent_; p; p = p->parent_)
+        if (p == &node) return true;
+    return false;
+}
+
+void XmlNode::CheckRemovable() const {
+    if (document_ && document_->IsParsing()) throw Exception("Nodes cannot be removed while the document is being parsed");
+}
+
 // --- attributes ---
 
 void XmlNode::AddAttributeLine(std::string_view line) {
@@ -131,12 +143,12 @@ void XmlNode::AddAttributeLine(std::string_view line) {
     std::size_t low = 0, high = attributes_.size();
     while (low < high) {
         std::size_t mid = (low + high) / 2;
-        if (LessText(attributes_[mid], line))
+        if (CompareNames(attributes_[mid], line, Utf8Form()) < 0)
             low = mid + 1;
         else
             high = mid;
     }
-    if (low < attributes_.size() && SameText(attributes_[low], line)) return;
+    if (low < attributes_.size() && SameName(attributes_[low], line)) return;
     attributes_.Insert(low, line);
 }
 
@@ -150,8 +162,10 @@ void XmlNode::TakeAttributeLines(const XmlAttributeLines& lines, std::size_t fir
     std::vector<std::string_view> sorted;
     sorted.reserve(lines.size() - first);
     for (std::size_t i = first; i < lines.size(); ++i) sorted.push_back(lines[i]);
-    std::stable_sort(sorted.begin(), sorted.end(), LessText);
-    sorted.erase(std::unique(sorted.begin(), sorted.end(), SameText), sorted.end());
+    const bool utf8 = Utf8Form();
+    std::stable_sort(sorted.begin(), sorted.end(), [utf8](std::string_view a, std::string_view b) { return CompareNames(a, b, utf8) < 0; });
+    sorted.erase(std::unique(sorted.begin(), sorted.end(), [this](std::string_view a, std::string_view b) { return SameName(a, b); }),
+                 sorted.end());
     attributes_.clear();
     for (std::string_view line : sorted) attributes_.push_back(line);
 }
@@ -197,7 +211,7 @@ void XmlNode::SetAttributeValue(int index, std::string_view value) {
 int XmlNode::AttributeIndexByName(std::string_view name) const {
     for (std::size_t i = 0; i < attributes_.size(); ++i) {
         std::string_view line = attributes_[i];
-        if (line.find('=') != std::string_view::npos && SameText(LineName(line), name)) return static_cast<int>(i);
+        if (line.find('=') != std::string_view::npos && SameName(LineName(line), name)) return static_cast<int>(i);
     }
     return -1;
 }
@@ -241,14 +255,17 @@ XmlNode* XmlNode::NodeNewAtIndex(int index, std::string_view name) {
 
 void XmlNode::NodeDelete(int index) {
     if (index < 0 || index >= GetNodeCount()) return;
+    CheckRemovable();
     nodes_.erase(nodes_.begin() + index);
 }
 
 std::unique_ptr<XmlNode> XmlNode::NodeExtract(XmlNode* node) {
     int index = NodeIndexOf(node);
     if (index < 0) return nullptr;
+    CheckRemovable();
     std::unique_ptr<XmlNode> taken = std::move(nodes_[static_cast<std::size_t>(index)]);
     nodes_.erase(nodes_.begin() + index);
+    taken->parent_ = nullptr;
     return taken;
 }
 
@@ -275,7 +292,7 @@ XmlNode* XmlNode::NodeByElementType(XmlNodeKind kind) const {
 
 int XmlNode::NodeIndexByNameFrom(std::string_view name, int start) const {
     for (std::size_t i = static_cast<std::size_t>(std::max(start, 0)); i < nodes_.size(); ++i)
-        if (SameText(nodes_[i]->name_, name)) return static_cast<int>(i);
+        if (SameName(nodes_[i]->name_, name)) return static_cast<int>(i);
     return -1;
 }
 
@@ -288,10 +305,11 @@ void XmlNode::NodesByName(std::string_view name, XmlNodeList* list) const {
     if (!list) return;
     list->Clear();
     for (const auto& child : nodes_)
-        if (SameText(child->name_, name)) list->Add(child.get());
+        if (SameName(child->name_, name)) list->Add(child.get());
 }
 
 void XmlNode::NodesClear() {
+    if (!nodes_.empty()) CheckRemovable();
     nodes_.clear();
     nodes_.shrink_to_fit();
 }
@@ -324,6 +342,8 @@ std::string XmlNode::GetIndent() const {
     for (int depth = GetTreeDepth(); depth > 0; --depth) indent += document_->IndentText;
     return indent;
 }
+
+bool XmlNode::Utf8Form() const { return document_ && document_->Utf8Strings; }
 
 std::string XmlNode::UnEscapeString(std::string_view text) const {
     return document_ && document_->Utf8Strings ? UnescapeToUtf8(text) : UnescapeToAnsi(text);

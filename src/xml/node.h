@@ -2,7 +2,7 @@
 //
 // Value and attribute values are held escaped (entities as written); the readers unescape them.
 // An attribute is one line: the name, "=", then the value with its quotes as added or parsed.
-// Names compare case-insensitively (ASCII letters). A node reads the settings of its Document;
+// Names compare ignoring the case of ASCII letters (see CompareNames). A node reads the settings of its Document;
 // without one it uses the defaults (no line breaks or indentation, hex byte blocks, 8-bit text).
 #pragma once
 
@@ -38,6 +38,14 @@ enum XmlNodeKind : std::uint8_t {
     xnkCharData = 12,
     xnkUnknown = 13,
 };
+
+// Orders two texts of the inner form (UTF-8 when utf8, else GBK) ignoring the case of the ASCII
+// letters that start a character: the byte after a GBK lead byte belongs to that character and
+// compares as it is. Negative, 0 or positive.
+int CompareNames(std::string_view a, std::string_view b, bool utf8);
+inline bool SameName(std::string_view a, std::string_view b, bool utf8) {
+    return a.size() == b.size() && CompareNames(a, b, utf8) == 0;
+}
 
 // Node references found by a search; the nodes stay their parent's.
 class XmlNodeList {
@@ -109,7 +117,8 @@ public:
     void Clear();
     // Frees this node through its parent; without a parent nothing happens. `this` is gone afterwards.
     void Delete();
-    // A deep copy of the source (kind, name, tag, value, attributes, children) under this node's document.
+    // A deep copy of the source (kind, name, tag, value, attributes, children) under this node's
+    // document; a source above or below this node is copied as it was before.
     void Assign(const XmlNode& source);
     // A deep copy of the document's container node.
     void Assign(const XmlDocument& source);
@@ -137,8 +146,10 @@ public:
     XmlNode* NodeInsert(int index, std::unique_ptr<XmlNode>& node);
     XmlNode* NodeNew(std::string_view name);
     XmlNode* NodeNewAtIndex(int index, std::string_view name);
+    // NodeDelete, NodeRemove, NodeExtract and NodesClear (so Delete, Clear and Assign too) raise
+    // Exception while the document parses: the parser holds the nodes it reads.
     void NodeDelete(int index);
-    // Takes a child out without freeing it (its Parent stays); nullptr when it is not a child.
+    // Takes a child out without freeing it (it has no Parent then); nullptr when it is not a child.
     std::unique_ptr<XmlNode> NodeExtract(XmlNode* node);
     // Frees the child and returns its former index, or -1.
     int NodeRemove(XmlNode* node);
@@ -226,11 +237,18 @@ public:
 private:
     friend class NodeParser;
 
+    // Inside an element that holds text a node is written without its indentation.
+    void WriteTo(Stream& stream, bool inMixedContent) const;
+    bool IsBelow(const XmlNode& node) const;
+    void CheckRemovable() const;
     void AddAttributeLine(std::string_view line);
     // The lines from `first` on replace the attributes (sorted when the document says so).
     void TakeAttributeLines(const XmlAttributeLines& lines, std::size_t first);
     bool SkipsDefault(bool isDefault) const;
     void WriteAttributeText(std::string_view name, std::string_view text);
+    // Names compare in the document's inner form.
+    bool Utf8Form() const;
+    bool SameName(std::string_view a, std::string_view b) const { return xunda::SameName(a, b, Utf8Form()); }
 
     XmlAttributeLines attributes_;
     XmlDocument* document_;
@@ -244,8 +262,5 @@ private:
 
 // Sets Document of the node and of every node below it.
 void SetDocumentRecursive(XmlNode& node, XmlDocument* document);
-
-// Compares two names ignoring the case of ASCII letters.
-bool SameText(std::string_view a, std::string_view b);
 
 }  // namespace xunda

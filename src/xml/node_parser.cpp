@@ -239,7 +239,17 @@ XmlNode& NodeParser::NewChild(XmlNode& parent, int depth) {
 }
 
 void NodeParser::ReadNode(XmlNode& node, int depth) {
-    if (node.document_ && node.document_->StopParse) return;
+    XmlDocument* doc = node.document_;
+    if (doc && doc->StopParse) return;
+    struct Parsing {  // marks the document as parsed into while this node is read
+        XmlDocument* doc;
+        explicit Parsing(XmlDocument* d) : doc(d) {
+            if (doc) ++doc->parseDepth_;
+        }
+        ~Parsing() {
+            if (doc) --doc->parseDepth_;
+        }
+    } parsing(doc);
     XmlSurplusReader reader(stream_, codec_);
     char ch;
     if (!reader.ReadCharSkipBlanks(ch) || ch != '<') return;
@@ -340,7 +350,9 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
         if (!reader.ReadChar(ch)) Fail("Missing data after \"<\" in element " + node.name_);
         if (ch == '/') {
             if (!ReadStringFromStreamUntil(reader, ">", tag_, true)) Fail("Missing \">\" in close tag of element " + node.name_);
-            if (!SameText(TrimControls(tag_), node.name_)) Fail("Incorrect close tag in element " + node.name_);
+            // The text read so far is UTF-8 when the document holds UTF-8 or the source is UTF-8.
+            bool utf8 = (doc && doc->Utf8Strings) || (codec_ && codec_->Encoding() == xeUtf8);
+            if (!SameName(TrimControls(tag_), node.name_, utf8)) Fail("Incorrect close tag in element " + node.name_);
             break;
         }
         addCharData();

@@ -18,30 +18,40 @@ std::string XmlNode::TagAttributesText() const {
     for (std::size_t i = 0; i < attributes_.size(); ++i) {
         std::string_view line = attributes_[i];
         std::size_t eq = line.find('=');
-        if (eq == std::string_view::npos || UnQuoteString(line.substr(eq + 1)).empty()) continue;
+        if (eq == std::string_view::npos) continue;
+        std::string_view value = line.substr(eq + 1);
+        std::string unquoted = UnQuoteString(value);
+        if (unquoted.empty()) continue;
         text += ' ';
-        text += line;
+        // A value parsed without its quotes, or with text after the closing one, is written as it reads.
+        bool quoted = value.size() >= 2 && IsXmlQuote(value[0]) && value.back() == value[0];
+        text += quoted ? line : std::string(line.substr(0, eq + 1)) + QuoteString(unquoted);
     }
     if (WritesAsEmptyTag()) text += '/';
     return text;
 }
 
-void XmlNode::WriteToStream(Stream& stream) const {
-    std::string indent = GetIndent();
+void XmlNode::WriteToStream(Stream& stream) const { WriteTo(stream, false); }
+
+void XmlNode::WriteTo(Stream& stream, bool inMixedContent) const {
+    std::string indent = inMixedContent ? std::string() : GetIndent();
     std::string lineFeed = GetLineFeed();
     std::string text;
     switch (kind_) {
         case xnkElement: {
+            // Breaks and indentation between the children of an element that holds text would
+            // become part of that text when it is read again: such an element runs on.
+            bool mixed = !value_.empty() || NodeByElementType(xnkCharData) != nullptr;
+            std::string between = mixed ? std::string() : lineFeed;
             text = indent + "<" + name_ + TagAttributesText() + ">" + value_;
-            if (!nodes_.empty()) text += lineFeed;
+            if (!nodes_.empty()) text += between;
             WriteStringToStream(stream, text);
-            for (std::size_t i = 0; i < nodes_.size(); ++i) {
-                nodes_[i]->WriteToStream(stream);
-                bool nextIsData = i + 1 < nodes_.size() && nodes_[i + 1]->kind_ == xnkCharData;
-                if (nodes_[i]->kind_ != xnkCharData && !nextIsData) WriteStringToStream(stream, lineFeed);
+            for (const auto& child : nodes_) {
+                child->WriteTo(stream, mixed);
+                WriteStringToStream(stream, between);
             }
             text.clear();
-            if (!WritesAsEmptyTag()) text = (nodes_.empty() ? "" : indent) + "</" + name_ + ">";
+            if (!WritesAsEmptyTag()) text = (nodes_.empty() || mixed ? "" : GetIndent()) + "</" + name_ + ">";
             break;
         }
         case xnkComment: text = indent + "<!--" + value_ + "-->"; break;

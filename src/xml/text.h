@@ -23,7 +23,8 @@ inline bool IsXmlQuote(char c) { return c == '"' || c == '\''; }
 
 // Replaces & < > ' " by their five entities (the ampersand first).
 std::string EscapeString(std::string_view text);
-// Decodes the five entities and numeric references; a reference becomes UTF-8. Anything else stays.
+// Decodes the five entities and numeric references; a reference becomes UTF-8 (&#0; U+FFFD).
+// Anything else stays.
 std::string UnescapeToUtf8(std::string_view text);
 // The same for text of the system code page: a reference becomes that character's GBK bytes
 // ("?" when GBK has no form for it).
@@ -42,8 +43,9 @@ std::string InsertLineBreaks(std::string_view text, std::string_view control, in
 // UTF-16 units to UTF-8 (surrogate pairs as one 4-byte sequence); returns bytes written + 1 for the
 // closing NUL, 0 when a buffer is missing.
 std::size_t Ucs2BufferToUtf8(char* dest, std::size_t destSize, const char16_t* source, std::size_t count);
-// UTF-8 to UTF-16 units (4-byte sequences as surrogate pairs); returns units written + 1 for the
-// closing NUL, -1 for a malformed sequence, 0 when a buffer is missing.
+// UTF-8 to UTF-16 units (4-byte sequences as surrogate pairs, overlong forms and encoded surrogates
+// as U+FFFD); returns units written + 1 for the closing NUL, -1 for a malformed sequence, 0 when a
+// buffer is missing.
 std::ptrdiff_t Utf8BufferToUcs2(char16_t* dest, std::size_t destSize, const char* source, std::size_t count);
 std::string WideTextToUtf8(std::u16string_view text);
 // Empty for malformed UTF-8.
@@ -58,7 +60,8 @@ std::string EncodeBase64(const void* bytes, std::size_t count);
 // Raises EFilerError "Missing data in binary stream" when the text holds fewer than count bytes.
 void DecodeBase64(std::string_view text, void* buffer, std::size_t count);
 std::string EncodeBinHex(const void* bytes, std::size_t count);
-// Raises as DecodeBase64; stops early at a pair that is not two hex digits.
+// Raises as DecodeBase64, and EFilerError "Invalid hex digit in binary stream" at a pair that is
+// not two hex digits.
 void DecodeBinHex(std::string_view text, void* buffer, std::size_t count);
 
 // --- numbers and dates ---

@@ -96,10 +96,12 @@ std::ptrdiff_t Utf8BufferToUcs2(char16_t* dest, std::size_t destSize, const char
             if ((c & 0xC0) != 0x80) return -1;
             cp = (cp << 6) | (c & 0x3F);
         }
-        if (continuations < 3) {
+        static constexpr char32_t kLeast[] = {0, 0x80, 0x800, 0x10000};
+        if (cp < kLeast[continuations] || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;  // overlong or a surrogate
+        if (continuations < 3 || cp == 0xFFFD) {
             dest[used++] = static_cast<char16_t>(cp & 0xFFFF);
         } else {
-            if (cp < 0x10000 || cp > 0x10FFFF) return -1;
+            if (cp > 0x10FFFF) return -1;
             if (used + 2 > destSize) break;
             cp -= 0x10000;
             dest[used++] = static_cast<char16_t>(0xD800 + (cp >> 10));

@@ -1,6 +1,4 @@
 // Detection, the codec streams and the buffered streams.
-#include "core/codepage.h"
-#include "core/exceptions.h"
 #include "xml/codec_stream.h"
 #include "xml_test_util.h"
 
@@ -9,219 +7,119 @@
 namespace xunda {
 namespace {
 
+using test::ErrorOf;
 using test::SetBytes;
 
-// Everything a codec delivers, one Read at a time, until it reports the end.
-std::string ReadAll(XmlCodecStream& codec) {
+std::unique_ptr<XmlCodecStream> Codec(bool utf8Inner, Stream* stream) {
+    if (utf8Inner) return std::make_unique<XmlUtf8Stream>(stream);
+    return std::make_unique<XmlAnsiStream>(stream);
+}
+
+// What a codec delivers until it reports the end, read through a 64 KB buffer or from the source.
+std::string ReadAll(bool utf8Inner, std::string_view bytes, bool buffered, int* losses = nullptr) {
+    MemoryStream source;
+    SetBytes(source, bytes);
+    XmlBufferedReadStream buffer(&source, false);
+    auto codec = Codec(utf8Inner, buffered ? static_cast<Stream*>(&buffer) : &source);
+    codec->OnLoss = [&](XmlCodecStream&) { losses && ++*losses; };
     std::string out;
     char c;
-    while (codec.Read(&c, 1) == 1) out += c;
+    while (buffered ? codec->ReadChar(c) : codec->Read(&c, 1) == 1) out += c;
     return out;
 }
 
-std::string StreamErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const EStreamError& e) {
-        return e.what();
-    }
-    return "";
+// Nothing, UCS-4 and EBCDIC (by the first bytes) and one "<" (UCS-4 by its one byte) are refused.
+TEST(XmlCodec, RefusedSources) {
+    for (std::string refused : {std::string(), std::string("<"), std::string("\0\0\xFE\xFF", 4), std::string("\xFF\xFE\0\0<\0\0\0", 8),
+                                std::string("\x4C\x6F\xA7\x94")})
+        EXPECT_EQ(ErrorOf<EStreamError>([&] { ReadAll(false, refused, true); }), "Unsupported string encoding") << refused.size();
 }
 
-TEST(XmlCodec, DetectionTable) {
-    struct Case {
-        std::string head;
-        XmlEncoding encoding;
-        bool bom;
-    } cases[] = {
-        {std::string("\xFF\xFE\x00\x00", 4), xeUcs4Le, true}, {"\xFE\xFFx", xeUtf16Be, true},
-        {std::string("\xFF\xFE<\0", 4), xeUtf16Le, true},      {"\xEF\xBB\xBF<", xeUtf8, true},
-        {std::string("<\0?\0", 4), xeUtf16Le, false},          {std::string("\0<\0?", 4), xeUtf16Be, false},
-        {"<?xml", xe8Bit, false},                              {"<a/>", xe8Bit, false},
-        {"\xEF", xeUtf8, true},
+// Both ways of reading give whole characters in the inner form, in either byte order.
+TEST(XmlCodec, ReadingConvertsWholeCharacters) {
+    const std::string text = "A中\u00E9\u00B7\u00FF\u0080B文\U0001F600C";
+    struct Case { std::string bytes; bool utf8Inner; std::string expected; int losses; } cases[] = {
+        {test::Utf16(text, false, true), false, "A" + Utf8ToGbk("中é·") + "??B" + Utf8ToGbk("文") + "?C", 1},
+        {test::Utf16(text, true, true), false, "A" + Utf8ToGbk("中é·") + "??B" + Utf8ToGbk("文") + "?C", 1},
+        {test::Utf16(text, false, true), true, text, 0},
+        {test::Utf16(text, true, true) + std::string("\xD8\0\0D", 4), true, text + "\uFFFDD", 1},  // a lone surrogate
+        {"a" + Utf8ToGbk("中文") + "\xD6<b\xFF", true, "a中文?<b" + GbkToUtf8("\xFF"), 1},  // a lead byte before "<" is lost
+        {"\xEF\xBB\xBF" "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xC0\x80z", true, "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\uFFFDz", 0},
+        {"\xEF\xBB\xBF" "a\xE4\xB8\xAD\xED\xA0\x80z", false, "a\xE4\xB8\xAD\uFFFDz", 0},
+        {std::string("ab\0cd", 5), false, "ab", 0},  // a NUL ends the data
+        {"x\xD6\xD0\x80y", false, "x\xD6\xD0\x80y", 0},
     };
     for (const Case& c : cases) {
-        MemoryStream source;
-        SetBytes(source, c.head);
-        XmlAnsiStream codec(&source);
-        char ch;
-        try {
-            codec.Read(&ch, 1);
-        } catch (const EStreamError&) {
+        for (bool buffered : {false, true}) {
+            int losses = 0;
+            EXPECT_EQ(ReadAll(c.utf8Inner, c.bytes, buffered, &losses), c.expected) << c.bytes << buffered;
+            EXPECT_EQ(losses, c.losses) << c.bytes;
         }
-        EXPECT_EQ(codec.Encoding(), c.encoding) << c.head;
-        EXPECT_EQ(codec.HasBom(), c.bom) << c.head;
     }
-    for (std::string refused : {std::string(), std::string("<"), std::string("\0\0\xFE\xFF", 4), std::string("\x4C\x6F\xA7\x94")}) {
-        MemoryStream source;
-        SetBytes(source, refused);
-        XmlAnsiStream codec(&source);
-        EXPECT_EQ(StreamErrorOf([&] { ReadAll(codec); }), "Unsupported string encoding") << refused.size();
-    }
-}
-
-TEST(XmlCodec, ReadingConvertsWholeCharacters) {
-    MemoryStream source;
-    std::string utf16 = std::string("\xFF\xFE" "A\0\x2D\x4E" "B\0\x87\x65\x3D\xD8\x00\xDE\x00\xD8" "C\0", 18);
-    SetBytes(source, utf16);
-    XmlAnsiStream ansi(&source);
-    int losses = 0;
-    ansi.OnLoss = [&](XmlCodecStream&) { ++losses; };
-    // U+1F600 and the lone surrogate have no GBK form.
-    EXPECT_EQ(ReadAll(ansi), "A" + Utf8ToGbk("中") + "B" + Utf8ToGbk("文") + "??C");
-    EXPECT_EQ(losses, 1);
-
-    SetBytes(source, utf16);
-    XmlUtf8Stream utf8(&source);
-    EXPECT_EQ(ReadAll(utf8), "A中B文\xF0\x9F\x98\x80\xEF\xBF\xBD" "C");
-
-    SetBytes(source, "a" + Utf8ToGbk("中文") + "\xD6<b\xFF");  // a lead byte before "<" is lost alone
-    XmlUtf8Stream gbk(&source);
-    EXPECT_EQ(ReadAll(gbk), "a中文?<b" + GbkToUtf8("\xFF"));
-}
-
-TEST(XmlCodec, SeekBackGoesBeforeWholeCharacters) {
-    MemoryStream source;
-    SetBytes(source, std::string("\xFF\xFE\x2D\x4E" "x\0", 6));
-    XmlUtf8Stream codec(&source);
-    char c;
-    ASSERT_EQ(codec.Read(&c, 1), 1u);
-    ASSERT_EQ(codec.Read(&c, 1), 1u);
-    codec.Seek(-1, SeekOrigin::Current);
-    EXPECT_EQ(ReadAll(codec), "中x");
-    EXPECT_EQ(codec.Seek(0, SeekOrigin::Current), 6);
-    EXPECT_EQ(codec.Size(), 6);
-    EXPECT_EQ(StreamErrorOf([&] { codec.Seek(3, SeekOrigin::Current); }), "Cannot perform seek on codec stream");
-    EXPECT_EQ(StreamErrorOf([&] { codec.Read(&c, 2); }), "Cannot read multiple chars from conversion stream at once");
-    EXPECT_EQ(StreamErrorOf([&] { codec.Write("a", 1); }), "Cannot write to an UTF stream opened for reading");
-
-    XmlAnsiStream unused(&source);
-    EXPECT_EQ(StreamErrorOf([&] { unused.Seek(0, SeekOrigin::Current); }), "Cannot seek before reading or writing in conversion stream");
-    XmlAnsiStream none(nullptr);
-    EXPECT_EQ(StreamErrorOf([&] { none.Read(&c, 1); }), "Encoding stream unassigned");
-}
-
-TEST(XmlCodec, NulEndsTheData) {
-    MemoryStream source;
-    SetBytes(source, std::string("ab\0cd", 5));
-    XmlAnsiStream codec(&source);
-    EXPECT_EQ(ReadAll(codec), "ab");
 }
 
 std::string Written(bool utf8Inner, XmlEncoding encoding, std::string_view text) {
     MemoryStream target;
-    std::unique_ptr<XmlCodecStream> codec;
-    if (utf8Inner)
-        codec = std::make_unique<XmlUtf8Stream>(&target);
-    else
-        codec = std::make_unique<XmlAnsiStream>(&target);
+    auto codec = Codec(utf8Inner, &target);
     codec->SetEncoding(encoding);
     codec->Write(text.data(), text.size());
     return std::string(target.Bytes());
 }
 
 TEST(XmlCodec, WritingMarksAndConversions) {
-    std::string gbk = Utf8ToGbk("<中>");
-    EXPECT_EQ(Written(false, xeUtf16Be, "<"), std::string("\xFE\xFF\0<", 4));
-    EXPECT_EQ(Written(false, xeUtf16Le, gbk), std::string("\xFF\xFE<\0\x2D\x4E>\0", 8));
-    EXPECT_EQ(Written(false, xe16BitLe, "<"), std::string("<\0", 2));
-    EXPECT_EQ(Written(false, xeUtf8, gbk), "\xEF\xBB\xBF<中>");
+    std::string gbk = Utf8ToGbk("<中é>");
+    EXPECT_EQ(Written(false, xeUtf16Be, gbk), test::Utf16("<中é>", true, true));
+    EXPECT_EQ(Written(false, xeUtf16Le, gbk), test::Utf16("<中é>", false, true));
+    EXPECT_EQ(Written(false, xe16BitBe, "<"), std::string("\0<", 2));
+    EXPECT_EQ(Written(false, xe16BitLe, "\xD6<"), std::string("?\0<\0", 4));  // a lead byte without its trail
+    EXPECT_EQ(Written(false, xeUtf8, gbk + "\xD6<"), "\xEF\xBB\xBF<中é>?<");  // a lead byte without its trail
     EXPECT_EQ(Written(false, xe8Bit, gbk), gbk);
-    EXPECT_EQ(Written(true, xe8Bit, "<中\xF0\x9F\x98\x80>"), gbk.substr(0, 3) + "?>");
-    EXPECT_EQ(Written(true, xeUtf16Be, "\xF0\x9F\x98\x80"), std::string("\xFE\xFF\xD8\x3D\xDE\x00", 6));
+    EXPECT_EQ(Written(true, xe8Bit, "<中é\xF0\x9F\x98\x80>"), gbk.substr(0, gbk.size() - 1) + "?>");
+    EXPECT_EQ(Written(true, xeUtf16Be, "a\xF0\x9F\x98\x80"), std::string("\xFE\xFF\0a\xD8\x3D\xDE\x00", 8));
+    EXPECT_EQ(Written(true, xeUtf16Le, "a\xF0\x9F\x98\x80"), std::string("\xFF\xFE" "a\0\x3D\xD8\x00\xDE", 8));
     EXPECT_EQ(Written(true, xeUtf8, "<中>"), "\xEF\xBB\xBF<中>");
     EXPECT_EQ(Written(true, xe8Bit, "a\xE4\xB8<b"), "a?<b");  // a sequence cut short keeps what follows
-    EXPECT_EQ(StreamErrorOf([] { Written(false, xeUcs4Be, "<"); }), "Unsupported string encoding");
+    EXPECT_EQ(ErrorOf<EStreamError>([] { Written(false, xeUcs4Be, "<"); }), "Unsupported string encoding");
     MemoryStream target;
     XmlAnsiStream ucs4(&target);
     ucs4.SetEncoding(xeUcs4Le);
-    EXPECT_EQ(StreamErrorOf([&] { ucs4.Write("<", 1); }), "Unsupported string encoding");
-    EXPECT_EQ(target.Bytes(), std::string("\xFF\xFE\0\0", 4));
-    char c;
-    EXPECT_EQ(StreamErrorOf([&] { ucs4.Read(&c, 1); }), "Cannot read from a conversion stream opened for writing");
+    EXPECT_EQ(ErrorOf<EStreamError>([&] { ucs4.Write("<", 1); }), "Unsupported string encoding");
+    EXPECT_EQ(target.Bytes(), std::string("\xFF\xFE\0\0", 4));  // its mark went first
 }
 
-TEST(XmlBufferedRead, PagesAndTheEnd) {
+TEST(XmlBufferedStreams, PagesBlocksAndTheEnd) {
     std::string bytes(2 * 65536 + 10, '\0');
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
     MemoryStream source;
     SetBytes(source, bytes);
     XmlBufferedReadStream buffered(&source, false);
+    std::string got(20, '\0');
     buffered.Seek(65530, SeekOrigin::Beginning);
-    std::string across(20, '\0');
-    EXPECT_EQ(buffered.Read(across.data(), 20), 20u);
-    EXPECT_EQ(across, bytes.substr(65530, 20));
+    EXPECT_EQ(buffered.Read(got.data(), 20), 20u);
+    EXPECT_EQ(got, bytes.substr(65530, 20));
     buffered.Seek(-5, SeekOrigin::End);
-    EXPECT_EQ(buffered.Read(across.data(), 20), 5u);
-    EXPECT_EQ(buffered.Read(across.data(), 20), 0u);
-    buffered.Seek(100, SeekOrigin::End);  // past the end: nothing, not a negative count
-    EXPECT_EQ(buffered.Read(across.data(), 1), 0u);
-    buffered.Seek(-1, SeekOrigin::Beginning);
-    EXPECT_EQ(buffered.Read(across.data(), 1), 0u);
-    EXPECT_THROW(buffered.Write("a", 1), EStreamError);
-
-    SetBytes(source, std::string(65536, 'x'));
-    XmlBufferedReadStream exact(&source, false);
-    std::string all(70000, '\0');
-    EXPECT_EQ(exact.Read(all.data(), all.size()), 65536u);
-    char c;
-    EXPECT_FALSE(exact.ReadByte(c));
-}
-
-// A sink that takes at most `limit` bytes in all.
-class ShortSink : public MemoryStream {
-public:
-    explicit ShortSink(std::size_t limit) : limit_(limit) {}
-    std::size_t Write(const void* buffer, std::size_t count) override {
-        std::size_t n = std::min(count, limit_);
-        limit_ -= n;
-        return MemoryStream::Write(buffer, n);
+    EXPECT_EQ(buffered.Read(got.data(), 20), 5u);
+    for (std::int64_t outside : {std::int64_t(bytes.size()), std::int64_t(bytes.size()) + 100, std::int64_t(-1)}) {
+        buffered.Seek(outside, SeekOrigin::Beginning);
+        EXPECT_EQ(buffered.Read(got.data(), 1), 0u);
     }
 
-private:
-    std::size_t limit_;
-};
-
-TEST(XmlBufferedWrite, BlocksAndFailedFlush) {
     MemoryStream sink;
-    {
-        XmlBufferedWriteStream buffered(&sink, false);
-        std::string block(65535, 'a');
-        buffered.Write(block.data(), block.size());
-        EXPECT_EQ(sink.Size(), 0);
-        buffered.Write("b", 1);
-        EXPECT_EQ(sink.Size(), 65536);
-        buffered.Write("c", 1);
-        EXPECT_EQ(buffered.Size(), 65537);
-        EXPECT_THROW(buffered.Seek(1, SeekOrigin::Beginning), EStreamError);
-        char ch;
-        EXPECT_THROW(buffered.Read(&ch, 1), EStreamError);
-    }
-    EXPECT_EQ(sink.Size(), 65537);
-
-    ShortSink full(10);
-    XmlBufferedWriteStream buffered(&full, false);
-    buffered.Write("0123456789abc", 13);
-    try {
-        buffered.Flush();
-        FAIL();
-    } catch (const EStreamError& e) {
-        EXPECT_STREQ(e.what(), "Cannot write to output stream");
-    }
-}
-
-TEST(XmlSurplusReader, GivesBackBeforeTheStream) {
-    MemoryStream source;
-    SetBytes(source, " \r\n\tbc");
-    XmlSurplusReader reader(source);
-    char c;
-    ASSERT_TRUE(reader.ReadCharSkipBlanks(c));
-    EXPECT_EQ(c, 'b');
-    reader.Surplus = "xy";
-    std::string got;
-    while (reader.ReadChar(c)) got += c;
-    EXPECT_EQ(got, "xyc");
-    EXPECT_FALSE(reader.ReadCharSkipBlanks(c));
+    XmlBufferedWriteStream writer(&sink, false);
+    writer.Write(bytes.data(), 65535);
+    EXPECT_EQ(sink.Size(), 0);
+    writer.Write(bytes.data() + 65535, 1);  // the block is full: written at once
+    EXPECT_EQ(sink.Size(), 65536);
+    writer.Write(bytes.data() + 65536, 1);
+    EXPECT_EQ(writer.Size(), 65537);
+    writer.Flush();
+    EXPECT_EQ(sink.Bytes(), bytes.substr(0, 65537));
+    struct FullDisk : MemoryStream {
+        std::size_t Write(const void*, std::size_t count) override { return count - 1; }
+    } full;
+    XmlBufferedWriteStream failing(&full, false);
+    failing.Write("0123456789abc", 13);
+    EXPECT_EQ(ErrorOf<EStreamError>([&] { failing.Flush(); }), "Cannot write to output stream");
 }
 
 }  // namespace

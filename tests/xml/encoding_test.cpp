@@ -1,12 +1,13 @@
-// Detection and the codec streams: every supported encoding of a source loads the same content.
-#include "core/codepage.h"
-#include "core/exceptions.h"
-#include "xml/document.h"
+// Every supported encoding of a source loads the same content, in either inner form.
+#include "xml_test_util.h"
 
 #include <gtest/gtest.h>
 
 namespace xunda {
 namespace {
+
+using test::LoadBytes;
+using test::Utf16;
 
 const std::string kName = "中文短信";  // UTF-8
 const std::string kText = "测试 <&> 内容";
@@ -16,30 +17,11 @@ std::string Body(std::string_view declaration) {
            EscapeString(kText) + "</row>\r\n</数据>\r\n";
 }
 
-std::string Utf16(std::string_view utf8, bool bigEndian, bool bom) {
-    std::u16string units = Utf8ToUtf16(utf8);
-    std::string out;
-    if (bom) out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t u : units) {
-        char hi = static_cast<char>(u >> 8), lo = static_cast<char>(u & 0xFF);
-        out += bigEndian ? hi : lo;
-        out += bigEndian ? lo : hi;
-    }
-    return out;
-}
-
-struct Source {
-    const char* label;
-    std::string bytes;
-    XmlEncoding encoding;
-};
-
-std::vector<Source> Sources() {
-    return {
+TEST(XmlEncodings, EverySourceLoadsTheSameContent) {
+    struct Source { const char* label; std::string bytes; XmlEncoding encoding; } sources[] = {
         {"gbk without declaration", Utf8ToGbk(Body("")), xe8Bit},
         {"gbk declared", Utf8ToGbk(Body("<?xml version=\"1.0\" encoding=\"GBK\"?>\r\n")), xe8Bit},
         {"utf-8 with bom", "\xEF\xBB\xBF" + Body(""), xeUtf8},
-        {"utf-8 with bom and declaration", "\xEF\xBB\xBF" + Body("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"), xeUtf8},
         {"utf-8 declared", Body("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"), xeUtf8},
         {"utf-8 declared lower case", Body("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"), xeUtf8},
         {"utf-16le with bom", Utf16(Body("<?xml version=\"1.0\" encoding=\"UTF-16\"?>"), false, true), xeUtf16Le},
@@ -48,44 +30,43 @@ std::vector<Source> Sources() {
         {"utf-16be without bom", Utf16(Body("<?xml version=\"1.0\"?>"), true, false), xeUtf16Be},
         {"utf-16le declared utf-8", Utf16(Body("<?xml version=\"1.0\" encoding=\"UTF-8\"?>"), false, true), xeUtf16Le},
     };
-}
-
-void Load(XmlDocument& doc, const std::string& bytes) {
-    MemoryStream body;
-    body.Write(bytes.data(), bytes.size());
-    body.SetPosition(0);
-    doc.LoadFromStream(body);
-}
-
-// The texts of the loaded document, in UTF-8 whatever its inner form.
-std::vector<std::string> Content(const XmlDocument& doc) {
-    auto utf8 = [&](const std::string& s) { return doc.Utf8Strings ? s : GbkToUtf8(s); };
-    const XmlNode* root = doc.GetRoot();
-    XmlNodeList rows;
-    root->NodesByName("ROW", &rows);
-    std::vector<std::string> out = {utf8(root->Name()), utf8(root->GetAttributeName(0)), utf8(root->GetAttributeValue(0))};
-    for (XmlNode* row : rows) {
-        for (int i = 0; i < row->GetAttributeCount(); ++i) out.push_back(utf8(row->GetAttributeName(i)) + "=" + utf8(row->GetAttributeValue(i)));
-        out.push_back(utf8(row->GetValueAsString()));
-    }
-    return out;
-}
-
-TEST(XmlEncodings, EverySourceLoadsTheSameContent) {
-    const std::vector<std::string> expected = {"数据", "名", kName, "c=" + kName, "g=abc", "", "c=x", kText};
+    const std::string expected = "<数据 名=\"" + kName + "\"><row c=\"" + kName + "\" g=\"abc\"/><row c=\"x\">" + EscapeString(kText) + "</row></数据>";
     for (bool utf8Strings : {false, true}) {
-        for (const Source& source : Sources()) {
+        for (const Source& source : sources) {
             SCOPED_TRACE(std::string(source.label) + (utf8Strings ? " into utf-8" : " into gbk"));
             XmlDocument doc;
             doc.Utf8Strings = utf8Strings;
             int losses = 0;
             doc.OnCharLoss = [&](XmlDocument&) { ++losses; };
-            Load(doc, source.bytes);
+            LoadBytes(doc, source.bytes);
             EXPECT_EQ(doc.StreamEncoding, source.encoding);
-            EXPECT_EQ(Content(doc), expected);
+            EXPECT_EQ(utf8Strings || source.encoding == xeUtf8 ? doc.GetRoot()->WriteToString() : GbkToUtf8(doc.GetRoot()->WriteToString()), expected);
             EXPECT_EQ(losses, 0);
             // The inner form: UTF-8 when asked for or when the source was UTF-8, else GBK.
             EXPECT_EQ(doc.Utf8Strings, utf8Strings || source.encoding == xeUtf8);
+        }
+    }
+}
+
+// A UTF-8 source's overlong forms, encoded surrogates and broken sequences load as U+FFFD.
+TEST(XmlEncodings, MalformedUtf8LoadsAsReplacementCharacters) {
+    for (bool utf8Strings : {false, true}) {
+        XmlDocument doc;
+        doc.Utf8Strings = utf8Strings;
+        LoadBytes(doc, "\xEF\xBB\xBF<r a=\"\xC0\xBC\">\xE0\x80\xBC|\xED\xA0\x80|\xED\x9F\xBF|\xF4\x90\x80\x80|\xF0\x8F\xBF\xBF|\x80|\xC3</r>");
+        EXPECT_EQ(doc.GetRoot()->AttributeByName("a"), "\uFFFD");
+        EXPECT_EQ(doc.GetRoot()->Value(), "\uFFFD|\uFFFD|\xED\x9F\xBF|\uFFFD|\uFFFD|\uFFFD|\uFFFD");
+    }
+}
+
+// U+0080 to U+00FF from a 16-bit source read the same inside runs of plain text and alone.
+TEST(XmlEncodings, Latin1RangeFromUtf16) {
+    for (bool utf8Strings : {false, true}) {
+        for (bool bigEndian : {false, true}) {
+            XmlDocument doc;
+            doc.Utf8Strings = utf8Strings;
+            LoadBytes(doc, Utf16("<r a='x\u0080'>text\u0080\u00FF\u00E9\u00B7</r>", bigEndian, true));
+            EXPECT_EQ(doc.GetRoot()->WriteToString(), utf8Strings ? "<r a='x\u0080'>text\u0080\u00FF\u00E9\u00B7</r>" : "<r a='x?'>text??" + Utf8ToGbk("é·") + "</r>");
         }
     }
 }

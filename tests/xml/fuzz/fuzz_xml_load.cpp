@@ -2,33 +2,27 @@
 // dropped comments, strict checks, sorted attributes, layout). Only the model's own exceptions may
 // leave the load and the writes that follow it.
 #include "core/exceptions.h"
-#include "core/stream.h"
 #include "xml/document.h"
 
-#include <cstddef>
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    std::uint8_t flags = data[0];
-    xunda::MemoryStream body;
+    xunda::MemoryStream body, out;
     body.Write(data + 1, size - 1);
     body.SetPosition(0);
-    xunda::XmlDocument doc;
-    doc.Utf8Strings = flags & 1;
-    doc.DropComments = flags & 2;
-    doc.StrictParse = flags & 4;
-    doc.SortedAttributes = flags & 8;
+    xunda::XmlDocument doc, again;
+    doc.Utf8Strings = data[0] & 1;
+    doc.DropComments = data[0] & 2;
+    doc.StrictParse = data[0] & 4;
+    doc.SortedAttributes = data[0] & 8;
     try {
         doc.LoadFromStream(body);
     } catch (const xunda::Exception&) {
     }
-    doc.Layout = static_cast<xunda::XmlLayout>((flags >> 4) % 3);
+    doc.Layout = static_cast<xunda::XmlLayout>((data[0] >> 4) % 3);
     try {
-        std::string text = doc.WriteToString();
-        xunda::XmlDocument again;
-        again.ReadFromString(text);
-        xunda::MemoryStream out;
+        again.ReadFromString(doc.WriteToString());
         doc.SaveToStream(out);
     } catch (const xunda::Exception&) {
     }
