@@ -209,39 +209,64 @@ Connection& Database::Conn() {
 }
 
 ResultSet Database::pAdoQuery(std::string_view sql) {
+    ResultSet rs{std::string(sql), {}};
+    const bool ok = pAdoQuery(
+        sql, [&](const std::vector<std::string>& columns) { rs = ResultSet{std::string(sql), columns}; },
+        [&](const RowValues& values) {
+            for (const auto& v : values) rs.AppendCell(v ? ResultSet::Value(std::string(*v)) : std::nullopt);
+        });
+    if (!ok) rs.MarkFailed();
+    return rs;
+}
+
+bool Database::pAdoQuery(std::string_view sql, const ColumnsCallback& columns, const RowCallback& row) {
+    RowValues values;
+    return StepRows(
+        sql,
+        [&](sqlite3_stmt* stmt) {
+            std::vector<std::string> names;
+            for (int i = 0; i < sqlite3_column_count(stmt); ++i) names.emplace_back(sqlite3_column_name(stmt, i));
+            values.resize(names.size());
+            columns(names);
+        },
+        [&](sqlite3_stmt* stmt) {
+            for (std::size_t i = 0; i < values.size(); ++i) {
+                const int c = static_cast<int>(i);
+                if (sqlite3_column_type(stmt, c) == SQLITE_NULL) {
+                    values[i].reset();
+                } else {
+                    const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                    values[i].emplace(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
+                }
+            }
+            row(values);
+        });
+}
+
+bool Database::ReadIds(std::string_view sql, std::vector<std::int64_t>& ids) {
+    return StepRows(
+        sql, [](sqlite3_stmt*) {}, [&](sqlite3_stmt* stmt) { ids.push_back(sqlite3_column_int64(stmt, 0)); });
+}
+
+bool Database::StepRows(std::string_view sql, const std::function<void(sqlite3_stmt*)>& prepared,
+                        const std::function<void(sqlite3_stmt*)>& row) {
     Connection& c = Conn();
-    std::vector<std::string> columns;
     std::string error;
     sqlite3_stmt* stmt = c.failed ? nullptr : c.PrepareOne(sql, error);
     if (!stmt) {
-        ResultSet rs{std::string(sql), {}};
-        rs.MarkFailed();
         if (!c.failed) ReportStatementError(prompts(), sql, error);
         if (c.depth > 0) c.failed = true;
-        return rs;
+        return false;
     }
-    int n = sqlite3_column_count(stmt);
-    for (int i = 0; i < n; ++i) columns.emplace_back(sqlite3_column_name(stmt, i));
-    ResultSet rs{std::string(sql), std::move(columns)};
+    prepared(stmt);
     int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        for (int i = 0; i < n; ++i) {
-            if (sqlite3_column_type(stmt, i) == SQLITE_NULL) {
-                rs.AppendCell(std::nullopt);
-            } else {
-                const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-                rs.AppendCell(
-                    std::string(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))));
-            }
-        }
-    }
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) row(stmt);
     if (rc != SQLITE_DONE) {
         ReportStatementError(prompts(), sql, sqlite3_errmsg(c.Handle()));
-        rs.MarkFailed();
         if (c.depth > 0) c.failed = true;
     }
     sqlite3_finalize(stmt);
-    return rs;
+    return rc == SQLITE_DONE;
 }
 
 void Database::pAdoQuery(std::string_view sql, ResultSet& query) {

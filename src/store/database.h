@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 #include "store/result_set.h"
 
@@ -39,6 +40,11 @@ class FileLock;
 
 // A value bound to a prepared statement's parameter: NULL, a number or a text.
 using SqlValue = std::variant<std::nullptr_t, std::int64_t, std::string_view>;
+
+// One row as a streaming query hands it over (nullopt is SQL NULL); valid during the call only.
+using RowValues = std::vector<std::optional<std::string_view>>;
+using ColumnsCallback = std::function<void(const std::vector<std::string>& columns)>;
+using RowCallback = std::function<void(const RowValues& values)>;
 
 class Database {
   public:
@@ -67,6 +73,12 @@ class Database {
     // Runs a statement that returns rows and reads them all. On error: reported, empty result
     // with Ok() false.
     ResultSet pAdoQuery(std::string_view sql);
+    // Runs a statement that returns rows and hands them over as they are read: the column names
+    // once, then each row. On error: reported, false (rows handed over before it stay handed).
+    bool pAdoQuery(std::string_view sql, const ColumnsCallback& columns, const RowCallback& row);
+    // Runs a statement selecting one number per row (rowids) and appends them to `ids`. On error:
+    // reported, false.
+    bool ReadIds(std::string_view sql, std::vector<std::int64_t>& ids);
     // A page's query: runs `sql` into `query`, or, when `sql` is empty, the statement `query` ran
     // last (refreshing a page after a dialog changed its rows).
     void pAdoQuery(std::string_view sql, ResultSet& query);
@@ -95,6 +107,9 @@ class Database {
     struct Shared;
     Database(std::shared_ptr<Shared> shared, std::unique_ptr<store_detail::FileLock> lock);
     store_detail::Connection& Conn();
+    // Prepares `sql`, hands the statement to `prepared`, then to `row` at each row; reports errors.
+    bool StepRows(std::string_view sql, const std::function<void(sqlite3_stmt*)>& prepared,
+                  const std::function<void(sqlite3_stmt*)>& row);
 
     std::shared_ptr<Shared> shared_;
     std::unique_ptr<store_detail::FileLock> lock_;

@@ -1,15 +1,16 @@
 #include "store/grid_files.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
 #include <system_error>
 
 #include "core/local_time.h"
+#include "store/database.h"
 #include "store/file_write.h"
 
 namespace xunda {
@@ -40,32 +41,94 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-bool SaveDbGridToCsv(const ResultSet& rows, const std::vector<GridColumn>& columns, const fs::path& file) {
-    std::vector<std::optional<std::size_t>> index;
-    for (const auto& c : columns) index.push_back(rows.ColumnIndex(c.field));
+namespace {
 
-    std::string out;
-    std::error_code ec;
-    if (!fs::exists(file, ec) || fs::file_size(file, ec) == 0) out = "\xEF\xBB\xBF";
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-        if (i) out += ',';
-        AppendCsvValue(out, columns[i].title);
-    }
-    out += "\r\n";
-    for (std::size_t r = 0; r < rows.RecordCount(); ++r) {
+// One CSV export into `file`, written as the rows come: appended to what the file holds, the
+// header first; on failure the file is cut back to what it held before.
+class CsvExport {
+  public:
+    CsvExport(const std::vector<GridColumn>& columns, const fs::path& file) : columns_(columns) {
+        fd_ = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+        if (fd_ < 0) return;
+        struct stat st {};
+        ok_ = ::fstat(fd_, &st) == 0;
+        before_ = st.st_size;
+        if (before_ == 0) out_ = "\xEF\xBB\xBF";
         for (std::size_t i = 0; i < columns.size(); ++i) {
-            if (i) out += ',';
-            const ResultSet::Value* v = index[i] ? &rows.At(r, *index[i]) : nullptr;
-            AppendCsvValue(out, v && *v ? std::string_view(**v) : std::string_view());
+            if (i) out_ += ',';
+            AppendCsvValue(out_, columns[i].title);
         }
-        out += "\r\n";
+        out_ += "\r\n";
+    }
+    ~CsvExport() {
+        if (fd_ >= 0) ::close(fd_);
     }
 
-    std::ofstream stream(file, std::ios::binary | std::ios::app);
-    if (!stream) return false;
-    stream << out;
-    stream.close();
-    return !stream.fail();
+    // The grid's columns among the statement's columns.
+    void SetColumns(const std::vector<std::string>& names) {
+        index_.clear();
+        for (const auto& c : columns_) {
+            auto it = std::find_if(names.begin(), names.end(),
+                                   [&](const std::string& n) { return strcasecmp(n.c_str(), c.field.c_str()) == 0; });
+            index_.push_back(it == names.end() ? std::nullopt : std::optional<std::size_t>(it - names.begin()));
+        }
+    }
+    template <typename Value>
+    void AddRow(const std::vector<Value>& values) {
+        for (std::size_t i = 0; i < index_.size(); ++i) {
+            if (i) out_ += ',';
+            const Value* v = index_[i] ? &values[*index_[i]] : nullptr;
+            AppendCsvValue(out_, v && *v ? std::string_view(**v) : std::string_view());
+        }
+        out_ += "\r\n";
+        if (out_.size() >= kChunk) Flush();
+    }
+    bool Finish(bool rowsOk) {
+        if (fd_ < 0) return false;
+        Flush();
+        if (!(ok_ && rowsOk)) {
+            static_cast<void>(::ftruncate(fd_, before_));
+            return false;
+        }
+        return true;
+    }
+
+  private:
+    static constexpr std::size_t kChunk = 1 << 20;
+    void Flush() {
+        ok_ = ok_ && store_detail::WriteAll(fd_, out_);
+        out_.clear();
+    }
+
+    const std::vector<GridColumn>& columns_;
+    std::vector<std::optional<std::size_t>> index_;
+    std::string out_;
+    int fd_ = -1;
+    off_t before_ = 0;
+    bool ok_ = false;
+};
+
+}  // namespace
+
+bool SaveDbGridToCsv(const ResultSet& rows, const std::vector<GridColumn>& columns, const fs::path& file) {
+    CsvExport csv(columns, file);
+    csv.SetColumns(rows.Columns());
+    const std::size_t width = rows.Columns().size();
+    std::vector<ResultSet::Value> row(width);
+    for (std::size_t r = 0; r < rows.RecordCount(); ++r) {
+        for (std::size_t i = 0; i < width; ++i) row[i] = rows.At(r, i);
+        csv.AddRow(row);
+    }
+    return csv.Finish(true);
+}
+
+bool SaveDbGridToCsv(Database& db, std::string_view sql, const std::vector<GridColumn>& columns,
+                     const fs::path& file) {
+    CsvExport csv(columns, file);
+    const bool read = db.pAdoQuery(
+        sql, [&](const std::vector<std::string>& names) { csv.SetColumns(names); },
+        [&](const RowValues& values) { csv.AddRow(values); });
+    return csv.Finish(read);
 }
 
 std::optional<fs::path> SaveDistinctColumnToFile(const ResultSet& rows, std::string_view field,

@@ -11,6 +11,8 @@
 
 namespace xunda {
 
+class Database;
+
 // A grid column: its title caption and the field it shows.
 struct GridColumn {
     std::string title;
@@ -21,7 +23,12 @@ struct GridColumn {
 // row, every value between double quotes with inner double quotes doubled, NULL as "", commas
 // between, CRLF at the end of each line. A new file starts with a UTF-8 byte-order mark so
 // spreadsheets read it. False when the file cannot be written. The rows' cursor is not moved.
+// When the file cannot be written, it keeps what it held before.
 bool SaveDbGridToCsv(const ResultSet& rows, const std::vector<GridColumn>& columns,
+                     const std::filesystem::path& file);
+// The same for the rows of a statement, written as they are read (no more than a chunk of the
+// file is held in memory); a failed statement also leaves the file as it was.
+bool SaveDbGridToCsv(Database& db, std::string_view sql, const std::vector<GridColumn>& columns,
                      const std::filesystem::path& file);
 
 // Writes the distinct values of one field over all rows (sorted without regard to case, each

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "store/log.h"
-#include "ui/page.h"
+#include "ui/mailbox/outbox_page.h"
 #include "ui/shell.h"
 #include "ui/workers.h"
 
@@ -152,9 +152,9 @@ void EngineController::RunJob(std::function<void()> job, std::function<void()> r
 }
 
 void EngineController::RefreshOutbox() {
-    Page* outbox = shell_.FindPage(QStringLiteral("sendBoxPage"));
+    auto* outbox = qobject_cast<OutboxPage*>(shell_.FindPage(QStringLiteral("sendBoxPage")));
     auto* area = outbox ? qobject_cast<QStackedWidget*>(outbox->parentWidget()) : nullptr;
-    if (area && area->currentWidget() == outbox) outbox->Open(QStringLiteral("发信箱"), QString());
+    if (area && area->currentWidget() == outbox) outbox->ListAfterRun();
 }
 
 }  // namespace xunda

@@ -68,6 +68,7 @@ public:
     bool SelectTreeNodeByText(const QString& caption) override;
     Page* FindPage(const QString& pageName) override;
     void pSaveDbGrid(const ResultSet& rows, const std::vector<GridColumn>& columns) override;
+    void pSaveDbGrid(const RowPager& grid) override;
     void btnSmsSendPauseClick() override;
     void pListCount() override;
     void PlayEventSound(SoundEvent event) override;
@@ -129,6 +130,8 @@ private:
     void expandAllClick();
     void collapseAllClick();
     QAction* ServiceAction(QAction* action, const QString& pageName);
+    // pSaveDbGrid's steps around `write`, which writes the rows to the chosen file.
+    void SaveGridFile(const std::function<bool(const std::string& file)>& write);
 
     ShellPorts ports_;
     AccountContext account_;

@@ -1,16 +1,19 @@
 // The main window's account life: login, change of account, the database it works on, exports.
 #include <QDate>
 #include <QLocale>
+#include <QStackedWidget>
 #include <QTreeWidget>
 
 #include "store/database.h"
 #include "store/log.h"
+#include "store/row_pager.h"
 #include "store/settings.h"
 #include "ui/about_page.h"
 #include "ui/engine_port.h"
 #include "ui/login_dialog.h"
 #include "ui/main_window.h"
 #include "ui/msg_form.h"
+#include "ui/page.h"
 #include "ui/service_urls.h"
 #include "ui/welcome_page.h"
 
@@ -60,6 +63,7 @@ void MainWindow::changeUserClick() {
 }
 
 bool MainWindow::ReopenDatabase() {
+    for (Page* page : pc_->findChildren<Page*>(Qt::FindDirectChildrenOnly)) page->DatabaseReopened();
     db_.reset();
     db_ = Database::Open(Database::DefaultPath(), ports_.prompts);
     if (db_) return true;
@@ -80,10 +84,19 @@ void MainWindow::PlayEventSound(SoundEvent event) {
 
 void MainWindow::pSaveDbGrid(const ResultSet& rows, const std::vector<GridColumn>& columns) {
     if (rows.Empty()) return;
+    SaveGridFile([&](const std::string& file) { return SaveDbGridToCsv(rows, columns, file); });
+}
+
+void MainWindow::pSaveDbGrid(const RowPager& grid) {
+    if (grid.RowCount() == 0) return;
+    SaveGridFile([&](const std::string& file) { return SaveDbGridToCsv(*db_, grid.Sql(), grid.Columns(), file); });
+}
+
+void MainWindow::SaveGridFile(const std::function<bool(const std::string& file)>& write) {
     const std::optional<std::string> file = ports_.prompts.ChooseSaveFile("EXCEL_CSV (*.csv);;TXT (*.txt)", "");
     if (!file) return;
     msgForm_->Show("正在处理中,请稍候...");
-    const bool saved = SaveDbGridToCsv(rows, columns, *file);
+    const bool saved = write(*file);
     msgForm_->Close();
     if (!saved) {
         ports_.prompts.Notice("文件保存失败: " + *file);

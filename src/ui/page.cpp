@@ -18,4 +18,6 @@ Page::Page(QWidget* parent) : QWidget(parent), title_(new QLabel(this)), body_(n
 
 void Page::Open(const QString&, const QString&) {}
 
+void Page::DatabaseReopened() {}
+
 }  // namespace xunda

@@ -18,6 +18,9 @@ public:
     // The page's work each time its tree node is selected: `caption` is the node's caption,
     // `param` the text passed to menuClick (empty from the tree).
     virtual void Open(const QString& caption, const QString& param);
+    // The database is about to be closed and opened again (change of account, clearing all data):
+    // whatever the page lists from it goes.
+    virtual void DatabaseReopened();
 
 protected:
     // The layout below the title label, for the page's controls.

@@ -41,6 +41,8 @@ class SendSmsPage : public Page {
     void btnSmsInsertClick();
     void btnMobsActionClick();
     void BitBtn11Click();
+    // Sets the number memo to one number per line: the one way other pages fill it.
+    void ShowMobs(const std::vector<std::string>& mobs);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -49,8 +51,6 @@ class SendSmsPage : public Page {
     void sMsgChange();
     void sMobsChange();
     void sMobsKeyUp(const QKeyEvent& key);
-    // Sets the number memo to one number per line.
-    void ShowMobs(const std::vector<std::string>& mobs);
     // Puts the numbers `mobs` makes on a worker into the number memo, then closes the busy window
     // the caller showed; the memo keeps its text when `mobs` fails.
     void FillMobsOnWorker(std::function<std::vector<std::string>()> mobs);

@@ -18,6 +18,7 @@ class Log;
 class MsgForm;
 class Page;
 class Prompts;
+class RowPager;
 class Workers;
 
 class Shell {
@@ -48,6 +49,9 @@ public:
     // GUI thread: asks for a file and exports the rows of a grid (its rows and its columns) to
     // it as CSV, then offers to open the file.
     virtual void pSaveDbGrid(const ResultSet& rows, const std::vector<GridColumn>& columns) = 0;
+    // The same for a list page's grid: its rows are read again from the database as they are
+    // written, so no list is ever held whole in memory.
+    virtual void pSaveDbGrid(const RowPager& grid) = 0;
 
     // Processing control: the pause toggle (GUI thread) and its state (any thread).
     virtual void btnSmsSendPauseClick() = 0;

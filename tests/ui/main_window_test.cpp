@@ -35,7 +35,7 @@ public:
     QString lastCaption;
     QString lastParam;
 };
-const bool registered = RegisterPage("revBox", [](Shell&) -> Page* { return new CountingPage; });
+const bool registered = RegisterPage("excelPage", [](Shell&) -> Page* { return new CountingPage; });
 
 using MainWindowTest = ShellTest;
 
@@ -70,15 +70,15 @@ TEST_F(MainWindowTest, CaptionsCompareExactlyInTheTreeAndInCapitalsInMenuClick) 
 }
 
 TEST_F(MainWindowTest, RegisteredPagesJoinAndOpenOnEverySelectionChange) {
-    auto* page = dynamic_cast<CountingPage*>(main->FindPage("revBox"));
+    auto* page = dynamic_cast<CountingPage*>(main->FindPage("excelPage"));
     ASSERT_NE(page, nullptr);
-    main->SelectTreeNodeByText(QStringLiteral("收信箱"));
-    main->SelectTreeNodeByText(QStringLiteral("收信箱"));
+    main->SelectTreeNodeByText(QStringLiteral("Excel表格短信"));
+    main->SelectTreeNodeByText(QStringLiteral("Excel表格短信"));
     EXPECT_EQ(page->opened, 1);
     main->SelectTreeNodeByText(QStringLiteral("发信箱"));
-    main->SelectTreeNodeByText(QStringLiteral("收信箱"));
+    main->SelectTreeNodeByText(QStringLiteral("Excel表格短信"));
     EXPECT_EQ(page->opened, 2);
-    main->menuClick(QStringLiteral("收信箱"), QStringLiteral("13800000000"));
+    main->menuClick(QStringLiteral("Excel表格短信"), QStringLiteral("13800000000"));
     EXPECT_EQ(page->lastParam, QStringLiteral("13800000000"));
 }
 

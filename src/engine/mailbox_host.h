@@ -1,0 +1,49 @@
+// What the mailbox lists (outbox, sent history, inbox) ask of the program around them, and the
+// steps the lists share: count captions and clearing with an export first.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/row_pager.h"
+
+namespace xunda {
+
+class Database;
+class Prompts;
+
+class MailboxHost {
+  public:
+    virtual ~MailboxHost() = default;
+    virtual Database& db() = 0;
+    virtual Prompts& prompts() = 0;
+    // The account that is logged in.
+    virtual std::string corpID() = 0;
+    // Asks for a file and exports a list's rows to it (pSaveDbGrid).
+    virtual void SaveGrid(const RowPager& grid) = 0;
+    virtual void ShowBusy(const std::string& text) = 0;
+    virtual void CloseBusy() = 0;
+    // Puts the numbers on the send page, one per line, and shows that page.
+    virtual void ReplyTo(const std::vector<std::string>& mobs) = 0;
+    virtual std::chrono::year_month_day Today() = 0;
+};
+
+// "<title>(<n>)" with n the count of the account's rows in `table`.
+std::string CountCaption(MailboxHost& host, std::string_view title, std::string_view table);
+
+// "corpID=<the account>", the condition every listing starts with.
+std::string AccountIs(MailboxHost& host);
+
+// The first day of the current month as SQL text ('YYYY-MM-01').
+std::string FirstOfMonth(MailboxHost& host);
+
+// The clearing of a list: asks `first`; lists the rows `where` selects (only those the table holds
+// now, so that rows arriving meanwhile are neither exported nor deleted); with no row says
+// "没有相应记录!"; exports the list; asks `second`; deletes exactly the listed rows; `refresh`.
+void ClearWithExport(MailboxHost& host, RowPager& grid, const char* first, const char* second,
+                     const std::string& table, const std::string& where, const std::function<void()>& refresh);
+
+}  // namespace xunda

@@ -1,0 +1,117 @@
+#include "ui/mailbox/list_page.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "core/codepage.h"
+#include "ui/mailbox/query_grid_model.h"
+#include "ui/msg_form.h"
+#include "ui/send_sms_page.h"
+#include "ui/shell.h"
+
+namespace xunda {
+
+Database& ShellMailboxHost::db() {
+    return shell_.db();
+}
+Prompts& ShellMailboxHost::prompts() {
+    return shell_.prompts();
+}
+std::string ShellMailboxHost::corpID() {
+    return shell_.Account().corpID;
+}
+void ShellMailboxHost::SaveGrid(const RowPager& grid) {
+    shell_.pSaveDbGrid(grid);
+}
+void ShellMailboxHost::ShowBusy(const std::string& text) {
+    shell_.busy().Show(text);
+}
+void ShellMailboxHost::CloseBusy() {
+    shell_.busy().Close();
+}
+
+void ShellMailboxHost::ReplyTo(const std::vector<std::string>& mobs) {
+    if (auto* send = qobject_cast<SendSmsPage*>(shell_.FindPage(QStringLiteral("sendSmsPage")))) send->ShowMobs(mobs);
+    shell_.SelectTreeNodeByText(QStringLiteral("短信发送"));
+}
+
+std::chrono::year_month_day ShellMailboxHost::Today() {
+    const QDate d = QDate::currentDate();
+    return std::chrono::year_month_day{std::chrono::year(d.year()), std::chrono::month(static_cast<unsigned>(d.month())),
+                                       std::chrono::day(static_cast<unsigned>(d.day()))};
+}
+
+QComboBox* SearchBox(const char* name, QWidget* parent) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName(QString::fromUtf8(name));
+    box->setEditable(true);
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setToolTip(QStringLiteral("如果不输入内容则只显示全部记录"));
+    box->setMinimumWidth(160);
+    return box;
+}
+
+QString SearchText(const QComboBox* box) {
+    return QString::fromStdString(MakeGbkSafe(box->currentText().trimmed().toStdString()));
+}
+
+ListPage::ListPage(Shell& shell) : host_(shell) {}
+
+void ListPage::AddGrid(RowPager& grid, const char* groupName, const char* gridName, const char* title,
+                       std::function<std::string()> caption) {
+    grid_ = &grid;
+    title_ = QString::fromUtf8(title);
+    caption_ = std::move(caption);
+    group_ = new QGroupBox(title_, this);
+    group_->setObjectName(QString::fromUtf8(groupName));
+    view_ = new QTableView(group_);
+    view_->setObjectName(QString::fromUtf8(gridName));
+    model_ = new QueryGridModel(grid, view_);
+    view_->setModel(model_);
+    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setSelectionMode(QAbstractItemView::SingleSelection);
+    view_->verticalHeader()->hide();
+    view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);  // never measures every row
+    (new QVBoxLayout(group_))->addWidget(view_);
+    Body()->addWidget(group_, 1);
+    connect(model_, &QAbstractItemModel::modelReset, this, &ListPage::ListChanged);
+}
+
+QPushButton* ListPage::AddButton(QBoxLayout* row, const char* caption, const char* name, std::function<void()> click) {
+    auto* button = new QPushButton(QString::fromUtf8(caption), this);
+    button->setObjectName(QString::fromUtf8(name));
+    connect(button, &QPushButton::clicked, this, [click = std::move(click)] { click(); });
+    row->addWidget(button);
+    return button;
+}
+
+void ListPage::ListChanged() {
+    // A list emptied because the database closed counts nothing (there may be no account then).
+    group_->setTitle(grid_->Sql().empty() ? title_ : QString::fromStdString(caption_()));
+    if (grid_->RowCount() > 0) view_->setCurrentIndex(model_->index(0, 0));
+}
+
+std::optional<std::size_t> ListPage::CurrentRow() const {
+    const QModelIndex current = view_->currentIndex();
+    if (!current.isValid()) return std::nullopt;
+    return static_cast<std::size_t>(current.row());
+}
+
+void ListPage::Open(const QString&, const QString&) {
+    if (host_.corpID().empty())
+        grid_->Clear();
+    else
+        OpenList();
+}
+
+void ListPage::DatabaseReopened() {
+    grid_->Clear();
+}
+
+}  // namespace xunda

@@ -1,0 +1,61 @@
+#include "ui/mailbox/query_grid_model.h"
+
+#include <algorithm>
+
+#include "core/codepage.h"
+
+namespace xunda {
+
+QueryGridModel::QueryGridModel(RowPager& grid, QObject* parent) : QAbstractTableModel(parent), grid_(grid) {
+    grid_.SetResetListener([this](bool before) {
+        if (before)
+            beginResetModel();
+        else
+            endResetModel();
+    });
+}
+
+QueryGridModel::~QueryGridModel() {
+    grid_.SetResetListener(nullptr);
+}
+
+int QueryGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(grid_.RowCount());
+}
+
+int QueryGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(grid_.Columns().size());
+}
+
+QVariant QueryGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return {};
+    return QString::fromStdString(
+        grid_.Text(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column())));
+}
+
+QVariant QueryGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
+    return QString::fromStdString(grid_.Columns().at(static_cast<std::size_t>(section)).title);
+}
+
+bool QueryGridModel::Editable(int column) const {
+    const std::string& field = grid_.Columns().at(static_cast<std::size_t>(column)).field;
+    return std::find(editable_.begin(), editable_.end(), field) != editable_.end();
+}
+
+Qt::ItemFlags QueryGridModel::flags(const QModelIndex& index) const {
+    Qt::ItemFlags f = QAbstractTableModel::flags(index);
+    return index.isValid() && Editable(index.column()) ? f | Qt::ItemIsEditable : f;
+}
+
+bool QueryGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || role != Qt::EditRole || !Editable(index.column())) return false;
+    const std::string text = MakeGbkSafe(value.toString().toStdString());
+    const std::string& field = grid_.Columns().at(static_cast<std::size_t>(index.column())).field;
+    const bool stored = grid_.Update(static_cast<std::size_t>(index.row()), field,
+                                     text.empty() ? std::nullopt : std::optional<std::string_view>(text));
+    emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
+    return stored;
+}
+
+}  // namespace xunda

@@ -1,0 +1,38 @@
+// The table model of every list page: a thin view of a RowPager (rows read lazily in blocks),
+// with the grid's column titles as headers. Columns made editable write through the pager.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <string>
+#include <vector>
+
+#include "store/row_pager.h"
+
+namespace xunda {
+
+class QueryGridModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    // The pager outlives the model; the model follows every change of its list.
+    QueryGridModel(RowPager& grid, QObject* parent);
+    ~QueryGridModel() override;
+
+    RowPager& grid() const { return grid_; }
+    // Fields the user may edit in place (stored at once; an empty text stores NULL).
+    void SetEditable(std::vector<std::string> fields) { editable_ = std::move(fields); }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+
+  private:
+    bool Editable(int column) const;
+
+    RowPager& grid_;
+    std::vector<std::string> editable_;
+};
+
+}  // namespace xunda
