@@ -198,7 +198,8 @@ void MobOrderPage::btnClearMobsClick() {
 
 BulkSubscribeInput MobOrderPage::Inputs() const {
     BulkSubscribeInput in;
-    for (std::string_view line : SplitLines(edMobs_->toPlainText().toStdString())) in.mobs.emplace_back(line);
+    const std::string memo = edMobs_->toPlainText().toStdString();
+    for (std::string_view line : SplitLines(memo)) in.mobs.emplace_back(line);
     in.categories = TickedMsgTypes();
     in.userName = Typed(edUserName_->text());
     in.nickName = Typed(edNickName_->text());
