@@ -23,7 +23,8 @@ bool SubscribeChunk(Database& db, std::int64_t corp, const BulkSubscribeInput& i
         BulkWriter addMob(db,
                           "INSERT INTO mobs (corpID,mob) SELECT ?1,?2"
                           " WHERE NOT EXISTS (SELECT 1 FROM mobs WHERE corpID=?1 AND mob=?2)");
-        BulkWriter renew(db, "UPDATE mobOrder SET dgTimeOut=?1 WHERE corpID=?2 AND mob=?3 AND msgType=?4");
+        // By the number's index: a category has too many subscriptions to search them for one number.
+        BulkWriter renew(db, "UPDATE mobOrder SET dgTimeOut=?1 WHERE corpID=?2 AND mob=?3 AND +msgType=?4");
         BulkWriter subscribe(db, "INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) VALUES (?,?,?,?)");
         const std::string_view expiry = in.dgTimeOut;
         for (std::size_t i = first; i < end; ++i) {
