@@ -12,17 +12,12 @@ using ::testing::ElementsAre;
 class CategoriesTest : public SubscriptionsTest {
   protected:
     std::string Names() { return Rows("SELECT msgType FROM msgType WHERE corpID=10001 ORDER BY rowid"); }
-    void Subscribe(int corp, const std::string& mob, const std::string& type, int status = 1) {
-        Run("INSERT INTO mobOrder (corpID,mob,msgType,dgStatus) VALUES (" + std::to_string(corp) + ",'" + mob + "','" +
-            type + "'," + std::to_string(status) + ")");
-    }
 };
 
 TEST_F(CategoriesTest, AddStoresTheTrimmedNameCutTo20BytesOncePerAccount) {
-    Run("INSERT INTO msgType (corpID,msgType) VALUES (10002,'天气')");
-    struct Case {
-        std::string typed;
-        std::string notice;  // "" when added
+    Insert("msgType (corpID,msgType)", {"10002,'天气'"});
+    struct {
+        std::string typed, notice;  // no notice: added
     } cases[] = {
         {"  天气 ", ""},
         {"天气", "该订阅类别已经存在了!"},
@@ -34,23 +29,22 @@ TEST_F(CategoriesTest, AddStoresTheTrimmedNameCutTo20BytesOncePerAccount) {
         {"abcdefghijklmnopqrs天", ""},          // 21 bytes: the character that does not fit goes
         {"100%_", ""},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         const std::size_t before = recorded.notices().size();
         EXPECT_EQ(btnNewMsgTypeClick(*this, c.typed), c.notice.empty()) << c.typed;
         const auto notices = recorded.notices();
         EXPECT_EQ(notices.size() == before ? "" : notices.back(), c.notice) << c.typed;
     }
     EXPECT_EQ(Names(), "天气|it's NULL|一二三四五六七八九十|abcdefghijklmnopqrst|abcdefghijklmnopqrs|100%_");
-    EXPECT_THAT(pMsgType(*this),
+    EXPECT_THAT(pMsgType(*this),  // newest first, within one second too
                 ElementsAre("100%_", "abcdefghijklmnopqrs", "abcdefghijklmnopqrst", "一二三四五六七八九十", "it's NULL", "天气"));
 }
 
 TEST_F(CategoriesTest, RenameMovesTheSubscriptionsOfTheAccountAndKeepsTheHistory) {
     for (const char* name : {"A", "B"}) btnNewMsgTypeClick(*this, name);
-    Run("INSERT INTO msgType (corpID,msgType) VALUES (10002,'A')");
-    Subscribe(10001, "1", "A");
-    Subscribe(10002, "1", "A");
-    Run("INSERT INTO histMsgType (corpID,msgID,msgType) VALUES (10001,1,'A')");
+    Insert("msgType (corpID,msgType)", {"10002,'A'"});
+    Insert("mobOrder (corpID,mob,msgType)", {"10001,'1','A'", "10002,'1','A'"});
+    Insert("histMsgType (corpID,msgID,msgType)", {"10001,1,'A'"});
 
     EXPECT_FALSE(btnEditMsgTypeClick(*this, std::nullopt, "C"));
     EXPECT_FALSE(btnEditMsgTypeClick(*this, "A", " "));
@@ -71,13 +65,9 @@ TEST_F(CategoriesTest, RenameMovesTheSubscriptionsOfTheAccountAndKeepsTheHistory
 
 TEST_F(CategoriesTest, DeleteCountsEveryStatusAndTakesEverySubscription) {
     for (const char* name : {"A", "B", "C"}) btnNewMsgTypeClick(*this, name);
-    Subscribe(10001, "1", "A");
-    Subscribe(10001, "1", "B");
-    Subscribe(10001, "2", "B");
-    Subscribe(10001, "3", "B", 0);
-    Subscribe(10001, "4", "C");
-    Subscribe(10002, "5", "A");
-    Run("INSERT INTO histMsgType (corpID,msgID,msgType) VALUES (10001,1,'A')");
+    Insert("mobOrder (corpID,mob,msgType,dgStatus)", {"10001,'1','A',1", "10001,'1','B',1", "10001,'2','B',1",
+                                                      "10001,'3','B',0", "10001,'4','C',1", "10002,'5','A',1"});
+    Insert("histMsgType (corpID,msgID,msgType)", {"10001,1,'A'"});
 
     EXPECT_FALSE(btnDelMsgTypeClick(*this, {}));
     recorded.SetAnswer(false);
@@ -100,14 +90,6 @@ TEST_F(CategoriesTest, DeleteCountsEveryStatusAndTakesEverySubscription) {
     EXPECT_THAT(recorded.confirms(),
                 ElementsAre(severe, severe, severe, "选中的订阅类别没有任何手机订阅,将删除!你要继续吗?"));
     EXPECT_EQ(recorded.notices().front(), "请选择要删除的订阅类别!");
-}
-
-TEST_F(CategoriesTest, ListIsNewestFirstAlsoWithinOneSecond) {
-    Run("INSERT INTO msgType (corpID,msgType,addtime) VALUES (10001,'old','2020-01-01 00:00:00')");
-    Run("INSERT INTO msgType (corpID,msgType,addtime) VALUES (10001,'x','2026-01-01 00:00:00')");
-    Run("INSERT INTO msgType (corpID,msgType,addtime) VALUES (10001,'y','2026-01-01 00:00:00')");
-    Run("INSERT INTO msgType (corpID,msgType,addtime) VALUES (10002,'z','2027-01-01 00:00:00')");
-    EXPECT_THAT(pMsgType(*this), ElementsAre("y", "x", "old"));
 }
 
 }  // namespace

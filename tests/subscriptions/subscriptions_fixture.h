@@ -1,12 +1,11 @@
-// The subscription logic over a fresh database holding two accounts (10001 is logged in, 10002 is
-// another account in the same file), with prompts that record boxes and their captions.
+// The subscription logic over a fresh database holding two accounts: 10001 is logged in, 10002
+// shares the file. Questions are recorded with "严重警告 " in front of the severe ones.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "store/database.h"
 #include "subscriptions/subscription_host.h"
@@ -15,7 +14,6 @@
 
 namespace xunda::test {
 
-// Records a severe question with its caption in front.
 class CaptionPrompts : public RecordingPrompts {
   public:
     bool ConfirmSevere(const std::string& text) override { return Confirm("严重警告 " + text); }
@@ -23,30 +21,30 @@ class CaptionPrompts : public RecordingPrompts {
 
 class SubscriptionsTest : public ::testing::Test, public SubscriptionHost {
   protected:
-    SubscriptionsTest() { database = Database::Create(dir / "TOLVI_DY.db", recorded); }
-
     Database& db() override { return *database; }
     Prompts& prompts() override { return recorded; }
     std::string corpID() override { return "10001"; }
 
     void Run(const std::string& sql) { ASSERT_TRUE(database->pAdoCom(sql)) << sql; }
-    // The first column of every row of a statement, NULL as "NULL", joined by "|".
+    // Rows of values into a table with its columns: Insert("mobs (corpID,mob)", {"1,'2'", ...}).
+    void Insert(const std::string& into, std::initializer_list<const char*> rows) {
+        for (const char* row : rows) Run("INSERT INTO " + into + " VALUES (" + row + ")");
+    }
+    // The first column of a statement's rows, joined by "|".
     std::string Rows(const std::string& sql) {
         std::string out;
-        for (ResultSet rs = database->pAdoQuery(sql); !rs.Eof(); rs.Next()) {
-            const ResultSet::Value& v = rs.At(rs.Position(), 0);
-            (out += out.empty() ? "" : "|") += v ? *v : "NULL";
-        }
+        for (ResultSet rs = database->pAdoQuery(sql); !rs.Eof(); rs.Next())
+            (out += out.empty() ? "" : "|") += rs.At(rs.Position(), 0).value_or("NULL");
         return out;
     }
-    // A trigger that fails every `event` ("DELETE ON mobOrder", ...) when `when` holds.
+    // A trigger failing each `event` ("DELETE ON mobOrder") when `when` holds.
     void FailOn(const std::string& event, const std::string& when = "1") {
         Run("CREATE TRIGGER fail BEFORE " + event + " WHEN " + when + " BEGIN SELECT RAISE(ABORT, 'refused'); END");
     }
 
     TempDir dir;
     CaptionPrompts recorded;
-    std::unique_ptr<Database> database;
+    std::unique_ptr<Database> database = Database::Create(dir / "TOLVI_DY.db", recorded);
 };
 
 }  // namespace xunda::test
