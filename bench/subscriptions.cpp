@@ -14,12 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "printing_prompts.h"
 #include "store/database.h"
 #include "store/log.h"
 #include "subscriptions/bulk_subscribe.h"
 #include "subscriptions/subscribers.h"
-
-#include "printing_prompts.h"
 
 namespace {
 namespace fs = std::filesystem;
@@ -72,11 +71,14 @@ struct Seeded {
         sqlite3* db = OpenBare(seed);
         Exec(db, "BEGIN");
         sqlite3_stmt* mob = Prepare(db, "INSERT INTO mobs (corpID,mob) VALUES (10001,?)");
-        sqlite3_stmt* order = Prepare(db, "INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) VALUES (10001,?,?,'2020-01-01')");
+        sqlite3_stmt* order = Prepare(
+            db, "INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) VALUES (10001,?,?,'2020-01-01')");
         for (int i = 0; i < kNumbers; i += 2) {
             const std::string m = Mob(i);
-            for (sqlite3_stmt* s : {mob, order}) sqlite3_bind_text(s, 1, m.data(), static_cast<int>(m.size()), SQLITE_TRANSIENT);
-            sqlite3_bind_text(order, 2, kCategories[0].data(), static_cast<int>(kCategories[0].size()), SQLITE_STATIC);
+            for (sqlite3_stmt* s : {mob, order})
+                sqlite3_bind_text(s, 1, m.data(), static_cast<int>(m.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(order, 2, kCategories[0].data(), static_cast<int>(kCategories[0].size()),
+                              SQLITE_STATIC);
             for (sqlite3_stmt* s : {mob, order}) {
                 if (sqlite3_step(s) != SQLITE_DONE) std::abort();
                 sqlite3_reset(s);
@@ -119,8 +121,10 @@ void BM_BareStatements(benchmark::State& state) {
         sqlite3_stmt* addMob = Prepare(db,
                                        "INSERT INTO mobs (corpID,mob) SELECT ?1,?2"
                                        " WHERE NOT EXISTS (SELECT 1 FROM mobs WHERE corpID=?1 AND mob=?2)");
-        sqlite3_stmt* renew = Prepare(db, "UPDATE mobOrder SET dgTimeOut=?1 WHERE corpID=?2 AND mob=?3 AND +msgType=?4");
-        sqlite3_stmt* subscribe = Prepare(db, "INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) VALUES (?,?,?,?)");
+        sqlite3_stmt* renew =
+            Prepare(db, "UPDATE mobOrder SET dgTimeOut=?1 WHERE corpID=?2 AND mob=?3 AND +msgType=?4");
+        sqlite3_stmt* subscribe =
+            Prepare(db, "INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) VALUES (?,?,?,?)");
         auto text = [](sqlite3_stmt* s, int i, const std::string& v) {
             sqlite3_bind_text(s, i, v.data(), static_cast<int>(v.size()), SQLITE_STATIC);
         };
@@ -166,7 +170,8 @@ void BM_BulkSubscribe(benchmark::State& state) {
     for (auto _ : state) {
         auto db = Database::Open(Seed().Copy(), prompts);
         auto start = Clock::now();
-        BulkSubscribe(*db, log, kCorp, in, [](const std::string&) {}, [](std::chrono::milliseconds) {});
+        BulkSubscribe(
+            *db, log, kCorp, in, [](const std::string&) {}, [](std::chrono::milliseconds) {});
         state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
     }
 }
@@ -221,7 +226,11 @@ void BM_UserPageFirstScreen(benchmark::State& state) {
 
 BENCHMARK(BM_BareStatements)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BulkSubscribe)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_UserPageFirstScreen)->UseManualTime()->Iterations(1)->Repetitions(5)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_UserPageFirstScreen)
+    ->UseManualTime()
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->Unit(benchmark::kMillisecond);
 
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
@@ -234,12 +243,13 @@ class RatioReporter : public benchmark::ConsoleReporter {
         ConsoleReporter::Finalize();
         const double bare = medians_["BM_BareStatements"], bulk = medians_["BM_BulkSubscribe"];
         if (bare > 0 && bulk > 0)
-            std::printf("\n%d numbers x %zu categories: BulkSubscribe %.1f ms, bare statements %.1f ms, ratio %.3f"
-                        " (goal <= 2)\n",
-                        kNumbers, kCategories.size(), bulk, bare, bulk / bare);
+            std::printf(
+                "\n%d numbers x %zu categories: BulkSubscribe %.1f ms, bare statements %.1f ms, ratio %.3f"
+                " (goal <= 2)\n",
+                kNumbers, kCategories.size(), bulk, bare, bulk / bare);
         if (medians_.count("BM_UserPageFirstScreen"))
-            std::printf("subscriber page's first screen over %d subscribers: %.1f ms (goal <= 1000 ms)\n", kPageRows,
-                        medians_["BM_UserPageFirstScreen"]);
+            std::printf("subscriber page's first screen over %d subscribers: %.1f ms (goal <= 1000 ms)\n",
+                        kPageRows, medians_["BM_UserPageFirstScreen"]);
     }
 
   private:

@@ -83,7 +83,8 @@ void BulkSubscribe(Database& db, Log& log, std::string_view corpID, const BulkSu
     }
     if (n == 1) {
         db.pAdoCom("UPDATE mobs SET  userName=" + SqlQuote(in.userName) + ", bir=" + SqlQuoteOrNull(in.bir) +
-                   ", nickName=" + SqlQuote(in.nickName) + " WHERE corpID=" + corp + " AND mob=" + SqlQuote(in.mobs[0]));
+                   ", nickName=" + SqlQuote(in.nickName) + " WHERE corpID=" + corp +
+                   " AND mob=" + SqlQuote(in.mobs[0]));
     }
     log.logit("用户资料处理结束");
 }

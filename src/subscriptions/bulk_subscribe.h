@@ -25,8 +25,8 @@ struct BulkSubscribeInput {
     std::vector<std::string> categories;  // the ticked categories, in list order
     std::string userName;                 // trimmed; stored only for a single number
     std::string nickName;
-    std::optional<std::string> bir;       // "YYYY-MM-DD 00:00:00"; none when the picker shows today
-    std::string dgTimeOut;                // "YYYY-MM-DD 00:00:00"
+    std::optional<std::string> bir;  // "YYYY-MM-DD 00:00:00"; none when the picker shows today
+    std::string dgTimeOut;           // "YYYY-MM-DD 00:00:00"
 };
 
 using SleepFor = std::function<void(std::chrono::milliseconds)>;

@@ -17,7 +17,8 @@ std::string Account(SubscriptionHost& host) {
 // Whether the account has a category of this name (compared without regard to case).
 bool Exists(SubscriptionHost& host, const std::string& name) {
     return !host.db()
-                .pAdoQuery("SELECT rowid FROM msgType WHERE corpID=" + Account(host) + " AND msgType=" + SqlQuote(name))
+                .pAdoQuery("SELECT rowid FROM msgType WHERE corpID=" + Account(host) +
+                           " AND msgType=" + SqlQuote(name))
                 .Empty();
 }
 
@@ -46,7 +47,8 @@ bool btnNewMsgTypeClick(SubscriptionHost& host, std::string_view typed) {
         host.prompts().Notice("该订阅类别已经存在了!");
         return false;
     }
-    host.db().pAdoCom("INSERT INTO msgType (corpID,msgType) VALUES (" + Account(host) + "," + SqlQuote(name) + ")");
+    host.db().pAdoCom("INSERT INTO msgType (corpID,msgType) VALUES (" + Account(host) + "," + SqlQuote(name) +
+                      ")");
     return true;
 }
 
@@ -85,11 +87,14 @@ bool btnDelMsgTypeClick(SubscriptionHost& host, const std::vector<std::string>& 
     ResultSet rs = db.pAdoQuery("SELECT COUNT(DISTINCT mob) AS n FROM mobOrder" + where);
     const std::int64_t count = rs.Eof() ? 0 : rs.AsInt("n");
     Prompts& prompts = host.prompts();
-    const bool yes = count >= 1 ? prompts.ConfirmSevere(" 你将要删除的订阅类别中有" + std::to_string(count) +
-                                                        "个手机号码,你如果删除,这些订阅关系也将删除!你要继续吗?")
-                                : prompts.Confirm("选中的订阅类别没有任何手机订阅,将删除!你要继续吗?");
+    const bool yes = count >= 1
+                         ? prompts.ConfirmSevere(" 你将要删除的订阅类别中有" + std::to_string(count) +
+                                                 "个手机号码,你如果删除,这些订阅关系也将删除!你要继续吗?")
+                         : prompts.Confirm("选中的订阅类别没有任何手机订阅,将删除!你要继续吗?");
     if (!yes) return false;
-    db.Transaction([&] { return db.pAdoCom("DELETE FROM msgType" + where) && db.pAdoCom("DELETE FROM mobOrder" + where); });
+    db.Transaction([&] {
+        return db.pAdoCom("DELETE FROM msgType" + where) && db.pAdoCom("DELETE FROM mobOrder" + where);
+    });
     return true;
 }
 

@@ -15,8 +15,8 @@ const std::vector<GridColumn> kColumns = {
     {"手机号码", "mob"}, {"姓名", "username"}, {"称呼", "nickName"}, {"生日", "bir"}, {"备注", "usermemo"},
 };
 const std::vector<GridColumn> kOrderColumns = {
-    {"手机号码", "mob"},       {"订阅类别", "msgType"},           {"正常发送", "dgstatus"},
-    {"订阅时间", "dgtime"},    {"订阅到期时间", "dgTimeout"},
+    {"手机号码", "mob"},    {"订阅类别", "msgType"},       {"正常发送", "dgstatus"},
+    {"订阅时间", "dgtime"}, {"订阅到期时间", "dgTimeout"},
 };
 constexpr const char* kNotFound = "没有找到相关手机用户资料!";
 
@@ -55,8 +55,8 @@ void SubscriberList::ShowFirstOrders() {
 bool SubscriberList::pUser(const std::string& searchText) {
     const std::string p = SqlQuote("%%" + searchText + "%%");
     grid_.Open({"mobs",
-                "corpID=" + Account() + " AND (mob LIKE " + p + " OR userName LIKE " + p + " OR nickName LIKE " + p +
-                    " OR bir LIKE " + p + " OR usermemo LIKE " + p + ")",
+                "corpID=" + Account() + " AND (mob LIKE " + p + " OR userName LIKE " + p +
+                    " OR nickName LIKE " + p + " OR bir LIKE " + p + " OR usermemo LIKE " + p + ")",
                 ""});
     if (grid_.RowCount() == 0) {
         host_.prompts().Notice(kNotFound);
@@ -99,7 +99,8 @@ std::optional<std::size_t> SubscriberList::btnUserDelClick(std::optional<std::si
         return row;
     // The subscriber goes with every subscription of its number, or nothing goes.
     const std::int64_t rowid = grid_.RowId(*row);
-    if (!db.Transaction([&] { return db.DeleteRow("mobs", rowid) && db.pAdoCom("DELETE FROM mobOrder" + ofMob); }))
+    if (!db.Transaction(
+            [&] { return db.DeleteRow("mobs", rowid) && db.pAdoCom("DELETE FROM mobOrder" + ofMob); }))
         return row;
     grid_.Remove(*row);
     if (grid_.RowCount() == 0) {

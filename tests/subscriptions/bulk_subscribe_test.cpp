@@ -8,17 +8,18 @@
 namespace xunda::test {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::ContainsRegex;
+using ::testing::ElementsAre;
 
 class BulkSubscribeTest : public SubscriptionsTest {
   protected:
     void Subscribe(const BulkSubscribeInput& in) {
-        BulkSubscribe(*database, log, "10001", in, [this](const std::string& text) { busy.push_back(text); },
-                      [this](std::chrono::milliseconds rest) {
-                          EXPECT_EQ(rest.count(), 100);
-                          sleptAt.push_back(busy.size());
-                      });
+        BulkSubscribe(
+            *database, log, "10001", in, [this](const std::string& text) { busy.push_back(text); },
+            [this](std::chrono::milliseconds rest) {
+                EXPECT_EQ(rest.count(), 100);
+                sleptAt.push_back(busy.size());
+            });
     }
 
     Log log{dir / "log"};
@@ -38,21 +39,29 @@ TEST_F(BulkSubscribeTest, AddsNewNumbersAndSubscriptionsAndOnlyRenewsExistingOne
                .dgTimeOut = "2027-12-06 00:00:00"});
     EXPECT_EQ(Rows("SELECT mob || ifnull(userName,'-') FROM mobs WHERE corpID=10001 ORDER BY rowid"),
               "13800000002-|13800000001-|13800000003-");
-    EXPECT_EQ(Rows("SELECT mob || msgType || dgStatus || (dgTime < '2021') FROM mobOrder WHERE corpID=10001 AND"
-                   " dgTimeOut='2027-12-06 00:00:00' ORDER BY rowid"),  // the closed one keeps its status and time
-              "13800000002天气01|13800000001天气10|13800000001股票10|13800000002股票10|13800000003天气10|13800000003股票10");
+    EXPECT_EQ(
+        Rows("SELECT mob || msgType || dgStatus || (dgTime < '2021') FROM mobOrder WHERE corpID=10001 AND"
+             " dgTimeOut='2027-12-06 00:00:00' ORDER BY rowid"),  // the closed one keeps its status and time
+        "13800000002天气01|13800000001天气10|13800000001股票10|13800000002股票10|13800000003天气10|"
+        "13800000003股票10");
     EXPECT_EQ(Rows("SELECT dgTimeOut FROM mobOrder WHERE corpID=10002"), "2021-01-01 00:00:00");
     EXPECT_THAT(busy, ElementsAre("正在处理: (1/3) 13800000001", "正在处理: (2/3) 13800000002",
                                   "正在处理: (3/3) 13800000003"));
-    EXPECT_THAT(ReadFile(dir / "log" / "LOG_10001.LOG"), ContainsRegex("订阅开始:3个手机号码\n.*用户资料处理结束"));
+    EXPECT_THAT(ReadFile(dir / "log" / "LOG_10001.LOG"),
+                ContainsRegex("订阅开始:3个手机号码\n.*用户资料处理结束"));
     EXPECT_TRUE(recorded.notices().empty());
 }
 
 TEST_F(BulkSubscribeTest, ASingleNumberGetsItsPersonalDataAsText) {
-    Insert("mobs (corpID,mob,bir)", {"10001,'13800000001','1990-05-07 00:00:00'", "10002,'13800000001',NULL"});
-    Subscribe({.mobs = {"13800000001"}, .userName = "NULL", .nickName = "王'先生", .dgTimeOut = "2027-12-06 00:00:00"});
-    EXPECT_EQ(Rows("SELECT userName || ' ' || nickName || ' ' || ifnull(bir, 'none') FROM mobs WHERE corpID=10001"),
-              "NULL 王'先生 none");
+    Insert("mobs (corpID,mob,bir)",
+           {"10001,'13800000001','1990-05-07 00:00:00'", "10002,'13800000001',NULL"});
+    Subscribe({.mobs = {"13800000001"},
+               .userName = "NULL",
+               .nickName = "王'先生",
+               .dgTimeOut = "2027-12-06 00:00:00"});
+    EXPECT_EQ(
+        Rows("SELECT userName || ' ' || nickName || ' ' || ifnull(bir, 'none') FROM mobs WHERE corpID=10001"),
+        "NULL 王'先生 none");
     EXPECT_EQ(Rows("SELECT ifnull(userName, 'none') FROM mobs WHERE corpID=10002"), "none");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobOrder"), "0");
 
@@ -71,9 +80,11 @@ TEST_F(BulkSubscribeTest, RestsBeforeEveryHundredAndAFailedChunkAloneIsUndone) {
     EXPECT_EQ(busy.back(), "正在处理: (250/250) 13800000250");
     EXPECT_EQ(recorded.notices().size(), 1u);
     for (const char* table : {"mobs", "mobOrder"}) {
-        EXPECT_EQ(Rows(std::string("SELECT COUNT(*) || ' ' || MIN(mob > '13800000100' AND mob <= '13800000200') FROM ") +
-                       table),
-                  "150 0")
+        EXPECT_EQ(
+            Rows(std::string(
+                     "SELECT COUNT(*) || ' ' || MIN(mob > '13800000100' AND mob <= '13800000200') FROM ") +
+                 table),
+            "150 0")
             << table;
     }
 }
@@ -83,12 +94,14 @@ TEST_F(BulkSubscribeTest, ChecksNamesThenAsksAboutTheTidiedNumbers) {
     EXPECT_FALSE(CheckPersonalData(recorded, "王王王王王", "abcdefghijk"));
     EXPECT_TRUE(CheckPersonalData(recorded, "王王王王王", "abcdefghij"));
     EXPECT_FALSE(ConfirmBulkSubscribe(recorded, 0));
-    EXPECT_THAT(recorded.notices(),
-                ElementsAre("姓名超过10个字节长,请修改!", "称呼超过10个字节长,请修改!", "请输入要订阅的手机号码!"));
+    EXPECT_THAT(recorded.notices(), ElementsAre("姓名超过10个字节长,请修改!", "称呼超过10个字节长,请修改!",
+                                                "请输入要订阅的手机号码!"));
     EXPECT_TRUE(ConfirmBulkSubscribe(recorded, 3));
-    EXPECT_THAT(recorded.confirms(),
-                ElementsAre("将操作(3)个手机号码的订阅关系:\n    1.自动检查手机号码资料,对新的手机号码将添加到资料库;\n"
-                            "    2.自动检查订阅关系,对新的订阅关系进行添加,对已存在的订阅关系更新到期时间;\n确定继续吗?"));
+    EXPECT_THAT(
+        recorded.confirms(),
+        ElementsAre(
+            "将操作(3)个手机号码的订阅关系:\n    1.自动检查手机号码资料,对新的手机号码将添加到资料库;\n"
+            "    2.自动检查订阅关系,对新的订阅关系进行添加,对已存在的订阅关系更新到期时间;\n确定继续吗?"));
 }
 
 }  // namespace

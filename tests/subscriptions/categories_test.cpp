@@ -24,9 +24,9 @@ TEST_F(CategoriesTest, AddStoresTheTrimmedNameCutTo20BytesOncePerAccount) {
         {"  ", "请输入要新增的订阅类别名称!"},
         {"it's NULL", ""},
         {"IT'S null", "该订阅类别已经存在了!"},
-        {"一二三四五六七八九十壹贰", ""},       // 24 bytes: the first ten characters
-        {"abcdefghijklmnopqrstuvwxy", ""},      // 25 bytes: the first 20
-        {"abcdefghijklmnopqrs天", ""},          // 21 bytes: the character that does not fit goes
+        {"一二三四五六七八九十壹贰", ""},   // 24 bytes: the first ten characters
+        {"abcdefghijklmnopqrstuvwxy", ""},  // 25 bytes: the first 20
+        {"abcdefghijklmnopqrs天", ""},      // 21 bytes: the character that does not fit goes
         {"100%_", ""},
     };
     for (const auto& c : cases) {
@@ -37,7 +37,8 @@ TEST_F(CategoriesTest, AddStoresTheTrimmedNameCutTo20BytesOncePerAccount) {
     }
     EXPECT_EQ(Names(), "天气|it's NULL|一二三四五六七八九十|abcdefghijklmnopqrst|abcdefghijklmnopqrs|100%_");
     EXPECT_THAT(pMsgType(*this),  // newest first, within one second too
-                ElementsAre("100%_", "abcdefghijklmnopqrs", "abcdefghijklmnopqrst", "一二三四五六七八九十", "it's NULL", "天气"));
+                ElementsAre("100%_", "abcdefghijklmnopqrs", "abcdefghijklmnopqrst", "一二三四五六七八九十",
+                            "it's NULL", "天气"));
 }
 
 TEST_F(CategoriesTest, RenameMovesTheSubscriptionsOfTheAccountAndKeepsTheHistory) {
@@ -65,8 +66,9 @@ TEST_F(CategoriesTest, RenameMovesTheSubscriptionsOfTheAccountAndKeepsTheHistory
 
 TEST_F(CategoriesTest, DeleteCountsEveryStatusAndTakesEverySubscription) {
     for (const char* name : {"A", "B", "C"}) btnNewMsgTypeClick(*this, name);
-    Insert("mobOrder (corpID,mob,msgType,dgStatus)", {"10001,'1','A',1", "10001,'1','B',1", "10001,'2','B',1",
-                                                      "10001,'3','B',0", "10001,'4','C',1", "10002,'5','A',1"});
+    Insert("mobOrder (corpID,mob,msgType,dgStatus)",
+           {"10001,'1','A',1", "10001,'1','B',1", "10001,'2','B',1", "10001,'3','B',0", "10001,'4','C',1",
+            "10002,'5','A',1"});
     Insert("histMsgType (corpID,msgID,msgType)", {"10001,1,'A'"});
 
     EXPECT_FALSE(btnDelMsgTypeClick(*this, {}));
@@ -86,7 +88,8 @@ TEST_F(CategoriesTest, DeleteCountsEveryStatusAndTakesEverySubscription) {
     EXPECT_TRUE(btnDelMsgTypeClick(*this, {"C"}));
     EXPECT_EQ(Names(), "");
 
-    const std::string severe = "严重警告  你将要删除的订阅类别中有3个手机号码,你如果删除,这些订阅关系也将删除!你要继续吗?";
+    const std::string severe =
+        "严重警告  你将要删除的订阅类别中有3个手机号码,你如果删除,这些订阅关系也将删除!你要继续吗?";
     EXPECT_THAT(recorded.confirms(),
                 ElementsAre(severe, severe, severe, "选中的订阅类别没有任何手机订阅,将删除!你要继续吗?"));
     EXPECT_EQ(recorded.notices().front(), "请选择要删除的订阅类别!");

@@ -13,14 +13,16 @@ class SubscribersTest : public SubscriptionsTest {
   protected:
     std::vector<std::string> Listed() {
         std::vector<std::string> mobs;
-        for (std::size_t r = 0; r < list.grid().RowCount(); ++r) mobs.push_back(list.grid().Field(r, "mob").value_or(""));
+        for (std::size_t r = 0; r < list.grid().RowCount(); ++r)
+            mobs.push_back(list.grid().Field(r, "mob").value_or(""));
         return mobs;
     }
     std::string Orders() {
         std::string out;
         const ResultSet& o = list.orders();
         for (std::size_t r = 0; r < o.RecordCount(); ++r)
-            (out += r ? "|" : "") += *o.At(r, *o.ColumnIndex("msgType")) + " " + *o.At(r, *o.ColumnIndex("dgstatus"));
+            (out += r ? "|" : "") +=
+                *o.At(r, *o.ColumnIndex("msgType")) + " " + *o.At(r, *o.ColumnIndex("dgstatus"));
         return out;
     }
 
@@ -28,15 +30,17 @@ class SubscribersTest : public SubscriptionsTest {
 };
 
 TEST_F(SubscribersTest, SearchesFiveFieldsOfTheAccountOnlyThenShowsTheFirstOnesSubscriptions) {
-    Insert("mobs", {"10001,'13800000001',NULL,NULL,NULL,NULL", "10001,'13900000002','王138',NULL,NULL,NULL",
-                    "10001,'13900000003',NULL,'x138',NULL,NULL", "10001,'13900000004',NULL,NULL,'1380-01-01',NULL",
-                    "10001,'13900000005',NULL,NULL,NULL,'memo 138'", "10001,'13900000006','王',NULL,NULL,NULL",
-                    "10002,'13800000009','138',NULL,NULL,NULL"});
+    Insert("mobs",
+           {"10001,'13800000001',NULL,NULL,NULL,NULL", "10001,'13900000002','王138',NULL,NULL,NULL",
+            "10001,'13900000003',NULL,'x138',NULL,NULL", "10001,'13900000004',NULL,NULL,'1380-01-01',NULL",
+            "10001,'13900000005',NULL,NULL,NULL,'memo 138'", "10001,'13900000006','王',NULL,NULL,NULL",
+            "10002,'13800000009','138',NULL,NULL,NULL"});
     Insert("mobOrder (corpID,mob,msgType,dgStatus)",
            {"10001,'13800000001','天气',1", "10001,'13800000001','股票',0", "10002,'13800000001','其他',1"});
 
     EXPECT_TRUE(list.pUser("138"));
-    EXPECT_THAT(Listed(), ElementsAre("13800000001", "13900000002", "13900000003", "13900000004", "13900000005"));
+    EXPECT_THAT(Listed(),
+                ElementsAre("13800000001", "13900000002", "13900000003", "13900000004", "13900000005"));
     EXPECT_EQ(Orders(), "天气 True|股票 False");
     EXPECT_EQ(list.Caption(), "手机资料(5)");
     EXPECT_EQ(list.OrdersCaption(), "订阅类别(2)");
@@ -54,8 +58,9 @@ TEST_F(SubscribersTest, SearchesFiveFieldsOfTheAccountOnlyThenShowsTheFirstOnesS
 }
 
 TEST_F(SubscribersTest, BirthdaysMatchDayAndMonthNeverNull) {
-    Insert("mobs (corpID,mob,bir)", {"10001,'1','1990-05-07 00:00:00'", "10001,'2','1985-05-07'", "10001,'3','1990-07-05'",
-                                     "10001,'4',NULL", "10001,'5','2001-05-17'", "10002,'6','1990-05-07'"});
+    Insert("mobs (corpID,mob,bir)",
+           {"10001,'1','1990-05-07 00:00:00'", "10001,'2','1985-05-07'", "10001,'3','1990-07-05'",
+            "10001,'4',NULL", "10001,'5','2001-05-17'", "10002,'6','1990-05-07'"});
     Insert("mobOrder (corpID,mob,msgType)", {"10001,'1','天气'"});
     using namespace std::chrono;
     list.btnUserBirClick(year(2026) / May / day(7));
@@ -85,7 +90,8 @@ TEST_F(SubscribersTest, DeletingASubscriberTakesAllItsSubscriptionsWhateverTheLo
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobs"), "3");
     recorded.SetAnswer(true);
     EXPECT_EQ(list.btnUserDelClick(0), std::optional<std::size_t>(0));
-    EXPECT_EQ(Rows("SELECT corpID || mob || msgType FROM mobOrder ORDER BY rowid"), "10002111天气|10001222天气");
+    EXPECT_EQ(Rows("SELECT corpID || mob || msgType FROM mobOrder ORDER BY rowid"),
+              "10002111天气|10001222天气");
     EXPECT_THAT(Listed(), ElementsAre("222", "333"));
     EXPECT_EQ(Orders(), "天气 True");  // the new current row's
 

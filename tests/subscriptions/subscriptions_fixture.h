@@ -39,7 +39,8 @@ class SubscriptionsTest : public ::testing::Test, public SubscriptionHost {
     }
     // A trigger failing each `event` ("DELETE ON mobOrder") when `when` holds.
     void FailOn(const std::string& event, const std::string& when = "1") {
-        Run("CREATE TRIGGER fail BEFORE " + event + " WHEN " + when + " BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        Run("CREATE TRIGGER fail BEFORE " + event + " WHEN " + when +
+            " BEGIN SELECT RAISE(ABORT, 'refused'); END");
     }
 
     TempDir dir;

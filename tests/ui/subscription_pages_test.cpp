@@ -31,7 +31,8 @@ class SubscriptionPagesTest : public ShellTest {
     }
     template <typename P>
     P* Open(const char* caption, const char* name) {
-        return main->SelectTreeNodeByText(QString::fromUtf8(caption)) ? qobject_cast<P*>(main->FindPage(name)) : nullptr;
+        return main->SelectTreeNodeByText(QString::fromUtf8(caption)) ? qobject_cast<P*>(main->FindPage(name))
+                                                                      : nullptr;
     }
     std::string Rows(const std::string& sql) {
         std::string out;
@@ -42,8 +43,9 @@ class SubscriptionPagesTest : public ShellTest {
 };
 
 TEST_F(SubscriptionPagesTest, UserPageListsEverySubscriberSearchesOnEnterAndStoresEdits) {
-    ASSERT_TRUE(main->db().pAdoCom("INSERT INTO mobs (corpID,mob,userName) VALUES (10001,'15000000001','王'),"
-                                   " (10001,'13900000002',NULL), (10001,'15000000003',NULL), (10002,'15000000004',NULL)"));
+    ASSERT_TRUE(main->db().pAdoCom(
+        "INSERT INTO mobs (corpID,mob,userName) VALUES (10001,'15000000001','王'),"
+        " (10001,'13900000002',NULL), (10001,'15000000003',NULL), (10002,'15000000004',NULL)"));
     auto* page = Open<SubscriberPage>("订阅用户的资料管理", "user");
     ASSERT_NE(page, nullptr);
     QTableView* grid = page->Grid();
@@ -63,7 +65,8 @@ TEST_F(SubscriptionPagesTest, UserPageListsEverySubscriberSearchesOnEnterAndStor
         editor.setText(QString::fromUtf8(typed));
         bir->setModelData(&editor, grid->model(), grid->model()->index(0, 3));
     }
-    EXPECT_EQ(Rows("SELECT mob || ' ' || ifnull(userName,'') || ' ' || ifnull(bir,'') FROM mobs WHERE mob LIKE '150%'"),
+    EXPECT_EQ(Rows("SELECT mob || ' ' || ifnull(userName,'') || ' ' || ifnull(bir,'') FROM mobs WHERE mob "
+                   "LIKE '150%'"),
               "15000000001 王 1990-05-07 00:00:00|15000000003 李四 |15000000004  ");
 }
 
@@ -78,14 +81,16 @@ TEST_F(SubscriptionPagesTest, BulkPageSubscribesTheTidiedNumbersToTheTickedCateg
 
     page->findChild<QPushButton*>(QStringLiteral("btnDg"))->click();
     QDeadlineTimer deadline(20000);
-    while (!(page->edMobs()->toPlainText().isEmpty() && main->busy().Depth() == 0) && !deadline.hasExpired()) {
+    while (!(page->edMobs()->toPlainText().isEmpty() && main->busy().Depth() == 0) &&
+           !deadline.hasExpired()) {
         main->workers().WaitAll();
         QTest::qWait(10);
     }
     EXPECT_TRUE(page->edMobs()->toPlainText().isEmpty());
     EXPECT_EQ(main->busy().Depth(), 0);
     EXPECT_TRUE(main->isEnabled());
-    EXPECT_EQ(Rows("SELECT mob FROM mobs WHERE corpID=10001 ORDER BY mob"), "13800000001|13800000002|13800000003");
+    EXPECT_EQ(Rows("SELECT mob FROM mobs WHERE corpID=10001 ORDER BY mob"),
+              "13800000001|13800000002|13800000003");
     EXPECT_EQ(Rows("SELECT mob || msgType FROM mobOrder WHERE corpID=10001 ORDER BY mob"),
               "13800000001天气|13800000002天气|13800000003天气");
     EXPECT_THAT(prompts.Texts().back(), ::testing::StartsWith("将操作(3)个手机号码的订阅关系:"));

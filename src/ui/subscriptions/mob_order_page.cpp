@@ -29,7 +29,8 @@ namespace xunda {
 
 namespace {
 
-const bool registered = RegisterPage("mobOrder", [](Shell& shell) -> Page* { return new MobOrderPage(shell); });
+const bool registered =
+    RegisterPage("mobOrder", [](Shell& shell) -> Page* { return new MobOrderPage(shell); });
 
 template <typename Widget>
 Widget* Named(Widget* widget, const char* name) {
@@ -193,7 +194,8 @@ void MobOrderPage::msgTypeCheckClick() {
 
 void MobOrderPage::btnClearMobsClick() {
     if (shell_.prompts().Confirm("清空手机号码列表!你要继续吗?")) edMobs_->clear();
-    mobOrderGroup_->setTitle(QStringLiteral("手机号码(%1)").arg(MemoLineCount(edMobs_->toPlainText().toStdString())));
+    mobOrderGroup_->setTitle(
+        QStringLiteral("手机号码(%1)").arg(MemoLineCount(edMobs_->toPlainText().toStdString())));
 }
 
 BulkSubscribeInput MobOrderPage::Inputs() const {

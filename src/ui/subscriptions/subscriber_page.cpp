@@ -61,13 +61,15 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), subsHost_(shell)
     AddButton(searchRow, "群发短信", "btnUserGroupSendSms", [] {});
     AddButton(searchRow, "发短信", "btnUserSingleSendSms", [] {});
     AddButton(searchRow, "删除", "btnUserDel", [this] { btnUserDelClick(); });
-    AddButton(searchRow, "导出数据文件", "btnExportUser", [this, &shell] { shell.pSaveDbGrid(list_.grid()); });
+    AddButton(searchRow, "导出数据文件", "btnExportUser",
+              [this, &shell] { shell.pSaveDbGrid(list_.grid()); });
     searchRow->addStretch(1);
     Body()->addLayout(searchRow);
 
     AddGrid(list_.grid(), "userGroup", "userGrid", "手机资料", [this] { return list_.Caption(); });
     QTableView* grid = Grid();
-    qobject_cast<QueryGridModel*>(grid->model())->SetEditable({"mob", "username", "nickName", "bir", "usermemo"});
+    qobject_cast<QueryGridModel*>(grid->model())
+        ->SetEditable({"mob", "username", "nickName", "bir", "usermemo"});
     grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::AnyKeyPressed);
     grid->setItemDelegateForColumn(kBirColumn, new BirthdayDelegate(grid));
@@ -77,7 +79,8 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), subsHost_(shell)
             [this](const QModelIndex& current) {
                 if (!quiet_ && current.isValid()) userGridCellClick(current.row());
             });
-    connect(grid, &QTableView::clicked, this, [this](const QModelIndex& index) { userGridCellClick(index.row()); });
+    connect(grid, &QTableView::clicked, this,
+            [this](const QModelIndex& index) { userGridCellClick(index.row()); });
 
     mobDgGroup_ = new QGroupBox(QStringLiteral("订阅类别"), this);
     mobDgGroup_->setObjectName(QStringLiteral("mobDgGroup"));
