@@ -1,5 +1,4 @@
 #include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,7 +12,6 @@
 #include <QTableView>
 #include <QTest>
 
-#include "store/database.h"
 #include "ui/msg_form.h"
 #include "ui/shell_fixture.h"
 #include "ui/subscriptions/mob_order_page.h"
