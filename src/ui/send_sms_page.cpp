@@ -4,19 +4,16 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
-#include <chrono>
 #include <exception>
 
-#include "compose/number_tidy.h"
 #include "compose/send_checks.h"
 #include "compose/sms_queue.h"
 #include "compose/text_rules.h"
 #include "core/codepage.h"
+#include "ui/mobs_memo.h"
 #include "ui/msg_form.h"
 #include "ui/page_registry.h"
 #include "ui/shell.h"
@@ -29,10 +26,6 @@ namespace {
 
 const bool registered =
     RegisterPage("sendSmsPage", [](Shell& shell) -> Page* { return new SendSmsPage(shell); });
-
-constexpr const char* kImportFilter =
-    "*.* (*.*);;EXCEL (*.xls);;EXCEL_CSV (*.csv);;TXT (*.txt);;DOC (*.doc);;XML (*.xml);;HTM (*.htm);;"
-    "HTML (*.html);;RTF (*.rtf)";
 
 std::string MemoText(const QPlainTextEdit* memo) {
     return MakeGbkSafe(memo->toPlainText().toStdString());
@@ -53,17 +46,6 @@ QComboBox* HistoryCombo(const char* name, QWidget* parent) {
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     return box;
-}
-
-// The busy window's text from a worker, at most every 50 ms. SetText is posted: the worker never
-// waits for the GUI thread while it holds the outbox's write transaction.
-BusyText ThrottledBusyText(Shell& shell) {
-    return [&shell, last = std::chrono::steady_clock::time_point()](const std::string& text) mutable {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - last < std::chrono::milliseconds(50)) return;
-        last = now;
-        shell.busy().SetText(text);
-    };
 }
 
 }  // namespace
@@ -95,8 +77,7 @@ SendSmsPage::SendSmsPage(Shell& shell)
 
     sendSmsGroup_->setObjectName(QStringLiteral("sendSmsGroup"));
     sMobs_->setObjectName(QStringLiteral("sMobs"));
-    sMobs_->installEventFilter(this);
-    connect(sMobs_, &QPlainTextEdit::textChanged, this, &SendSmsPage::sMobsChange);
+    mobs_ = new MobsMemo(shell_, sMobs_, sendSmsGroup_);
     QPushButton* btnMobsAction = Button("手机号码整理", "btnMobsAction", sendSmsGroup_);
     QPushButton* bitBtn11 = Button("导入号码", "BitBtn11", sendSmsGroup_);
     connect(btnMobsAction, &QPushButton::clicked, this, &SendSmsPage::btnMobsActionClick);
@@ -135,64 +116,21 @@ void SendSmsPage::sMsgChange() {
     sMsgGroup_->setTitle(QString::fromStdString(SmsCountCaption("短信内容", MemoText(sMsg_))));
 }
 
-void SendSmsPage::sMobsChange() {
-    sendSmsGroup_->setTitle(QString::fromStdString(MobLinesCaption(sMobs_->toPlainText().toStdString())));
-}
-
 void SendSmsPage::btnSmsInsertClick() {
     sMsg_->insertPlainText(smsInsert_->currentText());
     sMsg_->setFocus();
 }
 
-bool SendSmsPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == sMobs_ && event->type() == QEvent::KeyRelease) sMobsKeyUp(*static_cast<QKeyEvent*>(event));
-    return Page::eventFilter(watched, event);
-}
-
-void SendSmsPage::sMobsKeyUp(const QKeyEvent& key) {
-    if (key.key() == Qt::Key_V && key.modifiers().testFlag(Qt::ControlModifier)) btnMobsActionClick();
-}
-
 void SendSmsPage::ShowMobs(const std::vector<std::string>& mobs) {
-    std::string text;
-    text.reserve(mobs.size() * 13);
-    for (const std::string& mob : mobs) (text += mob) += '\n';
-    sMobs_->setPlainText(QString::fromStdString(text));
-}
-
-void SendSmsPage::FillMobsOnWorker(std::function<std::vector<std::string>()> mobs) {
-    Shell& shell = shell_;
-    QPointer<SendSmsPage> self(this);
-    shell.workers().Run([&shell, self, mobs = std::move(mobs)] {
-        try {
-            shell.bridge().Post([self, found = mobs()] {
-                if (self) self->ShowMobs(found);
-            });
-        } catch (const std::exception&) {
-            // A file that cannot be read leaves the memo as it was.
-        }
-        shell.busy().Close();
-    });
+    mobs_->ShowMobs(mobs);
 }
 
 void SendSmsPage::btnMobsActionClick() {
-    shell_.busy().Show("处理手机号码,请稍候...");
-    TidySendMobsThread(sMobs_->toPlainText().toStdString());
-}
-
-void SendSmsPage::TidySendMobsThread(std::string memo) {
-    FillMobsOnWorker([memo = std::move(memo)] { return TidyMobs(memo); });
+    mobs_->Tidy();
 }
 
 void SendSmsPage::BitBtn11Click() {
-    const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kImportFilter, "");
-    if (!file) return;
-    shell_.busy().Show("导入手机号码,请稍候...");
-    LoadSendMobsFileThread(*file);
-}
-
-void SendSmsPage::LoadSendMobsFileThread(std::string file) {
-    FillMobsOnWorker([file = std::move(file)] { return ImportMobsFile(file); });
+    mobs_->Import();
 }
 
 void SendSmsPage::btnSendSmsClick() {

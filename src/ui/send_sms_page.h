@@ -11,12 +11,12 @@
 
 class QComboBox;
 class QGroupBox;
-class QKeyEvent;
 class QPlainTextEdit;
 class QPushButton;
 
 namespace xunda {
 
+class MobsMemo;
 class Shell;
 struct SmsBatch;
 
@@ -44,18 +44,8 @@ class SendSmsPage : public Page {
     // Sets the number memo to one number per line: the one way other pages fill it.
     void ShowMobs(const std::vector<std::string>& mobs);
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
   private:
     void sMsgChange();
-    void sMobsChange();
-    void sMobsKeyUp(const QKeyEvent& key);
-    // Puts the numbers `mobs` makes on a worker into the number memo, then closes the busy window
-    // the caller showed; the memo keeps its text when `mobs` fails.
-    void FillMobsOnWorker(std::function<std::vector<std::string>()> mobs);
-    void TidySendMobsThread(std::string memo);
-    void LoadSendMobsFileThread(std::string file);
     void QueueSmsThread(const SmsBatch& batch, const std::string& corpID);
 
     Shell& shell_;
@@ -65,6 +55,7 @@ class SendSmsPage : public Page {
     QComboBox* smsInsert_;
     QGroupBox* sendSmsGroup_;
     QPlainTextEdit* sMobs_;
+    MobsMemo* mobs_;
     QComboBox* edLinkID_;
     QComboBox* edSubNumber_;
 };

@@ -1,0 +1,33 @@
+// The account's subscription categories (table msgType): the list, adding, renaming and deleting.
+// Each change is refused with a notice when its input does not hold; a change that went ahead
+// returns true (the page then refills its list and empties the name box, also when the database
+// refused the change and has reported it).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "subscriptions/subscription_host.h"
+
+namespace xunda {
+
+// A category name as typed, made fit to store: trimmed and cut to 20 bytes of GBK text, never
+// inside a character.
+std::string CategoryName(std::string_view typed);
+
+// pMsgType: the account's category names, newest first.
+std::vector<std::string> pMsgType(SubscriptionHost& host);
+
+// btnNewMsgTypeClick: adds the category `typed` unless it is blank or the account has it.
+bool btnNewMsgTypeClick(SubscriptionHost& host, std::string_view typed);
+// btnEditMsgTypeClick: renames the highlighted category to `typed` and moves its subscriptions
+// with it (one transaction); the broadcast history keeps the old name.
+bool btnEditMsgTypeClick(SubscriptionHost& host, const std::optional<std::string>& highlighted,
+                         std::string_view typed);
+// btnDelMsgTypeClick: deletes the ticked categories with every subscription to them (one
+// transaction), after a question that counts their subscribed numbers.
+bool btnDelMsgTypeClick(SubscriptionHost& host, const std::vector<std::string>& ticked);
+
+}  // namespace xunda

@@ -1,0 +1,92 @@
+#include "ui/mobs_memo.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <chrono>
+#include <exception>
+#include <optional>
+
+#include "compose/number_tidy.h"
+#include "ui/msg_form.h"
+#include "ui/shell.h"
+#include "ui/workers.h"
+
+namespace xunda {
+
+namespace {
+
+constexpr const char* kImportFilter =
+    "*.* (*.*);;EXCEL (*.xls);;EXCEL_CSV (*.csv);;TXT (*.txt);;DOC (*.doc);;XML (*.xml);;HTM (*.htm);;"
+    "HTML (*.html);;RTF (*.rtf)";
+
+}  // namespace
+
+BusyText ThrottledBusyText(Shell& shell) {
+    return [&shell, last = std::chrono::steady_clock::time_point()](const std::string& text) mutable {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - last < std::chrono::milliseconds(50)) return;
+        last = now;
+        shell.busy().SetText(text);
+    };
+}
+
+MobsMemo::MobsMemo(Shell& shell, QPlainTextEdit* memo, QGroupBox* group)
+    : QObject(memo), shell_(shell), memo_(memo), group_(group) {
+    memo_->installEventFilter(this);
+    connect(memo_, &QPlainTextEdit::textChanged, this, &MobsMemo::Change);
+}
+
+void MobsMemo::Change() {
+    group_->setTitle(QString::fromStdString(MobLinesCaption(memo_->toPlainText().toStdString())));
+}
+
+bool MobsMemo::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == memo_ && event->type() == QEvent::KeyRelease) {
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        if (key.key() == Qt::Key_V && key.modifiers().testFlag(Qt::ControlModifier)) Tidy();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void MobsMemo::ShowMobs(const std::vector<std::string>& mobs) {
+    std::string text;
+    text.reserve(mobs.size() * 13);
+    for (const std::string& mob : mobs) (text += mob) += '\n';
+    memo_->setPlainText(QString::fromStdString(text));
+}
+
+void MobsMemo::FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, std::function<void()> then) {
+    Shell& shell = shell_;
+    QPointer<MobsMemo> self(this);
+    shell.workers().Run([&shell, self, mobs = std::move(mobs), then = std::move(then)] {
+        std::optional<std::vector<std::string>> found;
+        try {
+            found = mobs();
+        } catch (const std::exception&) {
+            // A file that cannot be read leaves the memo as it was.
+        }
+        shell.busy().Close();
+        if (!found) return;
+        shell.bridge().Post([self, found = std::move(*found), then] {
+            if (!self) return;
+            self->ShowMobs(found);
+            if (then) then();
+        });
+    });
+}
+
+void MobsMemo::Tidy(std::function<void()> then) {
+    shell_.busy().Show("处理手机号码,请稍候...");
+    FillMobsOnWorker([memo = memo_->toPlainText().toStdString()] { return TidyMobs(memo); }, std::move(then));
+}
+
+void MobsMemo::Import() {
+    const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kImportFilter, "");
+    if (!file) return;
+    shell_.busy().Show("导入手机号码,请稍候...");
+    FillMobsOnWorker([file = *file] { return ImportMobsFile(file); }, {});
+}
+
+}  // namespace xunda

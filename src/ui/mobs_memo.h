@@ -1,0 +1,52 @@
+// A number memo (one number per line) with what every such memo does: its group box counts the
+// lines, the numbers are tidied (also when Ctrl+V is released in it) and imported from a file, both
+// on a worker behind the busy window. The send page's sMobs and the bulk-subscribe page's edMobs.
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "compose/sms_queue.h"
+
+class QGroupBox;
+class QPlainTextEdit;
+
+namespace xunda {
+
+class Shell;
+
+// The busy window's text from a worker, at most every 50 ms. SetText is posted: the worker never
+// waits for the GUI thread while it holds a write transaction.
+BusyText ThrottledBusyText(Shell& shell);
+
+class MobsMemo : public QObject {
+    Q_OBJECT
+  public:
+    MobsMemo(Shell& shell, QPlainTextEdit* memo, QGroupBox* group);
+
+    QPlainTextEdit* memo() const { return memo_; }
+    // Sets the memo to one number per line.
+    void ShowMobs(const std::vector<std::string>& mobs);
+    // Tidies the memo on a worker; `then` runs on the GUI thread once the memo holds the result.
+    void Tidy(std::function<void()> then = {});
+    // Asks for a file and puts its numbers into the memo.
+    void Import();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void Change();
+    // Puts the numbers `mobs` makes on a worker into the memo, then closes the busy window the
+    // caller showed and runs `then`; the memo keeps its text (and `then` does not run) when
+    // `mobs` fails.
+    void FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, std::function<void()> then);
+
+    Shell& shell_;
+    QPlainTextEdit* memo_;
+    QGroupBox* group_;
+};
+
+}  // namespace xunda

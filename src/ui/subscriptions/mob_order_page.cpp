@@ -1,0 +1,239 @@
+#include "ui/subscriptions/mob_order_page.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <exception>
+#include <thread>
+
+#include "compose/number_tidy.h"
+#include "core/codepage.h"
+#include "subscriptions/categories.h"
+#include "ui/mobs_memo.h"
+#include "ui/msg_form.h"
+#include "ui/page_registry.h"
+#include "ui/tree_helpers.h"
+#include "ui/workers.h"
+
+namespace xunda {
+
+namespace {
+
+const bool registered =
+    RegisterPage("mobOrder", [](Shell& shell) -> Page* { return new MobOrderPage(shell); });
+
+template <typename Widget>
+Widget* Named(Widget* widget, const char* name) {
+    widget->setObjectName(QString::fromUtf8(name));
+    return widget;
+}
+
+QPushButton* Button(QBoxLayout* row, const char* caption, const char* name, QWidget* parent) {
+    auto* button = Named(new QPushButton(QString::fromUtf8(caption), parent), name);
+    row->addWidget(button);
+    return button;
+}
+
+std::string Typed(const QString& text) {
+    return MakeGbkSafe(text.trimmed().toStdString());
+}
+
+// A picker's day as the store keeps dates.
+std::string StoredDate(const QDate& date) {
+    return date.toString(QStringLiteral("yyyy-MM-dd 00:00:00")).toStdString();
+}
+
+}  // namespace
+
+MobOrderPage::MobOrderPage(Shell& shell)
+    : shell_(shell),
+      host_(shell),
+      msgTypeSelect_(Named(new QListWidget(this), "msgTypeSelect")),
+      msgTypeCheck_(Named(new QCheckBox(QStringLiteral("全部选择"), this), "msgTypeCheck")),
+      edNewMsgType_(Named(new QComboBox(this), "edNewMsgType")),
+      edDgTimeOut_(Named(new QDateEdit(this), "edDgTimeOut")),
+      mobOrderGroup_(Named(new QGroupBox(QStringLiteral("手机号码"), this), "mobOrderGroup")),
+      edMobs_(Named(new QPlainTextEdit(mobOrderGroup_), "edMobs")),
+      mobs_(new MobsMemo(shell, edMobs_, mobOrderGroup_)),
+      edUserName_(Named(new QLineEdit(this), "edUserName")),
+      edBir_(Named(new QDateEdit(this), "edBir")),
+      edNickName_(Named(new QLineEdit(this), "edNickName")) {
+    for (QDateEdit* picker : {edDgTimeOut_, edBir_}) {
+        picker->setCalendarPopup(true);
+        picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    }
+    edBir_->setToolTip(QStringLiteral("生日日期如果填写的是今天,则表示生日段无效!"));
+    edNewMsgType_->setEditable(true);
+    edNewMsgType_->setInsertPolicy(QComboBox::NoInsert);
+
+    // Left: the expiry, the numbers and a single number's data.
+    auto* left = new QVBoxLayout;
+    auto* runRow = new QHBoxLayout;
+    runRow->addWidget(Named(new QLabel(QStringLiteral("订阅有效期至:"), this), "Label5"));
+    runRow->addWidget(edDgTimeOut_);
+    connect(Button(runRow, "批量添加或更新手机号码的订阅关系", "btnDg", this), &QPushButton::clicked, this,
+            &MobOrderPage::btnDgClick);
+    runRow->addStretch(1);
+    left->addLayout(runRow);
+    auto* mobsButtons = new QHBoxLayout;
+    connect(Button(mobsButtons, "导入号码", "btnLoadMobsFiles", mobOrderGroup_), &QPushButton::clicked, mobs_,
+            [this] { mobs_->Import(); });
+    connect(Button(mobsButtons, "手机号码整理", "btnOrderMobs", mobOrderGroup_), &QPushButton::clicked, mobs_,
+            [this] { mobs_->Tidy(); });
+    connect(Button(mobsButtons, "清空号码", "btnClearMobs", mobOrderGroup_), &QPushButton::clicked, this,
+            &MobOrderPage::btnClearMobsClick);
+    mobsButtons->addStretch(1);
+    auto* mobsLayout = new QVBoxLayout(mobOrderGroup_);
+    mobsLayout->addWidget(edMobs_);
+    mobsLayout->addLayout(mobsButtons);
+    left->addWidget(mobOrderGroup_, 1);
+    auto* single = Named(new QGroupBox(QStringLiteral("单个手机号码的资料填写"), this), "GroupBox12");
+    auto* form = new QFormLayout(single);
+    form->addRow(QStringLiteral("姓名:"), edUserName_);
+    form->addRow(QStringLiteral("生日:"), edBir_);
+    form->addRow(QStringLiteral("称呼:"), edNickName_);
+    left->addWidget(single);
+
+    // Right: the categories.
+    auto* choose = new QGroupBox(QStringLiteral("订阅类别选择"), this);
+    auto* chooseLayout = new QVBoxLayout(choose);
+    chooseLayout->addWidget(msgTypeSelect_, 1);
+    auto* chooseRow = new QHBoxLayout;
+    chooseRow->addWidget(msgTypeCheck_);
+    connect(msgTypeCheck_, &QCheckBox::clicked, this, &MobOrderPage::msgTypeCheckClick);
+    Button(chooseRow, "发送短信给订阅手机", "btnSendDg", choose);
+    chooseLayout->addLayout(chooseRow);
+    auto* change = Named(new QGroupBox(QStringLiteral("订阅类别操作"), this), "GroupBox1");
+    auto* changeLayout = new QVBoxLayout(change);
+    changeLayout->addWidget(edNewMsgType_);
+    auto* changeRow = new QHBoxLayout;
+    connect(Button(changeRow, "添加", "btnNewMsgType", change), &QPushButton::clicked, this,
+            &MobOrderPage::btnNewMsgTypeClick);
+    connect(Button(changeRow, "修改", "btnEditMsgType", change), &QPushButton::clicked, this,
+            &MobOrderPage::btnEditMsgTypeClick);
+    connect(Button(changeRow, "删除", "btnDelMsgType", change), &QPushButton::clicked, this,
+            &MobOrderPage::btnDelMsgTypeClick);
+    changeLayout->addLayout(changeRow);
+    auto* right = new QVBoxLayout;
+    right->addWidget(choose, 1);
+    right->addWidget(change);
+
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(left, 3);
+    columns->addLayout(right, 2);
+    Body()->addLayout(columns, 1);
+}
+
+void MobOrderPage::Open(const QString&, const QString&) {
+    const QDate today = QDate::currentDate();
+    edBir_->setDate(today);
+    edDgTimeOut_->setDate(today.addYears(1));
+    msgTypeCheck_->setChecked(false);
+    if (shell_.Account().LoggedIn()) pMsgType();
+}
+
+void MobOrderPage::DatabaseReopened() {
+    msgTypeSelect_->clear();
+}
+
+void MobOrderPage::pMsgType() {
+    msgTypeSelect_->clear();
+    for (const std::string& name : xunda::pMsgType(host_)) {
+        auto* item = new QListWidgetItem(QString::fromStdString(name), msgTypeSelect_);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+}
+
+std::vector<std::string> MobOrderPage::TickedMsgTypes() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < msgTypeSelect_->count(); ++i) {
+        if (msgTypeSelect_->item(i)->checkState() == Qt::Checked)
+            names.push_back(msgTypeSelect_->item(i)->text().toStdString());
+    }
+    return names;
+}
+
+void MobOrderPage::CategoriesChanged(const std::string& name) {
+    if (!name.empty()) AddStrToComBoBox(QString::fromStdString(name), edNewMsgType_);
+    pMsgType();
+    edNewMsgType_->setEditText(QString());
+}
+
+void MobOrderPage::btnNewMsgTypeClick() {
+    const std::string typed = edNewMsgType_->currentText().toStdString();
+    if (xunda::btnNewMsgTypeClick(host_, typed)) CategoriesChanged(CategoryName(typed));
+}
+
+void MobOrderPage::btnEditMsgTypeClick() {
+    const QListWidgetItem* item = msgTypeSelect_->currentItem();
+    const std::optional<std::string> highlighted =
+        item ? std::optional<std::string>(item->text().toStdString()) : std::nullopt;
+    const std::string typed = edNewMsgType_->currentText().toStdString();
+    if (xunda::btnEditMsgTypeClick(host_, highlighted, typed)) CategoriesChanged(CategoryName(typed));
+}
+
+void MobOrderPage::btnDelMsgTypeClick() {
+    if (xunda::btnDelMsgTypeClick(host_, TickedMsgTypes())) pMsgType();
+}
+
+void MobOrderPage::msgTypeCheckClick() {
+    const Qt::CheckState state = msgTypeCheck_->isChecked() ? Qt::Checked : Qt::Unchecked;
+    for (int i = 0; i < msgTypeSelect_->count(); ++i) msgTypeSelect_->item(i)->setCheckState(state);
+}
+
+void MobOrderPage::btnClearMobsClick() {
+    if (shell_.prompts().Confirm("清空手机号码列表!你要继续吗?")) edMobs_->clear();
+    mobOrderGroup_->setTitle(
+        QStringLiteral("手机号码(%1)").arg(MemoLineCount(edMobs_->toPlainText().toStdString())));
+}
+
+BulkSubscribeInput MobOrderPage::Inputs() const {
+    BulkSubscribeInput in;
+    const std::string memo = edMobs_->toPlainText().toStdString();
+    for (std::string_view line : SplitLines(memo)) in.mobs.emplace_back(line);
+    in.categories = TickedMsgTypes();
+    in.userName = Typed(edUserName_->text());
+    in.nickName = Typed(edNickName_->text());
+    if (edBir_->date() != QDate::currentDate()) in.bir = StoredDate(edBir_->date());
+    in.dgTimeOut = StoredDate(edDgTimeOut_->date());
+    return in;
+}
+
+void MobOrderPage::btnDgClick() {
+    if (!CheckPersonalData(shell_.prompts(), Typed(edUserName_->text()), Typed(edNickName_->text()))) return;
+    mobs_->Tidy([this] {
+        BulkSubscribeInput input = Inputs();
+        if (ConfirmBulkSubscribe(shell_.prompts(), input.mobs.size())) BulkSubscribeThread(std::move(input));
+    });
+}
+
+void MobOrderPage::BulkSubscribeThread(BulkSubscribeInput input) {
+    Shell& shell = shell_;
+    QPointer<QPlainTextEdit> memo(edMobs_);
+    shell.busy().Show("正在处理中,请稍候...");
+    shell.workers().Run([&shell, memo, input = std::move(input), corpID = shell.Account().corpID] {
+        try {
+            BulkSubscribe(shell.db(), shell.log(), corpID, input, ThrottledBusyText(shell),
+                          [](std::chrono::milliseconds rest) { std::this_thread::sleep_for(rest); });
+        } catch (const std::exception& e) {
+            shell.prompts().Notice(e.what());
+        }
+        shell.bridge().Post([memo] {
+            if (memo) memo->clear();
+        });
+        shell.busy().Close();
+    });
+}
+
+}  // namespace xunda

@@ -1,0 +1,167 @@
+#include "ui/subscriptions/subscriber_page.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "ui/mailbox/query_grid_model.h"
+#include "ui/page_registry.h"
+#include "ui/subscriptions/result_grid_model.h"
+#include "ui/tree_helpers.h"
+
+namespace xunda {
+
+namespace {
+
+const bool registered = RegisterPage("user", [](Shell& shell) -> Page* { return new SubscriberPage(shell); });
+
+constexpr int kBirColumn = 3;
+
+// The birthday editor: "YYYY-MM-DD" or nothing (no birthday); any other text is refused.
+class BirthdayDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
+        auto* edit = new QLineEdit(parent);
+        edit->setPlaceholderText(QStringLiteral("YYYY-MM-DD"));
+        return edit;
+    }
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override {
+        static_cast<QLineEdit*>(editor)->setText(index.data(Qt::EditRole).toString().left(10));
+    }
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
+        const QString text = static_cast<QLineEdit*>(editor)->text().trimmed();
+        const QDate date = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+        if (text.isEmpty())
+            model->setData(index, QString());
+        else if (date.isValid())
+            model->setData(index, date.toString(QStringLiteral("yyyy-MM-dd 00:00:00")));
+    }
+};
+
+}  // namespace
+
+SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), subsHost_(shell), list_(subsHost_) {
+    auto* searchRow = new QHBoxLayout;
+    edUserSearch_ = SearchBox("edUserSearch", this);
+    edUserSearch_->setEditText(QStringLiteral("13"));
+    edUserSearch_->setToolTip(QStringLiteral("如果不输入内容则只显示全部用户记录"));
+    edUserSearch_->lineEdit()->installEventFilter(this);
+    searchRow->addWidget(edUserSearch_);
+    AddButton(searchRow, "搜索", "btnUserSearch", [this] { btnUserSearchClick(); });
+    AddButton(searchRow, "今天生日", "btnUserBir", [this] { btnUserBirClick(); });
+    AddButton(searchRow, "群发短信", "btnUserGroupSendSms", [] {});
+    AddButton(searchRow, "发短信", "btnUserSingleSendSms", [] {});
+    AddButton(searchRow, "删除", "btnUserDel", [this] { btnUserDelClick(); });
+    AddButton(searchRow, "导出数据文件", "btnExportUser",
+              [this, &shell] { shell.pSaveDbGrid(list_.grid()); });
+    searchRow->addStretch(1);
+    Body()->addLayout(searchRow);
+
+    AddGrid(list_.grid(), "userGroup", "userGrid", "手机资料", [this] { return list_.Caption(); });
+    QTableView* grid = Grid();
+    qobject_cast<QueryGridModel*>(grid->model())
+        ->SetEditable({"mob", "username", "nickName", "bir", "usermemo"});
+    grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                          QAbstractItemView::AnyKeyPressed);
+    grid->setItemDelegateForColumn(kBirColumn, new BirthdayDelegate(grid));
+    connect(grid->model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { quiet_ = true; });
+    connect(grid->model(), &QAbstractItemModel::modelReset, this, [this] { quiet_ = false; });
+    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!quiet_ && current.isValid()) userGridCellClick(current.row());
+            });
+    connect(grid, &QTableView::clicked, this,
+            [this](const QModelIndex& index) { userGridCellClick(index.row()); });
+
+    mobDgGroup_ = new QGroupBox(QStringLiteral("订阅类别"), this);
+    mobDgGroup_->setObjectName(QStringLiteral("mobDgGroup"));
+    userMsgTypeGrid_ = new QTableView(mobDgGroup_);
+    userMsgTypeGrid_->setObjectName(QStringLiteral("userMsgTypeGrid"));
+    ordersModel_ = new ResultGridModel([this]() -> const ResultSet& { return list_.orders(); },
+                                       SubscriberList::OrderColumns(), userMsgTypeGrid_);
+    userMsgTypeGrid_->setModel(ordersModel_);
+    userMsgTypeGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    userMsgTypeGrid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    userMsgTypeGrid_->verticalHeader()->hide();
+    auto* orderButtons = new QHBoxLayout;
+    AddButton(orderButtons, "取消全部订阅类别", "btnUserCancelAll", [] {});
+    AddButton(orderButtons, "取消单个订阅类别", "btnUserCancelSingle", [] {});
+    AddButton(orderButtons, "修改订阅类别", "btnUserEdit", [] {});
+    AddButton(orderButtons, "增加订阅类别", "btnUserAddMsgType", [] {});
+    orderButtons->addStretch(1);
+    auto* ordersLayout = new QVBoxLayout(mobDgGroup_);
+    ordersLayout->addWidget(userMsgTypeGrid_);
+    ordersLayout->addLayout(orderButtons);
+    Body()->addWidget(mobDgGroup_, 1);
+}
+
+bool SubscriberPage::eventFilter(QObject* watched, QEvent* event) {
+    // edUserSearchKeyUp: Enter searches.
+    if (watched == edUserSearch_->lineEdit() && event->type() == QEvent::KeyRelease) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) btnUserSearchClick();
+    }
+    return ListPage::eventFilter(watched, event);
+}
+
+void SubscriberPage::OrdersShown() {
+    ordersModel_->Reset();
+    mobDgGroup_->setTitle(QString::fromStdString(list_.OrdersCaption()));
+}
+
+void SubscriberPage::SetCurrentQuietly(int row) {
+    quiet_ = true;
+    Grid()->setCurrentIndex(Grid()->model()->index(row, 0));
+    quiet_ = false;
+}
+
+void SubscriberPage::OpenList() {
+    list_.pUser("");
+    OrdersShown();
+}
+
+void SubscriberPage::btnUserSearchClick() {
+    const QString text = SearchText(edUserSearch_);
+    if (list_.pUser(text.toStdString())) AddStrToComBoBox(text, edUserSearch_);
+    OrdersShown();
+}
+
+void SubscriberPage::btnUserBirClick() {
+    const QDate d = QDate::currentDate();
+    list_.btnUserBirClick(std::chrono::year_month_day{std::chrono::year(d.year()),
+                                                      std::chrono::month(static_cast<unsigned>(d.month())),
+                                                      std::chrono::day(static_cast<unsigned>(d.day()))});
+    OrdersShown();
+}
+
+void SubscriberPage::userGridCellClick(int row) {
+    if (row < 0) return;
+    const std::optional<std::string> mob =
+        list_.userGridCellClick(static_cast<std::size_t>(row), edUserSearch_->currentText().toStdString());
+    if (!mob) return;
+    edUserSearch_->setEditText(QString::fromStdString(*mob));
+    OrdersShown();
+}
+
+void SubscriberPage::btnUserDelClick() {
+    const std::optional<std::size_t> current = list_.btnUserDelClick(CurrentRow());
+    if (current) SetCurrentQuietly(static_cast<int>(*current));
+    OrdersShown();
+}
+
+void SubscriberPage::DatabaseReopened() {
+    ListPage::DatabaseReopened();
+    list_.CloseOrders();
+    OrdersShown();
+}
+
+}  // namespace xunda

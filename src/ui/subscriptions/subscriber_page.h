@@ -1,0 +1,53 @@
+// The subscriber page "订阅用户的资料管理" (page user): the account's subscribers, editable in place,
+// with search, today's birthdays, delete and export, and below them the subscriptions of the
+// current subscriber.
+#pragma once
+
+#include "subscriptions/subscribers.h"
+#include "ui/mailbox/list_page.h"
+#include "ui/subscriptions/shell_subscription_host.h"
+
+class QComboBox;
+class QGroupBox;
+class QTableView;
+
+namespace xunda {
+
+class ResultGridModel;
+
+class SubscriberPage : public ListPage {
+    Q_OBJECT
+  public:
+    explicit SubscriberPage(Shell& shell);
+
+    SubscriberList& list() { return list_; }
+    QComboBox* edUserSearch() const { return edUserSearch_; }
+    QGroupBox* mobDgGroup() const { return mobDgGroup_; }
+    QTableView* userMsgTypeGrid() const { return userMsgTypeGrid_; }
+
+    void btnUserSearchClick();
+    void btnUserBirClick();
+    void btnUserDelClick();
+    void userGridCellClick(int row);
+    void DatabaseReopened() override;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void OpenList() override;
+    // userMobQueryAfterOpen: the subscription grid and its count caption follow the rows held.
+    void OrdersShown();
+    // Makes a row current without counting it as the user's choice.
+    void SetCurrentQuietly(int row);
+
+    ShellSubscriptionHost subsHost_;
+    SubscriberList list_;
+    QComboBox* edUserSearch_;
+    QGroupBox* mobDgGroup_;
+    QTableView* userMsgTypeGrid_;
+    ResultGridModel* ordersModel_;
+    bool quiet_ = false;
+};
+
+}  // namespace xunda

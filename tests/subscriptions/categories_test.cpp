@@ -1,0 +1,98 @@
+#include "subscriptions/categories.h"
+
+#include <gmock/gmock.h>
+
+#include "subscriptions_fixture.h"
+
+namespace xunda::test {
+namespace {
+
+using ::testing::ElementsAre;
+
+class CategoriesTest : public SubscriptionsTest {
+  protected:
+    std::string Names() { return Rows("SELECT msgType FROM msgType WHERE corpID=10001 ORDER BY rowid"); }
+};
+
+TEST_F(CategoriesTest, AddStoresTheTrimmedNameCutTo20BytesOncePerAccount) {
+    Insert("msgType (corpID,msgType)", {"10002,'天气'"});
+    struct {
+        std::string typed, notice;  // no notice: added
+    } cases[] = {
+        {"  天气 ", ""},
+        {"天气", "该订阅类别已经存在了!"},
+        {"  ", "请输入要新增的订阅类别名称!"},
+        {"it's NULL", ""},
+        {"IT'S null", "该订阅类别已经存在了!"},
+        {"100%_", ""},
+        {"一二三四五六七八九十壹贰", ""},   // 24 bytes: the first ten characters
+        {"abcdefghijklmnopqrstuvwxy", ""},  // 25 bytes: the first 20
+        {"abcdefghijklmnopqrs天", ""},      // 21 bytes: the character that does not fit goes
+    };
+    for (const auto& c : cases) {
+        const std::size_t before = recorded.notices().size();
+        EXPECT_EQ(btnNewMsgTypeClick(*this, c.typed), c.notice.empty()) << c.typed;
+        const auto notices = recorded.notices();
+        EXPECT_EQ(notices.size() == before ? "" : notices.back(), c.notice) << c.typed;
+    }
+    EXPECT_THAT(pMsgType(*this),  // newest first, within one second too
+                ElementsAre("abcdefghijklmnopqrs", "abcdefghijklmnopqrst", "一二三四五六七八九十", "100%_",
+                            "it's NULL", "天气"));
+}
+
+TEST_F(CategoriesTest, RenameMovesTheSubscriptionsOfTheAccountAndKeepsTheHistory) {
+    for (const char* name : {"A", "B"}) btnNewMsgTypeClick(*this, name);
+    Insert("msgType (corpID,msgType)", {"10002,'A'"});
+    Insert("mobOrder (corpID,mob,msgType)", {"10001,'1','A'", "10002,'1','A'"});
+    Insert("histMsgType (corpID,msgID,msgType)", {"10001,1,'A'"});
+
+    EXPECT_FALSE(btnEditMsgTypeClick(*this, std::nullopt, "C"));
+    EXPECT_FALSE(btnEditMsgTypeClick(*this, "A", " "));
+    EXPECT_FALSE(btnEditMsgTypeClick(*this, "A", "b"));
+    EXPECT_FALSE(btnEditMsgTypeClick(*this, "A", "A"));
+    EXPECT_THAT(recorded.notices(), ElementsAre("请选择要修改的订阅类别!", "请输入要修改的订阅类别名称!",
+                                                "订阅类别已经存在了!", "订阅类别已经存在了!"));
+    EXPECT_TRUE(btnEditMsgTypeClick(*this, "A", "C'"));
+    EXPECT_EQ(Names(), "C'|B");
+    EXPECT_EQ(Rows("SELECT corpID || msgType FROM mobOrder ORDER BY rowid"), "10001C'|10002A");
+    EXPECT_EQ(Rows("SELECT msgType FROM msgType WHERE corpID=10002"), "A");
+    EXPECT_EQ(Rows("SELECT msgType FROM histMsgType"), "A");
+
+    FailOn("UPDATE ON mobOrder");
+    EXPECT_TRUE(btnEditMsgTypeClick(*this, "C'", "D"));
+    EXPECT_EQ(Names(), "C'|B");  // both or neither
+}
+
+TEST_F(CategoriesTest, DeleteCountsEveryStatusAndTakesEverySubscription) {
+    for (const char* name : {"A", "B", "C"}) btnNewMsgTypeClick(*this, name);
+    Insert("mobOrder (corpID,mob,msgType,dgStatus)",
+           {"10001,'1','A',1", "10001,'1','B',1", "10001,'2','B',1", "10001,'3','B',0", "10001,'4','C',1",
+            "10002,'5','A',1"});
+    Insert("histMsgType (corpID,msgID,msgType)", {"10001,1,'A'"});
+
+    EXPECT_FALSE(btnDelMsgTypeClick(*this, {}));
+    recorded.SetAnswer(false);
+    EXPECT_FALSE(btnDelMsgTypeClick(*this, {"A", "B"}));
+    EXPECT_EQ(Names(), "A|B|C");
+    recorded.SetAnswer(true);
+    FailOn("DELETE ON mobOrder", "OLD.mob='3'");
+    EXPECT_TRUE(btnDelMsgTypeClick(*this, {"A", "B"}));
+    EXPECT_EQ(Names(), "A|B|C");  // nothing goes when the second statement fails
+    Run("DROP TRIGGER fail");
+    EXPECT_TRUE(btnDelMsgTypeClick(*this, {"A", "B"}));
+    EXPECT_EQ(Names(), "C");
+    EXPECT_EQ(Rows("SELECT corpID || mob || msgType FROM mobOrder ORDER BY rowid"), "100014C|100025A");
+    EXPECT_EQ(Rows("SELECT msgType FROM histMsgType"), "A");
+    Run("DELETE FROM mobOrder");
+    EXPECT_TRUE(btnDelMsgTypeClick(*this, {"C"}));
+    EXPECT_EQ(Names(), "");
+
+    const std::string severe =
+        "严重警告  你将要删除的订阅类别中有3个手机号码,你如果删除,这些订阅关系也将删除!你要继续吗?";
+    EXPECT_THAT(recorded.confirms(),
+                ElementsAre(severe, severe, severe, "选中的订阅类别没有任何手机订阅,将删除!你要继续吗?"));
+    EXPECT_EQ(recorded.notices().front(), "请选择要删除的订阅类别!");
+}
+
+}  // namespace
+}  // namespace xunda::test
