@@ -343,7 +343,9 @@ bool Database::UpdateRow(std::string_view table, std::int64_t rowid, std::string
 // ---- BulkWriter
 
 BulkWriter::BulkWriter(Database& db, std::string_view sql) : db_(db), conn_(db.Conn()), sql_(sql) {
-    if (!conn_.Begin(db_.prompts())) {  // also inside another transaction: writers do not nest
+    // Inside Database::Transaction the writer joins it; else it runs its own.
+    ownsTransaction_ = conn_.depth == 0;
+    if (ownsTransaction_ && !conn_.Begin(db_.prompts())) {
         ok_ = false;
         done_ = true;
         return;
@@ -407,7 +409,11 @@ void BulkWriter::Finish(bool commit) {
     done_ = true;
     sqlite3_finalize(stmt_);
     stmt_ = nullptr;
-    if (!conn_.End(commit, db_.prompts())) ok_ = false;
+    if (!ownsTransaction_) {
+        if (!commit) conn_.failed = true;  // the joined transaction is lost with the writer
+    } else if (!conn_.End(commit, db_.prompts())) {
+        ok_ = false;
+    }
 }
 
 }  // namespace xunda

@@ -123,8 +123,9 @@ class Database {
 // A refused row (a constraint, a trigger) costs only that row: Add returns false and the row is
 // reported once with its values. An error that ends the transaction (or a bad statement) loses
 // every row: it is reported once, later rows are ignored and nothing is committed. Reports are
-// shown after the transaction has ended. A writer belongs to the thread that made it and cannot be
-// made inside another transaction.
+// shown after the transaction has ended. Made inside Database::Transaction, the writer joins that
+// transaction: Commit then only finishes the writer, and a lost writer loses the transaction. A
+// writer belongs to the thread that made it.
 class BulkWriter {
   public:
     BulkWriter(Database& db, std::string_view sql);
@@ -149,6 +150,7 @@ class BulkWriter {
     store_detail::Connection& conn_;
     std::string sql_;
     sqlite3_stmt* stmt_ = nullptr;
+    bool ownsTransaction_ = false;
     bool ok_ = true;
     bool done_ = false;
 };
