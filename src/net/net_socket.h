@@ -82,6 +82,9 @@ public:
     bool InterPacketTimeout = true;
     int SendMaxChunk = 65536;    // values below 1 count as 65536
     int ConnectTimeout = 0;      // ms a connect may take; 0 = no limit of our own
+    // MonotonicMs() at which every wait, read and connect ends with 10060, whatever its own
+    // time-out; 0 = none. The bound of a request as a whole.
+    std::uint64_t Deadline = 0;
     std::atomic<bool> StopFlag{false};
     THookSocketStatus OnStatus;
     THookDataFilter OnReadFilter;
@@ -121,8 +124,9 @@ public:
     virtual std::string RemoteIP();
     virtual int LocalPort();
     virtual int RemotePort();
+    // The first address of Name as numeric text; empty, with the lookup's error in LastError, when
+    // it does not resolve.
     std::string ResolveName(const std::string& name);
-    std::vector<std::string> ResolveNameToList(const std::string& name);
     std::uint16_t ResolvePort(const std::string& port);
     std::string LocalHostName();
 
@@ -177,7 +181,11 @@ public:
     static constexpr int PurgeLimit = 1 << 20;
 
     // Errors and hooks.
-    void SetLastError(int code) { lastError_ = code; }
+    // The code and its text, which always agree.
+    void SetLastError(int code) {
+        lastError_ = code;
+        lastErrorDesc_ = GetErrorDesc(code);
+    }
     int CheckResult(int value);
     void ReportError();
     void NotifyStatus(THookSocketReason reason, const std::string& value);
@@ -207,6 +215,9 @@ private:
     void ApplyQueuedOptions();
     void ApplyOption(const SocketOption& option);
     bool Wait(short events, int timeout);
+    bool DeadlinePassed() const;
+    // Timeout (-1: none) shortened to the time left before the deadline.
+    int BoundByDeadline(int timeout) const;
     // ReceiveAvailable appending to Out.
     void ReceiveAvailableInto(std::string& out, int timeout);
 
