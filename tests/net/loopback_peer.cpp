@@ -1,16 +1,13 @@
 #include "net/loopback_peer.h"
 
-#include <arpa/inet.h>
+#include <algorithm>
 #include <chrono>
-#include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace xunda::test {
 
-LoopbackPeer::LoopbackPeer(Script script) {
+LoopbackPeer::LoopbackPeer(Script script, int connections) {
     listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in a{};
     a.sin_family = AF_INET;
@@ -20,13 +17,15 @@ LoopbackPeer::LoopbackPeer(Script script) {
         ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length) != 0)
         throw std::runtime_error("loopback peer: cannot listen");
     port_ = ntohs(a.sin_port);
-    thread_ = std::thread([this, script = std::move(script)] {
-        pollfd p{listener_, POLLIN, 0};
-        if (::poll(&p, 1, 5000) != 1) return;
-        int c = ::accept(listener_, nullptr, nullptr);
-        if (c < 0) return;
-        script(c);
-        ::close(c);
+    thread_ = std::thread([this, script = std::move(script), connections] {
+        for (int i = 0; i < connections; ++i) {
+            pollfd p{listener_, POLLIN, 0};
+            if (::poll(&p, 1, 5000) != 1) return;
+            int c = ::accept(listener_, nullptr, nullptr);
+            if (c < 0) return;
+            script(c);
+            ::close(c);
+        }
     });
 }
 
@@ -47,25 +46,29 @@ std::string LoopbackPeer::ReadSome(int connection, int timeoutMs) {
     return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
 }
 
-std::string LoopbackPeer::ReadExactly(int connection, std::size_t count) {
+std::string LoopbackPeer::ReadUntil(int connection, const std::string& terminator) {
     std::string data;
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (data.size() < count && std::chrono::steady_clock::now() < end) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!data.ends_with(terminator) && std::chrono::steady_clock::now() < end) {
         pollfd p{connection, POLLIN, 0};
         if (::poll(&p, 1, 100) != 1) continue;
-        char buffer[1];
-        if (::recv(connection, buffer, 1, 0) != 1) break;
-        data += buffer[0];
+        char c;
+        if (::recv(connection, &c, 1, 0) != 1) break;
+        data += c;
     }
     return data;
 }
 
-std::string LoopbackPeer::ReadUntil(int connection, const std::string& terminator) {
+std::string LoopbackPeer::ReadExactly(int connection, std::size_t count) {
     std::string data;
-    while (!data.ends_with(terminator)) {
-        std::string byte = ReadExactly(connection, 1);
-        if (byte.empty()) break;
-        data += byte;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    char buffer[65536];
+    while (data.size() < count && std::chrono::steady_clock::now() < end) {
+        pollfd p{connection, POLLIN, 0};
+        if (::poll(&p, 1, 100) != 1) continue;
+        ssize_t n = ::recv(connection, buffer, std::min(sizeof buffer, count - data.size()), 0);
+        if (n <= 0) break;
+        data.append(buffer, static_cast<std::size_t>(n));
     }
     return data;
 }

@@ -1,5 +1,5 @@
-// In-process loopback helpers for socket tests: a TCP peer on 127.0.0.1 that accepts one
-// connection and runs a script on it in its own thread, and a port where connects are refused.
+// In-process loopback helpers for socket tests: a TCP peer on 127.0.0.1 that accepts connections one
+// after another and runs a script on each in its own thread, and a port where connects are refused.
 #pragma once
 
 #include <arpa/inet.h>
@@ -16,16 +16,16 @@ namespace xunda::test {
 class LoopbackPeer {
 public:
     using Script = std::function<void(int connection)>;
-    explicit LoopbackPeer(Script script);
+    // Runs Script on each of up to Connections connections; gives up waiting for one after 5 s.
+    explicit LoopbackPeer(Script script, int connections = 1);
     ~LoopbackPeer();
     std::string Port() const { return std::to_string(port_); }
 
-    // Helpers for scripts.
+    // Helpers for scripts; every read gives up after 2 s.
     static void Send(int connection, const std::string& bytes);
     static std::string ReadSome(int connection, int timeoutMs = 2000);
-    // Reads until `count` bytes (or the terminator) arrived, or 2 s passed.
-    static std::string ReadExactly(int connection, std::size_t count);
     static std::string ReadUntil(int connection, const std::string& terminator);
+    static std::string ReadExactly(int connection, std::size_t count);
     static void Pause(int ms);
     // Closes with RST instead of an orderly FIN.
     static void Reset(int connection);
