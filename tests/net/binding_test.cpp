@@ -41,65 +41,46 @@ TEST_F(BindingTest, LoadsCountAndAFailedStartRaisesTheFixedText) {
     for (int i = 0; i < base; ++i) ASSERT_TRUE(LoadSocketInterface());
 }
 
-TEST_F(BindingTest, AddressRoadsFollowWhereAddrInfoWasFound) {
-    const int base = SocketLoadCount();
-    for (int i = 0; i < base; ++i) UnloadSocketInterface();
-    SocketLoadFaultsForTest().NoAddrInfoInSocketLibrary = true;
-    ASSERT_TRUE(LoadSocketInterface());
-    EXPECT_FALSE(HasAddrInfo(AF_INET));
-    EXPECT_TRUE(HasAddrInfo(AF_INET6));  // taken from the IPv6 library
-    UnloadSocketInterface();
-
-    SocketLoadFaultsForTest().NoIPv6Library = true;
-    ASSERT_TRUE(LoadSocketInterface());
-    EXPECT_FALSE(HasAddrInfo(AF_INET6));
-    // The host-entry road: IPv4 only, numeric text without a lookup, names through the host table.
+// A filled record as "address port length", or the lookup's error.
+std::string Fill(const std::string& ip, const std::string& port, int family, bool preferIP4 = true) {
     AddressRecord r{};
-    EXPECT_EQ(FillSocketAddress(r, "127.0.0.1", "8080", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(r.sa.sa_family, AF_INET);
-    EXPECT_EQ(AddressPort(r), 8080);
-    EXPECT_EQ(AddressToText(r), "127.0.0.1");
-    EXPECT_EQ(FillSocketAddress(r, "255.255.255.255", "x", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(r.in4.sin_addr.s_addr, INADDR_BROADCAST);
-    EXPECT_EQ(AddressPort(r), 0);
-    EXPECT_EQ(ResolveServicePort("http", AF_INET, IPPROTO_TCP, SOCK_STREAM), 80);
-    EXPECT_EQ(ResolveNameToAddresses("10.1.2.3", AF_INET, IPPROTO_TCP, SOCK_STREAM),
-              std::vector<std::string>{"10.1.2.3"});
-    EXPECT_EQ(FillSocketAddress(r, "no-such-host.invalid", "80", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM, true),
-              WSAHOST_NOT_FOUND);
-    UnloadSocketInterface();
-    SocketLoadFaultsForTest() = {};
-    for (int i = 0; i < base; ++i) ASSERT_TRUE(LoadSocketInterface());
+    int error = FillSocketAddress(r, ip, port, family, IPPROTO_TCP, SOCK_STREAM, preferIP4);
+    if (error != 0) return "error " + std::to_string(error);
+    return AddressToText(r) + " " + std::to_string(AddressPort(r)) + " " + std::to_string(AddressLength(r));
 }
 
-TEST_F(BindingTest, FillingRecordsOnTheAddressInformationRoad) {
-    AddressRecord r{};
-    EXPECT_EQ(FillSocketAddress(r, "0.0.0.0", "0", AF_INET, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(r.sa.sa_family, AF_INET);
-    EXPECT_EQ(AddressToText(r), "0.0.0.0");
-    EXPECT_EQ(FillSocketAddress(r, "::0", "0", AF_INET6, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(AddressToText(r), "::");
-    EXPECT_EQ(FillSocketAddress(r, "127.0.0.1", "81", AF_INET6, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(AddressToText(r), "::1");  // the loopback of the family tried
-    EXPECT_EQ(FillSocketAddress(r, "::1", "81", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(AddressToText(r), "127.0.0.1");
-    EXPECT_EQ(FillSocketAddress(r, "::1", "81", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM, false), 0);
-    EXPECT_EQ(AddressToText(r), "::1");
-    EXPECT_EQ(AddressPort(r), 81);
-    // An IPv6-only literal succeeds on the second pass.
-    EXPECT_EQ(FillSocketAddress(r, "fe80::1", "81", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(r.sa.sa_family, AF_INET6);
-    EXPECT_EQ(AddressLength(r), static_cast<int>(sizeof(sockaddr_in6)));
-    EXPECT_NE(FillSocketAddress(r, "no-such-host.invalid", "80", AF_INET, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(r.sa.sa_family, AF_UNSPEC);  // left zeroed
-
-    EXPECT_EQ(ResolveServicePort("http", AF_INET, IPPROTO_TCP, SOCK_STREAM), 80);
+TEST_F(BindingTest, RecordsOnBothAddressRoads) {
+    EXPECT_EQ(Fill("0.0.0.0", "0", AF_INET), "0.0.0.0 0 16");
+    EXPECT_EQ(Fill("::0", "0", AF_INET6), ":: 0 28");
+    EXPECT_EQ(Fill("127.0.0.1", "81", AF_INET6), "::1 81 28");  // the loopback of the family tried
+    EXPECT_EQ(Fill("::1", "258", AF_UNSPEC), "127.0.0.1 258 16");
+    EXPECT_EQ(Fill("::1", "258", AF_UNSPEC, false), "::1 258 28");
+    EXPECT_EQ(Fill("fe80::1", "http", AF_UNSPEC), "fe80::1 80 28");  // IPv6 only: the second pass
+    EXPECT_EQ(Fill("no-such-host.invalid", "80", AF_INET), "error 11001");
     EXPECT_EQ(ResolveServicePort("8080", AF_INET, IPPROTO_TCP, SOCK_STREAM), 8080);
     EXPECT_EQ(ResolveServicePort("x", AF_INET, IPPROTO_TCP, SOCK_STREAM), 0);
     EXPECT_EQ(ResolveNameToAddresses("no-such-host.invalid", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM),
               std::vector<std::string>{"0.0.0.0"});
-    auto local = ResolveNameToAddresses("127.0.0.1", AF_INET, IPPROTO_TCP, SOCK_STREAM);
-    EXPECT_EQ(local, std::vector<std::string>{"127.0.0.1"});
+
+    // Without the address-information functions in the socket library they come from the IPv6
+    // library; without that too, the host-entry road: IPv4 only.
+    const int base = SocketLoadCount();
+    for (int i = 0; i < base; ++i) UnloadSocketInterface();
+    SocketLoadFaultsForTest().NoAddrInfoInSocketLibrary = true;
+    ASSERT_TRUE(LoadSocketInterface());
+    EXPECT_EQ(std::pair(HasAddrInfo(AF_INET), HasAddrInfo(AF_INET6)), std::pair(false, true));
+    UnloadSocketInterface();
+    SocketLoadFaultsForTest().NoIPv6Library = true;
+    ASSERT_TRUE(LoadSocketInterface());
+    EXPECT_FALSE(HasAddrInfo(AF_INET6));
+    EXPECT_EQ(Fill("127.0.0.1", "258", AF_UNSPEC), "127.0.0.1 258 16");
+    EXPECT_EQ(Fill("255.255.255.255", "x", AF_UNSPEC), "255.255.255.255 0 16");
+    EXPECT_EQ(Fill("no-such-host.invalid", "80", AF_UNSPEC), "error 11001");
+    EXPECT_EQ(ResolveServicePort("http", AF_INET, IPPROTO_TCP, SOCK_STREAM), 80);
+    EXPECT_EQ(ResolveNameToAddresses("10.1.2.3", AF_INET, IPPROTO_TCP, SOCK_STREAM), std::vector<std::string>{"10.1.2.3"});
+    UnloadSocketInterface();
+    SocketLoadFaultsForTest() = {};
+    for (int i = 0; i < base; ++i) ASSERT_TRUE(LoadSocketInterface());
 }
 
 TEST(ErrorCodes, PlatformCodesMapToWinSockNumbersAndTexts) {
