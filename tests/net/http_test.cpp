@@ -76,72 +76,47 @@ TEST(HttpRequestHead, EverySettingInItsPlace) {
     const std::string big(100000, 'b');
     const struct Case {
         std::function<void(HttpRequest&)> setup;
-        std::string method, url, expected;  // "@" in both stands for 127.0.0.1:<port>
+        std::string method, url, expected;  // "@" in the expected head stands for 127.0.0.1:<port>
     } cases[] = {
         {[](HttpRequest&) {}, "GET", "/p?q", "GET /p?q HTTP/1.0\r\nHost: @\r\nUser-Agent: Mozilla/4.0 (compatible)\r\n\r\n"},
         {[](HttpRequest& h) {
-             h.Cookies() = {"a=1", "b=2"};
-             h.KeepAlive = false;
-             h.UserAgent = "agent";
-             h.Headers() = {"X-Mine: 1"};
-             h.RangeStart = 10;
-             h.RangeEnd = 20;
-             WriteBytesToStream(h.Document(), "body");
-             h.MimeType = "text/plain";
+             h.Cookies() = {"a=1", "b=2"}, h.KeepAlive = false, h.UserAgent = "agent", h.Headers() = {"X-Mine: 1"};
+             h.RangeStart = 10, h.RangeEnd = 20, h.MimeType = "text/plain", WriteBytesToStream(h.Document(), "body");
          },
-         "post", "u:p@/e",
-         "POST /e HTTP/1.0\r\nHost: @\r\nAuthorization: Basic dTpw\r\nConnection: close\r\nCookie: a=1; b=2\r\n"
+         "post", "/e", "POST /e HTTP/1.0\r\nHost: @\r\nAuthorization: Basic dTpw\r\nConnection: close\r\nCookie: a=1; b=2\r\n"
          "Range: bytes=10-20\r\nUser-Agent: agent\r\nContent-Type: text/plain\r\nContent-Length: 4\r\nX-Mine: 1\r\n\r\nbody"},
-        {[](HttpRequest& h) {
-             h.UserName = "name";
-             h.Password = "secret";
-             h.UserAgent = "";
-             h.RangeStart = 10;
-             h.RangeEnd = 9;
-         },
+        {[](HttpRequest& h) { h.UserName = "name", h.Password = "secret", h.UserAgent = "", h.RangeStart = 10, h.RangeEnd = 9; },
          "GET", "/", "GET / HTTP/1.0\r\nHost: @\r\nAuthorization: Basic bmFtZTpzZWNyZXQ=\r\nRange: bytes=10-\r\n\r\n"},
-        {[](HttpRequest& h) {
-             h.UserAgent = "";
-             h.RangeEnd = 5;  // without a start: no range
-         },
-         "GET", "/", "GET / HTTP/1.0\r\nHost: @\r\n\r\n"},
-        {[&](HttpRequest& h) {
-             h.UserAgent = "";
-             WriteBytesToStream(h.Document(), big);
-         },
-         "PUT", "/", "PUT / HTTP/1.0\r\nHost: @\r\nContent-Type: text/html\r\nContent-Length: 100000\r\n\r\n" + big},
+        {[](HttpRequest& h) { h.UserAgent = "", h.RangeEnd = 5; }, "GET", "/", "GET / HTTP/1.0\r\nHost: @\r\n\r\n"},
+        {[&](HttpRequest& h) { h.UserAgent = "", WriteBytesToStream(h.Document(), big); }, "PUT", "/",
+         "PUT / HTTP/1.0\r\nHost: @\r\nContent-Type: text/html\r\nContent-Length: 100000\r\n\r\n" + big},
         {[](HttpRequest& h) { h.Protocol = "0.9"; }, "GET", "/old", "GET /old\r\n"},
         {[](HttpRequest& h) { h.UserAgent = ""; }, "OPTIONS", "/*", "OPTIONS * HTTP/1.0\r\nHost: @\r\n\r\n"},
     };
     for (const Case& c : cases) {
         Server server({{kEmpty200}});
-        const std::string at = "127.0.0.1:" + server.Port();
         HttpRequest http;
         c.setup(http);
-        const std::string url = "http://" + ReplaceAll(c.url, "@", "@" + at);
-        EXPECT_TRUE(http.ExecuteMethod(c.method, c.url.find('@') == std::string::npos ? server.Url(c.url) : url));
+        const std::string url = server.Url(c.url);
+        EXPECT_TRUE(http.ExecuteMethod(c.method, c.method == "post" ? ReplaceAll(url, "//", "//u:p@") : url));
         ASSERT_EQ(server.requests.size(), 1u) << c.url;
-        EXPECT_EQ(server.requests[0], ReplaceAll(c.expected, "@", at));
-        if (c.method == "PUT") EXPECT_EQ(http.UploadSize(), 100000);
-        if (c.method == "post") EXPECT_EQ(http.UploadSize(), static_cast<std::int64_t>(server.requests[0].size()));
+        EXPECT_EQ(server.requests[0], ReplaceAll(c.expected, "@", "127.0.0.1:" + server.Port()));
+        const std::size_t upload = c.method == "PUT" ? big.size() : c.method == "post" ? server.requests[0].size() : 0;
+        EXPECT_EQ(http.UploadSize(), static_cast<std::int64_t>(upload));
     }
 }
 
 TEST(HttpRequestHead, ProxyFormBracketsIPv6Hosts) {
     Server server({{kEmpty200}, {kEmpty200}}, 2);
     HttpRequest http;
-    http.ProxyHost = "127.0.0.1";
-    http.ProxyPort = server.Port();
-    http.ProxyUser = "pu";
-    http.ProxyPass = "pp";
+    http.ProxyHost = "127.0.0.1", http.ProxyPort = server.Port(), http.ProxyUser = "pu", http.ProxyPass = "pp";
     http.UserAgent = "";
     EXPECT_TRUE(Get(http, "http://example.invalid/e?x=1"));
     EXPECT_TRUE(Get(http, "http://[::1]:8080/e"));
-    EXPECT_EQ(server.requests, (std::vector<std::string>{
-                                   "GET http://example.invalid:80/e?x=1 HTTP/1.0\r\nHost: example.invalid\r\n"
-                                   "Proxy-Authorization: Basic cHU6cHA=\r\n\r\n",
-                                   "GET http://[::1]:8080/e HTTP/1.0\r\nHost: [::1]:8080\r\n"
-                                   "Proxy-Authorization: Basic cHU6cHA=\r\n\r\n"}));
+    EXPECT_EQ(server.requests, (std::vector<std::string>{"GET http://example.invalid:80/e?x=1 HTTP/1.0\r\nHost: "
+                                                         "example.invalid\r\nProxy-Authorization: Basic cHU6cHA=\r\n\r\n",
+                                                         "GET http://[::1]:8080/e HTTP/1.0\r\nHost: [::1]:8080\r\n"
+                                                         "Proxy-Authorization: Basic cHU6cHA=\r\n\r\n"}));
 }
 
 TEST(HttpRequestHead, LineBreaksAndNulAreRefusedBeforeConnecting) {

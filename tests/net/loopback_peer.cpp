@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
 #include <poll.h>
 #include <stdexcept>
 
@@ -46,31 +47,27 @@ std::string LoopbackPeer::ReadSome(int connection, int timeoutMs) {
     return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
 }
 
-std::string LoopbackPeer::ReadUntil(int connection, const std::string& terminator) {
-    std::string data;
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (!data.ends_with(terminator) && std::chrono::steady_clock::now() < end) {
-        pollfd p{connection, POLLIN, 0};
-        if (::poll(&p, 1, 100) != 1) continue;
-        char c;
-        if (::recv(connection, &c, 1, 0) != 1) break;
-        data += c;
-    }
-    return data;
-}
-
-std::string LoopbackPeer::ReadExactly(int connection, std::size_t count) {
+// Reads as many bytes as Wanted asks for (0: done) until the peer closes or 2 s pass.
+static std::string Read(int connection, const std::function<std::size_t(const std::string&)>& wanted) {
     std::string data;
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
     char buffer[65536];
-    while (data.size() < count && std::chrono::steady_clock::now() < end) {
+    for (std::size_t want; (want = wanted(data)) > 0 && std::chrono::steady_clock::now() < end;) {
         pollfd p{connection, POLLIN, 0};
         if (::poll(&p, 1, 100) != 1) continue;
-        ssize_t n = ::recv(connection, buffer, std::min(sizeof buffer, count - data.size()), 0);
+        ssize_t n = ::recv(connection, buffer, std::min(sizeof buffer, want), 0);
         if (n <= 0) break;
         data.append(buffer, static_cast<std::size_t>(n));
     }
     return data;
+}
+
+std::string LoopbackPeer::ReadUntil(int connection, const std::string& terminator) {
+    return Read(connection, [&](const std::string& data) { return data.ends_with(terminator) ? 0 : 1; });
+}
+
+std::string LoopbackPeer::ReadExactly(int connection, std::size_t count) {
+    return Read(connection, [&](const std::string& data) { return count - data.size(); });
 }
 
 void LoopbackPeer::Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }

@@ -178,26 +178,5 @@ TEST(Tunnel, ConnectLinesAndRefusals) {
     EXPECT_EQ(s.Socket(), INVALID_SOCKET);
 }
 
-TEST(SslLayer, SslNoneFailsEveryOperationWithItsText) {
-    TcpSocket s;
-    CustomSSL& ssl = s.SSL();
-    EXPECT_EQ(ssl.LibVersion() + "|" + ssl.LibName(), "Without SSL support|ssl_none");
-    char buffer[4] = {};
-    EXPECT_EQ(ssl.SendBuffer(buffer, 4), -1);
-    EXPECT_EQ(ssl.ReceiveBuffer(buffer, 4), -1);
-    EXPECT_EQ(ssl.PendingBytes(), 0);
-    EXPECT_FALSE(ssl.Shutdown());
-    EXPECT_EQ(ssl.LastError, -1);
-    EXPECT_EQ(ssl.LastErrorDesc, "SLL is not implemented!");
-    s.StartSsl();
-    EXPECT_EQ(s.LastError(), WSASYSNOTREADY);
-
-    TcpSocket other;  // Assign copies all but the SSH channel
-    ssl.CertCAFile = "ca.pem";
-    ssl.SSHChannelType = "session";
-    other.SSL().Assign(ssl);
-    EXPECT_EQ(other.SSL().CertCAFile + "|" + other.SSL().SSHChannelType, "ca.pem|");
-}
-
 }  // namespace
 }  // namespace xunda

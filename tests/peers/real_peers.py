@@ -29,26 +29,23 @@ def free_port():
         return s.getsockname()[1]
 
 
-def wait_port(port, seconds=10):
+def poll(attempt, seconds):
+    """The first result of attempt() that is not None within the time, else None."""
     end = time.monotonic() + seconds
     while time.monotonic() < end:
         try:
-            with socket.create_connection(("127.0.0.1", port), timeout=0.5):
-                return True
-        except OSError:
-            time.sleep(0.05)
-    return False
-
-
-def read_pid(path, seconds=5):
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        try:
-            with open(path) as f:
-                return int(f.read().split()[0])
+            return attempt()
         except (OSError, ValueError, IndexError):
             time.sleep(0.05)
-    return 0
+    return None
+
+
+def wait_port(port):
+    return poll(lambda: socket.create_connection(("127.0.0.1", port), timeout=0.5).close() or True, 10) or False
+
+
+def read_pid(path):
+    return poll(lambda: int(open(path).read().split()[0]), 5) or 0
 
 
 def write(path, text):
