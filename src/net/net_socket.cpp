@@ -67,24 +67,18 @@ void NetSocket::FilterReceived(char* buffer, int& length) {
 }
 
 int NetSocket::CheckResult(int value) {
-    lastErrorDesc_.clear();
-    if (value == SOCKET_ERROR) {
-        lastError_ = SocketApi().WSAGetLastError();
-        lastErrorDesc_ = GetErrorDesc(lastError_);
-    } else {
-        lastError_ = 0;
-    }
+    lastError_ = value == SOCKET_ERROR ? SocketApi().WSAGetLastError() : 0;
     return lastError_;
 }
 
 void NetSocket::ReportError() {
-    lastErrorDesc_ = GetErrorDesc(lastError_);
     if (lastError_ == 0 || lastError_ == WSAEWOULDBLOCK || lastError_ == WSAEINPROGRESS) return;
-    NotifyStatus(THookSocketReason::HR_Error, std::to_string(lastError_) + "," + lastErrorDesc_);
+    const std::string text = LastErrorDesc();
+    NotifyStatus(THookSocketReason::HR_Error, std::to_string(lastError_) + "," + text);
     if (RaiseExcept) {
         char message[512];
-        std::snprintf(message, sizeof message, "TCP/IP socket error %d: %s", lastError_, lastErrorDesc_.c_str());
-        throw ESocketError(message, lastError_, lastErrorDesc_);
+        std::snprintf(message, sizeof message, "TCP/IP socket error %d: %s", lastError_, text.c_str());
+        throw ESocketError(message, lastError_, text);
     }
 }
 

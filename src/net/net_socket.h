@@ -98,7 +98,8 @@ public:
     // State.
     SocketHandle Socket() const { return handle_; }
     int LastError() const { return lastError_; }
-    const std::string& LastErrorDesc() const { return lastErrorDesc_; }
+    // The text of LastError: the two always agree.
+    std::string LastErrorDesc() const { return GetErrorDesc(lastError_); }
     const std::string& LineBuffer() const { return lineBuffer_; }
     std::int64_t BytesReceived() const { return bytesReceived_; }
     std::int64_t BytesSent() const { return bytesSent_; }
@@ -181,11 +182,7 @@ public:
     static constexpr int PurgeLimit = 1 << 20;
 
     // Errors and hooks.
-    // The code and its text, which always agree.
-    void SetLastError(int code) {
-        lastError_ = code;
-        lastErrorDesc_ = GetErrorDesc(code);
-    }
+    void SetLastError(int code) { lastError_ = code; }
     int CheckResult(int value);
     void ReportError();
     void NotifyStatus(THookSocketReason reason, const std::string& value);
@@ -237,7 +234,6 @@ private:
     std::int64_t bytesSent_ = 0;
     SocketHandle handle_ = INVALID_SOCKET;
     int lastError_ = 0;
-    std::string lastErrorDesc_;
 };
 
 }  // namespace xunda

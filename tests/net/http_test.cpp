@@ -173,8 +173,9 @@ TEST(HttpReply, BodiesTheirCapsAndFaults) {
         {"HTTP/1.0 200 OK\r\n\r\nabcde", "", false, 200, WSAENOBUFS, 4},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab\r\n3\r\ncde\r\n0\r\n\r\n", "ab", false, 200,
          WSAENOBUFS, 4},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7FFFFFFFFFFFFFF0\r\n" + std::string(5000, 'z'), "",
-         false, 200, WSAENOBUFS, 1 << 20},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\n" + std::string(16, 'a') +
+             "\r\n7FFFFFFFFFFFFFF0\r\n" + std::string(5000, 'z'),
+         std::string(16, 'a'), false, 200, WSAENOBUFS, 1 << 20},  // 16 + the size would overflow
         {"HTTP/1.0 200 " + std::string(HttpRequest::LineLimit + 1, 'x') + "\r\n\r\n", "", false, 500, WSAENOBUFS},
         {heads + "\r\n", "", false, 200, WSAENOBUFS},
     };
@@ -342,12 +343,12 @@ TEST(HttpFetchTest, OnlyWholeRepliesCount) {
         {{"HTTP/1.0 404 Not Found\r\nContent-Length: 2\r\n\r\nno"}, 404, "no"},
         {{"HTTP/1.0 200 OK\r\nContent-Length: 30\r\n\r\n100\r\n50"}, 500, ""},
         {{"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\n100\r\nhello wor"}, 500, ""},
-        {{"HTTP/1.0 200 OK\r\nContent-Length: 20\r\n\r\n" + std::string(20, 'x')}, 500, ""},  // over maxBody
+        {{"HTTP/1.0 200 OK\r\nContent-Length: 65\r\n\r\n" + std::string(65, 'x')}, 500, ""},  // over maxBody
         {{"HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\n", false, "100\r\n0\r\n", 60}, kFetchTimedOut, ""},
     };
     for (const Case& c : cases) {
         Server server({c.reply});
-        FetchResult result = HttpFetch(server.Url("/"), {std::chrono::milliseconds(1000), 10, std::chrono::milliseconds(300)});
+        FetchResult result = HttpFetch(server.Url("/"), {std::chrono::milliseconds(1000), 64, std::chrono::milliseconds(300)});
         EXPECT_EQ(result.status, c.status) << c.reply.bytes;
         EXPECT_EQ(result.body, c.body);
     }
