@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <map>
-#include <optional>
 
 namespace xunda {
 namespace {
@@ -31,31 +29,16 @@ TEST(ProxyList, EntriesPerProtocol) {
     EXPECT_EQ(HostPort(direct) + direct.Bypass, "|");
 }
 
-// Sets environment variables for one test and restores them afterwards.
-class ProxyEnvironment : public ::testing::Test {
-protected:
-    void Set(const std::string& name, const std::string& value) {
-        if (!saved_.count(name)) {
-            const char* old = std::getenv(name.c_str());
-            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
-        }
-        setenv(name.c_str(), value.c_str(), 1);
-    }
-    void SetUp() override {
-        for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
-                                 "no_proxy", "NO_PROXY"})
-            Set(name, "");
-    }
-    void TearDown() override {
-        for (auto& [name, value] : saved_) {
-            if (value) setenv(name.c_str(), value->c_str(), 1);
-            else unsetenv(name.c_str());
-        }
-    }
-    std::map<std::string, std::optional<std::string>> saved_;
-};
+void Set(const char* name, const char* value) { setenv(name, value, 1); }
 
-TEST_F(ProxyEnvironment, EachVariableGivesItsOwnEntryOrNone) {
+// No proxy variable set (the test process reads no other).
+void ClearProxyVariables() {
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
+                             "no_proxy", "NO_PROXY"})
+        unsetenv(name);
+}
+
+TEST(ProxyEnvironment, EachVariableGivesItsOwnEntryOrNone) {
     // Variable and value, then HTTP, HTTPS and SOCKS as "host|port" each.
     const struct Case {
         const char *name, *value, *http, *https, *socks;
@@ -72,17 +55,19 @@ TEST_F(ProxyEnvironment, EachVariableGivesItsOwnEntryOrNone) {
         {"ALL_PROXY", "http://every.example:8000", "every.example|8000", "every.example|8000", "every.example|8000"},
     };
     for (const Case& c : cases) {
-        SetUp();
+        ClearProxyVariables();
         Set(c.name, c.value);
         EXPECT_EQ(HostPort(GetSystemProxy("HTTP")), c.http) << c.value;
         EXPECT_EQ(HostPort(GetSystemProxy("HTTPS")), c.https) << c.value;
         EXPECT_EQ(HostPort(GetSystemProxy("SOCKS")), c.socks) << c.value;
     }
+    ClearProxyVariables();
     Set("HTTP_PROXY", "http://upper.example:1");  // the lower-case name first
     Set("http_proxy", "http://lower.example:2");
     Set("no_proxy", "localhost; 127.0.0.1,,.lan");
     EXPECT_EQ(HostPort(GetSystemProxy("HTTP")), "lower.example|2");
     EXPECT_EQ(GetSystemProxy("HTTP").Bypass, "localhost,127.0.0.1,.lan");
+    ClearProxyVariables();
 }
 
 }  // namespace

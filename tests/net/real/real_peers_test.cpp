@@ -80,41 +80,5 @@ TEST_F(RealPeers, EveryRouteFetchesWholeFiles) {
     }
 }
 
-TEST_F(RealPeers, RefusalsOfRealProxiesAndTheTunnel) {
-    HttpRequest http;
-    http.Timeout = 5000;
-    http.ProxyHost = "127.0.0.1";
-    http.ProxyPort = Port("tinyproxy_auth");
-    EXPECT_TRUE(http.ExecuteMethod("GET", "http://127.0.0.1:" + Port("nginx") + "/hello.txt"));
-    EXPECT_EQ(http.ResultCode(), 407);
-    http.ProxyUser = "user";
-    http.ProxyPass = "secret";
-    // https goes through the CONNECT tunnel and then stops at the SSL step.
-    http.Clear();
-    EXPECT_FALSE(http.ExecuteMethod("GET", "https://127.0.0.1:" + Port("nginx") + "/hello.txt"));
-    EXPECT_EQ(http.Sock().LastError(), WSASYSNOTREADY);
-    EXPECT_TRUE(http.Sock().HTTPTunnel);
-    EXPECT_EQ(http.Sock().SSL().LastErrorDesc, "SLL is not implemented!");
-
-    HttpRequest socks;
-    socks.Sock().SocksIP = "127.0.0.1";
-    socks.Sock().SocksPort = Port("microsocks");
-    socks.Sock().SocksUsername = "user";
-    socks.Sock().SocksPassword = "wrong";
-    EXPECT_FALSE(socks.ExecuteMethod("GET", "http://127.0.0.1:" + Port("nginx") + "/hello.txt"));
-    EXPECT_EQ(socks.ResultCode(), 500);
-    EXPECT_EQ(socks.Sock().LastError(), WSASYSNOTREADY);
-
-    TcpSocket listener;  // dante listens for us
-    listener.SocksIP = "127.0.0.1";
-    listener.SocksPort = Port("dante");
-    listener.SocksTimeout = 5000;
-    listener.Listen();
-    ASSERT_EQ(listener.LastError(), 0);
-    TcpSocket caller;
-    caller.Connect(listener.LocalIP(), std::to_string(listener.LocalPort()));
-    EXPECT_EQ(caller.LastError(), 0);
-}
-
 }  // namespace
 }  // namespace xunda
