@@ -159,6 +159,7 @@ TEST(HttpReply, BodiesTheirCapsAndFaults) {
          true, 200},  // chunks win over a length
         {"HTTP/1.1 100 Continue\r\nX: 1\r\n\r\nHTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 201 Made\r\n"
          "Content-Length: 2\r\n\r\nok", "ok", true, 201},
+        {"HTTP/1.1 101 Switching Protocols\r\n\r\n", "", true, 101},  // final, not interim
         {"HTTP/1.0 204 No Content\r\nContent-Length: 5\r\n\r\n", "", true, 204},
         {"HTTP/1.0 304 Not Modified\r\nContent-Length: 5\r\n\r\n", "", true, 304},
         {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n", "", true, 200, 0, 64 << 20, "head"},

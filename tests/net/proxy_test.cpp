@@ -50,6 +50,7 @@ TEST(ProxyEnvironment, EachVariableGivesItsOwnEntryOrNone) {
         {"http_proxy", "http://us er:p;w@proxy.example:3128", "proxy.example|3128", "|", "|"},
         {"http_proxy", "http://a.example:1 https=b.example:2", "|", "|", "|"},
         {"http_proxy", "a.example:1;socks=b.example:2", "|", "|", "|"},
+        {"http_proxy", "http://a.example,socks=b.example:2", "|", "|", "|"},
         {"https_proxy", "https://secure.example", "|", "secure.example|443", "|"},
         {"all_proxy", "socks5h://sock.example", "|", "|", "sock.example|1080"},
         {"ALL_PROXY", "http://every.example:8000", "every.example|8000", "every.example|8000", "every.example|8000"},

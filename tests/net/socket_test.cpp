@@ -169,6 +169,7 @@ TEST(PeerEnds, TheDeadlineEndsWaitsReadsAndConnectsWhateverTheirTimeOuts) {
     });
     TcpSocket s;
     s.Connect("127.0.0.1", flood.Port());
+    s.MaxRecvBandwidth = 1 << 20;  // a slow reader: there is always data pending
     s.Deadline = MonotonicMs() + 200;
     const std::uint64_t start = MonotonicMs();
     MemoryStream sink;
