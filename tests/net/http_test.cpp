@@ -211,8 +211,7 @@ TEST(HttpReply, SilenceAndTricklesEndByTheWaitOrTheWholeRequestsDeadline) {
     for (const Case& c : cases) {
         Server server({c.reply});
         HttpRequest http;
-        http.Timeout = c.timeout;
-        http.Deadline = c.deadline;
+        http.Timeout = c.timeout, http.Deadline = c.deadline;
         const std::uint64_t start = MonotonicMs();
         EXPECT_FALSE(http.ExecuteMethod("GET", server.Url("/")));
         EXPECT_LT(MonotonicMs() - start, 1500u);
@@ -243,9 +242,7 @@ TEST(HttpReply, ExpectContinueSendsTheBodyOnlyAfterTheInterimReply) {
             LoopbackPeer::Send(s, c.final);
         });
         HttpRequest http;
-        http.Protocol = "1.1";
-        http.Status100 = true;
-        http.Timeout = 500;
+        http.Protocol = "1.1", http.Status100 = true, http.Timeout = 500;
         WriteBytesToStream(http.Document(), "data");
         EXPECT_EQ(http.ExecuteMethod("POST", "http://127.0.0.1:" + peer.Port() + "/"), c.code != 500);
         EXPECT_EQ(http.ResultCode(), c.code);
@@ -276,8 +273,7 @@ TEST(HttpKeepAlive, ReusedOnlyWhileCleanAndNotClosed) {
     for (const Case& c : cases) {
         Server server(c.replies, c.connections);
         HttpRequest http;
-        http.Protocol = "1.1";
-        http.Timeout = 300;
+        http.Protocol = "1.1", http.Timeout = 300;
         for (const std::string& body : c.bodies) {
             Get(http, server.Url("/"));
             if (body == "one") LoopbackPeer::Pause(50);  // let a close or leftover bytes arrive

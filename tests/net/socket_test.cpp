@@ -191,8 +191,7 @@ TEST(PeerEnds, TheDeadlineEndsWaitsReadsAndConnectsWhateverTheirTimeOuts) {
     };
     for (const auto& [connectTimeout, deadline] : {std::pair{150, 0}, {0, 150}, {60000, 150}}) {
         TcpSocket t;
-        t.ConnectTimeout = connectTimeout;
-        t.Deadline = deadline ? MonotonicMs() + deadline : 0;
+        t.ConnectTimeout = connectTimeout, t.Deadline = deadline ? MonotonicMs() + deadline : 0;
         const std::uint64_t begin = MonotonicMs();
         t.Connect("127.0.0.1", "9");
         EXPECT_EQ(t.LastError(), WSAETIMEDOUT);
@@ -277,31 +276,12 @@ TEST(Options, BandwidthDelaysTheNextSendByItsShare) {
     s.Connect("127.0.0.1", peer.Port());
     s.SendString(std::string(200, 'x'));  // 200 bytes at 1000 per second: 200 ms
     s.SendString("y");
-    ASSERT_EQ(waits.size(), 1u);
-    EXPECT_GT(waits[0], 100);
-    EXPECT_LE(waits[0], 200);
-    s.SendMaxChunk = 0;  // counts as the default, no division by zero
-    s.SetMaxBandwidth(0);
+    s.SendMaxChunk = 0, s.SetMaxBandwidth(0);  // a chunk of 0 counts as the default: no division by zero
     EXPECT_EQ(s.SendString("abc"), 3);
     EXPECT_EQ(s.BytesSent(), 204);
+    ASSERT_EQ(waits.size(), 1u);
+    EXPECT_TRUE(waits[0] > 100 && waits[0] <= 200) << waits[0];
     s.OnStatus = nullptr;
-}
-
-TEST(Addresses, BindListenAndTheWildcardThatDoesNothing) {
-    int events = 0;
-    TcpSocket listener;
-    listener.OnStatus = [&](NetSocket&, THookSocketReason, const std::string&) { ++events; };
-    listener.Bind("0.0.0.0", "0");
-    EXPECT_EQ(listener.Socket(), INVALID_SOCKET);
-    EXPECT_EQ(events, 0);
-    listener.OnStatus = nullptr;
-    listener.Bind("127.0.0.1", "0");
-    listener.Listen();
-    ASSERT_TRUE(listener.Bound());
-    TcpSocket caller;
-    caller.Connect("127.0.0.1", std::to_string(listener.LocalPort()));
-    EXPECT_EQ(caller.LastError(), 0);
-    EXPECT_EQ(caller.RemoteIP() + ":" + std::to_string(caller.RemotePort()), "127.0.0.1:" + std::to_string(listener.LocalPort()));
 }
 
 TEST(Hooks, StatusCreateMonitorFilterAndCounts) {
@@ -324,6 +304,7 @@ TEST(Hooks, StatusCreateMonitorFilterAndCounts) {
             if (reason != THookSocketReason::HR_CanRead)  // only when the bytes were not there yet
                 events.push_back(std::to_string(static_cast<int>(reason)) + ":" + value);
         };
+        s.Bind("0.0.0.0", "0");  // on a fresh socket: nothing at all
         s.Connect("127.0.0.1", peer.Port());
         EXPECT_EQ(s.SendString("hi"), 2);
         EXPECT_EQ(s.ReceiveExactString(6, 2000), "Xabcde");

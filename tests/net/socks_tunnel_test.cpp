@@ -41,11 +41,7 @@ TEST(Socks, ConnectRequestsRepliesAndRefusals) {
     } cases[] = {
         {[](TcpSocket&) {}, "example.test", "http",
          {{kNoAuth, kChosenNone}, {"\x05\x01\x00\x03\x0c" "example.test\x00\x50"s, kGranted}}, 0, "10.1.2.3:8080"},
-        {[](TcpSocket& s) {
-             s.SocksUsername = "user";
-             s.SocksPassword = "secret";
-         },
-         "127.0.0.1", "25",
+        {[](TcpSocket& s) { s.SocksUsername = "user", s.SocksPassword = "secret"; }, "127.0.0.1", "25",
          {{"\x05\x02\x02\x00"s, "\x05\x02"s},
           {"\x01\x04user\x06secret"s, "\x01\x00"s},
           {"\x05\x01\x00\x01\x7f\x00\x00\x01\x00\x19"s, "\x05\x00\x00\x03\x00\x00\x07"s}},  // a name of length 0
@@ -55,18 +51,11 @@ TEST(Socks, ConnectRequestsRepliesAndRefusals) {
           {"\x05\x01\x00\x04"s + std::string(15, '\0') + "\x01\x01\xbb"s,
            "\x05\x00\x00\x04"s + std::string(15, '\0') + "\x01\x01\xbb"s}},
          0, "::1:443"},
-        {[](TcpSocket& s) {
-             s.SocksType = TSocksType::ST_Socks4;
-             s.SocksUsername = "id";
-         },
-         "example.test", "80",
+        {[](TcpSocket& s) { s.SocksType = TSocksType::ST_Socks4, s.SocksUsername = "id"; }, "example.test", "80",
          {{"\x04\x01\x00\x50\x00\x00\x00\x01" "id\x00" "example.test\x00"s, "\x00\x5a\x1f\x90\x0a\x00\x00\x01"s}}, 0,
          "10.0.0.1:8080"},
-        {[](TcpSocket& s) {
-             s.SocksType = TSocksType::ST_Socks4;
-             s.SocksResolver = false;
-             s.HTTPTunnelIP = "127.0.0.1";  // SOCKS wins over the tunnel
-             s.HTTPTunnelPort = "1";
+        {[](TcpSocket& s) {  // SOCKS wins over the tunnel
+             s.SocksType = TSocksType::ST_Socks4, s.SocksResolver = false, s.HTTPTunnelIP = "127.0.0.1", s.HTTPTunnelPort = "1";
          },
          "localhost", "80", {{"\x04\x01\x00\x50\x7f\x00\x00\x01\x00"s, "\x00\x5b\x00\x00\x00\x00\x00\x00"s}},
          WSASYSNOTREADY, ":"},
@@ -84,9 +73,7 @@ TEST(Socks, ConnectRequestsRepliesAndRefusals) {
         SCOPED_TRACE(c.host + ":" + c.port);
         LoopbackPeer proxy = SocksProxy(c.exchange);
         TcpSocket s;
-        s.SocksIP = "127.0.0.1";
-        s.SocksPort = proxy.Port();
-        s.SocksTimeout = 2000;
+        s.SocksIP = "127.0.0.1", s.SocksPort = proxy.Port(), s.SocksTimeout = 2000;
         c.setup(s);
         s.Connect(c.host, c.port);
         EXPECT_EQ(s.LastError(), c.error);
@@ -107,9 +94,7 @@ TEST(Socks, BindAsksForTheLocalAddressAndARefusalGives11003) {
     // The proxy reports the wildcard address: the proxy's own address stands for it.
     LoopbackPeer proxy = SocksProxy({{kNoAuth, kChosenNone},
                                      {"\x05\x02\x00\x01\x7f\x00\x00\x01"s + bound, "\x05\x00\x00\x01\0\0\0\0\x1f\x90"s}});
-    s.SocksIP = "127.0.0.1";
-    s.SocksPort = proxy.Port();
-    s.SocksRemoteIP = "earlier.test";
+    s.SocksIP = "127.0.0.1", s.SocksPort = proxy.Port(), s.SocksRemoteIP = "earlier.test";
     s.Listen();
     ASSERT_EQ(s.LastError(), 0);
     EXPECT_EQ(s.LocalIP() + ":" + std::to_string(s.LocalPort()), "127.0.0.1:8080");
@@ -117,17 +102,14 @@ TEST(Socks, BindAsksForTheLocalAddressAndARefusalGives11003) {
 
     LoopbackPeer refusing = SocksProxy({{"\x04\x02"s, "\x00\x5b\0\0\0\0\0\0"s}});
     TcpSocket t;
-    t.SocksType = TSocksType::ST_Socks4;
-    t.SocksIP = "127.0.0.1";
-    t.SocksPort = refusing.Port();
+    t.SocksType = TSocksType::ST_Socks4, t.SocksIP = "127.0.0.1", t.SocksPort = refusing.Port();
     t.Listen();
     EXPECT_EQ(t.LastError(), WSANO_RECOVERY);
     EXPECT_EQ(t.SocksReplyCode, 91);
 
     test::RefusedPort unreachable;  // keeps its own error and the last connection's fields
     t.CloseSocket();
-    t.SocksPort = unreachable.Port();
-    t.SocksRemoteIP = "earlier.test";
+    t.SocksPort = unreachable.Port(), t.SocksRemoteIP = "earlier.test";
     t.Connect("example.test", "80");
     EXPECT_EQ(t.LastError(), 10061);
     EXPECT_EQ(t.SocksRemoteIP, "earlier.test");
@@ -157,10 +139,7 @@ TEST(Tunnel, ConnectLinesAndRefusals) {
         std::string request;
         LoopbackPeer proxy = ConnectProxy(c.reply, &request);
         TcpSocket s;
-        s.HTTPTunnelIP = "127.0.0.1";
-        s.HTTPTunnelPort = proxy.Port();
-        s.HTTPTunnelUser = c.user;
-        s.HTTPTunnelPass = "p";
+        s.HTTPTunnelIP = "127.0.0.1", s.HTTPTunnelPort = proxy.Port(), s.HTTPTunnelUser = c.user, s.HTTPTunnelPass = "p";
         s.Connect(c.host, c.port);
         EXPECT_EQ(s.LastError(), c.error);
         EXPECT_EQ(request, c.request);
@@ -171,8 +150,7 @@ TEST(Tunnel, ConnectLinesAndRefusals) {
         }
     }
     TcpSocket s;
-    s.HTTPTunnelIP = "127.0.0.1";
-    s.HTTPTunnelPort = "1";
+    s.HTTPTunnelIP = "127.0.0.1", s.HTTPTunnelPort = "1";
     s.Connect("example.test\r\nX-Injected: 1", "80");
     EXPECT_EQ(s.LastError(), WSASYSNOTREADY);
     EXPECT_EQ(s.Socket(), INVALID_SOCKET);
