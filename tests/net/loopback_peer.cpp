@@ -8,16 +8,8 @@
 
 namespace xunda::test {
 
-LoopbackPeer::LoopbackPeer(Script script, int connections) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof a;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listener_, 4) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length) != 0)
-        throw std::runtime_error("loopback peer: cannot listen");
-    port_ = ntohs(a.sin_port);
+LoopbackPeer::LoopbackPeer(Script script, int connections) : listener_(BoundLoopbackSocket(port_)) {
+    if (::listen(listener_, 4) != 0) throw std::runtime_error("loopback peer: cannot listen");
     thread_ = std::thread([this, script = std::move(script), connections] {
         for (int i = 0; i < connections; ++i) {
             pollfd p{listener_, POLLIN, 0};
