@@ -48,10 +48,8 @@ TEST_F(RealPeers, EveryRouteFetchesWholeFiles) {
     } cases[] = {
         {"direct HTTP/1.1", [](HttpRequest& h) { h.Protocol = "1.1"; }},
         {"direct HTTP/1.0", [](HttpRequest&) {}},
-        {"tinyproxy", [](HttpRequest& h) { h.ProxyHost = "127.0.0.1", h.ProxyPort = Port("tinyproxy"); }},
-        {"tinyproxy_auth", [](HttpRequest& h) {
-             h.ProxyHost = "127.0.0.1", h.ProxyPort = Port("tinyproxy_auth");
-             h.ProxyUser = "user", h.ProxyPass = "secret";
+        {"tinyproxy", [](HttpRequest& h) {
+             h.ProxyHost = "127.0.0.1", h.ProxyPort = Port("tinyproxy"), h.ProxyUser = "user", h.ProxyPass = "secret";
          }},
         {"dante socks5", [](HttpRequest& h) { h.Sock().SocksIP = "127.0.0.1", h.Sock().SocksPort = Port("dante"); }},
         {"dante socks4", [](HttpRequest& h) {
