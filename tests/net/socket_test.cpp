@@ -256,25 +256,6 @@ TEST(Options, QueuedUntilASocketExistsAndDroppedByClose) {
     s.SendString("x");
 }
 
-TEST(Options, BandwidthDelaysTheNextSendByItsShare) {
-    LoopbackPeer peer([](int c) { LoopbackPeer::ReadExactly(c, 204); });
-    TcpSocket s;
-    s.SetMaxBandwidth(1000);
-    std::vector<int> waits;
-    s.OnStatus = [&](NetSocket&, THookSocketReason reason, const std::string& value) {
-        if (reason == THookSocketReason::HR_Wait) waits.push_back(std::stoi(value));
-    };
-    s.Connect("127.0.0.1", peer.Port());
-    s.SendString(std::string(200, 'x'));  // 200 bytes at 1000 per second: 200 ms
-    s.SendString("y");
-    s.SendMaxChunk = 0, s.SetMaxBandwidth(0);  // a chunk of 0 counts as the default: no division by zero
-    EXPECT_EQ(s.SendString("abc"), 3);
-    EXPECT_EQ(s.BytesSent(), 204);
-    ASSERT_EQ(waits.size(), 1u);
-    EXPECT_TRUE(waits[0] > 100 && waits[0] <= 200) << waits[0];
-    s.OnStatus = nullptr;
-}
-
 TEST(Hooks, StatusCreateFilterAndCounts) {
     LoopbackPeer peer([](int c) {
         LoopbackPeer::ReadSome(c);
@@ -311,12 +292,10 @@ TEST(Errors, RaiseExceptThrowsTheCodeAndItsTextAndWaitsWithoutASocketFailAtOnce)
         s.Connect("127.0.0.1", refused.Port());
         ADD_FAILURE() << "no exception";
     } catch (const ESocketError& e) {
-        EXPECT_STREQ(e.what(), "TCP/IP socket error 10061: Connection refused");
-        EXPECT_EQ(e.ErrorCode, 10061);
-        EXPECT_EQ(e.ErrorMessage, "Connection refused");
+        EXPECT_EQ(e.what() + std::to_string(e.ErrorCode) + e.ErrorMessage,
+                  "TCP/IP socket error 10061: Connection refused10061Connection refused");
     }
-    s.RaiseExcept = false;
-    s.CloseSocket();
+    s.RaiseExcept = false, s.CloseSocket();
     const std::uint64_t start = MonotonicMs();
     EXPECT_EQ(s.ReceiveLine(5000), "");
     EXPECT_EQ(s.LastError(), WSAENOTSOCK);
