@@ -73,8 +73,7 @@ TEST(TextPieces, FetchTrimLineEndsAndNumbers) {
     EXPECT_EQ(v, -12);
 }
 
-
-TEST(PercentEncoding, ExactSet) {
+TEST(Codings, PercentEscapesOfEveryByteAndBase64) {
     EXPECT_EQ(PercentEncodeUrl("a b_c/d?e=f&g"), "a%20b%5Fc/d?e=f&g");
     const std::string passes = "!#$&'()*+,-./0123456789:;=?@ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     for (int b = 0; b < 256; ++b) {
@@ -84,9 +83,6 @@ TEST(PercentEncoding, ExactSet) {
         EXPECT_EQ(PercentEncodeUrl(one), passes.find(one) != std::string::npos ? one : std::string(escaped)) << b;
     }
     EXPECT_EQ(EscapeBytes("a=b", '=', ByteSet().set('=')), "a=3Db");
-}
-
-TEST(Base64, StandardVectors) {
     for (const auto& [in, out] : {std::pair<std::string, std::string>{"", ""}, {"a", "YQ=="}, {"ab", "YWI="},
                                   {"abc", "YWJj"}, {"foobar", "Zm9vYmFy"}, {std::string("\xFF\xFE\x00", 3), "//4A"}})
         EXPECT_EQ(Base64EncodeText(in), out) << in;
@@ -122,7 +118,6 @@ TEST(AddressText, ConversionsBetweenTextAndBytes) {
     EXPECT_EQ(IPv6BytesToText(Groups({1, 0, 2, 3, 4, 5, 6, 7})), "1::2:3:4:5:6:7");
     EXPECT_EQ(IPv6BytesToText(Groups({0, 1, 0, 0, 2, 0, 0, 0})), "0:1:0:0:2::");  // the longer run wins
     EXPECT_EQ(IPv6BytesToText(Groups({1, 0, 0, 2, 0, 0, 3, 4})), "1::2:0:0:3:4");  // of equal runs the first
-    EXPECT_EQ(IPv6BytesToText(Groups({0xfe80, 0, 0, 0, 0xabc, 0, 0, 1})), "fe80::abc:0:0:1");
     std::mt19937 random(4711);
     for (int i = 0; i < 5000; ++i) {
         std::string bytes(16, '\0');
@@ -132,7 +127,6 @@ TEST(AddressText, ConversionsBetweenTextAndBytes) {
     }
 }
 
-
 std::string HostPort(const ProxySetting& p) { return p.Host + "|" + p.Port; }
 
 TEST(ProxyList, EntriesPerProtocol) {
@@ -141,7 +135,6 @@ TEST(ProxyList, EntriesPerProtocol) {
     } cases[] = {
         {"SOCKS", "proxy.example:3128", "proxy.example|3128"},  // a plain entry serves every protocol
         {"HTTP", "http=web.example:8080 socks=sock.example:1080", "web.example|8080"},
-        {"", "http=web.example:8080 socks=sock.example:1080", "web.example|8080"},
         {"socks", "HTTP=web.example:8080,SOCKS=sock.example:1080", "sock.example|1080"},
         {"HTTP", "https=secure.example:443", "|"},
         {"HTTP", "a:1 b:2", "b|2"},  // the last plain entry wins
