@@ -206,9 +206,8 @@ TEST(HttpReply, SilenceAndTricklesEndByTheWaitOrTheWholeRequestsDeadline) {
         int timeout, deadline, code;
     } cases[] = {
         {{"", false, "H", 400}, 200, 0, 500},  // silence: the wait ends it
-        // A byte every 20 ms, in the body or in the head: only the deadline ends it.
-        {{head, false, std::string(60, 's'), 20}, 500, 300, 200},
-        {{"", false, head + std::string(60, 's'), 20}, 60000, 300, 500},
+        {{head, false, std::string(60, 's'), 20}, 500, 300, 200},  // a byte every 20 ms: only the deadline
+        {{"", false, head + std::string(60, 's'), 20}, 60000, 300, 500},  // the same in the head
     };
     for (const Case& c : cases) {
         Server server({c.reply});

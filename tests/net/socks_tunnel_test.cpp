@@ -29,7 +29,6 @@ LoopbackPeer SocksProxy(Exchange exchange) {
 }
 
 const std::string kNoAuth = "\x05\x01\x00"s, kChosenNone = "\x05\x00"s;
-const std::string kGranted = "\x05\x00\x00\x01\x0a\x01\x02\x03\x1f\x90"s;  // 10.1.2.3:8080
 
 TEST(Socks, ConnectRequestsRepliesAndRefusals) {
     const struct Case {
@@ -40,7 +39,8 @@ TEST(Socks, ConnectRequestsRepliesAndRefusals) {
         std::string local;  // the address and port the proxy reported, "ip:port"
     } cases[] = {
         {[](TcpSocket&) {}, "example.test", "http",
-         {{kNoAuth, kChosenNone}, {"\x05\x01\x00\x03\x0c" "example.test\x00\x50"s, kGranted}}, 0, "10.1.2.3:8080"},
+         {{kNoAuth, kChosenNone}, {"\x05\x01\x00\x03\x0c" "example.test\x00\x50"s, "\x05\x00\x00\x01\x0a\x01\x02\x03\x1f\x90"s}},
+         0, "10.1.2.3:8080"},
         {[](TcpSocket& s) { s.SocksUsername = "user", s.SocksPassword = "secret"; }, "127.0.0.1", "25",
          {{"\x05\x02\x02\x00"s, "\x05\x02"s},
           {"\x01\x04user\x06secret"s, "\x01\x00"s},
@@ -54,11 +54,9 @@ TEST(Socks, ConnectRequestsRepliesAndRefusals) {
         {[](TcpSocket& s) { s.SocksType = TSocksType::ST_Socks4, s.SocksUsername = "id"; }, "example.test", "80",
          {{"\x04\x01\x00\x50\x00\x00\x00\x01" "id\x00" "example.test\x00"s, "\x00\x5a\x1f\x90\x0a\x00\x00\x01"s}}, 0,
          "10.0.0.1:8080"},
-        {[](TcpSocket& s) {  // SOCKS wins over the tunnel
-             s.SocksType = TSocksType::ST_Socks4, s.SocksResolver = false, s.HTTPTunnelIP = "127.0.0.1", s.HTTPTunnelPort = "1";
-         },
+        {[](TcpSocket& s) { s.SocksType = TSocksType::ST_Socks4, s.SocksResolver = false, s.HTTPTunnelIP = "127.0.0.1"; },
          "localhost", "80", {{"\x04\x01\x00\x50\x7f\x00\x00\x01\x00"s, "\x00\x5b\x00\x00\x00\x00\x00\x00"s}},
-         WSASYSNOTREADY, ":"},
+         WSASYSNOTREADY, ":"},  // SOCKS wins over the tunnel
         {[](TcpSocket& s) { s.SocksResolver = false; }, "no-such-host.invalid", "80", {{kNoAuth, kChosenNone}},
          WSAHOST_NOT_FOUND, ":"},  // never a request for 0.0.0.0
         {[](TcpSocket&) {}, "example.test", "80", {{kNoAuth, "\x05\xff"s}}, WSASYSNOTREADY, ":"},

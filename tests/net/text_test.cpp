@@ -148,8 +148,6 @@ TEST(ProxyList, EntriesPerProtocol) {
     EXPECT_EQ(HostPort(direct) + direct.Bypass, "|");
 }
 
-void Set(const char* name, const char* value) { setenv(name, value, 1); }
-
 // No proxy variable set (the test process reads no other).
 void ClearProxyVariables() {
     for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
@@ -176,15 +174,15 @@ TEST(ProxyEnvironment, EachVariableGivesItsOwnEntryOrNone) {
     };
     for (const Case& c : cases) {
         ClearProxyVariables();
-        Set(c.name, c.value);
+        setenv(c.name, c.value, 1);
         EXPECT_EQ(HostPort(GetSystemProxy("HTTP")), c.http) << c.value;
         EXPECT_EQ(HostPort(GetSystemProxy("HTTPS")), c.https) << c.value;
         EXPECT_EQ(HostPort(GetSystemProxy("SOCKS")), c.socks) << c.value;
     }
     ClearProxyVariables();
-    Set("HTTP_PROXY", "http://upper.example:1");  // the lower-case name first
-    Set("http_proxy", "http://lower.example:2");
-    Set("no_proxy", "localhost; 127.0.0.1,,.lan");
+    setenv("HTTP_PROXY", "http://upper.example:1", 1);  // the lower-case name first
+    setenv("http_proxy", "http://lower.example:2", 1);
+    setenv("no_proxy", "localhost; 127.0.0.1,,.lan", 1);
     EXPECT_EQ(HostPort(GetSystemProxy("HTTP")), "lower.example|2");
     EXPECT_EQ(GetSystemProxy("HTTP").Bypass, "localhost,127.0.0.1,.lan");
     ClearProxyVariables();

@@ -104,11 +104,10 @@ socks pass {{ from: 127.0.0.0/8 to: 0.0.0.0/0 command: connect bind bindreply }}
 
 def stop(state):
     try:
-        with open(os.path.join(state, "pids.txt")) as f:
-            pids = [int(line.split()[1]) for line in f if line.strip()]
+        pids = [int(line.split()[1]) for line in open(os.path.join(state, "pids.txt")) if line.strip()]
     except (OSError, ValueError, IndexError):
         return 0
-    for pid in (p for p in pids if p > 0):
+    for pid in (pid for pid in pids if pid > 0):
         try:
             os.kill(pid, signal.SIGTERM)
         except OSError:

@@ -1,5 +1,4 @@
-// GETs through the real peers that the fixture started; each peer passed its own curl check
-// first, so a failure here is the client's.
+// GETs through the real peers the fixture started; each passed its own curl check first.
 #include "net/http_request.h"
 
 #include <gtest/gtest.h>
