@@ -8,9 +8,10 @@ namespace xunda {
 FetchResult HttpFetch(const std::string& url, const FetchLimits& limits) {
     HttpRequest http;
     http.Timeout = static_cast<int>(limits.timeout.count());  // bounds the connect as well
+    http.Deadline = static_cast<int>(limits.deadline.count());
     http.MaxBodySize = static_cast<std::int64_t>(limits.maxBody);
-    bool complete = http.ExecuteMethod("GET", url);
-    if (!complete && http.Sock().LastError() == WSAENOBUFS) return {};  // the body went over the limit
+    if (!http.ExecuteMethod("GET", url))
+        return {http.Sock().LastError() == WSAETIMEDOUT ? kFetchTimedOut : 500, {}};
     return {http.ResultCode(), std::string(http.Document().Bytes())};
 }
 

@@ -1,5 +1,5 @@
-// One HTTP GET as the gateway needs it: a fresh client on the caller's thread, bounded waits and
-// a bounded body.
+// One HTTP GET as the gateway needs it: a fresh client on the caller's thread, bounded waits, a
+// bounded request and a bounded body.
 #pragma once
 
 #include <chrono>
@@ -10,13 +10,18 @@
 namespace xunda {
 
 struct FetchLimits {
-    std::chrono::milliseconds timeout{30000};  // the connect and each receive wait
+    std::chrono::milliseconds timeout{30000};   // the connect and each receive wait
     std::size_t maxBody = 16 * 1024 * 1024;
+    std::chrono::milliseconds deadline{60000};  // the whole request: connect, head and body
 };
 
+// The status of a request that ran out of time (its text tells it from a refused connection).
+inline constexpr int kFetchTimedOut = 408;
+
 struct FetchResult {
-    // The reply's status; 0 for a reply without status line; 500 when no reply could be read or
-    // its body went over FetchLimits::maxBody.
+    // The reply's status; 0 for a reply without status line. A reply not read to its end (cut
+    // short, reset, over FetchLimits::maxBody) is no reply: 500 with no body, or kFetchTimedOut
+    // when a wait or the deadline ran out.
     int status = 500;
     std::string body;
 };

@@ -36,6 +36,198 @@ void HttpRequest::Clear() {
     MimeType = "text/html";
 }
 
+// What one request carries from step to step.
+struct HttpRequest::Exchange {
+    std::string method;        // upper-cased
+    bool https = false;
+    bool sending = false;      // a body goes out
+    bool expect = false;       // the body waits for an interim reply
+    std::string heldStatus;    // a final status that came instead of the interim reply
+    bool toClose = false;
+    std::int64_t size = -1;    // the Content-Length; -1 when none
+    bool lengthTooLarge = false;
+};
+
+bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& url) {
+    resultCode_ = 500;
+    resultString_.clear();
+    downloadSize_ = uploadSize_ = 0;
+    headBytes_ = 0;
+    sock_->Deadline = Deadline > 0 ? MonotonicMs() + static_cast<std::uint64_t>(Deadline) : 0;
+    Exchange x;
+    const bool ok = BuildHead(method, url, x) &&
+                    (ConnectOrReuse(x.https) || Fail(0)) &&
+                    (SendRequest(x) || Fail(0)) &&
+                    ReadStatusAndHead(x) &&
+                    ReadBody(x);
+    sock_->Deadline = 0;
+    return ok;
+}
+
+bool HttpRequest::BuildHead(const std::string& method, const std::string& url, Exchange& x) {
+    UrlParts url_;
+    std::string path = SplitUrl(url, url_);
+    std::string user = url_.User, password = url_.Password;
+    if (user.empty()) {
+        user = UserName;
+        password = Password;
+    }
+    x.method = ToUpperAscii(method);
+    x.https = ToUpperAscii(url_.Protocol) == "HTTPS";
+    const bool tunnel = x.https && !ProxyHost.empty();
+    sock_->HTTPTunnelIP = tunnel ? ProxyHost : "";
+    sock_->HTTPTunnelPort = tunnel ? ProxyPort : "";
+    sock_->HTTPTunnelUser = tunnel ? ProxyUser : "";
+    sock_->HTTPTunnelPass = tunnel ? ProxyPass : "";
+    const bool useProxy = !ProxyHost.empty() && !tunnel;
+
+    const std::int64_t bodySize = document_.Size();
+    x.sending = bodySize > 0;
+    x.expect = Status100 && x.sending && Protocol == "1.1";
+
+    const std::string hostText = IsIPv6Text(url_.Host) ? "[" + url_.Host + "]" : url_.Host;
+    if (useProxy) path = url_.Protocol + "://" + hostText + ":" + url_.Port + path;
+    if (path == "/*") path = "*";
+    std::vector<std::string> head;
+    head.push_back(x.method + " " + path + (Protocol == "0.9" ? "" : " HTTP/" + Protocol));
+    head.push_back("Host: " + hostText + (url_.Port != "80" ? ":" + url_.Port : ""));
+    if (useProxy && !ProxyUser.empty())
+        head.push_back("Proxy-Authorization: Basic " + Base64EncodeText(ProxyUser + ":" + ProxyPass));
+    if (!user.empty()) head.push_back("Authorization: Basic " + Base64EncodeText(user + ":" + password));
+    if (!KeepAlive) head.push_back("Connection: close");
+    if (!cookies_.empty()) {
+        std::string line = "Cookie: ";
+        for (std::size_t i = 0; i < cookies_.size(); ++i) line += (i ? "; " : "") + cookies_[i];
+        head.push_back(line);
+    }
+    if (RangeStart > 0)
+        head.push_back("Range: bytes=" + std::to_string(RangeStart) + "-" +
+                       (RangeEnd >= RangeStart ? std::to_string(RangeEnd) : ""));
+    if (!UserAgent.empty()) head.push_back("User-Agent: " + UserAgent);
+    if (x.sending) {
+        if (!MimeType.empty()) head.push_back("Content-Type: " + MimeType);
+        head.push_back("Content-Length: " + std::to_string(bodySize));
+    }
+    if (x.expect) head.push_back("Expect: 100-continue");
+    headers_.insert(headers_.begin(), head.begin(), head.end());
+    if (headers_.back() != "") headers_.push_back("");
+
+    // A line break or NUL in any part of the head would let a value write lines of its own.
+    if (std::any_of(headers_.begin(), headers_.end(), [](const std::string& l) { return HasLineBreakOrNul(l); })) {
+        sock_->SetLastError(WSAEINVAL);
+        return false;
+    }
+    TargetHost = useProxy ? ProxyHost : url_.Host;
+    TargetPort = useProxy ? ProxyPort : url_.Port;
+    return true;
+}
+
+bool HttpRequest::SendRequest(Exchange& x) {
+    TcpSocket& sock = *sock_;
+    document_.SetPosition(0);
+    const std::string requestHead = BuildRequestHead();
+    const std::string_view body = document_.Bytes();
+    if (x.expect) {
+        sock.SendString(requestHead);
+        std::string line;
+        if (sock.LastError() == 0 && ReadStatusLine(line)) {
+            DecodeStatusLine(line);
+            if (resultCode_ < 100 || resultCode_ > 199) {
+                x.heldStatus = line;  // refused: the body stays unsent and the connection closes
+                x.toClose = true;
+            } else if (SkipHeaderLines()) {
+                uploadSize_ = static_cast<std::int64_t>(body.size());
+                sock.SendBuffer(body.data(), static_cast<int>(body.size()));
+            }
+        }
+    } else if (body.size() >= 65536) {
+        sock.SendString(requestHead);
+        uploadSize_ = static_cast<std::int64_t>(body.size());
+        if (sock.LastError() == 0) sock.SendBuffer(body.data(), static_cast<int>(body.size()));
+    } else {
+        std::string all = requestHead;
+        all.append(body);
+        if (x.sending) uploadSize_ = static_cast<std::int64_t>(all.size());
+        sock.SendString(all);
+    }
+    return sock.LastError() == 0;
+}
+
+bool HttpRequest::ReadStatusAndHead(Exchange& x) {
+    Clear();
+    transferEncoding_ = TTransferEncoding::TE_Unknown;
+    // The status line; interim 1xx replies (other than 101) are skipped with their header lines.
+    auto noReply = [this] {
+        // No final status: a time-out or the peer closed first (an interim status is no reply).
+        resultCode_ = 500;
+        resultString_.clear();
+        return Fail(0);
+    };
+    std::string status = x.heldStatus;
+    for (;;) {
+        if (status.empty() && !ReadStatusLine(status)) return noReply();
+        if (!StartsWithNoCase(status, "HTTP/")) {
+            WriteBytesToStream(document_, status + "\r\n");  // an HTTP/0.9 reply is all body
+            resultCode_ = 0;
+            resultString_.clear();
+            return true;
+        }
+        DecodeStatusLine(status);
+        if (resultCode_ < 100 || resultCode_ > 199 || resultCode_ == 101) break;
+        if (!SkipHeaderLines()) return noReply();
+        status.clear();
+    }
+    headers_.push_back(status);
+    x.toClose = x.toClose || Protocol != "1.1";
+    std::string line;
+    do {
+        if (!ReadHeadLine(line)) return Fail(0);
+        headers_.push_back(line);
+        DecodeHeaderLine(line, x);
+    } while (!line.empty());
+    if (x.lengthTooLarge && transferEncoding_ == TTransferEncoding::TE_Identity) return Fail(WSAENOBUFS);
+    return true;
+}
+
+void HttpRequest::DecodeHeaderLine(const std::string& line, Exchange& x) {
+    const auto colon = line.find(':');
+    if (colon == std::string::npos) return;
+    const std::string name = ToUpperAscii(TrimSpaces(line.substr(0, colon)));
+    const std::string value = TrimSpaces(line.substr(colon + 1));
+    if (name == "CONTENT-LENGTH") {
+        std::int64_t size = -1;
+        if (!ParseDecimal(value, size) || size < 0) size = -1;
+        x.lengthTooLarge = size > MaxBodySize;
+        if (transferEncoding_ != TTransferEncoding::TE_Chunked) {  // chunks win over any length
+            x.size = size;
+            if (size != -1) transferEncoding_ = TTransferEncoding::TE_Identity;
+        }
+    } else if (name == "CONTENT-TYPE") {
+        MimeType = value;
+    } else if (name == "TRANSFER-ENCODING" && ToUpperAscii(value).find("CHUNKED") != std::string::npos) {
+        transferEncoding_ = TTransferEncoding::TE_Chunked;
+    } else if (name == "CONNECTION") {
+        for (std::string tokens = value; !tokens.empty();)
+            if (ToUpperAscii(FetchPiece(tokens, ",")) == "CLOSE") x.toClose = true;
+    }
+}
+
+bool HttpRequest::ReadBody(Exchange& x) {
+    bool complete = true;
+    if (x.method != "HEAD" && resultCode_ != 204 && resultCode_ != 304) {
+        switch (transferEncoding_) {
+            case TTransferEncoding::TE_Unknown: complete = ReadBodyUntilClose(); x.toClose = true; break;
+            case TTransferEncoding::TE_Identity: complete = ReadBodyOfLength(x.size); break;
+            case TTransferEncoding::TE_Chunked: complete = ReadChunkedBody(); break;
+        }
+    }
+    document_.SetPosition(0);
+    ParseCookies();
+    if (!complete) return Fail(0);
+    if (x.toClose) ForgetConnection();
+    return true;
+}
+
 std::string HttpRequest::BuildRequestHead() const {
     if (Protocol == "0.9") return headers_.empty() ? "\r\n" : headers_.front() + "\r\n";
     std::string head;
@@ -118,187 +310,17 @@ void HttpRequest::DecodeStatusLine(const std::string& line) {
     resultString_ = HasBlank(s) ? ValueAfterBlank(s) : std::string();
 }
 
-bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& url) {
-    resultCode_ = 500;
-    resultString_.clear();
-    downloadSize_ = uploadSize_ = 0;
-    headBytes_ = 0;
-
-    UrlParts url_;
-    std::string path = SplitUrl(url, url_);
-    std::string user = url_.User, password = url_.Password;
-    if (user.empty()) {
-        user = UserName;
-        password = Password;
-    }
-    const std::string upperProtocol = ToUpperAscii(url_.Protocol);
-    const bool https = upperProtocol == "HTTPS";
-    const bool tunnel = https && !ProxyHost.empty();
-    TcpSocket& sock = *sock_;
-    sock.HTTPTunnelIP = tunnel ? ProxyHost : "";
-    sock.HTTPTunnelPort = tunnel ? ProxyPort : "";
-    sock.HTTPTunnelUser = tunnel ? ProxyUser : "";
-    sock.HTTPTunnelPass = tunnel ? ProxyPass : "";
-    const bool useProxy = !ProxyHost.empty() && !tunnel;
-
-    const std::int64_t bodySize = document_.Size();
-    const bool sending = bodySize > 0;
-    const bool expect = Status100 && sending && Protocol == "1.1";
-
-    const std::string hostText = IsIPv6Text(url_.Host) ? "[" + url_.Host + "]" : url_.Host;
-    if (useProxy) path = url_.Protocol + "://" + hostText + ":" + url_.Port + path;
-    if (path == "/*") path = "*";
-    std::vector<std::string> head;
-    head.push_back(Protocol == "0.9" ? ToUpperAscii(method) + " " + path
-                                     : ToUpperAscii(method) + " " + path + " HTTP/" + Protocol);
-    head.push_back("Host: " + hostText + (url_.Port != "80" ? ":" + url_.Port : ""));
-    if (useProxy && !ProxyUser.empty())
-        head.push_back("Proxy-Authorization: Basic " + Base64EncodeText(ProxyUser + ":" + ProxyPass));
-    if (!user.empty()) head.push_back("Authorization: Basic " + Base64EncodeText(user + ":" + password));
-    if (!KeepAlive) head.push_back("Connection: close");
-    if (!cookies_.empty()) {
-        std::string line = "Cookie: ";
-        for (std::size_t i = 0; i < cookies_.size(); ++i) line += (i ? "; " : "") + cookies_[i];
-        head.push_back(line);
-    }
-    if (RangeStart > 0)
-        head.push_back("Range: bytes=" + std::to_string(RangeStart) + "-" +
-                       (RangeEnd >= RangeStart ? std::to_string(RangeEnd) : ""));
-    if (!UserAgent.empty()) head.push_back("User-Agent: " + UserAgent);
-    if (sending) {
-        if (!MimeType.empty()) head.push_back("Content-Type: " + MimeType);
-        head.push_back("Content-Length: " + std::to_string(bodySize));
-    }
-    if (expect) head.push_back("Expect: 100-continue");
-    headers_.insert(headers_.begin(), head.begin(), head.end());
-    if (headers_.back() != "") headers_.push_back("");
-
-    // A line break or NUL in any part of the head would let a value write lines of its own.
-    if (std::any_of(headers_.begin(), headers_.end(), [](const std::string& l) { return HasLineBreakOrNul(l); }))
-        return false;
-
-    if (useProxy) {
-        TargetHost = ProxyHost;
-        TargetPort = ProxyPort;
-    } else {
-        TargetHost = url_.Host;
-        TargetPort = url_.Port;
-    }
-    if (!ConnectOrReuse(https)) return Fail(0);
-    document_.SetPosition(0);
-
-    std::string heldStatus;
-    bool refused = false;  // a final status instead of 100-continue: the body stays unsent
-    const std::string requestHead = BuildRequestHead();
-    const std::string_view body = document_.Bytes();
-    if (expect) {
-        sock.SendString(requestHead);
-        if (sock.LastError() != 0) return Fail(0);
-        std::string line;
-        if (ReadStatusLine(line)) {
-            DecodeStatusLine(line);
-            if (resultCode_ >= 100 && resultCode_ <= 199) {
-                if (SkipHeaderLines()) {
-                    uploadSize_ = bodySize;
-                    sock.SendBuffer(body.data(), static_cast<int>(body.size()));
-                }
-            } else {
-                heldStatus = line;
-                refused = true;
-            }
-        }
-    } else if (sending && bodySize >= 65536) {
-        sock.SendString(requestHead);
-        uploadSize_ = bodySize;
-        if (sock.LastError() == 0) sock.SendBuffer(body.data(), static_cast<int>(body.size()));
-    } else if (sending) {
-        std::string all = requestHead;
-        all.append(body);
-        uploadSize_ = static_cast<std::int64_t>(all.size());
-        sock.SendString(all);
-    } else {
-        sock.SendString(requestHead);
-    }
-    if (sock.LastError() != 0) return Fail(0);
-
-    Clear();
-    transferEncoding_ = TTransferEncoding::TE_Unknown;
-    std::int64_t size = -1;
-
-    // Status line; interim 1xx replies (other than 101) are skipped with their header lines.
-    std::string status = heldStatus;
-    bool ok = true;
-    for (;;) {
-        if (status.empty() && !(ok = ReadStatusLine(status))) break;
-        if (!StartsWithNoCase(status, "HTTP/")) break;
-        DecodeStatusLine(status);
-        if (resultCode_ < 100 || resultCode_ > 199 || resultCode_ == 101) break;
-        if (!(ok = SkipHeaderLines())) break;
-        status.clear();
-    }
-    if (!ok) {
-        // No final status: a time-out or the peer closed first (an interim status is no reply).
-        resultCode_ = 500;
-        resultString_.clear();
-        return Fail(0);
-    }
-    if (StartsWithNoCase(status, "HTTP/")) {
-        headers_.push_back(status);
-    } else {
-        WriteBytesToStream(document_, status + "\r\n");  // an HTTP/0.9 reply is all body
-        resultCode_ = 0;
-        resultString_.clear();
-    }
-
-    bool toClose = Protocol != "1.1" || refused;
-    bool lengthTooLarge = false;
-    if (!headers_.empty()) {
-        std::string line;
-        while (ReadHeadLine(line)) {
-            headers_.push_back(line);
-            if (line.empty()) break;
-            const std::string upper = ToUpperAscii(line);
-            if (upper.starts_with("CONTENT-LENGTH:")) {
-                std::int64_t value = -1;
-                if (!ParseDecimal(ValueAfterBlank(line), value) || value < 0) value = -1;
-                lengthTooLarge = value > MaxBodySize;
-                if (transferEncoding_ != TTransferEncoding::TE_Chunked) {
-                    size = value;
-                    if (size != -1) transferEncoding_ = TTransferEncoding::TE_Identity;
-                }
-            }
-            if (upper.starts_with("CONTENT-TYPE:")) MimeType = ValueAfterBlank(line);
-            if (upper.starts_with("TRANSFER-ENCODING:") && ValueAfterBlank(upper).find("CHUNKED") != std::string::npos)
-                transferEncoding_ = TTransferEncoding::TE_Chunked;  // chunks win over any length
-            if (upper.starts_with("CONNECTION: CLOSE")) toClose = true;
-        }
-    }
-    if (sock.LastError() != 0) return Fail(0);
-    if (lengthTooLarge && transferEncoding_ == TTransferEncoding::TE_Identity) return Fail(WSAENOBUFS);
-
-    bool result = true;
-    if (ToUpperAscii(method) != "HEAD" && resultCode_ != 204 && resultCode_ != 304) {
-        switch (transferEncoding_) {
-            case TTransferEncoding::TE_Unknown: result = ReadBodyUntilClose(); toClose = true; break;
-            case TTransferEncoding::TE_Identity: result = ReadBodyOfLength(size); break;
-            case TTransferEncoding::TE_Chunked: result = ReadChunkedBody(); break;
-        }
-    }
-    document_.SetPosition(0);
-    ParseCookies();
-    if (!result) return Fail(0);
-    if (toClose) ForgetConnection();
-    return true;
+bool HttpRequest::BodyFits(std::int64_t more) {
+    if (more <= MaxBodySize - document_.Size()) return true;
+    sock_->SetLastError(WSAENOBUFS);
+    return false;
 }
 
 bool HttpRequest::ReadBodyUntilClose() {
     for (;;) {
         std::string piece = sock_->ReceiveAvailable(Timeout);
         if (sock_->LastError() != 0) break;
-        if (document_.Size() + static_cast<std::int64_t>(piece.size()) > MaxBodySize) {
-            sock_->SetLastError(WSAENOBUFS);
-            return false;
-        }
+        if (!BodyFits(static_cast<std::int64_t>(piece.size()))) return false;
         WriteBytesToStream(document_, piece);
     }
     // Only an orderly end of the stream ends such a body; a reset or a time-out does not.
@@ -307,10 +329,7 @@ bool HttpRequest::ReadBodyUntilClose() {
 
 bool HttpRequest::ReadBodyOfLength(std::int64_t size) {
     if (size < 1) return true;
-    if (document_.Size() + size > MaxBodySize) {
-        sock_->SetLastError(WSAENOBUFS);
-        return false;
-    }
+    if (!BodyFits(size)) return false;
     downloadSize_ = size;
     // The document grows with the bytes as they arrive, not with the announced length.
     sock_->ReceiveStreamSized(document_, Timeout, size);
@@ -342,6 +361,7 @@ void HttpRequest::ParseCookies() {
     for (const std::string& line : headers_) {
         if (!StartsWithNoCase(line, "set-cookie:")) continue;
         std::string cookie = TrimSpaces(TextBefore(TextAfter(line, ":"), ";"));
+        if (HasLineBreakOrNul(cookie)) continue;  // it could never be sent back
         std::string name = TrimSpaces(TextBefore(cookie, "="));
         std::string value = TrimSpaces(TextAfter(cookie, "="));
         auto it = std::find_if(cookies_.begin(), cookies_.end(), [&](const std::string& entry) {

@@ -28,6 +28,8 @@ public:
     std::string TargetPort = "0";
     std::string IPInterface = "0.0.0.0";   // local address bound before connecting
     int Timeout = 5000;                    // ms, bound of every wait of a request (and of the connect)
+    int Deadline = 0;                      // ms, bound of a request as a whole (connect, tunnel, head,
+                                           // body); 0 = none. Running out fails with 10060.
     std::string UserName;                  // credentials used when the URL has none
     std::string Password;
 };
@@ -76,17 +78,27 @@ public:
     static constexpr std::size_t HeadLimit = 1 << 20;
 
 private:
-    std::string BuildRequestHead() const;
+    struct Exchange;
+    // The steps of a request, in order; each false ends it.
+    bool BuildHead(const std::string& method, const std::string& url, Exchange& x);
     bool ConnectOrReuse(bool needSsl);
+    bool SendRequest(Exchange& x);
+    bool ReadStatusAndHead(Exchange& x);
+    bool ReadBody(Exchange& x);
+
+    std::string BuildRequestHead() const;
     bool OpenConnection(bool needSsl);
     void ForgetConnection();
     bool ReadHeadLine(std::string& line);
     bool ReadStatusLine(std::string& line);
     bool SkipHeaderLines();
     void DecodeStatusLine(const std::string& line);
+    void DecodeHeaderLine(const std::string& line, Exchange& x);
     bool ReadBodyUntilClose();
     bool ReadBodyOfLength(std::int64_t size);
     bool ReadChunkedBody();
+    // False, with 10055, when More bytes would take the body past MaxBodySize.
+    bool BodyFits(std::int64_t more);
     bool Fail(int error);
     void ParseCookies();
 

@@ -4,6 +4,7 @@
 #include "net/net_text.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <netinet/in.h>
@@ -66,24 +67,18 @@ void NetSocket::FilterReceived(char* buffer, int& length) {
 }
 
 int NetSocket::CheckResult(int value) {
-    lastErrorDesc_.clear();
-    if (value == SOCKET_ERROR) {
-        lastError_ = SocketApi().WSAGetLastError();
-        lastErrorDesc_ = GetErrorDesc(lastError_);
-    } else {
-        lastError_ = 0;
-    }
+    lastError_ = value == SOCKET_ERROR ? SocketApi().WSAGetLastError() : 0;
     return lastError_;
 }
 
 void NetSocket::ReportError() {
-    lastErrorDesc_ = GetErrorDesc(lastError_);
     if (lastError_ == 0 || lastError_ == WSAEWOULDBLOCK || lastError_ == WSAEINPROGRESS) return;
-    NotifyStatus(THookSocketReason::HR_Error, std::to_string(lastError_) + "," + lastErrorDesc_);
+    const std::string text = LastErrorDesc();
+    NotifyStatus(THookSocketReason::HR_Error, std::to_string(lastError_) + "," + text);
     if (RaiseExcept) {
         char message[512];
-        std::snprintf(message, sizeof message, "TCP/IP socket error %d: %s", lastError_, lastErrorDesc_.c_str());
-        throw ESocketError(message, lastError_, lastErrorDesc_);
+        std::snprintf(message, sizeof message, "TCP/IP socket error %d: %s", lastError_, text.c_str());
+        throw ESocketError(message, lastError_, text);
     }
 }
 
@@ -230,7 +225,7 @@ int NetSocket::ConnectBounded(const AddressRecord& record) {
         error = api.WSAGetLastError();
         if (error == WSAEINPROGRESS || error == WSAEWOULDBLOCK || error == WSAEINTR) {
             pollfd p{handle_, POLLOUT, 0};
-            int r = api.WSAPoll(&p, 1, ConnectTimeout > 0 ? ConnectTimeout : -1);
+            int r = api.WSAPoll(&p, 1, BoundByDeadline(ConnectTimeout > 0 ? ConnectTimeout : -1));
             if (r == SOCKET_ERROR) {
                 error = api.WSAGetLastError();
             } else if (r == 0) {
@@ -282,11 +277,13 @@ std::string NetSocket::RemoteIP() { return AddressToText(remoteAddr_); }
 int NetSocket::LocalPort() { return AddressPort(localAddr_); }
 int NetSocket::RemotePort() { return AddressPort(remoteAddr_); }
 
-std::vector<std::string> NetSocket::ResolveNameToList(const std::string& name) {
-    return ResolveNameToAddresses(name, FamilyToAddressFamily(family_), SocketProtocol(), SocketType());
+std::string NetSocket::ResolveName(const std::string& name) {
+    AddressRecord record{};
+    lastError_ = FillSocketAddress(record, name, "0", FamilyToAddressFamily(family_), SocketProtocol(), SocketType(),
+                                   PreferIP4);
+    ReportError();
+    return lastError_ == 0 ? AddressToText(record) : std::string();
 }
-
-std::string NetSocket::ResolveName(const std::string& name) { return ResolveNameToList(name).front(); }
 
 std::uint16_t NetSocket::ResolvePort(const std::string& port) {
     return ResolveServicePort(port, FamilyToAddressFamily(family_), SocketProtocol(), SocketType());
@@ -423,13 +420,27 @@ bool NetSocket::Wait(short events, int timeout) {
         ReportError();
         return false;
     }
+    if (DeadlinePassed()) {
+        lastError_ = WSAETIMEDOUT;
+        ReportError();
+        return false;
+    }
     pollfd p{handle_, events, 0};
-    int r = SocketApi().WSAPoll(&p, 1, timeout < 0 ? -1 : timeout);
+    int r = SocketApi().WSAPoll(&p, 1, BoundByDeadline(timeout));
     CheckResult(r);
     if (r > 0 && (p.revents & POLLNVAL)) lastError_ = WSAENOTSOCK;  // not an open socket
     bool ready = lastError_ == 0 && r > 0;
     ReportError();
     return ready;
+}
+
+bool NetSocket::DeadlinePassed() const { return Deadline != 0 && MonotonicMs() >= Deadline; }
+
+int NetSocket::BoundByDeadline(int timeout) const {
+    if (Deadline == 0) return timeout < 0 ? -1 : timeout;
+    const std::uint64_t now = MonotonicMs();
+    const int left = now >= Deadline ? 0 : static_cast<int>(std::min<std::uint64_t>(Deadline - now, INT_MAX));
+    return timeout < 0 ? left : std::min(timeout, left);
 }
 
 bool NetSocket::WaitReadable(int timeout) {
@@ -459,6 +470,8 @@ void NetSocket::ReceiveAvailableInto(std::string& out, int timeout) {
         if (out.empty()) out.swap(lineBuffer_);
         else out.append(lineBuffer_);
         lineBuffer_.clear();
+    } else if (DeadlinePassed()) {
+        lastError_ = WSAETIMEDOUT;  // also while data keeps coming
     } else {
         SleepMs(0);  // let other threads run during long transfers
         int n = PendingBytes();

@@ -82,6 +82,9 @@ public:
     bool InterPacketTimeout = true;
     int SendMaxChunk = 65536;    // values below 1 count as 65536
     int ConnectTimeout = 0;      // ms a connect may take; 0 = no limit of our own
+    // MonotonicMs() at which every wait, read and connect ends with 10060, whatever its own
+    // time-out; 0 = none. The bound of a request as a whole.
+    std::uint64_t Deadline = 0;
     std::atomic<bool> StopFlag{false};
     THookSocketStatus OnStatus;
     THookDataFilter OnReadFilter;
@@ -95,7 +98,8 @@ public:
     // State.
     SocketHandle Socket() const { return handle_; }
     int LastError() const { return lastError_; }
-    const std::string& LastErrorDesc() const { return lastErrorDesc_; }
+    // The text of LastError: the two always agree.
+    std::string LastErrorDesc() const { return GetErrorDesc(lastError_); }
     const std::string& LineBuffer() const { return lineBuffer_; }
     std::int64_t BytesReceived() const { return bytesReceived_; }
     std::int64_t BytesSent() const { return bytesSent_; }
@@ -121,8 +125,9 @@ public:
     virtual std::string RemoteIP();
     virtual int LocalPort();
     virtual int RemotePort();
+    // The first address of Name as numeric text; empty, with the lookup's error in LastError, when
+    // it does not resolve.
     std::string ResolveName(const std::string& name);
-    std::vector<std::string> ResolveNameToList(const std::string& name);
     std::uint16_t ResolvePort(const std::string& port);
     std::string LocalHostName();
 
@@ -207,6 +212,9 @@ private:
     void ApplyQueuedOptions();
     void ApplyOption(const SocketOption& option);
     bool Wait(short events, int timeout);
+    bool DeadlinePassed() const;
+    // Timeout (-1: none) shortened to the time left before the deadline.
+    int BoundByDeadline(int timeout) const;
     // ReceiveAvailable appending to Out.
     void ReceiveAvailableInto(std::string& out, int timeout);
 
@@ -226,7 +234,6 @@ private:
     std::int64_t bytesSent_ = 0;
     SocketHandle handle_ = INVALID_SOCKET;
     int lastError_ = 0;
-    std::string lastErrorDesc_;
 };
 
 }  // namespace xunda

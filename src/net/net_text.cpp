@@ -80,6 +80,7 @@ std::string SplitUrl(std::string_view url, UrlParts& parts) {
     std::string upper = ToUpperAscii(parts.Protocol);
     if (upper == "HTTPS") parts.Port = "443";
     if (upper == "FTP") parts.Port = "21";
+    if (upper.starts_with("SOCKS")) parts.Port = "1080";
 
     // Credentials only in the authority: an "@" behind the first "/" or "?" belongs to the path
     // or query.

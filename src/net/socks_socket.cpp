@@ -45,7 +45,9 @@ bool SocksSocket::SocksGreeting() {
 }
 
 bool SocksSocket::SocksEncodeAddress(const std::string& host, const std::string& port, std::string& out) {
-    const std::string target = SocksResolver ? host : ResolveName(host);
+    std::string target = host;
+    // Resolved here instead of by the proxy: a name that does not resolve keeps its lookup error.
+    if (!SocksResolver && (target = ResolveName(host)).empty()) return false;
     const std::string portBytes = EncodeWord16(ResolvePort(port));
     if (target.find('\0') != std::string::npos) return false;
     if (SocksType == TSocksType::ST_Socks4) {

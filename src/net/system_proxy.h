@@ -1,7 +1,8 @@
 // The proxy the user configured, for one protocol. On Linux the settings come from the
 // environment: http_proxy, https_proxy, all_proxy (a socks scheme gives the "socks=" entry,
 // another scheme the entry for every protocol) and no_proxy as the bypass list; each name is
-// read in lower case before upper case.
+// read in lower case before upper case. A value that is not one URL naming a host and a port is
+// ignored: no variable ever sets another protocol's entry.
 #pragma once
 
 #include <string>

@@ -3,39 +3,22 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <cerrno>
 #include <netdb.h>
 
 namespace xunda {
 namespace {
 
-// Restores the binding's test hooks and table after a test changed them.
 class BindingTest : public ::testing::Test {
 protected:
-    void TearDown() override {
-        SocketLoadFaultsForTest() = {};
-        SocketApiForTest() = saved_;
-    }
-    SocketFunctions saved_ = SocketApi();
+    void TearDown() override { SocketLoadFaultsForTest() = {}; }
 };
 
-TEST_F(BindingTest, LoadCountsAndOnlyTheLastUnloadFrees) {
+TEST_F(BindingTest, LoadsCountAndAFailedStartRaisesTheFixedText) {
     const int base = SocketLoadCount();  // the program's own load at start
     EXPECT_GE(base, 1);
-    EXPECT_TRUE(LoadSocketInterface());
     EXPECT_TRUE(LoadSocketInterface("WS2_32.DLL"));
-    EXPECT_EQ(SocketLoadCount(), base + 2);
-    EXPECT_TRUE(UnloadSocketInterface());
-    EXPECT_TRUE(UnloadSocketInterface());
-    EXPECT_EQ(SocketLoadCount(), base);
-}
-
-TEST_F(BindingTest, StartUpFailureRaisesTheFixedText) {
-    const int base = SocketLoadCount();
-    for (int i = 0; i < base; ++i) UnloadSocketInterface();
-    ASSERT_EQ(SocketLoadCount(), 0);
-    UnloadSocketInterface();  // never below 0
+    EXPECT_EQ(SocketLoadCount(), base + 1);
+    for (int i = 0; i <= base + 1; ++i) UnloadSocketInterface();  // one more: never below 0
     EXPECT_EQ(SocketLoadCount(), 0);
     EXPECT_FALSE(LoadSocketInterface("missing.dll"));
     SocketLoadFaultsForTest().FailLoad = true;
@@ -45,90 +28,53 @@ TEST_F(BindingTest, StartUpFailureRaisesTheFixedText) {
     } catch (const ESocketError& e) {
         EXPECT_STREQ(e.what(), "Error loading Socket interface (ws2_32.dll)!");
         EXPECT_EQ(e.ErrorCode, 0);
-        EXPECT_EQ(e.ErrorMessage, "Error loading Socket interface (ws2_32.dll)!");
+        EXPECT_EQ(e.ErrorMessage, e.what());
     }
     SocketLoadFaultsForTest().FailLoad = false;
     for (int i = 0; i < base; ++i) ASSERT_TRUE(LoadSocketInterface());
+    EXPECT_EQ(GetErrorDesc(0) + GetErrorDesc(12345), "Other Winsock error (12345)");
 }
 
-TEST_F(BindingTest, AddressRoadsFollowWhereAddrInfoWasFound) {
-    const int base = SocketLoadCount();
-    for (int i = 0; i < base; ++i) UnloadSocketInterface();
-    SocketLoadFaultsForTest().NoAddrInfoInSocketLibrary = true;
-    ASSERT_TRUE(LoadSocketInterface());
-    EXPECT_FALSE(HasAddrInfo(AF_INET));
-    EXPECT_TRUE(HasAddrInfo(AF_INET6));  // taken from the IPv6 library
-    UnloadSocketInterface();
-
-    SocketLoadFaultsForTest().NoIPv6Library = true;
-    ASSERT_TRUE(LoadSocketInterface());
-    EXPECT_FALSE(HasAddrInfo(AF_INET6));
-    // The host-entry road: IPv4 only, numeric text without a lookup, names through the host table.
+// A filled record as "address port length", or the lookup's error.
+std::string Fill(const std::string& ip, const std::string& port, int family, bool preferIP4 = true) {
     AddressRecord r{};
-    EXPECT_EQ(FillSocketAddress(r, "127.0.0.1", "8080", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(r.sa.sa_family, AF_INET);
-    EXPECT_EQ(AddressPort(r), 8080);
-    EXPECT_EQ(AddressToText(r), "127.0.0.1");
-    EXPECT_EQ(FillSocketAddress(r, "255.255.255.255", "x", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(r.in4.sin_addr.s_addr, INADDR_BROADCAST);
-    EXPECT_EQ(AddressPort(r), 0);
-    EXPECT_EQ(ResolveServicePort("http", AF_INET, IPPROTO_TCP, SOCK_STREAM), 80);
-    EXPECT_EQ(ResolveNameToAddresses("10.1.2.3", AF_INET, IPPROTO_TCP, SOCK_STREAM),
-              std::vector<std::string>{"10.1.2.3"});
-    EXPECT_EQ(FillSocketAddress(r, "no-such-host.invalid", "80", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM, true),
-              WSAHOST_NOT_FOUND);
-    UnloadSocketInterface();
-    SocketLoadFaultsForTest() = {};
-    for (int i = 0; i < base; ++i) ASSERT_TRUE(LoadSocketInterface());
+    int error = FillSocketAddress(r, ip, port, family, IPPROTO_TCP, SOCK_STREAM, preferIP4);
+    if (error != 0) return "error " + std::to_string(error);
+    return AddressToText(r) + " " + std::to_string(AddressPort(r)) + " " + std::to_string(AddressLength(r));
 }
 
-TEST_F(BindingTest, FillingRecordsOnTheAddressInformationRoad) {
-    AddressRecord r{};
-    EXPECT_EQ(FillSocketAddress(r, "0.0.0.0", "0", AF_INET, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(r.sa.sa_family, AF_INET);
-    EXPECT_EQ(AddressToText(r), "0.0.0.0");
-    EXPECT_EQ(FillSocketAddress(r, "::0", "0", AF_INET6, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(AddressToText(r), "::");
-    EXPECT_EQ(FillSocketAddress(r, "127.0.0.1", "81", AF_INET6, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(AddressToText(r), "::1");  // the loopback of the family tried
-    EXPECT_EQ(FillSocketAddress(r, "::1", "81", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(AddressToText(r), "127.0.0.1");
-    EXPECT_EQ(FillSocketAddress(r, "::1", "81", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM, false), 0);
-    EXPECT_EQ(AddressToText(r), "::1");
-    EXPECT_EQ(AddressPort(r), 81);
-    // An IPv6-only literal succeeds on the second pass.
-    EXPECT_EQ(FillSocketAddress(r, "fe80::1", "81", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(r.sa.sa_family, AF_INET6);
-    EXPECT_EQ(AddressLength(r), static_cast<int>(sizeof(sockaddr_in6)));
-    EXPECT_NE(FillSocketAddress(r, "no-such-host.invalid", "80", AF_INET, IPPROTO_TCP, SOCK_STREAM, true), 0);
-    EXPECT_EQ(r.sa.sa_family, AF_UNSPEC);  // left zeroed
-
-    EXPECT_EQ(ResolveServicePort("http", AF_INET, IPPROTO_TCP, SOCK_STREAM), 80);
+TEST_F(BindingTest, RecordsOnBothAddressRoads) {
+    EXPECT_EQ(Fill("0.0.0.0", "0", AF_INET), "0.0.0.0 0 16");
+    EXPECT_EQ(Fill("::0", "0", AF_INET6), ":: 0 28");
+    EXPECT_EQ(Fill("127.0.0.1", "81", AF_INET6), "::1 81 28");  // the loopback of the family tried
+    EXPECT_EQ(Fill("::1", "258", AF_UNSPEC), "127.0.0.1 258 16");
+    EXPECT_EQ(Fill("::1", "258", AF_UNSPEC, false), "::1 258 28");
+    EXPECT_EQ(Fill("fe80::1", "http", AF_UNSPEC), "fe80::1 80 28");  // IPv6 only: the second pass
+    EXPECT_EQ(Fill("no-such-host.invalid", "80", AF_INET), "error 11001");
     EXPECT_EQ(ResolveServicePort("8080", AF_INET, IPPROTO_TCP, SOCK_STREAM), 8080);
     EXPECT_EQ(ResolveServicePort("x", AF_INET, IPPROTO_TCP, SOCK_STREAM), 0);
     EXPECT_EQ(ResolveNameToAddresses("no-such-host.invalid", AF_UNSPEC, IPPROTO_TCP, SOCK_STREAM),
               std::vector<std::string>{"0.0.0.0"});
-    auto local = ResolveNameToAddresses("127.0.0.1", AF_INET, IPPROTO_TCP, SOCK_STREAM);
-    EXPECT_EQ(local, std::vector<std::string>{"127.0.0.1"});
-}
 
-TEST(ErrorCodes, PlatformCodesMapToWinSockNumbersAndTexts) {
-    for (const auto& [error, wsa] : {std::pair{ECONNREFUSED, 10061}, {ECONNRESET, 10054}, {EPIPE, 10054},
-                                     {ETIMEDOUT, 10060}, {EAGAIN, 10035}, {EINPROGRESS, 10036}, {EADDRINUSE, 10048},
-                                     {EHOSTUNREACH, 10065}, {ENOTSOCK, 10038}})
-        EXPECT_EQ(WsaErrorFromErrno(error), wsa) << error;
-    for (const auto& [error, wsa] : {std::pair{EAI_NONAME, 11001}, {EAI_AGAIN, 11002}, {EAI_FAIL, 11003}})
-        EXPECT_EQ(WsaErrorFromAddrInfo(error), wsa) << error;
-    EXPECT_EQ(WsaErrorFromHostError(HOST_NOT_FOUND), 11001);
-    EXPECT_EQ(WsaErrorFromHostError(NO_DATA), 11004);
-
-    EXPECT_EQ(GetErrorDesc(0), "");
-    EXPECT_EQ(GetErrorDesc(12345), "Other Winsock error (12345)");
-    EXPECT_EQ(GetErrorDesc(10060), "Connection timed out");
-    EXPECT_EQ(GetErrorDesc(10055), "No Buffer space available");
-    EXPECT_EQ(GetErrorDesc(10059), "Too many references:can't splice");
-    EXPECT_EQ(GetErrorDesc(11002), "Non authoritative - host not found");
-    EXPECT_EQ(GetErrorDesc(11004), "Valid name, no data record of requested type");
+    // Without the address-information functions in the socket library they come from the IPv6
+    // library; without that too, the host-entry road: IPv4 only.
+    const int base = SocketLoadCount();
+    for (int i = 0; i < base; ++i) UnloadSocketInterface();
+    SocketLoadFaultsForTest().NoAddrInfoInSocketLibrary = true;
+    ASSERT_TRUE(LoadSocketInterface());
+    EXPECT_EQ(std::pair(HasAddrInfo(AF_INET), HasAddrInfo(AF_INET6)), std::pair(false, true));
+    UnloadSocketInterface();
+    SocketLoadFaultsForTest().NoIPv6Library = true;
+    ASSERT_TRUE(LoadSocketInterface());
+    EXPECT_FALSE(HasAddrInfo(AF_INET6));
+    EXPECT_EQ(Fill("127.0.0.1", "258", AF_UNSPEC), "127.0.0.1 258 16");
+    EXPECT_EQ(Fill("255.255.255.255", "x", AF_UNSPEC), "255.255.255.255 0 16");
+    EXPECT_EQ(Fill("no-such-host.invalid", "80", AF_UNSPEC), "error 11001");
+    EXPECT_EQ(ResolveServicePort("http", AF_INET, IPPROTO_TCP, SOCK_STREAM), 80);
+    EXPECT_EQ(ResolveNameToAddresses("10.1.2.3", AF_INET, IPPROTO_TCP, SOCK_STREAM), std::vector<std::string>{"10.1.2.3"});
+    UnloadSocketInterface();
+    SocketLoadFaultsForTest() = {};
+    for (int i = 0; i < base; ++i) ASSERT_TRUE(LoadSocketInterface());
 }
 
 }  // namespace

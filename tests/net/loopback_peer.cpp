@@ -1,32 +1,24 @@
 #include "net/loopback_peer.h"
 
-#include <arpa/inet.h>
+#include <algorithm>
 #include <chrono>
-#include <netinet/in.h>
+#include <functional>
 #include <poll.h>
 #include <stdexcept>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace xunda::test {
 
-LoopbackPeer::LoopbackPeer(Script script) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof a;
-    if (::bind(listener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listener_, 4) != 0 ||
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&a), &length) != 0)
-        throw std::runtime_error("loopback peer: cannot listen");
-    port_ = ntohs(a.sin_port);
-    thread_ = std::thread([this, script = std::move(script)] {
-        pollfd p{listener_, POLLIN, 0};
-        if (::poll(&p, 1, 5000) != 1) return;
-        int c = ::accept(listener_, nullptr, nullptr);
-        if (c < 0) return;
-        script(c);
-        ::close(c);
+LoopbackPeer::LoopbackPeer(Script script, int connections) : listener_(BoundLoopbackSocket(port_)) {
+    if (::listen(listener_, 4) != 0) throw std::runtime_error("loopback peer: cannot listen");
+    thread_ = std::thread([this, script = std::move(script), connections] {
+        for (int i = 0; i < connections; ++i) {
+            pollfd p{listener_, POLLIN, 0};
+            if (::poll(&p, 1, 5000) != 1) return;
+            int c = ::accept(listener_, nullptr, nullptr);
+            if (c < 0) return;
+            script(c);
+            ::close(c);
+        }
     });
 }
 
@@ -47,27 +39,27 @@ std::string LoopbackPeer::ReadSome(int connection, int timeoutMs) {
     return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
 }
 
-std::string LoopbackPeer::ReadExactly(int connection, std::size_t count) {
+// Reads as many bytes as Wanted asks for (0: done) until the peer closes or 2 s pass.
+static std::string Read(int connection, const std::function<std::size_t(const std::string&)>& wanted) {
     std::string data;
-    auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
-    while (data.size() < count && std::chrono::steady_clock::now() < end) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    char buffer[65536];
+    for (std::size_t want; (want = wanted(data)) > 0 && std::chrono::steady_clock::now() < end;) {
         pollfd p{connection, POLLIN, 0};
         if (::poll(&p, 1, 100) != 1) continue;
-        char buffer[1];
-        if (::recv(connection, buffer, 1, 0) != 1) break;
-        data += buffer[0];
+        ssize_t n = ::recv(connection, buffer, std::min(sizeof buffer, want), 0);
+        if (n <= 0) break;
+        data.append(buffer, static_cast<std::size_t>(n));
     }
     return data;
 }
 
 std::string LoopbackPeer::ReadUntil(int connection, const std::string& terminator) {
-    std::string data;
-    while (!data.ends_with(terminator)) {
-        std::string byte = ReadExactly(connection, 1);
-        if (byte.empty()) break;
-        data += byte;
-    }
-    return data;
+    return Read(connection, [&](const std::string& data) { return data.ends_with(terminator) ? 0 : 1; });
+}
+
+std::string LoopbackPeer::ReadExactly(int connection, std::size_t count) {
+    return Read(connection, [&](const std::string& data) { return count - data.size(); });
 }
 
 void LoopbackPeer::Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }

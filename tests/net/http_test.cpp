@@ -1,0 +1,330 @@
+#include "gateway/http_fetch.h"
+#include "net/http_request.h"
+#include "net/loopback_peer.h"
+#include "net/net_text.h"
+#include "core/text_util.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace xunda {
+namespace {
+
+using test::LoopbackPeer;
+
+// One reply of the scripted server: its bytes, whether the connection stays for another request,
+// bytes that follow one at a time, each after a pause, and the reply to "Expect: 100-continue"
+// (when it is no 100, the body is not read).
+struct Reply {
+    std::string bytes;
+    bool keep = false;
+    std::string trickle;
+    int pauseMs = 0;
+    std::string interim;
+};
+
+// A request as the server read it: up to the empty line (one line for HTTP/0.9) and its body.
+std::string ReadRequest(int c, const std::string& interim) {
+    std::string request = LoopbackPeer::ReadUntil(c, "\r\n");
+    if (request.find(" HTTP/") == std::string::npos) return request;
+    request += LoopbackPeer::ReadUntil(c, "\r\n\r\n");
+    if (request.find("Expect: 100-continue") != std::string::npos) LoopbackPeer::Send(c, interim);
+    if (interim.find(" 100 ") == std::string::npos && !interim.empty()) return request;
+    std::int64_t length = 0;
+    if (auto at = request.find("Content-Length: "); at != std::string::npos)
+        ParseDecimal(TextBefore(request.substr(at + 16), "\r"), length);
+    return request + LoopbackPeer::ReadExactly(c, static_cast<std::size_t>(length));
+}
+
+// An HTTP server on a loopback port: answers each request with the next reply, over up to
+// Connections connections one after another, and records the requests.
+class Server {
+public:
+    explicit Server(std::vector<Reply> replies, int connections = 1)
+        : replies_(std::move(replies)), peer_([this](int c) { Serve(c); }, connections) {}
+    std::string Url(const std::string& path) const { return "http://127.0.0.1:" + peer_.Port() + path; }
+    std::string Port() const { return peer_.Port(); }
+    std::vector<std::string> requests;
+
+private:
+    void Serve(int c) {
+        while (next_ < replies_.size()) {
+            const Reply& reply = replies_[next_];
+            std::string request = ReadRequest(c, reply.interim);
+            if (request.empty()) return;
+            requests.push_back(request);
+            ++next_;
+            LoopbackPeer::Send(c, reply.bytes);
+            for (char byte : reply.trickle) {
+                LoopbackPeer::Pause(reply.pauseMs);
+                if (::send(c, &byte, 1, MSG_NOSIGNAL) != 1) return;  // the client gave up
+            }
+            if (!reply.keep) return;
+        }
+    }
+    std::vector<Reply> replies_;
+    std::size_t next_ = 0;
+    LoopbackPeer peer_;  // last: its thread uses the fields above
+};
+
+const std::string kEmpty200 = "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n";
+
+std::string Body(HttpRequest& http) { return std::string(http.Document().Bytes()); }
+
+bool Get(HttpRequest& http, const std::string& url) {
+    http.Clear();
+    return http.ExecuteMethod("GET", url);
+}
+
+TEST(HttpRequestHead, EverySettingInItsPlace) {
+    const std::string big(65536, 'b');  // the smallest body sent apart from the head
+    const struct Case {
+        std::function<void(HttpRequest&)> setup;
+        std::string method, url, expected;  // "@" in the expected head stands for 127.0.0.1:<port>
+    } cases[] = {
+        {[](HttpRequest&) {}, "GET", "/p?q", "GET /p?q HTTP/1.0\r\nHost: @\r\nUser-Agent: Mozilla/4.0 (compatible)\r\n\r\n"},
+        {[](HttpRequest& h) {
+             h.Cookies() = {"a=1", "b=2"}, h.KeepAlive = false, h.UserAgent = "agent", h.Headers() = {"X-Mine: 1"};
+             h.RangeStart = 10, h.RangeEnd = 10, h.MimeType = "text/plain", WriteBytesToStream(h.Document(), "body");
+         },
+         "post", "/e", "POST /e HTTP/1.0\r\nHost: @\r\nAuthorization: Basic dTpw\r\nConnection: close\r\nCookie: a=1; b=2\r\n"
+         "Range: bytes=10-10\r\nUser-Agent: agent\r\nContent-Type: text/plain\r\nContent-Length: 4\r\nX-Mine: 1\r\n\r\nbody"},
+        {[](HttpRequest& h) { h.UserName = "name", h.Password = "secret", h.UserAgent = "", h.RangeStart = 10, h.RangeEnd = 9; },
+         "GET", "/", "GET / HTTP/1.0\r\nHost: @\r\nAuthorization: Basic bmFtZTpzZWNyZXQ=\r\nRange: bytes=10-\r\n\r\n"},
+        {[](HttpRequest& h) { h.UserAgent = "", h.RangeEnd = 5; }, "GET", "/", "GET / HTTP/1.0\r\nHost: @\r\n\r\n"},
+        {[&](HttpRequest& h) { h.UserAgent = "", WriteBytesToStream(h.Document(), big); }, "PUT", "/",
+         "PUT / HTTP/1.0\r\nHost: @\r\nContent-Type: text/html\r\nContent-Length: 65536\r\n\r\n" + big},
+        {[](HttpRequest& h) { h.Protocol = "0.9"; }, "GET", "/old", "GET /old\r\n"},
+        {[](HttpRequest& h) { h.UserAgent = ""; }, "OPTIONS", "/*", "OPTIONS * HTTP/1.0\r\nHost: @\r\n\r\n"},
+        // Through an HTTP proxy (at the server's port): the absolute form, IPv6 hosts in brackets.
+        {[](HttpRequest& h) { h.ProxyHost = "127.0.0.1", h.ProxyUser = "pu", h.ProxyPass = "pp", h.UserAgent = ""; }, "GET",
+         "http://example.invalid/e?x=1", "GET http://example.invalid:80/e?x=1 HTTP/1.0\r\nHost: example.invalid\r\n"
+         "Proxy-Authorization: Basic cHU6cHA=\r\n\r\n"},
+        {[](HttpRequest& h) { h.ProxyHost = "127.0.0.1", h.UserAgent = ""; }, "GET", "http://[::1]:8080/e",
+         "GET http://[::1]:8080/e HTTP/1.0\r\nHost: [::1]:8080\r\n\r\n"},
+    };
+    for (const Case& c : cases) {
+        Server server({{kEmpty200}});
+        HttpRequest http;
+        c.setup(http);
+        if (!http.ProxyHost.empty()) http.ProxyPort = server.Port();
+        const std::string url = c.url.starts_with("http") ? c.url : server.Url(c.url);
+        EXPECT_TRUE(http.ExecuteMethod(c.method, c.method == "post" ? ReplaceAll(url, "//", "//u:p@") : url));
+        ASSERT_EQ(server.requests.size(), 1u) << c.url;
+        EXPECT_EQ(server.requests[0], ReplaceAll(c.expected, "@", "127.0.0.1:" + server.Port()));
+        const std::size_t upload = c.method == "PUT" ? big.size() : c.method == "post" ? server.requests[0].size() : 0;
+        EXPECT_EQ(http.UploadSize(), static_cast<std::int64_t>(upload));
+    }
+}
+
+TEST(HttpRequestHead, RefusedRequestsConnectsAndHttpsFailWith500AndTheirCodes) {
+    test::RefusedPort refused;  // a line break or NUL is refused before any connect
+    Server silent({});
+    const std::string url = "http://127.0.0.1:" + refused.Port() + "/";
+    for (const auto& [method, target, header, agent, error] :
+         {std::tuple<std::string, std::string, std::string, std::string, int>{"GET", url + "\r\nX: 1", "", "a", WSAEINVAL},
+          {"GET\n", url, "", "a", WSAEINVAL},
+          {"GET", url, "X-A: 1\nX-B: 2", "a", WSAEINVAL},
+          {"GET", url, "", std::string("a\0b", 3), WSAEINVAL},
+          {"GET", url, "", "a", 10061},
+          {"GET", "https://127.0.0.1:" + silent.Port() + "/", "", "a", WSASYSNOTREADY}}) {  // no TLS layer
+        HttpRequest http;
+        if (!header.empty()) http.Headers() = {header};
+        http.UserAgent = agent;
+        EXPECT_FALSE(http.ExecuteMethod(method, target));
+        EXPECT_EQ(http.ResultCode(), 500);
+        EXPECT_EQ(http.Sock().LastError(), error);
+        EXPECT_EQ(http.Sock().LastErrorDesc(), GetErrorDesc(error));
+    }
+}
+
+TEST(HttpReply, BodiesTheirCapsAndFaults) {
+    std::string heads = "HTTP/1.0 200 OK\r\n";
+    for (int i = 0; i < 1100; ++i) heads += "X: " + std::string(1000, 'y') + "\r\n";
+    const struct Case {
+        std::string reply, body;
+        bool ok;
+        int code;
+        int error = 0;
+        std::int64_t maxBody = 64 << 20;
+        std::string method = "GET";
+    } cases[] = {
+        {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 5\r\n\r\nhello", "hello", true, 200},
+        {"HTTP/1.0 200 OK\r\ncontent-length:3\r\n\r\nabcdef", "abc", true, 200},
+        {"HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\nabcdef", "abcdef", true, 200},  // no length: until the close
+        {"HTTP/1.0 200 OK\r\n\r\nuntil the end", "until the end", true, 200},
+        {"plain old body\nsecond", "plain old body\r\nsecond", true, 0},  // HTTP/0.9: all body
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;ext=1\r\nhello\r\n6\r\n world\r\n0\r\nX-T: t\r\n\r\n",
+         "hello world", true, 200},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n4\r\nabcd\r\n0\r\n\r\n", "abcd",
+         true, 200},  // chunks win over a length
+        {"HTTP/1.1 100 Continue\r\nX: 1\r\n\r\nHTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 201 Made\r\n"
+         "Content-Length: 2\r\n\r\nok", "ok", true, 201},
+        {"HTTP/1.1 101 Switching Protocols\r\n\r\n", "", true, 101},  // final, not interim
+        {"HTTP/1.0 204 No Content\r\nContent-Length: 5\r\n\r\n", "", true, 204},
+        {"HTTP/1.0 304 Not Modified\r\nContent-Length: 5\r\n\r\n", "", true, 304},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n", "", true, 200, 0, 64 << 20, "head"},
+        // Cut short: by the close, by a reset, inside a chunk; a chunk size that is no number.
+        {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n12345", "12345", false, 200, WSAECONNRESET},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\na\r\nhello wor", "hello wor", false, 200, WSAECONNRESET},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nabcd\r\nzz\r\n", "abcd", false, 200, WSAEINVAL},
+        // Caps, at their exact bounds.
+        {"HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nabcd", "abcd", true, 200, 0, 4},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nabcde", "", false, 200, WSAENOBUFS, 4},
+        {"HTTP/1.0 200 OK\r\n\r\nabcd", "abcd", true, 200, 0, 4},
+        {"HTTP/1.0 200 OK\r\n\r\nabcde", "", false, 200, WSAENOBUFS, 4},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab\r\n3\r\ncde\r\n0\r\n\r\n", "ab", false, 200,
+         WSAENOBUFS, 4},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\n" + std::string(16, 'a') +
+             "\r\n7FFFFFFFFFFFFFF0\r\n" + std::string(5000, 'z'),
+         std::string(16, 'a'), false, 200, WSAENOBUFS, 1 << 20},  // 16 + the size would overflow
+        {"HTTP/1.0 200 " + std::string(HttpRequest::LineLimit + 1, 'x') + "\r\n\r\n", "", false, 500, WSAENOBUFS},
+        {heads + "\r\n", "", false, 200, WSAENOBUFS},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reply.substr(0, 80));
+        Server server({{c.reply}});
+        HttpRequest http;
+        http.MaxBodySize = c.maxBody;
+        EXPECT_EQ(http.ExecuteMethod(c.method, server.Url("/")), c.ok);
+        EXPECT_EQ(Body(http), c.body);
+        EXPECT_EQ(http.ResultCode(), c.code);
+        EXPECT_EQ(http.Sock().LastError(), c.error);
+        EXPECT_EQ(http.Sock().LastErrorDesc(), GetErrorDesc(c.error));
+        if (c.code == 200 && c.ok && c.reply.find("text/plain") != std::string::npos) {
+            EXPECT_EQ(http.MimeType, "text/plain");
+            EXPECT_EQ(http.DownloadSize(), 5);
+        }
+    }
+}
+
+TEST(HttpReply, SilenceAndTricklesEndByTheWaitOrTheWholeRequestsDeadline) {
+    const std::string head = "HTTP/1.0 200 OK\r\nContent-Length: 60\r\n\r\n";
+    const struct Case {
+        Reply reply;
+        int timeout, deadline, code;
+    } cases[] = {
+        {{"", false, "H", 400}, 200, 0, 500},  // silence: the wait ends it
+        {{head, false, std::string(60, 's'), 20}, 500, 300, 200},  // a byte every 20 ms: only the deadline
+        {{"", false, head + std::string(60, 's'), 20}, 60000, 300, 500},  // the same in the head
+    };
+    for (const Case& c : cases) {
+        Server server({c.reply});
+        HttpRequest http;
+        http.Timeout = c.timeout, http.Deadline = c.deadline;
+        const std::uint64_t start = MonotonicMs();
+        EXPECT_FALSE(http.ExecuteMethod("GET", server.Url("/")));
+        EXPECT_LT(MonotonicMs() - start, 1500u);
+        EXPECT_EQ(http.ResultCode(), c.code);
+        EXPECT_EQ(http.Sock().LastError(), WSAETIMEDOUT);
+        EXPECT_EQ(http.Sock().LastErrorDesc(), "Connection timed out");
+        EXPECT_EQ(http.Sock().Deadline, 0u);
+    }
+}
+
+TEST(HttpReply, ExpectContinueSendsTheBodyOnlyAfterTheInterimReply) {
+    const std::string proceed = "HTTP/1.1 100 Continue\r\n\r\n";
+    for (const auto& [reply, code] :
+         {std::pair{Reply{"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 2\r\n\r\nok", false, "", 0, proceed}, 200},
+          {Reply{"", false, "", 0, "HTTP/1.1 417 Expectation Failed\r\nContent-Length: 4\r\n\r\nnope"}, 417},
+          {Reply{"", false, "", 0, proceed}, 500}}) {  // the interim status alone is no reply
+        Server server({reply});
+        HttpRequest http;
+        http.Protocol = "1.1", http.Status100 = true, http.Timeout = 500;
+        WriteBytesToStream(http.Document(), "data");
+        EXPECT_EQ(http.ExecuteMethod("POST", server.Url("/")), code != 500);
+        EXPECT_EQ(http.ResultCode(), code);
+        ASSERT_EQ(server.requests.size(), 1u);
+        EXPECT_NE(server.requests[0].find("Expect: 100-continue\r\n\r\n"), std::string::npos);
+        EXPECT_EQ(server.requests[0].ends_with("data"), code != 417);
+        EXPECT_EQ(http.Sock().Socket(), INVALID_SOCKET);  // refused or failed: not kept
+    }
+}
+
+TEST(HttpKeepAlive, ReusedOnlyWhileCleanAndNotClosed) {
+    auto keep = [](const std::string& body, const std::string& extra = "") {
+        return Reply{"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body + extra,
+                     true};
+    };
+    const std::string stale = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nstale";
+    const struct Case {
+        std::vector<Reply> replies;
+        int connections;
+        std::vector<std::string> bodies;
+    } cases[] = {
+        {{keep("one"), {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\ntwo\r\n0\r\nX-T: 1\r\n\r\n", true},
+          keep("three")},
+         1, {"one", "two", "three"}},  // the trailer is read with the chunks
+        {{keep("one", stale), keep("two")}, 2, {"one", "two"}},  // leftover bytes: a new connection
+        {{{"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\none"}, keep("two")}, 2, {"one", "two"}},  // closed idle
+        {{{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\none", true}, keep("two")}, 2, {"one", "two"}},  // stalled
+    };
+    for (const Case& c : cases) {
+        Server server(c.replies, c.connections);
+        HttpRequest http;
+        http.Protocol = "1.1", http.Timeout = 300;
+        for (const std::string& body : c.bodies) {
+            Get(http, server.Url("/"));
+            if (body == "one") LoopbackPeer::Pause(50);  // let a close or leftover bytes arrive
+            EXPECT_EQ(Body(http).substr(0, body.size()), body);
+        }
+        EXPECT_EQ(server.requests.size(), c.bodies.size());
+    }
+}
+
+TEST(HttpKeepAlive, ConnectionCloseInAnySpellingEndsTheConnection) {
+    for (const char* header : {"Connection: close", "Connection:close", "connection: Close",
+                               "CONNECTION: keep-alive, close", "Connection: keep-alive"}) {
+        Server server({{std::string("HTTP/1.1 200 OK\r\n") + header + "\r\nContent-Length: 2\r\n\r\nok", true}});
+        HttpRequest http;
+        http.Protocol = "1.1";
+        EXPECT_TRUE(Get(http, server.Url("/")));
+        const bool closes = std::string(header).ends_with("lose");
+        EXPECT_EQ(http.Sock().Socket() == INVALID_SOCKET, closes) << header;
+        EXPECT_EQ(http.AliveHost(), closes ? "" : "127.0.0.1") << header;
+        http.Sock().CloseSocket();
+    }
+}
+
+TEST(HttpCookies, StoredReplacedDroppedAndSent) {
+    const std::string nul("Set-Cookie: bad=x\0y\r\n", 21);
+    Server server({{"HTTP/1.0 200 OK\r\nSet-Cookie: a=1; path=/\r\nset-cookie: B = two \r\nSet-Cookie: c=3\r\n" + nul +
+                    "\r\n"},
+                   {"HTTP/1.0 200 OK\r\nSet-Cookie: a=; path=/\r\nSet-Cookie: flag\r\n\r\n"},
+                   {kEmpty200}},
+                  3);
+    HttpRequest http;
+    EXPECT_TRUE(Get(http, server.Url("/")));
+    EXPECT_EQ(http.Cookies(), (std::vector<std::string>{"a=1", "B=two", "c=3"}));
+    EXPECT_TRUE(Get(http, server.Url("/")));
+    EXPECT_EQ(http.Cookies(), (std::vector<std::string>{"B=two", "c=3", "flag=flag"}));
+    EXPECT_TRUE(Get(http, server.Url("/")));
+    ASSERT_EQ(server.requests.size(), 3u);
+    EXPECT_NE(server.requests[2].find("\r\nCookie: B=two; c=3; flag=flag\r\n"), std::string::npos);
+}
+
+// The gateway's GET: a reply not read to its end is no reply, whatever bytes arrived.
+TEST(HttpFetchTest, OnlyWholeRepliesCount) {
+    const struct Case {
+        Reply reply;
+        int status;
+        std::string body;
+    } cases[] = {
+        {{"HTTP/1.0 404 Not Found\r\nContent-Length: 2\r\n\r\nno"}, 404, "no"},
+        {{"HTTP/1.0 200 OK\r\nContent-Length: 30\r\n\r\n100\r\n50"}, 500, ""},  // cut short
+        {{"HTTP/1.0 200 OK\r\nContent-Length: 65\r\n\r\n" + std::string(65, 'x')}, 500, ""},  // over maxBody
+        {{"HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\n", false, "100\r\n0\r\n", 60}, kFetchTimedOut, ""},
+    };
+    for (const Case& c : cases) {
+        Server server({c.reply});
+        FetchResult result = HttpFetch(server.Url("/"), {std::chrono::milliseconds(1000), 64, std::chrono::milliseconds(300)});
+        EXPECT_EQ(result.status, c.status) << c.reply.bytes;
+        EXPECT_EQ(result.body, c.body);
+    }
+    test::RefusedPort refused;
+    EXPECT_EQ(HttpFetch("http://127.0.0.1:" + refused.Port() + "/", {}).status, 500);
+}
+
+}  // namespace
+}  // namespace xunda
