@@ -116,7 +116,7 @@ MainWindow::MainWindow(ShellPorts ports)
 }
 
 MainWindow::~MainWindow() {
-    workers_->WaitAll();
+    WaitForWorkers();
     log_->SetSink(nullptr);
 }
 
@@ -372,8 +372,15 @@ bool MainWindow::Quiesce(const std::string& text) {
     const bool wasRunning = !paused.load() && account_.LoggedIn();
     if (wasRunning) btnSmsSendPauseClick();
     if (engine_) engine_->Stop();
-    workers_->WaitAll();
+    WaitForWorkers();
     return wasRunning;
+}
+
+void MainWindow::WaitForWorkers() {
+    if (workers_->WaitAll(ports_.workerWaitLimit)) return;
+    const std::string why = "等待后台任务超时,程序强制退出";
+    logit(why);
+    EndProgramNow(1, why);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -38,6 +39,10 @@ struct ShellPorts {
     std::function<bool()> trayAvailable;   // whether the desktop has a notification area
     std::filesystem::path programPath;     // what the autostart entry starts
     bool startHidden = false;              // the first parameter was "h"
+    // How long exit, change of account and clearing all data wait for the workers before the
+    // program ends anyway: longer than a service request may take as a whole (60 s), so that a
+    // worker inside one ends by its own time-out and stores what it has.
+    std::chrono::milliseconds workerWaitLimit = std::chrono::seconds(75);
 };
 
 class MainWindow : public QMainWindow, public Shell {
@@ -86,7 +91,8 @@ public:
     // Shows the window again in front (a double click on the tray icon).
     void SysTrayIconDblClick();
     // Pauses processing, stops the engine's timers and waits for every worker, with the busy
-    // window showing `text`; returns whether processing was running before.
+    // window showing `text`; returns whether processing was running before. Should a worker
+    // outlast the ports' limit, the program ends at once with a log line.
     bool Quiesce(const std::string& text);
     // Whether the program is ending (the window's close has begun).
     bool Closing() const { return closing_; }
@@ -126,6 +132,7 @@ private:
     // SetPanel from any thread.
     void PostPanel(int panel, const QString& text);
     void TVChange();
+    void WaitForWorkers();
     void expandAllClick();
     void collapseAllClick();
     QAction* ServiceAction(QAction* action, const QString& pageName);

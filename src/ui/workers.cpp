@@ -1,7 +1,11 @@
 #include "ui/workers.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace xunda {
@@ -40,11 +44,17 @@ void Workers::RunAndWait(std::function<void()> task) {
     while (!done->load()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-void Workers::WaitAll() {
+bool Workers::WaitAll(std::chrono::milliseconds limit) {
+    const QDeadlineTimer deadline(limit);
+    QTimer wake;  // ends the wait for events at the deadline, should no worker end before
+    wake.setSingleShot(true);
+    wake.start(limit);
     while (running_.load() > 0) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
+        if (deadline.hasExpired()) return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     Reap();
+    return true;
 }
 
 void Workers::Reap() {
@@ -57,6 +67,12 @@ void Workers::Reap() {
             ++it;
         }
     }
+}
+
+void EndProgramNow(int code, const std::string& why) {
+    if (!why.empty()) std::fprintf(stderr, "xunda-sms: %s\n", why.c_str());
+    std::fflush(stderr);
+    std::_Exit(code);
 }
 
 }  // namespace xunda

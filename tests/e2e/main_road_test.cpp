@@ -56,7 +56,7 @@ class MainRoadTest : public ShellTest {
     void TearDown() override {
         main->SetEngine(nullptr);
         controller.reset();
-        main->workers().WaitAll();
+        EXPECT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
     }
 
     // Types the message and the numbers as a person would and presses the send button; the

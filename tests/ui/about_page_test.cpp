@@ -102,7 +102,7 @@ TEST_F(AboutPageTest, ClearAllNeedsTheRightPasswordAndDeletesOnlyThisAccountsRow
         main->db().pAdoCom("INSERT INTO mt (corpID) VALUES (10001)");
     });
     about().btnClearAllDataClick();
-    main->workers().WaitAll();
+    ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(10)));
     EXPECT_EQ(prompts.Texts().back(), "初始化数据成功!");
     EXPECT_EQ(engine.calls, (std::vector<std::string>{"Sending off", "Stop", "Start 10001", "Sending on"}));
     EXPECT_TRUE(about().edPass()->text().isEmpty());

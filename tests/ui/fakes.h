@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gateway/sms_gateway.h"
@@ -94,6 +95,7 @@ public:
     using Rows = std::vector<std::vector<ResultValue>>;
 
     int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount) override {
+        std::this_thread::sleep_for(delay);
         std::lock_guard lock(mutex);
         urls.push_back(url);
         if (throws) throw std::runtime_error("not XML");
@@ -112,6 +114,7 @@ public:
     Rows reply{{{"c", "10001"}, {"g", "g1"}, {"p", "p1"}}};
     int result = 0;
     bool throws = false;
+    std::chrono::milliseconds delay{0};  // a slow service
 };
 
 class FakeEngine : public ProcessingEngine {

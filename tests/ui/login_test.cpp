@@ -168,3 +168,17 @@ TEST_F(LoginTest, SignUpLinkOpensTheDefaultBrowser) {
 
 }  // namespace
 }  // namespace xunda::test
+
+namespace xunda::test {
+namespace {
+TEST_F(LoginTest, CancelDuringASlowLoginEndsTheProgramAtOnce) {
+    query.delay = std::chrono::seconds(10);
+    EXPECT_EXIT(
+        {
+            QTimer::singleShot(100, [this] { login->findChild<QPushButton*>("CancelBtn")->click(); });
+            Login();
+        },
+        testing::ExitedWithCode(0), "");
+}
+}  // namespace
+}  // namespace xunda::test

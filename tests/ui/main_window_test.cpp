@@ -19,6 +19,7 @@
 #include "ui/sys_tray.h"
 #include "ui/tree_helpers.h"
 #include "ui/welcome_page.h"
+#include "ui/workers.h"
 
 namespace xunda::test {
 namespace {
@@ -330,5 +331,22 @@ TEST(ComboHistoryTest, MovesTheTextToTheTopAndKeepsShowingIt) {
     EXPECT_EQ(box.count(), 4);
 }
 
+}  // namespace
+}  // namespace xunda::test
+
+namespace xunda::test {
+namespace {
+TEST_F(MainWindowTest, AWorkerOutlastingTheBoundEndsTheProgramWithALogLine) {
+    workerWaitLimit = std::chrono::milliseconds(200);
+    Create();
+    ASSERT_TRUE(Login());
+    EXPECT_EXIT(
+        {
+            main->log().SetSink([](const std::string& line) { std::fprintf(stderr, "log: %s\n", line.c_str()); });
+            main->workers().Run([] { std::this_thread::sleep_for(std::chrono::seconds(10)); });
+            main->close();
+        },
+        testing::ExitedWithCode(1), "log: 等待后台任务超时");
+}
 }  // namespace
 }  // namespace xunda::test

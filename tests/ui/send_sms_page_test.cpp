@@ -35,7 +35,7 @@ class SendSmsPageTest : public ShellTest {
     }
     void Click(const char* button) {
         page->findChild<QPushButton*>(QString::fromUtf8(button))->click();
-        main->workers().WaitAll();
+        ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(10)));
         Settle();
     }
     // The account's outbox rows as "mob level msg", in queue order.
@@ -136,7 +136,7 @@ TEST_F(SendSmsPageTest, PlaceholderReplacesTheSelection) {
 TEST_F(SendSmsPageTest, CtrlVTidiesTheNumbers) {
     page->sMobs()->setPlainText(QStringLiteral("13912345678 x 13812345678\n13912345678"));
     QTest::keyRelease(page->sMobs(), Qt::Key_V, Qt::ControlModifier);
-    main->workers().WaitAll();
+    ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(10)));
     Settle();
     EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("13812345678\n13912345678\n"));
 }

@@ -44,6 +44,7 @@ protected:
             .trayAvailable = [this] { return trayAvailable; },
             .programPath = home / "bin dir/xunda-sms",
             .startHidden = startHidden,
+            .workerWaitLimit = workerWaitLimit,
         });
         ASSERT_TRUE(main->FormCreate());
         main->SetEngine(&engine);
@@ -82,6 +83,7 @@ protected:
     FakeGateway query;
     bool trayAvailable = true;
     bool startHidden = false;
+    std::chrono::milliseconds workerWaitLimit = std::chrono::seconds(10);
     std::unique_ptr<FakeWebView> web;
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<LoginDialog> login;
