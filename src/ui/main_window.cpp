@@ -19,6 +19,7 @@
 #include <QTreeWidget>
 
 #include "core/paths.h"
+#include "platform/instance_lock.h"
 #include "store/database.h"
 #include "store/log.h"
 #include "ui/about_page.h"
@@ -256,6 +257,12 @@ void MainWindow::BuildStatusBar() {
 }
 
 bool MainWindow::FormCreate() {
+    instance_ = std::make_unique<InstanceLock>(DataRoot());
+    if (instance_->OtherProgram()) {  // before anything is shown, opened or written
+        ports_.prompts.Notice("本程序已经在运行,同一个数据目录不能同时运行两个程序!");
+        return false;
+    }
+    about_->InstallDefaultSounds();
     move(screen()->availableGeometry().center() - rect().center());
     show();
     repaint();

@@ -20,6 +20,7 @@ namespace xunda {
 
 class AboutPage;
 class Autostart;
+class InstanceLock;
 class LoginDialog;
 class ProcessingEngine;
 class SoundPlayer;
@@ -53,8 +54,10 @@ public:
     explicit MainWindow(ShellPorts ports);
     ~MainWindow() override;
 
-    // Shows the window, opens the database and readies the tree and the counters; the tree and
-    // the pause button stay disabled until a login. False after "数据库打开失败!": the program ends.
+    // Takes the data root (one program per data root), shows the window, opens the database and
+    // readies the tree and the counters; the tree and the pause button stay disabled until a
+    // login. False after the box saying another program runs on the data root, or after
+    // "数据库打开失败!": the program ends.
     bool FormCreate();
     void SetEngine(ProcessingEngine* engine) { engine_ = engine; }
     void SetLoginDialog(LoginDialog* dialog) { loginDialog_ = dialog; }
@@ -138,6 +141,7 @@ private:
     QAction* ServiceAction(QAction* action, const QString& pageName);
 
     ShellPorts ports_;
+    std::unique_ptr<InstanceLock> instance_;
     AccountContext account_;
     ProcessingEngine* engine_ = nullptr;
     LoginDialog* loginDialog_ = nullptr;

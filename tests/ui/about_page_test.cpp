@@ -159,20 +159,25 @@ TEST_F(AboutPageTest, TestButtonPlaysOnlyExistingFiles) {
     EXPECT_EQ(sound.played.size(), 2u);
 }
 
-TEST_F(AboutPageTest, LoginLoadsStoredSoundsAndDefaultFiles) {
-    EnsurePrivateDir(WaveDir());
-    WriteFile(WaveDir() / "revReport.wav", "RIFF");
-    main->db().pAdoCom(
-        "INSERT INTO sysConfig (corpID, sysConfigName, sysValue) VALUES (10001, 'revMtPlay', '0'), "
-        "(10001, 'revMtFile', '/x/err.wav')");
-    Create();
+// The fixture's start was the first: it put the default sounds, and the login ticked their rows.
+TEST_F(AboutPageTest, TheFirstStartPutsTheDefaultSoundsAndStoredRowsWinAtLogin) {
+    const std::pair<SoundEvent, const char*> defaults[] = {
+        {SoundEvent::Incoming, "revMo.wav"}, {SoundEvent::Report, "revReport.wav"}, {SoundEvent::SendError, "mtError.wav"}};
+    for (const auto& [event, name] : defaults) {
+        EXPECT_TRUE(about().SoundCheck(event)->isChecked()) << name;
+        EXPECT_EQ(about().SoundEdit(event)->text().toStdString(), (WaveDir() / name).string());
+        const std::string wav = ReadFile(WaveDir() / name);
+        EXPECT_EQ(wav.substr(0, 4) + wav.substr(8, 8), "RIFFWAVEfmt ") << name;
+        EXPECT_GT(wav.size(), 1000u) << name;
+    }
+    std::filesystem::remove(WaveDir() / "revMo.wav");  // the user's choice stands at later starts
+    main->db().pAdoCom("UPDATE sysConfig SET sysValue='0' WHERE sysConfigName='revMtPlay'");
+    main->db().pAdoCom("UPDATE sysConfig SET sysValue='/x/err.wav' WHERE sysConfigName='revMtFile'");
+    ASSERT_TRUE(Create());
     ASSERT_TRUE(Login());
+    EXPECT_FALSE(std::filesystem::exists(WaveDir() / "revMo.wav"));
     EXPECT_FALSE(about().SoundCheck(SoundEvent::SendError)->isChecked());
     EXPECT_EQ(about().SoundEdit(SoundEvent::SendError)->text(), QStringLiteral("/x/err.wav"));
-    EXPECT_TRUE(about().SoundCheck(SoundEvent::Report)->isChecked());
-    EXPECT_EQ(Setting("revRpPlay"), "1");
-    EXPECT_EQ(Setting("revRpFile"), (WaveDir() / "revReport.wav").string());
-    EXPECT_FALSE(about().SoundCheck(SoundEvent::Incoming)->isChecked());
 }
 
 TEST_F(AboutPageTest, OpenLogOpensTheAccountsLogFile) {

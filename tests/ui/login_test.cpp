@@ -94,7 +94,7 @@ TEST_F(LoginTest, AutoLoginUsesTheStoredCredentialsShortlyAfterShowing) {
 TEST_F(LoginTest, AutoMiniHidesAfterLoginOrMinimisesWithoutATray) {
     for (bool tray : {true, false}) {
         trayAvailable = tray;
-        Create();
+        ASSERT_TRUE(Create());
         main->db().pAdoCom("INSERT INTO sysConfig (corpID, sysConfigName, sysValue) VALUES (10001, 'autoMini', '1')");
         ASSERT_TRUE(Login());
         EXPECT_TRUE(main->About().autoMiniCheck()->isChecked());

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+#include "platform/instance_lock.h"
 #include "store/log.h"
 #include "ui/msg_form.h"
 #include "ui/page.h"
@@ -195,7 +196,7 @@ TEST_F(MainWindowTest, MinimiseHidesToTheTrayOnlyWhenThereIsOne) {
 TEST_F(MainWindowTest, EveryWayOutPausesBehindTheBusyWindowAndEndsOnce) {
     for (const char* way : {"close", "menu", "button"}) {
         SCOPED_TRACE(way);
-        Create();
+        ASSERT_TRUE(Create());
         ASSERT_TRUE(Login());
         int ended = 0;
         QObject::connect(main.get(), &MainWindow::Ended, [&] { ++ended; });
@@ -259,7 +260,7 @@ TEST_F(MainWindowTest, ARightClickSelectsTheNodeUnderTheMouse) {
 
 TEST_F(MainWindowTest, StartedHiddenStaysHiddenThroughTheLoginUntilTheTrayShowsIt) {
     startHidden = true;
-    Create();
+    ASSERT_TRUE(Create());
     EXPECT_FALSE(main->isVisible());
     ASSERT_TRUE(Login());
     EXPECT_FALSE(main->isVisible());
@@ -338,7 +339,7 @@ namespace xunda::test {
 namespace {
 TEST_F(MainWindowTest, AWorkerOutlastingTheBoundEndsTheProgramWithALogLine) {
     workerWaitLimit = std::chrono::milliseconds(200);
-    Create();
+    ASSERT_TRUE(Create());
     ASSERT_TRUE(Login());
     EXPECT_EXIT(
         {
@@ -347,6 +348,23 @@ TEST_F(MainWindowTest, AWorkerOutlastingTheBoundEndsTheProgramWithALogLine) {
             main->close();
         },
         testing::ExitedWithCode(1), "log: 等待后台任务超时");
+}
+}  // namespace
+}  // namespace xunda::test
+
+namespace xunda::test {
+namespace {
+TEST_F(MainWindowTest, ASecondProgramOnTheDataRootSaysSoAndTouchesNothing) {
+    const std::filesystem::path root = home / "taken";
+    setenv("XUNDA_SMS_HOME", root.c_str(), 1);
+    InstanceLock other(root);
+    EXPECT_FALSE(Create());
+    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"本程序已经在运行,同一个数据目录不能同时运行两个程序!"});
+    EXPECT_EQ(prompts.Captions(), std::vector<std::string>{"提示"});
+    EXPECT_FALSE(main->isVisible());
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(root)) names.push_back(entry.path().filename());
+    EXPECT_EQ(names, std::vector<std::string>{"xunda-sms.lock"});
 }
 }  // namespace
 }  // namespace xunda::test

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 
 #include "support/temp_dir.h"
+#include "ui/fakes.h"
 #include "ui/qt_ports.h"
 #include "ui/when_open.h"
 
@@ -77,6 +78,22 @@ TEST(PromptsTest, OpeningStartsInTheGivenFolder) {
     });
     EXPECT_EQ(prompts.ChooseOpenFile("声音 (*.wav)", dir.path().string()), std::nullopt);
     EXPECT_EQ(started, QString::fromStdString(dir.path().string()));
+}
+
+// Without xdg-open (an empty PATH) nothing can open a file or a link: a box says so.
+TEST(DesktopTest, WhenNothingCanOpenAFileOrLinkABoxSaysSo) {
+    TempDir bin;
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", bin.path().c_str(), 1);
+    QtGuiBridge bridge;
+    FakePrompts prompts;
+    QtDesktop desktop(bridge, prompts);
+    const std::string file = (bin / "LOG_10001.LOG").string();
+    EXPECT_FALSE(desktop.Open(file));
+    EXPECT_FALSE(desktop.Open("http://127.0.0.1:1/index/apply.asp"));
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{"没有找到可以打开它的程序: " + file,
+                                                         "没有找到可以打开它的程序: http://127.0.0.1:1/index/apply.asp"}));
 }
 
 }  // namespace

@@ -28,8 +28,9 @@ protected:
         setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
     }
 
-    // The main window as the program builds it (call again after changing the ports).
-    void Create() {
+    // The main window as the program builds it (call again after changing the ports); false when
+    // it refuses to start.
+    bool Create() {
         login.reset();
         main.reset();
         web = std::make_unique<FakeWebView>();
@@ -46,13 +47,14 @@ protected:
             .startHidden = startHidden,
             .workerWaitLimit = workerWaitLimit,
         });
-        ASSERT_TRUE(main->FormCreate());
+        if (!main->FormCreate()) return false;
         main->SetEngine(&engine);
         login = std::make_unique<LoginDialog>(*main, query);
         main->SetLoginDialog(login.get());
+        return true;
     }
 
-    void SetUp() override { Create(); }
+    void SetUp() override { ASSERT_TRUE(Create()); }
 
     // Types the credentials into the shown login dialog and presses "登录".
     void TypeAndLogin(const QString& user, const QString& password) {
