@@ -1,11 +1,11 @@
-// The engine's timers in the main window: login, pause and resume, the offline warning, the error sound,
-// the workers and the re-arming of the timers.
+// The engine's timers in the main window: pause and resume, the offline warning, the sounds, the
+// workers and the re-arming of the timers.
 #include "ui/engine_controller.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QDeadlineTimer>
 #include <atomic>
-#include <future>
 
 #include "store/sql_text.h"
 #include "ui/about_page.h"
@@ -15,46 +15,37 @@
 namespace xunda::test {
 namespace {
 
-// The service for the engine: putMt accepts every number (or answers `putCode` alone) and, while
-// held, waits for Release(); each poll hands out its queued lines once, then has no data.
+using namespace std::chrono_literals;
+
+// The service for the engine: putMt answers `putCode` (100: every number accepted) and, while
+// held, waits (at most 10 s); each poll hands out its queued lines once, then has no data.
 class EngineService : public FakeGateway {
   public:
     int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int, const Credentials&,
               const MtRequest& mt) override {
         ++putCalls;
-        if (held) released.wait();
+        for (QDeadlineTimer limit(10000); held && !limit.hasExpired();) std::this_thread::sleep_for(1ms);
+        resultValue = putCode;
         replyLines.clear();
-        if (!putCode.empty()) {
-            resultValue = putCode;
-            return 0;
-        }
-        std::size_t n = std::count(mt.Mobs.begin(), mt.Mobs.end(), ',') + 1;
-        for (std::size_t i = 0; i < n; ++i) replyLines.push_back("0," + std::to_string(7000 + i));
-        resultValue = "100";
+        const auto n = std::count(mt.Mobs.begin(), mt.Mobs.end(), ',') + 1;
+        for (int i = 0; putCode == "100" && i < n; ++i) replyLines.push_back("0," + std::to_string(7000 + i));
         return 0;
     }
-    int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int,
-              const Credentials&) override {
-        return Poll(moLines, resultValue, replyLines);
+    int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int, const Credentials&) override {
+        return Poll(mo, resultValue, replyLines);
     }
-    int GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int,
-                  const Credentials&) override {
-        return Poll(reportLines, resultValue, replyLines);
+    int GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int, const Credentials&) override {
+        return Poll(reports, resultValue, replyLines);
+    }
+    void Hand(std::vector<std::string>& queue, std::vector<std::string> lines) {
+        std::lock_guard lock(mutex);
+        queue = std::move(lines);
     }
 
-    void Hold() { held = true; }
-    void Release() { release.set_value(); }
-    void SetMoLines(std::vector<std::string> lines) {
-        std::lock_guard lock(mutex);
-        moLines = std::move(lines);
-    }
-    void SetReportLines(std::vector<std::string> lines) {
-        std::lock_guard lock(mutex);
-        reportLines = std::move(lines);
-    }
-
-    std::string putCode;
+    std::string putCode = "100";
     std::atomic<int> putCalls{0};
+    std::atomic<bool> held{false};
+    std::vector<std::string> mo, reports;  // under `mutex`
 
   private:
     int Poll(std::vector<std::string>& queued, std::string& resultValue, std::vector<std::string>& replyLines) {
@@ -63,12 +54,6 @@ class EngineService : public FakeGateway {
         resultValue = replyLines.empty() ? "300" : "100";
         return 0;
     }
-
-    std::atomic<bool> held{false};
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::vector<std::string> moLines;
-    std::vector<std::string> reportLines;
 };
 
 class EngineControllerTest : public ShellTest {
@@ -103,17 +88,8 @@ class EngineControllerTest : public ShellTest {
     std::unique_ptr<EngineController> controller;
 };
 
-TEST_F(EngineControllerTest, LoginStartsTheThreeTimers) {
+TEST_F(EngineControllerTest, SendTickRunsAWorkerThenRearmsAndCountsPauseStopsOnlySending) {
     EXPECT_FALSE(controller->mtTime().isActive());
-    ASSERT_TRUE(Login());
-    EXPECT_TRUE(controller->mtTime().isActive());
-    EXPECT_EQ(controller->mtTime().interval(), 1000);
-    EXPECT_TRUE(controller->moTime().isActive());
-    EXPECT_EQ(controller->moTime().interval(), 2000);
-    EXPECT_TRUE(controller->reportTime().isActive());
-}
-
-TEST_F(EngineControllerTest, SendTickRunsAWorkerThenRearmsAndCounts) {
     ASSERT_TRUE(Login());
     Queue("13800000001");
     Queue("13800000002");
@@ -123,39 +99,15 @@ TEST_F(EngineControllerTest, SendTickRunsAWorkerThenRearmsAndCounts) {
     EXPECT_EQ(Value("SELECT COUNT(*) FROM mt_bak WHERE mtID IS NOT NULL"), "2");
     EXPECT_TRUE(controller->mtTime().isActive());
     EXPECT_EQ(main->PanelText(2), QStringLiteral("发送(2)"));
-}
 
-TEST_F(EngineControllerTest, RefusedRequestPlaysTheErrorSoundOnlyWhenTickedWithAFile) {
-    ASSERT_TRUE(Login());
-    const std::string wav = (home / "error.wav").string();
-    WriteFile(wav, "RIFF");
-    AboutPage& about = main->About();
-    service.putCode = "501";
-    for (bool ticked : {true, false}) {
-        about.SoundEdit(SoundEvent::SendError)->setText(QString::fromStdString(" " + wav + " "));
-        about.SoundCheck(SoundEvent::SendError)->setChecked(ticked);
-        Queue("13800000001");
-        controller->mtTimeTimer();
-        WaitIdle();
-    }
-    about.SoundCheck(SoundEvent::SendError)->setChecked(true);
-    about.SoundEdit(SoundEvent::SendError)->setText(QString::fromStdString(wav + ".missing"));
-    Queue("13800000001");
-    controller->mtTimeTimer();
-    WaitIdle();
-    EXPECT_EQ(Value("SELECT COUNT(*) FROM mt WHERE flag=501"), "3");
-    EXPECT_EQ(sound.played, std::vector<std::string>{wav});
-}
-
-TEST_F(EngineControllerTest, PauseStopsOnlyTheSendTimer) {
-    ASSERT_TRUE(Login());
     main->btnSmsSendPauseClick();
     EXPECT_FALSE(controller->mtTime().isActive());
     EXPECT_TRUE(controller->moTime().isActive());
-    Queue("13800000001");
+    EXPECT_TRUE(controller->reportTime().isActive());
+    Queue("13800000003");
     controller->mtTimeTimer();  // a tick that was already on its way does nothing
     WaitIdle();
-    EXPECT_EQ(Value("SELECT flag FROM mt"), "0");
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM mt"), "1");
     main->btnSmsSendPauseClick();
     EXPECT_TRUE(controller->mtTime().isActive());
 }
@@ -167,14 +119,14 @@ TEST_F(EngineControllerTest, GoingOfflinePausesAndWarnsOnce) {
     controller->mtTimeTimer();
     EXPECT_TRUE(main->Paused());
     EXPECT_FALSE(controller->mtTime().isActive());
-    const std::vector<std::string> texts = prompts.Texts();
-    EXPECT_EQ(std::count(texts.begin(), texts.end(), "网络中断,短信处理将停止!"), 1);
-    EXPECT_EQ(prompts.Captions().back(), "警告");
+    const std::vector<std::string> boxes = prompts.Boxes();
+    EXPECT_EQ(std::count(boxes.begin(), boxes.end(), "警告: 网络中断,短信处理将停止!"), 1);
     EXPECT_NE(LogText().find("网络故障"), std::string::npos);
 }
 
 TEST_F(EngineControllerTest, PollBacksOffAndStopKeepsTheTimersOff) {
     ASSERT_TRUE(Login());
+    EXPECT_EQ(controller->moTime().interval(), 2000);
     controller->moTimeTimer();
     WaitIdle();
     EXPECT_TRUE(controller->moTime().isActive());
@@ -193,47 +145,53 @@ TEST_F(EngineControllerTest, ResumeOrLoginWhileARunWaitsOnTheServiceStartsNoSeco
     ASSERT_TRUE(Login());
     Queue("13800000001");
     Queue("13800000002");
-    service.Hold();
+    service.held = true;
     controller->mtTimeTimer();
     EXPECT_TRUE(QTest::qWaitFor([this] { return service.putCalls == 1; }));
     main->btnSmsSendPauseClick();
     main->btnSmsSendPauseClick();
-    EXPECT_TRUE(controller->mtTime().isActive());
     controller->mtTimeTimer();
     controller->Start(main->Account());  // as a new login does
     controller->mtTimeTimer();
-    service.Release();
+    service.held = false;
     WaitIdle();
     EXPECT_EQ(service.putCalls, 1);
-    EXPECT_EQ(Value("SELECT COUNT(*) FROM mt"), "0");
     EXPECT_EQ(Value("SELECT COUNT(*) FROM mt_bak"), "2");
     EXPECT_EQ(main->PanelText(2), QStringLiteral("发送(2)"));
     EXPECT_TRUE(controller->mtTime().isActive());
 }
 
-TEST_F(EngineControllerTest, PollsWithDataCountPlayTheirOwnSoundsAndStore) {
+// Each event plays its own row's sound: a refused send, incoming messages, delivery reports.
+TEST_F(EngineControllerTest, RunsCountStoreAndPlayTheirOwnSounds) {
     ASSERT_TRUE(Login());
     AboutPage& about = main->About();
-    const std::string moWav = (home / "mo.wav").string(), rpWav = (home / "rp.wav").string();
-    for (auto [event, wav] : {std::pair{SoundEvent::Incoming, moWav}, std::pair{SoundEvent::Report, rpWav}}) {
+    for (SoundEvent event : {SoundEvent::Incoming, SoundEvent::Report, SoundEvent::SendError}) {
+        const std::string wav = (home / (std::to_string(static_cast<int>(event)) + ".wav")).string();
         WriteFile(wav, "RIFF");
         about.SoundEdit(event)->setText(QString::fromStdString(wav));
-        about.SoundCheck(event)->setChecked(true);
     }
-    main->db().pAdoCom("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (10001, 4294967296, '131', 1)");
+    auto file = [&](SoundEvent event) { return about.SoundEdit(event)->text().toStdString(); };
+    service.putCode = "501";
+    Queue("13800000001");
+    controller->mtTimeTimer();
+    WaitIdle();
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM mt WHERE flag=501"), "1");
+    EXPECT_EQ(sound.played, std::vector<std::string>{file(SoundEvent::SendError)});
 
-    service.SetMoLines({"x,1,20240102030405,131,106,hello, world", "x,2,20240102030405,132,106,again"});
+    main->db().pAdoCom("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (10001, 4294967296, '131', 1)");
+    service.Hand(service.mo, {"x,1,20240102030405,131,106,hello, world", "x,2,20240102030405,132,106,again"});
     controller->moTimeTimer();
     WaitIdle();
     EXPECT_EQ(main->PanelText(1), QStringLiteral("接收(2)"));
-    EXPECT_EQ(sound.played, std::vector<std::string>{moWav});
+    EXPECT_EQ(sound.played.back(), file(SoundEvent::Incoming));
     EXPECT_EQ(Value("SELECT msg FROM mo WHERE moID=1"), "hello, world");
 
-    service.SetReportLines({"4294967296,0"});
+    service.Hand(service.reports, {"4294967296,0"});
     controller->reportTimeTimer();
     WaitIdle();
     EXPECT_EQ(main->PanelText(3), QStringLiteral("收条(1)"));
-    EXPECT_EQ(sound.played, (std::vector<std::string>{moWav, rpWav}));
+    EXPECT_EQ(sound.played.back(), file(SoundEvent::Report));
+    EXPECT_EQ(sound.played.size(), 3u);
     EXPECT_EQ(Value("SELECT mstatus FROM mt_bak WHERE mtID=4294967296"), "0");
     EXPECT_NE(LogText().find("接收短信:收到(2)条短信"), std::string::npos);
     EXPECT_NE(LogText().find("短信收条:收到(1)个状态报告"), std::string::npos);

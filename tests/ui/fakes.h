@@ -3,7 +3,7 @@
 #pragma once
 
 #include <QWidget>
-#include <memory>
+#include <chrono>
 #include <mutex>
 #include <optional>
 #include <stdexcept>
@@ -18,6 +18,7 @@
 
 namespace xunda::test {
 
+// Records each box as "caption: text"; safe from workers.
 class FakePrompts : public Prompts {
 public:
     void Notice(const std::string& text) override { Record("提示", text); }
@@ -31,13 +32,13 @@ public:
         return file;
     }
 
-    std::vector<std::string> Texts() {
+    std::vector<std::string> Boxes() {
         std::lock_guard lock(mutex);
-        return texts;
+        return boxes;
     }
-    std::vector<std::string> Captions() {
+    std::string Last() {
         std::lock_guard lock(mutex);
-        return captions;
+        return boxes.empty() ? "" : boxes.back();
     }
 
     bool answer = true;
@@ -47,46 +48,34 @@ public:
 private:
     void Record(const char* caption, const std::string& text) {
         std::lock_guard lock(mutex);
-        captions.push_back(caption);
-        texts.push_back(text);
+        boxes.push_back(std::string(caption) + ": " + text);
     }
     std::mutex mutex;
-    std::vector<std::string> captions;
-    std::vector<std::string> texts;
+    std::vector<std::string> boxes;
 };
 
-class FakeDesktop : public Desktop {
-public:
-    bool Open(const std::string& fileOrUrl) override {
-        opened.push_back(fileOrUrl);
-        return true;
-    }
+struct FakeDesktop : Desktop {
+    bool Open(const std::string& fileOrUrl) override { return opened.push_back(fileOrUrl), true; }
     std::vector<std::string> opened;
 };
 
-class FakeSound : public SoundPlayer {
-public:
+struct FakeSound : SoundPlayer {
     void Play(const std::string& file) override { played.push_back(file); }
     std::vector<std::string> played;
 };
 
-class FakeOnline : public OnlineProbe {
-public:
+struct FakeOnline : OnlineProbe {
     bool IsOnline() override { return online; }
     bool online = true;
 };
 
 // An embedded view that only records where it was sent; Loaded() plays the page's arrival.
-class FakeWebView : public WebView {
-public:
-    FakeWebView() : widget_(new QWidget) {}
-    QWidget* Widget() override { return widget_; }
+struct FakeWebView : WebView {
+    QWidget* Widget() override { return widget; }
     void Navigate(const QString& url) override { urls.push_back(url.toStdString()); }
     void Loaded() { onLoaded(); }
     std::vector<std::string> urls;
-
-private:
-    QWidget* widget_;  // owned by the welcome page once it is embedded
+    QWidget* widget = new QWidget;  // owned by the welcome page once it is embedded
 };
 
 // The service with a scripted data-query reply; it remembers the query texts.
@@ -117,8 +106,7 @@ public:
     std::chrono::milliseconds delay{0};  // a slow service
 };
 
-class FakeEngine : public ProcessingEngine {
-public:
+struct FakeEngine : ProcessingEngine {
     void Start(const AccountContext& account) override { calls.push_back("Start " + account.corpID); }
     void SetSending(bool on) override { calls.push_back(on ? "Sending on" : "Sending off"); }
     void Stop() override { calls.push_back("Stop"); }

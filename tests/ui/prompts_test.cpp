@@ -92,8 +92,8 @@ TEST(DesktopTest, WhenNothingCanOpenAFileOrLinkABoxSaysSo) {
     EXPECT_FALSE(desktop.Open(file));
     EXPECT_FALSE(desktop.Open("http://127.0.0.1:1/index/apply.asp"));
     setenv("PATH", path.c_str(), 1);
-    EXPECT_EQ(prompts.Texts(), (std::vector<std::string>{"没有找到可以打开它的程序: " + file,
-                                                         "没有找到可以打开它的程序: http://127.0.0.1:1/index/apply.asp"}));
+    EXPECT_EQ(prompts.Boxes(), (std::vector<std::string>{"提示: 没有找到可以打开它的程序: " + file,
+                                                         "提示: 没有找到可以打开它的程序: http://127.0.0.1:1/index/apply.asp"}));
 }
 
 }  // namespace

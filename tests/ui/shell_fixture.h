@@ -57,14 +57,11 @@ protected:
     void SetUp() override { ASSERT_TRUE(Create()); }
 
     // Types the credentials into the shown login dialog and presses "登录".
-    void TypeAndLogin(const QString& user, const QString& password) {
+    bool Login(const QString& user = QStringLiteral("demo"), const QString& password = QStringLiteral("demo")) {
         login->show();
         login->UserEdit()->setText(user);
         login->PasswordEdit()->setText(password);
         login->OkButton()->click();
-    }
-    bool Login(const QString& user = QStringLiteral("demo"), const QString& password = QStringLiteral("demo")) {
-        TypeAndLogin(user, password);
         QApplication::processEvents();
         return main->Account().LoggedIn();
     }
