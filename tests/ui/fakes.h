@@ -1,20 +1,21 @@
-// Fakes of the desktop ports for the widget tests: they record what they were asked and answer
-// what the test set.
+// Fakes of the ports that record what they were asked and answer what the test set; WhenOpen.
 #pragma once
 
-#include <QWidget>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QtTest>
+#include <QtWidgets>
 #include <chrono>
 #include <mutex>
-#include <optional>
 #include <stdexcept>
-#include <string>
 #include <thread>
-#include <vector>
 
 #include "gateway/sms_gateway.h"
 #include "ui/engine_port.h"
 #include "ui/qt_ports.h"
 #include "ui/web_view.h"
+#include "support/temp_dir.h"
 
 namespace xunda::test {
 
@@ -32,14 +33,8 @@ public:
         return file;
     }
 
-    std::vector<std::string> Boxes() {
-        std::lock_guard lock(mutex);
-        return boxes;
-    }
-    std::string Last() {
-        std::lock_guard lock(mutex);
-        return boxes.empty() ? "" : boxes.back();
-    }
+    std::vector<std::string> Boxes() { std::lock_guard lock(mutex); return boxes; }
+    std::string Last() { std::lock_guard lock(mutex); return boxes.empty() ? "" : boxes.back(); }
 
     bool answer = true;
     std::optional<std::string> file;
@@ -78,7 +73,9 @@ struct FakeWebView : WebView {
     QWidget* widget = new QWidget;  // owned by the welcome page once it is embedded
 };
 
-// The service with a scripted data-query reply; it remembers the query texts.
+// The service. The data query (the login) answers the scripted reply, after `delay`, and
+// remembers the query texts. putMt answers `putCode` (100: every number accepted) and, while
+// `held`, waits (at most 10 s); each poll hands out its queued lines once, then has no data.
 class FakeGateway : public SmsGateway {
 public:
     using Rows = std::vector<std::vector<ResultValue>>;
@@ -94,17 +91,63 @@ public:
         rowCount = static_cast<int>(reply.size());
         return result;
     }
-    int PutMt(std::string&, std::vector<std::string>&, int, const Credentials&, const MtRequest&) override { return 500; }
-    int GetMo(std::string&, std::vector<std::string>&, int, const Credentials&) override { return 500; }
-    int GetReport(std::string&, std::vector<std::string>&, int, const Credentials&) override { return 500; }
+    int PutMt(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&, const MtRequest& mt) override {
+        ++putCalls;
+        for (QDeadlineTimer limit(10000); held && !limit.hasExpired();) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        resultValue = putCode;
+        lines.clear();
+        const auto n = std::count(mt.Mobs.begin(), mt.Mobs.end(), ',') + 1;
+        for (int i = 0; putCode == "100" && i < n; ++i) lines.push_back("0," + std::to_string(7000 + i));
+        return 0;
+    }
+    int GetMo(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&) override {
+        return Poll(mo, resultValue, lines);
+    }
+    int GetReport(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&) override {
+        return Poll(reports, resultValue, lines);
+    }
 
     std::mutex mutex;
     std::vector<std::string> urls;
     Rows reply{{{"c", "10001"}, {"g", "g1"}, {"p", "p1"}}};
     int result = 0;
     bool throws = false;
-    std::chrono::milliseconds delay{0};  // a slow service
+    std::chrono::milliseconds delay{0};
+    std::string putCode = "100";
+    std::atomic<int> putCalls{0};
+    std::atomic<bool> held{false};
+    std::vector<std::string> mo, reports;  // under `mutex`
+
+private:
+    int Poll(std::vector<std::string>& queued, std::string& resultValue, std::vector<std::string>& lines) {
+        std::lock_guard lock(mutex);
+        lines = std::exchange(queued, {});
+        resultValue = lines.empty() ? "300" : "100";
+        return 0;
+    }
 };
+
+// Runs `answer` on the first modal window of type Dialog. A window not open, or still open after
+// its answer, 10 s on fails the test and is closed, so that the program's wait ends.
+template <typename Dialog>
+void WhenOpen(std::function<void(Dialog*)> answer) {
+    auto* poll = new QTimer;
+    auto state = std::make_shared<std::pair<bool, QPointer<Dialog>>>();
+    const QDeadlineTimer deadline(10000);
+    QObject::connect(poll, &QTimer::timeout, poll, [=] {
+        auto& [answered, dialog] = *state;
+        if (!answered && (dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget()))) {
+            answered = true;
+            return answer(dialog);
+        }
+        if (answered && (!dialog || !dialog->isVisible())) return poll->deleteLater();
+        if (!deadline.hasExpired()) return;
+        ADD_FAILURE() << Dialog::staticMetaObject.className() << (answered ? " stayed open" : " did not open");
+        if (dialog) dialog->reject();
+        poll->deleteLater();
+    });
+    poll->start(10);
+}
 
 struct FakeEngine : ProcessingEngine {
     void Start(const AccountContext& account) override { calls.push_back("Start " + account.corpID); }

@@ -1,13 +1,5 @@
-// The message boxes and file dialogs of the desktop, answered as a user would.
-#include <QAbstractButton>
-#include <QFileDialog>
-#include <QLineEdit>
-#include <QMessageBox>
-
-#include "support/temp_dir.h"
+// The message boxes and file dialogs of the desktop, answered as a user would, and opening files.
 #include "ui/fakes.h"
-#include "ui/qt_ports.h"
-#include "ui/when_open.h"
 
 namespace xunda::test {
 namespace {
@@ -15,44 +7,42 @@ namespace {
 TEST(PromptsTest, BoxesCarryTheSystemsCaptionsAndIconsAndAnswer) {
     QtGuiBridge bridge;
     QtPrompts prompts(bridge);
-    struct Case {
+    const struct {
         std::function<bool()> ask;
         QMessageBox::StandardButton press;
         const char* caption;
         QMessageBox::Icon icon;
-        bool answer;
+    } cases[] = {
+        {[&] { return prompts.Notice("n"), true; }, QMessageBox::Ok, "提示", QMessageBox::Information},
+        {[&] { return prompts.Alert("a"), true; }, QMessageBox::Ok, "警告", QMessageBox::Information},
+        {[&] { return prompts.Confirm("c"); }, QMessageBox::Yes, "警告", QMessageBox::Warning},
+        {[&] { return !prompts.ConfirmSevere("s"); }, QMessageBox::No, "严重警告", QMessageBox::Warning},
+        {[&] { return prompts.OfferOpen("o"); }, QMessageBox::Yes, "请选择", QMessageBox::Question},
     };
-    const Case cases[] = {
-        {[&] { return prompts.Notice("n"), true; }, QMessageBox::Ok, "提示", QMessageBox::Information, true},
-        {[&] { return prompts.Alert("a"), true; }, QMessageBox::Ok, "警告", QMessageBox::Information, true},
-        {[&] { return prompts.Confirm("c"); }, QMessageBox::Yes, "警告", QMessageBox::Warning, true},
-        {[&] { return prompts.ConfirmSevere("s"); }, QMessageBox::No, "严重警告", QMessageBox::Warning, false},
-        {[&] { return prompts.OfferOpen("o"); }, QMessageBox::Yes, "请选择", QMessageBox::Question, true},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         QString caption;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         WhenOpen<QMessageBox>([&](QMessageBox* box) {
-            caption = box->windowTitle();
-            icon = box->icon();
+            caption = box->windowTitle(), icon = box->icon();
             box->button(c.press)->click();
         });
-        EXPECT_EQ(c.ask(), c.answer) << c.caption;
+        EXPECT_TRUE(c.ask()) << c.caption;  // the answer given
         EXPECT_EQ(caption, QString::fromUtf8(c.caption));
         EXPECT_EQ(icon, c.icon) << c.caption;
     }
 }
 
-TEST(PromptsTest, SavingAddsTheChosenFiltersExtensionAndNeverAsksToReplace) {
+TEST(PromptsTest, SavingAddsTheChosenFiltersExtensionNeverAsksToReplaceAndOpeningStartsInTheFolder) {
     TempDir dir;
     QtGuiBridge bridge;
     QtPrompts prompts(bridge);
     const std::string filter = "EXCEL_CSV (*.csv);;TXT (*.txt)";
+    const QString folder = QString::fromStdString(dir.path().string());
     WriteFile(dir / "old.csv", "x");
     // Types `name` into the dialog, picks `pick` as its filter when given, and presses Save.
     auto saveAs = [&](const char* name, const char* pick) {
         WhenOpen<QFileDialog>([&, name, pick](QFileDialog* dialog) {
-            dialog->setDirectory(QString::fromStdString(dir.path().string()));
+            dialog->setDirectory(folder);
             if (pick) emit dialog->filterSelected(QString::fromUtf8(pick));
             dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromUtf8(name));
             static_cast<QDialog*>(dialog)->accept();  // what its Save button does
@@ -62,22 +52,16 @@ TEST(PromptsTest, SavingAddsTheChosenFiltersExtensionAndNeverAsksToReplace) {
     EXPECT_EQ(saveAs("export", nullptr), (dir / "export.csv").string());
     EXPECT_EQ(saveAs("export", "TXT (*.txt)"), (dir / "export.txt").string());
     EXPECT_EQ(saveAs("old.csv", nullptr), (dir / "old.csv").string());  // the export appends to it
-
     WhenOpen<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     EXPECT_EQ(prompts.ChooseSaveFile(filter, ""), std::nullopt);
-}
 
-TEST(PromptsTest, OpeningStartsInTheGivenFolder) {
-    TempDir dir;
-    QtGuiBridge bridge;
-    QtPrompts prompts(bridge);
     QString started;
     WhenOpen<QFileDialog>([&](QFileDialog* dialog) {
         started = dialog->directory().absolutePath();
         dialog->reject();
     });
     EXPECT_EQ(prompts.ChooseOpenFile("声音 (*.wav)", dir.path().string()), std::nullopt);
-    EXPECT_EQ(started, QString::fromStdString(dir.path().string()));
+    EXPECT_EQ(started, folder);
 }
 
 // Without xdg-open (an empty PATH) nothing can open a file or a link: a box says so.
@@ -88,12 +72,12 @@ TEST(DesktopTest, WhenNothingCanOpenAFileOrLinkABoxSaysSo) {
     QtGuiBridge bridge;
     FakePrompts prompts;
     QtDesktop desktop(bridge, prompts);
-    const std::string file = (bin / "LOG_10001.LOG").string();
+    const std::string file = (bin / "LOG_10001.LOG").string(), link = "http://127.0.0.1:1/index/apply.asp";
     EXPECT_FALSE(desktop.Open(file));
-    EXPECT_FALSE(desktop.Open("http://127.0.0.1:1/index/apply.asp"));
+    EXPECT_FALSE(desktop.Open(link));
     setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(prompts.Boxes(), (std::vector<std::string>{"提示: 没有找到可以打开它的程序: " + file,
-                                                         "提示: 没有找到可以打开它的程序: http://127.0.0.1:1/index/apply.asp"}));
+                                                         "提示: 没有找到可以打开它的程序: " + link}));
 }
 
 }  // namespace

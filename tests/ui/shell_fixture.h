@@ -1,23 +1,17 @@
 // A main window over fakes in a private data root, with its login dialog.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <cstdlib>
-#include <memory>
-
 #include "core/paths.h"
 #include "platform/autostart.h"
 #include "store/database.h"
+#include "store/log.h"
 #include "store/settings.h"
-#include "support/temp_dir.h"
+#include "ui/about_page.h"
 #include "ui/fakes.h"
 #include "ui/login_dialog.h"
 #include "ui/main_window.h"
+#include "ui/msg_form.h"
+#include "ui/workers.h"
 
 namespace xunda::test {
 
@@ -28,25 +22,14 @@ protected:
         setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
     }
 
-    // The main window as the program builds it (call again after changing the ports); false when
-    // it refuses to start.
+    // The main window as the program builds it (again after changing the ports); false if it refuses to start.
     bool Create() {
         login.reset();
         main.reset();
         web = std::make_unique<FakeWebView>();
-        main = std::make_unique<MainWindow>(ShellPorts{
-            .prompts = prompts,
-            .bridge = bridge,
-            .desktop = desktop,
-            .sound = sound,
-            .online = online,
-            .autostart = autostart,
-            .web = *web,
-            .trayAvailable = [this] { return trayAvailable; },
-            .programPath = home / "bin dir/xunda-sms",
-            .startHidden = startHidden,
-            .workerWaitLimit = workerWaitLimit,
-        });
+        main = std::make_unique<MainWindow>(ShellPorts{prompts, bridge, desktop, sound, online, autostart, *web,
+                                                       [this] { return trayAvailable; }, home / "bin dir/xunda-sms",
+                                                       startHidden, workerWaitLimit});
         if (!main->FormCreate()) return false;
         main->SetEngine(&engine);
         login = std::make_unique<LoginDialog>(*main, query);
@@ -66,6 +49,7 @@ protected:
         return main->Account().LoggedIn();
     }
 
+    QString Shown() { return main->PageArea()->currentWidget()->objectName(); }
     std::string Setting(const char* name) { return pReadSysValue(main->db(), main->Account().corpID, name); }
     std::string LogText() { return ReadFile(LogDir() / ("LOG_" + main->Account().corpID + ".LOG")); }
     // Lets queued calls (status panels, busy window) run.
@@ -80,8 +64,7 @@ protected:
     XdgAutostart autostart;
     FakeEngine engine;
     FakeGateway query;
-    bool trayAvailable = true;
-    bool startHidden = false;
+    bool trayAvailable = true, startHidden = false;
     std::chrono::milliseconds workerWaitLimit = std::chrono::seconds(10);
     std::unique_ptr<FakeWebView> web;
     std::unique_ptr<MainWindow> main;

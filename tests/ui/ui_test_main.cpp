@@ -1,6 +1,5 @@
-// The widget tests need one QApplication for the whole program; they run on the offscreen
-// platform (also when CTest lists them). Tests of the program's forced ends run in a fresh copy
-// of the test program (the "threadsafe" style), as threads are running.
+// One QApplication for the widget tests, on the offscreen platform (also when CTest lists them).
+// The program's forced ends are tested in a fresh copy of the test program, as threads run.
 #include <gtest/gtest.h>
 
 #include <QApplication>
