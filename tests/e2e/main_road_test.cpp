@@ -97,7 +97,7 @@ class MainRoadTest : public ShellTest {
         text += "\nhistory:";
         for (const std::string& row : Rows("SELECT mob, flag, mtID, mstatus FROM mt_bak")) text += "\n  " + row;
         text += "\nboxes:";
-        for (const std::string& box : prompts.Texts()) text += "\n  " + box;
+        for (const std::string& box : prompts.Boxes()) text += "\n  " + box;
         text += "\nrequests:";
         for (const sim::RequestRecord& r : simulator.Requests()) text += "\n  " + r.path;
         return text + "\nlog:\n" + LogText();
@@ -128,7 +128,7 @@ TEST_F(MainRoadTest, TypedMessageIsSentOnceToEachNumberAndMovesToTheHistory) {
     })) << Seen();
     WaitIdle();
 
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"短信将进入发送队列并立即开始发送!你要继续吗?"});
+    EXPECT_EQ(prompts.Boxes(), std::vector<std::string>{"警告: 短信将进入发送队列并立即开始发送!你要继续吗?"});
     Page* outbox = main->FindPage(QStringLiteral("sendBoxPage"));
     EXPECT_EQ(main->PageArea()->currentWidget(), outbox);
     EXPECT_LT(outbox->TitleLabel()->geometry().bottom(), 60);  // its title on top, where a person looks
