@@ -1,7 +1,6 @@
 #include "ui/workers.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <cstdio>
@@ -45,12 +44,15 @@ void Workers::RunAndWait(std::function<void()> task) {
 }
 
 bool Workers::WaitAll(std::chrono::milliseconds limit) {
-    const QDeadlineTimer deadline(limit);
-    QTimer wake;  // ends the wait for events at the deadline, should no worker end before
+    // The limit is the timer's own firing, not a clock compared after it: a timer may fire a little
+    // early, and a wait for events after its one firing would never end.
+    bool late = false;
+    QTimer wake;
     wake.setSingleShot(true);
+    connect(&wake, &QTimer::timeout, this, [&late] { late = true; });
     wake.start(limit);
     while (running_.load() > 0) {
-        if (deadline.hasExpired()) return false;
+        if (late) return false;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     Reap();
