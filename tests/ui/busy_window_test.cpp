@@ -49,8 +49,7 @@ TEST(BusyWindowTest, ShowsFromAWorkerNestAndHoldTheMainWindowAndSetTextIsPosted)
         w.busy.Close();  // an extra close changes nothing
     });
     ASSERT_TRUE(w.workers.WaitAll(5s));
-    EXPECT_TRUE(depthInside == 1 && heldInside);
-    EXPECT_TRUE(w.busy.Depth() == 0 && !w.busy.isVisible() && w.control->isEnabled());
+    EXPECT_TRUE(depthInside == 1 && heldInside && w.busy.Depth() == 0 && !w.busy.isVisible() && w.control->isEnabled());
     EXPECT_EQ(w.busy.Text(), QStringLiteral("正在导入..."));
 
     // The GUI thread waits for the worker: a setter that waited for the GUI thread would hang here.
@@ -81,7 +80,7 @@ TEST(WorkersTest, WaitAllLetsWorkersCallTheGuiThreadAndEndsAtItsLimit) {
     for (int i = 0; i < 3; ++i) workers.Run([&] { bridge.Invoke([&] { ++done; }); });
     ASSERT_TRUE(workers.WaitAll(5s));
     EXPECT_EQ(done.load(), 3);
-    workers.Run([&] { while (done < 4) std::this_thread::sleep_for(1ms); });
+    workers.Run([&] { for (QDeadlineTimer limit(5000); done < 4 && !limit.hasExpired();) std::this_thread::sleep_for(1ms); });
     EXPECT_FALSE(workers.WaitAll(100ms));
     EXPECT_EQ(workers.Running(), 1);
     ++done;

@@ -7,6 +7,8 @@
 namespace xunda::test {
 namespace {
 
+const bool registered = RegisterPage("sendBoxPage", [](Shell&) -> Page* { return new CountingPage; });
+
 class EngineControllerTest : public ShellTest {
   protected:
     void SetUp() override {
@@ -34,11 +36,13 @@ class EngineControllerTest : public ShellTest {
 
 TEST_F(EngineControllerTest, SendTickRunsAWorkerThenRearmsAndCountsPauseStopsOnlySending) {
     ASSERT_TRUE(Login());
+    ASSERT_TRUE(main->SelectTreeNodeByText(QStringLiteral("发信箱")));
     Queue("13800000001");
     Queue("13800000002");
     controller->mtTimeTimer();
     WaitIdle();
     EXPECT_EQ(Value("SELECT COUNT(*) FROM mt_bak WHERE mtID IS NOT NULL"), "2");
+    EXPECT_EQ(static_cast<CountingPage*>(main->FindPage("sendBoxPage"))->opened.size(), 2);  // shown, then refreshed
     EXPECT_TRUE(controller->mtTime().isActive());
     EXPECT_EQ(main->PanelText(2), QStringLiteral("发送(2)"));
 

@@ -1,6 +1,4 @@
 #include "platform/instance_lock.h"
-#include "ui/page.h"
-#include "ui/page_registry.h"
 #include "ui/shell_fixture.h"
 #include "ui/sys_tray.h"
 #include "ui/welcome_page.h"
@@ -8,11 +6,6 @@
 namespace xunda::test {
 namespace {
 
-// A page another subsystem registers: it records how it was opened.
-struct CountingPage : Page {
-    void Open(const QString& caption, const QString& param) override { opened.push_back(caption + "|" + param); }
-    QStringList opened;
-};
 const bool registered = RegisterPage("revBox", [](Shell&) -> Page* { return new CountingPage; });
 
 using MainWindowTest = ShellTest;
@@ -116,10 +109,10 @@ TEST_F(MainWindowTest, EveryWayOutPausesBehindTheBusyWindowAndEndsOnce) {
         int ended = 0;
         QObject::connect(main.get(), &MainWindow::Ended, [&] { ++ended; });
         QString busyText;
-        QTimer::singleShot(100, [&] { busyText = main->busy().Text(); });
+        QTimer::singleShot(100, [&] { busyText = main->busy().Text(), main->close(); });  // a second close waits not
         if (way == "menu") main->findChild<QAction*>("exitSystem")->trigger();
         if (way == "button") main->Welcome().CloseButton()->click();
-        main->close();  // the first or a second close, which changes nothing
+        main->close();  // the first or a later close, which changes nothing
         EXPECT_EQ(busyText, QStringLiteral("正在退出,请稍候..."));
         EXPECT_TRUE(main->Paused());
         EXPECT_EQ(LogText().size() > logSize, way != "paused");

@@ -11,9 +11,16 @@
 #include "ui/login_dialog.h"
 #include "ui/main_window.h"
 #include "ui/msg_form.h"
+#include "ui/page_registry.h"
 #include "ui/workers.h"
 
 namespace xunda::test {
+
+// A page another subsystem registers: it records how it was opened.
+struct CountingPage : Page {
+    void Open(const QString& caption, const QString& param) override { opened.push_back(caption + "|" + param); }
+    QStringList opened;
+};
 
 class ShellTest : public ::testing::Test {
 protected:
