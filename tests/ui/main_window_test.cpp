@@ -109,7 +109,7 @@ TEST_F(MainWindowTest, EveryWayOutPausesBehindTheBusyWindowAndEndsOnce) {
         int ended = 0;
         QObject::connect(main.get(), &MainWindow::Ended, [&] { ++ended; });
         QString busyText;
-        QTimer::singleShot(100, [&] { busyText = main->busy().Text(), main->close(); });  // a second close waits not
+        QTimer::singleShot(100, [&] { busyText = main->busy().Text(), main->close(); });  // a second close meanwhile
         if (way == "menu") main->findChild<QAction*>("exitSystem")->trigger();
         if (way == "button") main->Welcome().CloseButton()->click();
         main->close();  // the first or a later close, which changes nothing
