@@ -13,8 +13,9 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev libxml2-dev libpugixml-dev curl
   # network peers for the transport tests (their own services are kept from starting)
   dante-server microsocks tinyproxy nginx-light
-  # fonts and a virtual display for trying the program and screenshots
-  fonts-noto-cjk xvfb xauth
+  # fonts and a virtual display for trying the program and screenshots; xdg-open for opening
+  # the log, saved files and links
+  fonts-noto-cjk xvfb xauth xdg-utils
 )
 
 missing=()

@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
 
     xunda::QtGuiBridge bridge;
     xunda::QtPrompts prompts(bridge);
-    xunda::QtDesktop desktop(bridge);
+    xunda::QtDesktop desktop(bridge, prompts);
     xunda::QtSoundPlayer sound(bridge);
     xunda::InterfaceOnlineProbe online;
     xunda::XdgAutostart autostart;

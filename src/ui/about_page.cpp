@@ -1,6 +1,7 @@
 #include "ui/about_page.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include "store/log.h"
 #include "store/settings.h"
 #include "store/sql_text.h"
+#include "ui/assets.h"
 #include "ui/main_window.h"
 #include "ui/msg_form.h"
 
@@ -49,9 +51,9 @@ AboutPage::AboutPage(MainWindow& main)
       autoStartCheck_(new QCheckBox(QStringLiteral("系统随Windows启动并自动登录"), this)),
       autoMiniCheck_(new QCheckBox(QStringLiteral("软件启动后自动最小化成工具栏图标"), this)),
       edPass_(new QLineEdit(this)),
-      rows_{{{SoundEvent::Incoming, "revMoPlay", "revMoFile", "revMo.wav"},
-             {SoundEvent::Report, "revRpPlay", "revRpFile", "revReport.wav"},
-             {SoundEvent::SendError, "revMtPlay", "revMtFile", "mtError.wav"}}} {
+      rows_{{{SoundEvent::Incoming, "revMoPlay", "revMoFile", "revMo.wav", IncomingWav},
+             {SoundEvent::Report, "revRpPlay", "revRpFile", "revReport.wav", ReportWav},
+             {SoundEvent::SendError, "revMtPlay", "revMtFile", "mtError.wav", SendErrorWav}}} {
     autoStartCheck_->setObjectName(QStringLiteral("autoStartCheck"));
     autoMiniCheck_->setObjectName(QStringLiteral("autoMiniCheck"));
     connect(autoStartCheck_, &QCheckBox::toggled, this, &AboutPage::autoStartCheckClick);
@@ -121,6 +123,20 @@ const AboutPage::SoundRow& AboutPage::Row(SoundEvent event) const {
         if (row.event == event) return row;
     }
     return rows_.front();
+}
+
+void AboutPage::InstallDefaultSounds() {
+    std::error_code ec;
+    if (fs::exists(WaveDir(), ec) || ec) return;
+    try {
+        EnsurePrivateDir(WaveDir());
+    } catch (const fs::filesystem_error&) {
+        return;  // the rows then keep their files empty, as without defaults
+    }
+    for (const SoundRow& row : rows_) {
+        QFile file(QString::fromStdString((WaveDir() / row.defaultFile).string()));
+        if (file.open(QIODevice::WriteOnly)) file.write(row.wav());
+    }
 }
 
 void AboutPage::Open(const QString&, const QString&) { OfferLogBackup(main_.log(), main_.prompts()); }

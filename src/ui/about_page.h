@@ -3,6 +3,7 @@
 // Every setting is stored the moment its box changes.
 #pragma once
 
+#include <QByteArray>
 #include <array>
 
 #include "ui/page.h"
@@ -21,6 +22,9 @@ class AboutPage : public Page {
 public:
     explicit AboutPage(MainWindow& main);
 
+    // The first start (no Wave folder yet) puts the default sounds there; later starts leave the
+    // folder as the user keeps it.
+    void InstallDefaultSounds();
     // Opening the page offers to back up a big log.
     void Open(const QString& caption, const QString& param) override;
 
@@ -45,7 +49,8 @@ private:
         SoundEvent event;
         const char* playKey;
         const char* fileKey;
-        const char* defaultFile;
+        const char* defaultFile;  // in the Wave folder
+        QByteArray (*wav)();       // its bytes, made with the program
         QCheckBox* check = nullptr;
         QLineEdit* file = nullptr;
     };

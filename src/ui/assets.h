@@ -1,4 +1,4 @@
-// Pictures the program carries: drawn at build time by assets/make_assets.cpp.
+// Pictures and sounds the program carries: made at build time by assets/make_assets.cpp.
 #pragma once
 
 #include <QByteArray>
@@ -9,5 +9,9 @@ namespace xunda {
 QByteArray WelcomeJpeg();
 // The program's icon (PNG), also the tray icon.
 QByteArray AppIconPng();
+// The default sounds (WAV) of incoming messages, delivery reports and send errors.
+QByteArray IncomingWav();
+QByteArray ReportWav();
+QByteArray SendErrorWav();
 
 }  // namespace xunda

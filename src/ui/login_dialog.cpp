@@ -99,7 +99,6 @@ LoginDialog::LoginDialog(MainWindow& main, SmsGateway& gateway)
 }
 
 bool LoginDialog::Run() {
-    cancelled_ = false;
     return exec() == QDialog::Accepted;
 }
 
@@ -144,8 +143,9 @@ void LoginDialog::closeEvent(QCloseEvent* event) {
 }
 
 void LoginDialog::reject() {
-    // Cancel ends the program (the caller of Run); a running request is waited for first.
-    cancelled_ = true;
+    // Cancel ends the program (the caller of Run). A request still running is not waited for
+    // (it may take up to its deadline): the program ends here and now.
+    if (requesting_) EndProgramNow(0);
     timer1_->stop();
     QDialog::reject();
 }
@@ -167,7 +167,7 @@ bool LoginDialog::FormCloseQuery() {
     requesting_ = true;
     main_.workers().RunAndWait([&] { reply = AskService(gateway_, url); });
     requesting_ = false;
-    if (cancelled_ || main_.Closing()) {
+    if (main_.Closing()) {
         okBtn_->setEnabled(true);
         return false;
     }

@@ -52,7 +52,6 @@ private:
     QPushButton* cancelBtn_;
     QTimer* timer1_;
     bool autoLoginActive_ = false;
-    bool cancelled_ = false;
     bool requesting_ = false;
 };
 

@@ -19,6 +19,7 @@
 #include <QTreeWidget>
 
 #include "core/paths.h"
+#include "platform/instance_lock.h"
 #include "store/database.h"
 #include "store/log.h"
 #include "ui/about_page.h"
@@ -116,7 +117,7 @@ MainWindow::MainWindow(ShellPorts ports)
 }
 
 MainWindow::~MainWindow() {
-    workers_->WaitAll();
+    WaitForWorkers();
     log_->SetSink(nullptr);
 }
 
@@ -256,6 +257,12 @@ void MainWindow::BuildStatusBar() {
 }
 
 bool MainWindow::FormCreate() {
+    instance_ = std::make_unique<InstanceLock>(DataRoot());
+    if (instance_->OtherProgram()) {  // before anything is shown, opened or written
+        ports_.prompts.Notice("本程序已经在运行,同一个数据目录不能同时运行两个程序!");
+        return false;
+    }
+    about_->InstallDefaultSounds();
     move(screen()->availableGeometry().center() - rect().center());
     show();
     repaint();
@@ -372,8 +379,15 @@ bool MainWindow::Quiesce(const std::string& text) {
     const bool wasRunning = !paused.load() && account_.LoggedIn();
     if (wasRunning) btnSmsSendPauseClick();
     if (engine_) engine_->Stop();
-    workers_->WaitAll();
+    WaitForWorkers();
     return wasRunning;
+}
+
+void MainWindow::WaitForWorkers() {
+    if (workers_->WaitAll(ports_.workerWaitLimit)) return;
+    const std::string why = "等待后台任务超时,程序强制退出";
+    logit(why);
+    EndProgramNow(1, why);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

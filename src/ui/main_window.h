@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -19,6 +20,7 @@ namespace xunda {
 
 class AboutPage;
 class Autostart;
+class InstanceLock;
 class LoginDialog;
 class ProcessingEngine;
 class SoundPlayer;
@@ -38,6 +40,10 @@ struct ShellPorts {
     std::function<bool()> trayAvailable;   // whether the desktop has a notification area
     std::filesystem::path programPath;     // what the autostart entry starts
     bool startHidden = false;              // the first parameter was "h"
+    // How long exit, change of account and clearing all data wait for the workers before the
+    // program ends anyway: longer than a service request may take as a whole (60 s), so that a
+    // worker inside one ends by its own time-out and stores what it has.
+    std::chrono::milliseconds workerWaitLimit = std::chrono::seconds(75);
 };
 
 class MainWindow : public QMainWindow, public Shell {
@@ -48,8 +54,10 @@ public:
     explicit MainWindow(ShellPorts ports);
     ~MainWindow() override;
 
-    // Shows the window, opens the database and readies the tree and the counters; the tree and
-    // the pause button stay disabled until a login. False after "数据库打开失败!": the program ends.
+    // Takes the data root (one program per data root), shows the window, opens the database and
+    // readies the tree and the counters; the tree and the pause button stay disabled until a
+    // login. False after the box saying another program runs on the data root, or after
+    // "数据库打开失败!": the program ends.
     bool FormCreate();
     void SetEngine(ProcessingEngine* engine) { engine_ = engine; }
     void SetLoginDialog(LoginDialog* dialog) { loginDialog_ = dialog; }
@@ -87,7 +95,8 @@ public:
     // Shows the window again in front (a double click on the tray icon).
     void SysTrayIconDblClick();
     // Pauses processing, stops the engine's timers and waits for every worker, with the busy
-    // window showing `text`; returns whether processing was running before.
+    // window showing `text`; returns whether processing was running before. Should a worker
+    // outlast the ports' limit, the program ends at once with a log line.
     bool Quiesce(const std::string& text);
     // Whether the program is ending (the window's close has begun).
     bool Closing() const { return closing_; }
@@ -127,6 +136,7 @@ private:
     // SetPanel from any thread.
     void PostPanel(int panel, const QString& text);
     void TVChange();
+    void WaitForWorkers();
     void expandAllClick();
     void collapseAllClick();
     QAction* ServiceAction(QAction* action, const QString& pageName);
@@ -134,6 +144,7 @@ private:
     void SaveGridFile(const std::function<bool(const std::string& file)>& write);
 
     ShellPorts ports_;
+    std::unique_ptr<InstanceLock> instance_;
     AccountContext account_;
     ProcessingEngine* engine_ = nullptr;
     LoginDialog* loginDialog_ = nullptr;

@@ -56,7 +56,7 @@ void MsgForm::ShowOnGui(const QString& text) {
     ++depth_;
     msg_->setText(text);
     if (mainWindow_) {
-        mainWindow_->setEnabled(false);
+        HoldInput(true);
         move(mainWindow_->geometry().center() - rect().center());
     }
     show();
@@ -68,7 +68,15 @@ void MsgForm::CloseOnGui() {
     if (depth_ == 0) return;
     if (--depth_ > 0) return;
     hide();
-    if (mainWindow_) mainWindow_->setEnabled(true);
+    if (mainWindow_) HoldInput(false);
+}
+
+void MsgForm::HoldInput(bool hold) {
+    // The parts of the main window, not the window itself: disabling the window would disable the
+    // boxes open over it (a worker's error box), which could then never be answered.
+    for (QWidget* part : mainWindow_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!part->isWindow()) part->setEnabled(!hold);
+    }
 }
 
 void MsgForm::Timer1Timer() {

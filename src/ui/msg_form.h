@@ -1,5 +1,5 @@
 // The busy window: a small frameless notice over the main window telling what long task runs,
-// with a clock. While it is shown the main window takes no input. Show, Close and SetText may be
+// with a clock. While it is shown the main window takes no input; boxes over it do. Show, Close and SetText may be
 // called from any thread; nested tasks are counted, so the notice goes away when the last one closes.
 #pragma once
 
@@ -32,6 +32,7 @@ public:
 private:
     void ShowOnGui(const QString& text);
     void CloseOnGui();
+    void HoldInput(bool hold);
     void Timer1Timer();
 
     GuiBridge& bridge_;

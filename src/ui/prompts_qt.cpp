@@ -15,36 +15,40 @@ QString FilterSuffix(const QString& nameFilter) {
     return pattern.match(nameFilter).captured(1);
 }
 
-bool AskYesNo(QWidget* parent, QMessageBox::Icon icon, const char* caption, const std::string& text) {
-    QMessageBox box(icon, QString::fromUtf8(caption), Q(text), QMessageBox::Yes | QMessageBox::No, parent);
-    box.setDefaultButton(QMessageBox::No);
-    return box.exec() == QMessageBox::Yes;
+// A box with OK, or with Yes and No (No the default); true for OK or Yes.
+bool ShowBox(QWidget* parent, QMessageBox::Icon icon, const char* caption, const std::string& text, bool yesNo) {
+    QMessageBox box(icon, QString::fromUtf8(caption), Q(text),
+                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    // Above the busy window, which stays on top while the program waits for the worker asking.
+    box.setWindowFlag(Qt::WindowStaysOnTopHint);
+    if (yesNo) box.setDefaultButton(QMessageBox::No);
+    return box.exec() != QMessageBox::No;
 }
 }  // namespace
 
 void QtPrompts::Notice(const std::string& text) {
-    bridge_.Invoke([&] { QMessageBox::information(parent_, QString::fromUtf8("提示"), Q(text)); });
+    bridge_.Invoke([&] { ShowBox(parent_, QMessageBox::Information, "提示", text, false); });
 }
 
 void QtPrompts::Alert(const std::string& text) {
-    bridge_.Invoke([&] { QMessageBox::information(parent_, QString::fromUtf8("警告"), Q(text)); });
+    bridge_.Invoke([&] { ShowBox(parent_, QMessageBox::Information, "警告", text, false); });
 }
 
 bool QtPrompts::Confirm(const std::string& text) {
     bool yes = false;
-    bridge_.Invoke([&] { yes = AskYesNo(parent_, QMessageBox::Warning, "警告", text); });
+    bridge_.Invoke([&] { yes = ShowBox(parent_, QMessageBox::Warning, "警告", text, true); });
     return yes;
 }
 
 bool QtPrompts::ConfirmSevere(const std::string& text) {
     bool yes = false;
-    bridge_.Invoke([&] { yes = AskYesNo(parent_, QMessageBox::Warning, "严重警告", text); });
+    bridge_.Invoke([&] { yes = ShowBox(parent_, QMessageBox::Warning, "严重警告", text, true); });
     return yes;
 }
 
 bool QtPrompts::OfferOpen(const std::string& text) {
     bool yes = false;
-    bridge_.Invoke([&] { yes = AskYesNo(parent_, QMessageBox::Question, "请选择", text); });
+    bridge_.Invoke([&] { yes = ShowBox(parent_, QMessageBox::Question, "请选择", text, true); });
     return yes;
 }
 

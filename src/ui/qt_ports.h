@@ -57,14 +57,16 @@ private:
     std::unique_ptr<QSoundEffect> effect_;
 };
 
-// Opens files and URLs with the desktop's default programs.
+// Opens files and URLs with the desktop's default programs; when nothing can open one (no
+// xdg-open, no browser), a box says so.
 class QtDesktop : public Desktop {
 public:
-    explicit QtDesktop(GuiBridge& bridge) : bridge_(bridge) {}
+    QtDesktop(GuiBridge& bridge, Prompts& prompts) : bridge_(bridge), prompts_(prompts) {}
     bool Open(const std::string& fileOrUrl) override;
 
 private:
     GuiBridge& bridge_;
+    Prompts& prompts_;
 };
 
 }  // namespace xunda

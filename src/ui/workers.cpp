@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 namespace xunda {
@@ -40,11 +43,20 @@ void Workers::RunAndWait(std::function<void()> task) {
     while (!done->load()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-void Workers::WaitAll() {
+bool Workers::WaitAll(std::chrono::milliseconds limit) {
+    // The limit is the timer's own firing, not a clock compared after it: a timer may fire a little
+    // early, and a wait for events after its one firing would never end.
+    bool late = false;
+    QTimer wake;
+    wake.setSingleShot(true);
+    connect(&wake, &QTimer::timeout, this, [&late] { late = true; });
+    wake.start(limit);
     while (running_.load() > 0) {
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
+        if (late) return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     Reap();
+    return true;
 }
 
 void Workers::Reap() {
@@ -57,6 +69,12 @@ void Workers::Reap() {
             ++it;
         }
     }
+}
+
+void EndProgramNow(int code, const std::string& why) {
+    if (!why.empty()) std::fprintf(stderr, "xunda-sms: %s\n", why.c_str());
+    std::fflush(stderr);
+    std::_Exit(code);
 }
 
 }  // namespace xunda

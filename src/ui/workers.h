@@ -1,11 +1,18 @@
 // The registry of worker threads. Every worker the windows start runs through it, so that exit,
 // change of account and clearing all data can wait until none runs any more. A thread object is
 // only destroyed after it has been joined.
+//
+// A worker that does not end in time is never waited for beyond the bound: the program ends at
+// once (EndProgramNow). Its thread holds the database, the gateway and the services, which an
+// ordinary return from main would free under it; a process that ends at once leaves only what a
+// kill leaves, which the store rolls back and the engine's in-flight marks name.
 #pragma once
 
 #include <QObject>
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <string>
 #include <list>
 #include <mutex>
 #include <thread>
@@ -16,7 +23,7 @@ class Workers : public QObject {
     Q_OBJECT
 public:
     Workers() = default;
-    ~Workers() override;  // waits for every worker
+    ~Workers() override;  // joins every worker
 
     // Starts `task` on a new thread (call on the GUI thread); throws std::system_error, with nothing
     // registered, when no thread can be started.
@@ -27,9 +34,10 @@ public:
     // input too) until it has ended (call on the GUI thread). The waits return only when the
     // work has ended, also while the program is quitting.
     void RunAndWait(std::function<void()> task);
-    // Keeps the GUI thread's events (but not the user's input) flowing until no worker runs, then
-    // joins them all. Workers may use GuiBridge::Invoke meanwhile.
-    void WaitAll();
+    // Keeps the GUI thread's events flowing until no worker runs, then joins them all; false when
+    // some still run after `limit`. Workers may use GuiBridge::Invoke meanwhile, and the user can
+    // answer the boxes they show.
+    [[nodiscard]] bool WaitAll(std::chrono::milliseconds limit);
 
 signals:
     void finished();
@@ -45,5 +53,8 @@ private:
     std::list<Entry> entries_;
     std::atomic<int> running_{0};
 };
+
+// Ends the process at once with `code`, no destructor running; `why`, when given, goes to stderr.
+[[noreturn]] void EndProgramNow(int code, const std::string& why = {});
 
 }  // namespace xunda

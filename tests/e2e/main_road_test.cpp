@@ -50,7 +50,7 @@ class MainRoadTest : public ShellTest {
     void TearDown() override {
         main->SetEngine(nullptr);
         controller.reset();
-        main->workers().WaitAll();
+        EXPECT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
     }
 
     // Types the message and the numbers as a person would and presses the send button; the
@@ -82,7 +82,7 @@ class MainRoadTest : public ShellTest {
         std::string text;
         for (const char* sql : {"SELECT mob, flag, msg FROM mt", "SELECT mob, flag, mtID, mstatus FROM mt_bak"})
             for (const std::string& row : Rows(sql)) text += row + "\n";
-        for (const std::string& box : prompts.Texts()) text += "box: " + box + "\n";
+        for (const std::string& box : prompts.Boxes()) text += "box: " + box + "\n";
         return text + "log:\n" + LogText();
     }
     bool WaitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, kBoundMs); }
@@ -113,7 +113,7 @@ TEST_F(MainRoadTest, TypedMessageIsSentOnceToEachNumberAndRepliesAndReportsComeB
     })) << Seen();
     WaitIdle();
 
-    EXPECT_EQ(prompts.Texts(), std::vector<std::string>{"短信将进入发送队列并立即开始发送!你要继续吗?"});
+    EXPECT_EQ(prompts.Boxes(), std::vector<std::string>{"警告: 短信将进入发送队列并立即开始发送!你要继续吗?"});
     EXPECT_EQ(main->PageArea()->currentWidget(), main->FindPage(QStringLiteral("sendBoxPage")));
     for (const sim::SentMessage& m : simulator.Sent())
         EXPECT_EQ(m.corpID + " " + m.text + " " + m.mtLevel + " " + std::to_string(m.msgFormat), std::string("10001 ") + kText + " 1 2");

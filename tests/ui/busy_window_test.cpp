@@ -1,124 +1,90 @@
-#include <gtest/gtest.h>
-
-#include <QTest>
-#include <QWidget>
-#include <mutex>
-#include <thread>
-
+// The busy window and the worker registry, with real threads.
+#include "ui/fakes.h"
 #include "ui/msg_form.h"
-#include "ui/qt_ports.h"
 #include "ui/workers.h"
 
 namespace xunda::test {
 namespace {
 
+using namespace std::chrono_literals;
+
 std::mutex warningsMutex;
-std::vector<QString> warnings;
+QStringList warnings;
 
 // Collects Qt's complaints about objects used from the wrong thread.
 void CollectWarnings(QtMsgType, const QMessageLogContext&, const QString& text) {
-    if (!text.contains(QStringLiteral("thread"), Qt::CaseInsensitive)) return;
     std::lock_guard lock(warningsMutex);
-    warnings.push_back(text);
+    if (text.contains(QStringLiteral("thread"), Qt::CaseInsensitive)) warnings.push_back(text);
 }
 
-// An object made on a worker for a parent on the GUI thread: the collector must hear it.
-TEST(BusyWindowTest, TheCollectorHearsThreadFaults) {
-    QtMessageHandler previous = qInstallMessageHandler(CollectWarnings);
-    QObject parent;
-    std::thread([&] { QObject child(&parent); }).join();
-    qInstallMessageHandler(previous);
-    std::lock_guard lock(warningsMutex);
-    EXPECT_FALSE(warnings.empty());
-    warnings.clear();
-}
-
-TEST(BusyWindowTest, NestedShowsFromAWorkerAreCountedWithoutThreadWarnings) {
+// A main window with one control and the busy window over it; Qt's thread warnings fail the test.
+struct Windows {
+    Windows() {
+        main.show();
+        qInstallMessageHandler(CollectWarnings);
+    }
+    ~Windows() {
+        qInstallMessageHandler(nullptr);
+        std::lock_guard lock(warningsMutex);
+        EXPECT_EQ(warnings, QStringList());
+        warnings.clear();
+    }
     QtGuiBridge bridge;
-    QWidget mainWindow;
-    mainWindow.show();
-    MsgForm busy(bridge, &mainWindow);
+    QWidget main;
+    QPushButton* control = new QPushButton(&main);
+    MsgForm busy{bridge, &main};
     Workers workers;
-    QtMessageHandler previous = qInstallMessageHandler(CollectWarnings);
+};
 
+TEST(BusyWindowTest, ShowsFromAWorkerNestAndHoldTheMainWindowAndSetTextIsPosted) {
+    Windows w;
     int depthInside = -1;
-    bool enabledInside = true;
-    workers.Run([&] {
-        busy.Show("正在处理中,请稍候...");
-        busy.Show("正在导入...");
-        busy.Close();
-        bridge.Invoke([&] {
-            depthInside = busy.Depth();
-            enabledInside = mainWindow.isEnabled();
-        });
-        busy.Close();
+    bool heldInside = false;
+    w.workers.Run([&] {
+        w.busy.Show("正在处理中,请稍候...");
+        w.busy.Show("正在导入...");
+        w.busy.Close();
+        w.bridge.Invoke([&] { depthInside = w.busy.Depth(), heldInside = !w.control->isEnabled() && w.busy.isVisible(); });
+        w.busy.Close();
+        w.busy.Close();  // an extra close changes nothing
     });
-    workers.WaitAll();
-    qInstallMessageHandler(previous);
-
-    EXPECT_EQ(depthInside, 1);
-    EXPECT_FALSE(enabledInside);
-    EXPECT_EQ(busy.Depth(), 0);
-    EXPECT_FALSE(busy.isVisible());
-    EXPECT_TRUE(mainWindow.isEnabled());
-    EXPECT_EQ(busy.Text(), QStringLiteral("正在导入..."));
-    std::lock_guard lock(warningsMutex);
-    EXPECT_TRUE(warnings.empty()) << warnings.front().toStdString();
-}
-
-TEST(BusyWindowTest, BlocksTheMainWindowWhileShownAndShowsTheTime) {
-    QtGuiBridge bridge;
-    QWidget mainWindow;
-    MsgForm busy(bridge, &mainWindow);
-    busy.Show("正在退出,请稍候...");
-    EXPECT_TRUE(busy.isVisible());
-    EXPECT_FALSE(mainWindow.isEnabled());
-    EXPECT_EQ(busy.size(), QSize(311, 87));
-    EXPECT_EQ(busy.Clock().size(), 19);
-    busy.Close();
-    busy.Close();  // an extra close changes nothing
-    EXPECT_TRUE(mainWindow.isEnabled());
-    EXPECT_EQ(busy.Depth(), 0);
-}
-
-TEST(BusyWindowTest, SetTextFromAWorkerIsPostedAndChangesTheTextAlone) {
-    QtGuiBridge bridge;
-    QWidget mainWindow;
-    mainWindow.show();
-    MsgForm busy(bridge, &mainWindow);
-    busy.Show("正在处理中,请稍候...");
-    QtMessageHandler previous = qInstallMessageHandler(CollectWarnings);
+    ASSERT_TRUE(w.workers.WaitAll(5s));
+    EXPECT_TRUE(depthInside == 1 && heldInside && w.busy.Depth() == 0 && !w.busy.isVisible() && w.control->isEnabled());
+    EXPECT_EQ(w.busy.Text(), QStringLiteral("正在导入..."));
 
     // The GUI thread waits for the worker: a setter that waited for the GUI thread would hang here.
-    std::thread([&] { busy.SetText("放入发送队列:(1/2) 13800000000"); }).join();
-    EXPECT_EQ(busy.Text(), QStringLiteral("正在处理中,请稍候..."));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return busy.Text() == QStringLiteral("放入发送队列:(1/2) 13800000000"); }));
-    qInstallMessageHandler(previous);
-
-    EXPECT_EQ(busy.Depth(), 1);
-    EXPECT_TRUE(busy.isVisible());
-    EXPECT_FALSE(mainWindow.isEnabled());
-    busy.Close();
-    busy.SetText("正在导入...");
-    QCoreApplication::processEvents();
-    EXPECT_EQ(busy.Text(), QStringLiteral("正在导入..."));
-    EXPECT_FALSE(busy.isVisible());
-    EXPECT_TRUE(mainWindow.isEnabled());
-    std::lock_guard lock(warningsMutex);
-    EXPECT_TRUE(warnings.empty()) << warnings.front().toStdString();
+    std::thread([&] { w.busy.SetText("放入发送队列:(1/2) 13800000000"); }).join();
+    EXPECT_EQ(w.busy.Text(), QStringLiteral("正在导入..."));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.busy.Text() == QStringLiteral("放入发送队列:(1/2) 13800000000"); }));
+    EXPECT_FALSE(w.busy.isVisible());
 }
 
-TEST(WorkersTest, WaitAllLetsWorkersCallTheGuiThread) {
+// A worker's error box stands when the program is told to end: the busy window shows and the
+// program waits for the worker, so the user must still be able to answer the box.
+TEST(BusyWindowTest, ABoxAWorkerHasOpenCanBeAnsweredWhileTheProgramWaits) {
+    Windows w;
+    QtPrompts prompts(w.bridge);
+    prompts.SetParent(&w.main);
+    WhenOpen<QMessageBox>([&](QMessageBox* box) {
+        w.busy.Show("正在退出,请稍候...");
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    });
+    w.workers.Run([&] { prompts.Notice("数据库错误"); });
+    EXPECT_TRUE(w.workers.WaitAll(20s));
+}
+
+TEST(WorkersTest, WaitAllLetsWorkersCallTheGuiThreadAndEndsAtItsLimit) {
     QtGuiBridge bridge;
     Workers workers;
     std::atomic<int> done{0};
-    for (int i = 0; i < 4; ++i) {
-        workers.Run([&] {
-            bridge.Invoke([&] { done.fetch_add(1); });
-        });
-    }
-    workers.WaitAll();
-    EXPECT_EQ(done.load(), 4);
+    for (int i = 0; i < 3; ++i) workers.Run([&] { bridge.Invoke([&] { ++done; }); });
+    ASSERT_TRUE(workers.WaitAll(5s));
+    EXPECT_EQ(done.load(), 3);
+    workers.Run([&] { for (QDeadlineTimer limit(5000); done < 4 && !limit.hasExpired();) std::this_thread::sleep_for(1ms); });
+    EXPECT_FALSE(workers.WaitAll(100ms));
+    EXPECT_EQ(workers.Running(), 1);
+    ++done;
+    EXPECT_TRUE(workers.WaitAll(5s));
     EXPECT_EQ(workers.Running(), 0);
 }
 

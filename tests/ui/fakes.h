@@ -1,22 +1,25 @@
-// Fakes of the desktop ports for the widget tests: they record what they were asked and answer
-// what the test set.
+// Fakes of the ports that record what they were asked and answer what the test set; WhenOpen.
 #pragma once
 
-#include <QWidget>
-#include <memory>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QtTest>
+#include <QtWidgets>
+#include <chrono>
 #include <mutex>
-#include <optional>
 #include <stdexcept>
-#include <string>
-#include <vector>
+#include <thread>
 
 #include "gateway/sms_gateway.h"
 #include "ui/engine_port.h"
 #include "ui/qt_ports.h"
 #include "ui/web_view.h"
+#include "support/temp_dir.h"
 
 namespace xunda::test {
 
+// Records each box as "caption: text"; safe from workers.
 class FakePrompts : public Prompts {
 public:
     void Notice(const std::string& text) override { Record("提示", text); }
@@ -30,14 +33,8 @@ public:
         return file;
     }
 
-    std::vector<std::string> Texts() {
-        std::lock_guard lock(mutex);
-        return texts;
-    }
-    std::vector<std::string> Captions() {
-        std::lock_guard lock(mutex);
-        return captions;
-    }
+    std::vector<std::string> Boxes() { std::lock_guard lock(mutex); return boxes; }
+    std::string Last() { std::lock_guard lock(mutex); return boxes.empty() ? "" : boxes.back(); }
 
     bool answer = true;
     std::optional<std::string> file;
@@ -46,54 +43,45 @@ public:
 private:
     void Record(const char* caption, const std::string& text) {
         std::lock_guard lock(mutex);
-        captions.push_back(caption);
-        texts.push_back(text);
+        boxes.push_back(std::string(caption) + ": " + text);
     }
     std::mutex mutex;
-    std::vector<std::string> captions;
-    std::vector<std::string> texts;
+    std::vector<std::string> boxes;
 };
 
-class FakeDesktop : public Desktop {
-public:
-    bool Open(const std::string& fileOrUrl) override {
-        opened.push_back(fileOrUrl);
-        return true;
-    }
+struct FakeDesktop : Desktop {
+    bool Open(const std::string& fileOrUrl) override { return opened.push_back(fileOrUrl), true; }
     std::vector<std::string> opened;
 };
 
-class FakeSound : public SoundPlayer {
-public:
+struct FakeSound : SoundPlayer {
     void Play(const std::string& file) override { played.push_back(file); }
     std::vector<std::string> played;
 };
 
-class FakeOnline : public OnlineProbe {
-public:
+struct FakeOnline : OnlineProbe {
     bool IsOnline() override { return online; }
     bool online = true;
 };
 
 // An embedded view that only records where it was sent; Loaded() plays the page's arrival.
-class FakeWebView : public WebView {
-public:
-    FakeWebView() : widget_(new QWidget) {}
-    QWidget* Widget() override { return widget_; }
+struct FakeWebView : WebView {
+    QWidget* Widget() override { return widget; }
     void Navigate(const QString& url) override { urls.push_back(url.toStdString()); }
     void Loaded() { onLoaded(); }
     std::vector<std::string> urls;
-
-private:
-    QWidget* widget_;  // owned by the welcome page once it is embedded
+    QWidget* widget = new QWidget;  // owned by the welcome page once it is embedded
 };
 
-// The service with a scripted data-query reply; it remembers the query texts.
+// The service. The data query (the login) answers the scripted reply, after `delay`, and
+// remembers the query texts. putMt answers `putCode` (100: every number accepted) and, while
+// `held`, waits (at most 10 s); each poll hands out its queued lines once, then has no data.
 class FakeGateway : public SmsGateway {
 public:
     using Rows = std::vector<std::vector<ResultValue>>;
 
     int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount) override {
+        std::this_thread::sleep_for(delay);
         std::lock_guard lock(mutex);
         urls.push_back(url);
         if (throws) throw std::runtime_error("not XML");
@@ -103,19 +91,65 @@ public:
         rowCount = static_cast<int>(reply.size());
         return result;
     }
-    int PutMt(std::string&, std::vector<std::string>&, int, const Credentials&, const MtRequest&) override { return 500; }
-    int GetMo(std::string&, std::vector<std::string>&, int, const Credentials&) override { return 500; }
-    int GetReport(std::string&, std::vector<std::string>&, int, const Credentials&) override { return 500; }
+    int PutMt(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&, const MtRequest& mt) override {
+        ++putCalls;
+        for (QDeadlineTimer limit(10000); held && !limit.hasExpired();) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        resultValue = putCode;
+        lines.clear();
+        const auto n = std::count(mt.Mobs.begin(), mt.Mobs.end(), ',') + 1;
+        for (int i = 0; putCode == "100" && i < n; ++i) lines.push_back("0," + std::to_string(7000 + i));
+        return 0;
+    }
+    int GetMo(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&) override {
+        return Poll(mo, resultValue, lines);
+    }
+    int GetReport(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&) override {
+        return Poll(reports, resultValue, lines);
+    }
 
     std::mutex mutex;
     std::vector<std::string> urls;
     Rows reply{{{"c", "10001"}, {"g", "g1"}, {"p", "p1"}}};
     int result = 0;
     bool throws = false;
+    std::chrono::milliseconds delay{0};
+    std::string putCode = "100";
+    std::atomic<int> putCalls{0};
+    std::atomic<bool> held{false};
+    std::vector<std::string> mo, reports;  // under `mutex`
+
+private:
+    int Poll(std::vector<std::string>& queued, std::string& resultValue, std::vector<std::string>& lines) {
+        std::lock_guard lock(mutex);
+        lines = std::exchange(queued, {});
+        resultValue = lines.empty() ? "300" : "100";
+        return 0;
+    }
 };
 
-class FakeEngine : public ProcessingEngine {
-public:
+// Runs `answer` on the first modal window of type Dialog. A window not open, or still open after
+// its answer, 10 s on fails the test and is closed, so that the program's wait ends.
+template <typename Dialog>
+void WhenOpen(std::function<void(Dialog*)> answer) {
+    auto* poll = new QTimer(qApp);  // the application owns it until it is done
+    auto state = std::make_shared<std::pair<bool, QPointer<Dialog>>>();
+    const QDeadlineTimer deadline(10000);
+    QObject::connect(poll, &QTimer::timeout, poll, [=] {
+        auto& [answered, dialog] = *state;
+        if (!answered && (dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget()))) {
+            answered = true;
+            return answer(dialog);
+        }
+        if (answered && (!dialog || !dialog->isVisible())) return poll->deleteLater();
+        if (!deadline.hasExpired()) return;
+        ADD_FAILURE() << Dialog::staticMetaObject.className() << (answered ? " stayed open" : " did not open");
+        if (dialog) dialog->reject();
+        poll->deleteLater();
+    });
+    poll->start(10);
+}
+
+struct FakeEngine : ProcessingEngine {
     void Start(const AccountContext& account) override { calls.push_back("Start " + account.corpID); }
     void SetSending(bool on) override { calls.push_back(on ? "Sending on" : "Sending off"); }
     void Stop() override { calls.push_back("Stop"); }

@@ -39,7 +39,7 @@ TEST_F(MailboxPagesTest, OutboxDeletesTheCurrentRowOnYesAndEmptiesWhenTheDatabas
     EXPECT_EQ(page->Group()->title(), QStringLiteral("发信箱(3)"));
     page->Grid()->setCurrentIndex(page->Grid()->model()->index(1, 0));
     Click(page, "BitBtn28");
-    EXPECT_EQ(prompts.Texts().back(), "13800000002 的发信箱中的短信删除后将不会被发送!你要继续吗?");
+    EXPECT_THAT(prompts.Last(), ::testing::EndsWith(": 13800000002 的发信箱中的短信删除后将不会被发送!你要继续吗?"));
     EXPECT_EQ(page->Group()->title(), QStringLiteral("发信箱(2)"));
     EXPECT_EQ(page->Grid()->model()->rowCount(), 2);
 

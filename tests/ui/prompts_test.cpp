@@ -1,117 +1,83 @@
-// The message boxes and file dialogs of the desktop, answered from a timer as a user would.
-#include <gtest/gtest.h>
-
-#include <QAbstractButton>
-#include <QApplication>
-#include <QFileDialog>
-#include <QMessageBox>
-#include <QTimer>
-#include <functional>
-
-#include "support/temp_dir.h"
-#include "ui/qt_ports.h"
+// The message boxes and file dialogs of the desktop, answered as a user would, and opening files.
+#include "ui/fakes.h"
 
 namespace xunda::test {
 namespace {
 
-// Runs `answer` on the modal window once it is open.
-template <typename Dialog>
-void WhenOpen(std::function<void(Dialog*)> answer) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer] {
-        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
-            poll->deleteLater();
-            answer(dialog);
-        }
-    });
-    poll->start(10);
-}
-
-struct BoxSeen {
-    QString caption;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-};
-
-// Records the box and presses `button` on it.
-BoxSeen Answer(QMessageBox::StandardButton button, const std::function<void()>& ask) {
-    BoxSeen seen;
-    WhenOpen<QMessageBox>([&seen, button](QMessageBox* box) {
-        seen = {box->windowTitle(), box->icon()};
-        box->button(button)->click();
-    });
-    ask();
-    return seen;
-}
-
-TEST(PromptsTest, BoxesCarryTheSystemsCaptionsAndIcons) {
+TEST(PromptsTest, BoxesCarryTheSystemsCaptionsAndIconsAndAnswer) {
     QtGuiBridge bridge;
     QtPrompts prompts(bridge);
-    BoxSeen seen = Answer(QMessageBox::Ok, [&] { prompts.Notice("n"); });
-    EXPECT_EQ(seen.caption, QStringLiteral("提示"));
-    EXPECT_EQ(seen.icon, QMessageBox::Information);
-    seen = Answer(QMessageBox::Ok, [&] { prompts.Alert("a"); });
-    EXPECT_EQ(seen.caption, QStringLiteral("警告"));
-    EXPECT_EQ(seen.icon, QMessageBox::Information);
-
-    bool yes = false;
-    seen = Answer(QMessageBox::Yes, [&] { yes = prompts.Confirm("c"); });
-    EXPECT_TRUE(yes);
-    EXPECT_EQ(seen.caption, QStringLiteral("警告"));
-    EXPECT_EQ(seen.icon, QMessageBox::Warning);
-    seen = Answer(QMessageBox::No, [&] { yes = prompts.ConfirmSevere("s"); });
-    EXPECT_FALSE(yes);
-    EXPECT_EQ(seen.caption, QStringLiteral("严重警告"));
-    EXPECT_EQ(seen.icon, QMessageBox::Warning);
-    seen = Answer(QMessageBox::Yes, [&] { yes = prompts.OfferOpen("o"); });
-    EXPECT_TRUE(yes);
-    EXPECT_EQ(seen.caption, QStringLiteral("请选择"));
-    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    const struct {
+        std::function<bool()> ask;
+        QMessageBox::StandardButton press;
+        const char* caption;
+        QMessageBox::Icon icon;
+    } cases[] = {
+        {[&] { return prompts.Notice("n"), true; }, QMessageBox::Ok, "提示", QMessageBox::Information},
+        {[&] { return prompts.Alert("a"), true; }, QMessageBox::Ok, "警告", QMessageBox::Information},
+        {[&] { return prompts.Confirm("c"); }, QMessageBox::Yes, "警告", QMessageBox::Warning},
+        {[&] { return !prompts.ConfirmSevere("s"); }, QMessageBox::No, "严重警告", QMessageBox::Warning},
+        {[&] { return prompts.OfferOpen("o"); }, QMessageBox::Yes, "请选择", QMessageBox::Question},
+    };
+    for (const auto& c : cases) {
+        QString caption;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        WhenOpen<QMessageBox>([&](QMessageBox* box) {
+            caption = box->windowTitle(), icon = box->icon();
+            box->button(c.press)->click();
+        });
+        EXPECT_TRUE(c.ask()) << c.caption;  // the answer given
+        EXPECT_EQ(caption, QString::fromUtf8(c.caption));
+        EXPECT_EQ(icon, c.icon) << c.caption;
+    }
 }
 
-TEST(PromptsTest, SavingAddsTheChosenFiltersExtensionAndNeverAsksToReplace) {
+TEST(PromptsTest, SavingAddsTheChosenFiltersExtensionNeverAsksToReplaceAndOpeningStartsInTheFolder) {
     TempDir dir;
     QtGuiBridge bridge;
     QtPrompts prompts(bridge);
     const std::string filter = "EXCEL_CSV (*.csv);;TXT (*.txt)";
     const QString folder = QString::fromStdString(dir.path().string());
-
+    WriteFile(dir / "old.csv", "x");
     // Types `name` into the dialog, picks `pick` as its filter when given, and presses Save.
     auto saveAs = [&](const char* name, const char* pick) {
         WhenOpen<QFileDialog>([&, name, pick](QFileDialog* dialog) {
+            dialog->setDirectory(folder);
             if (pick) emit dialog->filterSelected(QString::fromUtf8(pick));
-            dialog->selectFile(folder + QStringLiteral("/") + QString::fromUtf8(name));
-            static_cast<QDialog*>(dialog)->accept();  // what the dialog's Save button does
+            dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QString::fromUtf8(name));
+            static_cast<QDialog*>(dialog)->accept();  // what its Save button does
         });
         return prompts.ChooseSaveFile(filter, "");
     };
     EXPECT_EQ(saveAs("export", nullptr), (dir / "export.csv").string());
     EXPECT_EQ(saveAs("export", "TXT (*.txt)"), (dir / "export.txt").string());
-    // An existing file is taken as it is: the export appends to it.
-    WriteFile(dir / "old.csv", "x");
-    EXPECT_EQ(saveAs("old.csv", nullptr), (dir / "old.csv").string());
-
+    EXPECT_EQ(saveAs("old.csv", nullptr), (dir / "old.csv").string());  // the export appends to it
     WhenOpen<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
     EXPECT_EQ(prompts.ChooseSaveFile(filter, ""), std::nullopt);
-}
-
-TEST(PromptsTest, OpeningStartsInTheGivenFolder) {
-    TempDir dir;
-    QtGuiBridge bridge;
-    QtPrompts prompts(bridge);
-    WriteFile(dir / "ring.wav", "RIFF");
-    const QString folder = QString::fromStdString(dir.path().string());
 
     QString started;
     WhenOpen<QFileDialog>([&](QFileDialog* dialog) {
         started = dialog->directory().absolutePath();
-        dialog->selectFile(folder + QStringLiteral("/ring.wav"));
-        static_cast<QDialog*>(dialog)->accept();  // what the dialog's Open button does
+        dialog->reject();
     });
-    EXPECT_EQ(prompts.ChooseOpenFile("声音 (*.wav)", dir.path().string()), (dir / "ring.wav").string());
+    EXPECT_EQ(prompts.ChooseOpenFile("声音 (*.wav)", dir.path().string()), std::nullopt);
     EXPECT_EQ(started, folder);
+}
 
-    WhenOpen<QFileDialog>([](QFileDialog* dialog) { dialog->reject(); });
-    EXPECT_EQ(prompts.ChooseOpenFile("声音 (*.wav)", ""), std::nullopt);
+// Without xdg-open (an empty PATH) nothing can open a file or a link: a box says so.
+TEST(DesktopTest, WhenNothingCanOpenAFileOrLinkABoxSaysSo) {
+    TempDir bin;
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", bin.path().c_str(), 1);
+    QtGuiBridge bridge;
+    FakePrompts prompts;
+    QtDesktop desktop(bridge, prompts);
+    const std::string file = (bin / "LOG_10001.LOG").string(), link = "http://127.0.0.1:1/index/apply.asp";
+    EXPECT_FALSE(desktop.Open(file));
+    EXPECT_FALSE(desktop.Open(link));
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(prompts.Boxes(), (std::vector<std::string>{"提示: 没有找到可以打开它的程序: " + file,
+                                                         "提示: 没有找到可以打开它的程序: " + link}));
 }
 
 }  // namespace

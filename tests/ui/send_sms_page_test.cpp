@@ -1,26 +1,9 @@
 #include "ui/send_sms_page.h"
 
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <QComboBox>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QTest>
-
-#include "store/database.h"
-#include "ui/msg_form.h"
 #include "ui/shell_fixture.h"
-#include "ui/workers.h"
 
 namespace xunda::test {
 namespace {
-
-using ::testing::ElementsAre;
-using ::testing::StartsWith;
 
 class SendSmsPageTest : public ShellTest {
   protected:
@@ -30,82 +13,43 @@ class SendSmsPageTest : public ShellTest {
         ASSERT_TRUE(main->SelectTreeNodeByText(QStringLiteral("短信发送")));
         page = qobject_cast<SendSmsPage*>(main->FindPage(QStringLiteral("sendSmsPage")));
         ASSERT_NE(page, nullptr);
-        ASSERT_EQ(main->PageArea()->currentWidget(), page);
-        boxesBefore = prompts.Texts().size();
     }
     void Click(const char* button) {
         page->findChild<QPushButton*>(QString::fromUtf8(button))->click();
-        main->workers().WaitAll();
+        ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(10)));
         Settle();
     }
-    // The account's outbox rows as "mob level msg", in queue order.
-    std::vector<std::string> Outbox() {
-        std::vector<std::string> rows;
-        for (ResultSet rs = main->db().pAdoQuery("SELECT mob, mtLevel, msg FROM mt WHERE flag=0 AND corpID=" +
-                                                 main->Account().corpID + " ORDER BY id");
-             !rs.Eof(); rs.Next())
-            rows.push_back(rs.AsString("mob") + " " + rs.AsString("mtLevel") + " " + rs.AsString("msg"));
-        return rows;
-    }
-
-    // The texts of the boxes shown since the page was opened.
-    std::vector<std::string> Boxes() {
-        std::vector<std::string> texts = prompts.Texts();
-        return {texts.begin() + static_cast<std::ptrdiff_t>(boxesBefore), texts.end()};
+    // The account's outbox rows as "mob level msg", in queue order, joined by "|".
+    std::string Outbox() {
+        return main->db().pAdoQuery("SELECT group_concat(mob || ' ' || mtLevel || ' ' || msg, '|') AS rows FROM "
+                                    "(SELECT * FROM mt WHERE flag=0 AND corpID=10001 ORDER BY id)").AsString("rows");
     }
 
     SendSmsPage* page = nullptr;
-    std::size_t boxesBefore = 0;
 };
 
-TEST_F(SendSmsPageTest, QueuesTheTypedMessageForTheTypedNumbers) {
+TEST_F(SendSmsPageTest, QueuesTheTypedMessageForTheTypedNumbersAndShowsTheOutbox) {
     QTest::keyClicks(page->sMsg(), "Hello  there");
     EXPECT_EQ(page->sMsgGroup()->title(), QStringLiteral("短信内容(纯英文11字)"));
     QTest::keyClicks(page->sMobs(), "13912345678, 0755-12345678; 13812345678");
     QTest::keyClicks(page->edLinkID(), "7");
-
     Click("btnSendSms");
-
-    EXPECT_THAT(Outbox(), ElementsAre("075512345678 1 Hello there", "13812345678 1 Hello there",
-                                      "13912345678 1 Hello there"));
+    EXPECT_EQ(Outbox(), "075512345678 1 Hello there|13812345678 1 Hello there|13912345678 1 Hello there");
     EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("075512345678\n13812345678\n13912345678\n"));
     EXPECT_EQ(page->sendSmsGroup()->title(), QStringLiteral("手机号码行数(3)"));
-    EXPECT_EQ(Boxes(), std::vector<std::string>{"短信将进入发送队列并立即开始发送!你要继续吗?"});
     EXPECT_EQ(page->edLinkID()->itemText(0), QStringLiteral("7"));
-    EXPECT_EQ(main->PageArea()->currentWidget(), main->FindPage(QStringLiteral("sendBoxPage")));
+    EXPECT_EQ(prompts.Boxes(), std::vector<std::string>{"警告: 短信将进入发送队列并立即开始发送!你要继续吗?"});
+    EXPECT_EQ(Shown(), QStringLiteral("sendBoxPage"));
     EXPECT_EQ(main->busy().Depth(), 0);
-    EXPECT_FALSE(main->busy().isVisible());
-    EXPECT_THAT(main->busy().Text().toStdString(), StartsWith("放入发送队列:("));
-}
+    EXPECT_TRUE(main->busy().Text().startsWith(QStringLiteral("放入发送队列:(")));
 
-TEST_F(SendSmsPageTest, SendFieldsKeepTheChosenHistoryEntry) {
-    page->sMsg()->setPlainText(QStringLiteral("hi"));
-    page->sMobs()->setPlainText(QStringLiteral("13812345678"));
-    for (const char* link : {"7", "8"}) {
-        page->edLinkID()->setEditText(QString::fromUtf8(link));
-        Click("btnSendSms");
-    }
-    page->edLinkID()->setCurrentIndex(1);  // "7" chosen from the history
-    ASSERT_EQ(page->edLinkID()->currentText(), QStringLiteral("7"));
-    Click("btnSendSms");
-    EXPECT_EQ(page->edLinkID()->currentText(), QStringLiteral("7"));
-    EXPECT_EQ(page->edLinkID()->itemText(0), QStringLiteral("7"));
-    EXPECT_EQ(page->edLinkID()->count(), 2);
-    EXPECT_EQ(page->edSubNumber()->itemText(0), QString());  // an empty extension joins its history too
-    EXPECT_THAT(Outbox(), ElementsAre("13812345678 1 hi", "13812345678 1 hi", "13812345678 1 hi"));
-    Click("btnSendSms");
-    EXPECT_EQ(main->db().pAdoQuery("SELECT linkID FROM mt ORDER BY id DESC").AsString("linkID"), "7");
-}
-
-TEST_F(SendSmsPageTest, ShowsTheOutboxAlsoWhenEveryInsertFailed) {
+    // Also when every insert failed: the store's boxes, then the outbox.
+    main->SelectTreeNodeByText(QStringLiteral("短信发送"));
     ASSERT_TRUE(main->db().pAdoCom("DROP TABLE mt"));
-    page->sMsg()->setPlainText(QStringLiteral("hi"));
-    page->sMobs()->setPlainText(QStringLiteral("13812345678\n13912345678"));
     Click("btnSendSms");
-    EXPECT_GT(Boxes().size(), 1u);  // the question, then the store's error boxes
-    EXPECT_EQ(main->PageArea()->currentWidget(), main->FindPage(QStringLiteral("sendBoxPage")));
+    EXPECT_GT(prompts.Boxes().size(), 2u);
+    EXPECT_EQ(Shown(), QStringLiteral("sendBoxPage"));
     EXPECT_EQ(main->busy().Depth(), 0);
-    EXPECT_TRUE(main->isEnabled());
 }
 
 TEST_F(SendSmsPageTest, BroadcastMarkIsTakenAtConfirmation) {
@@ -116,43 +60,31 @@ TEST_F(SendSmsPageTest, BroadcastMarkIsTakenAtConfirmation) {
     Click("btnSendSms");
     EXPECT_FALSE(main->subscriptionSendFlag.load());
     EXPECT_EQ(main->db().pAdoQuery("SELECT msgType FROM histMsgType").AsString("msgType"), "天气");
-    EXPECT_THAT(Outbox(), ElementsAre("13812345678 1 明天有雨"));
+    EXPECT_EQ(Outbox(), "13812345678 1 明天有雨");
 }
 
-TEST_F(SendSmsPageTest, PlaceholderReplacesTheSelection) {
+TEST_F(SendSmsPageTest, PlaceholderGoesInAtTheCursor) {
     page->sMsg()->setPlainText(QStringLiteral("您好"));
     page->sMsg()->moveCursor(QTextCursor::Start);
     page->smsInsert()->setCurrentIndex(1);
     Click("btnSmsInsert");
     EXPECT_EQ(page->sMsg()->toPlainText(), QStringLiteral("[姓名]您好"));
     EXPECT_EQ(page->sMsgGroup()->title(), QStringLiteral("短信内容(含中文6字)"));
-
-    page->sMsg()->selectAll();  // a selection is replaced
-    page->smsInsert()->setCurrentIndex(0);
-    Click("btnSmsInsert");
-    EXPECT_EQ(page->sMsg()->toPlainText(), QStringLiteral("[称呼]"));
 }
 
-TEST_F(SendSmsPageTest, CtrlVTidiesTheNumbers) {
+TEST_F(SendSmsPageTest, CtrlVTidiesAndImportReadsAFilesNumbers) {
     page->sMobs()->setPlainText(QStringLiteral("13912345678 x 13812345678\n13912345678"));
     QTest::keyRelease(page->sMobs(), Qt::Key_V, Qt::ControlModifier);
-    main->workers().WaitAll();
-    Settle();
-    EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("13812345678\n13912345678\n"));
-}
+    ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(10)));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page->sMobs()->toPlainText() == QStringLiteral("13812345678\n13912345678\n"); }));
 
-TEST_F(SendSmsPageTest, ImportsTheNumbersOfAFile) {
-    WriteFile(home / "list.csv", "name,mobile\r\nA,13912345678\r\nB,13812345678\r\nC,13912345678\r\n");
-    page->sMobs()->setPlainText(QStringLiteral("old"));
-    Click("BitBtn11");  // the dialog cancelled
-    EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("old"));
+    WriteFile(home / "list.csv", "name,mobile\r\nA,13700000000\r\nB,13600000000\r\n");
     prompts.file = (home / "list.csv").string();
     Click("BitBtn11");
-    EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("13812345678\n13912345678\n"));
-
+    EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("13600000000\n13700000000\n"));
     prompts.file = (home / "missing.txt").string();
     Click("BitBtn11");
-    EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("13812345678\n13912345678\n"));
+    EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("13600000000\n13700000000\n"));
     EXPECT_EQ(main->busy().Depth(), 0);
 }
 

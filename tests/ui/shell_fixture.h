@@ -1,25 +1,43 @@
 // A main window over fakes in a private data root, with its login dialog.
 #pragma once
 
-#include <gtest/gtest.h>
-
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <cstdlib>
-#include <memory>
-
 #include "core/paths.h"
 #include "platform/autostart.h"
 #include "store/database.h"
+#include "store/log.h"
 #include "store/settings.h"
-#include "support/temp_dir.h"
+#include "ui/about_page.h"
 #include "ui/fakes.h"
 #include "ui/login_dialog.h"
 #include "ui/main_window.h"
+#include "ui/msg_form.h"
+#include "ui/page_registry.h"
+#include "ui/workers.h"
 
 namespace xunda::test {
+
+// A page another subsystem registers: it records how it was opened.
+struct CountingPage : Page {
+    void Open(const QString& caption, const QString& param) override { opened.push_back(caption + "|" + param); }
+    QStringList opened;
+};
+
+// A counting page in place of a registered page for one test; the page's own factory is back
+// afterwards. Made before the main window, so the window builds the counting page.
+class CountingPageInstead {
+public:
+    explicit CountingPageInstead(std::string name) : name_(std::move(name)) {
+        if (const PageFactory* own = FindPageFactory(name_)) own_ = *own;
+        RegisterPage(name_, [](Shell&) -> Page* { return new CountingPage; });
+    }
+    ~CountingPageInstead() {
+        if (own_) RegisterPage(name_, own_);
+    }
+
+private:
+    std::string name_;
+    PageFactory own_;
+};
 
 class ShellTest : public ::testing::Test {
 protected:
@@ -28,44 +46,34 @@ protected:
         setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
     }
 
-    // The main window as the program builds it (call again after changing the ports).
-    void Create() {
+    // The main window as the program builds it (again after changing the ports); false if it refuses to start.
+    bool Create() {
         login.reset();
         main.reset();
         web = std::make_unique<FakeWebView>();
-        main = std::make_unique<MainWindow>(ShellPorts{
-            .prompts = prompts,
-            .bridge = bridge,
-            .desktop = desktop,
-            .sound = sound,
-            .online = online,
-            .autostart = autostart,
-            .web = *web,
-            .trayAvailable = [this] { return trayAvailable; },
-            .programPath = home / "bin dir/xunda-sms",
-            .startHidden = startHidden,
-        });
-        ASSERT_TRUE(main->FormCreate());
+        main = std::make_unique<MainWindow>(ShellPorts{prompts, bridge, desktop, sound, online, autostart, *web,
+                                                       [this] { return trayAvailable; }, home / "bin dir/xunda-sms",
+                                                       startHidden, workerWaitLimit});
+        if (!main->FormCreate()) return false;
         main->SetEngine(&engine);
         login = std::make_unique<LoginDialog>(*main, query);
         main->SetLoginDialog(login.get());
+        return true;
     }
 
-    void SetUp() override { Create(); }
+    void SetUp() override { ASSERT_TRUE(Create()); }
 
     // Types the credentials into the shown login dialog and presses "登录".
-    void TypeAndLogin(const QString& user, const QString& password) {
+    bool Login(const QString& user = QStringLiteral("demo"), const QString& password = QStringLiteral("demo")) {
         login->show();
         login->UserEdit()->setText(user);
         login->PasswordEdit()->setText(password);
         login->OkButton()->click();
-    }
-    bool Login(const QString& user = QStringLiteral("demo"), const QString& password = QStringLiteral("demo")) {
-        TypeAndLogin(user, password);
         QApplication::processEvents();
         return main->Account().LoggedIn();
     }
 
+    QString Shown() { return main->PageArea()->currentWidget()->objectName(); }
     std::string Setting(const char* name) { return pReadSysValue(main->db(), main->Account().corpID, name); }
     std::string LogText() { return ReadFile(LogDir() / ("LOG_" + main->Account().corpID + ".LOG")); }
     // Lets queued calls (status panels, busy window) run.
@@ -80,8 +88,8 @@ protected:
     XdgAutostart autostart;
     FakeEngine engine;
     FakeGateway query;
-    bool trayAvailable = true;
-    bool startHidden = false;
+    bool trayAvailable = true, startHidden = false;
+    std::chrono::milliseconds workerWaitLimit = std::chrono::seconds(10);
     std::unique_ptr<FakeWebView> web;
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<LoginDialog> login;

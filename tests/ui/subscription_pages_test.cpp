@@ -81,7 +81,7 @@ TEST_F(SubscriptionPagesTest, BulkPageSubscribesTheTidiedNumbersToTheTickedCateg
     QDeadlineTimer deadline(20000);
     while (!(page->edMobs()->toPlainText().isEmpty() && main->busy().Depth() == 0) &&
            !deadline.hasExpired()) {
-        main->workers().WaitAll();
+        ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
         QTest::qWait(10);
     }
     EXPECT_TRUE(page->edMobs()->toPlainText().isEmpty());
@@ -91,7 +91,7 @@ TEST_F(SubscriptionPagesTest, BulkPageSubscribesTheTidiedNumbersToTheTickedCateg
               "13800000001|13800000002|13800000003");
     EXPECT_EQ(Rows("SELECT mob || msgType FROM mobOrder WHERE corpID=10001 ORDER BY mob"),
               "13800000001天气|13800000002天气|13800000003天气");
-    EXPECT_THAT(prompts.Texts().back(), ::testing::StartsWith("将操作(3)个手机号码的订阅关系:"));
+    EXPECT_THAT(prompts.Last(), ::testing::HasSubstr(": 将操作(3)个手机号码的订阅关系:"));
 }
 
 }  // namespace

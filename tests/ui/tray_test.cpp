@@ -1,132 +1,35 @@
-#include <gtest/gtest.h>
-
-#include <QPixmap>
-#include <QTest>
-#include <QWidget>
-
+#include "ui/fakes.h"
 #include "ui/sys_tray.h"
 
 namespace xunda::test {
 namespace {
 
-QIcon Solid(Qt::GlobalColor color) {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(color);
-    return QIcon(pixmap);
-}
-
-// Records the tray's events in order as short names.
-class TrayEvents {
-public:
-    explicit TrayEvents(SysTray& tray) {
-        QObject::connect(&tray, &SysTray::IconMouseDown, &tray, [this](Qt::MouseButton b, TrayShift s, QPoint) {
-            names.push_back(std::string("down") + Button(b) + (s.doubleClick ? "+double" : ""));
-        });
-        QObject::connect(&tray, &SysTray::IconMouseUp, &tray,
-                         [this](Qt::MouseButton b, TrayShift, QPoint) { names.push_back(std::string("up") + Button(b)); });
-        QObject::connect(&tray, &SysTray::IconClick, &tray,
-                         [this](Qt::MouseButton b, TrayShift, QPoint) { names.push_back(std::string("click") + Button(b)); });
-        QObject::connect(&tray, &SysTray::IconDblClick, &tray, [this] { names.push_back("dblclick"); });
-        QObject::connect(&tray, &SysTray::IconMouseMove, &tray, [this](TrayShift, QPoint) { names.push_back("move"); });
-    }
-    std::vector<std::string> names;
-
-private:
-    static const char* Button(Qt::MouseButton b) {
-        return b == Qt::LeftButton ? " left" : b == Qt::RightButton ? " right" : " middle";
-    }
-};
-
-TEST(SysTrayTest, HintIsCutAtSixtyThreeCharacters) {
-    QWidget owner;
-    SysTray tray(&owner);
-    EXPECT_EQ(tray.Hint(), QStringLiteral("SysTray Component"));
-    const QString exact(63, QChar(0x6CCA));
-    tray.SetHint(exact);
-    EXPECT_EQ(tray.Hint(), exact);
-    tray.SetHint(exact + QStringLiteral("xy"));
-    EXPECT_EQ(tray.Hint(), exact);
-    // Characters beyond the basic plane count once and are kept whole.
-    const QString wide = QString(62, QChar(0x6CCA)) + QString::fromUcs4(U"\U0001F4E8");
-    tray.SetHint(wide + QStringLiteral("x"));
-    EXPECT_EQ(tray.Hint(), wide);
-}
-
 TEST(SysTrayTest, MouseNotificationsBecomeEventsInOrder) {
     QWidget owner;
     SysTray tray(&owner);
-    TrayEvents events(tray);
-    const QPoint at(5, 5);
-    for (TrayMouse m : {TrayMouse::LeftDown, TrayMouse::LeftUp, TrayMouse::LeftDouble, TrayMouse::LeftUp}) {
-        tray.MouseMessage(m, at, Qt::NoModifier);
+    std::vector<std::string> seen;
+    auto name = [](Qt::MouseButton b) { return b == Qt::LeftButton ? " left" : b == Qt::RightButton ? " right" : " middle"; };
+    QObject::connect(&tray, &SysTray::IconMouseDown, [&](Qt::MouseButton b, TrayShift s, QPoint) {
+        seen.push_back(std::string("down") + name(b) + (s.doubleClick ? "+double" : ""));
+    });
+    QObject::connect(&tray, &SysTray::IconMouseUp, [&](Qt::MouseButton b, TrayShift, QPoint) { seen.push_back(std::string("up") + name(b)); });
+    QObject::connect(&tray, &SysTray::IconClick, [&](Qt::MouseButton b, TrayShift, QPoint) { seen.push_back(std::string("click") + name(b)); });
+    QObject::connect(&tray, &SysTray::IconDblClick, [&] { seen.push_back("dblclick"); });
+    QObject::connect(&tray, &SysTray::IconMouseMove, [&](TrayShift, QPoint) { seen.push_back("move"); });
+    for (TrayMouse m : {TrayMouse::LeftDown, TrayMouse::LeftUp, TrayMouse::LeftDouble, TrayMouse::LeftUp, TrayMouse::Move,
+                        TrayMouse::RightDown, TrayMouse::RightUp, TrayMouse::MiddleDown, TrayMouse::MiddleUp,
+                        TrayMouse::MiddleDouble}) {
+        tray.MouseMessage(m, {5, 5}, Qt::NoModifier);
     }
-    EXPECT_EQ(events.names, (std::vector<std::string>{"down left", "click left", "up left", "dblclick",
-                                                       "down left+double", "up left"}));
-    events.names.clear();
-    for (TrayMouse m : {TrayMouse::Move, TrayMouse::RightDown, TrayMouse::RightUp, TrayMouse::MiddleDown,
-                        TrayMouse::MiddleUp, TrayMouse::MiddleDouble}) {
-        tray.MouseMessage(m, at, Qt::ShiftModifier);
-    }
-    EXPECT_EQ(events.names, (std::vector<std::string>{"move", "down right", "click right", "up right", "down middle",
-                                                       "up middle", "dblclick", "down middle+double"}));
-}
-
-TEST(SysTrayTest, SwitchingActiveDropsAPendingClickAndDisabledGivesNoEvents) {
-    QWidget owner;
-    SysTray tray(&owner);
-    TrayEvents events(tray);
+    // Switching active drops a pending click; a disabled icon gives no events.
     tray.MouseMessage(TrayMouse::LeftDown, {}, Qt::NoModifier);
     tray.SetActive(true);
     tray.MouseMessage(TrayMouse::LeftUp, {}, Qt::NoModifier);
-    EXPECT_EQ(events.names, (std::vector<std::string>{"down left", "up left"}));
-    events.names.clear();
     tray.SetEnabled(false);
     tray.MouseMessage(TrayMouse::RightDown, {}, Qt::NoModifier);
-    tray.MouseMessage(TrayMouse::RightUp, {}, Qt::NoModifier);
-    EXPECT_TRUE(events.names.empty());
-}
-
-TEST(SysTrayTest, IconChoiceFollowsImagesAndAnimation) {
-    QWidget owner;
-    SysTray tray(&owner);
-    const QIcon plain = Solid(Qt::red);
-    tray.SetIcon(plain);
-    tray.SetAnimated(true);
-    EXPECT_EQ(tray.GetCurrentIcon().cacheKey(), plain.cacheKey());  // animated without images
-    tray.SetAnimated(false);
-
-    const QList<QIcon> frames = {Solid(Qt::green), Solid(Qt::blue), Solid(Qt::yellow)};
-    tray.SetImages(frames);
-    EXPECT_EQ(tray.GetCurrentIcon().cacheKey(), frames[0].cacheKey());
-    tray.SetAnimated(true);
-    EXPECT_EQ(tray.FrameIndex(), 0);
-    tray.AnimateTimer();
-    tray.AnimateTimer();
-    EXPECT_EQ(tray.GetCurrentIcon().cacheKey(), frames[2].cacheKey());
-    tray.AnimateTimer();
-    EXPECT_EQ(tray.FrameIndex(), 0);
-}
-
-TEST(SysTrayTest, ThreadModeStepsFramesOnTheGuiThread) {
-    QWidget owner;
-    SysTray tray(&owner);
-    tray.SetImages({Solid(Qt::green), Solid(Qt::blue)});
-    tray.SetInterval(5);
-    tray.SetAnimateMode(AnimateMode::amThread);
-    tray.SetAnimated(true);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return tray.FrameIndex() == 1; }));
-    tray.SetAnimated(false);
-}
-
-TEST(SysTrayTest, ActiveShowsTheIconOnlyWhenThereIsOne) {
-    QWidget owner;
-    SysTray tray(&owner);
-    tray.SetActive(true);
-    EXPECT_FALSE(tray.HasIcon());
-    tray.SetIcon(Solid(Qt::red));
-    EXPECT_TRUE(tray.HasIcon());
-    tray.SetActive(false);
-    EXPECT_FALSE(tray.HasIcon());
+    EXPECT_EQ(seen, (std::vector<std::string>{"down left", "click left", "up left", "dblclick", "down left+double", "up left",
+                                              "move", "down right", "click right", "up right", "down middle", "up middle",
+                                              "dblclick", "down middle+double", "down left", "up left"}));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The widget tests need one QApplication for the whole program; they run on the offscreen
-// platform (also when CTest lists them).
+// One QApplication for the widget tests, on the offscreen platform (also when CTest lists them).
+// The program's forced ends are tested in a fresh copy of the test program, as threads run.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -8,5 +8,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
     return RUN_ALL_TESTS();
 }
