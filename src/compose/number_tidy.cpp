@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "compose/number_extract.h"
+#include "compose/office_readers.h"
 #include "core/codepage.h"
 #include "core/stream.h"
 
@@ -11,27 +12,32 @@ namespace xunda {
 namespace {
 
 std::vector<std::string> ReadItems(const std::filesystem::path& file, const OfficeReaders& readers) {
-    std::string upper = file.string();
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c); });
-    const bool workbook = upper.find(".XLS") != std::string::npos;
-    const bool document = upper.find(".DOC") != std::string::npos;
-    std::vector<std::string> items;
-    if (!workbook && !document) {
-        MemoryStream bytes;
-        bytes.LoadFromFile(file);
-        const std::string text = DecodeInputBytes(bytes.Bytes());
-        for (std::string_view line : SplitLines(text)) items.emplace_back(line);
-        return items;
-    }
-    auto append = [&](const auto& reader) {
-        if (!reader) return;
-        std::vector<std::string> more = reader(file);
-        std::move(more.begin(), more.end(), std::back_inserter(items));
+    const auto read = [&file](const auto& reader) {
+        return reader ? reader(file) : std::optional<std::vector<std::string>>();
     };
-    if (workbook) append(readers.readExcelCells);
-    if (document) append(readers.readWordText);
-    return items;
+    std::optional<std::vector<std::string>> items;
+    switch (DetectOfficeKind(file)) {
+        case OfficeKind::Text: {
+            MemoryStream bytes;
+            try {
+                bytes.LoadFromFile(file);
+            } catch (const std::exception&) {
+                throw FileReadError(file);
+            }
+            const std::string text = DecodeInputBytes(bytes.Bytes());
+            items.emplace();
+            for (std::string_view line : SplitLines(text)) items->emplace_back(line);
+            break;
+        }
+        case OfficeKind::Workbook: items = read(readers.readExcelCells); break;
+        case OfficeKind::Document: items = read(readers.readWordText); break;
+        case OfficeKind::Either:
+            items = read(readers.readExcelCells);
+            if (!items) items = read(readers.readWordText);
+            break;
+    }
+    if (!items) throw FileReadError(file);
+    return std::move(*items);
 }
 
 }  // namespace
@@ -71,6 +77,13 @@ std::vector<std::string> DistinctSortedMobs(const std::vector<std::string_view>&
 std::vector<std::string> TidyMobs(std::string_view memoText) {
     return DistinctSortedMobs(SplitLines(memoText));
 }
+
+OfficeReaders DefaultOfficeReaders() {
+    return {.readExcelCells = ReadExcelCells, .readWordText = ReadWordText};
+}
+
+FileReadError::FileReadError(const std::filesystem::path& file)
+    : std::runtime_error("文件读取失败: " + file.string()) {}
 
 std::vector<std::string> ImportMobsFile(const std::filesystem::path& file, const OfficeReaders& readers) {
     const std::vector<std::string> items = ReadItems(file, readers);

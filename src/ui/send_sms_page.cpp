@@ -9,7 +9,6 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <chrono>
 #include <exception>
 
 #include "compose/number_tidy.h"
@@ -18,7 +17,10 @@
 #include "compose/text_rules.h"
 #include "core/codepage.h"
 #include "ui/msg_form.h"
+#include "ui/office/busy_text.h"
+#include "ui/office/number_import.h"
 #include "ui/page_registry.h"
+#include "ui/send_favourites.h"
 #include "ui/shell.h"
 #include "ui/tree_helpers.h"
 #include "ui/workers.h"
@@ -29,10 +31,6 @@ namespace {
 
 const bool registered =
     RegisterPage("sendSmsPage", [](Shell& shell) -> Page* { return new SendSmsPage(shell); });
-
-constexpr const char* kImportFilter =
-    "*.* (*.*);;EXCEL (*.xls);;EXCEL_CSV (*.csv);;TXT (*.txt);;DOC (*.doc);;XML (*.xml);;HTM (*.htm);;"
-    "HTML (*.html);;RTF (*.rtf)";
 
 std::string MemoText(const QPlainTextEdit* memo) {
     return MakeGbkSafe(memo->toPlainText().toStdString());
@@ -55,17 +53,6 @@ QComboBox* HistoryCombo(const char* name, QWidget* parent) {
     return box;
 }
 
-// The busy window's text from a worker, at most every 50 ms. SetText is posted: the worker never
-// waits for the GUI thread while it holds the outbox's write transaction.
-BusyText ThrottledBusyText(Shell& shell) {
-    return [&shell, last = std::chrono::steady_clock::time_point()](const std::string& text) mutable {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - last < std::chrono::milliseconds(50)) return;
-        last = now;
-        shell.busy().SetText(text);
-    };
-}
-
 }  // namespace
 
 SendSmsPage::SendSmsPage(Shell& shell)
@@ -76,7 +63,8 @@ SendSmsPage::SendSmsPage(Shell& shell)
       sendSmsGroup_(new QGroupBox(QStringLiteral("要发送短信的手机号码"), this)),
       sMobs_(new QPlainTextEdit(sendSmsGroup_)),
       edLinkID_(HistoryCombo("edLinkID", this)),
-      edSubNumber_(HistoryCombo("edSubNumber", this)) {
+      edSubNumber_(HistoryCombo("edSubNumber", this)),
+      favourites_(new SendFavourites(shell, *this)) {
     sMsgGroup_->setObjectName(QStringLiteral("sMsgGroup"));
     sMsg_->setObjectName(QStringLiteral("sMsg"));
     (new QVBoxLayout(sMsgGroup_))->addWidget(sMsg_);
@@ -125,6 +113,15 @@ SendSmsPage::SendSmsPage(Shell& shell)
     Body()->addWidget(insertGroup);
     Body()->addWidget(sendSmsGroup_, 3);
     Body()->addLayout(sendRow);
+    Body()->addWidget(favourites_, 2);
+}
+
+void SendSmsPage::Open(const QString&, const QString&) {
+    favourites_->Fill();
+}
+
+void SendSmsPage::DatabaseReopened() {
+    favourites_->Clear();
 }
 
 void SendSmsPage::SetTickedCategoriesSource(std::function<std::vector<std::string>()> source) {
@@ -185,14 +182,14 @@ void SendSmsPage::TidySendMobsThread(std::string memo) {
 }
 
 void SendSmsPage::BitBtn11Click() {
-    const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kImportFilter, "");
+    const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kMobsImportFilter, "");
     if (!file) return;
     shell_.busy().Show("导入手机号码,请稍候...");
     LoadSendMobsFileThread(*file);
 }
 
 void SendSmsPage::LoadSendMobsFileThread(std::string file) {
-    FillMobsOnWorker([file = std::move(file)] { return ImportMobsFile(file); });
+    FillMobsOnWorker([&shell = shell_, file = std::move(file)] { return ImportMobsFileOrTell(shell, file); });
 }
 
 void SendSmsPage::btnSendSmsClick() {
