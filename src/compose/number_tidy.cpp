@@ -11,11 +11,26 @@
 namespace xunda {
 namespace {
 
-std::vector<std::string> ReadItems(const std::filesystem::path& file, const OfficeReaders& readers) {
-    const auto read = [&file](const auto& reader) {
-        return reader ? reader(file) : std::optional<std::vector<std::string>>();
+// Appends the numbers of a text to `mobs`.
+void AddMobs(std::string_view text, std::vector<std::string>& mobs) {
+    std::vector<std::string> found = ExtractMobs(text);
+    std::move(found.begin(), found.end(), std::back_inserter(mobs));
+}
+
+void SortDistinct(std::vector<std::string>& mobs) {
+    std::sort(mobs.begin(), mobs.end());
+    mobs.erase(std::unique(mobs.begin(), mobs.end()), mobs.end());
+}
+
+// The numbers of the file's items, not yet sorted.
+std::vector<std::string> FileMobs(const std::filesystem::path& file, const OfficeReaders& readers) {
+    std::vector<std::string> mobs;
+    const auto read = [&](const auto& reader) {
+        const bool ok = reader && reader(file, [&mobs](std::string_view item) { AddMobs(item, mobs); });
+        if (!ok) mobs.clear();
+        return ok;
     };
-    std::optional<std::vector<std::string>> items;
+    bool ok = true;
     switch (DetectOfficeKind(file)) {
         case OfficeKind::Text: {
             MemoryStream bytes;
@@ -25,19 +40,15 @@ std::vector<std::string> ReadItems(const std::filesystem::path& file, const Offi
                 throw FileReadError(file);
             }
             const std::string text = DecodeInputBytes(bytes.Bytes());
-            items.emplace();
-            for (std::string_view line : SplitLines(text)) items->emplace_back(line);
+            for (std::string_view line : SplitLines(text)) AddMobs(line, mobs);
             break;
         }
-        case OfficeKind::Workbook: items = read(readers.readExcelCells); break;
-        case OfficeKind::Document: items = read(readers.readWordText); break;
-        case OfficeKind::Either:
-            items = read(readers.readExcelCells);
-            if (!items) items = read(readers.readWordText);
-            break;
+        case OfficeKind::Workbook: ok = read(readers.readExcelCells); break;
+        case OfficeKind::Document: ok = read(readers.readWordText); break;
+        case OfficeKind::Either: ok = read(readers.readExcelCells) || read(readers.readWordText); break;
     }
-    if (!items) throw FileReadError(file);
-    return std::move(*items);
+    if (!ok) throw FileReadError(file);
+    return mobs;
 }
 
 }  // namespace
@@ -65,12 +76,8 @@ std::string MobLinesCaption(std::string_view memoText) {
 
 std::vector<std::string> DistinctSortedMobs(const std::vector<std::string_view>& items) {
     std::vector<std::string> mobs;
-    for (std::string_view item : items) {
-        std::vector<std::string> found = ExtractMobs(item);
-        std::move(found.begin(), found.end(), std::back_inserter(mobs));
-    }
-    std::sort(mobs.begin(), mobs.end());
-    mobs.erase(std::unique(mobs.begin(), mobs.end()), mobs.end());
+    for (std::string_view item : items) AddMobs(item, mobs);
+    SortDistinct(mobs);
     return mobs;
 }
 
@@ -79,15 +86,16 @@ std::vector<std::string> TidyMobs(std::string_view memoText) {
 }
 
 OfficeReaders DefaultOfficeReaders() {
-    return {.readExcelCells = ReadExcelCells, .readWordText = ReadWordText};
+    return {.readExcelCells = VisitExcelCells, .readWordText = VisitWordText};
 }
 
 FileReadError::FileReadError(const std::filesystem::path& file)
     : std::runtime_error("文件读取失败: " + file.string()) {}
 
 std::vector<std::string> ImportMobsFile(const std::filesystem::path& file, const OfficeReaders& readers) {
-    const std::vector<std::string> items = ReadItems(file, readers);
-    return DistinctSortedMobs(std::vector<std::string_view>(items.begin(), items.end()));
+    std::vector<std::string> mobs = FileMobs(file, readers);
+    SortDistinct(mobs);
+    return mobs;
 }
 
 }  // namespace xunda

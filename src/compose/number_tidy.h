@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
-#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -27,13 +26,16 @@ std::vector<std::string> DistinctSortedMobs(const std::vector<std::string_view>&
 // The tidied form of a number memo's text: DistinctSortedMobs of its lines.
 std::vector<std::string> TidyMobs(std::string_view memoText);
 
-// Readers of workbooks and documents (office_readers.h by default); nullopt: the file cannot be
-// read that way.
+// Receives the texts a reader finds, one at a time.
+using ItemSink = std::function<void(std::string_view)>;
+
+// Readers of workbooks and documents (office_readers.h by default); false: the file cannot be read
+// that way (items handed over before that are dropped).
 struct OfficeReaders {
-    // The texts of all non-empty cells of every worksheet.
-    std::function<std::optional<std::vector<std::string>>(const std::filesystem::path&)> readExcelCells;
-    // The document's whole text as one item.
-    std::function<std::optional<std::vector<std::string>>(const std::filesystem::path&)> readWordText;
+    // Hands over the texts of all non-empty cells of every worksheet.
+    std::function<bool(const std::filesystem::path&, const ItemSink&)> readExcelCells;
+    // Hands over the document's whole text as one item.
+    std::function<bool(const std::filesystem::path&, const ItemSink&)> readWordText;
 };
 OfficeReaders DefaultOfficeReaders();
 

@@ -67,20 +67,19 @@ OfficeKind DetectOfficeKind(const std::filesystem::path& file) {
     return OfficeKind::Text;
 }
 
-std::optional<std::vector<std::string>> ReadExcelCells(const std::filesystem::path& file) {
-    std::vector<std::string> cells;
+bool VisitExcelCells(const std::filesystem::path& file, const std::function<void(std::string_view)>& item) {
     try {
         ReadCells(file, false, [&](std::size_t, std::size_t, std::size_t, std::string text) {
-            cells.push_back(std::move(text));
+            item(text);
             return true;
         });
     } catch (const std::exception&) {
-        return std::nullopt;
+        return false;
     }
-    return cells;
+    return true;
 }
 
-std::optional<std::vector<std::string>> ReadWordText(const std::filesystem::path& file) {
+bool VisitWordText(const std::filesystem::path& file, const std::function<void(std::string_view)>& item) {
     std::optional<std::string> text;
     if (ContainerOf(file) == Container::Ole2) {
         text = ReadDocText(file);
@@ -90,8 +89,28 @@ std::optional<std::vector<std::string>> ReadWordText(const std::filesystem::path
         } catch (const std::exception&) {
         }
     }
-    if (!text) return std::nullopt;
-    return std::vector<std::string>{MakeGbkSafe(*text)};
+    if (text) item(MakeGbkSafe(*text));
+    return text.has_value();
+}
+
+namespace {
+
+std::optional<std::vector<std::string>> Collect(
+    bool (*visit)(const std::filesystem::path&, const std::function<void(std::string_view)>&),
+    const std::filesystem::path& file) {
+    std::vector<std::string> items;
+    if (!visit(file, [&items](std::string_view text) { items.emplace_back(text); })) return std::nullopt;
+    return items;
+}
+
+}  // namespace
+
+std::optional<std::vector<std::string>> ReadExcelCells(const std::filesystem::path& file) {
+    return Collect(VisitExcelCells, file);
+}
+
+std::optional<std::vector<std::string>> ReadWordText(const std::filesystem::path& file) {
+    return Collect(VisitWordText, file);
 }
 
 const std::string& SheetGrid::Cell(std::size_t row, std::size_t column) const {

@@ -5,8 +5,10 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace xunda {
@@ -27,6 +29,10 @@ inline constexpr std::size_t kMaxWorkbookCells = 4'000'000;
 std::optional<std::vector<std::string>> ReadExcelCells(const std::filesystem::path& file);
 // The document's whole text as one item (one line per paragraph); nullopt when it cannot be read.
 std::optional<std::vector<std::string>> ReadWordText(const std::filesystem::path& file);
+// The same items handed over one by one as they are read (the number import keeps no list of
+// them); false when the file cannot be read.
+bool VisitExcelCells(const std::filesystem::path& file, const std::function<void(std::string_view)>& item);
+bool VisitWordText(const std::filesystem::path& file, const std::function<void(std::string_view)>& item);
 
 // The first worksheet from its first cell (A1) to its last used row and column. Its rows together
 // hold at most kMaxWorkbookCells cells, empty ones included.

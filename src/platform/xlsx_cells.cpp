@@ -71,7 +71,7 @@ std::vector<std::string> ReadSharedStrings(const ZipArchive& zip, const std::str
         if (LocalName(node) != "si") return;
         if (strings.size() == kMaxSharedStrings) throw std::runtime_error("too many shared strings");
         AppendRunTexts(node, strings.emplace_back());
-        node.NodesClear();
+        DropFinished(node);
     });
     return strings;
 }
@@ -149,10 +149,7 @@ public:
                 ++column;
             }
             nextRow = r + 1;
-            // A finished row's cells are gone, and so are the rows before it.
-            row.NodesClear();
-            if (XmlNode* parent = row.Parent())
-                while (parent->GetNodeCount() > 1 && parent->GetNodes(0) != &row) parent->NodeDelete(0);
+            DropFinished(row);
         });
         return !stopped;
     }

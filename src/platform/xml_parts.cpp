@@ -39,6 +39,12 @@ void StreamPart(const ZipArchive& zip, const std::string& member, XmlDocument& d
     doc.OnNodeCompleted = nullptr;
 }
 
+void DropFinished(XmlNode& node) {
+    node.NodesClear();
+    if (XmlNode* parent = node.Parent())
+        while (parent->GetNodeCount() > 1 && parent->GetNodes(0) != &node) parent->NodeDelete(0);
+}
+
 void AppendRunTexts(const XmlNode& node, std::string& out) {
     for (int i = 0; i < node.GetNodeCount(); ++i) {
         const XmlNode& child = *node.GetNodes(i);

@@ -21,6 +21,9 @@ void LoadPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc
 // has been read; the handler may drop the element's children. Texts in UTF-8.
 void StreamPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc,
                 const std::function<void(XmlNode&)>& completed);
+// Frees a finished element's children and the siblings before it, so that a streamed part keeps
+// only the element being read.
+void DropFinished(XmlNode& node);
 // Appends the texts of a run container in document order: "t" elements' texts, a tab for "tab",
 // a line break for "br" and "cr"; phonetic runs ("rPh") are left out.
 void AppendRunTexts(const XmlNode& node, std::string& out);

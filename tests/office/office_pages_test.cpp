@@ -130,6 +130,11 @@ TEST_F(OfficePagesTest, FavouritesAndLastNumbersOnTheSendPage) {
     Click(page, "BitBtn3");
     EXPECT_EQ(LastBox(), "已经存在常用短信中了!");
     ASSERT_EQ(favourites->okMsgList()->count(), 1);
+    ASSERT_TRUE(main->db().pAdoCom("ALTER TABLE okMsg RENAME TO gone"));
+    page->sMsg()->setPlainText(QStringLiteral("not stored"));
+    Click(page, "BitBtn3");
+    EXPECT_EQ(favourites->okMsgList()->count(), 1);  // a failed insert lists nothing
+    ASSERT_TRUE(main->db().pAdoCom("ALTER TABLE gone RENAME TO okMsg"));
     page->sMsg()->setPlainText(QStringLiteral("通知:"));
     page->sMsg()->moveCursor(QTextCursor::End);
     favourites->okMsgList()->setCurrentRow(0);
