@@ -101,8 +101,11 @@ for name in ("book.xlsx", "book.xls", "numbers.docx"):
 with open(path("secret.xlsx"), "wb") as f:
     f.write(b"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + b"\0" * 4088)
 with zipfile.ZipFile(path("bomb.xlsx"), "w", zipfile.ZIP_DEFLATED) as z:
-    z.writestr("xl/workbook.xml", parts["xl/workbook.xml"])
+    for name in ("xl/workbook.xml", "xl/_rels/workbook.xml.rels"):
+        z.writestr(name, parts[name])
     with z.open("xl/worksheets/sheet2.xml", "w", force_zip64=True) as sheet:
+        sheet.write(f'<worksheet {NS}><sheetData><row r="1"><c r="A1"><v>13912345678</v></c></row>'.encode())
         block = b" " * (1 << 20)
         for _ in range(300):
             sheet.write(block)
+        sheet.write(b"</sheetData></worksheet>")
