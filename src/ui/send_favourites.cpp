@@ -87,6 +87,7 @@ std::string SendFavourites::Corp() const {
 }
 
 void SendFavourites::Fill() {
+    if (!shell_.Account().LoggedIn()) return;
     if (okMsgList_->count() == 0)
         for (const std::string& text : ListFavourites(shell_.db(), Corp())) okMsgList_->addItem(QString::fromStdString(text));
     lastMobs_->clear();

@@ -18,7 +18,7 @@ public:
     SendFavourites(Shell& shell, SendSmsPage& page);
 
     // On opening the send page: the favourites once (newest first) while the list is empty, the
-    // last numbers every time (unticked).
+    // last numbers every time (unticked). Nothing before a login.
     void Fill();
     // On a change of account: both lists go.
     void Clear();
