@@ -21,14 +21,15 @@ function(xunda_library name)
   target_link_libraries(xunda_${name} PUBLIC ${ARG_DEPS} Threads::Threads)
 endfunction()
 
-# xunda_test(<name> [DEPS targets...] [SOURCES files...])
+# xunda_test(<name> [DEPS targets...] [SOURCES files...] [PROPERTIES name value...])
 # A GoogleTest program test_<name> from every .cpp in the calling folder (or SOURCES), each test
-# registered with CTest and failed when it runs longer than XUNDA_TEST_TIMEOUT seconds. Every test
+# registered with CTest (with the extra PROPERTIES) and failed when it runs longer than
+# XUNDA_TEST_TIMEOUT seconds. Every test
 # runs in a private home, offscreen, with a service host where nothing listens
 # (tests/support/private_home.cpp).
 set(XUNDA_TEST_TIMEOUT 60)
 function(xunda_test name)
-  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;SOURCES;PROPERTIES" ${ARGN})
   if(ARG_SOURCES)
     set(sources ${ARG_SOURCES})
   else()
@@ -37,7 +38,7 @@ function(xunda_test name)
   add_executable(test_${name} ${sources})
   target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
   target_link_libraries(test_${name} PRIVATE ${ARG_DEPS} xunda_testsupport GTest::gmock GTest::gtest_main)
-  gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${XUNDA_TEST_TIMEOUT})
+  gtest_discover_tests(test_${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT ${XUNDA_TEST_TIMEOUT} ${ARG_PROPERTIES})
 endfunction()
 
 # xunda_bench(<name> [DEPS targets...]): a benchmark program bench_<name> from <name>.cpp.

@@ -10,7 +10,8 @@ packages=(
   libsqlite3-dev sqlite3 libjpeg62-turbo-dev libfreexl-dev libzip-dev catdoc
   qt6-base-dev qt6-multimedia-dev qt6-webengine-dev libqt6test6 qt6-translations-l10n
   # tests and benchmarks
-  libgtest-dev libgmock-dev googletest libbenchmark-dev libxml2-dev libpugixml-dev curl
+  libgtest-dev libgmock-dev googletest libbenchmark-dev libxml2-dev libpugixml-dev curl unzip
+  python3-openpyxl python3-xlwt python3-docx
   # network peers for the transport tests (their own services are kept from starting)
   dante-server microsocks tinyproxy nginx-light
   # fonts and a virtual display for trying the program and screenshots; xdg-open for opening

@@ -4,34 +4,51 @@
 #include <iterator>
 
 #include "compose/number_extract.h"
+#include "compose/office_readers.h"
 #include "core/codepage.h"
 #include "core/stream.h"
 
 namespace xunda {
 namespace {
 
-std::vector<std::string> ReadItems(const std::filesystem::path& file, const OfficeReaders& readers) {
-    std::string upper = file.string();
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c); });
-    const bool workbook = upper.find(".XLS") != std::string::npos;
-    const bool document = upper.find(".DOC") != std::string::npos;
-    std::vector<std::string> items;
-    if (!workbook && !document) {
-        MemoryStream bytes;
-        bytes.LoadFromFile(file);
-        const std::string text = DecodeInputBytes(bytes.Bytes());
-        for (std::string_view line : SplitLines(text)) items.emplace_back(line);
-        return items;
-    }
-    auto append = [&](const auto& reader) {
-        if (!reader) return;
-        std::vector<std::string> more = reader(file);
-        std::move(more.begin(), more.end(), std::back_inserter(items));
+// Appends the numbers of a text to `mobs`.
+void AddMobs(std::string_view text, std::vector<std::string>& mobs) {
+    std::vector<std::string> found = ExtractMobs(text);
+    std::move(found.begin(), found.end(), std::back_inserter(mobs));
+}
+
+void SortDistinct(std::vector<std::string>& mobs) {
+    std::sort(mobs.begin(), mobs.end());
+    mobs.erase(std::unique(mobs.begin(), mobs.end()), mobs.end());
+}
+
+// The numbers of the file's items, not yet sorted.
+std::vector<std::string> FileMobs(const std::filesystem::path& file, const OfficeReaders& readers) {
+    std::vector<std::string> mobs;
+    const auto read = [&](const auto& reader) {
+        const bool ok = reader && reader(file, [&mobs](std::string_view item) { AddMobs(item, mobs); });
+        if (!ok) mobs.clear();
+        return ok;
     };
-    if (workbook) append(readers.readExcelCells);
-    if (document) append(readers.readWordText);
-    return items;
+    bool ok = true;
+    switch (DetectOfficeKind(file)) {
+        case OfficeKind::Text: {
+            MemoryStream bytes;
+            try {
+                bytes.LoadFromFile(file);
+            } catch (const std::exception&) {
+                throw FileReadError(file);
+            }
+            const std::string text = DecodeInputBytes(bytes.Bytes());
+            for (std::string_view line : SplitLines(text)) AddMobs(line, mobs);
+            break;
+        }
+        case OfficeKind::Workbook: ok = read(readers.readExcelCells); break;
+        case OfficeKind::Document: ok = read(readers.readWordText); break;
+        case OfficeKind::Either: ok = read(readers.readExcelCells) || read(readers.readWordText); break;
+    }
+    if (!ok) throw FileReadError(file);
+    return mobs;
 }
 
 }  // namespace
@@ -59,12 +76,8 @@ std::string MobLinesCaption(std::string_view memoText) {
 
 std::vector<std::string> DistinctSortedMobs(const std::vector<std::string_view>& items) {
     std::vector<std::string> mobs;
-    for (std::string_view item : items) {
-        std::vector<std::string> found = ExtractMobs(item);
-        std::move(found.begin(), found.end(), std::back_inserter(mobs));
-    }
-    std::sort(mobs.begin(), mobs.end());
-    mobs.erase(std::unique(mobs.begin(), mobs.end()), mobs.end());
+    for (std::string_view item : items) AddMobs(item, mobs);
+    SortDistinct(mobs);
     return mobs;
 }
 
@@ -72,9 +85,17 @@ std::vector<std::string> TidyMobs(std::string_view memoText) {
     return DistinctSortedMobs(SplitLines(memoText));
 }
 
+OfficeReaders DefaultOfficeReaders() {
+    return {.readExcelCells = VisitExcelCells, .readWordText = VisitWordText};
+}
+
+FileReadError::FileReadError(const std::filesystem::path& file)
+    : std::runtime_error("文件读取失败: " + file.string()) {}
+
 std::vector<std::string> ImportMobsFile(const std::filesystem::path& file, const OfficeReaders& readers) {
-    const std::vector<std::string> items = ReadItems(file, readers);
-    return DistinctSortedMobs(std::vector<std::string_view>(items.begin(), items.end()));
+    std::vector<std::string> mobs = FileMobs(file, readers);
+    SortDistinct(mobs);
+    return mobs;
 }
 
 }  // namespace xunda

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,18 +26,29 @@ std::vector<std::string> DistinctSortedMobs(const std::vector<std::string_view>&
 // The tidied form of a number memo's text: DistinctSortedMobs of its lines.
 std::vector<std::string> TidyMobs(std::string_view memoText);
 
-// Readers of workbooks and documents. A reader that is not set yields nothing.
+// Receives the texts a reader finds, one at a time.
+using ItemSink = std::function<void(std::string_view)>;
+
+// Readers of workbooks and documents (office_readers.h by default); false: the file cannot be read
+// that way (items handed over before that are dropped).
 struct OfficeReaders {
-    // The texts of all non-empty cells of every worksheet.
-    std::function<std::vector<std::string>(const std::filesystem::path&)> readExcelCells;
-    // The document's whole text as one item, or one empty item when it cannot be read.
-    std::function<std::vector<std::string>(const std::filesystem::path&)> readWordText;
+    // Hands over the texts of all non-empty cells of every worksheet.
+    std::function<bool(const std::filesystem::path&, const ItemSink&)> readExcelCells;
+    // Hands over the document's whole text as one item.
+    std::function<bool(const std::filesystem::path&, const ItemSink&)> readWordText;
+};
+OfficeReaders DefaultOfficeReaders();
+
+// A file that could not be read; what() is the notice "文件读取失败: " + the file's name.
+class FileReadError : public std::runtime_error {
+public:
+    explicit FileReadError(const std::filesystem::path& file);
 };
 
-// The distinct sorted numbers of a file. The upper-cased whole path decides how it is read: with
-// neither ".XLS" nor ".DOC" in it, as text lines (UTF-8, UTF-16 with BOM, or GBK); with ".XLS", the
-// workbook's cells; with ".DOC", the document's whole text (both when both occur).
-// Throws std::runtime_error when a text file cannot be read.
-std::vector<std::string> ImportMobsFile(const std::filesystem::path& file, const OfficeReaders& readers = {});
+// The distinct sorted numbers of a file. Its content decides how it is read (DetectOfficeKind):
+// as text lines (UTF-8, UTF-16 with BOM, or GBK), as a workbook's cells or as a document's whole
+// text. Throws FileReadError when the file cannot be read.
+std::vector<std::string> ImportMobsFile(const std::filesystem::path& file,
+                                        const OfficeReaders& readers = DefaultOfficeReaders());
 
 }  // namespace xunda

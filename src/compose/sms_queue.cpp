@@ -24,13 +24,15 @@ void RecordBroadcast(Database& db, Log& log, const std::string& corp, const SmsB
     });
 }
 
+}  // namespace
+
 void KeepLastSendMobs(Database& db, const std::string& corp, const std::vector<std::string>& mobs) {
     constexpr std::size_t kKept = 12;
     const std::size_t n = mobs.size();
     db.Transaction([&] {
         for (std::size_t i = n > kKept ? n - kKept : 0; i < n; ++i) {
             const std::string mob = SqlQuote(mobs[i]);
-            if (n > 10 && !db.pAdoCom("DELETE FROM lastSendMobs WHERE corpID=" + corp + " AND mob=" + mob))
+            if (!db.pAdoCom("DELETE FROM lastSendMobs WHERE corpID=" + corp + " AND mob=" + mob))
                 return false;
             if (!db.pAdoCom("INSERT INTO lastSendMobs (corpID, mob) VALUES (" + corp + "," + mob + ")"))
                 return false;
@@ -38,8 +40,6 @@ void KeepLastSendMobs(Database& db, const std::string& corp, const std::vector<s
         return true;
     });
 }
-
-}  // namespace
 
 std::size_t QueueSmsBatch(Database& db, Log& log, std::string_view corpID, const SmsBatch& batch,
                           const BusyText& busyText) {

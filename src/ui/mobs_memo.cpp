@@ -4,33 +4,16 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <chrono>
 #include <exception>
 #include <optional>
 
 #include "compose/number_tidy.h"
+#include "ui/office/number_import.h"
 #include "ui/msg_form.h"
 #include "ui/shell.h"
 #include "ui/workers.h"
 
 namespace xunda {
-
-namespace {
-
-constexpr const char* kImportFilter =
-    "*.* (*.*);;EXCEL (*.xls);;EXCEL_CSV (*.csv);;TXT (*.txt);;DOC (*.doc);;XML (*.xml);;HTM (*.htm);;"
-    "HTML (*.html);;RTF (*.rtf)";
-
-}  // namespace
-
-BusyText ThrottledBusyText(Shell& shell) {
-    return [&shell, last = std::chrono::steady_clock::time_point()](const std::string& text) mutable {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - last < std::chrono::milliseconds(50)) return;
-        last = now;
-        shell.busy().SetText(text);
-    };
-}
 
 MobsMemo::MobsMemo(Shell& shell, QPlainTextEdit* memo, QGroupBox* group)
     : QObject(memo), shell_(shell), memo_(memo), group_(group) {
@@ -83,10 +66,10 @@ void MobsMemo::Tidy(std::function<void()> then) {
 }
 
 void MobsMemo::Import() {
-    const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kImportFilter, "");
+    const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kMobsImportFilter, "");
     if (!file) return;
     shell_.busy().Show("导入手机号码,请稍候...");
-    FillMobsOnWorker([file = *file] { return ImportMobsFile(file); }, {});
+    FillMobsOnWorker([&shell = shell_, file = *file] { return ImportMobsFileOrTell(shell, file); }, {});
 }
 
 }  // namespace xunda

@@ -17,10 +17,6 @@ namespace xunda {
 
 class Shell;
 
-// The busy window's text from a worker, at most every 50 ms. SetText is posted: the worker never
-// waits for the GUI thread while it holds a write transaction.
-BusyText ThrottledBusyText(Shell& shell);
-
 class MobsMemo : public QObject {
     Q_OBJECT
   public:

@@ -15,7 +15,10 @@
 #include "core/codepage.h"
 #include "ui/mobs_memo.h"
 #include "ui/msg_form.h"
+#include "ui/busy_text.h"
+#include "ui/office/number_import.h"
 #include "ui/page_registry.h"
+#include "ui/send_favourites.h"
 #include "ui/shell.h"
 #include "ui/tree_helpers.h"
 #include "ui/workers.h"
@@ -58,7 +61,8 @@ SendSmsPage::SendSmsPage(Shell& shell)
       sendSmsGroup_(new QGroupBox(QStringLiteral("要发送短信的手机号码"), this)),
       sMobs_(new QPlainTextEdit(sendSmsGroup_)),
       edLinkID_(HistoryCombo("edLinkID", this)),
-      edSubNumber_(HistoryCombo("edSubNumber", this)) {
+      edSubNumber_(HistoryCombo("edSubNumber", this)),
+      favourites_(new SendFavourites(shell, *this)) {
     sMsgGroup_->setObjectName(QStringLiteral("sMsgGroup"));
     sMsg_->setObjectName(QStringLiteral("sMsg"));
     (new QVBoxLayout(sMsgGroup_))->addWidget(sMsg_);
@@ -106,6 +110,15 @@ SendSmsPage::SendSmsPage(Shell& shell)
     Body()->addWidget(insertGroup);
     Body()->addWidget(sendSmsGroup_, 3);
     Body()->addLayout(sendRow);
+    Body()->addWidget(favourites_, 2);
+}
+
+void SendSmsPage::Open(const QString&, const QString&) {
+    favourites_->Fill();
+}
+
+void SendSmsPage::DatabaseReopened() {
+    favourites_->Clear();
 }
 
 void SendSmsPage::SetTickedCategoriesSource(std::function<std::vector<std::string>()> source) {

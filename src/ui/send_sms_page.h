@@ -17,6 +17,7 @@ class QPushButton;
 namespace xunda {
 
 class MobsMemo;
+class SendFavourites;
 class Shell;
 struct SmsBatch;
 
@@ -36,6 +37,10 @@ class SendSmsPage : public Page {
     QComboBox* edLinkID() const { return edLinkID_; }
     QComboBox* edSubNumber() const { return edSubNumber_; }
     QComboBox* smsInsert() const { return smsInsert_; }
+    SendFavourites* favourites() const { return favourites_; }
+
+    void Open(const QString& caption, const QString& param) override;
+    void DatabaseReopened() override;
 
     void btnSendSmsClick();
     void btnSmsInsertClick();
@@ -58,6 +63,7 @@ class SendSmsPage : public Page {
     MobsMemo* mobs_;
     QComboBox* edLinkID_;
     QComboBox* edSubNumber_;
+    SendFavourites* favourites_;
 };
 
 }  // namespace xunda

@@ -1,5 +1,7 @@
 #include "xml/document.h"
 
+#include <algorithm>
+
 #include "core/exceptions.h"
 #include "xml/node_parser.h"
 
@@ -57,6 +59,10 @@ void XmlDocument::Clear() {
 }
 
 XmlNode* XmlDocument::GetRoot() const { return topNodes_->NodeByElementType(xnkElement); }
+
+bool XmlDocument::IsBeingRead(const XmlNode& node) const {
+    return std::find(reading_.begin(), reading_.end(), &node) != reading_.end();
+}
 
 bool XmlDocument::IsEmpty() const {
     XmlNode* root = GetRoot();

@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace xunda {
 
@@ -104,7 +105,10 @@ public:
     }
 
     // True while a parse reads into the document (its handlers run then).
-    bool IsParsing() const { return parseDepth_ > 0; }
+    bool IsParsing() const { return !reading_.empty(); }
+    // True for a node a parse is reading now: the node whose handler runs and its ancestors. The
+    // parser still holds these; finished nodes (their children, earlier siblings) may go.
+    bool IsBeingRead(const XmlNode& node) const;
 
     // The deepest element nesting a parse accepts; deeper raises EFilerError.
     static constexpr int kMaxNesting = 256;
@@ -116,7 +120,7 @@ private:
     void WriteNodes(Stream& stream, const XmlNode* first);
 
     std::unique_ptr<XmlNode> topNodes_;
-    int parseDepth_ = 0;
+    std::vector<const XmlNode*> reading_;  // outermost first
 };
 
 }  // namespace xunda

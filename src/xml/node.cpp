@@ -128,8 +128,9 @@ bool XmlNode::IsBelow(const XmlNode& node) const {
     return false;
 }
 
-void XmlNode::CheckRemovable() const {
-    if (document_ && document_->IsParsing()) throw Exception("Nodes cannot be removed while the document is being parsed");
+void XmlNode::CheckRemovable(const XmlNode& child) const {
+    if (document_ && document_->IsBeingRead(child))
+        throw Exception("Nodes cannot be removed while the document is being parsed");
 }
 
 // --- attributes ---
@@ -255,14 +256,14 @@ XmlNode* XmlNode::NodeNewAtIndex(int index, std::string_view name) {
 
 void XmlNode::NodeDelete(int index) {
     if (index < 0 || index >= GetNodeCount()) return;
-    CheckRemovable();
+    CheckRemovable(*nodes_[static_cast<std::size_t>(index)]);
     nodes_.erase(nodes_.begin() + index);
 }
 
 std::unique_ptr<XmlNode> XmlNode::NodeExtract(XmlNode* node) {
     int index = NodeIndexOf(node);
     if (index < 0) return nullptr;
-    CheckRemovable();
+    CheckRemovable(*node);
     std::unique_ptr<XmlNode> taken = std::move(nodes_[static_cast<std::size_t>(index)]);
     nodes_.erase(nodes_.begin() + index);
     taken->parent_ = nullptr;
@@ -309,7 +310,8 @@ void XmlNode::NodesByName(std::string_view name, XmlNodeList* list) const {
 }
 
 void XmlNode::NodesClear() {
-    if (!nodes_.empty()) CheckRemovable();
+    if (document_ && document_->IsParsing())
+        for (const auto& child : nodes_) CheckRemovable(*child);
     nodes_.clear();
     nodes_.shrink_to_fit();
 }

@@ -240,7 +240,8 @@ private:
     // Inside an element that holds text a node is written without its indentation.
     void WriteTo(Stream& stream, bool inMixedContent) const;
     bool IsBelow(const XmlNode& node) const;
-    void CheckRemovable() const;
+    // Raises while a parse is reading `child` (it still holds it).
+    void CheckRemovable(const XmlNode& child) const;
     void AddAttributeLine(std::string_view line);
     // The lines from `first` on replace the attributes (sorted when the document says so).
     void TakeAttributeLines(const XmlAttributeLines& lines, std::size_t first);

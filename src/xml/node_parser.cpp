@@ -241,15 +241,15 @@ XmlNode& NodeParser::NewChild(XmlNode& parent, int depth) {
 void NodeParser::ReadNode(XmlNode& node, int depth) {
     XmlDocument* doc = node.document_;
     if (doc && doc->StopParse) return;
-    struct Parsing {  // marks the document as parsed into while this node is read
+    struct Parsing {  // marks the node as being read while it is
         XmlDocument* doc;
-        explicit Parsing(XmlDocument* d) : doc(d) {
-            if (doc) ++doc->parseDepth_;
+        Parsing(XmlDocument* d, const XmlNode& node) : doc(d) {
+            if (doc) doc->reading_.push_back(&node);
         }
         ~Parsing() {
-            if (doc) --doc->parseDepth_;
+            if (doc) doc->reading_.pop_back();
         }
-    } parsing(doc);
+    } parsing(doc, node);
     XmlSurplusReader reader(stream_, codec_);
     char ch;
     if (!reader.ReadCharSkipBlanks(ch) || ch != '<') return;

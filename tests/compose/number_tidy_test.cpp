@@ -50,25 +50,38 @@ TEST(ImportMobsFile, ReadsTextFilesInEveryInputEncoding) {
     EXPECT_THROW(ImportMobsFile(dir / "missing.txt"), std::runtime_error);  // unreadable: refused
 }
 
-TEST(ImportMobsFile, TheWholePathDecidesTheReader) {
+TEST(ImportMobsFile, TheContentDecidesTheReaderAndTheExtensionBreaksTies) {
     TempDir dir;
-    std::filesystem::create_directory(dir / "Numbers.Doc");
-    WriteFile(dir / "Numbers.Doc" / "plain.txt", "13812345678\n");
-    WriteFile(dir / "Numbers.Doc" / "book.xlsx", "13812345678\n");
-
-    // Without readers, workbooks and documents yield nothing.
-    EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "plain.txt"), IsEmpty());
-    EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "book.xlsx"), IsEmpty());
-
-    const OfficeReaders readers{
-        [](const auto&) {
-            return std::vector<std::string>{"13912345678", "0755-12345678", "13912345678"};
-        },
-        [](const auto&) { return std::vector<std::string>{"line one 13012345678\nline two 13112345678"}; }};
-    EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "book.xlsx", readers),  // both readers
-                ElementsAre("075512345678", "13012345678", "13112345678", "13912345678"));
-    EXPECT_THAT(ImportMobsFile(dir / "Numbers.Doc" / "plain.txt", readers),
-                ElementsAre("13012345678", "13112345678"));
+    const std::string ole2 = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 rest of a compound file";
+    std::filesystem::create_directory(dir / "x.doc");
+    const std::pair<std::string, std::string> files[] = {
+        {"x.doc/plain.txt", "13812345678\n"}, {"html.xls", "<td>13812345678</td>"},
+        {"a.XLSX", ole2}, {"a.Doc", ole2}, {"a.bin", ole2}, {"a.zip", "PK\x03\x04 13812345678"}};
+    for (const auto& [name, bytes] : files) WriteFile(dir / name, bytes);
+    std::vector<std::string> asked;
+    const auto reader = [&asked](const char* what, bool readable) {
+        return [&asked, what, readable](const std::filesystem::path& file, const ItemSink& item) {
+            asked.push_back(what + file.filename().string());
+            item("13912345678");  // dropped when the reader then fails
+            return readable;
+        };
+    };
+    const OfficeReaders readers{reader("cells:", false), reader("text:", true)};
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"x.doc/plain.txt", {}}, {"html.xls", {}}, {"a.zip", {}},  // text lines
+        {"a.Doc", {"text:a.Doc"}}, {"a.bin", {"cells:a.bin", "text:a.bin"}}};
+    for (const auto& [name, readersAsked] : cases) {
+        asked.clear();
+        EXPECT_EQ(ImportMobsFile(dir / name, readers).size(), 1u) << name;
+        EXPECT_EQ(asked, readersAsked) << name;
+    }
+    // A workbook its reader cannot read is refused with the notice, not taken as "no numbers".
+    try {
+        ImportMobsFile(dir / "a.XLSX", readers);
+        ADD_FAILURE() << "an unreadable workbook was taken";
+    } catch (const FileReadError& e) {
+        EXPECT_EQ(e.what(), "文件读取失败: " + (dir / "a.XLSX").string());
+    }
 }
 
 }  // namespace

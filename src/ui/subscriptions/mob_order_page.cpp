@@ -19,6 +19,7 @@
 #include "compose/number_tidy.h"
 #include "core/codepage.h"
 #include "subscriptions/categories.h"
+#include "ui/busy_text.h"
 #include "ui/mobs_memo.h"
 #include "ui/msg_form.h"
 #include "ui/page_registry.h"

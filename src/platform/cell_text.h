@@ -1,0 +1,19 @@
+// The one rule that turns a spreadsheet cell's value into text, for every workbook reader.
+#pragma once
+
+#include <string>
+
+namespace xunda {
+
+// A number as text: a whole number as its plain digits (an 11-digit phone number stays 11
+// digits), any other number with up to 15 significant digits.
+std::string NumberCellText(double value);
+// A date serial (days since the workbook's epoch, the time as the fraction) as "YYYY-MM-DD", with
+// " HH:NN:SS" added when it has a time of day.
+std::string SerialDateText(double serial, bool date1904);
+// "True" or "False".
+std::string BoolCellText(bool value);
+// A date text "YYYY-MM-DD HH:NN:SS" of a reader without its time part when that is midnight.
+std::string TrimMidnight(std::string dateTime);
+
+}  // namespace xunda

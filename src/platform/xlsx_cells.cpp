@@ -1,0 +1,201 @@
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/cell_text.h"
+#include "platform/workbook_cells.h"
+#include "platform/xml_parts.h"
+#include "platform/zip_archive.h"
+
+namespace xunda {
+namespace {
+
+// Most shared strings a workbook may hold.
+constexpr std::size_t kMaxSharedStrings = 16u << 20;
+
+struct Workbook {
+    std::vector<std::string> sheets;  // member names in workbook order
+    std::string sharedStrings, styles;
+    bool date1904 = false;
+};
+
+// "worksheets/sheet1.xml" relative to xl/, or an absolute "/xl/..." target, as a member name.
+std::string MemberOf(const std::string& target) {
+    return target.starts_with('/') ? target.substr(1) : "xl/" + target;
+}
+
+Workbook ReadWorkbook(const ZipArchive& zip) {
+    Workbook book;
+    std::map<std::string, std::string> targets;  // relationship id -> member
+    if (zip.Has("xl/_rels/workbook.xml.rels")) {
+        XmlDocument rels;
+        LoadPart(zip, "xl/_rels/workbook.xml.rels", rels);
+        XmlNode* root = rels.GetRoot();
+        for (int i = 0; root && i < root->GetNodeCount(); ++i) {
+            const XmlNode& rel = *root->GetNodes(i);
+            const std::string member = MemberOf(LocalAttribute(rel, "Target"));
+            const std::string type = LocalAttribute(rel, "Type");
+            targets[LocalAttribute(rel, "Id")] = member;
+            if (type.ends_with("/sharedStrings")) book.sharedStrings = member;
+            if (type.ends_with("/styles")) book.styles = member;
+        }
+    }
+    XmlDocument doc;
+    LoadPart(zip, "xl/workbook.xml", doc);
+    XmlNode* root = doc.GetRoot();
+    for (int i = 0; root && i < root->GetNodeCount(); ++i) {
+        const XmlNode& part = *root->GetNodes(i);
+        if (LocalName(part) == "workbookPr") {
+            const std::string flag = LocalAttribute(part, "date1904");
+            book.date1904 = flag == "1" || flag == "true";
+        }
+        if (LocalName(part) != "sheets") continue;
+        for (int s = 0; s < part.GetNodeCount(); ++s) {
+            auto found = targets.find(LocalAttribute(*part.GetNodes(s), "id"));
+            book.sheets.push_back(found != targets.end() ? found->second
+                                                         : "xl/worksheets/sheet" + std::to_string(s + 1) + ".xml");
+        }
+    }
+    if (book.sharedStrings.empty()) book.sharedStrings = "xl/sharedStrings.xml";
+    if (book.styles.empty()) book.styles = "xl/styles.xml";
+    return book;
+}
+
+std::vector<std::string> ReadSharedStrings(const ZipArchive& zip, const std::string& member) {
+    std::vector<std::string> strings;
+    if (!zip.Has(member)) return strings;
+    XmlDocument doc;
+    StreamPart(zip, member, doc, [&](XmlNode& node) {
+        if (LocalName(node) != "si") return;
+        if (strings.size() == kMaxSharedStrings) throw std::runtime_error("too many shared strings");
+        AppendRunTexts(node, strings.emplace_back());
+        DropFinished(node);
+    });
+    return strings;
+}
+
+// Whether a number format shows a date or time: a built-in date format, or a format code with a
+// date or time letter outside quotes, brackets and escapes.
+bool IsDateFormat(int id, const std::string& code) {
+    if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58))
+        return true;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        if (c == '"') i = code.find('"', i + 1);
+        else if (c == '[') i = code.find(']', i + 1);
+        else if (c == '\\') ++i;
+        else if (std::string_view("yYmMdDhHsS").find(c) != std::string_view::npos) return true;
+        if (i == std::string::npos) break;
+    }
+    return false;
+}
+
+// For each cell style index, whether it shows dates.
+std::vector<bool> ReadDateStyles(const ZipArchive& zip, const std::string& member) {
+    std::vector<bool> dates;
+    if (!zip.Has(member)) return dates;
+    XmlDocument doc;
+    LoadPart(zip, member, doc);
+    XmlNode* root = doc.GetRoot();
+    std::map<int, std::string> codes;
+    for (int i = 0; root && i < root->GetNodeCount(); ++i) {
+        const XmlNode& part = *root->GetNodes(i);
+        for (int k = 0; k < part.GetNodeCount(); ++k) {
+            const XmlNode& item = *part.GetNodes(k);
+            const int id = std::atoi(LocalAttribute(item, "numFmtId").c_str());
+            if (LocalName(part) == "numFmts") codes[id] = LocalAttribute(item, "formatCode");
+            if (LocalName(part) == "cellXfs") dates.push_back(IsDateFormat(id, codes[id]));
+        }
+    }
+    return dates;
+}
+
+// "C5" -> column 2, row 4; false for a reference without letters and digits.
+bool ParseReference(const std::string& ref, std::size_t& row, std::size_t& column) {
+    std::size_t i = 0, c = 0, r = 0;
+    for (; i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z' && c <= 16384; ++i) c = c * 26 + (ref[i] - 'A' + 1);
+    const std::size_t letters = i;
+    for (; i < ref.size() && ref[i] >= '0' && ref[i] <= '9' && r <= 1048576; ++i) r = r * 10 + (ref[i] - '0');
+    if (letters == 0 || i != ref.size() || c == 0 || r == 0) return false;
+    row = r - 1;
+    column = c - 1;
+    return true;
+}
+
+class SheetReader {
+public:
+    SheetReader(const Workbook& book, std::vector<std::string> strings, std::vector<bool> dateStyles)
+        : book_(book), strings_(std::move(strings)), dateStyles_(std::move(dateStyles)) {}
+
+    // False when the sink stopped the reading.
+    bool Read(const ZipArchive& zip, std::size_t sheet, const CellSink& sink) {
+        XmlDocument doc;
+        std::size_t nextRow = 0;
+        bool stopped = false;
+        StreamPart(zip, book_.sheets[sheet], doc, [&](XmlNode& row) {
+            if (LocalName(row) != "row" || stopped) return;
+            std::size_t r = nextRow, column = 0;
+            const std::size_t at = std::strtoull(LocalAttribute(row, "r").c_str(), nullptr, 10);
+            if (at >= 1 && at <= 1048576) r = at - 1;
+            for (int i = 0; i < row.GetNodeCount() && !stopped; ++i) {
+                const XmlNode& cell = *row.GetNodes(i);
+                if (LocalName(cell) != "c") continue;
+                std::size_t cellRow = r;
+                ParseReference(LocalAttribute(cell, "r"), cellRow, column);
+                std::string text = CellText(cell);
+                if (!text.empty() && !sink(sheet, cellRow, column, std::move(text))) stopped = doc.StopParse = true;
+                ++column;
+            }
+            nextRow = r + 1;
+            DropFinished(row);
+        });
+        return !stopped;
+    }
+
+private:
+    std::string CellText(const XmlNode& cell) const {
+        const std::string type = LocalAttribute(cell, "t");
+        std::string value;
+        for (int i = 0; i < cell.GetNodeCount(); ++i) {
+            const XmlNode& part = *cell.GetNodes(i);
+            if (LocalName(part) == "v") value = part.GetValueAsString();
+            if (LocalName(part) == "is") AppendRunTexts(part, value);
+        }
+        if (type == "s") {
+            const std::size_t index = std::strtoull(value.c_str(), nullptr, 10);
+            return index < strings_.size() && !value.empty() ? strings_[index] : std::string();
+        }
+        if (type == "inlineStr" || type == "str") return value;
+        if (type == "b") return value.empty() ? value : BoolCellText(value != "0");
+        if (type == "e") return {};
+        if (type == "d") {  // an ISO date text
+            std::replace(value.begin(), value.end(), 'T', ' ');
+            return TrimMidnight(value.substr(0, 19));
+        }
+        if (value.empty()) return value;
+        char* end = nullptr;
+        const double number = std::strtod(value.c_str(), &end);
+        if (*end != '\0') return value;
+        const std::size_t style = std::strtoull(LocalAttribute(cell, "s").c_str(), nullptr, 10);
+        return style < dateStyles_.size() && dateStyles_[style] ? SerialDateText(number, book_.date1904)
+                                                                : NumberCellText(number);
+    }
+
+    const Workbook& book_;
+    const std::vector<std::string> strings_;
+    const std::vector<bool> dateStyles_;
+};
+
+}  // namespace
+
+void ReadXlsxCells(const std::filesystem::path& file, bool firstSheetOnly, const CellSink& sink) {
+    ZipArchive zip(file);
+    const Workbook book = ReadWorkbook(zip);
+    SheetReader reader(book, ReadSharedStrings(zip, book.sharedStrings), ReadDateStyles(zip, book.styles));
+    for (std::size_t sheet = 0; sheet < book.sheets.size() && !(firstSheetOnly && sheet > 0); ++sheet)
+        if (!reader.Read(zip, sheet, sink)) return;
+}
+
+}  // namespace xunda

@@ -1,0 +1,28 @@
+// The Excel page's grid: a read-only table model over a loaded worksheet, columns named
+// "第0列", "第1列", ... by position.
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include "compose/office_readers.h"
+
+namespace xunda {
+
+class SheetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void SetSheet(SheetGrid sheet);
+    const SheetGrid& Sheet() const { return sheet_; }
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+private:
+    SheetGrid sheet_;
+};
+
+}  // namespace xunda

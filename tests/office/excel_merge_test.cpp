@@ -1,0 +1,101 @@
+// The mail merge of the Excel page, queueing its lines, and the favourites and last numbers,
+// over a real database file.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "compose/excel_merge.h"
+#include "compose/favourites.h"
+#include "compose/text_rules.h"
+#include "store/log.h"
+#include "store/store_fixture.h"
+
+namespace xunda {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using Texts = std::vector<std::string>;
+
+SheetGrid Grid(std::size_t columns, std::vector<Texts> rows) {
+    return SheetGrid{columns, std::move(rows)};
+}
+
+TEST(ExcelMerge, OneLinePerRowWithANumberAndAFittingText) {
+    std::string chinese;  // 252 bytes of GBK, 378 of UTF-8
+    for (int i = 0; i < 126; ++i) chinese += "字";
+    const SheetGrid grid = Grid(3, {{"张三 13912345678 13812345678", "Ann"},  // a short row: empty cells
+                                    {"none", "Bob", "x"},
+                                    {"13712345678", std::string(254, 'a')},
+                                    {"13612345678", std::string(255, 'a')},
+                                    {"13512345678", chinese + "a", "b"}});
+    EXPECT_EQ(GenerateExcelLines(grid, "[第1列]![第2列]", "第0列"),
+              (Texts{"13912345678 , Ann!", "13712345678 , " + std::string(254, 'a') + "!",
+                     "13512345678 , " + chinese + "a!b"}));
+    EXPECT_EQ(GenerateExcelLines(grid, "[第2列]", "第0列"), Texts{"13512345678 , b"});  // empty texts left out
+    EXPECT_EQ(GenerateExcelLines(grid, "[第1列]", "第9列"), Texts{});                    // no phone column
+    EXPECT_EQ(ExcelColumnName(10), "第10列");
+    const std::pair<std::string, std::size_t> refusals[] = {
+        {std::string(256, 'a'), 0}, {"", 0}, {"hi", 0}};
+    const Texts texts = {"文字总长超255,请缩短信内容!", "请输入短信内容!", "请先打开EXCEL文件!"};
+    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(CheckExcelTemplate(refusals[i].first, 0), texts[i]);
+    EXPECT_EQ(CheckExcelTemplate(std::string(255, 'a'), 1), std::nullopt);
+}
+
+class OfficeStoreTest : public test::StoreTest {
+protected:
+    Texts Column(const std::string& sql) {
+        Texts values;
+        for (ResultSet rs = db_->pAdoQuery(sql); !rs.Eof(); rs.Next()) values.push_back(rs.At(rs.Position(), 0).value_or("<NULL>"));
+        return values;
+    }
+    Log log_{dir_ / "LOG"};
+};
+
+TEST_F(OfficeStoreTest, QueuedLinesSplitAtTheFirstCommaAndFillContacts) {
+    ASSERT_TRUE(db_->pAdoCom("INSERT INTO mobs (corpID, mob, userName, nickName) VALUES (10001,'13912345678','王五','王先生')"));
+    Texts lines = {" 13912345678 , [称呼]您好, a,b ", "13812345678,NULL", "13912345678 , again"};
+    for (int i = 0; i < 500; ++i) lines.push_back("137" + std::to_string(10000000 + i) + " , x");
+    Texts busy;
+    EXPECT_EQ(QueueExcelLines(*db_, log_, "10001", lines, "12", "7", [&](const std::string& t) { busy.push_back(t); }),
+              503u);
+    EXPECT_THAT(Column("SELECT mob || '|' || msg || '|' || mtLevel || subNumber || linkID FROM mt ORDER BY id LIMIT 3"),
+                ElementsAre("13912345678|王先生您好, a,b|1127", "13812345678|NULL|1127", "13912345678|again|1127"));
+    EXPECT_EQ(Column("SELECT mtLevel FROM mt ORDER BY id LIMIT 2 OFFSET 499"), (Texts{"1", "2"}));
+    EXPECT_EQ(busy.front(), "放入发送队列:(1/503) 13912345678");
+    const std::string logText = test::ReadFile(log_.FilePath());
+    for (const char* line : {"发送EXCEL表格短信的手机号码 503个", "已经放入发送队列"}) EXPECT_THAT(logText, HasSubstr(line));
+    EXPECT_EQ(Column("SELECT COUNT(*) FROM lastSendMobs"), Texts{"12"});
+
+    // A short batch with a number twice and one already listed leaves each number once.
+    QueueExcelLines(*db_, log_, "10001", {"13710000499 , y", "13612345678 , y", "13612345678 , z"}, "", "",
+                    [](const std::string&) {});
+    EXPECT_EQ(Column("SELECT COUNT(*) FROM lastSendMobs"), Texts{"13"});
+    EXPECT_EQ(LastSendMobs(*db_, "10001").front(), "13612345678");
+    EXPECT_EQ(LastSendMobs(*db_, "10001").size(), 12u);
+}
+
+TEST_F(OfficeStoreTest, SavedListIsUtf8WithCrLfAndReplacesTheFile) {
+    test::WriteFile(dir_ / "list.csv", std::string(100, 'x'));
+    ASSERT_TRUE(SaveExcelLines(dir_ / "list.csv", {"13912345678 , 你好", "13812345678 , a,b"}));
+    EXPECT_EQ(test::ReadFile(dir_ / "list.csv"), "\xEF\xBB\xBF" "13912345678 , 你好\r\n13812345678 , a,b\r\n");
+    EXPECT_FALSE(SaveExcelLines(dir_ / "no folder" / "list.csv", {"x"}));
+}
+
+TEST_F(OfficeStoreTest, FavouritesAreCleanedKeptOnceAndDeletedWhole) {
+    EXPECT_EQ(AddFavourite(*db_, "10001", CleanText("  hello  world ")), FavouriteAdd::Added);
+    EXPECT_EQ(AddFavourite(*db_, "10001", CleanText("hello world\r\n")), FavouriteAdd::Exists);
+    EXPECT_EQ(AddFavourite(*db_, "10002", "hello world"), FavouriteAdd::Added);  // another account
+    EXPECT_EQ(AddFavourite(*db_, "10001", "NULL"), FavouriteAdd::Added);
+    EXPECT_EQ(AddFavourite(*db_, "10001", ""), FavouriteAdd::Empty);
+    EXPECT_EQ(AddFavourite(*db_, "10001", std::string(256, 'a')), FavouriteAdd::TooLong);
+    EXPECT_EQ(ListFavourites(*db_, "10001"), (Texts{"NULL", "hello world"}));
+    ASSERT_TRUE(db_->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (10001, 'hello world')"));
+    DeleteFavourite(*db_, "10001", "hello world");
+    EXPECT_EQ(ListFavourites(*db_, "10001"), Texts{"NULL"});
+    EXPECT_EQ(ListFavourites(*db_, "10002"), Texts{"hello world"});
+    ASSERT_TRUE(db_->pAdoCom("DROP TABLE okMsg"));
+    EXPECT_EQ(AddFavourite(*db_, "10001", "new"), FavouriteAdd::Failed);
+}
+
+}  // namespace
+}  // namespace xunda

@@ -1,0 +1,111 @@
+#!/usr/bin/env python3
+"""Writes the workbooks and documents the office tests read into the folder given as argument."""
+import datetime
+import os
+import shutil
+import sys
+import zipfile
+
+import docx
+import openpyxl
+import xlwt
+
+out = sys.argv[1]
+shutil.rmtree(out, ignore_errors=True)
+os.makedirs(out)
+
+
+def path(name):
+    return os.path.join(out, name)
+
+
+# Three sheets; the first is the mail-merge sheet (an empty cell in row 2, a date, a bool).
+book = openpyxl.Workbook()
+first = book.active
+first.title = "客户"
+first.append([13912345678, "张三", datetime.date(2024, 5, 6)])
+first.append(["13812345678, 13712345678", None, 3.25])
+first.append(["no number", "王五", True])
+second = book.create_sheet("second")
+second["C5"] = 13612345678
+second["D6"] = datetime.datetime(2024, 5, 6, 10, 30, 0)
+book.create_sheet("third")["A1"] = "0755-12345678"
+book.save(path("book.xlsx"))
+
+# A package written by hand: sheets listed in another order than their part names, rich-run and
+# phonetic shared strings, an inline string, a custom date format, the 1904 date system, an error,
+# a boolean, rows and cells without references, data that starts at C5.
+NS = 'xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main" ' \
+     'xmlns:r="http://schemas.openxmlformats.org/officeDocument/2006/relationships"'
+REL = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/"
+parts = {
+    "[Content_Types].xml": '<?xml version="1.0" encoding="UTF-8"?><Types/>',
+    "xl/workbook.xml": f'<?xml version="1.0" encoding="UTF-8" standalone="yes"?>\n<workbook {NS}>'
+                       '<workbookPr date1904="1"/><sheets><sheet name="A" sheetId="1" r:id="rId7"/>'
+                       '<sheet name="B" sheetId="2" r:id="rId3"/></sheets></workbook>',
+    "xl/_rels/workbook.xml.rels":
+        '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+        f'<Relationship Id="rId3" Type="{REL}worksheet" Target="worksheets/sheet1.xml"/>'
+        f'<Relationship Id="rId7" Type="{REL}worksheet" Target="/xl/worksheets/sheet2.xml"/>'
+        f'<Relationship Id="rId9" Type="{REL}sharedStrings" Target="strings.xml"/>'
+        f'<Relationship Id="rId8" Type="{REL}styles" Target="styles.xml"/></Relationships>',
+    "xl/strings.xml": f'<sst {NS}><si><r><t>139</t></r><r><rPr><b/></rPr><t xml:space="preserve">1234</t></r>'
+                      '<r><t>5678</t></r><rPh><t>ignored 13000000000</t></rPh></si>'
+                      '<si><t>A&amp;B 张三</t></si></sst>',
+    "xl/styles.xml": f'<styleSheet {NS}><numFmts count="1"><numFmt numFmtId="164" formatCode="&quot;on&quot; yyyy/mm/dd"/>'
+                     '</numFmts><cellStyleXfs count="1"><xf numFmtId="14"/></cellStyleXfs>'
+                     '<cellXfs count="3"><xf numFmtId="0"/><xf numFmtId="164"/><xf numFmtId="2"/></cellXfs></styleSheet>',
+    "xl/worksheets/sheet2.xml": f'<worksheet {NS}><sheetData>'
+                                '<row r="5"><c r="C5" t="s"><v>0</v></c><c r="E5" s="1"><v>0</v></c></row>'
+                                '<row><c t="inlineStr"><is><r><t>137</t></r><r><t>12345678</t></r></is></c>'
+                                '<c t="e"><v>#N/A</v></c><c t="b"><v>1</v></c><c s="2"><v>0.5</v></c></row>'
+                                '</sheetData></worksheet>',
+    "xl/worksheets/sheet1.xml": f'<worksheet {NS}><sheetData><row r="1"><c r="A1" t="s"><v>1</v></c>'
+                                '<c r="B1"><v>13512345678</v></c></row></sheetData></worksheet>',
+}
+with zipfile.ZipFile(path("handmade.xlsx"), "w", zipfile.ZIP_DEFLATED) as z:
+    for name, text in parts.items():
+        z.writestr(name, text)
+
+# The binary workbook: two sheets, numbers stored as floats, a date.
+xls = xlwt.Workbook()
+a = xls.add_sheet("one")
+a.write(0, 0, 13312345678.0)
+a.write(0, 1, "李四")
+a.write(1, 2, datetime.date(2024, 5, 6), xlwt.easyxf(num_format_str="YYYY-MM-DD"))
+xls.add_sheet("two").write(3, 3, "Tel: 010-12345678")
+xls.save(path("book.xls"))
+
+# A document with a number split over three runs and one in a table.
+document = docx.Document()
+p = document.add_paragraph("客户 ")
+for run in ("138", "1234", "5678"):
+    p.add_run(run).bold = True
+document.add_paragraph("tel 010-12345678")
+document.add_table(rows=1, cols=1).cell(0, 0).text = "13612345678"
+document.save(path("numbers.docx"))
+
+# HTML saved as .xls, a text file in a folder named like a document.
+with open(path("html.xls"), "w") as f:
+    f.write("<html><table><tr><td>13212345678</td></tr></table></html>")
+os.makedirs(path("x.doc"))
+with open(path("x.doc/numbers.txt"), "w") as f:
+    f.write("13112345678\n")
+
+# Damaged files: truncated copies, a compound file that is no workbook (as an encrypted .xlsx is),
+# and a zip bomb whose sheet inflates far beyond the readers' limit.
+for name in ("book.xlsx", "book.xls", "numbers.docx"):
+    data = open(path(name), "rb").read()
+    with open(path("truncated-" + name), "wb") as f:
+        f.write(data[: len(data) * 2 // 3])
+with open(path("secret.xlsx"), "wb") as f:
+    f.write(b"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + b"\0" * 4088)
+with zipfile.ZipFile(path("bomb.xlsx"), "w", zipfile.ZIP_DEFLATED) as z:
+    for name in ("xl/workbook.xml", "xl/_rels/workbook.xml.rels"):
+        z.writestr(name, parts[name])
+    with z.open("xl/worksheets/sheet2.xml", "w", force_zip64=True) as sheet:
+        sheet.write(f'<worksheet {NS}><sheetData><row r="1"><c r="A1"><v>13912345678</v></c></row>'.encode())
+        block = b" " * (1 << 20)
+        for _ in range(300):
+            sheet.write(block)
+        sheet.write(b"</sheetData></worksheet>")

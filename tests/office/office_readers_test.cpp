@@ -1,0 +1,102 @@
+// The workbook and document readers over files written by make_fixtures.py, damaged files, and
+// the program runner that reads .doc files through catdoc.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "compose/number_tidy.h"
+#include "compose/office_readers.h"
+#include "platform/document_text.h"
+#include "support/temp_dir.h"
+
+namespace xunda {
+namespace {
+
+using ::testing::ElementsAre;
+using Texts = std::vector<std::string>;
+
+std::filesystem::path Fixture(const std::string& name) {
+    const char* folder = std::getenv("OFFICE_FILES");
+    return std::filesystem::path(folder ? folder : "") / name;
+}
+
+TEST(OfficeReaders, WorkbookCellsSheetBySheetInOneTextForm) {
+    const std::pair<const char*, Texts> books[] = {
+        {"book.xlsx",
+         {"13912345678", "张三", "2024-05-06", "13812345678, 13712345678", "3.25", "no number", "王五", "True",
+          "13612345678", "2024-05-06 10:30:00", "0755-12345678"}},
+        // workbook order, joined runs without phonetics, inline strings, the 1904 system, errors empty
+        {"handmade.xlsx", {"13912345678", "1904-01-01", "13712345678", "True", "0.5", "A&B 张三", "13512345678"}},
+        {"book.xls", {"13312345678", "李四", "2024-05-06", "Tel: 010-12345678"}},
+    };
+    for (const auto& [name, cells] : books) EXPECT_EQ(ReadExcelCells(Fixture(name)), cells) << name;
+}
+
+TEST(OfficeReaders, FirstSheetGridRunsFromA1ToTheLastUsedCell) {
+    const std::optional<SheetGrid> grid = ReadFirstSheet(Fixture("handmade.xlsx"));
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->columns, 5u);
+    ASSERT_EQ(grid->rows.size(), 6u);
+    EXPECT_EQ(grid->Cell(4, 2), "13912345678");
+    EXPECT_EQ(grid->Cell(5, 0), "13712345678");  // cells without references follow each other
+    EXPECT_EQ(grid->Cell(5, 1), "");             // the error cell
+    EXPECT_EQ(grid->Cell(0, 0), "");
+    const std::optional<SheetGrid> xls = ReadFirstSheet(Fixture("book.xls"));
+    ASSERT_TRUE(xls);
+    EXPECT_EQ(xls->rows.size(), 2u);
+    EXPECT_EQ(xls->columns, 3u);
+    EXPECT_EQ(xls->Cell(1, 2), "2024-05-06");
+}
+
+TEST(OfficeReaders, DocxGivesOneLinePerParagraphWithItsRunsJoined) {
+    EXPECT_EQ(ReadWordText(Fixture("numbers.docx")), (Texts{"客户 13812345678\ntel 010-12345678\n13612345678\n"}));
+}
+
+TEST(OfficeReaders, DamagedFilesAreUnreadableNotEmpty) {
+    for (const char* name : {"truncated-book.xlsx", "truncated-book.xls", "secret.xlsx", "bomb.xlsx"}) {
+        EXPECT_EQ(ReadExcelCells(Fixture(name)), std::nullopt) << name;
+        EXPECT_FALSE(ReadFirstSheet(Fixture(name))) << name;
+        EXPECT_THROW(ImportMobsFile(Fixture(name)), FileReadError) << name;
+    }
+    EXPECT_EQ(ReadWordText(Fixture("truncated-numbers.docx")), std::nullopt);
+}
+
+TEST(ImportMobsFile, FindsTheNumbersOfEveryKindOfFile) {
+    const std::pair<const char*, Texts> files[] = {
+        {"book.xlsx", {"075512345678", "13612345678", "13712345678", "13812345678", "13912345678"}},
+        {"book.xls", {"01012345678", "13312345678"}},
+        {"numbers.docx", {"01012345678", "13612345678", "13812345678"}},
+        {"html.xls", {"13212345678"}},
+        {"x.doc/numbers.txt", {"13112345678"}},
+    };
+    for (const auto& [name, mobs] : files) EXPECT_EQ(ImportMobsFile(Fixture(name)), mobs) << name;
+}
+
+TEST(RunProgramOutput, ReadsTheOutputOfAProgramThatEndsWellInTime) {
+    test::TempDir dir;
+    const auto script = [&](const std::string& name, const std::string& body) {
+        test::WriteFile(dir / name, "#!/bin/sh\n" + body + "\n");
+        chmod((dir / name).c_str(), 0700);
+        return (dir / name).string();
+    };
+    const std::string echo = script("echo", "echo \"$@\"; echo 你好 >&2");
+    EXPECT_EQ(ReadDocText("/some where/a.doc", echo), "-w -d utf-8 /some where/a.doc\n");
+    using std::chrono::milliseconds;
+    const std::pair<std::string, std::size_t> failing[] = {
+        {script("fail", "echo half; exit 1"), 100},
+        {script("sleeper", "echo started; exec sleep 10"), 100},
+        {script("chatty", "head -c 5000 /dev/zero"), 4096},
+        {(dir / "absent").string(), 100},
+    };
+    for (const auto& [program, cap] : failing) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(RunProgramOutput(program, {}, milliseconds(300), cap), std::nullopt) << program;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(3000)) << program;
+    }
+}
+
+}  // namespace
+}  // namespace xunda
