@@ -32,10 +32,12 @@ std::optional<std::vector<std::string>> btnSendDgClick(SubscriptionHost& host,
         prompts.Notice("请勾选要发送的订阅类别!");
         return std::nullopt;
     }
+    // "+mob": the ticked categories' subscriptions are found by their index and sorted, far faster
+    // than walking every subscription of the account in number order.
     const std::vector<std::string> mobs =
         ReadMobs(host.db(), "SELECT DISTINCT mob FROM mobOrder WHERE corpID=" + SqlInt(host.corpID()) +
                                 " AND dgTimeOut>=" + SqlQuote(today) + " AND dgStatus=1 AND msgType IN (" +
-                                QuotedList(ticked) + ") ORDER BY mob");
+                                QuotedList(ticked) + ") ORDER BY +mob");
     if (mobs.empty()) {
         prompts.Notice("你选择的订阅类别没有相关的手机号码订阅!");
         return std::nullopt;
