@@ -38,13 +38,6 @@ class StatusDelegate : public QStyledItemDelegate {
     }
 };
 
-QDateEdit* Picker(const char* name, QWidget* parent) {
-    auto* picker = Named(new QDateEdit(parent), name);
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    return picker;
-}
-
 QComboBox* DropDown(const char* name, QWidget* parent) {
     auto* box = Named(new QComboBox(parent), name);
     box->setMinimumWidth(160);

@@ -41,13 +41,6 @@ void OkCancel(Dialog* dialog, QVBoxLayout* layout, void (Dialog::*ok)()) {
     layout->addLayout(row);
 }
 
-QDateEdit* Picker(const char* name, QWidget* parent, const QString& format) {
-    auto* picker = Named(new QDateEdit(parent), name);
-    picker->setCalendarPopup(true);
-    picker->setDisplayFormat(format);
-    return picker;
-}
-
 }  // namespace
 
 MobOrderChangeDialog::MobOrderChangeDialog(Store store, QWidget* parent)
@@ -56,8 +49,8 @@ MobOrderChangeDialog::MobOrderChangeDialog(Store store, QWidget* parent)
       mobTitle_(Named(new QLabel(this), "mobTitle")),
       msgTypeTitle_(Named(new QLabel(this), "msgTypeTitle")),
       mobCheck_(Named(new QCheckBox(QStringLiteral("操作该手机全部的订阅内容"), this), "mobCheck")),
-      edDgTime_(Picker("edDgTime", this, QStringLiteral("yyyy-MM-dd"))),
-      edDgTimeOut_(Picker("edDgTimeOut", this, QStringLiteral("yyyy-MM-dd"))),
+      edDgTime_(Picker("edDgTime", this)),
+      edDgTimeOut_(Picker("edDgTimeOut", this)),
       dgStatusCheck_(Named(new QCheckBox(QStringLiteral("关闭短信正常发送"), this), "dgStatusCheck")) {
     QVBoxLayout* layout = Frame(this, "formMobOrderChange", "修改订阅内容");
     QFont big = mobTitle_->font();

@@ -1,5 +1,6 @@
 #include "ui/subscriptions/subscription_widgets.h"
 
+#include <QDateEdit>
 #include <QListWidget>
 
 namespace xunda {
@@ -7,6 +8,13 @@ namespace xunda {
 namespace {
 const QString kDayFormat = QStringLiteral("yyyy-MM-dd");
 }  // namespace
+
+QDateEdit* Picker(const char* name, QWidget* parent, const QString& format) {
+    auto* picker = Named(new QDateEdit(parent), name);
+    picker->setCalendarPopup(true);
+    picker->setDisplayFormat(format);
+    return picker;
+}
 
 void FillCheckList(QListWidget* list, const std::vector<std::string>& names) {
     list->clear();

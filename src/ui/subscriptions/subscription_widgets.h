@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+class QDateEdit;
 class QListWidget;
+class QWidget;
 
 namespace xunda {
 
@@ -15,6 +17,9 @@ Widget* Named(Widget* widget, const char* name) {
     widget->setObjectName(QString::fromUtf8(name));
     return widget;
 }
+
+// A date picker with a calendar, showing days as "yyyy-MM-dd" unless `format` says otherwise.
+QDateEdit* Picker(const char* name, QWidget* parent, const QString& format = QStringLiteral("yyyy-MM-dd"));
 
 // Fills a check list with the names, every item unticked.
 void FillCheckList(QListWidget* list, const std::vector<std::string>& names);
