@@ -6,6 +6,8 @@
 //    5 each: goal <= 1.5x;
 //  - the search page's first screen with no filter ticked: the listing opened on a freshly opened
 //    database, its count caption and the 30 rows of a screen with every column: goal <= 1 s.
+#include "subscriptions/broadcast.h"
+
 #include <stdlib.h>
 
 #include <algorithm>
@@ -16,7 +18,6 @@
 
 #include "printing_prompts.h"
 #include "store/database.h"
-#include "subscriptions/broadcast.h"
 #include "subscriptions/categories.h"
 #include "subscriptions/day_text.h"
 #include "subscriptions/subscription_search.h"
@@ -66,11 +67,13 @@ int main() {
     bench::PrintingPrompts prompts;
     {
         auto db = Database::Create(file, prompts);
-        if (!db || !db->pAdoCom("INSERT INTO msgType (corpID,msgType) VALUES (10001,'天气'),(10001,'股票'),"
-                                "(10001,'新闻'),(10001,'体育'),(10001,'财经'),(10001,'娱乐'),(10001,'健康'),"
-                                "(10001,'教育'),(10001,'旅游'),(10001,'汽车')") ||
+        if (!db ||
+            !db->pAdoCom("INSERT INTO msgType (corpID,msgType) VALUES (10001,'天气'),(10001,'股票'),"
+                         "(10001,'新闻'),(10001,'体育'),(10001,'财经'),(10001,'娱乐'),(10001,'健康'),"
+                         "(10001,'教育'),(10001,'旅游'),(10001,'汽车')") ||
             !db->pAdoCom("INSERT INTO mobOrder (corpID,mob,msgType,dgStatus,dgTime,dgTimeOut) WITH RECURSIVE"
-                         " n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<" + std::to_string(kRows) +
+                         " n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE i<" +
+                         std::to_string(kRows) +
                          ") SELECT 10001, 13800000000 + (i*7919) % 300000,"
                          " (SELECT msgType FROM msgType WHERE rowid=1+i%10), i%10<>3,"
                          " datetime('now','localtime','-'||(i%365)||' days'),"
@@ -88,9 +91,11 @@ int main() {
     const std::string caption = search.Caption();
     std::size_t bytes = 0;
     for (std::size_t r = 0; r < 30; ++r)
-        for (std::size_t c = 0; c < search.grid().Columns().size(); ++c) bytes += search.grid().Text(r, c).size();
+        for (std::size_t c = 0; c < search.grid().Columns().size(); ++c)
+            bytes += search.grid().Text(r, c).size();
     const double first = Since(start);
-    std::printf("search page's first screen, %s: %.3f s (goal <= 1: ratio %.2f)\n", caption.c_str(), first, first);
+    std::printf("search page's first screen, %s: %.3f s (goal <= 1: ratio %.2f)\n", caption.c_str(), first,
+                first);
 
     // The broadcast selection against the command-line tool.
     const std::string sql = "SELECT DISTINCT mob FROM mobOrder WHERE corpID=10001 AND dgTimeOut>='" + today +
@@ -112,9 +117,10 @@ int main() {
         if (std::system(command.c_str()) != 0) return 1;
         anchor = std::min(anchor, Since(start));
     }
-    std::printf("broadcast selection of %zu numbers from %d subscriptions: %.3f s, sqlite3 %.3f s (%.1f MB):"
-                " ratio %.2f (goal <= 1.5)\n",
-                count, kRows, ours, anchor, fs::file_size(dir / "anchor.txt") / 1e6, ours / anchor);
+    std::printf(
+        "broadcast selection of %zu numbers from %d subscriptions: %.3f s, sqlite3 %.3f s (%.1f MB):"
+        " ratio %.2f (goal <= 1.5)\n",
+        count, kRows, ours, anchor, fs::file_size(dir / "anchor.txt") / 1e6, ours / anchor);
     db.reset();
     fs::remove_all(dir);
     return bytes == 0;

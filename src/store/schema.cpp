@@ -10,7 +10,8 @@ namespace xunda::store_detail {
 #define XUNDA_SENDING_TABLE "CREATE TABLE IF NOT EXISTS mt_sending (id INTEGER PRIMARY KEY);"
 // Subscriptions by number, then category: the subscription search lists them in this order and
 // bulk subscribing finds a number's subscriptions by it. Files made before it existed get it too.
-#define XUNDA_ORDER_INDEX "CREATE INDEX IF NOT EXISTS mobOrder_corp_mob_type ON mobOrder (corpID, mob, msgType);"
+#define XUNDA_ORDER_INDEX \
+    "CREATE INDEX IF NOT EXISTS mobOrder_corp_mob_type ON mobOrder (corpID, mob, msgType);"
 
 const char* const kSchemaSql = R"sql(
 CREATE TABLE mobs (

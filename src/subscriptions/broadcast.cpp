@@ -25,8 +25,8 @@ std::vector<std::string> ReadMobs(Database& db, std::string_view sql) {
 }
 
 std::optional<std::vector<std::string>> btnSendDgClick(SubscriptionHost& host,
-                                                      const std::vector<std::string>& ticked,
-                                                      std::string_view today) {
+                                                       const std::vector<std::string>& ticked,
+                                                       std::string_view today) {
     Prompts& prompts = host.prompts();
     if (ticked.empty()) {
         prompts.Notice("请勾选要发送的订阅类别!");
@@ -65,7 +65,8 @@ void BroadcastHistory::Open() {
 
 bool BroadcastHistory::btnSearchHistClick(const std::string& key) {
     const std::string p = SqlQuote("%%" + key + "%%");
-    grid_.Open({"histMsg", Account() + " AND (msgTime LIKE " + p + " OR msgContent LIKE " + p + ")", kNewestFirst});
+    grid_.Open(
+        {"histMsg", Account() + " AND (msgTime LIKE " + p + " OR msgContent LIKE " + p + ")", kNewestFirst});
     return grid_.RowCount() > 0;
 }
 
@@ -85,7 +86,8 @@ void BroadcastHistory::btnDelHistMsgClick(std::optional<std::size_t> row) {
     Database& db = host_.db();
     const std::string broadcast = " WHERE " + Account() + " AND msgID=" + SqlInt(grid_.RowId(*row));
     if (db.Transaction([&] {
-            return db.pAdoCom("DELETE FROM histMsgType" + broadcast) && db.pAdoCom("DELETE FROM histMsg" + broadcast);
+            return db.pAdoCom("DELETE FROM histMsgType" + broadcast) &&
+                   db.pAdoCom("DELETE FROM histMsg" + broadcast);
         }))
         grid_.Remove(*row);
 }

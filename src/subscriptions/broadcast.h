@@ -23,8 +23,8 @@ std::vector<std::string> ReadMobs(Database& db, std::string_view sql);
 // categories that send normally and expire on `today` ("YYYY-MM-DD") or later, once the user
 // confirmed their count. Nullopt after a notice (nothing ticked, no number) or No.
 std::optional<std::vector<std::string>> btnSendDgClick(SubscriptionHost& host,
-                                                      const std::vector<std::string>& ticked,
-                                                      std::string_view today);
+                                                       const std::vector<std::string>& ticked,
+                                                       std::string_view today);
 
 class BroadcastHistory {
   public:

@@ -85,7 +85,8 @@ bool btnDelMsgTypeClick(SubscriptionHost& host, const std::vector<std::string>& 
         host.prompts().Notice("请选择要删除的订阅类别!");
         return false;
     }
-    const std::string where = " WHERE corpID=" + Account(host) + " AND msgType IN (" + QuotedList(ticked) + ")";
+    const std::string where =
+        " WHERE corpID=" + Account(host) + " AND msgType IN (" + QuotedList(ticked) + ")";
     Database& db = host.db();
     // Every subscribed number counts, whatever the status of its subscription: all of them go.
     ResultSet rs = db.pAdoQuery("SELECT COUNT(DISTINCT mob) AS n FROM mobOrder" + where);

@@ -35,7 +35,8 @@ void btnUserCancelAllClick(SubscriptionHost& host, SubscriberList& list, std::op
     const ResultSet& orders = list.orders();
     if (!host.prompts().Confirm(Cell(orders, *row, "mob") + "的订阅内容将全部被删除!要继续吗?")) return;
     std::string ids;
-    for (std::size_t r = 0; r < orders.RecordCount(); ++r) (ids += r ? "," : "") += SqlInt(Cell(orders, r, "rowid"));
+    for (std::size_t r = 0; r < orders.RecordCount(); ++r)
+        (ids += r ? "," : "") += SqlInt(Cell(orders, r, "rowid"));
     host.db().pAdoCom("DELETE FROM mobOrder WHERE rowid IN (" + ids + ")");
     list.RefreshOrders();
 }
@@ -78,9 +79,10 @@ bool ChangeSubscription(SubscriptionHost& host, SubscriberList& list, const Subs
 
 std::optional<std::vector<std::string>> MissingCategories(SubscriptionHost& host, const std::string& mob) {
     std::vector<std::string> names;
-    for (ResultSet rs = host.db().pAdoQuery("SELECT msgType FROM msgType WHERE corpID=" + Account(host) +
-                                            " AND msgType NOT IN (SELECT msgType FROM mobOrder WHERE corpID=" +
-                                            Account(host) + " AND mob=" + SqlQuote(mob) + ")");
+    for (ResultSet rs = host.db().pAdoQuery(
+             "SELECT msgType FROM msgType WHERE corpID=" + Account(host) +
+             " AND msgType NOT IN (SELECT msgType FROM mobOrder WHERE corpID=" + Account(host) +
+             " AND mob=" + SqlQuote(mob) + ")");
          !rs.Eof(); rs.Next())
         names.push_back(rs.AsString("msgType"));
     if (names.empty()) {
@@ -95,8 +97,8 @@ bool AddSubscriptions(SubscriptionHost& host, SubscriberList& list, const std::s
     Database& db = host.db();
     const bool stored = db.Transaction([&] {
         for (const std::string& category : ticked) {
-            if (!db.pAdoCom("INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) VALUES (" + Account(host) + "," +
-                            SqlQuote(mob) + "," + SqlQuote(category) + "," + Stored(expiry) + ")"))
+            if (!db.pAdoCom("INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) VALUES (" + Account(host) +
+                            "," + SqlQuote(mob) + "," + SqlQuote(category) + "," + Stored(expiry) + ")"))
                 return false;
         }
         return true;

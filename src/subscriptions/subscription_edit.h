@@ -19,10 +19,10 @@ namespace xunda {
 struct SubscriptionChange {
     std::string mob;
     std::string msgType;
-    bool closed = false;     // "关闭短信正常发送": the subscription's status is not True
-    std::string dgTime;      // days, "YYYY-MM-DD"
+    bool closed = false;  // "关闭短信正常发送": the subscription's status is not True
+    std::string dgTime;   // days, "YYYY-MM-DD"
     std::string dgTimeOut;
-    bool allOfMob = false;   // "操作该手机全部的订阅内容"
+    bool allOfMob = false;  // "操作该手机全部的订阅内容"
 };
 
 // btnUserCancelAllClick: every subscription shown (those of the number in `row`), after a question.

@@ -20,8 +20,9 @@ class SubscriptionEditTest : public SubscriptionsTest {
         list.pUser("");
     }
     std::string Orders() {
-        return Rows("SELECT msgType || dgStatus || ' ' || ifnull(dgTime,'') || ' ' || ifnull(dgTimeOut,'')"
-                    " FROM mobOrder WHERE corpID=10001 ORDER BY msgType");
+        return Rows(
+            "SELECT msgType || dgStatus || ' ' || ifnull(dgTime,'') || ' ' || ifnull(dgTimeOut,'')"
+            " FROM mobOrder WHERE corpID=10001 ORDER BY msgType");
     }
 
     SubscriberList list{*this};
@@ -42,7 +43,8 @@ TEST_F(SubscriptionEditTest, EditStoresOneOrAllOfTheNumbersSubscriptionsWithCano
     b.closed = true;
     b.allOfMob = true;
     EXPECT_TRUE(ChangeSubscription(*this, list, b));
-    EXPECT_EQ(Orders(), "A0 2026-12-06 00:00:00 2026-12-06 00:00:00|B0 2026-12-06 00:00:00 2026-12-06 00:00:00");
+    EXPECT_EQ(Orders(),
+              "A0 2026-12-06 00:00:00 2026-12-06 00:00:00|B0 2026-12-06 00:00:00 2026-12-06 00:00:00");
     EXPECT_EQ(list.OrdersCaption(), "订阅类别(2)");
     EXPECT_EQ(*list.orders().At(0, *list.orders().ColumnIndex("dgstatus")), "False");  // read again
     EXPECT_EQ(Rows("SELECT dgStatus FROM mobOrder WHERE corpID=10002"), "1");
@@ -73,7 +75,8 @@ TEST_F(SubscriptionEditTest, AddOffersTheMissingCategoriesAndCancelAsks) {
     btnUserCancelAllClick(*this, list, 2);
     EXPECT_EQ(Rows("SELECT corpID FROM mobOrder"), "10002");
     EXPECT_EQ(list.OrdersCaption(), "订阅类别(0)");
-    EXPECT_THAT(recorded.notices(), ElementsAre("手机号码的订阅关系处理完成!", "该手机已经订阅了所有的内容!"));
+    EXPECT_THAT(recorded.notices(),
+                ElementsAre("手机号码的订阅关系处理完成!", "该手机已经订阅了所有的内容!"));
     EXPECT_THAT(recorded.confirms(),
                 ElementsAre("139的订阅类别:B 将被删除!要继续吗?", "139的订阅内容将全部被删除!要继续吗?",
                             "139的订阅类别:B 将被删除!要继续吗?", "139的订阅内容将全部被删除!要继续吗?"));

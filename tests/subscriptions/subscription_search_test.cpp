@@ -36,7 +36,8 @@ TEST_F(SubscriptionSearchTest, FiltersCombineOverTheAccountsSubscriptionsByNumbe
     EXPECT_EQ(search.Caption(), "查询结果(4)");
     EXPECT_THAT(Found({.normal = false}), ElementsAre("139A"));
     EXPECT_THAT(Found({.normal = true, .msgType = "c"}), ElementsAre("138C", "139C"));
-    EXPECT_THAT(Found({.mob = "39", .dgTime = DayRange{"2026-05-01", "2026-05-01"}}), ElementsAre("139B", "139C"));
+    EXPECT_THAT(Found({.mob = "39", .dgTime = DayRange{"2026-05-01", "2026-05-01"}}),
+                ElementsAre("139B", "139C"));
     EXPECT_THAT(Found({.dgTimeOut = DayRange{"2026-06-30", "2026-07-01"}}), ElementsAre("139A", "139B"));
     EXPECT_THAT(Found({.dgTimeOut = DayRange{"2026-07-01", "2026-06-30"}}), ElementsAre());  // to before from
     EXPECT_FALSE(search.btnMobOrderSearchClick({.mob = "1'%"}));
@@ -57,7 +58,8 @@ TEST_F(SubscriptionSearchTest, SendAllTakesEachNumberOnceAndDeleteAsks) {
     search.btnMobDelClick(0);
     EXPECT_EQ(search.Caption(), "查询结果(0)");
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobOrder WHERE msgType='A'"), "1");
-    EXPECT_THAT(recorded.confirms(), ElementsAre(" 将删除一条订阅关系!要继续吗?", " 将删除一条订阅关系!要继续吗?"));
+    EXPECT_THAT(recorded.confirms(),
+                ElementsAre(" 将删除一条订阅关系!要继续吗?", " 将删除一条订阅关系!要继续吗?"));
 }
 
 }  // namespace

@@ -2,19 +2,18 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QDeadlineTimer>
 #include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTest>
-
-#include <QDateEdit>
-#include <QLabel>
-#include <QStackedWidget>
 #include <QTimer>
 
 #include "ui/msg_form.h"
@@ -109,7 +108,8 @@ TEST_F(SubscriptionPagesTest, BulkPageSubscribesTheTidiedNumbersToTheTickedCateg
 
 TEST_F(SubscriptionPagesTest, BroadcastRecordsTheCategoriesConfirmedOnTheBulkPage) {
     Run("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B'), (10001,'C')");
-    Run("INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) SELECT 10001, column1, column2, '2999-01-01' FROM"
+    Run("INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) SELECT 10001, column1, column2, '2999-01-01' "
+        "FROM"
         " (VALUES ('13900000009','A'), ('13800000008','B'), ('13900000009','B'), ('13700000007','C'))");
     auto* page = Open<MobOrderPage>("手机订阅关系处理", "mobOrder");
     auto* send = qobject_cast<SendSmsPage*>(main->FindPage(QStringLiteral("sendSmsPage")));
@@ -163,7 +163,8 @@ TEST_F(SubscriptionPagesTest, EditDialogOpensTheClosedSubscriptionAndStoresItOpe
 
 TEST_F(SubscriptionPagesTest, SearchPageTicksTheFiltersTheUserChangesAndSendsEachNumberOnce) {
     Run("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A')");
-    Run("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'13900000009','A'), (10001,'13900000009','B'),"
+    Run("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'13900000009','A'), "
+        "(10001,'13900000009','B'),"
         " (10001,'13900000009','C'), (10001,'13800000008','A')");
     auto* page = Open<MobPage>("手机订阅内容查询", "mob");
     ASSERT_NE(page, nullptr);

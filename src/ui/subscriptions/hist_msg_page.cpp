@@ -36,7 +36,8 @@ HistMsgPage::HistMsgPage(Shell& shell)
     connect(Grid()->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { histMsgGridCellClick(); });
 
-    auto* categories = Named(new QGroupBox(QStringLiteral("已发送包括下列订阅类别的手机"), this), "GroupBox8");
+    auto* categories =
+        Named(new QGroupBox(QStringLiteral("已发送包括下列订阅类别的手机"), this), "GroupBox8");
     inMsgType_->setToolTip(inMsgType_->text());
     inMsgType_->setWordWrap(true);
     (new QHBoxLayout(categories))->addWidget(inMsgType_);

@@ -59,17 +59,13 @@ MobOrderPage::MobOrderPage(Shell& shell)
       msgTypeSelect_(Named(new QListWidget(this), "msgTypeSelect")),
       msgTypeCheck_(Named(new QCheckBox(QStringLiteral("全部选择"), this), "msgTypeCheck")),
       edNewMsgType_(Named(new QComboBox(this), "edNewMsgType")),
-      edDgTimeOut_(Named(new QDateEdit(this), "edDgTimeOut")),
+      edDgTimeOut_(Picker("edDgTimeOut", this)),
       mobOrderGroup_(Named(new QGroupBox(QStringLiteral("手机号码"), this), "mobOrderGroup")),
       edMobs_(Named(new QPlainTextEdit(mobOrderGroup_), "edMobs")),
       mobs_(new MobsMemo(shell, edMobs_, mobOrderGroup_)),
       edUserName_(Named(new QLineEdit(this), "edUserName")),
-      edBir_(Named(new QDateEdit(this), "edBir")),
+      edBir_(Picker("edBir", this)),
       edNickName_(Named(new QLineEdit(this), "edNickName")) {
-    for (QDateEdit* picker : {edDgTimeOut_, edBir_}) {
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    }
     edBir_->setToolTip(QStringLiteral("生日日期如果填写的是今天,则表示生日段无效!"));
     edNewMsgType_->setEditable(true);
     edNewMsgType_->setInsertPolicy(QComboBox::NoInsert);

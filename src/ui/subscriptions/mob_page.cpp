@@ -110,8 +110,10 @@ MobPage::MobPage(Shell& shell)
 
 void MobPage::OpenList() {
     const QDate today = QDate::currentDate();
-    for (auto [picker, day] : {std::pair{edSearchDgtimeF_, today.addMonths(-1)}, {edSearchDgtimeE_, today},
-                               {edSearchDgtimeOutF_, today.addMonths(-1)}, {edSearchDgtimeOutE_, today.addMonths(1)}}) {
+    for (auto [picker, day] : {std::pair{edSearchDgtimeF_, today.addMonths(-1)},
+                               {edSearchDgtimeE_, today},
+                               {edSearchDgtimeOutF_, today.addMonths(-1)},
+                               {edSearchDgtimeOutE_, today.addMonths(1)}}) {
         const QSignalBlocker quiet(picker);
         picker->setDate(day);
     }
@@ -138,7 +140,8 @@ void MobPage::btnMobOrderSearchClick() {
     const QString mob = SearchText(edSearchMob_);
     if (cSearchMob_->isChecked()) filters.mob = mob.toStdString();
     if (cSearchStatus_->isChecked()) filters.normal = edSearchStatus_->currentIndex() == 0;
-    if (cSearchMsgType_->isChecked()) filters.msgType = MakeGbkSafe(edSearchMsgType_->currentText().trimmed().toStdString());
+    if (cSearchMsgType_->isChecked())
+        filters.msgType = MakeGbkSafe(edSearchMsgType_->currentText().trimmed().toStdString());
     if (cSearchDgtime_->isChecked()) filters.dgTime = Range(edSearchDgtimeF_, edSearchDgtimeE_);
     if (cSearchDgtimeOut_->isChecked()) filters.dgTimeOut = Range(edSearchDgtimeOutF_, edSearchDgtimeOutE_);
     if (search_.btnMobOrderSearchClick(filters) && filters.mob) AddStrToComBoBox(mob, edSearchMob_);

@@ -113,7 +113,8 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), subsHost_(shell)
     Body()->addWidget(mobDgGroup_, 1);
 
     formMobOrderChange_ = new MobOrderChangeDialog(
-        [this](const SubscriptionChange& change) { return ChangeSubscription(subsHost_, list_, change); }, this);
+        [this](const SubscriptionChange& change) { return ChangeSubscription(subsHost_, list_, change); },
+        this);
     formAddMsgType_ = new AddMsgTypeDialog(
         [this](const std::string& mob, const std::vector<std::string>& ticked, const std::string& expiry) {
             return AddSubscriptions(subsHost_, list_, mob, ticked, expiry);

@@ -49,7 +49,8 @@ class AddMsgTypeDialog : public QDialog {
     Q_OBJECT
   public:
     // The number, the ticked categories, the expiry ("YYYY-MM-DD").
-    using Store = std::function<bool(const std::string&, const std::vector<std::string>&, const std::string&)>;
+    using Store =
+        std::function<bool(const std::string&, const std::vector<std::string>&, const std::string&)>;
     AddMsgTypeDialog(Store store, QWidget* parent);
 
     // Offers the categories, unticked, with "全部选择" unticked and the expiry a year from today.

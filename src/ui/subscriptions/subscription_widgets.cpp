@@ -34,7 +34,8 @@ std::vector<std::string> TickedNames(const QListWidget* list) {
 }
 
 void TickAll(QListWidget* list, bool ticked) {
-    for (int i = 0; i < list->count(); ++i) list->item(i)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+    for (int i = 0; i < list->count(); ++i)
+        list->item(i)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
 }
 
 std::string DayOf(const QDate& date) {
