@@ -8,6 +8,10 @@ namespace xunda::store_detail {
 // The outbox rows of a request whose results are not stored yet (the send engine marks them, in a
 // committed transaction, before the request). Files made before it existed get it when opened.
 #define XUNDA_SENDING_TABLE "CREATE TABLE IF NOT EXISTS mt_sending (id INTEGER PRIMARY KEY);"
+// Subscriptions by number, then category: the subscription search lists them in this order and
+// bulk subscribing finds a number's subscriptions by it. Files made before it existed get it too.
+#define XUNDA_ORDER_INDEX \
+    "CREATE INDEX IF NOT EXISTS mobOrder_corp_mob_type ON mobOrder (corpID, mob, msgType);"
 
 const char* const kSchemaSql = R"sql(
 CREATE TABLE mobs (
@@ -34,7 +38,7 @@ CREATE TABLE mobOrder (
     dgTime    TEXT DEFAULT )sql" XUNDA_NOW R"sql(,
     dgTimeOut TEXT
 );
-CREATE INDEX mobOrder_corp_mob ON mobOrder (corpID, mob);
+)sql" XUNDA_ORDER_INDEX R"sql(
 CREATE INDEX mobOrder_corp_type ON mobOrder (corpID, msgType);
 
 CREATE TABLE histMsg (
@@ -109,10 +113,11 @@ CREATE TABLE sysConfig (
 );
 )sql" XUNDA_SENDING_TABLE;
 
-const char* const kLaterTablesSql = XUNDA_SENDING_TABLE;
+const char* const kLaterTablesSql = XUNDA_SENDING_TABLE XUNDA_ORDER_INDEX;
 
 #undef XUNDA_NOW
 #undef XUNDA_SENDING_TABLE
+#undef XUNDA_ORDER_INDEX
 
 const std::array<std::string_view, 11> kTableNames = {"mobs",        "msgType",      "mobOrder", "histMsg",
                                                       "histMsgType", "mt",           "mt_bak",   "mo",

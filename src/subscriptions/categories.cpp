@@ -28,6 +28,12 @@ std::string CategoryName(std::string_view typed) {
     return CutToGbkBytes(TrimControls(MakeGbkSafe(typed)), 20);
 }
 
+std::string QuotedList(const std::vector<std::string>& names) {
+    std::string list;
+    for (const std::string& name : names) (list += list.empty() ? "" : ",") += SqlQuote(name);
+    return list;
+}
+
 std::vector<std::string> pMsgType(SubscriptionHost& host) {
     std::vector<std::string> names;
     for (ResultSet rs = host.db().pAdoQuery("SELECT msgType FROM msgType WHERE corpID=" + Account(host) +
@@ -79,9 +85,8 @@ bool btnDelMsgTypeClick(SubscriptionHost& host, const std::vector<std::string>& 
         host.prompts().Notice("请选择要删除的订阅类别!");
         return false;
     }
-    std::string list;
-    for (const std::string& name : ticked) (list += list.empty() ? "" : ",") += SqlQuote(name);
-    const std::string where = " WHERE corpID=" + Account(host) + " AND msgType IN (" + list + ")";
+    const std::string where =
+        " WHERE corpID=" + Account(host) + " AND msgType IN (" + QuotedList(ticked) + ")";
     Database& db = host.db();
     // Every subscribed number counts, whatever the status of its subscription: all of them go.
     ResultSet rs = db.pAdoQuery("SELECT COUNT(DISTINCT mob) AS n FROM mobOrder" + where);

@@ -17,6 +17,9 @@ namespace xunda {
 // inside a character.
 std::string CategoryName(std::string_view typed);
 
+// The names as an SQL list: each quoted, joined by "," ('A','B').
+std::string QuotedList(const std::vector<std::string>& names);
+
 // pMsgType: the account's category names, newest first.
 std::vector<std::string> pMsgType(SubscriptionHost& host);
 

@@ -48,6 +48,10 @@ void SubscriberList::ShowOrders(const std::string& mob) {
         Account() + " AND mob=" + SqlQuote(mob));
 }
 
+void SubscriberList::RefreshOrders() {
+    if (!orders_.Sql().empty()) host_.db().pAdoQuery("", orders_);
+}
+
 void SubscriberList::ShowFirstOrders() {
     if (grid_.RowCount() > 0) ShowOrders(grid_.Field(0, "mob").value_or(""));
 }

@@ -40,6 +40,8 @@ class SubscriberList {
     // Deletes the subscriber of `row` with all of its subscriptions, after a question chosen by
     // whether it has any; then shows the subscriptions of the row that becomes current (returned).
     std::optional<std::size_t> btnUserDelClick(std::optional<std::size_t> row);
+    // The subscriptions shown, read again by their last statement (after a dialog changed them).
+    void RefreshOrders();
     // No subscriptions shown (the database was closed).
     void CloseOrders() { orders_ = ResultSet{}; }
 

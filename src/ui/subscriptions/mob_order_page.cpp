@@ -18,11 +18,15 @@
 
 #include "compose/number_tidy.h"
 #include "core/codepage.h"
+#include "subscriptions/broadcast.h"
 #include "subscriptions/categories.h"
 #include "ui/busy_text.h"
+#include "ui/mailbox/list_page.h"
 #include "ui/mobs_memo.h"
 #include "ui/msg_form.h"
 #include "ui/page_registry.h"
+#include "ui/send_sms_page.h"
+#include "ui/subscriptions/subscription_widgets.h"
 #include "ui/tree_helpers.h"
 #include "ui/workers.h"
 
@@ -32,12 +36,6 @@ namespace {
 
 const bool registered =
     RegisterPage("mobOrder", [](Shell& shell) -> Page* { return new MobOrderPage(shell); });
-
-template <typename Widget>
-Widget* Named(Widget* widget, const char* name) {
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
 
 QPushButton* Button(QBoxLayout* row, const char* caption, const char* name, QWidget* parent) {
     auto* button = Named(new QPushButton(QString::fromUtf8(caption), parent), name);
@@ -62,17 +60,13 @@ MobOrderPage::MobOrderPage(Shell& shell)
       msgTypeSelect_(Named(new QListWidget(this), "msgTypeSelect")),
       msgTypeCheck_(Named(new QCheckBox(QStringLiteral("全部选择"), this), "msgTypeCheck")),
       edNewMsgType_(Named(new QComboBox(this), "edNewMsgType")),
-      edDgTimeOut_(Named(new QDateEdit(this), "edDgTimeOut")),
+      edDgTimeOut_(Picker("edDgTimeOut", this)),
       mobOrderGroup_(Named(new QGroupBox(QStringLiteral("手机号码"), this), "mobOrderGroup")),
       edMobs_(Named(new QPlainTextEdit(mobOrderGroup_), "edMobs")),
       mobs_(new MobsMemo(shell, edMobs_, mobOrderGroup_)),
       edUserName_(Named(new QLineEdit(this), "edUserName")),
-      edBir_(Named(new QDateEdit(this), "edBir")),
+      edBir_(Picker("edBir", this)),
       edNickName_(Named(new QLineEdit(this), "edNickName")) {
-    for (QDateEdit* picker : {edDgTimeOut_, edBir_}) {
-        picker->setCalendarPopup(true);
-        picker->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
-    }
     edBir_->setToolTip(QStringLiteral("生日日期如果填写的是今天,则表示生日段无效!"));
     edNewMsgType_->setEditable(true);
     edNewMsgType_->setInsertPolicy(QComboBox::NoInsert);
@@ -112,7 +106,8 @@ MobOrderPage::MobOrderPage(Shell& shell)
     auto* chooseRow = new QHBoxLayout;
     chooseRow->addWidget(msgTypeCheck_);
     connect(msgTypeCheck_, &QCheckBox::clicked, this, &MobOrderPage::msgTypeCheckClick);
-    Button(chooseRow, "发送短信给订阅手机", "btnSendDg", choose);
+    connect(Button(chooseRow, "发送短信给订阅手机", "btnSendDg", choose), &QPushButton::clicked, this,
+            &MobOrderPage::btnSendDgClick);
     chooseLayout->addLayout(chooseRow);
     auto* change = Named(new QGroupBox(QStringLiteral("订阅类别操作"), this), "GroupBox1");
     auto* changeLayout = new QVBoxLayout(change);
@@ -148,21 +143,11 @@ void MobOrderPage::DatabaseReopened() {
 }
 
 void MobOrderPage::pMsgType() {
-    msgTypeSelect_->clear();
-    for (const std::string& name : xunda::pMsgType(host_)) {
-        auto* item = new QListWidgetItem(QString::fromStdString(name), msgTypeSelect_);
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(Qt::Unchecked);
-    }
+    FillCheckList(msgTypeSelect_, xunda::pMsgType(host_));
 }
 
 std::vector<std::string> MobOrderPage::TickedMsgTypes() const {
-    std::vector<std::string> names;
-    for (int i = 0; i < msgTypeSelect_->count(); ++i) {
-        if (msgTypeSelect_->item(i)->checkState() == Qt::Checked)
-            names.push_back(msgTypeSelect_->item(i)->text().toStdString());
-    }
-    return names;
+    return TickedNames(msgTypeSelect_);
 }
 
 void MobOrderPage::CategoriesChanged(const std::string& name) {
@@ -189,8 +174,20 @@ void MobOrderPage::btnDelMsgTypeClick() {
 }
 
 void MobOrderPage::msgTypeCheckClick() {
-    const Qt::CheckState state = msgTypeCheck_->isChecked() ? Qt::Checked : Qt::Unchecked;
-    for (int i = 0; i < msgTypeSelect_->count(); ++i) msgTypeSelect_->item(i)->setCheckState(state);
+    TickAll(msgTypeSelect_, msgTypeCheck_->isChecked());
+}
+
+void MobOrderPage::btnSendDgClick() {
+    const std::vector<std::string> ticked = TickedMsgTypes();
+    const auto mobs = xunda::btnSendDgClick(host_, ticked, DayOf(QDate::currentDate()));
+    if (!mobs) return;
+    shell_.busy().Show("正在处理中,请稍候...");
+    // The broadcast records the categories confirmed now: reopening this page unticks the list.
+    if (auto* send = qobject_cast<SendSmsPage*>(shell_.FindPage(QStringLiteral("sendSmsPage"))))
+        send->SetTickedCategoriesSource([ticked] { return ticked; });
+    shell_.subscriptionSendFlag.store(true);
+    ShellMailboxHost(shell_).ReplyTo(*mobs);
+    shell_.busy().Close();
 }
 
 void MobOrderPage::btnClearMobsClick() {

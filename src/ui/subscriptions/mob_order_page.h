@@ -48,6 +48,9 @@ class MobOrderPage : public Page {
     void btnDelMsgTypeClick();
     void msgTypeCheckClick();
     void btnDgClick();
+    // "发送短信给订阅手机": the current subscribers of the ticked categories on the send page, the
+    // next batch queued there marked as a broadcast to those categories.
+    void btnSendDgClick();
     void btnClearMobsClick();
 
   private:

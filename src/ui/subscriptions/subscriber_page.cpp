@@ -12,9 +12,12 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "subscriptions/subscription_edit.h"
 #include "ui/mailbox/query_grid_model.h"
 #include "ui/page_registry.h"
 #include "ui/subscriptions/result_grid_model.h"
+#include "ui/subscriptions/subscription_dialogs.h"
+#include "ui/subscriptions/subscription_widgets.h"
 #include "ui/tree_helpers.h"
 
 namespace xunda {
@@ -93,15 +96,54 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), subsHost_(shell)
     userMsgTypeGrid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     userMsgTypeGrid_->verticalHeader()->hide();
     auto* orderButtons = new QHBoxLayout;
-    AddButton(orderButtons, "取消全部订阅类别", "btnUserCancelAll", [] {});
-    AddButton(orderButtons, "取消单个订阅类别", "btnUserCancelSingle", [] {});
-    AddButton(orderButtons, "修改订阅类别", "btnUserEdit", [] {});
-    AddButton(orderButtons, "增加订阅类别", "btnUserAddMsgType", [] {});
+    AddButton(orderButtons, "取消全部订阅类别", "btnUserCancelAll", [this] {
+        xunda::btnUserCancelAllClick(subsHost_, list_, OrderRow());
+        OrdersShown();
+    });
+    AddButton(orderButtons, "取消单个订阅类别", "btnUserCancelSingle", [this] {
+        xunda::btnUserCancelSingleClick(subsHost_, list_, OrderRow());
+        OrdersShown();
+    });
+    AddButton(orderButtons, "修改订阅类别", "btnUserEdit", [this] { btnUserEditClick(); });
+    AddButton(orderButtons, "增加订阅类别", "btnUserAddMsgType", [this] { btnUserAddMsgTypeClick(); });
     orderButtons->addStretch(1);
     auto* ordersLayout = new QVBoxLayout(mobDgGroup_);
     ordersLayout->addWidget(userMsgTypeGrid_);
     ordersLayout->addLayout(orderButtons);
     Body()->addWidget(mobDgGroup_, 1);
+
+    formMobOrderChange_ = new MobOrderChangeDialog(
+        [this](const SubscriptionChange& change) { return ChangeSubscription(subsHost_, list_, change); },
+        this);
+    formAddMsgType_ = new AddMsgTypeDialog(
+        [this](const std::string& mob, const std::vector<std::string>& ticked, const std::string& expiry) {
+            return AddSubscriptions(subsHost_, list_, mob, ticked, expiry);
+        },
+        this);
+}
+
+std::optional<std::size_t> SubscriberPage::OrderRow() const {
+    const QModelIndex current = userMsgTypeGrid_->currentIndex();
+    return current.isValid() ? std::optional<std::size_t>(current.row()) : std::nullopt;
+}
+
+void SubscriberPage::btnUserEditClick() {
+    const auto change = xunda::btnUserEditClick(list_, OrderRow(), DayOf(QDate::currentDate()));
+    if (!change) return;
+    formMobOrderChange_->Fill(*change);
+    formMobOrderChange_->exec();
+    OrdersShown();
+}
+
+void SubscriberPage::btnUserAddMsgTypeClick() {
+    const std::optional<std::size_t> row = CurrentRow();
+    if (!row) return;
+    const std::string mob = list_.grid().Field(*row, "mob").value_or("");
+    const auto missing = MissingCategories(subsHost_, mob);
+    if (!missing) return;
+    formAddMsgType_->Fill(mob, *missing);
+    formAddMsgType_->exec();
+    OrdersShown();
 }
 
 bool SubscriberPage::eventFilter(QObject* watched, QEvent* event) {

@@ -13,6 +13,8 @@ class QTableView;
 
 namespace xunda {
 
+class AddMsgTypeDialog;
+class MobOrderChangeDialog;
 class ResultGridModel;
 
 class SubscriberPage : public ListPage {
@@ -24,11 +26,16 @@ class SubscriberPage : public ListPage {
     QComboBox* edUserSearch() const { return edUserSearch_; }
     QGroupBox* mobDgGroup() const { return mobDgGroup_; }
     QTableView* userMsgTypeGrid() const { return userMsgTypeGrid_; }
+    MobOrderChangeDialog* formMobOrderChange() const { return formMobOrderChange_; }
+    AddMsgTypeDialog* formAddMsgType() const { return formAddMsgType_; }
 
     void btnUserSearchClick();
     void btnUserBirClick();
     void btnUserDelClick();
     void userGridCellClick(int row);
+    // The subscription grid's "修改订阅类别" and "增加订阅类别" (the current subscriber's number).
+    void btnUserEditClick();
+    void btnUserAddMsgTypeClick();
     void DatabaseReopened() override;
 
   protected:
@@ -38,6 +45,8 @@ class SubscriberPage : public ListPage {
     void OpenList() override;
     // userMobQueryAfterOpen: the subscription grid and its count caption follow the rows held.
     void OrdersShown();
+    // The current row of the subscription grid.
+    std::optional<std::size_t> OrderRow() const;
     // Makes a row current without counting it as the user's choice.
     void SetCurrentQuietly(int row);
 
@@ -47,6 +56,8 @@ class SubscriberPage : public ListPage {
     QGroupBox* mobDgGroup_;
     QTableView* userMsgTypeGrid_;
     ResultGridModel* ordersModel_;
+    MobOrderChangeDialog* formMobOrderChange_;
+    AddMsgTypeDialog* formAddMsgType_;
     bool quiet_ = false;
 };
 

@@ -1,0 +1,1 @@
+xunda_bench(broadcast DEPS xunda_subscriptions)

@@ -1,0 +1,57 @@
+#include "subscriptions/subscription_search.h"
+
+#include "core/ports.h"
+#include "store/database.h"
+#include "store/sql_text.h"
+#include "subscriptions/broadcast.h"
+#include "subscriptions/day_text.h"
+
+namespace xunda {
+
+namespace {
+
+const std::vector<GridColumn> kColumns = {
+    {"手机号码", "mob"},    {"订阅类别", "msgType"},       {"正常发送", "dgstatus"},
+    {"订阅时间", "dgtime"}, {"订阅到期时间", "dgTimeout"},
+};
+
+// " AND (<field>>='<from>' AND <field><'<the day after to>')".
+std::string Within(const char* field, const DayRange& range) {
+    return std::string(" AND (") + field + ">=" + SqlQuote(range.from) + " AND " + field + "<" +
+           SqlQuote(NextDay(range.to)) + ")";
+}
+
+}  // namespace
+
+SubscriptionSearch::SubscriptionSearch(SubscriptionHost& host)
+    : host_(host), grid_([&host]() -> Database& { return host.db(); }, kColumns) {}
+
+std::string SubscriptionSearch::Caption() const {
+    return "查询结果(" + std::to_string(grid_.RowCount()) + ")";
+}
+
+bool SubscriptionSearch::btnMobOrderSearchClick(const SubscriptionFilters& filters) {
+    std::string where = "corpID=" + SqlInt(host_.corpID());
+    if (filters.mob) where += " AND mob LIKE " + SqlQuote("%%" + *filters.mob + "%%");
+    if (filters.normal) where += std::string(" AND dgStatus=") + (*filters.normal ? "1" : "0");
+    if (filters.msgType) where += " AND msgType=" + SqlQuote(*filters.msgType);
+    if (filters.dgTime) where += Within("dgTime", *filters.dgTime);
+    if (filters.dgTimeOut) where += Within("dgTimeOut", *filters.dgTimeOut);
+    grid_.Open({"mobOrder", where, "mob, msgType"});
+    return grid_.RowCount() > 0;
+}
+
+void SubscriptionSearch::btnMobDelClick(std::optional<std::size_t> row) {
+    if (!row || *row >= grid_.RowCount()) return;
+    if (!host_.prompts().Confirm(" 将删除一条订阅关系!要继续吗?")) return;
+    if (host_.db().DeleteRow("mobOrder", grid_.RowId(*row))) grid_.Remove(*row);
+}
+
+std::vector<std::string> SubscriptionSearch::btnMobSendAllClick() {
+    if (grid_.RowCount() == 0) return {};
+    ListQuery numbers = grid_.Query();
+    numbers.orderBy = "mob";
+    return ReadMobs(host_.db(), numbers.Select("DISTINCT mob"));
+}
+
+}  // namespace xunda
