@@ -24,6 +24,13 @@ std::vector<std::string> ReadMobs(Database& db, std::string_view sql) {
     return mobs;
 }
 
+std::vector<std::string> ListedMobs(Database& db, const RowPager& grid) {
+    if (grid.RowCount() == 0) return {};
+    ListQuery numbers = grid.Query();
+    numbers.orderBy = "mob";
+    return ReadMobs(db, numbers.Select("DISTINCT mob"));
+}
+
 std::optional<std::vector<std::string>> btnSendDgClick(SubscriptionHost& host,
                                                        const std::vector<std::string>& ticked,
                                                        std::string_view today) {

@@ -18,6 +18,8 @@ class Database;
 
 // The numbers a statement selects (its first column, NULL left out), in its order.
 std::vector<std::string> ReadMobs(Database& db, std::string_view sql);
+// The numbers of every row `grid` lists (not only those read so far), each once, sorted.
+std::vector<std::string> ListedMobs(Database& db, const RowPager& grid);
 
 // btnSendDgClick: the distinct numbers, sorted, of the account's subscriptions to the ticked
 // categories that send normally and expire on `today` ("YYYY-MM-DD") or later, once the user

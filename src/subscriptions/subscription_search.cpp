@@ -48,10 +48,7 @@ void SubscriptionSearch::btnMobDelClick(std::optional<std::size_t> row) {
 }
 
 std::vector<std::string> SubscriptionSearch::btnMobSendAllClick() {
-    if (grid_.RowCount() == 0) return {};
-    ListQuery numbers = grid_.Query();
-    numbers.orderBy = "mob";
-    return ReadMobs(host_.db(), numbers.Select("DISTINCT mob"));
+    return ListedMobs(host_.db(), grid_);
 }
 
 }  // namespace xunda

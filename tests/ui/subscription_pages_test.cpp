@@ -78,6 +78,15 @@ TEST_F(SubscriptionPagesTest, UserPageListsEverySubscriberSearchesOnEnterAndStor
     EXPECT_EQ(Rows("SELECT mob || ' ' || ifnull(userName,'') || ' ' || ifnull(bir,'') FROM mobs WHERE mob "
                    "LIKE '150%'"),
               "15000000001 王 1990-05-07 00:00:00|15000000003 李四 |15000000004  ");
+
+    // "群发短信" sends to every listed subscriber, sorted; "发短信" to the current one.
+    auto* send = qobject_cast<SendSmsPage*>(main->FindPage("sendSmsPage"));
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    Click(page, "btnUserGroupSendSms");
+    EXPECT_EQ(send->sMobs()->toPlainText(), QStringLiteral("15000000001\n15000000003\n"));
+    EXPECT_EQ(Shown(), QStringLiteral("sendSmsPage"));
+    Click(page, "btnUserSingleSendSms");
+    EXPECT_EQ(send->sMobs()->toPlainText(), QStringLiteral("15000000003\n"));
 }
 
 TEST_F(SubscriptionPagesTest, BulkPageSubscribesTheTidiedNumbersToTheTickedCategory) {

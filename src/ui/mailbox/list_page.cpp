@@ -40,6 +40,17 @@ void ShellMailboxHost::ReplyTo(const std::vector<std::string>& mobs) {
     shell_.SelectTreeNodeByText(QStringLiteral("短信发送"));
 }
 
+void ListPage::SendTo(const std::vector<std::string>& mobs) {
+    if (mobs.empty()) return;
+    host_.ShowBusy("正在处理中,请稍候...");
+    host_.ReplyTo(mobs);
+    host_.CloseBusy();
+}
+
+void ListPage::SendToCurrent(RowPager& grid) {
+    if (const std::optional<std::size_t> row = CurrentRow()) host_.ReplyTo({grid.Field(*row, "mob").value_or("")});
+}
+
 std::chrono::year_month_day ShellMailboxHost::Today() {
     const QDate d = QDate::currentDate();
     return std::chrono::year_month_day{std::chrono::year(d.year()), std::chrono::month(static_cast<unsigned>(d.month())),

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/mailbox_host.h"
 #include "ui/page.h"
@@ -65,6 +66,10 @@ class ListPage : public Page {
     // caption, refreshed whenever the list changes.
     void AddGrid(RowPager& grid, const char* groupName, const char* gridName, const char* title,
                  std::function<std::string()> caption);
+    // Puts the numbers on the send page and shows it, behind the busy window; nothing for none.
+    void SendTo(const std::vector<std::string>& mobs);
+    // The current row's number on the send page, shown; nothing without a current row.
+    void SendToCurrent(RowPager& grid);
     // A button in `row` that runs `click`.
     QPushButton* AddButton(QBoxLayout* row, const char* caption, const char* name, std::function<void()> click);
 

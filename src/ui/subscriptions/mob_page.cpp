@@ -148,16 +148,11 @@ void MobPage::btnMobOrderSearchClick() {
 }
 
 void MobPage::btnMobSendSingleClick() {
-    const std::optional<std::size_t> row = CurrentRow();
-    if (row) host().ReplyTo({search_.grid().Field(*row, "mob").value_or("")});
+    SendToCurrent(search_.grid());
 }
 
 void MobPage::btnMobSendAllClick() {
-    const std::vector<std::string> mobs = search_.btnMobSendAllClick();
-    if (mobs.empty()) return;
-    shell_.busy().Show("正在处理中,请稍候...");
-    host().ReplyTo(mobs);
-    shell_.busy().Close();
+    SendTo(search_.btnMobSendAllClick());
 }
 
 void MobPage::btnMobSearchClick() {

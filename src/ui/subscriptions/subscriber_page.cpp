@@ -12,6 +12,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "subscriptions/broadcast.h"
 #include "subscriptions/subscription_edit.h"
 #include "ui/mailbox/query_grid_model.h"
 #include "ui/page_registry.h"
@@ -61,8 +62,9 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), subsHost_(shell)
     searchRow->addWidget(edUserSearch_);
     AddButton(searchRow, "搜索", "btnUserSearch", [this] { btnUserSearchClick(); });
     AddButton(searchRow, "今天生日", "btnUserBir", [this] { btnUserBirClick(); });
-    AddButton(searchRow, "群发短信", "btnUserGroupSendSms", [] {});
-    AddButton(searchRow, "发短信", "btnUserSingleSendSms", [] {});
+    AddButton(searchRow, "群发短信", "btnUserGroupSendSms",
+              [this] { SendTo(ListedMobs(subsHost_.db(), list_.grid())); });
+    AddButton(searchRow, "发短信", "btnUserSingleSendSms", [this] { SendToCurrent(list_.grid()); });
     AddButton(searchRow, "删除", "btnUserDel", [this] { btnUserDelClick(); });
     AddButton(searchRow, "导出数据文件", "btnExportUser",
               [this, &shell] { shell.pSaveDbGrid(list_.grid()); });
