@@ -40,7 +40,7 @@ class YesPrompts : public bench::PrintingPrompts {
     bool Confirm(const std::string&) override { return true; }
 };
 
-class BenchHost : public SubscriptionHost {
+class BenchHost : public AccountHost {
   public:
     explicit BenchHost(Database& db) : db_(db) {}
     Database& db() override { return db_; }

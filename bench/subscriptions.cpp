@@ -177,7 +177,7 @@ void BM_BulkSubscribe(benchmark::State& state) {
 }
 
 // The subscriber page over a file of a million subscribers.
-class PageHost : public SubscriptionHost {
+class PageHost : public AccountHost {
   public:
     explicit PageHost(Database& db) : db_(db) {}
     Database& db() override { return db_; }

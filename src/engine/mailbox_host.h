@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "store/account_host.h"
 #include "store/row_pager.h"
 
 namespace xunda {
@@ -15,13 +16,8 @@ namespace xunda {
 class Database;
 class Prompts;
 
-class MailboxHost {
+class MailboxHost : public AccountHost {
   public:
-    virtual ~MailboxHost() = default;
-    virtual Database& db() = 0;
-    virtual Prompts& prompts() = 0;
-    // The account that is logged in.
-    virtual std::string corpID() = 0;
     // Asks for a file and exports a list's rows to it (pSaveDbGrid).
     virtual void SaveGrid(const RowPager& grid) = 0;
     virtual void ShowBusy(const std::string& text) = 0;

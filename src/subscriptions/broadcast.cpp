@@ -31,7 +31,7 @@ std::vector<std::string> ListedMobs(Database& db, const RowPager& grid) {
     return ReadMobs(db, numbers.Select("DISTINCT mob"));
 }
 
-std::optional<std::vector<std::string>> btnSendDgClick(SubscriptionHost& host,
+std::optional<std::vector<std::string>> btnSendDgClick(AccountHost& host,
                                                        const std::vector<std::string>& ticked,
                                                        std::string_view today) {
     Prompts& prompts = host.prompts();
@@ -54,7 +54,7 @@ std::optional<std::vector<std::string>> btnSendDgClick(SubscriptionHost& host,
     return mobs;
 }
 
-BroadcastHistory::BroadcastHistory(SubscriptionHost& host)
+BroadcastHistory::BroadcastHistory(AccountHost& host)
     : host_(host), grid_([&host]() -> Database& { return host.db(); }, kColumns) {}
 
 std::string BroadcastHistory::Account() {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "store/row_pager.h"
-#include "subscriptions/subscription_host.h"
+#include "store/account_host.h"
 
 namespace xunda {
 
@@ -24,13 +24,13 @@ std::vector<std::string> ListedMobs(Database& db, const RowPager& grid);
 // btnSendDgClick: the distinct numbers, sorted, of the account's subscriptions to the ticked
 // categories that send normally and expire on `today` ("YYYY-MM-DD") or later, once the user
 // confirmed their count. Nullopt after a notice (nothing ticked, no number) or No.
-std::optional<std::vector<std::string>> btnSendDgClick(SubscriptionHost& host,
+std::optional<std::vector<std::string>> btnSendDgClick(AccountHost& host,
                                                        const std::vector<std::string>& ticked,
                                                        std::string_view today);
 
 class BroadcastHistory {
   public:
-    explicit BroadcastHistory(SubscriptionHost& host);
+    explicit BroadcastHistory(AccountHost& host);
 
     // histMsgQuery: the broadcasts listed, read lazily.
     RowPager& grid() { return grid_; }
@@ -53,7 +53,7 @@ class BroadcastHistory {
   private:
     std::string Account();
 
-    SubscriptionHost& host_;
+    AccountHost& host_;
     RowPager grid_;
 };
 

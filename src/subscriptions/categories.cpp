@@ -10,12 +10,12 @@ namespace xunda {
 
 namespace {
 
-std::string Account(SubscriptionHost& host) {
+std::string Account(AccountHost& host) {
     return SqlInt(host.corpID());
 }
 
 // Whether the account has a category of this name (compared without regard to case).
-bool Exists(SubscriptionHost& host, const std::string& name) {
+bool Exists(AccountHost& host, const std::string& name) {
     return !host.db()
                 .pAdoQuery("SELECT rowid FROM msgType WHERE corpID=" + Account(host) +
                            " AND msgType=" + SqlQuote(name))
@@ -34,7 +34,7 @@ std::string QuotedList(const std::vector<std::string>& names) {
     return list;
 }
 
-std::vector<std::string> pMsgType(SubscriptionHost& host) {
+std::vector<std::string> pMsgType(AccountHost& host) {
     std::vector<std::string> names;
     for (ResultSet rs = host.db().pAdoQuery("SELECT msgType FROM msgType WHERE corpID=" + Account(host) +
                                             " ORDER BY addtime DESC, rowid DESC");
@@ -43,7 +43,7 @@ std::vector<std::string> pMsgType(SubscriptionHost& host) {
     return names;
 }
 
-bool btnNewMsgTypeClick(SubscriptionHost& host, std::string_view typed) {
+bool btnNewMsgTypeClick(AccountHost& host, std::string_view typed) {
     const std::string name = CategoryName(typed);
     if (name.empty()) {
         host.prompts().Notice("请输入要新增的订阅类别名称!");
@@ -58,7 +58,7 @@ bool btnNewMsgTypeClick(SubscriptionHost& host, std::string_view typed) {
     return true;
 }
 
-bool btnEditMsgTypeClick(SubscriptionHost& host, const std::optional<std::string>& highlighted,
+bool btnEditMsgTypeClick(AccountHost& host, const std::optional<std::string>& highlighted,
                          std::string_view typed) {
     if (!highlighted) {
         host.prompts().Notice("请选择要修改的订阅类别!");
@@ -80,7 +80,7 @@ bool btnEditMsgTypeClick(SubscriptionHost& host, const std::optional<std::string
     return true;
 }
 
-bool btnDelMsgTypeClick(SubscriptionHost& host, const std::vector<std::string>& ticked) {
+bool btnDelMsgTypeClick(AccountHost& host, const std::vector<std::string>& ticked) {
     if (ticked.empty()) {
         host.prompts().Notice("请选择要删除的订阅类别!");
         return false;

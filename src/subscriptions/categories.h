@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "subscriptions/subscription_host.h"
+#include "store/account_host.h"
 
 namespace xunda {
 
@@ -21,16 +21,16 @@ std::string CategoryName(std::string_view typed);
 std::string QuotedList(const std::vector<std::string>& names);
 
 // pMsgType: the account's category names, newest first.
-std::vector<std::string> pMsgType(SubscriptionHost& host);
+std::vector<std::string> pMsgType(AccountHost& host);
 
 // btnNewMsgTypeClick: adds the category `typed` unless it is blank or the account has it.
-bool btnNewMsgTypeClick(SubscriptionHost& host, std::string_view typed);
+bool btnNewMsgTypeClick(AccountHost& host, std::string_view typed);
 // btnEditMsgTypeClick: renames the highlighted category to `typed` and moves its subscriptions
 // with it (one transaction); the broadcast history keeps the old name.
-bool btnEditMsgTypeClick(SubscriptionHost& host, const std::optional<std::string>& highlighted,
+bool btnEditMsgTypeClick(AccountHost& host, const std::optional<std::string>& highlighted,
                          std::string_view typed);
 // btnDelMsgTypeClick: deletes the ticked categories with every subscription to them (one
 // transaction), after a question that counts their subscribed numbers.
-bool btnDelMsgTypeClick(SubscriptionHost& host, const std::vector<std::string>& ticked);
+bool btnDelMsgTypeClick(AccountHost& host, const std::vector<std::string>& ticked);
 
 }  // namespace xunda

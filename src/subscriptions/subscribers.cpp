@@ -22,7 +22,7 @@ constexpr const char* kNotFound = "没有找到相关手机用户资料!";
 
 }  // namespace
 
-SubscriberList::SubscriberList(SubscriptionHost& host)
+SubscriberList::SubscriberList(AccountHost& host)
     : host_(host), grid_([&host]() -> Database& { return host.db(); }, kColumns) {}
 
 const std::vector<GridColumn>& SubscriberList::OrderColumns() {

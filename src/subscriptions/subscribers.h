@@ -11,13 +11,13 @@
 
 #include "store/result_set.h"
 #include "store/row_pager.h"
-#include "subscriptions/subscription_host.h"
+#include "store/account_host.h"
 
 namespace xunda {
 
 class SubscriberList {
   public:
-    explicit SubscriberList(SubscriptionHost& host);
+    explicit SubscriberList(AccountHost& host);
 
     // userQuery: the subscribers, read lazily.
     RowPager& grid() { return grid_; }
@@ -50,7 +50,7 @@ class SubscriberList {
     void ShowFirstOrders();
     std::string Account();
 
-    SubscriptionHost& host_;
+    AccountHost& host_;
     RowPager grid_;
     ResultSet orders_;
 };

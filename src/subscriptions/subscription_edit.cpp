@@ -24,13 +24,13 @@ std::string Stored(std::string_view day) {
     return SqlQuote(std::string(day) + " 00:00:00");
 }
 
-std::string Account(SubscriptionHost& host) {
+std::string Account(AccountHost& host) {
     return SqlInt(host.corpID());
 }
 
 }  // namespace
 
-void btnUserCancelAllClick(SubscriptionHost& host, SubscriberList& list, std::optional<std::size_t> row) {
+void btnUserCancelAllClick(AccountHost& host, SubscriberList& list, std::optional<std::size_t> row) {
     if (!Shown(list, row)) return;
     const ResultSet& orders = list.orders();
     if (!host.prompts().Confirm(Cell(orders, *row, "mob") + "的订阅内容将全部被删除!要继续吗?")) return;
@@ -41,7 +41,7 @@ void btnUserCancelAllClick(SubscriptionHost& host, SubscriberList& list, std::op
     list.RefreshOrders();
 }
 
-void btnUserCancelSingleClick(SubscriptionHost& host, SubscriberList& list, std::optional<std::size_t> row) {
+void btnUserCancelSingleClick(AccountHost& host, SubscriberList& list, std::optional<std::size_t> row) {
     if (!Shown(list, row)) return;
     const ResultSet& orders = list.orders();
     if (!host.prompts().Confirm(Cell(orders, *row, "mob") + "的订阅类别:" + Cell(orders, *row, "msgType") +
@@ -66,7 +66,7 @@ std::optional<SubscriptionChange> btnUserEditClick(const SubscriberList& list, s
                               .dgTimeOut = day("dgTimeOut")};
 }
 
-bool ChangeSubscription(SubscriptionHost& host, SubscriberList& list, const SubscriptionChange& change) {
+bool ChangeSubscription(AccountHost& host, SubscriberList& list, const SubscriptionChange& change) {
     std::string sql = "UPDATE mobOrder SET dgStatus=" + std::string(change.closed ? "0" : "1") +
                       ", dgTime=" + Stored(change.dgTime) + ", dgTimeOut=" + Stored(change.dgTimeOut) +
                       " WHERE corpID=" + Account(host) + " AND mob=" + SqlQuote(change.mob);
@@ -77,7 +77,7 @@ bool ChangeSubscription(SubscriptionHost& host, SubscriberList& list, const Subs
     return stored;
 }
 
-std::optional<std::vector<std::string>> MissingCategories(SubscriptionHost& host, const std::string& mob) {
+std::optional<std::vector<std::string>> MissingCategories(AccountHost& host, const std::string& mob) {
     std::vector<std::string> names;
     for (ResultSet rs = host.db().pAdoQuery(
              "SELECT msgType FROM msgType WHERE corpID=" + Account(host) +
@@ -92,7 +92,7 @@ std::optional<std::vector<std::string>> MissingCategories(SubscriptionHost& host
     return names;
 }
 
-bool AddSubscriptions(SubscriptionHost& host, SubscriberList& list, const std::string& mob,
+bool AddSubscriptions(AccountHost& host, SubscriberList& list, const std::string& mob,
                       const std::vector<std::string>& ticked, std::string_view expiry) {
     Database& db = host.db();
     const bool stored = db.Transaction([&] {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "subscriptions/subscribers.h"
-#include "subscriptions/subscription_host.h"
+#include "store/account_host.h"
 
 namespace xunda {
 
@@ -26,9 +26,9 @@ struct SubscriptionChange {
 };
 
 // btnUserCancelAllClick: every subscription shown (those of the number in `row`), after a question.
-void btnUserCancelAllClick(SubscriptionHost& host, SubscriberList& list, std::optional<std::size_t> row);
+void btnUserCancelAllClick(AccountHost& host, SubscriberList& list, std::optional<std::size_t> row);
 // btnUserCancelSingleClick: the subscription in `row`, after a question.
-void btnUserCancelSingleClick(SubscriptionHost& host, SubscriberList& list, std::optional<std::size_t> row);
+void btnUserCancelSingleClick(AccountHost& host, SubscriberList& list, std::optional<std::size_t> row);
 
 // btnUserEditClick: the dialog's content for the subscription in `row`; a date that is empty or
 // unreadable shows `today`.
@@ -36,15 +36,15 @@ std::optional<SubscriptionChange> btnUserEditClick(const SubscriberList& list, s
                                                    std::string_view today);
 // The dialog's "确定": stores status and dates on the subscription (or on all of the number's), reads
 // the shown subscriptions again and says "处理成功!"; false when the database refused.
-bool ChangeSubscription(SubscriptionHost& host, SubscriberList& list, const SubscriptionChange& change);
+bool ChangeSubscription(AccountHost& host, SubscriberList& list, const SubscriptionChange& change);
 
 // btnUserAddMsgTypeClick: the account's categories `mob` is not subscribed to;
 // "该手机已经订阅了所有的内容!" and nullopt when there is none.
-std::optional<std::vector<std::string>> MissingCategories(SubscriptionHost& host, const std::string& mob);
+std::optional<std::vector<std::string>> MissingCategories(AccountHost& host, const std::string& mob);
 // The dialog "增加订阅内容"'s "确定": subscribes `mob` to the ticked categories until `expiry`
 // ("YYYY-MM-DD"), all or none, reads the shown subscriptions again and says
 // "手机号码的订阅关系处理完成!"; false when the database refused.
-bool AddSubscriptions(SubscriptionHost& host, SubscriberList& list, const std::string& mob,
+bool AddSubscriptions(AccountHost& host, SubscriberList& list, const std::string& mob,
                       const std::vector<std::string>& ticked, std::string_view expiry);
 
 }  // namespace xunda

@@ -23,7 +23,7 @@ std::string Within(const char* field, const DayRange& range) {
 
 }  // namespace
 
-SubscriptionSearch::SubscriptionSearch(SubscriptionHost& host)
+SubscriptionSearch::SubscriptionSearch(AccountHost& host)
     : host_(host), grid_([&host]() -> Database& { return host.db(); }, kColumns) {}
 
 std::string SubscriptionSearch::Caption() const {

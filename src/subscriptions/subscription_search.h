@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "store/row_pager.h"
-#include "subscriptions/subscription_host.h"
+#include "store/account_host.h"
 
 namespace xunda {
 
@@ -29,7 +29,7 @@ struct SubscriptionFilters {
 
 class SubscriptionSearch {
   public:
-    explicit SubscriptionSearch(SubscriptionHost& host);
+    explicit SubscriptionSearch(AccountHost& host);
 
     // mobQuery: the subscriptions found, read lazily.
     RowPager& grid() { return grid_; }
@@ -45,7 +45,7 @@ class SubscriptionSearch {
     std::vector<std::string> btnMobSendAllClick();
 
   private:
-    SubscriptionHost& host_;
+    AccountHost& host_;
     RowPager grid_;
 };
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "store/database.h"
-#include "subscriptions/subscription_host.h"
+#include "store/account_host.h"
 #include "support/recording_prompts.h"
 #include "support/temp_dir.h"
 
@@ -19,7 +19,7 @@ class CaptionPrompts : public RecordingPrompts {
     bool ConfirmSevere(const std::string& text) override { return Confirm("严重警告 " + text); }
 };
 
-class SubscriptionsTest : public ::testing::Test, public SubscriptionHost {
+class SubscriptionsTest : public ::testing::Test, public AccountHost {
   protected:
     Database& db() override { return *database; }
     Prompts& prompts() override { return recorded; }

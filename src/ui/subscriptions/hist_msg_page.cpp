@@ -20,8 +20,7 @@ const bool registered = RegisterPage("histMsg", [](Shell& shell) -> Page* { retu
 
 HistMsgPage::HistMsgPage(Shell& shell)
     : ListPage(shell),
-      subsHost_(shell),
-      history_(subsHost_),
+      history_(host()),
       edSearchHistMsg_(SearchBox("edSearchHistMsg", this)),
       inMsgType_(Named(new QLabel(QStringLiteral("----"), this), "inMsgType")) {
     edSearchHistMsg_->setToolTip(QStringLiteral("如果为空则只显示全部记录"));

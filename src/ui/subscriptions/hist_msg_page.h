@@ -4,7 +4,6 @@
 
 #include "subscriptions/broadcast.h"
 #include "ui/mailbox/list_page.h"
-#include "ui/subscriptions/shell_subscription_host.h"
 
 class QComboBox;
 class QLabel;
@@ -27,7 +26,6 @@ class HistMsgPage : public ListPage {
   private:
     void OpenList() override;
 
-    ShellSubscriptionHost subsHost_;
     BroadcastHistory history_;
     QComboBox* edSearchHistMsg_;
     QLabel* inMsgType_;

@@ -26,6 +26,7 @@
 #include "ui/msg_form.h"
 #include "ui/page_registry.h"
 #include "ui/send_sms_page.h"
+#include "ui/shell.h"
 #include "ui/subscriptions/subscription_widgets.h"
 #include "ui/tree_helpers.h"
 #include "ui/workers.h"

@@ -7,7 +7,7 @@
 
 #include "subscriptions/bulk_subscribe.h"
 #include "ui/page.h"
-#include "ui/subscriptions/shell_subscription_host.h"
+#include "ui/mailbox/list_page.h"
 
 class QCheckBox;
 class QComboBox;
@@ -61,7 +61,7 @@ class MobOrderPage : public Page {
     void CategoriesChanged(const std::string& name);
 
     Shell& shell_;
-    ShellSubscriptionHost host_;
+    ShellMailboxHost host_;
     QListWidget* msgTypeSelect_;
     QCheckBox* msgTypeCheck_;
     QComboBox* edNewMsgType_;

@@ -49,8 +49,7 @@ QComboBox* DropDown(const char* name, QWidget* parent) {
 MobPage::MobPage(Shell& shell)
     : ListPage(shell),
       shell_(shell),
-      subsHost_(shell),
-      search_(subsHost_),
+      search_(host()),
       edSearchMob_(SearchBox("edSearchMob", this)),
       edSearchStatus_(DropDown("edSearchStatus", this)),
       edSearchMsgType_(DropDown("edSearchMsgType", this)),
@@ -117,7 +116,7 @@ void MobPage::OpenList() {
         const QSignalBlocker quiet(picker);
         picker->setDate(day);
     }
-    const std::vector<std::string> names = pMsgType(subsHost_);
+    const std::vector<std::string> names = pMsgType(host());
     if (names.empty()) return;
     const QSignalBlocker quiet(edSearchMsgType_);
     edSearchMsgType_->clear();

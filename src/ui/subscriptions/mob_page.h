@@ -4,7 +4,6 @@
 
 #include "subscriptions/subscription_search.h"
 #include "ui/mailbox/list_page.h"
-#include "ui/subscriptions/shell_subscription_host.h"
 
 class QCheckBox;
 class QComboBox;
@@ -42,7 +41,6 @@ class MobPage : public ListPage {
     DayRange Range(const QDateEdit* from, const QDateEdit* to) const;
 
     Shell& shell_;
-    ShellSubscriptionHost subsHost_;
     SubscriptionSearch search_;
     QComboBox* edSearchMob_;
     QComboBox* edSearchStatus_;

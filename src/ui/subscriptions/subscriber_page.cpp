@@ -16,6 +16,7 @@
 #include "subscriptions/subscription_edit.h"
 #include "ui/mailbox/query_grid_model.h"
 #include "ui/page_registry.h"
+#include "ui/shell.h"
 #include "ui/subscriptions/result_grid_model.h"
 #include "ui/subscriptions/subscription_dialogs.h"
 #include "ui/subscriptions/subscription_widgets.h"
@@ -53,7 +54,7 @@ class BirthdayDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), subsHost_(shell), list_(subsHost_) {
+SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), list_(host()) {
     auto* searchRow = new QHBoxLayout;
     edUserSearch_ = SearchBox("edUserSearch", this);
     edUserSearch_->setEditText(QStringLiteral("13"));
@@ -63,7 +64,7 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), subsHost_(shell)
     AddButton(searchRow, "搜索", "btnUserSearch", [this] { btnUserSearchClick(); });
     AddButton(searchRow, "今天生日", "btnUserBir", [this] { btnUserBirClick(); });
     AddButton(searchRow, "群发短信", "btnUserGroupSendSms",
-              [this] { SendTo(ListedMobs(subsHost_.db(), list_.grid())); });
+              [this] { SendTo(ListedMobs(host().db(), list_.grid())); });
     AddButton(searchRow, "发短信", "btnUserSingleSendSms", [this] { SendToCurrent(list_.grid()); });
     AddButton(searchRow, "删除", "btnUserDel", [this] { btnUserDelClick(); });
     AddButton(searchRow, "导出数据文件", "btnExportUser",
@@ -99,11 +100,11 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), subsHost_(shell)
     userMsgTypeGrid_->verticalHeader()->hide();
     auto* orderButtons = new QHBoxLayout;
     AddButton(orderButtons, "取消全部订阅类别", "btnUserCancelAll", [this] {
-        xunda::btnUserCancelAllClick(subsHost_, list_, OrderRow());
+        xunda::btnUserCancelAllClick(host(), list_, OrderRow());
         OrdersShown();
     });
     AddButton(orderButtons, "取消单个订阅类别", "btnUserCancelSingle", [this] {
-        xunda::btnUserCancelSingleClick(subsHost_, list_, OrderRow());
+        xunda::btnUserCancelSingleClick(host(), list_, OrderRow());
         OrdersShown();
     });
     AddButton(orderButtons, "修改订阅类别", "btnUserEdit", [this] { btnUserEditClick(); });
@@ -115,11 +116,11 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), subsHost_(shell)
     Body()->addWidget(mobDgGroup_, 1);
 
     formMobOrderChange_ = new MobOrderChangeDialog(
-        [this](const SubscriptionChange& change) { return ChangeSubscription(subsHost_, list_, change); },
+        [this](const SubscriptionChange& change) { return ChangeSubscription(host(), list_, change); },
         this);
     formAddMsgType_ = new AddMsgTypeDialog(
         [this](const std::string& mob, const std::vector<std::string>& ticked, const std::string& expiry) {
-            return AddSubscriptions(subsHost_, list_, mob, ticked, expiry);
+            return AddSubscriptions(host(), list_, mob, ticked, expiry);
         },
         this);
 }
@@ -141,7 +142,7 @@ void SubscriberPage::btnUserAddMsgTypeClick() {
     const std::optional<std::size_t> row = CurrentRow();
     if (!row) return;
     const std::string mob = list_.grid().Field(*row, "mob").value_or("");
-    const auto missing = MissingCategories(subsHost_, mob);
+    const auto missing = MissingCategories(host(), mob);
     if (!missing) return;
     formAddMsgType_->Fill(mob, *missing);
     formAddMsgType_->exec();

@@ -5,7 +5,6 @@
 
 #include "subscriptions/subscribers.h"
 #include "ui/mailbox/list_page.h"
-#include "ui/subscriptions/shell_subscription_host.h"
 
 class QComboBox;
 class QGroupBox;
@@ -50,7 +49,6 @@ class SubscriberPage : public ListPage {
     // Makes a row current without counting it as the user's choice.
     void SetCurrentQuietly(int row);
 
-    ShellSubscriptionHost subsHost_;
     SubscriberList list_;
     QComboBox* edUserSearch_;
     QGroupBox* mobDgGroup_;

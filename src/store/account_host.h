@@ -1,4 +1,5 @@
-// What the subscriber and category logic asks of the program around it.
+// What the list and subscription logic asks of the program around it: the open database, the
+// boxes and the account that is logged in.
 #pragma once
 
 #include <string>
@@ -8,9 +9,9 @@ namespace xunda {
 class Database;
 class Prompts;
 
-class SubscriptionHost {
+class AccountHost {
   public:
-    virtual ~SubscriptionHost() = default;
+    virtual ~AccountHost() = default;
     // The open database (it is replaced on a change of account).
     virtual Database& db() = 0;
     virtual Prompts& prompts() = 0;
