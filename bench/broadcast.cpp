@@ -8,15 +8,13 @@
 //    database, its count caption and the 30 rows of a screen with every column: goal <= 1 s.
 #include "subscriptions/broadcast.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
 
-#include "printing_prompts.h"
+#include "bench_support.h"
 #include "store/database.h"
 #include "subscriptions/categories.h"
 #include "subscriptions/day_text.h"
@@ -25,31 +23,15 @@
 namespace {
 namespace fs = std::filesystem;
 using namespace xunda;
-using Steady = std::chrono::steady_clock;
+using namespace xunda::bench;
 
 constexpr int kRows = 1000000;
 const std::vector<std::string> kTicked = {"天气", "股票", "新闻"};
 
-double Since(Steady::time_point start) {
-    return std::chrono::duration<double>(Steady::now() - start).count();
-}
-
 // The broadcast's question answered Yes.
-class YesPrompts : public bench::PrintingPrompts {
+class YesPrompts : public PrintingPrompts {
   public:
     bool Confirm(const std::string&) override { return true; }
-};
-
-class BenchHost : public AccountHost {
-  public:
-    explicit BenchHost(Database& db) : db_(db) {}
-    Database& db() override { return db_; }
-    Prompts& prompts() override { return prompts_; }
-    std::string corpID() override { return "10001"; }
-
-  private:
-    Database& db_;
-    YesPrompts prompts_;
 };
 
 std::string Today() {
@@ -60,11 +42,9 @@ std::string Today() {
 }  // namespace
 
 int main() {
-    std::string tmpl = (fs::temp_directory_path() / "xunda-bench-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) return 1;
-    const fs::path dir = tmpl;
+    const TempFolder dir;
     const fs::path file = dir / "TOLVI_DY.db";
-    bench::PrintingPrompts prompts;
+    PrintingPrompts prompts;
     {
         auto db = Database::Create(file, prompts);
         if (!db ||
@@ -84,7 +64,7 @@ int main() {
 
     // The search page's first screen.
     auto db = Database::Open(file, prompts);
-    BenchHost host(*db);
+    Account<AccountHost, YesPrompts> host(*db);
     SubscriptionSearch search(host);
     auto start = Steady::now();
     search.btnMobOrderSearchClick({});
@@ -93,7 +73,7 @@ int main() {
     for (std::size_t r = 0; r < 30; ++r)
         for (std::size_t c = 0; c < search.grid().Columns().size(); ++c)
             bytes += search.grid().Text(r, c).size();
-    const double first = Since(start);
+    const double first = SecondsSince(start);
     std::printf("search page's first screen, %s: %.3f s (goal <= 1: ratio %.2f)\n", caption.c_str(), first,
                 first);
 
@@ -110,18 +90,16 @@ int main() {
         if (!mobs) return 1;
         std::string memo;
         for (const std::string& mob : *mobs) (memo += mob) += '\n';
-        ours = std::min(ours, Since(start));
+        ours = std::min(ours, SecondsSince(start));
         count = mobs->size();
         bytes += memo.size();
         start = Steady::now();
         if (std::system(command.c_str()) != 0) return 1;
-        anchor = std::min(anchor, Since(start));
+        anchor = std::min(anchor, SecondsSince(start));
     }
     std::printf(
         "broadcast selection of %zu numbers from %d subscriptions: %.3f s, sqlite3 %.3f s (%.1f MB):"
         " ratio %.2f (goal <= 1.5)\n",
         count, kRows, ours, anchor, fs::file_size(dir / "anchor.txt") / 1e6, ours / anchor);
-    db.reset();
-    fs::remove_all(dir);
     return bytes == 0;
 }

@@ -1,2 +1,1 @@
-find_package(benchmark REQUIRED)
-xunda_bench(compose DEPS xunda_compose xunda_testsupport benchmark::benchmark)
+xunda_bench(compose DEPS xunda_compose benchmark::benchmark)

@@ -1,27 +1,23 @@
 // Number tidying against `grep -oE ... | sort -u` on the same input, extraction from one long line,
 // and queueing a batch of outbox rows.
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
-#include <cstdlib>
-#include <map>
+#include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 
+#include "bench_support.h"
+#include "bench_times.h"
 #include "compose/number_extract.h"
 #include "compose/number_tidy.h"
 #include "compose/sms_queue.h"
-#include "core/ports.h"
 #include "store/database.h"
 #include "store/log.h"
-#include "support/temp_dir.h"
-
-#include "printing_prompts.h"
 
 namespace {
 
 using namespace xunda;
-using bench::PrintingPrompts;
+using namespace xunda::bench;
 
 // Text that holds `count` numbers taken from the prefix tables, with random text (no digits)
 // around them; `perLine` numbers to a line, or everything on one line when perLine is 0.
@@ -54,18 +50,6 @@ const std::string& LongLine() {
     return text;
 }
 
-std::map<std::string, double> g_seconds;
-
-class RecordingReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            g_seconds[run.benchmark_name()] =
-                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 void TidyMillionNumbers(benchmark::State& state) {
     std::size_t found = 0;
     for (auto _ : state) found = TidyMobs(MemoText()).size();
@@ -73,16 +57,13 @@ void TidyMillionNumbers(benchmark::State& state) {
 }
 
 void GrepSortMillionNumbers(benchmark::State& state) {
-    test::TempDir dir;
+    const TempFolder dir;
     const auto input = dir / "mobs.txt";
-    const auto output = dir / "count.txt";
-    test::WriteFile(input, MemoText());
-    const std::string command = "LC_ALL=C grep -oE '1[3-8][0-9]{9}|0[1-9][0-9]{9,10}' '" + input.string() +
-                                "' | LC_ALL=C sort -u | wc -l > '" + output.string() + "'";
-    for (auto _ : state) {
-        if (std::system(command.c_str()) != 0) state.SkipWithError("grep | sort -u failed");
-    }
-    state.counters["numbers"] = std::atof(test::ReadFile(output).c_str());
+    std::ofstream(input, std::ios::binary) << MemoText();
+    TimeNumbersPipeline(
+        state,
+        "LC_ALL=C grep -oE '1[3-8][0-9]{9}|0[1-9][0-9]{9,10}' '" + input.string() + "' | LC_ALL=C sort -u",
+        dir / "count.txt");
 }
 
 void ExtractFromTenMegabyteLine(benchmark::State& state) {
@@ -104,8 +85,8 @@ void Queue30000Rows(benchmark::State& state, bool placeholders) {
     std::size_t queued = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        test::TempDir dir;
-        auto db = Database::Create(dir / "TOLVI_DY.db", prompts);
+        std::optional<TempFolder> dir(std::in_place);  // removed outside the timing
+        auto db = Database::Create(*dir / "TOLVI_DY.db", prompts);
         if (placeholders) {
             db->Transaction([&] {
                 for (const std::string& mob : batch.mobs)
@@ -114,20 +95,16 @@ void Queue30000Rows(benchmark::State& state, bool placeholders) {
                 return true;
             });
         }
-        Log log(dir / "LOG");
+        Log log(*dir / "LOG");
         state.ResumeTiming();
         queued = QueueSmsBatch(*db, log, "10001", batch,
                                [](const std::string& text) { benchmark::DoNotOptimize(text); });
         state.PauseTiming();
         db.reset();
+        dir.reset();
         state.ResumeTiming();
     }
     state.counters["rows"] = static_cast<double>(queued);
-}
-
-double Seconds(const std::string& name) {
-    auto it = g_seconds.find(name);
-    return it == g_seconds.end() ? 0 : it->second;
 }
 
 }  // namespace
@@ -148,19 +125,14 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("queue_30000_rows_placeholders", Queue30000Rows, true)
         ->Unit(benchmark::kMillisecond)
         ->Iterations(3);
-    benchmark::Initialize(&argc, argv);
-    RecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    const double tidy = Seconds("tidy_1M_numbers/iterations:3");
-    const double grep = Seconds("grep_sort_u_1M_numbers/iterations:3");
-    const double line = Seconds("extract_10MB_line/iterations:3");
+    const Times times = RunBenchmarks(argc, argv);
+    const double tidy = times.Seconds("tidy_1M_numbers");
+    const double grep = times.Seconds("grep_sort_u_1M_numbers");
+    const double line = times.Seconds("extract_10MB_line");
     std::printf("\ntidy 1M numbers: %.3f s; grep -oE | sort -u: %.3f s; ratio grep/tidy %.2f (goal > 1)\n",
                 tidy, grep, tidy > 0 ? grep / tidy : 0.0);
     std::printf("10 MB line, 500000 numbers: %.3f s (goal < 0.5 s)\n", line);
     std::printf("queue 30000 rows: %.3f s, with placeholders filled: %.3f s (goal < 2 s)\n",
-                Seconds("queue_30000_rows/iterations:3"),
-                Seconds("queue_30000_rows_placeholders/iterations:3"));
+                times.Seconds("queue_30000_rows"), times.Seconds("queue_30000_rows_placeholders"));
     return 0;
 }

@@ -8,12 +8,9 @@
 //
 //     bench_engine_drain            the drain, and the pace computed from the measured runs
 //     bench_engine_drain --paced    also drains 10,000 rows at the real pace (about 110 s)
-#include <stdlib.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <mutex>
 #include <numeric>
@@ -21,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/ports.h"
+#include "bench_support.h"
 #include "engine/engine_ports.h"
 #include "engine/event_sound.h"
 #include "engine/processing_state.h"
@@ -31,13 +28,9 @@
 #include "store/database.h"
 #include "store/log.h"
 
-#include "printing_prompts.h"
-
 namespace {
-namespace fs = std::filesystem;
 using namespace xunda;
-using bench::PrintingPrompts;
-using Steady = std::chrono::steady_clock;
+using namespace xunda::bench;
 
 const std::string kMsg = "尊敬的客户您好，您的订单已发货，请注意查收。如有疑问请致电客服热线。[泊舟讯达]";
 
@@ -99,70 +92,62 @@ struct Drain {
 // Queues `rows` rows, drains them and checks the outcome. `tick` is waited before each tick (after
 // the previous run, as the timer is re-armed), `pause` after each request.
 Drain RunDrain(int rows, std::chrono::milliseconds tick, std::chrono::milliseconds pause) {
-    std::string tmpl = (fs::temp_directory_path() / "xunda-bench-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) std::abort();
-    const fs::path dir = tmpl;
+    const TempFolder dir;
     Drain drain;
+    PrintingPrompts prompts;
+    std::unique_ptr<Database> db = Database::Create(dir / "TOLVI_DY.db", prompts);
+    if (!db) std::abort();
+    std::vector<std::string> mobs;
     {
-        PrintingPrompts prompts;
-        std::unique_ptr<Database> db = Database::Create(dir / "TOLVI_DY.db", prompts);
-        if (!db) std::abort();
-        std::vector<std::string> mobs;
-        {
-            BulkWriter w(*db,
-                         "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES "
-                         "(10001, ?, ?, '', '', ?, 0)");
-            for (int i = 0; i < rows; ++i) {
-                char mob[16];
-                std::snprintf(mob, sizeof mob, "138%08d", i);
-                mobs.emplace_back(mob);
-                w.Add({std::string_view(mobs.back()), std::string_view(kMsg), std::int64_t{i < 500 ? 1 : 2}});
-            }
-            if (!w.Commit()) std::abort();
+        BulkWriter w(*db,
+                     "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES "
+                     "(10001, ?, ?, '', '', ?, 0)");
+        for (int i = 0; i < rows; ++i) {
+            mobs.push_back(Mob(i));
+            w.Add({std::string_view(mobs.back()), std::string_view(kMsg), std::int64_t{i < 500 ? 1 : 2}});
         }
-
-        sim::SmsSimulator service({.accounts = {{"demo", "demo", "10001", "g1", "p1"}}});
-        service.Start();
-        ServiceGateway real({.host = service.Host()});
-        TimedGateway gateway(real);
-        Log log(dir / "LOG");
-        log.SetAccount("10001");
-        Running control;
-        Online online;
-        Silence sound;
-        SystemClock clock;
-        SystemSleeper sleeper;
-        SendEngine engine({gateway, log, control, online, prompts, sound, clock, sleeper}, pause);
-        const Credentials account{"10001", "demo", "demo"};
-
-        const auto start = Steady::now();
-        auto end = start;
-        for (bool first = true;; first = false) {
-            if (!first && tick.count() > 0) std::this_thread::sleep_for(tick);
-            const auto runStart = Steady::now();  // the tick's selection is the run's work too
-            SendTick t = engine.tick(*db, account);
-            if (!t.job) break;
-            std::thread worker([&engine, job = std::move(*t.job)]() mutable { engine.run(std::move(job)); });
-            worker.join();
-            const auto run = Steady::now() - runStart;
-            drain.runMs.push_back(std::chrono::duration<double, std::milli>(run).count());
-            drain.engineMs.push_back(
-                std::chrono::duration<double, std::milli>(run - gateway.TakeWaited()).count());
-            end = Steady::now();
-        }
-        drain.seconds = std::chrono::duration<double>(end - start).count();
-
-        std::map<std::string, int> sent;
-        for (const sim::SentMessage& m : service.Sent()) ++sent[m.mob];
-        const bool everyOnce =
-            sent.size() == mobs.size() &&
-            std::all_of(sent.begin(), sent.end(), [](const auto& e) { return e.second == 1; });
-        const ResultSet left = db->pAdoQuery("SELECT COUNT(*) AS n FROM mt");
-        const ResultSet moved = db->pAdoQuery("SELECT COUNT(DISTINCT mob) AS n FROM mt_bak WHERE flag=1");
-        drain.exact = everyOnce && left.AsInt("n") == 0 && moved.AsInt("n") == rows;
-        service.Stop();
+        if (!w.Commit()) std::abort();
     }
-    fs::remove_all(dir);
+
+    sim::SmsSimulator service({.accounts = {{"demo", "demo", "10001", "g1", "p1"}}});
+    service.Start();
+    ServiceGateway real({.host = service.Host()});
+    TimedGateway gateway(real);
+    Log log(dir / "LOG");
+    log.SetAccount("10001");
+    Running control;
+    Online online;
+    Silence sound;
+    SystemClock clock;
+    SystemSleeper sleeper;
+    SendEngine engine({gateway, log, control, online, prompts, sound, clock, sleeper}, pause);
+    const Credentials account{"10001", "demo", "demo"};
+
+    const auto start = Steady::now();
+    auto end = start;
+    for (bool first = true;; first = false) {
+        if (!first && tick.count() > 0) std::this_thread::sleep_for(tick);
+        const auto runStart = Steady::now();  // the tick's selection is the run's work too
+        SendTick t = engine.tick(*db, account);
+        if (!t.job) break;
+        std::thread worker([&engine, job = std::move(*t.job)]() mutable { engine.run(std::move(job)); });
+        worker.join();
+        const auto run = Steady::now() - runStart;
+        drain.runMs.push_back(std::chrono::duration<double, std::milli>(run).count());
+        drain.engineMs.push_back(
+            std::chrono::duration<double, std::milli>(run - gateway.TakeWaited()).count());
+        end = Steady::now();
+    }
+    drain.seconds = std::chrono::duration<double>(end - start).count();
+
+    std::map<std::string, int> sent;
+    for (const sim::SentMessage& m : service.Sent()) ++sent[m.mob];
+    const bool everyOnce = sent.size() == mobs.size() &&
+                           std::all_of(sent.begin(), sent.end(), [](const auto& e) { return e.second == 1; });
+    const ResultSet left = db->pAdoQuery("SELECT COUNT(*) AS n FROM mt");
+    const ResultSet moved = db->pAdoQuery("SELECT COUNT(DISTINCT mob) AS n FROM mt_bak WHERE flag=1");
+    drain.exact = everyOnce && left.AsInt("n") == 0 && moved.AsInt("n") == rows;
+    service.Stop();
     return drain;
 }
 

@@ -6,7 +6,6 @@
 //     throughput; peak memory at most body + 8 MiB.
 #include "net/http_request.h"
 
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -19,15 +18,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench_support.h"
+
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using xunda::bench::SecondsSince;
+using xunda::bench::Steady;
 
 namespace {
 
 constexpr int kSmallGets = 2000;
 constexpr std::size_t kBigBody = std::size_t{256} << 20;
-
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 
 long PeakRssKiB() {
     rusage usage{};
@@ -71,15 +71,15 @@ pid_t StartNginx(const fs::path& dir, int port) {
 }
 
 double TimeCommand(const std::string& command) {
-    auto start = Clock::now();
+    auto start = Steady::now();
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "command failed: %s\n", command.c_str());
-    return Seconds(start);
+    return SecondsSince(start);
 }
 
 }  // namespace
 
 int main() {
-    fs::path dir = fs::temp_directory_path() / ("xunda-bench-http-" + std::to_string(getpid()));
+    const xunda::bench::TempFolder dir;
     fs::create_directories(dir / "www");
     fs::create_directories(dir / "tmp");
     std::ofstream(dir / "www" / "small.txt") << "100\n0,202612061200001234\n0,202612061200001235\n";
@@ -90,11 +90,11 @@ int main() {
         for (std::size_t n = 0; n < kBigBody; n += block.size()) big.write(block.data(), static_cast<std::streamsize>(block.size()));
     }
     const int port = FreePort();
-    const pid_t nginx = StartNginx(dir, port);
+    const pid_t nginx = StartNginx(dir.path(), port);
     const std::string base = "http://127.0.0.1:" + std::to_string(port);
 
     // 1. Small gateway-style GETs.
-    auto start = Clock::now();
+    auto start = Steady::now();
     int failures = 0;
     for (int i = 0; i < kSmallGets; ++i) {
         xunda::HttpRequest http;
@@ -102,7 +102,7 @@ int main() {
         http.ExecuteMethod("GET", base + "/small.txt?n=" + std::to_string(i));
         if (http.ResultCode() != 200) ++failures;
     }
-    const double ours = Seconds(start);
+    const double ours = SecondsSince(start);
     {
         std::ofstream config(dir / "curl.cfg");
         for (int i = 0; i < kSmallGets; ++i)
@@ -120,9 +120,9 @@ int main() {
         xunda::HttpRequest http;
         http.Timeout = 30000;
         http.MaxBodySize = std::int64_t{1} << 30;
-        start = Clock::now();
+        start = Steady::now();
         http.ExecuteMethod("GET", base + "/big.bin");
-        oursBig = Seconds(start);
+        oursBig = SecondsSince(start);
         received = http.Document().Bytes().size();
     }
     const long peakGrowthKiB = PeakRssKiB() - baseline;
@@ -134,6 +134,5 @@ int main() {
 
     kill(nginx, SIGTERM);
     waitpid(nginx, nullptr, 0);
-    fs::remove_all(dir);
     return 0;
 }

@@ -6,7 +6,7 @@
 //    and the 30 rows of a screen with every column: goal <= 0.2 s;
 //  - resident memory growth while every row is read from the top to the bottom, as a grid
 //    scrolled through shows them: goal <= 32 MB.
-#include <stdlib.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -14,25 +14,18 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
-#include "core/ports.h"
+#include "bench_support.h"
 #include "engine/history_list.h"
 #include "store/database.h"
 #include "store/grid_files.h"
 
-#include "printing_prompts.h"
-
 namespace {
 namespace fs = std::filesystem;
 using namespace xunda;
-using Steady = std::chrono::steady_clock;
+using namespace xunda::bench;
 
 constexpr int kRows = 1000000;
-
-double Since(Steady::time_point start) {
-    return std::chrono::duration<double>(Steady::now() - start).count();
-}
 
 long ResidentKb() {
     std::ifstream statm("/proc/self/statm");
@@ -41,31 +34,22 @@ long ResidentKb() {
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-class BenchHost : public MailboxHost {
+class BenchHost : public Account<MailboxHost> {
   public:
-    explicit BenchHost(Database& db) : db_(db) {}
-    Database& db() override { return db_; }
-    Prompts& prompts() override { return prompts_; }
-    std::string corpID() override { return "10001"; }
+    using Account::Account;
     void SaveGrid(const RowPager&) override {}
     void ShowBusy(const std::string&) override {}
     void CloseBusy() override {}
     void ReplyTo(const std::vector<std::string>&) override {}
     std::chrono::year_month_day Today() override { return {}; }
-
-  private:
-    Database& db_;
-    bench::PrintingPrompts prompts_;
 };
 
 }  // namespace
 
 int main() {
-    std::string tmpl = (fs::temp_directory_path() / "xunda-bench-XXXXXX").string();
-    if (!mkdtemp(tmpl.data())) return 1;
-    const fs::path dir = tmpl;
+    const TempFolder dir;
     const fs::path file = dir / "TOLVI_DY.db";
-    bench::PrintingPrompts prompts;
+    PrintingPrompts prompts;
     {
         auto db = Database::Create(file, prompts);
         if (!db || !db->pAdoCom("INSERT INTO mt_bak (corpID, mtID, mtTime, mob, msg, subNumber, linkID, mtLevel, "
@@ -88,7 +72,7 @@ int main() {
     std::size_t bytes = 0;
     for (std::size_t r = 0; r < 30; ++r)
         for (std::size_t c = 0; c < list.grid().Columns().size(); ++c) bytes += list.grid().Text(r, c).size();
-    const double first = Since(firstStart);
+    const double first = SecondsSince(firstStart);
     std::printf("first screen of %s: %.3f s (goal <= 0.2: ratio %.2f)\n", caption.c_str(), first, first / 0.2);
 
     // Scrolling from top to bottom.
@@ -100,10 +84,11 @@ int main() {
         if (r % 4096 == 0) peak = std::max(peak, ResidentKb());
     }
     peak = std::max(peak, ResidentKb());
-    std::printf("scrolling %zu rows: %.2f s, resident memory growth %.1f MB (goal <= 32: ratio %.2f); "
-                "%.1f MB more with the listing's rowids read at the opening\n",
-                list.grid().RowCount(), Since(scrollStart), (peak - before) / 1024.0, (peak - before) / 1024.0 / 32,
-                (before - unopened) / 1024.0);
+    std::printf(
+        "scrolling %zu rows: %.2f s, resident memory growth %.1f MB (goal <= 32: ratio %.2f); "
+        "%.1f MB more with the listing's rowids read at the opening\n",
+        list.grid().RowCount(), SecondsSince(scrollStart), (peak - before) / 1024.0,
+        (peak - before) / 1024.0 / 32, (before - unopened) / 1024.0);
 
     // The export against the command-line tool.
     std::string columns;
@@ -116,15 +101,15 @@ int main() {
         fs::remove(dir / "ours.csv");
         auto start = Steady::now();
         if (!SaveDbGridToCsv(*db, list.grid().Sql(), list.grid().Columns(), dir / "ours.csv")) return 1;
-        ours = std::min(ours, Since(start));
+        ours = std::min(ours, SecondsSince(start));
         start = Steady::now();
         if (std::system(command.c_str()) != 0) return 1;
-        anchor = std::min(anchor, Since(start));
+        anchor = std::min(anchor, SecondsSince(start));
     }
-    std::printf("CSV export of %d rows: store %.3f s (%.1f MB), sqlite3 -csv %.3f s (%.1f MB): ratio %.2f (goal <= 1.5)\n",
-                kRows, ours, fs::file_size(dir / "ours.csv") / 1e6, anchor, fs::file_size(dir / "anchor.csv") / 1e6,
-                ours / anchor);
-    db.reset();
-    fs::remove_all(dir);
+    std::printf(
+        "CSV export of %d rows: store %.3f s (%.1f MB), sqlite3 -csv %.3f s (%.1f MB): ratio %.2f"
+        " (goal <= 1.5)\n",
+        kRows, ours, fs::file_size(dir / "ours.csv") / 1e6, anchor, fs::file_size(dir / "anchor.csv") / 1e6,
+        ours / anchor);
     return bytes == 0;
 }

@@ -1,1 +1,1 @@
-xunda_bench(office_import DEPS xunda_compose xunda_testsupport benchmark::benchmark)
+xunda_bench(office_import DEPS xunda_compose benchmark::benchmark)

@@ -1,23 +1,23 @@
 // Importing the numbers of a 100,000 x 5 workbook against `unzip -p | grep -oE | sort -u` on the
 // same file, and the import's peak memory for 10,000 and 100,000 rows (flat: the sheet is read
 // row by row).
-#include <benchmark/benchmark.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <zip.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <map>
 #include <string>
 
+#include "bench_support.h"
+#include "bench_times.h"
 #include "compose/number_tidy.h"
-#include "support/temp_dir.h"
 
 namespace {
 
 using namespace xunda;
+using namespace xunda::bench;
 
 // A workbook as spreadsheet programs write it: the phone as a number, a name and a text with a
 // fixed-line number as shared strings, a date and an amount.
@@ -56,8 +56,8 @@ void WriteWorkbook(const std::filesystem::path& file, int rows) {
     zip_close(archive);
 }
 
-const test::TempDir& Dir() {
-    static const test::TempDir dir;
+const TempFolder& Dir() {
+    static const TempFolder dir;
     return dir;
 }
 
@@ -67,17 +67,6 @@ std::filesystem::path Workbook(int rows) {
     return file;
 }
 
-std::map<std::string, double> g_seconds;
-
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            g_seconds[run.benchmark_name()] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        ConsoleReporter::ReportRuns(runs);
-    }
-};
-
 void ImportWorkbook(benchmark::State& state) {
     const auto file = Workbook(100000);
     std::size_t found = 0;
@@ -86,15 +75,11 @@ void ImportWorkbook(benchmark::State& state) {
 }
 
 void UnzipGrepSort(benchmark::State& state) {
-    const auto file = Workbook(100000);
-    const auto count = Dir() / "count.txt";
-    const std::string command = "unzip -p '" + file.string() +
-                                "' xl/worksheets/sheet1.xml xl/sharedStrings.xml | LC_ALL=C grep -oE "
-                                "'1[3-8][0-9]{9}|0[1-9][0-9]{1,2}-?[0-9]{7,8}' | LC_ALL=C sort -u | wc -l > '" +
-                                count.string() + "'";
-    for (auto _ : state)
-        if (std::system(command.c_str()) != 0) state.SkipWithError("unzip | grep | sort -u failed");
-    state.counters["numbers"] = std::atof(test::ReadFile(count).c_str());
+    TimeNumbersPipeline(state,
+                        "unzip -p '" + Workbook(100000).string() +
+                            "' xl/worksheets/sheet1.xml xl/sharedStrings.xml | LC_ALL=C grep -oE "
+                            "'1[3-8][0-9]{9}|0[1-9][0-9]{1,2}-?[0-9]{7,8}' | LC_ALL=C sort -u",
+                        Dir() / "count.txt");
 }
 
 // The peak resident memory (KiB) of a child that imports the workbook of `rows` rows (0: none).
@@ -111,11 +96,6 @@ long PeakKiB(int rows) {
     return usage.ru_maxrss;
 }
 
-double Seconds(const std::string& name) {
-    auto it = g_seconds.find(name);
-    return it == g_seconds.end() ? 0 : it->second;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,13 +104,9 @@ int main(int argc, char** argv) {
     const long base = PeakKiB(0), small = PeakKiB(10000), large = PeakKiB(100000);
     benchmark::RegisterBenchmark("import_xlsx_100000x5", ImportWorkbook)->Unit(benchmark::kMillisecond)->Iterations(3);
     benchmark::RegisterBenchmark("unzip_grep_sort_u", UnzipGrepSort)->Unit(benchmark::kMillisecond)->Iterations(3);
-    benchmark::Initialize(&argc, argv);
-    RecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    const double ours = Seconds("import_xlsx_100000x5/iterations:3");
-    const double anchor = Seconds("unzip_grep_sort_u/iterations:3");
+    const Times times = RunBenchmarks(argc, argv);
+    const double ours = times.Seconds("import_xlsx_100000x5");
+    const double anchor = times.Seconds("unzip_grep_sort_u");
     std::printf("\nimport of 100,000 x 5 .xlsx: %.3f s; unzip -p | grep -oE | sort -u: %.3f s; ratio %.2f (goal <= 3)\n",
                 ours, anchor, anchor > 0 ? ours / anchor : 0.0);
     std::printf("peak memory above the idle process: %ld KiB for 10,000 rows, %ld KiB for 100,000 rows (goal: flat)\n",

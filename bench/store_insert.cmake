@@ -1,2 +1,1 @@
-find_package(benchmark REQUIRED)
 xunda_bench(store_insert DEPS xunda_store SQLite::SQLite3 benchmark::benchmark)

@@ -1,25 +1,18 @@
 // Queueing 100,000 outbox rows through the store's bulk path (BulkWriter) against the limit: a
 // bare sqlite3 prepared-insert loop in one transaction on the same kind of file (same schema,
 // WAL, same synchronous setting). Prints the ratio store / bare; the goal is <= 1.5.
-#include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <map>
 #include <string>
 
-#include "core/ports.h"
+#include "bench_support.h"
+#include "bench_times.h"
 #include "store/database.h"
 
-#include "printing_prompts.h"
-
 namespace {
-namespace fs = std::filesystem;
 using namespace xunda;
-using bench::PrintingPrompts;
+using namespace xunda::bench;
 
 constexpr int kRows = 100000;
 const std::string kMsg = "尊敬的客户您好，您的订单已发货，请注意查收。如有疑问请致电客服热线。[泊舟讯达]";
@@ -27,22 +20,12 @@ const std::string kMsg = "尊敬的客户您好，您的订单已发货，请注
 // A fresh database file with the program's schema, in a private folder.
 struct FreshFile {
     FreshFile() {
-        std::string tmpl = (fs::temp_directory_path() / "xunda-bench-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) std::abort();
-        dir = tmpl;
-        file = dir / "TOLVI_DY.db";
         PrintingPrompts prompts;
         if (!Database::Create(file, prompts)) std::abort();
     }
-    ~FreshFile() { fs::remove_all(dir); }
-    fs::path dir, file;
+    TempFolder dir;
+    std::filesystem::path file = dir / "TOLVI_DY.db";
 };
-
-std::string Mob(int i) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "138%08d", i);
-    return buf;
-}
 
 void BM_BareSqlite(benchmark::State& state) {
     for (auto _ : state) {
@@ -50,7 +33,7 @@ void BM_BareSqlite(benchmark::State& state) {
         sqlite3* db = nullptr;
         sqlite3_open_v2(f.file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
         sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;", nullptr, nullptr, nullptr);
-        auto start = std::chrono::steady_clock::now();
+        const auto start = Steady::now();
         sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
         sqlite3_stmt* stmt = nullptr;
         sqlite3_prepare_v2(
@@ -69,8 +52,7 @@ void BM_BareSqlite(benchmark::State& state) {
         }
         sqlite3_finalize(stmt);
         sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
-        state.SetIterationTime(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        state.SetIterationTime(SecondsSince(start));
         sqlite3_close(db);
     }
 }
@@ -80,7 +62,7 @@ void BM_StoreBulkWriter(benchmark::State& state) {
     for (auto _ : state) {
         FreshFile f;
         auto db = Database::Open(f.file, prompts);
-        auto start = std::chrono::steady_clock::now();
+        const auto start = Steady::now();
         BulkWriter w(
             *db,
             "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (?,?,?,?,?,?,0)");
@@ -93,40 +75,21 @@ void BM_StoreBulkWriter(benchmark::State& state) {
                                            : 3}});
         }
         if (!w.Commit()) std::abort();
-        state.SetIterationTime(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        state.SetIterationTime(SecondsSince(start));
     }
 }
 
 BENCHMARK(BM_BareSqlite)->UseManualTime()->Iterations(1)->Repetitions(7)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StoreBulkWriter)->UseManualTime()->Iterations(1)->Repetitions(7)->Unit(benchmark::kMillisecond);
 
-// Prints the usual table and, at the end, the ratio of the medians.
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& r : runs)
-            if (r.aggregate_name == "median") medians_[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        double bare = medians_["BM_BareSqlite"], store = medians_["BM_StoreBulkWriter"];
-        if (bare > 0 && store > 0)
-            std::printf(
-                "\n%d outbox rows: store bulk path %.1f ms, bare sqlite3 %.1f ms, ratio %.3f (goal <= 1.5)\n",
-                kRows, store, bare, store / bare);
-    }
-
-  private:
-    std::map<std::string, double> medians_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    const Times times = RunBenchmarks(argc, argv);
+    const double bare = times.Seconds("BM_BareSqlite") * 1e3,
+                 store = times.Seconds("BM_StoreBulkWriter") * 1e3;
+    if (bare > 0 && store > 0)
+        std::printf(
+            "\n%d outbox rows: store bulk path %.1f ms, bare sqlite3 %.1f ms, ratio %.3f (goal <= 1.5)\n",
+            kRows, store, bare, store / bare);
 }

@@ -3,18 +3,15 @@
 // statements run as bare prepared sqlite3 statements with a transaction per 100 numbers, on copies
 // of the same seeded file. Goal: ratio <= 2. Then the subscriber page's first screen (the listing,
 // 40 rows of five fields and the first row's subscriptions) over 1,000,000 subscribers. Goal: <= 1 s.
-#include <benchmark/benchmark.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <string>
 #include <vector>
 
-#include "printing_prompts.h"
+#include "bench_support.h"
+#include "bench_times.h"
 #include "store/database.h"
 #include "store/log.h"
 #include "subscriptions/bulk_subscribe.h"
@@ -23,20 +20,13 @@
 namespace {
 namespace fs = std::filesystem;
 using namespace xunda;
-using bench::PrintingPrompts;
-using Clock = std::chrono::steady_clock;
+using namespace xunda::bench;
 
 constexpr int kNumbers = 10000;
 constexpr int kPageRows = 1000000;
 constexpr const char* kCorp = "10001";
 const std::vector<std::string> kCategories = {"天气", "股票", "新闻"};
 const std::string kExpiry = "2027-12-06 00:00:00";
-
-std::string Mob(int i) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "138%08d", i);
-    return buf;
-}
 
 void Exec(sqlite3* db, const char* sql) {
     if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK) {
@@ -62,10 +52,6 @@ sqlite3_stmt* Prepare(sqlite3* db, const char* sql) {
 // A private folder with a seeded database: even numbers known, each subscribed to the first category.
 struct Seeded {
     Seeded() {
-        std::string tmpl = (fs::temp_directory_path() / "xunda-bench-XXXXXX").string();
-        if (!mkdtemp(tmpl.data())) std::abort();
-        dir = tmpl;
-        seed = dir / "seed.db";
         PrintingPrompts prompts;
         if (!Database::Create(seed, prompts)) std::abort();
         sqlite3* db = OpenBare(seed);
@@ -90,7 +76,6 @@ struct Seeded {
         Exec(db, "PRAGMA wal_checkpoint(TRUNCATE)");
         sqlite3_close(db);
     }
-    ~Seeded() { fs::remove_all(dir); }
     // A fresh copy of the seeded file.
     fs::path Copy() {
         fs::path file = dir / "work.db";
@@ -98,7 +83,8 @@ struct Seeded {
         fs::copy_file(seed, file);
         return file;
     }
-    fs::path dir, seed;
+    TempFolder dir;
+    fs::path seed = dir / "seed.db";
 };
 
 Seeded& Seed() {
@@ -117,7 +103,7 @@ void BM_BareStatements(benchmark::State& state) {
     for (auto _ : state) {
         sqlite3* db = OpenBare(Seed().Copy());
         Exec(db, "SELECT COUNT(*) FROM sqlite_master");  // the schema read, as opening the store does
-        auto start = Clock::now();
+        const auto start = Steady::now();
         sqlite3_stmt* addMob = Prepare(db,
                                        "INSERT INTO mobs (corpID,mob) SELECT ?1,?2"
                                        " WHERE NOT EXISTS (SELECT 1 FROM mobs WHERE corpID=?1 AND mob=?2)");
@@ -158,7 +144,7 @@ void BM_BareStatements(benchmark::State& state) {
             Exec(db, "COMMIT");
         }
         for (sqlite3_stmt* s : {addMob, renew, subscribe}) sqlite3_finalize(s);
-        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        state.SetIterationTime(SecondsSince(start));
         sqlite3_close(db);
     }
 }
@@ -169,25 +155,12 @@ void BM_BulkSubscribe(benchmark::State& state) {
     BulkSubscribeInput in{.mobs = Numbers(), .categories = kCategories, .dgTimeOut = kExpiry};
     for (auto _ : state) {
         auto db = Database::Open(Seed().Copy(), prompts);
-        auto start = Clock::now();
+        const auto start = Steady::now();
         BulkSubscribe(
             *db, log, kCorp, in, [](const std::string&) {}, [](std::chrono::milliseconds) {});
-        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        state.SetIterationTime(SecondsSince(start));
     }
 }
-
-// The subscriber page over a file of a million subscribers.
-class PageHost : public AccountHost {
-  public:
-    explicit PageHost(Database& db) : db_(db) {}
-    Database& db() override { return db_; }
-    Prompts& prompts() override { return prompts_; }
-    std::string corpID() override { return kCorp; }
-
-  private:
-    Database& db_;
-    PrintingPrompts prompts_;
-};
 
 void BM_UserPageFirstScreen(benchmark::State& state) {
     const fs::path file = Seed().dir / "million.db";
@@ -212,15 +185,15 @@ void BM_UserPageFirstScreen(benchmark::State& state) {
     PrintingPrompts prompts;
     auto db = Database::Open(file, prompts);
     for (auto _ : state) {
-        PageHost host(*db);
+        Account<> host(*db);
         SubscriberList list(host);
-        auto start = Clock::now();
+        const auto start = Steady::now();
         list.pUser("");
         std::size_t bytes = 0;
         for (std::size_t r = 0; r < 40; ++r)
             for (std::size_t c = 0; c < 5; ++c) bytes += list.grid().Text(r, c).size();
         benchmark::DoNotOptimize(bytes);
-        state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+        state.SetIterationTime(SecondsSince(start));
     }
 }
 
@@ -232,35 +205,18 @@ BENCHMARK(BM_UserPageFirstScreen)
     ->Repetitions(5)
     ->Unit(benchmark::kMillisecond);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-  public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const auto& r : runs)
-            if (r.aggregate_name == "median") medians_[r.run_name.function_name] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const double bare = medians_["BM_BareStatements"], bulk = medians_["BM_BulkSubscribe"];
-        if (bare > 0 && bulk > 0)
-            std::printf(
-                "\n%d numbers x %zu categories: BulkSubscribe %.1f ms, bare statements %.1f ms, ratio %.3f"
-                " (goal <= 2)\n",
-                kNumbers, kCategories.size(), bulk, bare, bulk / bare);
-        if (medians_.count("BM_UserPageFirstScreen"))
-            std::printf("subscriber page's first screen over %d subscribers: %.1f ms (goal <= 1000 ms)\n",
-                        kPageRows, medians_["BM_UserPageFirstScreen"]);
-    }
-
-  private:
-    std::map<std::string, double> medians_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
+    const Times times = RunBenchmarks(argc, argv);
+    const double bare = times.Seconds("BM_BareStatements") * 1e3,
+                 bulk = times.Seconds("BM_BulkSubscribe") * 1e3;
+    if (bare > 0 && bulk > 0)
+        std::printf(
+            "\n%d numbers x %zu categories: BulkSubscribe %.1f ms, bare statements %.1f ms, ratio %.3f"
+            " (goal <= 2)\n",
+            kNumbers, kCategories.size(), bulk, bare, bulk / bare);
+    if (const double page = times.Seconds("BM_UserPageFirstScreen") * 1e3; page > 0)
+        std::printf("subscriber page's first screen over %d subscribers: %.1f ms (goal <= 1000 ms)\n",
+                    kPageRows, page);
 }

@@ -11,12 +11,13 @@
 #include <pugixml.hpp>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "bench_support.h"
 
 namespace {
 
@@ -87,9 +88,9 @@ double BestSeconds(const std::function<std::size_t()>& run, std::size_t expected
     double best = 1e9;
     for (int i = 0; i < repeats; ++i) {
         malloc_trim(0);
-        auto start = std::chrono::steady_clock::now();
+        const auto start = xunda::bench::Steady::now();
         std::size_t sum = run();
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds = xunda::bench::SecondsSince(start);
         if (sum != expected) {
             std::fprintf(stderr, "walk mismatch: %zu != %zu\n", sum, expected);
             std::exit(1);
