@@ -59,9 +59,9 @@ class TimedGateway : public SmsGateway {
   public:
     explicit TimedGateway(SmsGateway& inner) : inner_(inner) {}
     int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-              const Credentials& account, const MtRequest& mt) override {
+              const Credentials& account, const MtRequest& mt, bool& replyLost) override {
         const auto start = Steady::now();
-        const int result = inner_.PutMt(resultValue, replyLines, msgFormat, account, mt);
+        const int result = inner_.PutMt(resultValue, replyLines, msgFormat, account, mt, replyLost);
         waited_ += Steady::now() - start;
         return result;
     }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The kill-9 drill: 20,000 queued rows are sent to the service simulator by the real send engine
-# (tools/send-drill), which is killed with SIGKILL at 10 random moments and restarted each time.
+# (tools/send-drill), which is killed with SIGKILL at 10 random moments and restarted each time;
+# the simulator loses every 25th reply (no reply, a reply broken off, a reply too late).
 # At the end: no number sent twice, no row lost, every row either in the history (sent once) or
 # flagged possibly sent (-4) and named so in the log, and PRAGMA integrity_check ok.
 #     scripts/kill-drill.sh [build folder, default build/debug] [rows] [kills]
@@ -18,7 +19,7 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0}
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 export XUNDA_SMS_HOST=127.0.0.1:$port
 
-"$drill" serve "$port" "$work/sent.txt" >"$work/server.log" &
+"$drill" serve "$port" "$work/sent.txt" 25 >"$work/server.log" &
 server=$!
 for _ in $(seq 100); do grep -q listening "$work/server.log" && break; sleep 0.1; done
 "$drill" seed "$rows"

@@ -2,6 +2,7 @@
 
 #include "core/ports.h"
 #include "store/database.h"
+#include "store/sql_text.h"
 
 namespace xunda {
 
@@ -13,6 +14,8 @@ const std::vector<GridColumn> kColumns = {
 };
 constexpr const char* kDeleteQuestion = "发信箱中的短信删除后将不会被发送!你要继续吗?";
 constexpr const char* kFailed = " AND flag NOT IN (0,1)";
+// Rows the send engine has out in a request stay: their results are still to be recorded.
+constexpr const char* kNotInFlight = " AND id NOT IN (SELECT id FROM mt_sending)";
 
 }  // namespace
 
@@ -51,7 +54,7 @@ void OutboxList::ChangeAll(const char* question, const std::string& sql) {
 }
 
 void OutboxList::BitBtn20Click() {
-    ChangeAll(kDeleteQuestion, "DELETE FROM mt WHERE " + AccountIs(host_) + " AND flag=0");
+    ChangeAll(kDeleteQuestion, "DELETE FROM mt WHERE " + AccountIs(host_) + " AND flag=0" + kNotInFlight);
 }
 
 void OutboxList::BitBtn1Click() {
@@ -67,7 +70,7 @@ void OutboxList::BitBtn28Click(std::optional<std::size_t> current) {
     if (!current || *current >= grid_.RowCount()) return;
     const std::string mob = grid_.Field(*current, "mob").value_or("");
     if (!host_.prompts().Confirm(mob + " 的发信箱中的短信删除后将不会被发送!你要继续吗?")) return;
-    host_.db().DeleteRow("mt", grid_.RowId(*current));
+    host_.db().pAdoCom("DELETE FROM mt WHERE rowid=" + SqlInt(grid_.RowId(*current)) + kNotInFlight);
     btnRefSendboxClick();
 }
 

@@ -31,7 +31,8 @@ class OutboxList {
     void BitBtn20Click();
     void BitBtn1Click();
     void BitBtn21Click();
-    // "删除": the current row, after a question naming its number.
+    // "删除": the current row, after a question naming its number. Rows out in a request of the send
+    // engine (marked in mt_sending) are never deleted, here or by "删除待发短信".
     void BitBtn28Click(std::optional<std::size_t> current);
     // "导出数据文件".
     void BitBtn31Click();

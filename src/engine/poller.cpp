@@ -13,8 +13,7 @@
 namespace xunda {
 
 std::optional<PollJob> Poller::tick(Database& db, const Credentials& account) {
-    if (!s_.online.IsOnline() || pauseRequest_.Apply(s_.control) || s_.control.paused() ||
-        !IsSqlInt(account.corpID))
+    if (!s_.online.IsOnline() || s_.control.paused() || !IsSqlInt(account.corpID))
         return std::nullopt;
     std::optional<RunFlag::Token> token = runFlag_.TryAcquire();
     if (!token) return std::nullopt;
@@ -39,7 +38,7 @@ void Poller::poll(PollJob job) {
         interval_ = kStartInterval;
         s_.log.logit(ReceivedText(lines.size()));
         Count(lines.size());
-        for (const std::string& line : lines) held_.emplace_back(TrimControls(line));
+        for (const std::string& line : lines) held_.push_back(WithoutNul(TrimControls(line)));
         if (!StoreHeld(*job.db, job.account.corpID))
             for (const std::string& line : held_) s_.log.logit(NotStoredText() + line);
     } catch (const std::exception& e) {
@@ -47,19 +46,22 @@ void Poller::poll(PollJob job) {
     }
 }
 
+std::string Poller::WithoutNul(std::string_view line) {
+    std::string text(line);
+    if (std::erase(text, '\0') > 0) s_.log.logit(kNulDroppedText + text);
+    return text;
+}
+
 bool Poller::StoreHeld(Database& db, const std::string& corpID) {
     if (held_.empty()) return true;
-    if (db.Transaction([&] {
+    if (!store_.Store(db, [&] {
             for (const std::string& line : held_)
                 if (!Store(db, line, corpID)) return false;
             return true;
-        })) {
-        held_.clear();
-        return true;
-    }
-    pauseRequest_.Request();
-    s_.log.logit(kStoreFailedText);
-    return false;
+        }))
+        return false;
+    held_.clear();
+    return true;
 }
 
 }  // namespace xunda

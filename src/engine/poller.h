@@ -7,19 +7,21 @@
 // it is 2000 ms again; a transport failure leaves it as it is.
 //
 // What the service handed over is stored in one transaction; when that fails the lines are held in
-// memory (and logged), processing is asked to pause, and the next poll stores them before it asks
-// the service again.
+// memory (and logged), and every later poll stores them (quietly, StoreRetry) before it asks the
+// service again.
 #pragma once
 
 #include <atomic>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/engine_ports.h"
 #include "engine/event_sound.h"
 #include "engine/processing_state.h"
 #include "engine/run_flag.h"
+#include "engine/store_retry.h"
 #include "gateway/request_url.h"
 
 namespace xunda {
@@ -37,14 +39,15 @@ class Poller {
     static constexpr int kStartInterval = 2000;
     static constexpr int kIntervalStep = 1000;
     static constexpr int kMaxInterval = 20000;
+    // Logged before a received line that held NUL bytes, as stored without them.
+    static constexpr const char* kNulDroppedText = "收到的内容含有空字符,已去掉:";
 
-    explicit Poller(EngineServices services) : s_(services) {}
+    explicit Poller(EngineServices services) : s_(services), store_(services.log) {}
     virtual ~Poller() = default;
     Poller(const Poller&) = delete;
     Poller& operator=(const Poller&) = delete;
 
-    // The timer's tick: a job when online, not paused and no poll is running; pauses processing
-    // when a poll asked for it.
+    // The timer's tick: a job when online, not paused and no poll is running.
     std::optional<PollJob> tick(Database& db, const Credentials& account);
     // The worker: asks the service and stores what it answered.
     void poll(PollJob job);
@@ -69,12 +72,14 @@ class Poller {
     EngineServices s_;
 
   private:
-    // Stores the held lines in one transaction; on failure keeps them and asks for the pause.
+    // The line with every NUL byte dropped (a NUL inside a text ends nothing); logged when it had one.
+    std::string WithoutNul(std::string_view line);
+    // Stores the held lines in one transaction; on failure keeps them.
     bool StoreHeld(Database& db, const std::string& corpID);
 
     RunFlag runFlag_;
-    PauseRequest pauseRequest_;
-    std::vector<std::string> held_;  // used only by the holder of the run token
+    StoreRetry store_;               // used only by the holder of the run token
+    std::vector<std::string> held_;  // likewise
     std::atomic<int> interval_{kStartInterval};
 };
 

@@ -3,7 +3,6 @@
 // state and shows it (the pause and resume buttons, the send timer, the status-bar panels).
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 
 namespace xunda {
@@ -22,25 +21,5 @@ class ProcessingState {
     virtual void AddMt(std::int64_t n) = 0;
     virtual void AddReport(std::int64_t n) = 0;
 };
-
-// A worker that could not store what the service handed over ends its run and asks for processing
-// to pause; its job's next tick (on the GUI thread, where the pause button lives) pauses it.
-class PauseRequest {
-  public:
-    // Any thread.
-    void Request() { wanted_ = true; }
-    // GUI thread: pauses processing when a worker asked for it since the last call; true then.
-    bool Apply(ProcessingState& control) {
-        if (!wanted_.exchange(false)) return false;
-        if (control.PauseEnabled()) control.btnSmsSendPauseClick();
-        return true;
-    }
-
-  private:
-    std::atomic<bool> wanted_{false};
-};
-
-// Logged by a worker that keeps what it could not store and asks for the pause.
-constexpr const char* kStoreFailedText = "数据库保存失败,短信处理暂停";
 
 }  // namespace xunda

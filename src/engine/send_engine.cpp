@@ -29,7 +29,7 @@ std::string JoinIds(const std::vector<std::int64_t>& ids) {
 }  // namespace
 
 SendEngine::SendEngine(EngineServices services, std::chrono::milliseconds pause)
-    : s_(services), pause_(pause) {}
+    : s_(services), pause_(pause), store_(services.log) {}
 
 void SendEngine::SetOutboxListener(std::function<void()> listener) {
     outboxListener_ = std::move(listener);
@@ -44,7 +44,7 @@ SendTick SendEngine::tick(Database& db, const Credentials& account) {
         s_.prompts.Alert(kOfflineWarning);
         return {SendTickResult::WentOffline, std::nullopt};
     }
-    if (pauseRequest_.Apply(s_.control) || s_.control.paused()) return {SendTickResult::Paused, std::nullopt};
+    if (s_.control.paused()) return {SendTickResult::Paused, std::nullopt};
     std::optional<RunFlag::Token> token = runFlag_.TryAcquire();
     if (!token) return {SendTickResult::Busy, std::nullopt};
     if (!IsSqlInt(account.corpID)) return {SendTickResult::Empty, std::nullopt};
@@ -113,23 +113,32 @@ bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
     std::vector<std::int64_t> ids;
     ids.reserve(batch.rows.size());
     for (std::size_t row : batch.rows) ids.push_back(job.rows[row].id);
-    // Marked (one statement, committed) before the request, so that a program ended before the
-    // results are stored never sends these rows again by itself.
-    if (!db.pAdoCom("INSERT OR REPLACE INTO mt_sending (id) SELECT id FROM mt WHERE id IN (" + JoinIds(ids) + ")")) {
-        StoreFailed();
+    // Marked (committed) before the request, so that a program ended before the results are
+    // stored never sends these rows again by itself.
+    if (!store_.Store(db, [&] {
+            return db.pAdoCom("INSERT OR REPLACE INTO mt_sending (id) SELECT id FROM mt WHERE id IN (" +
+                              JoinIds(ids) + ")");
+        }))
         return false;
-    }
 
     std::string status;
     std::vector<std::string> lines;
+    bool replyLost = false;
     const int result =
         s_.gateway.PutMt(status, lines, kUtf8Format, job.account,
-                         MtRequest{batch.Mobs, key.msg, key.mtLevel, key.subNumber, key.linkID});
+                         MtRequest{batch.Mobs, key.msg, key.mtLevel, key.subNumber, key.linkID}, replyLost);
     if (result > 0) {
-        // No answer: the rows stay queued for the next tick (a mark that cannot be cleared makes
-        // them possibly sent at the next start instead).
-        db.pAdoCom("DELETE FROM mt_sending WHERE id IN (" + JoinIds(ids) + ")");
         s_.log.logit("网络故障:  " + HttpStatusText(result));
+        if (replyLost) {
+            // The service may have accepted the batch: never sent again by itself.
+            s_.log.logit(kPossiblySentText + batch.Mobs);
+            held_.push_back({ids, {.refused = true, .flag = kPossiblySentFlag}});
+            StoreHeld(db);
+        } else {
+            // The request never reached the service: the rows stay queued for the next tick (a
+            // mark that cannot be cleared makes them possibly sent at the next start instead).
+            store_.Store(db, [&] { return db.pAdoCom("DELETE FROM mt_sending WHERE id IN (" + JoinIds(ids) + ")"); });
+        }
         return false;
     }
     held_.push_back({ids, ReadBatchReply(result, status, lines, ids)});
@@ -159,7 +168,7 @@ void SendEngine::LogOddResults(const SendJob& job, const MtBatch& batch, const s
 
 bool SendEngine::StoreHeld(Database& db) {
     if (held_.empty()) return true;
-    const bool stored = db.Transaction([&] {
+    const bool stored = store_.Store(db, [&] {
         for (const HeldResult& held : held_) {
             const BatchResult& reply = held.result;
             if (reply.refused &&
@@ -174,27 +183,20 @@ bool SendEngine::StoreHeld(Database& db) {
         }
         return true;
     });
-    if (stored)
-        held_.clear();
-    else
-        StoreFailed();
+    if (stored) held_.clear();
     return stored;
-}
-
-void SendEngine::StoreFailed() {
-    pauseRequest_.Request();
-    s_.log.logit(kStoreFailedText);
 }
 
 void SendEngine::MoveAccepted(Database& db, const std::string& corpID) {
     const std::string where = " FROM mt WHERE corpID=" + SqlInt(corpID) + " AND flag=1";
-    db.Transaction([&] {
+    const auto move = [&] {
         return db.pAdoCom(
                    "INSERT INTO mt_bak (corpID, mtID, mtTime, mob, msg, subNumber, linkID, mtLevel, flag) "
                    "SELECT corpID, mtID, mtTime, mob, msg, subNumber, linkID, mtLevel, flag" +
                    where) &&
                db.pAdoCom("DELETE" + where);
-    });
+    };
+    db.Transaction(move, store_.Failing());  // quiet while the job's stores fail
 }
 
 }  // namespace xunda

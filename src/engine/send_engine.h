@@ -13,9 +13,12 @@
 //
 // Never twice, never lost: before a request its rows are marked in flight (table mt_sending) in a
 // committed transaction; the results and the removal of the marks are committed together right
-// after the reply. Results that cannot be stored are held in memory, the run ends, processing
-// pauses, and the next run stores them before any new request. Marked rows are never selected;
-// marks left by a program that ended mid-request become kPossiblySentFlag at the next tick.
+// after the reply. Results that cannot be stored are held in memory, the run ends, and every
+// later run stores them (quietly, StoreRetry) before any new request. Marked rows are never
+// selected; marks left by a program that ended mid-request become kPossiblySentFlag at the next
+// tick. A request that went out without a complete reply may have been accepted: its rows become
+// kPossiblySentFlag at once, named in the log; only a request that surely never reached the
+// service leaves its rows queued.
 #pragma once
 
 #include <chrono>
@@ -28,6 +31,7 @@
 #include "engine/mt_batch.h"
 #include "engine/processing_state.h"
 #include "engine/run_flag.h"
+#include "engine/store_retry.h"
 #include "gateway/request_url.h"
 
 namespace xunda {
@@ -45,7 +49,7 @@ struct SendJob {
 enum class SendTickResult {
     WentOffline,  // offline while running: "网络故障" logged, processing paused, kOfflineWarning shown
     Offline,      // offline while paused: nothing done
-    Paused,   // paused, or paused now because results could not be stored
+    Paused,   // processing is paused
     Busy,     // a run is still active
     Empty,    // no queued row
     Started,  // `job` holds the rows to send
@@ -62,7 +66,8 @@ class SendEngine {
     static constexpr std::size_t kMaxRows = 100;
     // The warning box (caption "警告", information icon) after going offline.
     static constexpr const char* kOfflineWarning = "网络中断,短信处理将停止!";
-    // Logged, followed by the numbers joined by ",", for rows found marked in flight at a tick.
+    // Logged, followed by the numbers joined by ",", for rows found marked in flight at a tick and
+    // for the rows of a request whose reply was lost.
     static constexpr const char* kPossiblySentText = "发送中断,以下号码可能已发送,请核对后手动重发:";
 
     // `pause` is the rest after each request.
@@ -100,18 +105,16 @@ class SendEngine {
     void LogOddResults(const SendJob& job, const MtBatch& batch, const std::vector<std::string>& lines,
                        const BatchResult& reply);
     // Stores every held result and clears the rows' in-flight marks, in one transaction. On
-    // failure the results stay held, processing is asked to pause and false is returned.
+    // failure the results stay held and false is returned.
     bool StoreHeld(Database& db);
-    // Asks for the pause, with its log line.
-    void StoreFailed();
     // Copies the account's accepted rows to mt_bak and deletes them from mt, in one transaction.
     void MoveAccepted(Database& db, const std::string& corpID);
 
     EngineServices s_;
     const std::chrono::milliseconds pause_;
     RunFlag runFlag_;
-    PauseRequest pauseRequest_;
-    std::vector<HeldResult> held_;  // used only by the holder of the run token
+    StoreRetry store_;              // used only by the holder of the run token
+    std::vector<HeldResult> held_;  // likewise
     std::function<void()> outboxListener_;
 };
 

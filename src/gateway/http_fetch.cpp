@@ -11,7 +11,7 @@ FetchResult HttpFetch(const std::string& url, const FetchLimits& limits) {
     http.Deadline = static_cast<int>(limits.deadline.count());
     http.MaxBodySize = static_cast<std::int64_t>(limits.maxBody);
     if (!http.ExecuteMethod("GET", url))
-        return {http.Sock().LastError() == WSAETIMEDOUT ? kFetchTimedOut : 500, {}};
+        return {http.Sock().LastError() == WSAETIMEDOUT ? kFetchTimedOut : 500, {}, http.RequestWritten()};
     return {http.ResultCode(), std::string(http.Document().Bytes())};
 }
 

@@ -24,6 +24,9 @@ struct FetchResult {
     // when a wait or the deadline ran out.
     int status = 500;
     std::string body;
+    // No complete reply came although the request had gone out (a byte of it was written): the
+    // peer may have acted on it. False for a reply, and for a request that never reached the peer.
+    bool replyLost = false;
 };
 
 using Fetcher = std::function<FetchResult(const std::string& url, const FetchLimits& limits)>;

@@ -5,7 +5,6 @@
 namespace xunda {
 
 std::vector<std::string> SplitReplyLines(std::string_view body) {
-    body = body.substr(0, body.find('\0'));
     std::vector<std::string> lines;
     size_t at = 0;
     while (at < body.size()) {

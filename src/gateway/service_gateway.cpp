@@ -32,15 +32,16 @@ ServiceGateway::ServiceGateway(GatewayOptions options)
 FetchResult ServiceGateway::Fetch(const std::string& url, std::size_t maxBody) {
     FetchResult reply = fetch_(url, {timeout_, maxBody});
     // A reply without status line, or one larger than the service ever sends, is no answer.
-    if (reply.status <= 0 || reply.body.size() > maxBody) return {kNoAnswer, {}};
+    if (reply.status <= 0 || reply.body.size() > maxBody) return {kNoAnswer, {}, false};
     return reply;
 }
 
 int ServiceGateway::TextRequest(const Texts& texts, const std::string& url, std::size_t maxBody,
-                                std::string& resultValue, std::vector<std::string>& replyLines) {
+                                std::string& resultValue, std::vector<std::string>& replyLines, bool& replyLost) {
     replyLines.clear();
     TraceLog(texts.sending + url);
     FetchResult reply = Fetch(url, maxBody);
+    replyLost = reply.replyLost;
     if (reply.status != 200) {
         TraceLog(texts.failed + HttpStatusText(reply.status));
         return reply.status;
@@ -55,16 +56,20 @@ int ServiceGateway::TextRequest(const Texts& texts, const std::string& url, std:
 }
 
 int ServiceGateway::PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-                          const Credentials& account, const MtRequest& mt) {
+                          const Credentials& account, const MtRequest& mt, bool& replyLost) {
+    replyLost = false;
     if (!ValidFormat(msgFormat)) return -2;
     static constexpr Texts kTexts{"发送MT消息=", "发送消息失败:", "提交URL成功"};
-    return TextRequest(kTexts, PutMtUrl(host_, msgFormat, account, mt), kMaxPutMtBody, resultValue, replyLines);
+    return TextRequest(kTexts, PutMtUrl(host_, msgFormat, account, mt), kMaxPutMtBody, resultValue, replyLines,
+                       replyLost);
 }
 
 int ServiceGateway::Poll(const Texts& texts, std::string_view path, std::string& resultValue,
                          std::vector<std::string>& replyLines, int msgFormat, const Credentials& account) {
     if (!ValidFormat(msgFormat)) return -2;
-    return TextRequest(texts, PollUrl(host_, path, msgFormat, account), kMaxOtherBody, resultValue, replyLines);
+    bool replyLost = false;  // a poll whose reply was lost is a failed poll like any other
+    return TextRequest(texts, PollUrl(host_, path, msgFormat, account), kMaxOtherBody, resultValue, replyLines,
+                       replyLost);
 }
 
 int ServiceGateway::GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,

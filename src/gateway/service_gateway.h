@@ -20,7 +20,7 @@ public:
     explicit ServiceGateway(GatewayOptions options = {});
 
     int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat, const Credentials& account,
-              const MtRequest& mt) override;
+              const MtRequest& mt, bool& replyLost) override;
     int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
               const Credentials& account) override;
     int GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
@@ -32,7 +32,7 @@ public:
 private:
     struct Texts;
     int TextRequest(const Texts& texts, const std::string& url, std::size_t maxBody, std::string& resultValue,
-                    std::vector<std::string>& replyLines);
+                    std::vector<std::string>& replyLines, bool& replyLost);
     int Poll(const Texts& texts, std::string_view path, std::string& resultValue, std::vector<std::string>& replyLines,
              int msgFormat, const Credentials& account);
     FetchResult Fetch(const std::string& url, std::size_t maxBody);

@@ -29,9 +29,11 @@ public:
 
     // Sends `mt.msg` to the numbers of `mt.Mobs`. On 0, resultValue := line 1 of the reply trimmed
     // (the service's code) and replyLines := lines 2..n; on any other result resultValue keeps its
-    // value. replyLines is emptied whenever msgFormat is valid.
+    // value. replyLines is emptied whenever msgFormat is valid. replyLost := the request went out
+    // but no complete reply came back (cut short, reset, too late): the service may have accepted
+    // it. False on a reply and when the request surely never reached the service.
     virtual int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-                      const Credentials& account, const MtRequest& mt) = 0;
+                      const Credentials& account, const MtRequest& mt, bool& replyLost) = 0;
     // Incoming messages, as PutMt.
     virtual int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
                       const Credentials& account) = 0;

@@ -52,6 +52,7 @@ bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& ur
     resultCode_ = 500;
     resultString_.clear();
     downloadSize_ = uploadSize_ = 0;
+    requestWritten_ = false;
     headBytes_ = 0;
     sock_->Deadline = Deadline > 0 ? MonotonicMs() + static_cast<std::uint64_t>(Deadline) : 0;
     Exchange x;
@@ -127,6 +128,7 @@ bool HttpRequest::SendRequest(Exchange& x) {
     document_.SetPosition(0);
     const std::string requestHead = BuildRequestHead();
     const std::string_view body = document_.Bytes();
+    const std::int64_t sentBefore = sock.BytesSent();
     if (x.expect) {
         sock.SendString(requestHead);
         std::string line;
@@ -150,6 +152,7 @@ bool HttpRequest::SendRequest(Exchange& x) {
         if (x.sending) uploadSize_ = static_cast<std::int64_t>(all.size());
         sock.SendString(all);
     }
+    requestWritten_ = sock.BytesSent() > sentBefore;
     return sock.LastError() == 0;
 }
 

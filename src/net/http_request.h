@@ -69,6 +69,9 @@ public:
     const std::string& AlivePort() const { return alivePort_; }
     std::int64_t DownloadSize() const { return downloadSize_; }
     std::int64_t UploadSize() const { return uploadSize_; }
+    // Some byte of the last request was written to the connection: when no complete reply came,
+    // the peer may still have acted on it. False when it failed before (no connection, refused).
+    bool RequestWritten() const { return requestWritten_; }
 
     void Clear();
     // True when the reply was read to its end without a socket error.
@@ -112,6 +115,7 @@ private:
     std::string resultString_;
     std::int64_t downloadSize_ = 0;
     std::int64_t uploadSize_ = 0;
+    bool requestWritten_ = false;
     std::size_t headBytes_ = 0;
 };
 

@@ -82,6 +82,7 @@ bool Connection::ExecQuiet(const char* sql) {
 }
 
 void Connection::Report(Prompts& prompts, std::string_view sql, std::string_view error) {
+    if (quiet) return;
     std::string text = "数据库命令执行失败,请检查!\n" + MaskStoredPassword(sql) + "\n" + std::string(error);
     if (db_ && !sqlite3_get_autocommit(db_))
         heldReports_.push_back(std::move(text));

@@ -38,7 +38,7 @@ class Connection {
 
     // Reports a failed statement: "数据库命令执行失败,请检查!", the statement (the stored password
     // masked) and the error text, as one notice. While a transaction is open the notice is held
-    // back until End: no box may stand while the file is locked.
+    // back until End: no box may stand while the file is locked. Nothing while `quiet`.
     void Report(Prompts& prompts, std::string_view sql, std::string_view error);
     // The outermost transaction of Database::Transaction and BulkWriter: BEGIN IMMEDIATE (a failure
     // is reported, false) and its end, committed when `commit` and COMMIT succeeds, else rolled
@@ -49,6 +49,7 @@ class Connection {
     // Transaction state of this connection (Database::Transaction, BulkWriter).
     int depth = 0;
     bool failed = false;  // a statement inside the current transaction failed
+    bool quiet = false;   // Report shows nothing (Database::Transaction's quiet retries)
 
   private:
     sqlite3* db_ = nullptr;

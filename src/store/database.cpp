@@ -290,8 +290,18 @@ bool Database::pAdoCom(std::string_view sql) {
     return false;
 }
 
-bool Database::Transaction(const std::function<bool()>& body) {
+bool Database::Transaction(const std::function<bool()>& body, bool quiet) {
     Connection& c = Conn();
+    if (!quiet || c.quiet) return RunTransaction(c, body);
+    c.quiet = true;
+    struct Loud {
+        Connection& c;
+        ~Loud() { c.quiet = false; }
+    } loud{c};
+    return RunTransaction(c, body);
+}
+
+bool Database::RunTransaction(Connection& c, const std::function<bool()>& body) {
     if (c.depth > 0) {
         ++c.depth;
         bool ok = false;

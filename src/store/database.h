@@ -88,8 +88,9 @@ class Database {
 
     // Runs `body` in one transaction on this thread's connection: committed when it returns true
     // and every statement in it succeeded, else rolled back (also when it throws). Nested calls
-    // join the outer transaction. Returns whether the changes were committed.
-    bool Transaction(const std::function<bool()>& body);
+    // join the outer transaction. Returns whether the changes were committed. A quiet transaction
+    // shows none of its failures: a retry of a store whose failure has been shown already.
+    bool Transaction(const std::function<bool()>& body, bool quiet = false);
 
     // The id given to the last row this thread inserted (autonumber columns).
     std::int64_t LastInsertId();
@@ -107,6 +108,7 @@ class Database {
     struct Shared;
     explicit Database(std::shared_ptr<Shared> shared);
     store_detail::Connection& Conn();
+    bool RunTransaction(store_detail::Connection& c, const std::function<bool()>& body);
     // Prepares `sql`, hands the statement to `prepared`, then to `row` at each row; reports errors.
     bool StepRows(std::string_view sql, const std::function<void(sqlite3_stmt*)>& prepared,
                   const std::function<void(sqlite3_stmt*)>& row);

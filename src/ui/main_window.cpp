@@ -258,8 +258,10 @@ void MainWindow::BuildStatusBar() {
 
 bool MainWindow::FormCreate() {
     instance_ = std::make_unique<InstanceLock>(DataRoot());
-    if (instance_->OtherProgram()) {  // before anything is shown, opened or written
-        ports_.prompts.Notice("本程序已经在运行,同一个数据目录不能同时运行两个程序!");
+    if (!instance_->Held()) {  // before anything is shown, opened or written
+        ports_.prompts.Notice(instance_->OtherProgram()
+                                  ? "本程序已经在运行,同一个数据目录不能同时运行两个程序!"
+                                  : "数据目录无法锁定,程序不能运行!\n" + instance_->Error());
         return false;
     }
     about_->InstallDefaultSounds();
@@ -384,10 +386,12 @@ bool MainWindow::Quiesce(const std::string& text) {
 }
 
 void MainWindow::WaitForWorkers() {
-    if (workers_->WaitAll(ports_.workerWaitLimit)) return;
-    const std::string why = "等待后台任务超时,程序强制退出";
-    logit(why);
-    EndProgramNow(1, why);
+    const auto endNow = [this] {
+        const std::string why = "等待后台任务超时,程序强制退出";
+        logit(why);
+        EndProgramNow(1, why);
+    };
+    static_cast<void>(workers_->WaitAll(ports_.workerWaitLimit, endNow));  // a late wait never returns
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -136,6 +136,7 @@ private:
     // SetPanel from any thread.
     void PostPanel(int panel, const QString& text);
     void TVChange();
+    // Waits for every worker; past the bound (whatever boxes are open) the program ends at once.
     void WaitForWorkers();
     void expandAllClick();
     void collapseAllClick();

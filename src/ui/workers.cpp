@@ -43,16 +43,19 @@ void Workers::RunAndWait(std::function<void()> task) {
     while (!done->load()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-bool Workers::WaitAll(std::chrono::milliseconds limit) {
+bool Workers::WaitAll(std::chrono::milliseconds limit, const std::function<void()>& late) {
     // The limit is the timer's own firing, not a clock compared after it: a timer may fire a little
     // early, and a wait for events after its one firing would never end.
-    bool late = false;
+    bool over = false;
     QTimer wake;
     wake.setSingleShot(true);
-    connect(&wake, &QTimer::timeout, this, [&late] { late = true; });
+    connect(&wake, &QTimer::timeout, this, [&over, &late] {
+        over = true;
+        if (late) late();
+    });
     wake.start(limit);
     while (running_.load() > 0) {
-        if (late) return false;
+        if (over) return false;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     Reap();

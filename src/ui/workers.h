@@ -36,8 +36,10 @@ public:
     void RunAndWait(std::function<void()> task);
     // Keeps the GUI thread's events flowing until no worker runs, then joins them all; false when
     // some still run after `limit`. Workers may use GuiBridge::Invoke meanwhile, and the user can
-    // answer the boxes they show.
-    [[nodiscard]] bool WaitAll(std::chrono::milliseconds limit);
+    // answer the boxes they show. `late`, when given, runs at the limit from the timer itself, so
+    // also inside the event loop of a box a worker left open (which may never end): it is how a
+    // bounded wait ends the program.
+    [[nodiscard]] bool WaitAll(std::chrono::milliseconds limit, const std::function<void()>& late = {});
 
 signals:
     void finished();

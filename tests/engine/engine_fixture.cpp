@@ -7,7 +7,7 @@
 namespace xunda::test {
 
 int FakeGateway::PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-                       const Credentials& account, const MtRequest& mt) {
+                       const Credentials& account, const MtRequest& mt, bool& replyLost) {
     check();
     calls.push_back({msgFormat, account, mt});
     FakeReply reply;
@@ -21,6 +21,7 @@ int FakeGateway::PutMt(std::string& resultValue, std::vector<std::string>& reply
         for (std::string mob; std::getline(numbers, mob, ',');) reply.lines.push_back("0," + std::to_string(nextMtID_++));
     }
     replyLines = reply.lines;
+    replyLost = reply.lost;
     if (reply.result == 0) resultValue = reply.code;
     return reply.result;
 }

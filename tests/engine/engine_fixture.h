@@ -26,11 +26,13 @@
 
 namespace xunda::test {
 
-// A gateway reply: the result, the service's code and the lines after it.
+// A gateway reply: the result, the service's code and the lines after it; `lost` for a request
+// that went out without a complete reply.
 struct FakeReply {
     int result = 0;
     std::string code = "100";
     std::vector<std::string> lines;
+    bool lost = false;
 };
 
 // The service, scripted per call. putMt hands out the queued replies first, then asks the handler,
@@ -40,7 +42,7 @@ struct FakeReply {
 class FakeGateway : public SmsGateway {
   public:
     int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-              const Credentials& account, const MtRequest& mt) override;
+              const Credentials& account, const MtRequest& mt, bool& replyLost) override;
     int GetMo(std::string& code, std::vector<std::string>& lines, int, const Credentials&) override {
         return Poll(moReplies, code, lines);
     }

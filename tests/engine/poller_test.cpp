@@ -4,6 +4,8 @@
 #include "engine/mo_poller.h"
 #include "engine/report_poller.h"
 #include "engine_fixture.h"
+#include "gateway/service_gateway.h"
+#include "sms-sim/sms_sim.h"
 
 namespace xunda::test {
 namespace {
@@ -89,9 +91,9 @@ TEST_F(PollerTest, ReportsUpdateTheAccountsHistoryRowByMessageNumber) {
               "10001:0=NULL 10001:8=it's");
 }
 
-// A full disk or a locked file: what was fetched is held (and logged), processing pauses, and
-// the next poll stores it before asking the service again.
-TEST_F(PollerTest, WhatCannotBeStoredIsHeldAndStoredBeforeTheNextFetch) {
+// A full disk or a locked file: what was fetched is held (and logged), and every poll stores it
+// again, quietly, before it asks the service for more; once stored, polling goes on by itself.
+TEST_F(PollerTest, WhatCannotBeStoredIsHeldAndTriedAgainQuietlyBeforeTheNextFetch) {
     Exec("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (10001, 5, '131', 1)");
     Exec("CREATE TRIGGER no_mo BEFORE INSERT ON mo BEGIN SELECT RAISE(ABORT, 'full'); END");
     Exec("CREATE TRIGGER no_report BEFORE UPDATE ON mt_bak BEGIN SELECT RAISE(ABORT, 'full'); END");
@@ -101,22 +103,32 @@ TEST_F(PollerTest, WhatCannotBeStoredIsHeldAndStoredBeforeTheNextFetch) {
     TickAndPoll(report);
     EXPECT_EQ(Logged("接收短信保存失败:x,1,20240102030405,131,106,hello"), 1);
     EXPECT_EQ(Logged("短信收条保存失败:5,DELIVRD"), 1);
-    EXPECT_EQ(Logged(kStoreFailedText), 2);
-    EXPECT_FALSE(mo.tick(*db, account));
-    EXPECT_EQ(desk.toggles, 1);
-    EXPECT_FALSE(report.tick(*db, account));
-
-    desk.btnSmsSendPauseClick();
-    TickAndPoll(mo);  // still full: the service is not asked, and processing pauses again
+    for (int tick = 0; tick < 3; ++tick) TickAndPoll(mo);  // still full: the service is not asked
     EXPECT_EQ(gateway.moReplies.size(), 1u);
-    EXPECT_FALSE(mo.tick(*db, account));
+    EXPECT_EQ(Logged(kStoreFailedText), 2);
+    EXPECT_EQ(prompts.notices().size(), 2u);
+    EXPECT_EQ(desk.toggles, 0);
     Exec("DROP TRIGGER no_mo");
     Exec("DROP TRIGGER no_report");
-    desk.btnSmsSendPauseClick();
     TickAndPoll(mo);
     TickAndPoll(report);
+    EXPECT_EQ(Logged(kStoreResumedText), 2);
     EXPECT_EQ(Value("SELECT group_concat(msg) FROM mo"), "hello,next");
     EXPECT_EQ(Value("SELECT mstatus FROM mt_bak"), "LATER");
+}
+
+// Over real sockets: a NUL byte inside a reply ends neither the text nor the reply; it is dropped
+// alone and the line logged.
+TEST_F(PollerTest, ANulByteInAReplyLosesNothing) {
+    sim::SmsSimulator service({.accounts = {{"demo", "secret", "10001", "g", "p"}}});
+    service.Start();
+    ServiceGateway http({.host = service.Host(), .timeout = std::chrono::milliseconds(5000)});
+    MoPoller real({http, log, desk, desk, prompts, desk, desk, desk});
+    const std::string body("100\r\nx,1,20240102030405,131,106,he\0llo\r\nx,2,20240102030405,132,106,next\r\n", 73);
+    service.Script({.path = "/sms/getMo/", .body = body});
+    TickAndPoll(real);
+    EXPECT_EQ(Value("SELECT group_concat(mob || ':' || msg) FROM mo"), "131:hello,132:next");
+    EXPECT_EQ(Logged(std::string(Poller::kNulDroppedText) + "x,1,20240102030405,131,106,hello"), 1);
 }
 
 }  // namespace

@@ -8,6 +8,9 @@
 
 #include "engine_fixture.h"
 #include "gateway/result_text.h"
+#include "gateway/service_gateway.h"
+#include "net/loopback_peer.h"
+#include "sms-sim/sms_sim.h"
 
 namespace xunda::test {
 namespace {
@@ -108,29 +111,32 @@ TEST_F(SendEngineTest, WhatARequestsReplyMakesOfItsRows) {
     EXPECT_TRUE(prompts.notices().empty());
 }
 
-// A full disk, a locked or read-only file: the results stay in memory, nothing more is sent,
-// processing pauses, and the results are stored before the next request.
-TEST_F(SendEngineTest, ResultsThatCannotBeStoredAreHeldAndStoredBeforeTheNextRequest) {
+// A full disk, a locked or read-only file: the results stay in memory and nothing more is sent;
+// every tick stores them again, quietly, and once they are stored sending goes on by itself. A
+// mark that cannot be written likewise.
+TEST_F(SendEngineTest, WhatCannotBeStoredIsTriedAgainQuietlyAtEachTickAndSendingGoesOnByItself) {
     for (std::string mob : {"131", "132"}) Queue(mob, "a");
     Queue("133", "b");
-    Exec("CREATE TRIGGER full BEFORE UPDATE ON mt BEGIN SELECT RAISE(ABORT, 'disk full'); END");
-    TickAndRun();
-    EXPECT_EQ(Sent(), std::vector<std::string>{"131,132"});
-    EXPECT_EQ(Logged(kStoreFailedText), 1);
-    EXPECT_EQ(engine.tick(*db, account).result, SendTickResult::Paused);
-    EXPECT_EQ(desk.toggles, 1);
-
-    desk.btnSmsSendPauseClick();  // resumed while the disk is still full: still nothing sent
-    TickAndRun();
-    EXPECT_EQ(gateway.calls.size(), 1u);
-    EXPECT_EQ(engine.tick(*db, account).result, SendTickResult::Paused);
-
-    Exec("DROP TRIGGER full");
-    desk.btnSmsSendPauseClick();
-    TickAndRun();
-    EXPECT_EQ(Sent(), (std::vector<std::string>{"131,132", "133"}));
-    EXPECT_EQ(Value("SELECT group_concat(mob || ':' || mtID) FROM mt_bak"), "131:9000,132:9001,133:9002");
-    EXPECT_EQ(TickAndRun(), SendTickResult::Empty);
+    const struct {
+        const char* trigger;
+        std::vector<std::string> sent;  // when it fails
+    } cases[] = {{"BEFORE UPDATE ON mt", {"131,132"}}, {"BEFORE INSERT ON mt_sending", {"131,132", "133"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.trigger);
+        const int round = static_cast<int>(&c - cases) + 1;
+        if (round == 2) Queue("134", "c");
+        Exec(std::string("CREATE TRIGGER full ") + c.trigger + " BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        for (int tick = 0; tick < 3; ++tick) EXPECT_EQ(TickAndRun(), SendTickResult::Started);
+        EXPECT_EQ(prompts.notices().size(), static_cast<std::size_t>(round));  // the store's box, once
+        EXPECT_EQ(Logged(kStoreFailedText), round);
+        EXPECT_EQ(Sent(), c.sent);
+        Exec("DROP TRIGGER full");
+        TickAndRun();
+        EXPECT_EQ(Logged(kStoreResumedText), round);
+    }
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"131,132", "133", "134"}));
+    EXPECT_EQ(Value("SELECT group_concat(mob || ':' || mtID) FROM mt_bak"), "131:9000,132:9001,133:9002,134:9003");
+    EXPECT_EQ(desk.toggles, 0);
 }
 
 TEST_F(SendEngineTest, RowsAreMarkedInFlightDuringTheRequestAndMarksLeftByAKillAreNeverResent) {
@@ -185,6 +191,38 @@ TEST_F(SendEngineTest, TransportFailureEndsTheRunAndTheMoveIsAllOrNothing) {
     TickAndRun();  // sent again at the next tick
     EXPECT_EQ(Sent(), (std::vector<std::string>{"131", "132", "132", "133"}));
     EXPECT_EQ(Value("SELECT group_concat(mob) FROM mt_bak"), "131,132,133");
+}
+
+// Over real sockets: a request that went out without a complete reply (the connection closed, the
+// reply broken off or too late) may have been accepted; its rows are flagged possibly sent and
+// named, and never sent again. One that never reached the service stays queued.
+TEST_F(SendEngineTest, ALostReplyLeavesItsRowsPossiblySentAndARefusedRequestLeavesThemQueued) {
+    sim::SmsSimulator service({.accounts = {{"demo", "secret", "10001", "g", "p"}}});
+    service.Start();
+    ServiceGateway http({.host = service.Host(), .timeout = std::chrono::milliseconds(500)});
+    SendEngine real({http, log, desk, desk, prompts, desk, desk, desk});
+    const sim::ReplyScript lost[] = {{.dropConnection = true}, {.cutAfter = 40}, {.delay = std::chrono::seconds(3)}};
+    for (const sim::ReplyScript& script : lost) {
+        const std::string mob = "1380000000" + std::to_string(&script - lost);
+        const std::int64_t id = Queue(mob, "x");
+        service.Script(script);
+        for (int tick = 0; tick < 2; ++tick)
+            if (SendTick t = real.tick(*db, account); t.job) real.run(std::move(*t.job));
+        EXPECT_EQ(Flag(id), "-4") << mob;
+        EXPECT_EQ(Logged(std::string(SendEngine::kPossiblySentText) + mob), 1);
+        EXPECT_EQ(service.SendCount(mob), 1);
+    }
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_sending"), 0);
+
+    RefusedPort refused;
+    ServiceGateway nowhere({.host = "127.0.0.1:" + refused.Port()});
+    SendEngine unreached({nowhere, log, desk, desk, prompts, desk, desk, desk});
+    const std::int64_t id = Queue("13900000000", "x");
+    SendTick t = unreached.tick(*db, account);
+    ASSERT_TRUE(t.job);
+    unreached.run(std::move(*t.job));
+    EXPECT_EQ(Flag(id), "0");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_sending"), 0);
 }
 
 TEST_F(SendEngineTest, PausingDuringARunSendsNoEmptyRequestAndGoingOfflinePausesOnce) {

@@ -3,6 +3,7 @@
 
 #include "core/exceptions.h"
 #include "gateway/service_gateway.h"
+#include "net/loopback_peer.h"
 #include "sms-sim/sms_sim.h"
 #include "store/sql_text.h"
 
@@ -27,6 +28,7 @@ protected:
     const Credentials account{"10001", "demo", "pw"};
     std::string value = "old";
     Lines lines = {"stale"};
+    bool lost = false;
 };
 
 TEST_F(GatewaySimTest, RequestLinesAndTextsInEveryFormat) {
@@ -37,13 +39,13 @@ TEST_F(GatewaySimTest, RequestLinesAndTextsInEveryFormat) {
     const Credentials odd{"7", "a&b=c 张", kOddPassword};
     const MtRequest oddMt{"13800000003", "1+1=2 & 100% #1 a_b", "1", "", ""};
     for (int format = 0; format <= 3; ++format) {
-        EXPECT_EQ(gateway.PutMt(value, lines, format, account, mt), 0) << format;
+        EXPECT_EQ(gateway.PutMt(value, lines, format, account, mt, lost), 0) << format;
         EXPECT_EQ(lines.size(), 2u);
         EXPECT_TRUE(LastRequestLine().starts_with("GET /sms/putMt/?msgFormat=" + std::to_string(format) + keys +
                                                   texts[format] + "&mtLevel=1&subNumber=&linkID= HTTP/"))
             << LastRequestLine();
         value.clear();
-        EXPECT_EQ(gateway.PutMt(value, lines, format, odd, oddMt), 0);
+        EXPECT_EQ(gateway.PutMt(value, lines, format, odd, oddMt, lost), 0);
         EXPECT_EQ(value, "100") << format;
     }
     for (const sim::SentMessage& m : sim.Sent()) EXPECT_EQ(m.text, m.corpID == "7" ? oddMt.msg : mt.msg) << m.msgFormat;
@@ -54,17 +56,32 @@ TEST_F(GatewaySimTest, RequestLinesAndTextsInEveryFormat) {
         "GET /sms/getReport/?msgFormat=1&corpID=10001&loginName=demo&password=pw&MD5Str= HTTP/"));
 }
 
-TEST_F(GatewaySimTest, FailuresComeBackAsStatusesAndLeaveTheValue) {
-    const std::pair<sim::ReplyScript, int> cases[] = {
+// Every failure after the request went out may have reached the service: its reply is lost.
+TEST_F(GatewaySimTest, FailuresComeBackAsStatusesLeaveTheValueAndTellWhetherTheRequestWentOut) {
+    const struct {
+        sim::ReplyScript script;
+        int result;
+    } cases[] = {
         {{.serviceActs = false, .dropConnection = true}, 500},
         {{.body = "100\r\n" + std::string(1024 * 1024, '0'), .framing = sim::Framing::Chunked}, 500},
+        {{.cutAfter = 40}, 500},
+        {{.delay = std::chrono::milliseconds(3000)}, 408},
     };
-    for (const auto& [script, result] : cases) {
-        sim.Script(script);
-        EXPECT_EQ(gateway.PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}), result);
+    gateway = ServiceGateway({.host = sim.Host(), .timeout = std::chrono::milliseconds(500)});
+    for (const auto& c : cases) {
+        sim.Script(c.script);
+        EXPECT_EQ(gateway.PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost), c.result);
         EXPECT_EQ(value, "old");
         EXPECT_TRUE(lines.empty());
+        EXPECT_TRUE(lost);
     }
+    sim.Script({.status = 503});  // a reply, though not the service's own
+    EXPECT_EQ(gateway.PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost), 503);
+    EXPECT_FALSE(lost);
+    test::RefusedPort refused;
+    gateway = ServiceGateway({.host = "127.0.0.1:" + refused.Port()});
+    EXPECT_EQ(gateway.PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost), 500);
+    EXPECT_FALSE(lost);
 }
 
 TEST_F(GatewaySimTest, DataQueryInEveryEncodingWithOddCredentials) {

@@ -35,13 +35,15 @@ TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
         int result;
         std::string value;
         Lines lines;
+        bool lost = false;
     } cases[] = {
         {{200, " 100 \n0,12345 \n403,403"}, 0, "100", {"0,12345 ", "403,403"}},  // line one trimmed only
         {{200, "100\r0,1\n403,403\r\n"}, 0, "100", {"0,1", "403,403"}},        // CR, LF, CR LF
         {{200, "100\r\n\r\n0,1\n\r"}, 0, "100", {"", "0,1", ""}},              // empty lines count
         {{200, "100\r\nx,\xC4\xE3"}, 0, "100", {"x,你"}},                         // GBK in, UTF-8 out
-        {{200, std::string("100\r\n0,1\0\r\n0,2", 14)}, 0, "100", {"0,1"}},    // the text ends at a NUL
-        {{200, std::string("\0" "100", 4)}, -3, "old", {}},
+        {{200, std::string("100\r\n0,1\0\r\n0,2", 14)}, 0, "100", {std::string("0,1\0", 4), "0,2"}},  // NUL ends nothing
+        {{200, std::string("\0" "100", 4)}, 0, "100", {}},
+        {{500, "", true}, 500, "old", {}, true},  // the request went out, its reply was lost
         {{200, ""}, -3, "old", {}},
         {{0, "100\r\n"}, 500, "old", {}},                                        // no status line: no answer
         {{404, "100\r\n"}, 404, "old", {}},
@@ -51,7 +53,9 @@ TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
     for (const auto& c : cases) {
         reply = c.reply;
         value = "old";
-        EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt), c.result) << c.reply.body.substr(0, 20);
+        bool lost = !c.lost;
+        EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt, lost), c.result) << c.reply.body.substr(0, 20);
+        EXPECT_EQ(lost, c.lost);
         EXPECT_EQ(value, c.value);
         EXPECT_EQ(lines, c.lines);
     }
@@ -64,7 +68,8 @@ TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
     EXPECT_EQ(gateway.GetReport(value, lines, 1, kAccount), 500);
     // A format outside 0 to 3 sends nothing.
     urls.clear();
-    EXPECT_EQ(gateway.PutMt(value, lines, 4, kAccount, kMt), -2);
+    bool lost = false;
+    EXPECT_EQ(gateway.PutMt(value, lines, 4, kAccount, kMt, lost), -2);
     EXPECT_EQ(gateway.GetMo(value, lines, -1, kAccount), -2);
     EXPECT_TRUE(urls.empty());
 }
@@ -101,7 +106,8 @@ TEST_F(GatewayRulesTest, DataRepliesRowsAttributesAndHexValues) {
 TEST_F(GatewayRulesTest, TracesEachStepWithoutThePassword) {
     Lines traced;
     SetTraceSink([&](const std::string& line) { traced.push_back(line); });
-    gateway.PutMt(value, lines, 2, kAccount, kMt);
+    bool lost = false;
+    gateway.PutMt(value, lines, 2, kAccount, kMt, lost);
     reply = {404, ""};
     gateway.GetMo(value, lines, 0, kAccount);
     gateway.GetReport(value, lines, 1, kAccount);

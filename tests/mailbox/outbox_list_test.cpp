@@ -98,5 +98,17 @@ TEST_F(OutboxListTest, DeleteAsksForTheCurrentRowOnlyAndActsOnYes) {
     EXPECT_THAT(Listed(list.grid(), "mob"), ElementsAre("13800000001"));
 }
 
+// Rows the send engine has out in a request keep their record, whichever delete is pressed.
+TEST_F(OutboxListTest, DeletesLeaveTheRowsOutInARequest) {
+    Queue("10001", "sending", 0, "2026-11-01 00:00:00");
+    Queue("10001", "queued", 0, "2026-11-02 00:00:00");
+    Run("INSERT INTO mt_sending SELECT id FROM mt WHERE mob='sending'");
+    list.btnRefSendboxClick();
+    list.BitBtn28Click(0);
+    EXPECT_THAT(Column("SELECT mob FROM mt"), ElementsAre("sending", "queued"));
+    list.BitBtn20Click();
+    EXPECT_THAT(Column("SELECT mob FROM mt"), ElementsAre("sending"));
+}
+
 }  // namespace
 }  // namespace xunda::test

@@ -91,8 +91,10 @@ public:
         rowCount = static_cast<int>(reply.size());
         return result;
     }
-    int PutMt(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&, const MtRequest& mt) override {
+    int PutMt(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&, const MtRequest& mt,
+              bool& replyLost) override {
         ++putCalls;
+        replyLost = false;
         for (QDeadlineTimer limit(10000); held && !limit.hasExpired();) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         resultValue = putCode;
         lines.clear();

@@ -132,6 +132,24 @@ TEST_F(MainWindowTest, AWorkerOutlastingTheBoundEndsTheProgramWithALogLine) {
                 testing::ExitedWithCode(1), "log: 等待后台任务超时");
 }
 
+// A worker's box nobody answers: the GUI thread waits inside the box's own event loop, and the
+// bound ends the program from there (the guard stands for a wait that never ends).
+TEST_F(MainWindowTest, TheBoundHoldsWhileAWorkersBoxIsOpen) {
+    workerWaitLimit = std::chrono::milliseconds(200);
+    ASSERT_TRUE(Create());
+    ASSERT_TRUE(Login());
+    main->log().SetSink([](const std::string& line) { std::fprintf(stderr, "log: %s\n", line.c_str()); });
+    EXPECT_EXIT(
+        {
+            QTimer::singleShot(10000, [] { std::_Exit(3); });
+            main->workers().Run([this] {
+                bridge.Invoke([] { QMessageBox(QMessageBox::Information, "提示", "open").exec(); });
+            });
+            main->close();
+        },
+        testing::ExitedWithCode(1), "log: 等待后台任务超时");
+}
+
 TEST_F(MainWindowTest, ASecondProgramOnTheDataRootSaysSoAndTouchesNothing) {
     const std::filesystem::path root = home / "taken";
     setenv("XUNDA_SMS_HOME", root.c_str(), 1);
@@ -142,6 +160,23 @@ TEST_F(MainWindowTest, ASecondProgramOnTheDataRootSaysSoAndTouchesNothing) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(root)) names.push_back(entry.path().filename());
     EXPECT_EQ(names, std::vector<std::string>{"xunda-sms.lock"});
+}
+
+// No lock, no program: a data root under a regular file, and a lock file that cannot be opened.
+TEST_F(MainWindowTest, AProgramThatCannotTakeTheLockSaysWhyAndTouchesNothing) {
+    WriteFile(home / "file", "");
+    std::filesystem::create_directories(home / "odd/xunda-sms.lock");
+    for (const std::filesystem::path root : {home / "file/root", home / "odd"}) {
+        SCOPED_TRACE(root);
+        setenv("XUNDA_SMS_HOME", root.c_str(), 1);
+        const std::size_t shown = prompts.Boxes().size();
+        EXPECT_FALSE(Create());
+        ASSERT_EQ(prompts.Boxes().size(), shown + 1);
+        EXPECT_THAT(prompts.Last(), testing::StartsWith("提示: 数据目录无法锁定,程序不能运行!\n" +
+                                                            (root / "xunda-sms.lock").string()));
+        EXPECT_FALSE(main->isVisible());
+    }
+    EXPECT_FALSE(std::filesystem::exists(home / "odd/DATA"));
 }
 
 TEST_F(MainWindowTest, ExportAsksForAFileWritesItAndOffersToOpenIt) {

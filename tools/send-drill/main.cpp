@@ -2,8 +2,10 @@
 //     xunda-send-drill seed N        a new database under $XUNDA_SMS_HOME with N queued rows
 //     xunda-send-drill send          starts as the program does and sends until the outbox is
 //                                    empty, against $XUNDA_SMS_HOST, as account 10001
-//     xunda-send-drill serve PORT F  the service simulator; at SIGTERM writes every number it
-//                                    accepted, one per line, to F
+//     xunda-send-drill serve PORT F [N]
+//                                    the service simulator; every Nth putMt reply is lost (the
+//                                    connection closes, the reply breaks off or comes too late);
+//                                    at SIGTERM writes every number it accepted, one per line, to F
 // The account is demo/demo, corporate number 10001.
 #include <csignal>
 #include <fstream>
@@ -73,7 +75,8 @@ int Send() {
     if (!db) return 1;
     Log log(LogDir());
     log.SetAccount(kAccount.corpID);
-    ServiceGateway gateway;
+    // A reply two seconds late (the simulator's lost replies) is past every wait.
+    ServiceGateway gateway({.timeout = std::chrono::milliseconds(1000)});
     Running state;
     SystemClock clock;
     SystemSleeper sleeper;
@@ -89,14 +92,15 @@ int Send() {
     }
 }
 
-int Serve(const std::string& port, const std::string& file) {
+int Serve(const std::string& port, const std::string& file, int faultEvery) {
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);  // before any thread starts: they inherit it
     sim::SmsSimulator service({.accounts = {{"demo", "demo", "10001", "g1", "p1"}},
-                               .port = static_cast<std::uint16_t>(std::stoi(port))});
+                               .port = static_cast<std::uint16_t>(std::stoi(port)),
+                               .faultEvery = faultEvery});
     service.Start();
     std::cout << "listening on " << service.Host() << std::endl;
     int signal = 0;
@@ -114,7 +118,7 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "seed" && argc == 3) return xunda::Seed(std::stoi(argv[2]));
     if (mode == "send" && argc == 2) return xunda::Send();
-    if (mode == "serve" && argc == 4) return xunda::Serve(argv[2], argv[3]);
-    std::cerr << "usage: xunda-send-drill seed N | send | serve PORT FILE\n";
+    if (mode == "serve" && (argc == 4 || argc == 5)) return xunda::Serve(argv[2], argv[3], argc == 5 ? std::stoi(argv[4]) : 0);
+    std::cerr << "usage: xunda-send-drill seed N | send | serve PORT FILE [N]\n";
     return 2;
 }

@@ -53,6 +53,7 @@ struct Reply {
     long lengthDelta = 0;              // Content-Length written = body size + lengthDelta
     std::chrono::milliseconds delay{0};  // wait before answering
     bool dropConnection = false;         // close without answering
+    std::optional<std::size_t> cutAfter;  // only this many bytes of the reply, then close
 };
 
 // The reason phrase the simulator writes for a status ("Unknown" for others).

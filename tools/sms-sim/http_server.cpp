@@ -145,7 +145,9 @@ void HttpServer::Serve(int fd) {
 
 void HttpServer::Answer(int fd, const Reply& reply) {
     if (!Wait(reply.delay) || reply.dropConnection) return;
-    SendAll(fd, SerializeReply(reply));
+    std::string bytes = SerializeReply(reply);
+    if (reply.cutAfter) bytes.resize(std::min(bytes.size(), *reply.cutAfter));
+    SendAll(fd, bytes);
     // Half-close, then let the client read to the end and close first, so that no reset cuts
     // the reply short.
     shutdown(fd, SHUT_WR);

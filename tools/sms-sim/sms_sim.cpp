@@ -11,7 +11,9 @@ SmsSimulator::SmsSimulator(SimOptions options)
     : service_(std::make_unique<SmsService>(std::move(options.accounts), options.autoReports, options.firstMessageId)),
       server_(std::make_unique<HttpServer>([this](const RequestHead& request) { return Handle(request); })),
       port_(options.port),
-      log_(std::move(options.log)) {}
+      log_(std::move(options.log)),
+      faultEvery_(options.faultEvery),
+      faultDelay_(options.faultDelay) {}
 
 SmsSimulator::~SmsSimulator() { Stop(); }
 
@@ -26,12 +28,7 @@ Reply SmsSimulator::Handle(const RequestHead& request) {
         std::lock_guard lock(mu_);
         requests_.push_back({request.requestLine, request.method, request.target, request.path, request.query,
                              request.headers});
-        auto it = std::find_if(scripts_.begin(), scripts_.end(),
-                               [&](const ReplyScript& s) { return request.path.starts_with(s.path); });
-        if (it != scripts_.end()) {
-            script = std::move(*it);
-            scripts_.erase(it);
-        }
+        script = NextScript(request);
     }
     Reply reply = Shape(request, std::move(script));
     if (log_) {
@@ -46,6 +43,22 @@ Reply SmsSimulator::Handle(const RequestHead& request) {
         log_(line);
     }
     return reply;
+}
+
+std::optional<ReplyScript> SmsSimulator::NextScript(const RequestHead& request) {
+    auto it = std::find_if(scripts_.begin(), scripts_.end(),
+                           [&](const ReplyScript& s) { return request.path.starts_with(s.path); });
+    if (it != scripts_.end()) {
+        ReplyScript script = std::move(*it);
+        scripts_.erase(it);
+        return script;
+    }
+    if (request.path != "/sms/putMt/" || faultEvery_ <= 0 || ++putMts_ % faultEvery_ != 0) return std::nullopt;
+    switch (putMts_ / faultEvery_ % 3) {
+        case 0: return ReplyScript{.dropConnection = true};
+        case 1: return ReplyScript{.cutAfter = 40};
+        default: return ReplyScript{.delay = faultDelay_};
+    }
 }
 
 Reply SmsSimulator::Shape(const RequestHead& request, std::optional<ReplyScript> script) {
@@ -66,6 +79,7 @@ Reply SmsSimulator::Shape(const RequestHead& request, std::optional<ReplyScript>
     reply.lengthDelta = script->lengthDelta;
     reply.delay = script->delay;
     reply.dropConnection = script->dropConnection;
+    reply.cutAfter = script->cutAfter;
     return reply;
 }
 

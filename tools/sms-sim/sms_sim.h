@@ -80,6 +80,7 @@ struct ReplyScript {
     long lengthDelta = 0;          // Content-Length declared wrong by this many bytes
     std::chrono::milliseconds delay{0};
     bool dropConnection = false;  // close without any reply (after `delay`)
+    std::optional<std::size_t> cutAfter;  // the reply breaks off after this many bytes
 };
 
 // One request as it arrived.
@@ -101,6 +102,10 @@ struct SimOptions {
     // Every accepted number gets the delivery report "0" queued.
     bool autoReports = false;
     std::uint64_t firstMessageId = 1000;
+    // Every this many putMt requests (0: never) the service acts but its reply is lost: in turn
+    // the connection closes without a reply, the reply breaks off, or it comes `faultDelay` late.
+    int faultEvery = 0;
+    std::chrono::milliseconds faultDelay{2000};
     // Receives one line per request: method, path (never the query) and the answer. Called under a
     // lock, from the connection threads.
     std::function<void(const std::string& line)> log;
@@ -144,14 +149,19 @@ public:
 private:
     Reply Handle(const RequestHead& request);
     Reply Shape(const RequestHead& request, std::optional<ReplyScript> script);
+    // The next script for `request` (under mu_): one the test gave, or a fault that is due.
+    std::optional<ReplyScript> NextScript(const RequestHead& request);
 
     std::unique_ptr<SmsService> service_;
     std::unique_ptr<HttpServer> server_;
     std::uint16_t port_;
     std::function<void(const std::string&)> log_;
     mutable std::mutex mu_;
+    const int faultEvery_;
+    const std::chrono::milliseconds faultDelay_;
     std::vector<ReplyScript> scripts_;
     std::vector<RequestRecord> requests_;
+    int putMts_ = 0;
 };
 
 }  // namespace xunda::sim
