@@ -458,18 +458,16 @@ bool NetSocket::WaitWritable(int timeout) {
 bool NetSocket::WaitReadableBuffered(int timeout) { return !lineBuffer_.empty() || WaitReadable(timeout); }
 
 std::string NetSocket::ReceiveAvailable(int timeout) {
-    std::string result;
-    ReceiveAvailableInto(result, timeout);
-    return result;
+    return std::string(ReceivePiece(0, timeout));
 }
 
-void NetSocket::ReceiveAvailableInto(std::string& out, int timeout) {
-    const std::size_t from = out.size();
+std::string_view NetSocket::ReceivePiece(int room, int timeout) {
     lastError_ = 0;
+    std::size_t length = 0;
     if (!lineBuffer_.empty()) {
-        if (out.empty()) out.swap(lineBuffer_);
-        else out.append(lineBuffer_);
+        readBuffer_.swap(lineBuffer_);
         lineBuffer_.clear();
+        length = readBuffer_.size();
     } else if (DeadlinePassed()) {
         lastError_ = WSAETIMEDOUT;  // also while data keeps coming
     } else {
@@ -485,17 +483,19 @@ void NetSocket::ReceiveAvailableInto(std::string& out, int timeout) {
             }
         }
         if (n >= 1 && lastError_ == 0) {
-            out.resize(from + static_cast<std::size_t>(n));
-            int r = ReceiveBuffer(out.data() + from, n);
-            out.resize(from + (r > 0 ? static_cast<std::size_t>(r) : 0));
+            n = std::max(n, room);
+            if (readBuffer_.size() < static_cast<std::size_t>(n)) readBuffer_.resize(static_cast<std::size_t>(n));
+            length = static_cast<std::size_t>(std::max(ReceiveBuffer(readBuffer_.data(), n), 0));
         }
     }
-    if (ConvertLineEnd && out.size() > from) {
-        if (endedOnCR_ && out[from] == '\n') out.erase(from, 1);
-        if (endedOnLF_ && out.size() > from && out[from] == '\r') out.erase(from, 1);
+    std::string_view piece(readBuffer_.data(), length);
+    if (ConvertLineEnd && !piece.empty()) {
+        if (endedOnCR_ && piece.front() == '\n') piece.remove_prefix(1);
+        if (endedOnLF_ && !piece.empty() && piece.front() == '\r') piece.remove_prefix(1);
         endedOnCR_ = endedOnLF_ = false;
     }
     ReportError();
+    return piece;
 }
 
 std::string NetSocket::ReceiveUntil(int timeout, const std::string& terminator) {
@@ -507,7 +507,7 @@ std::string NetSocket::ReceiveUntil(int timeout, const std::string& terminator) 
     std::size_t lineEnd = std::string::npos, terminatorLength = 0;
     for (;;) {
         const std::uint64_t start = MonotonicMs();
-        ReceiveAvailableInto(s, timeout);
+        s.append(ReceivePiece(0, timeout));
         if (lastError_ != 0) break;
         if (lineMode) {
             lineEnd = s.find_first_of("\r\n", scanned);
@@ -552,15 +552,14 @@ std::string NetSocket::ReceiveLine(int timeout) {
 
 void NetSocket::ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout) {
     lastError_ = 0;
-    std::string piece;
     for (std::int64_t left = size; left > 0;) {
         const std::uint64_t start = MonotonicMs();
-        piece.clear();
-        ReceiveAvailableInto(piece, timeout);
-        const std::size_t take = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(piece.size())));
+        const int room = static_cast<int>(std::min<std::int64_t>(left, SizedReadLimit));
+        const std::string_view piece = ReceivePiece(room, timeout);
+        const std::size_t take = std::min(piece.size(), static_cast<std::size_t>(room));
         if (take > 0) sink(piece.data(), take);
         left -= static_cast<std::int64_t>(take);
-        if (piece.size() > take) lineBuffer_.assign(piece, take, std::string::npos);
+        if (piece.size() > take) lineBuffer_.assign(piece.substr(take));
         if (lastError_ != 0) break;
         if (left > 0 && !InterPacketTimeout && !ConsumeTimeout(timeout, start)) {
             lastError_ = WSAETIMEDOUT;
@@ -570,10 +569,8 @@ void NetSocket::ReceiveSized(const ByteSink& sink, std::int64_t size, int timeou
 }
 
 void NetSocket::ReceiveStreamRaw(Stream& stream, int timeout) {
-    std::string piece;
     for (;;) {
-        piece.clear();
-        ReceiveAvailableInto(piece, timeout);
+        const std::string_view piece = ReceivePiece(0, timeout);
         if (lastError_ != 0) break;
         WriteBytesToStream(stream, piece);
     }

@@ -158,9 +158,11 @@ public:
     int ReceiveExact(char* buffer, int length, int timeout);
     std::string ReceiveExactString(int length, int timeout);
     // Exactly Size bytes handed to Sink in pieces as they arrive (surplus stays buffered); stops
-    // at the first error. The unit of stream and body reads.
+    // at the first error. The unit of stream and body reads: each read takes what the platform
+    // has, up to what is still missing or SizedReadLimit.
     using ByteSink = std::function<void(const char* data, std::size_t length)>;
     void ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout);
+    static constexpr int SizedReadLimit = 1 << 20;
     // Appends to the stream: everything until an error / exactly Size bytes / a 4-byte length
     // (least or most significant first) and that many bytes.
     void ReceiveStreamRaw(Stream& stream, int timeout);
@@ -215,12 +217,14 @@ private:
     bool DeadlinePassed() const;
     // Timeout (-1: none) shortened to the time left before the deadline.
     int BoundByDeadline(int timeout) const;
-    // ReceiveAvailable appending to Out.
-    void ReceiveAvailableInto(std::string& out, int timeout);
+    // What ReceiveAvailable gives, read with room for at least Room bytes (more is read when the
+    // platform has more pending); valid until the next read.
+    std::string_view ReceivePiece(int room, int timeout);
 
     AddressRecord localAddr_{};
     AddressRecord remoteAddr_{};
     std::string lineBuffer_;
+    std::string readBuffer_;  // the storage of ReceivePiece, kept from read to read
     bool nonBlocking_ = false;
     bool endedOnCR_ = false;
     bool endedOnLF_ = false;
