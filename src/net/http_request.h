@@ -96,7 +96,9 @@ private:
     void DecodeHeaderLine(const std::string& line, Exchange& x);
     bool ReadBodyUntilClose();
     bool ReadBodyOfLength(std::int64_t size);
-    bool ReadChunkedBody();
+    bool ReadChunkedBody(Exchange& x);
+    // False, with 10022: the reply breaks its own framing.
+    bool Invalid();
     // False, with 10055, when More bytes would take the body past MaxBodySize.
     bool BodyFits(std::int64_t more);
     bool Fail(int error);

@@ -14,7 +14,8 @@ using namespace std::string_literals;
 using Exchange = std::vector<std::pair<std::string, std::string>>;
 
 // A SOCKS proxy that checks each expected message and answers it (an empty answer: falls silent),
-// then sends "payload"; a message other than the expected one fails the test.
+// then sends "payload"; a message other than the expected one, or any byte after the last, fails
+// the test.
 LoopbackPeer SocksProxy(Exchange exchange) {
     return LoopbackPeer([exchange](int c) {
         for (const auto& [expected, answer] : exchange) {
@@ -24,7 +25,8 @@ LoopbackPeer SocksProxy(Exchange exchange) {
             LoopbackPeer::Send(c, answer);
         }
         LoopbackPeer::Send(c, "payload");
-        LoopbackPeer::ReadSome(c, 300);
+        const std::string more = LoopbackPeer::ReadSome(c, 300);
+        EXPECT_EQ(more, "") << "the proxy got more";
     });
 }
 
@@ -97,7 +99,9 @@ TEST(Socks, BindAsksForTheLocalAddressAndARefusalGives11003) {
     EXPECT_EQ(s.LastError(), 0);
     EXPECT_EQ(s.LocalIP() + ":" + std::to_string(s.LocalPort()) + s.SocksRemoteIP, "127.0.0.1:8080");
 
-    LoopbackPeer refusing = SocksProxy({{"\x04\x02"s, "\x00\x5b\0\0\0\0\0\0"s}});
+    // Without a bound address the request names this host (SOCKS4a form).
+    const std::string request = "\x04\x02\0\0\0\0\0\x01\0"s + TcpSocket().LocalHostName() + '\0';
+    LoopbackPeer refusing = SocksProxy({{request, "\x00\x5b\0\0\0\0\0\0"s}});
     TcpSocket t;
     t.SocksType = TSocksType::ST_Socks4, t.SocksIP = "127.0.0.1", t.SocksPort = refusing.Port();
     t.Listen();
