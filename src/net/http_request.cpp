@@ -344,7 +344,9 @@ bool HttpRequest::ReadBodyOfLength(std::int64_t size) {
     if (size < 1) return true;
     if (!BodyFits(size)) return false;
     downloadSize_ = size;
-    // The document grows with the bytes as they arrive, not with the announced length.
+    // Storage for the whole announced length at once (it is within MaxBodySize): untouched room
+    // costs no memory, and the body is read straight into it.
+    document_.Reserve(static_cast<std::size_t>(document_.Size() + size));
     sock_->ReceiveStreamSized(document_, Timeout, size);
     document_.Seek(0, SeekOrigin::End);
     return sock_->LastError() == 0;

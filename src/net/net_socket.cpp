@@ -461,6 +461,29 @@ std::string NetSocket::ReceiveAvailable(int timeout) {
     return std::string(ReceivePiece(0, timeout));
 }
 
+int NetSocket::AwaitData(int timeout) {
+    if (DeadlinePassed()) {
+        lastError_ = WSAETIMEDOUT;  // also while data keeps coming
+        return 0;
+    }
+    SleepMs(0);  // let other threads run during long transfers
+    if (int n = PendingBytes(); n >= 1) return n;
+    if (!WaitReadable(timeout)) {
+        if (lastError_ == 0) lastError_ = WSAETIMEDOUT;
+        return 0;
+    }
+    // Readable with nothing pending: the peer closed (orderly or by reset); the read tells which.
+    return std::max(PendingBytes(), 1);
+}
+
+std::size_t NetSocket::CarriedLineEnd(std::string_view piece) {
+    if (!ConvertLineEnd || piece.empty()) return 0;
+    std::size_t skip = endedOnCR_ && piece[0] == '\n' ? 1 : 0;
+    if (endedOnLF_ && piece.size() > skip && piece[skip] == '\r') ++skip;
+    endedOnCR_ = endedOnLF_ = false;
+    return skip;
+}
+
 std::string_view NetSocket::ReceivePiece(int room, int timeout) {
     lastError_ = 0;
     std::size_t length = 0;
@@ -468,34 +491,35 @@ std::string_view NetSocket::ReceivePiece(int room, int timeout) {
         readBuffer_.swap(lineBuffer_);
         lineBuffer_.clear();
         length = readBuffer_.size();
-    } else if (DeadlinePassed()) {
-        lastError_ = WSAETIMEDOUT;  // also while data keeps coming
-    } else {
-        SleepMs(0);  // let other threads run during long transfers
-        int n = PendingBytes();
-        if (n < 1) {
-            if (!WaitReadable(timeout)) {
-                if (lastError_ == 0) lastError_ = WSAETIMEDOUT;
-            } else {
-                // Readable with nothing pending: the peer closed (orderly or by reset); the read
-                // tells which.
-                n = std::max(PendingBytes(), 1);
-            }
-        }
-        if (n >= 1 && lastError_ == 0) {
-            n = std::max(n, room);
-            if (readBuffer_.size() < static_cast<std::size_t>(n)) readBuffer_.resize(static_cast<std::size_t>(n));
-            length = static_cast<std::size_t>(std::max(ReceiveBuffer(readBuffer_.data(), n), 0));
-        }
+    } else if (int n = AwaitData(timeout); n >= 1) {
+        n = std::max(n, room);
+        if (readBuffer_.size() < static_cast<std::size_t>(n)) readBuffer_.resize(static_cast<std::size_t>(n));
+        length = static_cast<std::size_t>(std::max(ReceiveBuffer(readBuffer_.data(), n), 0));
     }
     std::string_view piece(readBuffer_.data(), length);
-    if (ConvertLineEnd && !piece.empty()) {
-        if (endedOnCR_ && piece.front() == '\n') piece.remove_prefix(1);
-        if (endedOnLF_ && !piece.empty() && piece.front() == '\r') piece.remove_prefix(1);
-        endedOnCR_ = endedOnLF_ = false;
-    }
+    piece.remove_prefix(CarriedLineEnd(piece));
     ReportError();
     return piece;
+}
+
+std::size_t NetSocket::ReceiveInto(char* buffer, std::size_t length, int timeout) {
+    if (!lineBuffer_.empty()) {  // what is buffered goes first, by the common path
+        const std::string_view piece = ReceivePiece(0, timeout);
+        const std::size_t take = std::min(piece.size(), length);
+        std::memcpy(buffer, piece.data(), take);
+        if (piece.size() > take) lineBuffer_.assign(piece.substr(take));
+        return take;
+    }
+    lastError_ = 0;
+    std::size_t got = 0;
+    if (AwaitData(timeout) >= 1)
+        got = static_cast<std::size_t>(std::max(ReceiveBuffer(buffer, static_cast<int>(std::min<std::size_t>(length, INT_MAX))), 0));
+    if (const std::size_t skip = CarriedLineEnd({buffer, got}); skip > 0) {
+        std::memmove(buffer, buffer + skip, got - skip);
+        got -= skip;
+    }
+    ReportError();
+    return got;
 }
 
 std::string NetSocket::ReceiveUntil(int timeout, const std::string& terminator) {
@@ -550,22 +574,29 @@ std::string NetSocket::ReceiveLine(int timeout) {
     return lastError_ == 0 ? line : std::string();
 }
 
-void NetSocket::ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout) {
+void NetSocket::ReceiveSizedBy(const PieceReader& read, std::int64_t size, int timeout) {
     lastError_ = 0;
     for (std::int64_t left = size; left > 0;) {
         const std::uint64_t start = MonotonicMs();
-        const int room = static_cast<int>(std::min<std::int64_t>(left, SizedReadLimit));
-        const std::string_view piece = ReceivePiece(room, timeout);
-        const std::size_t take = std::min(piece.size(), static_cast<std::size_t>(room));
-        if (take > 0) sink(piece.data(), take);
-        left -= static_cast<std::int64_t>(take);
-        if (piece.size() > take) lineBuffer_.assign(piece.substr(take));
+        left -= static_cast<std::int64_t>(read(static_cast<std::size_t>(std::min<std::int64_t>(left, SizedReadLimit)), timeout));
         if (lastError_ != 0) break;
         if (left > 0 && !InterPacketTimeout && !ConsumeTimeout(timeout, start)) {
             lastError_ = WSAETIMEDOUT;
             break;
         }
     }
+}
+
+void NetSocket::ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout) {
+    ReceiveSizedBy(
+        [&](std::size_t room, int wait) {
+            const std::string_view piece = ReceivePiece(static_cast<int>(room), wait);
+            const std::size_t take = std::min(piece.size(), room);
+            if (take > 0) sink(piece.data(), take);
+            if (piece.size() > take) lineBuffer_.assign(piece.substr(take));
+            return take;
+        },
+        size, timeout);
 }
 
 void NetSocket::ReceiveStreamRaw(Stream& stream, int timeout) {
@@ -578,6 +609,14 @@ void NetSocket::ReceiveStreamRaw(Stream& stream, int timeout) {
 
 void NetSocket::ReceiveStreamSized(Stream& stream, int timeout, std::int64_t size) {
     ReceiveSized([&stream](const char* data, std::size_t n) { stream.WriteBuffer(data, n); }, size, timeout);
+}
+
+void NetSocket::ReceiveStreamSized(MemoryStream& stream, int timeout, std::int64_t size) {
+    ReceiveSizedBy(
+        [&](std::size_t room, int wait) {
+            return stream.WriteInPlace(room, [&](char* at, std::size_t n) { return ReceiveInto(at, n, wait); });
+        },
+        size, timeout);
 }
 
 void NetSocket::ReceiveStream(Stream& stream, int timeout) {

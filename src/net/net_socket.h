@@ -158,15 +158,20 @@ public:
     int ReceiveExact(char* buffer, int length, int timeout);
     std::string ReceiveExactString(int length, int timeout);
     // Exactly Size bytes handed to Sink in pieces as they arrive (surplus stays buffered); stops
-    // at the first error. The unit of stream and body reads: each read takes what the platform
-    // has, up to what is still missing or SizedReadLimit.
+    // at the first error. The unit of stream and exact reads: each read takes what the platform
+    // has, with room for what is still missing up to SizedReadLimit.
     using ByteSink = std::function<void(const char* data, std::size_t length)>;
     void ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout);
     static constexpr int SizedReadLimit = 1 << 20;
+    // One read of what is available, at most Length bytes, straight into Buffer (the line buffer
+    // first); returns the count.
+    std::size_t ReceiveInto(char* buffer, std::size_t length, int timeout);
     // Appends to the stream: everything until an error / exactly Size bytes / a 4-byte length
     // (least or most significant first) and that many bytes.
     void ReceiveStreamRaw(Stream& stream, int timeout);
     void ReceiveStreamSized(Stream& stream, int timeout, std::int64_t size);
+    // The same read straight into the stream's storage.
+    void ReceiveStreamSized(MemoryStream& stream, int timeout, std::int64_t size);
     void ReceiveStream(Stream& stream, int timeout);
     void ReceiveStreamBigEndian(Stream& stream, int timeout);
     unsigned char ReceiveByte(int timeout);
@@ -220,6 +225,16 @@ private:
     // What ReceiveAvailable gives, read with room for at least Room bytes (more is read when the
     // platform has more pending); valid until the next read.
     std::string_view ReceivePiece(int room, int timeout);
+    // The bytes pending (at least 1) once data or the peer's end is there, waiting up to Timeout;
+    // 0, with LastError set, when nothing came.
+    int AwaitData(int timeout);
+    // How many leading bytes of a new piece are the partner of the line end that ended the last
+    // line (read earlier as a lone CR or LF); clears the marks.
+    std::size_t CarriedLineEnd(std::string_view piece);
+    // Reads of a sized transfer: Read takes up to Room bytes with the given wait and returns the
+    // count; the waits share Timeout unless InterPacketTimeout.
+    using PieceReader = std::function<std::size_t(std::size_t room, int timeout)>;
+    void ReceiveSizedBy(const PieceReader& read, std::int64_t size, int timeout);
 
     AddressRecord localAddr_{};
     AddressRecord remoteAddr_{};

@@ -212,6 +212,18 @@ TEST(HttpReply, BodiesTheirCapsAndFaults) {
     }
 }
 
+TEST(HttpReply, BodiesReadStraightFromTheSocket) {
+    const std::string big(300000, 'b');  // past what the head's reads take along
+    for (const auto& [reply, body] :
+         {std::pair{Reply{"HTTP/1.0 200 OK\r\nContent-Length: 300000\r\n\r\n" + big}, big},
+          {Reply{"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r", false, "\nhello", 20}, "hello"}}) {  // CR | LF
+        Server server({reply});
+        HttpRequest http;
+        EXPECT_TRUE(http.ExecuteMethod("GET", server.Url("/")));
+        EXPECT_EQ(Body(http) == body, true);
+    }
+}
+
 TEST(HttpReply, AResetEndsNoBodyThatRunsToTheClose) {
     Server server({{"HTTP/1.0 200 OK\r\n\r\npartial", false, "", 0, "", true}});
     HttpRequest http;
