@@ -164,7 +164,7 @@ bool HttpRequest::SendRequest(Exchange& x) {
 
 bool HttpRequest::ReadStatusAndHead(Exchange& x) {
     Clear();
-    transferEncoding_ = TTransferEncoding::TE_Unknown;
+    transferEncoding_ = TransferEncodingKind::TE_Unknown;
     // The status line; interim 1xx replies (other than 101) are skipped with their header lines.
     auto noReply = [this] {
         // No final status: a time-out or the peer closed first (an interim status is no reply).
@@ -194,9 +194,9 @@ bool HttpRequest::ReadStatusAndHead(Exchange& x) {
         headers_.push_back(line);
         DecodeHeaderLine(line, x);
     } while (!line.empty());
-    if (transferEncoding_ == TTransferEncoding::TE_Chunked) return true;  // chunks win over any length
+    if (transferEncoding_ == TransferEncodingKind::TE_Chunked) return true;  // chunks win over any length
     if (x.conflictingLengths) return Fail(WSAEINVAL);  // no telling where the body ends
-    if (x.lengthTooLarge && transferEncoding_ == TTransferEncoding::TE_Identity) return Fail(WSAENOBUFS);
+    if (x.lengthTooLarge && transferEncoding_ == TransferEncodingKind::TE_Identity) return Fail(WSAENOBUFS);
     return true;
 }
 
@@ -213,12 +213,12 @@ void HttpRequest::DecodeHeaderLine(const std::string& line, Exchange& x) {
         if (size != -1) x.length = size;
         x.size = size;
         x.lengthTooLarge = size > MaxBodySize;
-        if (transferEncoding_ != TTransferEncoding::TE_Chunked)
-            transferEncoding_ = size != -1 ? TTransferEncoding::TE_Identity : TTransferEncoding::TE_Unknown;
+        if (transferEncoding_ != TransferEncodingKind::TE_Chunked)
+            transferEncoding_ = size != -1 ? TransferEncodingKind::TE_Identity : TransferEncodingKind::TE_Unknown;
     } else if (name == "CONTENT-TYPE") {
         MimeType = value;
     } else if (name == "TRANSFER-ENCODING" && ToUpperAscii(value).find("CHUNKED") != std::string::npos) {
-        transferEncoding_ = TTransferEncoding::TE_Chunked;
+        transferEncoding_ = TransferEncodingKind::TE_Chunked;
     } else if (name == "CONNECTION") {
         for (std::string tokens = value; !tokens.empty();)
             if (ToUpperAscii(FetchPiece(tokens, ",")) == "CLOSE") x.toClose = true;
@@ -229,9 +229,9 @@ bool HttpRequest::ReadBody(Exchange& x) {
     bool complete = true;
     if (x.method != "HEAD" && resultCode_ != 204 && resultCode_ != 304) {
         switch (transferEncoding_) {
-            case TTransferEncoding::TE_Unknown: complete = ReadBodyUntilClose(); x.toClose = true; break;
-            case TTransferEncoding::TE_Identity: complete = ReadBodyOfLength(x.size); break;
-            case TTransferEncoding::TE_Chunked: complete = ReadChunkedBody(x); break;
+            case TransferEncodingKind::TE_Unknown: complete = ReadBodyUntilClose(); x.toClose = true; break;
+            case TransferEncodingKind::TE_Identity: complete = ReadBodyOfLength(x.size); break;
+            case TransferEncodingKind::TE_Chunked: complete = ReadChunkedBody(x); break;
         }
     }
     document_.SetPosition(0);

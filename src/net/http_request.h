@@ -34,7 +34,7 @@ public:
     std::string Password;
 };
 
-enum class TTransferEncoding { TE_Unknown, TE_Identity, TE_Chunked };
+enum class TransferEncodingKind { TE_Unknown, TE_Identity, TE_Chunked };
 
 class HttpRequest : public NetClient {
 public:
@@ -64,7 +64,7 @@ public:
 
     int ResultCode() const { return resultCode_; }
     const std::string& ResultString() const { return resultString_; }
-    TTransferEncoding TransferEncoding() const { return transferEncoding_; }
+    TransferEncodingKind TransferEncoding() const { return transferEncoding_; }
     const std::string& AliveHost() const { return aliveHost_; }
     const std::string& AlivePort() const { return alivePort_; }
     std::int64_t DownloadSize() const { return downloadSize_; }
@@ -108,7 +108,7 @@ private:
     std::vector<std::string> headers_;
     MemoryStream document_;
     std::vector<std::string> cookies_;
-    TTransferEncoding transferEncoding_ = TTransferEncoding::TE_Unknown;
+    TransferEncodingKind transferEncoding_ = TransferEncodingKind::TE_Unknown;
     std::string aliveHost_, alivePort_;
     int resultCode_ = 0;
     std::string resultString_;

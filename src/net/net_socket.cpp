@@ -15,10 +15,10 @@ namespace xunda {
 
 namespace {
 
-int FamilyToAddressFamily(TSocketFamily family) {
+int FamilyToAddressFamily(SocketFamily family) {
     switch (family) {
-        case TSocketFamily::SF_IP4: return AF_INET;
-        case TSocketFamily::SF_IP6: return AF_INET6;
+        case SocketFamily::SF_IP4: return AF_INET;
+        case SocketFamily::SF_IP6: return AF_INET6;
         default: return AF_UNSPEC;
     }
 }
@@ -37,9 +37,9 @@ NetSocket::NetSocket() = default;
 
 NetSocket::~NetSocket() { NetSocket::CloseSocket(); }
 
-void NetSocket::SetFamily(TSocketFamily value) { family_ = savedFamily_ = value; }
+void NetSocket::SetFamily(SocketFamily value) { family_ = savedFamily_ = value; }
 
-void NetSocket::NotifyStatus(THookSocketReason reason, const std::string& value) {
+void NetSocket::NotifyStatus(HookSocketReason reason, const std::string& value) {
     if (OnStatus) OnStatus(*this, reason, value);
 }
 
@@ -49,12 +49,12 @@ void NetSocket::NotifyMonitor(bool writing, const char* buffer, int length) {
 
 void NetSocket::AddBytesReceived(int count) {
     bytesReceived_ += count;
-    NotifyStatus(THookSocketReason::HR_ReadCount, std::to_string(count));
+    NotifyStatus(HookSocketReason::HR_ReadCount, std::to_string(count));
 }
 
 void NetSocket::AddBytesSent(int count) {
     bytesSent_ += count;
-    NotifyStatus(THookSocketReason::HR_WriteCount, std::to_string(count));
+    NotifyStatus(HookSocketReason::HR_WriteCount, std::to_string(count));
 }
 
 void NetSocket::FilterReceived(char* buffer, int& length) {
@@ -74,7 +74,7 @@ int NetSocket::CheckResult(int value) {
 void NetSocket::ReportError() {
     if (lastError_ == 0 || lastError_ == WSAEWOULDBLOCK || lastError_ == WSAEINPROGRESS) return;
     const std::string text = LastErrorDesc();
-    NotifyStatus(THookSocketReason::HR_Error, std::to_string(lastError_) + "," + text);
+    NotifyStatus(HookSocketReason::HR_Error, std::to_string(lastError_) + "," + text);
     if (RaiseExcept) {
         char message[512];
         std::snprintf(message, sizeof message, "TCP/IP socket error %d: %s", lastError_, text.c_str());
@@ -94,7 +94,7 @@ void NetSocket::ThrottleBandwidth(int length, int max, std::uint64_t& next) {
     std::uint64_t now = MonotonicMs();
     if (next > now) {
         std::uint64_t wait = next - now;
-        NotifyStatus(THookSocketReason::HR_Wait, std::to_string(wait));
+        NotifyStatus(HookSocketReason::HR_Wait, std::to_string(wait));
         SleepMs(static_cast<std::uint32_t>(std::min<std::uint64_t>(wait, 0xFFFFFFFFu)));
     }
     next = MonotonicMs() + static_cast<std::uint64_t>(static_cast<double>(length) / max * 1000.0);
@@ -160,14 +160,14 @@ void NetSocket::ApplyOption(const SocketOption& option) {
 
 void NetSocket::ResolveAddress(AddressRecord& record, const std::string& ip, const std::string& port) {
     const std::string target = ip + ":" + port;
-    NotifyStatus(THookSocketReason::HR_ResolvingBegin, target);
+    NotifyStatus(HookSocketReason::HR_ResolvingBegin, target);
     lastError_ = 0;
-    TSocketFamily family = family_;
-    if (handle_ == INVALID_SOCKET && family_ == TSocketFamily::SF_Any)
-        family = IsIPv4Text(ip) ? TSocketFamily::SF_IP4 : IsIPv6Text(ip) ? TSocketFamily::SF_IP6 : TSocketFamily::SF_Any;
+    SocketFamily family = family_;
+    if (handle_ == INVALID_SOCKET && family_ == SocketFamily::SF_Any)
+        family = IsIPv4Text(ip) ? SocketFamily::SF_IP4 : IsIPv6Text(ip) ? SocketFamily::SF_IP6 : SocketFamily::SF_Any;
     lastError_ = FillSocketAddress(record, ip, port, FamilyToAddressFamily(family), SocketProtocol(), SocketType(),
                                    PreferIP4);
-    NotifyStatus(THookSocketReason::HR_ResolvingEnd, target);
+    NotifyStatus(HookSocketReason::HR_ResolvingEnd, target);
 }
 
 void NetSocket::CreateSocket(const AddressRecord& record) {
@@ -182,7 +182,7 @@ void NetSocket::CreateSocket(const AddressRecord& record) {
     handle_ = SocketApi().socket(record.sa.sa_family, SocketType(), SocketProtocol());
     if (handle_ == INVALID_SOCKET) lastError_ = SocketApi().WSAGetLastError();
     ReportError();
-    NotifyStatus(THookSocketReason::HR_SocketCreate, usesIPv6_ ? "IPv6" : "IPv4");
+    NotifyStatus(HookSocketReason::HR_SocketCreate, usesIPv6_ ? "IPv6" : "IPv4");
     if (handle_ == INVALID_SOCKET) return;
     ApplyQueuedOptions();
     if (OnCreateSocket) OnCreateSocket(*this);
@@ -201,7 +201,7 @@ void NetSocket::RefreshAddresses() {
 }
 
 void NetSocket::Bind(const std::string& ip, const std::string& port) {
-    if (handle_ == INVALID_SOCKET && family_ == TSocketFamily::SF_Any && ip == "0.0.0.0" && port == "0") return;
+    if (handle_ == INVALID_SOCKET && family_ == SocketFamily::SF_Any && ip == "0.0.0.0" && port == "0") return;
     AddressRecord record{};
     ResolveAddress(record, ip, port);
     if (lastError_ == 0) {
@@ -213,7 +213,7 @@ void NetSocket::Bind(const std::string& ip, const std::string& port) {
         }
     }
     ReportError();
-    NotifyStatus(THookSocketReason::HR_Bind, ip + ":" + port);
+    NotifyStatus(HookSocketReason::HR_Bind, ip + ":" + port);
 }
 
 int NetSocket::ConnectBounded(const AddressRecord& record) {
@@ -258,7 +258,7 @@ void NetSocket::ConnectDirect(const std::string& ip, const std::string& port) {
         endOfStream_ = false;
     }
     ReportError();
-    NotifyStatus(THookSocketReason::HR_Connect, ip + ":" + port);
+    NotifyStatus(HookSocketReason::HR_Connect, ip + ":" + port);
 }
 
 void NetSocket::CloseSocket() { AbortSocket(); }
@@ -269,7 +269,7 @@ void NetSocket::AbortSocket() {
     queuedOptions_.clear();
     family_ = savedFamily_;
     lastError_ = 0;
-    NotifyStatus(THookSocketReason::HR_SocketClose, "");
+    NotifyStatus(HookSocketReason::HR_SocketClose, "");
 }
 
 std::string NetSocket::LocalIP() { return AddressToText(localAddr_); }
@@ -445,13 +445,13 @@ int NetSocket::BoundByDeadline(int timeout) const {
 
 bool NetSocket::WaitReadable(int timeout) {
     bool ready = Wait(POLLIN, timeout);
-    if (ready) NotifyStatus(THookSocketReason::HR_CanRead, "");
+    if (ready) NotifyStatus(HookSocketReason::HR_CanRead, "");
     return ready;
 }
 
 bool NetSocket::WaitWritable(int timeout) {
     bool ready = Wait(POLLOUT, timeout);
-    if (ready) NotifyStatus(THookSocketReason::HR_CanWrite, "");
+    if (ready) NotifyStatus(HookSocketReason::HR_CanWrite, "");
     return ready;
 }
 

@@ -19,7 +19,7 @@ namespace xunda {
 
 class NetSocket;
 
-enum class THookSocketReason {
+enum class HookSocketReason {
     HR_ResolvingBegin,
     HR_ResolvingEnd,
     HR_SocketCreate,
@@ -36,12 +36,12 @@ enum class THookSocketReason {
     HR_Error,
 };
 
-enum class TSocketFamily { SF_Any, SF_IP4, SF_IP6 };
+enum class SocketFamily { SF_Any, SF_IP4, SF_IP6 };
 
-using THookSocketStatus = std::function<void(NetSocket& sender, THookSocketReason reason, const std::string& value)>;
-using THookDataFilter = std::function<void(NetSocket& sender, std::string& value)>;
-using THookCreateSocket = std::function<void(NetSocket& sender)>;
-using THookMonitor = std::function<void(NetSocket& sender, bool writing, const char* buffer, int length)>;
+using HookSocketStatus = std::function<void(NetSocket& sender, HookSocketReason reason, const std::string& value)>;
+using HookDataFilter = std::function<void(NetSocket& sender, std::string& value)>;
+using HookCreateSocket = std::function<void(NetSocket& sender)>;
+using HookMonitor = std::function<void(NetSocket& sender, bool writing, const char* buffer, int length)>;
 
 // Option codes of QueueOption.
 enum SocketOptionCode {
@@ -86,14 +86,14 @@ public:
     // time-out; 0 = none. The bound of a request as a whole.
     std::uint64_t Deadline = 0;
     std::atomic<bool> StopFlag{false};
-    THookSocketStatus OnStatus;
-    THookDataFilter OnReadFilter;
-    THookCreateSocket OnCreateSocket;
-    THookMonitor OnMonitor;
+    HookSocketStatus OnStatus;
+    HookDataFilter OnReadFilter;
+    HookCreateSocket OnCreateSocket;
+    HookMonitor OnMonitor;
 
     void SetMaxBandwidth(int value) { MaxSendBandwidth = MaxRecvBandwidth = value; }
-    void SetFamily(TSocketFamily value);
-    TSocketFamily Family() const { return family_; }
+    void SetFamily(SocketFamily value);
+    SocketFamily Family() const { return family_; }
 
     // State.
     SocketHandle Socket() const { return handle_; }
@@ -192,7 +192,7 @@ public:
     void SetLastError(int code) { lastError_ = code; }
     int CheckResult(int value);
     void ReportError();
-    void NotifyStatus(THookSocketReason reason, const std::string& value);
+    void NotifyStatus(HookSocketReason reason, const std::string& value);
 
 protected:
     virtual int SocketType() { return 0; }
@@ -245,8 +245,8 @@ private:
     bool endedOnLF_ = false;
     bool endOfStream_ = false;
     bool bound_ = false;
-    TSocketFamily family_ = TSocketFamily::SF_Any;
-    TSocketFamily savedFamily_ = TSocketFamily::SF_Any;
+    SocketFamily family_ = SocketFamily::SF_Any;
+    SocketFamily savedFamily_ = SocketFamily::SF_Any;
     bool usesIPv6_ = false;
     std::vector<SocketOption> queuedOptions_;  // in the order queued
     std::int64_t bytesReceived_ = 0;

@@ -111,8 +111,8 @@ TEST(PeerEnds, ResetAndSilenceAreNoOrderlyEnd) {
         });
         TcpSocket s;
         std::string errors;  // the last error the status hook reported
-        s.OnStatus = [&](NetSocket&, THookSocketReason reason, const std::string& value) {
-            if (reason == THookSocketReason::HR_Error) errors = value;
+        s.OnStatus = [&](NetSocket&, HookSocketReason reason, const std::string& value) {
+            if (reason == HookSocketReason::HR_Error) errors = value;
         };
         s.Connect("127.0.0.1", peer.Port());
         std::string got;
