@@ -2,10 +2,13 @@
 //  1. 2000 sequential gateway-style GETs of a small reply, each with a new client object and
 //     HTTP/1.0 (a new connection each), against one curl process fetching the same 2000 URLs
 //     with HTTP/1.0. Goal: at most 1.2x curl's time.
-//  2. One 256 MiB body, against curl writing it to /dev/null. Goals: at least 0.5x curl's
+//  2. One 256 MiB body, against curl writing it to /dev/null. Goals: at least 0.8x curl's
 //     throughput; peak memory at most body + 8 MiB.
+// Each side runs three times, alternating with the other; the best time of each counts, so that
+// a busy machine slows both alike.
 #include "net/http_request.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +30,7 @@ using xunda::bench::Steady;
 namespace {
 
 constexpr int kSmallGets = 2000;
+constexpr int kRounds = 3;
 constexpr std::size_t kBigBody = std::size_t{256} << 20;
 
 long PeakRssKiB() {
@@ -94,41 +98,46 @@ int main() {
     const std::string base = "http://127.0.0.1:" + std::to_string(port);
 
     // 1. Small gateway-style GETs.
-    auto start = Steady::now();
-    int failures = 0;
-    for (int i = 0; i < kSmallGets; ++i) {
-        xunda::HttpRequest http;
-        http.Timeout = 30000;
-        http.ExecuteMethod("GET", base + "/small.txt?n=" + std::to_string(i));
-        if (http.ResultCode() != 200) ++failures;
-    }
-    const double ours = SecondsSince(start);
     {
         std::ofstream config(dir / "curl.cfg");
         for (int i = 0; i < kSmallGets; ++i)
             config << "url = \"" << base << "/small.txt?n=" << i << "\"\noutput = \"/dev/null\"\n";
     }
-    const double curl = TimeCommand("curl -s -0 --config " + (dir / "curl.cfg").string());
+    double ours = 1e9, curl = 1e9;
+    int failures = 0;
+    for (int round = 0; round < kRounds; ++round) {
+        auto start = Steady::now();
+        for (int i = 0; i < kSmallGets; ++i) {
+            xunda::HttpRequest http;
+            http.Timeout = 30000;
+            http.ExecuteMethod("GET", base + "/small.txt?n=" + std::to_string(i));
+            if (http.ResultCode() != 200) ++failures;
+        }
+        ours = std::min(ours, SecondsSince(start));
+        curl = std::min(curl, TimeCommand("curl -s -0 --config " + (dir / "curl.cfg").string()));
+    }
     std::printf("small GETs: %d x HTTP/1.0, new object each: ours %.3f s, curl %.3f s, ratio %.2f (goal <= 1.2)%s\n",
                 kSmallGets, ours, curl, ours / curl, failures ? " FAILURES" : "");
 
     // 2. One large body.
     const long baseline = PeakRssKiB();
-    double oursBig;
-    std::size_t received;
-    {
-        xunda::HttpRequest http;
-        http.Timeout = 30000;
-        http.MaxBodySize = std::int64_t{1} << 30;
-        start = Steady::now();
-        http.ExecuteMethod("GET", base + "/big.bin");
-        oursBig = SecondsSince(start);
-        received = http.Document().Bytes().size();
+    double oursBig = 1e9, curlBig = 1e9;
+    std::size_t received = kBigBody;
+    for (int round = 0; round < kRounds; ++round) {
+        {
+            xunda::HttpRequest http;
+            http.Timeout = 30000;
+            http.MaxBodySize = std::int64_t{1} << 30;
+            auto start = Steady::now();
+            http.ExecuteMethod("GET", base + "/big.bin");
+            oursBig = std::min(oursBig, SecondsSince(start));
+            received = std::min(received, http.Document().Bytes().size());
+        }
+        curlBig = std::min(curlBig, TimeCommand("curl -s -o /dev/null " + base + "/big.bin"));
     }
     const long peakGrowthKiB = PeakRssKiB() - baseline;
-    const double curlBig = TimeCommand("curl -s -o /dev/null " + base + "/big.bin");
     const double mib = static_cast<double>(kBigBody) / (1 << 20);
-    std::printf("256 MiB body: ours %.0f MiB/s, curl %.0f MiB/s, ratio %.2f (goal >= 0.5)%s\n", mib / oursBig,
+    std::printf("256 MiB body: ours %.0f MiB/s, curl %.0f MiB/s, ratio %.2f (goal >= 0.8)%s\n", mib / oursBig,
                 mib / curlBig, curlBig / oursBig, received == kBigBody ? "" : " SHORT BODY");
     std::printf("256 MiB body: peak memory growth %.1f MiB (goal <= %.0f MiB)\n", peakGrowthKiB / 1024.0, mib + 8);
 

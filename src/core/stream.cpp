@@ -113,6 +113,20 @@ void MemoryStream::Reserve(std::size_t size) {
     capacity_ = capacity;
 }
 
+std::size_t MemoryStream::WriteInPlace(std::size_t count, const std::function<std::size_t(char*, std::size_t)>& fill) {
+    if (count == 0) return 0;
+    const std::size_t start = static_cast<std::size_t>(position_);
+    Reserve(start + count);
+    if (start > size_) {
+        std::memset(data_.get() + size_, 0, start - size_);  // a gap after a seek past the end
+        size_ = start;
+    }
+    const std::size_t written = std::min(fill(data_.get() + start, count), count);
+    size_ = std::max(size_, start + written);
+    position_ = static_cast<std::int64_t>(start + written);
+    return written;
+}
+
 void MemoryStream::LoadFromStream(Stream& source) {
     source.SetPosition(0);
     SetSize(source.Size());

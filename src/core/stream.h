@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -54,6 +55,11 @@ public:
 
     // New bytes of a larger size are zero; the position stays where it was.
     void SetSize(std::int64_t size);
+    // Room for at least Size bytes; the bytes beyond the data stay as they are (not zeroed).
+    void Reserve(std::size_t size);
+    // Writes straight into the storage: Fill gets room for Count bytes at the position and returns
+    // how many it wrote there, which the stream then holds as Write would. Returns that count.
+    std::size_t WriteInPlace(std::size_t count, const std::function<std::size_t(char* room, std::size_t count)>& fill);
     void Clear();
     // Null while the stream has no buffer (new, or after Clear).
     const char* Memory() const { return data_.get(); }
@@ -68,8 +74,6 @@ private:
     struct FreeBytes {
         void operator()(char* bytes) const { std::free(bytes); }
     };
-    // Room for at least `size` bytes; the bytes beyond size_ stay as they are (not zeroed).
-    void Reserve(std::size_t size);
 
     std::unique_ptr<char, FreeBytes> data_;
     std::size_t size_ = 0;

@@ -10,6 +10,13 @@ namespace xunda {
 
 namespace {
 
+// A header value without its optional white space (blanks and tabs) around it.
+std::string TrimOws(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
+}
+
 // The trimmed text after the first blank of a header line.
 std::string ValueAfterBlank(const std::string& line) { return TrimSpaces(TextAfter(line, " ")); }
 
@@ -44,7 +51,9 @@ struct HttpRequest::Exchange {
     bool expect = false;       // the body waits for an interim reply
     std::string heldStatus;    // a final status that came instead of the interim reply
     bool toClose = false;
-    std::int64_t size = -1;    // the Content-Length; -1 when none
+    std::int64_t size = -1;    // the last Content-Length; -1 when none or unreadable
+    std::int64_t length = -1;  // the last readable Content-Length
+    bool conflictingLengths = false;
     bool lengthTooLarge = false;
 };
 
@@ -158,7 +167,7 @@ bool HttpRequest::SendRequest(Exchange& x) {
 
 bool HttpRequest::ReadStatusAndHead(Exchange& x) {
     Clear();
-    transferEncoding_ = TTransferEncoding::TE_Unknown;
+    transferEncoding_ = TransferEncodingKind::TE_Unknown;
     // The status line; interim 1xx replies (other than 101) are skipped with their header lines.
     auto noReply = [this] {
         // No final status: a time-out or the peer closed first (an interim status is no reply).
@@ -188,27 +197,31 @@ bool HttpRequest::ReadStatusAndHead(Exchange& x) {
         headers_.push_back(line);
         DecodeHeaderLine(line, x);
     } while (!line.empty());
-    if (x.lengthTooLarge && transferEncoding_ == TTransferEncoding::TE_Identity) return Fail(WSAENOBUFS);
+    if (transferEncoding_ == TransferEncodingKind::TE_Chunked) return true;  // chunks win over any length
+    if (x.conflictingLengths) return Fail(WSAEINVAL);  // no telling where the body ends
+    if (x.lengthTooLarge && transferEncoding_ == TransferEncodingKind::TE_Identity) return Fail(WSAENOBUFS);
     return true;
 }
 
 void HttpRequest::DecodeHeaderLine(const std::string& line, Exchange& x) {
     const auto colon = line.find(':');
     if (colon == std::string::npos) return;
-    const std::string name = ToUpperAscii(TrimSpaces(line.substr(0, colon)));
-    const std::string value = TrimSpaces(line.substr(colon + 1));
+    const std::string name = ToUpperAscii(TrimOws(std::string_view(line).substr(0, colon)));
+    const std::string value = TrimOws(std::string_view(line).substr(colon + 1));
     if (name == "CONTENT-LENGTH") {
+        // The last line decides; an unreadable one leaves the end to the close.
         std::int64_t size = -1;
         if (!ParseDecimal(value, size) || size < 0) size = -1;
+        if (size != -1 && x.length != -1 && size != x.length) x.conflictingLengths = true;
+        if (size != -1) x.length = size;
+        x.size = size;
         x.lengthTooLarge = size > MaxBodySize;
-        if (transferEncoding_ != TTransferEncoding::TE_Chunked) {  // chunks win over any length
-            x.size = size;
-            if (size != -1) transferEncoding_ = TTransferEncoding::TE_Identity;
-        }
+        if (transferEncoding_ != TransferEncodingKind::TE_Chunked)
+            transferEncoding_ = size != -1 ? TransferEncodingKind::TE_Identity : TransferEncodingKind::TE_Unknown;
     } else if (name == "CONTENT-TYPE") {
         MimeType = value;
     } else if (name == "TRANSFER-ENCODING" && ToUpperAscii(value).find("CHUNKED") != std::string::npos) {
-        transferEncoding_ = TTransferEncoding::TE_Chunked;
+        transferEncoding_ = TransferEncodingKind::TE_Chunked;
     } else if (name == "CONNECTION") {
         for (std::string tokens = value; !tokens.empty();)
             if (ToUpperAscii(FetchPiece(tokens, ",")) == "CLOSE") x.toClose = true;
@@ -219,9 +232,9 @@ bool HttpRequest::ReadBody(Exchange& x) {
     bool complete = true;
     if (x.method != "HEAD" && resultCode_ != 204 && resultCode_ != 304) {
         switch (transferEncoding_) {
-            case TTransferEncoding::TE_Unknown: complete = ReadBodyUntilClose(); x.toClose = true; break;
-            case TTransferEncoding::TE_Identity: complete = ReadBodyOfLength(x.size); break;
-            case TTransferEncoding::TE_Chunked: complete = ReadChunkedBody(); break;
+            case TransferEncodingKind::TE_Unknown: complete = ReadBodyUntilClose(); x.toClose = true; break;
+            case TransferEncodingKind::TE_Identity: complete = ReadBodyOfLength(x.size); break;
+            case TransferEncodingKind::TE_Chunked: complete = ReadChunkedBody(x); break;
         }
     }
     document_.SetPosition(0);
@@ -334,30 +347,39 @@ bool HttpRequest::ReadBodyOfLength(std::int64_t size) {
     if (size < 1) return true;
     if (!BodyFits(size)) return false;
     downloadSize_ = size;
-    // The document grows with the bytes as they arrive, not with the announced length.
+    // Storage for the whole announced length at once (it is within MaxBodySize): untouched room
+    // costs no memory, and the body is read straight into it.
+    document_.Reserve(static_cast<std::size_t>(document_.Size() + size));
     sock_->ReceiveStreamSized(document_, Timeout, size);
     document_.Seek(0, SeekOrigin::End);
     return sock_->LastError() == 0;
 }
 
-bool HttpRequest::ReadChunkedBody() {
+bool HttpRequest::ReadChunkedBody(Exchange& x) {
     std::string line;
     for (;;) {
-        // The chunk-size line; the empty line that ends the previous chunk's data comes first.
-        if (!ReadStatusLine(line)) return false;
+        if (!ReadHeadLine(line)) return false;  // the chunk-size line
         std::string sizeText = TrimSpaces(TextBefore(TrimSpaces(TextBefore(line, ";")), " "));
         std::int64_t size = 0;
-        if (!ParseHex(sizeText, size) || size < 0) {
-            sock_->SetLastError(WSAEINVAL);
-            return false;
-        }
+        if (!ParseHex(sizeText, size) || size < 0) return Invalid();
         if (size == 0) break;
         if (!ReadBodyOfLength(size)) return false;
+        if (!ReadHeadLine(line)) return false;  // the line end that closes the chunk's data
+        if (!line.empty()) return Invalid();
         headBytes_ = 0;  // chunk lines count against the limit from chunk to chunk
     }
-    // Trailer lines up to the empty line, so that a kept connection starts clean.
+    // Trailer lines up to the empty line, so that a kept connection starts clean. The body is
+    // whole with the last chunk: a peer that closes instead of ending the trailer loses nothing.
     headBytes_ = 0;
-    return SkipHeaderLines();
+    if (SkipHeaderLines()) return true;
+    if (sock_->LastError() != WSAECONNRESET || !sock_->EndOfStream()) return false;
+    x.toClose = true;
+    return true;
+}
+
+bool HttpRequest::Invalid() {
+    sock_->SetLastError(WSAEINVAL);
+    return false;
 }
 
 void HttpRequest::ParseCookies() {

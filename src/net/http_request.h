@@ -34,7 +34,7 @@ public:
     std::string Password;
 };
 
-enum class TTransferEncoding { TE_Unknown, TE_Identity, TE_Chunked };
+enum class TransferEncodingKind { TE_Unknown, TE_Identity, TE_Chunked };
 
 class HttpRequest : public NetClient {
 public:
@@ -64,7 +64,7 @@ public:
 
     int ResultCode() const { return resultCode_; }
     const std::string& ResultString() const { return resultString_; }
-    TTransferEncoding TransferEncoding() const { return transferEncoding_; }
+    TransferEncodingKind TransferEncoding() const { return transferEncoding_; }
     const std::string& AliveHost() const { return aliveHost_; }
     const std::string& AlivePort() const { return alivePort_; }
     std::int64_t DownloadSize() const { return downloadSize_; }
@@ -99,7 +99,9 @@ private:
     void DecodeHeaderLine(const std::string& line, Exchange& x);
     bool ReadBodyUntilClose();
     bool ReadBodyOfLength(std::int64_t size);
-    bool ReadChunkedBody();
+    bool ReadChunkedBody(Exchange& x);
+    // False, with 10022: the reply breaks its own framing.
+    bool Invalid();
     // False, with 10055, when More bytes would take the body past MaxBodySize.
     bool BodyFits(std::int64_t more);
     bool Fail(int error);
@@ -109,7 +111,7 @@ private:
     std::vector<std::string> headers_;
     MemoryStream document_;
     std::vector<std::string> cookies_;
-    TTransferEncoding transferEncoding_ = TTransferEncoding::TE_Unknown;
+    TransferEncodingKind transferEncoding_ = TransferEncodingKind::TE_Unknown;
     std::string aliveHost_, alivePort_;
     int resultCode_ = 0;
     std::string resultString_;

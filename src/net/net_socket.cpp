@@ -15,10 +15,10 @@ namespace xunda {
 
 namespace {
 
-int FamilyToAddressFamily(TSocketFamily family) {
+int FamilyToAddressFamily(SocketFamily family) {
     switch (family) {
-        case TSocketFamily::SF_IP4: return AF_INET;
-        case TSocketFamily::SF_IP6: return AF_INET6;
+        case SocketFamily::SF_IP4: return AF_INET;
+        case SocketFamily::SF_IP6: return AF_INET6;
         default: return AF_UNSPEC;
     }
 }
@@ -37,9 +37,9 @@ NetSocket::NetSocket() = default;
 
 NetSocket::~NetSocket() { NetSocket::CloseSocket(); }
 
-void NetSocket::SetFamily(TSocketFamily value) { family_ = savedFamily_ = value; }
+void NetSocket::SetFamily(SocketFamily value) { family_ = savedFamily_ = value; }
 
-void NetSocket::NotifyStatus(THookSocketReason reason, const std::string& value) {
+void NetSocket::NotifyStatus(HookSocketReason reason, const std::string& value) {
     if (OnStatus) OnStatus(*this, reason, value);
 }
 
@@ -49,12 +49,12 @@ void NetSocket::NotifyMonitor(bool writing, const char* buffer, int length) {
 
 void NetSocket::AddBytesReceived(int count) {
     bytesReceived_ += count;
-    NotifyStatus(THookSocketReason::HR_ReadCount, std::to_string(count));
+    NotifyStatus(HookSocketReason::HR_ReadCount, std::to_string(count));
 }
 
 void NetSocket::AddBytesSent(int count) {
     bytesSent_ += count;
-    NotifyStatus(THookSocketReason::HR_WriteCount, std::to_string(count));
+    NotifyStatus(HookSocketReason::HR_WriteCount, std::to_string(count));
 }
 
 void NetSocket::FilterReceived(char* buffer, int& length) {
@@ -74,7 +74,7 @@ int NetSocket::CheckResult(int value) {
 void NetSocket::ReportError() {
     if (lastError_ == 0 || lastError_ == WSAEWOULDBLOCK || lastError_ == WSAEINPROGRESS) return;
     const std::string text = LastErrorDesc();
-    NotifyStatus(THookSocketReason::HR_Error, std::to_string(lastError_) + "," + text);
+    NotifyStatus(HookSocketReason::HR_Error, std::to_string(lastError_) + "," + text);
     if (RaiseExcept) {
         char message[512];
         std::snprintf(message, sizeof message, "TCP/IP socket error %d: %s", lastError_, text.c_str());
@@ -94,7 +94,7 @@ void NetSocket::ThrottleBandwidth(int length, int max, std::uint64_t& next) {
     std::uint64_t now = MonotonicMs();
     if (next > now) {
         std::uint64_t wait = next - now;
-        NotifyStatus(THookSocketReason::HR_Wait, std::to_string(wait));
+        NotifyStatus(HookSocketReason::HR_Wait, std::to_string(wait));
         SleepMs(static_cast<std::uint32_t>(std::min<std::uint64_t>(wait, 0xFFFFFFFFu)));
     }
     next = MonotonicMs() + static_cast<std::uint64_t>(static_cast<double>(length) / max * 1000.0);
@@ -160,14 +160,14 @@ void NetSocket::ApplyOption(const SocketOption& option) {
 
 void NetSocket::ResolveAddress(AddressRecord& record, const std::string& ip, const std::string& port) {
     const std::string target = ip + ":" + port;
-    NotifyStatus(THookSocketReason::HR_ResolvingBegin, target);
+    NotifyStatus(HookSocketReason::HR_ResolvingBegin, target);
     lastError_ = 0;
-    TSocketFamily family = family_;
-    if (handle_ == INVALID_SOCKET && family_ == TSocketFamily::SF_Any)
-        family = IsIPv4Text(ip) ? TSocketFamily::SF_IP4 : IsIPv6Text(ip) ? TSocketFamily::SF_IP6 : TSocketFamily::SF_Any;
+    SocketFamily family = family_;
+    if (handle_ == INVALID_SOCKET && family_ == SocketFamily::SF_Any)
+        family = IsIPv4Text(ip) ? SocketFamily::SF_IP4 : IsIPv6Text(ip) ? SocketFamily::SF_IP6 : SocketFamily::SF_Any;
     lastError_ = FillSocketAddress(record, ip, port, FamilyToAddressFamily(family), SocketProtocol(), SocketType(),
                                    PreferIP4);
-    NotifyStatus(THookSocketReason::HR_ResolvingEnd, target);
+    NotifyStatus(HookSocketReason::HR_ResolvingEnd, target);
 }
 
 void NetSocket::CreateSocket(const AddressRecord& record) {
@@ -182,7 +182,7 @@ void NetSocket::CreateSocket(const AddressRecord& record) {
     handle_ = SocketApi().socket(record.sa.sa_family, SocketType(), SocketProtocol());
     if (handle_ == INVALID_SOCKET) lastError_ = SocketApi().WSAGetLastError();
     ReportError();
-    NotifyStatus(THookSocketReason::HR_SocketCreate, usesIPv6_ ? "IPv6" : "IPv4");
+    NotifyStatus(HookSocketReason::HR_SocketCreate, usesIPv6_ ? "IPv6" : "IPv4");
     if (handle_ == INVALID_SOCKET) return;
     ApplyQueuedOptions();
     if (OnCreateSocket) OnCreateSocket(*this);
@@ -201,7 +201,7 @@ void NetSocket::RefreshAddresses() {
 }
 
 void NetSocket::Bind(const std::string& ip, const std::string& port) {
-    if (handle_ == INVALID_SOCKET && family_ == TSocketFamily::SF_Any && ip == "0.0.0.0" && port == "0") return;
+    if (handle_ == INVALID_SOCKET && family_ == SocketFamily::SF_Any && ip == "0.0.0.0" && port == "0") return;
     AddressRecord record{};
     ResolveAddress(record, ip, port);
     if (lastError_ == 0) {
@@ -213,7 +213,7 @@ void NetSocket::Bind(const std::string& ip, const std::string& port) {
         }
     }
     ReportError();
-    NotifyStatus(THookSocketReason::HR_Bind, ip + ":" + port);
+    NotifyStatus(HookSocketReason::HR_Bind, ip + ":" + port);
 }
 
 int NetSocket::ConnectBounded(const AddressRecord& record) {
@@ -258,7 +258,7 @@ void NetSocket::ConnectDirect(const std::string& ip, const std::string& port) {
         endOfStream_ = false;
     }
     ReportError();
-    NotifyStatus(THookSocketReason::HR_Connect, ip + ":" + port);
+    NotifyStatus(HookSocketReason::HR_Connect, ip + ":" + port);
 }
 
 void NetSocket::CloseSocket() { AbortSocket(); }
@@ -269,7 +269,7 @@ void NetSocket::AbortSocket() {
     queuedOptions_.clear();
     family_ = savedFamily_;
     lastError_ = 0;
-    NotifyStatus(THookSocketReason::HR_SocketClose, "");
+    NotifyStatus(HookSocketReason::HR_SocketClose, "");
 }
 
 std::string NetSocket::LocalIP() { return AddressToText(localAddr_); }
@@ -445,57 +445,81 @@ int NetSocket::BoundByDeadline(int timeout) const {
 
 bool NetSocket::WaitReadable(int timeout) {
     bool ready = Wait(POLLIN, timeout);
-    if (ready) NotifyStatus(THookSocketReason::HR_CanRead, "");
+    if (ready) NotifyStatus(HookSocketReason::HR_CanRead, "");
     return ready;
 }
 
 bool NetSocket::WaitWritable(int timeout) {
     bool ready = Wait(POLLOUT, timeout);
-    if (ready) NotifyStatus(THookSocketReason::HR_CanWrite, "");
+    if (ready) NotifyStatus(HookSocketReason::HR_CanWrite, "");
     return ready;
 }
 
 bool NetSocket::WaitReadableBuffered(int timeout) { return !lineBuffer_.empty() || WaitReadable(timeout); }
 
 std::string NetSocket::ReceiveAvailable(int timeout) {
-    std::string result;
-    ReceiveAvailableInto(result, timeout);
-    return result;
+    return std::string(ReceivePiece(0, timeout));
 }
 
-void NetSocket::ReceiveAvailableInto(std::string& out, int timeout) {
-    const std::size_t from = out.size();
-    lastError_ = 0;
-    if (!lineBuffer_.empty()) {
-        if (out.empty()) out.swap(lineBuffer_);
-        else out.append(lineBuffer_);
-        lineBuffer_.clear();
-    } else if (DeadlinePassed()) {
+int NetSocket::AwaitData(int timeout) {
+    if (DeadlinePassed()) {
         lastError_ = WSAETIMEDOUT;  // also while data keeps coming
-    } else {
-        SleepMs(0);  // let other threads run during long transfers
-        int n = PendingBytes();
-        if (n < 1) {
-            if (!WaitReadable(timeout)) {
-                if (lastError_ == 0) lastError_ = WSAETIMEDOUT;
-            } else {
-                // Readable with nothing pending: the peer closed (orderly or by reset); the read
-                // tells which.
-                n = std::max(PendingBytes(), 1);
-            }
-        }
-        if (n >= 1 && lastError_ == 0) {
-            out.resize(from + static_cast<std::size_t>(n));
-            int r = ReceiveBuffer(out.data() + from, n);
-            out.resize(from + (r > 0 ? static_cast<std::size_t>(r) : 0));
-        }
+        return 0;
     }
-    if (ConvertLineEnd && out.size() > from) {
-        if (endedOnCR_ && out[from] == '\n') out.erase(from, 1);
-        if (endedOnLF_ && out.size() > from && out[from] == '\r') out.erase(from, 1);
-        endedOnCR_ = endedOnLF_ = false;
+    SleepMs(0);  // let other threads run during long transfers
+    if (int n = PendingBytes(); n >= 1) return n;
+    if (!WaitReadable(timeout)) {
+        if (lastError_ == 0) lastError_ = WSAETIMEDOUT;
+        return 0;
+    }
+    // Readable with nothing pending: the peer closed (orderly or by reset); the read tells which.
+    return std::max(PendingBytes(), 1);
+}
+
+std::size_t NetSocket::CarriedLineEnd(std::string_view piece) {
+    if (!ConvertLineEnd || piece.empty()) return 0;
+    std::size_t skip = endedOnCR_ && piece[0] == '\n' ? 1 : 0;
+    if (endedOnLF_ && piece.size() > skip && piece[skip] == '\r') ++skip;
+    endedOnCR_ = endedOnLF_ = false;
+    return skip;
+}
+
+std::string_view NetSocket::ReceivePiece(int room, int timeout) {
+    lastError_ = 0;
+    std::size_t length = 0;
+    if (!lineBuffer_.empty()) {
+        readBuffer_.swap(lineBuffer_);
+        lineBuffer_.clear();
+        length = readBuffer_.size();
+    } else if (int n = AwaitData(timeout); n >= 1) {
+        n = std::max(n, room);
+        if (readBuffer_.size() < static_cast<std::size_t>(n)) readBuffer_.resize(static_cast<std::size_t>(n));
+        length = static_cast<std::size_t>(std::max(ReceiveBuffer(readBuffer_.data(), n), 0));
+    }
+    std::string_view piece(readBuffer_.data(), length);
+    piece.remove_prefix(CarriedLineEnd(piece));
+    ReportError();
+    return piece;
+}
+
+std::size_t NetSocket::ReceiveInto(char* buffer, std::size_t length, int timeout) {
+    if (!lineBuffer_.empty()) {  // what is buffered goes first, by the common path
+        const std::string_view piece = ReceivePiece(0, timeout);
+        const std::size_t take = std::min(piece.size(), length);
+        std::memcpy(buffer, piece.data(), take);
+        if (piece.size() > take) lineBuffer_.assign(piece.substr(take));
+        return take;
+    }
+    lastError_ = 0;
+    std::size_t got = 0;
+    if (AwaitData(timeout) >= 1)
+        got = static_cast<std::size_t>(std::max(ReceiveBuffer(buffer, static_cast<int>(std::min<std::size_t>(length, INT_MAX))), 0));
+    if (const std::size_t skip = CarriedLineEnd({buffer, got}); skip > 0) {
+        std::memmove(buffer, buffer + skip, got - skip);
+        got -= skip;
     }
     ReportError();
+    return got;
 }
 
 std::string NetSocket::ReceiveUntil(int timeout, const std::string& terminator) {
@@ -507,7 +531,7 @@ std::string NetSocket::ReceiveUntil(int timeout, const std::string& terminator) 
     std::size_t lineEnd = std::string::npos, terminatorLength = 0;
     for (;;) {
         const std::uint64_t start = MonotonicMs();
-        ReceiveAvailableInto(s, timeout);
+        s.append(ReceivePiece(0, timeout));
         if (lastError_ != 0) break;
         if (lineMode) {
             lineEnd = s.find_first_of("\r\n", scanned);
@@ -550,17 +574,11 @@ std::string NetSocket::ReceiveLine(int timeout) {
     return lastError_ == 0 ? line : std::string();
 }
 
-void NetSocket::ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout) {
+void NetSocket::ReceiveSizedBy(const PieceReader& read, std::int64_t size, int timeout) {
     lastError_ = 0;
-    std::string piece;
     for (std::int64_t left = size; left > 0;) {
         const std::uint64_t start = MonotonicMs();
-        piece.clear();
-        ReceiveAvailableInto(piece, timeout);
-        const std::size_t take = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(piece.size())));
-        if (take > 0) sink(piece.data(), take);
-        left -= static_cast<std::int64_t>(take);
-        if (piece.size() > take) lineBuffer_.assign(piece, take, std::string::npos);
+        left -= static_cast<std::int64_t>(read(static_cast<std::size_t>(std::min<std::int64_t>(left, SizedReadLimit)), timeout));
         if (lastError_ != 0) break;
         if (left > 0 && !InterPacketTimeout && !ConsumeTimeout(timeout, start)) {
             lastError_ = WSAETIMEDOUT;
@@ -569,11 +587,21 @@ void NetSocket::ReceiveSized(const ByteSink& sink, std::int64_t size, int timeou
     }
 }
 
+void NetSocket::ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout) {
+    ReceiveSizedBy(
+        [&](std::size_t room, int wait) {
+            const std::string_view piece = ReceivePiece(static_cast<int>(room), wait);
+            const std::size_t take = std::min(piece.size(), room);
+            if (take > 0) sink(piece.data(), take);
+            if (piece.size() > take) lineBuffer_.assign(piece.substr(take));
+            return take;
+        },
+        size, timeout);
+}
+
 void NetSocket::ReceiveStreamRaw(Stream& stream, int timeout) {
-    std::string piece;
     for (;;) {
-        piece.clear();
-        ReceiveAvailableInto(piece, timeout);
+        const std::string_view piece = ReceivePiece(0, timeout);
         if (lastError_ != 0) break;
         WriteBytesToStream(stream, piece);
     }
@@ -581,6 +609,14 @@ void NetSocket::ReceiveStreamRaw(Stream& stream, int timeout) {
 
 void NetSocket::ReceiveStreamSized(Stream& stream, int timeout, std::int64_t size) {
     ReceiveSized([&stream](const char* data, std::size_t n) { stream.WriteBuffer(data, n); }, size, timeout);
+}
+
+void NetSocket::ReceiveStreamSized(MemoryStream& stream, int timeout, std::int64_t size) {
+    ReceiveSizedBy(
+        [&](std::size_t room, int wait) {
+            return stream.WriteInPlace(room, [&](char* at, std::size_t n) { return ReceiveInto(at, n, wait); });
+        },
+        size, timeout);
 }
 
 void NetSocket::ReceiveStream(Stream& stream, int timeout) {

@@ -19,7 +19,7 @@ namespace xunda {
 
 class NetSocket;
 
-enum class THookSocketReason {
+enum class HookSocketReason {
     HR_ResolvingBegin,
     HR_ResolvingEnd,
     HR_SocketCreate,
@@ -36,12 +36,12 @@ enum class THookSocketReason {
     HR_Error,
 };
 
-enum class TSocketFamily { SF_Any, SF_IP4, SF_IP6 };
+enum class SocketFamily { SF_Any, SF_IP4, SF_IP6 };
 
-using THookSocketStatus = std::function<void(NetSocket& sender, THookSocketReason reason, const std::string& value)>;
-using THookDataFilter = std::function<void(NetSocket& sender, std::string& value)>;
-using THookCreateSocket = std::function<void(NetSocket& sender)>;
-using THookMonitor = std::function<void(NetSocket& sender, bool writing, const char* buffer, int length)>;
+using HookSocketStatus = std::function<void(NetSocket& sender, HookSocketReason reason, const std::string& value)>;
+using HookDataFilter = std::function<void(NetSocket& sender, std::string& value)>;
+using HookCreateSocket = std::function<void(NetSocket& sender)>;
+using HookMonitor = std::function<void(NetSocket& sender, bool writing, const char* buffer, int length)>;
 
 // Option codes of QueueOption.
 enum SocketOptionCode {
@@ -86,14 +86,14 @@ public:
     // time-out; 0 = none. The bound of a request as a whole.
     std::uint64_t Deadline = 0;
     std::atomic<bool> StopFlag{false};
-    THookSocketStatus OnStatus;
-    THookDataFilter OnReadFilter;
-    THookCreateSocket OnCreateSocket;
-    THookMonitor OnMonitor;
+    HookSocketStatus OnStatus;
+    HookDataFilter OnReadFilter;
+    HookCreateSocket OnCreateSocket;
+    HookMonitor OnMonitor;
 
     void SetMaxBandwidth(int value) { MaxSendBandwidth = MaxRecvBandwidth = value; }
-    void SetFamily(TSocketFamily value);
-    TSocketFamily Family() const { return family_; }
+    void SetFamily(SocketFamily value);
+    SocketFamily Family() const { return family_; }
 
     // State.
     SocketHandle Socket() const { return handle_; }
@@ -158,13 +158,20 @@ public:
     int ReceiveExact(char* buffer, int length, int timeout);
     std::string ReceiveExactString(int length, int timeout);
     // Exactly Size bytes handed to Sink in pieces as they arrive (surplus stays buffered); stops
-    // at the first error. The unit of stream and body reads.
+    // at the first error. The unit of stream and exact reads: each read takes what the platform
+    // has, with room for what is still missing up to SizedReadLimit.
     using ByteSink = std::function<void(const char* data, std::size_t length)>;
     void ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout);
+    static constexpr int SizedReadLimit = 1 << 20;
+    // One read of what is available, at most Length bytes, straight into Buffer (the line buffer
+    // first); returns the count.
+    std::size_t ReceiveInto(char* buffer, std::size_t length, int timeout);
     // Appends to the stream: everything until an error / exactly Size bytes / a 4-byte length
     // (least or most significant first) and that many bytes.
     void ReceiveStreamRaw(Stream& stream, int timeout);
     void ReceiveStreamSized(Stream& stream, int timeout, std::int64_t size);
+    // The same read straight into the stream's storage.
+    void ReceiveStreamSized(MemoryStream& stream, int timeout, std::int64_t size);
     void ReceiveStream(Stream& stream, int timeout);
     void ReceiveStreamBigEndian(Stream& stream, int timeout);
     unsigned char ReceiveByte(int timeout);
@@ -185,7 +192,7 @@ public:
     void SetLastError(int code) { lastError_ = code; }
     int CheckResult(int value);
     void ReportError();
-    void NotifyStatus(THookSocketReason reason, const std::string& value);
+    void NotifyStatus(HookSocketReason reason, const std::string& value);
 
 protected:
     virtual int SocketType() { return 0; }
@@ -215,19 +222,31 @@ private:
     bool DeadlinePassed() const;
     // Timeout (-1: none) shortened to the time left before the deadline.
     int BoundByDeadline(int timeout) const;
-    // ReceiveAvailable appending to Out.
-    void ReceiveAvailableInto(std::string& out, int timeout);
+    // What ReceiveAvailable gives, read with room for at least Room bytes (more is read when the
+    // platform has more pending); valid until the next read.
+    std::string_view ReceivePiece(int room, int timeout);
+    // The bytes pending (at least 1) once data or the peer's end is there, waiting up to Timeout;
+    // 0, with LastError set, when nothing came.
+    int AwaitData(int timeout);
+    // How many leading bytes of a new piece are the partner of the line end that ended the last
+    // line (read earlier as a lone CR or LF); clears the marks.
+    std::size_t CarriedLineEnd(std::string_view piece);
+    // Reads of a sized transfer: Read takes up to Room bytes with the given wait and returns the
+    // count; the waits share Timeout unless InterPacketTimeout.
+    using PieceReader = std::function<std::size_t(std::size_t room, int timeout)>;
+    void ReceiveSizedBy(const PieceReader& read, std::int64_t size, int timeout);
 
     AddressRecord localAddr_{};
     AddressRecord remoteAddr_{};
     std::string lineBuffer_;
+    std::string readBuffer_;  // the storage of ReceivePiece, kept from read to read
     bool nonBlocking_ = false;
     bool endedOnCR_ = false;
     bool endedOnLF_ = false;
     bool endOfStream_ = false;
     bool bound_ = false;
-    TSocketFamily family_ = TSocketFamily::SF_Any;
-    TSocketFamily savedFamily_ = TSocketFamily::SF_Any;
+    SocketFamily family_ = SocketFamily::SF_Any;
+    SocketFamily savedFamily_ = SocketFamily::SF_Any;
     bool usesIPv6_ = false;
     std::vector<SocketOption> queuedOptions_;  // in the order queued
     std::int64_t bytesReceived_ = 0;

@@ -82,13 +82,13 @@ std::string SplitUrl(std::string_view url, UrlParts& parts) {
     if (upper == "FTP") parts.Port = "21";
     if (upper.starts_with("SOCKS")) parts.Port = "1080";
 
-    // Credentials only in the authority: an "@" behind the first "/" or "?" belongs to the path
-    // or query.
-    auto authorityEnd = rest.find_first_of("/?");
+    // The authority ends at the first "/", "?" or "#"; an "@" behind it is no credential.
+    auto authorityEnd = rest.find_first_of("/?#");
     auto at = rest.find('@');
-    if (at != std::string::npos && (authorityEnd == std::string::npos || at < authorityEnd)) {
+    if (at != std::string::npos && at < authorityEnd) {
         std::string credentials = rest.substr(0, at);
         rest.erase(0, at + 1);
+        authorityEnd = rest.find_first_of("/?#");
         if (credentials.find(':') != std::string::npos) {
             parts.User = TextBefore(credentials, ":");
             parts.Password = TextAfter(credentials, ":");
@@ -97,19 +97,9 @@ std::string SplitUrl(std::string_view url, UrlParts& parts) {
         }
     }
 
-    std::string hostPart, pathPart;
-    auto slash = rest.find('/');
-    auto question = rest.find('?');
-    if (question != std::string::npos && (slash == std::string::npos || question < slash)) {
-        // "host?query": the query starts the path part.
-        hostPart = rest.substr(0, question);
-        pathPart = rest.substr(question);
-    } else if (slash != std::string::npos) {
-        hostPart = rest.substr(0, slash);
-        pathPart = rest.substr(slash + 1);
-    } else {
-        hostPart = rest;
-    }
+    // "host?query" and "host#fragment": the path part starts with the "?" or "#".
+    std::string hostPart = rest.substr(0, authorityEnd), pathPart;
+    if (authorityEnd != std::string::npos) pathPart = rest.substr(authorityEnd + (rest[authorityEnd] == '/' ? 1 : 0));
 
     if (!hostPart.empty() && hostPart[0] == '[') {
         auto close = hostPart.find(']');

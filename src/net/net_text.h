@@ -36,7 +36,8 @@ struct UrlParts {
 };
 // Splits a URL; returns the path with its parameters (always starting with "/"). Without a port
 // the scheme's: 80, 443 for https, 21 for ftp, 1080 for socks schemes. An IPv6 host is written in
-// brackets and given without them; an "@" after the first "/" or "?" makes no credentials.
+// brackets and given without them; the authority ends at the first "/", "?" or "#", and an "@"
+// behind it makes no credentials.
 std::string SplitUrl(std::string_view url, UrlParts& parts);
 
 // Position (from 1) of the first CR or LF, with the line end found there (CR LF, LF CR, CR or LF);

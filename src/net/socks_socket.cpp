@@ -22,7 +22,7 @@ std::string Dotted(const std::string& bytes, std::size_t from) {
 
 bool SocksSocket::SocksGreeting() {
     UsingSocks = false;
-    if (SocksType == TSocksType::ST_Socks4) {
+    if (SocksType == SocksVersion::ST_Socks4) {
         UsingSocks = true;
         return true;
     }
@@ -50,7 +50,7 @@ bool SocksSocket::SocksEncodeAddress(const std::string& host, const std::string&
     if (!SocksResolver && (target = ResolveName(host)).empty()) return false;
     const std::string portBytes = EncodeWord16(ResolvePort(port));
     if (target.find('\0') != std::string::npos) return false;
-    if (SocksType == TSocksType::ST_Socks4) {
+    if (SocksType == SocksVersion::ST_Socks4) {
         if (SocksUsername.find('\0') != std::string::npos) return false;
         out = portBytes;
         if (IsIPv4Text(target)) out += IPv4TextToBytes(target) + SocksUsername + '\0';
@@ -68,7 +68,7 @@ bool SocksSocket::SocksEncodeAddress(const std::string& host, const std::string&
 bool SocksSocket::SocksSendRequest(unsigned char command, const std::string& host, const std::string& port) {
     std::string address;
     if (!SocksEncodeAddress(host, port, address)) return false;
-    std::string request = SocksType == TSocksType::ST_Socks4
+    std::string request = SocksType == SocksVersion::ST_Socks4
                               ? std::string{'\x04', static_cast<char>(command)} + address
                               : std::string{'\x05', static_cast<char>(command), '\0'} + address;
     SendString(request);
@@ -80,7 +80,7 @@ bool SocksSocket::SocksReadReply() {
     SocksResponsePort.clear();
     SocksReplyCode = -1;
     std::string reply;
-    if (SocksType == TSocksType::ST_Socks4) {
+    if (SocksType == SocksVersion::ST_Socks4) {
         reply = ReceiveExactString(8, SocksTimeout);
         if (LastError() != 0 || reply.empty() || reply[0] != 0) return false;
     } else {
@@ -109,7 +109,7 @@ bool SocksSocket::SocksReadReply() {
 
 void SocksSocket::SocksDecodeReply(const std::string& reply) {
     int port = 0;  // "0" when the reply is too short
-    if (SocksType == TSocksType::ST_Socks4) {
+    if (SocksType == SocksVersion::ST_Socks4) {
         if (reply.size() >= 8) {
             port = DecodeWord16(reply, 3);
             SocksResponseIP = Dotted(reply, 4);

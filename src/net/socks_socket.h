@@ -9,7 +9,7 @@
 
 namespace xunda {
 
-enum class TSocksType { ST_Socks5, ST_Socks4 };
+enum class SocksVersion { ST_Socks5, ST_Socks4 };
 
 class SocksSocket : public NetSocket {
 public:
@@ -20,7 +20,7 @@ public:
     std::string SocksUsername;        // SOCKS5 user/password; also the SOCKS4 user id
     std::string SocksPassword;
     bool SocksResolver = true;        // true: the proxy resolves host names
-    TSocksType SocksType = TSocksType::ST_Socks5;
+    SocksVersion SocksType = SocksVersion::ST_Socks5;
 
     // The last connection made through the proxy.
     bool UsingSocks = false;

@@ -10,7 +10,7 @@ namespace xunda {
 
 class TcpSocket;
 
-enum class TSSLType { LT_all, LT_SSLv2, LT_SSLv3, LT_TLSv1, LT_TLSv1_1, LT_SSHv2 };
+enum class SSLVersion { LT_all, LT_SSLv2, LT_SSLv3, LT_TLSv1, LT_TLSv1_1, LT_SSHv2 };
 
 class CustomSSL {
 public:
@@ -35,7 +35,7 @@ public:
     bool SslConnected = false;
     int LastError = 0;
     std::string LastErrorDesc;
-    TSSLType SSLType = TSSLType::LT_all;
+    SSLVersion SSLType = SSLVersion::LT_all;
     std::string KeyPassword, Ciphers, CertificateFile, PrivateKeyFile, Certificate, PrivateKey, PFX, PFXfile,
         CertCA, CertCAFile, TrustCertificate, TrustCertificateFile;
     bool VerifyCert = false;

@@ -37,7 +37,7 @@ void TcpSocket::SocksConnect(const std::string& host, const std::string& port) {
         SocksRemotePort = port;
     }
     ReportError();
-    NotifyStatus(THookSocketReason::HR_Connect, host + ":" + port);
+    NotifyStatus(HookSocketReason::HR_Connect, host + ":" + port);
 }
 
 void TcpSocket::TunnelConnect(const std::string& host, const std::string& port) {
@@ -169,7 +169,7 @@ void TcpSocket::Listen() {
         SocksRemotePort.clear();
     }
     ReportError();
-    NotifyStatus(THookSocketReason::HR_Listen, "");
+    NotifyStatus(HookSocketReason::HR_Listen, "");
 }
 
 }  // namespace xunda

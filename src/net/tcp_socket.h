@@ -12,14 +12,14 @@
 
 namespace xunda {
 
-using THookAfterConnect = std::function<void(TcpSocket& sender)>;
+using HookAfterConnect = std::function<void(TcpSocket& sender)>;
 
 class TcpSocket : public SocksSocket {
 public:
     TcpSocket();
     ~TcpSocket() override;
 
-    THookAfterConnect OnAfterConnect;
+    HookAfterConnect OnAfterConnect;
     CustomSSL& SSL() { return *ssl_; }
 
     // CONNECT tunnel through an HTTP proxy; empty HTTPTunnelIP = no tunnel.

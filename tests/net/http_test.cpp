@@ -15,13 +15,14 @@ using test::LoopbackPeer;
 
 // One reply of the scripted server: its bytes, whether the connection stays for another request,
 // bytes that follow one at a time, each after a pause, and the reply to "Expect: 100-continue"
-// (when it is no 100, the body is not read).
+// (when it is no 100, the body is not read); Reset closes with RST.
 struct Reply {
     std::string bytes;
     bool keep = false;
     std::string trickle;
     int pauseMs = 0;
     std::string interim;
+    bool reset = false;
 };
 
 // A request as the server read it: up to the empty line (one line for HTTP/0.9) and its body.
@@ -60,6 +61,7 @@ private:
                 LoopbackPeer::Pause(reply.pauseMs);
                 if (::send(c, &byte, 1, MSG_NOSIGNAL) != 1) return;  // the client gave up
             }
+            if (reply.reset) LoopbackPeer::Reset(c);
             if (!reply.keep) return;
         }
     }
@@ -169,6 +171,17 @@ TEST(HttpReply, BodiesTheirCapsAndFaults) {
         {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n12345", "12345", false, 200, WSAECONNRESET},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\na\r\nhello wor", "hello wor", false, 200, WSAECONNRESET},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nabcd\r\nzz\r\n", "abcd", false, 200, WSAEINVAL},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n", "hello", false, 200, WSAECONNRESET},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello3\r\nabc\r\n0\r\n\r\n", "hello", false, 200,
+         WSAEINVAL},  // chunk data without its line end
+        // The last chunk ends the body: a close instead of the trailer's end loses nothing.
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n", "hello", true, 200},
+        // Lengths: the last readable one, unless another differs; an unreadable one reads to the close.
+        {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\nContent-Length: x\r\n\r\nhello", "hello", true, 200},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\nContent-Length: -1\r\n\r\nhello", "hello", true, 200},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\nContent-Length: 5\r\n\r\nhello!", "hello", true, 200},
+        {"HTTP/1.0 200 OK\r\nContent-Length: 3\r\nContent-Length: 5\r\n\r\nhello", "", false, 200, WSAEINVAL},
+        {"HTTP/1.0 200 OK\r\nContent-Length:\t5 \t\r\n\r\nhello world", "hello", true, 200},
         // Caps, at their exact bounds.
         {"HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nabcd", "abcd", true, 200, 0, 4},
         {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nabcde", "", false, 200, WSAENOBUFS, 4},
@@ -197,6 +210,26 @@ TEST(HttpReply, BodiesTheirCapsAndFaults) {
             EXPECT_EQ(http.DownloadSize(), 5);
         }
     }
+}
+
+TEST(HttpReply, BodiesReadStraightFromTheSocket) {
+    const std::string big(300000, 'b');  // past what the head's reads take along
+    for (const auto& [reply, body] :
+         {std::pair{Reply{"HTTP/1.0 200 OK\r\nContent-Length: 300000\r\n\r\n" + big}, big},
+          {Reply{"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r", false, "\nhello", 20}, "hello"}}) {  // CR | LF
+        Server server({reply});
+        HttpRequest http;
+        EXPECT_TRUE(http.ExecuteMethod("GET", server.Url("/")));
+        EXPECT_EQ(Body(http) == body, true);
+    }
+}
+
+TEST(HttpReply, AResetEndsNoBodyThatRunsToTheClose) {
+    Server server({{"HTTP/1.0 200 OK\r\n\r\npartial", false, "", 0, "", true}});
+    HttpRequest http;
+    EXPECT_FALSE(http.ExecuteMethod("GET", server.Url("/")));
+    EXPECT_EQ(http.ResultCode(), 200);
+    EXPECT_EQ(http.Sock().LastError(), WSAECONNRESET);
 }
 
 TEST(HttpReply, SilenceAndTricklesEndByTheWaitOrTheWholeRequestsDeadline) {

@@ -65,7 +65,7 @@ TEST(LineReading, TheLimitHoldsALineOfExactlyItsLengthAndNoLonger) {
 }
 
 TEST(LineReading, ExactReadsBlocksAndStreamsInBothByteOrders) {
-    const std::string wire("\x03\0\0\0xyz\0\0\0\x02yz\x04\x03\x02\x01\0\0\0\0", 21);
+    const std::string wire("\x03\0\0\0xyz\0\0\0\x02yz\x04\x03\x02\x01\0\0\0\0\x02\0\0\0ab", 27);
     std::string received;
     LoopbackPeer peer([&](int c) {
         received = LoopbackPeer::ReadExactly(c, wire.size());
@@ -83,11 +83,13 @@ TEST(LineReading, ExactReadsBlocksAndStreamsInBothByteOrders) {
     s.SendStream(out);  // at its end: nothing at all, not even the length
     s.SendInteger(0x01020304);
     s.SendBlock("");
+    s.SendBlock("ab");
     s.ReceiveStream(in, 2000);
     s.ReceiveStreamBigEndian(in, 2000);
     EXPECT_EQ(in.Bytes(), "xyzyz");
     EXPECT_EQ(s.ReceiveInteger(2000), 0x01020304);
     EXPECT_EQ(s.ReceiveBlock(2000), "");
+    EXPECT_EQ(s.ReceiveBlock(2000), "ab");
     EXPECT_EQ(received, wire);
     char ten[10];
     EXPECT_EQ(s.ReceiveExact(ten, 10, 2000), 10);
@@ -109,8 +111,8 @@ TEST(PeerEnds, ResetAndSilenceAreNoOrderlyEnd) {
         });
         TcpSocket s;
         std::string errors;  // the last error the status hook reported
-        s.OnStatus = [&](NetSocket&, THookSocketReason reason, const std::string& value) {
-            if (reason == THookSocketReason::HR_Error) errors = value;
+        s.OnStatus = [&](NetSocket&, HookSocketReason reason, const std::string& value) {
+            if (reason == HookSocketReason::HR_Error) errors = value;
         };
         s.Connect("127.0.0.1", peer.Port());
         std::string got;
@@ -121,10 +123,10 @@ TEST(PeerEnds, ResetAndSilenceAreNoOrderlyEnd) {
     }
 }
 
-// Eight bytes 40 ms apart, then the line end: 320 ms in all, each gap far below 200 ms.
+// Twelve bytes 40 ms apart, then the line end: 480 ms in all, each gap far below 200 ms.
 LoopbackPeer SlowLine() {
     return LoopbackPeer([](int c) {
-        for (int i = 0; i < 8; ++i) {
+        for (int i = 0; i < 12; ++i) {
             LoopbackPeer::Send(c, "x");
             LoopbackPeer::Pause(40);
         }
@@ -133,17 +135,18 @@ LoopbackPeer SlowLine() {
 }
 
 TEST(PeerEnds, InterPacketTimeoutBoundsEachWaitOrTheWholeRead) {
+    // Each wait bounded by 200 ms, the whole read by 200 ms, the whole read by 1500 ms.
     for (bool line : {true, false}) {
-        for (bool each : {true, false}) {
+        for (const auto& [each, timeout, whole] : {std::tuple{true, 200, true}, {false, 200, false}, {false, 1500, true}}) {
             LoopbackPeer peer = SlowLine();
             TcpSocket s;
             s.InterPacketTimeout = each;
             s.Connect("127.0.0.1", peer.Port());
-            char buffer[8];
-            const std::size_t got = line ? s.ReceiveLine(200).size()
-                                         : static_cast<std::size_t>(s.ReceiveExact(buffer, 8, 200));
-            EXPECT_EQ(got == 8, each) << line << each;
-            EXPECT_EQ(s.LastError(), each ? 0 : WSAETIMEDOUT) << line << each;
+            char buffer[12];
+            const std::size_t got = line ? s.ReceiveLine(timeout).size()
+                                         : static_cast<std::size_t>(s.ReceiveExact(buffer, 12, timeout));
+            EXPECT_EQ(got == 12, whole) << line << timeout;
+            EXPECT_EQ(s.LastError(), whole ? 0 : WSAETIMEDOUT) << line << timeout;
         }
     }
 }

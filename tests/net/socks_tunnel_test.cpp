@@ -14,7 +14,8 @@ using namespace std::string_literals;
 using Exchange = std::vector<std::pair<std::string, std::string>>;
 
 // A SOCKS proxy that checks each expected message and answers it (an empty answer: falls silent),
-// then sends "payload"; a message other than the expected one fails the test.
+// then sends "payload"; a message other than the expected one, or any byte after the last, fails
+// the test.
 LoopbackPeer SocksProxy(Exchange exchange) {
     return LoopbackPeer([exchange](int c) {
         for (const auto& [expected, answer] : exchange) {
@@ -24,7 +25,8 @@ LoopbackPeer SocksProxy(Exchange exchange) {
             LoopbackPeer::Send(c, answer);
         }
         LoopbackPeer::Send(c, "payload");
-        LoopbackPeer::ReadSome(c, 300);
+        const std::string more = LoopbackPeer::ReadSome(c, 300);
+        EXPECT_EQ(more, "") << "the proxy got more";
     });
 }
 
@@ -51,10 +53,10 @@ TEST(Socks, ConnectRequestsRepliesAndRefusals) {
           {"\x05\x01\x00\x04"s + std::string(15, '\0') + "\x01\x01\xbb"s,
            "\x05\x00\x00\x04"s + std::string(15, '\0') + "\x01\x01\xbb"s}},
          0, "::1:443"},
-        {[](TcpSocket& s) { s.SocksType = TSocksType::ST_Socks4, s.SocksUsername = "id"; }, "example.test", "80",
+        {[](TcpSocket& s) { s.SocksType = SocksVersion::ST_Socks4, s.SocksUsername = "id"; }, "example.test", "80",
          {{"\x04\x01\x00\x50\x00\x00\x00\x01" "id\x00" "example.test\x00"s, "\x00\x5a\x1f\x90\x0a\x00\x00\x01"s}}, 0,
          "10.0.0.1:8080"},
-        {[](TcpSocket& s) { s.SocksType = TSocksType::ST_Socks4, s.SocksResolver = false, s.HTTPTunnelIP = "127.0.0.1"; },
+        {[](TcpSocket& s) { s.SocksType = SocksVersion::ST_Socks4, s.SocksResolver = false, s.HTTPTunnelIP = "127.0.0.1"; },
          "localhost", "80", {{"\x04\x01\x00\x50\x7f\x00\x00\x01\x00"s, "\x00\x5b\x00\x00\x00\x00\x00\x00"s}},
          WSASYSNOTREADY, ":"},  // SOCKS wins over the tunnel
         {[](TcpSocket& s) { s.SocksResolver = false; }, "no-such-host.invalid", "80", {{kNoAuth, kChosenNone}},
@@ -97,9 +99,11 @@ TEST(Socks, BindAsksForTheLocalAddressAndARefusalGives11003) {
     EXPECT_EQ(s.LastError(), 0);
     EXPECT_EQ(s.LocalIP() + ":" + std::to_string(s.LocalPort()) + s.SocksRemoteIP, "127.0.0.1:8080");
 
-    LoopbackPeer refusing = SocksProxy({{"\x04\x02"s, "\x00\x5b\0\0\0\0\0\0"s}});
+    // Without a bound address the request names this host (SOCKS4a form).
+    const std::string request = "\x04\x02\0\0\0\0\0\x01\0"s + TcpSocket().LocalHostName() + '\0';
+    LoopbackPeer refusing = SocksProxy({{request, "\x00\x5b\0\0\0\0\0\0"s}});
     TcpSocket t;
-    t.SocksType = TSocksType::ST_Socks4, t.SocksIP = "127.0.0.1", t.SocksPort = refusing.Port();
+    t.SocksType = SocksVersion::ST_Socks4, t.SocksIP = "127.0.0.1", t.SocksPort = refusing.Port();
     t.Listen();
     EXPECT_EQ(t.LastError(), WSANO_RECOVERY);
     test::RefusedPort unreachable;  // keeps its own error and the last connection's fields

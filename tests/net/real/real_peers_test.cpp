@@ -47,7 +47,7 @@ TEST(RealPeers, EveryRouteFetchesWholeFiles) {
         {"dante socks5", [](HttpRequest& h) { h.Sock().SocksIP = "127.0.0.1", h.Sock().SocksPort = Port("dante"); }},
         {"dante socks4", [](HttpRequest& h) {
              h.Sock().SocksIP = "127.0.0.1", h.Sock().SocksPort = Port("dante");
-             h.Sock().SocksType = TSocksType::ST_Socks4;
+             h.Sock().SocksType = SocksVersion::ST_Socks4;
          }},
         {"microsocks", [](HttpRequest& h) {
              h.Sock().SocksIP = "127.0.0.1", h.Sock().SocksPort = Port("microsocks");
