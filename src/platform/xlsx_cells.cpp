@@ -12,8 +12,10 @@
 namespace xunda {
 namespace {
 
-// Most shared strings a workbook may hold.
-constexpr std::size_t kMaxSharedStrings = 16u << 20;
+// Most memory the shared strings may take: their bytes, a heap block's bookkeeping for each, and
+// the table's slots.
+constexpr std::size_t kMaxSharedStringBytes = 64u << 20;
+constexpr std::size_t kSharedStringOverhead = 16;
 
 struct Workbook {
     std::vector<std::string> sheets;  // member names in workbook order
@@ -58,6 +60,7 @@ Workbook ReadWorkbook(const ZipArchive& zip) {
                                                          : "xl/worksheets/sheet" + std::to_string(s + 1) + ".xml");
         }
     }
+    if (book.sheets.empty()) throw std::runtime_error("no worksheet");
     if (book.sharedStrings.empty()) book.sharedStrings = "xl/sharedStrings.xml";
     if (book.styles.empty()) book.styles = "xl/styles.xml";
     return book;
@@ -67,10 +70,13 @@ std::vector<std::string> ReadSharedStrings(const ZipArchive& zip, const std::str
     std::vector<std::string> strings;
     if (!zip.Has(member)) return strings;
     XmlDocument doc;
+    std::size_t bytes = 0;
     StreamPart(zip, member, doc, [&](XmlNode& node) {
         if (LocalName(node) != "si") return;
-        if (strings.size() == kMaxSharedStrings) throw std::runtime_error("too many shared strings");
         AppendRunTexts(node, strings.emplace_back());
+        bytes += kSharedStringOverhead + strings.back().size();
+        if (bytes + strings.capacity() * sizeof(std::string) > kMaxSharedStringBytes)
+            throw std::runtime_error("shared strings too large");
         DropFinished(node);
     });
     return strings;
@@ -129,27 +135,36 @@ public:
     SheetReader(const Workbook& book, std::vector<std::string> strings, std::vector<bool> dateStyles)
         : book_(book), strings_(std::move(strings)), dateStyles_(std::move(dateStyles)) {}
 
-    // False when the sink stopped the reading.
+    // False when the sink stopped the reading. Each cell is taken and dropped the moment it is
+    // read, so that a row of any length keeps one cell in memory.
     bool Read(const ZipArchive& zip, std::size_t sheet, const CellSink& sink) {
         XmlDocument doc;
-        std::size_t nextRow = 0;
+        const XmlNode* row = nullptr;  // the row of the cells being read
+        std::size_t r = 0, nextRow = 0, column = 0;
         bool stopped = false;
-        StreamPart(zip, book_.sheets[sheet], doc, [&](XmlNode& row) {
-            if (LocalName(row) != "row" || stopped) return;
-            std::size_t r = nextRow, column = 0;
-            const std::size_t at = std::strtoull(LocalAttribute(row, "r").c_str(), nullptr, 10);
-            if (at >= 1 && at <= 1048576) r = at - 1;
-            for (int i = 0; i < row.GetNodeCount() && !stopped; ++i) {
-                const XmlNode& cell = *row.GetNodes(i);
-                if (LocalName(cell) != "c") continue;
+        const auto startRow = [&](const XmlNode& node) {
+            const std::size_t at = std::strtoull(LocalAttribute(node, "r").c_str(), nullptr, 10);
+            row = &node;
+            r = at >= 1 && at <= 1048576 ? at - 1 : nextRow;
+            column = 0;
+        };
+        StreamPart(zip, book_.sheets[sheet], doc, [&](XmlNode& node) {
+            const std::string_view name = LocalName(node);
+            if (stopped || (name != "c" && name != "row")) return;
+            if (name == "row") {
+                if (row != &node) startRow(node);
+                nextRow = r + 1;
+                row = nullptr;
+            } else if (node.Parent()) {
+                if (++cells_ > kMaxWorkbookCells) throw std::runtime_error("too many cells");
+                if (row != node.Parent()) startRow(*node.Parent());
                 std::size_t cellRow = r;
-                ParseReference(LocalAttribute(cell, "r"), cellRow, column);
-                std::string text = CellText(cell);
+                ParseReference(LocalAttribute(node, "r"), cellRow, column);
+                std::string text = CellText(node);
                 if (!text.empty() && !sink(sheet, cellRow, column, std::move(text))) stopped = doc.StopParse = true;
                 ++column;
             }
-            nextRow = r + 1;
-            DropFinished(row);
+            DropFinished(node);
         });
         return !stopped;
     }
@@ -186,6 +201,7 @@ private:
     const Workbook& book_;
     const std::vector<std::string> strings_;
     const std::vector<bool> dateStyles_;
+    std::size_t cells_ = 0;  // read so far, empty ones included
 };
 
 }  // namespace

@@ -22,13 +22,9 @@ std::string LocalAttribute(const XmlNode& node, std::string_view local) {
     return {};
 }
 
-void LoadPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc) {
-    StreamPart(zip, member, doc, nullptr);
-}
+namespace {
 
-void StreamPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc,
-                const std::function<void(XmlNode&)>& completed) {
-    std::unique_ptr<Stream> stream = zip.Open(member);
+void ReadPart(std::unique_ptr<Stream> stream, XmlDocument& doc, const std::function<void(XmlNode&)>& completed) {
     doc.Utf8Strings = true;
     // The parts are UTF-8 also without a declaration saying so.
     doc.OnNodeCreated = [](XmlDocument& d, XmlNode&) {
@@ -37,6 +33,17 @@ void StreamPart(const ZipArchive& zip, const std::string& member, XmlDocument& d
     if (completed) doc.OnNodeCompleted = [&completed](XmlDocument&, XmlNode& node) { completed(node); };
     doc.LoadFromStream(*stream);
     doc.OnNodeCompleted = nullptr;
+}
+
+}  // namespace
+
+void LoadPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc) {
+    ReadPart(zip.Open(member, kMaxLoadedPartBytes), doc, nullptr);
+}
+
+void StreamPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc,
+                const std::function<void(XmlNode&)>& completed) {
+    ReadPart(zip.Open(member), doc, completed);
 }
 
 void DropFinished(XmlNode& node) {
@@ -49,7 +56,7 @@ void AppendRunTexts(const XmlNode& node, std::string& out) {
     for (int i = 0; i < node.GetNodeCount(); ++i) {
         const XmlNode& child = *node.GetNodes(i);
         const std::string_view name = LocalName(child);
-        if (name == "t")
+        if (name == "t" || name == "delText")
             out += child.GetValueAsString();
         else if (name == "tab")
             out += '\t';
