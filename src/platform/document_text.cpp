@@ -24,8 +24,7 @@ std::string ReadDocxText(const std::filesystem::path& file) {
         if (LocalName(node) != "p") return;
         AppendRunTexts(node, text);
         text += '\n';
-        DropFinished(node);
-    });
+    }, {"p"});
     return text;
 }
 

@@ -33,33 +33,27 @@ Workbook ReadWorkbook(const ZipArchive& zip) {
     std::map<std::string, std::string> targets;  // relationship id -> member
     if (zip.Has("xl/_rels/workbook.xml.rels")) {
         XmlDocument rels;
-        LoadPart(zip, "xl/_rels/workbook.xml.rels", rels);
-        XmlNode* root = rels.GetRoot();
-        for (int i = 0; root && i < root->GetNodeCount(); ++i) {
-            const XmlNode& rel = *root->GetNodes(i);
+        StreamPart(zip, "xl/_rels/workbook.xml.rels", rels, [&](XmlNode& rel) {
+            if (rel.Parent() != rels.GetRoot()) return;
             const std::string member = MemberOf(LocalAttribute(rel, "Target"));
             const std::string type = LocalAttribute(rel, "Type");
             targets[LocalAttribute(rel, "Id")] = member;
             if (type.ends_with("/sharedStrings")) book.sharedStrings = member;
             if (type.ends_with("/styles")) book.styles = member;
-        }
+        });
     }
     XmlDocument doc;
-    LoadPart(zip, "xl/workbook.xml", doc);
-    XmlNode* root = doc.GetRoot();
-    for (int i = 0; root && i < root->GetNodeCount(); ++i) {
-        const XmlNode& part = *root->GetNodes(i);
-        if (LocalName(part) == "workbookPr") {
-            const std::string flag = LocalAttribute(part, "date1904");
+    StreamPart(zip, "xl/workbook.xml", doc, [&](XmlNode& node) {
+        if (node.Parent() == doc.GetRoot() && LocalName(node) == "workbookPr") {
+            const std::string flag = LocalAttribute(node, "date1904");
             book.date1904 = flag == "1" || flag == "true";
         }
-        if (LocalName(part) != "sheets") continue;
-        for (int s = 0; s < part.GetNodeCount(); ++s) {
-            auto found = targets.find(LocalAttribute(*part.GetNodes(s), "id"));
-            book.sheets.push_back(found != targets.end() ? found->second
-                                                         : "xl/worksheets/sheet" + std::to_string(s + 1) + ".xml");
-        }
-    }
+        const XmlNode* list = node.Parent();
+        if (!list || list->Parent() != doc.GetRoot() || LocalName(*list) != "sheets") return;
+        auto found = targets.find(LocalAttribute(node, "id"));
+        book.sheets.push_back(found != targets.end() ? found->second
+                                                     : "xl/worksheets/sheet" + std::to_string(book.sheets.size() + 1) + ".xml");
+    });
     if (book.sheets.empty()) throw std::runtime_error("no worksheet");
     if (book.sharedStrings.empty()) book.sharedStrings = "xl/sharedStrings.xml";
     if (book.styles.empty()) book.styles = "xl/styles.xml";
@@ -77,8 +71,7 @@ std::vector<std::string> ReadSharedStrings(const ZipArchive& zip, const std::str
         bytes += kSharedStringOverhead + strings.back().size();
         if (bytes + strings.capacity() * sizeof(std::string) > kMaxSharedStringBytes)
             throw std::runtime_error("shared strings too large");
-        DropFinished(node);
-    });
+    }, {"si"});
     return strings;
 }
 
@@ -102,19 +95,16 @@ bool IsDateFormat(int id, const std::string& code) {
 std::vector<bool> ReadDateStyles(const ZipArchive& zip, const std::string& member) {
     std::vector<bool> dates;
     if (!zip.Has(member)) return dates;
-    XmlDocument doc;
-    LoadPart(zip, member, doc);
-    XmlNode* root = doc.GetRoot();
     std::map<int, std::string> codes;
-    for (int i = 0; root && i < root->GetNodeCount(); ++i) {
-        const XmlNode& part = *root->GetNodes(i);
-        for (int k = 0; k < part.GetNodeCount(); ++k) {
-            const XmlNode& item = *part.GetNodes(k);
+    XmlDocument doc;
+    StreamPart(zip, member, doc, [&](XmlNode& item) {
+        const XmlNode* list = item.Parent();
+        if (list && list->Parent() == doc.GetRoot()) {
             const int id = std::atoi(LocalAttribute(item, "numFmtId").c_str());
-            if (LocalName(part) == "numFmts") codes[id] = LocalAttribute(item, "formatCode");
-            if (LocalName(part) == "cellXfs") dates.push_back(IsDateFormat(id, codes[id]));
+            if (LocalName(*list) == "numFmts") codes[id] = LocalAttribute(item, "formatCode");
+            if (LocalName(*list) == "cellXfs") dates.push_back(IsDateFormat(id, codes[id]));
         }
-    }
+    });
     return dates;
 }
 
@@ -164,8 +154,7 @@ public:
                 if (!text.empty() && !sink(sheet, cellRow, column, std::move(text))) stopped = doc.StopParse = true;
                 ++column;
             }
-            DropFinished(node);
-        });
+        }, {"c"});
         return !stopped;
     }
 

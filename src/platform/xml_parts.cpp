@@ -24,32 +24,36 @@ std::string LocalAttribute(const XmlNode& node, std::string_view local) {
 
 namespace {
 
-void ReadPart(std::unique_ptr<Stream> stream, XmlDocument& doc, const std::function<void(XmlNode&)>& completed) {
+// Frees a finished element's children and the siblings before it.
+void DropFinished(XmlNode& node) {
+    node.NodesClear();
+    if (XmlNode* parent = node.Parent())
+        while (parent->GetNodeCount() > 1 && parent->GetNodes(0) != &node) parent->NodeDelete(0);
+}
+
+bool Inside(const XmlNode& node, std::initializer_list<std::string_view> names) {
+    for (const XmlNode* up = node.Parent(); up; up = up->Parent())
+        for (std::string_view name : names)
+            if (LocalName(*up) == name) return true;
+    return false;
+}
+
+}  // namespace
+
+void StreamPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc,
+                const std::function<void(XmlNode&)>& completed, std::initializer_list<std::string_view> keptInside) {
+    std::unique_ptr<Stream> stream = zip.Open(member);
     doc.Utf8Strings = true;
     // The parts are UTF-8 also without a declaration saying so.
     doc.OnNodeCreated = [](XmlDocument& d, XmlNode&) {
         if (d.Codec && d.Codec->Encoding() == xe8Bit) d.Codec->SetEncoding(xeUtf8);
     };
-    if (completed) doc.OnNodeCompleted = [&completed](XmlDocument&, XmlNode& node) { completed(node); };
+    doc.OnNodeCompleted = [&](XmlDocument&, XmlNode& node) {
+        completed(node);
+        if (!Inside(node, keptInside)) DropFinished(node);
+    };
     doc.LoadFromStream(*stream);
     doc.OnNodeCompleted = nullptr;
-}
-
-}  // namespace
-
-void LoadPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc) {
-    ReadPart(zip.Open(member, kMaxLoadedPartBytes), doc, nullptr);
-}
-
-void StreamPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc,
-                const std::function<void(XmlNode&)>& completed) {
-    ReadPart(zip.Open(member), doc, completed);
-}
-
-void DropFinished(XmlNode& node) {
-    node.NodesClear();
-    if (XmlNode* parent = node.Parent())
-        while (parent->GetNodeCount() > 1 && parent->GetNodes(0) != &node) parent->NodeDelete(0);
 }
 
 void AppendRunTexts(const XmlNode& node, std::string& out) {

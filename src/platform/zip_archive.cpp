@@ -81,7 +81,7 @@ private:
 }  // namespace
 
 std::int64_t ZipArchive::InflateBudget(std::uintmax_t fileSize) {
-    constexpr std::uintmax_t kFloor = 16u << 20, kCeiling = 256u << 20;
+    constexpr std::uintmax_t kFloor = 16u << 20, kCeiling = 80u << 20;
     return static_cast<std::int64_t>(std::min(kCeiling, kFloor + 64 * std::min(fileSize, kCeiling)));
 }
 

@@ -16,7 +16,8 @@ namespace xunda {
 class ZipArchive {
 public:
     // Most bytes the members of one file may inflate to, together (re-reads included): 16 MiB
-    // plus 64 times the packed file (real parts inflate 5 to 20 times), 256 MiB at most.
+    // plus 64 times the packed file (real parts inflate 5 to 20 times), 80 MiB at most, which
+    // the readers get through in a few seconds.
     static std::int64_t InflateBudget(std::uintmax_t fileSize);
 
     // Throws std::runtime_error when the file is no readable ZIP container.
