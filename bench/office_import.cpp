@@ -112,7 +112,8 @@ void WritePackage(const std::filesystem::path& file, const std::map<std::string,
     for (const auto& [name, text] : parts) {
         const zip_int64_t index =
             zip_file_add(archive, name.c_str(), zip_source_buffer(archive, text.data(), text.size(), 0), 0);
-        zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), name.ends_with(".bin") ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 9);
+        zip_set_file_compression(archive, static_cast<zip_uint64_t>(index),
+                                 name.ends_with(".bin") ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 9);
     }
     zip_close(archive);
 }
@@ -139,26 +140,42 @@ std::string Random(std::size_t bytes) {
 // and styles beyond their bounds, and a 10 MB file whose sheet takes its whole budget.
 std::vector<std::pair<std::string, std::filesystem::path>> HostilePackages() {
     const std::string ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
-    const auto sheet = [&](const std::string& rows) { return "<worksheet " + ns + "><sheetData>" + rows + "</sheetData></worksheet>"; };
+    const auto sheet = [&](const std::string& rows) {
+        return "<worksheet " + ns + "><sheetData>" + rows + "</sheetData></worksheet>";
+    };
     const std::string first = sheet("<row r=\"1\"><c r=\"A1\"><v>13912345678</v></c></row>");
     const auto book = [&](int sheets) {
         std::string list;
-        for (int i = 0; i < sheets; ++i) list += "<sheet name=\"S" + std::to_string(i) + "\" sheetId=\"" + std::to_string(i + 1) + "\"/>";
+        for (int i = 0; i < sheets; ++i)
+            list += "<sheet name=\"S" + std::to_string(i) + "\" sheetId=\"" + std::to_string(i + 1) + "\"/>";
         return "<workbook " + ns + "><sheets>" + list + "</sheets></workbook>";
     };
     std::map<std::string, std::string> sheets = {{"xl/workbook.xml", book(20)}};
-    for (int i = 1; i <= 20; ++i) sheets["xl/worksheets/sheet" + std::to_string(i) + ".xml"] = sheet(Repeat("<row/>", 15u << 20));
+    for (int i = 1; i <= 20; ++i)
+        sheets["xl/worksheets/sheet" + std::to_string(i) + ".xml"] = sheet(Repeat("<row/>", 15u << 20));
     const std::string pad = Random(800u << 10);
     const std::pair<std::string, std::map<std::string, std::string>> packages[] = {
         {"20 sheets of 15 MB", sheets},
-        {"empty cells", {{"xl/workbook.xml", book(1)}, {"xl/pad.bin", pad},
-                         {"xl/worksheets/sheet1.xml", sheet("<row>" + Repeat("<c/>", 60u << 20) + "</row>")}}},
-        {"shared strings", {{"xl/workbook.xml", book(1)}, {"xl/worksheets/sheet1.xml", first}, {"xl/pad.bin", pad},
-                            {"xl/sharedStrings.xml", "<sst " + ns + ">" + Repeat("<si><t>1</t></si>", 60u << 20) + "</sst>"}}},
-        {"styles", {{"xl/workbook.xml", book(1)}, {"xl/worksheets/sheet1.xml", first}, {"xl/pad.bin", pad},
-                    {"xl/styles.xml", "<styleSheet " + ns + "><cellXfs>" + Repeat("<xf/>", 7u << 20) + "</cellXfs></styleSheet>"}}},
-        {"10 MB, all budget", {{"xl/workbook.xml", book(1)}, {"xl/pad.bin", Random(9u << 20)},
-                               {"xl/worksheets/sheet1.xml", sheet("<row r=\"1\"><c r=\"A1\"><v>13912345678</v></c></row>" + Repeat("<row/>", 79u << 20))}}},
+        {"empty cells",
+         {{"xl/workbook.xml", book(1)},
+          {"xl/pad.bin", pad},
+          {"xl/worksheets/sheet1.xml", sheet("<row>" + Repeat("<c/>", 60u << 20) + "</row>")}}},
+        {"shared strings",
+         {{"xl/workbook.xml", book(1)},
+          {"xl/worksheets/sheet1.xml", first},
+          {"xl/pad.bin", pad},
+          {"xl/sharedStrings.xml", "<sst " + ns + ">" + Repeat("<si><t>1</t></si>", 60u << 20) + "</sst>"}}},
+        {"styles",
+         {{"xl/workbook.xml", book(1)},
+          {"xl/worksheets/sheet1.xml", first},
+          {"xl/pad.bin", pad},
+          {"xl/styles.xml",
+           "<styleSheet " + ns + "><cellXfs>" + Repeat("<xf/>", 7u << 20) + "</cellXfs></styleSheet>"}}},
+        {"10 MB, all budget",
+         {{"xl/workbook.xml", book(1)},
+          {"xl/pad.bin", Random(9u << 20)},
+          {"xl/worksheets/sheet1.xml",
+           sheet("<row r=\"1\"><c r=\"A1\"><v>13912345678</v></c></row>" + Repeat("<row/>", 79u << 20))}}},
     };
     std::vector<std::pair<std::string, std::filesystem::path>> files;
     for (const auto& [name, parts] : packages) {
@@ -177,7 +194,9 @@ std::filesystem::path DeclaringXls() {
                    static_cast<char>(body.size() >> 8)};
         stream += body;
     };
-    const auto u32 = [](std::uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    const auto u32 = [](std::uint32_t v) {
+        return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
+    };
     const std::string bof = std::string("\x00\x06\x05\x00", 4) + std::string(12, '\0');
     record(0x0809, bof);
     std::vector<std::size_t> sheetAt;
@@ -198,7 +217,8 @@ std::filesystem::path DeclaringXls() {
     // sector 0: FAT; 1: directory; 2..: the stream
     std::string fat;
     fat += u32(0xFFFFFFFD) + u32(0xFFFFFFFE);
-    for (std::size_t i = 0; i < sectors; ++i) fat += u32(i + 1 < sectors ? static_cast<std::uint32_t>(i + 3) : 0xFFFFFFFE);
+    for (std::size_t i = 0; i < sectors; ++i)
+        fat += u32(i + 1 < sectors ? static_cast<std::uint32_t>(i + 3) : 0xFFFFFFFE);
     fat.resize(512, '\xFF');
     const auto entry = [&](const std::string& name, char type, std::uint32_t start, std::uint32_t size) {
         std::string e(128, '\0');
@@ -209,7 +229,8 @@ std::filesystem::path DeclaringXls() {
         e.replace(116, 8, u32(start) + u32(size));
         return e;
     };
-    std::string directory = entry("Root Entry", 5, 0xFFFFFFFE, 0) + entry("Workbook", 2, 2, static_cast<std::uint32_t>(stream.size()));
+    std::string directory = entry("Root Entry", 5, 0xFFFFFFFE, 0) +
+                            entry("Workbook", 2, 2, static_cast<std::uint32_t>(stream.size()));
     directory.resize(512, '\0');
     std::string header(512, '\0');
     header.replace(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1");
@@ -252,16 +273,18 @@ void ReportHostile() {
     std::vector<std::pair<std::string, std::filesystem::path>> files = HostilePackages();
     files.emplace_back("16 sheets declaring IV65536", DeclaringXls());
     const long base = PeakKiB(0);
-    std::printf("\nhostile files (peak memory above the idle process, against the limit; time, goal <= 5 s):\n");
+    std::printf(
+        "\nhostile files (peak memory above the idle process, against the limit; time, goal <= 5 s):\n");
     for (const auto& [name, file] : files) {
         const auto size = std::filesystem::file_size(file);
         const bool xls = file.extension() == ".xls";
         const double limitMiB = xls ? 64.0 + 4.0 * size / 1048576.0 : size <= (1u << 20) ? 256.0 : 0.0;
         const ChildRun run = ImportInChild(file);
-        std::printf("  %-28s %8.1f KB: %s, %7.1f MiB (limit %s), %.2f s\n", name.c_str(), size / 1024.0,
-                    run.read ? "read" : "refused", (run.peakKiB - base) / 1024.0,
-                    limitMiB > 0 ? (std::to_string(static_cast<int>(limitMiB)) + " MiB").c_str() : "none, > 1 MB",
-                    run.seconds);
+        std::printf(
+            "  %-28s %8.1f KB: %s, %7.1f MiB (limit %s), %.2f s\n", name.c_str(), size / 1024.0,
+            run.read ? "read" : "refused", (run.peakKiB - base) / 1024.0,
+            limitMiB > 0 ? (std::to_string(static_cast<int>(limitMiB)) + " MiB").c_str() : "none, > 1 MB",
+            run.seconds);
     }
 }
 

@@ -64,7 +64,9 @@ bool FileWriter::Commit() {
 
 void FileWriter::Undo() {
     switch (mode_) {
-        case Mode::Replace: ::unlink(temp_.c_str()); break;
+        case Mode::Replace:
+            ::unlink(temp_.c_str());
+            break;
         case Mode::Append:
         case Mode::CreateNew:
             if (created_)

@@ -12,7 +12,7 @@
 namespace xunda {
 
 class FileWriter {
-public:
+  public:
     enum class Mode {
         Replace,    // the file gets the written bytes instead of what it held
         Append,     // the bytes go after what the file holds (created when missing)
@@ -38,7 +38,7 @@ public:
     // Makes the written bytes the file's content; false (and undone) when any step failed.
     bool Commit();
 
-private:
+  private:
     void Undo();
 
     std::filesystem::path file_, temp_;

@@ -1,9 +1,9 @@
 #include "platform/autostart.h"
 
-#include "core/file_write.h"
-
 #include <cstdlib>
 #include <system_error>
+
+#include "core/file_write.h"
 
 namespace xunda {
 namespace fs = std::filesystem;
@@ -42,7 +42,8 @@ bool XdgAutostart::Enable(const fs::path& program, std::string& error) {
     std::error_code ec;
     fs::create_directories(file.parent_path(), ec);
     const std::string entry = "[Desktop Entry]\nType=Application\nName=" + std::string(kEntryName) +
-                              "\nExec=" + DesktopExecQuote(program.string()) + "\nX-GNOME-Autostart-enabled=true\n";
+                              "\nExec=" + DesktopExecQuote(program.string()) +
+                              "\nX-GNOME-Autostart-enabled=true\n";
     if (!WriteWholeFile(file, entry)) {
         error = "无法写入自动启动项: " + file.string();
         return false;

@@ -66,7 +66,8 @@ SectorSpace FileSectors(std::string_view file) {
     const std::size_t count = U32(file, 44), perSector = space.sectorSize / 4;
     if (count > file.size() / space.sectorSize) throw std::runtime_error("bad FAT size");
     std::vector<std::uint32_t> fatSectors;
-    for (std::size_t i = 0; i < 109 && fatSectors.size() < count; ++i) fatSectors.push_back(U32(file, 76 + 4 * i));
+    for (std::size_t i = 0; i < 109 && fatSectors.size() < count; ++i)
+        fatSectors.push_back(U32(file, 76 + 4 * i));
     for (std::uint32_t s = U32(file, 68), steps = 0; fatSectors.size() < count; ++steps) {
         const std::size_t at = (s + std::size_t{1}) * space.sectorSize;
         if (steps > count) throw std::runtime_error("bad DIFAT chain");
@@ -96,7 +97,8 @@ bool NameIs(std::string_view entry, std::string_view name) {
 
 }  // namespace
 
-std::optional<std::string> ReadCompoundStream(std::string_view file, std::initializer_list<std::string_view> names) {
+std::optional<std::string> ReadCompoundStream(std::string_view file,
+                                              std::initializer_list<std::string_view> names) {
     constexpr std::size_t kEntry = 128;
     try {
         const SectorSpace big = FileSectors(file);

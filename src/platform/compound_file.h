@@ -12,6 +12,7 @@ namespace xunda {
 
 // The bytes of the first stream whose name is one of `names` (ASCII, any case); nullopt when the
 // bytes are no readable compound file or hold no such stream.
-std::optional<std::string> ReadCompoundStream(std::string_view file, std::initializer_list<std::string_view> names);
+std::optional<std::string> ReadCompoundStream(std::string_view file,
+                                              std::initializer_list<std::string_view> names);
 
 }  // namespace xunda

@@ -25,6 +25,7 @@ std::optional<std::string> RunProgramOutput(const std::string& program, const st
 
 // The text of a .doc by `antiword -w 0 -m UTF-8.txt -- <file>` (30 s at most, 64 MiB of text at
 // most); nullopt when antiword is missing, fails or hangs. `program` replaces antiword for tests.
-std::optional<std::string> ReadDocText(const std::filesystem::path& file, const std::string& program = "antiword");
+std::optional<std::string> ReadDocText(const std::filesystem::path& file,
+                                       const std::string& program = "antiword");
 
 }  // namespace xunda

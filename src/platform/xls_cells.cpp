@@ -56,7 +56,8 @@ void CheckDeclaredSize(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     const std::optional<std::string> stream = ReadCompoundStream(bytes, {"Workbook", "Book"});
-    if (!stream || DeclaredCells(*stream) * kReservedBytesPerCell > (std::uint64_t{32} << 20) + 2 * bytes.size())
+    if (!stream ||
+        DeclaredCells(*stream) * kReservedBytesPerCell > (std::uint64_t{32} << 20) + 2 * bytes.size())
         throw std::runtime_error("unreadable workbook: " + file.string());
 }
 
@@ -73,8 +74,8 @@ void ReadXlsCells(const std::filesystem::path& file, bool firstSheetOnly, const 
     std::unique_ptr<const void, CloseXls> handle(raw);
     unsigned int sheets = 0, password = 0;
     if (opened != FREEXL_OK || freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &password) != FREEXL_OK ||
-        password != FREEXL_BIFF_PLAIN || freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK ||
-        sheets == 0)
+        password != FREEXL_BIFF_PLAIN ||
+        freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &sheets) != FREEXL_OK || sheets == 0)
         throw std::runtime_error("unreadable workbook: " + file.string());
     std::size_t cells = 0;
     for (unsigned short sheet = 0; sheet < sheets && !(firstSheetOnly && sheet > 0); ++sheet) {

@@ -51,8 +51,9 @@ Workbook ReadWorkbook(const ZipArchive& zip) {
         const XmlNode* list = node.Parent();
         if (!list || list->Parent() != doc.GetRoot() || LocalName(*list) != "sheets") return;
         auto found = targets.find(LocalAttribute(node, "id"));
-        book.sheets.push_back(found != targets.end() ? found->second
-                                                     : "xl/worksheets/sheet" + std::to_string(book.sheets.size() + 1) + ".xml");
+        book.sheets.push_back(found != targets.end()
+                                  ? found->second
+                                  : "xl/worksheets/sheet" + std::to_string(book.sheets.size() + 1) + ".xml");
     });
     if (book.sheets.empty()) throw std::runtime_error("no worksheet");
     if (book.sharedStrings.empty()) book.sharedStrings = "xl/sharedStrings.xml";
@@ -65,13 +66,15 @@ std::vector<std::string> ReadSharedStrings(const ZipArchive& zip, const std::str
     if (!zip.Has(member)) return strings;
     XmlDocument doc;
     std::size_t bytes = 0;
-    StreamPart(zip, member, doc, [&](XmlNode& node) {
-        if (LocalName(node) != "si") return;
-        AppendRunTexts(node, strings.emplace_back());
-        bytes += kSharedStringOverhead + strings.back().size();
-        if (bytes + strings.capacity() * sizeof(std::string) > kMaxSharedStringBytes)
-            throw std::runtime_error("shared strings too large");
-    }, {"si"});
+    StreamPart(zip, member, doc,
+               [&](XmlNode& node) {
+                   if (LocalName(node) != "si") return;
+                   AppendRunTexts(node, strings.emplace_back());
+                   bytes += kSharedStringOverhead + strings.back().size();
+                   if (bytes + strings.capacity() * sizeof(std::string) > kMaxSharedStringBytes)
+                       throw std::runtime_error("shared strings too large");
+               },
+               {"si"});
     return strings;
 }
 
@@ -138,23 +141,26 @@ public:
             r = at >= 1 && at <= 1048576 ? at - 1 : nextRow;
             column = 0;
         };
-        StreamPart(zip, book_.sheets[sheet], doc, [&](XmlNode& node) {
-            const std::string_view name = LocalName(node);
-            if (stopped || (name != "c" && name != "row")) return;
-            if (name == "row") {
-                if (row != &node) startRow(node);
-                nextRow = r + 1;
-                row = nullptr;
-            } else if (node.Parent()) {
-                if (++cells_ > kMaxWorkbookCells) throw std::runtime_error("too many cells");
-                if (row != node.Parent()) startRow(*node.Parent());
-                std::size_t cellRow = r;
-                ParseReference(LocalAttribute(node, "r"), cellRow, column);
-                std::string text = CellText(node);
-                if (!text.empty() && !sink(sheet, cellRow, column, std::move(text))) stopped = doc.StopParse = true;
-                ++column;
-            }
-        }, {"c"});
+        StreamPart(zip, book_.sheets[sheet], doc,
+                   [&](XmlNode& node) {
+                       const std::string_view name = LocalName(node);
+                       if (stopped || (name != "c" && name != "row")) return;
+                       if (name == "row") {
+                           if (row != &node) startRow(node);
+                           nextRow = r + 1;
+                           row = nullptr;
+                       } else if (node.Parent()) {
+                           if (++cells_ > kMaxWorkbookCells) throw std::runtime_error("too many cells");
+                           if (row != node.Parent()) startRow(*node.Parent());
+                           std::size_t cellRow = r;
+                           ParseReference(LocalAttribute(node, "r"), cellRow, column);
+                           std::string text = CellText(node);
+                           if (!text.empty() && !sink(sheet, cellRow, column, std::move(text)))
+                               stopped = doc.StopParse = true;
+                           ++column;
+                       }
+                   },
+                   {"c"});
         return !stopped;
     }
 

@@ -14,10 +14,10 @@ namespace {
 // member again from its start.
 class ZipMemberStream : public Stream {
 public:
-    ZipMemberStream(zip* archive, zip_uint64_t index, std::int64_t size, std::shared_ptr<std::int64_t> budget)
-        : archive_(archive), index_(index), size_(size), budget_(std::move(budget)) {
-        Reopen();
-    }
+  ZipMemberStream(zip* archive, zip_uint64_t index, std::int64_t size, std::shared_ptr<std::int64_t> budget)
+      : archive_(archive), index_(index), size_(size), budget_(std::move(budget)) {
+      Reopen();
+  }
     ~ZipMemberStream() override {
         if (file_) zip_fclose(file_);
     }

@@ -67,7 +67,8 @@ TEST(OfficeReaders, DamagedFilesAreUnreadableNotEmpty) {
 TEST(OfficeReaders, HostileWorkbooksAreRefusedBeforeTheyFillMemoryOrTime) {
     // declared sizes beyond the file, no worksheet, inflation beyond the file, shared strings
     // beyond their memory
-    for (const char* name : {"declared.xls", "no-sheet.xls", "no-sheet.xlsx", "inflated.xlsx", "strings.xlsx"}) {
+    for (const char* name :
+         {"declared.xls", "no-sheet.xls", "no-sheet.xlsx", "inflated.xlsx", "strings.xlsx"}) {
         EXPECT_FALSE(ReadFirstSheet(Fixture(name))) << name;
         EXPECT_THROW(ImportMobsFile(Fixture(name)), FileReadError) << name;
     }
@@ -81,7 +82,8 @@ TEST(ImportMobsFile, TextInUtf16WithoutByteOrderMarkIsReadAndZeroBytesAreRefused
 
 TEST(ImportMobsFile, DocAndDocxGiveTheSameTextWithTheirLastTableAndNoHeaderOrFooter) {
     Texts mobs{"13000000003", "13812345678"};  // the body with its tracked deletion
-    for (int row = 0; row < 20; ++row) mobs.push_back("139000000" + std::string(row < 10 ? "0" : "") + std::to_string(row));
+    for (int row = 0; row < 20; ++row)
+        mobs.push_back("139000000" + std::string(row < 10 ? "0" : "") + std::to_string(row));
     for (const char* name : {"ending-table.doc", "ending-table.docx"})
         EXPECT_EQ(ImportMobsFile(Fixture(name)), mobs) << name;
     // a name that looks like an option is still a file name
