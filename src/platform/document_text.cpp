@@ -20,13 +20,11 @@ std::string ReadDocxText(const std::filesystem::path& file) {
     ZipArchive zip(file);
     XmlDocument doc;
     std::string text;
-    StreamPart(zip, "word/document.xml", doc,
-               [&](XmlNode& node) {
-                   if (LocalName(node) != "p") return;
-                   AppendRunTexts(node, text);
-                   text += '\n';
-               },
-               {"p"});
+    StreamPart(zip, "word/document.xml", doc, {"p"}, [&](XmlNode& node) {
+        if (LocalName(node) != "p") return;
+        AppendRunTexts(node, text);
+        text += '\n';
+    });
     return text;
 }
 

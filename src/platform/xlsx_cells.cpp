@@ -14,7 +14,7 @@ namespace {
 
 // Most memory the shared strings may take: their bytes, a heap block's bookkeeping for each, and
 // the table's slots.
-constexpr std::size_t kMaxSharedStringBytes = 64u << 20;
+constexpr std::size_t kMaxSharedStringBytes = 48u << 20;
 constexpr std::size_t kSharedStringOverhead = 16;
 
 struct Workbook {
@@ -33,7 +33,7 @@ Workbook ReadWorkbook(const ZipArchive& zip) {
     std::map<std::string, std::string> targets;  // relationship id -> member
     if (zip.Has("xl/_rels/workbook.xml.rels")) {
         XmlDocument rels;
-        StreamPart(zip, "xl/_rels/workbook.xml.rels", rels, [&](XmlNode& rel) {
+        StreamPart(zip, "xl/_rels/workbook.xml.rels", rels, {}, [&](XmlNode& rel) {
             if (rel.Parent() != rels.GetRoot()) return;
             const std::string member = MemberOf(LocalAttribute(rel, "Target"));
             const std::string type = LocalAttribute(rel, "Type");
@@ -43,7 +43,7 @@ Workbook ReadWorkbook(const ZipArchive& zip) {
         });
     }
     XmlDocument doc;
-    StreamPart(zip, "xl/workbook.xml", doc, [&](XmlNode& node) {
+    StreamPart(zip, "xl/workbook.xml", doc, {}, [&](XmlNode& node) {
         if (node.Parent() == doc.GetRoot() && LocalName(node) == "workbookPr") {
             const std::string flag = LocalAttribute(node, "date1904");
             book.date1904 = flag == "1" || flag == "true";
@@ -66,15 +66,13 @@ std::vector<std::string> ReadSharedStrings(const ZipArchive& zip, const std::str
     if (!zip.Has(member)) return strings;
     XmlDocument doc;
     std::size_t bytes = 0;
-    StreamPart(zip, member, doc,
-               [&](XmlNode& node) {
-                   if (LocalName(node) != "si") return;
-                   AppendRunTexts(node, strings.emplace_back());
-                   bytes += kSharedStringOverhead + strings.back().size();
-                   if (bytes + strings.capacity() * sizeof(std::string) > kMaxSharedStringBytes)
-                       throw std::runtime_error("shared strings too large");
-               },
-               {"si"});
+    StreamPart(zip, member, doc, {"si"}, [&](XmlNode& node) {
+        if (LocalName(node) != "si") return;
+        AppendRunTexts(node, strings.emplace_back());
+        bytes += kSharedStringOverhead + strings.back().size();
+        if (bytes + strings.capacity() * sizeof(std::string) > kMaxSharedStringBytes)
+            throw std::runtime_error("shared strings too large");
+    });
     return strings;
 }
 
@@ -100,7 +98,7 @@ std::vector<bool> ReadDateStyles(const ZipArchive& zip, const std::string& membe
     if (!zip.Has(member)) return dates;
     std::map<int, std::string> codes;
     XmlDocument doc;
-    StreamPart(zip, member, doc, [&](XmlNode& item) {
+    StreamPart(zip, member, doc, {}, [&](XmlNode& item) {
         const XmlNode* list = item.Parent();
         if (list && list->Parent() == doc.GetRoot()) {
             const int id = std::atoi(LocalAttribute(item, "numFmtId").c_str());
@@ -141,26 +139,24 @@ public:
             r = at >= 1 && at <= 1048576 ? at - 1 : nextRow;
             column = 0;
         };
-        StreamPart(zip, book_.sheets[sheet], doc,
-                   [&](XmlNode& node) {
-                       const std::string_view name = LocalName(node);
-                       if (stopped || (name != "c" && name != "row")) return;
-                       if (name == "row") {
-                           if (row != &node) startRow(node);
-                           nextRow = r + 1;
-                           row = nullptr;
-                       } else if (node.Parent()) {
-                           if (++cells_ > kMaxWorkbookCells) throw std::runtime_error("too many cells");
-                           if (row != node.Parent()) startRow(*node.Parent());
-                           std::size_t cellRow = r;
-                           ParseReference(LocalAttribute(node, "r"), cellRow, column);
-                           std::string text = CellText(node);
-                           if (!text.empty() && !sink(sheet, cellRow, column, std::move(text)))
-                               stopped = doc.StopParse = true;
-                           ++column;
-                       }
-                   },
-                   {"c"});
+        StreamPart(zip, book_.sheets[sheet], doc, {"c"}, [&](XmlNode& node) {
+            const std::string_view name = LocalName(node);
+            if (stopped || (name != "c" && name != "row")) return;
+            if (name == "row") {
+                if (row != &node) startRow(node);
+                nextRow = r + 1;
+                row = nullptr;
+            } else if (node.Parent()) {
+                if (++cells_ > kMaxWorkbookCells) throw std::runtime_error("too many cells");
+                if (row != node.Parent()) startRow(*node.Parent());
+                std::size_t cellRow = r;
+                ParseReference(LocalAttribute(node, "r"), cellRow, column);
+                std::string text = CellText(node);
+                if (!text.empty() && !sink(sheet, cellRow, column, std::move(text)))
+                    stopped = doc.StopParse = true;
+                ++column;
+            }
+        });
         return !stopped;
     }
 

@@ -41,8 +41,8 @@ bool Inside(const XmlNode& node, std::initializer_list<std::string_view> names) 
 }  // namespace
 
 void StreamPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc,
-                const std::function<void(XmlNode&)>& completed,
-                std::initializer_list<std::string_view> keptInside) {
+                std::initializer_list<std::string_view> keptInside,
+                const std::function<void(XmlNode&)>& completed) {
     std::unique_ptr<Stream> stream = zip.Open(member);
     doc.Utf8Strings = true;
     // The parts are UTF-8 also without a declaration saying so.

@@ -21,8 +21,8 @@ std::string LocalAttribute(const XmlNode& node, std::string_view local);
 // of any size keeps only the elements being read, unless the element lies inside one named in
 // `keptInside` (whose handler reads the whole of it when it ends). Texts in UTF-8.
 void StreamPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc,
-                const std::function<void(XmlNode&)>& completed,
-                std::initializer_list<std::string_view> keptInside = {});
+                std::initializer_list<std::string_view> keptInside,
+                const std::function<void(XmlNode&)>& completed);
 // Appends the texts of a run container in document order: "t" (and tracked deleted "delText")
 // elements' texts, a tab for "tab",
 // a line break for "br" and "cr"; phonetic runs ("rPh") are left out.

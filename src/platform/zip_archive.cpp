@@ -81,7 +81,7 @@ private:
 }  // namespace
 
 std::int64_t ZipArchive::InflateBudget(std::uintmax_t fileSize) {
-    constexpr std::uintmax_t kFloor = 16u << 20, kCeiling = 80u << 20;
+    constexpr std::uintmax_t kFloor = 16u << 20, kCeiling = 64u << 20;
     return static_cast<std::int64_t>(std::min(kCeiling, kFloor + 64 * std::min(fileSize, kCeiling)));
 }
 
@@ -102,14 +102,13 @@ bool ZipArchive::Has(const std::string& member) const {
     return zip_name_locate(archive_, member.c_str(), 0) >= 0;
 }
 
-std::unique_ptr<Stream> ZipArchive::Open(const std::string& member, std::int64_t maxBytes) const {
+std::unique_ptr<Stream> ZipArchive::Open(const std::string& member) const {
     const zip_int64_t index = zip_name_locate(archive_, member.c_str(), 0);
     zip_stat_t stat;
     if (index < 0 || zip_stat_index(archive_, static_cast<zip_uint64_t>(index), 0, &stat) != 0 ||
         !(stat.valid & ZIP_STAT_SIZE))
         throw std::runtime_error("missing ZIP member " + member);
-    if (stat.size > static_cast<zip_uint64_t>(std::min(maxBytes, *budget_)))
-        throw std::runtime_error("ZIP member too large");
+    if (stat.size > static_cast<zip_uint64_t>(*budget_)) throw std::runtime_error("ZIP member too large");
     return std::make_unique<ZipMemberStream>(archive_, static_cast<zip_uint64_t>(index),
                                              static_cast<std::int64_t>(stat.size), budget_);
 }

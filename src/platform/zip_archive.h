@@ -16,7 +16,7 @@ namespace xunda {
 class ZipArchive {
 public:
   // Most bytes the members of one file may inflate to, together (re-reads included): 16 MiB
-  // plus 64 times the packed file (real parts inflate 5 to 20 times), 80 MiB at most, which
+  // plus 64 times the packed file (real parts inflate 5 to 20 times), 64 MiB at most, which
   // the readers get through in a few seconds.
   static std::int64_t InflateBudget(std::uintmax_t fileSize);
 
@@ -28,9 +28,9 @@ public:
 
   bool Has(const std::string& member) const;
   // A forward stream over the inflated member (short backward seeks are served from the last
-  // bytes read). Throws std::runtime_error for a missing member, one larger than `maxBytes`, and
-  // (while it is read) when the file's inflate budget runs out.
-  std::unique_ptr<Stream> Open(const std::string& member, std::int64_t maxBytes = INT64_MAX) const;
+  // bytes read). Throws std::runtime_error for a missing member, one larger than what the file
+  // may still inflate to, and (while it is read) when the file's inflate budget runs out.
+  std::unique_ptr<Stream> Open(const std::string& member) const;
 
 private:
     zip* archive_ = nullptr;
