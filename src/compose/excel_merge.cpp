@@ -1,12 +1,12 @@
 #include "compose/excel_merge.h"
 
 #include <algorithm>
-#include <fstream>
 
 #include "compose/number_extract.h"
 #include "compose/outbox_writer.h"
 #include "compose/text_rules.h"
 #include "core/codepage.h"
+#include "core/file_write.h"
 #include "core/text_util.h"
 #include "store/sql_text.h"
 
@@ -88,17 +88,9 @@ std::size_t QueueExcelLines(Database& db, Log& log, std::string_view corpID, con
 }
 
 bool SaveExcelLines(const std::filesystem::path& file, const std::vector<std::string>& lines) {
-    std::filesystem::path part = file;
-    part += ".part";
-    {
-        std::ofstream out(part, std::ios::binary | std::ios::trunc);
-        out << "\xEF\xBB\xBF";
-        for (const std::string& line : lines) out << line << "\r\n";
-        if (!out.flush()) return false;
-    }
-    std::error_code error;
-    std::filesystem::rename(part, file, error);
-    return !error;
+    std::string text = "\xEF\xBB\xBF";
+    for (const std::string& line : lines) text += line + "\r\n";
+    return WriteWholeFile(file, text);
 }
 
 }  // namespace xunda

@@ -40,6 +40,7 @@ std::vector<std::string> FileMobs(const std::filesystem::path& file, const Offic
                 throw FileReadError(file);
             }
             const std::string text = DecodeInputBytes(bytes.Bytes());
+            if (text.find('\0') != std::string::npos) throw FileReadError(file);  // binary, not text
             for (std::string_view line : SplitLines(text)) AddMobs(line, mobs);
             break;
         }

@@ -46,8 +46,8 @@ public:
 };
 
 // The distinct sorted numbers of a file. Its content decides how it is read (DetectOfficeKind):
-// as text lines (UTF-8, UTF-16 with BOM, or GBK), as a workbook's cells or as a document's whole
-// text. Throws FileReadError when the file cannot be read.
+// as text lines (DecodeInputBytes; bytes that decode to no text are unreadable), as a workbook's cells or as
+// a document's whole text. Throws FileReadError when the file cannot be read.
 std::vector<std::string> ImportMobsFile(const std::filesystem::path& file,
                                         const OfficeReaders& readers = DefaultOfficeReaders());
 

@@ -33,15 +33,13 @@ bool ExtensionStartsWith(const std::filesystem::path& file, std::string_view sta
 
 // Reads the cells of a workbook of either form; throws when it cannot be read.
 void ReadCells(const std::filesystem::path& file, bool firstSheetOnly, const CellSink& sink) {
-    std::size_t count = 0;
-    const CellSink counted = [&](std::size_t sheet, std::size_t row, std::size_t column, std::string text) {
-        if (++count > kMaxWorkbookCells) throw std::runtime_error("too many cells");
+    const CellSink safe = [&](std::size_t sheet, std::size_t row, std::size_t column, std::string text) {
         return sink(sheet, row, column, MakeGbkSafe(text));
     };
     if (ContainerOf(file) == Container::Ole2)
-        ReadXlsCells(file, firstSheetOnly, counted);
+        ReadXlsCells(file, firstSheetOnly, safe);
     else
-        ReadXlsxCells(file, firstSheetOnly, counted);
+        ReadXlsxCells(file, firstSheetOnly, safe);
 }
 
 }  // namespace

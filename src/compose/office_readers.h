@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/workbook_cells.h"
+
 namespace xunda {
 
 // Either: an OLE2 file of another extension, read by whichever reader opens it.
@@ -20,9 +22,6 @@ enum class OfficeKind { Text, Workbook, Document, Either };
 // or a document. An OLE2 file, or a ZIP file that cannot be opened, is a workbook when its
 // extension starts with ".XLS", a document when it starts with ".DOC" (any case).
 OfficeKind DetectOfficeKind(const std::filesystem::path& file);
-
-// Most non-empty cells a workbook may give.
-inline constexpr std::size_t kMaxWorkbookCells = 4'000'000;
 
 // The texts of all non-empty cells of every worksheet, sheet by sheet, row by row, column by
 // column; nullopt when the file cannot be read as a workbook (or holds too many cells).

@@ -37,8 +37,9 @@ void AppendUtf8(std::string& out, char32_t cp);
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
-// The text of an input file's bytes: UTF-8 with or without BOM, UTF-16 (LE or BE) with BOM,
-// else GBK. The result is UTF-8 and GBK-safe.
+// The text of an input file's bytes: UTF-8 with or without BOM, UTF-16 (LE or BE) with BOM or
+// recognised by its zero bytes, else GBK. The result is UTF-8 and GBK-safe; it holds NUL
+// characters only when the bytes had zero bytes that are no UTF-16 (no text, then).
 std::string DecodeInputBytes(std::string_view bytes);
 
 }  // namespace xunda

@@ -1,8 +1,9 @@
 #include "platform/autostart.h"
 
 #include <cstdlib>
-#include <fstream>
 #include <system_error>
+
+#include "core/file_write.h"
 
 namespace xunda {
 namespace fs = std::filesystem;
@@ -40,16 +41,11 @@ bool XdgAutostart::Enable(const fs::path& program, std::string& error) {
     const fs::path file = EntryFile();
     std::error_code ec;
     fs::create_directories(file.parent_path(), ec);
-    std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out << "[Desktop Entry]\n"
-        << "Type=Application\n"
-        << "Name=" << kEntryName << "\n"
-        << "Exec=" << DesktopExecQuote(program.string()) << "\n"
-        << "X-GNOME-Autostart-enabled=true\n";
-    out.close();
-    if (!out) {
+    const std::string entry = "[Desktop Entry]\nType=Application\nName=" + std::string(kEntryName) +
+                              "\nExec=" + DesktopExecQuote(program.string()) +
+                              "\nX-GNOME-Autostart-enabled=true\n";
+    if (!WriteWholeFile(file, entry)) {
         error = "无法写入自动启动项: " + file.string();
-        fs::remove(file, ec);
         return false;
     }
     return true;

@@ -20,11 +20,10 @@ std::string ReadDocxText(const std::filesystem::path& file) {
     ZipArchive zip(file);
     XmlDocument doc;
     std::string text;
-    StreamPart(zip, "word/document.xml", doc, [&](XmlNode& node) {
+    StreamPart(zip, "word/document.xml", doc, {"p"}, [&](XmlNode& node) {
         if (LocalName(node) != "p") return;
         AppendRunTexts(node, text);
         text += '\n';
-        DropFinished(node);
     });
     return text;
 }
@@ -91,7 +90,8 @@ std::optional<std::string> RunProgramOutput(const std::string& program, const st
 }
 
 std::optional<std::string> ReadDocText(const std::filesystem::path& file, const std::string& program) {
-    return RunProgramOutput(program, {"-w", "-d", "utf-8", file.string()}, std::chrono::seconds(30), 64u << 20);
+    return RunProgramOutput(program, {"-w", "0", "-m", "UTF-8.txt", "--", file.string()},
+                            std::chrono::seconds(30), 64u << 20);
 }
 
 }  // namespace xunda

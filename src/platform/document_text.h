@@ -1,5 +1,7 @@
 // Reading the whole text of word-processor documents: .docx through the ZIP container and the XML
-// model, .doc through the catdoc program.
+// model, .doc through the antiword program (which keeps tables). Both give the main text as it
+// stands with tracked deletions still in it (as the text of the document's range holds them),
+// without headers and footers.
 #pragma once
 
 #include <chrono>
@@ -21,8 +23,9 @@ std::string ReadDocxText(const std::filesystem::path& file);
 std::optional<std::string> RunProgramOutput(const std::string& program, const std::vector<std::string>& args,
                                             std::chrono::milliseconds timeout, std::size_t maxBytes);
 
-// The text of a .doc by `catdoc -w -d utf-8` (30 s at most, 64 MiB of text at most); nullopt
-// when catdoc is missing, fails or hangs. `program` replaces catdoc for tests.
-std::optional<std::string> ReadDocText(const std::filesystem::path& file, const std::string& program = "catdoc");
+// The text of a .doc by `antiword -w 0 -m UTF-8.txt -- <file>` (30 s at most, 64 MiB of text at
+// most); nullopt when antiword is missing, fails or hangs. `program` replaces antiword for tests.
+std::optional<std::string> ReadDocText(const std::filesystem::path& file,
+                                       const std::string& program = "antiword");
 
 }  // namespace xunda

@@ -12,8 +12,10 @@
 namespace xunda {
 namespace {
 
-// Most shared strings a workbook may hold.
-constexpr std::size_t kMaxSharedStrings = 16u << 20;
+// Most memory the shared strings may take: their bytes, a heap block's bookkeeping for each, and
+// the table's slots.
+constexpr std::size_t kMaxSharedStringBytes = 48u << 20;
+constexpr std::size_t kSharedStringOverhead = 16;
 
 struct Workbook {
     std::vector<std::string> sheets;  // member names in workbook order
@@ -31,33 +33,29 @@ Workbook ReadWorkbook(const ZipArchive& zip) {
     std::map<std::string, std::string> targets;  // relationship id -> member
     if (zip.Has("xl/_rels/workbook.xml.rels")) {
         XmlDocument rels;
-        LoadPart(zip, "xl/_rels/workbook.xml.rels", rels);
-        XmlNode* root = rels.GetRoot();
-        for (int i = 0; root && i < root->GetNodeCount(); ++i) {
-            const XmlNode& rel = *root->GetNodes(i);
+        StreamPart(zip, "xl/_rels/workbook.xml.rels", rels, {}, [&](XmlNode& rel) {
+            if (rel.Parent() != rels.GetRoot()) return;
             const std::string member = MemberOf(LocalAttribute(rel, "Target"));
             const std::string type = LocalAttribute(rel, "Type");
             targets[LocalAttribute(rel, "Id")] = member;
             if (type.ends_with("/sharedStrings")) book.sharedStrings = member;
             if (type.ends_with("/styles")) book.styles = member;
-        }
+        });
     }
     XmlDocument doc;
-    LoadPart(zip, "xl/workbook.xml", doc);
-    XmlNode* root = doc.GetRoot();
-    for (int i = 0; root && i < root->GetNodeCount(); ++i) {
-        const XmlNode& part = *root->GetNodes(i);
-        if (LocalName(part) == "workbookPr") {
-            const std::string flag = LocalAttribute(part, "date1904");
+    StreamPart(zip, "xl/workbook.xml", doc, {}, [&](XmlNode& node) {
+        if (node.Parent() == doc.GetRoot() && LocalName(node) == "workbookPr") {
+            const std::string flag = LocalAttribute(node, "date1904");
             book.date1904 = flag == "1" || flag == "true";
         }
-        if (LocalName(part) != "sheets") continue;
-        for (int s = 0; s < part.GetNodeCount(); ++s) {
-            auto found = targets.find(LocalAttribute(*part.GetNodes(s), "id"));
-            book.sheets.push_back(found != targets.end() ? found->second
-                                                         : "xl/worksheets/sheet" + std::to_string(s + 1) + ".xml");
-        }
-    }
+        const XmlNode* list = node.Parent();
+        if (!list || list->Parent() != doc.GetRoot() || LocalName(*list) != "sheets") return;
+        auto found = targets.find(LocalAttribute(node, "id"));
+        book.sheets.push_back(found != targets.end()
+                                  ? found->second
+                                  : "xl/worksheets/sheet" + std::to_string(book.sheets.size() + 1) + ".xml");
+    });
+    if (book.sheets.empty()) throw std::runtime_error("no worksheet");
     if (book.sharedStrings.empty()) book.sharedStrings = "xl/sharedStrings.xml";
     if (book.styles.empty()) book.styles = "xl/styles.xml";
     return book;
@@ -67,11 +65,13 @@ std::vector<std::string> ReadSharedStrings(const ZipArchive& zip, const std::str
     std::vector<std::string> strings;
     if (!zip.Has(member)) return strings;
     XmlDocument doc;
-    StreamPart(zip, member, doc, [&](XmlNode& node) {
+    std::size_t bytes = 0;
+    StreamPart(zip, member, doc, {"si"}, [&](XmlNode& node) {
         if (LocalName(node) != "si") return;
-        if (strings.size() == kMaxSharedStrings) throw std::runtime_error("too many shared strings");
         AppendRunTexts(node, strings.emplace_back());
-        DropFinished(node);
+        bytes += kSharedStringOverhead + strings.back().size();
+        if (bytes + strings.capacity() * sizeof(std::string) > kMaxSharedStringBytes)
+            throw std::runtime_error("shared strings too large");
     });
     return strings;
 }
@@ -96,19 +96,16 @@ bool IsDateFormat(int id, const std::string& code) {
 std::vector<bool> ReadDateStyles(const ZipArchive& zip, const std::string& member) {
     std::vector<bool> dates;
     if (!zip.Has(member)) return dates;
-    XmlDocument doc;
-    LoadPart(zip, member, doc);
-    XmlNode* root = doc.GetRoot();
     std::map<int, std::string> codes;
-    for (int i = 0; root && i < root->GetNodeCount(); ++i) {
-        const XmlNode& part = *root->GetNodes(i);
-        for (int k = 0; k < part.GetNodeCount(); ++k) {
-            const XmlNode& item = *part.GetNodes(k);
+    XmlDocument doc;
+    StreamPart(zip, member, doc, {}, [&](XmlNode& item) {
+        const XmlNode* list = item.Parent();
+        if (list && list->Parent() == doc.GetRoot()) {
             const int id = std::atoi(LocalAttribute(item, "numFmtId").c_str());
-            if (LocalName(part) == "numFmts") codes[id] = LocalAttribute(item, "formatCode");
-            if (LocalName(part) == "cellXfs") dates.push_back(IsDateFormat(id, codes[id]));
+            if (LocalName(*list) == "numFmts") codes[id] = LocalAttribute(item, "formatCode");
+            if (LocalName(*list) == "cellXfs") dates.push_back(IsDateFormat(id, codes[id]));
         }
-    }
+    });
     return dates;
 }
 
@@ -129,27 +126,36 @@ public:
     SheetReader(const Workbook& book, std::vector<std::string> strings, std::vector<bool> dateStyles)
         : book_(book), strings_(std::move(strings)), dateStyles_(std::move(dateStyles)) {}
 
-    // False when the sink stopped the reading.
+    // False when the sink stopped the reading. Each cell is taken and dropped the moment it is
+    // read, so that a row of any length keeps one cell in memory.
     bool Read(const ZipArchive& zip, std::size_t sheet, const CellSink& sink) {
         XmlDocument doc;
-        std::size_t nextRow = 0;
+        const XmlNode* row = nullptr;  // the row of the cells being read
+        std::size_t r = 0, nextRow = 0, column = 0;
         bool stopped = false;
-        StreamPart(zip, book_.sheets[sheet], doc, [&](XmlNode& row) {
-            if (LocalName(row) != "row" || stopped) return;
-            std::size_t r = nextRow, column = 0;
-            const std::size_t at = std::strtoull(LocalAttribute(row, "r").c_str(), nullptr, 10);
-            if (at >= 1 && at <= 1048576) r = at - 1;
-            for (int i = 0; i < row.GetNodeCount() && !stopped; ++i) {
-                const XmlNode& cell = *row.GetNodes(i);
-                if (LocalName(cell) != "c") continue;
+        const auto startRow = [&](const XmlNode& node) {
+            const std::size_t at = std::strtoull(LocalAttribute(node, "r").c_str(), nullptr, 10);
+            row = &node;
+            r = at >= 1 && at <= 1048576 ? at - 1 : nextRow;
+            column = 0;
+        };
+        StreamPart(zip, book_.sheets[sheet], doc, {"c"}, [&](XmlNode& node) {
+            const std::string_view name = LocalName(node);
+            if (stopped || (name != "c" && name != "row")) return;
+            if (name == "row") {
+                if (row != &node) startRow(node);
+                nextRow = r + 1;
+                row = nullptr;
+            } else if (node.Parent()) {
+                if (++cells_ > kMaxWorkbookCells) throw std::runtime_error("too many cells");
+                if (row != node.Parent()) startRow(*node.Parent());
                 std::size_t cellRow = r;
-                ParseReference(LocalAttribute(cell, "r"), cellRow, column);
-                std::string text = CellText(cell);
-                if (!text.empty() && !sink(sheet, cellRow, column, std::move(text))) stopped = doc.StopParse = true;
+                ParseReference(LocalAttribute(node, "r"), cellRow, column);
+                std::string text = CellText(node);
+                if (!text.empty() && !sink(sheet, cellRow, column, std::move(text)))
+                    stopped = doc.StopParse = true;
                 ++column;
             }
-            nextRow = r + 1;
-            DropFinished(row);
         });
         return !stopped;
     }
@@ -186,6 +192,7 @@ private:
     const Workbook& book_;
     const std::vector<std::string> strings_;
     const std::vector<bool> dateStyles_;
+    std::size_t cells_ = 0;  // read so far, empty ones included
 };
 
 }  // namespace

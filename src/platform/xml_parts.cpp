@@ -22,11 +22,26 @@ std::string LocalAttribute(const XmlNode& node, std::string_view local) {
     return {};
 }
 
-void LoadPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc) {
-    StreamPart(zip, member, doc, nullptr);
+namespace {
+
+// Frees a finished element's children and the siblings before it.
+void DropFinished(XmlNode& node) {
+    node.NodesClear();
+    if (XmlNode* parent = node.Parent())
+        while (parent->GetNodeCount() > 1 && parent->GetNodes(0) != &node) parent->NodeDelete(0);
 }
 
+bool Inside(const XmlNode& node, std::initializer_list<std::string_view> names) {
+    for (const XmlNode* up = node.Parent(); up; up = up->Parent())
+        for (std::string_view name : names)
+            if (LocalName(*up) == name) return true;
+    return false;
+}
+
+}  // namespace
+
 void StreamPart(const ZipArchive& zip, const std::string& member, XmlDocument& doc,
+                std::initializer_list<std::string_view> keptInside,
                 const std::function<void(XmlNode&)>& completed) {
     std::unique_ptr<Stream> stream = zip.Open(member);
     doc.Utf8Strings = true;
@@ -34,22 +49,19 @@ void StreamPart(const ZipArchive& zip, const std::string& member, XmlDocument& d
     doc.OnNodeCreated = [](XmlDocument& d, XmlNode&) {
         if (d.Codec && d.Codec->Encoding() == xe8Bit) d.Codec->SetEncoding(xeUtf8);
     };
-    if (completed) doc.OnNodeCompleted = [&completed](XmlDocument&, XmlNode& node) { completed(node); };
+    doc.OnNodeCompleted = [&](XmlDocument&, XmlNode& node) {
+        completed(node);
+        if (!Inside(node, keptInside)) DropFinished(node);
+    };
     doc.LoadFromStream(*stream);
     doc.OnNodeCompleted = nullptr;
-}
-
-void DropFinished(XmlNode& node) {
-    node.NodesClear();
-    if (XmlNode* parent = node.Parent())
-        while (parent->GetNodeCount() > 1 && parent->GetNodes(0) != &node) parent->NodeDelete(0);
 }
 
 void AppendRunTexts(const XmlNode& node, std::string& out) {
     for (int i = 0; i < node.GetNodeCount(); ++i) {
         const XmlNode& child = *node.GetNodes(i);
         const std::string_view name = LocalName(child);
-        if (name == "t")
+        if (name == "t" || name == "delText")
             out += child.GetValueAsString();
         else if (name == "tab")
             out += '\t';

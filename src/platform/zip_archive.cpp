@@ -14,10 +14,10 @@ namespace {
 // member again from its start.
 class ZipMemberStream : public Stream {
 public:
-    ZipMemberStream(zip* archive, zip_uint64_t index, std::int64_t size)
-        : archive_(archive), index_(index), size_(size) {
-        Reopen();
-    }
+  ZipMemberStream(zip* archive, zip_uint64_t index, std::int64_t size, std::shared_ptr<std::int64_t> budget)
+      : archive_(archive), index_(index), size_(size), budget_(std::move(budget)) {
+      Reopen();
+  }
     ~ZipMemberStream() override {
         if (file_) zip_fclose(file_);
     }
@@ -64,12 +64,14 @@ private:
         window_.resize(old + kChunk);
         const zip_int64_t n = zip_fread(file_, window_.data() + old, kChunk);
         if (n <= 0) throw std::runtime_error("ZIP member truncated or corrupt");
+        if ((*budget_ -= n) < 0) throw std::runtime_error("ZIP file inflates too far");
         window_.resize(old + static_cast<std::size_t>(n));
     }
 
     zip* archive_;
     zip_uint64_t index_;
     std::int64_t size_;
+    std::shared_ptr<std::int64_t> budget_;
     zip_file_t* file_ = nullptr;
     std::string window_;
     std::int64_t windowStart_ = 0;
@@ -78,7 +80,15 @@ private:
 
 }  // namespace
 
+std::int64_t ZipArchive::InflateBudget(std::uintmax_t fileSize) {
+    constexpr std::uintmax_t kFloor = 16u << 20, kCeiling = 64u << 20;
+    return static_cast<std::int64_t>(std::min(kCeiling, kFloor + 64 * std::min(fileSize, kCeiling)));
+}
+
 ZipArchive::ZipArchive(const std::filesystem::path& file) {
+    std::error_code sized;
+    const std::uintmax_t size = std::filesystem::file_size(file, sized);
+    budget_ = std::make_shared<std::int64_t>(InflateBudget(sized ? 0 : size));
     int error = 0;
     archive_ = zip_open(file.c_str(), ZIP_RDONLY, &error);
     if (!archive_) throw std::runtime_error("not a readable ZIP container: " + file.string());
@@ -98,9 +108,9 @@ std::unique_ptr<Stream> ZipArchive::Open(const std::string& member) const {
     if (index < 0 || zip_stat_index(archive_, static_cast<zip_uint64_t>(index), 0, &stat) != 0 ||
         !(stat.valid & ZIP_STAT_SIZE))
         throw std::runtime_error("missing ZIP member " + member);
-    if (stat.size > static_cast<zip_uint64_t>(kMaxMemberBytes)) throw std::runtime_error("ZIP member too large");
+    if (stat.size > static_cast<zip_uint64_t>(*budget_)) throw std::runtime_error("ZIP member too large");
     return std::make_unique<ZipMemberStream>(archive_, static_cast<zip_uint64_t>(index),
-                                             static_cast<std::int64_t>(stat.size));
+                                             static_cast<std::int64_t>(stat.size), budget_);
 }
 
 }  // namespace xunda

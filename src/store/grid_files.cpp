@@ -1,17 +1,15 @@
 #include "store/grid_files.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <strings.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 #include <system_error>
 
+#include "core/file_write.h"
 #include "core/local_time.h"
 #include "store/database.h"
-#include "store/file_write.h"
 
 namespace xunda {
 namespace fs = std::filesystem;
@@ -27,11 +25,6 @@ void AppendCsvValue(std::string& line, std::string_view value) {
     line += '"';
 }
 
-// Creates `file` exclusively (0600); -1 when it exists or cannot be made.
-int CreateExclusive(const fs::path& file) {
-    return ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-}
-
 bool LessNoCase(const std::string& a, const std::string& b) {
     return strcasecmp(a.c_str(), b.c_str()) < 0;
 }
@@ -43,23 +36,15 @@ bool EqualNoCase(const std::string& a, const std::string& b) {
 // header first; on failure the file is cut back to what it held before.
 class CsvExport {
   public:
-    CsvExport(const std::vector<GridColumn>& columns, const fs::path& file) : columns_(columns) {
-        fd_ = ::open(file.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-        if (fd_ < 0) return;
-        struct stat st {};
-        ok_ = ::fstat(fd_, &st) == 0;
-        before_ = st.st_size;
-        if (before_ == 0) out_ = "\xEF\xBB\xBF";
+    CsvExport(const std::vector<GridColumn>& columns, const fs::path& file)
+        : columns_(columns), file_(file, FileWriter::Mode::Append) {
+        if (file_.StartSize() == 0) out_ = "\xEF\xBB\xBF";
         for (std::size_t i = 0; i < columns.size(); ++i) {
             if (i) out_ += ',';
             AppendCsvValue(out_, columns[i].title);
         }
         out_ += "\r\n";
     }
-    ~CsvExport() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-
     void SetColumns(const std::vector<std::string>& names) { index_ = FindGridFields(columns_, names); }
     template <typename Value>
     void AddRow(const std::vector<Value>& values) {
@@ -72,28 +57,21 @@ class CsvExport {
         if (out_.size() >= kChunk) Flush();
     }
     bool Finish(bool rowsOk) {
-        if (fd_ < 0) return false;
         Flush();
-        if (!(ok_ && rowsOk)) {
-            static_cast<void>(::ftruncate(fd_, before_));
-            return false;
-        }
-        return true;
+        return rowsOk && file_.Commit();
     }
 
   private:
     static constexpr std::size_t kChunk = 1 << 20;
     void Flush() {
-        ok_ = ok_ && store_detail::WriteAll(fd_, out_);
+        file_.Write(out_);
         out_.clear();
     }
 
     const std::vector<GridColumn>& columns_;
     std::vector<std::optional<std::size_t>> index_;
+    FileWriter file_;
     std::string out_;
-    int fd_ = -1;
-    off_t before_ = 0;
-    bool ok_ = false;
 };
 
 }  // namespace
@@ -147,19 +125,12 @@ std::optional<fs::path> SaveDistinctColumnToFile(const ResultSet& rows, std::str
     std::string stamp = LocalTime("mobs_%Y%m%d%H%M%S");
 
     fs::path file = folder / stamp;
-    int fd = CreateExclusive(file);
-    for (int n = 1; fd < 0 && errno == EEXIST && n < 10000; ++n) {
+    auto writer = std::make_unique<FileWriter>(file, FileWriter::Mode::CreateNew);
+    for (int n = 1; writer->OpenError() == EEXIST && n < 10000; ++n) {
         file = folder / (stamp + "_" + std::to_string(n));
-        fd = CreateExclusive(file);
+        writer = std::make_unique<FileWriter>(file, FileWriter::Mode::CreateNew);
     }
-    if (fd < 0) return std::nullopt;
-    bool written = store_detail::WriteAll(fd, text);
-    ::close(fd);
-    if (!written) {
-        std::error_code ec;
-        fs::remove(file, ec);
-        return std::nullopt;
-    }
+    if (!writer->Write(text) || !writer->Commit()) return std::nullopt;
     return file;
 }
 

@@ -7,14 +7,13 @@
 #include <cerrno>
 #include <system_error>
 
+#include "core/file_write.h"
 #include "core/local_time.h"
 #include "core/paths.h"
 #include "core/ports.h"
-#include "store/file_write.h"
 
 namespace xunda {
 namespace fs = std::filesystem;
-using store_detail::WriteAll;
 
 namespace {
 
@@ -91,15 +90,10 @@ void Log::logit(std::string_view text) noexcept {
         std::lock_guard lock(mutex_);
         fs::path file = FileOf(corpID_);
         EnsurePrivateDir(folder_);
-        int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-        if (fd >= 0) {
-            line = LocalTime("%Y-%m-%d %H:%M:%S") + "   日志文件创建！\n" + line;
-        } else if (errno == EEXIST) {
-            fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-        }
-        if (fd < 0) return;
-        WriteAll(fd, line);
-        ::close(fd);
+        FileWriter writer(file, FileWriter::Mode::Append);
+        if (writer.Created()) line = LocalTime("%Y-%m-%d %H:%M:%S") + "   日志文件创建！\n" + line;
+        writer.Write(line);
+        writer.Commit();
     } catch (...) {
         // The log must never stop the operation that writes it.
     }

@@ -2,11 +2,15 @@
 """Writes the workbooks and documents the office tests read into the folder given as argument."""
 import datetime
 import os
+import random
 import shutil
+import struct
 import sys
 import zipfile
 
 import docx
+from docx.oxml import parse_xml
+from docx.oxml.ns import nsdecls
 import openpyxl
 import xlwt
 
@@ -85,6 +89,22 @@ document.add_paragraph("tel 010-12345678")
 document.add_table(rows=1, cols=1).cell(0, 0).text = "13612345678"
 document.save(path("numbers.docx"))
 
+# A document ending in a table, with numbers in its header and footer and a tracked deletion.
+# ending-table.doc, kept beside this script, is this document as Word 97 once converted with
+# `soffice --headless --convert-to doc:"MS Word 97" ending-table.docx` (LibreOffice 7.4).
+document = docx.Document()
+document.sections[0].header.paragraphs[0].text = "header 13000000001"
+document.sections[0].footer.paragraphs[0].text = "footer 13000000002"
+p = document.add_paragraph("body 13812345678 ")
+p._p.append(parse_xml(f'<w:del {nsdecls("w")} w:id="1" w:author="a" w:date="2024-01-01T00:00:00Z">'
+                      '<w:r><w:delText>13000000003</w:delText></w:r></w:del>'))
+table = document.add_table(rows=20, cols=2)
+for row in range(20):
+    table.cell(row, 0).text = f"139000000{row:02d}"
+    table.cell(row, 1).text = f"张三{row}"
+document.save(path("ending-table.docx"))
+shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "ending-table.doc"), out)
+
 # HTML saved as .xls, a text file in a folder named like a document.
 with open(path("html.xls"), "w") as f:
     f.write("<html><table><tr><td>13212345678</td></tr></table></html>")
@@ -109,3 +129,51 @@ with zipfile.ZipFile(path("bomb.xlsx"), "w", zipfile.ZIP_DEFLATED) as z:
         for _ in range(300):
             sheet.write(block)
         sheet.write(b"</sheetData></worksheet>")
+
+
+# Hostile workbooks. A sheet declaring (DIMENSIONS) far more cells than its file holds; a workbook
+# whose sheet list is lost; packages that inflate far beyond their size, or hold more shared
+# strings than fit the strings' memory (a member of random bytes makes that package large enough
+# that its parts' inflation alone passes).
+def patch_records(name, record, change, every):
+    data = bytearray(open(path(name), "rb").read())
+    at = data.find(record)
+    while at >= 0:
+        change(data, at)
+        at = data.find(record, at + 4) if every else -1
+    return data
+
+
+def declare(data, at):
+    struct.pack_into("<IIHHH", data, at + 4, 0, 65536, 0, 50, 0)  # A1:AX65536 on the first sheet
+
+
+with open(path("declared.xls"), "wb") as f:
+    f.write(patch_records("book.xls", b"\x00\x02\x0e\x00", declare, False))
+with open(path("no-sheet.xls"), "wb") as f:  # both sheet records (0x85, 11 bytes) made unknown
+    f.write(patch_records("book.xls", b"\x85\x00\x0b\x00", lambda data, at: data.__setitem__(at, 0x86), True))
+
+
+def package(name, sheet, strings=None, pad=0, workbook=parts["xl/workbook.xml"]):
+    with zipfile.ZipFile(path(name), "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("xl/workbook.xml", workbook)
+        z.writestr("xl/_rels/workbook.xml.rels", parts["xl/_rels/workbook.xml.rels"])
+        z.writestr("xl/worksheets/sheet2.xml", f'<worksheet {NS}><sheetData>{sheet}</sheetData></worksheet>')
+        if strings is not None:
+            z.writestr("xl/strings.xml", f"<sst {NS}>{strings}</sst>")
+        if pad:
+            z.writestr("xl/media/pad.bin", random.Random(7).randbytes(pad))
+
+
+first = '<row r="1"><c r="A1"><v>13912345678</v></c></row>'
+package("no-sheet.xlsx", first, workbook=f"<workbook {NS}><sheets/></workbook>")
+package("inflated.xlsx", first + "<row/>" * 4_000_000)
+package("strings.xlsx", first, f"<si><t>{'1' * (1 << 20)}</t></si>" * 50, pad=1 << 20)
+
+# Text in UTF-16 without a byte-order mark, and bytes with zero bytes that are no text.
+numbers = "手机 13812345678\r\n13912345678\r\n"
+for name, codec in (("utf16le.txt", "utf-16-le"), ("utf16be.txt", "utf-16-be")):
+    with open(path(name), "wb") as f:
+        f.write(numbers.encode(codec))
+with open(path("zeros.txt"), "wb") as f:
+    f.write(b"13812345678\0\0\r\n\0\x01\0\x02")

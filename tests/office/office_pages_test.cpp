@@ -89,10 +89,11 @@ TEST_F(OfficePagesTest, ExcelRowsBecomeQueuedMessages) {
     EXPECT_EQ(page->cbxPhone()->count(), 3);
     EXPECT_EQ(page->cbxPhone()->currentText(), QStringLiteral("第0列"));
 
-    prompts.file = Fixture("truncated-book.xlsx");  // a failed load keeps the grid
+    prompts.file = Fixture("no-sheet.xlsx");  // a failed load (a workbook without a sheet) keeps the grid
     Click(page, "Button36");
     EXPECT_EQ(page->lvwExcel()->model()->rowCount(), 3);
-    EXPECT_EQ(LastBox(), "文件读取失败: " + Fixture("truncated-book.xlsx"));
+    EXPECT_EQ(page->excelGroup()->title(), QStringLiteral("导入EXCEL文件(3)"));
+    EXPECT_EQ(LastBox(), "文件读取失败: " + Fixture("no-sheet.xlsx"));
 
     page->cbxParam()->setCurrentIndex(1);
     page->memMsg()->setPlainText(QStringLiteral("[称呼]:"));

@@ -1,5 +1,5 @@
 // The workbook and document readers over files written by make_fixtures.py, damaged files, and
-// the program runner that reads .doc files through catdoc.
+// the program runner that reads .doc files through antiword.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -64,6 +64,37 @@ TEST(OfficeReaders, DamagedFilesAreUnreadableNotEmpty) {
     EXPECT_EQ(ReadWordText(Fixture("truncated-numbers.docx")), std::nullopt);
 }
 
+TEST(OfficeReaders, HostileWorkbooksAreRefusedBeforeTheyFillMemoryOrTime) {
+    // declared sizes beyond the file, no worksheet, inflation beyond the file, shared strings
+    // beyond their memory
+    for (const char* name :
+         {"declared.xls", "no-sheet.xls", "no-sheet.xlsx", "inflated.xlsx", "strings.xlsx"}) {
+        EXPECT_FALSE(ReadFirstSheet(Fixture(name))) << name;
+        EXPECT_THROW(ImportMobsFile(Fixture(name)), FileReadError) << name;
+    }
+}
+
+TEST(ImportMobsFile, TextInUtf16WithoutByteOrderMarkIsReadAndZeroBytesAreRefused) {
+    for (const char* name : {"utf16le.txt", "utf16be.txt"})
+        EXPECT_EQ(ImportMobsFile(Fixture(name)), (Texts{"13812345678", "13912345678"})) << name;
+    EXPECT_THROW(ImportMobsFile(Fixture("zeros.txt")), FileReadError);
+}
+
+TEST(ImportMobsFile, DocAndDocxGiveTheSameTextWithTheirLastTableAndNoHeaderOrFooter) {
+    Texts mobs{"13000000003", "13812345678"};  // the body with its tracked deletion
+    for (int row = 0; row < 20; ++row)
+        mobs.push_back("139000000" + std::string(row < 10 ? "0" : "") + std::to_string(row));
+    for (const char* name : {"ending-table.doc", "ending-table.docx"})
+        EXPECT_EQ(ImportMobsFile(Fixture(name)), mobs) << name;
+    // a name that looks like an option is still a file name
+    test::TempDir dir;
+    std::filesystem::copy_file(Fixture("ending-table.doc"), dir / "-b");
+    const std::filesystem::path was = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    EXPECT_EQ(ImportMobsFile("-b"), mobs);
+    std::filesystem::current_path(was);
+}
+
 TEST(ImportMobsFile, FindsTheNumbersOfEveryKindOfFile) {
     const std::pair<const char*, Texts> files[] = {
         {"book.xlsx", {"075512345678", "13612345678", "13712345678", "13812345678", "13912345678"}},
@@ -83,7 +114,7 @@ TEST(RunProgramOutput, ReadsTheOutputOfAProgramThatEndsWellInTime) {
         return (dir / name).string();
     };
     const std::string echo = script("echo", "echo \"$@\"; echo 你好 >&2");
-    EXPECT_EQ(ReadDocText("/some where/a.doc", echo), "-w -d utf-8 /some where/a.doc\n");
+    EXPECT_EQ(ReadDocText("/some where/a.doc", echo), "-w 0 -m UTF-8.txt -- /some where/a.doc\n");
     using std::chrono::milliseconds;
     const std::pair<std::string, std::size_t> failing[] = {
         {script("fail", "echo half; exit 1"), 100},
