@@ -89,8 +89,8 @@ class CsvExport {
         for (std::size_t i = 0; i < index_.size(); ++i) {
             if (i) out_ += ',';
             const Value* v = index_[i] ? &values[*index_[i]] : nullptr;
-            AppendCsvValue(out_, CellText(columns_[i], v && *v ? std::optional<std::string_view>(**v)
-                                                               : std::nullopt));
+            AppendCsvValue(
+                out_, CellText(columns_[i], v && *v ? std::optional<std::string_view>(**v) : std::nullopt));
         }
         out_ += "\r\n";
         if (out_.size() >= kChunk) Flush();

@@ -62,7 +62,8 @@ ShownFields RowPager::Shown(std::size_t row) {
     ShownFields shown;
     for (std::size_t c = 0; c < columns_.size(); ++c) {
         const std::optional<std::size_t> at = gridIndex_[c];
-        if (!at || std::any_of(shown.begin(), shown.end(), [&](const auto& f) { return f.first == names_[*at]; }))
+        if (!at ||
+            std::any_of(shown.begin(), shown.end(), [&](const auto& f) { return f.first == names_[*at]; }))
             continue;
         const auto* cell = Cell(block, row, at);
         shown.emplace_back(names_[*at], cell ? *cell : std::nullopt);

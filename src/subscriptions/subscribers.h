@@ -10,9 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "store/account_host.h"
 #include "store/result_set.h"
 #include "store/row_pager.h"
-#include "store/account_host.h"
 
 namespace xunda {
 

@@ -57,6 +57,9 @@ TEST_F(CategoriesTest, RenameMovesTheSubscriptionsOfTheAccountAndKeepsTheHistory
     EXPECT_EQ(Rows("SELECT corpID || msgType FROM mobOrder ORDER BY rowid"), "10001C'|10002A");
     EXPECT_EQ(Rows("SELECT msgType FROM msgType WHERE corpID=10002"), "A");
     EXPECT_EQ(Rows("SELECT msgType FROM histMsgType"), "A");
+    Insert("mobOrder (corpID,mob,msgType)", {"10001,'2','A'"});
+    btnEditMsgTypeClick(*this, "A", "E");  // A is gone: nothing is renamed
+    EXPECT_EQ(Rows("SELECT msgType FROM mobOrder WHERE mob='2'") + Names(), "AC'|B");
 
     FailOn("UPDATE ON mobOrder");
     EXPECT_TRUE(btnEditMsgTypeClick(*this, "C'", "D"));

@@ -59,7 +59,8 @@ TEST_F(AboutPageTest, ClearAllNeedsTheRightPasswordAndDeletesOnlyThisAccountsRow
     EXPECT_EQ(Rows("mt", "10001"), 1);
 
     prompts.answer = true;
-    ASSERT_TRUE(main->db().pAdoCom("CREATE TRIGGER fail BEFORE DELETE ON okMsg BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    ASSERT_TRUE(main->db().pAdoCom(
+        "CREATE TRIGGER fail BEFORE DELETE ON okMsg BEGIN SELECT RAISE(ABORT, 'no'); END"));
     about().btnClearAllDataClick();
     EXPECT_THAT(prompts.Last(), ::testing::HasSubstr("数据库命令执行失败,请检查!"));
     EXPECT_EQ(Rows("mt", "10001"), 1);

@@ -76,12 +76,13 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), list_(host()) {
     AddGrid(list_.grid(), "userGroup", "userGrid", "手机资料", [this] { return list_.Caption(); });
     QTableView* grid = Grid();
     qobject_cast<QueryGridModel*>(grid->model())
-        ->SetEditable({"mob", "username", "nickName", "bir", "usermemo"},
-                      [this](std::size_t row, const std::string& field, const std::optional<std::string_view>& text) {
-                          const bool stored = list_.EditField(row, field, text);
-                          OrdersShown();
-                          return stored;
-                      });
+        ->SetEditable(
+            {"mob", "username", "nickName", "bir", "usermemo"},
+            [this](std::size_t row, const std::string& field, const std::optional<std::string_view>& text) {
+                const bool stored = list_.EditField(row, field, text);
+                OrdersShown();
+                return stored;
+            });
     grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::AnyKeyPressed);
     grid->setItemDelegateForColumn(kBirColumn, new BirthdayDelegate(grid));
