@@ -102,7 +102,7 @@ bool btnDelMsgTypeClick(AccountHost& host, const std::vector<std::string>& ticke
                          : prompts.Confirm("选中的订阅类别没有任何手机订阅,将删除!你要继续吗?");
     if (!yes) return false;
     db.Transaction([&] {
-        return db.pAdoCom("DELETE FROM msgType" + where) && db.pAdoCom("DELETE FROM mobOrder" + where);
+        return db.ChangeRows("DELETE FROM msgType" + where) && db.pAdoCom("DELETE FROM mobOrder" + where);
     });
     return true;
 }
