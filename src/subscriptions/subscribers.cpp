@@ -41,9 +41,12 @@ std::string SubscriberList::Account() {
     return SqlInt(host_.corpID());
 }
 
+std::string SubscriberList::OrdersSql(const std::string& mob) {
+    return "SELECT rowid AS rowid, * FROM mobOrder WHERE corpID=" + Account() + " AND mob=" + SqlQuote(mob);
+}
+
 void SubscriberList::ShowOrders(const std::string& mob) {
-    orders_ = host_.db().pAdoQuery("SELECT rowid AS rowid, * FROM mobOrder WHERE corpID=" + Account() +
-                                   " AND mob=" + SqlQuote(mob));
+    orders_ = host_.db().pAdoQuery(OrdersSql(mob));
 }
 
 void SubscriberList::RefreshOrders() {
@@ -131,8 +134,12 @@ bool SubscriberList::EditField(std::size_t row, const std::string& field,
                           " AND mob=" + SqlQuote(*text) + ")") &&
                db.pAdoCom("UPDATE mobOrder SET mob=" + SqlQuote(*text) + c);
     });
-    if (moved && !orders_.Sql().empty()) ShowOrders(std::string(*text));
-    return moved;
+    if (!moved) return false;
+    if (orders_.Sql() == OrdersSql(old))
+        ShowOrders(std::string(*text));
+    else
+        RefreshOrders();
+    return true;
 }
 
 }  // namespace xunda

@@ -44,7 +44,7 @@ class SubscriberList {
     // An edit in the grid: stores a text (or NULL) in a field of the subscriber in `row`. A new
     // number takes the subscriber's subscriptions with it, all in one transaction; where the new
     // number is subscribed to a category already, its own subscription stays and the moved one
-    // goes. The subscriptions shown are then the new number's. False when refused.
+    // goes. Subscriptions shown of the old number are then shown of the new. False when refused.
     bool EditField(std::size_t row, const std::string& field, const std::optional<std::string_view>& text);
     // The subscriptions shown, read again by their last statement (after a dialog changed them).
     void RefreshOrders();
@@ -52,6 +52,7 @@ class SubscriberList {
     void CloseOrders() { orders_ = ResultSet{}; }
 
   private:
+    std::string OrdersSql(const std::string& mob);
     void ShowOrders(const std::string& mob);
     void ShowFirstOrders();
     std::string Account();
