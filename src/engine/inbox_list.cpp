@@ -59,7 +59,7 @@ void InboxList::btnRevDelClick(const std::function<void()>& search) {
 void InboxList::btnRevDelSingleClick(std::optional<std::size_t> current) {
     if (!current || *current >= grid_.RowCount()) return;
     if (!host_.prompts().Confirm(" 将删除一条收信箱短信记录!要继续吗?")) return;
-    if (host_.db().DeleteRow("mo", grid_.RowId(*current))) grid_.Remove(*current);
+    grid_.Delete(*current);
 }
 
 void InboxList::MarkHandled(const std::string& ids, MoFilter filter) {

@@ -337,17 +337,40 @@ int Database::Changes() {
     return c.Ok() ? sqlite3_changes(c.Handle()) : 0;
 }
 
-bool Database::DeleteRow(std::string_view table, std::int64_t rowid) {
+bool Database::ChangeRows(std::string_view sql) {
+    if (!pAdoCom(sql)) return false;
+    if (Changes() > 0) return true;
+    Connection& c = Conn();
+    c.Report(prompts(), sql, "no row changed: the row is gone or was changed since it was listed");
+    if (c.depth > 0) c.failed = true;
+    return false;
+}
+
+namespace {
+
+// " WHERE rowid=<rowid> AND <field> IS <value shown> ...".
+std::string ShownRow(std::int64_t rowid, const ShownFields& shown) {
+    std::string where = " WHERE rowid=" + SqlInt(rowid);
+    for (const auto& [field, value] : shown) {
+        if (!IsIdentifier(field)) throw std::invalid_argument("bad column name");
+        where += " AND " + field + " IS " + SqlQuoteOrNull(value);
+    }
+    return where;
+}
+
+}  // namespace
+
+bool Database::DeleteRow(std::string_view table, std::int64_t rowid, const ShownFields& shown) {
     if (!IsIdentifier(table)) throw std::invalid_argument("bad table name");
-    return pAdoCom("DELETE FROM " + std::string(table) + " WHERE rowid=" + SqlInt(rowid));
+    return ChangeRows("DELETE FROM " + std::string(table) + ShownRow(rowid, shown));
 }
 
 bool Database::UpdateRow(std::string_view table, std::int64_t rowid, std::string_view column,
-                         const std::optional<std::string_view>& text) {
+                         const std::optional<std::string_view>& text, const ShownFields& shown) {
     if (!IsIdentifier(table) || !IsIdentifier(column))
         throw std::invalid_argument("bad table or column name");
-    return pAdoCom("UPDATE " + std::string(table) + " SET " + std::string(column) + "=" +
-                   SqlQuoteOrNull(text) + " WHERE rowid=" + SqlInt(rowid));
+    return ChangeRows("UPDATE " + std::string(table) + " SET " + std::string(column) + "=" +
+                      SqlQuoteOrNull(text) + ShownRow(rowid, shown));
 }
 
 // ---- BulkWriter

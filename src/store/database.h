@@ -23,6 +23,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -43,6 +44,8 @@ using SqlValue = std::variant<std::nullptr_t, std::int64_t, std::string_view>;
 
 // One row as a streaming query hands it over (nullopt is SQL NULL); valid during the call only.
 using RowValues = std::vector<std::optional<std::string_view>>;
+// The fields a list shows of a row, each with the value shown (nullopt is NULL).
+using ShownFields = std::vector<std::pair<std::string, std::optional<std::string>>>;
 using ColumnsCallback = std::function<void(const std::vector<std::string>& columns)>;
 using RowCallback = std::function<void(const RowValues& values)>;
 
@@ -97,11 +100,16 @@ class Database {
     // Rows changed by this thread's last command.
     int Changes();
 
-    // Deletes or updates one row found by a query that selected "rowid AS rowid" (ResultSet::RowId).
-    // `table` and `column` are names from the program's code; a null text stores NULL.
-    bool DeleteRow(std::string_view table, std::int64_t rowid);
+    // Runs a statement that changes the rows a list shows. When it changes none (they are gone or
+    // were changed since they were listed), it is refused: reported like a failed statement, false.
+    bool ChangeRows(std::string_view sql);
+    // Deletes or updates the row a list shows by its rowid and, since rowids are given out again,
+    // only while the row still holds the values shown (`shown`; none for a key never given out
+    // again); a row gone or changed is refused as in ChangeRows. `table` and the column names are
+    // names from the program's code; a null text stores NULL.
+    bool DeleteRow(std::string_view table, std::int64_t rowid, const ShownFields& shown = {});
     bool UpdateRow(std::string_view table, std::int64_t rowid, std::string_view column,
-                   const std::optional<std::string_view>& text);
+                   const std::optional<std::string_view>& text, const ShownFields& shown = {});
 
   private:
     friend class BulkWriter;

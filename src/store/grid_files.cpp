@@ -16,8 +16,31 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// "+5", "-0.5", "+8613800000000": a sign, then digits with at most one point among them.
+bool SignedNumber(std::string_view text) {
+    text.remove_prefix(1);
+    std::size_t digits = 0;
+    std::size_t points = 0;
+    for (char c : text) {
+        if (c >= '0' && c <= '9')
+            ++digits;
+        else if (c != '.' || ++points > 1)
+            return false;
+    }
+    return digits > 0;
+}
+
+// Whether a spreadsheet opening the file would run the text as a formula.
+bool RunsAsFormula(std::string_view text) {
+    if (text.empty()) return false;
+    const char first = text.front();
+    if (first == '=' || first == '@') return true;
+    return (first == '+' || first == '-') && !SignedNumber(text);
+}
+
 void AppendCsvValue(std::string& line, std::string_view value) {
     line += '"';
+    if (RunsAsFormula(value)) line += '\'';
     for (char c : value) {
         if (c == '"') line += '"';
         line += c;
@@ -51,7 +74,8 @@ class CsvExport {
         for (std::size_t i = 0; i < index_.size(); ++i) {
             if (i) out_ += ',';
             const Value* v = index_[i] ? &values[*index_[i]] : nullptr;
-            AppendCsvValue(out_, v && *v ? std::string_view(**v) : std::string_view());
+            AppendCsvValue(
+                out_, CellText(columns_[i], v && *v ? std::optional<std::string_view>(**v) : std::nullopt));
         }
         out_ += "\r\n";
         if (out_.size() >= kChunk) Flush();
@@ -75,6 +99,11 @@ class CsvExport {
 };
 
 }  // namespace
+
+std::string CellText(const GridColumn& column, const std::optional<std::string_view>& value) {
+    if (!column.yesNo || !value || value->empty()) return std::string(value.value_or(""));
+    return *value == "0" ? "False" : "True";
+}
 
 std::vector<std::optional<std::size_t>> FindGridFields(const std::vector<GridColumn>& columns,
                                                       const std::vector<std::string>& names) {

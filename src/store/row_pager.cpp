@@ -57,9 +57,29 @@ void RowPager::Remove(std::size_t row) {
     Notify(false);
 }
 
+ShownFields RowPager::Shown(std::size_t row) {
+    const Block& block = Hold(row);
+    ShownFields shown;
+    for (std::size_t c = 0; c < columns_.size(); ++c) {
+        const std::optional<std::size_t> at = gridIndex_[c];
+        if (!at ||
+            std::any_of(shown.begin(), shown.end(), [&](const auto& f) { return f.first == names_[*at]; }))
+            continue;
+        const auto* cell = Cell(block, row, at);
+        shown.emplace_back(names_[*at], cell ? *cell : std::nullopt);
+    }
+    return shown;
+}
+
+bool RowPager::Delete(std::size_t row) {
+    if (row >= ids_.size() || !db_().DeleteRow(query_.table, ids_[row], Shown(row))) return false;
+    Remove(row);
+    return true;
+}
+
 bool RowPager::Update(std::size_t row, std::string_view field, const std::optional<std::string_view>& text) {
     if (row >= ids_.size()) return false;
-    const bool ok = db_().UpdateRow(query_.table, ids_[row], field, text);
+    const bool ok = db_().UpdateRow(query_.table, ids_[row], field, text, Shown(row));
     std::erase_if(blocks_, [&](const Block& b) { return row >= b.first && row < b.first + kBlockRows; });
     return ok;
 }
@@ -80,7 +100,7 @@ std::optional<std::string> RowPager::Field(std::size_t row, std::string_view nam
 std::string RowPager::Text(std::size_t row, std::size_t column) {
     const Block& block = Hold(row);
     const auto* cell = Cell(block, row, gridIndex_.at(column));
-    return cell && *cell ? **cell : std::string();
+    return CellText(columns_[column], cell && *cell ? std::optional<std::string_view>(**cell) : std::nullopt);
 }
 
 const std::optional<std::string>* RowPager::Cell(const Block& block, std::size_t row,

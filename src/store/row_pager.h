@@ -18,11 +18,10 @@
 #include <string_view>
 #include <vector>
 
+#include "store/database.h"
 #include "store/grid_files.h"
 
 namespace xunda {
-
-class Database;
 
 // A listing: "SELECT * FROM <table> [WHERE <where>] [ORDER BY <orderBy>] [LIMIT <limit>]".
 struct ListQuery {
@@ -51,7 +50,11 @@ class RowPager {
     void Clear();
     // Takes one row out of the list (it has been deleted).
     void Remove(std::size_t row);
-    // Writes a text (or NULL) into a field of a listed row; false when the runner refused it.
+    // The grid's fields of a listed row with the values it shows (Database::DeleteRow).
+    ShownFields Shown(std::size_t row);
+    // Deletes a listed row and takes it out of the list, or writes a text (or NULL) into one of its
+    // fields; a row gone or changed since it was shown is refused. False when refused.
+    bool Delete(std::size_t row);
     bool Update(std::size_t row, std::string_view field, const std::optional<std::string_view>& text);
 
     const ListQuery& Query() const { return query_; }

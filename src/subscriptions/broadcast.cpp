@@ -90,13 +90,8 @@ std::string BroadcastHistory::histMsgGridCellClick(std::optional<std::size_t> ro
 void BroadcastHistory::btnDelHistMsgClick(std::optional<std::size_t> row) {
     if (!row || *row >= grid_.RowCount()) return;
     if (!host_.prompts().Confirm("将删除一条历史订阅内容!你要继续吗?")) return;
-    Database& db = host_.db();
-    const std::string broadcast = " WHERE " + Account() + " AND msgID=" + SqlInt(grid_.RowId(*row));
-    if (db.Transaction([&] {
-            return db.pAdoCom("DELETE FROM histMsgType" + broadcast) &&
-                   db.pAdoCom("DELETE FROM histMsg" + broadcast);
-        }))
-        grid_.Remove(*row);
+    // msgID is never given out again: the broadcast's categories stay with it in histMsgType.
+    if (host_.db().DeleteRow("histMsg", grid_.RowId(*row))) grid_.Remove(*row);
 }
 
 void BroadcastHistory::BitBtn9Click(const std::function<void(const RowPager&)>& save) {
@@ -113,10 +108,7 @@ void BroadcastHistory::BitBtn9Click(const std::function<void(const RowPager&)>& 
     }
     save(grid_);
     if (!prompts.Confirm("将删除全部的历史订阅信息记录!请再次确认继续!")) return;
-    db.Transaction([&] {
-        return db.pAdoCom("DELETE FROM histMsgType WHERE " + listed) &&
-               db.pAdoCom("DELETE FROM histMsg WHERE " + listed);
-    });
+    db.pAdoCom("DELETE FROM histMsg WHERE " + listed);
     grid_.Refresh();
 }
 

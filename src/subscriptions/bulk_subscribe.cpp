@@ -16,7 +16,10 @@ constexpr std::size_t kChunk = 100;
 
 // One chunk of numbers in one transaction. A number is new when the account has no subscriber of
 // it; a new number's subscriptions are inserted, a known number's existing subscription of the
-// category gets the new expiry (its status and time stay), a missing one is inserted.
+// category gets the new expiry (its status and time stay), a missing one is inserted. A statement
+// the database refuses is undone by the database alone (each statement here changes one row at
+// most) and reported once; the number goes on with its next statement, as does the chunk. Only an
+// error that ends the transaction loses the chunk.
 bool SubscribeChunk(Database& db, std::int64_t corp, const BulkSubscribeInput& in, std::size_t first,
                     std::size_t end, const BusyText& busyText) {
     return db.Transaction([&] {
@@ -31,15 +34,13 @@ bool SubscribeChunk(Database& db, std::int64_t corp, const BulkSubscribeInput& i
             const std::string_view mob = in.mobs[i];
             busyText("正在处理: (" + std::to_string(i + 1) + "/" + std::to_string(in.mobs.size()) + ") " +
                      in.mobs[i]);
-            if (!addMob.Add({corp, mob})) return false;
-            const bool known = db.Changes() == 0;
+            // A number whose insert failed counts as new: its subscriptions are inserted.
+            const bool known = addMob.Add({corp, mob}) && db.Changes() == 0;
             for (const std::string& category : in.categories) {
-                if (known) {
-                    if (!renew.Add({expiry, corp, mob, category})) return false;
-                    if (db.Changes() > 0) continue;
-                }
-                if (!subscribe.Add({corp, mob, category, expiry})) return false;
+                if (known && (!renew.Add({expiry, corp, mob, category}) || db.Changes() > 0)) continue;
+                subscribe.Add({corp, mob, category, expiry});
             }
+            if (!(addMob.Ok() && renew.Ok() && subscribe.Ok())) return false;
         }
         return addMob.Commit() && renew.Commit() && subscribe.Commit();
     });

@@ -37,7 +37,8 @@ bool CheckPersonalData(Prompts& prompts, std::string_view userName, std::string_
 bool ConfirmBulkSubscribe(Prompts& prompts, std::size_t count);
 
 // The run (on a worker). Numbers go in chunks of 100, each after a rest of 100 ms (`sleep`) and in
-// one transaction: a failure is reported once, undoes its chunk, and the run goes on with the next.
+// one transaction: a refused statement is reported once and costs only itself; an error that ends
+// the transaction is reported once, undoes its chunk, and the run goes on with the next.
 // The busy window follows "正在处理: (<i>/<n>) <number>"; the log gets "订阅开始:<n>个手机号码" and
 // "用户资料处理结束".
 void BulkSubscribe(Database& db, Log& log, std::string_view corpID, const BulkSubscribeInput& input,

@@ -34,10 +34,12 @@ std::string QuotedList(const std::vector<std::string>& names) {
     return list;
 }
 
-std::vector<std::string> pMsgType(AccountHost& host) {
+std::vector<std::string> pMsgType(AccountHost& host, CategoryOrder order) {
     std::vector<std::string> names;
-    for (ResultSet rs = host.db().pAdoQuery("SELECT msgType FROM msgType WHERE corpID=" + Account(host) +
-                                            " ORDER BY addtime DESC, rowid DESC");
+    for (ResultSet rs =
+             host.db().pAdoQuery("SELECT msgType FROM msgType WHERE corpID=" + Account(host) +
+                                 (order == CategoryOrder::NewestFirst ? " ORDER BY addtime DESC, rowid DESC"
+                                                                      : " ORDER BY rowid"));
          !rs.Eof(); rs.Next())
         names.push_back(rs.AsString("msgType"));
     return names;
@@ -76,7 +78,9 @@ bool btnEditMsgTypeClick(AccountHost& host, const std::optional<std::string>& hi
     Database& db = host.db();
     const std::string set = " SET msgType=" + SqlQuote(name) + " WHERE corpID=" + Account(host) +
                             " AND msgType=" + SqlQuote(*highlighted);
-    db.Transaction([&] { return db.pAdoCom("UPDATE msgType" + set) && db.pAdoCom("UPDATE mobOrder" + set); });
+    // The highlighted category may be gone meanwhile: then nothing is renamed.
+    db.Transaction(
+        [&] { return db.ChangeRows("UPDATE msgType" + set) && db.pAdoCom("UPDATE mobOrder" + set); });
     return true;
 }
 
@@ -98,7 +102,7 @@ bool btnDelMsgTypeClick(AccountHost& host, const std::vector<std::string>& ticke
                          : prompts.Confirm("选中的订阅类别没有任何手机订阅,将删除!你要继续吗?");
     if (!yes) return false;
     db.Transaction([&] {
-        return db.pAdoCom("DELETE FROM msgType" + where) && db.pAdoCom("DELETE FROM mobOrder" + where);
+        return db.ChangeRows("DELETE FROM msgType" + where) && db.pAdoCom("DELETE FROM mobOrder" + where);
     });
     return true;
 }

@@ -20,8 +20,11 @@ std::string CategoryName(std::string_view typed);
 // The names as an SQL list: each quoted, joined by "," ('A','B').
 std::string QuotedList(const std::vector<std::string>& names);
 
-// pMsgType: the account's category names, newest first.
-std::vector<std::string> pMsgType(AccountHost& host);
+// The order of a category list: the bulk page's check list shows the newest first, the search
+// page's drop-down list the table's order.
+enum class CategoryOrder { NewestFirst, AsStored };
+// pMsgType: the account's category names.
+std::vector<std::string> pMsgType(AccountHost& host, CategoryOrder order = CategoryOrder::NewestFirst);
 
 // btnNewMsgTypeClick: adds the category `typed` unless it is blank or the account has it.
 bool btnNewMsgTypeClick(AccountHost& host, std::string_view typed);

@@ -15,7 +15,7 @@ const std::vector<GridColumn> kColumns = {
     {"手机号码", "mob"}, {"姓名", "username"}, {"称呼", "nickName"}, {"生日", "bir"}, {"备注", "usermemo"},
 };
 const std::vector<GridColumn> kOrderColumns = {
-    {"手机号码", "mob"},    {"订阅类别", "msgType"},       {"正常发送", "dgstatus"},
+    {"手机号码", "mob"},    {"订阅类别", "msgType"},       {"正常发送", "dgstatus", true},
     {"订阅时间", "dgtime"}, {"订阅到期时间", "dgTimeout"},
 };
 constexpr const char* kNotFound = "没有找到相关手机用户资料!";
@@ -41,11 +41,12 @@ std::string SubscriberList::Account() {
     return SqlInt(host_.corpID());
 }
 
+std::string SubscriberList::OrdersSql(const std::string& mob) {
+    return "SELECT rowid AS rowid, * FROM mobOrder WHERE corpID=" + Account() + " AND mob=" + SqlQuote(mob);
+}
+
 void SubscriberList::ShowOrders(const std::string& mob) {
-    orders_ = host_.db().pAdoQuery(
-        "SELECT rowid AS rowid, mob, msgType, CASE WHEN dgStatus THEN 'True' ELSE 'False' END AS dgstatus,"
-        " dgTime, dgTimeOut FROM mobOrder WHERE corpID=" +
-        Account() + " AND mob=" + SqlQuote(mob));
+    orders_ = host_.db().pAdoQuery(OrdersSql(mob));
 }
 
 void SubscriberList::RefreshOrders() {
@@ -103,8 +104,9 @@ std::optional<std::size_t> SubscriberList::btnUserDelClick(std::optional<std::si
         return row;
     // The subscriber goes with every subscription of its number, or nothing goes.
     const std::int64_t rowid = grid_.RowId(*row);
+    const ShownFields shown = grid_.Shown(*row);
     if (!db.Transaction(
-            [&] { return db.DeleteRow("mobs", rowid) && db.pAdoCom("DELETE FROM mobOrder" + ofMob); }))
+            [&] { return db.DeleteRow("mobs", rowid, shown) && db.pAdoCom("DELETE FROM mobOrder" + ofMob); }))
         return row;
     grid_.Remove(*row);
     if (grid_.RowCount() == 0) {
@@ -114,6 +116,30 @@ std::optional<std::size_t> SubscriberList::btnUserDelClick(std::optional<std::si
     const std::size_t current = std::min(*row, grid_.RowCount() - 1);
     ShowOrders(grid_.Field(current, "mob").value_or(""));
     return current;
+}
+
+bool SubscriberList::EditField(std::size_t row, const std::string& field,
+                               const std::optional<std::string_view>& text) {
+    if (row >= grid_.RowCount()) return false;
+    if (field != "mob") return grid_.Update(row, field, text);
+    const std::string old = grid_.Field(row, "mob").value_or("");
+    if (!text || old.empty() || *text == old) return grid_.Update(row, field, text);
+    // The subscriptions go with the number; a category the new number has already keeps its own.
+    const std::string c = " WHERE corpID=" + Account() + " AND mob=" + SqlQuote(old);
+    Database& db = host_.db();
+    const bool moved = db.Transaction([&] {
+        return grid_.Update(row, field, text) &&
+               db.pAdoCom("DELETE FROM mobOrder" + c +
+                          " AND msgType IN (SELECT msgType FROM mobOrder WHERE corpID=" + Account() +
+                          " AND mob=" + SqlQuote(*text) + ")") &&
+               db.pAdoCom("UPDATE mobOrder SET mob=" + SqlQuote(*text) + c);
+    });
+    if (!moved) return false;
+    if (orders_.Sql() == OrdersSql(old))
+        ShowOrders(std::string(*text));
+    else
+        RefreshOrders();
+    return true;
 }
 
 }  // namespace xunda

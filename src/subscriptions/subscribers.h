@@ -7,11 +7,12 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "store/account_host.h"
 #include "store/result_set.h"
 #include "store/row_pager.h"
-#include "store/account_host.h"
 
 namespace xunda {
 
@@ -21,7 +22,7 @@ class SubscriberList {
 
     // userQuery: the subscribers, read lazily.
     RowPager& grid() { return grid_; }
-    // userMobQuery: the subscriptions of one number, dgstatus as "True"/"False".
+    // userMobQuery: the subscriptions of one number (with their rowids).
     const ResultSet& orders() const { return orders_; }
     static const std::vector<GridColumn>& OrderColumns();
     // "手机资料(<rows listed>)" and "订阅类别(<rows held>)".
@@ -40,12 +41,18 @@ class SubscriberList {
     // Deletes the subscriber of `row` with all of its subscriptions, after a question chosen by
     // whether it has any; then shows the subscriptions of the row that becomes current (returned).
     std::optional<std::size_t> btnUserDelClick(std::optional<std::size_t> row);
+    // An edit in the grid: stores a text (or NULL) in a field of the subscriber in `row`. A new
+    // number takes the subscriber's subscriptions with it, all in one transaction; where the new
+    // number is subscribed to a category already, its own subscription stays and the moved one
+    // goes. Subscriptions shown of the old number are then shown of the new. False when refused.
+    bool EditField(std::size_t row, const std::string& field, const std::optional<std::string_view>& text);
     // The subscriptions shown, read again by their last statement (after a dialog changed them).
     void RefreshOrders();
     // No subscriptions shown (the database was closed).
     void CloseOrders() { orders_ = ResultSet{}; }
 
   private:
+    std::string OrdersSql(const std::string& mob);
     void ShowOrders(const std::string& mob);
     void ShowFirstOrders();
     std::string Account();

@@ -28,16 +28,28 @@ std::string Account(AccountHost& host) {
     return SqlInt(host.corpID());
 }
 
+// Deletes a shown subscription while it still holds what the grid shows.
+bool DeleteShown(Database& db, const ResultSet& orders, std::size_t row) {
+    ShownFields shown;
+    for (const GridColumn& column : SubscriberList::OrderColumns()) {
+        const auto at = orders.ColumnIndex(column.field);
+        if (at) shown.emplace_back(orders.Columns()[*at], orders.At(row, *at));
+    }
+    return db.DeleteRow("mobOrder", std::stoll(Cell(orders, row, "rowid")), shown);
+}
+
 }  // namespace
 
 void btnUserCancelAllClick(AccountHost& host, SubscriberList& list, std::optional<std::size_t> row) {
     if (!Shown(list, row)) return;
     const ResultSet& orders = list.orders();
     if (!host.prompts().Confirm(Cell(orders, *row, "mob") + "的订阅内容将全部被删除!要继续吗?")) return;
-    std::string ids;
-    for (std::size_t r = 0; r < orders.RecordCount(); ++r)
-        (ids += r ? "," : "") += SqlInt(Cell(orders, r, "rowid"));
-    host.db().pAdoCom("DELETE FROM mobOrder WHERE rowid IN (" + ids + ")");
+    Database& db = host.db();
+    db.Transaction([&] {
+        for (std::size_t r = 0; r < orders.RecordCount(); ++r)
+            if (!DeleteShown(db, orders, r)) return false;
+        return true;
+    });
     list.RefreshOrders();
 }
 
@@ -47,7 +59,7 @@ void btnUserCancelSingleClick(AccountHost& host, SubscriberList& list, std::opti
     if (!host.prompts().Confirm(Cell(orders, *row, "mob") + "的订阅类别:" + Cell(orders, *row, "msgType") +
                                 " 将被删除!要继续吗?"))
         return;
-    host.db().DeleteRow("mobOrder", std::stoll(Cell(orders, *row, "rowid")));
+    DeleteShown(host.db(), orders, *row);
     list.RefreshOrders();
 }
 
@@ -59,11 +71,12 @@ std::optional<SubscriptionChange> btnUserEditClick(const SubscriberList& list, s
         const auto parsed = ParseDay(Cell(orders, *row, field));
         return parsed ? DayText(*parsed) : std::string(today);
     };
-    return SubscriptionChange{.mob = Cell(orders, *row, "mob"),
-                              .msgType = Cell(orders, *row, "msgType"),
-                              .closed = Cell(orders, *row, "dgstatus") != "True",
-                              .dgTime = day("dgTime"),
-                              .dgTimeOut = day("dgTimeOut")};
+    return SubscriptionChange{
+        .mob = Cell(orders, *row, "mob"),
+        .msgType = Cell(orders, *row, "msgType"),
+        .closed = CellText(SubscriberList::OrderColumns()[2], Cell(orders, *row, "dgStatus")) != "True",
+        .dgTime = day("dgTime"),
+        .dgTimeOut = day("dgTimeOut")};
 }
 
 bool ChangeSubscription(AccountHost& host, SubscriberList& list, const SubscriptionChange& change) {
@@ -71,7 +84,7 @@ bool ChangeSubscription(AccountHost& host, SubscriberList& list, const Subscript
                       ", dgTime=" + Stored(change.dgTime) + ", dgTimeOut=" + Stored(change.dgTimeOut) +
                       " WHERE corpID=" + Account(host) + " AND mob=" + SqlQuote(change.mob);
     if (!change.allOfMob) sql += " AND msgType=" + SqlQuote(change.msgType);
-    const bool stored = host.db().pAdoCom(sql);
+    const bool stored = host.db().ChangeRows(sql);
     list.RefreshOrders();
     if (stored) host.prompts().Notice("处理成功!");
     return stored;

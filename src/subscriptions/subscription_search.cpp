@@ -11,7 +11,7 @@ namespace xunda {
 namespace {
 
 const std::vector<GridColumn> kColumns = {
-    {"手机号码", "mob"},    {"订阅类别", "msgType"},       {"正常发送", "dgstatus"},
+    {"手机号码", "mob"},    {"订阅类别", "msgType"},       {"正常发送", "dgstatus", true},
     {"订阅时间", "dgtime"}, {"订阅到期时间", "dgTimeout"},
 };
 
@@ -44,7 +44,7 @@ bool SubscriptionSearch::btnMobOrderSearchClick(const SubscriptionFilters& filte
 void SubscriptionSearch::btnMobDelClick(std::optional<std::size_t> row) {
     if (!row || *row >= grid_.RowCount()) return;
     if (!host_.prompts().Confirm(" 将删除一条订阅关系!要继续吗?")) return;
-    if (host_.db().DeleteRow("mobOrder", grid_.RowId(*row))) grid_.Remove(*row);
+    grid_.Delete(*row);
 }
 
 std::vector<std::string> SubscriptionSearch::btnMobSendAllClick() {

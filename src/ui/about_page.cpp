@@ -11,10 +11,10 @@
 
 #include "core/paths.h"
 #include "platform/autostart.h"
+#include "store/account_clear.h"
 #include "store/database.h"
 #include "store/log.h"
 #include "store/settings.h"
-#include "store/sql_text.h"
 #include "ui/assets.h"
 #include "ui/main_window.h"
 #include "ui/msg_form.h"
@@ -37,10 +37,6 @@ constexpr RowLook kLooks[] = {
     {"rpWavCheck", "接收到新的短信收条时播放声音", "rpWavFile", "BitBtn27", "BitBtn24"},
     {"mtWavCheck", "发送短信错误时播放声音", "mtWavFile", "BitBtn33", "BitBtn32"},
 };
-
-// The tables whose rows belong to one account; histMsgType and sysConfig keep theirs.
-constexpr const char* kAccountTables[] = {"histMsg", "mo",  "mt",    "mt_bak",      "mobs",
-                                          "mobOrder", "msgType", "okMsg", "lastSendMobs"};
 
 // A file edit's path without blanks around it; a path is kept as it is, whatever its characters.
 std::string Trimmed(const QLineEdit* edit) { return edit->text().trimmed().toStdString(); }
@@ -212,14 +208,12 @@ void AboutPage::btnClearAllDataClick() {
     if (!main_.prompts().ConfirmSevere("初始化数据将删除所有的数据,请慎重考虑之后再做.你确认要继续吗?")) return;
     edPass_->clear();
     const bool wasRunning = main_.Quiesce("正在处理中,请稍候...");
-    const std::string corp = SqlInt(main_.Account().corpID);
-    for (const char* table : kAccountTables) {
-        main_.db().pAdoCom(std::string("DELETE FROM ") + table + " WHERE corpID=" + corp);
-    }
+    // A failure has been reported by the store, and nothing was deleted.
+    const bool cleared = ClearAccountData(main_.db(), main_.Account().corpID);
     const bool reopened = main_.ReopenDatabase();
     if (reopened) main_.Resume(wasRunning);
     main_.busy().Close();
-    if (reopened) main_.prompts().Notice("初始化数据成功!");
+    if (reopened && cleared) main_.prompts().Notice("初始化数据成功!");
 }
 
 void AboutPage::btnOpenLogClick() {

@@ -46,6 +46,24 @@ TEST_F(RowPagerTest, FieldsTheTableLacksAreEmptyAndClearForgetsTheListing) {
     EXPECT_FALSE(grid.Refresh());
 }
 
+TEST_F(RowPagerTest, DeletesAndEditsTouchOnlyTheRowShownAndRefuseOneGoneOrChanged) {
+    Run("INSERT INTO mo (corpID, mob) VALUES (10001, '1'), (10001, '2')");
+    ASSERT_TRUE(grid.Open({"mo", "corpID=10001", "rowid"}));
+    EXPECT_EQ(grid.Text(1, 0), "2");
+    Run("DELETE FROM mo WHERE mob='2'");  // elsewhere; its rowid goes to the next message
+    Run("INSERT INTO mo (corpID, mob) VALUES (10001, '3')");
+    Run("DELETE FROM mo WHERE mob='1'");
+    EXPECT_FALSE(grid.Delete(1));
+    EXPECT_FALSE(grid.Update(1, "msg", "x"));
+    EXPECT_FALSE(grid.Update(0, "msg", "x"));  // gone: no row changed is no success
+    EXPECT_EQ(host.scripted.notices().size(), 3u);
+    EXPECT_EQ(grid.RowCount(), 2u);
+    EXPECT_THAT(Column("SELECT mob || ifnull(msg, '') FROM mo"), ElementsAre("3"));
+    EXPECT_EQ(grid.Text(1, 0), "3");  // read again: now the row shown
+    EXPECT_TRUE(grid.Delete(1));
+    EXPECT_EQ(grid.RowCount(), 1u);
+}
+
 TEST_F(RowPagerTest, AFailedExportLeavesTheFileAsItWas) {
     const auto file = dir / "kept.csv";
     WriteFile(file, "before\r\n");

@@ -2,7 +2,8 @@
 // shows its box while the file is locked, a second statement smuggled in, user texts that change a
 // statement, a transaction left half done, another thread's insert id, a connection stuck read-only, a
 // refused bulk row costing others; settings leaking between accounts, global keys stored per account,
-// per-account keys touched before a login, the stored password shown in an error box.
+// per-account keys touched before a login, the stored password shown in an error box, an account
+// half cleared.
 #include <fcntl.h>
 #include <linux/capability.h>
 #include <sys/stat.h>
@@ -12,6 +13,7 @@
 #include <array>
 #include <thread>
 
+#include "store/account_clear.h"
 #include "store/settings.h"
 #include "store/sql_text.h"
 #include "store_fixture.h"
@@ -134,6 +136,27 @@ TEST_F(RunnerTest, RowsAreDeletedAndUpdatedByRowid) {
     for (const char* table : {"mobs; DROP TABLE mt", "1mobs", ""})
         EXPECT_THROW(db_->DeleteRow(table, 1), std::invalid_argument) << table;
     EXPECT_THROW(db_->UpdateRow("mobs", 1, "mob=1,usermemo", std::nullopt), std::invalid_argument);
+}
+
+TEST_F(RunnerTest, ClearingAnAccountTakesItsRowsOfNineTablesOrNothing) {
+    const std::string tables[] = {"histMsg", "mo",    "mt",           "mt_bak",      "mobs",     "mobOrder",
+                                  "msgType", "okMsg", "lastSendMobs", "histMsgType", "sysConfig"};
+    for (const std::string& table : tables)
+        ASSERT_TRUE(db_->pAdoCom("INSERT INTO " + table + " (corpID) VALUES (7), (8)")) << table;
+    auto left = [&] {
+        std::string counts;
+        for (const std::string& table : tables)
+            counts += std::to_string(Count("SELECT COUNT(*) AS n FROM " + table + " WHERE corpID=7"));
+        return counts + std::to_string(Count("SELECT COUNT(*) AS n FROM mo WHERE corpID=8"));
+    };
+    ASSERT_TRUE(db_->pAdoCom(
+        "CREATE TRIGGER fail BEFORE DELETE ON lastSendMobs BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    EXPECT_FALSE(ClearAccountData(*db_, "7"));
+    EXPECT_EQ(left(), "111111111111");
+    EXPECT_EQ(prompts_.notices().size(), 1u);
+    ASSERT_TRUE(db_->pAdoCom("DROP TRIGGER fail"));
+    EXPECT_TRUE(ClearAccountData(*db_, "7"));
+    EXPECT_EQ(left(), "000000000111");
 }
 
 TEST_F(RunnerTest, BulkWriterLosesOnlyARefusedRow) {

@@ -1,7 +1,7 @@
 // The store's text files. Faults caught: wrong log line formats, untimed lines from texts with line
 // breaks, the backup threshold off by one, a backup overwriting an earlier one, a log failure stopping
 // the caller; CSV rows corrupted by quotes, appends that overwrite, NULL written as text, number-list
-// files that collide within one second.
+// files that collide within one second, text cells a spreadsheet runs as formulas.
 #include <regex>
 #include <set>
 #include <sstream>
@@ -98,6 +98,17 @@ TEST_F(GridFilesTest, CsvAppendsAndQuotesAndNumberListsAreSortedUniqueAndNeverRe
         names.insert(*file);
     }
     EXPECT_EQ(names.size(), 5u);
+}
+
+TEST_F(GridFilesTest, CsvKeepsFormulasAsTextAndSignedNumbersAsTheyAre) {
+    ASSERT_TRUE(
+        db_->pAdoCom("INSERT INTO mobs (corpID, mob, usermemo) VALUES (1,'+8613800000000','=1+1'),"
+                     " (1,'-5','@SUM(A1)'), (1,'-1.5','+x'), (1,'3','-2-3')"));
+    ASSERT_TRUE(SaveDbGridToCsv(*db_, "SELECT * FROM mobs ORDER BY rowid",
+                                {{"号码", "mob"}, {"备注", "usermemo"}}, dir_ / "f.csv"));
+    EXPECT_EQ(ReadFile(dir_ / "f.csv"),
+              "\xEF\xBB\xBF\"号码\",\"备注\"\r\n\"+8613800000000\",\"'=1+1\"\r\n\"-5\",\"'@SUM(A1)\"\r\n"
+              "\"-1.5\",\"'+x\"\r\n\"3\",\"'-2-3\"\r\n");
 }
 
 }  // namespace

@@ -69,19 +69,21 @@ TEST_F(BulkSubscribeTest, ASingleNumberGetsItsPersonalDataAsText) {
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobs WHERE corpID=10001 AND userName IS NULL AND bir IS NULL"), "2");
 }
 
-TEST_F(BulkSubscribeTest, RestsBeforeEveryHundredAndAFailedChunkAloneIsUndone) {
+TEST_F(BulkSubscribeTest, RestsBeforeEveryHundredAndAFailedStatementCostsOnlyItself) {
     BulkSubscribeInput in{.categories = {"天气"}, .dgTimeOut = "2027-12-06 00:00:00"};
     for (int i = 1; i <= 250; ++i) in.mobs.push_back(std::to_string(13800000000 + i));
     FailOn("INSERT ON mobOrder", "NEW.mob='13800000150'");
+    Run("CREATE TRIGGER failMob BEFORE INSERT ON mobs WHEN NEW.mob='13800000160'"
+        " BEGIN SELECT RAISE(ABORT, 'refused'); END");
     Subscribe(in);
-    EXPECT_THAT(sleptAt, ElementsAre(0, 100, 150));  // the failed chunk stops at its failure
-    ASSERT_EQ(busy.size(), 200u);
-    EXPECT_EQ(busy[150], "正在处理: (201/250) 13800000201");
+    EXPECT_THAT(sleptAt, ElementsAre(0, 100, 200));
+    ASSERT_EQ(busy.size(), 250u);
     EXPECT_EQ(busy.back(), "正在处理: (250/250) 13800000250");
-    EXPECT_EQ(recorded.notices().size(), 1u);
-    EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobs WHERE mob > '13800000100' AND mob <= '13800000200'") + " " +
-                  Rows("SELECT COUNT(*) FROM mobs") + " " + Rows("SELECT COUNT(*) FROM mobOrder"),
-              "0 150 150");
+    EXPECT_EQ(recorded.notices().size(), 2u);
+    EXPECT_EQ(Rows("SELECT group_concat(mob) FROM mobs WHERE mob IN ('13800000150','13800000160')") + " " +
+                  Rows("SELECT group_concat(mob) FROM mobOrder WHERE mob IN ('13800000150','13800000160')") +
+                  " " + Rows("SELECT COUNT(*) FROM mobs") + " " + Rows("SELECT COUNT(*) FROM mobOrder"),
+              "13800000150 13800000160 249 249");
 }
 
 TEST_F(BulkSubscribeTest, NamesFitTenBytesAndSomeNumberIsNeeded) {

@@ -57,6 +57,9 @@ TEST_F(CategoriesTest, RenameMovesTheSubscriptionsOfTheAccountAndKeepsTheHistory
     EXPECT_EQ(Rows("SELECT corpID || msgType FROM mobOrder ORDER BY rowid"), "10001C'|10002A");
     EXPECT_EQ(Rows("SELECT msgType FROM msgType WHERE corpID=10002"), "A");
     EXPECT_EQ(Rows("SELECT msgType FROM histMsgType"), "A");
+    Insert("mobOrder (corpID,mob,msgType)", {"10001,'2','A'"});
+    btnEditMsgTypeClick(*this, "A", "E");  // A is gone: nothing is renamed
+    EXPECT_EQ(Rows("SELECT msgType FROM mobOrder WHERE mob='2'") + Names(), "AC'|B");
 
     FailOn("UPDATE ON mobOrder");
     EXPECT_TRUE(btnEditMsgTypeClick(*this, "C'", "D"));
@@ -83,6 +86,9 @@ TEST_F(CategoriesTest, DeleteCountsEveryStatusAndTakesEverySubscription) {
     EXPECT_EQ(Names(), "C");
     EXPECT_EQ(Rows("SELECT corpID || mob || msgType FROM mobOrder ORDER BY rowid"), "100014C|100025A");
     EXPECT_EQ(Rows("SELECT msgType FROM histMsgType"), "A");
+    Insert("mobOrder (corpID,mob,msgType)", {"10001,'6','A'"});
+    btnDelMsgTypeClick(*this, {"A"});  // gone meanwhile: nothing is deleted
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobOrder WHERE mob='6'"), "1");
     Run("DELETE FROM mobOrder");
     EXPECT_TRUE(btnDelMsgTypeClick(*this, {"C"}));
     EXPECT_EQ(Names(), "");
@@ -90,7 +96,8 @@ TEST_F(CategoriesTest, DeleteCountsEveryStatusAndTakesEverySubscription) {
     const std::string severe =
         "严重警告  你将要删除的订阅类别中有3个手机号码,你如果删除,这些订阅关系也将删除!你要继续吗?";
     EXPECT_THAT(recorded.confirms(),
-                ElementsAre(severe, severe, severe, "选中的订阅类别没有任何手机订阅,将删除!你要继续吗?"));
+                ElementsAre(severe, severe, severe, ::testing::HasSubstr("有1个手机号码"),
+                            "选中的订阅类别没有任何手机订阅,将删除!你要继续吗?"));
     EXPECT_EQ(recorded.notices().front(), "请选择要删除的订阅类别!");
 }
 

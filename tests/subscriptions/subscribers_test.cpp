@@ -21,8 +21,8 @@ class SubscribersTest : public SubscriptionsTest {
         std::string out;
         const ResultSet& o = list.orders();
         for (std::size_t r = 0; r < o.RecordCount(); ++r)
-            (out += r ? "|" : "") +=
-                *o.At(r, *o.ColumnIndex("msgType")) + " " + *o.At(r, *o.ColumnIndex("dgstatus"));
+            (out += r ? "|" : "") += *o.At(r, *o.ColumnIndex("msgType")) + " " +
+                                     CellText(list.OrderColumns()[2], o.At(r, *o.ColumnIndex("dgstatus")));
         return out;
     }
 
@@ -103,6 +103,21 @@ TEST_F(SubscribersTest, DeletingASubscriberTakesAllItsSubscriptionsWhateverTheLo
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobs"), "0");
     EXPECT_EQ(list.Caption(), "手机资料(0)");
     EXPECT_EQ(list.OrdersCaption(), "订阅类别(0)");
+}
+
+TEST_F(SubscribersTest, ANewNumberTakesItsSubscriptionsAlongWithoutDuplicates) {
+    Insert("mobs (corpID,mob,userName)", {"10001,'111','张'", "10001,'222',NULL"});
+    Insert("mobOrder (corpID,mob,msgType)",
+           {"10001,'111','A'", "10001,'111','B'", "10001,'222','B'", "10002,'111','A'"});
+    list.pUser("");
+    EXPECT_EQ(list.grid().Text(0, 1), "张");  // "姓名" shows userName
+    EXPECT_TRUE(list.EditField(0, "mob", "222"));
+    EXPECT_EQ(Rows("SELECT corpID || mob || msgType FROM mobOrder ORDER BY corpID, msgType, rowid"),
+              "10001222A|10001222B|10002111A");
+    EXPECT_EQ(Orders(), "A True|B True");
+    FailOn("UPDATE ON mobOrder");
+    EXPECT_FALSE(list.EditField(0, "mob", "333"));  // all or nothing
+    EXPECT_EQ(Rows("SELECT mob FROM mobs"), "222|222");
 }
 
 }  // namespace

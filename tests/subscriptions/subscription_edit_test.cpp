@@ -46,7 +46,7 @@ TEST_F(SubscriptionEditTest, EditStoresOneOrAllOfTheNumbersSubscriptionsWithCano
     EXPECT_EQ(Orders(),
               "A0 2026-12-06 00:00:00 2026-12-06 00:00:00|B0 2026-12-06 00:00:00 2026-12-06 00:00:00");
     EXPECT_EQ(list.OrdersCaption(), "订阅类别(2)");
-    EXPECT_EQ(*list.orders().At(0, *list.orders().ColumnIndex("dgstatus")), "False");  // read again
+    EXPECT_EQ(*list.orders().At(0, *list.orders().ColumnIndex("dgstatus")), "0");  // read again
     EXPECT_EQ(Rows("SELECT dgStatus FROM mobOrder WHERE corpID=10002"), "1");
 
     FailOn("UPDATE ON mobOrder");
@@ -80,6 +80,23 @@ TEST_F(SubscriptionEditTest, AddOffersTheMissingCategoriesAndCancelAsks) {
     EXPECT_THAT(recorded.confirms(),
                 ElementsAre("139的订阅类别:B 将被删除!要继续吗?", "139的订阅内容将全部被删除!要继续吗?",
                             "139的订阅类别:B 将被删除!要继续吗?", "139的订阅内容将全部被删除!要继续吗?"));
+}
+
+TEST_F(SubscriptionEditTest, CancelAndEditRefuseASubscriptionGoneOrReplacedElsewhere) {
+    Run("DELETE FROM mobOrder WHERE corpID=10002");
+    // Elsewhere the shown row 1 goes, and its rowid comes back with another category.
+    auto replace = [this](const char* from, const char* to) {
+        Run(std::string("DELETE FROM mobOrder WHERE msgType='") + from + "'");
+        Run(std::string("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'139','") + to + "')");
+    };
+    replace("B", "C");
+    EXPECT_FALSE(ChangeSubscription(*this, list, *btnUserEditClick(list, 1, "2026-12-06")));
+    replace("C", "D");
+    btnUserCancelAllClick(*this, list, 0);
+    replace("D", "E");
+    btnUserCancelSingleClick(*this, list, 1);
+    EXPECT_EQ(Rows("SELECT group_concat(msgType) FROM mobOrder"), "A,E");
+    EXPECT_EQ(recorded.notices().size(), 3u);  // three refusals, no success
 }
 
 }  // namespace

@@ -62,5 +62,23 @@ TEST_F(SubscriptionSearchTest, SendAllTakesEachNumberOnceAndDeleteAsks) {
                 ElementsAre(" 将删除一条订阅关系!要继续吗?", " 将删除一条订阅关系!要继续吗?"));
 }
 
+TEST_F(SubscriptionSearchTest, DeleteTouchesOnlyTheRowShownAndExportWritesWhatTheGridShows) {
+    search.btnMobOrderSearchClick({.mob = "139"});  // A, B, C; C has the last rowid once 137 goes
+    EXPECT_EQ(search.grid().Text(2, 1), "C");       // shown
+    Run("DELETE FROM mobOrder WHERE rowid>=4");     // elsewhere: C goes, its rowid comes back as D
+    Insert("mobOrder (corpID,mob,msgType)", {"10001,'139','D'"});
+    search.btnMobDelClick(2);
+    EXPECT_EQ(Rows("SELECT group_concat(msgType) FROM mobOrder WHERE mob='139'"), "A,B,D");
+    EXPECT_EQ(recorded.notices().size(), 1u);
+
+    search.btnMobOrderSearchClick({.mob = "13", .msgType = "A"});
+    ASSERT_TRUE(SaveDbGridToCsv(*database, search.grid().Sql(), search.grid().Columns(), dir / "a.csv"));
+    std::string shown;
+    for (std::size_t c = 0; c < search.grid().Columns().size(); ++c)
+        shown += (c ? ",\"" : "\"") + search.grid().Text(0, c) + "\"";
+    EXPECT_EQ(shown, "\"139\",\"A\",\"False\",\"2026-05-02 00:00:00\",\"2026-07-01 00:00:00\"");
+    EXPECT_THAT(ReadFile(dir / "a.csv"), ::testing::EndsWith("\r\n" + shown + "\r\n"));
+}
+
 }  // namespace
 }  // namespace xunda::test

@@ -1,4 +1,6 @@
 
+#include <gmock/gmock.h>
+
 #include "ui/shell_fixture.h"
 
 namespace xunda::test {
@@ -57,6 +59,13 @@ TEST_F(AboutPageTest, ClearAllNeedsTheRightPasswordAndDeletesOnlyThisAccountsRow
     EXPECT_EQ(Rows("mt", "10001"), 1);
 
     prompts.answer = true;
+    ASSERT_TRUE(main->db().pAdoCom(
+        "CREATE TRIGGER fail BEFORE DELETE ON okMsg BEGIN SELECT RAISE(ABORT, 'no'); END"));
+    about().btnClearAllDataClick();
+    EXPECT_THAT(prompts.Last(), ::testing::HasSubstr("数据库命令执行失败,请检查!"));
+    EXPECT_EQ(Rows("mt", "10001"), 1);
+    ASSERT_TRUE(main->db().pAdoCom("DROP TRIGGER fail"));
+    about().edPass()->setText(QStringLiteral("secret"));
     engine.calls.clear();
     about().btnClearAllDataClick();
     EXPECT_EQ(prompts.Last(), "提示: 初始化数据成功!");

@@ -51,8 +51,8 @@ bool QueryGridModel::setData(const QModelIndex& index, const QVariant& value, in
     if (!index.isValid() || role != Qt::EditRole || !Editable(index.column())) return false;
     const std::string text = MakeGbkSafe(value.toString().toStdString());
     const std::string& field = grid_.Columns().at(static_cast<std::size_t>(index.column())).field;
-    const bool stored = grid_.Update(static_cast<std::size_t>(index.row()), field,
-                                     text.empty() ? std::nullopt : std::optional<std::string_view>(text));
+    const bool stored = editor_(static_cast<std::size_t>(index.row()), field,
+                                text.empty() ? std::nullopt : std::optional<std::string_view>(text));
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), columnCount() - 1));
     return stored;
 }

@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "store/row_pager.h"
@@ -17,8 +20,14 @@ class QueryGridModel : public QAbstractTableModel {
     QueryGridModel(RowPager& grid, QObject* parent);
 
     RowPager& grid() const { return grid_; }
-    // Fields the user may edit in place (stored at once; an empty text stores NULL).
-    void SetEditable(std::vector<std::string> fields) { editable_ = std::move(fields); }
+    // Stores an edit of a field in a row; false when refused.
+    using Editor = std::function<bool(std::size_t row, const std::string& field,
+                                      const std::optional<std::string_view>& text)>;
+    // Fields the user may edit in place, stored at once through `editor` (an empty text as NULL).
+    void SetEditable(std::vector<std::string> fields, Editor editor) {
+        editable_ = std::move(fields);
+        editor_ = std::move(editor);
+    }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -32,6 +41,7 @@ class QueryGridModel : public QAbstractTableModel {
 
     RowPager& grid_;
     std::vector<std::string> editable_;
+    Editor editor_;
 };
 
 }  // namespace xunda

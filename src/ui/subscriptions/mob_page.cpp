@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
-#include <QStyledItemDelegate>
 #include <QTableView>
 
 #include "core/codepage.h"
@@ -24,19 +23,6 @@ namespace xunda {
 namespace {
 
 const bool registered = RegisterPage("mob", [](Shell& shell) -> Page* { return new MobPage(shell); });
-
-constexpr int kStatusColumn = 2;
-
-// The sending status as the store's yes/no reads: True or False.
-class StatusDelegate : public QStyledItemDelegate {
-  public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QString displayText(const QVariant& value, const QLocale&) const override {
-        const QString text = value.toString();
-        if (text.isEmpty()) return text;
-        return text == QLatin1String("0") ? QStringLiteral("False") : QStringLiteral("True");
-    }
-};
 
 QComboBox* DropDown(const char* name, QWidget* parent) {
     auto* box = Named(new QComboBox(parent), name);
@@ -96,7 +82,6 @@ MobPage::MobPage(Shell& shell)
         connect(picker, &QDateEdit::dateChanged, this, ticks(cSearchDgtimeOut_));
 
     AddGrid(search_.grid(), "mobSearchGroup", "mobGrid", "查询结果(0)", [this] { return search_.Caption(); });
-    Grid()->setItemDelegateForColumn(kStatusColumn, new StatusDelegate(Grid()));
     auto* buttons = new QHBoxLayout;
     AddButton(buttons, "群发短信", "btnMobSendAll", [this] { btnMobSendAllClick(); });
     AddButton(buttons, "发短信", "btnMobSendSingle", [this] { btnMobSendSingleClick(); });
@@ -116,7 +101,7 @@ void MobPage::OpenList() {
         const QSignalBlocker quiet(picker);
         picker->setDate(day);
     }
-    const std::vector<std::string> names = pMsgType(host());
+    const std::vector<std::string> names = pMsgType(host(), CategoryOrder::AsStored);
     if (names.empty()) return;
     const QSignalBlocker quiet(edSearchMsgType_);
     edSearchMsgType_->clear();

@@ -22,10 +22,12 @@ int ResultGridModel::columnCount(const QModelIndex& parent) const {
 QVariant ResultGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || role != Qt::DisplayRole) return {};
     const ResultSet& rows = rows_();
-    const auto column = rows.ColumnIndex(columns_.at(static_cast<std::size_t>(index.column())).field);
+    const GridColumn& shown = columns_.at(static_cast<std::size_t>(index.column()));
+    const auto column = rows.ColumnIndex(shown.field);
     if (!column) return {};
     const ResultSet::Value& value = rows.At(static_cast<std::size_t>(index.row()), *column);
-    return value ? QString::fromStdString(*value) : QString();
+    return QString::fromStdString(
+        CellText(shown, value ? std::optional<std::string_view>(*value) : std::nullopt));
 }
 
 QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, int role) const {

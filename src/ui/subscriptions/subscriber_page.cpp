@@ -59,7 +59,8 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), list_(host()) {
     edUserSearch_ = SearchBox("edUserSearch", this);
     edUserSearch_->setEditText(QStringLiteral("13"));
     edUserSearch_->setToolTip(QStringLiteral("如果不输入内容则只显示全部用户记录"));
-    edUserSearch_->lineEdit()->installEventFilter(this);
+    // Keys pressed in the box reach the box; it hands them to its line edit past any filter there.
+    edUserSearch_->installEventFilter(this);
     searchRow->addWidget(edUserSearch_);
     AddButton(searchRow, "搜索", "btnUserSearch", [this] { btnUserSearchClick(); });
     AddButton(searchRow, "今天生日", "btnUserBir", [this] { btnUserBirClick(); });
@@ -75,16 +76,16 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), list_(host()) {
     AddGrid(list_.grid(), "userGroup", "userGrid", "手机资料", [this] { return list_.Caption(); });
     QTableView* grid = Grid();
     qobject_cast<QueryGridModel*>(grid->model())
-        ->SetEditable({"mob", "username", "nickName", "bir", "usermemo"});
+        ->SetEditable(
+            {"mob", "username", "nickName", "bir", "usermemo"},
+            [this](std::size_t row, const std::string& field, const std::optional<std::string_view>& text) {
+                const bool stored = list_.EditField(row, field, text);
+                OrdersShown();
+                return stored;
+            });
     grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                           QAbstractItemView::AnyKeyPressed);
     grid->setItemDelegateForColumn(kBirColumn, new BirthdayDelegate(grid));
-    connect(grid->model(), &QAbstractItemModel::modelAboutToBeReset, this, [this] { quiet_ = true; });
-    connect(grid->model(), &QAbstractItemModel::modelReset, this, [this] { quiet_ = false; });
-    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) {
-                if (!quiet_ && current.isValid()) userGridCellClick(current.row());
-            });
     connect(grid, &QTableView::clicked, this,
             [this](const QModelIndex& index) { userGridCellClick(index.row()); });
 
@@ -151,7 +152,7 @@ void SubscriberPage::btnUserAddMsgTypeClick() {
 
 bool SubscriberPage::eventFilter(QObject* watched, QEvent* event) {
     // edUserSearchKeyUp: Enter searches.
-    if (watched == edUserSearch_->lineEdit() && event->type() == QEvent::KeyRelease) {
+    if (watched == edUserSearch_ && event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) btnUserSearchClick();
     }
@@ -161,12 +162,6 @@ bool SubscriberPage::eventFilter(QObject* watched, QEvent* event) {
 void SubscriberPage::OrdersShown() {
     ordersModel_->Reset();
     mobDgGroup_->setTitle(QString::fromStdString(list_.OrdersCaption()));
-}
-
-void SubscriberPage::SetCurrentQuietly(int row) {
-    quiet_ = true;
-    Grid()->setCurrentIndex(Grid()->model()->index(row, 0));
-    quiet_ = false;
 }
 
 void SubscriberPage::OpenList() {
@@ -199,7 +194,7 @@ void SubscriberPage::userGridCellClick(int row) {
 
 void SubscriberPage::btnUserDelClick() {
     const std::optional<std::size_t> current = list_.btnUserDelClick(CurrentRow());
-    if (current) SetCurrentQuietly(static_cast<int>(*current));
+    if (current) Grid()->setCurrentIndex(Grid()->model()->index(static_cast<int>(*current), 0));
     OrdersShown();
 }
 

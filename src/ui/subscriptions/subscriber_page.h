@@ -46,8 +46,6 @@ class SubscriberPage : public ListPage {
     void OrdersShown();
     // The current row of the subscription grid.
     std::optional<std::size_t> OrderRow() const;
-    // Makes a row current without counting it as the user's choice.
-    void SetCurrentQuietly(int row);
 
     SubscriberList list_;
     QComboBox* edUserSearch_;
@@ -56,7 +54,6 @@ class SubscriberPage : public ListPage {
     ResultGridModel* ordersModel_;
     MobOrderChangeDialog* formMobOrderChange_;
     AddMsgTypeDialog* formAddMsgType_;
-    bool quiet_ = false;
 };
 
 }  // namespace xunda

@@ -1,0 +1,21 @@
+#include "store/account_clear.h"
+
+#include <string>
+
+#include "store/database.h"
+#include "store/sql_text.h"
+
+namespace xunda {
+
+bool ClearAccountData(Database& db, std::string_view corpID) {
+    static constexpr const char* kTables[] = {"histMsg",  "mo",      "mt",    "mt_bak",      "mobs",
+                                              "mobOrder", "msgType", "okMsg", "lastSendMobs"};
+    const std::string account = " WHERE corpID=" + SqlInt(corpID);
+    return db.Transaction([&] {
+        for (const char* table : kTables)
+            if (!db.pAdoCom("DELETE FROM " + std::string(table) + account)) return false;
+        return true;
+    });
+}
+
+}  // namespace xunda
