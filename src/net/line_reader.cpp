@@ -41,8 +41,8 @@ std::size_t LineReader::CarriedLineEnd(std::string_view piece) {
     return skip;
 }
 
-int LineReader::ReadUntil(const PieceSource& next, const std::string& terminator, int timeout, bool shareTimeout,
-                          std::string& line) {
+int LineReader::ReadUntil(const PieceSource& next, const std::string& terminator, int timeout,
+                          bool shareTimeout, std::string& line) {
     std::string s;
     std::size_t scanned = 0;  // bytes of s already searched without a line end
     std::size_t end = std::string::npos, endLength = 0;
@@ -68,8 +68,8 @@ int LineReader::ReadUntil(const PieceSource& next, const std::string& terminator
     return error;
 }
 
-std::size_t LineReader::FindTerminator(std::string_view line, std::size_t scanned, const std::string& terminator,
-                                       std::size_t& length) {
+std::size_t LineReader::FindTerminator(std::string_view line, std::size_t scanned,
+                                       const std::string& terminator, std::size_t& length) {
     if (!ConvertLineEnd || terminator != "\r\n") {
         length = terminator.size();
         return line.find(terminator, scanned >= length ? scanned - (length - 1) : 0);

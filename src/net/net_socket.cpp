@@ -82,7 +82,9 @@ bool NetSocket::CheckStopFlag() {
 }
 
 void NetSocket::Throttle(BandwidthLimiter& limiter, int length) {
-    limiter.Throttle(length, [this](std::uint64_t wait) { NotifyStatus(HookSocketReason::HR_Wait, std::to_string(wait)); });
+    limiter.Throttle(length, [this](std::uint64_t wait) {
+        NotifyStatus(HookSocketReason::HR_Wait, std::to_string(wait));
+    });
 }
 
 // --- options ---

@@ -76,7 +76,8 @@ public:
     // Settings of the owner.
     int Tag = 0;
     bool RaiseExcept = false;
-    LineReader Lines;            // what was received and not handed out; line-end settings
+    LineReader Lines;  // the received bytes not handed out yet, with the line-end settings
+    // The send and receive rates.
     BandwidthLimiter SendLimit;
     BandwidthLimiter ReceiveLimit;
     bool PreferIP4 = true;
