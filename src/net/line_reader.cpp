@@ -10,6 +10,11 @@ void LineReader::Reset() {
     endedOnCR_ = endedOnLF_ = false;
 }
 
+std::string_view LineReader::KeepBeyond(std::string_view piece, std::size_t room) {
+    if (piece.size() > room) Keep(piece.substr(room));
+    return piece.substr(0, room);
+}
+
 unsigned char LineReader::TakeByte() {
     const auto byte = static_cast<unsigned char>(buffer_[0]);
     buffer_.erase(0, 1);

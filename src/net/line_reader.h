@@ -21,6 +21,8 @@ public:
     void Reset();
     // Rest (not a view of Buffered()) becomes what is buffered.
     void Keep(std::string_view rest) { buffer_.assign(rest); }
+    // The first Room bytes of Piece; the rest, if any, is kept.
+    std::string_view KeepBeyond(std::string_view piece, std::size_t room);
     // Hands out the first buffered byte; Buffered() must not be empty.
     unsigned char TakeByte();
 

@@ -477,11 +477,9 @@ std::string_view NetSocket::ReceivePiece(int room, int timeout) {
 
 std::size_t NetSocket::ReceiveInto(char* buffer, std::size_t length, int timeout) {
     if (!Lines.Buffered().empty()) {  // what is buffered goes first, by the common path
-        const std::string_view piece = ReceivePiece(0, timeout);
-        const std::size_t take = std::min(piece.size(), length);
-        std::memcpy(buffer, piece.data(), take);
-        if (piece.size() > take) Lines.Keep(piece.substr(take));
-        return take;
+        const std::string_view taken = Lines.KeepBeyond(ReceivePiece(0, timeout), length);
+        std::memcpy(buffer, taken.data(), taken.size());
+        return taken.size();
     }
     lastError_ = 0;
     std::size_t got = 0;
@@ -530,11 +528,9 @@ void NetSocket::ReceiveSizedBy(const PieceReader& read, std::int64_t size, int t
 void NetSocket::ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout) {
     ReceiveSizedBy(
         [&](std::size_t room, int wait) {
-            const std::string_view piece = ReceivePiece(static_cast<int>(room), wait);
-            const std::size_t take = std::min(piece.size(), room);
-            if (take > 0) sink(piece.data(), take);
-            if (piece.size() > take) Lines.Keep(piece.substr(take));
-            return take;
+            const std::string_view taken = Lines.KeepBeyond(ReceivePiece(static_cast<int>(room), wait), room);
+            if (!taken.empty()) sink(taken.data(), taken.size());
+            return taken.size();
         },
         size, timeout);
 }
