@@ -27,8 +27,8 @@ bool HasBlank(const std::string& line) { return line.find(' ') != std::string::n
 HttpRequest::HttpRequest() : sock_(std::make_unique<TcpSocket>()) {
     TargetPort = "80";
     Timeout = 90000;
-    sock_->ConvertLineEnd = true;
-    sock_->MaxLineLength = LineLimit;
+    sock_->Lines.ConvertLineEnd = true;
+    sock_->Lines.MaxLineLength = LineLimit;
     sock_->SetReceiveBufferSize(65536);
     sock_->SetSendBufferSize(65536);
     Clear();
@@ -283,7 +283,7 @@ bool HttpRequest::OpenConnection(bool needSsl) {
 bool HttpRequest::ConnectOrReuse(bool needSsl) {
     // Data waiting on an idle connection means the peer closed it (or sent something unasked).
     if (sock_->Socket() != INVALID_SOCKET && aliveHost_ == TargetHost && alivePort_ == TargetPort &&
-        sock_->LineBuffer().empty() && !sock_->WaitReadable(0) && sock_->LastError() == 0)
+        sock_->Lines.Buffered().empty() && !sock_->WaitReadable(0) && sock_->LastError() == 0)
         return true;
     return OpenConnection(needSsl);
 }

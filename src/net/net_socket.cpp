@@ -23,14 +23,6 @@ int FamilyToAddressFamily(SocketFamily family) {
     }
 }
 
-// Time left of a read whose waits share one time-out; false when it has run out.
-bool ConsumeTimeout(int& timeout, std::uint64_t start) {
-    if (timeout < 0) return true;
-    std::uint64_t elapsed = MonotonicMs() - start;
-    timeout = elapsed >= static_cast<std::uint64_t>(timeout) ? 0 : timeout - static_cast<int>(elapsed);
-    return timeout >= 1;
-}
-
 }  // namespace
 
 NetSocket::NetSocket() = default;
@@ -89,15 +81,10 @@ bool NetSocket::CheckStopFlag() {
     return true;
 }
 
-void NetSocket::ThrottleBandwidth(int length, int max, std::uint64_t& next) {
-    if (max <= 0) return;
-    std::uint64_t now = MonotonicMs();
-    if (next > now) {
-        std::uint64_t wait = next - now;
+void NetSocket::Throttle(BandwidthLimiter& limiter, int length) {
+    limiter.Throttle(length, [this](std::uint64_t wait) {
         NotifyStatus(HookSocketReason::HR_Wait, std::to_string(wait));
-        SleepMs(static_cast<std::uint32_t>(std::min<std::uint64_t>(wait, 0xFFFFFFFFu)));
-    }
-    next = MonotonicMs() + static_cast<std::uint64_t>(static_cast<double>(length) / max * 1000.0);
+    });
 }
 
 // --- options ---
@@ -175,7 +162,7 @@ void NetSocket::CreateSocket(const AddressRecord& record) {
     bytesReceived_ = bytesSent_ = 0;
     lastError_ = 0;
     if (handle_ != INVALID_SOCKET) return;
-    lineBuffer_.clear();
+    Lines.Clear();
     bound_ = false;
     endOfStream_ = false;
     usesIPv6_ = record.sa.sa_family == AF_INET6;
@@ -208,7 +195,7 @@ void NetSocket::Bind(const std::string& ip, const std::string& port) {
         CreateSocket(record);
         if (lastError_ == 0 && CheckResult(BindTo(handle_, record)) == 0) {
             ReadSocketName(handle_, localAddr_);
-            lineBuffer_.clear();
+            Lines.Clear();
             bound_ = true;
         }
     }
@@ -253,8 +240,7 @@ void NetSocket::ConnectDirect(const std::string& ip, const std::string& port) {
             lastError_ = ConnectBounded(record);
             if (lastError_ == 0) RefreshAddresses();
         }
-        lineBuffer_.clear();
-        endedOnCR_ = endedOnLF_ = false;
+        Lines.Reset();
         endOfStream_ = false;
     }
     ReportError();
@@ -302,7 +288,7 @@ int NetSocket::SendBuffer(const char* buffer, int length) {
     int sent = 0;
     while (sent < length) {
         int piece = std::min(length - sent, ChunkSize());
-        ThrottleBandwidth(piece, MaxSendBandwidth, nextSendTick_);
+        Throttle(SendLimit, piece);
         int r = SocketApi().send(handle_, buffer + sent, piece, 0);
         if (CheckResult(r) != 0) break;
         sent += r;
@@ -346,7 +332,7 @@ void NetSocket::SendStreamCore(Stream& stream, bool withSize, bool bigEndian) {
 int NetSocket::SendBufferTo(const char* buffer, int length) {
     if (CheckStopFlag()) return 0;
     NotifyMonitor(true, buffer, length);
-    ThrottleBandwidth(length, MaxSendBandwidth, nextSendTick_);
+    Throttle(SendLimit, length);
     int r = SocketApi().sendto(handle_, buffer, length, 0, &remoteAddr_.sa, AddressLength(remoteAddr_));
     CheckResult(r);
     ReportError();
@@ -360,7 +346,7 @@ int NetSocket::SendBufferTo(const char* buffer, int length) {
 
 int NetSocket::ReceiveBuffer(char* buffer, int length) {
     if (CheckStopFlag()) return 0;
-    ThrottleBandwidth(length, MaxRecvBandwidth, nextReceiveTick_);
+    Throttle(ReceiveLimit, length);
     int r = SocketApi().recv(handle_, buffer, length, 0);
     endOfStream_ = r == 0;
     if (r == 0) lastError_ = WSAECONNRESET;
@@ -376,7 +362,7 @@ int NetSocket::ReceiveBuffer(char* buffer, int length) {
 
 int NetSocket::ReceiveBufferFrom(char* buffer, int length) {
     if (CheckStopFlag()) return 0;
-    ThrottleBandwidth(length, MaxRecvBandwidth, nextReceiveTick_);
+    Throttle(ReceiveLimit, length);
     int fromLength = sizeof remoteAddr_;
     int r = SocketApi().recvfrom(handle_, buffer, length, 0, &remoteAddr_.sa, &fromLength);
     CheckResult(r);
@@ -455,7 +441,7 @@ bool NetSocket::WaitWritable(int timeout) {
     return ready;
 }
 
-bool NetSocket::WaitReadableBuffered(int timeout) { return !lineBuffer_.empty() || WaitReadable(timeout); }
+bool NetSocket::WaitReadableBuffered(int timeout) { return !Lines.Buffered().empty() || WaitReadable(timeout); }
 
 std::string NetSocket::ReceiveAvailable(int timeout) {
     return std::string(ReceivePiece(0, timeout));
@@ -476,45 +462,30 @@ int NetSocket::AwaitData(int timeout) {
     return std::max(PendingBytes(), 1);
 }
 
-std::size_t NetSocket::CarriedLineEnd(std::string_view piece) {
-    if (!ConvertLineEnd || piece.empty()) return 0;
-    std::size_t skip = endedOnCR_ && piece[0] == '\n' ? 1 : 0;
-    if (endedOnLF_ && piece.size() > skip && piece[skip] == '\r') ++skip;
-    endedOnCR_ = endedOnLF_ = false;
-    return skip;
-}
-
 std::string_view NetSocket::ReceivePiece(int room, int timeout) {
     lastError_ = 0;
-    std::size_t length = 0;
-    if (!lineBuffer_.empty()) {
-        readBuffer_.swap(lineBuffer_);
-        lineBuffer_.clear();
-        length = readBuffer_.size();
+    std::string_view piece;
+    if (!Lines.Buffered().empty()) {
+        piece = Lines.TakeBuffered();
     } else if (int n = AwaitData(timeout); n >= 1) {
         n = std::max(n, room);
-        if (readBuffer_.size() < static_cast<std::size_t>(n)) readBuffer_.resize(static_cast<std::size_t>(n));
-        length = static_cast<std::size_t>(std::max(ReceiveBuffer(readBuffer_.data(), n), 0));
+        piece = Lines.Received(static_cast<std::size_t>(std::max(ReceiveBuffer(Lines.Storage(n), n), 0)));
     }
-    std::string_view piece(readBuffer_.data(), length);
-    piece.remove_prefix(CarriedLineEnd(piece));
     ReportError();
     return piece;
 }
 
 std::size_t NetSocket::ReceiveInto(char* buffer, std::size_t length, int timeout) {
-    if (!lineBuffer_.empty()) {  // what is buffered goes first, by the common path
-        const std::string_view piece = ReceivePiece(0, timeout);
-        const std::size_t take = std::min(piece.size(), length);
-        std::memcpy(buffer, piece.data(), take);
-        if (piece.size() > take) lineBuffer_.assign(piece.substr(take));
-        return take;
+    if (!Lines.Buffered().empty()) {  // what is buffered goes first, by the common path
+        const std::string_view taken = Lines.KeepBeyond(ReceivePiece(0, timeout), length);
+        std::memcpy(buffer, taken.data(), taken.size());
+        return taken.size();
     }
     lastError_ = 0;
     std::size_t got = 0;
     if (AwaitData(timeout) >= 1)
         got = static_cast<std::size_t>(std::max(ReceiveBuffer(buffer, static_cast<int>(std::min<std::size_t>(length, INT_MAX))), 0));
-    if (const std::size_t skip = CarriedLineEnd({buffer, got}); skip > 0) {
+    if (const std::size_t skip = Lines.CarriedLineEnd({buffer, got}); skip > 0) {
         std::memmove(buffer, buffer + skip, got - skip);
         got -= skip;
     }
@@ -525,48 +496,15 @@ std::size_t NetSocket::ReceiveInto(char* buffer, std::size_t length, int timeout
 std::string NetSocket::ReceiveUntil(int timeout, const std::string& terminator) {
     lastError_ = 0;
     if (terminator.empty()) return {};
-    const bool lineMode = ConvertLineEnd && terminator == "\r\n";
-    std::string s;
-    std::size_t scanned = 0;  // bytes of s already searched without a line end
-    std::size_t lineEnd = std::string::npos, terminatorLength = 0;
-    for (;;) {
-        const std::uint64_t start = MonotonicMs();
-        s.append(ReceivePiece(0, timeout));
-        if (lastError_ != 0) break;
-        if (lineMode) {
-            lineEnd = s.find_first_of("\r\n", scanned);
-            if (lineEnd != std::string::npos) {
-                std::string found;
-                FindLineEnd(std::string_view(s).substr(lineEnd), found);
-                terminatorLength = found.size();
-                if (found == "\r") endedOnCR_ = true;
-                if (found == "\n") endedOnLF_ = true;
-            }
-        } else {
-            std::size_t from = scanned >= terminator.size() ? scanned - (terminator.size() - 1) : 0;
-            lineEnd = s.find(terminator, from);
-            terminatorLength = terminator.size();
-        }
-        scanned = s.size();
-        std::size_t lineLength = lineEnd == std::string::npos ? s.size() : lineEnd;
-        if (MaxLineLength > 0 && lineLength > static_cast<std::size_t>(MaxLineLength)) {
-            lastError_ = WSAENOBUFS;
-            break;
-        }
-        if (lineEnd != std::string::npos) break;
-        if (!InterPacketTimeout && !ConsumeTimeout(timeout, start)) {
-            lastError_ = WSAETIMEDOUT;
-            break;
-        }
-    }
-    std::string result;
-    if (lastError_ == 0 && lineEnd != std::string::npos) {
-        result = s.substr(0, lineEnd);
-        s.erase(0, lineEnd + terminatorLength);
-    }
-    lineBuffer_ = std::move(s);
+    std::string line;
+    lastError_ = Lines.ReadUntil(
+        [this](int wait, std::string_view& piece) {
+            piece = ReceivePiece(0, wait);
+            return lastError_;
+        },
+        terminator, timeout, !InterPacketTimeout, line);
     ReportError();
-    return result;
+    return line;
 }
 
 std::string NetSocket::ReceiveLine(int timeout) {
@@ -590,11 +528,9 @@ void NetSocket::ReceiveSizedBy(const PieceReader& read, std::int64_t size, int t
 void NetSocket::ReceiveSized(const ByteSink& sink, std::int64_t size, int timeout) {
     ReceiveSizedBy(
         [&](std::size_t room, int wait) {
-            const std::string_view piece = ReceivePiece(static_cast<int>(room), wait);
-            const std::size_t take = std::min(piece.size(), room);
-            if (take > 0) sink(piece.data(), take);
-            if (piece.size() > take) lineBuffer_.assign(piece.substr(take));
-            return take;
+            const std::string_view taken = Lines.KeepBeyond(ReceivePiece(static_cast<int>(room), wait), room);
+            if (!taken.empty()) sink(taken.data(), taken.size());
+            return taken.size();
         },
         size, timeout);
 }
@@ -650,11 +586,8 @@ std::string NetSocket::ReceiveExactString(int length, int timeout) {
 unsigned char NetSocket::ReceiveByte(int timeout) {
     lastError_ = 0;
     unsigned char result = 0;
-    if (lineBuffer_.empty()) lineBuffer_ = ReceiveAvailable(timeout);
-    if (lastError_ == 0 && !lineBuffer_.empty()) {
-        result = static_cast<unsigned char>(lineBuffer_[0]);
-        lineBuffer_.erase(0, 1);
-    }
+    if (Lines.Buffered().empty()) Lines.Keep(ReceivePiece(0, timeout));
+    if (lastError_ == 0 && !Lines.Buffered().empty()) result = Lines.TakeByte();
     ReportError();
     return result;
 }
@@ -682,7 +615,7 @@ void NetSocket::Purge() {
     SocketApi().WSAPoll(&p, 1, 1);
     std::size_t discarded = 0;
     try {
-        while ((!lineBuffer_.empty() || PendingBytes() > 0) && discarded < static_cast<std::size_t>(PurgeLimit)) {
+        while ((!Lines.Buffered().empty() || PendingBytes() > 0) && discarded < static_cast<std::size_t>(PurgeLimit)) {
             discarded += ReceiveAvailable(0).size();
             if (lastError_ != 0) break;
         }

@@ -6,6 +6,8 @@
 #pragma once
 
 #include "core/stream.h"
+#include "net/bandwidth_limiter.h"
+#include "net/line_reader.h"
 #include "net/socket_api.h"
 #include "net/socket_error.h"
 
@@ -74,10 +76,10 @@ public:
     // Settings of the owner.
     int Tag = 0;
     bool RaiseExcept = false;
-    int MaxLineLength = 0;       // longest line ReceiveUntil accepts; 0 = no limit
-    int MaxSendBandwidth = 0;    // bytes per second; 0 = no limit
-    int MaxRecvBandwidth = 0;
-    bool ConvertLineEnd = false; // CR, LF, CR LF and LF CR all end a line
+    LineReader Lines;  // the received bytes not handed out yet, with the line-end settings
+    // The send and receive rates.
+    BandwidthLimiter SendLimit;
+    BandwidthLimiter ReceiveLimit;
     bool PreferIP4 = true;
     bool InterPacketTimeout = true;
     int SendMaxChunk = 65536;    // values below 1 count as 65536
@@ -91,7 +93,7 @@ public:
     HookCreateSocket OnCreateSocket;
     HookMonitor OnMonitor;
 
-    void SetMaxBandwidth(int value) { MaxSendBandwidth = MaxRecvBandwidth = value; }
+    void SetMaxBandwidth(int value) { SendLimit.Max = ReceiveLimit.Max = value; }
     void SetFamily(SocketFamily value);
     SocketFamily Family() const { return family_; }
 
@@ -100,15 +102,11 @@ public:
     int LastError() const { return lastError_; }
     // The text of LastError: the two always agree.
     std::string LastErrorDesc() const { return GetErrorDesc(lastError_); }
-    const std::string& LineBuffer() const { return lineBuffer_; }
     std::int64_t BytesReceived() const { return bytesReceived_; }
     std::int64_t BytesSent() const { return bytesSent_; }
     bool Bound() const { return bound_; }
     bool UsesIPv6() const { return usesIPv6_; }
     bool NonBlocking() const { return nonBlocking_; }
-    // The last line ended on a lone CR / a lone LF (its partner is dropped from the next read).
-    bool EndedOnCR() const { return endedOnCR_; }
-    bool EndedOnLF() const { return endedOnLF_; }
     // The last read ended because the peer closed in order (not by a reset or an error).
     bool EndOfStream() const { return endOfStream_; }
     const AddressRecord& LocalAddr() const { return localAddr_; }
@@ -201,15 +199,14 @@ protected:
     // Reads both addresses of the open socket again.
     void RefreshAddresses();
     bool CheckStopFlag();
-    void ThrottleBandwidth(int length, int max, std::uint64_t& next);
+    // Waits as Limiter asks before Length bytes go through it.
+    void Throttle(BandwidthLimiter& limiter, int length);
     void NotifyMonitor(bool writing, const char* buffer, int length);
     void FilterReceived(char* buffer, int& length);
     // Add to the byte counters and report the count to the status hook.
     void AddBytesReceived(int count);
     void AddBytesSent(int count);
     int ChunkSize() const { return SendMaxChunk > 0 ? SendMaxChunk : 65536; }
-    std::uint64_t nextSendTick_ = 0;
-    std::uint64_t nextReceiveTick_ = 0;
 
 private:
     void ResolveAddress(AddressRecord& record, const std::string& ip, const std::string& port);
@@ -228,9 +225,6 @@ private:
     // The bytes pending (at least 1) once data or the peer's end is there, waiting up to Timeout;
     // 0, with LastError set, when nothing came.
     int AwaitData(int timeout);
-    // How many leading bytes of a new piece are the partner of the line end that ended the last
-    // line (read earlier as a lone CR or LF); clears the marks.
-    std::size_t CarriedLineEnd(std::string_view piece);
     // Reads of a sized transfer: Read takes up to Room bytes with the given wait and returns the
     // count; the waits share Timeout unless InterPacketTimeout.
     using PieceReader = std::function<std::size_t(std::size_t room, int timeout)>;
@@ -238,11 +232,7 @@ private:
 
     AddressRecord localAddr_{};
     AddressRecord remoteAddr_{};
-    std::string lineBuffer_;
-    std::string readBuffer_;  // the storage of ReceivePiece, kept from read to read
     bool nonBlocking_ = false;
-    bool endedOnCR_ = false;
-    bool endedOnLF_ = false;
     bool endOfStream_ = false;
     bool bound_ = false;
     SocketFamily family_ = SocketFamily::SF_Any;

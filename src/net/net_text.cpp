@@ -30,6 +30,13 @@ std::uint32_t TickDifference(std::uint32_t oldTick, std::uint32_t newTick) {
     return oldTick - newTick;
 }
 
+bool ConsumeTimeout(int& timeout, std::uint64_t start) {
+    if (timeout < 0) return true;
+    const std::uint64_t elapsed = MonotonicMs() - start;
+    timeout = elapsed >= static_cast<std::uint64_t>(timeout) ? 0 : timeout - static_cast<int>(elapsed);
+    return timeout >= 1;
+}
+
 std::string TextBefore(std::string_view value, std::string_view delimiter) {
     auto pos = value.find(delimiter);
     return std::string(pos == std::string_view::npos ? value : value.substr(0, pos));

@@ -18,6 +18,9 @@ std::uint64_t MonotonicMs();
 std::uint32_t CurrentTick();
 // Milliseconds from Old to New, across one wrap of the 32-bit counter.
 std::uint32_t TickDifference(std::uint32_t oldTick, std::uint32_t newTick);
+// Takes the time since Start (MonotonicMs()) off Timeout, which several waits share; false when it
+// has run out. A Timeout below 0 (no limit) stays.
+bool ConsumeTimeout(int& timeout, std::uint64_t start);
 
 // The text before / after the first Delimiter; the whole Value when it does not occur.
 std::string TextBefore(std::string_view value, std::string_view delimiter);

@@ -55,8 +55,8 @@ void TcpSocket::TunnelConnect(const std::string& host, const std::string& port) 
         SendString("Proxy-Authorization: Basic " + Base64EncodeText(HTTPTunnelUser + ":" + HTTPTunnelPass) + "\r\n");
     if (LastError() == 0) SendString("\r\n");
 
-    const int savedLimit = MaxLineLength;
-    if (MaxLineLength <= 0 || MaxLineLength > 65536) MaxLineLength = 65536;
+    const int savedLimit = Lines.MaxLineLength;
+    if (Lines.MaxLineLength <= 0 || Lines.MaxLineLength > 65536) Lines.MaxLineLength = 65536;
     std::size_t headBytes = 0;
     while (LastError() == 0) {
         std::string line = ReceiveUntil(HTTPTunnelTimeout, "\n");
@@ -69,7 +69,7 @@ void TcpSocket::TunnelConnect(const std::string& host, const std::string& port) 
         if (line.starts_with("HTTP/") && line.size() > 11) HTTPTunnel = line[9] == '2';
         if (line.empty() || line == "\r") break;
     }
-    MaxLineLength = savedLimit;
+    Lines.MaxLineLength = savedLimit;
     if (LastError() == 0 && !HTTPTunnel) SetLastError(WSASYSNOTREADY);
     HTTPTunnelRemoteIP = target;
     HTTPTunnelRemotePort = portText;
@@ -97,7 +97,7 @@ int TcpSocket::SendBuffer(const char* buffer, int length) {
     int total = 0;
     while (total < length) {
         int piece = std::min(length - total, ChunkSize());
-        ThrottleBandwidth(piece, MaxSendBandwidth, nextSendTick_);
+        Throttle(SendLimit, piece);
         int n = ssl_->SendBuffer(buffer + total, piece);
         if (ssl_->LastError != 0) SetLastError(WSASYSNOTREADY);
         if (LastError() != 0 || n <= 0) break;

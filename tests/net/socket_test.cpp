@@ -47,7 +47,7 @@ TEST(LineReading, LineEndsInOnePacketOrSplitAcrossPackets) {
         SCOPED_TRACE(testing::PrintToString(c.packets));
         LoopbackPeer peer = Packets(c.packets);
         TcpSocket s;
-        s.ConvertLineEnd = c.convert;
+        s.Lines.ConvertLineEnd = c.convert;
         s.Connect("127.0.0.1", peer.Port());
         for (const std::string& line : c.lines) EXPECT_EQ(s.ReceiveLine(2000), line);
     }
@@ -56,12 +56,12 @@ TEST(LineReading, LineEndsInOnePacketOrSplitAcrossPackets) {
 TEST(LineReading, TheLimitHoldsALineOfExactlyItsLengthAndNoLonger) {
     LoopbackPeer peer = Packets({"0123\r\n01234\r\n"});
     TcpSocket s;
-    s.MaxLineLength = 4;
+    s.Lines.MaxLineLength = 4;
     s.Connect("127.0.0.1", peer.Port());
     EXPECT_EQ(s.ReceiveLine(2000), "0123");
     EXPECT_EQ(s.ReceiveLine(2000), "");
     EXPECT_EQ(s.LastError(), WSAENOBUFS);
-    EXPECT_EQ(s.LineBuffer(), "01234\r\n");  // what was read stays buffered
+    EXPECT_EQ(s.Lines.Buffered(), "01234\r\n");  // what was read stays buffered
 }
 
 TEST(LineReading, ExactReadsBlocksAndStreamsInBothByteOrders) {
@@ -94,7 +94,7 @@ TEST(LineReading, ExactReadsBlocksAndStreamsInBothByteOrders) {
     char ten[10];
     EXPECT_EQ(s.ReceiveExact(ten, 10, 2000), 10);
     EXPECT_EQ(std::string(ten, 10), "0123456789");
-    EXPECT_EQ(s.LineBuffer(), "abcde");  // the surplus of the packet, handed out first
+    EXPECT_EQ(s.Lines.Buffered(), "abcde");  // the surplus of the packet, handed out first
     EXPECT_EQ(s.ReceiveByte(2000), 'a');
     s.ReceiveStreamRaw(in, 2000);
     EXPECT_EQ(in.Bytes(), "xyzyzbcde");
@@ -159,7 +159,7 @@ TEST(PeerEnds, TheDeadlineEndsWaitsReadsAndConnectsWhateverTheirTimeOuts) {
     });
     TcpSocket s;
     s.Connect("127.0.0.1", flood.Port());
-    s.MaxRecvBandwidth = 1 << 20;  // a slow reader: there is always data pending
+    s.ReceiveLimit.Max = 1 << 20;  // a slow reader: there is always data pending
     s.Deadline = MonotonicMs() + 200;
     const std::uint64_t start = MonotonicMs();
     MemoryStream sink;
