@@ -1,1 +1,1 @@
-xunda_bench(mailbox DEPS xunda_engine)
+xunda_bench(mailbox DEPS xunda_mailbox)

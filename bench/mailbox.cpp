@@ -16,7 +16,7 @@
 #include <string>
 
 #include "bench_support.h"
-#include "engine/history_list.h"
+#include "mailbox/history_list.h"
 #include "store/database.h"
 #include "store/grid_files.h"
 

@@ -14,12 +14,12 @@
 #include "platform/autostart.h"
 #include "platform/online_probe.h"
 #include "gateway/service_gateway.h"
-#include "ui/engine_controller.h"
-#include "ui/login_dialog.h"
-#include "ui/main_window.h"
-#include "ui/qt_ports.h"
-#include "ui/sys_tray.h"
-#include "ui/web_view.h"
+#include "ui/shell/engine_controller.h"
+#include "ui/shell/login_dialog.h"
+#include "ui/shell/main_window.h"
+#include "ui/ports/qt_ports.h"
+#include "ui/shell/sys_tray.h"
+#include "ui/ports/web_view.h"
 
 namespace {
 

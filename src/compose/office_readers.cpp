@@ -7,9 +7,9 @@
 #include <stdexcept>
 
 #include "core/codepage.h"
-#include "platform/document_text.h"
-#include "platform/workbook_cells.h"
-#include "platform/zip_archive.h"
+#include "office/document_text.h"
+#include "office/workbook_cells.h"
+#include "office/zip_archive.h"
 
 namespace xunda {
 namespace {

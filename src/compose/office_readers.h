@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/workbook_cells.h"
+#include "office/workbook_cells.h"
 
 namespace xunda {
 

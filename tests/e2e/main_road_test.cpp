@@ -14,11 +14,11 @@
 #include "gateway/service_gateway.h"
 #include "sms-sim/sms_sim.h"
 #include "store/database.h"
-#include "ui/engine_controller.h"
-#include "ui/page.h"
-#include "ui/send_sms_page.h"
+#include "ui/shell/engine_controller.h"
+#include "ui/shell/page.h"
+#include "ui/send/send_sms_page.h"
 #include "ui/shell_fixture.h"
-#include "ui/workers.h"
+#include "ui/shell/workers.h"
 
 namespace xunda::test {
 namespace {

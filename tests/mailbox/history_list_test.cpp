@@ -1,4 +1,4 @@
-#include "engine/history_list.h"
+#include "mailbox/history_list.h"
 
 #include <gmock/gmock.h>
 

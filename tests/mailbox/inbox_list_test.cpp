@@ -1,4 +1,4 @@
-#include "engine/inbox_list.h"
+#include "mailbox/inbox_list.h"
 
 #include <gmock/gmock.h>
 

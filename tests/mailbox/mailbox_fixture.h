@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/mailbox_host.h"
+#include "mailbox/mailbox_host.h"
 #include "store/database.h"
 #include "store/grid_files.h"
 #include "support/recording_prompts.h"

@@ -1,4 +1,4 @@
-#include "engine/outbox_list.h"
+#include "mailbox/outbox_list.h"
 
 #include <gmock/gmock.h>
 

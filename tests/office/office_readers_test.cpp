@@ -9,7 +9,7 @@
 
 #include "compose/number_tidy.h"
 #include "compose/office_readers.h"
-#include "platform/document_text.h"
+#include "office/document_text.h"
 #include "support/temp_dir.h"
 
 namespace xunda {

@@ -12,9 +12,9 @@
 #include <thread>
 
 #include "gateway/sms_gateway.h"
-#include "ui/engine_port.h"
-#include "ui/qt_ports.h"
-#include "ui/web_view.h"
+#include "ui/shell/engine_port.h"
+#include "ui/ports/qt_ports.h"
+#include "ui/ports/web_view.h"
 #include "support/temp_dir.h"
 
 namespace xunda::test {

@@ -6,13 +6,13 @@
 #include "store/database.h"
 #include "store/log.h"
 #include "store/settings.h"
-#include "ui/about_page.h"
+#include "ui/shell/about_page.h"
 #include "ui/fakes.h"
-#include "ui/login_dialog.h"
-#include "ui/main_window.h"
-#include "ui/msg_form.h"
-#include "ui/page_registry.h"
-#include "ui/workers.h"
+#include "ui/shell/login_dialog.h"
+#include "ui/shell/main_window.h"
+#include "ui/shell/msg_form.h"
+#include "ui/shell/page_registry.h"
+#include "ui/shell/workers.h"
 
 namespace xunda::test {
 

@@ -4,8 +4,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 
-#include "ui/page_registry.h"
-#include "ui/tree_helpers.h"
+#include "ui/shell/page_registry.h"
+#include "ui/shell/tree_helpers.h"
 
 namespace xunda {
 

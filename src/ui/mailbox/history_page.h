@@ -1,7 +1,7 @@
 // The sent-history page "历史短信查看" (page histSendPage).
 #pragma once
 
-#include "engine/history_list.h"
+#include "mailbox/history_list.h"
 #include "ui/mailbox/list_page.h"
 
 class QComboBox;

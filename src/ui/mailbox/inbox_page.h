@@ -1,7 +1,7 @@
 // The inbox page "收信箱" (page revBox).
 #pragma once
 
-#include "engine/inbox_list.h"
+#include "mailbox/inbox_list.h"
 #include "ui/mailbox/list_page.h"
 
 class QComboBox;

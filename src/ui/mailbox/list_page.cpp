@@ -10,9 +10,9 @@
 
 #include "core/codepage.h"
 #include "ui/mailbox/query_grid_model.h"
-#include "ui/msg_form.h"
-#include "ui/send_sms_page.h"
-#include "ui/shell.h"
+#include "ui/shell/msg_form.h"
+#include "ui/send/send_sms_page.h"
+#include "ui/shell/shell.h"
 
 namespace xunda {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/mailbox_host.h"
-#include "ui/page.h"
+#include "mailbox/mailbox_host.h"
+#include "ui/shell/page.h"
 
 class QBoxLayout;
 class QComboBox;

@@ -2,7 +2,7 @@
 
 #include <QHBoxLayout>
 
-#include "ui/page_registry.h"
+#include "ui/shell/page_registry.h"
 
 namespace xunda {
 

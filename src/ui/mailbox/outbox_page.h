@@ -1,7 +1,7 @@
 // The outbox page "发信箱" (page sendBoxPage).
 #pragma once
 
-#include "engine/outbox_list.h"
+#include "mailbox/outbox_list.h"
 #include "ui/mailbox/list_page.h"
 
 namespace xunda {

@@ -14,11 +14,11 @@
 #include "compose/number_extract.h"
 #include "core/codepage.h"
 #include "core/text_util.h"
-#include "ui/msg_form.h"
-#include "ui/busy_text.h"
-#include "ui/shell.h"
-#include "ui/tree_helpers.h"
-#include "ui/workers.h"
+#include "ui/shell/msg_form.h"
+#include "ui/shell/busy_text.h"
+#include "ui/shell/shell.h"
+#include "ui/shell/tree_helpers.h"
+#include "ui/shell/workers.h"
 
 namespace xunda {
 namespace {

@@ -16,12 +16,12 @@
 #include "compose/number_tidy.h"
 #include "compose/text_rules.h"
 #include "core/codepage.h"
-#include "ui/msg_form.h"
+#include "ui/shell/msg_form.h"
 #include "ui/office/excel_form.h"
 #include "ui/office/sheet_model.h"
-#include "ui/page_registry.h"
-#include "ui/shell.h"
-#include "ui/workers.h"
+#include "ui/shell/page_registry.h"
+#include "ui/shell/shell.h"
+#include "ui/shell/workers.h"
 
 namespace xunda {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "ui/page.h"
+#include "ui/shell/page.h"
 
 class QComboBox;
 class QGroupBox;

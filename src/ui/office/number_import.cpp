@@ -2,7 +2,7 @@
 
 #include "compose/number_tidy.h"
 #include "core/ports.h"
-#include "ui/shell.h"
+#include "ui/shell/shell.h"
 
 namespace xunda {
 

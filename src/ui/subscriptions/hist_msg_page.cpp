@@ -7,10 +7,10 @@
 #include <QLabel>
 #include <QTableView>
 
-#include "ui/page_registry.h"
-#include "ui/shell.h"
+#include "ui/shell/page_registry.h"
+#include "ui/shell/shell.h"
 #include "ui/subscriptions/subscription_widgets.h"
-#include "ui/tree_helpers.h"
+#include "ui/shell/tree_helpers.h"
 
 namespace xunda {
 

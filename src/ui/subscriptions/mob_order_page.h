@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "subscriptions/bulk_subscribe.h"
-#include "ui/page.h"
+#include "ui/shell/page.h"
 #include "ui/mailbox/list_page.h"
 
 class QCheckBox;

@@ -11,12 +11,12 @@
 
 #include "core/codepage.h"
 #include "subscriptions/categories.h"
-#include "ui/msg_form.h"
-#include "ui/page_registry.h"
-#include "ui/shell.h"
+#include "ui/shell/msg_form.h"
+#include "ui/shell/page_registry.h"
+#include "ui/shell/shell.h"
 #include "ui/subscriptions/subscriber_page.h"
 #include "ui/subscriptions/subscription_widgets.h"
-#include "ui/tree_helpers.h"
+#include "ui/shell/tree_helpers.h"
 
 namespace xunda {
 

@@ -15,12 +15,12 @@
 #include "subscriptions/broadcast.h"
 #include "subscriptions/subscription_edit.h"
 #include "ui/mailbox/query_grid_model.h"
-#include "ui/page_registry.h"
-#include "ui/shell.h"
+#include "ui/shell/page_registry.h"
+#include "ui/shell/shell.h"
 #include "ui/subscriptions/result_grid_model.h"
 #include "ui/subscriptions/subscription_dialogs.h"
 #include "ui/subscriptions/subscription_widgets.h"
-#include "ui/tree_helpers.h"
+#include "ui/shell/tree_helpers.h"
 
 namespace xunda {
 

@@ -1,0 +1,75 @@
+#include "ui/send/mobs_memo.h"
+
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <exception>
+#include <optional>
+
+#include "compose/number_tidy.h"
+#include "ui/office/number_import.h"
+#include "ui/shell/msg_form.h"
+#include "ui/shell/shell.h"
+#include "ui/shell/workers.h"
+
+namespace xunda {
+
+MobsMemo::MobsMemo(Shell& shell, QPlainTextEdit* memo, QGroupBox* group)
+    : QObject(memo), shell_(shell), memo_(memo), group_(group) {
+    memo_->installEventFilter(this);
+    connect(memo_, &QPlainTextEdit::textChanged, this, &MobsMemo::Change);
+}
+
+void MobsMemo::Change() {
+    group_->setTitle(QString::fromStdString(MobLinesCaption(memo_->toPlainText().toStdString())));
+}
+
+bool MobsMemo::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == memo_ && event->type() == QEvent::KeyRelease) {
+        const auto& key = *static_cast<QKeyEvent*>(event);
+        if (key.key() == Qt::Key_V && key.modifiers().testFlag(Qt::ControlModifier)) Tidy();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+void MobsMemo::ShowMobs(const std::vector<std::string>& mobs) {
+    std::string text;
+    text.reserve(mobs.size() * 13);
+    for (const std::string& mob : mobs) (text += mob) += '\n';
+    memo_->setPlainText(QString::fromStdString(text));
+}
+
+void MobsMemo::FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, std::function<void()> then) {
+    Shell& shell = shell_;
+    QPointer<MobsMemo> self(this);
+    shell.workers().Run([&shell, self, mobs = std::move(mobs), then = std::move(then)] {
+        std::optional<std::vector<std::string>> found;
+        try {
+            found = mobs();
+        } catch (const std::exception&) {
+            // A file that cannot be read leaves the memo as it was.
+        }
+        shell.busy().Close();
+        if (!found) return;
+        shell.bridge().Post([self, found = std::move(*found), then] {
+            if (!self) return;
+            self->ShowMobs(found);
+            if (then) then();
+        });
+    });
+}
+
+void MobsMemo::Tidy(std::function<void()> then) {
+    shell_.busy().Show("处理手机号码,请稍候...");
+    FillMobsOnWorker([memo = memo_->toPlainText().toStdString()] { return TidyMobs(memo); }, std::move(then));
+}
+
+void MobsMemo::Import() {
+    const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kMobsImportFilter, "");
+    if (!file) return;
+    shell_.busy().Show("导入手机号码,请稍候...");
+    FillMobsOnWorker([&shell = shell_, file = *file] { return ImportMobsFileOrTell(shell, file); }, {});
+}
+
+}  // namespace xunda

@@ -1,0 +1,191 @@
+#include "ui/shell/login_dialog.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+#include "core/codepage.h"
+#include "core/paths.h"
+#include "gateway/request_url.h"
+#include "gateway/sms_gateway.h"
+#include "store/settings.h"
+#include "store/sql_text.h"
+#include "ui/shell/main_window.h"
+#include "ui/shell/service_urls.h"
+#include "ui/shell/workers.h"
+
+namespace xunda {
+
+namespace {
+constexpr const char* kLoginFailed = "登录失败,请检查用户名和密码!";
+
+bool AllDigits(const std::string& text) {
+    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+}
+
+// The reply of a login: the query's result and the fields c, g and p of row 0.
+struct LoginReply {
+    int result = 300;
+    std::string c;
+    std::string g;
+    std::string p;
+};
+
+LoginReply AskService(SmsGateway& gateway, const std::string& url) {
+    LoginReply reply;
+    try {
+        FieldList fields;
+        int colCount = 0;
+        int rowCount = 0;
+        reply.result = gateway.GetData(url, fields, colCount, rowCount);
+        GetFieldValue("c", 0, reply.c, colCount, fields);
+        GetFieldValue("g", 0, reply.g, colCount, fields);
+        GetFieldValue("p", 0, reply.p, colCount, fields);
+    } catch (...) {  // a reply that is not XML, or any other fault of the request
+        reply = LoginReply{};
+    }
+    return reply;
+}
+}  // namespace
+
+LoginDialog::LoginDialog(MainWindow& main, SmsGateway& gateway)
+    : QDialog(&main, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint),
+      main_(main),
+      gateway_(gateway),
+      edUserName_(new QLineEdit(this)),
+      password_(new QLineEdit(this)),
+      okBtn_(new QPushButton(QStringLiteral("登录"), this)),
+      cancelBtn_(new QPushButton(QStringLiteral("取消"), this)),
+      timer1_(new QTimer(this)) {
+    setObjectName(QStringLiteral("PasswordDlg"));
+    setWindowTitle(QStringLiteral("请登录"));
+    edUserName_->setObjectName(QStringLiteral("edUserName"));
+    password_->setObjectName(QStringLiteral("Password"));
+    password_->setEchoMode(QLineEdit::Password);
+    okBtn_->setObjectName(QStringLiteral("OKBtn"));
+    okBtn_->setDefault(true);
+    cancelBtn_->setObjectName(QStringLiteral("CancelBtn"));
+    auto* label3 = new QLabel(QStringLiteral("<a href=\"apply\" style=\"color: green; white-space: pre;\">"
+                                             "&gt;&gt;还没有帐号?          立即申请免费试用!</a>"),
+                              this);
+    label3->setObjectName(QStringLiteral("Label3"));
+    label3->setCursor(Qt::PointingHandCursor);
+    connect(label3, &QLabel::linkActivated, this, &LoginDialog::Label3Click);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("用户名:"), this), 0, 0);
+    grid->addWidget(edUserName_, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("密  码:"), this), 1, 0);
+    grid->addWidget(password_, 1, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(okBtn_);
+    buttons->addWidget(cancelBtn_);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addWidget(label3);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    timer1_->setSingleShot(true);
+    timer1_->setInterval(10);
+    connect(timer1_, &QTimer::timeout, this, &LoginDialog::OKBtnClick);
+    connect(okBtn_, &QPushButton::clicked, this, &LoginDialog::OKBtnClick);
+    connect(cancelBtn_, &QPushButton::clicked, this, &LoginDialog::reject);
+}
+
+bool LoginDialog::Run() {
+    return exec() == QDialog::Accepted;
+}
+
+void LoginDialog::ClearEdits() {
+    edUserName_->clear();
+    password_->clear();
+}
+
+std::string LoginDialog::QueryText(const std::string& user, const std::string& password) {
+    return DataQueryBase(ServiceHost()) + SqlQuote("G") + "," + SqlQuote(user) + "," + SqlQuote(password);
+}
+
+void LoginDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void LoginDialog::FormShow() {
+    Database& db = main_.db();
+    autoLoginActive_ = pReadSysValue(db, "", "autoStart") == "1";
+    if (autoLoginActive_) {
+        edUserName_->setText(QString::fromStdString(pReadSysValue(db, "", "userName")));
+        password_->setText(QString::fromStdString(pReadSysValue(db, "", "userPwd")));
+        timer1_->start();
+    } else {
+        okBtn_->setEnabled(true);
+    }
+}
+
+void LoginDialog::OKBtnClick() {
+    if (FormCloseQuery()) accept();
+}
+
+void LoginDialog::closeEvent(QCloseEvent* event) {
+    // The close box logs in, as the OK button does; while the program ends it just closes.
+    if (main_.Closing()) {
+        QDialog::closeEvent(event);
+        return;
+    }
+    event->ignore();
+    OKBtnClick();
+}
+
+void LoginDialog::reject() {
+    // Cancel ends the program (the caller of Run). A request still running is not waited for
+    // (it may take up to its deadline): the program ends here and now.
+    if (requesting_) EndProgramNow(0);
+    timer1_->stop();
+    QDialog::reject();
+}
+
+void LoginDialog::Label3Click() { main_.desktop().Open(ServiceAddress(QStringLiteral("/index/apply.asp")).toStdString()); }
+
+bool LoginDialog::FormCloseQuery() {
+    if (requesting_) return false;
+    if (!main_.online().IsOnline()) {
+        main_.prompts().Alert("网络中断,请检查你的网络状况!");
+        return false;
+    }
+    okBtn_->setEnabled(false);
+    const std::string user = MakeGbkSafe(edUserName_->text().trimmed().toStdString());
+    const std::string password = MakeGbkSafe(password_->text().toStdString());
+
+    const std::string url = QueryText(user, password);
+    LoginReply reply;
+    requesting_ = true;
+    main_.workers().RunAndWait([&] { reply = AskService(gateway_, url); });
+    requesting_ = false;
+    if (main_.Closing()) {
+        okBtn_->setEnabled(true);
+        return false;
+    }
+
+    AccountContext account;
+    account.corpID = reply.c;
+    account.g = reply.g;
+    account.p = reply.p;
+    account.loginName = user;
+    account.password = password;
+    if (reply.result != 0 || !AllDigits(account.corpID) || account.g.empty() || account.p.empty()) {
+        main_.prompts().Notice(kLoginFailed);
+        okBtn_->setEnabled(true);
+        return false;
+    }
+    main_.LoginSucceeded(account, edUserName_->text(), autoLoginActive_);
+    okBtn_->setEnabled(true);
+    return true;
+}
+
+}  // namespace xunda

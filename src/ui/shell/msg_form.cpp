@@ -1,0 +1,86 @@
+#include "ui/shell/msg_form.h"
+
+#include <QDateTime>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace xunda {
+
+MsgForm::MsgForm(GuiBridge& bridge, QWidget* mainWindow)
+    : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Tool),
+      bridge_(bridge),
+      mainWindow_(mainWindow),
+      msg_(new QLabel(this)),
+      label1_(new QLabel(this)),
+      timer1_(new QTimer(this)) {
+    setObjectName(QStringLiteral("msgForm"));
+    setFixedSize(311, 87);
+    setAutoFillBackground(true);
+    auto* image1 = new QLabel(this);
+    image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
+    msg_->setObjectName(QStringLiteral("msg"));
+    label1_->setObjectName(QStringLiteral("Label1"));
+    auto* texts = new QVBoxLayout;
+    texts->addWidget(msg_);
+    texts->addWidget(label1_);
+    auto* row = new QHBoxLayout(this);
+    row->addWidget(image1);
+    row->addLayout(texts, 1);
+    connect(timer1_, &QTimer::timeout, this, &MsgForm::Timer1Timer);
+    timer1_->start(1000);
+    Timer1Timer();
+}
+
+QString MsgForm::Text() const { return msg_->text(); }
+QString MsgForm::Clock() const { return label1_->text(); }
+
+void MsgForm::Show(const std::string& text) {
+    const QString qtext = QString::fromStdString(text);
+    bridge_.Invoke([this, qtext] { ShowOnGui(qtext); });
+}
+
+void MsgForm::Close() {
+    bridge_.Invoke([this] { CloseOnGui(); });
+}
+
+void MsgForm::SetText(const std::string& text) {
+    bridge_.Post([self = QPointer<MsgForm>(this), qtext = QString::fromStdString(text)] {
+        if (self) self->msg_->setText(qtext);
+    });
+}
+
+void MsgForm::ShowOnGui(const QString& text) {
+    ++depth_;
+    msg_->setText(text);
+    if (mainWindow_) {
+        HoldInput(true);
+        move(mainWindow_->geometry().center() - rect().center());
+    }
+    show();
+    raise();
+    msg_->repaint();
+}
+
+void MsgForm::CloseOnGui() {
+    if (depth_ == 0) return;
+    if (--depth_ > 0) return;
+    hide();
+    if (mainWindow_) HoldInput(false);
+}
+
+void MsgForm::HoldInput(bool hold) {
+    // The parts of the main window, not the window itself: disabling the window would disable the
+    // boxes open over it (a worker's error box), which could then never be answered.
+    for (QWidget* part : mainWindow_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!part->isWindow()) part->setEnabled(!hold);
+    }
+}
+
+void MsgForm::Timer1Timer() {
+    label1_->setText(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+}
+
+}  // namespace xunda

@@ -1,0 +1,83 @@
+#include <QComboBox>
+#include <QGroupBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTableView>
+
+#include "store/database.h"
+#include "ui/mailbox/history_page.h"
+#include "ui/mailbox/inbox_page.h"
+#include "ui/mailbox/outbox_page.h"
+#include "ui/send/send_sms_page.h"
+#include "ui/shell_fixture.h"
+
+namespace xunda::test {
+namespace {
+
+class MailboxPagesTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(Login());
+    }
+    template <typename P>
+    P* Show(const char* caption, const char* name) {
+        EXPECT_TRUE(main->SelectTreeNodeByText(QString::fromUtf8(caption)));
+        auto* page = qobject_cast<P*>(main->FindPage(QString::fromUtf8(name)));
+        EXPECT_EQ(main->PageArea()->currentWidget(), page);
+        return page;
+    }
+    void Run(const std::string& sql) { ASSERT_TRUE(main->db().pAdoCom(sql)) << sql; }
+    static void Click(QWidget* page, const char* button) { page->findChild<QPushButton*>(button)->click(); }
+};
+
+TEST_F(MailboxPagesTest, OutboxDeletesTheCurrentRowOnYesAndEmptiesWhenTheDatabaseReopens) {
+    for (const char* mob : {"13800000001", "13800000002", "13800000003"})
+        Run(std::string("INSERT INTO mt (corpID, mob, flag) VALUES (10001, '") + mob + "', 0)");
+    auto* page = Show<OutboxPage>("发信箱", "sendBoxPage");
+    EXPECT_EQ(page->Group()->title(), QStringLiteral("发信箱(3)"));
+    page->Grid()->setCurrentIndex(page->Grid()->model()->index(1, 0));
+    Click(page, "BitBtn28");
+    EXPECT_THAT(prompts.Last(), ::testing::EndsWith(": 13800000002 的发信箱中的短信删除后将不会被发送!你要继续吗?"));
+    EXPECT_EQ(page->Group()->title(), QStringLiteral("发信箱(2)"));
+    EXPECT_EQ(page->Grid()->model()->rowCount(), 2);
+
+    ASSERT_TRUE(main->ReopenDatabase());
+    EXPECT_EQ(page->Grid()->model()->rowCount(), 0);
+    EXPECT_EQ(page->Group()->title(), QStringLiteral("发信箱"));
+}
+
+TEST_F(MailboxPagesTest, HistorySearchesANumberAndExportsToTheChosenFile) {
+    Run("INSERT INTO mt_bak (corpID, mob, mtTime, msg) VALUES (10001, '13800000001', '2026-11-01 10:00:00', 'a,\"b')");
+    Run("INSERT INTO mt_bak (corpID, mob, mtTime, msg) VALUES (10001, '13900000002', '2026-11-02 10:00:00', 'c')");
+    auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
+    EXPECT_EQ(page->Grid()->model()->rowCount(), 2);
+    page->histSearch()->setCurrentText(QStringLiteral(" 1380 "));
+    Click(page, "btnhistSearch");
+    EXPECT_EQ(page->Grid()->model()->rowCount(), 1);
+    EXPECT_EQ(page->histSearch()->itemText(0), QStringLiteral("1380"));
+
+    const std::string file = (home / "history.csv").string();
+    prompts.file = file;
+    Click(page, "btnHistExport");
+    EXPECT_EQ(ReadFile(file),
+              "\xEF\xBB\xBF\"手机号码\",\"状态报告\",\"消息时间\",\"消息内容\",\"消息编号\",\"长号码\",\"通道\",\"优先级\",\"处理标识\"\r\n"
+              "\"13800000001\",\"\",\"2026-11-01 10:00:00\",\"a,\"\"b\",\"\",\"\",\"\",\"\",\"\"\r\n");
+    EXPECT_EQ(desktop.opened, std::vector<std::string>{file});
+}
+
+TEST_F(MailboxPagesTest, InboxReplyPutsTheSenderOnTheSendPageAndMarksTheMessage) {
+    Run("INSERT INTO mo (corpID, moID, mob, moTime, flag) VALUES (10001, 41, '13800000001', '2026-11-01 10:00:00', 0)");
+    auto* page = Show<InboxPage>("收信箱", "revBox");
+    ASSERT_EQ(page->Grid()->model()->rowCount(), 1);
+    Click(page, "btnRevMsg");
+    auto* send = qobject_cast<SendSmsPage*>(main->FindPage(QStringLiteral("sendSmsPage")));
+    EXPECT_EQ(main->PageArea()->currentWidget(), send);
+    EXPECT_EQ(send->sMobs()->toPlainText(), QStringLiteral("13800000001\n"));
+    EXPECT_EQ(main->db().pAdoQuery("SELECT flag FROM mo").AsString("flag"), "1");
+    EXPECT_EQ(page->Grid()->model()->rowCount(), 0);
+}
+
+}  // namespace
+}  // namespace xunda::test

@@ -1,0 +1,121 @@
+// The engine's timers in the main window: pause, the sounds, the workers, re-arming the timers.
+#include "ui/shell/engine_controller.h"
+
+#include <QTableView>
+
+#include "store/sql_text.h"
+#include "ui/mailbox/list_page.h"
+#include "ui/shell_fixture.h"
+
+namespace xunda::test {
+namespace {
+
+class EngineControllerTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        controller = std::make_unique<EngineController>(*main, query);
+        main->SetEngine(controller.get());
+    }
+    void TearDown() override {
+        main->SetEngine(nullptr);
+        controller.reset();
+    }
+    void Queue(const std::string& mob) {
+        main->db().pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (10001, " +
+                           SqlQuote(mob) + ", 'hi', '', '', 1, 0)");
+    }
+    std::string Value(const std::string& sql) { return main->db().pAdoQuery(sql).At(0, 0).value_or(""); }
+    // Waits until no job runs and the re-arming calls have been handled.
+    void WaitIdle() {
+        ASSERT_TRUE(QTest::qWaitFor([this] { return !controller->Busy() && main->workers().Running() == 0; }));
+        Settle();
+    }
+
+    std::unique_ptr<EngineController> controller;
+};
+
+TEST_F(EngineControllerTest, SendTickRunsAWorkerThenRearmsAndCountsPauseStopsOnlySending) {
+    ASSERT_TRUE(Login());
+    ASSERT_TRUE(main->SelectTreeNodeByText(QStringLiteral("发信箱")));
+    Queue("13800000001");
+    Queue("13800000002");
+    main->db().pAdoCom("INSERT INTO mt (corpID, mob, msg, flag) VALUES (10001, '13800000003', 'hi', 404)");
+    auto* outbox = static_cast<ListPage*>(main->FindPage("sendBoxPage"));
+    ASSERT_EQ(outbox->Grid()->model()->rowCount(), 0);  // listed before the rows came
+    controller->mtTimeTimer();
+    WaitIdle();
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM mt_bak WHERE mtID IS NOT NULL"), "2");
+    EXPECT_EQ(outbox->Grid()->model()->rowCount(), 1);  // the shown outbox lists again after the run
+    EXPECT_TRUE(controller->mtTime().isActive());
+    EXPECT_EQ(main->PanelText(2), QStringLiteral("发送(2)"));
+
+    main->btnSmsSendPauseClick();
+    EXPECT_FALSE(controller->mtTime().isActive());
+    EXPECT_TRUE(controller->moTime().isActive() && controller->reportTime().isActive());
+    Queue("13800000003");
+    controller->mtTimeTimer();  // a tick that was already on its way does nothing
+    WaitIdle();
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM mt WHERE flag=0"), "1");
+    main->btnSmsSendPauseClick();
+    EXPECT_TRUE(controller->mtTime().isActive());
+}
+
+TEST_F(EngineControllerTest, PollBacksOffAndStopKeepsTheTimersOff) {
+    ASSERT_TRUE(Login());
+    EXPECT_EQ(controller->moTime().interval(), 2000);
+    controller->moTimeTimer();
+    WaitIdle();
+    EXPECT_TRUE(controller->moTime().isActive());
+    // 3000 ms after the empty answer (more should the timer itself have polled meanwhile).
+    EXPECT_GE(controller->moTime().interval(), 3000);
+    controller->reportTimeTimer();
+    controller->Stop();  // before the worker's re-arming reaches the timer
+    WaitIdle();
+    EXPECT_FALSE(controller->reportTime().isActive() || controller->moTime().isActive() || controller->mtTime().isActive());
+}
+
+TEST_F(EngineControllerTest, ResumeOrLoginWhileARunWaitsOnTheServiceStartsNoSecondRun) {
+    ASSERT_TRUE(Login());
+    Queue("13800000001");
+    Queue("13800000002");
+    query.held = true;
+    controller->mtTimeTimer();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return query.putCalls == 1; }));
+    main->btnSmsSendPauseClick();
+    main->btnSmsSendPauseClick();
+    controller->mtTimeTimer();
+    controller->Start(main->Account());  // as a new login does
+    controller->mtTimeTimer();
+    query.held = false;
+    WaitIdle();
+    EXPECT_EQ(query.putCalls, 1);
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM mt_bak"), "2");
+    EXPECT_EQ(main->PanelText(2), QStringLiteral("发送(2)"));
+    EXPECT_TRUE(controller->mtTime().isActive());
+}
+
+// Each event plays its own row's sound (the default sounds, ticked at login): a refused send,
+// incoming messages, delivery reports.
+TEST_F(EngineControllerTest, RunsCountAndPlayTheirOwnSounds) {
+    ASSERT_TRUE(Login());
+    query.putCode = "501";
+    Queue("13800000001");
+    controller->mtTimeTimer();
+    WaitIdle();
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM mt WHERE flag=501"), "1");
+    main->db().pAdoCom("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (10001, 4294967296, '131', 1)");
+    { std::lock_guard lock(query.mutex); query.mo = {"x,1,20240102030405,131,106,hello, world", "x,2,20240102030405,132,106,again"}; }
+    controller->moTimeTimer();
+    WaitIdle();
+    EXPECT_EQ(main->PanelText(1), QStringLiteral("接收(2)"));
+    { std::lock_guard lock(query.mutex); query.reports = {"4294967296,0"}; }
+    controller->reportTimeTimer();
+    WaitIdle();
+    EXPECT_EQ(main->PanelText(3), QStringLiteral("收条(1)"));
+    auto file = [](const char* name) { return (WaveDir() / name).string(); };
+    EXPECT_EQ(sound.played, (std::vector<std::string>{file("mtError.wav"), file("revMo.wav"), file("revReport.wav")}));
+}
+
+}  // namespace
+}  // namespace xunda::test

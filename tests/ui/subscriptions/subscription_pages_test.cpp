@@ -1,0 +1,218 @@
+#include <gmock/gmock.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDeadlineTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include "ui/shell/msg_form.h"
+#include "ui/send/send_sms_page.h"
+#include "ui/shell_fixture.h"
+#include "ui/subscriptions/hist_msg_page.h"
+#include "ui/subscriptions/mob_order_page.h"
+#include "ui/subscriptions/mob_page.h"
+#include "ui/subscriptions/subscriber_page.h"
+#include "ui/subscriptions/subscription_dialogs.h"
+#include "ui/shell/workers.h"
+
+namespace xunda::test {
+namespace {
+
+class SubscriptionPagesTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(Login());
+    }
+    template <typename P>
+    P* Open(const char* caption, const char* name) {
+        return main->SelectTreeNodeByText(QString::fromUtf8(caption)) ? qobject_cast<P*>(main->FindPage(name))
+                                                                      : nullptr;
+    }
+    static void Click(QWidget* page, const char* button) {
+        page->findChild<QPushButton*>(QString::fromUtf8(button))->click();
+    }
+    void Run(const std::string& sql) { ASSERT_TRUE(main->db().pAdoCom(sql)) << sql; }
+    std::string Rows(const std::string& sql) {
+        std::string out;
+        for (ResultSet rs = main->db().pAdoQuery(sql); !rs.Eof(); rs.Next())
+            (out += out.empty() ? "" : "|") += rs.At(rs.Position(), 0).value_or("NULL");
+        return out;
+    }
+};
+
+TEST_F(SubscriptionPagesTest, UserPageListsEverySubscriberSearchesOnEnterAndStoresEdits) {
+    ASSERT_TRUE(main->db().pAdoCom(
+        "INSERT INTO mobs (corpID,mob,userName) VALUES (10001,'15000000001','王'),"
+        " (10001,'13900000002',NULL), (10001,'15000000003',NULL), (10002,'15000000004',NULL)"));
+    Run("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'15000000003','A')");
+    auto* page = Open<SubscriberPage>("订阅用户的资料管理", "user");
+    ASSERT_NE(page, nullptr);
+    main->show();
+    main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    QTableView* grid = page->Grid();
+    EXPECT_EQ(grid->model()->rowCount(), 3);
+    EXPECT_EQ(page->Group()->title(), QStringLiteral("手机资料(3)"));
+    EXPECT_EQ(page->edUserSearch()->currentText(), QStringLiteral("13"));
+
+    page->edUserSearch()->setFocus();
+    page->edUserSearch()->setEditText(QStringLiteral(" 150 "));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(page->edUserSearch()->itemText(0), QStringLiteral("150"));
+    // Moving with the keys keeps the subscriptions shown; a click shows the row's.
+    grid->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    EXPECT_EQ(page->mobDgGroup()->title(), QStringLiteral("订阅类别(0)"));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                      grid->visualRect(grid->model()->index(1, 0)).center());
+    EXPECT_EQ(page->edUserSearch()->currentText(), QStringLiteral("15000000003"));
+    EXPECT_EQ(page->mobDgGroup()->title(), QStringLiteral("订阅类别(1)"));
+
+    grid->model()->setData(grid->model()->index(1, 1), QStringLiteral("李四"));
+    grid->model()->setData(grid->model()->index(0, 1), QString());  // emptied: NULL
+    QStyledItemDelegate* bir = qobject_cast<QStyledItemDelegate*>(grid->itemDelegateForColumn(3));
+    QLineEdit editor;
+    for (const char* typed : {"1990-05-07", "1990-13-01", "5月7日"}) {
+        editor.setText(QString::fromUtf8(typed));
+        bir->setModelData(&editor, grid->model(), grid->model()->index(0, 3));
+    }
+    EXPECT_EQ(Rows("SELECT mob || ' ' || ifnull(userName,'') || ' ' || ifnull(bir,'') FROM mobs WHERE mob "
+                   "LIKE '150%'"),
+              "15000000001  1990-05-07 00:00:00|15000000003 李四 |15000000004  ");
+    EXPECT_EQ(Rows("SELECT quote(userName) FROM mobs WHERE mob='15000000001'"), "NULL");
+
+    // "群发短信" sends to every listed subscriber, sorted; "发短信" to the current one.
+    auto* send = qobject_cast<SendSmsPage*>(main->FindPage("sendSmsPage"));
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    Click(page, "btnUserGroupSendSms");
+    EXPECT_EQ(send->sMobs()->toPlainText(), QStringLiteral("15000000001\n15000000003\n"));
+    EXPECT_EQ(Shown(), QStringLiteral("sendSmsPage"));
+    Click(page, "btnUserSingleSendSms");
+    EXPECT_EQ(send->sMobs()->toPlainText(), QStringLiteral("15000000003\n"));
+}
+
+TEST_F(SubscriptionPagesTest, BulkPageSubscribesTheTidiedNumbersToTheTickedCategory) {
+    auto* page = Open<MobOrderPage>("手机订阅关系处理", "mobOrder");
+    ASSERT_NE(page, nullptr);
+    page->edNewMsgType()->setEditText(QStringLiteral("天气"));
+    page->findChild<QPushButton*>(QStringLiteral("btnNewMsgType"))->click();
+    ASSERT_EQ(page->msgTypeSelect()->count(), 1);
+    page->msgTypeCheck()->click();  // ticks all
+    page->edMobs()->setPlainText(QStringLiteral("13800000003\n13800000001 x 13800000002\n13800000001"));
+
+    page->findChild<QPushButton*>(QStringLiteral("btnDg"))->click();
+    QDeadlineTimer deadline(20000);
+    while (!(page->edMobs()->toPlainText().isEmpty() && main->busy().Depth() == 0) &&
+           !deadline.hasExpired()) {
+        ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
+        QTest::qWait(10);
+    }
+    EXPECT_TRUE(page->edMobs()->toPlainText().isEmpty());
+    EXPECT_EQ(main->busy().Depth(), 0);
+    EXPECT_TRUE(main->isEnabled());
+    EXPECT_EQ(Rows("SELECT mob FROM mobs WHERE corpID=10001 ORDER BY mob"),
+              "13800000001|13800000002|13800000003");
+    EXPECT_EQ(Rows("SELECT mob || msgType FROM mobOrder WHERE corpID=10001 ORDER BY mob"),
+              "13800000001天气|13800000002天气|13800000003天气");
+    EXPECT_THAT(prompts.Last(), ::testing::HasSubstr(": 将操作(3)个手机号码的订阅关系:"));
+}
+
+TEST_F(SubscriptionPagesTest, BroadcastRecordsTheCategoriesConfirmedOnTheBulkPage) {
+    Run("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B'), (10001,'C')");
+    Run("INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) SELECT 10001, column1, column2, '2999-01-01' "
+        "FROM"
+        " (VALUES ('13900000009','A'), ('13800000008','B'), ('13900000009','B'), ('13700000007','C'))");
+    auto* page = Open<MobOrderPage>("手机订阅关系处理", "mobOrder");
+    auto* send = qobject_cast<SendSmsPage*>(main->FindPage(QStringLiteral("sendSmsPage")));
+    ASSERT_TRUE(page && send);
+    send->sMobs()->setPlainText(QStringLiteral("kept"));
+    for (int i : {1, 2}) page->msgTypeSelect()->item(i)->setCheckState(Qt::Checked);  // B and A
+    prompts.answer = false;
+    Click(page, "btnSendDg");
+    EXPECT_FALSE(main->subscriptionSendFlag.load());
+    EXPECT_EQ(send->sMobs()->toPlainText(), QStringLiteral("kept"));
+    prompts.answer = true;
+    Click(page, "btnSendDg");
+    EXPECT_TRUE(main->subscriptionSendFlag.load());
+    EXPECT_EQ(send->sMobs()->toPlainText(), QStringLiteral("13800000008\n13900000009\n"));
+    EXPECT_EQ(main->PageArea()->currentWidget(), send);
+
+    Open<MobOrderPage>("手机订阅关系处理", "mobOrder");  // unticks every category
+    main->SelectTreeNodeByText(QStringLiteral("短信发送"));
+    send->sMsg()->setPlainText(QStringLiteral("明天有雨"));
+    Click(send, "btnSendSms");
+    ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
+    EXPECT_FALSE(main->subscriptionSendFlag.load());
+    auto* history = Open<HistMsgPage>("历史订阅内容短信查看", "histMsg");
+    ASSERT_NE(history, nullptr);
+    EXPECT_EQ(history->Grid()->model()->rowCount(), 1);
+    EXPECT_EQ(history->Group()->title(), QStringLiteral("历史订阅短信(1)"));
+    EXPECT_EQ(history->inMsgType()->text(), QStringLiteral("[B] [A] "));
+}
+
+TEST_F(SubscriptionPagesTest, EditDialogOpensTheClosedSubscriptionAndStoresItOpen) {
+    Run("INSERT INTO mobs (corpID,mob) VALUES (10001,'139')");
+    Run("INSERT INTO mobOrder (corpID,mob,msgType,dgStatus,dgTime,dgTimeOut) VALUES"
+        " (10001,'139','A',0,'2026-05-01 10:00:00','2027-05-01 00:00:00'), (10001,'139','B',0,NULL,NULL)");
+    auto* page = Open<SubscriberPage>("订阅用户的资料管理", "user");
+    ASSERT_NE(page, nullptr);
+    page->userMsgTypeGrid()->setCurrentIndex(page->userMsgTypeGrid()->model()->index(0, 0));
+    MobOrderChangeDialog* dialog = page->formMobOrderChange();
+    bool shownClosed = false;
+    QTimer::singleShot(0, dialog, [&] {
+        shownClosed = dialog->dgStatusCheck()->isChecked();
+        dialog->dgStatusCheck()->setChecked(false);
+        dialog->findChild<QPushButton*>(QStringLiteral("btnMobOrderOK"))->click();
+    });
+    Click(page, "btnUserEdit");
+    EXPECT_TRUE(shownClosed);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(Rows("SELECT msgType || dgStatus || ifnull(dgTime, '') FROM mobOrder ORDER BY msgType"),
+              "A12026-05-01 00:00:00|B0");
+    EXPECT_EQ(page->userMsgTypeGrid()->model()->index(0, 2).data().toString(), QStringLiteral("True"));
+}
+
+TEST_F(SubscriptionPagesTest, SearchPageTicksTheFiltersTheUserChangesAndSendsEachNumberOnce) {
+    Run("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B')");
+    Run("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'13900000009','A'), "
+        "(10001,'13900000009','B'),"
+        " (10001,'13900000009','C'), (10001,'13800000008','A')");
+    auto* page = Open<MobPage>("手机订阅内容查询", "mob");
+    ASSERT_NE(page, nullptr);
+    for (QCheckBox* box : {page->cSearchMob(), page->cSearchStatus(), page->cSearchMsgType(),
+                           page->cSearchDgtime(), page->cSearchDgtimeOut()})
+        EXPECT_FALSE(box->isChecked());
+    EXPECT_EQ(page->edSearchMsgType()->itemText(0) + page->edSearchMsgType()->currentText(),
+              "AA");  // oldest first
+    page->edSearchMob()->lineEdit()->setText(QStringLiteral("137"));
+    EXPECT_TRUE(page->cSearchMob()->isChecked());
+    Click(page, "btnMobOrderSearch");
+    EXPECT_EQ(page->edSearchMob()->count(), 0);  // nothing found: no history
+    page->edSearchMob()->lineEdit()->setText(QStringLiteral("139"));
+    Click(page, "btnMobOrderSearch");
+    EXPECT_EQ(page->Group()->title(), QStringLiteral("查询结果(3)"));
+    EXPECT_EQ(page->edSearchMob()->itemText(0), QStringLiteral("139"));
+
+    Click(page, "btnMobSendAll");
+    auto* send = qobject_cast<SendSmsPage*>(main->FindPage(QStringLiteral("sendSmsPage")));
+    EXPECT_EQ(send->sMobs()->toPlainText(), QStringLiteral("13900000009\n"));
+    EXPECT_EQ(main->PageArea()->currentWidget(), send);
+    EXPECT_FALSE(main->subscriptionSendFlag.load());
+}
+
+}  // namespace
+}  // namespace xunda::test
