@@ -26,7 +26,7 @@ std::string FirstOfMonth(MailboxHost& host) {
     return SqlQuote(text);
 }
 
-void ClearWithExport(MailboxHost& host, RowPager& grid, const char* first, const char* second,
+void ClearWithExport(MailboxHost& host, RowPager& grid, const char* first, const char* second, const char* clearing,
                      const std::string& table, const std::string& where, const std::function<void()>& refresh) {
     Prompts& prompts = host.prompts();
     if (!prompts.Confirm(first)) return;
@@ -39,7 +39,7 @@ void ClearWithExport(MailboxHost& host, RowPager& grid, const char* first, const
     }
     host.SaveGrid(grid);
     if (!prompts.Confirm(second)) return;
-    host.db().pAdoCom("DELETE FROM " + table + " WHERE " + listed);
+    host.RunBusy(clearing, [&] { host.db().pAdoCom("DELETE FROM " + table + " WHERE " + listed); });
     refresh();
 }
 

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <unordered_map>
 
+#include "store/account_host.h"
 #include "store/database.h"
 #include "store/sql_text.h"
 
@@ -19,20 +20,84 @@ std::string ListQuery::Select(std::string_view what) const {
     return sql;
 }
 
-RowPager::RowPager(std::function<Database&()> db, std::vector<GridColumn> columns)
-    : db_(std::move(db)), columns_(std::move(columns)) {}
+RowPager::RowPager(std::function<Database&()> db, std::vector<GridColumn> columns, std::size_t blockRows)
+    : db_(std::move(db)), columns_(std::move(columns)), blockRows_(blockRows) {}
+
+namespace {
+
+// The listing without the rows past `lastRowid`, which came after it was opened.
+ListQuery UpTo(ListQuery query, std::int64_t lastRowid) {
+    query.where = (query.where.empty() ? "" : "(" + query.where + ") AND ") + "rowid<=" + SqlInt(lastRowid);
+    return query;
+}
+
+}  // namespace
+
+RowPager::Listing RowPager::Read(ListQuery query, std::size_t rows) const {
+    Database& db = db_();
+    Listing listing;
+    const ResultSet last = db.pAdoQuery("SELECT MAX(rowid) AS last FROM " + query.table);
+    listing.lastRowid = last.Eof() ? 0 : last.AsInt("last");
+    listing.query = std::move(query);
+    const ListQuery upTo = UpTo(listing.query, listing.lastRowid);
+    ListQuery first = upTo;
+    if (rows < static_cast<std::size_t>(first.limit) || (first.limit == 0 && rows != kEveryRow))
+        first.limit = static_cast<int>(rows);
+    listing.ok = last.Ok() && db.ReadIds(first.Select("rowid"), listing.ids);
+    listing.count = listing.ids.size();
+    if (listing.ok && listing.count == rows) {  // more rows may follow: count them
+        const ResultSet n = db.pAdoQuery("SELECT COUNT(*) AS n FROM " + upTo.table + " WHERE " + upTo.where);
+        listing.ok = n.Ok() && !n.Eof();
+        if (listing.ok) listing.count = static_cast<std::size_t>(n.AsInt("n"));
+        if (upTo.limit > 0) listing.count = std::min(listing.count, static_cast<std::size_t>(upTo.limit));
+    }
+    if (!listing.ok) {
+        listing.ids.clear();
+        listing.count = 0;
+    }
+    listing.ids.shrink_to_fit();
+    return listing;
+}
 
 bool RowPager::Open(ListQuery query) {
+    return Show(Read(std::move(query), blockRows_));
+}
+
+bool RowPager::Show(Listing listing) {
     Notify(true);
-    query_ = std::move(query);
+    query_ = std::move(listing.query);
     open_ = true;
-    ids_.clear();
+    lastRowid_ = listing.lastRowid;
+    ids_ = std::move(listing.ids);
+    count_ = listing.count;
     blocks_.clear();
-    const bool ok = db_().ReadIds(query_.Select("rowid"), ids_);
-    if (!ok) ids_.clear();
-    ids_.shrink_to_fit();
     Notify(false);
-    return ok;
+    return listing.ok;
+}
+
+bool RowPager::OpenBusy(AccountHost& host, const std::string& text, ListQuery query) {
+    Listing listing;
+    host.RunBusy(text, [&] { listing = Read(std::move(query), kEveryRow); });
+    return Show(std::move(listing));
+}
+
+void RowPager::ReadIdsTo(std::size_t row) {
+    if (row < ids_.size() || row >= count_) return;
+    // The rest of the listing, as the table holds it now; rows deleted meanwhile leave empty rows
+    // at the end, so that the list keeps its length.
+    ListQuery rest = UpTo(query_, lastRowid_);
+    const std::size_t offset = ids_.size();
+    const std::string limit = rest.limit > 0 ? std::to_string(static_cast<std::size_t>(rest.limit) - offset) : "-1";
+    rest.limit = 0;
+    db_().ReadIds(rest.Select("rowid") + " LIMIT " + limit + " OFFSET " + std::to_string(offset), ids_);
+    ids_.resize(count_, 0);
+    ids_.shrink_to_fit();
+}
+
+std::int64_t RowPager::RowId(std::size_t row) {
+    if (row >= count_) throw std::out_of_range("no listed row " + std::to_string(row));
+    ReadIdsTo(row);
+    return ids_[row];
 }
 
 bool RowPager::Refresh() {
@@ -45,22 +110,25 @@ void RowPager::Clear() {
     query_ = ListQuery{};
     open_ = false;
     ids_ = {};
+    count_ = 0;
     blocks_.clear();
     Notify(false);
 }
 
 void RowPager::Remove(std::size_t row) {
-    if (row >= ids_.size()) return;
+    if (row >= count_) return;
     Notify(true);
+    ReadIdsTo(row);
     ids_.erase(ids_.begin() + static_cast<std::ptrdiff_t>(row));
+    --count_;
     blocks_.clear();
     Notify(false);
 }
 
 bool RowPager::Update(std::size_t row, std::string_view field, const std::optional<std::string_view>& text) {
-    if (row >= ids_.size()) return false;
-    const bool ok = db_().UpdateRow(query_.table, ids_[row], field, text);
-    std::erase_if(blocks_, [&](const Block& b) { return row >= b.first && row < b.first + kBlockRows; });
+    if (row >= count_) return false;
+    const bool ok = db_().UpdateRow(query_.table, RowId(row), field, text);
+    std::erase_if(blocks_, [&](const Block& b) { return row >= b.first && row < b.first + blockRows_; });
     return ok;
 }
 
@@ -91,8 +159,8 @@ const std::optional<std::string>* RowPager::Cell(const Block& block, std::size_t
 }
 
 RowPager::Block& RowPager::Hold(std::size_t row) {
-    if (row >= ids_.size()) throw std::out_of_range("no listed row " + std::to_string(row));
-    const std::size_t first = row - row % kBlockRows;
+    if (row >= count_) throw std::out_of_range("no listed row " + std::to_string(row));
+    const std::size_t first = row - row % blockRows_;
     // Blocks are kept in the order of their last use, the latest at the back.
     if (!blocks_.empty() && blocks_.back().first == first) return blocks_.back();
     auto it = std::find_if(blocks_.begin(), blocks_.end(), [&](const Block& b) { return b.first == first; });
@@ -101,6 +169,7 @@ RowPager::Block& RowPager::Hold(std::size_t row) {
         return blocks_.back();
     }
     if (blocks_.size() >= kHeldBlocks) blocks_.erase(blocks_.begin());
+    ReadIdsTo(std::min(first + blockRows_, count_) - 1);
     Block& block = blocks_.emplace_back();
     block.first = first;
     Read(block);
@@ -108,7 +177,7 @@ RowPager::Block& RowPager::Hold(std::size_t row) {
 }
 
 void RowPager::Read(Block& block) {
-    const std::size_t count = std::min(kBlockRows, ids_.size() - block.first);
+    const std::size_t count = std::min(blockRows_, count_ - block.first);
     std::unordered_map<std::int64_t, std::size_t> slot;
     std::string list;
     for (std::size_t i = 0; i < count; ++i) {

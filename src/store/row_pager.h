@@ -1,9 +1,15 @@
 // The rows of one table's listing behind a grid, read lazily.
 //
-// Open reads the listed rowids in the listing's order and nothing else; a row's fields are read
-// when asked for, a block of neighbouring rows at a time by rowid, and only a few blocks are held.
-// No statement stays open between reads, and each read asks for the database anew (it is replaced
-// on a change of account). A row deleted after the listing reads as empty.
+// Open reads the rowids of the listing's first block of rows and the count of its rows, which is
+// all a first screen needs; the rest of the rowids are read when a row past them is first asked
+// for. A listing holds the rows the table held when it was opened (rows added later stay out).
+// A row's fields are read when asked for, a block of neighbouring rows at a time by rowid, and only
+// a few blocks are held. No statement stays open between reads, and each read asks for the
+// database anew (it is replaced on a change of account). A row deleted after the listing reads as
+// empty.
+//
+// A listing that takes long to read is read on a worker by Read (which touches nothing the pager
+// shows) and then shown by Show on the thread that shows the pager.
 //
 //     RowPager grid([&] -> Database& { return shell.db(); }, columns);
 //     grid.Open({"mt_bak", "corpID=" + SqlInt(corpID), "mtTime DESC"});
@@ -22,6 +28,7 @@
 
 namespace xunda {
 
+class AccountHost;
 class Database;
 
 // A listing: "SELECT * FROM <table> [WHERE <where>] [ORDER BY <orderBy>] [LIMIT <limit>]".
@@ -39,12 +46,31 @@ class RowPager {
   public:
     static constexpr std::size_t kBlockRows = 128;
     static constexpr std::size_t kHeldBlocks = 16;
+    // Read's count of rows for every row of a listing.
+    static constexpr std::size_t kEveryRow = static_cast<std::size_t>(-1);
 
-    RowPager(std::function<Database&()> db, std::vector<GridColumn> columns);
+    // A listing as read from the database, ready to be shown.
+    struct Listing {
+        ListQuery query;
+        std::int64_t lastRowid = 0;     // the table's rows past it came after the listing
+        std::vector<std::int64_t> ids;  // the rowids of the first rows, in list order
+        std::size_t count = 0;          // the rows listed (ids may hold fewer)
+        bool ok = false;                // false: a statement failed (reported by the runner)
+    };
 
-    // Lists the rows of `query`. False when its statement failed (reported by the runner): the
-    // list is then empty.
+    RowPager(std::function<Database&()> db, std::vector<GridColumn> columns, std::size_t blockRows = kBlockRows);
+
+    // Lists the rows of `query` (Show of Read with the rows of one block). False when its statement
+    // failed (reported by the runner): the list is then empty.
     bool Open(ListQuery query);
+    // Reads the listing of `query`: the rowids of its first `rows` rows and the count of its rows.
+    // Any thread; the pager is left as it is.
+    Listing Read(ListQuery query, std::size_t rows) const;
+    // Lists the rows of a listing Read gave; false when its reading failed (the list is then empty).
+    bool Show(Listing listing);
+    // Lists every row of `query`, read by `host`'s RunBusy behind the busy window showing `text`:
+    // the listing of a search, which may take long.
+    bool OpenBusy(AccountHost& host, const std::string& text, ListQuery query);
     // Lists the rows of the last query again.
     bool Refresh();
     // Empties the list and forgets its query (the database was closed).
@@ -58,14 +84,15 @@ class RowPager {
     // The statement of the listing ("" before the first Open and after Clear).
     std::string Sql() const;
     const std::vector<GridColumn>& Columns() const { return columns_; }
-    std::size_t RowCount() const { return ids_.size(); }
-    std::int64_t RowId(std::size_t row) const { return ids_.at(row); }
+    std::size_t RowCount() const { return count_; }
+    std::int64_t RowId(std::size_t row);
     // A field of a listed row by name; nullopt for NULL, a field the table lacks, a row gone.
     std::optional<std::string> Field(std::size_t row, std::string_view name);
     // The text a grid column shows for a row ("" for NULL).
     std::string Text(std::size_t row, std::size_t column);
-    // Blocks of rows held in memory.
+    // Blocks of rows held in memory, and the rowids read so far.
     std::size_t HeldBlocks() const { return blocks_.size(); }
+    std::size_t IdsRead() const { return ids_.size(); }
 
     // Called before (true) and after (false) the list changes as a whole.
     void SetResetListener(std::function<void(bool before)> listener) { listener_ = std::move(listener); }
@@ -77,6 +104,8 @@ class RowPager {
         std::vector<bool> found;
     };
     Block& Hold(std::size_t row);
+    // Makes sure the rowid of `row` has been read (and every one before it).
+    void ReadIdsTo(std::size_t row);
     void Read(Block& block);
     // The value of a held row at `column` of names_; null when there is none.
     const std::optional<std::string>* Cell(const Block& block, std::size_t row,
@@ -85,10 +114,13 @@ class RowPager {
 
     std::function<Database&()> db_;
     std::vector<GridColumn> columns_;
+    std::size_t blockRows_;
     std::function<void(bool)> listener_;
     ListQuery query_;
     bool open_ = false;
+    std::int64_t lastRowid_ = 0;
     std::vector<std::int64_t> ids_;
+    std::size_t count_ = 0;
     std::vector<std::string> names_;  // the table's columns, as a block read found them
     std::vector<std::optional<std::size_t>> gridIndex_;  // columns_ among names_
     std::vector<Block> blocks_;

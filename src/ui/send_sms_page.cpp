@@ -134,8 +134,8 @@ void SendSmsPage::btnSmsInsertClick() {
     sMsg_->setFocus();
 }
 
-void SendSmsPage::ShowMobs(const std::vector<std::string>& mobs) {
-    mobs_->ShowMobs(mobs);
+void SendSmsPage::ShowMobs(const QString& lines) {
+    mobs_->ShowMobs(lines);
 }
 
 void SendSmsPage::btnMobsActionClick() {
@@ -155,7 +155,7 @@ void SendSmsPage::btnSendSmsClick() {
     form.broadcastMark = shell_.subscriptionSendFlag.load();
     if (form.broadcastMark && tickedCategories_) form.tickedCategories = tickedCategories_();
     std::optional<SmsBatch> batch = ConfirmSendSms(
-        form, shell_.prompts(), [this](const std::vector<std::string>& mobs) { ShowMobs(mobs); });
+        form, shell_.prompts(), [this](const std::vector<std::string>& mobs) { ShowMobs(MobLines(mobs)); });
     if (!batch) return;
     if (batch->broadcast) shell_.subscriptionSendFlag.store(false);
     AddStrToComBoBox(QString::fromStdString(batch->subNumber), edSubNumber_);

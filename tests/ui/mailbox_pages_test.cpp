@@ -4,8 +4,10 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
+#include <sqlite3.h>
 
 #include "store/database.h"
+#include "ui/msg_form.h"
 #include "ui/mailbox/history_page.h"
 #include "ui/mailbox/inbox_page.h"
 #include "ui/mailbox/outbox_page.h"
@@ -65,6 +67,30 @@ TEST_F(MailboxPagesTest, HistorySearchesANumberAndExportsToTheChosenFile) {
               "\xEF\xBB\xBF\"手机号码\",\"状态报告\",\"消息时间\",\"消息内容\",\"消息编号\",\"长号码\",\"通道\",\"优先级\",\"处理标识\"\r\n"
               "\"13800000001\",\"\",\"2026-11-01 10:00:00\",\"a,\"\"b\",\"\",\"\",\"\",\"\",\"\"\r\n");
     EXPECT_EQ(desktop.opened, std::vector<std::string>{file});
+}
+
+// Another program holds the database while the history is cleared: the deletion waits behind the
+// busy window, which says what it does, and the window goes on with its events meanwhile.
+TEST_F(MailboxPagesTest, ClearingWaitsBehindTheBusyWindowWhileTheWindowGoesOn) {
+    Run("INSERT INTO mt_bak (corpID, mob, mtTime) VALUES (10001, '13800000001', '2026-11-01 10:00:00')");
+    auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
+    prompts.file = (home / "cleared.csv").string();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(main->db().Path().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QString shown;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+        if (!main->busy().isVisible() || main->busy().Text() != QStringLiteral("正在删除历史短信,请稍候...")) return;
+        shown = main->busy().Text();
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    watch.start(10);
+    Click(page, "btnHistDrop");
+    sqlite3_close(other);
+    EXPECT_EQ(shown, QStringLiteral("正在删除历史短信,请稍候..."));
+    EXPECT_EQ(main->db().pAdoQuery("SELECT COUNT(*) AS n FROM mt_bak").AsInt("n"), 0);
+    EXPECT_FALSE(main->busy().isVisible());
 }
 
 TEST_F(MailboxPagesTest, InboxReplyPutsTheSenderOnTheSendPageAndMarksTheMessage) {

@@ -10,9 +10,11 @@
 
 #include "core/codepage.h"
 #include "ui/mailbox/query_grid_model.h"
+#include "ui/mobs_memo.h"
 #include "ui/msg_form.h"
 #include "ui/send_sms_page.h"
 #include "ui/shell.h"
+#include "ui/workers.h"
 
 namespace xunda {
 
@@ -25,6 +27,11 @@ Prompts& ShellMailboxHost::prompts() {
 std::string ShellMailboxHost::corpID() {
     return shell_.Account().corpID;
 }
+void ShellMailboxHost::RunBusy(const std::string& text, const std::function<void()>& work) {
+    shell_.busy().Show(text);
+    shell_.workers().RunAndWait(work);
+    shell_.busy().Close();
+}
 void ShellMailboxHost::SaveGrid(const RowPager& grid) {
     shell_.pSaveDbGrid(grid);
 }
@@ -36,14 +43,20 @@ void ShellMailboxHost::CloseBusy() {
 }
 
 void ShellMailboxHost::ReplyTo(const std::vector<std::string>& mobs) {
-    if (auto* send = qobject_cast<SendSmsPage*>(shell_.FindPage(QStringLiteral("sendSmsPage")))) send->ShowMobs(mobs);
+    ShowOnSendPage(MobLines(mobs));
+}
+
+void ShellMailboxHost::ShowOnSendPage(const QString& lines) {
+    if (auto* send = qobject_cast<SendSmsPage*>(shell_.FindPage(QStringLiteral("sendSmsPage")))) send->ShowMobs(lines);
     shell_.SelectTreeNodeByText(QStringLiteral("短信发送"));
 }
 
-void ListPage::SendTo(const std::vector<std::string>& mobs) {
-    if (mobs.empty()) return;
-    host_.ShowBusy("正在处理中,请稍候...");
-    host_.ReplyTo(mobs);
+void ListPage::SendTo(const std::function<std::vector<std::string>()>& mobs) {
+    constexpr const char* kBusy = "正在处理中,请稍候...";
+    host_.ShowBusy(kBusy);
+    QString lines;  // a million numbers are read and joined on a worker; the memo takes them in one go
+    host_.RunBusy(kBusy, [&] { lines = MobLines(mobs()); });
+    if (!lines.isEmpty()) host_.ShowOnSendPage(lines);
     host_.CloseBusy();
 }
 

@@ -31,11 +31,14 @@ class ShellMailboxHost : public MailboxHost {
     Database& db() override;
     Prompts& prompts() override;
     std::string corpID() override;
+    void RunBusy(const std::string& text, const std::function<void()>& work) override;
     void SaveGrid(const RowPager& grid) override;
     void ShowBusy(const std::string& text) override;
     void CloseBusy() override;
     void ReplyTo(const std::vector<std::string>& mobs) override;
     std::chrono::year_month_day Today() override;
+    // Puts lines of numbers (MobLines) on the send page and shows that page.
+    void ShowOnSendPage(const QString& lines);
 
   private:
     Shell& shell_;
@@ -66,8 +69,9 @@ class ListPage : public Page {
     // caption, refreshed whenever the list changes.
     void AddGrid(RowPager& grid, const char* groupName, const char* gridName, const char* title,
                  std::function<std::string()> caption);
-    // Puts the numbers on the send page and shows it, behind the busy window; nothing for none.
-    void SendTo(const std::vector<std::string>& mobs);
+    // Puts the numbers `mobs` reads (on a worker) on the send page and shows it, behind the busy
+    // window; nothing for none.
+    void SendTo(const std::function<std::vector<std::string>()>& mobs);
     // The current row's number on the send page, shown; nothing without a current row.
     void SendToCurrent(RowPager& grid);
     // A button in `row` that runs `click`.

@@ -64,7 +64,7 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), list_(host()) {
     AddButton(searchRow, "搜索", "btnUserSearch", [this] { btnUserSearchClick(); });
     AddButton(searchRow, "今天生日", "btnUserBir", [this] { btnUserBirClick(); });
     AddButton(searchRow, "群发短信", "btnUserGroupSendSms",
-              [this] { SendTo(ListedMobs(host().db(), list_.grid())); });
+              [this] { SendTo([this] { return ListedMobs(host().db(), list_.grid()); }); });
     AddButton(searchRow, "发短信", "btnUserSingleSendSms", [this] { SendToCurrent(list_.grid()); });
     AddButton(searchRow, "删除", "btnUserDel", [this] { btnUserDelClick(); });
     AddButton(searchRow, "导出数据文件", "btnExportUser",
