@@ -74,10 +74,10 @@ SendSmsPage::SendSmsPage(Shell& shell)
     smsInsert_->setCurrentIndex(0);
     QPushButton* btnSmsInsert = Button("插入短信内容", "btnSmsInsert", insertGroup);
     connect(btnSmsInsert, &QPushButton::clicked, this, &SendSmsPage::btnSmsInsertClick);
-    auto* insertRow = new QHBoxLayout(insertGroup);
-    insertRow->addWidget(smsInsert_);
-    insertRow->addWidget(btnSmsInsert);
-    insertRow->addStretch(1);
+    auto* insertColumn = new QVBoxLayout(insertGroup);
+    insertColumn->addWidget(smsInsert_);
+    insertColumn->addWidget(btnSmsInsert);
+    insertColumn->addStretch(1);
 
     sendSmsGroup_->setObjectName(QStringLiteral("sendSmsGroup"));
     sMobs_->setObjectName(QStringLiteral("sMobs"));
@@ -106,8 +106,11 @@ SendSmsPage::SendSmsPage(Shell& shell)
     label19->setObjectName(QStringLiteral("Label19"));
     sendRow->addWidget(label19, 1, 0, 1, 5);
 
-    Body()->addWidget(sMsgGroup_, 2);
-    Body()->addWidget(insertGroup);
+    for (QPlainTextEdit* memo : {sMsg_, sMobs_}) memo->setMinimumHeight(3 * memo->fontMetrics().lineSpacing());
+    auto* messageRow = new QHBoxLayout;  // the placeholders beside the message: the lists below keep their rows
+    messageRow->addWidget(sMsgGroup_, 1);
+    messageRow->addWidget(insertGroup);
+    Body()->addLayout(messageRow, 2);
     Body()->addWidget(sendSmsGroup_, 3);
     Body()->addLayout(sendRow);
     Body()->addWidget(favourites_, 2);

@@ -2,11 +2,13 @@
 
 #include <QComboBox>
 #include <QDate>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/codepage.h"
 #include "ui/mailbox/query_grid_model.h"
@@ -17,6 +19,11 @@
 #include "ui/workers.h"
 
 namespace xunda {
+
+namespace {
+// The rows the grid's columns are fitted to: a first screen, all within the first block read.
+constexpr int kFittedRows = 64;
+}  // namespace
 
 Database& ShellMailboxHost::db() {
     return shell_.db();
@@ -103,9 +110,14 @@ void ListPage::AddGrid(RowPager& grid, const char* groupName, const char* gridNa
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
     view_->verticalHeader()->hide();
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);  // never measures every row
-    view_->horizontalHeader()->setStretchLastSection(true);
-    for (std::size_t c = 0; c < grid.Columns().size(); ++c)  // times and texts need more room
-        if (grid.Columns()[c].field.ends_with("Time")) view_->setColumnWidth(static_cast<int>(c), 150);
+    view_->verticalHeader()->setResizeContentsPrecision(kFittedRows);   // columns fit the first rows
+    for (std::size_t c = 0; c < grid.Columns().size(); ++c) {
+        const std::string& field = grid.Columns()[c].field;
+        if (field == "msg" || field == "msgContent") messageColumn_ = static_cast<int>(c);
+        if (field.ends_with("Time")) view_->setColumnWidth(static_cast<int>(c), 150);  // before the first rows
+    }
+    view_->horizontalHeader()->setStretchLastSection(messageColumn_ < 0);
+    view_->viewport()->installEventFilter(this);
     (new QVBoxLayout(group_))->addWidget(view_);
     Body()->addWidget(group_, 1);
     connect(model_, &QAbstractItemModel::modelReset, this, &ListPage::ListChanged);
@@ -122,7 +134,24 @@ QPushButton* ListPage::AddButton(QBoxLayout* row, const char* caption, const cha
 void ListPage::ListChanged() {
     // A list emptied because the database closed counts nothing (there may be no account then).
     group_->setTitle(grid_->Sql().empty() ? title_ : QString::fromStdString(caption_()));
-    if (grid_->RowCount() > 0) view_->setCurrentIndex(model_->index(0, 0));
+    if (grid_->RowCount() == 0) return;
+    view_->resizeColumnsToContents();
+    FitMessage();
+    view_->setCurrentIndex(model_->index(0, 0));
+}
+
+void ListPage::FitMessage() {
+    if (messageColumn_ < 0) return;
+    int others = 0;
+    for (int c = 0; c < model_->columnCount(); ++c)
+        if (c != messageColumn_) others += view_->columnWidth(c);
+    const int least = view_->fontMetrics().averageCharWidth() * 30;
+    view_->setColumnWidth(messageColumn_, std::max(least, view_->viewport()->width() - others));
+}
+
+bool ListPage::eventFilter(QObject* watched, QEvent* event) {
+    if (view_ && watched == view_->viewport() && event->type() == QEvent::Resize) FitMessage();
+    return Page::eventFilter(watched, event);
 }
 
 std::optional<std::size_t> ListPage::CurrentRow() const {

@@ -77,15 +77,21 @@ class ListPage : public Page {
     // A button in `row` that runs `click`.
     QPushButton* AddButton(QBoxLayout* row, const char* caption, const char* name, std::function<void()> click);
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
-    // After each change of the list: the count caption, and the first row current.
+    // After each change of the list: the count caption, the columns fitted to the first screen's
+    // texts, and the first row current.
     void ListChanged();
+    // The message column (when the grid has one) takes the width the other columns leave.
+    void FitMessage();
 
     ShellMailboxHost host_;
     RowPager* grid_ = nullptr;
     QGroupBox* group_ = nullptr;
     QTableView* view_ = nullptr;
     QueryGridModel* model_ = nullptr;
+    int messageColumn_ = -1;
     QString title_;
     std::function<std::string()> caption_;
 };

@@ -30,10 +30,11 @@ const bool registered = RegisterPage("user", [](Shell& shell) -> Page* { return 
 
 constexpr int kBirColumn = 3;
 
-// The birthday editor: "YYYY-MM-DD" or nothing (no birthday); any other text is refused.
+// The birthday: shown and edited as "YYYY-MM-DD" or nothing (no birthday); any other text is refused.
 class BirthdayDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale&) const override { return value.toString().left(10); }
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* edit = new QLineEdit(parent);
         edit->setPlaceholderText(QStringLiteral("YYYY-MM-DD"));
@@ -98,6 +99,8 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), list_(host()) {
     userMsgTypeGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     userMsgTypeGrid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     userMsgTypeGrid_->verticalHeader()->hide();
+    userMsgTypeGrid_->setWordWrap(false);
+    userMsgTypeGrid_->horizontalHeader()->setStretchLastSection(true);
     auto* orderButtons = new QHBoxLayout;
     AddButton(orderButtons, "取消全部订阅类别", "btnUserCancelAll", [this] {
         xunda::btnUserCancelAllClick(host(), list_, OrderRow());
@@ -160,6 +163,7 @@ bool SubscriberPage::eventFilter(QObject* watched, QEvent* event) {
 
 void SubscriberPage::OrdersShown() {
     ordersModel_->Reset();
+    userMsgTypeGrid_->resizeColumnsToContents();
     mobDgGroup_->setTitle(QString::fromStdString(list_.OrdersCaption()));
 }
 
