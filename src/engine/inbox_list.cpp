@@ -79,6 +79,7 @@ void InboxList::btnRevMsgClick(std::optional<std::size_t> current, MoFilter filt
 void InboxList::btnRevAllClick(MoFilter filter) {
     if (grid_.RowCount() == 0) return;
     host_.ShowBusy("正在处理中,请稍候...");
+    grid_.ReadRest();
     std::vector<std::string> mobs;
     std::string ids;
     for (std::size_t row = 0; row < grid_.RowCount(); ++row) {

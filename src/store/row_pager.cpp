@@ -25,9 +25,10 @@ RowPager::RowPager(std::function<Database&()> db, std::vector<GridColumn> column
 
 namespace {
 
-// The listing without the rows past `lastRowid`, which came after it was opened.
+// The listing without the rows past `lastRowid`, which came after it was opened. The rowid is
+// compared, not searched by: the listing's own index stays the way to its rows.
 ListQuery UpTo(ListQuery query, std::int64_t lastRowid) {
-    query.where = (query.where.empty() ? "" : "(" + query.where + ") AND ") + "rowid<=" + SqlInt(lastRowid);
+    query.where = (query.where.empty() ? "" : "(" + query.where + ") AND ") + "+rowid<=" + SqlInt(lastRowid);
     return query;
 }
 
@@ -36,25 +37,16 @@ ListQuery UpTo(ListQuery query, std::int64_t lastRowid) {
 RowPager::Listing RowPager::Read(ListQuery query, std::size_t rows) const {
     Database& db = db_();
     Listing listing;
+    listing.rows = rows;
     const ResultSet last = db.pAdoQuery("SELECT MAX(rowid) AS last FROM " + query.table);
     listing.lastRowid = last.Eof() ? 0 : last.AsInt("last");
     listing.query = std::move(query);
-    const ListQuery upTo = UpTo(listing.query, listing.lastRowid);
-    ListQuery first = upTo;
-    if (rows < static_cast<std::size_t>(first.limit) || (first.limit == 0 && rows != kEveryRow))
-        first.limit = static_cast<int>(rows);
+    ListQuery first = UpTo(listing.query, listing.lastRowid);
+    const bool fewer = rows != kEveryRow && (first.limit == 0 || rows < static_cast<std::size_t>(first.limit));
+    if (fewer) first.limit = static_cast<int>(rows);
     listing.ok = last.Ok() && db.ReadIds(first.Select("rowid"), listing.ids);
-    listing.count = listing.ids.size();
-    if (listing.ok && listing.count == rows) {  // more rows may follow: count them
-        const ResultSet n = db.pAdoQuery("SELECT COUNT(*) AS n FROM " + upTo.table + " WHERE " + upTo.where);
-        listing.ok = n.Ok() && !n.Eof();
-        if (listing.ok) listing.count = static_cast<std::size_t>(n.AsInt("n"));
-        if (upTo.limit > 0) listing.count = std::min(listing.count, static_cast<std::size_t>(upTo.limit));
-    }
-    if (!listing.ok) {
-        listing.ids.clear();
-        listing.count = 0;
-    }
+    if (!listing.ok) listing.ids.clear();
+    listing.more = listing.ok && fewer && listing.ids.size() == rows;
     listing.ids.shrink_to_fit();
     return listing;
 }
@@ -67,9 +59,10 @@ bool RowPager::Show(Listing listing) {
     Notify(true);
     query_ = std::move(listing.query);
     open_ = true;
+    rows_ = listing.rows;
     lastRowid_ = listing.lastRowid;
     ids_ = std::move(listing.ids);
-    count_ = listing.count;
+    more_ = listing.more;
     blocks_.clear();
     Notify(false);
     return listing.ok;
@@ -81,28 +74,27 @@ bool RowPager::OpenBusy(AccountHost& host, const std::string& text, ListQuery qu
     return Show(std::move(listing));
 }
 
-void RowPager::ReadIdsTo(std::size_t row) {
-    if (row < ids_.size() || row >= count_) return;
-    // The rest of the listing, as the table holds it now; rows deleted meanwhile leave empty rows
-    // at the end, so that the list keeps its length.
+void RowPager::ReadRest() {
+    if (!more_) return;
+    more_ = false;
+    // The rest as the table holds it now: rows the page deleted meanwhile are out of the list
+    // already, and the offset counts without them.
     ListQuery rest = UpTo(query_, lastRowid_);
     const std::size_t offset = ids_.size();
     const std::string limit = rest.limit > 0 ? std::to_string(static_cast<std::size_t>(rest.limit) - offset) : "-1";
     rest.limit = 0;
-    db_().ReadIds(rest.Select("rowid") + " LIMIT " + limit + " OFFSET " + std::to_string(offset), ids_);
-    ids_.resize(count_, 0);
+    std::vector<std::int64_t> ids;
+    db_().ReadIds(rest.Select("rowid") + " LIMIT " + limit + " OFFSET " + std::to_string(offset), ids);
+    if (ids.empty()) return;
+    if (appendListener_) appendListener_(true, offset, offset + ids.size() - 1);
+    ids_.insert(ids_.end(), ids.begin(), ids.end());
     ids_.shrink_to_fit();
-}
-
-std::int64_t RowPager::RowId(std::size_t row) {
-    if (row >= count_) throw std::out_of_range("no listed row " + std::to_string(row));
-    ReadIdsTo(row);
-    return ids_[row];
+    if (appendListener_) appendListener_(false, offset, offset + ids.size() - 1);
 }
 
 bool RowPager::Refresh() {
     if (!open_) return false;
-    return Open(query_);
+    return Show(Read(query_, rows_));
 }
 
 void RowPager::Clear() {
@@ -110,24 +102,22 @@ void RowPager::Clear() {
     query_ = ListQuery{};
     open_ = false;
     ids_ = {};
-    count_ = 0;
+    more_ = false;
     blocks_.clear();
     Notify(false);
 }
 
 void RowPager::Remove(std::size_t row) {
-    if (row >= count_) return;
+    if (row >= ids_.size()) return;
     Notify(true);
-    ReadIdsTo(row);
     ids_.erase(ids_.begin() + static_cast<std::ptrdiff_t>(row));
-    --count_;
     blocks_.clear();
     Notify(false);
 }
 
 bool RowPager::Update(std::size_t row, std::string_view field, const std::optional<std::string_view>& text) {
-    if (row >= count_) return false;
-    const bool ok = db_().UpdateRow(query_.table, RowId(row), field, text);
+    if (row >= ids_.size()) return false;
+    const bool ok = db_().UpdateRow(query_.table, ids_[row], field, text);
     std::erase_if(blocks_, [&](const Block& b) { return row >= b.first && row < b.first + blockRows_; });
     return ok;
 }
@@ -159,7 +149,7 @@ const std::optional<std::string>* RowPager::Cell(const Block& block, std::size_t
 }
 
 RowPager::Block& RowPager::Hold(std::size_t row) {
-    if (row >= count_) throw std::out_of_range("no listed row " + std::to_string(row));
+    if (row >= ids_.size()) throw std::out_of_range("no listed row " + std::to_string(row));
     const std::size_t first = row - row % blockRows_;
     // Blocks are kept in the order of their last use, the latest at the back.
     if (!blocks_.empty() && blocks_.back().first == first) return blocks_.back();
@@ -169,7 +159,6 @@ RowPager::Block& RowPager::Hold(std::size_t row) {
         return blocks_.back();
     }
     if (blocks_.size() >= kHeldBlocks) blocks_.erase(blocks_.begin());
-    ReadIdsTo(std::min(first + blockRows_, count_) - 1);
     Block& block = blocks_.emplace_back();
     block.first = first;
     Read(block);
@@ -177,7 +166,7 @@ RowPager::Block& RowPager::Hold(std::size_t row) {
 }
 
 void RowPager::Read(Block& block) {
-    const std::size_t count = std::min(blockRows_, count_ - block.first);
+    const std::size_t count = std::min(blockRows_, ids_.size() - block.first);
     std::unordered_map<std::int64_t, std::size_t> slot;
     std::string list;
     for (std::size_t i = 0; i < count; ++i) {

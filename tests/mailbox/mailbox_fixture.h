@@ -77,6 +77,7 @@ class MailboxTest : public ::testing::Test {
     }
     // One field of every listed row.
     static std::vector<std::string> Listed(RowPager& grid, const char* field) {
+        grid.ReadRest();
         std::vector<std::string> values;
         for (std::size_t r = 0; r < grid.RowCount(); ++r) values.push_back(grid.Field(r, field).value_or(""));
         return values;

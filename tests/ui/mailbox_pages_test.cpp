@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include "store/database.h"
+#include "store/row_pager.h"
 #include "ui/msg_form.h"
 #include "ui/mailbox/history_page.h"
 #include "ui/mailbox/inbox_page.h"
@@ -67,6 +68,17 @@ TEST_F(MailboxPagesTest, HistorySearchesANumberAndExportsToTheChosenFile) {
               "\xEF\xBB\xBF\"手机号码\",\"状态报告\",\"消息时间\",\"消息内容\",\"消息编号\",\"长号码\",\"通道\",\"优先级\",\"处理标识\"\r\n"
               "\"13800000001\",\"\",\"2026-11-01 10:00:00\",\"a,\"\"b\",\"\",\"\",\"\",\"\",\"\"\r\n");
     EXPECT_EQ(desktop.opened, std::vector<std::string>{file});
+}
+
+TEST_F(MailboxPagesTest, HistoryListsOneBlockFirstAndTheRestWhenScrolledToTheEnd) {
+    Run("INSERT INTO mt_bak (corpID, mob, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+        "WHERE i<300) SELECT 10001, 13800000000+i, '2026-11-01 10:00:00' FROM n");
+    auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
+    EXPECT_EQ(page->Group()->title(), QStringLiteral("历史短信(300)"));
+    EXPECT_EQ(page->Grid()->model()->rowCount(), static_cast<int>(RowPager::kBlockRows));
+    main->show();
+    page->Grid()->scrollToBottom();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page->Grid()->model()->rowCount() == 300; }));
 }
 
 // Another program holds the database while the history is cleared: the deletion waits behind the
