@@ -23,6 +23,8 @@ TEST_F(OutboxListTest, ListingsKeepTheirSizeAndOrderAndTheCaptionCountsThisAccou
     Run("INSERT INTO mt (corpID, mob, flag, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
         "WHERE i<350) SELECT 10001, 'a'||i, (i/30)%3, printf('2026-11-%02d 10:00:00', 30-i%30) FROM n");
     Queue("20002", "other", 0, "2026-01-01 00:00:00");
+    Queue("9999", "other", 0, "2026-01-01 00:00:00");
+    Queue("NULL", "nobody", 0, "2026-01-01 00:00:00");
 
     auto listed = [this] {  // every row, as a grid scrolled to the end reads them
         list.grid().ReadRest();
