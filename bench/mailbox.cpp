@@ -73,7 +73,8 @@ int main() {
     for (std::size_t r = 0; r < 30; ++r)
         for (std::size_t c = 0; c < list.grid().Columns().size(); ++c) bytes += list.grid().Text(r, c).size();
     const double first = SecondsSince(firstStart);
-    std::printf("first screen of %s: %.3f s (goal <= 0.05: ratio %.2f)\n", caption.c_str(), first, first / 0.05);
+    std::printf("first screen of %s: %.3f s (goal <= 0.05: ratio %.2f)\n", caption.c_str(), first,
+                first / 0.05);
 
     // Scrolling from top to bottom.
     const long before = ResidentKb();

@@ -3,6 +3,7 @@
 // setPlainText of the same lines into an empty text box, in the same run. Goal: ratio <= 1.2.
 // Then the memo is cleared ("清空号码", answered Yes): resident memory must come back within 50 MB
 // of where it was before the click.
+#include <malloc.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -10,7 +11,6 @@
 #include <QPushButton>
 #include <cstdio>
 #include <fstream>
-#include <malloc.h>
 
 #include "bench_support.h"
 #include "store/database.h"
@@ -50,7 +50,9 @@ struct Online : OnlineProbe {
 // The main window around the two pages: account 10001 over the benchmark's database.
 class BenchShell : public Shell {
   public:
-    BenchShell(Database& db, const std::filesystem::path& logs) : db_(db), log_(logs) { account_.corpID = "10001"; }
+    BenchShell(Database& db, const std::filesystem::path& logs) : db_(db), log_(logs) {
+        account_.corpID = "10001";
+    }
     const AccountContext& Account() const override { return account_; }
     Prompts& prompts() override { return prompts_; }
     GuiBridge& bridge() override { return bridge_; }
@@ -95,9 +97,10 @@ int main(int argc, char** argv) {
     const TempFolder dir;
     PrintingPrompts prompts;
     auto db = Database::Create(dir / "TOLVI_DY.db", prompts);
-    if (!db || !db->pAdoCom("INSERT INTO mobs (corpID, mob) WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i+1 "
-                            "FROM n WHERE i<" + std::to_string(kSubscribers - 1) +
-                            ") SELECT 10001, printf('138%08d', i) FROM n"))
+    if (!db ||
+        !db->pAdoCom("INSERT INTO mobs (corpID, mob) WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i+1 "
+                     "FROM n WHERE i<" +
+                     std::to_string(kSubscribers - 1) + ") SELECT 10001, printf('138%08d', i) FROM n"))
         return 1;
 
     BenchShell shell(*db, dir / "LOG");
@@ -129,11 +132,13 @@ int main(int argc, char** argv) {
     shell.send->findChild<QPushButton*>(QStringLiteral("BitBtn12"))->click();  // "清空号码"
     const double cleared = ResidentMb();
 
-    std::printf("群发短信 of %d subscribers (%lld lines in the memo): %.2f s, one setPlainText %.2f s: ratio %.2f"
-                " (goal <= 1.2)\n",
-                kSubscribers, static_cast<long long>(blocks - 1), ours, anchor, ours / anchor);
-    std::printf("resident memory: %.0f MB before, %.0f MB filled, %.0f MB after clearing: %+.0f MB"
-                " (goal within 50 MB)\n",
-                before, filled, cleared, cleared - before);
+    std::printf(
+        "群发短信 of %d subscribers (%lld lines in the memo): %.2f s, one setPlainText %.2f s: ratio %.2f"
+        " (goal <= 1.2)\n",
+        kSubscribers, static_cast<long long>(blocks - 1), ours, anchor, ours / anchor);
+    std::printf(
+        "resident memory: %.0f MB before, %.0f MB filled, %.0f MB after clearing: %+.0f MB"
+        " (goal within 50 MB)\n",
+        before, filled, cleared, cleared - before);
     return blocks - 1 == kSubscribers ? 0 : 1;
 }

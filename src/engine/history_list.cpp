@@ -31,7 +31,8 @@ bool HistoryList::btnhistSearchClick(const std::string& text) {
     ListQuery query{"mt_bak", AccountIs(host_), "mtTime"};
     if (!text.empty()) {
         const std::string p = SqlQuote("%%" + text + "%%");
-        query.where += " AND (mob LIKE " + p + " OR mtTime LIKE " + p + " OR msg LIKE " + p + " OR mstatus LIKE " + p + ")";
+        query.where += " AND (mob LIKE " + p + " OR mtTime LIKE " + p + " OR msg LIKE " + p +
+                       " OR mstatus LIKE " + p + ")";
         query.orderBy = "mtTime DESC";
     }
     grid_.OpenBusy(host_, "正在查找历史短信,请稍候...", std::move(query));

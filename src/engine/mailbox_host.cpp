@@ -14,9 +14,10 @@ std::string CountCaption(MailboxHost& host, std::string_view title, std::string_
     // million rows of the one account are counted without reading each of them.
     const std::string from = " FROM " + std::string(table);
     const std::string corp = SqlInt(host.corpID());
-    ResultSet rs = host.db().pAdoQuery("SELECT (SELECT COUNT(*)" + from + ") - (SELECT COUNT(*)" + from +
-                                       " WHERE corpID<" + corp + ") - (SELECT COUNT(*)" + from + " WHERE corpID>" +
-                                       corp + ") - (SELECT COUNT(*)" + from + " WHERE corpID IS NULL) AS sCount");
+    ResultSet rs =
+        host.db().pAdoQuery("SELECT (SELECT COUNT(*)" + from + ") - (SELECT COUNT(*)" + from +
+                            " WHERE corpID<" + corp + ") - (SELECT COUNT(*)" + from + " WHERE corpID>" +
+                            corp + ") - (SELECT COUNT(*)" + from + " WHERE corpID IS NULL) AS sCount");
     return std::string(title) + "(" + std::to_string(rs.Eof() ? 0 : rs.AsInt("sCount")) + ")";
 }
 
@@ -32,8 +33,9 @@ std::string FirstOfMonth(MailboxHost& host) {
     return SqlQuote(text);
 }
 
-void ClearWithExport(MailboxHost& host, RowPager& grid, const char* first, const char* second, const char* clearing,
-                     const std::string& table, const std::string& where, const std::function<void()>& refresh) {
+void ClearWithExport(MailboxHost& host, RowPager& grid, const char* first, const char* second,
+                     const char* clearing, const std::string& table, const std::string& where,
+                     const std::function<void()>& refresh) {
     Prompts& prompts = host.prompts();
     if (!prompts.Confirm(first)) return;
     ResultSet last = host.db().pAdoQuery("SELECT MAX(rowid) AS last FROM " + table);

@@ -40,7 +40,8 @@ std::string FirstOfMonth(MailboxHost& host);
 // now, so that rows arriving meanwhile are neither exported nor deleted); with no row says
 // "没有相应记录!"; exports the list; asks `second`; deletes exactly the listed rows behind the busy
 // window showing `clearing`; `refresh`.
-void ClearWithExport(MailboxHost& host, RowPager& grid, const char* first, const char* second, const char* clearing,
-                     const std::string& table, const std::string& where, const std::function<void()>& refresh);
+void ClearWithExport(MailboxHost& host, RowPager& grid, const char* first, const char* second,
+                     const char* clearing, const std::string& table, const std::string& where,
+                     const std::function<void()>& refresh);
 
 }  // namespace xunda

@@ -42,7 +42,8 @@ RowPager::Listing RowPager::Read(ListQuery query, std::size_t rows) const {
     listing.lastRowid = last.Eof() ? 0 : last.AsInt("last");
     listing.query = std::move(query);
     ListQuery first = UpTo(listing.query, listing.lastRowid);
-    const bool fewer = rows != kEveryRow && (first.limit == 0 || rows < static_cast<std::size_t>(first.limit));
+    const bool fewer =
+        rows != kEveryRow && (first.limit == 0 || rows < static_cast<std::size_t>(first.limit));
     if (fewer) first.limit = static_cast<int>(rows);
     listing.ok = last.Ok() && db.ReadIds(first.Select("rowid"), listing.ids);
     if (!listing.ok) listing.ids.clear();
@@ -81,7 +82,8 @@ void RowPager::ReadRest() {
     // already, and the offset counts without them.
     ListQuery rest = UpTo(query_, lastRowid_);
     const std::size_t offset = ids_.size();
-    const std::string limit = rest.limit > 0 ? std::to_string(static_cast<std::size_t>(rest.limit) - offset) : "-1";
+    const std::string limit =
+        rest.limit > 0 ? std::to_string(static_cast<std::size_t>(rest.limit) - offset) : "-1";
     rest.limit = 0;
     std::vector<std::int64_t> ids;
     db_().ReadIds(rest.Select("rowid") + " LIMIT " + limit + " OFFSET " + std::to_string(offset), ids);

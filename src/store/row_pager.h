@@ -60,7 +60,8 @@ class RowPager {
         bool ok = false;                // false: a statement failed (reported by the runner)
     };
 
-    RowPager(std::function<Database&()> db, std::vector<GridColumn> columns, std::size_t blockRows = kBlockRows);
+    RowPager(std::function<Database&()> db, std::vector<GridColumn> columns,
+             std::size_t blockRows = kBlockRows);
 
     // Lists the rows of `query` (Show of Read with the rows of one block). False when its statement
     // failed (reported by the runner): the list is then empty.

@@ -61,8 +61,8 @@ bool SubscriberList::pUser(const std::string& searchText) {
     const std::string p = SqlQuote("%%" + searchText + "%%");
     grid_.OpenBusy(host_, kSearching,
                    {"mobs",
-                    "corpID=" + Account() + " AND (mob LIKE " + p + " OR userName LIKE " + p + " OR nickName LIKE " +
-                        p + " OR bir LIKE " + p + " OR usermemo LIKE " + p + ")",
+                    "corpID=" + Account() + " AND (mob LIKE " + p + " OR userName LIKE " + p +
+                        " OR nickName LIKE " + p + " OR bir LIKE " + p + " OR usermemo LIKE " + p + ")",
                     ""});
     if (grid_.RowCount() == 0) {
         host_.prompts().Notice(kNotFound);

@@ -220,7 +220,8 @@ void MainWindow::BuildTree() {
         widest = std::max(widest, depth * tv_->indentation() + tv_->iconSize().width() +
                                       tv_->fontMetrics().horizontalAdvance((*it)->text(0)));
     }
-    tv_->setMinimumWidth(widest + 2 * tv_->frameWidth() + tv_->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    tv_->setMinimumWidth(widest + 2 * tv_->frameWidth() +
+                         tv_->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     connect(tv_, &QTreeWidget::currentItemChanged, this, &MainWindow::TVChange);
 }
 

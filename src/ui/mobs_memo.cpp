@@ -1,18 +1,18 @@
 #include "ui/mobs_memo.h"
 
+#include <malloc.h>
+
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextBlock>
-#include <malloc.h>
-
 #include <exception>
 #include <optional>
 
 #include "compose/number_tidy.h"
-#include "ui/office/number_import.h"
 #include "ui/msg_form.h"
+#include "ui/office/number_import.h"
 #include "ui/shell.h"
 #include "ui/workers.h"
 
@@ -27,7 +27,8 @@ MobsMemo::MobsMemo(Shell& shell, QPlainTextEdit* memo, QGroupBox* group)
 QString MobLines(const std::vector<std::string>& mobs) {
     QString lines;
     lines.reserve(static_cast<qsizetype>(mobs.size() * 12));
-    for (const std::string& mob : mobs) (lines += QString::fromUtf8(mob.data(), static_cast<qsizetype>(mob.size()))) += u'\n';
+    for (const std::string& mob : mobs)
+        (lines += QString::fromUtf8(mob.data(), static_cast<qsizetype>(mob.size()))) += u'\n';
     return lines;
 }
 
@@ -35,7 +36,8 @@ void MobsMemo::Change() {
     // Each line is a block of the document; a last, empty block is no line.
     const QTextDocument* document = memo_->document();
     const bool lastEmpty = document->lastBlock().length() <= 1;
-    group_->setTitle(QString::fromStdString(MobLinesCaption(static_cast<std::size_t>(document->blockCount() - (lastEmpty ? 1 : 0)))));
+    group_->setTitle(QString::fromStdString(
+        MobLinesCaption(static_cast<std::size_t>(document->blockCount() - (lastEmpty ? 1 : 0)))));
     // The allocator keeps what a big document freed unless asked to give it back.
     if (document->isEmpty()) malloc_trim(0);
 }

@@ -106,8 +106,10 @@ SendSmsPage::SendSmsPage(Shell& shell)
     label19->setObjectName(QStringLiteral("Label19"));
     sendRow->addWidget(label19, 1, 0, 1, 5);
 
-    for (QPlainTextEdit* memo : {sMsg_, sMobs_}) memo->setMinimumHeight(3 * memo->fontMetrics().lineSpacing());
-    auto* messageRow = new QHBoxLayout;  // the placeholders beside the message: the lists below keep their rows
+    for (QPlainTextEdit* memo : {sMsg_, sMobs_})
+        memo->setMinimumHeight(3 * memo->fontMetrics().lineSpacing());
+    auto* messageRow =
+        new QHBoxLayout;  // the placeholders beside the message: the lists below keep their rows
     messageRow->addWidget(sMsgGroup_, 1);
     messageRow->addWidget(insertGroup);
     Body()->addLayout(messageRow, 2);

@@ -1,17 +1,18 @@
+#include <sqlite3.h>
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTableView>
-#include <sqlite3.h>
 
 #include "store/database.h"
 #include "store/row_pager.h"
-#include "ui/msg_form.h"
 #include "ui/mailbox/history_page.h"
 #include "ui/mailbox/inbox_page.h"
 #include "ui/mailbox/outbox_page.h"
+#include "ui/msg_form.h"
 #include "ui/send_sms_page.h"
 #include "ui/shell_fixture.h"
 
@@ -71,7 +72,8 @@ TEST_F(MailboxPagesTest, HistorySearchesANumberAndExportsToTheChosenFile) {
 }
 
 TEST_F(MailboxPagesTest, HistoryListsOneBlockFirstAndTheRestWhenScrolledToTheEnd) {
-    Run("INSERT INTO mt_bak (corpID, mob, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+    Run("INSERT INTO mt_bak (corpID, mob, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM "
+        "n "
         "WHERE i<300) SELECT 10001, 13800000000+i, '2026-11-01 10:00:00' FROM n");
     auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
     EXPECT_EQ(page->Group()->title(), QStringLiteral("历史短信(300)"));
@@ -93,7 +95,8 @@ TEST_F(MailboxPagesTest, ClearingWaitsBehindTheBusyWindowWhileTheWindowGoesOn) {
     QString shown;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
-        if (!main->busy().isVisible() || main->busy().Text() != QStringLiteral("正在删除历史短信,请稍候...")) return;
+        if (!main->busy().isVisible() || main->busy().Text() != QStringLiteral("正在删除历史短信,请稍候..."))
+            return;
         shown = main->busy().Text();
         sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
     });

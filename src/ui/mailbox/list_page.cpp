@@ -54,7 +54,8 @@ void ShellMailboxHost::ReplyTo(const std::vector<std::string>& mobs) {
 }
 
 void ShellMailboxHost::ShowOnSendPage(const QString& lines) {
-    if (auto* send = qobject_cast<SendSmsPage*>(shell_.FindPage(QStringLiteral("sendSmsPage")))) send->ShowMobs(lines);
+    if (auto* send = qobject_cast<SendSmsPage*>(shell_.FindPage(QStringLiteral("sendSmsPage"))))
+        send->ShowMobs(lines);
     shell_.SelectTreeNodeByText(QStringLiteral("短信发送"));
 }
 
@@ -114,7 +115,8 @@ void ListPage::AddGrid(RowPager& grid, const char* groupName, const char* gridNa
     for (std::size_t c = 0; c < grid.Columns().size(); ++c) {
         const std::string& field = grid.Columns()[c].field;
         if (field == "msg" || field == "msgContent") messageColumn_ = static_cast<int>(c);
-        if (field.ends_with("Time")) view_->setColumnWidth(static_cast<int>(c), 150);  // before the first rows
+        if (field.ends_with("Time"))
+            view_->setColumnWidth(static_cast<int>(c), 150);  // before the first rows
     }
     view_->horizontalHeader()->setStretchLastSection(messageColumn_ < 0);
     view_->viewport()->installEventFilter(this);

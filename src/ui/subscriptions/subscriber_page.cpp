@@ -34,7 +34,9 @@ constexpr int kBirColumn = 3;
 class BirthdayDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    QString displayText(const QVariant& value, const QLocale&) const override { return value.toString().left(10); }
+    QString displayText(const QVariant& value, const QLocale&) const override {
+        return value.toString().left(10);
+    }
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* edit = new QLineEdit(parent);
         edit->setPlaceholderText(QStringLiteral("YYYY-MM-DD"));
