@@ -3,7 +3,7 @@
 //    against the sqlite3 command-line tool's -csv output of the same columns, in the same order,
 //    from the same file, in the same run (best of 3 each): goal <= 1.5x;
 //  - the first screen: the page's listing opened on a freshly opened database, its count caption
-//    and the 30 rows of a screen with every column: goal <= 0.2 s;
+//    and the 30 rows of a screen with every column: goal <= 0.05 s;
 //  - resident memory growth while every row is read from the top to the bottom, as a grid
 //    scrolled through shows them: goal <= 32 MB.
 #include <unistd.h>
@@ -73,12 +73,14 @@ int main() {
     for (std::size_t r = 0; r < 30; ++r)
         for (std::size_t c = 0; c < list.grid().Columns().size(); ++c) bytes += list.grid().Text(r, c).size();
     const double first = SecondsSince(firstStart);
-    std::printf("first screen of %s: %.3f s (goal <= 0.2: ratio %.2f)\n", caption.c_str(), first, first / 0.2);
+    std::printf("first screen of %s: %.3f s (goal <= 0.05: ratio %.2f)\n", caption.c_str(), first,
+                first / 0.05);
 
     // Scrolling from top to bottom.
     const long before = ResidentKb();
     long peak = before;
     const auto scrollStart = Steady::now();
+    list.grid().ReadRest();  // as the grid asks when it is scrolled past the first block
     for (std::size_t r = 0; r < list.grid().RowCount(); ++r) {
         for (std::size_t c = 0; c < list.grid().Columns().size(); ++c) bytes += list.grid().Text(r, c).size();
         if (r % 4096 == 0) peak = std::max(peak, ResidentKb());
@@ -86,7 +88,7 @@ int main() {
     peak = std::max(peak, ResidentKb());
     std::printf(
         "scrolling %zu rows: %.2f s, resident memory growth %.1f MB (goal <= 32: ratio %.2f); "
-        "%.1f MB more with the listing's rowids read at the opening\n",
+        "%.1f MB more with the first block's rowids read at the opening\n",
         list.grid().RowCount(), SecondsSince(scrollStart), (peak - before) / 1024.0,
         (peak - before) / 1024.0 / 32, (before - unopened) / 1024.0);
 

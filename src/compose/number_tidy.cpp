@@ -71,8 +71,8 @@ std::size_t MemoLineCount(std::string_view memoText) {
     return SplitLines(memoText).size();
 }
 
-std::string MobLinesCaption(std::string_view memoText) {
-    return "手机号码行数(" + std::to_string(MemoLineCount(memoText)) + ")";
+std::string MobLinesCaption(std::size_t lines) {
+    return "手机号码行数(" + std::to_string(lines) + ")";
 }
 
 std::vector<std::string> DistinctSortedMobs(const std::vector<std::string_view>& items) {

@@ -17,7 +17,7 @@ std::vector<std::string_view> SplitLines(std::string_view text);
 // The number of lines of a memo's text, an empty last line not counted.
 std::size_t MemoLineCount(std::string_view memoText);
 // The caption of a number memo's group box: "手机号码行数(" + line count + ")".
-std::string MobLinesCaption(std::string_view memoText);
+std::string MobLinesCaption(std::size_t lines);
 
 // The numbers found in the items (ExtractMobs with all three tables, no filter), sorted as text in
 // ascending order, each kept once.

@@ -12,6 +12,7 @@ const std::vector<GridColumn> kColumns = {
     {"手机号码", "mob"},    {"状态报告", "mstatus"}, {"消息时间", "mtTime"}, {"消息内容", "msg"},  {"消息编号", "mtID"},
     {"长号码", "subNumber"}, {"通道", "linkID"},      {"优先级", "mtlevel"}, {"处理标识", "flag"},
 };
+constexpr const char* kClearing = "正在删除历史短信,请稍候...";
 
 }  // namespace
 
@@ -27,15 +28,14 @@ void HistoryList::Open() {
 }
 
 bool HistoryList::btnhistSearchClick(const std::string& text) {
-    if (text.empty()) {
-        grid_.Open({"mt_bak", AccountIs(host_), "mtTime"});
-    } else {
+    ListQuery query{"mt_bak", AccountIs(host_), "mtTime"};
+    if (!text.empty()) {
         const std::string p = SqlQuote("%%" + text + "%%");
-        grid_.Open({"mt_bak",
-                    AccountIs(host_) + " AND (mob LIKE " + p + " OR mtTime LIKE " + p + " OR msg LIKE " + p +
-                        " OR mstatus LIKE " + p + ")",
-                    "mtTime DESC"});
+        query.where += " AND (mob LIKE " + p + " OR mtTime LIKE " + p + " OR msg LIKE " + p +
+                       " OR mstatus LIKE " + p + ")";
+        query.orderBy = "mtTime DESC";
     }
+    grid_.OpenBusy(host_, "正在查找历史短信,请稍候...", std::move(query));
     if (grid_.RowCount() > 0) return true;
     host_.prompts().Notice("没有找到相关数据!");
     return false;
@@ -43,13 +43,13 @@ bool HistoryList::btnhistSearchClick(const std::string& text) {
 
 void HistoryList::btnHistDropClick() {
     ClearWithExport(host_, grid_, "将保存并删除全部的历史短信记录!要继续吗?",
-                    "将删除全部的历史短信记录!请再次确认要继续吗?", "mt_bak", AccountIs(host_),
+                    "将删除全部的历史短信记录!请再次确认要继续吗?", kClearing, "mt_bak", AccountIs(host_),
                     [this] { grid_.Refresh(); });
 }
 
 void HistoryList::btnHistDelClick(const std::function<void()>& search) {
     ClearWithExport(host_, grid_, "将保存并删除一个月前所有的的历史短信记录!要继续吗?",
-                    "将删除一个月前所有的的历史短信记录!请再次确认要继续吗?", "mt_bak",
+                    "将删除一个月前所有的的历史短信记录!请再次确认要继续吗?", kClearing, "mt_bak",
                     AccountIs(host_) + " AND mtTime <" + FirstOfMonth(host_), search);
 }
 

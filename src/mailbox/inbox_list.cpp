@@ -12,6 +12,7 @@ const std::vector<GridColumn> kColumns = {
     {"消息时间", "moTime"}, {"手机号码", "mob"}, {"接收号码", "destID"}, {"处理标识", "flag"}, {"消息内容", "msg"},
 };
 constexpr const char* kOrder = "moTime DESC, flag, mob";
+constexpr const char* kClearing = "正在删除收信箱短信,请稍候...";
 
 // The message's moID as SQL, or "" when it has none or it is not a number.
 std::string MoIdOf(RowPager& grid, std::size_t row) {
@@ -38,7 +39,7 @@ bool InboxList::btnRevSearchClick(const std::string& text, MoFilter filter) {
                         " OR msg LIKE " + p + ")";
     if (filter == MoFilter::Unhandled) where += " AND (flag=0)";
     if (filter == MoFilter::Handled) where += " AND (flag=1)";
-    grid_.Open({"mo", where, kOrder});
+    grid_.OpenBusy(host_, "正在查找收信箱短信,请稍候...", {"mo", where, kOrder});
     if (grid_.RowCount() > 0) return true;
     host_.prompts().Notice("没有找到相关数据!");
     return false;
@@ -46,13 +47,13 @@ bool InboxList::btnRevSearchClick(const std::string& text, MoFilter filter) {
 
 void InboxList::btnRevDropClick() {
     ClearWithExport(host_, grid_, "将保存并删除全部的收信箱短信记录!要继续吗?",
-                    "将删除全部的收信箱短信记录!请再次确认要继续吗?", "mo", AccountIs(host_),
+                    "将删除全部的收信箱短信记录!请再次确认要继续吗?", kClearing, "mo", AccountIs(host_),
                     [this] { grid_.Refresh(); });
 }
 
 void InboxList::btnRevDelClick(const std::function<void()>& search) {
     ClearWithExport(host_, grid_, "将保存并删除一个月前所有的的收信箱短信记录!要继续吗?",
-                    "将删除一个月前所有的的收信箱短信记录!请再次确认要继续吗?", "mo",
+                    "将删除一个月前所有的的收信箱短信记录!请再次确认要继续吗?", kClearing, "mo",
                     AccountIs(host_) + " AND moTime <" + FirstOfMonth(host_), search);
 }
 
@@ -78,6 +79,7 @@ void InboxList::btnRevMsgClick(std::optional<std::size_t> current, MoFilter filt
 void InboxList::btnRevAllClick(MoFilter filter) {
     if (grid_.RowCount() == 0) return;
     host_.ShowBusy("正在处理中,请稍候...");
+    grid_.ReadRest();
     std::vector<std::string> mobs;
     std::string ids;
     for (std::size_t row = 0; row < grid_.RowCount(); ++row) {

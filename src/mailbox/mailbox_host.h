@@ -38,8 +38,10 @@ std::string FirstOfMonth(MailboxHost& host);
 
 // The clearing of a list: asks `first`; lists the rows `where` selects (only those the table holds
 // now, so that rows arriving meanwhile are neither exported nor deleted); with no row says
-// "没有相应记录!"; exports the list; asks `second`; deletes exactly the listed rows; `refresh`.
+// "没有相应记录!"; exports the list; asks `second`; deletes exactly the listed rows behind the busy
+// window showing `clearing`; `refresh`.
 void ClearWithExport(MailboxHost& host, RowPager& grid, const char* first, const char* second,
-                     const std::string& table, const std::string& where, const std::function<void()>& refresh);
+                     const char* clearing, const std::string& table, const std::string& where,
+                     const std::function<void()>& refresh);
 
 }  // namespace xunda

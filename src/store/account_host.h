@@ -2,6 +2,7 @@
 // boxes and the account that is logged in.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace xunda {
@@ -17,6 +18,14 @@ class AccountHost {
     virtual Prompts& prompts() = 0;
     // The account that is logged in.
     virtual std::string corpID() = 0;
+    // Runs `work` behind the busy window showing `text` and returns once it has ended. The program
+    // runs it on a worker while its windows keep repainting, so `work` touches nothing shown: it
+    // reads or writes the database and keeps what it found for the caller. Without windows it
+    // simply runs.
+    virtual void RunBusy(const std::string& text, const std::function<void()>& work) {
+        (void)text;
+        work();
+    }
 };
 
 }  // namespace xunda

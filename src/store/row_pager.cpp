@@ -6,6 +6,7 @@
 #include <charconv>
 #include <unordered_map>
 
+#include "store/account_host.h"
 #include "store/database.h"
 #include "store/sql_text.h"
 
@@ -19,25 +20,83 @@ std::string ListQuery::Select(std::string_view what) const {
     return sql;
 }
 
-RowPager::RowPager(std::function<Database&()> db, std::vector<GridColumn> columns)
-    : db_(std::move(db)), columns_(std::move(columns)) {}
+RowPager::RowPager(std::function<Database&()> db, std::vector<GridColumn> columns, std::size_t blockRows)
+    : db_(std::move(db)), columns_(std::move(columns)), blockRows_(blockRows) {}
+
+namespace {
+
+// The listing without the rows past `lastRowid`, which came after it was opened. The rowid is
+// compared, not searched by: the listing's own index stays the way to its rows.
+ListQuery UpTo(ListQuery query, std::int64_t lastRowid) {
+    query.where = (query.where.empty() ? "" : "(" + query.where + ") AND ") + "+rowid<=" + SqlInt(lastRowid);
+    return query;
+}
+
+}  // namespace
+
+RowPager::Listing RowPager::Read(ListQuery query, std::size_t rows) const {
+    Database& db = db_();
+    Listing listing;
+    listing.rows = rows;
+    const ResultSet last = db.pAdoQuery("SELECT MAX(rowid) AS last FROM " + query.table);
+    listing.lastRowid = last.Eof() ? 0 : last.AsInt("last");
+    listing.query = std::move(query);
+    ListQuery first = UpTo(listing.query, listing.lastRowid);
+    const bool fewer =
+        rows != kEveryRow && (first.limit == 0 || rows < static_cast<std::size_t>(first.limit));
+    if (fewer) first.limit = static_cast<int>(rows);
+    listing.ok = last.Ok() && db.ReadIds(first.Select("rowid"), listing.ids);
+    if (!listing.ok) listing.ids.clear();
+    listing.more = listing.ok && fewer && listing.ids.size() == rows;
+    listing.ids.shrink_to_fit();
+    return listing;
+}
 
 bool RowPager::Open(ListQuery query) {
+    return Show(Read(std::move(query), blockRows_));
+}
+
+bool RowPager::Show(Listing listing) {
     Notify(true);
-    query_ = std::move(query);
+    query_ = std::move(listing.query);
     open_ = true;
-    ids_.clear();
+    rows_ = listing.rows;
+    lastRowid_ = listing.lastRowid;
+    ids_ = std::move(listing.ids);
+    more_ = listing.more;
     blocks_.clear();
-    const bool ok = db_().ReadIds(query_.Select("rowid"), ids_);
-    if (!ok) ids_.clear();
-    ids_.shrink_to_fit();
     Notify(false);
-    return ok;
+    return listing.ok;
+}
+
+bool RowPager::OpenBusy(AccountHost& host, const std::string& text, ListQuery query) {
+    Listing listing;
+    host.RunBusy(text, [&] { listing = Read(std::move(query), kEveryRow); });
+    return Show(std::move(listing));
+}
+
+void RowPager::ReadRest() {
+    if (!more_) return;
+    more_ = false;
+    // The rest as the table holds it now: rows the page deleted meanwhile are out of the list
+    // already, and the offset counts without them.
+    ListQuery rest = UpTo(query_, lastRowid_);
+    const std::size_t offset = ids_.size();
+    const std::string limit =
+        rest.limit > 0 ? std::to_string(static_cast<std::size_t>(rest.limit) - offset) : "-1";
+    rest.limit = 0;
+    std::vector<std::int64_t> ids;
+    db_().ReadIds(rest.Select("rowid") + " LIMIT " + limit + " OFFSET " + std::to_string(offset), ids);
+    if (ids.empty()) return;
+    if (appendListener_) appendListener_(true, offset, offset + ids.size() - 1);
+    ids_.insert(ids_.end(), ids.begin(), ids.end());
+    ids_.shrink_to_fit();
+    if (appendListener_) appendListener_(false, offset, offset + ids.size() - 1);
 }
 
 bool RowPager::Refresh() {
     if (!open_) return false;
-    return Open(query_);
+    return Show(Read(query_, rows_));
 }
 
 void RowPager::Clear() {
@@ -45,6 +104,7 @@ void RowPager::Clear() {
     query_ = ListQuery{};
     open_ = false;
     ids_ = {};
+    more_ = false;
     blocks_.clear();
     Notify(false);
 }
@@ -80,7 +140,7 @@ bool RowPager::Delete(std::size_t row) {
 bool RowPager::Update(std::size_t row, std::string_view field, const std::optional<std::string_view>& text) {
     if (row >= ids_.size()) return false;
     const bool ok = db_().UpdateRow(query_.table, ids_[row], field, text, Shown(row));
-    std::erase_if(blocks_, [&](const Block& b) { return row >= b.first && row < b.first + kBlockRows; });
+    std::erase_if(blocks_, [&](const Block& b) { return row >= b.first && row < b.first + blockRows_; });
     return ok;
 }
 
@@ -112,7 +172,7 @@ const std::optional<std::string>* RowPager::Cell(const Block& block, std::size_t
 
 RowPager::Block& RowPager::Hold(std::size_t row) {
     if (row >= ids_.size()) throw std::out_of_range("no listed row " + std::to_string(row));
-    const std::size_t first = row - row % kBlockRows;
+    const std::size_t first = row - row % blockRows_;
     // Blocks are kept in the order of their last use, the latest at the back.
     if (!blocks_.empty() && blocks_.back().first == first) return blocks_.back();
     auto it = std::find_if(blocks_.begin(), blocks_.end(), [&](const Block& b) { return b.first == first; });
@@ -128,7 +188,7 @@ RowPager::Block& RowPager::Hold(std::size_t row) {
 }
 
 void RowPager::Read(Block& block) {
-    const std::size_t count = std::min(kBlockRows, ids_.size() - block.first);
+    const std::size_t count = std::min(blockRows_, ids_.size() - block.first);
     std::unordered_map<std::int64_t, std::size_t> slot;
     std::string list;
     for (std::size_t i = 0; i < count; ++i) {

@@ -19,6 +19,7 @@ const std::vector<GridColumn> kOrderColumns = {
     {"订阅时间", "dgtime"}, {"订阅到期时间", "dgTimeout"},
 };
 constexpr const char* kNotFound = "没有找到相关手机用户资料!";
+constexpr const char* kSearching = "正在查找手机用户资料,请稍候...";
 
 }  // namespace
 
@@ -59,10 +60,11 @@ void SubscriberList::ShowFirstOrders() {
 
 bool SubscriberList::pUser(const std::string& searchText) {
     const std::string p = SqlQuote("%%" + searchText + "%%");
-    grid_.Open({"mobs",
-                "corpID=" + Account() + " AND (mob LIKE " + p + " OR userName LIKE " + p +
-                    " OR nickName LIKE " + p + " OR bir LIKE " + p + " OR usermemo LIKE " + p + ")",
-                ""});
+    grid_.OpenBusy(host_, kSearching,
+                   {"mobs",
+                    "corpID=" + Account() + " AND (mob LIKE " + p + " OR userName LIKE " + p +
+                        " OR nickName LIKE " + p + " OR bir LIKE " + p + " OR usermemo LIKE " + p + ")",
+                    ""});
     if (grid_.RowCount() == 0) {
         host_.prompts().Notice(kNotFound);
         return false;
@@ -75,7 +77,7 @@ void SubscriberList::btnUserBirClick(std::chrono::year_month_day today) {
     char monthDay[96];
     std::snprintf(monthDay, sizeof monthDay, "strftime('%%m',bir)='%02u' AND strftime('%%d',bir)='%02u'",
                   static_cast<unsigned>(today.month()), static_cast<unsigned>(today.day()));
-    grid_.Open({"mobs", "corpID=" + Account() + " AND " + monthDay, ""});
+    grid_.OpenBusy(host_, kSearching, {"mobs", "corpID=" + Account() + " AND " + monthDay, ""});
     if (grid_.RowCount() == 0) {
         host_.prompts().Notice(kNotFound);
         orders_ = ResultSet{};

@@ -37,7 +37,7 @@ bool SubscriptionSearch::btnMobOrderSearchClick(const SubscriptionFilters& filte
     if (filters.msgType) where += " AND msgType=" + SqlQuote(*filters.msgType);
     if (filters.dgTime) where += Within("dgTime", *filters.dgTime);
     if (filters.dgTimeOut) where += Within("dgTimeOut", *filters.dgTimeOut);
-    grid_.Open({"mobOrder", where, "mob, msgType"});
+    grid_.OpenBusy(host_, "正在查找订阅关系,请稍候...", {"mobOrder", where, "mob, msgType"});
     return grid_.RowCount() > 0;
 }
 

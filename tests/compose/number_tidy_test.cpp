@@ -28,7 +28,6 @@ TEST(TidyMobs, CountsLinesSortsAndRemovesRepeats) {
     const std::pair<const char*, std::size_t> lines[] = {
         {"", 0}, {"a", 1}, {"a\n", 1}, {"a\n\n", 2}, {"a\r\nb\rc", 3}};
     for (const auto& [text, count] : lines) EXPECT_EQ(MemoLineCount(text), count) << text;
-    EXPECT_EQ(MobLinesCaption("13812345678\n13912345678\n"), "手机号码行数(2)");
     EXPECT_THAT(TidyMobs("a: 13912345678, b: 0755-12345678\nc: 01012345678 13912345678\r13812345678"),
                 ElementsAre("01012345678", "075512345678", "13812345678", "13912345678"));
     EXPECT_THAT(TidyMobs("hello\nworld\n"), IsEmpty());

@@ -26,6 +26,7 @@ TEST_F(HistoryListTest, SearchesListOnlyThisAccount) {
 
     EXPECT_TRUE(list.btnhistSearchClick(""));
     EXPECT_THAT(Listed(list.grid(), "mob"), ElementsAre("13900000002", "13800000001"));
+    EXPECT_THAT(host.busy, ElementsAre("正在查找历史短信,请稍候...", "closed"));
     EXPECT_TRUE(list.btnhistSearchClick("1380"));
     EXPECT_THAT(Listed(list.grid(), "mob"), ElementsAre("13800000001"));
     list.Open();
@@ -61,6 +62,7 @@ TEST_F(HistoryListTest, ClearingAsksTwiceAndExportsExactlyWhatItDeletes) {
     EXPECT_THAT(csv, HasSubstr("\"13800000001\""));
     EXPECT_EQ(csv.find("13800000009"), std::string::npos);
     EXPECT_EQ(list.grid().RowCount(), 0u);
+    EXPECT_THAT(host.busy, ElementsAre("正在删除历史短信,请稍候...", "closed"));
 
     Run("DELETE FROM mt_bak WHERE corpID=10001");
     list.btnHistDropClick();

@@ -44,6 +44,11 @@ class FakeHost : public MailboxHost {
         ++saves;
         if (file) SaveDbGridToCsv(*database, grid.Sql(), grid.Columns(), *file);
     }
+    void RunBusy(const std::string& text, const std::function<void()>& work) override {
+        busy.push_back(text);
+        work();
+        busy.push_back("closed");
+    }
     void ShowBusy(const std::string& text) override { busy.push_back(text); }
     void CloseBusy() override { busy.push_back("closed"); }
     void ReplyTo(const std::vector<std::string>& mobs) override { replies.push_back(mobs); }
@@ -72,6 +77,7 @@ class MailboxTest : public ::testing::Test {
     }
     // One field of every listed row.
     static std::vector<std::string> Listed(RowPager& grid, const char* field) {
+        grid.ReadRest();
         std::vector<std::string> values;
         for (std::size_t r = 0; r < grid.RowCount(); ++r) values.push_back(grid.Field(r, field).value_or(""));
         return values;

@@ -43,6 +43,7 @@ TEST_F(SubscribersTest, SearchesFiveFieldsOfTheAccountOnlyThenShowsTheFirstOnesS
                 ElementsAre("13800000001", "13900000002", "13900000003", "13900000004", "13900000005"));
     EXPECT_EQ(Orders(), "天气 True|股票 False");
     EXPECT_EQ(list.Caption(), "手机资料(5)");
+    EXPECT_THAT(busy, ElementsAre("正在查找手机用户资料,请稍候..."));
     EXPECT_EQ(list.OrdersCaption(), "订阅类别(2)");
     EXPECT_EQ(list.userGridCellClick(0, "13800000001"), std::nullopt);  // shown already: not reloaded
     EXPECT_EQ(list.userGridCellClick(1, "13800000001"), std::optional<std::string>("13900000002"));

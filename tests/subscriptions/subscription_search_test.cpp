@@ -34,6 +34,7 @@ class SubscriptionSearchTest : public SubscriptionsTest {
 TEST_F(SubscriptionSearchTest, FiltersCombineOverTheAccountsSubscriptionsByNumberThenCategory) {
     EXPECT_THAT(Found({}), ElementsAre("138C", "139A", "139B", "139C"));
     EXPECT_EQ(search.Caption(), "查询结果(4)");
+    EXPECT_THAT(busy, ElementsAre("正在查找订阅关系,请稍候..."));
     EXPECT_THAT(Found({.normal = false}), ElementsAre("139A"));
     EXPECT_THAT(Found({.normal = true, .msgType = "c"}), ElementsAre("138C", "139C"));
     EXPECT_THAT(Found({.mob = "39", .dgTime = DayRange{"2026-05-01", "2026-05-01"}}),

@@ -24,6 +24,10 @@ class SubscriptionsTest : public ::testing::Test, public AccountHost {
     Database& db() override { return *database; }
     Prompts& prompts() override { return recorded; }
     std::string corpID() override { return "10001"; }
+    void RunBusy(const std::string& text, const std::function<void()>& work) override {
+        busy.push_back(text);
+        work();
+    }
 
     void Run(const std::string& sql) { ASSERT_TRUE(database->pAdoCom(sql)) << sql; }
     // Rows of values into a table with its columns: Insert("mobs (corpID,mob)", {"1,'2'", ...}).
@@ -45,6 +49,7 @@ class SubscriptionsTest : public ::testing::Test, public AccountHost {
 
     TempDir dir;
     CaptionPrompts recorded;
+    std::vector<std::string> busy;  // the busy window's texts
     std::unique_ptr<Database> database = Database::Create(dir / "TOLVI_DY.db", recorded);
 };
 

@@ -2,19 +2,28 @@
 
 #include <QComboBox>
 #include <QDate>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "core/codepage.h"
 #include "ui/mailbox/query_grid_model.h"
+#include "ui/send/mobs_memo.h"
 #include "ui/shell/msg_form.h"
 #include "ui/send/send_sms_page.h"
 #include "ui/shell/shell.h"
+#include "ui/shell/workers.h"
 
 namespace xunda {
+
+namespace {
+// The rows the grid's columns are fitted to: a first screen, all within the first block read.
+constexpr int kFittedRows = 64;
+}  // namespace
 
 Database& ShellMailboxHost::db() {
     return shell_.db();
@@ -24,6 +33,11 @@ Prompts& ShellMailboxHost::prompts() {
 }
 std::string ShellMailboxHost::corpID() {
     return shell_.Account().corpID;
+}
+void ShellMailboxHost::RunBusy(const std::string& text, const std::function<void()>& work) {
+    shell_.busy().Show(text);
+    shell_.workers().RunAndWait(work);
+    shell_.busy().Close();
 }
 void ShellMailboxHost::SaveGrid(const RowPager& grid) {
     shell_.pSaveDbGrid(grid);
@@ -36,14 +50,21 @@ void ShellMailboxHost::CloseBusy() {
 }
 
 void ShellMailboxHost::ReplyTo(const std::vector<std::string>& mobs) {
-    if (auto* send = qobject_cast<SendSmsPage*>(shell_.FindPage(QStringLiteral("sendSmsPage")))) send->ShowMobs(mobs);
+    ShowOnSendPage(MobLines(mobs));
+}
+
+void ShellMailboxHost::ShowOnSendPage(const QString& lines) {
+    if (auto* send = qobject_cast<SendSmsPage*>(shell_.FindPage(QStringLiteral("sendSmsPage"))))
+        send->ShowMobs(lines);
     shell_.SelectTreeNodeByText(QStringLiteral("短信发送"));
 }
 
-void ListPage::SendTo(const std::vector<std::string>& mobs) {
-    if (mobs.empty()) return;
-    host_.ShowBusy("正在处理中,请稍候...");
-    host_.ReplyTo(mobs);
+void ListPage::SendTo(const std::function<std::vector<std::string>()>& mobs) {
+    constexpr const char* kBusy = "正在处理中,请稍候...";
+    host_.ShowBusy(kBusy);
+    QString lines;  // a million numbers are read and joined on a worker; the memo takes them in one go
+    host_.RunBusy(kBusy, [&] { lines = MobLines(mobs()); });
+    if (!lines.isEmpty()) host_.ShowOnSendPage(lines);
     host_.CloseBusy();
 }
 
@@ -90,9 +111,15 @@ void ListPage::AddGrid(RowPager& grid, const char* groupName, const char* gridNa
     view_->setSelectionMode(QAbstractItemView::SingleSelection);
     view_->verticalHeader()->hide();
     view_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);  // never measures every row
-    view_->horizontalHeader()->setStretchLastSection(true);
-    for (std::size_t c = 0; c < grid.Columns().size(); ++c)  // times and texts need more room
-        if (grid.Columns()[c].field.ends_with("Time")) view_->setColumnWidth(static_cast<int>(c), 150);
+    view_->verticalHeader()->setResizeContentsPrecision(kFittedRows);   // columns fit the first rows
+    for (std::size_t c = 0; c < grid.Columns().size(); ++c) {
+        const std::string& field = grid.Columns()[c].field;
+        if (field == "msg" || field == "msgContent") messageColumn_ = static_cast<int>(c);
+        if (field.ends_with("Time"))
+            view_->setColumnWidth(static_cast<int>(c), 150);  // before the first rows
+    }
+    view_->horizontalHeader()->setStretchLastSection(messageColumn_ < 0);
+    view_->viewport()->installEventFilter(this);
     (new QVBoxLayout(group_))->addWidget(view_);
     Body()->addWidget(group_, 1);
     connect(model_, &QAbstractItemModel::modelReset, this, &ListPage::ListChanged);
@@ -109,7 +136,24 @@ QPushButton* ListPage::AddButton(QBoxLayout* row, const char* caption, const cha
 void ListPage::ListChanged() {
     // A list emptied because the database closed counts nothing (there may be no account then).
     group_->setTitle(grid_->Sql().empty() ? title_ : QString::fromStdString(caption_()));
-    if (grid_->RowCount() > 0) view_->setCurrentIndex(model_->index(0, 0));
+    if (grid_->RowCount() == 0) return;
+    view_->resizeColumnsToContents();
+    FitMessage();
+    view_->setCurrentIndex(model_->index(0, 0));
+}
+
+void ListPage::FitMessage() {
+    if (messageColumn_ < 0) return;
+    int others = 0;
+    for (int c = 0; c < model_->columnCount(); ++c)
+        if (c != messageColumn_) others += view_->columnWidth(c);
+    const int least = view_->fontMetrics().averageCharWidth() * 30;
+    view_->setColumnWidth(messageColumn_, std::max(least, view_->viewport()->width() - others));
+}
+
+bool ListPage::eventFilter(QObject* watched, QEvent* event) {
+    if (view_ && watched == view_->viewport() && event->type() == QEvent::Resize) FitMessage();
+    return Page::eventFilter(watched, event);
 }
 
 std::optional<std::size_t> ListPage::CurrentRow() const {

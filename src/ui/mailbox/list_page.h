@@ -31,11 +31,14 @@ class ShellMailboxHost : public MailboxHost {
     Database& db() override;
     Prompts& prompts() override;
     std::string corpID() override;
+    void RunBusy(const std::string& text, const std::function<void()>& work) override;
     void SaveGrid(const RowPager& grid) override;
     void ShowBusy(const std::string& text) override;
     void CloseBusy() override;
     void ReplyTo(const std::vector<std::string>& mobs) override;
     std::chrono::year_month_day Today() override;
+    // Puts lines of numbers (MobLines) on the send page and shows that page.
+    void ShowOnSendPage(const QString& lines);
 
   private:
     Shell& shell_;
@@ -66,22 +69,29 @@ class ListPage : public Page {
     // caption, refreshed whenever the list changes.
     void AddGrid(RowPager& grid, const char* groupName, const char* gridName, const char* title,
                  std::function<std::string()> caption);
-    // Puts the numbers on the send page and shows it, behind the busy window; nothing for none.
-    void SendTo(const std::vector<std::string>& mobs);
+    // Puts the numbers `mobs` reads (on a worker) on the send page and shows it, behind the busy
+    // window; nothing for none.
+    void SendTo(const std::function<std::vector<std::string>()>& mobs);
     // The current row's number on the send page, shown; nothing without a current row.
     void SendToCurrent(RowPager& grid);
     // A button in `row` that runs `click`.
     QPushButton* AddButton(QBoxLayout* row, const char* caption, const char* name, std::function<void()> click);
 
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
-    // After each change of the list: the count caption, and the first row current.
+    // After each change of the list: the count caption, the columns fitted to the first screen's
+    // texts, and the first row current.
     void ListChanged();
+    // The message column (when the grid has one) takes the width the other columns leave.
+    void FitMessage();
 
     ShellMailboxHost host_;
     RowPager* grid_ = nullptr;
     QGroupBox* group_ = nullptr;
     QTableView* view_ = nullptr;
     QueryGridModel* model_ = nullptr;
+    int messageColumn_ = -1;
     QString title_;
     std::function<std::string()> caption_;
 };

@@ -16,6 +16,22 @@ QueryGridModel::QueryGridModel(RowPager& grid, QObject* parent) : QAbstractTable
         else
             self->endResetModel();
     });
+    grid_.SetAppendListener(
+        [self = QPointer<QueryGridModel>(this)](bool before, std::size_t first, std::size_t last) {
+            if (!self) return;
+            if (before)
+                self->beginInsertRows({}, static_cast<int>(first), static_cast<int>(last));
+            else
+                self->endInsertRows();
+        });
+}
+
+bool QueryGridModel::canFetchMore(const QModelIndex& parent) const {
+    return !parent.isValid() && grid_.HasMore();
+}
+
+void QueryGridModel::fetchMore(const QModelIndex& parent) {
+    if (!parent.isValid()) grid_.ReadRest();
 }
 
 int QueryGridModel::rowCount(const QModelIndex& parent) const {

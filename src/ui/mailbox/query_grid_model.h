@@ -1,4 +1,5 @@
-// The table model of every list page: a thin view of a RowPager (rows read lazily in blocks),
+// The table model of every list page: a thin view of a RowPager (rows read lazily in blocks, the
+// rowids past the first block when the view is scrolled to them),
 // with the grid's column titles as headers. Columns made editable write through the pager.
 #pragma once
 
@@ -35,6 +36,9 @@ class QueryGridModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    // The rest of a listing is read when the view reaches the end of the rows it has.
+    bool canFetchMore(const QModelIndex& parent) const override;
+    void fetchMore(const QModelIndex& parent) override;
 
   private:
     bool Editable(int column) const;

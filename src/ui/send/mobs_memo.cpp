@@ -1,15 +1,18 @@
 #include "ui/send/mobs_memo.h"
 
+#include <malloc.h>
+
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QTextBlock>
 #include <exception>
 #include <optional>
 
 #include "compose/number_tidy.h"
-#include "ui/office/number_import.h"
 #include "ui/shell/msg_form.h"
+#include "ui/office/number_import.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/workers.h"
 
@@ -21,8 +24,22 @@ MobsMemo::MobsMemo(Shell& shell, QPlainTextEdit* memo, QGroupBox* group)
     connect(memo_, &QPlainTextEdit::textChanged, this, &MobsMemo::Change);
 }
 
+QString MobLines(const std::vector<std::string>& mobs) {
+    QString lines;
+    lines.reserve(static_cast<qsizetype>(mobs.size() * 12));
+    for (const std::string& mob : mobs)
+        (lines += QString::fromUtf8(mob.data(), static_cast<qsizetype>(mob.size()))) += u'\n';
+    return lines;
+}
+
 void MobsMemo::Change() {
-    group_->setTitle(QString::fromStdString(MobLinesCaption(memo_->toPlainText().toStdString())));
+    // Each line is a block of the document; a last, empty block is no line.
+    const QTextDocument* document = memo_->document();
+    const bool lastEmpty = document->lastBlock().length() <= 1;
+    group_->setTitle(QString::fromStdString(
+        MobLinesCaption(static_cast<std::size_t>(document->blockCount() - (lastEmpty ? 1 : 0)))));
+    // The allocator keeps what a big document freed unless asked to give it back.
+    if (document->isEmpty()) malloc_trim(0);
 }
 
 bool MobsMemo::eventFilter(QObject* watched, QEvent* event) {
@@ -33,20 +50,17 @@ bool MobsMemo::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void MobsMemo::ShowMobs(const std::vector<std::string>& mobs) {
-    std::string text;
-    text.reserve(mobs.size() * 13);
-    for (const std::string& mob : mobs) (text += mob) += '\n';
-    memo_->setPlainText(QString::fromStdString(text));
+void MobsMemo::ShowMobs(const QString& lines) {
+    memo_->setPlainText(lines);
 }
 
 void MobsMemo::FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, std::function<void()> then) {
     Shell& shell = shell_;
     QPointer<MobsMemo> self(this);
     shell.workers().Run([&shell, self, mobs = std::move(mobs), then = std::move(then)] {
-        std::optional<std::vector<std::string>> found;
+        std::optional<QString> found;
         try {
-            found = mobs();
+            found = MobLines(mobs());
         } catch (const std::exception&) {
             // A file that cannot be read leaves the memo as it was.
         }

@@ -12,10 +12,14 @@
 
 class QGroupBox;
 class QPlainTextEdit;
+class QString;
 
 namespace xunda {
 
 class Shell;
+
+// The numbers one per line, as a memo shows them (any thread).
+QString MobLines(const std::vector<std::string>& mobs);
 
 class MobsMemo : public QObject {
     Q_OBJECT
@@ -23,8 +27,8 @@ class MobsMemo : public QObject {
     MobsMemo(Shell& shell, QPlainTextEdit* memo, QGroupBox* group);
 
     QPlainTextEdit* memo() const { return memo_; }
-    // Sets the memo to one number per line.
-    void ShowMobs(const std::vector<std::string>& mobs);
+    // Sets the memo to the lines (MobLines) in one go.
+    void ShowMobs(const QString& lines);
     // Tidies the memo on a worker; `then` runs on the GUI thread once the memo holds the result.
     void Tidy(std::function<void()> then = {});
     // Asks for a file and puts its numbers into the memo.
@@ -34,6 +38,7 @@ class MobsMemo : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The caption counts the lines; a memo emptied gives its memory back to the system.
     void Change();
     // Puts the numbers `mobs` makes on a worker into the memo, then closes the busy window the
     // caller showed and runs `then`; the memo keeps its text (and `then` does not run) when

@@ -1,6 +1,7 @@
 #include "ui/send/send_favourites.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -25,7 +26,17 @@ QPushButton* Button(const char* caption, const char* name, QWidget* parent) {
     return button;
 }
 
+int RowHeight(const QListWidget* list) {
+    return list->fontMetrics().height() + 2;
+}
+
 }  // namespace
+
+bool SendFavourites::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == lastMobs_->viewport() && event->type() == QEvent::Resize)
+        lastMobs_->setGridSize(QSize((lastMobs_->viewport()->width() - 1) / 3, RowHeight(lastMobs_)));
+    return QWidget::eventFilter(watched, event);
+}
 
 SendFavourites::SendFavourites(Shell& shell, SendSmsPage& page)
     : QWidget(&page),
@@ -53,12 +64,16 @@ SendFavourites::SendFavourites(Shell& shell, SendSmsPage& page)
     auto* recent = new QGroupBox(QStringLiteral("最近发送过的手机号码"), this);
     lastMobs_->setObjectName(QStringLiteral("lastMobs"));
     lastMobs_->setParent(recent);
-    // Three columns: the numbers flow left to right in cells a third of the list wide.
+    // Three columns: the numbers flow left to right in cells a third of the list wide, and the
+    // list shows the four rows of the twelve numbers (so it never scrolls, and the cells may take
+    // the width a scroll bar would).
     lastMobs_->setFlow(QListView::LeftToRight);
+    lastMobs_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     lastMobs_->setWrapping(true);
     lastMobs_->setResizeMode(QListView::Adjust);
-    lastMobs_->setGridSize(QSize(lastMobs_->fontMetrics().horizontalAdvance(QStringLiteral("000000000000000")),
-                                 lastMobs_->fontMetrics().height() + 6));
+    lastMobs_->viewport()->installEventFilter(this);
+    lastMobs_->setMinimumHeight(4 * RowHeight(lastMobs_) + 2 * lastMobs_->frameWidth());
+    okMsgList_->setMinimumHeight(lastMobs_->minimumHeight());
     connect(lastMobs_, &QListWidget::itemDoubleClicked, this, &SendFavourites::lastMobsDblClick);
     lastMobsCheck_->setObjectName(QStringLiteral("lastMobsCheck"));
     lastMobsCheck_->setParent(recent);
@@ -78,8 +93,8 @@ SendFavourites::SendFavourites(Shell& shell, SendSmsPage& page)
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(favourites, 1);
-    layout->addWidget(recent, 1);
+    layout->addWidget(favourites, 2);
+    layout->addWidget(recent, 3);
 }
 
 std::string SendFavourites::Corp() const {

@@ -35,6 +35,10 @@ public:
     void lastMobsDblClick();
     void BitBtn12Click();
 
+protected:
+    // lastMobs keeps three columns, whatever its width.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     std::string Corp() const;
     void AppendMobLine(const QString& mob);

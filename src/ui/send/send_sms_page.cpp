@@ -74,10 +74,10 @@ SendSmsPage::SendSmsPage(Shell& shell)
     smsInsert_->setCurrentIndex(0);
     QPushButton* btnSmsInsert = Button("插入短信内容", "btnSmsInsert", insertGroup);
     connect(btnSmsInsert, &QPushButton::clicked, this, &SendSmsPage::btnSmsInsertClick);
-    auto* insertRow = new QHBoxLayout(insertGroup);
-    insertRow->addWidget(smsInsert_);
-    insertRow->addWidget(btnSmsInsert);
-    insertRow->addStretch(1);
+    auto* insertColumn = new QVBoxLayout(insertGroup);
+    insertColumn->addWidget(smsInsert_);
+    insertColumn->addWidget(btnSmsInsert);
+    insertColumn->addStretch(1);
 
     sendSmsGroup_->setObjectName(QStringLiteral("sendSmsGroup"));
     sMobs_->setObjectName(QStringLiteral("sMobs"));
@@ -106,8 +106,13 @@ SendSmsPage::SendSmsPage(Shell& shell)
     label19->setObjectName(QStringLiteral("Label19"));
     sendRow->addWidget(label19, 1, 0, 1, 5);
 
-    Body()->addWidget(sMsgGroup_, 2);
-    Body()->addWidget(insertGroup);
+    for (QPlainTextEdit* memo : {sMsg_, sMobs_})
+        memo->setMinimumHeight(3 * memo->fontMetrics().lineSpacing());
+    auto* messageRow =
+        new QHBoxLayout;  // the placeholders beside the message: the lists below keep their rows
+    messageRow->addWidget(sMsgGroup_, 1);
+    messageRow->addWidget(insertGroup);
+    Body()->addLayout(messageRow, 2);
     Body()->addWidget(sendSmsGroup_, 3);
     Body()->addLayout(sendRow);
     Body()->addWidget(favourites_, 2);
@@ -134,8 +139,8 @@ void SendSmsPage::btnSmsInsertClick() {
     sMsg_->setFocus();
 }
 
-void SendSmsPage::ShowMobs(const std::vector<std::string>& mobs) {
-    mobs_->ShowMobs(mobs);
+void SendSmsPage::ShowMobs(const QString& lines) {
+    mobs_->ShowMobs(lines);
 }
 
 void SendSmsPage::btnMobsActionClick() {
@@ -155,7 +160,7 @@ void SendSmsPage::btnSendSmsClick() {
     form.broadcastMark = shell_.subscriptionSendFlag.load();
     if (form.broadcastMark && tickedCategories_) form.tickedCategories = tickedCategories_();
     std::optional<SmsBatch> batch = ConfirmSendSms(
-        form, shell_.prompts(), [this](const std::vector<std::string>& mobs) { ShowMobs(mobs); });
+        form, shell_.prompts(), [this](const std::vector<std::string>& mobs) { ShowMobs(MobLines(mobs)); });
     if (!batch) return;
     if (batch->broadcast) shell_.subscriptionSendFlag.store(false);
     AddStrToComBoBox(QString::fromStdString(batch->subNumber), edSubNumber_);

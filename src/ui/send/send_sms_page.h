@@ -46,8 +46,8 @@ class SendSmsPage : public Page {
     void btnSmsInsertClick();
     void btnMobsActionClick();
     void BitBtn11Click();
-    // Sets the number memo to one number per line: the one way other pages fill it.
-    void ShowMobs(const std::vector<std::string>& mobs);
+    // Sets the number memo to lines of numbers (MobLines): the one way other pages fill it.
+    void ShowMobs(const QString& lines);
 
   private:
     void sMsgChange();

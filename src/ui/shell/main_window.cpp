@@ -17,6 +17,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <algorithm>
 
 #include "core/paths.h"
 #include "platform/instance_lock.h"
@@ -210,6 +212,16 @@ void MainWindow::BuildTree() {
         node(new QTreeWidgetItem(sms), c, leaf);
     }
     node(new QTreeWidgetItem(root), "系统配置", s->standardIcon(QStyle::SP_ComputerIcon));
+    // Wide enough for every caption at its depth, with its icon.
+    int widest = 0;
+    for (QTreeWidgetItemIterator it(tv_); *it; ++it) {
+        int depth = 1;
+        for (const QTreeWidgetItem* up = (*it)->parent(); up; up = up->parent()) ++depth;
+        widest = std::max(widest, depth * tv_->indentation() + tv_->iconSize().width() +
+                                      tv_->fontMetrics().horizontalAdvance((*it)->text(0)));
+    }
+    tv_->setMinimumWidth(widest + 2 * tv_->frameWidth() +
+                         tv_->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     connect(tv_, &QTreeWidget::currentItemChanged, this, &MainWindow::TVChange);
 }
 

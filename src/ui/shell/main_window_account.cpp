@@ -16,6 +16,7 @@
 #include "ui/shell/page.h"
 #include "ui/shell/service_urls.h"
 #include "ui/shell/welcome_page.h"
+#include "ui/shell/workers.h"
 
 namespace xunda {
 
@@ -96,7 +97,8 @@ void MainWindow::SaveGridFile(const std::function<bool(const std::string& file)>
     const std::optional<std::string> file = ports_.prompts.ChooseSaveFile("EXCEL_CSV (*.csv);;TXT (*.txt)", "");
     if (!file) return;
     msgForm_->Show("正在处理中,请稍候...");
-    const bool saved = write(*file);
+    bool saved = false;
+    workers_->RunAndWait([&] { saved = write(*file); });  // the windows repaint meanwhile
     msgForm_->Close();
     if (!saved) {
         ports_.prompts.Notice("文件保存失败: " + *file);

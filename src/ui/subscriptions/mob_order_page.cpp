@@ -72,7 +72,7 @@ MobOrderPage::MobOrderPage(Shell& shell)
     edNewMsgType_->setEditable(true);
     edNewMsgType_->setInsertPolicy(QComboBox::NoInsert);
 
-    // Left: the expiry, the numbers and a single number's data.
+    // On top the expiry and the run; left the numbers and a single number's data.
     auto* left = new QVBoxLayout;
     auto* runRow = new QHBoxLayout;
     runRow->addWidget(Named(new QLabel(QStringLiteral("订阅有效期至:"), this), "Label5"));
@@ -80,7 +80,6 @@ MobOrderPage::MobOrderPage(Shell& shell)
     connect(Button(runRow, "批量添加或更新手机号码的订阅关系", "btnDg", this), &QPushButton::clicked, this,
             &MobOrderPage::btnDgClick);
     runRow->addStretch(1);
-    left->addLayout(runRow);
     auto* mobsButtons = new QHBoxLayout;
     connect(Button(mobsButtons, "导入号码", "btnLoadMobsFiles", mobOrderGroup_), &QPushButton::clicked, mobs_,
             [this] { mobs_->Import(); });
@@ -128,6 +127,7 @@ MobOrderPage::MobOrderPage(Shell& shell)
     auto* columns = new QHBoxLayout;
     columns->addLayout(left, 3);
     columns->addLayout(right, 2);
+    Body()->addLayout(runRow);  // across both columns: the long button is never cut
     Body()->addLayout(columns, 1);
 }
 

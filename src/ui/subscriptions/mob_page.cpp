@@ -136,7 +136,7 @@ void MobPage::btnMobSendSingleClick() {
 }
 
 void MobPage::btnMobSendAllClick() {
-    SendTo(search_.btnMobSendAllClick());
+    SendTo([this] { return search_.btnMobSendAllClick(); });
 }
 
 void MobPage::btnMobSearchClick() {

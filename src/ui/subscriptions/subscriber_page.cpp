@@ -30,10 +30,13 @@ const bool registered = RegisterPage("user", [](Shell& shell) -> Page* { return 
 
 constexpr int kBirColumn = 3;
 
-// The birthday editor: "YYYY-MM-DD" or nothing (no birthday); any other text is refused.
+// The birthday: shown and edited as "YYYY-MM-DD" or nothing (no birthday); any other text is refused.
 class BirthdayDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
+    QString displayText(const QVariant& value, const QLocale&) const override {
+        return value.toString().left(10);
+    }
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex&) const override {
         auto* edit = new QLineEdit(parent);
         edit->setPlaceholderText(QStringLiteral("YYYY-MM-DD"));
@@ -65,7 +68,7 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), list_(host()) {
     AddButton(searchRow, "搜索", "btnUserSearch", [this] { btnUserSearchClick(); });
     AddButton(searchRow, "今天生日", "btnUserBir", [this] { btnUserBirClick(); });
     AddButton(searchRow, "群发短信", "btnUserGroupSendSms",
-              [this] { SendTo(ListedMobs(host().db(), list_.grid())); });
+              [this] { SendTo([this] { return ListedMobs(host().db(), list_.grid()); }); });
     AddButton(searchRow, "发短信", "btnUserSingleSendSms", [this] { SendToCurrent(list_.grid()); });
     AddButton(searchRow, "删除", "btnUserDel", [this] { btnUserDelClick(); });
     AddButton(searchRow, "导出数据文件", "btnExportUser",
@@ -99,6 +102,8 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), list_(host()) {
     userMsgTypeGrid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     userMsgTypeGrid_->setSelectionBehavior(QAbstractItemView::SelectRows);
     userMsgTypeGrid_->verticalHeader()->hide();
+    userMsgTypeGrid_->setWordWrap(false);
+    userMsgTypeGrid_->horizontalHeader()->setStretchLastSection(true);
     auto* orderButtons = new QHBoxLayout;
     AddButton(orderButtons, "取消全部订阅类别", "btnUserCancelAll", [this] {
         xunda::btnUserCancelAllClick(host(), list_, OrderRow());
@@ -161,6 +166,7 @@ bool SubscriberPage::eventFilter(QObject* watched, QEvent* event) {
 
 void SubscriberPage::OrdersShown() {
     ordersModel_->Reset();
+    userMsgTypeGrid_->resizeColumnsToContents();
     mobDgGroup_->setTitle(QString::fromStdString(list_.OrdersCaption()));
 }
 

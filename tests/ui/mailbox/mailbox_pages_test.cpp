@@ -1,3 +1,5 @@
+#include <sqlite3.h>
+
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPlainTextEdit>
@@ -6,9 +8,11 @@
 #include <QTableView>
 
 #include "store/database.h"
+#include "store/row_pager.h"
 #include "ui/mailbox/history_page.h"
 #include "ui/mailbox/inbox_page.h"
 #include "ui/mailbox/outbox_page.h"
+#include "ui/shell/msg_form.h"
 #include "ui/send/send_sms_page.h"
 #include "ui/shell_fixture.h"
 
@@ -65,6 +69,43 @@ TEST_F(MailboxPagesTest, HistorySearchesANumberAndExportsToTheChosenFile) {
               "\xEF\xBB\xBF\"手机号码\",\"状态报告\",\"消息时间\",\"消息内容\",\"消息编号\",\"长号码\",\"通道\",\"优先级\",\"处理标识\"\r\n"
               "\"13800000001\",\"\",\"2026-11-01 10:00:00\",\"a,\"\"b\",\"\",\"\",\"\",\"\",\"\"\r\n");
     EXPECT_EQ(desktop.opened, std::vector<std::string>{file});
+}
+
+TEST_F(MailboxPagesTest, HistoryListsOneBlockFirstAndTheRestWhenScrolledToTheEnd) {
+    Run("INSERT INTO mt_bak (corpID, mob, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM "
+        "n "
+        "WHERE i<300) SELECT 10001, 13800000000+i, '2026-11-01 10:00:00' FROM n");
+    auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
+    EXPECT_EQ(page->Group()->title(), QStringLiteral("历史短信(300)"));
+    EXPECT_EQ(page->Grid()->model()->rowCount(), static_cast<int>(RowPager::kBlockRows));
+    main->show();
+    page->Grid()->scrollToBottom();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return page->Grid()->model()->rowCount() == 300; }));
+}
+
+// Another program holds the database while the history is cleared: the deletion waits behind the
+// busy window, which says what it does, and the window goes on with its events meanwhile.
+TEST_F(MailboxPagesTest, ClearingWaitsBehindTheBusyWindowWhileTheWindowGoesOn) {
+    Run("INSERT INTO mt_bak (corpID, mob, mtTime) VALUES (10001, '13800000001', '2026-11-01 10:00:00')");
+    auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
+    prompts.file = (home / "cleared.csv").string();
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(main->db().Path().c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    QString shown;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
+        if (!main->busy().isVisible() || main->busy().Text() != QStringLiteral("正在删除历史短信,请稍候..."))
+            return;
+        shown = main->busy().Text();
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    });
+    watch.start(10);
+    Click(page, "btnHistDrop");
+    sqlite3_close(other);
+    EXPECT_EQ(shown, QStringLiteral("正在删除历史短信,请稍候..."));
+    EXPECT_EQ(main->db().pAdoQuery("SELECT COUNT(*) AS n FROM mt_bak").AsInt("n"), 0);
+    EXPECT_FALSE(main->busy().isVisible());
 }
 
 TEST_F(MailboxPagesTest, InboxReplyPutsTheSenderOnTheSendPageAndMarksTheMessage) {
