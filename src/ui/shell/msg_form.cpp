@@ -1,5 +1,6 @@
 #include "ui/shell/msg_form.h"
 
+#include <QApplication>
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -72,10 +73,15 @@ void MsgForm::CloseOnGui() {
 }
 
 void MsgForm::HoldInput(bool hold) {
+    if (hold) focusBefore_ = QApplication::focusWidget();
     // The parts of the main window, not the window itself: disabling the window would disable the
     // boxes open over it (a worker's error box), which could then never be answered.
     for (QWidget* part : mainWindow_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
         if (!part->isWindow()) part->setEnabled(!hold);
+    }
+    if (!hold && focusBefore_ && focusBefore_->isEnabled()) {
+        focusBefore_->activateWindow();
+        focusBefore_->setFocus();
     }
 }
 

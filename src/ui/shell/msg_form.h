@@ -37,6 +37,7 @@ private:
 
     GuiBridge& bridge_;
     QPointer<QWidget> mainWindow_;
+    QPointer<QWidget> focusBefore_;  // given the focus back when the input is released
     QLabel* msg_;
     QLabel* label1_;
     QTimer* timer1_;

@@ -73,6 +73,10 @@ TEST_F(SubscriptionPagesTest, UserPageListsEverySubscriberSearchesOnEnterAndStor
     EXPECT_EQ(grid->model()->rowCount(), 2);
     EXPECT_EQ(page->edUserSearch()->itemText(0), QStringLiteral("150"));
     // Moving with the keys keeps the subscriptions shown; a click shows the row's.
+    // The busy window gives the focus back to the box typed in.
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    EXPECT_TRUE(page->edUserSearch()->isAncestorOf(QApplication::focusWidget()) ||
+                QApplication::focusWidget() == page->edUserSearch());
     grid->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     EXPECT_EQ(grid->currentIndex().row(), 1);
