@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <system_error>
 
 #include "core/local_time.h"
+#include "core/text_util.h"
 #include "store/database.h"
 #include "store/file_write.h"
 
@@ -30,13 +30,6 @@ void AppendCsvValue(std::string& line, std::string_view value) {
 // Creates `file` exclusively (0600); -1 when it exists or cannot be made.
 int CreateExclusive(const fs::path& file) {
     return ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-}
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) < 0;
-}
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
 // One CSV export into `file`, written as the rows come: appended to what the file holds, the
@@ -103,7 +96,7 @@ std::vector<std::optional<std::size_t>> FindGridFields(const std::vector<GridCol
     std::vector<std::optional<std::size_t>> index;
     for (const GridColumn& c : columns) {
         auto it = std::find_if(names.begin(), names.end(),
-                               [&](const std::string& n) { return strcasecmp(n.c_str(), c.field.c_str()) == 0; });
+                               [&](const std::string& n) { return EqualsNoCase(n, c.field); });
         index.push_back(it == names.end() ? std::nullopt : std::optional<std::size_t>(it - names.begin()));
     }
     return index;
@@ -140,7 +133,7 @@ std::optional<fs::path> SaveDistinctColumnToFile(const ResultSet& rows, std::str
         }
     }
     std::stable_sort(values.begin(), values.end(), LessNoCase);
-    values.erase(std::unique(values.begin(), values.end(), EqualNoCase), values.end());
+    values.erase(std::unique(values.begin(), values.end(), EqualsNoCase), values.end());
     std::string text;
     for (const auto& v : values) text += v + "\n";
 

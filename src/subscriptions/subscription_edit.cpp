@@ -1,9 +1,10 @@
 #include "subscriptions/subscription_edit.h"
 
+#include "core/date_text.h"
 #include "core/ports.h"
+#include "core/text_util.h"
 #include "store/database.h"
 #include "store/sql_text.h"
-#include "subscriptions/day_text.h"
 
 namespace xunda {
 
@@ -47,7 +48,7 @@ void btnUserCancelSingleClick(AccountHost& host, SubscriberList& list, std::opti
     if (!host.prompts().Confirm(Cell(orders, *row, "mob") + "的订阅类别:" + Cell(orders, *row, "msgType") +
                                 " 将被删除!要继续吗?"))
         return;
-    host.db().DeleteRow("mobOrder", std::stoll(Cell(orders, *row, "rowid")));
+    host.db().DeleteRow("mobOrder", ParseInt(Cell(orders, *row, "rowid")).value());
     list.RefreshOrders();
 }
 

@@ -16,24 +16,25 @@ class RowPagerTest : public MailboxTest {
 };
 
 TEST_F(RowPagerTest, AMillionRowsReadABlockPerScreenAndEachRowOnceInOrder) {
-    Run("INSERT INTO okMsg (corpID, msg) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+    Exec(
+        "INSERT INTO okMsg (corpID, msg) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
         "WHERE i<1000000) SELECT 10001, printf('%07d', 1000000-i) FROM n");
-    RowPager grid{[this]() -> Database& { return host.db(); }, {{"编号", "id"}}};
-    ASSERT_TRUE(grid.Open({"okMsg", "corpID=10001", "msg DESC"}));
-    ASSERT_EQ(grid.RowCount(), 1000000u);
-    EXPECT_EQ(grid.HeldBlocks(), 0u);
-    for (std::size_t r = 0; r < 40; ++r) ASSERT_EQ(grid.Text(r, 0), std::to_string(r + 1));
-    EXPECT_EQ(grid.HeldBlocks(), 1u);
-    Run("DELETE FROM okMsg WHERE id IN (500000, 999999)");  // gone after the listing
-    for (std::size_t r = 0; r < grid.RowCount(); ++r) {
+    RowPager rows{[this]() -> Database& { return host.db(); }, {{"编号", "id"}}};
+    ASSERT_TRUE(rows.Open({"okMsg", "corpID=10001", "msg DESC"}));
+    ASSERT_EQ(rows.RowCount(), 1000000u);
+    EXPECT_EQ(rows.HeldBlocks(), 0u);
+    for (std::size_t r = 0; r < 40; ++r) ASSERT_EQ(rows.Text(r, 0), std::to_string(r + 1));
+    EXPECT_EQ(rows.HeldBlocks(), 1u);
+    Exec("DELETE FROM okMsg WHERE id IN (500000, 999999)");  // gone after the listing
+    for (std::size_t r = 0; r < rows.RowCount(); ++r) {
         const std::string expected = r == 499999 || r == 999998 ? "" : std::to_string(r + 1);
-        ASSERT_EQ(grid.Text(r, 0), expected) << r;
+        ASSERT_EQ(rows.Text(r, 0), expected) << r;
     }
-    EXPECT_LE(grid.HeldBlocks(), RowPager::kHeldBlocks);
+    EXPECT_LE(rows.HeldBlocks(), RowPager::kHeldBlocks);
 }
 
 TEST_F(RowPagerTest, FieldsTheTableLacksAreEmptyAndClearForgetsTheListing) {
-    Run("INSERT INTO mt (corpID, mob, flag) VALUES (10001, '13800000001', 0)");
+    Exec("INSERT INTO mt (corpID, mob, flag) VALUES (10001, '13800000001', 0)");
     ASSERT_TRUE(grid.Open({"mt", "corpID=10001", "id"}));
     EXPECT_EQ(grid.Text(0, 0), "13800000001");
     EXPECT_EQ(grid.Text(0, 1), "");

@@ -85,6 +85,19 @@ document.add_paragraph("tel 010-12345678")
 document.add_table(rows=1, cols=1).cell(0, 0).text = "13612345678"
 document.save(path("numbers.docx"))
 
+# Line breaks inside a paragraph and inside a cell, between two numbers; .xls dates with a time.
+document = docx.Document()
+document.add_paragraph().add_run("13812345678\n13912345678")  # the line break as <w:br/>
+document.save(path("breaks.docx"))
+book = openpyxl.Workbook()
+book.active["A1"] = "13812345678\n13712345678"
+book.save(path("breaks.xlsx"))
+xls = xlwt.Workbook()
+times = xls.add_sheet("times")
+times.write(0, 0, datetime.datetime(2024, 5, 6, 10, 30, 5), xlwt.easyxf(num_format_str="YYYY-MM-DD HH:MM:SS"))
+times.write(0, 1, datetime.datetime(2024, 5, 6), xlwt.easyxf(num_format_str="YYYY-MM-DD HH:MM"))
+xls.save(path("datetime.xls"))
+
 # HTML saved as .xls, a text file in a folder named like a document.
 with open(path("html.xls"), "w") as f:
     f.write("<html><table><tr><td>13212345678</td></tr></table></html>")

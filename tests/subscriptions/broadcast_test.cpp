@@ -84,7 +84,7 @@ TEST_F(BroadcastHistoryTest, DeletingTakesTheCategoriesAlong) {
     EXPECT_EQ(saved, 2u);
     const std::string whole = "1|2|3|2|2|3|1";  // histMsg, then histMsgType: both whole
     EXPECT_EQ(Rows("SELECT msgID FROM histMsg UNION ALL SELECT msgID FROM histMsgType"), whole);
-    Run("DROP TRIGGER fail");
+    Exec("DROP TRIGGER fail");
     history.btnSearchHistClick("");  // newest first again
     history.btnDelHistMsgClick(0);
     EXPECT_THAT(Listed(), ElementsAre("old"));

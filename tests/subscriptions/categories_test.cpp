@@ -78,12 +78,12 @@ TEST_F(CategoriesTest, DeleteCountsEveryStatusAndTakesEverySubscription) {
     FailOn("DELETE ON mobOrder", "OLD.mob='3'");
     EXPECT_TRUE(btnDelMsgTypeClick(*this, {"A", "B"}));
     EXPECT_EQ(Names(), "A|B|C");  // nothing goes when the second statement fails
-    Run("DROP TRIGGER fail");
+    Exec("DROP TRIGGER fail");
     EXPECT_TRUE(btnDelMsgTypeClick(*this, {"A", "B"}));
     EXPECT_EQ(Names(), "C");
     EXPECT_EQ(Rows("SELECT corpID || mob || msgType FROM mobOrder ORDER BY rowid"), "100014C|100025A");
     EXPECT_EQ(Rows("SELECT msgType FROM histMsgType"), "A");
-    Run("DELETE FROM mobOrder");
+    Exec("DELETE FROM mobOrder");
     EXPECT_TRUE(btnDelMsgTypeClick(*this, {"C"}));
     EXPECT_EQ(Names(), "");
 

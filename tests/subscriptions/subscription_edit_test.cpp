@@ -51,7 +51,7 @@ TEST_F(SubscriptionEditTest, EditStoresOneOrAllOfTheNumbersSubscriptionsWithCano
 
     FailOn("UPDATE ON mobOrder");
     EXPECT_FALSE(ChangeSubscription(*this, list, a));
-    Run("DROP TRIGGER fail");
+    Exec("DROP TRIGGER fail");
     FailOn("INSERT ON mobOrder", "NEW.msgType='D'");
     EXPECT_FALSE(AddSubscriptions(*this, list, "139", {"C", "D"}, "2027-01-01"));
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobOrder WHERE msgType='C'"), "0");  // all or none
