@@ -31,27 +31,28 @@ protected:
 
 TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
     const struct {
-        FetchResult reply;
+        int status;
+        std::string body;
         int result;
         std::string value;
         Lines lines;
     } cases[] = {
-        {{200, " 100 \n0,12345 \n403,403"}, 0, "100", {"0,12345 ", "403,403"}},  // line one trimmed only
-        {{200, "100\r0,1\n403,403\r\n"}, 0, "100", {"0,1", "403,403"}},        // CR, LF, CR LF
-        {{200, "100\r\n\r\n0,1\n\r"}, 0, "100", {"", "0,1", ""}},              // empty lines count
-        {{200, "100\r\nx,\xC4\xE3"}, 0, "100", {"x,你"}},                         // GBK in, UTF-8 out
-        {{200, std::string("100\r\n0,1\0\r\n0,2", 14)}, 0, "100", {"0,1"}},    // the text ends at a NUL
-        {{200, std::string("\0" "100", 4)}, -3, "old", {}},
-        {{200, ""}, -3, "old", {}},
-        {{0, "100\r\n"}, 500, "old", {}},                                        // no status line: no answer
-        {{404, "100\r\n"}, 404, "old", {}},
-        {{200, "100\r\n" + std::string(1024 * 1024 - 5, '0')}, 0, "100", {std::string(1024 * 1024 - 5, '0')}},
-        {{200, "100\r\n" + std::string(1024 * 1024 - 4, '0')}, 500, "old", {}},  // over the putMt cap
+        {200, " 100 \n0,12345 \n403,403", 0, "100", {"0,12345 ", "403,403"}},  // line one trimmed only
+        {200, "100\r0,1\n403,403\r\n", 0, "100", {"0,1", "403,403"}},          // CR, LF, CR LF
+        {200, "100\r\n\r\n0,1\n\r", 0, "100", {"", "0,1", ""}},                // empty lines count
+        {200, "100\r\nx,\xC4\xE3", 0, "100", {"x,你"}},                         // GBK in, UTF-8 out
+        {200, std::string("100\r\n0,1\0\r\n0,2", 14), 0, "100", {"0,1"}},      // the text ends at a NUL
+        {200, std::string("\0" "100", 4), -3, "old", {}},
+        {200, "", -3, "old", {}},
+        {0, "100\r\n", 500, "old", {}},                                        // no status line: no answer
+        {404, "100\r\n", 404, "old", {}},
+        {200, "100\r\n" + std::string(1024 * 1024 - 5, '0'), 0, "100", {std::string(1024 * 1024 - 5, '0')}},
+        {200, "100\r\n" + std::string(1024 * 1024 - 4, '0'), 500, "old", {}},  // over the putMt cap
     };
     for (const auto& c : cases) {
-        reply = c.reply;
+        reply = {c.status, c.body};
         value = "old";
-        EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt), c.result) << c.reply.body.substr(0, 20);
+        EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt), c.result) << c.body.substr(0, 20);
         EXPECT_EQ(value, c.value);
         EXPECT_EQ(lines, c.lines);
     }
