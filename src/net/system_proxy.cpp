@@ -25,8 +25,7 @@ std::string HostAndPort(const std::string& value, std::string& scheme) {
     scheme = ToLowerAscii(url.Protocol);
     std::int64_t port = 0;
     if (value.empty() || url.Host.find_first_of(" \t,;=\"[]") != std::string::npos ||
-        url.Port.find_first_not_of("0123456789") != std::string::npos || !ParseDecimal(url.Port, port) ||
-        port > 65535)
+        !IsAllDigits(url.Port) || !ParseDecimal(url.Port, port) || port > 65535)
         return {};
     return (IsIPv6Text(url.Host) ? "[" + url.Host + "]" : url.Host) + ":" + url.Port;
 }
