@@ -1,6 +1,5 @@
 #include "compose/send_checks.h"
 
-#include "compose/number_extract.h"
 #include "compose/number_tidy.h"
 #include "compose/text_rules.h"
 #include "core/text_util.h"

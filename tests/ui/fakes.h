@@ -8,7 +8,6 @@
 #include <QtWidgets>
 #include <chrono>
 #include <mutex>
-#include <stdexcept>
 #include <thread>
 
 #include "gateway/sms_gateway.h"
