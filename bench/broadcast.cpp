@@ -15,9 +15,9 @@
 #include <string>
 
 #include "bench_support.h"
+#include "core/date_text.h"
 #include "store/database.h"
 #include "subscriptions/categories.h"
-#include "subscriptions/day_text.h"
 #include "subscriptions/subscription_search.h"
 
 namespace {

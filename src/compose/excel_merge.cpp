@@ -13,23 +13,17 @@
 namespace xunda {
 namespace {
 
-char LowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
-}
-
-// Every occurrence of `search` in `text` replaced by `value`, ASCII letters compared without case.
+// Every occurrence of `search` (not empty) in `text` replaced by `value`, ASCII letters compared without
+// case.
 void ReplaceAllNoCase(std::string& text, std::string_view search, std::string_view value) {
-    const auto same = [](char a, char b) { return LowerAscii(a) == LowerAscii(b); };
     std::string out;
-    auto from = text.begin();
-    for (;;) {
-        auto found = std::search(from, text.end(), search.begin(), search.end(), same);
-        out.append(from, found);
-        if (found == text.end()) break;
-        out += value;
-        from = found + static_cast<std::ptrdiff_t>(search.size());
+    std::size_t from = 0;
+    for (auto found = FindNoCase(text, search); found != std::string::npos;
+         found = FindNoCase(text, search, from)) {
+        out.append(text, from, found - from).append(value);
+        from = found + search.size();
     }
-    text = std::move(out);
+    text = std::move(out.append(text, from));
 }
 
 }  // namespace

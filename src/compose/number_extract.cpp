@@ -94,10 +94,6 @@ std::string WithoutBracketsAndDashes(std::string_view text) {
 
 }  // namespace
 
-bool IsAllDigits(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), IsDigit);
-}
-
 bool StartsWithAnyPrefix(std::string_view number, std::string_view prefixList) {
     std::string list = std::string(TrimControls(prefixList)) + ",";
     std::string_view rest = list;

@@ -10,9 +10,6 @@
 
 namespace xunda {
 
-// True for the empty text and for a text of only '0' to '9'.
-bool IsAllDigits(std::string_view text);
-
 // Whether `number` begins with one item of the comma-separated `prefixList`. The list is trimmed;
 // after each comma the rest is trimmed again; an item itself is not trimmed, and an empty item
 // never matches.

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "core/codepage.h"
+#include "core/text_util.h"
 #include "office/document_text.h"
 #include "office/workbook_cells.h"
 #include "office/zip_archive.h"
@@ -26,9 +27,7 @@ Container ContainerOf(const std::filesystem::path& file) {
 }
 
 bool ExtensionStartsWith(const std::filesystem::path& file, std::string_view start) {
-    std::string ext = file.extension().string();
-    for (char& c : ext) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
-    return ext.starts_with(start);
+    return StartsWithNoCase(file.extension().string(), start);
 }
 
 // Reads the cells of a workbook of either form; throws when it cannot be read.

@@ -94,7 +94,7 @@ std::string_view PrefixOf(std::string_view entry) {
 }
 
 std::size_t NumberLength(std::string_view entry) {
-    return entry.starts_with('*') ? entry.size() - 1 + 8 : entry.size() + 7;
+    return PrefixOf(entry).size() + (entry.starts_with('*') ? 8 : 7);
 }
 
 }  // namespace xunda

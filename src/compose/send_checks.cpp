@@ -1,8 +1,8 @@
 #include "compose/send_checks.h"
 
-#include "compose/number_extract.h"
 #include "compose/number_tidy.h"
 #include "compose/text_rules.h"
+#include "core/text_util.h"
 
 namespace xunda {
 

@@ -1,7 +1,5 @@
 #include "engine/mo_poller.h"
 
-#include <algorithm>
-
 #include "core/codepage.h"
 #include "core/text_util.h"
 #include "engine/processing_state.h"
@@ -25,9 +23,7 @@ int TwoDigits(std::string_view text, std::size_t at) {
 
 // True for 14 digits that make a plausible date and time.
 bool IsMoTime(std::string_view text) {
-    if (text.size() != 14 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return false;
+    if (text.size() != 14 || !IsAllDigits(text)) return false;
     const int month = TwoDigits(text, 4), day = TwoDigits(text, 6);
     return month >= 1 && month <= 12 && day >= 1 && day <= 31 && TwoDigits(text, 8) < 24 &&
            TwoDigits(text, 10) < 60 && TwoDigits(text, 12) < 60;
@@ -74,7 +70,7 @@ void MoPoller::Count(std::size_t n) {
 bool MoPoller::Store(Database& db, const std::string& line, const std::string& corpID) {
     const MoLine mo = ParseMoLine(line);
     if (mo.msg.empty()) return true;
-    const std::optional<std::int64_t> moID = ParseServiceNumber(mo.moID);
+    const std::optional<std::int64_t> moID = ParseInt(mo.moID);
     // A time the service garbled gives the time of reception rather than losing the message.
     const std::string moTime = IsMoTime(mo.moTime) ? FormatMoTime(mo.moTime) : s_.clock.Now();
     const std::string sql = "INSERT INTO mo (corpID, moID, moTime, Mob, destID, Msg) VALUES (" +

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "core/text_util.h"
 #include "engine/reply_fields.h"
 
 namespace xunda {
@@ -44,7 +45,7 @@ BatchResult ReadBatchReply(int gatewayResult, const std::string& status,
     BatchResult result;
     // A reply without any line brings no code of its own: never the previous request's.
     const std::string code = gatewayResult == 0 ? status : std::string();
-    const std::optional<std::int64_t> number = ParseServiceNumber(code);
+    const std::optional<std::int64_t> number = ParseInt(code);
     result.code = IsInt32(number) ? static_cast<int>(*number) : 0;
 
     if (code != "100" && code != "200") {
@@ -58,9 +59,9 @@ BatchResult ReadBatchReply(int gatewayResult, const std::string& status,
             FieldSplit line = TakeField(lines[i]);
             if (line.field == "0") {
                 row.flag = 1;
-                row.mtID = ParseServiceNumber(line.rest);
+                row.mtID = ParseInt(line.rest);
             } else {
-                row.flag = FailureFlag(ParseServiceNumber(line.rest));
+                row.flag = FailureFlag(ParseInt(line.rest));
             }
         }
         result.rows.push_back(row);

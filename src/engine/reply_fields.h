@@ -1,8 +1,6 @@
 // Reading the fields of the service's result lines.
 #pragma once
 
-#include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,8 +13,5 @@ struct FieldSplit {
 
 // Takes one field from the front of a line.
 FieldSplit TakeField(std::string_view text);
-
-// A number the service sent: an optional "-" and decimal digits that fit 64 bits, nothing else.
-std::optional<std::int64_t> ParseServiceNumber(std::string_view text);
 
 }  // namespace xunda

@@ -1,5 +1,6 @@
 #include "engine/report_poller.h"
 
+#include "core/text_util.h"
 #include "engine/processing_state.h"
 #include "engine/reply_fields.h"
 #include "gateway/sms_gateway.h"
@@ -26,7 +27,7 @@ void ReportPoller::Count(std::size_t n) {
 
 bool ReportPoller::Store(Database& db, const std::string& line, const std::string& corpID) {
     const FieldSplit report = TakeField(line);
-    const std::optional<std::int64_t> mtID = ParseServiceNumber(report.field);
+    const std::optional<std::int64_t> mtID = ParseInt(report.field);
     if (!mtID || *mtID < 1 || report.rest.empty()) return true;
     return db.pAdoCom("UPDATE mt_bak SET mstatus=" + SqlQuote(report.rest) + " WHERE mtID=" + SqlInt(*mtID) +
                       " AND corpID=" + corpID);

@@ -1,6 +1,6 @@
 #include <algorithm>
-#include <cctype>
 
+#include "core/text_util.h"
 #include "gateway/sms_gateway.h"
 
 namespace xunda {
@@ -9,11 +9,7 @@ int GetFieldValue(std::string_view fieldName, int row, std::string& value, int c
     value.clear();
     const long rows = colCount > 0 ? static_cast<long>(fields.size()) / colCount : 0;
     if (row < 0 || row >= rows) return -2;
-    auto sameName = [&](const ResultValue& field) {
-        return std::equal(field.Name.begin(), field.Name.end(), fieldName.begin(), fieldName.end(), [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-        });
-    };
+    auto sameName = [&](const ResultValue& field) { return EqualsNoCase(field.Name, fieldName); };
     auto first = fields.begin() + static_cast<long>(row) * colCount;
     auto found = std::find_if(first, first + colCount, sameName);
     if (found == first + colCount) return -1;

@@ -1,7 +1,6 @@
 #include "mailbox/mailbox_host.h"
 
-#include <cstdio>
-
+#include "core/date_text.h"
 #include "core/ports.h"
 #include "store/database.h"
 #include "store/sql_text.h"
@@ -27,10 +26,7 @@ std::string AccountIs(MailboxHost& host) {
 
 std::string FirstOfMonth(MailboxHost& host) {
     const std::chrono::year_month_day today = host.Today();
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02u-01", static_cast<int>(today.year()),
-                  static_cast<unsigned>(today.month()));
-    return SqlQuote(text);
+    return SqlQuote(DayText(today.year() / today.month() / 1));
 }
 
 void ClearWithExport(MailboxHost& host, RowPager& grid, const char* first, const char* second,

@@ -390,7 +390,7 @@ void HttpRequest::ParseCookies() {
         std::string name = TrimSpaces(TextBefore(cookie, "="));
         std::string value = TrimSpaces(TextAfter(cookie, "="));
         auto it = std::find_if(cookies_.begin(), cookies_.end(), [&](const std::string& entry) {
-            return ToLowerAscii(TextBefore(entry, "=")) == ToLowerAscii(name);
+            return EqualsNoCase(TextBefore(entry, "="), name);
         });
         if (value.empty()) {
             if (it != cookies_.end()) cookies_.erase(it);

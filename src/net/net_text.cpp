@@ -205,22 +205,4 @@ bool ParseDigits(std::string_view text, int base, std::int64_t& value) {
 bool ParseDecimal(std::string_view text, std::int64_t& value) { return ParseDigits(text, 10, value); }
 bool ParseHex(std::string_view text, std::int64_t& value) { return ParseDigits(text, 16, value); }
 
-std::string ToUpperAscii(std::string_view value) {
-    std::string out(value);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
-std::string ToLowerAscii(std::string_view value) {
-    std::string out(value);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
-bool StartsWithNoCase(std::string_view value, std::string_view prefix) {
-    return value.size() >= prefix.size() && ToUpperAscii(value.substr(0, prefix.size())) == ToUpperAscii(prefix);
-}
-
 }  // namespace xunda

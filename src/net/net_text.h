@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/stream.h"
+#include "core/text_util.h"
 
 #include <cstdint>
 #include <string>
@@ -61,9 +62,5 @@ void WriteBytesToStream(Stream& stream, std::string_view value);
 // false when the text is not one (empty, stray characters, out of range).
 bool ParseDecimal(std::string_view text, std::int64_t& value);
 bool ParseHex(std::string_view text, std::int64_t& value);
-
-std::string ToUpperAscii(std::string_view value);
-std::string ToLowerAscii(std::string_view value);
-bool StartsWithNoCase(std::string_view value, std::string_view prefix);
 
 }  // namespace xunda

@@ -183,8 +183,6 @@ LoaderState& State() {
     return state;
 }
 
-bool SameNameNoCase(const std::string& a, const std::string& b) { return ToLowerAscii(a) == ToLowerAscii(b); }
-
 }  // namespace
 
 const SocketFunctions& SocketApi() { return State().Table; }
@@ -201,7 +199,7 @@ bool LoadSocketInterface(const std::string& libraryName) {
     }
     st.AddrInfoInSocketLibrary = false;
     st.AddrInfoInIPv6Library = false;
-    if (st.Faults.FailLoad || !SameNameNoCase(name, "ws2_32.dll")) return false;
+    if (st.Faults.FailLoad || !EqualsNoCase(name, "ws2_32.dll")) return false;
     st.Table = kSocketLibrary;
     if (st.Faults.NoAddrInfoInSocketLibrary) {
         st.Table.getaddrinfo = nullptr;

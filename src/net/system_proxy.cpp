@@ -35,7 +35,7 @@ std::string HostAndPort(const std::string& value, std::string& scheme) {
     std::int64_t port = 0;
     if (value.empty() || !NamesHost(text) || url.Host.find_first_of(" \t,;=\"[]") != std::string::npos ||
         (url.Host.find(':') != std::string::npos && !IsIPv6Text(url.Host)) ||
-        url.Port.find_first_not_of("0123456789") != std::string::npos || !ParseDecimal(url.Port, port) ||
+        !IsAllDigits(url.Port) || !ParseDecimal(url.Port, port) ||
         port < 1 || port > 65535)
         return {};
     return (IsIPv6Text(url.Host) ? "[" + url.Host + "]" : url.Host) + ":" + url.Port;

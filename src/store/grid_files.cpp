@@ -1,7 +1,5 @@
 #include "store/grid_files.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <memory>
@@ -9,6 +7,7 @@
 
 #include "core/file_write.h"
 #include "core/local_time.h"
+#include "core/text_util.h"
 #include "store/database.h"
 
 namespace xunda {
@@ -46,13 +45,6 @@ void AppendCsvValue(std::string& line, std::string_view value) {
         line += c;
     }
     line += '"';
-}
-
-bool LessNoCase(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) < 0;
-}
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
 // One CSV export into `file`, written as the rows come: appended to what the file holds, the
@@ -110,7 +102,7 @@ std::vector<std::optional<std::size_t>> FindGridFields(const std::vector<GridCol
     std::vector<std::optional<std::size_t>> index;
     for (const GridColumn& c : columns) {
         auto it = std::find_if(names.begin(), names.end(),
-                               [&](const std::string& n) { return strcasecmp(n.c_str(), c.field.c_str()) == 0; });
+                               [&](const std::string& n) { return EqualsNoCase(n, c.field); });
         index.push_back(it == names.end() ? std::nullopt : std::optional<std::size_t>(it - names.begin()));
     }
     return index;
@@ -147,7 +139,7 @@ std::optional<fs::path> SaveDistinctColumnToFile(const ResultSet& rows, std::str
         }
     }
     std::stable_sort(values.begin(), values.end(), LessNoCase);
-    values.erase(std::unique(values.begin(), values.end(), EqualNoCase), values.end());
+    values.erase(std::unique(values.begin(), values.end(), EqualsNoCase), values.end());
     std::string text;
     for (const auto& v : values) text += v + "\n";
 

@@ -1,9 +1,8 @@
 #include "store/result_set.h"
 
-#include <strings.h>
-
-#include <charconv>
 #include <stdexcept>
+
+#include "core/text_util.h"
 
 namespace xunda {
 
@@ -12,9 +11,7 @@ ResultSet::ResultSet(std::string sql, std::vector<std::string> columns)
 
 std::optional<std::size_t> ResultSet::ColumnIndex(std::string_view name) const {
     for (std::size_t i = 0; i < columns_.size(); ++i)
-        if (columns_[i].size() == name.size() &&
-            strncasecmp(columns_[i].data(), name.data(), name.size()) == 0)
-            return i;
+        if (EqualsNoCase(columns_[i], name)) return i;
     return std::nullopt;
 }
 
@@ -32,12 +29,7 @@ std::string ResultSet::AsString(std::string_view name) const {
 
 std::int64_t ResultSet::AsInt(std::string_view name) const {
     const Value& v = Field(name);
-    std::int64_t n = 0;
-    if (v) {
-        auto [end, ec] = std::from_chars(v->data(), v->data() + v->size(), n);
-        if (ec != std::errc() || end != v->data() + v->size()) n = 0;
-    }
-    return n;
+    return v ? ParseInt(*v).value_or(0) : 0;
 }
 
 }  // namespace xunda

@@ -1,11 +1,9 @@
 #include "store/row_pager.h"
 
-#include <strings.h>
-
 #include <algorithm>
-#include <charconv>
 #include <unordered_map>
 
+#include "core/text_util.h"
 #include "store/account_host.h"
 #include "store/database.h"
 #include "store/sql_text.h"
@@ -150,9 +148,8 @@ std::string RowPager::Sql() const {
 
 std::optional<std::string> RowPager::Field(std::size_t row, std::string_view name) {
     const Block& block = Hold(row);  // reads the table's column names with the first block
-    auto it = std::find_if(names_.begin(), names_.end(), [&](const std::string& n) {
-        return n.size() == name.size() && strncasecmp(n.data(), name.data(), name.size()) == 0;
-    });
+    auto it = std::find_if(names_.begin(), names_.end(),
+                           [&](const std::string& n) { return EqualsNoCase(n, name); });
     const auto* cell = Cell(block, row, it == names_.end() ? std::nullopt : std::optional<std::size_t>(it - names_.begin()));
     return cell ? *cell : std::nullopt;
 }
@@ -208,9 +205,9 @@ void RowPager::Read(Block& block) {
             block.cells.assign(count * names_.size(), std::nullopt);
         },
         [&](const RowValues& values) {
-            std::int64_t id = 0;
-            if (values[0]) std::from_chars(values[0]->data(), values[0]->data() + values[0]->size(), id);
-            auto found = slot.find(id);
+            // A row whose rowid cannot be read matches no listed row: it shows as gone.
+            const std::optional<std::int64_t> id = values[0] ? ParseInt(*values[0]) : std::nullopt;
+            auto found = id ? slot.find(*id) : slot.end();
             if (found == slot.end()) return;
             block.found[found->second] = true;
             for (std::size_t c = 0; c < values.size(); ++c)

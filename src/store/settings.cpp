@@ -1,9 +1,9 @@
 #include "store/settings.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
+#include "core/text_util.h"
 #include "store/database.h"
 #include "store/sql_text.h"
 
@@ -30,13 +30,6 @@ std::vector<std::string_view> TextLiterals(std::string_view sql) {
     return literals;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
 bool Usable(std::string_view corpID, std::string_view name) {
     return IsGlobalSysKey(name) || !corpID.empty();
 }
@@ -45,9 +38,8 @@ bool Usable(std::string_view corpID, std::string_view name) {
 
 bool IsGlobalSysKey(std::string_view name) {
     if (name.empty()) return false;
-    std::string upper(name);
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return std::string_view("AUTOSTART, USERNAME, USERPWD").find(upper) != std::string_view::npos;
+    return std::string_view("autostart, username, userpwd").find(ToLowerAscii(name)) !=
+           std::string_view::npos;
 }
 
 std::string pReadSysValue(Database& db, std::string_view corpID, std::string_view name) {

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "core/text_util.h"
+
 namespace xunda {
 
 std::string SqlQuote(std::string_view text) {
@@ -22,10 +24,7 @@ std::string SqlQuoteOrNull(const std::optional<std::string_view>& text) {
 
 bool IsSqlInt(std::string_view text) {
     if (!text.empty() && text.front() == '-') text.remove_prefix(1);
-    if (text.empty() || text.size() > 18) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
+    return !text.empty() && text.size() <= 18 && IsAllDigits(text);
 }
 
 std::string SqlInt(std::string_view digits) {

@@ -4,6 +4,7 @@
 
 #include "core/codepage.h"
 #include "core/ports.h"
+#include "core/text_util.h"
 #include "store/database.h"
 #include "store/log.h"
 #include "store/sql_text.h"
@@ -75,7 +76,7 @@ bool ConfirmBulkSubscribe(Prompts& prompts, std::size_t count) {
 void BulkSubscribe(Database& db, Log& log, std::string_view corpID, const BulkSubscribeInput& in,
                    const BusyText& busyText, const SleepFor& sleep) {
     const std::string corp = SqlInt(corpID);
-    const std::int64_t corpNumber = std::stoll(corp);
+    const std::int64_t corpNumber = ParseInt(corp).value();
     const std::size_t n = in.mobs.size();
     log.logit("订阅开始:" + std::to_string(n) + "个手机号码");
     for (std::size_t first = 0; first < n; first += kChunk) {

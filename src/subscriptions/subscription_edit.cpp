@@ -1,9 +1,10 @@
 #include "subscriptions/subscription_edit.h"
 
+#include "core/date_text.h"
 #include "core/ports.h"
+#include "core/text_util.h"
 #include "store/database.h"
 #include "store/sql_text.h"
-#include "subscriptions/day_text.h"
 
 namespace xunda {
 
@@ -35,7 +36,7 @@ bool DeleteShown(Database& db, const ResultSet& orders, std::size_t row) {
         const auto at = orders.ColumnIndex(column.field);
         if (at) shown.emplace_back(orders.Columns()[*at], orders.At(row, *at));
     }
-    return db.DeleteRow("mobOrder", std::stoll(Cell(orders, row, "rowid")), shown);
+    return db.DeleteRow("mobOrder", ParseInt(Cell(orders, row, "rowid")).value(), shown);
 }
 
 }  // namespace

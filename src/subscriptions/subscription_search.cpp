@@ -1,10 +1,10 @@
 #include "subscriptions/subscription_search.h"
 
+#include "core/date_text.h"
 #include "core/ports.h"
 #include "store/database.h"
 #include "store/sql_text.h"
 #include "subscriptions/broadcast.h"
-#include "subscriptions/day_text.h"
 
 namespace xunda {
 

@@ -3,14 +3,13 @@
 
 #include "core/codepage.h"
 #include "core/exceptions.h"
+#include "core/text_util.h"
 #include "xml/document.h"
 
 #include <algorithm>
 
 namespace xunda {
 namespace {
-
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 // The "=" of an attribute line, or its end. A plain loop: the sign follows a short name, too near
 // for a memchr call to pay off.
@@ -42,8 +41,8 @@ std::string LineValueText(const XmlNode& node, std::string_view line) {
 int CompareNames(std::string_view a, std::string_view b, bool utf8) {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        unsigned char x = static_cast<unsigned char>(LowerAscii(a[i]));
-        unsigned char y = static_cast<unsigned char>(LowerAscii(b[i]));
+        unsigned char x = static_cast<unsigned char>(ToLowerAscii(a[i]));
+        unsigned char y = static_cast<unsigned char>(ToLowerAscii(b[i]));
         if (x != y) return x < y ? -1 : 1;
         if (!utf8 && IsGbkLeadByte(x) && i + 1 < n) {  // the second byte of a GBK character
             ++i;

@@ -30,15 +30,8 @@ class QueueTest : public test::StoreTest {
         return QueueSmsBatch(*db_, log_, "10001", batch,
                              [this](const std::string& text) { busy_.push_back(text); });
     }
-    // One column of a query's rows, NULL as "<NULL>".
-    Texts Column(const std::string& sql) {
-        Texts values;
-        for (ResultSet rs = db_->pAdoQuery(sql); !rs.Eof(); rs.Next())
-            values.push_back(rs.At(rs.Position(), 0).value_or("<NULL>"));
-        return values;
-    }
     Texts Outbox(const std::string& column) {
-        return Column("SELECT " + column + " FROM mt WHERE corpID=10001 AND flag=0 ORDER BY id");
+        return Records("SELECT " + column + " FROM mt WHERE corpID=10001 AND flag=0 ORDER BY id");
     }
 
     Log log_{dir_ / "LOG"};
@@ -52,7 +45,7 @@ TEST_F(QueueTest, PriorityFollowsThePositionAndChunksAreVisibleWhileQueueing) {
                             [&](const std::string& text) {
                                 if (++calls % 500 != 1) return;
                                 std::thread([&] {
-                                    seen.push_back(text + " " + Column("SELECT COUNT(*) FROM mt")[0]);
+                                    seen.push_back(text + " " + Records("SELECT COUNT(*) FROM mt")[0]);
                                 }).join();
                             }),
               2001u);
@@ -109,10 +102,10 @@ TEST_F(QueueTest, BroadcastMarkWritesTheHistoryOnce) {
     Queue(Batch("plain", Mobs(2)));
     broadcast.text.clear();  // an empty text queues and records nothing
     EXPECT_EQ(Queue(broadcast), 0u);
-    EXPECT_EQ(Column("SELECT corpID || ':' || msgContent FROM histMsg"), Texts{"10001:[姓名]:明天有雨"});
+    EXPECT_EQ(Records("SELECT corpID || ':' || msgContent FROM histMsg"), Texts{"10001:[姓名]:明天有雨"});
     EXPECT_EQ(
-        Column("SELECT t.msgType FROM histMsgType t JOIN histMsg h ON h.msgID=t.msgID AND h.corpID=t.corpID "
-               "ORDER BY t.rowid"),
+        Records("SELECT t.msgType FROM histMsgType t JOIN histMsg h ON h.msgID=t.msgID AND h.corpID=t.corpID "
+                "ORDER BY t.rowid"),
         (Texts{"天气", "It's news"}));
     EXPECT_EQ(busy_.front(), "记录历史订阅短信");
     const std::string logText = test::ReadFile(log_.FilePath());
@@ -122,7 +115,7 @@ TEST_F(QueueTest, BroadcastMarkWritesTheHistoryOnce) {
 
 TEST_F(QueueTest, KeepsTheLastTwelveNumbersEachOnce) {
     const auto last = [this] {
-        return Column("SELECT mob FROM lastSendMobs WHERE corpID=10001 ORDER BY ID DESC");
+        return Records("SELECT mob FROM lastSendMobs WHERE corpID=10001 ORDER BY ID DESC");
     };
     Queue(Batch("a", Mobs(5)));
     Queue(Batch("b", Mobs(5)));  // a small batch of known numbers replaces their rows too

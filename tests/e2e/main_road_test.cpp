@@ -66,22 +66,11 @@ class MainRoadTest : public ShellTest {
         event.setCommitString(text);
         QApplication::sendEvent(widget, &event);
     }
-    // Each row of a query as its columns joined by " " (NULL as "NULL").
-    std::vector<std::string> Rows(const std::string& sql) {
-        std::vector<std::string> rows;
-        const ResultSet rs = main->db().pAdoQuery(sql);
-        for (std::size_t r = 0; r < rs.RecordCount(); ++r) {
-            std::string& row = rows.emplace_back();
-            for (std::size_t c = 0; c < rs.Columns().size(); ++c) row += (c ? " " : "") + rs.At(r, c).value_or("NULL");
-        }
-        return rows;
-    }
-    std::string Value(const std::string& sql) { return Rows(sql).empty() ? "" : Rows(sql).front(); }
     // What the test saw, for a failure message.
     std::string Seen() {
         std::string text;
         for (const char* sql : {"SELECT mob, flag, msg FROM mt", "SELECT mob, flag, mtID, mstatus FROM mt_bak"})
-            for (const std::string& row : Rows(sql)) text += row + "\n";
+            for (const std::string& row : Records(sql)) text += row + "\n";
         for (const std::string& box : prompts.Boxes()) text += "box: " + box + "\n";
         return text + "log:\n" + LogText();
     }
@@ -117,8 +106,8 @@ TEST_F(MainRoadTest, TypedMessageIsSentOnceToEachNumberAndRepliesAndReportsComeB
     EXPECT_EQ(main->PageArea()->currentWidget(), main->FindPage(QStringLiteral("sendBoxPage")));
     for (const sim::SentMessage& m : simulator.Sent())
         EXPECT_EQ(m.corpID + " " + m.text + " " + m.mtLevel + " " + std::to_string(m.msgFormat), std::string("10001 ") + kText + " 1 2");
-    EXPECT_EQ(Rows("SELECT mob, flag, mtID FROM mt"), std::vector<std::string>{kMobs[1] + " 404 NULL"});
-    EXPECT_EQ(Rows("SELECT corpID, mob, mtID, flag, msg, mtLevel FROM mt_bak ORDER BY mob"),
+    EXPECT_EQ(Records("SELECT mob, flag, mtID FROM mt"), std::vector<std::string>{kMobs[1] + " 404 NULL"});
+    EXPECT_EQ(Records("SELECT corpID, mob, mtID, flag, msg, mtLevel FROM mt_bak ORDER BY mob"),
               (std::vector<std::string>{"10001 13800000001 " + SentId(kMobs[0]) + " 1 " + kText + " 1",
                                         "10001 13800000003 " + SentId(kMobs[2]) + " 1 " + kText + " 1"}));
     EXPECT_THAT(LogText(), HasSubstr(std::string("发送短信:") + kText));

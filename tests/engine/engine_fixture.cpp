@@ -73,13 +73,6 @@ std::int64_t EngineTest::Queue(const std::string& mob, const std::string& msg, c
     return db->LastInsertId();
 }
 
-std::string EngineTest::Value(const std::string& sql) {
-    ResultSet rs = db->pAdoQuery(sql);
-    if (rs.Eof()) return "";
-    const ResultSet::Value& v = rs.At(0, 0);
-    return v ? *v : "NULL";
-}
-
 int EngineTest::Logged(const std::string& text) {
     std::lock_guard lock(logMutex_);
     return static_cast<int>(std::count(logLines_.begin(), logLines_.end(), text));

@@ -22,6 +22,7 @@
 #include "store/database.h"
 #include "store/log.h"
 #include "support/recording_prompts.h"
+#include "support/sql_helpers.h"
 #include "support/temp_dir.h"
 
 namespace xunda::test {
@@ -97,7 +98,7 @@ class FakeDesk : public OnlineProbe, public EventSounds, public ProcessingState,
     std::atomic<bool> paused_{false};
 };
 
-class EngineTest : public ::testing::Test {
+class EngineTest : public ::testing::Test, public SqlHelpers {
   protected:
     EngineTest();
     void TearDown() override;
@@ -105,13 +106,9 @@ class EngineTest : public ::testing::Test {
     EngineServices Services() { return {gateway, log, desk, desk, prompts, desk, desk, desk}; }
     // Queues one outbox row for the account; returns its id.
     std::int64_t Queue(const std::string& mob, const std::string& msg, const std::string& corpID = "10001");
-    // A single value of a query ("" for none, "NULL" for a null).
-    std::string Value(const std::string& sql);
-    std::int64_t Count(const std::string& sql) { return std::stoll(Value(sql)); }
+    Database& SqlDatabase() override { return *db; }
     // How many logged lines equal `text`.
     int Logged(const std::string& text);
-    // Runs `sql` (a trigger that makes statements fail, or its removal), failing the test on error.
-    void Exec(const std::string& sql) { ASSERT_TRUE(db->pAdoCom(sql)) << sql; }
 
     Credentials account{"10001", "demo", "secret"};
     TempDir dir;

@@ -26,6 +26,11 @@ TEST(RequestUrls, EveryValueInItsPlace) {
     EXPECT_EQ(PutMtUrl("h", 0, account, {"1", "改 a&b", "1", "", ""}),
               "http://h/sms/putMt/?msgFormat=0&corpID=10001&loginName=\xD5\xC5\xC8\xFD_x&password=p@ss:w/o'rd,;!"
               "&Mobs=1&msg=\xB8\xC4%20a%26b&mtLevel=1&subNumber=&linkID=");
+    // Format 1 encodes the GBK text as a value, and that once more as the value of msg.
+    EXPECT_EQ(
+        PutMtUrl("h", 1, account, {"1", "改 a&b+c#d=e%_", "1", "", ""}),
+        "http://h/sms/putMt/?msgFormat=1&corpID=10001&loginName=%D5%C5%C8%FD%5Fx&password=p@ss:w/o'rd,;!"
+        "&Mobs=1&msg=%25B8%25C4%2520a%2526b%252Bc%2523d%253De%2525%255F&mtLevel=1&subNumber=&linkID=");
     EXPECT_EQ(PollUrl("h", "/sms/getMo/", 0, account),
               "http://h/sms/getMo/?msgFormat=0&corpID=10001&loginName=%D5%C5%C8%FD%5Fx&password=p@ss:w/o'rd,;!&MD5Str=");
 }

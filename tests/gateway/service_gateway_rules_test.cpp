@@ -31,7 +31,8 @@ protected:
 
 TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
     const struct {
-        FetchResult reply;
+        int status;
+        std::string body;
         int result;
         std::string value;
         Lines lines;
@@ -51,7 +52,7 @@ TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
         {{200, "100\r\n" + std::string(1024 * 1024 - 4, '0')}, 500, "old", {}},  // over the putMt cap
     };
     for (const auto& c : cases) {
-        reply = c.reply;
+        reply = {c.status, c.body};
         value = "old";
         bool lost = !c.lost;
         EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt, lost), c.result) << c.reply.body.substr(0, 20);

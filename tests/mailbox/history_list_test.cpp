@@ -13,8 +13,8 @@ using ::testing::HasSubstr;
 class HistoryListTest : public MailboxTest {
   protected:
     void Sent(const char* corp, const char* mob, const char* time) {
-        Run(std::string("INSERT INTO mt_bak (corpID, mob, mtTime, msg, mstatus) VALUES (") + corp + ",'" + mob +
-            "','" + time + "','hi','0')");
+        Exec(std::string("INSERT INTO mt_bak (corpID, mob, mtTime, msg, mstatus) VALUES (") + corp + ",'" +
+             mob + "','" + time + "','hi','0')");
     }
     HistoryList list{host};
 };
@@ -50,21 +50,21 @@ TEST_F(HistoryListTest, ClearingAsksTwiceAndExportsExactlyWhatItDeletes) {
     host.scripted.answers = {true, false};
     list.btnHistDropClick();
     EXPECT_EQ(host.saves, 1);
-    EXPECT_THAT(Column(rows), ElementsAre("13800000001", "13800000002"));
+    EXPECT_THAT(Records(rows), ElementsAre("13800000001", "13800000002"));
 
     std::filesystem::remove(*host.file);
     host.scripted.atQuestion = [&](std::size_t n) {
         if (n == 5) Sent("10001", "13800000009", "2026-11-03 00:00:00");  // a send run ends meanwhile
     };
     list.btnHistDropClick();
-    EXPECT_THAT(Column(rows), ElementsAre("13800000002", "13800000009"));
+    EXPECT_THAT(Records(rows), ElementsAre("13800000002", "13800000009"));
     const std::string csv = ReadFile(*host.file);
     EXPECT_THAT(csv, HasSubstr("\"13800000001\""));
     EXPECT_EQ(csv.find("13800000009"), std::string::npos);
     EXPECT_EQ(list.grid().RowCount(), 0u);
     EXPECT_THAT(host.busy, ElementsAre("正在删除历史短信,请稍候...", "closed"));
 
-    Run("DELETE FROM mt_bak WHERE corpID=10001");
+    Exec("DELETE FROM mt_bak WHERE corpID=10001");
     list.btnHistDropClick();
     EXPECT_EQ(host.scripted.notices().back(), "没有相应记录!");
     EXPECT_EQ(host.saves, 2);
@@ -77,7 +77,7 @@ TEST_F(HistoryListTest, ClearingBeforeTheMonthOnItsFirstDayKeepsToday) {
     Sent("20002", "otherAccount", "2025-01-01 00:00:00");
     int searched = 0;
     list.btnHistDelClick([&] { ++searched; });
-    EXPECT_THAT(Column("SELECT mob FROM mt_bak ORDER BY rowid"), ElementsAre("today", "otherAccount"));
+    EXPECT_THAT(Records("SELECT mob FROM mt_bak ORDER BY rowid"), ElementsAre("today", "otherAccount"));
     EXPECT_EQ(searched, 1);
     EXPECT_THAT(host.scripted.confirms(), ElementsAre("将保存并删除一个月前所有的的历史短信记录!要继续吗?",
                                                       "将删除一个月前所有的的历史短信记录!请再次确认要继续吗?"));

@@ -12,10 +12,10 @@ using ::testing::ElementsAre;
 class InboxListTest : public MailboxTest {
   protected:
     void Received(const char* corp, const char* moID, const char* mob, int flag, const char* time) {
-        Run(std::string("INSERT INTO mo (corpID, moID, mob, flag, moTime, msg) VALUES (") + corp + "," + moID +
-            ",'" + mob + "'," + std::to_string(flag) + ",'" + time + "','hi')");
+        Exec(std::string("INSERT INTO mo (corpID, moID, mob, flag, moTime, msg) VALUES (") + corp + "," +
+             moID + ",'" + mob + "'," + std::to_string(flag) + ",'" + time + "','hi')");
     }
-    std::vector<std::string> Flags() { return Column("SELECT mob||':'||flag FROM mo ORDER BY rowid"); }
+    std::vector<std::string> Flags() { return Records("SELECT mob||':'||flag FROM mo ORDER BY rowid"); }
     InboxList list{host};
 };
 

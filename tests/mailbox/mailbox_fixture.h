@@ -15,6 +15,7 @@
 #include "store/database.h"
 #include "store/grid_files.h"
 #include "support/recording_prompts.h"
+#include "support/sql_helpers.h"
 #include "support/temp_dir.h"
 
 namespace xunda::test {
@@ -64,17 +65,11 @@ class FakeHost : public MailboxHost {
     std::chrono::year_month_day today{std::chrono::year(2026), std::chrono::month(12), std::chrono::day(1)};
 };
 
-class MailboxTest : public ::testing::Test {
+class MailboxTest : public ::testing::Test, public SqlHelpers {
   protected:
     MailboxTest() { host.database = Database::Create(dir / "TOLVI_DY.db", host.scripted); }
+    Database& SqlDatabase() override { return host.db(); }
 
-    void Run(const std::string& sql) { ASSERT_TRUE(host.db().pAdoCom(sql)) << sql; }
-    // One column of a statement's rows, NULL as "".
-    std::vector<std::string> Column(const std::string& sql) {
-        std::vector<std::string> values;
-        for (ResultSet rs = host.db().pAdoQuery(sql); !rs.Eof(); rs.Next()) values.push_back(rs.AsString(rs.Columns()[0]));
-        return values;
-    }
     // One field of every listed row.
     static std::vector<std::string> Listed(RowPager& grid, const char* field) {
         grid.ReadRest();

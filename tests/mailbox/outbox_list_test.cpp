@@ -13,15 +13,16 @@ class OutboxListTest : public MailboxTest {
   protected:
     // Rows of both accounts: mob "<corp>-<n>", flag and time as given.
     void Queue(const char* corp, const char* mob, int flag, const char* time) {
-        Run(std::string("INSERT INTO mt (corpID, mob, flag, mtTime) VALUES (") + corp + ",'" + mob + "'," +
-            std::to_string(flag) + ",'" + time + "')");
+        Exec(std::string("INSERT INTO mt (corpID, mob, flag, mtTime) VALUES (") + corp + ",'" + mob + "'," +
+             std::to_string(flag) + ",'" + time + "')");
     }
     OutboxList list{host};
 };
 
 TEST_F(OutboxListTest, ListingsKeepTheirSizeAndOrderAndTheCaptionCountsThisAccountOnly) {
-    Run("INSERT INTO mt (corpID, mob, flag, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
-        "WHERE i<350) SELECT 10001, 'a'||i, (i/30)%3, printf('2026-11-%02d 10:00:00', 30-i%30) FROM n");
+    Exec("INSERT INTO mt (corpID, mob, flag, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+         "SELECT i+1 FROM n WHERE i<350) SELECT 10001, 'a'||i, (i/30)%3, "
+         "printf('2026-11-%02d 10:00:00', 30-i%30) FROM n");
     Queue("20002", "other", 0, "2026-01-01 00:00:00");
     Queue("9999", "other", 0, "2026-01-01 00:00:00");
     Queue("NULL", "nobody", 0, "2026-01-01 00:00:00");
@@ -46,7 +47,7 @@ TEST_F(OutboxListTest, ListingsKeepTheirSizeAndOrderAndTheCaptionCountsThisAccou
     EXPECT_EQ(listed(), 50u);
     EXPECT_EQ(list.grid().Field(49, "mob"), "a50");
     list.BitBtn19Click();  // failed rows: flag 2 only, by flag
-    EXPECT_EQ(std::to_string(listed()), Column("SELECT COUNT(*) FROM mt WHERE flag=2").at(0));
+    EXPECT_EQ(std::to_string(listed()), Records("SELECT COUNT(*) FROM mt WHERE flag=2").at(0));
     EXPECT_EQ(list.grid().Field(0, "flag"), "2");
 }
 
@@ -66,18 +67,18 @@ TEST_F(OutboxListTest, EachBulkChangeTouchesOnlyItsRowsOfThisAccount) {
     };
     const std::string rows = "SELECT corpID||' '||mob||' '||flag FROM mt ORDER BY id";
     for (const Case& c : cases) {
-        Run("DELETE FROM mt");
+        Exec("DELETE FROM mt");
         Queue("10001", "queued", 0, "2026-11-01 00:00:00");
         Queue("10001", "accepted", 1, "2026-11-01 00:00:00");
         Queue("10001", "failed", -2, "2026-11-01 00:00:00");
         Queue("20002", "queued", 0, "2026-11-01 00:00:00");
         Queue("20002", "failed", 17, "2026-11-01 00:00:00");
-        const std::vector<std::string> before = Column(rows);
+        const std::vector<std::string> before = Records(rows);
         host.scripted.answers = {false};
         (list.*c.click)();
-        EXPECT_EQ(Column(rows), before) << c.question;
+        EXPECT_EQ(Records(rows), before) << c.question;
         (list.*c.click)();
-        EXPECT_EQ(Column(rows), c.left) << c.question;
+        EXPECT_EQ(Records(rows), c.left) << c.question;
         EXPECT_EQ(list.grid().RowCount(), c.left.size() - 2) << "refreshed";
     }
     EXPECT_EQ(host.scripted.confirms().back(), "发信箱中的所有发送失败的短信都将重新发送!你要继续吗?");
@@ -100,7 +101,7 @@ TEST_F(OutboxListTest, DeleteAsksForTheCurrentRowOnlyAndActsOnYes) {
     EXPECT_THAT(host.scripted.confirms(),
                 ElementsAre("13800000002 的发信箱中的短信删除后将不会被发送!你要继续吗?",
                             "13800000002 的发信箱中的短信删除后将不会被发送!你要继续吗?"));
-    EXPECT_THAT(Column("SELECT mob FROM mt"), ElementsAre("13800000001"));
+    EXPECT_THAT(Records("SELECT mob FROM mt"), ElementsAre("13800000001"));
     EXPECT_THAT(Listed(list.grid(), "mob"), ElementsAre("13800000001"));
 }
 
@@ -108,12 +109,12 @@ TEST_F(OutboxListTest, DeleteAsksForTheCurrentRowOnlyAndActsOnYes) {
 TEST_F(OutboxListTest, DeletesLeaveTheRowsOutInARequest) {
     Queue("10001", "sending", 0, "2026-11-01 00:00:00");
     Queue("10001", "queued", 0, "2026-11-02 00:00:00");
-    Run("INSERT INTO mt_sending SELECT id FROM mt WHERE mob='sending'");
+    Exec("INSERT INTO mt_sending SELECT id FROM mt WHERE mob='sending'");
     list.btnRefSendboxClick();
     list.BitBtn28Click(0);
-    EXPECT_THAT(Column("SELECT mob FROM mt"), ElementsAre("sending", "queued"));
+    EXPECT_THAT(Records("SELECT mob FROM mt"), ElementsAre("sending", "queued"));
     list.BitBtn20Click();
-    EXPECT_THAT(Column("SELECT mob FROM mt"), ElementsAre("sending"));
+    EXPECT_THAT(Records("SELECT mob FROM mt"), ElementsAre("sending"));
 }
 
 }  // namespace

@@ -16,11 +16,11 @@ class RowPagerTest : public MailboxTest {
 };
 
 TEST_F(RowPagerTest, OpenReadsTheFirstBlockAndReadRestTheOthersEachRowOnceInOrder) {
-    Run("INSERT INTO okMsg (corpID, msg) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+    Exec("INSERT INTO okMsg (corpID, msg) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
         "WHERE i<3000) SELECT 10001, printf('%05d', 3000-i) FROM n");
     RowPager grid{[this]() -> Database& { return host.db(); }, {{"编号", "id"}}, 16};
     ASSERT_TRUE(grid.Open({"okMsg", "corpID=10001", "msg DESC"}));
-    Run("INSERT INTO okMsg (corpID, msg) VALUES (10001, '99999')");  // came after the listing
+    Exec("INSERT INTO okMsg (corpID, msg) VALUES (10001, '99999')");  // came after the listing
     EXPECT_EQ(grid.RowCount(), 16u);
     EXPECT_TRUE(grid.HasMore());
     EXPECT_EQ(grid.HeldBlocks(), 0u);
@@ -30,7 +30,7 @@ TEST_F(RowPagerTest, OpenReadsTheFirstBlockAndReadRestTheOthersEachRowOnceInOrde
     grid.ReadRest();
     EXPECT_FALSE(grid.HasMore());
     ASSERT_EQ(grid.RowCount(), 2999u);
-    Run("DELETE FROM okMsg WHERE id IN (1500, 3000)");  // gone after the listing: empty rows
+    Exec("DELETE FROM okMsg WHERE id IN (1500, 3000)");  // gone after the listing: empty rows
     for (std::size_t r = 0; r < grid.RowCount(); ++r) {
         const std::size_t id = r < 2 ? r + 1 : r + 2;
         ASSERT_EQ(grid.Text(r, 0), id == 1500 || id == 3000 ? "" : std::to_string(id)) << r;
@@ -42,7 +42,7 @@ TEST_F(RowPagerTest, OpenReadsTheFirstBlockAndReadRestTheOthersEachRowOnceInOrde
 }
 
 TEST_F(RowPagerTest, FieldsTheTableLacksAreEmptyAndClearForgetsTheListing) {
-    Run("INSERT INTO mt (corpID, mob, flag) VALUES (10001, '13800000001', 0)");
+    Exec("INSERT INTO mt (corpID, mob, flag) VALUES (10001, '13800000001', 0)");
     ASSERT_TRUE(grid.Open({"mt", "corpID=10001", "id"}));
     EXPECT_EQ(grid.Text(0, 0), "13800000001");
     EXPECT_EQ(grid.Text(0, 1), "");
@@ -56,18 +56,18 @@ TEST_F(RowPagerTest, FieldsTheTableLacksAreEmptyAndClearForgetsTheListing) {
 }
 
 TEST_F(RowPagerTest, DeletesAndEditsTouchOnlyTheRowShownAndRefuseOneGoneOrChanged) {
-    Run("INSERT INTO mo (corpID, mob) VALUES (10001, '1'), (10001, '2')");
+    Exec("INSERT INTO mo (corpID, mob) VALUES (10001, '1'), (10001, '2')");
     ASSERT_TRUE(grid.Open({"mo", "corpID=10001", "rowid"}));
     EXPECT_EQ(grid.Text(1, 0), "2");
-    Run("DELETE FROM mo WHERE mob='2'");  // elsewhere; its rowid goes to the next message
-    Run("INSERT INTO mo (corpID, mob) VALUES (10001, '3')");
-    Run("DELETE FROM mo WHERE mob='1'");
+    Exec("DELETE FROM mo WHERE mob='2'");  // elsewhere; its rowid goes to the next message
+    Exec("INSERT INTO mo (corpID, mob) VALUES (10001, '3')");
+    Exec("DELETE FROM mo WHERE mob='1'");
     EXPECT_FALSE(grid.Delete(1));
     EXPECT_FALSE(grid.Update(1, "msg", "x"));
     EXPECT_FALSE(grid.Update(0, "msg", "x"));  // gone: no row changed is no success
     EXPECT_EQ(host.scripted.notices().size(), 3u);
     EXPECT_EQ(grid.RowCount(), 2u);
-    EXPECT_THAT(Column("SELECT mob || ifnull(msg, '') FROM mo"), ElementsAre("3"));
+    EXPECT_THAT(Records("SELECT mob || ifnull(msg, '') FROM mo"), ElementsAre("3"));
     EXPECT_EQ(grid.Text(1, 0), "3");  // read again: now the row shown
     EXPECT_TRUE(grid.Delete(1));
     EXPECT_EQ(grid.RowCount(), 1u);

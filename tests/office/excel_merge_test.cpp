@@ -42,12 +42,7 @@ TEST(ExcelMerge, OneLinePerRowWithANumberAndAFittingText) {
 }
 
 class OfficeStoreTest : public test::StoreTest {
-protected:
-    Texts Column(const std::string& sql) {
-        Texts values;
-        for (ResultSet rs = db_->pAdoQuery(sql); !rs.Eof(); rs.Next()) values.push_back(rs.At(rs.Position(), 0).value_or("<NULL>"));
-        return values;
-    }
+  protected:
     Log log_{dir_ / "LOG"};
 };
 
@@ -58,18 +53,20 @@ TEST_F(OfficeStoreTest, QueuedLinesSplitAtTheFirstCommaAndFillContacts) {
     Texts busy;
     EXPECT_EQ(QueueExcelLines(*db_, log_, "10001", lines, "12", "7", [&](const std::string& t) { busy.push_back(t); }),
               503u);
-    EXPECT_THAT(Column("SELECT mob || '|' || msg || '|' || mtLevel || subNumber || linkID FROM mt ORDER BY id LIMIT 3"),
-                ElementsAre("13912345678|王先生您好, a,b|1127", "13812345678|NULL|1127", "13912345678|again|1127"));
-    EXPECT_EQ(Column("SELECT mtLevel FROM mt ORDER BY id LIMIT 2 OFFSET 499"), (Texts{"1", "2"}));
+    EXPECT_THAT(
+        Records(
+            "SELECT mob || '|' || msg || '|' || mtLevel || subNumber || linkID FROM mt ORDER BY id LIMIT 3"),
+        ElementsAre("13912345678|王先生您好, a,b|1127", "13812345678|NULL|1127", "13912345678|again|1127"));
+    EXPECT_EQ(Records("SELECT mtLevel FROM mt ORDER BY id LIMIT 2 OFFSET 499"), (Texts{"1", "2"}));
     EXPECT_EQ(busy.front(), "放入发送队列:(1/503) 13912345678");
     const std::string logText = test::ReadFile(log_.FilePath());
     for (const char* line : {"发送EXCEL表格短信的手机号码 503个", "已经放入发送队列"}) EXPECT_THAT(logText, HasSubstr(line));
-    EXPECT_EQ(Column("SELECT COUNT(*) FROM lastSendMobs"), Texts{"12"});
+    EXPECT_EQ(Records("SELECT COUNT(*) FROM lastSendMobs"), Texts{"12"});
 
     // A short batch with a number twice and one already listed leaves each number once.
     QueueExcelLines(*db_, log_, "10001", {"13710000499 , y", "13612345678 , y", "13612345678 , z"}, "", "",
                     [](const std::string&) {});
-    EXPECT_EQ(Column("SELECT COUNT(*) FROM lastSendMobs"), Texts{"13"});
+    EXPECT_EQ(Records("SELECT COUNT(*) FROM lastSendMobs"), Texts{"13"});
     EXPECT_EQ(LastSendMobs(*db_, "10001").front(), "13612345678");
     EXPECT_EQ(LastSendMobs(*db_, "10001").size(), 12u);
 }

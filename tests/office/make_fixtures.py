@@ -104,6 +104,18 @@ for row in range(20):
     table.cell(row, 1).text = f"张三{row}"
 document.save(path("ending-table.docx"))
 shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "ending-table.doc"), out)
+# Line breaks inside a paragraph and inside a cell, between two numbers; .xls dates with a time.
+document = docx.Document()
+document.add_paragraph().add_run("13812345678\n13912345678")  # the line break as <w:br/>
+document.save(path("breaks.docx"))
+book = openpyxl.Workbook()
+book.active["A1"] = "13812345678\n13712345678"
+book.save(path("breaks.xlsx"))
+xls = xlwt.Workbook()
+times = xls.add_sheet("times")
+times.write(0, 0, datetime.datetime(2024, 5, 6, 10, 30, 5), xlwt.easyxf(num_format_str="YYYY-MM-DD HH:MM:SS"))
+times.write(0, 1, datetime.datetime(2024, 5, 6), xlwt.easyxf(num_format_str="YYYY-MM-DD HH:MM"))
+xls.save(path("datetime.xls"))
 
 # HTML saved as .xls, a text file in a folder named like a document.
 with open(path("html.xls"), "w") as f:

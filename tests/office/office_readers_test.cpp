@@ -55,6 +55,17 @@ TEST(OfficeReaders, DocxGivesOneLinePerParagraphWithItsRunsJoined) {
     EXPECT_EQ(ReadWordText(Fixture("numbers.docx")), (Texts{"客户 13812345678\ntel 010-12345678\n13612345678\n"}));
 }
 
+// A line break keeps the numbers on either side apart.
+TEST(OfficeReaders, LineBreaksInAParagraphOrACellStay) {
+    EXPECT_EQ(ReadWordText(Fixture("breaks.docx")), (Texts{"13812345678\n13912345678\n"}));
+    EXPECT_EQ(ReadExcelCells(Fixture("breaks.xlsx")), (Texts{"13812345678\n13712345678"}));
+    EXPECT_EQ(ImportMobsFile(Fixture("breaks.docx")), (Texts{"13812345678", "13912345678"}));
+}
+
+TEST(OfficeReaders, XlsDatesWithATime) {
+    EXPECT_EQ(ReadExcelCells(Fixture("datetime.xls")), (Texts{"2024-05-06 10:30:05", "2024-05-06"}));
+}
+
 TEST(OfficeReaders, DamagedFilesAreUnreadableNotEmpty) {
     for (const char* name : {"truncated-book.xlsx", "truncated-book.xls", "secret.xlsx", "bomb.xlsx"}) {
         EXPECT_EQ(ReadExcelCells(Fixture(name)), std::nullopt) << name;

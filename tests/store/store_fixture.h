@@ -11,6 +11,7 @@
 
 #include "store/database.h"
 #include "support/recording_prompts.h"
+#include "support/sql_helpers.h"
 #include "support/temp_dir.h"
 
 namespace xunda::test {
@@ -33,18 +34,14 @@ class LockCheckingPrompts : public RecordingPrompts {
     const std::filesystem::path file_;
 };
 
-class StoreTest : public ::testing::Test {
+class StoreTest : public ::testing::Test, public SqlHelpers {
   protected:
     void SetUp() override { ASSERT_TRUE(db_) << "cannot create the test database"; }
     void TearDown() override {
         EXPECT_EQ(prompts_.shownWhileLocked, 0) << "a box stood while the file was locked";
     }
 
-    // Number of rows of a statement "SELECT COUNT(*) AS n ...".
-    std::int64_t Count(const std::string& sql) {
-        ResultSet rs = db_->pAdoQuery(sql);
-        return rs.Eof() ? -1 : rs.AsInt("n");
-    }
+    Database& SqlDatabase() override { return *db_; }
 
     TempDir dir_;
     const std::filesystem::path file_ = dir_ / "TOLVI_DY.db";

@@ -80,7 +80,7 @@ TEST_F(BroadcastHistoryTest, DeletingAsksAndKeepsTheCategories) {
     FailOn("DELETE ON histMsg");
     history.btnDelHistMsgClick(0);
     EXPECT_THAT(Listed(), ElementsAre("it's new", "old"));
-    Run("DROP TRIGGER fail");
+    Exec("DROP TRIGGER fail");
     history.btnDelHistMsgClick(0);
     EXPECT_THAT(Listed(), ElementsAre("old"));
     history.BitBtn9Click(Save());

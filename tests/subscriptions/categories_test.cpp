@@ -81,7 +81,7 @@ TEST_F(CategoriesTest, DeleteCountsEveryStatusAndTakesEverySubscription) {
     FailOn("DELETE ON mobOrder", "OLD.mob='3'");
     EXPECT_TRUE(btnDelMsgTypeClick(*this, {"A", "B"}));
     EXPECT_EQ(Names(), "A|B|C");  // nothing goes when the second statement fails
-    Run("DROP TRIGGER fail");
+    Exec("DROP TRIGGER fail");
     EXPECT_TRUE(btnDelMsgTypeClick(*this, {"A", "B"}));
     EXPECT_EQ(Names(), "C");
     EXPECT_EQ(Rows("SELECT corpID || mob || msgType FROM mobOrder ORDER BY rowid"), "100014C|100025A");
@@ -89,7 +89,7 @@ TEST_F(CategoriesTest, DeleteCountsEveryStatusAndTakesEverySubscription) {
     Insert("mobOrder (corpID,mob,msgType)", {"10001,'6','A'"});
     btnDelMsgTypeClick(*this, {"A"});  // gone meanwhile: nothing is deleted
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobOrder WHERE mob='6'"), "1");
-    Run("DELETE FROM mobOrder");
+    Exec("DELETE FROM mobOrder");
     EXPECT_TRUE(btnDelMsgTypeClick(*this, {"C"}));
     EXPECT_EQ(Names(), "");
 

@@ -84,7 +84,7 @@ TEST_F(SubscribersTest, DeletingASubscriberTakesAllItsSubscriptionsWhateverTheLo
     FailOn("DELETE ON mobOrder", "OLD.corpID=10001");
     EXPECT_EQ(list.btnUserDelClick(0), std::optional<std::size_t>(0));  // both or neither
     EXPECT_EQ(recorded.notices().size(), 1u);
-    Run("DROP TRIGGER fail");
+    Exec("DROP TRIGGER fail");
 
     recorded.SetAnswer(false);
     EXPECT_EQ(list.btnUserDelClick(0), std::optional<std::size_t>(0));

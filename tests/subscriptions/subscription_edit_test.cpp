@@ -51,7 +51,7 @@ TEST_F(SubscriptionEditTest, EditStoresOneOrAllOfTheNumbersSubscriptionsWithCano
 
     FailOn("UPDATE ON mobOrder");
     EXPECT_FALSE(ChangeSubscription(*this, list, a));
-    Run("DROP TRIGGER fail");
+    Exec("DROP TRIGGER fail");
     FailOn("INSERT ON mobOrder", "NEW.msgType='D'");
     EXPECT_FALSE(AddSubscriptions(*this, list, "139", {"C", "D"}, "2027-01-01"));
     EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobOrder WHERE msgType='C'"), "0");  // all or none
@@ -83,7 +83,7 @@ TEST_F(SubscriptionEditTest, AddOffersTheMissingCategoriesAndCancelAsks) {
 }
 
 TEST_F(SubscriptionEditTest, CancelAndEditRefuseASubscriptionGoneOrReplacedElsewhere) {
-    Run("DELETE FROM mobOrder WHERE corpID=10002");
+    Exec("DELETE FROM mobOrder WHERE corpID=10002");
     // Elsewhere the shown row 1 goes, and its rowid comes back with another category.
     auto replace = [this](const char* from, const char* to) {
         Run(std::string("DELETE FROM mobOrder WHERE msgType='") + from + "'");

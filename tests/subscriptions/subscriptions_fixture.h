@@ -7,9 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "store/database.h"
 #include "store/account_host.h"
+#include "store/database.h"
 #include "support/recording_prompts.h"
+#include "support/sql_helpers.h"
 #include "support/temp_dir.h"
 
 namespace xunda::test {
@@ -19,7 +20,7 @@ class CaptionPrompts : public RecordingPrompts {
     bool ConfirmSevere(const std::string& text) override { return Confirm("严重警告 " + text); }
 };
 
-class SubscriptionsTest : public ::testing::Test, public AccountHost {
+class SubscriptionsTest : public ::testing::Test, public AccountHost, public SqlHelpers {
   protected:
     Database& db() override { return *database; }
     Prompts& prompts() override { return recorded; }
@@ -29,22 +30,15 @@ class SubscriptionsTest : public ::testing::Test, public AccountHost {
         work();
     }
 
-    void Run(const std::string& sql) { ASSERT_TRUE(database->pAdoCom(sql)) << sql; }
+    Database& SqlDatabase() override { return *database; }
     // Rows of values into a table with its columns: Insert("mobs (corpID,mob)", {"1,'2'", ...}).
     void Insert(const std::string& into, std::initializer_list<const char*> rows) {
-        for (const char* row : rows) Run("INSERT INTO " + into + " VALUES (" + row + ")");
-    }
-    // The first column of a statement's rows, joined by "|".
-    std::string Rows(const std::string& sql) {
-        std::string out;
-        for (ResultSet rs = database->pAdoQuery(sql); !rs.Eof(); rs.Next())
-            (out += out.empty() ? "" : "|") += rs.At(rs.Position(), 0).value_or("NULL");
-        return out;
+        for (const char* row : rows) Exec("INSERT INTO " + into + " VALUES (" + row + ")");
     }
     // A trigger failing each `event` ("DELETE ON mobOrder") when `when` holds.
     void FailOn(const std::string& event, const std::string& when = "1") {
-        Run("CREATE TRIGGER fail BEFORE " + event + " WHEN " + when +
-            " BEGIN SELECT RAISE(ABORT, 'refused'); END");
+        Exec("CREATE TRIGGER fail BEFORE " + event + " WHEN " + when +
+             " BEGIN SELECT RAISE(ABORT, 'refused'); END");
     }
 
     TempDir dir;

@@ -6,6 +6,7 @@
 #include "store/database.h"
 #include "store/log.h"
 #include "store/settings.h"
+#include "support/sql_helpers.h"
 #include "ui/shell/about_page.h"
 #include "ui/fakes.h"
 #include "ui/shell/login_dialog.h"
@@ -39,8 +40,8 @@ private:
     PageFactory own_;
 };
 
-class ShellTest : public ::testing::Test {
-protected:
+class ShellTest : public ::testing::Test, public SqlHelpers {
+  protected:
     ShellTest() {
         setenv("XUNDA_SMS_HOME", home.path().c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
@@ -74,6 +75,7 @@ protected:
     }
 
     QString Shown() { return main->PageArea()->currentWidget()->objectName(); }
+    Database& SqlDatabase() override { return main->db(); }
     std::string Setting(const char* name) { return pReadSysValue(main->db(), main->Account().corpID, name); }
     std::string LogText() { return ReadFile(LogDir() / ("LOG_" + main->Account().corpID + ".LOG")); }
     // Lets queued calls (status panels, busy window) run.

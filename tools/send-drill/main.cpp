@@ -14,6 +14,7 @@
 
 #include "core/paths.h"
 #include "core/ports.h"
+#include "core/text_util.h"
 #include "engine/event_sound.h"
 #include "engine/processing_state.h"
 #include "engine/send_engine.h"
@@ -99,7 +100,7 @@ int Serve(const std::string& port, const std::string& file, int faultEvery) {
     sigaddset(&signals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);  // before any thread starts: they inherit it
     sim::SmsSimulator service({.accounts = {{"demo", "demo", "10001", "g1", "p1"}},
-                               .port = static_cast<std::uint16_t>(std::stoi(port)),
+                               .port = static_cast<std::uint16_t>(ParseInt(port).value()),
                                .faultEvery = faultEvery});
     service.Start();
     std::cout << "listening on " << service.Host() << std::endl;
@@ -116,7 +117,7 @@ int Serve(const std::string& port, const std::string& file, int faultEvery) {
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
-    if (mode == "seed" && argc == 3) return xunda::Seed(std::stoi(argv[2]));
+    if (mode == "seed" && argc == 3) return xunda::Seed(static_cast<int>(xunda::ParseInt(argv[2]).value()));
     if (mode == "send" && argc == 2) return xunda::Send();
     if (mode == "serve" && (argc == 4 || argc == 5)) return xunda::Serve(argv[2], argv[3], argc == 5 ? std::stoi(argv[4]) : 0);
     std::cerr << "usage: xunda-send-drill seed N | send | serve PORT FILE [N]\n";

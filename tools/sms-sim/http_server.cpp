@@ -110,7 +110,7 @@ void HttpServer::AcceptLoop() {
         Worker& w = workers_.emplace_back();
         w.thread = std::thread([this, fd, &w] {
             Serve(fd);
-            std::lock_guard lock(mu_);
+            std::lock_guard done(mu_);
             openFds_.erase(fd);
             close(fd);
             w.done = true;

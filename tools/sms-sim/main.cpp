@@ -2,10 +2,12 @@
 // Serves the SMS service on 127.0.0.1 until SIGINT or SIGTERM. Accepted numbers get a delivery
 // report. Prints one line per request (the path and the answer, never a query: it holds passwords).
 #include <csignal>
-#include <cstdlib>
+#include <cstdint>
 #include <iostream>
+#include <optional>
 #include <string>
 
+#include "core/text_util.h"
 #include "sms-sim/sms_sim.h"
 
 namespace {
@@ -27,10 +29,9 @@ int main(int argc, char** argv) {
         if (i + 1 >= argc) return Usage();
         std::string value = argv[++i];
         if (arg == "--port") {
-            char* end = nullptr;
-            long port = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end || port < 0 || port > 65535) return Usage();
-            options.port = static_cast<std::uint16_t>(port);
+            const std::optional<std::int64_t> port = xunda::ParseInt(value);
+            if (!port || *port < 0 || *port > 65535) return Usage();
+            options.port = static_cast<std::uint16_t>(*port);
         } else if (arg == "--account") {
             std::optional<xunda::sim::Account> account = xunda::sim::ParseAccount(value);
             if (!account) return Usage();

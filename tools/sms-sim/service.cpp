@@ -4,16 +4,13 @@
 
 #include "core/codepage.h"
 #include "core/local_time.h"
+#include "core/text_util.h"
 
 namespace xunda::sim {
 namespace {
 
 constexpr size_t kMaxNumbers = 100;
 constexpr size_t kMaxChars = 500;
-
-bool AllDigits(std::string_view s) {
-    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
 
 std::string Hex(std::string_view bytes, bool upper) {
     const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
@@ -223,16 +220,16 @@ Reply SmsService::PutMt(const KeyValues& query) {
     std::string subNumber = Find(query, "subNumber").value_or("");
     std::string linkID = Find(query, "linkID").value_or("");
     std::string mtLevel = Find(query, "mtLevel").value_or("");
-    if (!AllDigits(subNumber)) return Lines("408");
-    if (!AllDigits(linkID)) return Lines("409");
+    if (!IsAllDigits(subNumber)) return Lines("408");
+    if (!IsAllDigits(linkID)) return Lines("409");
     if (mtLevel != "1" && mtLevel != "2" && mtLevel != "3") return Lines("410");
 
     std::vector<std::string> lines;
     size_t accepted = 0;
     for (const std::string& mob : numbers) {
-        std::string code = refused_.contains(mob) ? refused_[mob]
-                           : (AllDigits(mob) && mob.size() >= 7 && mob.size() <= 20) ? ""
-                                                                                     : "404";
+        std::string code = refused_.contains(mob)                                      ? refused_[mob]
+                           : (IsAllDigits(mob) && mob.size() >= 7 && mob.size() <= 20) ? ""
+                                                                                       : "404";
         if (!code.empty()) {
             lines.push_back(code + "," + code);
             continue;
@@ -284,9 +281,7 @@ Reply SmsService::Data(const KeyValues& query) {
     std::string sql = Find(query, "sql").value_or("");
     std::string rows;
     constexpr std::string_view kVerb = "getData";
-    if (sql.size() >= kVerb.size() && std::equal(kVerb.begin(), kVerb.end(), sql.begin(), [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-        })) {
+    if (StartsWithNoCase(sql, kVerb)) {
         std::optional<std::vector<std::string>> args = SqlLiterals(std::string_view(sql).substr(kVerb.size()));
         if (args && args->size() == 3 && (*args)[0] == "G") {
             for (const Account& a : accounts_) {

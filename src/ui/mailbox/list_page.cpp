@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "core/codepage.h"
+#include "ui/calendar_day.h"
 #include "ui/mailbox/query_grid_model.h"
 #include "ui/send/mobs_memo.h"
 #include "ui/shell/msg_form.h"
@@ -73,9 +74,7 @@ void ListPage::SendToCurrent(RowPager& grid) {
 }
 
 std::chrono::year_month_day ShellMailboxHost::Today() {
-    const QDate d = QDate::currentDate();
-    return std::chrono::year_month_day{std::chrono::year(d.year()), std::chrono::month(static_cast<unsigned>(d.month())),
-                                       std::chrono::day(static_cast<unsigned>(d.day()))};
+    return CivilDay(QDate::currentDate());
 }
 
 QComboBox* SearchBox(const char* name, QWidget* parent) {

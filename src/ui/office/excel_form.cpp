@@ -11,7 +11,6 @@
 #include <exception>
 
 #include "compose/excel_merge.h"
-#include "compose/number_extract.h"
 #include "core/codepage.h"
 #include "core/text_util.h"
 #include "ui/shell/msg_form.h"

@@ -10,10 +10,8 @@
 
 #include "core/codepage.h"
 #include "core/paths.h"
-#include "gateway/request_url.h"
-#include "gateway/sms_gateway.h"
+#include "gateway/login.h"
 #include "store/settings.h"
-#include "store/sql_text.h"
 #include "ui/shell/main_window.h"
 #include "ui/shell/service_urls.h"
 #include "ui/shell/workers.h"
@@ -22,34 +20,6 @@ namespace xunda {
 
 namespace {
 constexpr const char* kLoginFailed = "登录失败,请检查用户名和密码!";
-
-bool AllDigits(const std::string& text) {
-    return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
-}
-
-// The reply of a login: the query's result and the fields c, g and p of row 0.
-struct LoginReply {
-    int result = 300;
-    std::string c;
-    std::string g;
-    std::string p;
-};
-
-LoginReply AskService(SmsGateway& gateway, const std::string& url) {
-    LoginReply reply;
-    try {
-        FieldList fields;
-        int colCount = 0;
-        int rowCount = 0;
-        reply.result = gateway.GetData(url, fields, colCount, rowCount);
-        GetFieldValue("c", 0, reply.c, colCount, fields);
-        GetFieldValue("g", 0, reply.g, colCount, fields);
-        GetFieldValue("p", 0, reply.p, colCount, fields);
-    } catch (...) {  // a reply that is not XML, or any other fault of the request
-        reply = LoginReply{};
-    }
-    return reply;
-}
 }  // namespace
 
 LoginDialog::LoginDialog(MainWindow& main, SmsGateway& gateway)
@@ -107,10 +77,6 @@ void LoginDialog::ClearEdits() {
     password_->clear();
 }
 
-std::string LoginDialog::QueryText(const std::string& user, const std::string& password) {
-    return DataQueryBase(ServiceHost()) + SqlQuote("G") + "," + SqlQuote(user) + "," + SqlQuote(password);
-}
-
 void LoginDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FormShow();
@@ -162,27 +128,27 @@ bool LoginDialog::FormCloseQuery() {
     const std::string user = MakeGbkSafe(edUserName_->text().trimmed().toStdString());
     const std::string password = MakeGbkSafe(password_->text().toStdString());
 
-    const std::string url = QueryText(user, password);
-    LoginReply reply;
+    const std::string url = LoginQuery(ServiceHost(), user, password);
+    std::optional<ServiceAccount> reply;
     requesting_ = true;
-    main_.workers().RunAndWait([&] { reply = AskService(gateway_, url); });
+    main_.workers().RunAndWait([&] { reply = RequestLogin(gateway_, url); });
     requesting_ = false;
     if (main_.Closing()) {
         okBtn_->setEnabled(true);
         return false;
     }
 
-    AccountContext account;
-    account.corpID = reply.c;
-    account.g = reply.g;
-    account.p = reply.p;
-    account.loginName = user;
-    account.password = password;
-    if (reply.result != 0 || !AllDigits(account.corpID) || account.g.empty() || account.p.empty()) {
+    if (!reply) {
         main_.prompts().Notice(kLoginFailed);
         okBtn_->setEnabled(true);
         return false;
     }
+    AccountContext account;
+    account.corpID = reply->corpID;
+    account.g = reply->g;
+    account.p = reply->p;
+    account.loginName = user;
+    account.password = password;
     main_.LoginSucceeded(account, edUserName_->text(), autoLoginActive_);
     okBtn_->setEnabled(true);
     return true;

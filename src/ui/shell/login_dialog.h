@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QDialog>
-#include <string>
 
 class QLineEdit;
 class QPushButton;
@@ -28,10 +27,6 @@ public:
     QLineEdit* UserEdit() const { return edUserName_; }
     QLineEdit* PasswordEdit() const { return password_; }
     QPushButton* OkButton() const { return okBtn_; }
-
-    // The query text of a login: the data query's base address, then "G", the user and the
-    // password, each quoted, joined by commas.
-    static std::string QueryText(const std::string& user, const std::string& password);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -21,6 +21,7 @@
 #include <algorithm>
 
 #include "core/paths.h"
+#include "core/text_util.h"
 #include "platform/instance_lock.h"
 #include "store/database.h"
 #include "store/log.h"
@@ -65,14 +66,6 @@ constexpr MenuEntry kMenu[] = {
     {"发信箱", "sendBoxPage"},            {"收信箱", "revBox"},            {"历史短信查看", "histSendPage"},
     {"系统配置", "aboutPage"},
 };
-
-// Capitals of the Latin letters only: "Excel表格短信" compares as "EXCEL表格短信".
-QString LatinUpper(QString text) {
-    for (QChar& c : text) {
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z')) c = QChar(c.unicode() - 'a' + 'A');
-    }
-    return text;
-}
 
 constexpr int kPanelWidths[] = {250, 80, 80, 80};
 
@@ -310,10 +303,10 @@ void MainWindow::TVChange() {
 }
 
 void MainWindow::menuClick(const QString& caption, const QString& param) {
-    const QString upper = LatinUpper(caption);
+    const std::string typed = caption.toStdString();  // "Excel表格短信" finds "EXCEL表格短信"
     for (const MenuEntry& entry : kMenu) {
+        if (!EqualsNoCase(typed, entry.caption)) continue;
         const QString known = QString::fromUtf8(entry.caption);
-        if (known != upper) continue;
         Page* page = FindPage(QString::fromUtf8(entry.page));
         pc_->setCurrentWidget(page);
         page->TitleLabel()->setText(caption);

@@ -50,7 +50,7 @@ std::string Typed(const QString& text) {
 
 // A picker's day as the store keeps dates.
 std::string StoredDate(const QDate& date) {
-    return date.toString(QStringLiteral("yyyy-MM-dd 00:00:00")).toStdString();
+    return DayOf(date) + " 00:00:00";
 }
 
 }  // namespace

@@ -182,10 +182,7 @@ void SubscriberPage::btnUserSearchClick() {
 }
 
 void SubscriberPage::btnUserBirClick() {
-    const QDate d = QDate::currentDate();
-    list_.btnUserBirClick(std::chrono::year_month_day{std::chrono::year(d.year()),
-                                                      std::chrono::month(static_cast<unsigned>(d.month())),
-                                                      std::chrono::day(static_cast<unsigned>(d.day()))});
+    list_.btnUserBirClick(CivilDay(QDate::currentDate()));
     OrdersShown();
 }
 

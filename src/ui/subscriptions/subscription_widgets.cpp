@@ -5,10 +5,6 @@
 
 namespace xunda {
 
-namespace {
-const QString kDayFormat = QStringLiteral("yyyy-MM-dd");
-}  // namespace
-
 QDateEdit* Picker(const char* name, QWidget* parent, const QString& format) {
     auto* picker = Named(new QDateEdit(parent), name);
     picker->setCalendarPopup(true);
@@ -36,14 +32,6 @@ std::vector<std::string> TickedNames(const QListWidget* list) {
 void TickAll(QListWidget* list, bool ticked) {
     for (int i = 0; i < list->count(); ++i)
         list->item(i)->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
-}
-
-std::string DayOf(const QDate& date) {
-    return date.toString(kDayFormat).toStdString();
-}
-
-QDate DateOf(const std::string& day) {
-    return QDate::fromString(QString::fromStdString(day), kDayFormat);
 }
 
 }  // namespace xunda

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "ui/calendar_day.h"
+
 class QDateEdit;
 class QListWidget;
 class QWidget;
@@ -27,9 +29,5 @@ void FillCheckList(QListWidget* list, const std::vector<std::string>& names);
 std::vector<std::string> TickedNames(const QListWidget* list);
 // "全部选择": every item takes the state `ticked`.
 void TickAll(QListWidget* list, bool ticked);
-
-// A day as the subscription logic takes it ("YYYY-MM-DD"), and back.
-std::string DayOf(const QDate& date);
-QDate DateOf(const std::string& day);
 
 }  // namespace xunda

@@ -32,13 +32,12 @@ class MailboxPagesTest : public ShellTest {
         EXPECT_EQ(main->PageArea()->currentWidget(), page);
         return page;
     }
-    void Run(const std::string& sql) { ASSERT_TRUE(main->db().pAdoCom(sql)) << sql; }
     static void Click(QWidget* page, const char* button) { page->findChild<QPushButton*>(button)->click(); }
 };
 
 TEST_F(MailboxPagesTest, OutboxDeletesTheCurrentRowOnYesAndEmptiesWhenTheDatabaseReopens) {
     for (const char* mob : {"13800000001", "13800000002", "13800000003"})
-        Run(std::string("INSERT INTO mt (corpID, mob, flag) VALUES (10001, '") + mob + "', 0)");
+        Exec(std::string("INSERT INTO mt (corpID, mob, flag) VALUES (10001, '") + mob + "', 0)");
     auto* page = Show<OutboxPage>("发信箱", "sendBoxPage");
     EXPECT_EQ(page->Group()->title(), QStringLiteral("发信箱(3)"));
     page->Grid()->setCurrentIndex(page->Grid()->model()->index(1, 0));
@@ -53,8 +52,12 @@ TEST_F(MailboxPagesTest, OutboxDeletesTheCurrentRowOnYesAndEmptiesWhenTheDatabas
 }
 
 TEST_F(MailboxPagesTest, HistorySearchesANumberAndExportsToTheChosenFile) {
-    Run("INSERT INTO mt_bak (corpID, mob, mtTime, msg) VALUES (10001, '13800000001', '2026-11-01 10:00:00', 'a,\"b')");
-    Run("INSERT INTO mt_bak (corpID, mob, mtTime, msg) VALUES (10001, '13900000002', '2026-11-02 10:00:00', 'c')");
+    Exec(
+        "INSERT INTO mt_bak (corpID, mob, mtTime, msg) VALUES (10001, '13800000001', '2026-11-01 10:00:00', "
+        "'a,\"b')");
+    Exec(
+        "INSERT INTO mt_bak (corpID, mob, mtTime, msg) VALUES (10001, '13900000002', '2026-11-02 10:00:00', "
+        "'c')");
     auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
     EXPECT_EQ(page->Grid()->model()->rowCount(), 2);
     page->histSearch()->setCurrentText(QStringLiteral(" 1380 "));
@@ -72,7 +75,7 @@ TEST_F(MailboxPagesTest, HistorySearchesANumberAndExportsToTheChosenFile) {
 }
 
 TEST_F(MailboxPagesTest, HistoryListsOneBlockFirstAndTheRestWhenScrolledToTheEnd) {
-    Run("INSERT INTO mt_bak (corpID, mob, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM "
+    Exec("INSERT INTO mt_bak (corpID, mob, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM "
         "n "
         "WHERE i<300) SELECT 10001, 13800000000+i, '2026-11-01 10:00:00' FROM n");
     auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
@@ -86,7 +89,7 @@ TEST_F(MailboxPagesTest, HistoryListsOneBlockFirstAndTheRestWhenScrolledToTheEnd
 // Another program holds the database while the history is cleared: the deletion waits behind the
 // busy window, which says what it does, and the window goes on with its events meanwhile.
 TEST_F(MailboxPagesTest, ClearingWaitsBehindTheBusyWindowWhileTheWindowGoesOn) {
-    Run("INSERT INTO mt_bak (corpID, mob, mtTime) VALUES (10001, '13800000001', '2026-11-01 10:00:00')");
+    Exec("INSERT INTO mt_bak (corpID, mob, mtTime) VALUES (10001, '13800000001', '2026-11-01 10:00:00')");
     auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
     prompts.file = (home / "cleared.csv").string();
     sqlite3* other = nullptr;
@@ -109,7 +112,9 @@ TEST_F(MailboxPagesTest, ClearingWaitsBehindTheBusyWindowWhileTheWindowGoesOn) {
 }
 
 TEST_F(MailboxPagesTest, InboxReplyPutsTheSenderOnTheSendPageAndMarksTheMessage) {
-    Run("INSERT INTO mo (corpID, moID, mob, moTime, flag) VALUES (10001, 41, '13800000001', '2026-11-01 10:00:00', 0)");
+    Exec(
+        "INSERT INTO mo (corpID, moID, mob, moTime, flag) VALUES (10001, 41, '13800000001', '2026-11-01 "
+        "10:00:00', 0)");
     auto* page = Show<InboxPage>("收信箱", "revBox");
     ASSERT_EQ(page->Grid()->model()->rowCount(), 1);
     Click(page, "btnRevMsg");

@@ -13,9 +13,6 @@ protected:
         ASSERT_TRUE(Login(QStringLiteral("demo"), QStringLiteral("secret")));
     }
     AboutPage& about() { return main->About(); }
-    int Rows(const std::string& table, const char* corp) {
-        return static_cast<int>(main->db().pAdoQuery("SELECT COUNT(*) AS n FROM " + table + " WHERE corpID=" + corp).AsInt("n"));
-    }
     std::string Keys() { return Setting("autoStart") + "|" + Setting("userName") + "|" + Setting("userPwd"); }
 };
 
@@ -56,7 +53,7 @@ TEST_F(AboutPageTest, ClearAllNeedsTheRightPasswordAndDeletesOnlyThisAccountsRow
     about().edPass()->setText(QStringLiteral(" secret "));
     about().btnClearAllDataClick();
     EXPECT_EQ(prompts.Last(), "严重警告: 初始化数据将删除所有的数据,请慎重考虑之后再做.你确认要继续吗?");
-    EXPECT_EQ(Rows("mt", "10001"), 1);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt WHERE corpID=10001"), 1);
 
     prompts.answer = true;
     ASSERT_TRUE(main->db().pAdoCom(
@@ -73,8 +70,8 @@ TEST_F(AboutPageTest, ClearAllNeedsTheRightPasswordAndDeletesOnlyThisAccountsRow
     EXPECT_TRUE(about().edPass()->text().isEmpty());
     for (const std::string& t : tables) {
         const bool kept = t == "histMsgType" || t == "sysConfig";
-        EXPECT_EQ(Rows(t, "10001") > 0, kept) << t;
-        EXPECT_EQ(Rows(t, "20002"), 1) << t;
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM " + t + " WHERE corpID=10001") > 0, kept) << t;
+        EXPECT_EQ(Count("SELECT COUNT(*) FROM " + t + " WHERE corpID=20002"), 1) << t;
     }
     EXPECT_FALSE(main->Paused());  // paused around the deletes, running again afterwards
     EXPECT_EQ(main->busy().Depth(), 0);

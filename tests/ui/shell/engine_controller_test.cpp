@@ -25,7 +25,6 @@ class EngineControllerTest : public ShellTest {
         main->db().pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (10001, " +
                            SqlQuote(mob) + ", 'hi', '', '', 1, 0)");
     }
-    std::string Value(const std::string& sql) { return main->db().pAdoQuery(sql).At(0, 0).value_or(""); }
     // Waits until no job runs and the re-arming calls have been handled.
     void WaitIdle() {
         ASSERT_TRUE(QTest::qWaitFor([this] { return !controller->Busy() && main->workers().Running() == 0; }));

@@ -1,3 +1,5 @@
+#include <unistd.h>
+
 #include "ui/shell_fixture.h"
 
 namespace xunda::test {
@@ -25,32 +27,17 @@ TEST_F(LoginTest, SuccessSetsTheContextLogsGreetsAndStartsSending) {
     EXPECT_EQ(main->PanelText(4), QStringLiteral("登录成功(10001)"));
 }
 
+// Which replies fail is the login's own concern (tests/gateway/login_test.cpp); here what the dialog shows.
 TEST_F(LoginTest, FailuresShowTheirTextsAndKeepTheDialogOpen) {
-    const struct {
-        int result;
-        FakeGateway::Rows reply;
-        bool throws = false;
-    } cases[] = {
-        {300, {{{"c", "10001"}, {"g", "g1"}, {"p", "p1"}}}},      // service or transport failure
-        {0, {{{"c", "10001"}, {"g", ""}, {"p", "p1"}}}},          // no g
-        {0, {{{"c", "10001"}, {"g", "g1"}, {"p", ""}}}},          // no p
-        {0, {{{"c", "1 OR 1=1"}, {"g", "g1"}, {"p", "p1"}}}},     // c that is not a number
-        {0, {}},                                                  // no row
-        {0, {{{"c", "10001"}, {"g", "g1"}, {"p", "p1"}}}, true},  // a reply that is not XML
-    };
-    for (const auto& c : cases) {
-        query.result = c.result;
-        query.reply = c.reply;
-        query.throws = c.throws;
-        EXPECT_FALSE(Login());
-        EXPECT_EQ(prompts.Last(), "提示: 登录失败,请检查用户名和密码!");
-        EXPECT_TRUE(login->isVisible() && login->OkButton()->isEnabled());
-        EXPECT_FALSE(main->Tree()->isEnabled());
-    }
+    query.reply = {{{"c", "10001"}, {"g", ""}, {"p", "p1"}}};
+    EXPECT_FALSE(Login());
+    EXPECT_EQ(prompts.Last(), "提示: 登录失败,请检查用户名和密码!");
+    EXPECT_TRUE(login->isVisible() && login->OkButton()->isEnabled());
+    EXPECT_FALSE(main->Tree()->isEnabled());
     online.online = false;
     EXPECT_FALSE(Login());
     EXPECT_EQ(prompts.Last(), "警告: 网络中断,请检查你的网络状况!");
-    EXPECT_EQ(query.urls.size(), std::size(cases));  // no query while offline
+    EXPECT_EQ(query.urls.size(), 1u);  // no query while offline
     EXPECT_TRUE(engine.calls.empty());
 }
 
@@ -101,10 +88,17 @@ TEST_F(LoginTest, CancellingTheLoginAfterAChangeOfAccountEndsTheProgram) {
     EXPECT_TRUE(prompts.Boxes().empty());  // no auto-login was stored: no question
 }
 
+// The service answers after 50 s; the program must end long before: a program still running (or
+// waiting for that answer) when the 10 s alarm rings dies of it instead of exiting with 0.
 TEST_F(LoginTest, CancelDuringASlowLoginEndsTheProgramAtOnce) {
-    query.delay = std::chrono::seconds(10);
-    EXPECT_EXIT({ QTimer::singleShot(100, [this] { login->findChild<QPushButton*>("CancelBtn")->click(); }); Login(); },
-                testing::ExitedWithCode(0), "");
+    query.delay = std::chrono::seconds(50);
+    EXPECT_EXIT(
+        {
+            alarm(10);
+            QTimer::singleShot(100, [this] { login->findChild<QPushButton*>("CancelBtn")->click(); });
+            Login();
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 TEST_F(LoginTest, SignUpLinkOpensTheDefaultBrowser) {

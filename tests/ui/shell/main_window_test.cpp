@@ -33,8 +33,9 @@ TEST_F(MainWindowTest, ARegisteredPageOpensOnEverySelectionChangeAndARightClickS
     auto* page = dynamic_cast<CountingPage*>(main->FindPage("revBox"));
     ASSERT_TRUE(page && Login());
     QTreeWidget* tree = main->Tree();
-    QTreeWidgetItem* inbox = tree->findItems(QStringLiteral("收信箱"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
-    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(inbox).center());
+    QTreeWidgetItem* node =
+        tree->findItems(QStringLiteral("收信箱"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
+    QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(node).center());
     EXPECT_EQ(page->opened.size(), 1);
     for (const char* caption : {"收信箱", "发信箱", "收信箱"}) main->SelectTreeNodeByText(QString::fromUtf8(caption));
     main->menuClick(QStringLiteral("收信箱"), QStringLiteral("13800000000"));

@@ -43,20 +43,13 @@ class SubscriptionPagesTest : public ShellTest {
     static void Click(QWidget* page, const char* button) {
         page->findChild<QPushButton*>(QString::fromUtf8(button))->click();
     }
-    void Run(const std::string& sql) { ASSERT_TRUE(main->db().pAdoCom(sql)) << sql; }
-    std::string Rows(const std::string& sql) {
-        std::string out;
-        for (ResultSet rs = main->db().pAdoQuery(sql); !rs.Eof(); rs.Next())
-            (out += out.empty() ? "" : "|") += rs.At(rs.Position(), 0).value_or("NULL");
-        return out;
-    }
 };
 
 TEST_F(SubscriptionPagesTest, UserPageListsEverySubscriberSearchesOnEnterAndStoresEdits) {
     ASSERT_TRUE(main->db().pAdoCom(
         "INSERT INTO mobs (corpID,mob,userName) VALUES (10001,'15000000001','王'),"
         " (10001,'13900000002',NULL), (10001,'15000000003',NULL), (10002,'15000000004',NULL)"));
-    Run("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'15000000003','A')");
+    Exec("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'15000000003','A')");
     auto* page = Open<SubscriberPage>("订阅用户的资料管理", "user");
     ASSERT_NE(page, nullptr);
     main->show();
@@ -136,8 +129,9 @@ TEST_F(SubscriptionPagesTest, BulkPageSubscribesTheTidiedNumbersToTheTickedCateg
 }
 
 TEST_F(SubscriptionPagesTest, BroadcastRecordsTheCategoriesConfirmedOnTheBulkPage) {
-    Run("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B'), (10001,'C')");
-    Run("INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) SELECT 10001, column1, column2, '2999-01-01' "
+    Exec("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B'), (10001,'C')");
+    Exec(
+        "INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) SELECT 10001, column1, column2, '2999-01-01' "
         "FROM"
         " (VALUES ('13900000009','A'), ('13800000008','B'), ('13900000009','B'), ('13700000007','C'))");
     auto* page = Open<MobOrderPage>("手机订阅关系处理", "mobOrder");
@@ -169,8 +163,9 @@ TEST_F(SubscriptionPagesTest, BroadcastRecordsTheCategoriesConfirmedOnTheBulkPag
 }
 
 TEST_F(SubscriptionPagesTest, EditDialogOpensTheClosedSubscriptionAndStoresItOpen) {
-    Run("INSERT INTO mobs (corpID,mob) VALUES (10001,'139')");
-    Run("INSERT INTO mobOrder (corpID,mob,msgType,dgStatus,dgTime,dgTimeOut) VALUES"
+    Exec("INSERT INTO mobs (corpID,mob) VALUES (10001,'139')");
+    Exec(
+        "INSERT INTO mobOrder (corpID,mob,msgType,dgStatus,dgTime,dgTimeOut) VALUES"
         " (10001,'139','A',0,'2026-05-01 10:00:00','2027-05-01 00:00:00'), (10001,'139','B',0,NULL,NULL)");
     auto* page = Open<SubscriberPage>("订阅用户的资料管理", "user");
     ASSERT_NE(page, nullptr);
@@ -191,8 +186,8 @@ TEST_F(SubscriptionPagesTest, EditDialogOpensTheClosedSubscriptionAndStoresItOpe
 }
 
 TEST_F(SubscriptionPagesTest, SearchPageTicksTheFiltersTheUserChangesAndSendsEachNumberOnce) {
-    Run("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B')");
-    Run("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'13900000009','A'), "
+    Exec("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B')");
+    Exec("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'13900000009','A'), "
         "(10001,'13900000009','B'),"
         " (10001,'13900000009','C'), (10001,'13800000008','A')");
     auto* page = Open<MobPage>("手机订阅内容查询", "mob");
