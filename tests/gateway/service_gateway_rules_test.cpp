@@ -31,8 +31,7 @@ protected:
 
 TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
     const struct {
-        int status;
-        std::string body;
+        FetchResult reply;
         int result;
         std::string value;
         Lines lines;
@@ -52,7 +51,7 @@ TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
         {{200, "100\r\n" + std::string(1024 * 1024 - 4, '0')}, 500, "old", {}},  // over the putMt cap
     };
     for (const auto& c : cases) {
-        reply = {c.status, c.body};
+        reply = c.reply;
         value = "old";
         bool lost = !c.lost;
         EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt, lost), c.result) << c.reply.body.substr(0, 20);

@@ -86,8 +86,8 @@ TEST_F(SubscriptionEditTest, CancelAndEditRefuseASubscriptionGoneOrReplacedElsew
     Exec("DELETE FROM mobOrder WHERE corpID=10002");
     // Elsewhere the shown row 1 goes, and its rowid comes back with another category.
     auto replace = [this](const char* from, const char* to) {
-        Run(std::string("DELETE FROM mobOrder WHERE msgType='") + from + "'");
-        Run(std::string("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'139','") + to + "')");
+        Exec(std::string("DELETE FROM mobOrder WHERE msgType='") + from + "'");
+        Exec(std::string("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'139','") + to + "')");
     };
     replace("B", "C");
     EXPECT_FALSE(ChangeSubscription(*this, list, *btnUserEditClick(list, 1, "2026-12-06")));

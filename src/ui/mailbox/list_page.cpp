@@ -11,7 +11,7 @@
 #include <algorithm>
 
 #include "core/codepage.h"
-#include "ui/calendar_day.h"
+#include "ui/shell/calendar_day.h"
 #include "ui/mailbox/query_grid_model.h"
 #include "ui/send/mobs_memo.h"
 #include "ui/shell/msg_form.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/calendar_day.h"
+#include "ui/shell/calendar_day.h"
 
 class QDateEdit;
 class QListWidget;

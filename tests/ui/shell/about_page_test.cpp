@@ -60,7 +60,7 @@ TEST_F(AboutPageTest, ClearAllNeedsTheRightPasswordAndDeletesOnlyThisAccountsRow
         "CREATE TRIGGER fail BEFORE DELETE ON okMsg BEGIN SELECT RAISE(ABORT, 'no'); END"));
     about().btnClearAllDataClick();
     EXPECT_THAT(prompts.Last(), ::testing::HasSubstr("数据库命令执行失败,请检查!"));
-    EXPECT_EQ(Rows("mt", "10001"), 1);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt WHERE corpID=10001"), 1);
     ASSERT_TRUE(main->db().pAdoCom("DROP TRIGGER fail"));
     about().edPass()->setText(QStringLiteral("secret"));
     engine.calls.clear();

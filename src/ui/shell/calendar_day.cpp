@@ -1,4 +1,4 @@
-#include "ui/calendar_day.h"
+#include "ui/shell/calendar_day.h"
 
 #include "core/date_text.h"
 
