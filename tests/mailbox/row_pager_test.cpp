@@ -18,27 +18,27 @@ class RowPagerTest : public MailboxTest {
 TEST_F(RowPagerTest, OpenReadsTheFirstBlockAndReadRestTheOthersEachRowOnceInOrder) {
     Exec("INSERT INTO okMsg (corpID, msg) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
         "WHERE i<3000) SELECT 10001, printf('%05d', 3000-i) FROM n");
-    RowPager grid{[this]() -> Database& { return host.db(); }, {{"编号", "id"}}, 16};
-    ASSERT_TRUE(grid.Open({"okMsg", "corpID=10001", "msg DESC"}));
+    RowPager blocks{[this]() -> Database& { return host.db(); }, {{"编号", "id"}}, 16};
+    ASSERT_TRUE(blocks.Open({"okMsg", "corpID=10001", "msg DESC"}));
     Exec("INSERT INTO okMsg (corpID, msg) VALUES (10001, '99999')");  // came after the listing
-    EXPECT_EQ(grid.RowCount(), 16u);
-    EXPECT_TRUE(grid.HasMore());
-    EXPECT_EQ(grid.HeldBlocks(), 0u);
-    for (std::size_t r = 0; r < 16; ++r) ASSERT_EQ(grid.Text(r, 0), std::to_string(r + 1));
-    ASSERT_TRUE(host.db().DeleteRow("okMsg", grid.RowId(2)));  // the page deletes a row it shows
-    grid.Remove(2);
-    grid.ReadRest();
-    EXPECT_FALSE(grid.HasMore());
-    ASSERT_EQ(grid.RowCount(), 2999u);
+    EXPECT_EQ(blocks.RowCount(), 16u);
+    EXPECT_TRUE(blocks.HasMore());
+    EXPECT_EQ(blocks.HeldBlocks(), 0u);
+    for (std::size_t r = 0; r < 16; ++r) ASSERT_EQ(blocks.Text(r, 0), std::to_string(r + 1));
+    ASSERT_TRUE(host.db().DeleteRow("okMsg", blocks.RowId(2)));  // the page deletes a row it shows
+    blocks.Remove(2);
+    blocks.ReadRest();
+    EXPECT_FALSE(blocks.HasMore());
+    ASSERT_EQ(blocks.RowCount(), 2999u);
     Exec("DELETE FROM okMsg WHERE id IN (1500, 3000)");  // gone after the listing: empty rows
-    for (std::size_t r = 0; r < grid.RowCount(); ++r) {
+    for (std::size_t r = 0; r < blocks.RowCount(); ++r) {
         const std::size_t id = r < 2 ? r + 1 : r + 2;
-        ASSERT_EQ(grid.Text(r, 0), id == 1500 || id == 3000 ? "" : std::to_string(id)) << r;
+        ASSERT_EQ(blocks.Text(r, 0), id == 1500 || id == 3000 ? "" : std::to_string(id)) << r;
     }
-    EXPECT_LE(grid.HeldBlocks(), RowPager::kHeldBlocks);
-    ASSERT_TRUE(grid.Open({"okMsg", "corpID=10001", "msg DESC", 20}));
-    grid.ReadRest();
-    EXPECT_EQ(grid.RowCount(), 20u);
+    EXPECT_LE(blocks.HeldBlocks(), RowPager::kHeldBlocks);
+    ASSERT_TRUE(blocks.Open({"okMsg", "corpID=10001", "msg DESC", 20}));
+    blocks.ReadRest();
+    EXPECT_EQ(blocks.RowCount(), 20u);
 }
 
 TEST_F(RowPagerTest, FieldsTheTableLacksAreEmptyAndClearForgetsTheListing) {

@@ -67,8 +67,10 @@ class LayoutTest : public ShellTest, public ::testing::WithParamInterface<QSize>
 TEST_P(LayoutTest, GridsShowTheirTextsAndTheMessageTakesTheSpareWidth) {
     QTableView* history = Show<HistoryPage>("历史短信查看", "histSendPage")->Grid();
     ExpectUncutAndFilling(history, 3);
-    for (int c = 0; c < history->model()->columnCount(); ++c)
-        if (c != 3) EXPECT_GT(history->columnWidth(3), history->columnWidth(c)) << c;
+    for (int c = 0; c < history->model()->columnCount(); ++c) {
+        if (c == 3) continue;
+        EXPECT_GT(history->columnWidth(3), history->columnWidth(c)) << c;
+    }
     EXPECT_GE(history->columnWidth(3), 30 * history->fontMetrics().averageCharWidth());
 
     auto* users = Show<SubscriberPage>("订阅用户的资料管理", "user");

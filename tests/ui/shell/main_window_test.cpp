@@ -167,7 +167,7 @@ TEST_F(MainWindowTest, ASecondProgramOnTheDataRootSaysSoAndTouchesNothing) {
 TEST_F(MainWindowTest, AProgramThatCannotTakeTheLockSaysWhyAndTouchesNothing) {
     WriteFile(home / "file", "");
     std::filesystem::create_directories(home / "odd/xunda-sms.lock");
-    for (const std::filesystem::path root : {home / "file/root", home / "odd"}) {
+    for (const std::filesystem::path& root : {home / "file/root", home / "odd"}) {
         SCOPED_TRACE(root);
         setenv("XUNDA_SMS_HOME", root.c_str(), 1);
         const std::size_t shown = prompts.Boxes().size();
