@@ -92,6 +92,7 @@ void XmlNode::SetName(std::string_view name) {
 }
 
 void XmlNode::Clear() {
+    CheckChildrenRemovable();
     name_.clear();
     value_.clear();
     AttributesClear();
@@ -267,6 +268,7 @@ std::unique_ptr<XmlNode> XmlNode::NodeExtract(XmlNode* node) {
     std::unique_ptr<XmlNode> taken = std::move(nodes_[static_cast<std::size_t>(index)]);
     nodes_.erase(nodes_.begin() + index);
     taken->parent_ = nullptr;
+    SetDocumentRecursive(*taken, nullptr);  // it stands alone: the document may go before it
     return taken;
 }
 
@@ -309,9 +311,13 @@ void XmlNode::NodesByName(std::string_view name, XmlNodeList* list) const {
         if (SameName(child->name_, name)) list->Add(child.get());
 }
 
-void XmlNode::NodesClear() {
+void XmlNode::CheckChildrenRemovable() const {
     if (document_ && document_->IsParsing())
         for (const auto& child : nodes_) CheckRemovable(*child);
+}
+
+void XmlNode::NodesClear() {
+    CheckChildrenRemovable();
     nodes_.clear();
     nodes_.shrink_to_fit();
 }

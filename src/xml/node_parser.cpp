@@ -362,7 +362,7 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
         XmlNode& child = NewChild(node, depth);
         ReadNode(child, depth + 1);
         if (doc && doc->StopParse) return;
-        if (doc && doc->DropComments && child.kind_ == xnkComment) node.nodes_.pop_back();
+        if (doc && doc->DropComments && child.kind_ == xnkComment) node.nodes_.erase(node.nodes_.begin() + node.NodeIndexOf(&child));
     }
     if (!hadChild) {  // text only: it is the value
         if (!IsBlankText(text)) node.value_ = std::move(text);
