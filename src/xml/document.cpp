@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/exceptions.h"
+#include "xml/buffered_stream.h"
 #include "xml/node_parser.h"
 
 namespace xunda {
@@ -78,7 +79,7 @@ std::string XmlDocument::GetEncodingString() const {
 }
 
 void XmlDocument::LoadFromStream(Stream& source) {
-    XmlBufferedReadStream buffered(&source, false);
+    XmlBufferedReadStream buffered(source);
     std::unique_ptr<XmlCodecStream> codec;
     if (Utf8Strings)
         codec = std::make_unique<XmlUtf8Stream>(&buffered);
@@ -160,7 +161,7 @@ void XmlDocument::ReadFromStream(Stream& stream) {
 void XmlDocument::ParseDTD(XmlNode& node, Stream& stream) { NodeParser(stream).ReadDtd(node, 0); }
 
 void XmlDocument::SaveToStream(Stream& target) {
-    XmlBufferedWriteStream buffered(&target, false);
+    XmlBufferedWriteStream buffered(target);
     std::unique_ptr<XmlCodecStream> codec;
     if (Utf8Strings)
         codec = std::make_unique<XmlUtf8Stream>(&buffered);

@@ -359,11 +359,11 @@ std::string XmlNode::UnEscapeString(std::string_view text) const {
 
 std::string XmlNode::FromWidestring(std::u16string_view text) const {
     std::string utf8 = WideTextToUtf8(text);
-    return document_ && document_->Utf8Strings ? utf8 : Utf8ToGbk(utf8);
+    return document_ && document_->Utf8Strings ? utf8 : Utf8TextToAnsi(utf8);
 }
 
 std::u16string XmlNode::ToWidestring(std::string_view text) const {
-    return Utf8ToUtf16(document_ && document_->Utf8Strings ? std::string(text) : GbkToUtf8(text));
+    return Utf8TextToWide(document_ && document_->Utf8Strings ? std::string(text) : AnsiTextToUtf8(text));
 }
 
 // --- byte blocks ---
