@@ -14,6 +14,17 @@ constexpr std::size_t kPiece = 65536;
 // Bytes kept before the position when a piece is dropped: two characters of up to four bytes.
 constexpr std::size_t kKeep = 8;
 
+// The end of the run of ASCII bytes from i on, eight bytes at a time.
+std::size_t AsciiEnd(std::string_view raw, std::size_t i) {
+    constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+    for (std::uint64_t word; i + 8 <= raw.size(); i += 8) {
+        std::memcpy(&word, raw.data() + i, 8);
+        if (word & kHighBits) break;
+    }
+    while (i < raw.size() && static_cast<unsigned char>(raw[i]) < 0x80) ++i;
+    return i;
+}
+
 }  // namespace
 
 bool XmlCodecStream::Decode() {
@@ -54,11 +65,6 @@ std::size_t XmlCodecStream::FindNul(std::size_t from) const {
     return nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text_.data()) : text_.size();
 }
 
-std::size_t XmlCodecStream::CharStart(std::size_t i) const {
-    while (i > 0 && ends_[i - 1] == ends_[i]) --i;
-    return i;
-}
-
 void XmlCodecStream::Put(std::string_view bytes, std::size_t end) {
     text_.append(bytes);
     ends_.insert(ends_.end(), bytes.size(), static_cast<std::int32_t>(rawStart_ - base_ + static_cast<std::int64_t>(end)));
@@ -91,8 +97,7 @@ std::size_t XmlCodecStream::DecodeUtf8Source(std::string_view raw, bool last) {
     const std::int32_t offset = static_cast<std::int32_t>(rawStart_ - base_);
     std::size_t i = 0;
     while (i < raw.size()) {
-        std::size_t plain = i;  // bytes that are characters by themselves: one copy
-        while (plain < raw.size() && (asIs || static_cast<unsigned char>(raw[plain]) < 0x80)) ++plain;
+        const std::size_t plain = asIs ? raw.size() : AsciiEnd(raw, i);  // characters of one byte each: one copy
         if (plain > i) {
             const std::size_t at = ends_.size();
             text_.append(raw.data() + i, plain - i);
@@ -142,12 +147,24 @@ std::size_t XmlCodecStream::Decode16Bit(std::string_view raw, bool last) {
     const std::int32_t offset = static_cast<std::int32_t>(rawStart_ - base_);
     std::size_t i = 0;
     while (i < raw.size()) {
+        std::size_t plain = 0;  // units below 0x80 from i on: one byte each
+        while (i + 2 * plain + 1 < raw.size() && unitAt(i + 2 * plain) < 0x80) ++plain;
+        if (plain > 0) {
+            const std::size_t at = text_.size();
+            text_.resize(at + plain);
+            ends_.resize(at + plain);
+            for (std::size_t k = 0; k < plain; ++k, i += 2) {
+                text_[at + k] = static_cast<char>(unitAt(i));
+                ends_[at + k] = offset + static_cast<std::int32_t>(i + 2);
+            }
+            continue;
+        }
         if (i + 1 == raw.size() && !last) break;
         const char16_t unit = unitAt(i);
-        if (unit < 0x80) {
-            text_ += static_cast<char>(unit);
-            ends_.push_back(offset + static_cast<std::int32_t>(std::min(i + 2, raw.size())));
-            i += 2;
+        if (unit < 0x80) {  // a last unit missing its second byte
+            const char c = static_cast<char>(unit);
+            Put(std::string_view(&c, 1), raw.size());
+            i = raw.size();
             continue;
         }
         char16_t units[2] = {unit, 0};

@@ -115,9 +115,9 @@ std::int64_t XmlCodecStream::Seek(std::int64_t offset, SeekOrigin origin) {
     }
     if (origin == SeekOrigin::Current && (offset == -1 || offset == -2) && accessMode_ == 1) {
         const std::size_t from = pos_;
-        for (std::int64_t k = offset; k < 0 && pos_ > 0; ++k) pos_ = CharStart(pos_ - 1);
-        const void* nul = std::memchr(text_.data() + pos_, 0, from - pos_);  // a NUL gone back over ends the data again
-        if (nul) nul_ = static_cast<std::size_t>(static_cast<const char*>(nul) - text_.data());
+        for (std::int64_t k = offset; k < 0; ++k) Back();
+        for (std::size_t i = from; i-- > pos_;)  // a NUL gone back over ends the data again
+            if (text_[i] == 0) nul_ = i;
         return 0;
     }
     if (origin == SeekOrigin::End && offset == 0) return stream_->Size();

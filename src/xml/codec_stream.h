@@ -60,6 +60,10 @@ public:
     }
     // Takes count bytes of the run last peeked, as count reads would.
     void TakeRun(std::size_t count) { pos_ += count; }
+    // Goes back before the last character read, as a seek of -1 does.
+    void Back() {
+        if (pos_ > 0) pos_ = CharStart(pos_ - 1);
+    }
 
     XmlEncoding Encoding() const { return encoding_; }
     // Set before the first write, or switched while reading (8-bit to UTF-8 by a declaration): the
@@ -118,7 +122,10 @@ private:
         if (lossAt_ < pos_) ReportLoss();
     }
     // Index of the first byte of the character that holds text_[i].
-    std::size_t CharStart(std::size_t i) const;
+    std::size_t CharStart(std::size_t i) const {
+        while (i > 0 && ends_[i - 1] == ends_[i]) --i;
+        return i;
+    }
     // Source offset after text_[i]'s character, or of the first character's start for i = -1.
     std::int64_t EndOf(std::ptrdiff_t i) const { return base_ + (i < 0 ? firstStart_ : ends_[static_cast<std::size_t>(i)]); }
 
@@ -184,6 +191,13 @@ public:
     }
     // One character from the stream itself, past the surplus.
     bool ReadFromStream(char& c) { return codec_ ? codec_->ReadChar(c) : stream_.Read(&c, 1) == 1; }
+    // Gives back the character just read.
+    void GiveBack(char c) {
+        if (codec_ && Surplus.empty())
+            codec_->Back();
+        else
+            Surplus.insert(0, 1, c);
+    }
     // Characters of the stream that may be taken at once (see XmlCodecStream::PeekRun); empty while
     // characters are given back.
     std::string_view PeekRun() const { return codec_ && Surplus.empty() ? codec_->PeekRun() : std::string_view(); }

@@ -12,6 +12,14 @@ namespace {
 
 bool IsBlankText(std::string_view s) { return TrimControls(s).empty(); }
 
+// Whether the text read so far followed by [begin, p) ends with the terminator.
+bool EndsWith(std::string_view text, const char* begin, const char* p, std::string_view terminator) {
+    const std::size_t inRun = static_cast<std::size_t>(p - begin);
+    if (inRun >= terminator.size()) return std::string_view(p - terminator.size(), terminator.size()) == terminator;
+    const std::size_t before = terminator.size() - inRun;
+    return text.size() >= before && text.ends_with(terminator.substr(0, before)) && std::string_view(begin, inRun) == terminator.substr(before);
+}
+
 [[noreturn]] void Fail(const std::string& text) { throw EFilerError(text); }
 
 }  // namespace
@@ -21,7 +29,7 @@ int ReadOpenTag(XmlSurplusReader& reader) {
     char first;
     if (!reader.ReadChar(first)) return kRows - 1;
     if (first != '!' && first != '?') {  // every longer opening goes on with "!" or "?"
-        reader.Surplus.assign(1, first);
+        reader.GiveBack(first);
         return kRows - 1;
     }
     reader.Surplus.assign(1, first);  // read again below with the full table
@@ -55,7 +63,6 @@ bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view termin
     if (terminator.empty()) return false;
     const char last = terminator.back();
     char quote = 0;
-    // Called after the terminator's last character.
     auto ended = [&] { return terminator.size() == 1 || std::string_view(text).ends_with(terminator); };
     for (;;) {
         // Whole runs of the buffered page at a time, one character at a time otherwise.
@@ -64,28 +71,25 @@ bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view termin
             const char* begin = run.data();
             const char* end = begin + run.size();
             const char* p = begin;
-            const char* appended = begin;
             bool found = false;
             while (p < end) {
                 if (quote != 0) {  // straight to the closing quote
-                    const void* closing = std::memchr(p, quote, static_cast<std::size_t>(end - p));
-                    p = closing ? static_cast<const char*>(closing) + 1 : end;
-                    if (closing) quote = 0;
+                    while (p < end && *p != quote) ++p;
+                    if (p < end) {
+                        ++p;
+                        quote = 0;
+                    }
                     continue;
                 }
                 const char c = *p++;
                 if (skipQuotes && IsXmlQuote(c)) {
                     quote = c;
-                } else if (c == last) {
-                    text.append(appended, p);
-                    appended = p;
-                    if (ended()) {
-                        found = true;
-                        break;
-                    }
+                } else if (c == last && (terminator.size() == 1 || EndsWith(text, begin, p, terminator))) {
+                    found = true;
+                    break;
                 }
             }
-            text.append(appended, p);
+            text.append(begin, p);
             reader.TakeRun(static_cast<std::size_t>(p - begin));
             if (found) break;
             continue;
@@ -167,12 +171,11 @@ bool SplitAttributes(std::string_view text, std::size_t start, std::size_t close
         current = raw;
         isJoined = false;
     };
-    const std::string_view range = text.substr(0, close);
     std::size_t tokenStart = start;
     for (std::size_t i = start; i < close; ++i) {
         char ch = text[i];
         if (IsXmlQuote(ch)) {  // straight to the closing quote, or to the end when there is none
-            i = std::min(range.find(ch, i + 1), close - 1);
+            for (++i; i < close - 1 && text[i] != ch;) ++i;
         } else if (IsXmlBlank(ch)) {
             token(text.substr(tokenStart, i - tokenStart));
             tokenStart = i + 1;
@@ -197,7 +200,41 @@ void ParseAttributes(std::string_view text, std::size_t start, std::size_t close
     SplitAttributes(text, start, close, sink);
 }
 
+namespace {
+
+// The lines of an element's start tag straight into a node without attributes: the first line is
+// its name, the others its attributes.
+struct ElementSink {
+    std::string& name;
+    XmlAttributeLines& attributes;
+    bool named = false;
+    void clear() {}
+    void push_back(std::string_view line) {
+        if (named) {
+            attributes.push_back(line);
+        } else {
+            name.assign(line);
+            named = true;
+        }
+    }
+    void AppendToLast(std::string_view more) {
+        if (attributes.empty())
+            name.append(more);
+        else
+            attributes.AppendToLast(more);
+    }
+};
+
+}  // namespace
+
 void NodeParser::ParseTag(XmlNode& node, std::string_view text) {
+    const bool sorted = node.document_ && node.document_->SortedAttributes;
+    if (node.kind_ == xnkElement && node.attributes_.empty() && !sorted) {
+        ElementSink sink{node.name_, node.attributes_};
+        SplitAttributes(text, 0, text.size(), sink);
+        if (!sink.named) Fail("Missing element name");
+        return;
+    }
     XmlAttributeLines& tokens = tokens_;
     tokens.clear();
     SplitAttributes(text, 0, text.size(), tokens);
@@ -334,11 +371,11 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
     char ch;
     for (;;) {
         std::string_view run = reader.PeekRun();
-        std::string_view piece = run.substr(0, run.find('<'));
-        if (!piece.empty()) {
-            hadReturn |= piece.find('\r') != std::string_view::npos;
-            text.append(piece);
-            reader.TakeRun(piece.size());
+        std::size_t piece = 0;  // the character data before the next "<"
+        for (; piece < run.size() && run[piece] != '<'; ++piece) hadReturn |= run[piece] == '\r';
+        if (piece > 0) {
+            text.append(run.data(), piece);
+            reader.TakeRun(piece);
             continue;
         }
         if (!reader.ReadFromStream(ch)) Fail("Missing close tag in element " + node.name_);
