@@ -102,7 +102,8 @@ std::size_t XmlCodecStream::DecodeUtf8Source(std::string_view raw, bool last) {
             const std::size_t at = ends_.size();
             text_.append(raw.data() + i, plain - i);
             ends_.resize(at + plain - i);
-            for (std::size_t k = i; k < plain; ++k) ends_[at + k - i] = offset + static_cast<std::int32_t>(k + 1);
+            std::int32_t* outEnds = ends_.data() + at - i;
+            for (std::size_t k = i; k < plain; ++k) outEnds[k] = offset + static_cast<std::int32_t>(k + 1);
             i = plain;
             continue;
         }
@@ -144,18 +145,22 @@ std::size_t XmlCodecStream::Decode16Bit(std::string_view raw, bool last) {
         unsigned char b0 = bytes[i], b1 = i + 1 < raw.size() ? bytes[i + 1] : 0;
         return static_cast<char16_t>(swapBytes_ ? b0 << 8 | b1 : b1 << 8 | b0);
     };
+    const std::size_t high = swapBytes_ ? 0 : 1, low = 1 - high;  // the bytes of a unit
     const std::int32_t offset = static_cast<std::int32_t>(rawStart_ - base_);
     std::size_t i = 0;
     while (i < raw.size()) {
-        std::size_t plain = 0;  // units below 0x80 from i on: one byte each
-        while (i + 2 * plain + 1 < raw.size() && unitAt(i + 2 * plain) < 0x80) ++plain;
-        if (plain > 0) {
+        std::size_t plain = i;  // units below 0x80 from i on: one byte each
+        while (plain + 1 < raw.size() && bytes[plain + high] == 0 && bytes[plain + low] < 0x80) plain += 2;
+        if (plain > i) {
             const std::size_t at = text_.size();
-            text_.resize(at + plain);
-            ends_.resize(at + plain);
-            for (std::size_t k = 0; k < plain; ++k, i += 2) {
-                text_[at + k] = static_cast<char>(unitAt(i));
-                ends_[at + k] = offset + static_cast<std::int32_t>(i + 2);
+            const std::size_t count = (plain - i) / 2;
+            text_.resize(at + count);
+            ends_.resize(at + count);
+            char* out = text_.data() + at;
+            std::int32_t* outEnds = ends_.data() + at;
+            for (std::size_t k = 0; k < count; ++k, i += 2) {
+                out[k] = static_cast<char>(bytes[i + low]);
+                outEnds[k] = offset + static_cast<std::int32_t>(i + 2);
             }
             continue;
         }

@@ -74,17 +74,20 @@ bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view termin
             bool found = false;
             while (p < end) {
                 if (quote != 0) {  // straight to the closing quote
-                    while (p < end && *p != quote) ++p;
-                    if (p < end) {
-                        ++p;
-                        quote = 0;
-                    }
+                    const void* closing = std::memchr(p, quote, static_cast<std::size_t>(end - p));
+                    p = closing ? static_cast<const char*>(closing) + 1 : end;
+                    if (closing) quote = 0;
                     continue;
                 }
+                if (skipQuotes)  // straight to the next quote or terminator
+                    while (p < end && *p != last && !IsXmlQuote(*p)) ++p;
+                else
+                    while (p < end && *p != last) ++p;
+                if (p == end) break;
                 const char c = *p++;
-                if (skipQuotes && IsXmlQuote(c)) {
+                if (c != last) {
                     quote = c;
-                } else if (c == last && (terminator.size() == 1 || EndsWith(text, begin, p, terminator))) {
+                } else if (terminator.size() == 1 || EndsWith(text, begin, p, terminator)) {
                     found = true;
                     break;
                 }
@@ -173,10 +176,13 @@ bool SplitAttributes(std::string_view text, std::size_t start, std::size_t close
     };
     std::size_t tokenStart = start;
     for (std::size_t i = start; i < close; ++i) {
-        char ch = text[i];
-        if (IsXmlQuote(ch)) {  // straight to the closing quote, or to the end when there is none
-            for (++i; i < close - 1 && text[i] != ch;) ++i;
-        } else if (IsXmlBlank(ch)) {
+        const char ch = text[i];
+        const std::uint8_t kind = kXmlCharClass[static_cast<unsigned char>(ch)];
+        if (kind == 0) continue;
+        if (kind & xccQuote) {  // straight to the closing quote, or to the end when there is none
+            const void* closing = std::memchr(text.data() + i + 1, ch, close - i - 1);
+            i = closing ? static_cast<std::size_t>(static_cast<const char*>(closing) - text.data()) : close - 1;
+        } else {
             token(text.substr(tokenStart, i - tokenStart));
             tokenStart = i + 1;
         }
