@@ -121,6 +121,23 @@ TEST(XmlBufferedStreams, PagesBlocksAndTheEnd) {
     XmlBufferedWriteStream failing(full);
     failing.Write("0123456789abc", 13);
     EXPECT_EQ(ErrorOf<EStreamError>([&] { failing.Flush(); }), "Cannot write to output stream");
+
+    std::string kept;  // an owned sink gets the block, then goes with its stream
+    struct Keeper : MemoryStream {
+        std::string* out = nullptr;
+        ~Keeper() override { *out = std::string(Bytes()); }
+    };
+    {
+        auto keeper = std::make_unique<Keeper>();
+        keeper->out = &kept;
+        XmlBufferedWriteStream owner(std::move(keeper));
+        owner.Write("ab", 2);
+    }
+    EXPECT_EQ(kept, "ab");
+    auto owned = std::make_unique<MemoryStream>();
+    SetBytes(*owned, "xy");
+    XmlBufferedReadStream reader(std::move(owned));
+    EXPECT_TRUE(reader.Read(got.data(), 5) == 2 && got.starts_with("xy"));
 }
 
 }  // namespace
