@@ -1,6 +1,7 @@
 // Codec streams: between the document's 8-bit characters and the external encoding of a source or
-// target. Reading detects the encoding from the first bytes and delivers one character byte per
-// Read; writing puts the encoding's byte-order mark first and converts what it is given.
+// target. Reading detects the encoding from the first bytes, decodes the source once, piece by
+// piece, into the inner form and delivers it one byte per Read (or in runs to the parser); writing
+// puts the encoding's byte-order mark first and converts what it is given.
 //
 // XmlAnsiStream serves documents whose strings are text of the system code page (GBK);
 // XmlUtf8Stream serves documents whose strings are UTF-8.

@@ -65,7 +65,7 @@ bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view termin
     char quote = 0;
     auto ended = [&] { return terminator.size() == 1 || std::string_view(text).ends_with(terminator); };
     for (;;) {
-        // Whole runs of the buffered page at a time, one character at a time otherwise.
+        // Whole runs of the decoded text at a time, one character at a time otherwise.
         std::string_view run = reader.PeekRun();
         if (!run.empty()) {
             const char* begin = run.data();
