@@ -63,34 +63,8 @@ Converter& FromGbk() {
     return c;
 }
 
-// Length of the UTF-8 sequence starting at s[0] (1 for an invalid byte).
-size_t Utf8SequenceLength(std::string_view s) {
-    unsigned char b = static_cast<unsigned char>(s[0]);
-    size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 1;
-    if (n > s.size()) return 1;
-    for (size_t i = 1; i < n; ++i)
-        if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) return 1;
-    return n;
-}
-
-constexpr char32_t kInvalid = 0xFFFFFFFF;
-
-// Decodes one code point at s[i], advancing i; returns kInvalid for an invalid sequence.
-char32_t DecodeUtf8(std::string_view s, size_t& i) {
-    size_t n = Utf8SequenceLength(s.substr(i));
-    unsigned char b = static_cast<unsigned char>(s[i]);
-    char32_t cp;
-    if (n == 1) {
-        cp = b < 0x80 ? b : kInvalid;
-    } else {
-        cp = b & (0x7F >> n);
-        for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-        static constexpr char32_t kMin[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (cp < kMin[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) cp = kInvalid;
-    }
-    i += n;
-    return cp;
-}
+// Bytes of the character that starts `rest` (a bad sequence as one).
+size_t Utf8Length(std::string_view rest) { return DecodeUtf8(rest, 0).length; }
 
 bool IsAscii(std::string_view s) {
     for (char c : s)
@@ -113,27 +87,21 @@ std::u16string Utf16FromBytes(std::string_view bytes, bool bigEndian) {
 
 bool IsGbkLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
+bool IsGbkTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+
+std::string CodePointToGbk(char32_t cp, bool& lost) {
+    lost = false;
+    if (cp < 0x80) return std::string(1, static_cast<char>(cp));
+    std::string utf8;
+    AppendUtf8(utf8, cp);
+    std::string gbk = Utf8ToGbk(utf8);
+    lost = gbk == "?";
+    return gbk;
 }
 
 std::string Utf8ToGbk(std::string_view utf8) {
     if (IsAscii(utf8)) return std::string(utf8);
-    return ToGbk().Run(utf8, [](std::string_view rest) { return Utf8SequenceLength(rest); });
+    return ToGbk().Run(utf8, [](std::string_view rest) { return Utf8Length(rest); });
 }
 
 std::string GbkToUtf8(std::string_view gbk) {
@@ -153,7 +121,7 @@ std::size_t GbkByteLength(std::string_view utf8) {
 
 std::size_t GbkCharCount(std::string_view utf8) {
     size_t count = 0;
-    for (size_t i = 0; i < utf8.size(); i += Utf8SequenceLength(utf8.substr(i))) ++count;
+    for (size_t i = 0; i < utf8.size(); i += DecodeUtf8(utf8, i).length) ++count;
     return count;
 }
 
@@ -172,52 +140,6 @@ std::string CutToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
     std::string gbk = Utf8ToGbk(utf8);
     if (gbk.size() <= maxBytes) return MakeGbkSafe(utf8);
     return GbkToUtf8(CutGbkBytes(gbk, maxBytes));
-}
-
-bool IsValidUtf8(std::string_view bytes) {
-    for (size_t i = 0; i < bytes.size();) {
-        unsigned char b = static_cast<unsigned char>(bytes[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        if (DecodeUtf8(bytes, i) == kInvalid) return false;
-    }
-    return true;
-}
-
-std::u16string Utf8ToUtf16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
-    for (size_t i = 0; i < utf8.size();) {
-        char32_t cp = DecodeUtf8(utf8, i);
-        if (cp == kInvalid) cp = 0xFFFD;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out += static_cast<char16_t>(0xD800 + (cp >> 10));
-            out += static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-        } else {
-            out += static_cast<char16_t>(cp);
-        }
-    }
-    return out;
-}
-
-std::string Utf16ToUtf8(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size() * 3);
-    for (size_t i = 0; i < utf16.size(); ++i) {
-        char32_t cp = utf16[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
-            utf16[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[++i] - 0xDC00);
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            out += '?';
-            continue;
-        }
-        AppendUtf8(out, cp);
-    }
-    return out;
 }
 
 namespace {

@@ -5,6 +5,8 @@
 // exact. Conversions are thread-safe.
 #pragma once
 
+#include "core/unicode.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -13,6 +15,10 @@ namespace xunda {
 
 // True for a byte that starts a two-byte GBK character (0x81..0xFE).
 bool IsGbkLeadByte(unsigned char b);
+// True for a byte that may follow a lead byte in a two-byte GBK character.
+bool IsGbkTrailByte(unsigned char b);
+// The GBK bytes of one code point; "?" with `lost` set when GBK has no form for it.
+std::string CodePointToGbk(char32_t cp, bool& lost);
 
 // UTF-8 -> GBK bytes; characters with no GBK form and invalid UTF-8 become "?".
 std::string Utf8ToGbk(std::string_view utf8);
@@ -29,13 +35,6 @@ std::size_t GbkCharCount(std::string_view utf8);
 std::string CutToGbkBytes(std::string_view utf8, std::size_t maxBytes);
 // The longest head of GBK bytes of at most maxBytes that does not split a character.
 std::string_view CutGbkBytes(std::string_view gbk, std::size_t maxBytes);
-
-bool IsValidUtf8(std::string_view bytes);
-// Appends the UTF-8 form of a code point (1 to 4 bytes).
-void AppendUtf8(std::string& out, char32_t cp);
-// UTF-8 <-> UTF-16 (native code units); invalid input becomes U+FFFD / "?" respectively.
-std::u16string Utf8ToUtf16(std::string_view utf8);
-std::string Utf16ToUtf8(std::u16string_view utf16);
 
 // The text of an input file's bytes: UTF-8 with or without BOM, UTF-16 (LE or BE) with BOM or
 // recognised by its zero bytes, else GBK. The result is UTF-8 and GBK-safe; it holds NUL

@@ -6,12 +6,10 @@
 
 namespace xunda {
 
-XmlBufferedReadStream::XmlBufferedReadStream(Stream* source, bool owned)
-    : source_(source), owned_(owned), buffer_(new char[kPageSize]) {}
+XmlBufferedReadStream::XmlBufferedReadStream(Stream& source) : source_(&source), buffer_(new char[kPageSize]) {}
 
-XmlBufferedReadStream::~XmlBufferedReadStream() {
-    if (owned_) delete source_;
-}
+XmlBufferedReadStream::XmlBufferedReadStream(std::unique_ptr<Stream> source)
+    : owned_(std::move(source)), source_(owned_.get()), buffer_(new char[kPageSize]) {}
 
 void XmlBufferedReadStream::LoadPage(std::int64_t page) {
     pageIndex_ = page;
@@ -58,15 +56,16 @@ std::int64_t XmlBufferedReadStream::Seek(std::int64_t offset, SeekOrigin origin)
     return position_;
 }
 
-XmlBufferedWriteStream::XmlBufferedWriteStream(Stream* sink, bool owned)
-    : sink_(sink), owned_(owned), buffer_(new char[kBlockSize]) {}
+XmlBufferedWriteStream::XmlBufferedWriteStream(Stream& sink) : sink_(&sink), buffer_(new char[kBlockSize]) {}
+
+XmlBufferedWriteStream::XmlBufferedWriteStream(std::unique_ptr<Stream> sink)
+    : owned_(std::move(sink)), sink_(owned_.get()), buffer_(new char[kBlockSize]) {}
 
 XmlBufferedWriteStream::~XmlBufferedWriteStream() {
     try {
         Flush();
     } catch (const EStreamError&) {
     }
-    if (owned_) delete sink_;
 }
 
 std::size_t XmlBufferedWriteStream::Read(void*, std::size_t) {

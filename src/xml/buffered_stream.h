@@ -14,9 +14,10 @@ class XmlBufferedReadStream : public Stream {
 public:
     static constexpr std::int64_t kPageSize = 65536;
 
-    // `owned`: the source is freed with this stream.
-    XmlBufferedReadStream(Stream* source, bool owned);
-    ~XmlBufferedReadStream() override;
+    // Reads the caller's source, which stays the caller's.
+    explicit XmlBufferedReadStream(Stream& source);
+    // Owns the source: it is freed with this stream.
+    explicit XmlBufferedReadStream(std::unique_ptr<Stream> source);
     XmlBufferedReadStream(const XmlBufferedReadStream&) = delete;
     XmlBufferedReadStream& operator=(const XmlBufferedReadStream&) = delete;
 
@@ -27,32 +28,11 @@ public:
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     std::int64_t Size() override { return source_->Size(); }
 
-    // One byte: the fast case is a lookup in the page held.
-    bool ReadByte(char& c) {
-        std::int64_t offset = position_ - pageStart_;
-        if (static_cast<std::uint64_t>(offset) < static_cast<std::uint64_t>(pageSize_)) {
-            c = buffer_[offset];
-            ++position_;
-            return true;
-        }
-        return Read(&c, 1) == 1;
-    }
-    std::int64_t CurrentPosition() const { return position_; }
-    // The bytes of the page held from the position on (empty when the position is outside it).
-    std::string_view PeekPage() const {
-        std::int64_t offset = position_ - pageStart_;
-        if (static_cast<std::uint64_t>(offset) >= static_cast<std::uint64_t>(pageSize_)) return {};
-        return std::string_view(buffer_.get() + offset, static_cast<std::size_t>(pageSize_ - offset));
-    }
-    void Skip(std::size_t count) { position_ += static_cast<std::int64_t>(count); }
-    // Goes back over the byte just read.
-    void Unread() { --position_; }
-
 private:
     void LoadPage(std::int64_t page);
 
+    std::unique_ptr<Stream> owned_;
     Stream* source_;
-    bool owned_;
     std::unique_ptr<char[]> buffer_;
     std::int64_t pageIndex_ = -1;
     std::int64_t pageStart_ = 0;
@@ -64,7 +44,10 @@ class XmlBufferedWriteStream : public Stream {
 public:
     static constexpr std::size_t kBlockSize = 65536;
 
-    XmlBufferedWriteStream(Stream* sink, bool owned);
+    // Writes to the caller's sink, which stays the caller's.
+    explicit XmlBufferedWriteStream(Stream& sink);
+    // Owns the sink: it is freed with this stream, after the block is written out.
+    explicit XmlBufferedWriteStream(std::unique_ptr<Stream> sink);
     // Writes out what is held; a failure there is lost, so callers that need to know call Flush first.
     ~XmlBufferedWriteStream() override;
     XmlBufferedWriteStream(const XmlBufferedWriteStream&) = delete;
@@ -79,8 +62,8 @@ public:
     void Flush();
 
 private:
+    std::unique_ptr<Stream> owned_;
     Stream* sink_;
-    bool owned_;
     std::unique_ptr<char[]> buffer_;
     std::size_t fill_ = 0;
     std::int64_t position_ = 0;

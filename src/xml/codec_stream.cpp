@@ -2,7 +2,6 @@
 
 #include "core/codepage.h"
 #include "core/exceptions.h"
-#include "xml/unicode.h"
 
 #include <algorithm>
 #include <cstring>
@@ -29,20 +28,11 @@ constexpr Signature kSignatures[] = {
     {{0x4C, 0x6F, 0xA7, 0x94}, 4, xeEbcdic, false},
 };
 
-bool IsContinuation(char b) { return (static_cast<unsigned char>(b) & 0xC0) == 0x80; }
-
 bool IsUnsupported(XmlEncoding e) { return e == xeUcs4Be || e == xeUcs4Order2143 || e == xeUcs4Order3412 || e == xeEbcdic; }
-
-// Bytes of a UTF-8 sequence by its lead byte, as the codec groups them (loosely: it never rejects).
-std::size_t GroupLength(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if (lead >= 0xF0) return 4;
-    return (lead & 0x20) ? 3 : 2;
-}
 
 }  // namespace
 
-XmlCodecStream::XmlCodecStream(Stream* stream) : stream_(stream), buffered_(dynamic_cast<XmlBufferedReadStream*>(stream)) {}
+XmlCodecStream::XmlCodecStream(Stream* stream) : stream_(stream) {}
 
 void XmlCodecStream::Unsupported() { throw EStreamError("Unsupported string encoding"); }
 
@@ -66,62 +56,30 @@ void XmlCodecStream::Detect() {
     else
         stream_->Seek(-static_cast<std::int64_t>(n), SeekOrigin::Current);
     swapBytes_ = encoding_ == xe16BitBe || encoding_ == xeUtf16Be;
-    UpdateFastRead();
+    base_ = rawStart_ = stream_->Position();
 }
 
 void XmlCodecStream::SetEncoding(XmlEncoding encoding) {
     encoding_ = encoding;
-    UpdateFastRead();
-}
-
-void XmlCodecStream::UpdateFastRead() {
-    rawBytes_ = passBytes_ && encoding_ == xe8Bit;
-    fastRead_ = accessMode_ == 1 && buffered_ && (encoding_ == xeUtf8 || rawBytes_);
-    fast16_ = accessMode_ == 1 && buffered_ && Is16Bit();
-    run16_.clear();
-    plainFrom_ = plainEnd_ = 0;
-}
-
-std::string_view XmlCodecStream::PlainPageRun() {
-    std::string_view page = buffered_->PeekPage();
-    std::size_t plain = 0;
-    if (rawBytes_) {
-        const void* nul = page.empty() ? nullptr : std::memchr(page.data(), 0, page.size());
-        plain = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - page.data()) : page.size();
-    } else {
-        while (plain < page.size() && static_cast<unsigned char>(page[plain] - 1) < 0x7F) ++plain;
-    }
-    plainFrom_ = buffered_->CurrentPosition();
-    plainEnd_ = plainFrom_ + static_cast<std::int64_t>(plain);
-    return page.substr(0, plain);
-}
-
-std::string_view XmlCodecStream::DecodeUtf16Run() {
-    constexpr std::size_t kRunUnits = 256;
-    runBase_ = buffered_->CurrentPosition();
-    std::string_view page = buffered_->PeekPage();
-    const auto* bytes = reinterpret_cast<const unsigned char*>(page.data());
-    const std::size_t units = std::min(page.size() / 2, kRunUnits);
-    run16_.resize(units);
-    std::size_t n = 0;
-    for (; n < units; ++n) {
-        char16_t unit = UnitAt(bytes + 2 * n);
-        if (unit - 1u >= 0x7Fu) break;  // not 1..127
-        run16_[n] = static_cast<char>(unit);
-    }
-    run16_.resize(n);
-    return run16_;
+    if (accessMode_ != 1) return;
+    std::size_t end = pos_;  // the rest of the current character stays as it was decoded
+    while (end > 0 && end < text_.size() && ends_[end] == ends_[end - 1]) ++end;
+    rawStart_ = EndOf(static_cast<std::ptrdiff_t>(end) - 1);
+    text_.resize(end);
+    ends_.resize(end);
+    if (lossAt_ >= end) lossAt_ = std::string::npos;
+    nul_ = FindNul(pos_);
+    raw_.clear();
+    sourceEnded_ = false;
+    stream_->SetPosition(rawStart_);
 }
 
 std::size_t XmlCodecStream::Read(void* buffer, std::size_t count) {
     if (accessMode_ == 0) Detect();
     if (accessMode_ != 1) throw EStreamError("Cannot read from a conversion stream opened for writing");
     if (count != 1) throw EStreamError("Cannot read multiple chars from conversion stream at once");
-    char c;
-    if (pendingIndex_ < pending_.size())
-        c = pending_[pendingIndex_++];
-    else
-        c = ReadByte();
+    if (pos_ >= text_.size() && !Decode()) return 0;
+    char c = text_[pos_++];
     *static_cast<char*>(buffer) = c;
     return c != 0 ? 1 : 0;
 }
@@ -150,11 +108,16 @@ void XmlCodecStream::BeginWrite() {
 
 std::int64_t XmlCodecStream::Seek(std::int64_t offset, SeekOrigin origin) {
     if (accessMode_ == 0) throw EStreamError("Cannot seek before reading or writing in conversion stream");
-    if (origin == SeekOrigin::Current && offset == 0) return stream_->Position();
+    if (origin == SeekOrigin::Current && offset == 0) {
+        if (accessMode_ != 1) return stream_->Position();
+        ReportDeliveredLoss();
+        return EndOf(static_cast<std::ptrdiff_t>(pos_) - 1);
+    }
     if (origin == SeekOrigin::Current && (offset == -1 || offset == -2) && accessMode_ == 1) {
-        pending_.clear();
-        pendingIndex_ = 0;
-        stream_->SetPosition(offset == -1 ? prevPos_ : prevPrevPos_);
+        const std::size_t from = pos_;
+        for (std::int64_t k = offset; k < 0; ++k) Back();
+        for (std::size_t i = from; i-- > pos_;)  // a NUL gone back over ends the data again
+            if (text_[i] == 0) nul_ = i;
         return 0;
     }
     if (origin == SeekOrigin::End && offset == 0) return stream_->Size();
@@ -162,74 +125,11 @@ std::int64_t XmlCodecStream::Seek(std::int64_t offset, SeekOrigin origin) {
     throw EStreamError("Cannot perform seek on codec stream");
 }
 
-void XmlCodecStream::StorePrevPosition() {
-    prevPrevPos_ = prevPos_;
-    prevPos_ = stream_->Position();
-}
-
 void XmlCodecStream::ReportLoss() {
+    lossAt_ = std::string::npos;
     if (lossWarned_) return;
     lossWarned_ = true;
     if (OnLoss) OnLoss(*this);
-}
-
-bool XmlCodecStream::ReadSourceByte(unsigned char& b) {
-    char c;
-    bool ok = buffered_ ? buffered_->ReadByte(c) : stream_->Read(&c, 1) == 1;
-    b = static_cast<unsigned char>(c);
-    return ok;
-}
-
-bool XmlCodecStream::ReadUtf16Unit(char16_t& unit) {
-    unsigned char b[2] = {0, 0};
-    if (!ReadSourceByte(b[0])) return false;
-    ReadSourceByte(b[1]);
-    unit = UnitAt(b);
-    return true;
-}
-
-bool XmlCodecStream::ReadUtf16CodePoint(char32_t& cp) {
-    char16_t unit;
-    if (!ReadUtf16Unit(unit)) return false;
-    cp = unit;
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-        std::int64_t afterHigh = stream_->Position();
-        char16_t low;
-        if (ReadUtf16Unit(low) && low >= 0xDC00 && low <= 0xDFFF) {
-            cp = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-            return true;
-        }
-        stream_->SetPosition(afterHigh);
-    }
-    if (cp >= 0xD800 && cp <= 0xDFFF) {
-        cp = 0xFFFD;
-        ReportLoss();
-    }
-    return true;
-}
-
-char XmlCodecStream::ReadUtf8Sequence(char lead) {
-    std::string bytes(1, lead);
-    for (std::size_t k = GroupLength(static_cast<unsigned char>(lead)); k > 1; --k) {
-        unsigned char next;
-        if (!ReadSourceByte(next)) break;
-        if (!IsContinuation(static_cast<char>(next))) {  // a sequence cut short: that byte starts the next character
-            if (buffered_)
-                buffered_->Unread();
-            else
-                stream_->Seek(-1, SeekOrigin::Current);
-            break;
-        }
-        bytes += static_cast<char>(next);
-    }
-    if (DecodeUtf8Sequence(bytes) == 0xFFFD) bytes = "\xEF\xBF\xBD";
-    return Deliver(std::move(bytes));
-}
-
-char XmlCodecStream::Deliver(std::string bytes) {
-    pending_ = std::move(bytes);
-    pendingIndex_ = 1;
-    return pending_.empty() ? 0 : pending_[0];
 }
 
 void XmlCodecStream::WriteOut(const void* bytes, std::size_t count) {
@@ -254,25 +154,7 @@ void XmlCodecStream::WriteUtf16(char32_t cp) {
 
 // --- XmlAnsiStream: the inner form is text of the system code page ---
 
-XmlAnsiStream::XmlAnsiStream(Stream* stream) : XmlCodecStream(stream) { passBytes_ = true; }
-
-char XmlAnsiStream::ReadByte() {
-    StorePrevPosition();
-    if (encoding_ == xe8Bit || encoding_ == xeUtf8) {
-        unsigned char b;
-        if (!ReadSourceByte(b)) return 0;
-        return b < 0x80 || encoding_ == xe8Bit ? static_cast<char>(b) : ReadUtf8Sequence(static_cast<char>(b));
-    }
-    if (!Is16Bit()) Unsupported();
-    return ReadUtf16Character();
-}
-
-char XmlAnsiStream::DeliverCodePoint(char32_t cp) {
-    bool lost;
-    std::string gbk = CodePointToGbk(cp, lost);
-    if (lost) ReportLoss();
-    return Deliver(std::move(gbk));
-}
+XmlAnsiStream::XmlAnsiStream(Stream* stream) : XmlCodecStream(stream) {}
 
 void XmlAnsiStream::WriteChar(std::string_view gbk) {
     if (encoding_ == xeUtf8) {
@@ -280,8 +162,7 @@ void XmlAnsiStream::WriteChar(std::string_view gbk) {
         WriteOut(utf8.data(), utf8.size());
         return;
     }
-    std::string utf8 = GbkToUtf8(gbk);
-    WriteUtf16(DecodeUtf8Sequence(utf8));
+    WriteUtf16(DecodeUtf8(GbkToUtf8(gbk), 0).cp);
 }
 
 void XmlAnsiStream::WriteBuf(const char* buffer, std::size_t count) {
@@ -320,43 +201,7 @@ void XmlAnsiStream::WriteByte(char c) {
 
 // --- XmlUtf8Stream: the inner form is UTF-8 ---
 
-XmlUtf8Stream::XmlUtf8Stream(Stream* stream) : XmlCodecStream(stream) {}
-
-char XmlUtf8Stream::ReadByte() {
-    StorePrevPosition();
-    unsigned char b;
-    switch (encoding_) {
-        case xe8Bit: {
-            if (!ReadSourceByte(b)) return Deliver({});
-            if (b < 0x80) return Deliver(std::string(1, static_cast<char>(b)));
-            std::string gbk(1, static_cast<char>(b));
-            if (IsGbkLeadByte(b)) {
-                unsigned char trail;
-                if (ReadSourceByte(trail)) {
-                    if (IsGbkTrailByte(trail))
-                        gbk += static_cast<char>(trail);
-                    else
-                        stream_->Seek(-1, SeekOrigin::Current);
-                }
-            }
-            std::string utf8 = GbkToUtf8(gbk);
-            if (utf8 == "?") ReportLoss();
-            return Deliver(std::move(utf8));
-        }
-        case xeUtf8:
-            if (!ReadSourceByte(b)) return Deliver({});
-            return ReadUtf8Sequence(static_cast<char>(b));
-        default:
-            if (!Is16Bit()) Unsupported();
-            return ReadUtf16Character();
-    }
-}
-
-char XmlUtf8Stream::DeliverCodePoint(char32_t cp) {
-    std::string utf8;
-    AppendUtf8(utf8, cp);
-    return Deliver(std::move(utf8));
-}
+XmlUtf8Stream::XmlUtf8Stream(Stream* stream) : XmlCodecStream(stream) { utf8Inner_ = true; }
 
 void XmlUtf8Stream::WriteBuf(const char* buffer, std::size_t count) {
     if (encoding_ == xeUtf8) {
@@ -364,19 +209,15 @@ void XmlUtf8Stream::WriteBuf(const char* buffer, std::size_t count) {
         return;
     }
     if (encoding_ != xe8Bit && !Is16Bit()) Unsupported();
-    for (std::size_t i = 0; i < count; ++i) WriteByte(buffer[i]);
-}
-
-void XmlUtf8Stream::WriteByte(char c) {
-    if (!partial_.empty() && !IsContinuation(c)) {  // a sequence cut short
-        partial_.clear();
-        WriteCodePoint(0xFFFD);
+    partial_.append(buffer, count);
+    std::size_t i = 0;
+    while (i < partial_.size()) {
+        Utf8Char c = DecodeUtf8(partial_, i);
+        if (c.status == Utf8Status::Malformed && i + c.length == partial_.size()) break;  // the rest comes with the next write
+        WriteCodePoint(c.cp);  // U+FFFD for a bad sequence
+        i += c.length;
     }
-    partial_ += c;
-    if (partial_.size() < GroupLength(static_cast<unsigned char>(partial_[0]))) return;
-    char32_t cp = DecodeUtf8Sequence(partial_);
-    partial_.clear();
-    WriteCodePoint(cp);
+    partial_.erase(0, i);
 }
 
 void XmlUtf8Stream::WriteCodePoint(char32_t cp) {

@@ -1,17 +1,19 @@
 // Codec streams: between the document's 8-bit characters and the external encoding of a source or
-// target. Reading detects the encoding from the first bytes and delivers one character byte per
-// Read; writing puts the encoding's byte-order mark first and converts what it is given.
+// target. Reading detects the encoding from the first bytes, decodes the source once, piece by
+// piece, into the inner form and delivers it one byte per Read (or in runs to the parser); writing
+// puts the encoding's byte-order mark first and converts what it is given.
 //
 // XmlAnsiStream serves documents whose strings are text of the system code page (GBK);
 // XmlUtf8Stream serves documents whose strings are UTF-8.
 #pragma once
 
 #include "core/stream.h"
-#include "xml/buffered_stream.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace xunda {
 
@@ -42,54 +44,31 @@ public:
     // Position and size are the underlying stream's; -1 and -2 go back one or two characters.
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
 
-    // Read(&c, 1) == 1, without the call chain where the source is buffered.
+    // Read(&c, 1) == 1, without the call where the text is decoded already.
     bool ReadChar(char& c) {
-        if (pendingIndex_ < pending_.size()) {
-            c = pending_[pendingIndex_++];
+        if (pos_ < text_.size()) {
+            c = text_[pos_++];
             return c != 0;
         }
-        if (!fastRead_ && !fast16_) return Read(&c, 1) == 1;
-        prevPrevPos_ = prevPos_;
-        prevPos_ = buffered_->CurrentPosition();
-        if (fast16_) {
-            c = ReadUtf16Character();
-            return c != 0;
-        }
-        if (!buffered_->ReadByte(c)) return false;
-        if (static_cast<unsigned char>(c) < 0x80 || rawBytes_) return c != 0;
-        c = ReadUtf8Sequence(c);
-        return true;
+        return Read(&c, 1) == 1;
     }
-
-    // Characters that may be taken without a Read each, while reading from a buffered source: the
-    // rest of the page when bytes pass through, else a stretch of plain ASCII characters; empty
-    // otherwise. A run holds no 0 byte (the end of the data for a reader) and, unless bytes pass
-    // through unchanged, no byte of 128 or more: each of its bytes is a character by itself.
+    // The decoded characters from the position on, up to a NUL (the end of the data for a reader)
+    // or the end of what is decoded; empty at the end of the data.
     std::string_view PeekRun() {
-        if (pendingIndex_ < pending_.size()) return {};
-        if (fast16_) {
-            std::int64_t offset = buffered_->CurrentPosition() - runBase_;
-            if (offset >= 0 && offset % 2 == 0 && static_cast<std::uint64_t>(offset / 2) < run16_.size())
-                return std::string_view(run16_).substr(static_cast<std::size_t>(offset / 2));
-            return DecodeUtf16Run();
-        }
-        if (!fastRead_) return {};
-        std::string_view page = buffered_->PeekPage();
-        std::int64_t position = buffered_->CurrentPosition();
-        if (page.empty() || position < plainFrom_ || position >= plainEnd_) return PlainPageRun();
-        return page.substr(0, static_cast<std::size_t>(plainEnd_ - position));
+        if (pos_ >= text_.size() && !Decode()) return {};
+        if (nul_ < pos_) nul_ = FindNul(pos_);
+        return std::string_view(text_.data() + pos_, nul_ - pos_);
     }
-    // Takes count (at least 1) characters of the run last peeked, as count reads would.
-    void TakeRun(std::size_t count) {
-        std::int64_t width = fast16_ ? 2 : 1;
-        std::int64_t end = buffered_->CurrentPosition() + width * static_cast<std::int64_t>(count);
-        prevPrevPos_ = count >= 2 ? end - 2 * width : prevPos_;
-        prevPos_ = end - width;
-        buffered_->Skip(static_cast<std::size_t>(width) * count);
+    // Takes count bytes of the run last peeked, as count reads would.
+    void TakeRun(std::size_t count) { pos_ += count; }
+    // Goes back before the last character read, as a seek of -1 does.
+    void Back() {
+        if (pos_ > 0) pos_ = CharStart(pos_ - 1);
     }
 
     XmlEncoding Encoding() const { return encoding_; }
-    // Set before the first write, or switched while reading (8-bit to UTF-8 by a declaration).
+    // Set before the first write, or switched while reading (8-bit to UTF-8 by a declaration): the
+    // characters after the current one are decoded again.
     void SetEncoding(XmlEncoding encoding);
     bool HasBom() const { return hasBom_; }
     bool LossWarned() const { return lossWarned_; }
@@ -100,81 +79,70 @@ public:
     std::function<void(XmlCodecStream&)> OnLoss;
 
 protected:
-    // One byte of the inner form, 0 at the end.
-    virtual char ReadByte() = 0;
-    // Converts and writes one byte of the inner form (a character may take several).
-    virtual void WriteByte(char c) = 0;
+    // Converts and writes bytes of the inner form (a character may take several).
     virtual void WriteBuf(const char* buffer, std::size_t count) = 0;
 
-    void StorePrevPosition();
     void ReportLoss();
-    // The next byte of the source; false at its end.
-    bool ReadSourceByte(unsigned char& b);
-    // Reads the rest of the UTF-8 sequence that `lead` opens and delivers it, or U+FFFD for an
-    // overlong form, an encoded surrogate or a sequence cut short; returns its first byte.
-    char ReadUtf8Sequence(char lead);
-    // The 16-bit unit whose two bytes start at p, in the source's byte order: every 16-bit reading
-    // goes through here.
-    char16_t UnitAt(const unsigned char* p) const {
-        return static_cast<char16_t>(swapBytes_ ? p[0] << 8 | p[1] : p[1] << 8 | p[0]);
-    }
-    // The next unit of a 16-bit source (a missing second byte counts as 0); false at the end.
-    bool ReadUtf16Unit(char16_t& unit);
-    // A character of a 16-bit source (a surrogate pair joined); false at the end. A lone surrogate
-    // gives U+FFFD and reports a loss.
-    bool ReadUtf16CodePoint(char32_t& cp);
-    // The next character of a 16-bit source: its first byte in the inner form (0 at the end), the
-    // others pending.
-    char ReadUtf16Character() {
-        char32_t cp;
-        if (!ReadUtf16CodePoint(cp)) return 0;
-        return cp < 0x80 ? static_cast<char>(cp) : DeliverCodePoint(cp);
-    }
-    // Delivers a character beyond ASCII in the inner form; returns its first byte.
-    virtual char DeliverCodePoint(char32_t cp) = 0;
-    // Starts delivering `bytes` (the character read): returns its first byte.
-    char Deliver(std::string bytes);
     // Writes all of it or raises "Cannot write to output stream".
     void WriteOut(const void* bytes, std::size_t count);
     void WriteUtf16(char32_t cp);
     [[noreturn]] static void Unsupported();
     bool Is16Bit() const { return encoding_ == xe16BitBe || encoding_ == xe16BitLe || encoding_ == xeUtf16Be || encoding_ == xeUtf16Le; }
 
-    // The bytes of the character being delivered while reading, and the next one to deliver.
-    std::string pending_;
-    std::size_t pendingIndex_ = 0;
     // The bytes of a character not yet complete while writing.
     std::string partial_;
     XmlEncoding encoding_ = xe8Bit;
     int accessMode_ = 0;  // 0 unused, 1 reading, 2 writing
-    std::int64_t prevPos_ = 0;
-    std::int64_t prevPrevPos_ = 0;
     Stream* stream_;
     bool swapBytes_ = false;
     bool lossWarned_ = false;
     bool hasBom_ = false;
-    // Bytes of an 8-bit source reach the reader unchanged (XmlAnsiStream).
-    bool passBytes_ = false;
+    // The inner form is UTF-8 (XmlUtf8Stream), else text of the system code page (XmlAnsiStream).
+    bool utf8Inner_ = false;
 
 private:
     void Detect();
-    void UpdateFastRead();
-    // PeekRun after searching the page held from the position on.
-    std::string_view PlainPageRun();
-    // PeekRun of a 16-bit source: the ASCII characters of the page from the position on.
-    std::string_view DecodeUtf16Run();
+    // Decodes the next piece of the source; false when nothing is left to deliver.
+    bool Decode();
+    // Keeps the last characters before the position (for going back) and what follows it.
+    void DropDelivered();
+    // Decodes the complete characters of raw_ (all of it at the end of the source) into the inner
+    // form; returns the bytes used.
+    std::size_t DecodeRaw(std::string_view raw, bool last);
+    std::size_t Decode8Bit(std::string_view raw, bool last);
+    std::size_t DecodeUtf8Source(std::string_view raw, bool last);
+    std::size_t Decode16Bit(std::string_view raw, bool last);
+    // Appends one character of the inner form that ends `end` bytes into raw_.
+    void Put(std::string_view bytes, std::size_t end);
+    void PutCodePoint(char32_t cp, std::size_t end);
+    std::size_t FindNul(std::size_t from) const;
+    // A character decoded ahead that the inner form cannot hold is reported once it is delivered:
+    // a declaration may still have the rest decoded again.
+    void NoteLoss() { lossAt_ = std::min(lossAt_, text_.size()); }
+    void ReportDeliveredLoss() {
+        if (lossAt_ < pos_) ReportLoss();
+    }
+    // Index of the first byte of the character that holds text_[i].
+    std::size_t CharStart(std::size_t i) const {
+        while (i > 0 && ends_[i - 1] == ends_[i]) --i;
+        return i;
+    }
+    // Source offset after text_[i]'s character, or of the first character's start for i = -1.
+    std::int64_t EndOf(std::ptrdiff_t i) const { return base_ + (i < 0 ? firstStart_ : ends_[static_cast<std::size_t>(i)]); }
 
-    XmlBufferedReadStream* buffered_ = nullptr;
-    bool fastRead_ = false;  // 8-bit or UTF-8 characters straight from the buffer
-    bool fast16_ = false;    // 16-bit characters straight from the buffer
-    // The decoded 16-bit run: run16_[i] is the character at source position runBase_ + 2 i.
-    std::string run16_;
-    std::int64_t runBase_ = 0;
-    bool rawBytes_ = false;  // every byte passes through unchanged
-    // Source positions [plainFrom_, plainEnd_) of the page held whose bytes are characters by
-    // themselves, so that a page is searched for the first other byte once, not at every run.
-    std::int64_t plainFrom_ = 0;
-    std::int64_t plainEnd_ = 0;
+    // The source decoded into the inner form. ends_[i] is where text_[i]'s character ends in the
+    // source, counted from base_; the bytes of one character share it.
+    std::string text_;
+    std::vector<std::int32_t> ends_;
+    std::int64_t base_ = 0;
+    std::int32_t firstStart_ = 0;  // where text_[0]'s character starts, from base_
+    std::size_t pos_ = 0;          // the next byte of text_ to deliver
+    std::size_t nul_ = 0;          // the first NUL of text_ at or after it (text_.size() for none)
+    // Source bytes read but not decoded (a character cut off by the end of a piece), from rawStart_.
+    std::string raw_;
+    std::int64_t rawStart_ = 0;
+    bool sourceEnded_ = false;
+    std::size_t lossAt_ = std::string::npos;  // the first lost character of text_
 };
 
 class XmlAnsiStream : public XmlCodecStream {
@@ -182,12 +150,10 @@ public:
     explicit XmlAnsiStream(Stream* stream);
 
 protected:
-    char ReadByte() override;
-    char DeliverCodePoint(char32_t cp) override;
-    void WriteByte(char c) override;
     void WriteBuf(const char* buffer, std::size_t count) override;
 
 private:
+    void WriteByte(char c);
     void WriteChar(std::string_view gbk);
 };
 
@@ -196,9 +162,6 @@ public:
     explicit XmlUtf8Stream(Stream* stream);
 
 protected:
-    char ReadByte() override;
-    char DeliverCodePoint(char32_t cp) override;
-    void WriteByte(char c) override;
     void WriteBuf(const char* buffer, std::size_t count) override;
 
 private:
@@ -229,6 +192,13 @@ public:
     }
     // One character from the stream itself, past the surplus.
     bool ReadFromStream(char& c) { return codec_ ? codec_->ReadChar(c) : stream_.Read(&c, 1) == 1; }
+    // Gives back the character just read.
+    void GiveBack(char c) {
+        if (codec_ && Surplus.empty())
+            codec_->Back();
+        else
+            Surplus.insert(0, 1, c);
+    }
     // Characters of the stream that may be taken at once (see XmlCodecStream::PeekRun); empty while
     // characters are given back.
     std::string_view PeekRun() const { return codec_ && Surplus.empty() ? codec_->PeekRun() : std::string_view(); }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/exceptions.h"
+#include "xml/buffered_stream.h"
 #include "xml/node_parser.h"
 
 namespace xunda {
@@ -18,10 +19,10 @@ std::string EncodingNameFor(XmlEncoding encoding, std::string_view declared) {
         case xeUtf16Be: return fits("UTF-16") ? "" : "UTF-16";
         case xe16BitLe: return fits("UTF-16LE") ? "" : "UTF-16LE";
         case xe16BitBe: return fits("UTF-16BE") ? "" : "UTF-16BE";
-        default: {  // 8-bit: any code page's name stands, a Unicode form's does not
-            std::string_view head = declared.substr(0, 3);
-            return SameName(head, "UTF", true) || SameName(head, "UCS", true) ? "GBK" : "";
-        }
+        default:  // 8-bit: the inner form's bytes, GBK
+            for (std::string_view name : {"GBK", "CP936", "MS936", "windows-936"})
+                if (fits(name)) return "";
+            return "GBK";
     }
 }
 
@@ -48,6 +49,8 @@ void XmlDocument::SetDefaults() {
 }
 
 void XmlDocument::Clear() {
+    // A parse holds its top-level node: refused before anything changes.
+    if (IsParsing()) throw Exception("Nodes cannot be removed while the document is being parsed");
     SetDefaults();
     topNodes_->Clear();
     auto declaration = XmlNode::CreateType(this, xnkDeclaration);
@@ -76,7 +79,7 @@ std::string XmlDocument::GetEncodingString() const {
 }
 
 void XmlDocument::LoadFromStream(Stream& source) {
-    XmlBufferedReadStream buffered(&source, false);
+    XmlBufferedReadStream buffered(source);
     std::unique_ptr<XmlCodecStream> codec;
     if (Utf8Strings)
         codec = std::make_unique<XmlUtf8Stream>(&buffered);
@@ -158,7 +161,7 @@ void XmlDocument::ReadFromStream(Stream& stream) {
 void XmlDocument::ParseDTD(XmlNode& node, Stream& stream) { NodeParser(stream).ReadDtd(node, 0); }
 
 void XmlDocument::SaveToStream(Stream& target) {
-    XmlBufferedWriteStream buffered(&target, false);
+    XmlBufferedWriteStream buffered(target);
     std::unique_ptr<XmlCodecStream> codec;
     if (Utf8Strings)
         codec = std::make_unique<XmlUtf8Stream>(&buffered);

@@ -1,7 +1,7 @@
 // Entities, quoting, blanks and line breaks.
 #include "core/codepage.h"
 #include "xml/text.h"
-#include "xml/unicode.h"
+#include "core/codepage.h"
 
 namespace xunda {
 namespace {

@@ -91,6 +91,7 @@ void XmlNode::SetName(std::string_view name) {
 }
 
 void XmlNode::Clear() {
+    CheckChildrenRemovable();
     name_.clear();
     value_.clear();
     AttributesClear();
@@ -266,6 +267,7 @@ std::unique_ptr<XmlNode> XmlNode::NodeExtract(XmlNode* node) {
     std::unique_ptr<XmlNode> taken = std::move(nodes_[static_cast<std::size_t>(index)]);
     nodes_.erase(nodes_.begin() + index);
     taken->parent_ = nullptr;
+    SetDocumentRecursive(*taken, nullptr);  // it stands alone: the document may go before it
     return taken;
 }
 
@@ -308,9 +310,13 @@ void XmlNode::NodesByName(std::string_view name, XmlNodeList* list) const {
         if (SameName(child->name_, name)) list->Add(child.get());
 }
 
-void XmlNode::NodesClear() {
+void XmlNode::CheckChildrenRemovable() const {
     if (document_ && document_->IsParsing())
         for (const auto& child : nodes_) CheckRemovable(*child);
+}
+
+void XmlNode::NodesClear() {
+    CheckChildrenRemovable();
     nodes_.clear();
     nodes_.shrink_to_fit();
 }
@@ -352,11 +358,11 @@ std::string XmlNode::UnEscapeString(std::string_view text) const {
 
 std::string XmlNode::FromWidestring(std::u16string_view text) const {
     std::string utf8 = WideTextToUtf8(text);
-    return document_ && document_->Utf8Strings ? utf8 : Utf8ToGbk(utf8);
+    return document_ && document_->Utf8Strings ? utf8 : Utf8TextToAnsi(utf8);
 }
 
 std::u16string XmlNode::ToWidestring(std::string_view text) const {
-    return Utf8ToUtf16(document_ && document_->Utf8Strings ? std::string(text) : GbkToUtf8(text));
+    return Utf8TextToWide(document_ && document_->Utf8Strings ? std::string(text) : AnsiTextToUtf8(text));
 }
 
 // --- byte blocks ---

@@ -149,7 +149,8 @@ public:
     // NodeDelete, NodeRemove, NodeExtract and NodesClear (so Delete, Clear and Assign too) raise
     // Exception while the document parses: the parser holds the nodes it reads.
     void NodeDelete(int index);
-    // Takes a child out without freeing it (it has no Parent then); nullptr when it is not a child.
+    // Takes a child out without freeing it; it stands alone then (no Parent, no Document, so the
+    // defaults of a node without a document). nullptr when it is not a child.
     std::unique_ptr<XmlNode> NodeExtract(XmlNode* node);
     // Frees the child and returns its former index, or -1.
     int NodeRemove(XmlNode* node);
@@ -242,6 +243,7 @@ private:
     bool IsBelow(const XmlNode& node) const;
     // Raises while a parse is reading `child` (it still holds it).
     void CheckRemovable(const XmlNode& child) const;
+    void CheckChildrenRemovable() const;
     void AddAttributeLine(std::string_view line);
     // The lines from `first` on replace the attributes (sorted when the document says so).
     void TakeAttributeLines(const XmlAttributeLines& lines, std::size_t first);

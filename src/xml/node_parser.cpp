@@ -12,6 +12,14 @@ namespace {
 
 bool IsBlankText(std::string_view s) { return TrimControls(s).empty(); }
 
+// Whether the text read so far followed by [begin, p) ends with the terminator.
+bool EndsWith(std::string_view text, const char* begin, const char* p, std::string_view terminator) {
+    const std::size_t inRun = static_cast<std::size_t>(p - begin);
+    if (inRun >= terminator.size()) return std::string_view(p - terminator.size(), terminator.size()) == terminator;
+    const std::size_t before = terminator.size() - inRun;
+    return text.size() >= before && text.ends_with(terminator.substr(0, before)) && std::string_view(begin, inRun) == terminator.substr(before);
+}
+
 [[noreturn]] void Fail(const std::string& text) { throw EFilerError(text); }
 
 }  // namespace
@@ -21,7 +29,7 @@ int ReadOpenTag(XmlSurplusReader& reader) {
     char first;
     if (!reader.ReadChar(first)) return kRows - 1;
     if (first != '!' && first != '?') {  // every longer opening goes on with "!" or "?"
-        reader.Surplus.assign(1, first);
+        reader.GiveBack(first);
         return kRows - 1;
     }
     reader.Surplus.assign(1, first);  // read again below with the full table
@@ -55,16 +63,14 @@ bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view termin
     if (terminator.empty()) return false;
     const char last = terminator.back();
     char quote = 0;
-    // Called after the terminator's last character.
     auto ended = [&] { return terminator.size() == 1 || std::string_view(text).ends_with(terminator); };
     for (;;) {
-        // Whole runs of the buffered page at a time, one character at a time otherwise.
+        // Whole runs of the decoded text at a time, one character at a time otherwise.
         std::string_view run = reader.PeekRun();
         if (!run.empty()) {
             const char* begin = run.data();
             const char* end = begin + run.size();
             const char* p = begin;
-            const char* appended = begin;
             bool found = false;
             while (p < end) {
                 if (quote != 0) {  // straight to the closing quote
@@ -73,19 +79,20 @@ bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view termin
                     if (closing) quote = 0;
                     continue;
                 }
+                if (skipQuotes)  // straight to the next quote or terminator
+                    while (p < end && *p != last && !IsXmlQuote(*p)) ++p;
+                else
+                    while (p < end && *p != last) ++p;
+                if (p == end) break;
                 const char c = *p++;
-                if (skipQuotes && IsXmlQuote(c)) {
+                if (c != last) {
                     quote = c;
-                } else if (c == last) {
-                    text.append(appended, p);
-                    appended = p;
-                    if (ended()) {
-                        found = true;
-                        break;
-                    }
+                } else if (terminator.size() == 1 || EndsWith(text, begin, p, terminator)) {
+                    found = true;
+                    break;
                 }
             }
-            text.append(appended, p);
+            text.append(begin, p);
             reader.TakeRun(static_cast<std::size_t>(p - begin));
             if (found) break;
             continue;
@@ -167,13 +174,15 @@ bool SplitAttributes(std::string_view text, std::size_t start, std::size_t close
         current = raw;
         isJoined = false;
     };
-    const std::string_view range = text.substr(0, close);
     std::size_t tokenStart = start;
     for (std::size_t i = start; i < close; ++i) {
-        char ch = text[i];
-        if (IsXmlQuote(ch)) {  // straight to the closing quote, or to the end when there is none
-            i = std::min(range.find(ch, i + 1), close - 1);
-        } else if (IsXmlBlank(ch)) {
+        const char ch = text[i];
+        const std::uint8_t kind = kXmlCharClass[static_cast<unsigned char>(ch)];
+        if (kind == 0) continue;
+        if (kind & xccQuote) {  // straight to the closing quote, or to the end when there is none
+            const void* closing = std::memchr(text.data() + i + 1, ch, close - i - 1);
+            i = closing ? static_cast<std::size_t>(static_cast<const char*>(closing) - text.data()) : close - 1;
+        } else {
             token(text.substr(tokenStart, i - tokenStart));
             tokenStart = i + 1;
         }
@@ -197,7 +206,41 @@ void ParseAttributes(std::string_view text, std::size_t start, std::size_t close
     SplitAttributes(text, start, close, sink);
 }
 
+namespace {
+
+// The lines of an element's start tag straight into a node without attributes: the first line is
+// its name, the others its attributes.
+struct ElementSink {
+    std::string& name;
+    XmlAttributeLines& attributes;
+    bool named = false;
+    void clear() {}
+    void push_back(std::string_view line) {
+        if (named) {
+            attributes.push_back(line);
+        } else {
+            name.assign(line);
+            named = true;
+        }
+    }
+    void AppendToLast(std::string_view more) {
+        if (attributes.empty())
+            name.append(more);
+        else
+            attributes.AppendToLast(more);
+    }
+};
+
+}  // namespace
+
 void NodeParser::ParseTag(XmlNode& node, std::string_view text) {
+    const bool sorted = node.document_ && node.document_->SortedAttributes;
+    if (node.kind_ == xnkElement && node.attributes_.empty() && !sorted) {
+        ElementSink sink{node.name_, node.attributes_};
+        SplitAttributes(text, 0, text.size(), sink);
+        if (!sink.named) Fail("Missing element name");
+        return;
+    }
     XmlAttributeLines& tokens = tokens_;
     tokens.clear();
     SplitAttributes(text, 0, text.size(), tokens);
@@ -334,11 +377,11 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
     char ch;
     for (;;) {
         std::string_view run = reader.PeekRun();
-        std::string_view piece = run.substr(0, run.find('<'));
-        if (!piece.empty()) {
-            hadReturn |= piece.find('\r') != std::string_view::npos;
-            text.append(piece);
-            reader.TakeRun(piece.size());
+        std::size_t piece = 0;  // the character data before the next "<"
+        for (; piece < run.size() && run[piece] != '<'; ++piece) hadReturn |= run[piece] == '\r';
+        if (piece > 0) {
+            text.append(run.data(), piece);
+            reader.TakeRun(piece);
             continue;
         }
         if (!reader.ReadFromStream(ch)) Fail("Missing close tag in element " + node.name_);
@@ -362,7 +405,7 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
         XmlNode& child = NewChild(node, depth);
         ReadNode(child, depth + 1);
         if (doc && doc->StopParse) return;
-        if (doc && doc->DropComments && child.kind_ == xnkComment) node.nodes_.pop_back();
+        if (doc && doc->DropComments && child.kind_ == xnkComment) node.nodes_.erase(node.nodes_.begin() + node.NodeIndexOf(&child));
     }
     if (!hadChild) {  // text only: it is the value
         if (!IsBlankText(text)) node.value_ = std::move(text);

@@ -5,6 +5,7 @@
 
 #include "core/stream.h"
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -16,8 +17,20 @@ namespace xunda {
 // A local date and time with milliseconds (no time zone), as the ISO text carries it.
 using XmlDateTime = std::chrono::local_time<std::chrono::milliseconds>;
 
-inline bool IsXmlBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
-inline bool IsXmlQuote(char c) { return c == '"' || c == '\''; }
+// Character classes of the parser, one table lookup each.
+enum XmlCharClass : std::uint8_t {
+    xccBlank = 1,  // tab, line feed, carriage return, blank
+    xccQuote = 2,  // double and single quote
+};
+inline constexpr auto kXmlCharClass = [] {
+    std::array<std::uint8_t, 256> table{};
+    for (unsigned char c : {'\t', '\n', '\r', ' '}) table[c] |= xccBlank;
+    for (unsigned char c : {'"', '\''}) table[c] |= xccQuote;
+    return table;
+}();
+inline bool IsXmlClass(char c, std::uint8_t classes) { return kXmlCharClass[static_cast<unsigned char>(c)] & classes; }
+inline bool IsXmlBlank(char c) { return IsXmlClass(c, xccBlank); }
+inline bool IsXmlQuote(char c) { return IsXmlClass(c, xccQuote); }
 
 // --- entities and quoting ---
 

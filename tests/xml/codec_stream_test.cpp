@@ -1,4 +1,5 @@
 // Detection, the codec streams and the buffered streams.
+#include "xml/buffered_stream.h"
 #include "xml/codec_stream.h"
 #include "xml_test_util.h"
 
@@ -19,7 +20,7 @@ std::unique_ptr<XmlCodecStream> Codec(bool utf8Inner, Stream* stream) {
 std::string ReadAll(bool utf8Inner, std::string_view bytes, bool buffered, int* losses = nullptr) {
     MemoryStream source;
     SetBytes(source, bytes);
-    XmlBufferedReadStream buffer(&source, false);
+    XmlBufferedReadStream buffer(source);
     auto codec = Codec(utf8Inner, buffered ? static_cast<Stream*>(&buffer) : &source);
     codec->OnLoss = [&](XmlCodecStream&) { losses && ++*losses; };
     std::string out;
@@ -92,7 +93,7 @@ TEST(XmlBufferedStreams, PagesBlocksAndTheEnd) {
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
     MemoryStream source;
     SetBytes(source, bytes);
-    XmlBufferedReadStream buffered(&source, false);
+    XmlBufferedReadStream buffered(source);
     std::string got(20, '\0');
     buffered.Seek(65530, SeekOrigin::Beginning);
     EXPECT_EQ(buffered.Read(got.data(), 20), 20u);
@@ -105,7 +106,7 @@ TEST(XmlBufferedStreams, PagesBlocksAndTheEnd) {
     }
 
     MemoryStream sink;
-    XmlBufferedWriteStream writer(&sink, false);
+    XmlBufferedWriteStream writer(sink);
     writer.Write(bytes.data(), 65535);
     EXPECT_EQ(sink.Size(), 0);
     writer.Write(bytes.data() + 65535, 1);  // the block is full: written at once
@@ -117,9 +118,26 @@ TEST(XmlBufferedStreams, PagesBlocksAndTheEnd) {
     struct FullDisk : MemoryStream {
         std::size_t Write(const void*, std::size_t count) override { return count - 1; }
     } full;
-    XmlBufferedWriteStream failing(&full, false);
+    XmlBufferedWriteStream failing(full);
     failing.Write("0123456789abc", 13);
     EXPECT_EQ(ErrorOf<EStreamError>([&] { failing.Flush(); }), "Cannot write to output stream");
+
+    std::string kept;  // an owned sink gets the block, then goes with its stream
+    struct Keeper : MemoryStream {
+        std::string* out = nullptr;
+        ~Keeper() override { *out = std::string(Bytes()); }
+    };
+    {
+        auto keeper = std::make_unique<Keeper>();
+        keeper->out = &kept;
+        XmlBufferedWriteStream owner(std::move(keeper));
+        owner.Write("ab", 2);
+    }
+    EXPECT_EQ(kept, "ab");
+    auto owned = std::make_unique<MemoryStream>();
+    SetBytes(*owned, "xy");
+    XmlBufferedReadStream reader(std::move(owned));
+    EXPECT_TRUE(reader.Read(got.data(), 5) == 2 && got.starts_with("xy"));
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ TEST(XmlDocument, SaveAndLoadInEachEncoding) {
     for (const Case& c : {Case{xeUtf16Le, "UTF-8", "UTF-16", test::Utf16("<?", false, true)},
                           Case{xeUtf16Be, "GBK", "UTF-16", test::Utf16("<?", true, true)}, Case{xeUtf8, "GBK", "UTF-8", "\xEF\xBB\xBF<?"},
                           Case{xeUtf8, "utf-8", "utf-8", "\xEF\xBB\xBF<?"}, Case{xe8Bit, "utf-8", "GBK", "<?"}, Case{xe8Bit, "UCS-2", "GBK", "<?"},
-                          Case{xe8Bit, "GB2312", "GB2312", "<?"}, Case{xe16BitLe, "UTF-16", "UTF-16LE", test::Utf16("<?", false, false)},
+                          Case{xe8Bit, "windows-1252", "GBK", "<?"}, Case{xe8Bit, "cp936", "cp936", "<?"}, Case{xe16BitLe, "UTF-16", "UTF-16LE", test::Utf16("<?", false, false)},
                           Case{xe16BitBe, "UTF-16", "UTF-16BE", test::Utf16("<?", true, false)}}) {
         for (bool utf8 : {false, true}) {
             XmlDocument doc, loaded;
@@ -131,6 +131,11 @@ TEST(XmlDocument, EventsAndStopParse) {
     EXPECT_EQ(doc.WriteToString(), "<r><a/></r>\n");
     LoadBytes(doc, "<r>text<!--x-->\r\n</r>");
     EXPECT_EQ(doc.WriteToString(), "<r>text</r>\n");
+    doc.OnNodeCompleted = [](XmlDocument&, XmlNode& n) {
+        if (n.ElementType() == xnkComment) n.Parent()->NodeNew("added");
+    };
+    LoadBytes(doc, "<r><a/><!--x--></r>");  // the comment goes, not the node its handler added
+    EXPECT_EQ(doc.WriteToString(), "<r><a/><added/></r>\n");
 }
 
 // A handler may not remove nodes while the parse holds them.
@@ -148,6 +153,15 @@ TEST(XmlDocument, HandlersThatRemoveNodesDuringAParseRaise) {
             doc.TopNodes().NodesClear();  // and may after it
         }
     }
+    XmlDocument cleared;  // refused before anything changes
+    cleared.OnNodeCreated = [](XmlDocument& d, XmlNode& n) {
+        d.Layout = xlReadableLf;
+        EXPECT_EQ(ErrorOf<Exception>([&] { d.Clear(); }), "Nodes cannot be removed while the document is being parsed");
+        EXPECT_EQ(ErrorOf<Exception>([&] { d.TopNodes().Clear(); }), "Nodes cannot be removed while the document is being parsed");
+        EXPECT_TRUE(d.Layout == xlReadableLf && n.Name() == "r");
+    };
+    LoadBytes(cleared, "<r/>");
+    EXPECT_EQ(cleared.Layout, xlReadableLf);
     // Finished nodes may go while the parse goes on: a streaming reader drops each row once read.
     XmlDocument doc;
     doc.OnNodeCompleted = [](XmlDocument&, XmlNode& n) {

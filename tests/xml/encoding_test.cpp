@@ -56,6 +56,9 @@ TEST(XmlEncodings, MalformedUtf8LoadsAsReplacementCharacters) {
         LoadBytes(doc, "\xEF\xBB\xBF<r a=\"\xC0\xBC\">\xE0\x80\xBC|\xED\xA0\x80|\xED\x9F\xBF|\xF4\x90\x80\x80|\xF0\x8F\xBF\xBF|\x80|\xC3</r>");
         EXPECT_EQ(doc.GetRoot()->AttributeByName("a"), "\uFFFD");
         EXPECT_EQ(doc.GetRoot()->Value(), "\uFFFD|\uFFFD|\xED\x9F\xBF|\uFFFD|\uFFFD|\uFFFD|\uFFFD");
+        const std::string bad = "\x80\x80|\xF8\x88\x80\x80\x80|\xE4\xB8";  // read as the core decoder reads it
+        LoadBytes(doc, "\xEF\xBB\xBF<r>" + bad + "</r>");
+        EXPECT_EQ(doc.GetRoot()->Value(), Utf16ToUtf8(Utf8ToUtf16(bad), BadInput::Replace));
     }
 }
 

@@ -82,6 +82,15 @@ TEST(XmlNode, ChildrenAddFindAndRemove) {
     root.NodeNewAtIndex(0, "first");
     std::unique_ptr<XmlNode> taken = root.NodeExtract(root.GetNodes(3));
     EXPECT_TRUE(taken->Name() == "other" && taken->Parent() == nullptr && root.NodeRemove(taken.get()) == -1);
+    std::unique_ptr<XmlNode> alone;
+    {
+        XmlDocument gone;
+        gone.Layout = xlReadableCrLf;
+        gone.ReadFromString("<r><a><b/></a></r>");
+        alone = gone.GetRoot()->NodeExtract(gone.GetRoot()->GetNodes(0));
+    }
+    EXPECT_TRUE(alone->Document() == nullptr && alone->GetNodes(0)->Document() == nullptr);
+    EXPECT_EQ(alone->WriteToString(), "<a><b></b></a>");  // the settings of no document
     EXPECT_EQ(root.NodeRemove(root.GetNodes(1)), 1);
     root.GetNodes(0)->Delete();
     root.NodeDelete(3);

@@ -100,6 +100,9 @@ TEST(XmlWriter, TypedValues) {
     EXPECT_EQ(n->ReadFloat("f", 0), 0.000123);
     EXPECT_EQ(n->ReadDateTime("d", XmlDateTime{}), when);
     EXPECT_EQ(n->ReadWidestring("w", u"") + n->ReadWidestring("missing", u"默认"), u"宽字符默认");
+    doc.Utf8Strings = true;  // 16-bit text is written and read by one family: a malformed text is refused
+    EXPECT_TRUE(n->ToWidestring("a\xC3") == Utf8TextToWide("a\xC3") && n->ToWidestring(n->FromWidestring(u"a\xD800")) == u"a\uFFFD");
+    doc.Utf8Strings = false;
     EXPECT_THROW(n->ReadColor("s", 0), EConvertError);
     XmlPen pen = n->ReadPen("none");
     EXPECT_EQ(std::vector<int>({pen.Color, pen.Mode, pen.Style, pen.Width, n->ReadBrush("none").Color}), std::vector<int>({0, 4, 0, 1, 0xFFFFFF}));
