@@ -5,6 +5,7 @@
 #include <net/if.h>
 
 #include "core/paths.h"
+#include "core/text_util.h"
 
 namespace xunda {
 
@@ -15,7 +16,7 @@ bool IsLoopbackHost(const std::string& hostPort) {
     } else if (host.find(':') == host.rfind(':')) {
         host = host.substr(0, host.find(':'));
     }
-    if (host == "localhost" || host == "::1") return true;
+    if (EqualsNoCase(host, "localhost") || host == "::1") return true;
     in_addr addr{};
     return inet_pton(AF_INET, host.c_str(), &addr) == 1 && (ntohl(addr.s_addr) >> 24) == 127;
 }

@@ -36,12 +36,6 @@ TEST_F(AboutPageTest, StartWithTheSessionWritesAQuotedEntryAndTheCredentials) {
     EXPECT_EQ(Keys(), "0||");
 }
 
-TEST(DesktopExecQuoteTest, EscapesTheReservedCharacters) {
-    EXPECT_EQ(DesktopExecQuote("/opt/my app/xunda-sms"), "\"/opt/my app/xunda-sms\"");
-    EXPECT_EQ(DesktopExecQuote("/a\"b$c`d\\e"), "\"/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e\"");
-    EXPECT_EQ(DesktopExecQuote("/opt/100%/xunda-sms"), "\"/opt/100%%/xunda-sms\"");
-}
-
 TEST_F(AboutPageTest, ClearAllNeedsTheRightPasswordAndDeletesOnlyThisAccountsRows) {
     const std::vector<std::string> tables = {"histMsg", "mo",      "mt",    "mt_bak",       "mobs",        "mobOrder",
                                              "msgType", "okMsg",   "lastSendMobs", "histMsgType", "sysConfig"};
