@@ -1,9 +1,12 @@
 #include <algorithm>
 #include <cstdlib>
+#include <cstdint>
 #include <map>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
+#include "core/text_util.h"
 #include "office/cell_text.h"
 #include "office/workbook_cells.h"
 #include "office/xml_parts.h"
@@ -101,7 +104,7 @@ std::vector<bool> ReadDateStyles(const ZipArchive& zip, const std::string& membe
     StreamPart(zip, member, doc, {}, [&](XmlNode& item) {
         const XmlNode* list = item.Parent();
         if (list && list->Parent() == doc.GetRoot()) {
-            const int id = std::atoi(LocalAttribute(item, "numFmtId").c_str());
+            const int id = static_cast<int>(ParseInt(LocalAttribute(item, "numFmtId")).value_or(0));
             if (LocalName(*list) == "numFmts") codes[id] = LocalAttribute(item, "formatCode");
             if (LocalName(*list) == "cellXfs") dates.push_back(IsDateFormat(id, codes[id]));
         }
@@ -134,9 +137,9 @@ public:
         std::size_t r = 0, nextRow = 0, column = 0;
         bool stopped = false;
         const auto startRow = [&](const XmlNode& node) {
-            const std::size_t at = std::strtoull(LocalAttribute(node, "r").c_str(), nullptr, 10);
+            const std::int64_t at = ParseInt(LocalAttribute(node, "r")).value_or(0);
             row = &node;
-            r = at >= 1 && at <= 1048576 ? at - 1 : nextRow;
+            r = at >= 1 && at <= 1048576 ? static_cast<std::size_t>(at) - 1 : nextRow;
             column = 0;
         };
         StreamPart(zip, book_.sheets[sheet], doc, {"c"}, [&](XmlNode& node) {
@@ -170,8 +173,9 @@ private:
             if (LocalName(part) == "is") AppendRunTexts(part, value);
         }
         if (type == "s") {
-            const std::size_t index = std::strtoull(value.c_str(), nullptr, 10);
-            return index < strings_.size() && !value.empty() ? strings_[index] : std::string();
+            const std::optional<std::int64_t> index = ParseInt(value);
+            return index && *index >= 0 && static_cast<std::uint64_t>(*index) < strings_.size() ? strings_[*index]
+                                                                                                 : std::string();
         }
         if (type == "inlineStr" || type == "str") return value;
         if (type == "b") return value.empty() ? value : BoolCellText(value != "0");
@@ -184,8 +188,8 @@ private:
         char* end = nullptr;
         const double number = std::strtod(value.c_str(), &end);
         if (*end != '\0') return value;
-        const std::size_t style = std::strtoull(LocalAttribute(cell, "s").c_str(), nullptr, 10);
-        return style < dateStyles_.size() && dateStyles_[style] ? SerialDateText(number, book_.date1904)
+        const std::int64_t style = ParseInt(LocalAttribute(cell, "s")).value_or(0);
+        return style >= 0 && static_cast<std::uint64_t>(style) < dateStyles_.size() && dateStyles_[style] ? SerialDateText(number, book_.date1904)
                                                                 : NumberCellText(number);
     }
 

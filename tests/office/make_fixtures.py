@@ -180,6 +180,10 @@ def package(name, sheet, strings=None, pad=0, workbook=parts["xl/workbook.xml"])
 first = '<row r="1"><c r="A1"><v>13912345678</v></c></row>'
 package("no-sheet.xlsx", first, workbook=f"<workbook {NS}><sheets/></workbook>")
 package("inflated.xlsx", first + "<row/>" * 4_000_000)
+# A shared-string index that is no number names no string (not the first one).
+package("bad-index.xlsx", '<row r="1"><c r="A1" t="s"><v>1x</v></c><c r="B1" t="s"><v>1</v></c></row>',
+        "<si><t>13000000000</t></si><si><t>13100000000</t></si>",
+        workbook=f'<workbook {NS}><sheets><sheet name="A" sheetId="1" r:id="rId7"/></sheets></workbook>')
 package("strings.xlsx", first, f"<si><t>{'1' * (1 << 20)}</t></si>" * 50, pad=1 << 20)
 
 # Text in UTF-16 without a byte-order mark, and bytes with zero bytes that are no text.

@@ -62,6 +62,10 @@ TEST(OfficeReaders, LineBreaksInAParagraphOrACellStay) {
     EXPECT_EQ(ImportMobsFile(Fixture("breaks.docx")), (Texts{"13812345678", "13912345678"}));
 }
 
+TEST(OfficeReaders, ASharedStringIndexThatIsNoNumberNamesNoString) {
+    EXPECT_EQ(ReadExcelCells(Fixture("bad-index.xlsx")), (Texts{"13100000000"}));
+}
+
 TEST(OfficeReaders, XlsDatesWithATime) {
     EXPECT_EQ(ReadExcelCells(Fixture("datetime.xls")), (Texts{"2024-05-06 10:30:05", "2024-05-06"}));
 }

@@ -119,7 +119,7 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "seed" && argc == 3) return xunda::Seed(static_cast<int>(xunda::ParseInt(argv[2]).value()));
     if (mode == "send" && argc == 2) return xunda::Send();
-    if (mode == "serve" && (argc == 4 || argc == 5)) return xunda::Serve(argv[2], argv[3], argc == 5 ? std::stoi(argv[4]) : 0);
+    if (mode == "serve" && (argc == 4 || argc == 5)) return xunda::Serve(argv[2], argv[3], argc == 5 ? static_cast<int>(xunda::ParseInt(argv[4]).value_or(0)) : 0);
     std::cerr << "usage: xunda-send-drill seed N | send | serve PORT FILE [N]\n";
     return 2;
 }
