@@ -3,11 +3,13 @@
 #pragma once
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -16,6 +18,14 @@
 #include "store/account_host.h"
 
 namespace xunda::bench {
+
+// The process's resident memory now, in KiB.
+inline long ResidentKb() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
 
 // The message boxes: texts go to stderr, questions are answered No, file dialogs are cancelled.
 class PrintingPrompts : public Prompts {

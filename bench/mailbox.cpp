@@ -27,13 +27,6 @@ using namespace xunda::bench;
 
 constexpr int kRows = 1000000;
 
-long ResidentKb() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0, resident = 0;
-    statm >> size >> resident;
-    return resident * (sysconf(_SC_PAGESIZE) / 1024);
-}
-
 class BenchHost : public Account<MailboxHost> {
   public:
     using Account::Account;

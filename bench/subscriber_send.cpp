@@ -29,10 +29,7 @@ using namespace xunda::bench;
 constexpr int kSubscribers = 1000000;
 
 double ResidentMb() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0, resident = 0;
-    statm >> size >> resident;
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / 1e6;
+    return static_cast<double>(ResidentKb()) * 1024 / 1e6;
 }
 
 // Questions answered Yes.
