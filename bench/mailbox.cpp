@@ -45,12 +45,15 @@ int main() {
     PrintingPrompts prompts;
     {
         auto db = Database::Create(file, prompts);
-        if (!db || !db->pAdoCom("INSERT INTO mt_bak (corpID, mtID, mtTime, mob, msg, subNumber, linkID, mtLevel, "
-                                "flag, mstatus) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE "
-                                "i<" + std::to_string(kRows) + ") SELECT 10001, 880000000+i, "
-                                "datetime('2026-01-01', '+'||(i*7)||' seconds'), 13800000000+i, "
-                                "'尊敬的客户您好，您的订单'||i||'已发货，请注意查收。[泊舟讯达]', '01', '', '1', 1, "
-                                "CASE WHEN i%50=0 THEN '2' ELSE '0' END FROM n"))
+        if (!db ||
+            !db->pAdoCom("INSERT INTO mt_bak (corpID, mtID, mtTime, mob, msg, subNumber, linkID, mtLevel, "
+                         "flag, mstatus) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n WHERE "
+                         "i<" +
+                         std::to_string(kRows) +
+                         ") SELECT 10001, 880000000+i, "
+                         "datetime('2026-01-01', '+'||(i*7)||' seconds'), 13800000000+i, "
+                         "'尊敬的客户您好，您的订单'||i||'已发货，请注意查收。[泊舟讯达]', '01', '', '1', 1, "
+                         "CASE WHEN i%50=0 THEN '2' ELSE '0' END FROM n"))
             return 1;
     }
 

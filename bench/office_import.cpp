@@ -31,30 +31,37 @@ using namespace xunda::bench;
 // A workbook as spreadsheet programs write it: the phone as a number, a name and a text with a
 // fixed-line number as shared strings, a date and an amount.
 void WriteWorkbook(const std::filesystem::path& file, int rows) {
-    std::string sheet = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns="
-                        "\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
-    std::string strings = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst xmlns="
-                          "\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
+    std::string sheet =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<worksheet xmlns="
+        "\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"><sheetData>";
+    std::string strings =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n<sst xmlns="
+        "\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
     for (int r = 1; r <= rows; ++r) {
         const std::string n = std::to_string(r);
         const std::string at = std::to_string(2 * r - 2), at2 = std::to_string(2 * r - 1);
-        sheet += "<row r=\"" + n + "\" spans=\"1:5\"><c r=\"A" + n + "\"><v>139" + std::to_string(10000000 + r) +
-                 "</v></c><c r=\"B" + n + "\" t=\"s\"><v>" + at + "</v></c><c r=\"C" + n + "\" t=\"s\"><v>" + at2 +
-                 "</v></c><c r=\"D" + n + "\" s=\"1\"><v>" + std::to_string(45000 + r % 1000) + "</v></c><c r=\"E" +
-                 n + "\"><v>" + std::to_string(r % 977) + ".25</v></c></row>";
-        strings += "<si><t>客户" + n + "</t></si><si><t>电话 0755-" + std::to_string(20000000 + r) + "</t></si>";
+        sheet += "<row r=\"" + n + "\" spans=\"1:5\"><c r=\"A" + n + "\"><v>139" +
+                 std::to_string(10000000 + r) + "</v></c><c r=\"B" + n + "\" t=\"s\"><v>" + at +
+                 "</v></c><c r=\"C" + n + "\" t=\"s\"><v>" + at2 + "</v></c><c r=\"D" + n + "\" s=\"1\"><v>" +
+                 std::to_string(45000 + r % 1000) + "</v></c><c r=\"E" + n + "\"><v>" +
+                 std::to_string(r % 977) + ".25</v></c></row>";
+        strings +=
+            "<si><t>客户" + n + "</t></si><si><t>电话 0755-" + std::to_string(20000000 + r) + "</t></si>";
     }
     sheet += "</sheetData></worksheet>";
     strings += "</sst>";
     const std::map<std::string, std::string> parts = {
-        {"xl/workbook.xml", "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
-                            "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
-                            "<sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+        {"xl/workbook.xml",
+         "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+         "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\"><sheets>"
+         "<sheet name=\"Sheet1\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
         {"xl/_rels/workbook.xml.rels",
-         "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
+         "<Relationships "
+         "xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship "
          "Id=\"rId1\" Type=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet\" "
          "Target=\"worksheets/sheet1.xml\"/></Relationships>"},
-        {"xl/styles.xml", "<styleSheet><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"},
+        {"xl/styles.xml",
+         "<styleSheet><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"},
         {"xl/sharedStrings.xml", strings},
         {"xl/worksheets/sheet1.xml", sheet},
     };
@@ -304,15 +311,23 @@ int main(int argc, char** argv) {
     Workbook(100000);
     Workbook(10000);
     const long base = PeakKiB(0), small = PeakKiB(10000), large = PeakKiB(100000);
-    benchmark::RegisterBenchmark("import_xlsx_100000x5", ImportWorkbook)->Unit(benchmark::kMillisecond)->Iterations(3);
-    benchmark::RegisterBenchmark("unzip_grep_sort_u", UnzipGrepSort)->Unit(benchmark::kMillisecond)->Iterations(3);
+    benchmark::RegisterBenchmark("import_xlsx_100000x5", ImportWorkbook)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("unzip_grep_sort_u", UnzipGrepSort)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(3);
     const Times times = RunBenchmarks(argc, argv);
     const double ours = times.Seconds("import_xlsx_100000x5");
     const double anchor = times.Seconds("unzip_grep_sort_u");
-    std::printf("\nimport of 100,000 x 5 .xlsx: %.3f s; unzip -p | grep -oE | sort -u: %.3f s; ratio %.2f (goal <= 3)\n",
-                ours, anchor, anchor > 0 ? ours / anchor : 0.0);
-    std::printf("peak memory above the idle process: %ld KiB for 10,000 rows, %ld KiB for 100,000 rows (goal: flat)\n",
-                small - base, large - base);
+    std::printf(
+        "\nimport of 100,000 x 5 .xlsx: %.3f s; unzip -p | grep -oE | sort -u: %.3f s; ratio %.2f (goal <= "
+        "3)\n",
+        ours, anchor, anchor > 0 ? ours / anchor : 0.0);
+    std::printf(
+        "peak memory above the idle process: %ld KiB for 10,000 rows, %ld KiB for 100,000 rows (goal: "
+        "flat)\n",
+        small - base, large - base);
     ReportHostile();
     return 0;
 }

@@ -15,12 +15,12 @@
 #include "bench_support.h"
 #include "store/database.h"
 #include "store/log.h"
-#include "ui/shell/msg_form.h"
 #include "ui/ports/qt_ports.h"
 #include "ui/send/send_sms_page.h"
+#include "ui/shell/msg_form.h"
 #include "ui/shell/shell.h"
-#include "ui/subscriptions/subscriber_page.h"
 #include "ui/shell/workers.h"
+#include "ui/subscriptions/subscriber_page.h"
 
 namespace {
 using namespace xunda;

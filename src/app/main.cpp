@@ -1,5 +1,8 @@
 // Start-up: the desktop services, the main window (which opens the database), the busy window,
 // the engine's timers, the login dialog, then the event loop until the main window closes.
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -8,18 +11,16 @@
 #include <QTimer>
 #include <QTranslator>
 #include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
+#include "gateway/service_gateway.h"
 #include "platform/autostart.h"
 #include "platform/online_probe.h"
-#include "gateway/service_gateway.h"
+#include "ui/ports/qt_ports.h"
+#include "ui/ports/web_view.h"
 #include "ui/shell/engine_controller.h"
 #include "ui/shell/login_dialog.h"
 #include "ui/shell/main_window.h"
-#include "ui/ports/qt_ports.h"
 #include "ui/shell/sys_tray.h"
-#include "ui/ports/web_view.h"
 
 namespace {
 

@@ -51,7 +51,8 @@ std::vector<std::string> GenerateExcelLines(const SheetGrid& grid, std::string_v
     std::vector<std::string> lines;
     for (std::size_t r = 0; r < grid.rows.size(); ++r) {
         std::string text(cleanedTemplate);
-        for (std::size_t k = 0; k < grid.columns; ++k) ReplaceAllNoCase(text, placeholders[k], grid.Cell(r, k));
+        for (std::size_t k = 0; k < grid.columns; ++k)
+            ReplaceAllNoCase(text, placeholders[k], grid.Cell(r, k));
         if (!phone || text.empty() || ExceedsSmsLimit(text)) continue;
         const std::vector<std::string> mobs = ExtractMobs(grid.Cell(r, *phone));
         if (!mobs.empty()) lines.push_back(mobs.front() + " , " + text);
@@ -59,8 +60,9 @@ std::vector<std::string> GenerateExcelLines(const SheetGrid& grid, std::string_v
     return lines;
 }
 
-std::size_t QueueExcelLines(Database& db, Log& log, std::string_view corpID, const std::vector<std::string>& lines,
-                            std::string_view subNumber, std::string_view linkID, const BusyText& busyText) {
+std::size_t QueueExcelLines(Database& db, Log& log, std::string_view corpID,
+                            const std::vector<std::string>& lines, std::string_view subNumber,
+                            std::string_view linkID, const BusyText& busyText) {
     const std::size_t n = lines.size();
     log.logit("发送EXCEL表格短信的手机号码 " + std::to_string(n) + "个");
     OutboxWriter outbox(db, corpID);

@@ -33,8 +33,9 @@ std::vector<std::string> GenerateExcelLines(const SheetGrid& grid, std::string_v
 // text) through OutboxWriter::iMt with the priority of its position, showing
 // "放入发送队列:(<i>/<n>) <number>", keeps the last numbers (KeepLastSendMobs) and logs
 // "已经放入发送队列". Returns the number of rows committed to the outbox.
-std::size_t QueueExcelLines(Database& db, Log& log, std::string_view corpID, const std::vector<std::string>& lines,
-                            std::string_view subNumber, std::string_view linkID, const BusyText& busyText);
+std::size_t QueueExcelLines(Database& db, Log& log, std::string_view corpID,
+                            const std::vector<std::string>& lines, std::string_view subNumber,
+                            std::string_view linkID, const BusyText& busyText);
 
 // Writes the lines to `file` (UTF-8 with a byte-order mark, CRLF after each line), replacing it;
 // false when it cannot be written.

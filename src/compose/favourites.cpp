@@ -20,8 +20,9 @@ FavouriteAdd AddFavourite(Database& db, const std::string& corp, std::string_vie
     const std::string text = SqlQuote(cleanedText);
     if (!db.pAdoQuery("SELECT * FROM okMsg WHERE corpID=" + corp + " AND msg=" + text).Eof())
         return FavouriteAdd::Exists;
-    return db.pAdoCom("INSERT INTO okMsg (corpID,msg) VALUES (" + corp + "," + text + ")") ? FavouriteAdd::Added
-                                                                                          : FavouriteAdd::Failed;
+    return db.pAdoCom("INSERT INTO okMsg (corpID,msg) VALUES (" + corp + "," + text + ")")
+               ? FavouriteAdd::Added
+               : FavouriteAdd::Failed;
 }
 
 void DeleteFavourite(Database& db, const std::string& corp, std::string_view text) {
@@ -33,7 +34,8 @@ std::vector<std::string> ListFavourites(Database& db, const std::string& corp) {
 }
 
 std::vector<std::string> LastSendMobs(Database& db, const std::string& corp) {
-    return Column(db, "SELECT mob FROM lastSendMobs WHERE corpID=" + corp + " ORDER BY ID DESC LIMIT 12", "mob");
+    return Column(db, "SELECT mob FROM lastSendMobs WHERE corpID=" + corp + " ORDER BY ID DESC LIMIT 12",
+                  "mob");
 }
 
 }  // namespace xunda

@@ -44,9 +44,15 @@ std::vector<std::string> FileMobs(const std::filesystem::path& file, const Offic
             for (std::string_view line : SplitLines(text)) AddMobs(line, mobs);
             break;
         }
-        case OfficeKind::Workbook: ok = read(readers.readExcelCells); break;
-        case OfficeKind::Document: ok = read(readers.readWordText); break;
-        case OfficeKind::Either: ok = read(readers.readExcelCells) || read(readers.readWordText); break;
+        case OfficeKind::Workbook:
+            ok = read(readers.readExcelCells);
+            break;
+        case OfficeKind::Document:
+            ok = read(readers.readWordText);
+            break;
+        case OfficeKind::Either:
+            ok = read(readers.readExcelCells) || read(readers.readWordText);
+            break;
     }
     if (!ok) throw FileReadError(file);
     return mobs;

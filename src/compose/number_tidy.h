@@ -41,7 +41,7 @@ OfficeReaders DefaultOfficeReaders();
 
 // A file that could not be read; what() is the notice "文件读取失败: " + the file's name.
 class FileReadError : public std::runtime_error {
-public:
+  public:
     explicit FileReadError(const std::filesystem::path& file);
 };
 

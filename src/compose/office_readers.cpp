@@ -21,7 +21,8 @@ Container ContainerOf(const std::filesystem::path& file) {
     char magic[8] = {};
     std::ifstream in(file, std::ios::binary);
     in.read(magic, sizeof magic);
-    if (in.gcount() == 8 && std::memcmp(magic, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) == 0) return Container::Ole2;
+    if (in.gcount() == 8 && std::memcmp(magic, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) == 0)
+        return Container::Ole2;
     if (in.gcount() >= 4 && std::memcmp(magic, "PK\x03\x04", 4) == 0) return Container::Zip;
     return Container::Other;
 }
@@ -49,7 +50,8 @@ OfficeKind DetectOfficeKind(const std::filesystem::path& file) {
         return ExtensionStartsWith(file, ".DOC") ? OfficeKind::Document : otherwise;
     };
     switch (ContainerOf(file)) {
-        case Container::Ole2: return byExtension(OfficeKind::Either);
+        case Container::Ole2:
+            return byExtension(OfficeKind::Either);
         case Container::Zip:
             try {
                 const ZipArchive zip(file);
@@ -59,7 +61,8 @@ OfficeKind DetectOfficeKind(const std::filesystem::path& file) {
             } catch (const std::exception&) {
                 return byExtension(OfficeKind::Text);  // a damaged package
             }
-        case Container::Other: break;
+        case Container::Other:
+            break;
     }
     return OfficeKind::Text;
 }
@@ -92,9 +95,9 @@ bool VisitWordText(const std::filesystem::path& file, const std::function<void(s
 
 namespace {
 
-std::optional<std::vector<std::string>> Collect(
-    bool (*visit)(const std::filesystem::path&, const std::function<void(std::string_view)>&),
-    const std::filesystem::path& file) {
+std::optional<std::vector<std::string>> Collect(bool (*visit)(const std::filesystem::path&,
+                                                              const std::function<void(std::string_view)>&),
+                                                const std::filesystem::path& file) {
     std::vector<std::string> items;
     if (!visit(file, [&items](std::string_view text) { items.emplace_back(text); })) return std::nullopt;
     return items;

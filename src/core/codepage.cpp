@@ -11,9 +11,10 @@ namespace {
 
 // One converter per thread and direction: iconv descriptors are not safe to share.
 class Converter {
-public:
+  public:
     Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
-        if (cd_ == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv: code page 936 is not available");
+        if (cd_ == reinterpret_cast<iconv_t>(-1))
+            throw std::runtime_error("iconv: code page 936 is not available");
     }
     ~Converter() { iconv_close(cd_); }
     Converter(const Converter&) = delete;
@@ -50,7 +51,7 @@ public:
         return out;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 
@@ -64,7 +65,9 @@ Converter& FromGbk() {
 }
 
 // Bytes of the character that starts `rest` (a bad sequence as one).
-size_t Utf8Length(std::string_view rest) { return DecodeUtf8(rest, 0).length; }
+size_t Utf8Length(std::string_view rest) {
+    return DecodeUtf8(rest, 0).length;
+}
 
 bool IsAscii(std::string_view s) {
     for (char c : s)
@@ -85,9 +88,13 @@ std::u16string Utf16FromBytes(std::string_view bytes, bool bigEndian) {
 
 }  // namespace
 
-bool IsGbkLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+bool IsGbkLeadByte(unsigned char b) {
+    return b >= 0x81 && b <= 0xFE;
+}
 
-bool IsGbkTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
+bool IsGbkTrailByte(unsigned char b) {
+    return b >= 0x40 && b <= 0xFE && b != 0x7F;
+}
 
 std::string CodePointToGbk(char32_t cp, bool& lost) {
     lost = false;
@@ -160,7 +167,8 @@ std::optional<bool> Utf16ByZeroBytes(std::string_view bytes) {
 
 std::string DecodeInputBytes(std::string_view bytes) {
     if (bytes.starts_with("\xEF\xBB\xBF")) return MakeGbkSafe(bytes.substr(3));
-    if (bytes.starts_with("\xFF\xFE")) return MakeGbkSafe(Utf16ToUtf8(Utf16FromBytes(bytes.substr(2), false)));
+    if (bytes.starts_with("\xFF\xFE"))
+        return MakeGbkSafe(Utf16ToUtf8(Utf16FromBytes(bytes.substr(2), false)));
     if (bytes.starts_with("\xFE\xFF")) return MakeGbkSafe(Utf16ToUtf8(Utf16FromBytes(bytes.substr(2), true)));
     if (const auto bigEndian = Utf16ByZeroBytes(bytes))
         return MakeGbkSafe(Utf16ToUtf8(Utf16FromBytes(bytes, *bigEndian)));

@@ -5,11 +5,11 @@
 // exact. Conversions are thread-safe.
 #pragma once
 
-#include "core/unicode.h"
-
 #include <cstddef>
 #include <string>
 #include <string_view>
+
+#include "core/unicode.h"
 
 namespace xunda {
 

@@ -11,27 +11,27 @@
 namespace xunda {
 
 class Exception : public std::runtime_error {
-public:
+  public:
     explicit Exception(const std::string& message) : std::runtime_error(message) {}
 };
 
 class EStreamError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 class EFilerError : public EStreamError {
-public:
+  public:
     using EStreamError::EStreamError;
 };
 
 class EListError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 
 class EConvertError : public Exception {
-public:
+  public:
     using Exception::Exception;
 };
 

@@ -19,9 +19,15 @@ fs::path DataRoot() {
     return fs::path(home ? home : "/tmp") / ".local/share/xunda-sms";
 }
 
-fs::path DataDir() { return DataRoot() / "DATA"; }
-fs::path LogDir() { return DataRoot() / "LOG"; }
-fs::path WaveDir() { return DataRoot() / "Wave"; }
+fs::path DataDir() {
+    return DataRoot() / "DATA";
+}
+fs::path LogDir() {
+    return DataRoot() / "LOG";
+}
+fs::path WaveDir() {
+    return DataRoot() / "Wave";
+}
 
 void EnsurePrivateDir(const fs::path& dir) {
     if (fs::is_directory(dir)) return;

@@ -16,8 +16,8 @@ enum class Utf8Status : std::uint8_t {
 };
 
 struct Utf8Char {
-    char32_t cp;          // the character when Ok
-    std::size_t length;   // bytes it takes, at least 1; a sequence cut short ends before the byte that cut it
+    char32_t cp;         // the character when Ok
+    std::size_t length;  // bytes it takes, at least 1; a sequence cut short ends before the byte that cut it
     Utf8Status status;
 };
 
@@ -25,22 +25,27 @@ struct Utf8Char {
 inline Utf8Char DecodeUtf8(std::string_view text, std::size_t i) {
     const auto lead = static_cast<unsigned char>(text[i]);
     if (lead < 0x80) return {lead, 1, Utf8Status::Ok};
-    const std::size_t n = lead >= 0xC0 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xF0 && lead < 0xF8 ? 4 : 0;
+    const std::size_t n = lead >= 0xC0 && lead < 0xE0   ? 2
+                          : lead >= 0xE0 && lead < 0xF0 ? 3
+                          : lead >= 0xF0 && lead < 0xF8 ? 4
+                                                        : 0;
     if (n == 0) return {0xFFFD, 1, Utf8Status::Malformed};
     char32_t cp = lead & (0x7F >> n);
     for (std::size_t k = 1; k < n; ++k) {
-        if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return {0xFFFD, k, Utf8Status::Malformed};
+        if (i + k >= text.size() || (static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+            return {0xFFFD, k, Utf8Status::Malformed};
         cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     }
     static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
-    if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return {0xFFFD, n, Utf8Status::Invalid};
+    if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return {0xFFFD, n, Utf8Status::Invalid};
     return {cp, n, Utf8Status::Ok};
 }
 
 struct Utf16Char {
-    char32_t cp;          // a surrogate pair joined; a lone surrogate as it is
-    std::size_t length;   // units it takes
-    bool lone;            // a surrogate without its partner
+    char32_t cp;         // a surrogate pair joined; a lone surrogate as it is
+    std::size_t length;  // units it takes
+    bool lone;           // a surrogate without its partner
 };
 
 // The character that starts at text[i] (i < text.size()).

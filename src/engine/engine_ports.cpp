@@ -6,7 +6,9 @@
 
 namespace xunda {
 
-std::string SystemClock::Now() { return LocalTime("%Y-%m-%d %H:%M:%S"); }
+std::string SystemClock::Now() {
+    return LocalTime("%Y-%m-%d %H:%M:%S");
+}
 
 void SystemSleeper::Sleep(std::chrono::milliseconds duration) {
     std::this_thread::sleep_for(duration);

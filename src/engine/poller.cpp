@@ -13,8 +13,7 @@
 namespace xunda {
 
 std::optional<PollJob> Poller::tick(Database& db, const Credentials& account) {
-    if (!s_.online.IsOnline() || s_.control.paused() || !IsSqlInt(account.corpID))
-        return std::nullopt;
+    if (!s_.online.IsOnline() || s_.control.paused() || !IsSqlInt(account.corpID)) return std::nullopt;
     std::optional<RunFlag::Token> token = runFlag_.TryAcquire();
     if (!token) return std::nullopt;
     return PollJob{&db, account, std::move(*token)};

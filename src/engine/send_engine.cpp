@@ -65,14 +65,16 @@ SendTick SendEngine::tick(Database& db, const Credentials& account) {
 }
 
 void SendEngine::RecoverInterrupted(Database& db, const std::string& corpID) {
-    const std::string marked = " WHERE corpID=" + corpID + " AND flag=0 AND id IN (SELECT id FROM mt_sending)";
+    const std::string marked =
+        " WHERE corpID=" + corpID + " AND flag=0 AND id IN (SELECT id FROM mt_sending)";
     ResultSet rs = db.pAdoQuery("SELECT mob FROM mt" + marked + " ORDER BY id");
     if (rs.Empty()) return;
     std::string mobs;
     for (; !rs.Eof(); rs.Next()) mobs += (mobs.empty() ? "" : ",") + rs.AsString("mob");
     const bool stored = db.Transaction([&] {
         return db.pAdoCom("UPDATE mt SET flag=" + SqlInt(kPossiblySentFlag) + marked) &&
-               db.pAdoCom("DELETE FROM mt_sending WHERE id IN (SELECT id FROM mt WHERE corpID=" + corpID + ")");
+               db.pAdoCom("DELETE FROM mt_sending WHERE id IN (SELECT id FROM mt WHERE corpID=" + corpID +
+                          ")");
     });
     if (stored) s_.log.logit(kPossiblySentText + mobs);
 }
@@ -137,7 +139,8 @@ bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
         } else {
             // The request never reached the service: the rows stay queued for the next tick (a
             // mark that cannot be cleared makes them possibly sent at the next start instead).
-            store_.Store(db, [&] { return db.pAdoCom("DELETE FROM mt_sending WHERE id IN (" + JoinIds(ids) + ")"); });
+            store_.Store(
+                db, [&] { return db.pAdoCom("DELETE FROM mt_sending WHERE id IN (" + JoinIds(ids) + ")"); });
         }
         return false;
     }
@@ -154,8 +157,8 @@ bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
     return stored;
 }
 
-void SendEngine::LogOddResults(const SendJob& job, const MtBatch& batch, const std::vector<std::string>& lines,
-                               const BatchResult& reply) {
+void SendEngine::LogOddResults(const SendJob& job, const MtBatch& batch,
+                               const std::vector<std::string>& lines, const BatchResult& reply) {
     for (std::size_t i = 0; i < reply.rows.size(); ++i) {
         const std::string& mob = job.rows[batch.rows[i]].mob;
         if (i >= lines.size())
@@ -171,12 +174,13 @@ bool SendEngine::StoreHeld(Database& db) {
     const bool stored = store_.Store(db, [&] {
         for (const HeldResult& held : held_) {
             const BatchResult& reply = held.result;
-            if (reply.refused &&
-                !db.pAdoCom("UPDATE mt SET flag=" + SqlInt(reply.flag) + " WHERE id IN (" + JoinIds(held.ids) + ")"))
+            if (reply.refused && !db.pAdoCom("UPDATE mt SET flag=" + SqlInt(reply.flag) + " WHERE id IN (" +
+                                             JoinIds(held.ids) + ")"))
                 return false;
             for (const RowResult& row : reply.rows) {
-                const std::string set = row.flag == 1 ? "mtID=" + (row.mtID ? SqlInt(*row.mtID) : "NULL") + ", flag=1"
-                                                      : "flag=" + SqlInt(row.flag);
+                const std::string set = row.flag == 1
+                                            ? "mtID=" + (row.mtID ? SqlInt(*row.mtID) : "NULL") + ", flag=1"
+                                            : "flag=" + SqlInt(row.flag);
                 if (!db.pAdoCom("UPDATE mt SET " + set + " WHERE id=" + SqlInt(row.id))) return false;
             }
             if (!db.pAdoCom("DELETE FROM mt_sending WHERE id IN (" + JoinIds(held.ids) + ")")) return false;

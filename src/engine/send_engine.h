@@ -49,10 +49,10 @@ struct SendJob {
 enum class SendTickResult {
     WentOffline,  // offline while running: "网络故障" logged, processing paused, kOfflineWarning shown
     Offline,      // offline while paused: nothing done
-    Paused,   // processing is paused
-    Busy,     // a run is still active
-    Empty,    // no queued row
-    Started,  // `job` holds the rows to send
+    Paused,       // processing is paused
+    Busy,         // a run is still active
+    Empty,        // no queued row
+    Started,      // `job` holds the rows to send
 };
 
 struct SendTick {

@@ -5,7 +5,8 @@
 
 namespace xunda {
 
-int GetFieldValue(std::string_view fieldName, int row, std::string& value, int colCount, const FieldList& fields) {
+int GetFieldValue(std::string_view fieldName, int row, std::string& value, int colCount,
+                  const FieldList& fields) {
     value.clear();
     const long rows = colCount > 0 ? static_cast<long>(fields.size()) / colCount : 0;
     if (row < 0 || row >= rows) return -2;

@@ -10,7 +10,7 @@
 namespace xunda {
 
 struct FetchLimits {
-    std::chrono::milliseconds timeout{30000};   // the connect and each receive wait
+    std::chrono::milliseconds timeout{30000};  // the connect and each receive wait
     std::size_t maxBody = 16 * 1024 * 1024;
     std::chrono::milliseconds deadline{60000};  // the whole request: connect, head and body
 };

@@ -24,14 +24,18 @@ const ByteSet kRawValueSet = [] {
     return set;
 }();
 
-std::string HostPart(std::string_view host) { return PercentEncodeUrl("http://" + std::string(host)); }
+std::string HostPart(std::string_view host) {
+    return PercentEncodeUrl("http://" + std::string(host));
+}
 
 // One value of a request: raw (format-0 putMt) or URL-encoded.
-std::string Value(std::string_view bytes, bool raw) { return raw ? EncodeRawUrlValue(bytes) : EncodeUrlValue(bytes); }
+std::string Value(std::string_view bytes, bool raw) {
+    return raw ? EncodeRawUrlValue(bytes) : EncodeUrlValue(bytes);
+}
 
 // The common head of the three text requests, each value in GBK.
-std::string RequestHead(std::string_view host, std::string_view path, int msgFormat, const Credentials& account,
-                        bool raw) {
+std::string RequestHead(std::string_view host, std::string_view path, int msgFormat,
+                        const Credentials& account, bool raw) {
     auto value = [raw](std::string_view text) { return Value(Utf8ToGbk(text), raw); };
     return HostPart(host) + std::string(path) + "?msgFormat=" + std::to_string(msgFormat) +
            "&corpID=" + value(account.corpID) + "&loginName=" + value(account.loginName) +
@@ -44,16 +48,22 @@ std::string RequestHead(std::string_view host, std::string_view path, int msgFor
 std::string EncodeUrlValue(std::string_view bytes) {
     return EscapeBytes(PercentEncodeUrl(bytes), '%', kQuerySeparators);
 }
-std::string EncodeRawUrlValue(std::string_view bytes) { return EscapeBytes(bytes, '%', kRawValueSet); }
+std::string EncodeRawUrlValue(std::string_view bytes) {
+    return EscapeBytes(bytes, '%', kRawValueSet);
+}
 
 std::string FormatMessage(int msgFormat, std::string_view text) {
     switch (msgFormat) {
-        case 0: return Utf8ToGbk(text);
+        case 0:
+            return Utf8ToGbk(text);
         // Encoded here as a value too: the service decodes the text a second time, and a "+" left
         // bare would then be read as a blank.
-        case 1: return EncodeUrlValue(Utf8ToGbk(text));
-        case 2: return std::string(text);
-        default: return StrToUcs2Hex(text);
+        case 1:
+            return EncodeUrlValue(Utf8ToGbk(text));
+        case 2:
+            return std::string(text);
+        default:
+            return StrToUcs2Hex(text);
     }
 }
 
@@ -69,7 +79,9 @@ std::string PollUrl(std::string_view host, std::string_view path, int msgFormat,
     return RequestHead(host, path, msgFormat, account, false) + "&MD5Str=";
 }
 
-std::string DataQueryBase(std::string_view host) { return "http://" + std::string(host) + "/data/?sql=getData+"; }
+std::string DataQueryBase(std::string_view host) {
+    return "http://" + std::string(host) + "/data/?sql=getData+";
+}
 
 std::string DataQueryUrl(std::string_view url) {
     size_t sql = url.find("sql=");

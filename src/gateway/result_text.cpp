@@ -101,6 +101,8 @@ std::string SmsResultText(int code) {
     return std::string(Lookup(kServiceTexts, code, "未知错误消息")) + ":" + std::to_string(code);
 }
 
-std::string HttpStatusText(int code) { return std::string(Lookup(kHttpTexts, code, "")); }
+std::string HttpStatusText(int code) {
+    return std::string(Lookup(kHttpTexts, code, ""));
+}
 
 }  // namespace xunda

@@ -14,7 +14,9 @@ constexpr std::size_t kMaxPutMtBody = 1024 * 1024;       // a line per number, a
 constexpr std::size_t kMaxOtherBody = 16 * 1024 * 1024;  // waiting messages, reports, data rows
 constexpr int kNoAnswer = 500;
 
-bool ValidFormat(int msgFormat) { return msgFormat >= 0 && msgFormat <= 3; }
+bool ValidFormat(int msgFormat) {
+    return msgFormat >= 0 && msgFormat <= 3;
+}
 }  // namespace
 
 // The trace texts of one kind of request.
@@ -37,7 +39,8 @@ FetchResult ServiceGateway::Fetch(const std::string& url, std::size_t maxBody) {
 }
 
 int ServiceGateway::TextRequest(const Texts& texts, const std::string& url, std::size_t maxBody,
-                                std::string& resultValue, std::vector<std::string>& replyLines, bool& replyLost) {
+                                std::string& resultValue, std::vector<std::string>& replyLines,
+                                bool& replyLost) {
     replyLines.clear();
     TraceLog(texts.sending + url);
     FetchResult reply = Fetch(url, maxBody);
@@ -60,16 +63,16 @@ int ServiceGateway::PutMt(std::string& resultValue, std::vector<std::string>& re
     replyLost = false;
     if (!ValidFormat(msgFormat)) return -2;
     static constexpr Texts kTexts{"发送MT消息=", "发送消息失败:", "提交URL成功"};
-    return TextRequest(kTexts, PutMtUrl(host_, msgFormat, account, mt), kMaxPutMtBody, resultValue, replyLines,
-                       replyLost);
+    return TextRequest(kTexts, PutMtUrl(host_, msgFormat, account, mt), kMaxPutMtBody, resultValue,
+                       replyLines, replyLost);
 }
 
 int ServiceGateway::Poll(const Texts& texts, std::string_view path, std::string& resultValue,
                          std::vector<std::string>& replyLines, int msgFormat, const Credentials& account) {
     if (!ValidFormat(msgFormat)) return -2;
     bool replyLost = false;  // a poll whose reply was lost is a failed poll like any other
-    return TextRequest(texts, PollUrl(host_, path, msgFormat, account), kMaxOtherBody, resultValue, replyLines,
-                       replyLost);
+    return TextRequest(texts, PollUrl(host_, path, msgFormat, account), kMaxOtherBody, resultValue,
+                       replyLines, replyLost);
 }
 
 int ServiceGateway::GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,

@@ -10,17 +10,17 @@
 namespace xunda {
 
 struct GatewayOptions {
-    std::string host;                                  // "host[:port]"; empty: ServiceHost()
+    std::string host;                          // "host[:port]"; empty: ServiceHost()
     std::chrono::milliseconds timeout{30000};  // the connect and each receive wait of a request
     Fetcher fetch;                             // empty: HttpFetch
 };
 
 class ServiceGateway : public SmsGateway {
-public:
+  public:
     explicit ServiceGateway(GatewayOptions options = {});
 
-    int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat, const Credentials& account,
-              const MtRequest& mt, bool& replyLost) override;
+    int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
+              const Credentials& account, const MtRequest& mt, bool& replyLost) override;
     int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
               const Credentials& account) override;
     int GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
@@ -29,12 +29,12 @@ public:
 
     const std::string& Host() const { return host_; }
 
-private:
+  private:
     struct Texts;
     int TextRequest(const Texts& texts, const std::string& url, std::size_t maxBody, std::string& resultValue,
                     std::vector<std::string>& replyLines, bool& replyLost);
-    int Poll(const Texts& texts, std::string_view path, std::string& resultValue, std::vector<std::string>& replyLines,
-             int msgFormat, const Credentials& account);
+    int Poll(const Texts& texts, std::string_view path, std::string& resultValue,
+             std::vector<std::string>& replyLines, int msgFormat, const Credentials& account);
     FetchResult Fetch(const std::string& url, std::size_t maxBody);
 
     std::string host_;

@@ -24,7 +24,7 @@ struct ResultValue {
 using FieldList = std::vector<ResultValue>;
 
 class SmsGateway {
-public:
+  public:
     virtual ~SmsGateway() = default;
 
     // Sends `mt.msg` to the numbers of `mt.Mobs`. On 0, resultValue := line 1 of the reply trimmed
@@ -48,6 +48,7 @@ public:
 
 // Looks `fieldName` up (case-insensitively) in row `row`; value is emptied first. Returns 0 when
 // found, -1 when the row has no such field, -2 when there is no such row.
-int GetFieldValue(std::string_view fieldName, int row, std::string& value, int colCount, const FieldList& fields);
+int GetFieldValue(std::string_view fieldName, int row, std::string& value, int colCount,
+                  const FieldList& fields);
 
 }  // namespace xunda

@@ -9,8 +9,9 @@ namespace xunda {
 namespace {
 
 const std::vector<GridColumn> kColumns = {
-    {"手机号码", "mob"},    {"状态报告", "mstatus"}, {"消息时间", "mtTime"}, {"消息内容", "msg"},  {"消息编号", "mtID"},
-    {"长号码", "subNumber"}, {"通道", "linkID"},      {"优先级", "mtlevel"}, {"处理标识", "flag"},
+    {"手机号码", "mob"}, {"状态报告", "mstatus"}, {"消息时间", "mtTime"},
+    {"消息内容", "msg"}, {"消息编号", "mtID"},    {"长号码", "subNumber"},
+    {"通道", "linkID"},  {"优先级", "mtlevel"},   {"处理标识", "flag"},
 };
 constexpr const char* kClearing = "正在删除历史短信,请稍候...";
 

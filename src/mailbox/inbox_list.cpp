@@ -9,7 +9,8 @@ namespace xunda {
 namespace {
 
 const std::vector<GridColumn> kColumns = {
-    {"消息时间", "moTime"}, {"手机号码", "mob"}, {"接收号码", "destID"}, {"处理标识", "flag"}, {"消息内容", "msg"},
+    {"消息时间", "moTime"}, {"手机号码", "mob"}, {"接收号码", "destID"},
+    {"处理标识", "flag"},   {"消息内容", "msg"},
 };
 constexpr const char* kOrder = "moTime DESC, flag, mob";
 constexpr const char* kClearing = "正在删除收信箱短信,请稍候...";
@@ -35,8 +36,8 @@ void InboxList::Open() {
 
 bool InboxList::btnRevSearchClick(const std::string& text, MoFilter filter) {
     const std::string p = SqlQuote("%%" + text + "%%");
-    std::string where = AccountIs(host_) + " AND (mob LIKE " + p + " OR moTime LIKE " + p + " OR destID LIKE " + p +
-                        " OR msg LIKE " + p + ")";
+    std::string where = AccountIs(host_) + " AND (mob LIKE " + p + " OR moTime LIKE " + p +
+                        " OR destID LIKE " + p + " OR msg LIKE " + p + ")";
     if (filter == MoFilter::Unhandled) where += " AND (flag=0)";
     if (filter == MoFilter::Handled) where += " AND (flag=1)";
     grid_.OpenBusy(host_, "正在查找收信箱短信,请稍候...", {"mo", where, kOrder});

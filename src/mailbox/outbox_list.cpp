@@ -9,8 +9,9 @@ namespace xunda {
 namespace {
 
 const std::vector<GridColumn> kColumns = {
-    {"手机号码", "mob"},  {"处理标识", "flag"},   {"消息时间", "mtTime"}, {"通道", "linkID"},   {"长号码", "subNumber"},
-    {"优先级", "mtlevel"}, {"状态报告", "mstatus"}, {"消息编号", "mtID"},  {"消息内容", "msg"},
+    {"手机号码", "mob"},     {"处理标识", "flag"},    {"消息时间", "mtTime"},
+    {"通道", "linkID"},      {"长号码", "subNumber"}, {"优先级", "mtlevel"},
+    {"状态报告", "mstatus"}, {"消息编号", "mtID"},    {"消息内容", "msg"},
 };
 constexpr const char* kDeleteQuestion = "发信箱中的短信删除后将不会被发送!你要继续吗?";
 constexpr const char* kFailed = " AND flag NOT IN (0,1)";

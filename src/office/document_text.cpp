@@ -64,7 +64,8 @@ std::optional<std::string> RunProgramOutput(const std::string& program, const st
     bool ok = true;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (char buffer[65536];;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
         pollfd waiting{readEnd.fd, POLLIN, 0};
         const int ready = left.count() > 0 ? poll(&waiting, 1, static_cast<int>(left.count())) : 0;
         if (ready < 0 && errno == EINTR) continue;

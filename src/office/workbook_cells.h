@@ -11,7 +11,8 @@ namespace xunda {
 
 // One non-empty cell: sheet, row and column counted from 0, and its text (cell_text.h).
 // Cells come sheet by sheet, row by row, column by column. Returning false stops the reading.
-using CellSink = std::function<bool(std::size_t sheet, std::size_t row, std::size_t column, std::string text)>;
+using CellSink =
+    std::function<bool(std::size_t sheet, std::size_t row, std::size_t column, std::string text)>;
 
 // Most cells a workbook may hold, empty ones included: reading stops with an error beyond.
 inline constexpr std::size_t kMaxWorkbookCells = 4'000'000;

@@ -15,14 +15,19 @@ namespace {
 
 std::string CellText(const FreeXL_CellValue& cell) {
     switch (cell.type) {
-        case FREEXL_CELL_INT: return NumberCellText(cell.value.int_value);
-        case FREEXL_CELL_DOUBLE: return NumberCellText(cell.value.double_value);
+        case FREEXL_CELL_INT:
+            return NumberCellText(cell.value.int_value);
+        case FREEXL_CELL_DOUBLE:
+            return NumberCellText(cell.value.double_value);
         case FREEXL_CELL_TEXT:
         case FREEXL_CELL_SST_TEXT:
         case FREEXL_CELL_DATE:
-        case FREEXL_CELL_TIME: return cell.value.text_value ? cell.value.text_value : "";
-        case FREEXL_CELL_DATETIME: return TrimMidnight(cell.value.text_value ? cell.value.text_value : "");
-        default: return {};
+        case FREEXL_CELL_TIME:
+            return cell.value.text_value ? cell.value.text_value : "";
+        case FREEXL_CELL_DATETIME:
+            return TrimMidnight(cell.value.text_value ? cell.value.text_value : "");
+        default:
+            return {};
     }
 }
 

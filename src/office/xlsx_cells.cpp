@@ -1,6 +1,6 @@
 #include <algorithm>
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -86,10 +86,14 @@ bool IsDateFormat(int id, const std::string& code) {
         return true;
     for (std::size_t i = 0; i < code.size(); ++i) {
         const char c = code[i];
-        if (c == '"') i = code.find('"', i + 1);
-        else if (c == '[') i = code.find(']', i + 1);
-        else if (c == '\\') ++i;
-        else if (std::string_view("yYmMdDhHsS").find(c) != std::string_view::npos) return true;
+        if (c == '"')
+            i = code.find('"', i + 1);
+        else if (c == '[')
+            i = code.find(']', i + 1);
+        else if (c == '\\')
+            ++i;
+        else if (std::string_view("yYmMdDhHsS").find(c) != std::string_view::npos)
+            return true;
         if (i == std::string::npos) break;
     }
     return false;
@@ -115,7 +119,8 @@ std::vector<bool> ReadDateStyles(const ZipArchive& zip, const std::string& membe
 // "C5" -> column 2, row 4; false for a reference without letters and digits.
 bool ParseReference(const std::string& ref, std::size_t& row, std::size_t& column) {
     std::size_t i = 0, c = 0, r = 0;
-    for (; i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z' && c <= 16384; ++i) c = c * 26 + (ref[i] - 'A' + 1);
+    for (; i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z' && c <= 16384; ++i)
+        c = c * 26 + (ref[i] - 'A' + 1);
     const std::size_t letters = i;
     for (; i < ref.size() && ref[i] >= '0' && ref[i] <= '9' && r <= 1048576; ++i) r = r * 10 + (ref[i] - '0');
     if (letters == 0 || i != ref.size() || c == 0 || r == 0) return false;
@@ -125,7 +130,7 @@ bool ParseReference(const std::string& ref, std::size_t& row, std::size_t& colum
 }
 
 class SheetReader {
-public:
+  public:
     SheetReader(const Workbook& book, std::vector<std::string> strings, std::vector<bool> dateStyles)
         : book_(book), strings_(std::move(strings)), dateStyles_(std::move(dateStyles)) {}
 
@@ -163,7 +168,7 @@ public:
         return !stopped;
     }
 
-private:
+  private:
     std::string CellText(const XmlNode& cell) const {
         const std::string type = LocalAttribute(cell, "t");
         std::string value;
@@ -174,8 +179,9 @@ private:
         }
         if (type == "s") {
             const std::optional<std::int64_t> index = ParseInt(value);
-            return index && *index >= 0 && static_cast<std::uint64_t>(*index) < strings_.size() ? strings_[*index]
-                                                                                                 : std::string();
+            return index && *index >= 0 && static_cast<std::uint64_t>(*index) < strings_.size()
+                       ? strings_[*index]
+                       : std::string();
         }
         if (type == "inlineStr" || type == "str") return value;
         if (type == "b") return value.empty() ? value : BoolCellText(value != "0");
@@ -189,8 +195,9 @@ private:
         const double number = std::strtod(value.c_str(), &end);
         if (*end != '\0') return value;
         const std::int64_t style = ParseInt(LocalAttribute(cell, "s")).value_or(0);
-        return style >= 0 && static_cast<std::uint64_t>(style) < dateStyles_.size() && dateStyles_[style] ? SerialDateText(number, book_.date1904)
-                                                                : NumberCellText(number);
+        return style >= 0 && static_cast<std::uint64_t>(style) < dateStyles_.size() && dateStyles_[style]
+                   ? SerialDateText(number, book_.date1904)
+                   : NumberCellText(number);
     }
 
     const Workbook& book_;

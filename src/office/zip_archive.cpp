@@ -13,11 +13,11 @@ namespace {
 // reader's page buffer can step back over a page boundary; a seek behind the window inflates the
 // member again from its start.
 class ZipMemberStream : public Stream {
-public:
-  ZipMemberStream(zip* archive, zip_uint64_t index, std::int64_t size, std::shared_ptr<std::int64_t> budget)
-      : archive_(archive), index_(index), size_(size), budget_(std::move(budget)) {
-      Reopen();
-  }
+  public:
+    ZipMemberStream(zip* archive, zip_uint64_t index, std::int64_t size, std::shared_ptr<std::int64_t> budget)
+        : archive_(archive), index_(index), size_(size), budget_(std::move(budget)) {
+        Reopen();
+    }
     ~ZipMemberStream() override {
         if (file_) zip_fclose(file_);
     }
@@ -35,15 +35,19 @@ public:
         }
         return done;
     }
-    std::size_t Write(const void*, std::size_t) override { throw std::runtime_error("ZIP members are read only"); }
+    std::size_t Write(const void*, std::size_t) override {
+        throw std::runtime_error("ZIP members are read only");
+    }
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override {
-        const std::int64_t base = origin == SeekOrigin::Beginning ? 0 : origin == SeekOrigin::Current ? position_ : size_;
+        const std::int64_t base = origin == SeekOrigin::Beginning ? 0
+                                  : origin == SeekOrigin::Current ? position_
+                                                                  : size_;
         position_ = std::clamp<std::int64_t>(base + offset, 0, size_);
         return position_;
     }
     std::int64_t Size() override { return size_; }
 
-private:
+  private:
     static constexpr std::size_t kChunk = 64 * 1024;
     static constexpr std::size_t kWindow = 4 * kChunk;
 

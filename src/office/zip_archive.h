@@ -14,25 +14,25 @@ struct zip;
 namespace xunda {
 
 class ZipArchive {
-public:
-  // Most bytes the members of one file may inflate to, together (re-reads included): 16 MiB
-  // plus 64 times the packed file (real parts inflate 5 to 20 times), 64 MiB at most, which
-  // the readers get through in a few seconds.
-  static std::int64_t InflateBudget(std::uintmax_t fileSize);
+  public:
+    // Most bytes the members of one file may inflate to, together (re-reads included): 16 MiB
+    // plus 64 times the packed file (real parts inflate 5 to 20 times), 64 MiB at most, which
+    // the readers get through in a few seconds.
+    static std::int64_t InflateBudget(std::uintmax_t fileSize);
 
-  // Throws std::runtime_error when the file is no readable ZIP container.
-  explicit ZipArchive(const std::filesystem::path& file);
-  ~ZipArchive();
-  ZipArchive(const ZipArchive&) = delete;
-  ZipArchive& operator=(const ZipArchive&) = delete;
+    // Throws std::runtime_error when the file is no readable ZIP container.
+    explicit ZipArchive(const std::filesystem::path& file);
+    ~ZipArchive();
+    ZipArchive(const ZipArchive&) = delete;
+    ZipArchive& operator=(const ZipArchive&) = delete;
 
-  bool Has(const std::string& member) const;
-  // A forward stream over the inflated member (short backward seeks are served from the last
-  // bytes read). Throws std::runtime_error for a missing member, one larger than what the file
-  // may still inflate to, and (while it is read) when the file's inflate budget runs out.
-  std::unique_ptr<Stream> Open(const std::string& member) const;
+    bool Has(const std::string& member) const;
+    // A forward stream over the inflated member (short backward seeks are served from the last
+    // bytes read). Throws std::runtime_error for a missing member, one larger than what the file
+    // may still inflate to, and (while it is read) when the file's inflate budget runs out.
+    std::unique_ptr<Stream> Open(const std::string& member) const;
 
-private:
+  private:
     zip* archive_ = nullptr;
     std::shared_ptr<std::int64_t> budget_;  // bytes the members may still inflate to
 };

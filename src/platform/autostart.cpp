@@ -35,7 +35,9 @@ std::string DesktopExecQuote(const std::string& program) {
     return quoted + "\"";
 }
 
-fs::path XdgAutostart::EntryFile() { return ConfigHome() / "autostart" / "xunda-sms.desktop"; }
+fs::path XdgAutostart::EntryFile() {
+    return ConfigHome() / "autostart" / "xunda-sms.desktop";
+}
 
 bool XdgAutostart::Enable(const fs::path& program, std::string& error) {
     const fs::path file = EntryFile();

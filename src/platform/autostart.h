@@ -8,7 +8,7 @@ namespace xunda {
 
 // Start with the session on or off. Called on the GUI thread.
 class Autostart {
-public:
+  public:
     virtual ~Autostart() = default;
     // Writes the entry that starts `program`; false (with `error` set) when it cannot be written.
     virtual bool Enable(const std::filesystem::path& program, std::string& error) = 0;
@@ -18,7 +18,7 @@ public:
 
 // The entry "xunda-sms.desktop" in $XDG_CONFIG_HOME/autostart (default ~/.config/autostart).
 class XdgAutostart : public Autostart {
-public:
+  public:
     bool Enable(const std::filesystem::path& program, std::string& error) override;
     void Disable() override;
 

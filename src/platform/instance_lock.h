@@ -11,7 +11,7 @@
 namespace xunda {
 
 class InstanceLock {
-public:
+  public:
     // Creates the data root when it is missing, then takes the lock.
     explicit InstanceLock(const std::filesystem::path& dataRoot);
     ~InstanceLock();
@@ -24,7 +24,7 @@ public:
     // Why the lock is not held when no other program holds it: the lock file and the system's reason.
     const std::string& Error() const { return error_; }
 
-private:
+  private:
     int fd_ = -1;
     bool otherProgram_ = false;
     std::string error_;

@@ -33,6 +33,8 @@ bool HasRunningInterface() {
     return found;
 }
 
-bool InterfaceOnlineProbe::IsOnline() { return IsLoopbackHost(ServiceHost()) || HasRunningInterface(); }
+bool InterfaceOnlineProbe::IsOnline() {
+    return IsLoopbackHost(ServiceHost()) || HasRunningInterface();
+}
 
 }  // namespace xunda

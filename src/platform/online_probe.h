@@ -9,7 +9,7 @@
 namespace xunda {
 
 class InterfaceOnlineProbe : public OnlineProbe {
-public:
+  public:
     bool IsOnline() override;
 };
 

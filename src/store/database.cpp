@@ -209,7 +209,10 @@ Connection& Database::Conn() {
 ResultSet Database::pAdoQuery(std::string_view sql) {
     ResultSet rs{std::string(sql), {}};
     const bool ok = pAdoQuery(
-        sql, [&](const std::vector<std::string>& columns) { rs = ResultSet{std::string(sql), columns}; },
+        sql,
+        [&](const std::vector<std::string>& columns) {
+            rs = ResultSet{std::string(sql), columns};
+        },
         [&](const RowValues& values) {
             for (const auto& v : values) rs.AppendCell(v ? ResultSet::Value(std::string(*v)) : std::nullopt);
         });
@@ -223,7 +226,8 @@ bool Database::pAdoQuery(std::string_view sql, const ColumnsCallback& columns, c
         sql,
         [&](sqlite3_stmt* stmt) {
             std::vector<std::string> names;
-            for (int i = 0; i < sqlite3_column_count(stmt); ++i) names.emplace_back(sqlite3_column_name(stmt, i));
+            for (int i = 0; i < sqlite3_column_count(stmt); ++i)
+                names.emplace_back(sqlite3_column_name(stmt, i));
             values.resize(names.size());
             columns(names);
         },
@@ -234,7 +238,8 @@ bool Database::pAdoQuery(std::string_view sql, const ColumnsCallback& columns, c
                     values[i].reset();
                 } else {
                     const char* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
-                    values[i].emplace(text ? text : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
+                    values[i].emplace(text ? text : "",
+                                      static_cast<std::size_t>(sqlite3_column_bytes(stmt, c)));
                 }
             }
             row(values);

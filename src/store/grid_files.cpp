@@ -98,7 +98,7 @@ std::string CellText(const GridColumn& column, const std::optional<std::string_v
 }
 
 std::vector<std::optional<std::size_t>> FindGridFields(const std::vector<GridColumn>& columns,
-                                                      const std::vector<std::string>& names) {
+                                                       const std::vector<std::string>& names) {
     std::vector<std::optional<std::size_t>> index;
     for (const GridColumn& c : columns) {
         auto it = std::find_if(names.begin(), names.end(),

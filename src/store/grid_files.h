@@ -26,15 +26,16 @@ std::string CellText(const GridColumn& column, const std::optional<std::string_v
 // Where each grid column's field stands among a statement's column names (compared without regard
 // to case); nullopt for a field the statement does not select.
 std::vector<std::optional<std::size_t>> FindGridFields(const std::vector<GridColumn>& columns,
-                                                      const std::vector<std::string>& names);
+                                                       const std::vector<std::string>& names);
 
 // Appends to `file` (created when missing) a header line of the column titles and one line per
 // row, every value as its grid shows it (CellText) between double quotes with inner double quotes
 // doubled, commas between, CRLF at the end of each line. A text a spreadsheet would run as a
 // formula (starting with "=", "+", "-" or "@", unless it is a plain number such as +8613800000000)
 // gets an apostrophe in front so that it stays text (a leading tab would too, but importers that
-// trim blanks drop it, and the formula runs again). A new file starts with a UTF-8 byte-order mark so spreadsheets read it. False when the file cannot be written. The rows' cursor is not moved.
-// When the file cannot be written, it keeps what it held before.
+// trim blanks drop it, and the formula runs again). A new file starts with a UTF-8 byte-order mark so
+// spreadsheets read it. False when the file cannot be written. The rows' cursor is not moved. When the file
+// cannot be written, it keeps what it held before.
 bool SaveDbGridToCsv(const ResultSet& rows, const std::vector<GridColumn>& columns,
                      const std::filesystem::path& file);
 // The same for the rows of a statement, written as they are read (no more than a chunk of the

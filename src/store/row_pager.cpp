@@ -150,7 +150,8 @@ std::optional<std::string> RowPager::Field(std::size_t row, std::string_view nam
     const Block& block = Hold(row);  // reads the table's column names with the first block
     auto it = std::find_if(names_.begin(), names_.end(),
                            [&](const std::string& n) { return EqualsNoCase(n, name); });
-    const auto* cell = Cell(block, row, it == names_.end() ? std::nullopt : std::optional<std::size_t>(it - names_.begin()));
+    const auto* cell =
+        Cell(block, row, it == names_.end() ? std::nullopt : std::optional<std::size_t>(it - names_.begin()));
     return cell ? *cell : std::nullopt;
 }
 

@@ -114,7 +114,7 @@ class RowPager {
 
   private:
     struct Block {
-        std::size_t first = 0;  // the block's first row
+        std::size_t first = 0;                          // the block's first row
         std::vector<std::optional<std::string>> cells;  // rows x names_, in list order
         std::vector<bool> found;
     };
@@ -136,7 +136,7 @@ class RowPager {
     std::int64_t lastRowid_ = 0;
     std::vector<std::int64_t> ids_;
     bool more_ = false;
-    std::vector<std::string> names_;  // the table's columns, as a block read found them
+    std::vector<std::string> names_;                     // the table's columns, as a block read found them
     std::vector<std::optional<std::size_t>> gridIndex_;  // columns_ among names_
     std::vector<Block> blocks_;
 };

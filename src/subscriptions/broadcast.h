@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "store/row_pager.h"
 #include "store/account_host.h"
+#include "store/row_pager.h"
 
 namespace xunda {
 

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "subscriptions/subscribers.h"
 #include "store/account_host.h"
+#include "subscriptions/subscribers.h"
 
 namespace xunda {
 

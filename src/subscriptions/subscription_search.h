@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "store/row_pager.h"
 #include "store/account_host.h"
+#include "store/row_pager.h"
 
 namespace xunda {
 

@@ -53,9 +53,12 @@ TEST(ImportMobsFile, TheContentDecidesTheReaderAndTheExtensionBreaksTies) {
     TempDir dir;
     const std::string ole2 = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1 rest of a compound file";
     std::filesystem::create_directory(dir / "x.doc");
-    const std::pair<std::string, std::string> files[] = {
-        {"x.doc/plain.txt", "13812345678\n"}, {"html.xls", "<td>13812345678</td>"},
-        {"a.XLSX", ole2}, {"a.Doc", ole2}, {"a.bin", ole2}, {"a.zip", "PK\x03\x04 13812345678"}};
+    const std::pair<std::string, std::string> files[] = {{"x.doc/plain.txt", "13812345678\n"},
+                                                         {"html.xls", "<td>13812345678</td>"},
+                                                         {"a.XLSX", ole2},
+                                                         {"a.Doc", ole2},
+                                                         {"a.bin", ole2},
+                                                         {"a.zip", "PK\x03\x04 13812345678"}};
     for (const auto& [name, bytes] : files) WriteFile(dir / name, bytes);
     std::vector<std::string> asked;
     const auto reader = [&asked](const char* what, bool readable) {
@@ -67,8 +70,11 @@ TEST(ImportMobsFile, TheContentDecidesTheReaderAndTheExtensionBreaksTies) {
     };
     const OfficeReaders readers{reader("cells:", false), reader("text:", true)};
     const std::pair<const char*, std::vector<std::string>> cases[] = {
-        {"x.doc/plain.txt", {}}, {"html.xls", {}}, {"a.zip", {}},  // text lines
-        {"a.Doc", {"text:a.Doc"}}, {"a.bin", {"cells:a.bin", "text:a.bin"}}};
+        {"x.doc/plain.txt", {}},
+        {"html.xls", {}},
+        {"a.zip", {}},  // text lines
+        {"a.Doc", {"text:a.Doc"}},
+        {"a.bin", {"cells:a.bin", "text:a.bin"}}};
     for (const auto& [name, readersAsked] : cases) {
         asked.clear();
         EXPECT_EQ(ImportMobsFile(dir / name, readers).size(), 1u) << name;

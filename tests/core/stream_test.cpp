@@ -1,9 +1,10 @@
 // MemoryStream and FileStream.
-#include "core/exceptions.h"
 #include "core/stream.h"
-#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+
+#include "core/exceptions.h"
+#include "support/temp_dir.h"
 
 namespace xunda {
 namespace {
@@ -43,7 +44,7 @@ TEST(Streams, CopyLoadAndSaveThroughAFile) {
     source.SaveToFile(dir / "data.bin");
     FileStream file(dir / "data.bin", FileStream::Mode::OpenRead);
     file.Seek(-3, SeekOrigin::End);
-    EXPECT_EQ(file.Write("x", 1), 0u);  // opened for reading
+    EXPECT_EQ(file.Write("x", 1), 0u);       // opened for reading
     EXPECT_EQ(whole.CopyFrom(file, 0), 10);  // 0: the whole source from its start
     loaded.LoadFromFile(dir / "data.bin");
     EXPECT_EQ(whole.Bytes(), "0123456789");
@@ -51,7 +52,11 @@ TEST(Streams, CopyLoadAndSaveThroughAFile) {
     EXPECT_EQ(loaded.Position(), 0);
     EXPECT_EQ(FileStream(dir / "data.bin", FileStream::Mode::Create).Size(), 0);
     std::string what;
-    try { loaded.LoadFromFile(dir / "missing"); } catch (const EStreamError& e) { what = e.what(); }
+    try {
+        loaded.LoadFromFile(dir / "missing");
+    } catch (const EStreamError& e) {
+        what = e.what();
+    }
     EXPECT_EQ(what, "Cannot open file \"" + (dir / "missing").string() + "\". No such file or directory");
 }
 

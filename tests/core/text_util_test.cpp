@@ -10,7 +10,8 @@ TEST(TextUtil, ReplaceAllAndTrimControls) {
     EXPECT_EQ(ReplaceAll("a b  c", " ", ",,"), "a,,b,,,,c");
     EXPECT_EQ(ReplaceAll("abc", "", "y"), "abc");
     EXPECT_EQ(TrimControls(std::string_view(" \0\t1 0\x01\r\n ", 10)), "1 0");  // codes 0 to 32 at both ends
-    EXPECT_EQ(TrimControls("!\x7F中"), "!\x7F中");  // from "!" (33) on, and the bytes of UTF-8 characters, stay
+    EXPECT_EQ(TrimControls("!\x7F中"),
+              "!\x7F中");  // from "!" (33) on, and the bytes of UTF-8 characters, stay
 }
 
 // Only 'A' to 'Z' fold, whatever the locale; other bytes (UTF-8 and GBK ones too) compare as they are.

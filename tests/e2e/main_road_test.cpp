@@ -14,11 +14,11 @@
 #include "gateway/service_gateway.h"
 #include "sms-sim/sms_sim.h"
 #include "store/database.h"
+#include "ui/send/send_sms_page.h"
 #include "ui/shell/engine_controller.h"
 #include "ui/shell/page.h"
-#include "ui/send/send_sms_page.h"
-#include "ui/shell_fixture.h"
 #include "ui/shell/workers.h"
+#include "ui/shell_fixture.h"
 
 namespace xunda::test {
 namespace {
@@ -69,7 +69,8 @@ class MainRoadTest : public ShellTest {
     // What the test saw, for a failure message.
     std::string Seen() {
         std::string text;
-        for (const char* sql : {"SELECT mob, flag, msg FROM mt", "SELECT mob, flag, mtID, mstatus FROM mt_bak"})
+        for (const char* sql :
+             {"SELECT mob, flag, msg FROM mt", "SELECT mob, flag, mtID, mstatus FROM mt_bak"})
             for (const std::string& row : Records(sql)) text += row + "\n";
         for (const std::string& box : prompts.Boxes()) text += "box: " + box + "\n";
         return text + "log:\n" + LogText();
@@ -98,14 +99,17 @@ TEST_F(MainRoadTest, TypedMessageIsSentOnceToEachNumberAndRepliesAndReportsComeB
     simulator.RefuseNumber(kMobs[1], "404");
     TypeAndSend();
     ASSERT_TRUE(WaitFor([this] {
-        return Value("SELECT COUNT(*) FROM mt_bak") == "2" && Value("SELECT COUNT(*) FROM mt WHERE flag=0") == "0";
+        return Value("SELECT COUNT(*) FROM mt_bak") == "2" &&
+               Value("SELECT COUNT(*) FROM mt WHERE flag=0") == "0";
     })) << Seen();
     WaitIdle();
 
-    EXPECT_EQ(prompts.Boxes(), std::vector<std::string>{"警告: 短信将进入发送队列并立即开始发送!你要继续吗?"});
+    EXPECT_EQ(prompts.Boxes(),
+              std::vector<std::string>{"警告: 短信将进入发送队列并立即开始发送!你要继续吗?"});
     EXPECT_EQ(main->PageArea()->currentWidget(), main->FindPage(QStringLiteral("sendBoxPage")));
     for (const sim::SentMessage& m : simulator.Sent())
-        EXPECT_EQ(m.corpID + " " + m.text + " " + m.mtLevel + " " + std::to_string(m.msgFormat), std::string("10001 ") + kText + " 1 2");
+        EXPECT_EQ(m.corpID + " " + m.text + " " + m.mtLevel + " " + std::to_string(m.msgFormat),
+                  std::string("10001 ") + kText + " 1 2");
     EXPECT_EQ(Records("SELECT mob, flag, mtID FROM mt"), std::vector<std::string>{kMobs[1] + " 404 NULL"});
     EXPECT_EQ(Records("SELECT corpID, mob, mtID, flag, msg, mtLevel FROM mt_bak ORDER BY mob"),
               (std::vector<std::string>{"10001 13800000001 " + SentId(kMobs[0]) + " 1 " + kText + " 1",

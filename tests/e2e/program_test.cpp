@@ -1,7 +1,6 @@
 // Starts the program offscreen in a private data root with auto-login stored, lets it log in to
 // the simulator, send the outbox and fetch the inbox, and ends it with SIGTERM.
 #include <gtest/gtest.h>
-
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -47,11 +46,13 @@ TEST(ProgramTest, AutoLoginReachesTheSimulatorAndSigtermEndsCleanly) {
         ASSERT_TRUE(pWriteSysValue(*db, "", "userName", "demo"));
         ASSERT_TRUE(pWriteSysValue(*db, "", "userPwd", "demo"));
         // A message waiting in the outbox, for the engine to send after the login.
-        ASSERT_TRUE(db->pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) "
-                                "VALUES (10001, '13800138000', '你好', '', '', '1', 0)"));
+        ASSERT_TRUE(
+            db->pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) "
+                        "VALUES (10001, '13800138000', '你好', '', '', '1', 0)"));
         ASSERT_TRUE(prompts.notices().empty());
     }
-    simulator.QueueIncoming({.mob = "13900139000", .destID = "10001", .text = "收到", .moTime = "", .corpID = "10001"});
+    simulator.QueueIncoming(
+        {.mob = "13900139000", .destID = "10001", .text = "收到", .moTime = "", .corpID = "10001"});
 
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
@@ -68,7 +69,8 @@ TEST(ProgramTest, AutoLoginReachesTheSimulatorAndSigtermEndsCleanly) {
         _exit(127);
     }
     const auto logFile = LogDir() / "LOG_10001.LOG";
-    const bool loggedIn = WaitFor([&] { return ReadFile(logFile).find("登录成功(10001)") != std::string::npos; }, 60s);
+    const bool loggedIn =
+        WaitFor([&] { return ReadFile(logFile).find("登录成功(10001)") != std::string::npos; }, 60s);
     EXPECT_TRUE(loggedIn);
     // The engine runs: the outbox is sent and the incoming message is fetched.
     EXPECT_TRUE(WaitFor([&] { return simulator.SendCount("13800138000") == 1; }, 60s)) << ReadFile(logFile);

@@ -18,7 +18,8 @@ int FakeGateway::PutMt(std::string& resultValue, std::vector<std::string>& reply
         reply = putHandler(mt);
     } else {
         std::stringstream numbers(mt.Mobs);
-        for (std::string mob; std::getline(numbers, mob, ',');) reply.lines.push_back("0," + std::to_string(nextMtID_++));
+        for (std::string mob; std::getline(numbers, mob, ',');)
+            reply.lines.push_back("0," + std::to_string(nextMtID_++));
     }
     replyLines = reply.lines;
     replyLost = reply.lost;
@@ -68,8 +69,8 @@ void EngineTest::TearDown() {
 }
 
 std::int64_t EngineTest::Queue(const std::string& mob, const std::string& msg, const std::string& corpID) {
-    db->pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (" + SqlInt(corpID) +
-                "," + SqlQuote(mob) + "," + SqlQuote(msg) + ",'','','1',0)");
+    db->pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (" +
+                SqlInt(corpID) + "," + SqlQuote(mob) + "," + SqlQuote(msg) + ",'','','1',0)");
     return db->LastInsertId();
 }
 

@@ -52,7 +52,11 @@ class FakeGateway : public SmsGateway {
     }
     int GetData(const std::string&, FieldList&, int&, int&) override { return 500; }
 
-    struct PutCall { int msgFormat; Credentials account; MtRequest mt; };
+    struct PutCall {
+        int msgFormat;
+        Credentials account;
+        MtRequest mt;
+    };
     std::vector<PutCall> calls;
     std::deque<FakeReply> putReplies, moReplies, reportReplies;
     std::function<FakeReply(const MtRequest&)> putHandler;
@@ -66,7 +70,11 @@ class FakeGateway : public SmsGateway {
 
 // The desktop, the clock and the processing state as the main window keeps it: online, running
 // after the login, toggled by the pause button, with the three counters.
-class FakeDesk : public OnlineProbe, public EventSounds, public ProcessingState, public Clock, public Sleeper {
+class FakeDesk : public OnlineProbe,
+                 public EventSounds,
+                 public ProcessingState,
+                 public Clock,
+                 public Sleeper {
   public:
     bool IsOnline() override { return online.load(); }
     void Play(SoundEvent event) override {

@@ -7,7 +7,8 @@
 namespace xunda {
 namespace {
 
-MtRow Row(std::int64_t id, std::string msg, std::string sub = "", std::string link = "", std::string level = "1") {
+MtRow Row(std::int64_t id, std::string msg, std::string sub = "", std::string link = "",
+          std::string level = "1") {
     return {id, "1" + std::to_string(id), std::move(msg), std::move(sub), std::move(link), std::move(level)};
 }
 
@@ -20,7 +21,8 @@ TEST(TakeBatch, GroupsEqualKeysInIdOrderAndStopsWhenAsked) {
     } cases[] = {
         {"ids 3, 5, 15 with texts 1, 2, 1", {Row(3, "t1"), Row(5, "t2"), Row(15, "t1")}, {"13,115", "15"}},
         {"every key text counts exactly",
-         {Row(1, "hi"), Row(2, "Hi"), Row(3, "hi", "5"), Row(4, "hi", "", "7"), Row(5, "hi", "", "", "2"), Row(6, "hi")},
+         {Row(1, "hi"), Row(2, "Hi"), Row(3, "hi", "5"), Row(4, "hi", "", "7"), Row(5, "hi", "", "", "2"),
+          Row(6, "hi")},
          {"11,16", "12", "13", "14", "15"}},
         {"a row with all key texts empty does not open the batch to any text",
          {Row(1, ""), Row(2, "text"), Row(3, "")},
@@ -53,9 +55,9 @@ TEST(ReadBatchReply, PerNumberLines) {
         {" 0 , 9223372036854775807 ", 1, INT64_MAX},
         {"0,9223372036854775808", 1, std::nullopt},  // accepted all the same
         {"403,403", 403, std::nullopt},
-        {"17", 17, std::nullopt},                             // no ",": the whole line is the value
-        {"1,1", kUnknownResultFlag, std::nullopt},            // would read as accepted
-        {"9,0", kUnknownResultFlag, std::nullopt},            // would read as queued
+        {"17", 17, std::nullopt},                            // no ",": the whole line is the value
+        {"1,1", kUnknownResultFlag, std::nullopt},           // would read as accepted
+        {"9,0", kUnknownResultFlag, std::nullopt},           // would read as queued
         {"9,2147483648", kUnknownResultFlag, std::nullopt},  // no 32-bit code
     };
     std::vector<std::string> lines;

@@ -26,8 +26,8 @@ class PollerTest : public EngineTest {
 TEST_F(PollerTest, IntervalBacksOffOnEmptyAnswersAndResetsOnData) {
     gateway.moReplies = {{0, "0", {}}, {0, "0", {}}, {500, "", {}}, {-3, "", {}}, {0, "100", {}}};
     for (int expected : {3000, 4000, 4000, 5000, 2000}) EXPECT_EQ(TickAndPoll(mo), expected);
-    EXPECT_EQ(Logged("Internal Server Error"), 1);  // a transport failure leaves the interval
-    EXPECT_EQ(Logged("接收短信:收到(0)条短信"), 1);   // data, even none, resets it
+    EXPECT_EQ(Logged("Internal Server Error"), 1);   // a transport failure leaves the interval
+    EXPECT_EQ(Logged("接收短信:收到(0)条短信"), 1);  // data, even none, resets it
     for (int i = 0; i < 19; ++i) TickAndPoll(report);
     EXPECT_EQ(report.interval(), 20000);
     EXPECT_EQ(TickAndPoll(report), 20000);
@@ -62,12 +62,13 @@ TEST_F(PollerTest, IncomingMessagesAreParsedCutAndStored) {
     EXPECT_EQ(desk.played, std::vector<SoundEvent>{SoundEvent::Incoming});
     EXPECT_EQ(Logged("接收短信:收到(6)条短信"), 1);
     EXPECT_EQ(desk.mo, 6);
-    EXPECT_EQ(Value("SELECT group_concat(IFNULL(moID, 'NULL') || '|' || moTime || '|' || mob || '|' || destID || "
-                    "'|' || msg || '|' || corpID || '|' || flag, '\n') FROM mo WHERE length(msg) < 100"),
-              "77|2024-01-02 03:04:05|13800000001|10657000|hello, world|10001|0\n"
-              "79|2026-03-04 05:06:07|131|106|hour 24|10001|0\n"
-              "NULL|2026-03-04 05:06:07|131|106|it's kept|10001|0\n"
-              "NULL|2026-03-04 05:06:07|||too short|10001|0");  // no row for the blank text
+    EXPECT_EQ(
+        Value("SELECT group_concat(IFNULL(moID, 'NULL') || '|' || moTime || '|' || mob || '|' || destID || "
+              "'|' || msg || '|' || corpID || '|' || flag, '\n') FROM mo WHERE length(msg) < 100"),
+        "77|2024-01-02 03:04:05|13800000001|10657000|hello, world|10001|0\n"
+        "79|2026-03-04 05:06:07|131|106|hour 24|10001|0\n"
+        "NULL|2026-03-04 05:06:07|131|106|it's kept|10001|0\n"
+        "NULL|2026-03-04 05:06:07|||too short|10001|0");  // no row for the blank text
     EXPECT_EQ(Value("SELECT mob || '|' || destID || '|' || msg FROM mo WHERE moID=78"),
               "12345678901234567890|10657000123456789012|" + std::string(254, 'a'));
     EXPECT_EQ(FormatMoTime("202401"), "2024-01- ::");
@@ -80,15 +81,17 @@ TEST_F(PollerTest, ReportsUpdateTheAccountsHistoryRowByMessageNumber) {
         Exec("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (" + row + ", '131', 1)");
     gateway.reportReplies.push_back({0,
                                      "100",
-                                     {"9001,0", "4294967296,2", "9223372036854775807,255", "0,0", "abc,1", "7,",
-                                      "7", " 7 , 3 ", "8,it's"}});
+                                     {"9001,0", "4294967296,2", "9223372036854775807,255", "0,0", "abc,1",
+                                      "7,", "7", " 7 , 3 ", "8,it's"}});
     TickAndPoll(report);
     EXPECT_EQ(desk.played, std::vector<SoundEvent>{SoundEvent::Report});
     EXPECT_EQ(Logged("短信收条:收到(9)个状态报告"), 1);
     EXPECT_EQ(desk.report, 9);
-    EXPECT_EQ(Value("SELECT group_concat(corpID || ':' || mtID || '=' || IFNULL(mstatus, 'NULL'), ' ') FROM mt_bak"),
-              "10001:9001=0 20002:9001=NULL 10001:4294967296=2 10001:9223372036854775807=255 10001:7=3 "
-              "10001:0=NULL 10001:8=it's");
+    EXPECT_EQ(
+        Value(
+            "SELECT group_concat(corpID || ':' || mtID || '=' || IFNULL(mstatus, 'NULL'), ' ') FROM mt_bak"),
+        "10001:9001=0 20002:9001=NULL 10001:4294967296=2 10001:9223372036854775807=255 10001:7=3 "
+        "10001:0=NULL 10001:8=it's");
 }
 
 // A full disk or a locked file: what was fetched is held (and logged), and every poll stores it
@@ -124,7 +127,8 @@ TEST_F(PollerTest, ANulByteInAReplyLosesNothing) {
     service.Start();
     ServiceGateway http({.host = service.Host(), .timeout = std::chrono::milliseconds(5000)});
     MoPoller real({http, log, desk, desk, prompts, desk, desk, desk});
-    const std::string body("100\r\nx,1,20240102030405,131,106,he\0llo\r\nx,2,20240102030405,132,106,next\r\n", 73);
+    const std::string body("100\r\nx,1,20240102030405,131,106,he\0llo\r\nx,2,20240102030405,132,106,next\r\n",
+                           73);
     service.Script({.path = "/sms/getMo/", .body = body});
     TickAndPoll(real);
     EXPECT_EQ(Value("SELECT group_concat(mob || ':' || msg) FROM mo"), "131:hello,132:next");

@@ -77,9 +77,16 @@ TEST_F(SendEngineTest, WhatARequestsReplyMakesOfItsRows) {
         bool sound = false;
         std::vector<std::string> rows = {"131", "132", "133"};
     } cases[] = {
-        {"partly accepted", {0, "200", {"0,9001", "403,403", "0,9003"}}, {"", "403", ""}, {"手机号码:(3)个,返回结果:" + SmsResultText(200)}},
+        {"partly accepted",
+         {0, "200", {"0,9001", "403,403", "0,9003"}},
+         {"", "403", ""},
+         {"手机号码:(3)个,返回结果:" + SmsResultText(200)}},
         {"refused whole", {0, "501", {}}, {"501", "501", "501"}, {}, true},
-        {"no line at all", {-3, "", {}}, {"-3", "-3", "-3"}, {"手机号码:(3)个,返回结果:" + SmsResultText(0)}, true},
+        {"no line at all",
+         {-3, "", {}},
+         {"-3", "-3", "-3"},
+         {"手机号码:(3)个,返回结果:" + SmsResultText(0)},
+         true},
         {"garbage code", {0, "1; DROP TABLE mt", {}}, {"-3", "-3", "-3"}, {}, true},
         {"short list and unreadable message number",
          {0, "100", {"0,12x", "403,403"}},
@@ -125,7 +132,8 @@ TEST_F(SendEngineTest, WhatCannotBeStoredIsTriedAgainQuietlyAtEachTickAndSending
         SCOPED_TRACE(c.trigger);
         const int round = static_cast<int>(&c - cases) + 1;
         if (round == 2) Queue("134", "c");
-        Exec(std::string("CREATE TRIGGER full ") + c.trigger + " BEGIN SELECT RAISE(ABORT, 'disk full'); END");
+        Exec(std::string("CREATE TRIGGER full ") + c.trigger +
+             " BEGIN SELECT RAISE(ABORT, 'disk full'); END");
         for (int tick = 0; tick < 3; ++tick) EXPECT_EQ(TickAndRun(), SendTickResult::Started);
         EXPECT_EQ(prompts.notices().size(), static_cast<std::size_t>(round));  // the store's box, once
         EXPECT_EQ(Logged(kStoreFailedText), round);
@@ -135,7 +143,8 @@ TEST_F(SendEngineTest, WhatCannotBeStoredIsTriedAgainQuietlyAtEachTickAndSending
         EXPECT_EQ(Logged(kStoreResumedText), round);
     }
     EXPECT_EQ(Sent(), (std::vector<std::string>{"131,132", "133", "134"}));
-    EXPECT_EQ(Value("SELECT group_concat(mob || ':' || mtID) FROM mt_bak"), "131:9000,132:9001,133:9002,134:9003");
+    EXPECT_EQ(Value("SELECT group_concat(mob || ':' || mtID) FROM mt_bak"),
+              "131:9000,132:9001,133:9002,134:9003");
     EXPECT_EQ(desk.toggles, 0);
 }
 
@@ -143,7 +152,8 @@ TEST_F(SendEngineTest, RowsAreMarkedInFlightDuringTheRequestAndMarksLeftByAKillA
     std::int64_t a = Queue("131", "x");
     Queue("132", "y");
     gateway.putHandler = [&](const MtRequest& mt) {
-        EXPECT_EQ(Value("SELECT group_concat(mob) FROM mt JOIN mt_sending USING (id) WHERE corpID=10001"), mt.Mobs);
+        EXPECT_EQ(Value("SELECT group_concat(mob) FROM mt JOIN mt_sending USING (id) WHERE corpID=10001"),
+                  mt.Mobs);
         return FakeReply{0, "100", {"0,1"}};
     };
     TickAndRun();
@@ -201,7 +211,8 @@ TEST_F(SendEngineTest, ALostReplyLeavesItsRowsPossiblySentAndARefusedRequestLeav
     service.Start();
     ServiceGateway http({.host = service.Host(), .timeout = std::chrono::milliseconds(500)});
     SendEngine real({http, log, desk, desk, prompts, desk, desk, desk});
-    const sim::ReplyScript lost[] = {{.dropConnection = true}, {.cutAfter = 40}, {.delay = std::chrono::seconds(3)}};
+    const sim::ReplyScript lost[] = {
+        {.dropConnection = true}, {.cutAfter = 40}, {.delay = std::chrono::seconds(3)}};
     for (const sim::ReplyScript& script : lost) {
         const std::string mob = "1380000000" + std::to_string(&script - lost);
         const std::int64_t id = Queue(mob, "x");

@@ -16,14 +16,15 @@ using Lines = std::vector<std::string>;
 const std::string kOddPassword = "p+w#d&x=1 @h:8/?%'_,;";
 
 class GatewaySimTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         sim.Start();
         gateway = ServiceGateway({.host = sim.Host(), .timeout = std::chrono::milliseconds(5000)});
     }
     std::string LastRequestLine() { return sim.Requests().back().requestLine; }
 
-    sim::SmsSimulator sim{{.accounts = {{"demo", "pw", "10001", "g1", "p1"}, {"a&b=c 张", kOddPassword, "7", "g", "p"}}}};
+    sim::SmsSimulator sim{
+        {.accounts = {{"demo", "pw", "10001", "g1", "p1"}, {"a&b=c 张", kOddPassword, "7", "g", "p"}}}};
     ServiceGateway gateway;
     const Credentials account{"10001", "demo", "pw"};
     std::string value = "old";
@@ -34,21 +35,23 @@ protected:
 TEST_F(GatewaySimTest, RequestLinesAndTextsInEveryFormat) {
     const MtRequest mt{"13800000001,13800000002", "你好_1+", "1", "", ""};
     const std::string keys = "&corpID=10001&loginName=demo&password=pw&Mobs=13800000001,13800000002&msg=";
-    const std::string texts[] = {"\xC4\xE3\xBA\xC3_1%2B", "%25C4%25E3%25BA%25C3%255F1%252B", "%E4%BD%A0%E5%A5%BD%5F1%2B",
-                                 "4F60597D005F0031002B"};
+    const std::string texts[] = {"\xC4\xE3\xBA\xC3_1%2B", "%25C4%25E3%25BA%25C3%255F1%252B",
+                                 "%E4%BD%A0%E5%A5%BD%5F1%2B", "4F60597D005F0031002B"};
     const Credentials odd{"7", "a&b=c 张", kOddPassword};
     const MtRequest oddMt{"13800000003", "1+1=2 & 100% #1 a_b", "1", "", ""};
     for (int format = 0; format <= 3; ++format) {
         EXPECT_EQ(gateway.PutMt(value, lines, format, account, mt, lost), 0) << format;
         EXPECT_EQ(lines.size(), 2u);
-        EXPECT_TRUE(LastRequestLine().starts_with("GET /sms/putMt/?msgFormat=" + std::to_string(format) + keys +
-                                                  texts[format] + "&mtLevel=1&subNumber=&linkID= HTTP/"))
+        EXPECT_TRUE(LastRequestLine().starts_with("GET /sms/putMt/?msgFormat=" + std::to_string(format) +
+                                                  keys + texts[format] +
+                                                  "&mtLevel=1&subNumber=&linkID= HTTP/"))
             << LastRequestLine();
         value.clear();
         EXPECT_EQ(gateway.PutMt(value, lines, format, odd, oddMt, lost), 0);
         EXPECT_EQ(value, "100") << format;
     }
-    for (const sim::SentMessage& m : sim.Sent()) EXPECT_EQ(m.text, m.corpID == "7" ? oddMt.msg : mt.msg) << m.msgFormat;
+    for (const sim::SentMessage& m : sim.Sent())
+        EXPECT_EQ(m.text, m.corpID == "7" ? oddMt.msg : mt.msg) << m.msgFormat;
     EXPECT_EQ(sim.SendCount("13800000003"), 4);
     // The polls send an empty MD5Str last.
     EXPECT_EQ(gateway.GetReport(value, lines, 1, account), 0);
@@ -88,8 +91,9 @@ TEST_F(GatewaySimTest, DataQueryInEveryEncodingWithOddCredentials) {
     FieldList fields = {{"stale", "x"}};
     int cols = 9, rows = 9;
     auto query = [&](const std::string& user, const std::string& password) {
-        return gateway.GetData(DataQueryBase(sim.Host()) + SqlQuote("G") + "," + SqlQuote(user) + "," + SqlQuote(password),
-                               fields, cols, rows);
+        return gateway.GetData(
+            DataQueryBase(sim.Host()) + SqlQuote("G") + "," + SqlQuote(user) + "," + SqlQuote(password),
+            fields, cols, rows);
     };
     auto field = [&](const std::string& name) {
         std::string v = "x";
@@ -100,9 +104,11 @@ TEST_F(GatewaySimTest, DataQueryInEveryEncodingWithOddCredentials) {
                           sim::XmlEncoding::Utf16BE}) {
         sim.SetDataReply(encoding, encoding == sim::XmlEncoding::Utf16BE);
         ASSERT_EQ(query("demo", "pw"), 0);
-        EXPECT_EQ(field("c") + field("g") + field("p") + std::to_string(rows) + std::to_string(cols), "10001g1p113");
+        EXPECT_EQ(field("c") + field("g") + field("p") + std::to_string(rows) + std::to_string(cols),
+                  "10001g1p113");
     }
-    EXPECT_TRUE(sim.Requests().back().requestLine.starts_with("GET /data/?sql=getData+'G','demo','pw' HTTP/"));
+    EXPECT_TRUE(
+        sim.Requests().back().requestLine.starts_with("GET /data/?sql=getData+'G','demo','pw' HTTP/"));
     EXPECT_EQ(query("a&b=c 张", kOddPassword), 0);
     EXPECT_EQ(field("c"), "7");
     EXPECT_EQ(query("demo", "wrong"), 0);

@@ -14,7 +14,7 @@ const Credentials kAccount{"10001", "demo", "s3cret"};
 const MtRequest kMt{"13800000001", "hi", "1", "", ""};
 
 class GatewayRulesTest : public ::testing::Test {
-protected:
+  protected:
     ServiceGateway gateway{{.host = "h:1",
                             .timeout = std::chrono::milliseconds(1234),
                             .fetch = [this](const std::string& url, const FetchLimits& limits) {
@@ -41,16 +41,33 @@ TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
         Lines lines;
     } cases[] = {
         {200, " 100 \n0,12345 \n403,403", false, 0, "100", {"0,12345 ", "403,403"}},  // line one trimmed only
-        {200, "100\r0,1\n403,403\r\n", false, 0, "100", {"0,1", "403,403"}},        // CR, LF, CR LF
-        {200, "100\r\n\r\n0,1\n\r", false, 0, "100", {"", "0,1", ""}},              // empty lines count
-        {200, "100\r\nx,\xC4\xE3", false, 0, "100", {"x,你"}},                         // GBK in, UTF-8 out
-        {200, std::string("100\r\n0,1\0\r\n0,2", 14), false, 0, "100", {std::string("0,1\0", 4), "0,2"}},  // NUL ends nothing
-        {200, std::string("\0" "100", 4), false, 0, "100", {}},
+        {200, "100\r0,1\n403,403\r\n", false, 0, "100", {"0,1", "403,403"}},          // CR, LF, CR LF
+        {200, "100\r\n\r\n0,1\n\r", false, 0, "100", {"", "0,1", ""}},                // empty lines count
+        {200, "100\r\nx,\xC4\xE3", false, 0, "100", {"x,你"}},                        // GBK in, UTF-8 out
+        {200,
+         std::string("100\r\n0,1\0\r\n0,2", 14),
+         false,
+         0,
+         "100",
+         {std::string("0,1\0", 4), "0,2"}},  // NUL ends nothing
+        {200,
+         std::string("\0"
+                     "100",
+                     4),
+         false,
+         0,
+         "100",
+         {}},
         {500, "", true, 500, "old", {}},  // the request went out, its reply was lost
         {200, "", false, -3, "old", {}},
-        {0, "100\r\n", false, 500, "old", {}},                                        // no status line: no answer
+        {0, "100\r\n", false, 500, "old", {}},  // no status line: no answer
         {404, "100\r\n", false, 404, "old", {}},
-        {200, "100\r\n" + std::string(1024 * 1024 - 5, '0'), false, 0, "100", {std::string(1024 * 1024 - 5, '0')}},
+        {200,
+         "100\r\n" + std::string(1024 * 1024 - 5, '0'),
+         false,
+         0,
+         "100",
+         {std::string(1024 * 1024 - 5, '0')}},
         {200, "100\r\n" + std::string(1024 * 1024 - 4, '0'), false, 500, "old", {}},  // over the putMt cap
     };
     for (const auto& c : cases) {
@@ -84,7 +101,9 @@ TEST_F(GatewayRulesTest, DataRepliesRowsAttributesAndHexValues) {
         reply = {200, xml};
         return gateway.GetData("http://h/data/?sql=x", fields, cols, rows);
     };
-    ASSERT_EQ(read("<r><row c=\"31\" g=\"e4bda0\" p=\"E4BDA0\"/><x/><ROW c=\"34\" d=\"313\"/><x><row c=\"35\"/></x></r>"), 0);
+    ASSERT_EQ(read("<r><row c=\"31\" g=\"e4bda0\" p=\"E4BDA0\"/><x/><ROW c=\"34\" d=\"313\"/><x><row "
+                   "c=\"35\"/></x></r>"),
+              0);
     // The root's own rows, names in any case; ColCount is the last row's attribute count.
     EXPECT_EQ(rows, 2);
     EXPECT_EQ(cols, 2);
@@ -99,7 +118,8 @@ TEST_F(GatewayRulesTest, DataRepliesRowsAttributesAndHexValues) {
     EXPECT_EQ(v, "4");
     EXPECT_EQ(GetFieldValue("g", 1, v, cols, fields), -1);  // row 0's field
     EXPECT_EQ(v, "");
-    for (auto [row, colCount] : {std::pair{2, cols}, {-1, cols}, {0, 0}, {1, 3}})  // no such row, or not whole
+    for (auto [row, colCount] :
+         {std::pair{2, cols}, {-1, cols}, {0, 0}, {1, 3}})  // no such row, or not whole
         EXPECT_EQ(GetFieldValue("c", row, v, colCount, fields), -2) << row << " " << colCount;
     EXPECT_EQ(read("<data></data>"), 0);
     EXPECT_EQ(rows + cols + fields.size(), 0u);
@@ -122,7 +142,8 @@ TEST_F(GatewayRulesTest, TracesEachStepWithoutThePassword) {
     gateway.GetData(DataQueryBase("h:1") + "'G','demo','s3cret'", fields, cols, rows);
     SetTraceSink(nullptr);
     const Lines expected = {
-        "发送MT消息=http://h:1/sms/putMt/?msgFormat=2&corpID=10001&loginName=demo&password=***&Mobs=13800000001&msg=hi"
+        "发送MT消息=http://h:1/sms/putMt/"
+        "?msgFormat=2&corpID=10001&loginName=demo&password=***&Mobs=13800000001&msg=hi"
         "&mtLevel=1&subNumber=&linkID=",
         "提交URL成功",
         "ResultValue=100",

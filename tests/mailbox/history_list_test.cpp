@@ -34,8 +34,8 @@ TEST_F(HistoryListTest, SearchesListOnlyThisAccount) {
     EXPECT_EQ(list.Caption(), "历史短信(2)");
 
     for (const char* odd : {"'", "50%", "_x", "a'b%_c"}) EXPECT_FALSE(list.btnhistSearchClick(odd)) << odd;
-    EXPECT_THAT(host.scripted.notices(), ElementsAre("没有找到相关数据!", "没有找到相关数据!", "没有找到相关数据!",
-                                                     "没有找到相关数据!"));
+    EXPECT_THAT(host.scripted.notices(), ElementsAre("没有找到相关数据!", "没有找到相关数据!",
+                                                     "没有找到相关数据!", "没有找到相关数据!"));
 }
 
 TEST_F(HistoryListTest, ClearingAsksTwiceAndExportsExactlyWhatItDeletes) {
@@ -79,8 +79,9 @@ TEST_F(HistoryListTest, ClearingBeforeTheMonthOnItsFirstDayKeepsToday) {
     list.btnHistDelClick([&] { ++searched; });
     EXPECT_THAT(Records("SELECT mob FROM mt_bak ORDER BY rowid"), ElementsAre("today", "otherAccount"));
     EXPECT_EQ(searched, 1);
-    EXPECT_THAT(host.scripted.confirms(), ElementsAre("将保存并删除一个月前所有的的历史短信记录!要继续吗?",
-                                                      "将删除一个月前所有的的历史短信记录!请再次确认要继续吗?"));
+    EXPECT_THAT(host.scripted.confirms(),
+                ElementsAre("将保存并删除一个月前所有的的历史短信记录!要继续吗?",
+                            "将删除一个月前所有的的历史短信记录!请再次确认要继续吗?"));
 }
 
 }  // namespace

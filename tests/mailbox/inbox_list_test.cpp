@@ -48,7 +48,8 @@ TEST_F(InboxListTest, ReplyMarksOnlyMessagesWithANumericMoId) {
     list.btnRevMsgClick(2, MoFilter::Unhandled);
     EXPECT_THAT(Flags(), ElementsAre("13800000001:0", "13800000002:0", "13800000003:1", "13800000004:0"));
     EXPECT_EQ(list.grid().RowCount(), 2u) << "the unhandled list lists again";
-    EXPECT_EQ(host.replies, (std::vector<std::vector<std::string>>{{"13800000001"}, {"13800000002"}, {"13800000003"}}));
+    EXPECT_EQ(host.replies,
+              (std::vector<std::vector<std::string>>{{"13800000001"}, {"13800000002"}, {"13800000003"}}));
 }
 
 TEST_F(InboxListTest, ReplyToAllTakesEveryListedRowAndMarksThemHandled) {
@@ -60,7 +61,8 @@ TEST_F(InboxListTest, ReplyToAllTakesEveryListedRowAndMarksThemHandled) {
     EXPECT_TRUE(host.replies.empty());
     list.Open();
     list.btnRevAllClick(MoFilter::Unhandled);
-    EXPECT_EQ(host.replies, (std::vector<std::vector<std::string>>{{"13800000001", "13800000002", "13800000001"}}));
+    EXPECT_EQ(host.replies,
+              (std::vector<std::vector<std::string>>{{"13800000001", "13800000002", "13800000001"}}));
     EXPECT_THAT(Flags(), ElementsAre("13800000001:1", "13800000002:1", "13800000001:1", "13800000009:1"));
     EXPECT_THAT(host.busy, ElementsAre("正在处理中,请稍候...", "closed"));
     EXPECT_EQ(list.grid().RowCount(), 0u);

@@ -20,9 +20,10 @@ class OutboxListTest : public MailboxTest {
 };
 
 TEST_F(OutboxListTest, ListingsKeepTheirSizeAndOrderAndTheCaptionCountsThisAccountOnly) {
-    Exec("INSERT INTO mt (corpID, mob, flag, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
-         "SELECT i+1 FROM n WHERE i<350) SELECT 10001, 'a'||i, (i/30)%3, "
-         "printf('2026-11-%02d 10:00:00', 30-i%30) FROM n");
+    Exec(
+        "INSERT INTO mt (corpID, mob, flag, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL "
+        "SELECT i+1 FROM n WHERE i<350) SELECT 10001, 'a'||i, (i/30)%3, "
+        "printf('2026-11-%02d 10:00:00', 30-i%30) FROM n");
     Queue("20002", "other", 0, "2026-01-01 00:00:00");
     Queue("9999", "other", 0, "2026-01-01 00:00:00");
     Queue("NULL", "nobody", 0, "2026-01-01 00:00:00");
@@ -58,11 +59,14 @@ TEST_F(OutboxListTest, EachBulkChangeTouchesOnlyItsRowsOfThisAccount) {
         std::vector<std::string> left;  // "corp mob flag" after Yes
     };
     const Case cases[] = {
-        {&OutboxList::BitBtn20Click, "发信箱中的短信删除后将不会被发送!你要继续吗?",
+        {&OutboxList::BitBtn20Click,
+         "发信箱中的短信删除后将不会被发送!你要继续吗?",
          {"10001 accepted 1", "10001 failed -2", "20002 queued 0", "20002 failed 17"}},
-        {&OutboxList::BitBtn1Click, "发信箱中的短信删除后将不会被发送!你要继续吗?",
+        {&OutboxList::BitBtn1Click,
+         "发信箱中的短信删除后将不会被发送!你要继续吗?",
          {"10001 queued 0", "10001 accepted 1", "20002 queued 0", "20002 failed 17"}},
-        {&OutboxList::BitBtn21Click, "发信箱中的所有发送失败的短信都将重新发送!你要继续吗?",
+        {&OutboxList::BitBtn21Click,
+         "发信箱中的所有发送失败的短信都将重新发送!你要继续吗?",
          {"10001 queued 0", "10001 accepted 1", "10001 failed 0", "20002 queued 0", "20002 failed 17"}},
     };
     const std::string rows = "SELECT corpID||' '||mob||' '||flag FROM mt ORDER BY id";

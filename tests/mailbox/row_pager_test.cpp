@@ -16,7 +16,8 @@ class RowPagerTest : public MailboxTest {
 };
 
 TEST_F(RowPagerTest, OpenReadsTheFirstBlockAndReadRestTheOthersEachRowOnceInOrder) {
-    Exec("INSERT INTO okMsg (corpID, msg) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
+    Exec(
+        "INSERT INTO okMsg (corpID, msg) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM n "
         "WHERE i<3000) SELECT 10001, printf('%05d', 3000-i) FROM n");
     RowPager blocks{[this]() -> Database& { return host.db(); }, {{"编号", "id"}}, 16};
     ASSERT_TRUE(blocks.Open({"okMsg", "corpID=10001", "msg DESC"}));

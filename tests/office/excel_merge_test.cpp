@@ -1,9 +1,10 @@
 // The mail merge of the Excel page, queueing its lines, and the favourites and last numbers,
 // over a real database file.
+#include "compose/excel_merge.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "compose/excel_merge.h"
 #include "compose/favourites.h"
 #include "compose/text_rules.h"
 #include "store/log.h"
@@ -31,11 +32,11 @@ TEST(ExcelMerge, OneLinePerRowWithANumberAndAFittingText) {
     EXPECT_EQ(GenerateExcelLines(grid, "[第1列]![第2列]", "第0列"),
               (Texts{"13912345678 , Ann!", "13712345678 , " + std::string(254, 'a') + "!",
                      "13512345678 , " + chinese + "a!b"}));
-    EXPECT_EQ(GenerateExcelLines(grid, "[第2列]", "第0列"), Texts{"13512345678 , b"});  // empty texts left out
-    EXPECT_EQ(GenerateExcelLines(grid, "[第1列]", "第9列"), Texts{});                    // no phone column
+    EXPECT_EQ(GenerateExcelLines(grid, "[第2列]", "第0列"),
+              Texts{"13512345678 , b"});                               // empty texts left out
+    EXPECT_EQ(GenerateExcelLines(grid, "[第1列]", "第9列"), Texts{});  // no phone column
     EXPECT_EQ(ExcelColumnName(10), "第10列");
-    const std::pair<std::string, std::size_t> refusals[] = {
-        {std::string(256, 'a'), 0}, {"", 0}, {"hi", 0}};
+    const std::pair<std::string, std::size_t> refusals[] = {{std::string(256, 'a'), 0}, {"", 0}, {"hi", 0}};
     const Texts texts = {"文字总长超255,请缩短信内容!", "请输入短信内容!", "请先打开EXCEL文件!"};
     for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(CheckExcelTemplate(refusals[i].first, 0), texts[i]);
     EXPECT_EQ(CheckExcelTemplate(std::string(255, 'a'), 1), std::nullopt);
@@ -47,11 +48,13 @@ class OfficeStoreTest : public test::StoreTest {
 };
 
 TEST_F(OfficeStoreTest, QueuedLinesSplitAtTheFirstCommaAndFillContacts) {
-    ASSERT_TRUE(db_->pAdoCom("INSERT INTO mobs (corpID, mob, userName, nickName) VALUES (10001,'13912345678','王五','王先生')"));
+    ASSERT_TRUE(db_->pAdoCom(
+        "INSERT INTO mobs (corpID, mob, userName, nickName) VALUES (10001,'13912345678','王五','王先生')"));
     Texts lines = {" 13912345678 , [称呼]您好, a,b ", "13812345678,NULL", "13912345678 , again"};
     for (int i = 0; i < 500; ++i) lines.push_back("137" + std::to_string(10000000 + i) + " , x");
     Texts busy;
-    EXPECT_EQ(QueueExcelLines(*db_, log_, "10001", lines, "12", "7", [&](const std::string& t) { busy.push_back(t); }),
+    EXPECT_EQ(QueueExcelLines(*db_, log_, "10001", lines, "12", "7",
+                              [&](const std::string& t) { busy.push_back(t); }),
               503u);
     EXPECT_THAT(
         Records(
@@ -60,7 +63,8 @@ TEST_F(OfficeStoreTest, QueuedLinesSplitAtTheFirstCommaAndFillContacts) {
     EXPECT_EQ(Records("SELECT mtLevel FROM mt ORDER BY id LIMIT 2 OFFSET 499"), (Texts{"1", "2"}));
     EXPECT_EQ(busy.front(), "放入发送队列:(1/503) 13912345678");
     const std::string logText = test::ReadFile(log_.FilePath());
-    for (const char* line : {"发送EXCEL表格短信的手机号码 503个", "已经放入发送队列"}) EXPECT_THAT(logText, HasSubstr(line));
+    for (const char* line : {"发送EXCEL表格短信的手机号码 503个", "已经放入发送队列"})
+        EXPECT_THAT(logText, HasSubstr(line));
     EXPECT_EQ(Records("SELECT COUNT(*) FROM lastSendMobs"), Texts{"12"});
 
     // A short batch with a number twice and one already listed leaves each number once.
@@ -74,7 +78,9 @@ TEST_F(OfficeStoreTest, QueuedLinesSplitAtTheFirstCommaAndFillContacts) {
 TEST_F(OfficeStoreTest, SavedListIsUtf8WithCrLfAndReplacesTheFile) {
     test::WriteFile(dir_ / "list.csv", std::string(100, 'x'));
     ASSERT_TRUE(SaveExcelLines(dir_ / "list.csv", {"13912345678 , 你好", "13812345678 , a,b"}));
-    EXPECT_EQ(test::ReadFile(dir_ / "list.csv"), "\xEF\xBB\xBF" "13912345678 , 你好\r\n13812345678 , a,b\r\n");
+    EXPECT_EQ(test::ReadFile(dir_ / "list.csv"),
+              "\xEF\xBB\xBF"
+              "13912345678 , 你好\r\n13812345678 , a,b\r\n");
     EXPECT_EQ(std::filesystem::status(dir_ / "list.csv").permissions(), std::filesystem::perms(0600));
     EXPECT_FALSE(SaveExcelLines(dir_ / "no folder" / "list.csv", {"x"}));
     // a name that cannot be replaced (a folder) fails and leaves nothing beside it

@@ -1,5 +1,7 @@
 // The workbook and document readers over files written by make_fixtures.py, damaged files, and
 // the program runner that reads .doc files through antiword.
+#include "compose/office_readers.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,7 +10,6 @@
 #include <cstdlib>
 
 #include "compose/number_tidy.h"
-#include "compose/office_readers.h"
 #include "office/document_text.h"
 #include "support/temp_dir.h"
 
@@ -26,10 +27,11 @@ std::filesystem::path Fixture(const std::string& name) {
 TEST(OfficeReaders, WorkbookCellsSheetBySheetInOneTextForm) {
     const std::pair<const char*, Texts> books[] = {
         {"book.xlsx",
-         {"13912345678", "张三", "2024-05-06", "13812345678, 13712345678", "3.25", "no number", "王五", "True",
-          "13612345678", "2024-05-06 10:30:00", "0755-12345678"}},
+         {"13912345678", "张三", "2024-05-06", "13812345678, 13712345678", "3.25", "no number", "王五",
+          "True", "13612345678", "2024-05-06 10:30:00", "0755-12345678"}},
         // workbook order, joined runs without phonetics, inline strings, the 1904 system, errors empty
-        {"handmade.xlsx", {"13912345678", "1904-01-01", "13712345678", "True", "0.5", "A&B 张三", "13512345678"}},
+        {"handmade.xlsx",
+         {"13912345678", "1904-01-01", "13712345678", "True", "0.5", "A&B 张三", "13512345678"}},
         {"book.xls", {"13312345678", "李四", "2024-05-06", "Tel: 010-12345678"}},
     };
     for (const auto& [name, cells] : books) EXPECT_EQ(ReadExcelCells(Fixture(name)), cells) << name;
@@ -52,7 +54,8 @@ TEST(OfficeReaders, FirstSheetGridRunsFromA1ToTheLastUsedCell) {
 }
 
 TEST(OfficeReaders, DocxGivesOneLinePerParagraphWithItsRunsJoined) {
-    EXPECT_EQ(ReadWordText(Fixture("numbers.docx")), (Texts{"客户 13812345678\ntel 010-12345678\n13612345678\n"}));
+    EXPECT_EQ(ReadWordText(Fixture("numbers.docx")),
+              (Texts{"客户 13812345678\ntel 010-12345678\n13612345678\n"}));
 }
 
 // A line break keeps the numbers on either side apart.

@@ -11,7 +11,8 @@ namespace {
 TEST(OnlineProbeTest, TheLoopbackIsLocalhostAnd127AndTheIPv6One) {
     for (const char* host : {"127.0.0.1:8360", "127.9.8.7", "localhost", "LocalHost:80", "[::1]:8360", "::1"})
         EXPECT_TRUE(IsLoopbackHost(host)) << host;
-    for (const char* host : {"", "128.0.0.1:80", "127.0.0.1.example.com", "localhost.example.com", "[::2]:1", "sms.example.com"})
+    for (const char* host :
+         {"", "128.0.0.1:80", "127.0.0.1.example.com", "localhost.example.com", "[::2]:1", "sms.example.com"})
         EXPECT_FALSE(IsLoopbackHost(host)) << host;
 }
 

@@ -18,7 +18,7 @@ const std::string kPut =
 const std::string kMo = "/sms/getMo/?msgFormat=0&corpID=10001&loginName=demo&password=pw&MD5Str=";
 
 class FaultTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { sim.Start(); }
     std::string Get(const std::string& target) { return test::RawGet(sim.Port(), target); }
 
@@ -34,7 +34,8 @@ TEST_F(FaultTest, ScriptsApplyOnceInOrderToTheirPath) {
     sim.Script({.serviceActs = false, .dropConnection = true});
     EXPECT_EQ(Get(kPut), "");
     EXPECT_EQ(sim.SendCount("13800000001"), 1);
-    sim.Script({.dropConnection = true});  // the reply is lost after the service acted: the number counts as sent
+    sim.Script(
+        {.dropConnection = true});  // the reply is lost after the service acted: the number counts as sent
     EXPECT_EQ(Get(kPut), "");
     EXPECT_EQ(sim.SendCount("13800000001"), 2);
     EXPECT_EQ(sim.Requests().size(), 5u);
@@ -43,14 +44,23 @@ TEST_F(FaultTest, ScriptsApplyOnceInOrderToTheirPath) {
 TEST_F(FaultTest, RepliesGoOnTheWireAsScripted) {
     const std::string type = "Content-Type: text/plain; charset=GBK\r\n";
     const std::pair<ReplyScript, std::string> cases[] = {
-        {{.serviceActs = false, .status = 404}, "HTTP/1.1 404 Not Found\r\n" + type + "Content-Length: 9\r\nConnection: close\r\n\r\nNot Found"},
-        {{.status = 500, .body = "oops"}, "HTTP/1.1 500 Internal Server Error\r\n" + type + "Content-Length: 4\r\nConnection: close\r\n\r\noops"},
+        {{.serviceActs = false, .status = 404},
+         "HTTP/1.1 404 Not Found\r\n" + type + "Content-Length: 9\r\nConnection: close\r\n\r\nNot Found"},
+        {{.status = 500, .body = "oops"},
+         "HTTP/1.1 500 Internal Server Error\r\n" + type +
+             "Content-Length: 4\r\nConnection: close\r\n\r\noops"},
         {{.body = " 100 \r\n", .framing = Framing::Http09}, " 100 \r\n"},
         {{.body = "100\n0,12345\n403,403", .framing = Framing::Chunked},
-         "HTTP/1.1 200 OK\r\n" + type + "Transfer-Encoding: chunked\r\nConnection: close\r\n\r\n8\r\n100\n0,12\r\n8\r\n345\n403,\r\n3\r\n403\r\n0\r\n\r\n"},
-        {{.body = "100", .framing = Framing::UntilClose}, "HTTP/1.1 200 OK\r\n" + type + "Connection: close\r\n\r\n100"},
-        {{.body = "100", .lengthDelta = 5}, "HTTP/1.1 200 OK\r\n" + type + "Content-Length: 8\r\nConnection: close\r\n\r\n100"},
-        {{.body = std::string("1\0", 2), .lineEnd = "\n"}, "HTTP/1.1 200 OK\nContent-Type: text/plain; charset=GBK\nContent-Length: 2\nConnection: close\n\n" + std::string("1\0", 2)},
+         "HTTP/1.1 200 OK\r\n" + type +
+             "Transfer-Encoding: chunked\r\nConnection: "
+             "close\r\n\r\n8\r\n100\n0,12\r\n8\r\n345\n403,\r\n3\r\n403\r\n0\r\n\r\n"},
+        {{.body = "100", .framing = Framing::UntilClose},
+         "HTTP/1.1 200 OK\r\n" + type + "Connection: close\r\n\r\n100"},
+        {{.body = "100", .lengthDelta = 5},
+         "HTTP/1.1 200 OK\r\n" + type + "Content-Length: 8\r\nConnection: close\r\n\r\n100"},
+        {{.body = std::string("1\0", 2), .lineEnd = "\n"},
+         "HTTP/1.1 200 OK\nContent-Type: text/plain; charset=GBK\nContent-Length: 2\nConnection: close\n\n" +
+             std::string("1\0", 2)},
     };
     for (const auto& [script, wire] : cases) {
         sim.Script(script);

@@ -4,7 +4,6 @@
 
 #include <tuple>
 
-
 #include "core/codepage.h"
 #include "raw_client.h"
 #include "sms-sim/sms_sim.h"
@@ -17,13 +16,14 @@ using test::RawGet;
 
 const std::string kAccount = "&corpID=10001&loginName=demo&password=pw";
 
-std::string PutMt(const std::string& mobs, const std::string& msg, int format = 2, const std::string& tail = "") {
+std::string PutMt(const std::string& mobs, const std::string& msg, int format = 2,
+                  const std::string& tail = "") {
     return "/sms/putMt/?msgFormat=" + std::to_string(format) + kAccount + "&Mobs=" + mobs + "&msg=" + msg +
            "&mtLevel=1" + tail;
 }
 
 class SimTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { sim.Start(); }
     std::string Get(const std::string& target) { return BodyOf(RawGet(sim.Port(), target)); }
 
@@ -53,25 +53,37 @@ TEST_F(SimTest, PutMtAcceptsEachNumberOnceAndRefusesWhatTheServiceRefuses) {
     for (int i = 1; i < 100; ++i) hundred += ",13800000000";
     const std::pair<std::string, std::string> refused[] = {
         {"/sms/putMt/?msgFormat=4" + kAccount + "&Mobs=13800000001&msg=a&mtLevel=1", "401"},
-        {"/sms/putMt/?msgFormat=2&corpID=10001&loginName=nobody&password=pw&Mobs=13800000001&msg=a&mtLevel=1", "201"},
-        {"/sms/putMt/?msgFormat=2&corpID=20002&loginName=demo&password=pw&Mobs=13800000001&msg=a&mtLevel=1", "202"},
-        {"/sms/putMt/?msgFormat=2&corpID=10001&loginName=demo&password=bad&Mobs=13800000001&msg=a&mtLevel=1", "203"},
-        {PutMt("", "a"), "402"}, {PutMt(hundred + ",13800000000", "a"), "403"}, {PutMt("13800000001", ""), "405"},
-        {PutMt("13800000001", std::string(501, 'a')), "406"}, {PutMt("13800000001", "%FF%FE"), "407"},
-        {PutMt("13800000001", "4F6", 3), "407"}, {PutMt("13800000001", "a", 2, "&subNumber=1a"), "408"},
-        {PutMt("13800000001", "a", 2, "&linkID=x"), "409"}, {"/sms/putMt/?msgFormat=2" + kAccount + "&Mobs=13800000001&msg=a&mtLevel=4", "410"},
+        {"/sms/putMt/?msgFormat=2&corpID=10001&loginName=nobody&password=pw&Mobs=13800000001&msg=a&mtLevel=1",
+         "201"},
+        {"/sms/putMt/?msgFormat=2&corpID=20002&loginName=demo&password=pw&Mobs=13800000001&msg=a&mtLevel=1",
+         "202"},
+        {"/sms/putMt/?msgFormat=2&corpID=10001&loginName=demo&password=bad&Mobs=13800000001&msg=a&mtLevel=1",
+         "203"},
+        {PutMt("", "a"), "402"},
+        {PutMt(hundred + ",13800000000", "a"), "403"},
+        {PutMt("13800000001", ""), "405"},
+        {PutMt("13800000001", std::string(501, 'a')), "406"},
+        {PutMt("13800000001", "%FF%FE"), "407"},
+        {PutMt("13800000001", "4F6", 3), "407"},
+        {PutMt("13800000001", "a", 2, "&subNumber=1a"), "408"},
+        {PutMt("13800000001", "a", 2, "&linkID=x"), "409"},
+        {"/sms/putMt/?msgFormat=2" + kAccount + "&Mobs=13800000001&msg=a&mtLevel=4", "410"},
         {PutMt("13800000002", "hi"), "300"},  // nothing left to send
     };
     for (const auto& [target, code] : refused) EXPECT_EQ(Get(target), code + "\r\n") << target;
     EXPECT_EQ(sim.Sent().size(), 2u);
-    EXPECT_EQ(Get("/sms/putMt/?msgFormat=2" + kAccount + "&Mobs=" + hundred + "&msg=a&mtLevel=3").substr(0, 5), "100\r\n");
+    EXPECT_EQ(
+        Get("/sms/putMt/?msgFormat=2" + kAccount + "&Mobs=" + hundred + "&msg=a&mtLevel=3").substr(0, 5),
+        "100\r\n");
     EXPECT_EQ(sim.SendCount("13800000000"), 100);
 }
 
 TEST_F(SimTest, PutMtReadsTheMessageInEachOfTheFourFormats) {
     const std::string gbk = Utf8ToGbk("你好");  // format 0 comes as raw GBK bytes, "+" escaped
-    for (const auto& [msg, format] : {std::pair{gbk + "%20a%2Bb", 0}, {"%25C4%25E3%25BA%25C3%2520a%252Bb", 1},
-                                      {"%E4%BD%A0%E5%A5%BD%20a%2Bb", 2}, {"4F60597D00200061002B0062", 3}})
+    for (const auto& [msg, format] : {std::pair{gbk + "%20a%2Bb", 0},
+                                      {"%25C4%25E3%25BA%25C3%2520a%252Bb", 1},
+                                      {"%E4%BD%A0%E5%A5%BD%20a%2Bb", 2},
+                                      {"4F60597D00200061002B0062", 3}})
         EXPECT_EQ(Get(PutMt("13800000000", msg, format)).substr(0, 5), "100\r\n") << format;
     ASSERT_EQ(sim.Sent().size(), 4u);
     for (const SentMessage& m : sim.Sent()) EXPECT_EQ(m.text, "你好 a+b") << "format " << m.msgFormat;
@@ -80,9 +92,12 @@ TEST_F(SimTest, PutMtReadsTheMessageInEachOfTheFourFormats) {
 TEST_F(SimTest, IncomingMessagesAndReportsAreHandedOutOnceToTheirAccount) {
     const std::string mo = "/sms/getMo/?msgFormat=0" + kAccount + "&MD5Str=";
     sim.SetNextMessageId(3'000'000'000ULL);
-    sim.QueueIncoming({.mob = "13800000009", .destID = "10657", .text = "收到, 谢谢", .moTime = "20240102030405"});
-    sim.QueueIncoming({.mob = "13800000008", .destID = "10657", .text = "x", .moTime = "1", .corpID = "20002"});
-    EXPECT_EQ(Get(mo), "100\r\n10001,3000000000,20240102030405,13800000009,10657," + Utf8ToGbk("收到, 谢谢") + "\r\n");
+    sim.QueueIncoming(
+        {.mob = "13800000009", .destID = "10657", .text = "收到, 谢谢", .moTime = "20240102030405"});
+    sim.QueueIncoming(
+        {.mob = "13800000008", .destID = "10657", .text = "x", .moTime = "1", .corpID = "20002"});
+    EXPECT_EQ(Get(mo),
+              "100\r\n10001,3000000000,20240102030405,13800000009,10657," + Utf8ToGbk("收到, 谢谢") + "\r\n");
     EXPECT_EQ(Get(mo), "300\r\n");
     EXPECT_EQ(sim.PendingIncoming(), 1u);  // the other account's message stays
     sim.QueueIncoming({.mob = "13800000009", .destID = "1", .text = "你", .moTime = "20240102030405"});
@@ -107,7 +122,8 @@ TEST(SimDataQuery, AnswersTheAccountInHexEncodedUtf8OnlyForItsCredentials) {
     const std::string xml = ask("getData+'G','o''k','a''b'");  // quotes doubled, as the client writes them
     EXPECT_TRUE(xml.starts_with("<?xml version=\"1.0\" encoding=\"utf-8\"?>")) << xml;
     EXPECT_NE(xml.find("<row c=\"37\" g=\"c3a4\" p=\"70\"/>"), std::string::npos) << xml;
-    for (std::string wrong : {"getData+'G','o''k','bad'", "getData+'G','o''k'", "select", "getData+'G','o''k','a''b"})
+    for (std::string wrong :
+         {"getData+'G','o''k','bad'", "getData+'G','o''k'", "select", "getData+'G','o''k','a''b"})
         EXPECT_EQ(ask(wrong).find("<row"), std::string::npos) << wrong;
     sim.SetDataReply(XmlEncoding::Utf8, true);
     EXPECT_NE(ask("getData+'G','o''k','a''b'").find("g=\"C3A4\""), std::string::npos);

@@ -73,7 +73,8 @@ TEST_F(BulkSubscribeTest, RestsBeforeEveryHundredAndAFailedStatementCostsOnlyIts
     BulkSubscribeInput in{.categories = {"天气"}, .dgTimeOut = "2027-12-06 00:00:00"};
     for (int i = 1; i <= 250; ++i) in.mobs.push_back(std::to_string(13800000000 + i));
     FailOn("INSERT ON mobOrder", "NEW.mob='13800000150'");
-    Exec("CREATE TRIGGER failMob BEFORE INSERT ON mobs WHEN NEW.mob='13800000160'"
+    Exec(
+        "CREATE TRIGGER failMob BEFORE INSERT ON mobs WHEN NEW.mob='13800000160'"
         " BEGIN SELECT RAISE(ABORT, 'refused'); END");
     Subscribe(in);
     EXPECT_THAT(sleptAt, ElementsAre(0, 100, 200));

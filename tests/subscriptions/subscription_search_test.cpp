@@ -66,7 +66,7 @@ TEST_F(SubscriptionSearchTest, SendAllTakesEachNumberOnceAndDeleteAsks) {
 TEST_F(SubscriptionSearchTest, DeleteTouchesOnlyTheRowShownAndExportWritesWhatTheGridShows) {
     search.btnMobOrderSearchClick({.mob = "139"});  // A, B, C; C has the last rowid once 137 goes
     EXPECT_EQ(search.grid().Text(2, 1), "C");       // shown
-    Exec("DELETE FROM mobOrder WHERE rowid>=4");     // elsewhere: C goes, its rowid comes back as D
+    Exec("DELETE FROM mobOrder WHERE rowid>=4");    // elsewhere: C goes, its rowid comes back as D
     Insert("mobOrder (corpID,mob,msgType)", {"10001,'139','D'"});
     search.btnMobDelClick(2);
     EXPECT_EQ(Rows("SELECT group_concat(msgType) FROM mobOrder WHERE mob='139'"), "A,B,D");

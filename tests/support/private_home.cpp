@@ -9,9 +9,14 @@
 
 #include <filesystem>
 
-// Sanitizer settings of the tests: leaks are reported, except those of libraries that keep objects until exit.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\nleak:libudev.so\n"; }
-extern "C" const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
+// Sanitizer settings of the tests: leaks are reported, except those of libraries that keep objects until
+// exit.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\nleak:libudev.so\n";
+}
+extern "C" const char* __ubsan_default_options() {
+    return "print_stacktrace=1:halt_on_error=1";
+}
 
 namespace {
 
@@ -31,14 +36,16 @@ struct PrivateHome {
         setenv("XUNDA_SMS_HOST", "127.0.0.1:1", 1);  // a test that needs the service starts the simulator
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
         setenv("LC_ALL", "C.UTF-8", 1);
-        for (const char* proxy : {"http_proxy", "https_proxy", "all_proxy", "no_proxy", "HTTP_PROXY", "HTTPS_PROXY",
-                                  "ALL_PROXY", "NO_PROXY"})
+        for (const char* proxy : {"http_proxy", "https_proxy", "all_proxy", "no_proxy", "HTTP_PROXY",
+                                  "HTTPS_PROXY", "ALL_PROXY", "NO_PROXY"})
             unsetenv(proxy);
         const char* asan = getenv("ASAN_OPTIONS");  // programs a test starts: their embedded browser leaks
         setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":detect_leaks=0").c_str(), 1);
         setenv("UBSAN_OPTIONS", __ubsan_default_options(), 0);
     }
-    ~PrivateHome() { if (std::error_code ec; getpid() == owner) fs::remove_all(path, ec); }
+    ~PrivateHome() {
+        if (std::error_code ec; getpid() == owner) fs::remove_all(path, ec);
+    }
     fs::path path;
     const pid_t owner = getpid();
 } const home;

@@ -13,10 +13,13 @@
 namespace xunda::test {
 
 class RecordingPrompts : public Prompts {
-public:
+  public:
     void Notice(const std::string& text) override { Add(notices_, text); }
     void Alert(const std::string& text) override { Add(alerts_, text); }
-    bool Confirm(const std::string& text) override { Add(confirms_, text); return answer_; }
+    bool Confirm(const std::string& text) override {
+        Add(confirms_, text);
+        return answer_;
+    }
     bool ConfirmSevere(const std::string& text) override { return Confirm(text); }
     bool OfferOpen(const std::string&) override { return false; }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
@@ -27,9 +30,15 @@ public:
     std::vector<std::string> confirms() const { return Get(confirms_); }
     void SetAnswer(bool yes) { answer_ = yes; }
 
-private:
-    void Add(std::vector<std::string>& list, const std::string& text) { std::lock_guard lock(mutex_); list.push_back(text); }
-    std::vector<std::string> Get(const std::vector<std::string>& list) const { std::lock_guard lock(mutex_); return list; }
+  private:
+    void Add(std::vector<std::string>& list, const std::string& text) {
+        std::lock_guard lock(mutex_);
+        list.push_back(text);
+    }
+    std::vector<std::string> Get(const std::vector<std::string>& list) const {
+        std::lock_guard lock(mutex_);
+        return list;
+    }
 
     mutable std::mutex mutex_;
     std::vector<std::string> notices_, alerts_, confirms_;

@@ -12,7 +12,7 @@
 namespace xunda::test {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::string name = (std::filesystem::temp_directory_path() / "XXXXXX").string();
         if (!mkdtemp(name.data())) throw std::runtime_error("mkdtemp failed");
@@ -21,7 +21,7 @@ public:
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

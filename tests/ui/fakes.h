@@ -11,35 +11,43 @@
 #include <thread>
 
 #include "gateway/sms_gateway.h"
-#include "ui/shell/engine_port.h"
+#include "support/temp_dir.h"
 #include "ui/ports/qt_ports.h"
 #include "ui/ports/web_view.h"
-#include "support/temp_dir.h"
+#include "ui/shell/engine_port.h"
 
 namespace xunda::test {
 
 // Records each box as "caption: text"; safe from workers.
 class FakePrompts : public Prompts {
-public:
+  public:
     void Notice(const std::string& text) override { Record("提示", text); }
     void Alert(const std::string& text) override { Record("警告", text); }
     bool Confirm(const std::string& text) override { return Record("警告", text), answer; }
     bool ConfirmSevere(const std::string& text) override { return Record("严重警告", text), answer; }
     bool OfferOpen(const std::string& text) override { return Record("请选择", text), answer; }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return file; }
+    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override {
+        return file;
+    }
     std::optional<std::string> ChooseOpenFile(const std::string&, const std::string& folder) override {
         openFolder = folder;
         return file;
     }
 
-    std::vector<std::string> Boxes() { std::lock_guard lock(mutex); return boxes; }
-    std::string Last() { std::lock_guard lock(mutex); return boxes.empty() ? "" : boxes.back(); }
+    std::vector<std::string> Boxes() {
+        std::lock_guard lock(mutex);
+        return boxes;
+    }
+    std::string Last() {
+        std::lock_guard lock(mutex);
+        return boxes.empty() ? "" : boxes.back();
+    }
 
     bool answer = true;
     std::optional<std::string> file;
     std::string openFolder;  // where the last open dialog started
 
-private:
+  private:
     void Record(const char* caption, const std::string& text) {
         std::lock_guard lock(mutex);
         boxes.push_back(std::string(caption) + ": " + text);
@@ -76,7 +84,7 @@ struct FakeWebView : WebView {
 // remembers the query texts. putMt answers `putCode` (100: every number accepted) and, while
 // `held`, waits (at most 10 s); each poll hands out its queued lines once, then has no data.
 class FakeGateway : public SmsGateway {
-public:
+  public:
     using Rows = std::vector<std::vector<ResultValue>>;
 
     int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount) override {
@@ -89,11 +97,12 @@ public:
         rowCount = static_cast<int>(reply.size());
         return 0;
     }
-    int PutMt(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&, const MtRequest& mt,
-              bool& replyLost) override {
+    int PutMt(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&,
+              const MtRequest& mt, bool& replyLost) override {
         ++putCalls;
         replyLost = false;
-        for (QDeadlineTimer limit(10000); held && !limit.hasExpired();) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        for (QDeadlineTimer limit(10000); held && !limit.hasExpired();)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         resultValue = putCode;
         lines.clear();
         const auto n = std::count(mt.Mobs.begin(), mt.Mobs.end(), ',') + 1;
@@ -103,7 +112,8 @@ public:
     int GetMo(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&) override {
         return Poll(mo, resultValue, lines);
     }
-    int GetReport(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&) override {
+    int GetReport(std::string& resultValue, std::vector<std::string>& lines, int,
+                  const Credentials&) override {
         return Poll(reports, resultValue, lines);
     }
 
@@ -116,7 +126,7 @@ public:
     std::atomic<bool> held{false};
     std::vector<std::string> mo, reports;  // under `mutex`
 
-private:
+  private:
     int Poll(std::vector<std::string>& queued, std::string& resultValue, std::vector<std::string>& lines) {
         std::lock_guard lock(mutex);
         lines = std::exchange(queued, {});
@@ -140,7 +150,8 @@ void WhenOpen(std::function<void(Dialog*)> answer) {
         }
         if (answered && (!dialog || !dialog->isVisible())) return poll->deleteLater();
         if (!deadline.hasExpired()) return;
-        ADD_FAILURE() << Dialog::staticMetaObject.className() << (answered ? " stayed open" : " did not open");
+        ADD_FAILURE() << Dialog::staticMetaObject.className()
+                      << (answered ? " stayed open" : " did not open");
         if (dialog) dialog->reject();
         poll->deleteLater();
     });

@@ -7,8 +7,8 @@
 #include "store/log.h"
 #include "store/settings.h"
 #include "support/sql_helpers.h"
-#include "ui/shell/about_page.h"
 #include "ui/fakes.h"
+#include "ui/shell/about_page.h"
 #include "ui/shell/login_dialog.h"
 #include "ui/shell/main_window.h"
 #include "ui/shell/msg_form.h"
@@ -19,14 +19,16 @@ namespace xunda::test {
 
 // A page another subsystem registers: it records how it was opened.
 struct CountingPage : Page {
-    void Open(const QString& caption, const QString& param) override { opened.push_back(caption + "|" + param); }
+    void Open(const QString& caption, const QString& param) override {
+        opened.push_back(caption + "|" + param);
+    }
     QStringList opened;
 };
 
 // A counting page in place of a registered page for one test; the page's own factory is back
 // afterwards. Made before the main window, so the window builds the counting page.
 class CountingPageInstead {
-public:
+  public:
     explicit CountingPageInstead(std::string name) : name_(std::move(name)) {
         if (const PageFactory* own = FindPageFactory(name_)) own_ = *own;
         RegisterPage(name_, [](Shell&) -> Page* { return new CountingPage; });
@@ -35,7 +37,7 @@ public:
         if (own_) RegisterPage(name_, own_);
     }
 
-private:
+  private:
     std::string name_;
     PageFactory own_;
 };
@@ -47,14 +49,15 @@ class ShellTest : public ::testing::Test, public SqlHelpers {
         setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
     }
 
-    // The main window as the program builds it (again after changing the ports); false if it refuses to start.
+    // The main window as the program builds it (again after changing the ports); false if it refuses to
+    // start.
     bool Create() {
         login.reset();
         main.reset();
         web = std::make_unique<FakeWebView>();
-        main = std::make_unique<MainWindow>(ShellPorts{prompts, bridge, desktop, sound, online, autostart, *web,
-                                                       [this] { return trayAvailable; }, home / "bin dir/xunda-sms",
-                                                       startHidden, workerWaitLimit});
+        main = std::make_unique<MainWindow>(ShellPorts{
+            prompts, bridge, desktop, sound, online, autostart, *web, [this] { return trayAvailable; },
+            home / "bin dir/xunda-sms", startHidden, workerWaitLimit});
         if (!main->FormCreate()) return false;
         main->SetEngine(&engine);
         login = std::make_unique<LoginDialog>(*main, query);
@@ -65,7 +68,8 @@ class ShellTest : public ::testing::Test, public SqlHelpers {
     void SetUp() override { ASSERT_TRUE(Create()); }
 
     // Types the credentials into the shown login dialog and presses "登录".
-    bool Login(const QString& user = QStringLiteral("demo"), const QString& password = QStringLiteral("demo")) {
+    bool Login(const QString& user = QStringLiteral("demo"),
+               const QString& password = QStringLiteral("demo")) {
         login->show();
         login->UserEdit()->setText(user);
         login->PasswordEdit()->setText(password);

@@ -60,8 +60,9 @@ int Seed(int rows) {
     EnsurePrivateDir(DataDir());
     std::unique_ptr<Database> db = Database::Create(Database::DefaultPath(), prompts);
     if (!db) return 1;
-    BulkWriter writer(*db, "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) "
-                           "VALUES (10001, ?, ?, '', '', '1', 0)");
+    BulkWriter writer(*db,
+                      "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) "
+                      "VALUES (10001, ?, ?, '', '', '1', 0)");
     for (int i = 0; i < rows; ++i) {
         // Runs of one text with every tenth row of another, so that batches come in many sizes.
         const std::string text = i % 10 == 0 ? "drill" : "drill " + std::to_string(i / 37);
@@ -119,7 +120,9 @@ int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";
     if (mode == "seed" && argc == 3) return xunda::Seed(static_cast<int>(xunda::ParseInt(argv[2]).value()));
     if (mode == "send" && argc == 2) return xunda::Send();
-    if (mode == "serve" && (argc == 4 || argc == 5)) return xunda::Serve(argv[2], argv[3], argc == 5 ? static_cast<int>(xunda::ParseInt(argv[4]).value_or(0)) : 0);
+    if (mode == "serve" && (argc == 4 || argc == 5))
+        return xunda::Serve(argv[2], argv[3],
+                            argc == 5 ? static_cast<int>(xunda::ParseInt(argv[4]).value_or(0)) : 0);
     std::cerr << "usage: xunda-send-drill seed N | send | serve PORT FILE [N]\n";
     return 2;
 }

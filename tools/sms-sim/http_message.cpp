@@ -115,24 +115,34 @@ std::optional<std::string> Find(const KeyValues& values, std::string_view key) {
 
 std::string_view ReasonPhrase(int status) {
     switch (status) {
-        case 200: return "OK";
-        case 400: return "Bad Request";
-        case 403: return "Forbidden";
-        case 404: return "Not Found";
-        case 500: return "Internal Server Error";
-        case 502: return "Bad Gateway";
-        case 503: return "Service Unavailable";
-        default: return "Unknown";
+        case 200:
+            return "OK";
+        case 400:
+            return "Bad Request";
+        case 403:
+            return "Forbidden";
+        case 404:
+            return "Not Found";
+        case 500:
+            return "Internal Server Error";
+        case 502:
+            return "Bad Gateway";
+        case 503:
+            return "Service Unavailable";
+        default:
+            return "Unknown";
     }
 }
 
 std::string SerializeReply(const Reply& reply) {
     if (reply.framing == Framing::Http09) return reply.body;
     const std::string& eol = reply.lineEnd;
-    std::string out = "HTTP/1.1 " + std::to_string(reply.status) + " " + std::string(ReasonPhrase(reply.status)) + eol;
+    std::string out =
+        "HTTP/1.1 " + std::to_string(reply.status) + " " + std::string(ReasonPhrase(reply.status)) + eol;
     out += "Content-Type: " + reply.contentType + eol;
     if (reply.framing == Framing::ContentLength)
-        out += "Content-Length: " + std::to_string(static_cast<long>(reply.body.size()) + reply.lengthDelta) + eol;
+        out += "Content-Length: " + std::to_string(static_cast<long>(reply.body.size()) + reply.lengthDelta) +
+               eol;
     if (reply.framing == Framing::Chunked) out += "Transfer-Encoding: chunked" + eol;
     out += "Connection: close" + eol + eol;
     if (reply.framing != Framing::Chunked) return out + reply.body;

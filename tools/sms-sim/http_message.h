@@ -49,10 +49,10 @@ struct Reply {
     std::string contentType = "text/plain; charset=GBK";
     std::string body;
     Framing framing = Framing::ContentLength;
-    std::string lineEnd = "\r\n";      // ending of the status and header lines
-    long lengthDelta = 0;              // Content-Length written = body size + lengthDelta
-    std::chrono::milliseconds delay{0};  // wait before answering
-    bool dropConnection = false;         // close without answering
+    std::string lineEnd = "\r\n";         // ending of the status and header lines
+    long lengthDelta = 0;                 // Content-Length written = body size + lengthDelta
+    std::chrono::milliseconds delay{0};   // wait before answering
+    bool dropConnection = false;          // close without answering
     std::optional<std::size_t> cutAfter;  // only this many bytes of the reply, then close
 };
 

@@ -32,7 +32,8 @@ std::optional<std::string> ReadHead(int fd) {
         if (n <= 0) return std::nullopt;
         data.append(buf, static_cast<size_t>(n));
         size_t crlf = data.find("\r\n\r\n"), lf = data.find("\n\n");
-        size_t end = std::min(crlf == std::string::npos ? crlf : crlf + 4, lf == std::string::npos ? lf : lf + 2);
+        size_t end =
+            std::min(crlf == std::string::npos ? crlf : crlf + 4, lf == std::string::npos ? lf : lf + 2);
         if (end != std::string::npos) return data.substr(0, end);
     }
     return std::nullopt;
@@ -52,7 +53,9 @@ void SendAll(int fd, const std::string& bytes) {
 
 HttpServer::HttpServer(Handler handler) : handler_(std::move(handler)) {}
 
-HttpServer::~HttpServer() { Stop(); }
+HttpServer::~HttpServer() {
+    Stop();
+}
 
 void HttpServer::Start(std::uint16_t port) {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -68,7 +71,8 @@ void HttpServer::Start(std::uint16_t port) {
         getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
         int err = errno;
         close(fd);
-        throw std::system_error(err, std::generic_category(), "cannot listen on 127.0.0.1:" + std::to_string(port));
+        throw std::system_error(err, std::generic_category(),
+                                "cannot listen on 127.0.0.1:" + std::to_string(port));
     }
     listenFd_ = fd;
     port_ = ntohs(addr.sin_port);

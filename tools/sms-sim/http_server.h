@@ -15,7 +15,7 @@
 namespace xunda::sim {
 
 class HttpServer {
-public:
+  public:
     // Called on a connection's thread, possibly on several threads at once.
     using Handler = std::function<Reply(const RequestHead&)>;
 
@@ -30,7 +30,7 @@ public:
     void Stop();
     std::uint16_t Port() const { return port_; }
 
-private:
+  private:
     struct Worker {
         std::thread thread;
         bool done = false;

@@ -55,8 +55,8 @@ int main(int argc, char** argv) {
         std::cerr << "xunda-sms-sim: " << e.what() << "\n";
         return 1;
     }
-    std::cout << "xunda-sms-sim listening on " << sim.Host() << " with " << options.accounts.size() << " account(s)"
-              << std::endl;
+    std::cout << "xunda-sms-sim listening on " << sim.Host() << " with " << options.accounts.size()
+              << " account(s)" << std::endl;
     int signal = 0;
     sigwait(&signals, &signal);
     sim.Stop();

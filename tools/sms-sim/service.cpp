@@ -50,24 +50,32 @@ std::optional<std::string> FromUcs2Hex(std::string_view hex) {
 // The message text of a putMt request as UTF-8, by its format; nullopt when it cannot be read.
 std::optional<std::string> DecodeMessage(int format, const std::string& value) {
     switch (format) {
-        case 0: return GbkToUtf8(value);
-        case 1: return GbkToUtf8(PercentDecode(value, false));
-        case 2: return IsValidUtf8(value) ? std::optional(value) : std::nullopt;
-        default: return FromUcs2Hex(value);
+        case 0:
+            return GbkToUtf8(value);
+        case 1:
+            return GbkToUtf8(PercentDecode(value, false));
+        case 2:
+            return IsValidUtf8(value) ? std::optional(value) : std::nullopt;
+        default:
+            return FromUcs2Hex(value);
     }
 }
 
 // The text of an incoming message as the getMo format asks for it.
 std::string EncodeMessage(int format, const std::string& utf8) {
     switch (format) {
-        case 2: return utf8;
-        case 3: return Ucs2Hex(utf8);
-        default: return Utf8ToGbk(utf8);
+        case 2:
+            return utf8;
+        case 3:
+            return Ucs2Hex(utf8);
+        default:
+            return Utf8ToGbk(utf8);
     }
 }
 
 size_t CodePoints(std::string_view utf8) {
-    return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    return static_cast<size_t>(
+        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
 std::vector<std::string> Split(std::string_view text, char sep) {
@@ -141,10 +149,14 @@ std::string EncodeXml(const std::string& xml, XmlEncoding encoding) {
         return out;
     };
     switch (encoding) {
-        case XmlEncoding::Utf8: return xml;
-        case XmlEncoding::Utf8Bom: return "\xEF\xBB\xBF" + xml;
-        case XmlEncoding::Utf16LE: return utf16(false);
-        case XmlEncoding::Utf16BE: return utf16(true);
+        case XmlEncoding::Utf8:
+            return xml;
+        case XmlEncoding::Utf8Bom:
+            return "\xEF\xBB\xBF" + xml;
+        case XmlEncoding::Utf16LE:
+            return utf16(false);
+        case XmlEncoding::Utf16BE:
+            return utf16(true);
     }
     return xml;
 }
@@ -154,17 +166,23 @@ struct PageInfo {
     const char* title;
 };
 constexpr PageInfo kPages[] = {
-    {"welcome", "欢迎使用泊舟讯达短信通"}, {"mobOrder", "手机订阅管理"},  {"sms", "手机短信操作"},
-    {"login", "泊舟讯达短信通WEB版"},       {"help", "在线帮助"},          {"service", "泊舟讯达服务状态"},
-    {"buy", "购买短信"},                    {"advice", "意见与投诉"},      {"home", "泊舟讯达网站"},
+    {"welcome", "欢迎使用泊舟讯达短信通"},
+    {"mobOrder", "手机订阅管理"},
+    {"sms", "手机短信操作"},
+    {"login", "泊舟讯达短信通WEB版"},
+    {"help", "在线帮助"},
+    {"service", "泊舟讯达服务状态"},
+    {"buy", "购买短信"},
+    {"advice", "意见与投诉"},
+    {"home", "泊舟讯达网站"},
     {"update", "关于软件版本"},
 };
 
 Reply Html(const std::string& title, const std::string& text) {
     Reply r;
     r.contentType = "text/html; charset=utf-8";
-    r.body = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + title + "</title></head>\n<body><h1>" +
-             title + "</h1><p>" + text + "</p></body></html>\n";
+    r.body = "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>" + title +
+             "</title></head>\n<body><h1>" + title + "</h1><p>" + text + "</p></body></html>\n";
     return r;
 }
 
@@ -188,7 +206,8 @@ Reply SmsService::Handle(const RequestHead& request) {
     if (path == "/sms/getReport/") return GetReport(request.query);
     if (path == "/data/") return Data(request.query);
     if (path == "/corp/client/") return Page(request.query);
-    if (path == "/index/apply.asp") return Html("立即申请免费试用", "泊舟讯达短信通: 填写资料即可申请免费试用帐号。");
+    if (path == "/index/apply.asp")
+        return Html("立即申请免费试用", "泊舟讯达短信通: 填写资料即可申请免费试用帐号。");
     return NotFound();
 }
 
@@ -196,7 +215,8 @@ std::string SmsService::CheckAccount(const KeyValues& query, const Account** acc
     if (Format(query) < 0) return "401";
     // The text requests carry the account in GBK.
     std::string user = GbkToUtf8(Find(query, "loginName").value_or(""));
-    auto it = std::find_if(accounts_.begin(), accounts_.end(), [&](const Account& a) { return a.user == user; });
+    auto it =
+        std::find_if(accounts_.begin(), accounts_.end(), [&](const Account& a) { return a.user == user; });
     if (user.empty() || it == accounts_.end()) return "201";
     if (Find(query, "corpID").value_or("") != it->corpID) return "202";
     if (GbkToUtf8(Find(query, "password").value_or("")) != it->password) return "203";
@@ -255,8 +275,8 @@ Reply SmsService::GetMo(const KeyValues& query) {
             ++it;
             continue;
         }
-        lines.push_back(account->corpID + "," + std::to_string(moID) + "," + m.moTime + "," + m.mob + "," + m.destID +
-                        "," + EncodeMessage(format, m.text));
+        lines.push_back(account->corpID + "," + std::to_string(moID) + "," + m.moTime + "," + m.mob + "," +
+                        m.destID + "," + EncodeMessage(format, m.text));
         it = incoming_.erase(it);
     }
     return lines.empty() ? Lines("300") : Lines("100", lines);
@@ -282,12 +302,13 @@ Reply SmsService::Data(const KeyValues& query) {
     std::string rows;
     constexpr std::string_view kVerb = "getData";
     if (StartsWithNoCase(sql, kVerb)) {
-        std::optional<std::vector<std::string>> args = SqlLiterals(std::string_view(sql).substr(kVerb.size()));
+        std::optional<std::vector<std::string>> args =
+            SqlLiterals(std::string_view(sql).substr(kVerb.size()));
         if (args && args->size() == 3 && (*args)[0] == "G") {
             for (const Account& a : accounts_) {
                 if (a.user != (*args)[1] || a.password != (*args)[2]) continue;
-                rows += "  <row c=\"" + Hex(a.corpID, upperHex_) + "\" g=\"" + Hex(a.g, upperHex_) + "\" p=\"" +
-                        Hex(a.p, upperHex_) + "\"/>\r\n";
+                rows += "  <row c=\"" + Hex(a.corpID, upperHex_) + "\" g=\"" + Hex(a.g, upperHex_) +
+                        "\" p=\"" + Hex(a.p, upperHex_) + "\"/>\r\n";
                 break;
             }
         }
@@ -303,9 +324,11 @@ Reply SmsService::Data(const KeyValues& query) {
 
 Reply SmsService::Page(const KeyValues& query) {
     std::string page = Find(query, "a").value_or("");
-    auto info = std::find_if(std::begin(kPages), std::end(kPages), [&](const PageInfo& p) { return page == p.name; });
+    auto info =
+        std::find_if(std::begin(kPages), std::end(kPages), [&](const PageInfo& p) { return page == p.name; });
     if (Find(query, "v").value_or("") != "msg" || info == std::end(kPages)) return NotFound();
-    std::string c = Find(query, "c").value_or(""), g = Find(query, "g").value_or(""), p = Find(query, "p").value_or("");
+    std::string c = Find(query, "c").value_or(""), g = Find(query, "g").value_or(""),
+                p = Find(query, "p").value_or("");
     bool signedIn = std::any_of(accounts_.begin(), accounts_.end(),
                                 [&](const Account& a) { return a.corpID == c && a.g == g && a.p == p; });
     return Html(info->title, signedIn ? "企业端口号: " + c : std::string("请先登录泊舟讯达短信通。"));
@@ -345,7 +368,8 @@ std::vector<SentMessage> SmsService::Sent() const {
 
 int SmsService::SendCount(const std::string& mob) const {
     std::lock_guard lock(mu_);
-    return static_cast<int>(std::count_if(sent_.begin(), sent_.end(), [&](const SentMessage& m) { return m.mob == mob; }));
+    return static_cast<int>(
+        std::count_if(sent_.begin(), sent_.end(), [&](const SentMessage& m) { return m.mob == mob; }));
 }
 
 std::size_t SmsService::PendingIncoming() const {

@@ -11,7 +11,7 @@
 namespace xunda::sim {
 
 class SmsService {
-public:
+  public:
     SmsService(std::vector<Account> accounts, bool autoReports, std::uint64_t firstMessageId);
 
     Reply Handle(const RequestHead& request);
@@ -27,7 +27,7 @@ public:
     std::size_t PendingIncoming() const;
     std::size_t PendingReports() const;
 
-private:
+  private:
     // Each returns the reply; called with mu_ held.
     Reply PutMt(const KeyValues& query);
     Reply GetMo(const KeyValues& query);

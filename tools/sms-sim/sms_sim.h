@@ -50,11 +50,11 @@ struct SentMessage {
 
 // A message waiting at the service for the client's getMo.
 struct IncomingMessage {
-    std::string mob;             // sender
-    std::string destID;          // number it was sent to
-    std::string text;            // UTF-8
-    std::string moTime;          // YYYYMMDDhhmmss; empty: the time it was queued
-    std::string corpID;          // empty: for whichever account asks first
+    std::string mob;     // sender
+    std::string destID;  // number it was sent to
+    std::string text;    // UTF-8
+    std::string moTime;  // YYYYMMDDhhmmss; empty: the time it was queued
+    std::string corpID;  // empty: for whichever account asks first
 };
 
 // A delivery report waiting for the client's getReport.
@@ -79,7 +79,7 @@ struct ReplyScript {
     std::string lineEnd = "\r\n";  // of the status and header lines ("\n", "\r")
     long lengthDelta = 0;          // Content-Length declared wrong by this many bytes
     std::chrono::milliseconds delay{0};
-    bool dropConnection = false;  // close without any reply (after `delay`)
+    bool dropConnection = false;          // close without any reply (after `delay`)
     std::optional<std::size_t> cutAfter;  // the reply breaks off after this many bytes
 };
 
@@ -115,7 +115,7 @@ class SmsService;
 class HttpServer;
 
 class SmsSimulator {
-public:
+  public:
     explicit SmsSimulator(SimOptions options);
     ~SmsSimulator();
     SmsSimulator(const SmsSimulator&) = delete;
@@ -146,7 +146,7 @@ public:
     std::size_t PendingIncoming() const;
     std::size_t PendingReports() const;
 
-private:
+  private:
     Reply Handle(const RequestHead& request);
     Reply Shape(const RequestHead& request, std::optional<ReplyScript> script);
     // The next script for `request` (under mu_): one the test gave, or a fault that is due.

@@ -10,15 +10,18 @@
 namespace xunda {
 
 namespace {
-const bool registered = RegisterPage("histSendPage", [](Shell& shell) -> Page* { return new HistoryPage(shell); });
+const bool registered =
+    RegisterPage("histSendPage", [](Shell& shell) -> Page* { return new HistoryPage(shell); });
 }  // namespace
 
-HistoryPage::HistoryPage(Shell& shell) : ListPage(shell), list_(host()), histSearch_(SearchBox("histSearch", this)) {
+HistoryPage::HistoryPage(Shell& shell)
+    : ListPage(shell), list_(host()), histSearch_(SearchBox("histSearch", this)) {
     auto* row = new QHBoxLayout;
     row->addWidget(histSearch_);
     AddButton(row, "搜索", "btnhistSearch", [this] { btnhistSearchClick(); });
     AddButton(row, "清空全部", "btnHistDrop", [this] { list_.btnHistDropClick(); });
-    AddButton(row, "清空本月前", "btnHistDel", [this] { list_.btnHistDelClick([this] { btnhistSearchClick(); }); });
+    AddButton(row, "清空本月前", "btnHistDel",
+              [this] { list_.btnHistDelClick([this] { btnhistSearchClick(); }); });
     AddButton(row, "导出数据文件", "btnHistExport", [this] { list_.btnHistExportClick(); });
     row->addStretch(1);
     Body()->addLayout(row);

@@ -42,7 +42,8 @@ InboxPage::InboxPage(Shell& shell)
     AddButton(row, "回复全部", "btnRevAll", [this] { list_.btnRevAllClick(Filter()); });
     AddButton(row, "删除", "btnRevDelSingle", [this] { list_.btnRevDelSingleClick(CurrentRow()); });
     AddButton(row, "清空全部", "btnRevDrop", [this] { list_.btnRevDropClick(); });
-    AddButton(row, "清空本月前", "btnRevDel", [this] { list_.btnRevDelClick([this] { btnRevSearchClick(); }); });
+    AddButton(row, "清空本月前", "btnRevDel",
+              [this] { list_.btnRevDelClick([this] { btnRevSearchClick(); }); });
     AddButton(row, "导出数据文件", "btnSaveRev", [this] { list_.btnSaveRevClick(); });
     row->addStretch(1);
     Body()->addLayout(row);

@@ -11,11 +11,11 @@
 #include <algorithm>
 
 #include "core/codepage.h"
-#include "ui/shell/calendar_day.h"
 #include "ui/mailbox/query_grid_model.h"
 #include "ui/send/mobs_memo.h"
-#include "ui/shell/msg_form.h"
 #include "ui/send/send_sms_page.h"
+#include "ui/shell/calendar_day.h"
+#include "ui/shell/msg_form.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/workers.h"
 
@@ -70,7 +70,8 @@ void ListPage::SendTo(const std::function<std::vector<std::string>()>& mobs) {
 }
 
 void ListPage::SendToCurrent(RowPager& grid) {
-    if (const std::optional<std::size_t> row = CurrentRow()) host_.ReplyTo({grid.Field(*row, "mob").value_or("")});
+    if (const std::optional<std::size_t> row = CurrentRow())
+        host_.ReplyTo({grid.Field(*row, "mob").value_or("")});
 }
 
 std::chrono::year_month_day ShellMailboxHost::Today() {
@@ -124,7 +125,8 @@ void ListPage::AddGrid(RowPager& grid, const char* groupName, const char* gridNa
     connect(model_, &QAbstractItemModel::modelReset, this, &ListPage::ListChanged);
 }
 
-QPushButton* ListPage::AddButton(QBoxLayout* row, const char* caption, const char* name, std::function<void()> click) {
+QPushButton* ListPage::AddButton(QBoxLayout* row, const char* caption, const char* name,
+                                 std::function<void()> click) {
     auto* button = new QPushButton(QString::fromUtf8(caption), this);
     button->setObjectName(QString::fromUtf8(name));
     connect(button, &QPushButton::clicked, this, [click = std::move(click)] { click(); });

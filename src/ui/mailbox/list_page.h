@@ -75,7 +75,8 @@ class ListPage : public Page {
     // The current row's number on the send page, shown; nothing without a current row.
     void SendToCurrent(RowPager& grid);
     // A button in `row` that runs `click`.
-    QPushButton* AddButton(QBoxLayout* row, const char* caption, const char* name, std::function<void()> click);
+    QPushButton* AddButton(QBoxLayout* row, const char* caption, const char* name,
+                           std::function<void()> click);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 

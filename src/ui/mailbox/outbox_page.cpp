@@ -7,7 +7,8 @@
 namespace xunda {
 
 namespace {
-const bool registered = RegisterPage("sendBoxPage", [](Shell& shell) -> Page* { return new OutboxPage(shell); });
+const bool registered =
+    RegisterPage("sendBoxPage", [](Shell& shell) -> Page* { return new OutboxPage(shell); });
 }  // namespace
 
 OutboxPage::OutboxPage(Shell& shell) : ListPage(shell), list_(host()) {

@@ -49,7 +49,8 @@ QVariant QueryGridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant QueryGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return QAbstractTableModel::headerData(section, orientation, role);
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return QAbstractTableModel::headerData(section, orientation, role);
     return QString::fromStdString(grid_.Columns().at(static_cast<std::size_t>(section)).title);
 }
 

@@ -13,8 +13,8 @@
 #include "compose/excel_merge.h"
 #include "core/codepage.h"
 #include "core/text_util.h"
-#include "ui/shell/msg_form.h"
 #include "ui/shell/busy_text.h"
+#include "ui/shell/msg_form.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/tree_helpers.h"
 #include "ui/shell/workers.h"
@@ -95,7 +95,8 @@ std::vector<std::string> ExcelForm::Lines() const {
 }
 
 void ExcelForm::BitBtn1Click() {
-    const std::optional<std::string> file = shell_.prompts().ChooseSaveFile("EXCEL_CSV (*.csv);;TXT (*.txt)", "");
+    const std::optional<std::string> file =
+        shell_.prompts().ChooseSaveFile("EXCEL_CSV (*.csv);;TXT (*.txt)", "");
     if (!file) return;
     if (!SaveExcelLines(*file, Lines())) {
         shell_.prompts().Notice("文件保存失败: " + *file);
@@ -123,7 +124,8 @@ void ExcelForm::ExcelQueueThread(std::vector<std::string> lines, std::string sub
     const std::string corpID = shell.Account().corpID;
     shell.workers().Run([&shell, self, corpID, lines = std::move(lines), subNumber, linkID] {
         try {
-            QueueExcelLines(shell.db(), shell.log(), corpID, lines, subNumber, linkID, ThrottledBusyText(shell));
+            QueueExcelLines(shell.db(), shell.log(), corpID, lines, subNumber, linkID,
+                            ThrottledBusyText(shell));
             shell.bridge().Post([&shell, self] {
                 if (self) self->hide();
                 shell.SelectTreeNodeByText(QStringLiteral("发信箱"));

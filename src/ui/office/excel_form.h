@@ -16,7 +16,7 @@ class Shell;
 
 class ExcelForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     ExcelForm(Shell& shell, QWidget* parent);
 
     // Shows the lines (modal, returns at once).
@@ -30,7 +30,7 @@ public:
     void btnSendSmsClick();
     void BitBtn1Click();
 
-private:
+  private:
     std::vector<std::string> Lines() const;
     void ExcelQueueThread(std::vector<std::string> lines, std::string subNumber, std::string linkID);
 

@@ -16,9 +16,9 @@
 #include "compose/number_tidy.h"
 #include "compose/text_rules.h"
 #include "core/codepage.h"
-#include "ui/shell/msg_form.h"
 #include "ui/office/excel_form.h"
 #include "ui/office/sheet_model.h"
+#include "ui/shell/msg_form.h"
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/workers.h"
@@ -150,7 +150,8 @@ void ExcelPage::BitBtn13Click() {
     const std::vector<std::string> lines =
         GenerateExcelLines(sheet_->Sheet(), text, cbxPhone_->currentText().toStdString());
     shell_.busy().Close();
-    if (lines.empty()) return shell_.prompts().Notice("没有找到有效手机号码或内容超长,请检查手机号码列是否选择正确!");
+    if (lines.empty())
+        return shell_.prompts().Notice("没有找到有效手机号码或内容超长,请检查手机号码列是否选择正确!");
     excelForm_->ShowLines(lines);
 }
 

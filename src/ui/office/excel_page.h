@@ -21,7 +21,7 @@ struct SheetGrid;
 
 class ExcelPage : public Page {
     Q_OBJECT
-public:
+  public:
     explicit ExcelPage(Shell& shell);
 
     QGroupBox* excelGroup() const { return excelGroup_; }
@@ -36,7 +36,7 @@ public:
     void Button20Click();
     void BitBtn13Click();
 
-private:
+  private:
     // Reads the first worksheet on a worker, then shows it; the grid stays as it was when the
     // file cannot be read.
     void LoadExcelToListView(const std::string& file);

@@ -20,7 +20,8 @@ int SheetModel::columnCount(const QModelIndex& parent) const {
 
 QVariant SheetModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return QString::fromStdString(sheet_.Cell(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column())));
+    return QString::fromStdString(
+        sheet_.Cell(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column())));
 }
 
 QVariant SheetModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -10,7 +10,7 @@ namespace xunda {
 
 class SheetModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     using QAbstractTableModel::QAbstractTableModel;
 
     void SetSheet(SheetGrid sheet);
@@ -21,7 +21,7 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-private:
+  private:
     SheetGrid sheet_;
 };
 

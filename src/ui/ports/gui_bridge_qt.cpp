@@ -8,7 +8,9 @@ namespace xunda {
 QtGuiBridge::QtGuiBridge() : target_(std::make_unique<QObject>()) {}
 QtGuiBridge::~QtGuiBridge() = default;
 
-bool QtGuiBridge::OnGuiThread() const { return QThread::currentThread() == target_->thread(); }
+bool QtGuiBridge::OnGuiThread() const {
+    return QThread::currentThread() == target_->thread();
+}
 
 void QtGuiBridge::Post(std::function<void()> call) {
     QMetaObject::invokeMethod(target_.get(), std::move(call), Qt::QueuedConnection);

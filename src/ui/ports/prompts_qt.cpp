@@ -7,7 +7,9 @@
 namespace xunda {
 
 namespace {
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // "csv" of a name filter "EXCEL_CSV (*.csv)"; empty when it names no extension.
 QString FilterSuffix(const QString& nameFilter) {
@@ -16,7 +18,8 @@ QString FilterSuffix(const QString& nameFilter) {
 }
 
 // A box with OK, or with Yes and No (No the default); true for OK or Yes.
-bool ShowBox(QWidget* parent, QMessageBox::Icon icon, const char* caption, const std::string& text, bool yesNo) {
+bool ShowBox(QWidget* parent, QMessageBox::Icon icon, const char* caption, const std::string& text,
+             bool yesNo) {
     QMessageBox box(icon, QString::fromUtf8(caption), Q(text),
                     yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
     // Above the busy window, which stays on top while the program waits for the worker asking.
@@ -52,7 +55,8 @@ bool QtPrompts::OfferOpen(const std::string& text) {
     return yes;
 }
 
-std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& filter, const std::string& defaultName) {
+std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& filter,
+                                                     const std::string& defaultName) {
     QString chosen;
     bridge_.Invoke([&] {
         QFileDialog dialog(parent_, QString(), Q(defaultName), Q(filter));
@@ -61,8 +65,9 @@ std::optional<std::string> QtPrompts::ChooseSaveFile(const std::string& filter, 
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
         // A name typed without an extension gets the one of the chosen filter.
         dialog.setDefaultSuffix(FilterSuffix(dialog.selectedNameFilter()));
-        QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog](const QString& nameFilter) { dialog.setDefaultSuffix(FilterSuffix(nameFilter)); });
+        QObject::connect(
+            &dialog, &QFileDialog::filterSelected, &dialog,
+            [&dialog](const QString& nameFilter) { dialog.setDefaultSuffix(FilterSuffix(nameFilter)); });
         if (dialog.exec() == QDialog::Accepted) chosen = dialog.selectedFiles().value(0);
     });
     if (chosen.isEmpty()) return std::nullopt;

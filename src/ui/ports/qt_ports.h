@@ -15,20 +15,20 @@ namespace xunda {
 
 // Posts and invokes calls on the thread the bridge was created on (the GUI thread).
 class QtGuiBridge : public GuiBridge {
-public:
+  public:
     QtGuiBridge();
     ~QtGuiBridge() override;
     void Post(std::function<void()> call) override;
     void Invoke(std::function<void()> call) override;
     bool OnGuiThread() const;
 
-private:
+  private:
     std::unique_ptr<QObject> target_;
 };
 
 // Message boxes and file dialogs over the window given (the main window once it exists).
 class QtPrompts : public Prompts {
-public:
+  public:
     explicit QtPrompts(GuiBridge& bridge) : bridge_(bridge) {}
     void SetParent(QWidget* parent) { parent_ = parent; }
 
@@ -37,22 +37,23 @@ public:
     bool Confirm(const std::string& text) override;
     bool ConfirmSevere(const std::string& text) override;
     bool OfferOpen(const std::string& text) override;
-    std::optional<std::string> ChooseSaveFile(const std::string& filter, const std::string& defaultName) override;
+    std::optional<std::string> ChooseSaveFile(const std::string& filter,
+                                              const std::string& defaultName) override;
     std::optional<std::string> ChooseOpenFile(const std::string& filter, const std::string& folder) override;
 
-private:
+  private:
     GuiBridge& bridge_;
     QPointer<QWidget> parent_;
 };
 
 // Plays WAV files with one sound effect that lives on the GUI thread.
 class QtSoundPlayer : public SoundPlayer {
-public:
+  public:
     explicit QtSoundPlayer(GuiBridge& bridge);
     ~QtSoundPlayer() override;
     void Play(const std::string& file) override;
 
-private:
+  private:
     GuiBridge& bridge_;
     std::unique_ptr<QSoundEffect> effect_;
 };
@@ -60,11 +61,11 @@ private:
 // Opens files and URLs with the desktop's default programs; when nothing can open one (no
 // xdg-open, no browser), a box says so.
 class QtDesktop : public Desktop {
-public:
+  public:
     QtDesktop(GuiBridge& bridge, Prompts& prompts) : bridge_(bridge), prompts_(prompts) {}
     bool Open(const std::string& fileOrUrl) override;
 
-private:
+  private:
     GuiBridge& bridge_;
     Prompts& prompts_;
 };

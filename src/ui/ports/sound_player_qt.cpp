@@ -5,7 +5,8 @@
 
 namespace xunda {
 
-QtSoundPlayer::QtSoundPlayer(GuiBridge& bridge) : bridge_(bridge), effect_(std::make_unique<QSoundEffect>()) {}
+QtSoundPlayer::QtSoundPlayer(GuiBridge& bridge)
+    : bridge_(bridge), effect_(std::make_unique<QSoundEffect>()) {}
 QtSoundPlayer::~QtSoundPlayer() = default;
 
 void QtSoundPlayer::Play(const std::string& file) {

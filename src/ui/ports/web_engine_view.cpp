@@ -1,7 +1,8 @@
 // Built only with WITH_WEBENGINE.
+#include <unistd.h>
+
 #include <QUrl>
 #include <QWebEngineView>
-#include <unistd.h>
 
 #include "ui/ports/web_view.h"
 
@@ -9,7 +10,7 @@ namespace xunda {
 
 namespace {
 class EngineWebView : public WebView {
-public:
+  public:
     EngineWebView() : view_(new QWebEngineView) {
         view_->setObjectName(QStringLiteral("welcomeWeb"));
         QObject::connect(view_, &QWebEngineView::loadFinished, view_, [this](bool) {
@@ -20,7 +21,7 @@ public:
     QWidget* Widget() override { return view_; }
     void Navigate(const QString& url) override { view_->setUrl(QUrl(url)); }
 
-private:
+  private:
     QWebEngineView* view_;
 };
 }  // namespace

@@ -13,7 +13,7 @@ class QWidget;
 namespace xunda {
 
 class WebView {
-public:
+  public:
     virtual ~WebView() = default;
     // The embedded view, or null when pages open outside the window. GUI thread.
     virtual QWidget* Widget() = 0;
@@ -27,12 +27,12 @@ std::unique_ptr<WebView> MakeWebView(Desktop& desktop);
 
 // Opens every page in the default browser.
 class BrowserWebView : public WebView {
-public:
+  public:
     explicit BrowserWebView(Desktop& desktop) : desktop_(desktop) {}
     QWidget* Widget() override { return nullptr; }
     void Navigate(const QString& url) override { desktop_.Open(url.toStdString()); }
 
-private:
+  private:
     Desktop& desktop_;
 };
 

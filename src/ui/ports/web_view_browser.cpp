@@ -3,6 +3,8 @@
 
 namespace xunda {
 
-std::unique_ptr<WebView> MakeWebView(Desktop& desktop) { return std::make_unique<BrowserWebView>(desktop); }
+std::unique_ptr<WebView> MakeWebView(Desktop& desktop) {
+    return std::make_unique<BrowserWebView>(desktop);
+}
 
 }  // namespace xunda

@@ -11,8 +11,8 @@
 #include <optional>
 
 #include "compose/number_tidy.h"
-#include "ui/shell/msg_form.h"
 #include "ui/office/number_import.h"
+#include "ui/shell/msg_form.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/workers.h"
 

@@ -104,7 +104,8 @@ std::string SendFavourites::Corp() const {
 void SendFavourites::Fill() {
     if (!shell_.Account().LoggedIn()) return;
     if (okMsgList_->count() == 0)
-        for (const std::string& text : ListFavourites(shell_.db(), Corp())) okMsgList_->addItem(QString::fromStdString(text));
+        for (const std::string& text : ListFavourites(shell_.db(), Corp()))
+            okMsgList_->addItem(QString::fromStdString(text));
     lastMobs_->clear();
     for (const std::string& mob : LastSendMobs(shell_.db(), Corp())) {
         auto* item = new QListWidgetItem(QString::fromStdString(mob), lastMobs_);
@@ -121,11 +122,18 @@ void SendFavourites::Clear() {
 void SendFavourites::BitBtn3Click() {
     const std::string text = CleanMemoText(MakeGbkSafe(page_.sMsg()->toPlainText().toStdString()));
     switch (AddFavourite(shell_.db(), Corp(), text)) {
-        case FavouriteAdd::TooLong: shell_.prompts().Notice(std::string(kSmsTooLongText)); break;
-        case FavouriteAdd::Exists: shell_.prompts().Notice("已经存在常用短信中了!"); break;
-        case FavouriteAdd::Added: okMsgList_->addItem(QString::fromStdString(text)); break;
+        case FavouriteAdd::TooLong:
+            shell_.prompts().Notice(std::string(kSmsTooLongText));
+            break;
+        case FavouriteAdd::Exists:
+            shell_.prompts().Notice("已经存在常用短信中了!");
+            break;
+        case FavouriteAdd::Added:
+            okMsgList_->addItem(QString::fromStdString(text));
+            break;
         case FavouriteAdd::Empty:
-        case FavouriteAdd::Failed: break;
+        case FavouriteAdd::Failed:
+            break;
     }
 }
 
@@ -158,7 +166,8 @@ void SendFavourites::AppendMobLine(const QString& mob) {
     const QString text = memo->toPlainText();
     QTextCursor cursor(memo->document());
     cursor.movePosition(QTextCursor::End);
-    cursor.insertText((text.isEmpty() || text.endsWith('\n') ? QString() : QStringLiteral("\n")) + mob + '\n');
+    cursor.insertText((text.isEmpty() || text.endsWith('\n') ? QString() : QStringLiteral("\n")) + mob +
+                      '\n');
 }
 
 void SendFavourites::addLastMobClick() {

@@ -14,7 +14,7 @@ class Shell;
 
 class SendFavourites : public QWidget {
     Q_OBJECT
-public:
+  public:
     SendFavourites(Shell& shell, SendSmsPage& page);
 
     // On opening the send page: the favourites once (newest first) while the list is empty, the
@@ -35,11 +35,11 @@ public:
     void lastMobsDblClick();
     void BitBtn12Click();
 
-protected:
+  protected:
     // lastMobs keeps three columns, whatever its width.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     std::string Corp() const;
     void AppendMobLine(const QString& mob);
 

@@ -39,7 +39,9 @@ constexpr RowLook kLooks[] = {
 };
 
 // A file edit's path without blanks around it; a path is kept as it is, whatever its characters.
-std::string Trimmed(const QLineEdit* edit) { return edit->text().trimmed().toStdString(); }
+std::string Trimmed(const QLineEdit* edit) {
+    return edit->text().trimmed().toStdString();
+}
 }  // namespace
 
 AboutPage::AboutPage(MainWindow& main)
@@ -87,7 +89,8 @@ AboutPage::AboutPage(MainWindow& main)
     auto* info = new QGroupBox(QStringLiteral("系统信息"), this);
     auto* infoLayout = new QGridLayout(info);
     // Read-only text that shows its four lines whole.
-    auto* text = new QLabel(QStringLiteral("该版本基于泊舟讯达短信通二次开发协议2.2进行开发;\n版本:1.0\n\n2007.01"), info);
+    auto* text = new QLabel(
+        QStringLiteral("该版本基于泊舟讯达短信通二次开发协议2.2进行开发;\n版本:1.0\n\n2007.01"), info);
     text->setObjectName(QStringLiteral("systemInfo"));
     text->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     text->setBackgroundRole(QPalette::Base);
@@ -135,7 +138,9 @@ void AboutPage::InstallDefaultSounds() {
     }
 }
 
-void AboutPage::Open(const QString&, const QString&) { OfferLogBackup(main_.log(), main_.prompts()); }
+void AboutPage::Open(const QString&, const QString&) {
+    OfferLogBackup(main_.log(), main_.prompts());
+}
 
 void AboutPage::autoStartCheckClick(bool ticked) {
     Database& db = main_.db();
@@ -172,7 +177,8 @@ void AboutPage::moWavCheckClick(const SoundRow& row) {
 
 void AboutPage::btnOpenWavClick(SoundEvent event) {
     const SoundRow& row = Row(event);
-    const std::optional<std::string> chosen = main_.prompts().ChooseOpenFile("声音 (*.wav)", WaveDir().string());
+    const std::optional<std::string> chosen =
+        main_.prompts().ChooseOpenFile("声音 (*.wav)", WaveDir().string());
     if (!chosen) return;
     row.file->setText(QString::fromStdString(*chosen));
     if (row.check->isChecked()) {
@@ -205,7 +211,8 @@ void AboutPage::btnClearAllDataClick() {
         main_.prompts().Notice("密码不对!初始化数据将删除所有的数据,请确认你的密码!");
         return;
     }
-    if (!main_.prompts().ConfirmSevere("初始化数据将删除所有的数据,请慎重考虑之后再做.你确认要继续吗?")) return;
+    if (!main_.prompts().ConfirmSevere("初始化数据将删除所有的数据,请慎重考虑之后再做.你确认要继续吗?"))
+        return;
     edPass_->clear();
     const bool wasRunning = main_.Quiesce("正在处理中,请稍候...");
     // A failure has been reported by the store, and nothing was deleted.

@@ -19,7 +19,7 @@ class MainWindow;
 
 class AboutPage : public Page {
     Q_OBJECT
-public:
+  public:
     explicit AboutPage(MainWindow& main);
 
     // The first start (no Wave folder yet) puts the default sounds there; later starts leave the
@@ -44,13 +44,13 @@ public:
     void btnClearAllDataClick();
     void btnOpenLogClick();
 
-private:
+  private:
     struct SoundRow {
         SoundEvent event;
         const char* playKey;
         const char* fileKey;
         const char* defaultFile;  // in the Wave folder
-        QByteArray (*wav)();       // its bytes, made with the program
+        QByteArray (*wav)();      // its bytes, made with the program
         QCheckBox* check = nullptr;
         QLineEdit* file = nullptr;
     };

@@ -7,7 +7,7 @@
 namespace xunda {
 
 class ProcessingEngine {
-public:
+  public:
     virtual ~ProcessingEngine() = default;
     // A login succeeded, or the shell lets the engine work again after Stop: (re)arm the timers
     // for this account; the send timer runs unless processing is paused (Shell::Paused).

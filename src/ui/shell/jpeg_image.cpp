@@ -3,7 +3,9 @@
 #include <csetjmp>
 #include <cstdio>
 
+// clang-format off: jpeglib.h needs size_t and FILE declared before it
 #include <jpeglib.h>
+// clang-format on
 
 namespace xunda {
 
@@ -16,7 +18,9 @@ struct ErrorManager {
     bool warned = false;
 };
 
-void ErrorExit(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1); }
+void ErrorExit(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
+}
 
 void EmitMessage(j_common_ptr info, int level) {
     if (level < 0) reinterpret_cast<ErrorManager*>(info->err)->warned = true;

@@ -116,7 +116,9 @@ void LoginDialog::reject() {
     QDialog::reject();
 }
 
-void LoginDialog::Label3Click() { main_.desktop().Open(ServiceAddress(QStringLiteral("/index/apply.asp")).toStdString()); }
+void LoginDialog::Label3Click() {
+    main_.desktop().Open(ServiceAddress(QStringLiteral("/index/apply.asp")).toStdString());
+}
 
 bool LoginDialog::FormCloseQuery() {
     if (requesting_) return false;

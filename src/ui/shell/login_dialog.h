@@ -15,7 +15,7 @@ class SmsGateway;
 
 class LoginDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     LoginDialog(MainWindow& main, SmsGateway& gateway);
 
     // Shows the dialog modally until a login succeeds (true) or the user cancels (false).
@@ -28,12 +28,12 @@ public:
     QLineEdit* PasswordEdit() const { return password_; }
     QPushButton* OkButton() const { return okBtn_; }
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
-private:
+  private:
     void FormShow();
     bool FormCloseQuery();
     void OKBtnClick();

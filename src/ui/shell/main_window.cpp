@@ -5,8 +5,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QLabel>
-#include <QPointer>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QSplitter>
@@ -25,6 +25,7 @@
 #include "platform/instance_lock.h"
 #include "store/database.h"
 #include "store/log.h"
+#include "ui/ports/web_view.h"
 #include "ui/shell/about_page.h"
 #include "ui/shell/assets.h"
 #include "ui/shell/engine_port.h"
@@ -34,7 +35,6 @@
 #include "ui/shell/service_urls.h"
 #include "ui/shell/sys_tray.h"
 #include "ui/shell/tree_helpers.h"
-#include "ui/ports/web_view.h"
 #include "ui/shell/welcome_page.h"
 #include "ui/shell/workers.h"
 
@@ -48,10 +48,10 @@ struct PageSlot {
     const char* title;
 };
 constexpr PageSlot kPages[] = {
-    {"welcome", "welcomeTitle"},         {"user", "userTitle"},           {"mob", "mobTitle"},
-    {"mobOrder", "mobOrderTitle"},       {"histMsg", "histMsgTitle"},     {"aboutPage", "aboutTitle"},
-    {"sendSmsPage", "sendSmsTitle"},     {"sendBoxPage", "sendBoxTitle"}, {"histSendPage", "histSendTitle"},
-    {"revBox", "revBoxTitle"},           {"excelPage", "excelTitle"},
+    {"welcome", "welcomeTitle"},     {"user", "userTitle"},           {"mob", "mobTitle"},
+    {"mobOrder", "mobOrderTitle"},   {"histMsg", "histMsgTitle"},     {"aboutPage", "aboutTitle"},
+    {"sendSmsPage", "sendSmsTitle"}, {"sendBoxPage", "sendBoxTitle"}, {"histSendPage", "histSendTitle"},
+    {"revBox", "revBoxTitle"},       {"excelPage", "excelTitle"},
 };
 
 // The captions menuClick knows (in capitals) and the page each one shows.
@@ -60,10 +60,18 @@ struct MenuEntry {
     const char* page;
 };
 constexpr MenuEntry kMenu[] = {
-    {"泊舟讯达短信通-标准版", "welcome"}, {"手机订阅管理", "welcome"},     {"手机订阅关系处理", "mobOrder"},
-    {"订阅用户的资料管理", "user"},       {"手机订阅内容查询", "mob"},     {"历史订阅内容短信查看", "histMsg"},
-    {"手机短信操作", "welcome"},          {"短信发送", "sendSmsPage"},     {"EXCEL表格短信", "excelPage"},
-    {"发信箱", "sendBoxPage"},            {"收信箱", "revBox"},            {"历史短信查看", "histSendPage"},
+    {"泊舟讯达短信通-标准版", "welcome"},
+    {"手机订阅管理", "welcome"},
+    {"手机订阅关系处理", "mobOrder"},
+    {"订阅用户的资料管理", "user"},
+    {"手机订阅内容查询", "mob"},
+    {"历史订阅内容短信查看", "histMsg"},
+    {"手机短信操作", "welcome"},
+    {"短信发送", "sendSmsPage"},
+    {"EXCEL表格短信", "excelPage"},
+    {"发信箱", "sendBoxPage"},
+    {"收信箱", "revBox"},
+    {"历史短信查看", "histSendPage"},
     {"系统配置", "aboutPage"},
 };
 
@@ -125,7 +133,8 @@ void MainWindow::BuildMenu() {
     ServiceAction(file->addAction(QStringLiteral("购买短信(&B)")), QStringLiteral("buy"))
         ->setObjectName(QStringLiteral("buySms"));
     file->addSeparator();
-    file->addAction(QStringLiteral("退出(&X)"), this, &QWidget::close)->setObjectName(QStringLiteral("exitSystem"));
+    file->addAction(QStringLiteral("退出(&X)"), this, &QWidget::close)
+        ->setObjectName(QStringLiteral("exitSystem"));
 
     QMenu* view = menuBar()->addMenu(QStringLiteral("查看(&V)"));
     view->addAction(QStringLiteral("树形菜单全部展开"), this, &MainWindow::expandAllClick)
@@ -140,9 +149,8 @@ void MainWindow::BuildMenu() {
         a->setCheckable(true);
         a->setChecked(true);
     }
-    connect(toolsMain, &QAction::toggled, this, [this](bool on) {
-        findChild<QToolBar*>(QStringLiteral("toolsMain"))->setVisible(on);
-    });
+    connect(toolsMain, &QAction::toggled, this,
+            [this](bool on) { findChild<QToolBar*>(QStringLiteral("toolsMain"))->setVisible(on); });
     connect(toolsStatus, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("帮助(&H)"));
@@ -168,11 +176,13 @@ void MainWindow::BuildToolBar() {
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setMovable(false);
     bar->setContextMenuPolicy(Qt::PreventContextMenu);  // only "主工具条" shows and hides it
-    btnSmsSendPause_ = bar->addAction(style()->standardIcon(QStyle::SP_MediaPause), QStringLiteral("(&P)暂停短信处理"),
-                                      this, &MainWindow::btnSmsSendPauseClick);
+    btnSmsSendPause_ =
+        bar->addAction(style()->standardIcon(QStyle::SP_MediaPause), QStringLiteral("(&P)暂停短信处理"), this,
+                       &MainWindow::btnSmsSendPauseClick);
     btnSmsSendPause_->setObjectName(QStringLiteral("btnSmsSendPause"));
-    btnSmsSendPlay_ = bar->addAction(style()->standardIcon(QStyle::SP_MediaPlay), QStringLiteral("(&S)继续短信处理"),
-                                     this, &MainWindow::btnSmsSendPauseClick);
+    btnSmsSendPlay_ =
+        bar->addAction(style()->standardIcon(QStyle::SP_MediaPlay), QStringLiteral("(&S)继续短信处理"), this,
+                       &MainWindow::btnSmsSendPauseClick);
     btnSmsSendPlay_->setObjectName(QStringLiteral("btnSmsSendPlay"));
     btnSmsSendPlay_->setEnabled(false);
     QAction* gotoWeb = ServiceAction(new QAction(style()->standardIcon(QStyle::SP_DriveNetIcon),
@@ -196,11 +206,14 @@ void MainWindow::BuildTree() {
     };
     const QIcon leaf = s->standardIcon(QStyle::SP_FileIcon);
     QTreeWidgetItem* root = node(new QTreeWidgetItem(tv_), "泊舟讯达短信通-标准版", windowIcon());
-    QTreeWidgetItem* orders = node(new QTreeWidgetItem(root), "手机订阅管理", s->standardIcon(QStyle::SP_DirIcon));
-    for (const char* c : {"手机订阅关系处理", "订阅用户的资料管理", "手机订阅内容查询", "历史订阅内容短信查看"}) {
+    QTreeWidgetItem* orders =
+        node(new QTreeWidgetItem(root), "手机订阅管理", s->standardIcon(QStyle::SP_DirIcon));
+    for (const char* c :
+         {"手机订阅关系处理", "订阅用户的资料管理", "手机订阅内容查询", "历史订阅内容短信查看"}) {
         node(new QTreeWidgetItem(orders), c, leaf);
     }
-    QTreeWidgetItem* sms = node(new QTreeWidgetItem(root), "手机短信操作", s->standardIcon(QStyle::SP_DirOpenIcon));
+    QTreeWidgetItem* sms =
+        node(new QTreeWidgetItem(root), "手机短信操作", s->standardIcon(QStyle::SP_DirOpenIcon));
     for (const char* c : {"收信箱", "短信发送", "Excel表格短信", "发信箱", "历史短信查看"}) {
         node(new QTreeWidgetItem(sms), c, leaf);
     }
@@ -286,9 +299,13 @@ bool MainWindow::FormCreate() {
     return db_ != nullptr;
 }
 
-QString MainWindow::PanelText(int panel) const { return panels_.at(static_cast<std::size_t>(panel))->text(); }
+QString MainWindow::PanelText(int panel) const {
+    return panels_.at(static_cast<std::size_t>(panel))->text();
+}
 
-void MainWindow::SetPanel(int panel, const QString& text) { panels_.at(static_cast<std::size_t>(panel))->setText(text); }
+void MainWindow::SetPanel(int panel, const QString& text) {
+    panels_.at(static_cast<std::size_t>(panel))->setText(text);
+}
 
 void MainWindow::PostPanel(int panel, const QString& text) {
     QPointer<MainWindow> self(this);
@@ -315,9 +332,13 @@ void MainWindow::menuClick(const QString& caption, const QString& param) {
     }
 }
 
-bool MainWindow::SelectTreeNodeByText(const QString& caption) { return xunda::SelectTreeNodeByText(tv_, caption); }
+bool MainWindow::SelectTreeNodeByText(const QString& caption) {
+    return xunda::SelectTreeNodeByText(tv_, caption);
+}
 
-Page* MainWindow::FindPage(const QString& pageName) { return pc_->findChild<Page*>(pageName, Qt::FindDirectChildrenOnly); }
+Page* MainWindow::FindPage(const QString& pageName) {
+    return pc_->findChild<Page*>(pageName, Qt::FindDirectChildrenOnly);
+}
 
 void MainWindow::expandAllClick() {
     QTreeWidgetItem* selected = tv_->currentItem();
@@ -335,7 +356,9 @@ void MainWindow::OpenServicePage(const QString& pageName) {
     SelectTreeNodeByText(QStringLiteral("泊舟讯达短信通-标准版"));
 }
 
-void MainWindow::logit(const std::string& text) { log_->logit(text); }
+void MainWindow::logit(const std::string& text) {
+    log_->logit(text);
+}
 
 void MainWindow::pListCount() {
     const QString mo = QStringLiteral("接收(%1)").arg(moCount.load());
@@ -408,7 +431,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     Quiesce("正在退出,请稍候...");
     bool waited = false;
     QTimer::singleShot(500, this, [&waited] { waited = true; });
-    while (!waited) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
+    while (!waited)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::ExcludeUserInputEvents);
     msgForm_->Close();
     event->accept();
     emit Ended();

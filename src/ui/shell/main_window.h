@@ -37,9 +37,9 @@ struct ShellPorts {
     OnlineProbe& online;
     Autostart& autostart;
     WebView& web;
-    std::function<bool()> trayAvailable;   // whether the desktop has a notification area
-    std::filesystem::path programPath;     // what the autostart entry starts
-    bool startHidden = false;              // the first parameter was "h"
+    std::function<bool()> trayAvailable;  // whether the desktop has a notification area
+    std::filesystem::path programPath;    // what the autostart entry starts
+    bool startHidden = false;             // the first parameter was "h"
     // How long exit, change of account and clearing all data wait for the workers before the
     // program ends anyway: longer than a service request may take as a whole (60 s), so that a
     // worker inside one ends by its own time-out and stores what it has.
@@ -48,7 +48,7 @@ struct ShellPorts {
 
 class MainWindow : public QMainWindow, public Shell {
     Q_OBJECT
-public:
+  public:
     static constexpr const char* kCaption = "泊舟讯达短信通-订阅版(Beta1)";
 
     explicit MainWindow(ShellPorts ports);
@@ -117,16 +117,16 @@ public:
     SoundPlayer& sound() const { return ports_.sound; }
     const std::filesystem::path& ProgramPath() const { return ports_.programPath; }
 
-signals:
+  signals:
     // The program should end now: the window has closed, or the login after a change of account
     // was cancelled.
     void Ended();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-private:
+  private:
     void BuildMenu();
     void BuildToolBar();
     void BuildTree();

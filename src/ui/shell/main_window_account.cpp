@@ -20,7 +20,8 @@
 
 namespace xunda {
 
-void MainWindow::LoginSucceeded(const AccountContext& account, const QString& typedUserName, bool autoLoginActive) {
+void MainWindow::LoginSucceeded(const AccountContext& account, const QString& typedUserName,
+                                bool autoLoginActive) {
     account_ = account;
     subscriptionSendFlag.store(false);
     log_->SetAccount(account.corpID);
@@ -36,8 +37,9 @@ void MainWindow::LoginSucceeded(const AccountContext& account, const QString& ty
     const bool autoMiniActive = pReadSysValue(*db_, account_.corpID, "autoMini") == "1";
     if (autoMiniActive) HideToTray();
     const QDate today = QDate::currentDate();
-    SetPanel(0, typedUserName + QStringLiteral("你好! ") + today.toString(QStringLiteral("今天是yyyy年MM月dd日")) +
-                    QStringLiteral(", ") + QLocale::system().dayName(today.dayOfWeek(), QLocale::LongFormat));
+    SetPanel(0, typedUserName + QStringLiteral("你好! ") +
+                    today.toString(QStringLiteral("今天是yyyy年MM月dd日")) + QStringLiteral(", ") +
+                    QLocale::system().dayName(today.dayOfWeek(), QLocale::LongFormat));
     about_->ApplyLogin(autoLoginActive, autoMiniActive);
 }
 
@@ -90,11 +92,13 @@ void MainWindow::pSaveDbGrid(const ResultSet& rows, const std::vector<GridColumn
 
 void MainWindow::pSaveDbGrid(const RowPager& grid) {
     if (grid.RowCount() == 0) return;
-    SaveGridFile([&](const std::string& file) { return SaveDbGridToCsv(*db_, grid.Sql(), grid.Columns(), file); });
+    SaveGridFile(
+        [&](const std::string& file) { return SaveDbGridToCsv(*db_, grid.Sql(), grid.Columns(), file); });
 }
 
 void MainWindow::SaveGridFile(const std::function<bool(const std::string& file)>& write) {
-    const std::optional<std::string> file = ports_.prompts.ChooseSaveFile("EXCEL_CSV (*.csv);;TXT (*.txt)", "");
+    const std::optional<std::string> file =
+        ports_.prompts.ChooseSaveFile("EXCEL_CSV (*.csv);;TXT (*.txt)", "");
     if (!file) return;
     msgForm_->Show("正在处理中,请稍候...");
     bool saved = false;

@@ -35,8 +35,12 @@ MsgForm::MsgForm(GuiBridge& bridge, QWidget* mainWindow)
     Timer1Timer();
 }
 
-QString MsgForm::Text() const { return msg_->text(); }
-QString MsgForm::Clock() const { return label1_->text(); }
+QString MsgForm::Text() const {
+    return msg_->text();
+}
+QString MsgForm::Clock() const {
+    return label1_->text();
+}
 
 void MsgForm::Show(const std::string& text) {
     const QString qtext = QString::fromStdString(text);

@@ -1,6 +1,6 @@
 // The busy window: a small frameless notice over the main window telling what long task runs,
-// with a clock. While it is shown the main window takes no input; boxes over it do. Show, Close and SetText may be
-// called from any thread; nested tasks are counted, so the notice goes away when the last one closes.
+// with a clock. While it is shown the main window takes no input; boxes over it do. Show, Close and SetText
+// may be called from any thread; nested tasks are counted, so the notice goes away when the last one closes.
 #pragma once
 
 #include <QPointer>
@@ -15,7 +15,7 @@ namespace xunda {
 
 class MsgForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     MsgForm(GuiBridge& bridge, QWidget* mainWindow);
 
     void Show(const std::string& text);
@@ -29,7 +29,7 @@ public:
     QString Text() const;
     QString Clock() const;
 
-private:
+  private:
     void ShowOnGui(const QString& text);
     void CloseOnGui();
     void HoldInput(bool hold);

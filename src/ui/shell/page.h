@@ -11,7 +11,7 @@ namespace xunda {
 
 class Page : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit Page(QWidget* parent = nullptr);
 
     QLabel* TitleLabel() const { return title_; }
@@ -22,11 +22,11 @@ public:
     // whatever the page lists from it goes.
     virtual void DatabaseReopened();
 
-protected:
+  protected:
     // The layout below the title label, for the page's controls.
     QVBoxLayout* Body() const { return body_; }
 
-private:
+  private:
     QLabel* title_;
     QVBoxLayout* body_;
 };

@@ -13,8 +13,9 @@ QString ServicePageAddress(const QString& pageName) {
 }
 
 QString WithAccount(const QString& pageAddress, const AccountContext& account) {
-    return pageAddress + QStringLiteral("&c=") + QString::fromStdString(account.corpID) + QStringLiteral("&g=") +
-           QString::fromStdString(account.g) + QStringLiteral("&p=") + QString::fromStdString(account.p);
+    return pageAddress + QStringLiteral("&c=") + QString::fromStdString(account.corpID) +
+           QStringLiteral("&g=") + QString::fromStdString(account.g) + QStringLiteral("&p=") +
+           QString::fromStdString(account.p);
 }
 
 }  // namespace xunda

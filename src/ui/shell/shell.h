@@ -22,7 +22,7 @@ class RowPager;
 class Workers;
 
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
 
     // GUI thread: the account of the current login (empty before the first one).

@@ -10,9 +10,8 @@
 namespace xunda {
 
 SysTray::SysTray(QWidget* owner) : QObject(owner), tray_(new QSystemTrayIcon(this)), owner_(owner) {
-    connect(tray_, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason r) {
-        OnActivated(static_cast<int>(r));
-    });
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason r) { OnActivated(static_cast<int>(r)); });
 }
 
 SysTray::~SysTray() {
@@ -119,7 +118,8 @@ void SysTray::StartAnimation() {
     threadStop_ = false;
     thread_ = std::thread([this] {
         std::unique_lock lock(threadMutex_);
-        while (!threadWake_.wait_for(lock, std::chrono::milliseconds(interval_.load()), [this] { return threadStop_; })) {
+        while (!threadWake_.wait_for(lock, std::chrono::milliseconds(interval_.load()),
+                                     [this] { return threadStop_; })) {
             QMetaObject::invokeMethod(this, &SysTray::AnimateTimer, Qt::QueuedConnection);
         }
     });

@@ -5,6 +5,7 @@
 
 #include <QIcon>
 #include <QList>
+#include <QMenu>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -12,8 +13,6 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
-
-#include <QMenu>
 class QSystemTrayIcon;
 class QTimer;
 class QWidget;
@@ -47,7 +46,7 @@ struct TrayShift {
 
 class SysTray : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr int kMaxHint = 63;
 
     // `owner` is the form brought to the front before a popup opens (may be null).
@@ -81,14 +80,14 @@ public:
     // One animation step.
     void AnimateTimer();
 
-signals:
+  signals:
     void IconClick(Qt::MouseButton button, xunda::TrayShift shift, QPoint pos);
     void IconDblClick();
     void IconMouseMove(xunda::TrayShift shift, QPoint pos);
     void IconMouseDown(Qt::MouseButton button, xunda::TrayShift shift, QPoint pos);
     void IconMouseUp(Qt::MouseButton button, xunda::TrayShift shift, QPoint pos);
 
-private:
+  private:
     void UpdateIcon();
     void AddIcon(const QIcon& icon);
     void DeleteIcon();

@@ -6,11 +6,11 @@
 #include <QStackedLayout>
 #include <QVBoxLayout>
 
+#include "ui/ports/web_view.h"
 #include "ui/shell/assets.h"
 #include "ui/shell/jpeg_image.h"
 #include "ui/shell/service_urls.h"
 #include "ui/shell/shell.h"
-#include "ui/ports/web_view.h"
 
 namespace xunda {
 
@@ -48,11 +48,17 @@ void WelcomePage::Open(const QString& caption, const QString&) {
     }
 }
 
-void WelcomePage::Navigate(const QString& url) { web_.Navigate(url); }
+void WelcomePage::Navigate(const QString& url) {
+    web_.Navigate(url);
+}
 
-void WelcomePage::HideBrowser() { plWelcome_->setCurrentWidget(welcomeBmp_); }
+void WelcomePage::HideBrowser() {
+    plWelcome_->setCurrentWidget(welcomeBmp_);
+}
 
-bool WelcomePage::BrowserShown() const { return plWelcome_->currentWidget() != welcomeBmp_; }
+bool WelcomePage::BrowserShown() const {
+    return plWelcome_->currentWidget() != welcomeBmp_;
+}
 
 void WelcomePage::welcomeWebNavigateComplete2() {
     if (QWidget* view = web_.Widget()) plWelcome_->setCurrentWidget(view);

@@ -14,7 +14,7 @@ class WebView;
 
 class WelcomePage : public Page {
     Q_OBJECT
-public:
+  public:
     WelcomePage(Shell& shell, WebView& web);
 
     // "手机订阅管理" and "手机短信操作" open their service pages here.
@@ -28,7 +28,7 @@ public:
     QPushButton* HelpButton() const { return btnHelp_; }
     QPushButton* CloseButton() const { return btnClose_; }
 
-private:
+  private:
     void welcomeWebNavigateComplete2();
 
     Shell& shell_;

@@ -12,16 +12,16 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
-#include <string>
 #include <list>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace xunda {
 
 class Workers : public QObject {
     Q_OBJECT
-public:
+  public:
     Workers() = default;
     ~Workers() override;  // joins every worker
 
@@ -41,10 +41,10 @@ public:
     // bounded wait ends the program.
     [[nodiscard]] bool WaitAll(std::chrono::milliseconds limit, const std::function<void()>& late = {});
 
-signals:
+  signals:
     void finished();
 
-private:
+  private:
     struct Entry {
         std::thread thread;
         std::atomic<bool> done{false};

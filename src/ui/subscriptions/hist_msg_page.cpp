@@ -9,8 +9,8 @@
 
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
-#include "ui/subscriptions/subscription_widgets.h"
 #include "ui/shell/tree_helpers.h"
+#include "ui/subscriptions/subscription_widgets.h"
 
 namespace xunda {
 

@@ -20,16 +20,16 @@
 #include "core/codepage.h"
 #include "subscriptions/broadcast.h"
 #include "subscriptions/categories.h"
-#include "ui/shell/busy_text.h"
 #include "ui/mailbox/list_page.h"
 #include "ui/send/mobs_memo.h"
+#include "ui/send/send_sms_page.h"
+#include "ui/shell/busy_text.h"
 #include "ui/shell/msg_form.h"
 #include "ui/shell/page_registry.h"
-#include "ui/send/send_sms_page.h"
 #include "ui/shell/shell.h"
-#include "ui/subscriptions/subscription_widgets.h"
 #include "ui/shell/tree_helpers.h"
 #include "ui/shell/workers.h"
+#include "ui/subscriptions/subscription_widgets.h"
 
 namespace xunda {
 

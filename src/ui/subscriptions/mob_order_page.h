@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "subscriptions/bulk_subscribe.h"
-#include "ui/shell/page.h"
 #include "ui/mailbox/list_page.h"
+#include "ui/shell/page.h"
 
 class QCheckBox;
 class QComboBox;

@@ -14,9 +14,9 @@
 #include "ui/shell/msg_form.h"
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
+#include "ui/shell/tree_helpers.h"
 #include "ui/subscriptions/subscriber_page.h"
 #include "ui/subscriptions/subscription_widgets.h"
-#include "ui/shell/tree_helpers.h"
 
 namespace xunda {
 

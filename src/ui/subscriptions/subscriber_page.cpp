@@ -17,10 +17,10 @@
 #include "ui/mailbox/query_grid_model.h"
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
+#include "ui/shell/tree_helpers.h"
 #include "ui/subscriptions/result_grid_model.h"
 #include "ui/subscriptions/subscription_dialogs.h"
 #include "ui/subscriptions/subscription_widgets.h"
-#include "ui/shell/tree_helpers.h"
 
 namespace xunda {
 
@@ -122,8 +122,7 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), list_(host()) {
     Body()->addWidget(mobDgGroup_, 1);
 
     formMobOrderChange_ = new MobOrderChangeDialog(
-        [this](const SubscriptionChange& change) { return ChangeSubscription(host(), list_, change); },
-        this);
+        [this](const SubscriptionChange& change) { return ChangeSubscription(host(), list_, change); }, this);
     formAddMsgType_ = new AddMsgTypeDialog(
         [this](const std::string& mob, const std::vector<std::string>& ticked, const std::string& expiry) {
             return AddSubscriptions(host(), list_, mob, ticked, expiry);

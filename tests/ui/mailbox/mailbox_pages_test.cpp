@@ -12,8 +12,8 @@
 #include "ui/mailbox/history_page.h"
 #include "ui/mailbox/inbox_page.h"
 #include "ui/mailbox/outbox_page.h"
-#include "ui/shell/msg_form.h"
 #include "ui/send/send_sms_page.h"
+#include "ui/shell/msg_form.h"
 #include "ui/shell_fixture.h"
 
 namespace xunda::test {
@@ -42,7 +42,8 @@ TEST_F(MailboxPagesTest, OutboxDeletesTheCurrentRowOnYesAndEmptiesWhenTheDatabas
     EXPECT_EQ(page->Group()->title(), QStringLiteral("发信箱(3)"));
     page->Grid()->setCurrentIndex(page->Grid()->model()->index(1, 0));
     Click(page, "BitBtn28");
-    EXPECT_THAT(prompts.Last(), ::testing::EndsWith(": 13800000002 的发信箱中的短信删除后将不会被发送!你要继续吗?"));
+    EXPECT_THAT(prompts.Last(),
+                ::testing::EndsWith(": 13800000002 的发信箱中的短信删除后将不会被发送!你要继续吗?"));
     EXPECT_EQ(page->Group()->title(), QStringLiteral("发信箱(2)"));
     EXPECT_EQ(page->Grid()->model()->rowCount(), 2);
 
@@ -69,13 +70,15 @@ TEST_F(MailboxPagesTest, HistorySearchesANumberAndExportsToTheChosenFile) {
     prompts.file = file;
     Click(page, "btnHistExport");
     EXPECT_EQ(ReadFile(file),
-              "\xEF\xBB\xBF\"手机号码\",\"状态报告\",\"消息时间\",\"消息内容\",\"消息编号\",\"长号码\",\"通道\",\"优先级\",\"处理标识\"\r\n"
+              "\xEF\xBB\xBF\"手机号码\",\"状态报告\",\"消息时间\",\"消息内容\",\"消息编号\",\"长号码\","
+              "\"通道\",\"优先级\",\"处理标识\"\r\n"
               "\"13800000001\",\"\",\"2026-11-01 10:00:00\",\"a,\"\"b\",\"\",\"\",\"\",\"\",\"\"\r\n");
     EXPECT_EQ(desktop.opened, std::vector<std::string>{file});
 }
 
 TEST_F(MailboxPagesTest, HistoryListsOneBlockFirstAndTheRestWhenScrolledToTheEnd) {
-    Exec("INSERT INTO mt_bak (corpID, mob, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM "
+    Exec(
+        "INSERT INTO mt_bak (corpID, mob, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM "
         "n "
         "WHERE i<300) SELECT 10001, 13800000000+i, '2026-11-01 10:00:00' FROM n");
     auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");

@@ -14,13 +14,13 @@
 #include <QTest>
 
 #include "compose/number_tidy.h"
-#include "ui/shell/msg_form.h"
 #include "ui/office/excel_form.h"
 #include "ui/office/excel_page.h"
 #include "ui/send/send_favourites.h"
 #include "ui/send/send_sms_page.h"
-#include "ui/shell_fixture.h"
+#include "ui/shell/msg_form.h"
 #include "ui/shell/workers.h"
+#include "ui/shell_fixture.h"
 
 namespace xunda::test {
 namespace {
@@ -33,7 +33,7 @@ std::string Fixture(const std::string& name) {
 }
 
 class OfficePagesTest : public ShellTest {
-protected:
+  protected:
     void SetUp() override {
         ShellTest::SetUp();
         ASSERT_TRUE(Login());
@@ -114,8 +114,10 @@ TEST_F(OfficePagesTest, ExcelRowsBecomeQueuedMessages) {
     form->edLinkID()->setEditText(QStringLiteral("7"));
     Click(form, "btnSendSms");
     std::vector<std::string> rows;
-    for (ResultSet rs = main->db().pAdoQuery("SELECT mob, msg, mtLevel, linkID FROM mt ORDER BY id"); !rs.Eof(); rs.Next())
-        rows.push_back(rs.AsString("mob") + " " + rs.AsString("msg") + " " + rs.AsString("mtLevel") + rs.AsString("linkID"));
+    for (ResultSet rs = main->db().pAdoQuery("SELECT mob, msg, mtLevel, linkID FROM mt ORDER BY id");
+         !rs.Eof(); rs.Next())
+        rows.push_back(rs.AsString("mob") + " " + rs.AsString("msg") + " " + rs.AsString("mtLevel") +
+                       rs.AsString("linkID"));
     EXPECT_THAT(rows, ElementsAre("13912345678 张总:张三 17", "13812345678 : 17"));
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(main->PageArea()->currentWidget(), main->FindPage(QStringLiteral("sendBoxPage")));
@@ -123,8 +125,9 @@ TEST_F(OfficePagesTest, ExcelRowsBecomeQueuedMessages) {
 }
 
 TEST_F(OfficePagesTest, FavouritesAndLastNumbersOnTheSendPage) {
-    ASSERT_TRUE(main->db().pAdoCom("INSERT INTO lastSendMobs (corpID, mob) VALUES (" + main->Account().corpID +
-                                   ",'13812345678'), (" + main->Account().corpID + ",'13912345678')"));
+    ASSERT_TRUE(main->db().pAdoCom("INSERT INTO lastSendMobs (corpID, mob) VALUES (" +
+                                   main->Account().corpID + ",'13812345678'), (" + main->Account().corpID +
+                                   ",'13912345678')"));
     auto* page = Open<SendSmsPage>("短信发送", "sendSmsPage");
     SendFavourites* favourites = page->favourites();
     ASSERT_EQ(favourites->lastMobs()->count(), 2);

@@ -21,8 +21,11 @@ class SendSmsPageTest : public ShellTest {
     }
     // The account's outbox rows as "mob level msg", in queue order, joined by "|".
     std::string Outbox() {
-        return main->db().pAdoQuery("SELECT group_concat(mob || ' ' || mtLevel || ' ' || msg, '|') AS rows FROM "
-                                    "(SELECT * FROM mt WHERE flag=0 AND corpID=10001 ORDER BY id)").AsString("rows");
+        return main->db()
+            .pAdoQuery(
+                "SELECT group_concat(mob || ' ' || mtLevel || ' ' || msg, '|') AS rows FROM "
+                "(SELECT * FROM mt WHERE flag=0 AND corpID=10001 ORDER BY id)")
+            .AsString("rows");
     }
 
     SendSmsPage* page = nullptr;
@@ -38,7 +41,8 @@ TEST_F(SendSmsPageTest, QueuesTheTypedMessageForTheTypedNumbersAndShowsTheOutbox
     EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("075512345678\n13812345678\n13912345678\n"));
     EXPECT_EQ(page->sendSmsGroup()->title(), QStringLiteral("手机号码行数(3)"));
     EXPECT_EQ(page->edLinkID()->itemText(0), QStringLiteral("7"));
-    EXPECT_EQ(prompts.Boxes(), std::vector<std::string>{"警告: 短信将进入发送队列并立即开始发送!你要继续吗?"});
+    EXPECT_EQ(prompts.Boxes(),
+              std::vector<std::string>{"警告: 短信将进入发送队列并立即开始发送!你要继续吗?"});
     EXPECT_EQ(Shown(), QStringLiteral("sendBoxPage"));
     EXPECT_EQ(main->busy().Depth(), 0);
     EXPECT_TRUE(main->busy().Text().startsWith(QStringLiteral("放入发送队列:(")));
@@ -76,7 +80,8 @@ TEST_F(SendSmsPageTest, CtrlVTidiesAndImportReadsAFilesNumbers) {
     page->sMobs()->setPlainText(QStringLiteral("13912345678 x 13812345678\n13912345678"));
     QTest::keyRelease(page->sMobs(), Qt::Key_V, Qt::ControlModifier);
     ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(10)));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page->sMobs()->toPlainText() == QStringLiteral("13812345678\n13912345678\n"); }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return page->sMobs()->toPlainText() == QStringLiteral("13812345678\n13912345678\n"); }));
 
     WriteFile(home / "list.csv", "name,mobile\r\nA,13700000000\r\nB,13600000000\r\n");
     prompts.file = (home / "list.csv").string();

@@ -7,7 +7,7 @@ namespace xunda::test {
 namespace {
 
 class AboutPageTest : public ShellTest {
-protected:
+  protected:
     void SetUp() override {
         ShellTest::SetUp();
         ASSERT_TRUE(Login(QStringLiteral("demo"), QStringLiteral("secret")));
@@ -37,9 +37,11 @@ TEST_F(AboutPageTest, StartWithTheSessionWritesAQuotedEntryAndTheCredentials) {
 }
 
 TEST_F(AboutPageTest, ClearAllNeedsTheRightPasswordAndDeletesOnlyThisAccountsRows) {
-    const std::vector<std::string> tables = {"histMsg", "mo",      "mt",    "mt_bak",       "mobs",        "mobOrder",
-                                             "msgType", "okMsg",   "lastSendMobs", "histMsgType", "sysConfig"};
-    for (const std::string& t : tables) ASSERT_TRUE(main->db().pAdoCom("INSERT INTO " + t + " (corpID) VALUES (10001), (20002)"));
+    const std::vector<std::string> tables = {"histMsg",      "mo",          "mt",       "mt_bak",
+                                             "mobs",         "mobOrder",    "msgType",  "okMsg",
+                                             "lastSendMobs", "histMsgType", "sysConfig"};
+    for (const std::string& t : tables)
+        ASSERT_TRUE(main->db().pAdoCom("INSERT INTO " + t + " (corpID) VALUES (10001), (20002)"));
     about().edPass()->setText(QStringLiteral("wrong"));
     about().btnClearAllDataClick();
     EXPECT_EQ(prompts.Last(), "提示: 密码不对!初始化数据将删除所有的数据,请确认你的密码!");

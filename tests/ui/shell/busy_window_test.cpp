@@ -44,18 +44,22 @@ TEST(BusyWindowTest, ShowsFromAWorkerNestAndHoldTheMainWindowAndSetTextIsPosted)
         w.busy.Show("正在处理中,请稍候...");
         w.busy.Show("正在导入...");
         w.busy.Close();
-        w.bridge.Invoke([&] { depthInside = w.busy.Depth(), heldInside = !w.control->isEnabled() && w.busy.isVisible(); });
+        w.bridge.Invoke([&] {
+            depthInside = w.busy.Depth(), heldInside = !w.control->isEnabled() && w.busy.isVisible();
+        });
         w.busy.Close();
         w.busy.Close();  // an extra close changes nothing
     });
     ASSERT_TRUE(w.workers.WaitAll(5s));
-    EXPECT_TRUE(depthInside == 1 && heldInside && w.busy.Depth() == 0 && !w.busy.isVisible() && w.control->isEnabled());
+    EXPECT_TRUE(depthInside == 1 && heldInside && w.busy.Depth() == 0 && !w.busy.isVisible() &&
+                w.control->isEnabled());
     EXPECT_EQ(w.busy.Text(), QStringLiteral("正在导入..."));
 
     // The GUI thread waits for the worker: a setter that waited for the GUI thread would hang here.
     std::thread([&] { w.busy.SetText("放入发送队列:(1/2) 13800000000"); }).join();
     EXPECT_EQ(w.busy.Text(), QStringLiteral("正在导入..."));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.busy.Text() == QStringLiteral("放入发送队列:(1/2) 13800000000"); }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return w.busy.Text() == QStringLiteral("放入发送队列:(1/2) 13800000000"); }));
     EXPECT_FALSE(w.busy.isVisible());
 }
 
@@ -80,7 +84,9 @@ TEST(WorkersTest, WaitAllLetsWorkersCallTheGuiThreadAndEndsAtItsLimit) {
     for (int i = 0; i < 3; ++i) workers.Run([&] { bridge.Invoke([&] { ++done; }); });
     ASSERT_TRUE(workers.WaitAll(5s));
     EXPECT_EQ(done.load(), 3);
-    workers.Run([&] { for (QDeadlineTimer limit(5000); done < 4 && !limit.hasExpired();) std::this_thread::sleep_for(1ms); });
+    workers.Run([&] {
+        for (QDeadlineTimer limit(5000); done < 4 && !limit.hasExpired();) std::this_thread::sleep_for(1ms);
+    });
     EXPECT_FALSE(workers.WaitAll(100ms));
     EXPECT_EQ(workers.Running(), 1);
     ++done;

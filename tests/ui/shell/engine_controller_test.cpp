@@ -22,12 +22,14 @@ class EngineControllerTest : public ShellTest {
         controller.reset();
     }
     void Queue(const std::string& mob) {
-        main->db().pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (10001, " +
-                           SqlQuote(mob) + ", 'hi', '', '', 1, 0)");
+        main->db().pAdoCom(
+            "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (10001, " +
+            SqlQuote(mob) + ", 'hi', '', '', 1, 0)");
     }
     // Waits until no job runs and the re-arming calls have been handled.
     void WaitIdle() {
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !controller->Busy() && main->workers().Running() == 0; }));
+        ASSERT_TRUE(
+            QTest::qWaitFor([this] { return !controller->Busy() && main->workers().Running() == 0; }));
         Settle();
     }
 
@@ -71,7 +73,8 @@ TEST_F(EngineControllerTest, PollBacksOffAndStopKeepsTheTimersOff) {
     controller->reportTimeTimer();
     controller->Stop();  // before the worker's re-arming reaches the timer
     WaitIdle();
-    EXPECT_FALSE(controller->reportTime().isActive() || controller->moTime().isActive() || controller->mtTime().isActive());
+    EXPECT_FALSE(controller->reportTime().isActive() || controller->moTime().isActive() ||
+                 controller->mtTime().isActive());
 }
 
 TEST_F(EngineControllerTest, ResumeOrLoginWhileARunWaitsOnTheServiceStartsNoSecondRun) {
@@ -104,16 +107,23 @@ TEST_F(EngineControllerTest, RunsCountAndPlayTheirOwnSounds) {
     WaitIdle();
     EXPECT_EQ(Value("SELECT COUNT(*) FROM mt WHERE flag=501"), "1");
     main->db().pAdoCom("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (10001, 4294967296, '131', 1)");
-    { std::lock_guard lock(query.mutex); query.mo = {"x,1,20240102030405,131,106,hello, world", "x,2,20240102030405,132,106,again"}; }
+    {
+        std::lock_guard lock(query.mutex);
+        query.mo = {"x,1,20240102030405,131,106,hello, world", "x,2,20240102030405,132,106,again"};
+    }
     controller->moTimeTimer();
     WaitIdle();
     EXPECT_EQ(main->PanelText(1), QStringLiteral("接收(2)"));
-    { std::lock_guard lock(query.mutex); query.reports = {"4294967296,0"}; }
+    {
+        std::lock_guard lock(query.mutex);
+        query.reports = {"4294967296,0"};
+    }
     controller->reportTimeTimer();
     WaitIdle();
     EXPECT_EQ(main->PanelText(3), QStringLiteral("收条(1)"));
     auto file = [](const char* name) { return (WaveDir() / name).string(); };
-    EXPECT_EQ(sound.played, (std::vector<std::string>{file("mtError.wav"), file("revMo.wav"), file("revReport.wav")}));
+    EXPECT_EQ(sound.played,
+              (std::vector<std::string>{file("mtError.wav"), file("revMo.wav"), file("revReport.wav")}));
 }
 
 }  // namespace

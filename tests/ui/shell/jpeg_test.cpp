@@ -9,7 +9,8 @@ namespace {
 // Damaged data gives a null image, and the process (and the decoder) lives on.
 TEST(JpegTest, TheWelcomePictureDecodesAndDamagedDataGivesANullImage) {
     const QByteArray whole = WelcomeJpeg();
-    for (const QByteArray& damaged : {whole.left(whole.size() / 2), whole.left(40), QByteArray("not a picture"), QByteArray()}) {
+    for (const QByteArray& damaged :
+         {whole.left(whole.size() / 2), whole.left(40), QByteArray("not a picture"), QByteArray()}) {
         EXPECT_TRUE(DecodeJpeg(damaged).isNull());
     }
     EXPECT_EQ(DecodeJpeg(whole).size(), QSize(560, 380));

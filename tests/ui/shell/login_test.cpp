@@ -10,9 +10,11 @@ using LoginTest = ShellTest;
 TEST_F(LoginTest, SuccessSetsTheContextLogsGreetsAndStartsSending) {
     main->subscriptionSendFlag = true;
     ASSERT_TRUE(Login(QStringLiteral(" o'neil "), QStringLiteral(" it's ")));
-    EXPECT_EQ(query.urls, std::vector<std::string>{"http://" + ServiceHost() + "/data/?sql=getData+'G','o''neil',' it''s '"});
+    EXPECT_EQ(query.urls, std::vector<std::string>{"http://" + ServiceHost() +
+                                                   "/data/?sql=getData+'G','o''neil',' it''s '"});
     const AccountContext& a = main->Account();
-    EXPECT_EQ(a.corpID + "|" + a.g + "|" + a.p + "|" + a.loginName + "|" + a.password, "10001|g1|p1|o'neil| it's ");
+    EXPECT_EQ(a.corpID + "|" + a.g + "|" + a.p + "|" + a.loginName + "|" + a.password,
+              "10001|g1|p1|o'neil| it's ");
     EXPECT_FALSE(main->Paused());
     EXPECT_FALSE(main->subscriptionSendFlag.load());  // the broadcast mark is cleared
     EXPECT_EQ(engine.calls, (std::vector<std::string>{"Start 10001"}));
@@ -21,8 +23,9 @@ TEST_F(LoginTest, SuccessSetsTheContextLogsGreetsAndStartsSending) {
     EXPECT_NE(log.find(std::string(56, '-') + "\n"), std::string::npos);
     EXPECT_NE(log.find("   登录成功(10001)"), std::string::npos);
     EXPECT_EQ(log.find("it's"), std::string::npos);
-    EXPECT_TRUE(main->PanelText(0).startsWith(QStringLiteral(" o'neil 你好! 今天是") +
-                                              QDate::currentDate().toString(QStringLiteral("yyyy年MM月dd日, "))));
+    EXPECT_TRUE(
+        main->PanelText(0).startsWith(QStringLiteral(" o'neil 你好! 今天是") +
+                                      QDate::currentDate().toString(QStringLiteral("yyyy年MM月dd日, "))));
     Settle();
     EXPECT_EQ(main->PanelText(4), QStringLiteral("登录成功(10001)"));
 }
@@ -68,7 +71,8 @@ TEST_F(LoginTest, ChangeOfAccountClearsTheKeysAndTheContextBeforeTheNextLogin) {
         Login(QStringLiteral("other"), QStringLiteral("pw"));
     });
     main->changeUserClick();
-    EXPECT_EQ(prompts.Boxes(), std::vector<std::string>{"警告: 更改登录帐户将清除原用户设置的自动登录选项,你要继续吗?"});
+    EXPECT_EQ(prompts.Boxes(),
+              std::vector<std::string>{"警告: 更改登录帐户将清除原用户设置的自动登录选项,你要继续吗?"});
     EXPECT_TRUE(!seen.LoggedIn() && keys == "0||") << keys;
     EXPECT_FALSE(markDuringChange || main->subscriptionSendFlag.load());
     EXPECT_EQ(main->Account().corpID, "20002");

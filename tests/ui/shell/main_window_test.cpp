@@ -1,22 +1,30 @@
 #include "platform/instance_lock.h"
-#include "ui/shell_fixture.h"
 #include "ui/shell/sys_tray.h"
 #include "ui/shell/welcome_page.h"
+#include "ui/shell_fixture.h"
 
 namespace xunda::test {
 namespace {
 
 class MainWindowTest : public ShellTest {
-protected:
+  protected:
     CountingPageInstead inbox{"revBox"};
 };
 
 TEST_F(MainWindowTest, TreeNodesShowTheirPagesTitledWithTheirCaptions) {
-    const std::pair<const char*, const char*> expected[] = {
-        {"手机订阅管理", "welcome"}, {"手机订阅关系处理", "mobOrder"}, {"订阅用户的资料管理", "user"}, {"手机订阅内容查询", "mob"},
-        {"历史订阅内容短信查看", "histMsg"}, {"手机短信操作", "welcome"}, {"收信箱", "revBox"}, {"短信发送", "sendSmsPage"},
-        {"Excel表格短信", "excelPage"}, {"发信箱", "sendBoxPage"}, {"历史短信查看", "histSendPage"}, {"系统配置", "aboutPage"},
-        {"泊舟讯达短信通-标准版", "welcome"}};
+    const std::pair<const char*, const char*> expected[] = {{"手机订阅管理", "welcome"},
+                                                            {"手机订阅关系处理", "mobOrder"},
+                                                            {"订阅用户的资料管理", "user"},
+                                                            {"手机订阅内容查询", "mob"},
+                                                            {"历史订阅内容短信查看", "histMsg"},
+                                                            {"手机短信操作", "welcome"},
+                                                            {"收信箱", "revBox"},
+                                                            {"短信发送", "sendSmsPage"},
+                                                            {"Excel表格短信", "excelPage"},
+                                                            {"发信箱", "sendBoxPage"},
+                                                            {"历史短信查看", "histSendPage"},
+                                                            {"系统配置", "aboutPage"},
+                                                            {"泊舟讯达短信通-标准版", "welcome"}};
     for (const auto& [caption, page] : expected) {
         ASSERT_TRUE(main->SelectTreeNodeByText(QString::fromUtf8(caption))) << caption;
         EXPECT_EQ(Shown(), QString::fromUtf8(page)) << caption;
@@ -37,7 +45,8 @@ TEST_F(MainWindowTest, ARegisteredPageOpensOnEverySelectionChangeAndARightClickS
         tree->findItems(QStringLiteral("收信箱"), Qt::MatchExactly | Qt::MatchRecursive).value(0);
     QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(node).center());
     EXPECT_EQ(page->opened.size(), 1);
-    for (const char* caption : {"收信箱", "发信箱", "收信箱"}) main->SelectTreeNodeByText(QString::fromUtf8(caption));
+    for (const char* caption : {"收信箱", "发信箱", "收信箱"})
+        main->SelectTreeNodeByText(QString::fromUtf8(caption));
     main->menuClick(QStringLiteral("收信箱"), QStringLiteral("13800000000"));
     EXPECT_EQ(page->opened, (QStringList{"收信箱|", "收信箱|", "收信箱|13800000000"}));
 }
@@ -75,8 +84,9 @@ TEST_F(MainWindowTest, ServicePagesCarryTheAccountAndShowTheWelcomePage) {
     main->findChild<QAction*>("gotoWeb")->trigger();
     main->Welcome().HelpButton()->click();
     const std::vector<std::string> last(web->urls.end() - 4, web->urls.end());
-    EXPECT_EQ(last, (std::vector<std::string>{base + "advice&c=10001&g=g1&p=p1", base + "mobOrder&c=10001&g=g1&p=p1",
-                                              base + "login&c=10001&g=g1&p=p1", base + "help&c=10001&g=g1&p=p1"}));
+    EXPECT_EQ(last, (std::vector<std::string>{
+                        base + "advice&c=10001&g=g1&p=p1", base + "mobOrder&c=10001&g=g1&p=p1",
+                        base + "login&c=10001&g=g1&p=p1", base + "help&c=10001&g=g1&p=p1"}));
 }
 
 TEST_F(MainWindowTest, StartedHiddenOrMinimisedItWaitsInTheTrayUntilALeftClick) {
@@ -87,9 +97,11 @@ TEST_F(MainWindowTest, StartedHiddenOrMinimisedItWaitsInTheTrayUntilALeftClick) 
     main->showMaximized();
     main->showMinimized();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !main->isVisible(); }));
-    for (TrayMouse m : {TrayMouse::RightDown, TrayMouse::RightUp}) main->Tray().MouseMessage(m, {}, Qt::NoModifier);
+    for (TrayMouse m : {TrayMouse::RightDown, TrayMouse::RightUp})
+        main->Tray().MouseMessage(m, {}, Qt::NoModifier);
     EXPECT_FALSE(main->isVisible());
-    for (TrayMouse m : {TrayMouse::LeftDown, TrayMouse::LeftUp}) main->Tray().MouseMessage(m, {}, Qt::NoModifier);
+    for (TrayMouse m : {TrayMouse::LeftDown, TrayMouse::LeftUp})
+        main->Tray().MouseMessage(m, {}, Qt::NoModifier);
     EXPECT_TRUE(main->isVisible() && main->isMaximized());  // as it was before
     main->showNormal();
     Settle();  // the window system's late echoes of the state changes
@@ -111,7 +123,8 @@ TEST_F(MainWindowTest, EveryWayOutPausesBehindTheBusyWindowAndEndsOnce) {
         int ended = 0;
         QObject::connect(main.get(), &MainWindow::Ended, [&] { ++ended; });
         QString busyText;
-        QTimer::singleShot(100, [&] { busyText = main->busy().Text(), main->close(); });  // a second close meanwhile
+        QTimer::singleShot(
+            100, [&] { busyText = main->busy().Text(), main->close(); });  // a second close meanwhile
         if (way == "menu") main->findChild<QAction*>("exitSystem")->trigger();
         if (way == "button") main->Welcome().CloseButton()->click();
         main->close();  // the first or a later close, which changes nothing
@@ -129,8 +142,12 @@ TEST_F(MainWindowTest, AWorkerOutlastingTheBoundEndsTheProgramWithALogLine) {
     ASSERT_TRUE(Create());
     ASSERT_TRUE(Login());
     main->log().SetSink([](const std::string& line) { std::fprintf(stderr, "log: %s\n", line.c_str()); });
-    EXPECT_EXIT({ main->workers().Run([] { std::this_thread::sleep_for(std::chrono::seconds(10)); }); main->close(); },
-                testing::ExitedWithCode(1), "log: 等待后台任务超时");
+    EXPECT_EXIT(
+        {
+            main->workers().Run([] { std::this_thread::sleep_for(std::chrono::seconds(10)); });
+            main->close();
+        },
+        testing::ExitedWithCode(1), "log: 等待后台任务超时");
 }
 
 // A worker's box nobody answers: the GUI thread waits inside the box's own event loop, and the
@@ -156,10 +173,12 @@ TEST_F(MainWindowTest, ASecondProgramOnTheDataRootSaysSoAndTouchesNothing) {
     setenv("XUNDA_SMS_HOME", root.c_str(), 1);
     InstanceLock other(root);
     EXPECT_FALSE(Create());
-    EXPECT_EQ(prompts.Boxes(), std::vector<std::string>{"提示: 本程序已经在运行,同一个数据目录不能同时运行两个程序!"});
+    EXPECT_EQ(prompts.Boxes(),
+              std::vector<std::string>{"提示: 本程序已经在运行,同一个数据目录不能同时运行两个程序!"});
     EXPECT_FALSE(main->isVisible());
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(root)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(root))
+        names.push_back(entry.path().filename());
     EXPECT_EQ(names, std::vector<std::string>{"xunda-sms.lock"});
 }
 
@@ -174,7 +193,7 @@ TEST_F(MainWindowTest, AProgramThatCannotTakeTheLockSaysWhyAndTouchesNothing) {
         EXPECT_FALSE(Create());
         ASSERT_EQ(prompts.Boxes().size(), shown + 1);
         EXPECT_THAT(prompts.Last(), testing::StartsWith("提示: 数据目录无法锁定,程序不能运行!\n" +
-                                                            (root / "xunda-sms.lock").string()));
+                                                        (root / "xunda-sms.lock").string()));
         EXPECT_FALSE(main->isVisible());
     }
     EXPECT_FALSE(std::filesystem::exists(home / "odd/DATA"));

@@ -16,15 +16,15 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/shell/msg_form.h"
 #include "ui/send/send_sms_page.h"
+#include "ui/shell/msg_form.h"
+#include "ui/shell/workers.h"
 #include "ui/shell_fixture.h"
 #include "ui/subscriptions/hist_msg_page.h"
 #include "ui/subscriptions/mob_order_page.h"
 #include "ui/subscriptions/mob_page.h"
 #include "ui/subscriptions/subscriber_page.h"
 #include "ui/subscriptions/subscription_dialogs.h"
-#include "ui/shell/workers.h"
 
 namespace xunda::test {
 namespace {
@@ -187,7 +187,8 @@ TEST_F(SubscriptionPagesTest, EditDialogOpensTheClosedSubscriptionAndStoresItOpe
 
 TEST_F(SubscriptionPagesTest, SearchPageTicksTheFiltersTheUserChangesAndSendsEachNumberOnce) {
     Exec("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B')");
-    Exec("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'13900000009','A'), "
+    Exec(
+        "INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'13900000009','A'), "
         "(10001,'13900000009','B'),"
         " (10001,'13900000009','C'), (10001,'13800000008','A')");
     auto* page = Open<MobPage>("手机订阅内容查询", "mob");
