@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -63,6 +64,8 @@ public:
     void Clear();
     // Null while the stream has no buffer (new, or after Clear).
     const char* Memory() const { return data_.get(); }
+    // The reserved storage beyond the data.
+    std::span<char> Spare() { return {data_.get() + size_, capacity_ - size_}; }
     std::string_view Bytes() const { return {data_.get(), size_}; }
 
     void LoadFromStream(Stream& source);

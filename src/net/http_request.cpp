@@ -3,8 +3,10 @@
 #include "net/net_code.h"
 #include "net/net_ip.h"
 #include "net/net_text.h"
+#include "core/page_warmer.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace xunda {
 
@@ -348,9 +350,14 @@ bool HttpRequest::ReadBodyOfLength(std::int64_t size) {
     if (!BodyFits(size)) return false;
     downloadSize_ = size;
     // Storage for the whole announced length at once (it is within MaxBodySize): untouched room
-    // costs no memory, and the body is read straight into it.
+    // costs no memory, and the body is read straight into it. The pages of a large body are
+    // mapped on another thread while it arrives.
     document_.Reserve(static_cast<std::size_t>(document_.Size() + size));
-    sock_->ReceiveStreamSized(document_, Timeout, size);
+    {
+        std::optional<PageWarmer> warmer;
+        if (size >= WarmBodySize) warmer.emplace(document_.Spare().first(static_cast<std::size_t>(size)));
+        sock_->ReceiveStreamSized(document_, Timeout, size);
+    }
     document_.Seek(0, SeekOrigin::End);
     return sock_->LastError() == 0;
 }

@@ -79,6 +79,7 @@ public:
 
     static constexpr int LineLimit = 64 * 1024;
     static constexpr std::size_t HeadLimit = 1 << 20;
+    static constexpr std::int64_t WarmBodySize = 4 << 20;  // bodies from this length have their pages mapped ahead
 
 private:
     struct Exchange;
