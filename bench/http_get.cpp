@@ -6,7 +6,11 @@
 //     throughput; peak memory at most body + 8 MiB.
 // Each side runs three times, alternating with the other; the best time of each counts, so that
 // a busy machine slows both alike.
-#include "net/http_request.h"
+#include <netinet/in.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
@@ -15,13 +19,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <sys/resource.h>
-#include <sys/socket.h>
-#include <netinet/in.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "bench_support.h"
+#include "net/http_request.h"
 
 namespace fs = std::filesystem;
 using xunda::bench::SecondsSince;
@@ -59,7 +59,8 @@ pid_t StartNginx(const fs::path& dir, int port) {
                         << "error_log " << (dir / "error.log").string() << ";\n"
                         << "events { worker_connections 1024; }\n"
                         << "http { access_log off; client_body_temp_path " << (dir / "tmp").string() << ";\n"
-                        << "  server { listen 127.0.0.1:" << port << "; root " << (dir / "www").string() << "; } }\n";
+                        << "  server { listen 127.0.0.1:" << port << "; root " << (dir / "www").string()
+                        << "; } }\n";
     pid_t pid = fork();
     if (pid == 0) {
         execlp("nginx", "nginx", "-c", conf.c_str(), "-p", dir.c_str(), static_cast<char*>(nullptr));
@@ -91,7 +92,8 @@ int main() {
         std::ofstream big(dir / "www" / "big.bin", std::ios::binary);
         std::string block(1 << 20, '\0');
         for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<char>((i * 131) >> 3);
-        for (std::size_t n = 0; n < kBigBody; n += block.size()) big.write(block.data(), static_cast<std::streamsize>(block.size()));
+        for (std::size_t n = 0; n < kBigBody; n += block.size())
+            big.write(block.data(), static_cast<std::streamsize>(block.size()));
     }
     const int port = FreePort();
     const pid_t nginx = StartNginx(dir.path(), port);
@@ -116,8 +118,9 @@ int main() {
         ours = std::min(ours, SecondsSince(start));
         curl = std::min(curl, TimeCommand("curl -s -0 --config " + (dir / "curl.cfg").string()));
     }
-    std::printf("small GETs: %d x HTTP/1.0, new object each: ours %.3f s, curl %.3f s, ratio %.2f (goal <= 1.2)%s\n",
-                kSmallGets, ours, curl, ours / curl, failures ? " FAILURES" : "");
+    std::printf(
+        "small GETs: %d x HTTP/1.0, new object each: ours %.3f s, curl %.3f s, ratio %.2f (goal <= 1.2)%s\n",
+        kSmallGets, ours, curl, ours / curl, failures ? " FAILURES" : "");
 
     // 2. One large body.
     const long baseline = PeakRssKiB();
@@ -139,7 +142,8 @@ int main() {
     const double mib = static_cast<double>(kBigBody) / (1 << 20);
     std::printf("256 MiB body: ours %.0f MiB/s, curl %.0f MiB/s, ratio %.2f (goal >= 0.8)%s\n", mib / oursBig,
                 mib / curlBig, curlBig / oursBig, received == kBigBody ? "" : " SHORT BODY");
-    std::printf("256 MiB body: peak memory growth %.1f MiB (goal <= %.0f MiB)\n", peakGrowthKiB / 1024.0, mib + 8);
+    std::printf("256 MiB body: peak memory growth %.1f MiB (goal <= %.0f MiB)\n", peakGrowthKiB / 1024.0,
+                mib + 8);
 
     kill(nginx, SIGTERM);
     waitpid(nginx, nullptr, 0);

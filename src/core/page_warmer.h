@@ -13,13 +13,13 @@
 namespace xunda {
 
 class PageWarmer {
-public:
+  public:
     explicit PageWarmer(std::span<char> memory);
     ~PageWarmer();
     PageWarmer(const PageWarmer&) = delete;
     PageWarmer& operator=(const PageWarmer&) = delete;
 
-private:
+  private:
     void Run(char* begin, std::size_t length);
 
     std::atomic<bool> stop_{false};

@@ -1,7 +1,5 @@
 #include "core/stream.h"
 
-#include "core/exceptions.h"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +10,8 @@
 #include <new>
 #include <utility>
 #include <vector>
+
+#include "core/exceptions.h"
 
 namespace xunda {
 
@@ -37,7 +37,8 @@ std::int64_t Stream::CopyFrom(Stream& source, std::int64_t count) {
     }
     std::vector<char> block(static_cast<std::size_t>(std::min<std::int64_t>(count, 1 << 16)));
     for (std::int64_t left = count; left > 0;) {
-        std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(block.size())));
+        std::size_t n =
+            static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(block.size())));
         source.ReadBuffer(block.data(), n);
         WriteBuffer(block.data(), n);
         left -= static_cast<std::int64_t>(n);
@@ -47,7 +48,9 @@ std::int64_t Stream::CopyFrom(Stream& source, std::int64_t count) {
 
 // --- MemoryStream ---
 
-MemoryStream::MemoryStream(MemoryStream&& other) noexcept { *this = std::move(other); }
+MemoryStream::MemoryStream(MemoryStream&& other) noexcept {
+    *this = std::move(other);
+}
 
 MemoryStream& MemoryStream::operator=(MemoryStream&& other) noexcept {
     data_ = std::move(other.data_);
@@ -60,7 +63,8 @@ MemoryStream& MemoryStream::operator=(MemoryStream&& other) noexcept {
 std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
     std::int64_t size = Size();
     if (position_ >= size) return 0;
-    std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), size - position_));
+    std::size_t n =
+        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), size - position_));
     std::memcpy(buffer, data_.get() + position_, n);
     position_ += static_cast<std::int64_t>(n);
     return n;
@@ -72,7 +76,8 @@ std::size_t MemoryStream::Write(const void* buffer, std::size_t count) {
     const std::size_t end = start + count;
     if (end > size_) {
         Reserve(end);
-        if (start > size_) std::memset(data_.get() + size_, 0, start - size_);  // a gap after a seek past the end
+        if (start > size_)
+            std::memset(data_.get() + size_, 0, start - size_);  // a gap after a seek past the end
         size_ = end;
     }
     std::memcpy(data_.get() + start, buffer, count);
@@ -81,7 +86,9 @@ std::size_t MemoryStream::Write(const void* buffer, std::size_t count) {
 }
 
 std::int64_t MemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
-    std::int64_t base = origin == SeekOrigin::Beginning ? 0 : origin == SeekOrigin::Current ? position_ : Size();
+    std::int64_t base = origin == SeekOrigin::Beginning ? 0
+                        : origin == SeekOrigin::Current ? position_
+                                                        : Size();
     position_ = std::max<std::int64_t>(0, base + offset);
     return position_;
 }
@@ -113,7 +120,8 @@ void MemoryStream::Reserve(std::size_t size) {
     capacity_ = capacity;
 }
 
-std::size_t MemoryStream::WriteInPlace(std::size_t count, const std::function<std::size_t(char*, std::size_t)>& fill) {
+std::size_t MemoryStream::WriteInPlace(std::size_t count,
+                                       const std::function<std::size_t(char*, std::size_t)>& fill) {
     if (count == 0) return 0;
     const std::size_t start = static_cast<std::size_t>(position_);
     Reserve(start + count);
@@ -153,10 +161,18 @@ void MemoryStream::SaveToFile(const std::filesystem::path& file) const {
 FileStream::FileStream(const std::filesystem::path& file, Mode mode) {
     int flags = O_CLOEXEC;
     switch (mode) {
-        case Mode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
-        case Mode::OpenRead: flags |= O_RDONLY; break;
-        case Mode::OpenWrite: flags |= O_WRONLY; break;
-        case Mode::OpenReadWrite: flags |= O_RDWR; break;
+        case Mode::Create:
+            flags |= O_RDWR | O_CREAT | O_TRUNC;
+            break;
+        case Mode::OpenRead:
+            flags |= O_RDONLY;
+            break;
+        case Mode::OpenWrite:
+            flags |= O_WRONLY;
+            break;
+        case Mode::OpenReadWrite:
+            flags |= O_RDWR;
+            break;
     }
     do {
         fd_ = ::open(file.c_str(), flags, 0666);
@@ -194,7 +210,9 @@ std::size_t FileStream::Write(const void* buffer, std::size_t count) {
 }
 
 std::int64_t FileStream::Seek(std::int64_t offset, SeekOrigin origin) {
-    int whence = origin == SeekOrigin::Beginning ? SEEK_SET : origin == SeekOrigin::Current ? SEEK_CUR : SEEK_END;
+    int whence = origin == SeekOrigin::Beginning ? SEEK_SET
+                 : origin == SeekOrigin::Current ? SEEK_CUR
+                                                 : SEEK_END;
     off_t result = ::lseek(fd_, static_cast<off_t>(offset), whence);
     return result < 0 ? ::lseek(fd_, 0, SEEK_CUR) : static_cast<std::int64_t>(result);
 }

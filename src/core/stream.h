@@ -20,7 +20,7 @@ namespace xunda {
 enum class SeekOrigin { Beginning = 0, Current = 1, End = 2 };
 
 class Stream {
-public:
+  public:
     virtual ~Stream() = default;
 
     virtual std::size_t Read(void* buffer, std::size_t count) = 0;
@@ -44,7 +44,7 @@ public:
 // in whole pages, through realloc: new room is not zero-filled, large blocks grow in place (the
 // allocator remaps them instead of copying), and a stream never reserves much more than it holds.
 class MemoryStream : public Stream {
-public:
+  public:
     MemoryStream() = default;
     MemoryStream(MemoryStream&& other) noexcept;
     MemoryStream& operator=(MemoryStream&& other) noexcept;
@@ -60,7 +60,8 @@ public:
     void Reserve(std::size_t size);
     // Writes straight into the storage: Fill gets room for Count bytes at the position and returns
     // how many it wrote there, which the stream then holds as Write would. Returns that count.
-    std::size_t WriteInPlace(std::size_t count, const std::function<std::size_t(char* room, std::size_t count)>& fill);
+    std::size_t WriteInPlace(std::size_t count,
+                             const std::function<std::size_t(char* room, std::size_t count)>& fill);
     void Clear();
     // Null while the stream has no buffer (new, or after Clear).
     const char* Memory() const { return data_.get(); }
@@ -73,7 +74,7 @@ public:
     void LoadFromFile(const std::filesystem::path& file);
     void SaveToFile(const std::filesystem::path& file) const;
 
-private:
+  private:
     struct FreeBytes {
         void operator()(char* bytes) const { std::free(bytes); }
     };
@@ -86,7 +87,7 @@ private:
 
 // An open file. Open errors raise EStreamError with the file's name and the system's reason.
 class FileStream : public Stream {
-public:
+  public:
     enum class Mode {
         Create,     // created, or emptied when it exists; read and write
         OpenRead,   // an existing file, read only
@@ -103,7 +104,7 @@ public:
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     std::int64_t Size() override;
 
-private:
+  private:
     int fd_ = -1;
 };
 

@@ -1,8 +1,8 @@
 #include "net/bandwidth_limiter.h"
 
-#include "net/net_text.h"
-
 #include <algorithm>
+
+#include "net/net_text.h"
 
 namespace xunda {
 

@@ -8,14 +8,14 @@
 namespace xunda {
 
 class BandwidthLimiter {
-public:
+  public:
     int Max = 0;  // bytes per second; 0 or less = no limit
 
     // Waits until the pieces before have had their time (telling OnWait the milliseconds first),
     // then books Length bytes.
     void Throttle(int length, const std::function<void(std::uint64_t wait)>& onWait);
 
-private:
+  private:
     std::uint64_t nextTick_ = 0;  // MonotonicMs() before which the next piece waits
 };
 

@@ -1,12 +1,12 @@
 #include "net/http_request.h"
 
+#include <algorithm>
+#include <optional>
+
+#include "core/page_warmer.h"
 #include "net/net_code.h"
 #include "net/net_ip.h"
 #include "net/net_text.h"
-#include "core/page_warmer.h"
-
-#include <algorithm>
-#include <optional>
 
 namespace xunda {
 
@@ -20,9 +20,13 @@ std::string TrimOws(std::string_view text) {
 }
 
 // The trimmed text after the first blank of a header line.
-std::string ValueAfterBlank(const std::string& line) { return TrimSpaces(TextAfter(line, " ")); }
+std::string ValueAfterBlank(const std::string& line) {
+    return TrimSpaces(TextAfter(line, " "));
+}
 
-bool HasBlank(const std::string& line) { return line.find(' ') != std::string::npos; }
+bool HasBlank(const std::string& line) {
+    return line.find(' ') != std::string::npos;
+}
 
 }  // namespace
 
@@ -47,11 +51,11 @@ void HttpRequest::Clear() {
 
 // What one request carries from step to step.
 struct HttpRequest::Exchange {
-    std::string method;        // upper-cased
+    std::string method;  // upper-cased
     bool https = false;
-    bool sending = false;      // a body goes out
-    bool expect = false;       // the body waits for an interim reply
-    std::string heldStatus;    // a final status that came instead of the interim reply
+    bool sending = false;    // a body goes out
+    bool expect = false;     // the body waits for an interim reply
+    std::string heldStatus;  // a final status that came instead of the interim reply
     bool toClose = false;
     std::int64_t size = -1;    // the last Content-Length; -1 when none or unreadable
     std::int64_t length = -1;  // the last readable Content-Length
@@ -67,11 +71,8 @@ bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& ur
     headBytes_ = 0;
     sock_->Deadline = Deadline > 0 ? MonotonicMs() + static_cast<std::uint64_t>(Deadline) : 0;
     Exchange x;
-    const bool ok = BuildHead(method, url, x) &&
-                    (ConnectOrReuse(x.https) || Fail(0)) &&
-                    (SendRequest(x) || Fail(0)) &&
-                    ReadStatusAndHead(x) &&
-                    ReadBody(x);
+    const bool ok = BuildHead(method, url, x) && (ConnectOrReuse(x.https) || Fail(0)) &&
+                    (SendRequest(x) || Fail(0)) && ReadStatusAndHead(x) && ReadBody(x);
     sock_->Deadline = 0;
     return ok;
 }
@@ -125,7 +126,8 @@ bool HttpRequest::BuildHead(const std::string& method, const std::string& url, E
     if (headers_.back() != "") headers_.push_back("");
 
     // A line break or NUL in any part of the head would let a value write lines of its own.
-    if (std::any_of(headers_.begin(), headers_.end(), [](const std::string& l) { return HasLineBreakOrNul(l); })) {
+    if (std::any_of(headers_.begin(), headers_.end(),
+                    [](const std::string& l) { return HasLineBreakOrNul(l); })) {
         sock_->SetLastError(WSAEINVAL);
         return false;
     }
@@ -200,7 +202,7 @@ bool HttpRequest::ReadStatusAndHead(Exchange& x) {
         DecodeHeaderLine(line, x);
     } while (!line.empty());
     if (transferEncoding_ == TransferEncodingKind::TE_Chunked) return true;  // chunks win over any length
-    if (x.conflictingLengths) return Fail(WSAEINVAL);  // no telling where the body ends
+    if (x.conflictingLengths) return Fail(WSAEINVAL);                        // no telling where the body ends
     if (x.lengthTooLarge && transferEncoding_ == TransferEncodingKind::TE_Identity) return Fail(WSAENOBUFS);
     return true;
 }
@@ -219,7 +221,8 @@ void HttpRequest::DecodeHeaderLine(const std::string& line, Exchange& x) {
         x.size = size;
         x.lengthTooLarge = size > MaxBodySize;
         if (transferEncoding_ != TransferEncodingKind::TE_Chunked)
-            transferEncoding_ = size != -1 ? TransferEncodingKind::TE_Identity : TransferEncodingKind::TE_Unknown;
+            transferEncoding_ =
+                size != -1 ? TransferEncodingKind::TE_Identity : TransferEncodingKind::TE_Unknown;
     } else if (name == "CONTENT-TYPE") {
         MimeType = value;
     } else if (name == "TRANSFER-ENCODING" && ToUpperAscii(value).find("CHUNKED") != std::string::npos) {
@@ -234,9 +237,16 @@ bool HttpRequest::ReadBody(Exchange& x) {
     bool complete = true;
     if (x.method != "HEAD" && resultCode_ != 204 && resultCode_ != 304) {
         switch (transferEncoding_) {
-            case TransferEncodingKind::TE_Unknown: complete = ReadBodyUntilClose(); x.toClose = true; break;
-            case TransferEncodingKind::TE_Identity: complete = ReadBodyOfLength(x.size); break;
-            case TransferEncodingKind::TE_Chunked: complete = ReadChunkedBody(x); break;
+            case TransferEncodingKind::TE_Unknown:
+                complete = ReadBodyUntilClose();
+                x.toClose = true;
+                break;
+            case TransferEncodingKind::TE_Identity:
+                complete = ReadBodyOfLength(x.size);
+                break;
+            case TransferEncodingKind::TE_Chunked:
+                complete = ReadChunkedBody(x);
+                break;
         }
     }
     document_.SetPosition(0);

@@ -12,32 +12,32 @@
 //     http.Document();     // the body (a MemoryStream), positioned at 0
 #pragma once
 
-#include "core/stream.h"
-#include "net/tcp_socket.h"
-
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "core/stream.h"
+#include "net/tcp_socket.h"
+
 namespace xunda {
 
 class NetClient {
-public:
+  public:
     std::string TargetHost = "127.0.0.1";  // each request overwrites it
     std::string TargetPort = "0";
-    std::string IPInterface = "0.0.0.0";   // local address bound before connecting
-    int Timeout = 5000;                    // ms, bound of every wait of a request (and of the connect)
-    int Deadline = 0;                      // ms, bound of a request as a whole (connect, tunnel, head,
-                                           // body); 0 = none. Running out fails with 10060.
-    std::string UserName;                  // credentials used when the URL has none
+    std::string IPInterface = "0.0.0.0";  // local address bound before connecting
+    int Timeout = 5000;                   // ms, bound of every wait of a request (and of the connect)
+    int Deadline = 0;                     // ms, bound of a request as a whole (connect, tunnel, head,
+                                          // body); 0 = none. Running out fails with 10060.
+    std::string UserName;                 // credentials used when the URL has none
     std::string Password;
 };
 
 enum class TransferEncodingKind { TE_Unknown, TE_Identity, TE_Chunked };
 
 class HttpRequest : public NetClient {
-public:
+  public:
     HttpRequest();
     ~HttpRequest();
     HttpRequest(const HttpRequest&) = delete;
@@ -52,15 +52,15 @@ public:
     std::vector<std::string>& Cookies() { return cookies_; }
 
     std::string MimeType = "text/html";
-    std::string Protocol = "1.0";          // "0.9", "1.0" or "1.1"
-    bool KeepAlive = true;                 // false sends "Connection: close"
-    bool Status100 = false;                // "Expect: 100-continue" before a body (HTTP/1.1)
-    std::string ProxyHost;                 // empty = direct
+    std::string Protocol = "1.0";  // "0.9", "1.0" or "1.1"
+    bool KeepAlive = true;         // false sends "Connection: close"
+    bool Status100 = false;        // "Expect: 100-continue" before a body (HTTP/1.1)
+    std::string ProxyHost;         // empty = direct
     std::string ProxyPort = "8080";
     std::string ProxyUser, ProxyPass;
     std::string UserAgent = "Mozilla/4.0 (compatible)";
     std::int64_t RangeStart = 0, RangeEnd = 0;
-    std::int64_t MaxBodySize = 64 << 20;   // a longer reply body fails with 10055
+    std::int64_t MaxBodySize = 64 << 20;  // a longer reply body fails with 10055
 
     int ResultCode() const { return resultCode_; }
     const std::string& ResultString() const { return resultString_; }
@@ -79,9 +79,10 @@ public:
 
     static constexpr int LineLimit = 64 * 1024;
     static constexpr std::size_t HeadLimit = 1 << 20;
-    static constexpr std::int64_t WarmBodySize = 4 << 20;  // bodies from this length have their pages mapped ahead
+    static constexpr std::int64_t WarmBodySize =
+        4 << 20;  // bodies from this length have their pages mapped ahead
 
-private:
+  private:
     struct Exchange;
     // The steps of a request, in order; each false ends it.
     bool BuildHead(const std::string& method, const std::string& url, Exchange& x);

@@ -61,9 +61,12 @@ int LineReader::ReadUntil(const PieceSource& next, const std::string& terminator
         end = FindTerminator(s, scanned, terminator, endLength);
         scanned = s.size();
         const std::size_t lineLength = end == std::string::npos ? s.size() : end;
-        if (MaxLineLength > 0 && lineLength > static_cast<std::size_t>(MaxLineLength)) error = WSAENOBUFS;
-        else if (end != std::string::npos) break;
-        else if (shareTimeout && !ConsumeTimeout(timeout, start)) error = WSAETIMEDOUT;
+        if (MaxLineLength > 0 && lineLength > static_cast<std::size_t>(MaxLineLength))
+            error = WSAENOBUFS;
+        else if (end != std::string::npos)
+            break;
+        else if (shareTimeout && !ConsumeTimeout(timeout, start))
+            error = WSAETIMEDOUT;
     }
     if (error == 0) {
         line = s.substr(0, end);

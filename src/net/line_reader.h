@@ -11,7 +11,7 @@
 namespace xunda {
 
 class LineReader {
-public:
+  public:
     bool ConvertLineEnd = false;
     int MaxLineLength = 0;  // longest line ReadUntil gathers; 0 = no limit
 
@@ -41,13 +41,13 @@ public:
     // all that was read when no line came, stays buffered. Returns 0, the error of a read,
     // WSAENOBUFS when the line grew past MaxLineLength, or WSAETIMEDOUT when the reads share
     // Timeout and used it up.
-    int ReadUntil(const PieceSource& next, const std::string& terminator, int timeout,
-                  bool shareTimeout, std::string& line);
+    int ReadUntil(const PieceSource& next, const std::string& terminator, int timeout, bool shareTimeout,
+                  std::string& line);
 
-private:
+  private:
     // The first Terminator in Line at or after Scanned (npos when none), its length in Length.
-    std::size_t FindTerminator(std::string_view line, std::size_t scanned,
-                               const std::string& terminator, std::size_t& length);
+    std::size_t FindTerminator(std::string_view line, std::size_t scanned, const std::string& terminator,
+                               std::size_t& length);
 
     std::string buffer_;
     std::string storage_;  // the bytes of the current piece, kept from read to read

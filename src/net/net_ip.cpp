@@ -1,12 +1,12 @@
 #include "net/net_ip.h"
 
-#include "net/net_text.h"
-
 #include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
+
+#include "net/net_text.h"
 
 namespace xunda {
 
@@ -88,11 +88,10 @@ std::string IPv6TextToBytes(std::string_view value) {
     // Groups before the gap "::" fill from the front, those after it from the back.
     std::vector<std::uint16_t> head, tail;
     auto gap = value.find("::");
-    bool ok = gap == std::string_view::npos
-                  ? ParseGroups(std::string(value), head)
-                  : ParseGroups(std::string(value.substr(0, gap)), head) &&
-                        value.find("::", gap + 2) == std::string_view::npos &&
-                        ParseGroups(std::string(value.substr(gap + 2)), tail);
+    bool ok = gap == std::string_view::npos ? ParseGroups(std::string(value), head)
+                                            : ParseGroups(std::string(value.substr(0, gap)), head) &&
+                                                  value.find("::", gap + 2) == std::string_view::npos &&
+                                                  ParseGroups(std::string(value.substr(gap + 2)), tail);
     if (!ok || head.size() + tail.size() > 8) return std::string(16, '\0');
     std::array<std::uint16_t, 8> groups{};
     std::copy(head.begin(), head.end(), groups.begin());
@@ -108,7 +107,8 @@ std::string IPv6TextToBytes(std::string_view value) {
 std::string IPv6BytesToText(std::string_view address) {
     std::array<unsigned, 8> groups{};
     for (std::size_t i = 0; i < 8 && 2 * i + 1 < address.size(); ++i)
-        groups[i] = static_cast<unsigned char>(address[2 * i]) * 256u + static_cast<unsigned char>(address[2 * i + 1]);
+        groups[i] = static_cast<unsigned char>(address[2 * i]) * 256u +
+                    static_cast<unsigned char>(address[2 * i + 1]);
     int bestStart = -1, bestLength = 0;
     for (int i = 0; i < 8;) {
         if (groups[static_cast<std::size_t>(i)] != 0) {

@@ -1,15 +1,16 @@
 #include "net/net_socket.h"
 
-#include "net/net_ip.h"
-#include "net/net_text.h"
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/time.h>
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <netinet/in.h>
-#include <sys/ioctl.h>
-#include <sys/time.h>
+
+#include "net/net_ip.h"
+#include "net/net_text.h"
 
 namespace xunda {
 
@@ -17,9 +18,12 @@ namespace {
 
 int FamilyToAddressFamily(SocketFamily family) {
     switch (family) {
-        case SocketFamily::SF_IP4: return AF_INET;
-        case SocketFamily::SF_IP6: return AF_INET6;
-        default: return AF_UNSPEC;
+        case SocketFamily::SF_IP4:
+            return AF_INET;
+        case SocketFamily::SF_IP6:
+            return AF_INET6;
+        default:
+            return AF_UNSPEC;
     }
 }
 
@@ -27,9 +31,13 @@ int FamilyToAddressFamily(SocketFamily family) {
 
 NetSocket::NetSocket() = default;
 
-NetSocket::~NetSocket() { NetSocket::CloseSocket(); }
+NetSocket::~NetSocket() {
+    NetSocket::CloseSocket();
+}
 
-void NetSocket::SetFamily(SocketFamily value) { family_ = savedFamily_ = value; }
+void NetSocket::SetFamily(SocketFamily value) {
+    family_ = savedFamily_ = value;
+}
 
 void NetSocket::NotifyStatus(HookSocketReason reason, const std::string& value) {
     if (OnStatus) OnStatus(*this, reason, value);
@@ -90,8 +98,10 @@ void NetSocket::Throttle(BandwidthLimiter& limiter, int length) {
 // --- options ---
 
 void NetSocket::QueueOption(const SocketOption& option) {
-    if (handle_ != INVALID_SOCKET) ApplyOption(option);
-    else queuedOptions_.push_back(option);
+    if (handle_ != INVALID_SOCKET)
+        ApplyOption(option);
+    else
+        queuedOptions_.push_back(option);
 }
 
 void NetSocket::ApplyQueuedOptions() {
@@ -115,31 +125,50 @@ void NetSocket::ApplyOption(const SocketOption& option) {
             api.setsockopt(handle_, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l);
             break;
         }
-        case SO_ReceiveBuffer: setInt(SOL_SOCKET, SO_RCVBUF, option.Value); break;
-        case SO_SendBuffer: setInt(SOL_SOCKET, SO_SNDBUF, option.Value); break;
+        case SO_ReceiveBuffer:
+            setInt(SOL_SOCKET, SO_RCVBUF, option.Value);
+            break;
+        case SO_SendBuffer:
+            setInt(SOL_SOCKET, SO_SNDBUF, option.Value);
+            break;
         case SO_NonBlocking: {
             std::uint32_t on = option.Enabled ? 1 : 0;
             api.ioctlsocket(handle_, FIONBIO, &on);
             nonBlocking_ = option.Enabled;
             break;
         }
-        case SO_ReceiveTimeout: setTime(SO_RCVTIMEO, option.Value); break;
-        case SO_SendTimeout: setTime(SO_SNDTIMEO, option.Value); break;
-        case SO_ReuseAddress: setInt(SOL_SOCKET, SO_REUSEADDR, option.Enabled ? 1 : 0); break;
-        case SO_TimeToLive:
-            if (usesIPv6_) setInt(IPPROTO_IPV6, IPV6_UNICAST_HOPS, option.Value);
-            else setInt(IPPROTO_IP, IP_TTL, option.Value);
+        case SO_ReceiveTimeout:
+            setTime(SO_RCVTIMEO, option.Value);
             break;
-        case SO_Broadcast: setInt(SOL_SOCKET, SO_BROADCAST, option.Enabled ? 1 : 0); break;
+        case SO_SendTimeout:
+            setTime(SO_SNDTIMEO, option.Value);
+            break;
+        case SO_ReuseAddress:
+            setInt(SOL_SOCKET, SO_REUSEADDR, option.Enabled ? 1 : 0);
+            break;
+        case SO_TimeToLive:
+            if (usesIPv6_)
+                setInt(IPPROTO_IPV6, IPV6_UNICAST_HOPS, option.Value);
+            else
+                setInt(IPPROTO_IP, IP_TTL, option.Value);
+            break;
+        case SO_Broadcast:
+            setInt(SOL_SOCKET, SO_BROADCAST, option.Enabled ? 1 : 0);
+            break;
         case SO_MulticastTimeToLive:
-            if (usesIPv6_) setInt(IPPROTO_IPV6, IPV6_MULTICAST_HOPS, option.Value);
-            else setInt(IPPROTO_IP, IP_MULTICAST_TTL, option.Value);
+            if (usesIPv6_)
+                setInt(IPPROTO_IPV6, IPV6_MULTICAST_HOPS, option.Value);
+            else
+                setInt(IPPROTO_IP, IP_MULTICAST_TTL, option.Value);
             break;
         case SO_MulticastLoop:
-            if (usesIPv6_) setInt(IPPROTO_IPV6, IPV6_MULTICAST_LOOP, option.Enabled ? 1 : 0);
-            else setInt(IPPROTO_IP, IP_MULTICAST_LOOP, option.Enabled ? 1 : 0);
+            if (usesIPv6_)
+                setInt(IPPROTO_IPV6, IPV6_MULTICAST_LOOP, option.Enabled ? 1 : 0);
+            else
+                setInt(IPPROTO_IP, IP_MULTICAST_LOOP, option.Enabled ? 1 : 0);
             break;
-        default: break;
+        default:
+            break;
     }
 }
 
@@ -151,9 +180,11 @@ void NetSocket::ResolveAddress(AddressRecord& record, const std::string& ip, con
     lastError_ = 0;
     SocketFamily family = family_;
     if (handle_ == INVALID_SOCKET && family_ == SocketFamily::SF_Any)
-        family = IsIPv4Text(ip) ? SocketFamily::SF_IP4 : IsIPv6Text(ip) ? SocketFamily::SF_IP6 : SocketFamily::SF_Any;
-    lastError_ = FillSocketAddress(record, ip, port, FamilyToAddressFamily(family), SocketProtocol(), SocketType(),
-                                   PreferIP4);
+        family = IsIPv4Text(ip)   ? SocketFamily::SF_IP4
+                 : IsIPv6Text(ip) ? SocketFamily::SF_IP6
+                                  : SocketFamily::SF_Any;
+    lastError_ = FillSocketAddress(record, ip, port, FamilyToAddressFamily(family), SocketProtocol(),
+                                   SocketType(), PreferIP4);
     NotifyStatus(HookSocketReason::HR_ResolvingEnd, target);
 }
 
@@ -188,7 +219,8 @@ void NetSocket::RefreshAddresses() {
 }
 
 void NetSocket::Bind(const std::string& ip, const std::string& port) {
-    if (handle_ == INVALID_SOCKET && family_ == SocketFamily::SF_Any && ip == "0.0.0.0" && port == "0") return;
+    if (handle_ == INVALID_SOCKET && family_ == SocketFamily::SF_Any && ip == "0.0.0.0" && port == "0")
+        return;
     AddressRecord record{};
     ResolveAddress(record, ip, port);
     if (lastError_ == 0) {
@@ -229,7 +261,9 @@ int NetSocket::ConnectBounded(const AddressRecord& record) {
     return error;
 }
 
-void NetSocket::Connect(const std::string& ip, const std::string& port) { ConnectDirect(ip, port); }
+void NetSocket::Connect(const std::string& ip, const std::string& port) {
+    ConnectDirect(ip, port);
+}
 
 void NetSocket::ConnectDirect(const std::string& ip, const std::string& port) {
     AddressRecord record{};
@@ -247,7 +281,9 @@ void NetSocket::ConnectDirect(const std::string& ip, const std::string& port) {
     NotifyStatus(HookSocketReason::HR_Connect, ip + ":" + port);
 }
 
-void NetSocket::CloseSocket() { AbortSocket(); }
+void NetSocket::CloseSocket() {
+    AbortSocket();
+}
 
 void NetSocket::AbortSocket() {
     if (handle_ != INVALID_SOCKET) SocketApi().closesocket(handle_);
@@ -258,15 +294,23 @@ void NetSocket::AbortSocket() {
     NotifyStatus(HookSocketReason::HR_SocketClose, "");
 }
 
-std::string NetSocket::LocalIP() { return AddressToText(localAddr_); }
-std::string NetSocket::RemoteIP() { return AddressToText(remoteAddr_); }
-int NetSocket::LocalPort() { return AddressPort(localAddr_); }
-int NetSocket::RemotePort() { return AddressPort(remoteAddr_); }
+std::string NetSocket::LocalIP() {
+    return AddressToText(localAddr_);
+}
+std::string NetSocket::RemoteIP() {
+    return AddressToText(remoteAddr_);
+}
+int NetSocket::LocalPort() {
+    return AddressPort(localAddr_);
+}
+int NetSocket::RemotePort() {
+    return AddressPort(remoteAddr_);
+}
 
 std::string NetSocket::ResolveName(const std::string& name) {
     AddressRecord record{};
-    lastError_ = FillSocketAddress(record, name, "0", FamilyToAddressFamily(family_), SocketProtocol(), SocketType(),
-                                   PreferIP4);
+    lastError_ = FillSocketAddress(record, name, "0", FamilyToAddressFamily(family_), SocketProtocol(),
+                                   SocketType(), PreferIP4);
     ReportError();
     return lastError_ == 0 ? AddressToText(record) : std::string();
 }
@@ -307,7 +351,9 @@ int NetSocket::SendString(const std::string& data) {
     return SendBuffer(data.data(), static_cast<int>(data.size()));
 }
 
-int NetSocket::SendInteger(std::int32_t value) { return SendString(EncodeInt32(SwapBytes32(value))); }
+int NetSocket::SendInteger(std::int32_t value) {
+    return SendString(EncodeInt32(SwapBytes32(value)));
+}
 
 int NetSocket::SendBlock(const std::string& data) {
     return SendString(EncodeInt32(SwapBytes32(static_cast<std::int32_t>(data.size()))) + data);
@@ -349,8 +395,10 @@ int NetSocket::ReceiveBuffer(char* buffer, int length) {
     Throttle(ReceiveLimit, length);
     int r = SocketApi().recv(handle_, buffer, length, 0);
     endOfStream_ = r == 0;
-    if (r == 0) lastError_ = WSAECONNRESET;
-    else CheckResult(r);
+    if (r == 0)
+        lastError_ = WSAECONNRESET;
+    else
+        CheckResult(r);
     ReportError();
     if (r > 0) {
         AddBytesReceived(r);
@@ -420,7 +468,9 @@ bool NetSocket::Wait(short events, int timeout) {
     return ready;
 }
 
-bool NetSocket::DeadlinePassed() const { return Deadline != 0 && MonotonicMs() >= Deadline; }
+bool NetSocket::DeadlinePassed() const {
+    return Deadline != 0 && MonotonicMs() >= Deadline;
+}
 
 int NetSocket::BoundByDeadline(int timeout) const {
     if (Deadline == 0) return timeout < 0 ? -1 : timeout;
@@ -441,7 +491,9 @@ bool NetSocket::WaitWritable(int timeout) {
     return ready;
 }
 
-bool NetSocket::WaitReadableBuffered(int timeout) { return !Lines.Buffered().empty() || WaitReadable(timeout); }
+bool NetSocket::WaitReadableBuffered(int timeout) {
+    return !Lines.Buffered().empty() || WaitReadable(timeout);
+}
 
 std::string NetSocket::ReceiveAvailable(int timeout) {
     return std::string(ReceivePiece(0, timeout));
@@ -484,7 +536,8 @@ std::size_t NetSocket::ReceiveInto(char* buffer, std::size_t length, int timeout
     lastError_ = 0;
     std::size_t got = 0;
     if (AwaitData(timeout) >= 1)
-        got = static_cast<std::size_t>(std::max(ReceiveBuffer(buffer, static_cast<int>(std::min<std::size_t>(length, INT_MAX))), 0));
+        got = static_cast<std::size_t>(
+            std::max(ReceiveBuffer(buffer, static_cast<int>(std::min<std::size_t>(length, INT_MAX))), 0));
     if (const std::size_t skip = Lines.CarriedLineEnd({buffer, got}); skip > 0) {
         std::memmove(buffer, buffer + skip, got - skip);
         got -= skip;
@@ -516,7 +569,8 @@ void NetSocket::ReceiveSizedBy(const PieceReader& read, std::int64_t size, int t
     lastError_ = 0;
     for (std::int64_t left = size; left > 0;) {
         const std::uint64_t start = MonotonicMs();
-        left -= static_cast<std::int64_t>(read(static_cast<std::size_t>(std::min<std::int64_t>(left, SizedReadLimit)), timeout));
+        left -= static_cast<std::int64_t>(
+            read(static_cast<std::size_t>(std::min<std::int64_t>(left, SizedReadLimit)), timeout));
         if (lastError_ != 0) break;
         if (left > 0 && !InterPacketTimeout && !ConsumeTimeout(timeout, start)) {
             lastError_ = WSAETIMEDOUT;
@@ -550,7 +604,8 @@ void NetSocket::ReceiveStreamSized(Stream& stream, int timeout, std::int64_t siz
 void NetSocket::ReceiveStreamSized(MemoryStream& stream, int timeout, std::int64_t size) {
     ReceiveSizedBy(
         [&](std::size_t room, int wait) {
-            return stream.WriteInPlace(room, [&](char* at, std::size_t n) { return ReceiveInto(at, n, wait); });
+            return stream.WriteInPlace(room,
+                                       [&](char* at, std::size_t n) { return ReceiveInto(at, n, wait); });
         },
         size, timeout);
 }
@@ -597,7 +652,8 @@ std::int32_t NetSocket::ReceiveInteger(int timeout) {
     ReportError();
     if (bytes.size() < 4) return 0;
     std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<unsigned char>(bytes[static_cast<std::size_t>(i)]);
     return static_cast<std::int32_t>(v);
 }
 
@@ -615,7 +671,8 @@ void NetSocket::Purge() {
     SocketApi().WSAPoll(&p, 1, 1);
     std::size_t discarded = 0;
     try {
-        while ((!Lines.Buffered().empty() || PendingBytes() > 0) && discarded < static_cast<std::size_t>(PurgeLimit)) {
+        while ((!Lines.Buffered().empty() || PendingBytes() > 0) &&
+               discarded < static_cast<std::size_t>(PurgeLimit)) {
             discarded += ReceiveAvailable(0).size();
             if (lastError_ != 0) break;
         }

@@ -5,17 +5,17 @@
 // another thread and takes effect at the next send or receive.
 #pragma once
 
-#include "core/stream.h"
-#include "net/bandwidth_limiter.h"
-#include "net/line_reader.h"
-#include "net/socket_api.h"
-#include "net/socket_error.h"
-
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "core/stream.h"
+#include "net/bandwidth_limiter.h"
+#include "net/line_reader.h"
+#include "net/socket_api.h"
+#include "net/socket_error.h"
 
 namespace xunda {
 
@@ -40,7 +40,8 @@ enum class HookSocketReason {
 
 enum class SocketFamily { SF_Any, SF_IP4, SF_IP6 };
 
-using HookSocketStatus = std::function<void(NetSocket& sender, HookSocketReason reason, const std::string& value)>;
+using HookSocketStatus =
+    std::function<void(NetSocket& sender, HookSocketReason reason, const std::string& value)>;
 using HookDataFilter = std::function<void(NetSocket& sender, std::string& value)>;
 using HookCreateSocket = std::function<void(NetSocket& sender)>;
 using HookMonitor = std::function<void(NetSocket& sender, bool writing, const char* buffer, int length)>;
@@ -67,7 +68,7 @@ struct SocketOption {
 };
 
 class NetSocket {
-public:
+  public:
     NetSocket();
     virtual ~NetSocket();
     NetSocket(const NetSocket&) = delete;
@@ -82,8 +83,8 @@ public:
     BandwidthLimiter ReceiveLimit;
     bool PreferIP4 = true;
     bool InterPacketTimeout = true;
-    int SendMaxChunk = 65536;    // values below 1 count as 65536
-    int ConnectTimeout = 0;      // ms a connect may take; 0 = no limit of our own
+    int SendMaxChunk = 65536;  // values below 1 count as 65536
+    int ConnectTimeout = 0;    // ms a connect may take; 0 = no limit of our own
     // MonotonicMs() at which every wait, read and connect ends with 10060, whatever its own
     // time-out; 0 = none. The bound of a request as a whole.
     std::uint64_t Deadline = 0;
@@ -192,7 +193,7 @@ public:
     void ReportError();
     void NotifyStatus(HookSocketReason reason, const std::string& value);
 
-protected:
+  protected:
     virtual int SocketType() { return 0; }
     virtual int SocketProtocol() { return 0; }
     void ConnectDirect(const std::string& ip, const std::string& port);
@@ -208,7 +209,7 @@ protected:
     void AddBytesSent(int count);
     int ChunkSize() const { return SendMaxChunk > 0 ? SendMaxChunk : 65536; }
 
-private:
+  private:
     void ResolveAddress(AddressRecord& record, const std::string& ip, const std::string& port);
     void CreateSocket(const AddressRecord& record);
     int ConnectBounded(const AddressRecord& record);

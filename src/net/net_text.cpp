@@ -17,10 +17,13 @@ void SleepMs(std::uint32_t milliseconds) {
 
 std::uint64_t MonotonicMs() {
     using namespace std::chrono;
-    return static_cast<std::uint64_t>(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return static_cast<std::uint64_t>(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-std::uint32_t CurrentTick() { return static_cast<std::uint32_t>(MonotonicMs()); }
+std::uint32_t CurrentTick() {
+    return static_cast<std::uint32_t>(MonotonicMs());
+}
 
 std::uint32_t TickDifference(std::uint32_t oldTick, std::uint32_t newTick) {
     if (oldTick == newTick) return 0;
@@ -75,7 +78,9 @@ std::string TrimSpacesRight(std::string_view value) {
     return pos == std::string_view::npos ? std::string() : std::string(value.substr(0, pos + 1));
 }
 
-std::string TrimSpaces(std::string_view value) { return TrimSpacesLeft(TrimSpacesRight(value)); }
+std::string TrimSpaces(std::string_view value) {
+    return TrimSpacesLeft(TrimSpacesRight(value));
+}
 
 std::string SplitUrl(std::string_view url, UrlParts& parts) {
     parts = UrlParts{"http", "", "", "", "80", "", ""};
@@ -106,7 +111,8 @@ std::string SplitUrl(std::string_view url, UrlParts& parts) {
 
     // "host?query" and "host#fragment": the path part starts with the "?" or "#".
     std::string hostPart = rest.substr(0, authorityEnd), pathPart;
-    if (authorityEnd != std::string::npos) pathPart = rest.substr(authorityEnd + (rest[authorityEnd] == '/' ? 1 : 0));
+    if (authorityEnd != std::string::npos)
+        pathPart = rest.substr(authorityEnd + (rest[authorityEnd] == '/' ? 1 : 0));
 
     if (!hostPart.empty() && hostPart[0] == '[') {
         auto close = hostPart.find(']');
@@ -139,7 +145,8 @@ int FindLineEnd(std::string_view value, std::string& terminator) {
     }
     char c = value[pos];
     char other = c == '\r' ? '\n' : '\r';
-    terminator = (pos + 1 < value.size() && value[pos + 1] == other) ? std::string{c, other} : std::string(1, c);
+    terminator =
+        (pos + 1 < value.size() && value[pos + 1] == other) ? std::string{c, other} : std::string(1, c);
     return static_cast<int>(pos) + 1;
 }
 
@@ -156,7 +163,8 @@ std::uint16_t DecodeWord16(std::string_view value, int index) {
 
 std::string EncodeInt32(std::int32_t value) {
     auto v = static_cast<std::uint32_t>(value);
-    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8), static_cast<char>(v)};
+    return {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+            static_cast<char>(v)};
 }
 
 std::int32_t SwapBytes32(std::int32_t value) {
@@ -174,7 +182,9 @@ std::string ReadBytesFromStream(Stream& stream, std::int64_t length) {
     return bytes;
 }
 
-void WriteBytesToStream(Stream& stream, std::string_view value) { stream.WriteBuffer(value.data(), value.size()); }
+void WriteBytesToStream(Stream& stream, std::string_view value) {
+    stream.WriteBuffer(value.data(), value.size());
+}
 
 namespace {
 
@@ -189,10 +199,14 @@ bool ParseDigits(std::string_view text, int base, std::int64_t& value) {
     const std::uint64_t limit = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
     for (char c : text) {
         int d;
-        if (c >= '0' && c <= '9') d = c - '0';
-        else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
-        else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
-        else return false;
+        if (c >= '0' && c <= '9')
+            d = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            d = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            d = c - 'A' + 10;
+        else
+            return false;
         if (v > (limit - static_cast<std::uint64_t>(d)) / static_cast<std::uint64_t>(base)) return false;
         v = v * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
     }
@@ -202,7 +216,11 @@ bool ParseDigits(std::string_view text, int base, std::int64_t& value) {
 
 }  // namespace
 
-bool ParseDecimal(std::string_view text, std::int64_t& value) { return ParseDigits(text, 10, value); }
-bool ParseHex(std::string_view text, std::int64_t& value) { return ParseDigits(text, 16, value); }
+bool ParseDecimal(std::string_view text, std::int64_t& value) {
+    return ParseDigits(text, 10, value);
+}
+bool ParseHex(std::string_view text, std::int64_t& value) {
+    return ParseDigits(text, 16, value);
+}
 
 }  // namespace xunda

@@ -3,12 +3,12 @@
 // Positions count from 1 where a function returns one.
 #pragma once
 
-#include "core/stream.h"
-#include "core/text_util.h"
-
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "core/stream.h"
+#include "core/text_util.h"
 
 namespace xunda {
 

@@ -1,15 +1,16 @@
 #include "net/socket_api.h"
 
-#include "net/net_text.h"
-#include "net/socket_error.h"
-
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/ioctl.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+
+#include "net/net_text.h"
+#include "net/socket_error.h"
 
 namespace xunda {
 
@@ -23,7 +24,9 @@ int Fail(int wsaError) {
 }
 
 // -1 from a POSIX call becomes the WinSock shape: -1 with the mapped code left behind.
-int Check(int result) { return result == -1 ? Fail(WsaErrorFromErrno(errno)) : result; }
+int Check(int result) {
+    return result == -1 ? Fail(WsaErrorFromErrno(errno)) : result;
+}
 
 template <class Call>
 int RetryInterrupted(Call call) {
@@ -33,9 +36,15 @@ int RetryInterrupted(Call call) {
     return Check(r);
 }
 
-int PosixStartup(std::uint16_t) { return 0; }
-int PosixCleanup() { return 0; }
-int PosixLastError() { return lastSocketError; }
+int PosixStartup(std::uint16_t) {
+    return 0;
+}
+int PosixCleanup() {
+    return 0;
+}
+int PosixLastError() {
+    return lastSocketError;
+}
 
 int PosixPoll(pollfd* fds, nfds_t count, int timeoutMs) {
     const std::uint64_t deadline = MonotonicMs() + static_cast<std::uint64_t>(timeoutMs < 0 ? 0 : timeoutMs);
@@ -53,7 +62,9 @@ SocketHandle PosixSocket(int family, int type, int protocol) {
     return Check(::socket(family, type | SOCK_CLOEXEC, protocol));
 }
 
-int PosixClose(SocketHandle s) { return Check(::close(s)); }
+int PosixClose(SocketHandle s) {
+    return Check(::close(s));
+}
 
 int PosixIoctl(SocketHandle s, unsigned long command, std::uint32_t* argument) {
     int value = static_cast<int>(*argument);
@@ -72,7 +83,9 @@ int PosixConnect(SocketHandle s, const sockaddr* a, int length) {
     return Check(::connect(s, a, static_cast<socklen_t>(length)));
 }
 
-int PosixListen(SocketHandle s, int backlog) { return Check(::listen(s, backlog)); }
+int PosixListen(SocketHandle s, int backlog) {
+    return Check(::listen(s, backlog));
+}
 
 SocketHandle PosixAccept(SocketHandle s, sockaddr* a, int* length) {
     socklen_t l = length ? static_cast<socklen_t>(*length) : 0;
@@ -115,14 +128,17 @@ int TimedOutWhenBlocking(SocketHandle s, int flags, int result) {
 }
 
 int PosixSend(SocketHandle s, const char* buffer, int length, int flags) {
-    return TimedOutWhenBlocking(s, flags, RetryInterrupted([&] {
-        return static_cast<int>(::send(s, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL));
-    }));
+    return TimedOutWhenBlocking(
+        s, flags, RetryInterrupted([&] {
+            return static_cast<int>(::send(s, buffer, static_cast<size_t>(length), flags | MSG_NOSIGNAL));
+        }));
 }
 
 int PosixRecv(SocketHandle s, char* buffer, int length, int flags) {
     return TimedOutWhenBlocking(
-        s, flags, RetryInterrupted([&] { return static_cast<int>(::recv(s, buffer, static_cast<size_t>(length), flags)); }));
+        s, flags, RetryInterrupted([&] {
+            return static_cast<int>(::recv(s, buffer, static_cast<size_t>(length), flags));
+        }));
 }
 
 int PosixSendTo(SocketHandle s, const char* buffer, int length, int flags, const sockaddr* to, int toLength) {
@@ -134,15 +150,20 @@ int PosixSendTo(SocketHandle s, const char* buffer, int length, int flags, const
 
 int PosixRecvFrom(SocketHandle s, char* buffer, int length, int flags, sockaddr* from, int* fromLength) {
     socklen_t l = static_cast<socklen_t>(*fromLength);
-    int r = RetryInterrupted(
-        [&] { return static_cast<int>(::recvfrom(s, buffer, static_cast<size_t>(length), flags, from, &l)); });
+    int r = RetryInterrupted([&] {
+        return static_cast<int>(::recvfrom(s, buffer, static_cast<size_t>(length), flags, from, &l));
+    });
     *fromLength = static_cast<int>(l);
     return r;
 }
 
-int PosixShutdown(SocketHandle s, int how) { return Check(::shutdown(s, how)); }
+int PosixShutdown(SocketHandle s, int how) {
+    return Check(::shutdown(s, how));
+}
 
-int PosixHostName(char* name, int length) { return Check(::gethostname(name, static_cast<size_t>(length))); }
+int PosixHostName(char* name, int length) {
+    return Check(::gethostname(name, static_cast<size_t>(length)));
+}
 
 hostent* PosixHostByName(const char* name) {
     hostent* h = ::gethostbyname(name);
@@ -163,11 +184,11 @@ int PosixNameInfo(const sockaddr* a, int length, char* host, int hostLength, cha
 
 // What the platform's socket library offers, and its IPv6 helper library.
 constexpr SocketFunctions kSocketLibrary = {
-    PosixStartup, PosixCleanup, PosixLastError, PosixPoll, PosixSocket, PosixClose, PosixIoctl,
-    PosixBind, PosixConnect, PosixListen, PosixAccept, PosixSockName, PosixPeerName, PosixGetOpt,
-    PosixSetOpt, PosixSend, PosixRecv, PosixSendTo, PosixRecvFrom, PosixShutdown, PosixHostName,
-    ::inet_addr, ::inet_ntoa, PosixHostByName, ::getprotobynumber, ::getservbyname,
-    PosixAddrInfo, ::freeaddrinfo, PosixNameInfo};
+    PosixStartup,       PosixCleanup,    PosixLastError, PosixPoll,      PosixSocket,  PosixClose,
+    PosixIoctl,         PosixBind,       PosixConnect,   PosixListen,    PosixAccept,  PosixSockName,
+    PosixPeerName,      PosixGetOpt,     PosixSetOpt,    PosixSend,      PosixRecv,    PosixSendTo,
+    PosixRecvFrom,      PosixShutdown,   PosixHostName,  ::inet_addr,    ::inet_ntoa,  PosixHostByName,
+    ::getprotobynumber, ::getservbyname, PosixAddrInfo,  ::freeaddrinfo, PosixNameInfo};
 
 struct LoaderState {
     std::mutex LoaderLock;
@@ -185,9 +206,15 @@ LoaderState& State() {
 
 }  // namespace
 
-const SocketFunctions& SocketApi() { return State().Table; }
-SocketFunctions& SocketApiForTest() { return State().Table; }
-SocketLoadFaults& SocketLoadFaultsForTest() { return State().Faults; }
+const SocketFunctions& SocketApi() {
+    return State().Table;
+}
+SocketFunctions& SocketApiForTest() {
+    return State().Table;
+}
+SocketLoadFaults& SocketLoadFaultsForTest() {
+    return State().Faults;
+}
 
 bool LoadSocketInterface(const std::string& libraryName) {
     LoaderState& st = State();
@@ -260,13 +287,18 @@ struct SocketInterfaceLifetime {
 
 int AddressLength(const AddressRecord& record) {
     switch (record.sa.sa_family) {
-        case AF_INET: return static_cast<int>(sizeof(sockaddr_in));
-        case AF_INET6: return static_cast<int>(sizeof(sockaddr_in6));
-        default: return 0;
+        case AF_INET:
+            return static_cast<int>(sizeof(sockaddr_in));
+        case AF_INET6:
+            return static_cast<int>(sizeof(sockaddr_in6));
+        default:
+            return 0;
     }
 }
 
-int AddressPort(const AddressRecord& record) { return ntohs(record.in4.sin_port); }
+int AddressPort(const AddressRecord& record) {
+    return ntohs(record.in4.sin_port);
+}
 
 namespace {
 
@@ -287,7 +319,8 @@ int LookupAddress(const std::string& ip, const std::string& port, addrinfo hints
     } else {
         r = api.getaddrinfo(ip.c_str(), port.c_str(), &hints, &list);
     }
-    if (r == 0 && list && list->ai_addrlen <= sizeof record) std::memcpy(&record, list->ai_addr, list->ai_addrlen);
+    if (r == 0 && list && list->ai_addrlen <= sizeof record)
+        std::memcpy(&record, list->ai_addr, list->ai_addrlen);
     if (list) api.freeaddrinfo(list);
     return r;
 }
@@ -373,7 +406,8 @@ std::vector<std::string> ResolveNameToAddresses(const std::string& name, int fam
         addrinfo* result = nullptr;
         if (api.getaddrinfo(name.c_str(), nullptr, &hints, &result) == 0) {
             for (addrinfo* a = result; a; a = a->ai_next) {
-                if ((family == AF_INET6 && a->ai_family == AF_INET) || (family == AF_INET && a->ai_family == AF_INET6))
+                if ((family == AF_INET6 && a->ai_family == AF_INET) ||
+                    (family == AF_INET && a->ai_family == AF_INET6))
                     continue;
                 char host[1025], service[32];
                 if (api.getnameinfo(a->ai_addr, static_cast<int>(a->ai_addrlen), host, sizeof host, service,
@@ -389,8 +423,8 @@ std::vector<std::string> ResolveNameToAddresses(const std::string& name, int fam
         if (hostent* h = api.gethostbyname(name.c_str()); h && h->h_addrtype == AF_INET) {
             for (char** a = h->h_addr_list; *a; ++a) {
                 auto* b = reinterpret_cast<unsigned char*>(*a);
-                list.push_back(std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
-                               std::to_string(b[3]));
+                list.push_back(std::to_string(b[0]) + "." + std::to_string(b[1]) + "." +
+                               std::to_string(b[2]) + "." + std::to_string(b[3]));
             }
         }
     }
@@ -418,7 +452,9 @@ std::uint16_t ResolveServicePort(const std::string& port, int family, int sockPr
     return ServicePortUnlocked(port, sockProtocol);
 }
 
-int BindTo(SocketHandle s, const AddressRecord& record) { return SocketApi().bind(s, &record.sa, AddressLength(record)); }
+int BindTo(SocketHandle s, const AddressRecord& record) {
+    return SocketApi().bind(s, &record.sa, AddressLength(record));
+}
 
 int ConnectTo(SocketHandle s, const AddressRecord& record) {
     return SocketApi().connect(s, &record.sa, AddressLength(record));

@@ -5,12 +5,13 @@
 // else on the older host-entry road (IPv4 only).
 #pragma once
 
-#include <cstdint>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <string>
 #include <sys/socket.h>
+
+#include <cstdint>
+#include <string>
 #include <vector>
 
 namespace xunda {
@@ -46,7 +47,8 @@ struct SocketFunctions {
     // send never raises SIGPIPE: a closed peer gives 10054.
     int (*send)(SocketHandle s, const char* buffer, int length, int flags);
     int (*recv)(SocketHandle s, char* buffer, int length, int flags);
-    int (*sendto)(SocketHandle s, const char* buffer, int length, int flags, const sockaddr* to, int toLength);
+    int (*sendto)(SocketHandle s, const char* buffer, int length, int flags, const sockaddr* to,
+                  int toLength);
     int (*recvfrom)(SocketHandle s, char* buffer, int length, int flags, sockaddr* from, int* fromLength);
     int (*shutdown)(SocketHandle s, int how);
     int (*gethostname)(char* name, int length);

@@ -25,7 +25,7 @@ inline constexpr int WSANO_RECOVERY = 11003;
 std::string GetErrorDesc(int code);
 
 class ESocketError : public std::runtime_error {
-public:
+  public:
     ESocketError(const std::string& message, int errorCode, std::string errorMessage)
         : std::runtime_error(message), ErrorCode(errorCode), ErrorMessage(std::move(errorMessage)) {}
     int ErrorCode;

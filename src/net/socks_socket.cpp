@@ -7,7 +7,9 @@ namespace xunda {
 
 namespace {
 
-bool FitsLengthByte(const std::string& text) { return text.size() <= 255; }
+bool FitsLengthByte(const std::string& text) {
+    return text.size() <= 255;
+}
 
 std::string Dotted(const std::string& bytes, std::size_t from) {
     std::string text;
@@ -53,14 +55,20 @@ bool SocksSocket::SocksEncodeAddress(const std::string& host, const std::string&
     if (SocksType == SocksVersion::ST_Socks4) {
         if (SocksUsername.find('\0') != std::string::npos) return false;
         out = portBytes;
-        if (IsIPv4Text(target)) out += IPv4TextToBytes(target) + SocksUsername + '\0';
-        else out += std::string("\0\0\0\x01", 4) + SocksUsername + '\0' + target + '\0';  // SOCKS4a
+        if (IsIPv4Text(target))
+            out += IPv4TextToBytes(target) + SocksUsername + '\0';
+        else
+            out += std::string("\0\0\0\x01", 4) + SocksUsername + '\0' + target + '\0';  // SOCKS4a
         return true;
     }
-    if (IsIPv4Text(target)) out = '\x01' + IPv4TextToBytes(target);
-    else if (IsIPv6Text(target)) out = '\x04' + IPv6TextToBytes(target);
-    else if (FitsLengthByte(target)) out = '\x03' + std::string(1, static_cast<char>(target.size())) + target;
-    else return false;
+    if (IsIPv4Text(target))
+        out = '\x01' + IPv4TextToBytes(target);
+    else if (IsIPv6Text(target))
+        out = '\x04' + IPv6TextToBytes(target);
+    else if (FitsLengthByte(target))
+        out = '\x03' + std::string(1, static_cast<char>(target.size())) + target;
+    else
+        return false;
     out += portBytes;
     return true;
 }
@@ -87,15 +95,20 @@ bool SocksSocket::SocksReadReply() {
         reply = ReceiveExactString(4, SocksTimeout);
         if (LastError() != 0 || reply.empty() || reply[0] != 5) return false;
         switch (reply[3]) {
-            case 1: reply += ReceiveExactString(4, SocksTimeout); break;
+            case 1:
+                reply += ReceiveExactString(4, SocksTimeout);
+                break;
             case 3: {
                 std::string length = ReceiveExactString(1, SocksTimeout);
                 if (LastError() != 0 || length.empty()) return false;
                 reply += length + ReceiveExactString(static_cast<unsigned char>(length[0]), SocksTimeout);
                 break;
             }
-            case 4: reply += ReceiveExactString(16, SocksTimeout); break;
-            default: return false;
+            case 4:
+                reply += ReceiveExactString(16, SocksTimeout);
+                break;
+            default:
+                return false;
         }
         if (LastError() != 0) return false;
         reply += ReceiveExactString(2, SocksTimeout);
@@ -136,7 +149,8 @@ void SocksSocket::SocksDecodeReply(const std::string& reply) {
                     port = DecodeWord16(reply, 21);
                 }
                 break;
-            default: break;
+            default:
+                break;
         }
     }
     SocksResponsePort = std::to_string(port);

@@ -3,28 +3,28 @@
 // to listen (BIND).
 #pragma once
 
-#include "net/net_socket.h"
-
 #include <string>
+
+#include "net/net_socket.h"
 
 namespace xunda {
 
 enum class SocksVersion { ST_Socks5, ST_Socks4 };
 
 class SocksSocket : public NetSocket {
-public:
+  public:
     // Settings; user name and password are at most 255 bytes each (longer ones are refused).
-    std::string SocksIP;              // empty = no SOCKS
+    std::string SocksIP;  // empty = no SOCKS
     std::string SocksPort = "1080";
-    int SocksTimeout = 60000;         // bound of each wait for reply bytes, ms
-    std::string SocksUsername;        // SOCKS5 user/password; also the SOCKS4 user id
+    int SocksTimeout = 60000;   // bound of each wait for reply bytes, ms
+    std::string SocksUsername;  // SOCKS5 user/password; also the SOCKS4 user id
     std::string SocksPassword;
-    bool SocksResolver = true;        // true: the proxy resolves host names
+    bool SocksResolver = true;  // true: the proxy resolves host names
     SocksVersion SocksType = SocksVersion::ST_Socks5;
 
     // The last connection made through the proxy.
     bool UsingSocks = false;
-    int SocksReplyCode = 0;           // -1 while waiting
+    int SocksReplyCode = 0;  // -1 while waiting
     std::string SocksResponseIP, SocksResponsePort;
     std::string SocksLocalIP, SocksLocalPort;
     std::string SocksRemoteIP, SocksRemotePort;
@@ -34,12 +34,13 @@ public:
     bool SocksSendRequest(unsigned char command, const std::string& host, const std::string& port);
     bool SocksReadReply();
 
-protected:
+  protected:
     // Greeting, request and reply on the connection to the proxy; a refusal without a socket
     // error becomes `refusalCode`.
-    bool SocksNegotiate(unsigned char command, const std::string& host, const std::string& port, int refusalCode);
+    bool SocksNegotiate(unsigned char command, const std::string& host, const std::string& port,
+                        int refusalCode);
 
-private:
+  private:
     bool SocksEncodeAddress(const std::string& host, const std::string& port, std::string& out);
     void SocksDecodeReply(const std::string& reply);
 };

@@ -13,7 +13,7 @@ class TcpSocket;
 enum class SSLVersion { LT_all, LT_SSLv2, LT_SSLv3, LT_TLSv1, LT_TLSv1_1, LT_SSHv2 };
 
 class CustomSSL {
-public:
+  public:
     explicit CustomSSL(TcpSocket& owner) : owner_(owner) {}
     virtual ~CustomSSL() = default;
     CustomSSL(const CustomSSL&) = delete;
@@ -42,7 +42,7 @@ public:
     std::string Username, Password;
     std::string SSHChannelType, SSHChannelArg1, SSHChannelArg2;
 
-private:
+  private:
     template <class T>
     T NotImplemented(T result) {
         LastError = -1;
@@ -53,7 +53,7 @@ private:
 };
 
 class SSLNone : public CustomSSL {
-public:
+  public:
     using CustomSSL::CustomSSL;
     std::string LibVersion() override { return "Without SSL support"; }
     std::string LibName() override { return "ssl_none"; }

@@ -1,11 +1,11 @@
 #include "net/system_proxy.h"
 
+#include <cstdlib>
+#include <vector>
+
 #include "core/text_util.h"
 #include "net/net_ip.h"
 #include "net/net_text.h"
-
-#include <cstdlib>
-#include <vector>
 
 namespace xunda {
 
@@ -34,9 +34,8 @@ std::string HostAndPort(const std::string& value, std::string& scheme) {
     scheme = ToLowerAscii(url.Protocol);
     std::int64_t port = 0;
     if (value.empty() || !NamesHost(text) || url.Host.find_first_of(" \t,;=\"[]") != std::string::npos ||
-        (url.Host.find(':') != std::string::npos && !IsIPv6Text(url.Host)) ||
-        !IsAllDigits(url.Port) || !ParseDecimal(url.Port, port) ||
-        port < 1 || port > 65535)
+        (url.Host.find(':') != std::string::npos && !IsIPv6Text(url.Host)) || !IsAllDigits(url.Port) ||
+        !ParseDecimal(url.Port, port) || port < 1 || port > 65535)
         return {};
     return (IsIPv6Text(url.Host) ? "[" + url.Host + "]" : url.Host) + ":" + url.Port;
 }
@@ -49,9 +48,12 @@ std::vector<std::string> SplitEntries(const std::string& text) {
         std::string entry;
         if (text[i] == '"') {
             for (++i; i < text.size(); ++i) {
-                if (text[i] == '"' && i + 1 < text.size() && text[i + 1] == '"') entry += text[++i];
-                else if (text[i] == '"') break;
-                else entry += text[i];
+                if (text[i] == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                    entry += text[++i];
+                else if (text[i] == '"')
+                    break;
+                else
+                    entry += text[i];
             }
             while (i < text.size() && text[i] != ',') ++i;
         } else {

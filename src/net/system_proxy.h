@@ -10,7 +10,7 @@
 namespace xunda {
 
 struct ProxySetting {
-    std::string Host;    // empty when no proxy applies
+    std::string Host;  // empty when no proxy applies
     std::string Port;
     std::string Bypass;  // entries separated by commas
 };

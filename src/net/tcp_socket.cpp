@@ -1,26 +1,33 @@
 #include "net/tcp_socket.h"
 
+#include <climits>
+
 #include "net/net_code.h"
 #include "net/net_ip.h"
 #include "net/net_text.h"
 
-#include <climits>
-
 namespace xunda {
 
-bool HasLineBreakOrNul(const std::string& text) { return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos; }
+bool HasLineBreakOrNul(const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
 
 TcpSocket::TcpSocket() : ssl_(std::make_unique<SSLNone>(*this)) {}
 
 // The base destructor closes the socket itself; what it cannot reach from there is done here.
-TcpSocket::~TcpSocket() { EndConnection(); }
+TcpSocket::~TcpSocket() {
+    EndConnection();
+}
 
 void TcpSocket::Connect(const std::string& host, const std::string& port) {
     UsingSocks = false;
     HTTPTunnel = false;
-    if (!SocksIP.empty()) SocksConnect(host, port);
-    else if (!HTTPTunnelIP.empty()) TunnelConnect(host, port);
-    else ConnectDirect(host, port);
+    if (!SocksIP.empty())
+        SocksConnect(host, port);
+    else if (!HTTPTunnelIP.empty())
+        TunnelConnect(host, port);
+    else
+        ConnectDirect(host, port);
     if (LastError() == 0 && OnAfterConnect) OnAfterConnect(*this);
 }
 
@@ -52,7 +59,8 @@ void TcpSocket::TunnelConnect(const std::string& host, const std::string& port) 
     const std::string target = IsIPv6Text(host) ? "[" + host + "]" : host;
     SendString("CONNECT " + target + ":" + portText + " HTTP/1.0\r\n");
     if (LastError() == 0 && !HTTPTunnelUser.empty())
-        SendString("Proxy-Authorization: Basic " + Base64EncodeText(HTTPTunnelUser + ":" + HTTPTunnelPass) + "\r\n");
+        SendString("Proxy-Authorization: Basic " + Base64EncodeText(HTTPTunnelUser + ":" + HTTPTunnelPass) +
+                   "\r\n");
     if (LastError() == 0) SendString("\r\n");
 
     const int savedLimit = Lines.MaxLineLength;
@@ -129,7 +137,9 @@ int TcpSocket::PendingBytes() {
     return n == 0 ? NetSocket::PendingBytes() : n;
 }
 
-std::string TcpSocket::LocalIP() { return UsingSocks ? SocksLocalIP : NetSocket::LocalIP(); }
+std::string TcpSocket::LocalIP() {
+    return UsingSocks ? SocksLocalIP : NetSocket::LocalIP();
+}
 
 std::string TcpSocket::RemoteIP() {
     if (UsingSocks) return SocksRemoteIP;
@@ -137,7 +147,9 @@ std::string TcpSocket::RemoteIP() {
     return NetSocket::RemoteIP();
 }
 
-int TcpSocket::LocalPort() { return UsingSocks ? ResolvePort(SocksLocalPort) : NetSocket::LocalPort(); }
+int TcpSocket::LocalPort() {
+    return UsingSocks ? ResolvePort(SocksLocalPort) : NetSocket::LocalPort();
+}
 
 int TcpSocket::RemotePort() {
     if (UsingSocks) return ResolvePort(SocksRemotePort);

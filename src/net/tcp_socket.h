@@ -3,19 +3,19 @@
 // an SSL connection is up, and a listen that can ask a SOCKS proxy to listen for it.
 #pragma once
 
-#include "net/socks_socket.h"
-#include "net/ssl_layer.h"
-
 #include <functional>
 #include <memory>
 #include <string>
+
+#include "net/socks_socket.h"
+#include "net/ssl_layer.h"
 
 namespace xunda {
 
 using HookAfterConnect = std::function<void(TcpSocket& sender)>;
 
 class TcpSocket : public SocksSocket {
-public:
+  public:
     TcpSocket();
     ~TcpSocket() override;
 
@@ -25,8 +25,8 @@ public:
     // CONNECT tunnel through an HTTP proxy; empty HTTPTunnelIP = no tunnel.
     std::string HTTPTunnelIP, HTTPTunnelPort;
     std::string HTTPTunnelUser, HTTPTunnelPass;
-    int HTTPTunnelTimeout = 30000;   // bound of each wait for a line of the proxy's reply, ms
-    bool HTTPTunnel = false;         // true while the tunnel is established
+    int HTTPTunnelTimeout = 30000;  // bound of each wait for a line of the proxy's reply, ms
+    bool HTTPTunnel = false;        // true while the tunnel is established
     std::string HTTPTunnelRemoteIP, HTTPTunnelRemotePort;
 
     void Connect(const std::string& host, const std::string& port) override;
@@ -44,11 +44,11 @@ public:
     // Longest reply head a CONNECT proxy may send.
     static constexpr std::size_t TunnelHeadLimit = 1 << 20;
 
-protected:
+  protected:
     int SocketType() override { return SOCK_STREAM; }
     int SocketProtocol() override { return IPPROTO_TCP; }
 
-private:
+  private:
     void SocksConnect(const std::string& host, const std::string& port);
     void TunnelConnect(const std::string& host, const std::string& port);
     // Ends the SSL connection and the sending direction, and discards what is still to be read.

@@ -15,7 +15,8 @@ namespace {
 
 TEST(PageWarmer, MapsTheWholePagesInsideAndLeavesTheirBytes) {
     const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE)), pages = 1024;
-    auto* memory = static_cast<char*>(mmap(nullptr, pages * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+    auto* memory = static_cast<char*>(
+        mmap(nullptr, pages * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     ASSERT_NE(memory, MAP_FAILED);
     memory[page] = 'w';  // written before: stays
     std::vector<unsigned char> resident(pages);

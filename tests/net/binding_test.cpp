@@ -1,15 +1,14 @@
+#include <gtest/gtest.h>
+#include <netdb.h>
+
 #include "net/socket_api.h"
 #include "net/socket_error.h"
-
-#include <gtest/gtest.h>
-
-#include <netdb.h>
 
 namespace xunda {
 namespace {
 
 class BindingTest : public ::testing::Test {
-protected:
+  protected:
     void TearDown() override { SocketLoadFaultsForTest() = {}; }
 };
 
@@ -71,7 +70,8 @@ TEST_F(BindingTest, RecordsOnBothAddressRoads) {
     EXPECT_EQ(Fill("255.255.255.255", "x", AF_UNSPEC), "255.255.255.255 0 16");
     EXPECT_EQ(Fill("no-such-host.invalid", "80", AF_UNSPEC), "error 11001");
     EXPECT_EQ(ResolveServicePort("http", AF_INET, IPPROTO_TCP, SOCK_STREAM), 80);
-    EXPECT_EQ(ResolveNameToAddresses("10.1.2.3", AF_INET, IPPROTO_TCP, SOCK_STREAM), std::vector<std::string>{"10.1.2.3"});
+    EXPECT_EQ(ResolveNameToAddresses("10.1.2.3", AF_INET, IPPROTO_TCP, SOCK_STREAM),
+              std::vector<std::string>{"10.1.2.3"});
     UnloadSocketInterface();
     SocketLoadFaultsForTest() = {};
     for (int i = 0; i < base; ++i) ASSERT_TRUE(LoadSocketInterface());

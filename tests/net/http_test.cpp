@@ -1,12 +1,12 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/text_util.h"
 #include "gateway/http_fetch.h"
 #include "net/http_request.h"
 #include "net/loopback_peer.h"
 #include "net/net_text.h"
-#include "core/text_util.h"
-
-#include <gtest/gtest.h>
-
-#include <functional>
 
 namespace xunda {
 namespace {
@@ -41,14 +41,14 @@ std::string ReadRequest(int c, const std::string& interim) {
 // An HTTP server on a loopback port: answers each request with the next reply, over up to
 // Connections connections one after another, and records the requests.
 class Server {
-public:
+  public:
     explicit Server(std::vector<Reply> replies, int connections = 1)
         : replies_(std::move(replies)), peer_([this](int c) { Serve(c); }, connections) {}
     std::string Url(const std::string& path) const { return "http://127.0.0.1:" + peer_.Port() + path; }
     std::string Port() const { return peer_.Port(); }
     std::vector<std::string> requests;
 
-private:
+  private:
     void Serve(int c) {
         while (next_ < replies_.size()) {
             const Reply& reply = replies_[next_];
@@ -72,7 +72,9 @@ private:
 
 const std::string kEmpty200 = "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n";
 
-std::string Body(HttpRequest& http) { return std::string(http.Document().Bytes()); }
+std::string Body(HttpRequest& http) {
+    return std::string(http.Document().Bytes());
+}
 
 bool Get(HttpRequest& http, const std::string& url) {
     http.Clear();
@@ -85,23 +87,36 @@ TEST(HttpRequestHead, EverySettingInItsPlace) {
         std::function<void(HttpRequest&)> setup;
         std::string method, url, expected;  // "@" in the expected head stands for 127.0.0.1:<port>
     } cases[] = {
-        {[](HttpRequest&) {}, "GET", "/p?q", "GET /p?q HTTP/1.0\r\nHost: @\r\nUser-Agent: Mozilla/4.0 (compatible)\r\n\r\n"},
+        {[](HttpRequest&) {}, "GET", "/p?q",
+         "GET /p?q HTTP/1.0\r\nHost: @\r\nUser-Agent: Mozilla/4.0 (compatible)\r\n\r\n"},
         {[](HttpRequest& h) {
-             h.Cookies() = {"a=1", "b=2"}, h.KeepAlive = false, h.UserAgent = "agent", h.Headers() = {"X-Mine: 1"};
-             h.RangeStart = 10, h.RangeEnd = 10, h.MimeType = "text/plain", WriteBytesToStream(h.Document(), "body");
+             h.Cookies() = {"a=1", "b=2"}, h.KeepAlive = false, h.UserAgent = "agent",
+             h.Headers() = {"X-Mine: 1"};
+             h.RangeStart = 10, h.RangeEnd = 10, h.MimeType = "text/plain",
+             WriteBytesToStream(h.Document(), "body");
          },
-         "post", "/e", "POST /e HTTP/1.0\r\nHost: @\r\nAuthorization: Basic dTpw\r\nConnection: close\r\nCookie: a=1; b=2\r\n"
-         "Range: bytes=10-10\r\nUser-Agent: agent\r\nContent-Type: text/plain\r\nContent-Length: 4\r\nX-Mine: 1\r\n\r\nbody"},
-        {[](HttpRequest& h) { h.UserName = "name", h.Password = "secret", h.UserAgent = "", h.RangeStart = 10, h.RangeEnd = 9; },
-         "GET", "/", "GET / HTTP/1.0\r\nHost: @\r\nAuthorization: Basic bmFtZTpzZWNyZXQ=\r\nRange: bytes=10-\r\n\r\n"},
-        {[](HttpRequest& h) { h.UserAgent = "", h.RangeEnd = 5; }, "GET", "/", "GET / HTTP/1.0\r\nHost: @\r\n\r\n"},
+         "post", "/e",
+         "POST /e HTTP/1.0\r\nHost: @\r\nAuthorization: Basic dTpw\r\nConnection: close\r\nCookie: a=1; "
+         "b=2\r\n"
+         "Range: bytes=10-10\r\nUser-Agent: agent\r\nContent-Type: text/plain\r\nContent-Length: "
+         "4\r\nX-Mine: 1\r\n\r\nbody"},
+        {[](HttpRequest& h) {
+             h.UserName = "name", h.Password = "secret", h.UserAgent = "", h.RangeStart = 10, h.RangeEnd = 9;
+         },
+         "GET", "/",
+         "GET / HTTP/1.0\r\nHost: @\r\nAuthorization: Basic bmFtZTpzZWNyZXQ=\r\nRange: bytes=10-\r\n\r\n"},
+        {[](HttpRequest& h) { h.UserAgent = "", h.RangeEnd = 5; }, "GET", "/",
+         "GET / HTTP/1.0\r\nHost: @\r\n\r\n"},
         {[&](HttpRequest& h) { h.UserAgent = "", WriteBytesToStream(h.Document(), big); }, "PUT", "/",
          "PUT / HTTP/1.0\r\nHost: @\r\nContent-Type: text/html\r\nContent-Length: 65536\r\n\r\n" + big},
         {[](HttpRequest& h) { h.Protocol = "0.9"; }, "GET", "/old", "GET /old\r\n"},
         {[](HttpRequest& h) { h.UserAgent = ""; }, "OPTIONS", "/*", "OPTIONS * HTTP/1.0\r\nHost: @\r\n\r\n"},
         // Through an HTTP proxy (at the server's port): the absolute form, IPv6 hosts in brackets.
-        {[](HttpRequest& h) { h.ProxyHost = "127.0.0.1", h.ProxyUser = "pu", h.ProxyPass = "pp", h.UserAgent = ""; }, "GET",
-         "http://example.invalid/e?x=1", "GET http://example.invalid:80/e?x=1 HTTP/1.0\r\nHost: example.invalid\r\n"
+        {[](HttpRequest& h) {
+             h.ProxyHost = "127.0.0.1", h.ProxyUser = "pu", h.ProxyPass = "pp", h.UserAgent = "";
+         },
+         "GET", "http://example.invalid/e?x=1",
+         "GET http://example.invalid:80/e?x=1 HTTP/1.0\r\nHost: example.invalid\r\n"
          "Proxy-Authorization: Basic cHU6cHA=\r\n\r\n"},
         {[](HttpRequest& h) { h.ProxyHost = "127.0.0.1", h.UserAgent = ""; }, "GET", "http://[::1]:8080/e",
          "GET http://[::1]:8080/e HTTP/1.0\r\nHost: [::1]:8080\r\n\r\n"},
@@ -115,7 +130,9 @@ TEST(HttpRequestHead, EverySettingInItsPlace) {
         EXPECT_TRUE(http.ExecuteMethod(c.method, c.method == "post" ? ReplaceAll(url, "//", "//u:p@") : url));
         ASSERT_EQ(server.requests.size(), 1u) << c.url;
         EXPECT_EQ(server.requests[0], ReplaceAll(c.expected, "@", "127.0.0.1:" + server.Port()));
-        const std::size_t upload = c.method == "PUT" ? big.size() : c.method == "post" ? server.requests[0].size() : 0;
+        const std::size_t upload = c.method == "PUT"    ? big.size()
+                                   : c.method == "post" ? server.requests[0].size()
+                                                        : 0;
         EXPECT_EQ(http.UploadSize(), static_cast<std::int64_t>(upload));
     }
 }
@@ -125,7 +142,8 @@ TEST(HttpRequestHead, RefusedRequestsConnectsAndHttpsFailWith500AndTheirCodes) {
     Server silent({});
     const std::string url = "http://127.0.0.1:" + refused.Port() + "/";
     for (const auto& [method, target, header, agent, error] :
-         {std::tuple<std::string, std::string, std::string, std::string, int>{"GET", url + "\r\nX: 1", "", "a", WSAEINVAL},
+         {std::tuple<std::string, std::string, std::string, std::string, int>{"GET", url + "\r\nX: 1", "",
+                                                                              "a", WSAEINVAL},
           {"GET\n", url, "", "a", WSAEINVAL},
           {"GET", url, "X-A: 1\nX-B: 2", "a", WSAEINVAL},
           {"GET", url, "", std::string("a\0b", 3), WSAEINVAL},
@@ -154,26 +172,32 @@ TEST(HttpReply, BodiesTheirCapsAndFaults) {
     } cases[] = {
         {"HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\nContent-Length: 5\r\n\r\nhello", "hello", true, 200},
         {"HTTP/1.0 200 OK\r\ncontent-length:3\r\n\r\nabcdef", "abc", true, 200},
-        {"HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\nabcdef", "abcdef", true, 200},  // no length: until the close
+        {"HTTP/1.0 200 OK\r\nContent-Length: -5\r\n\r\nabcdef", "abcdef", true,
+         200},  // no length: until the close
         {"HTTP/1.0 200 OK\r\n\r\nuntil the end", "until the end", true, 200},
         {"plain old body\nsecond", "plain old body\r\nsecond", true, 0},  // HTTP/0.9: all body
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;ext=1\r\nhello\r\n6\r\n world\r\n0\r\nX-T: t\r\n\r\n",
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5;ext=1\r\nhello\r\n6\r\n world\r\n0\r\nX-T: "
+         "t\r\n\r\n",
          "hello world", true, 200},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n4\r\nabcd\r\n0\r\n\r\n", "abcd",
-         true, 200},  // chunks win over a length
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nContent-Length: 3\r\n\r\n4\r\nabcd\r\n0\r\n\r\n",
+         "abcd", true, 200},  // chunks win over a length
         {"HTTP/1.1 100 Continue\r\nX: 1\r\n\r\nHTTP/1.1 102 Processing\r\n\r\nHTTP/1.1 201 Made\r\n"
-         "Content-Length: 2\r\n\r\nok", "ok", true, 201},
+         "Content-Length: 2\r\n\r\nok",
+         "ok", true, 201},
         {"HTTP/1.1 101 Switching Protocols\r\n\r\n", "", true, 101},  // final, not interim
         {"HTTP/1.0 204 No Content\r\nContent-Length: 5\r\n\r\n", "", true, 204},
         {"HTTP/1.0 304 Not Modified\r\nContent-Length: 5\r\n\r\n", "", true, 304},
         {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n", "", true, 200, 0, 64 << 20, "head"},
         // Cut short: by the close, by a reset, inside a chunk; a chunk size that is no number.
         {"HTTP/1.0 200 OK\r\nContent-Length: 10\r\n\r\n12345", "12345", false, 200, WSAECONNRESET},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\na\r\nhello wor", "hello wor", false, 200, WSAECONNRESET},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nabcd\r\nzz\r\n", "abcd", false, 200, WSAEINVAL},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n", "hello", false, 200, WSAECONNRESET},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello3\r\nabc\r\n0\r\n\r\n", "hello", false, 200,
-         WSAEINVAL},  // chunk data without its line end
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\na\r\nhello wor", "hello wor", false, 200,
+         WSAECONNRESET},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n4\r\nabcd\r\nzz\r\n", "abcd", false, 200,
+         WSAEINVAL},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n", "hello", false, 200,
+         WSAECONNRESET},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello3\r\nabc\r\n0\r\n\r\n", "hello",
+         false, 200, WSAEINVAL},  // chunk data without its line end
         // The last chunk ends the body: a close instead of the trailer's end loses nothing.
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n0\r\n", "hello", true, 200},
         // Lengths: the last readable one, unless another differs; an unreadable one reads to the close.
@@ -187,12 +211,13 @@ TEST(HttpReply, BodiesTheirCapsAndFaults) {
         {"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nabcde", "", false, 200, WSAENOBUFS, 4},
         {"HTTP/1.0 200 OK\r\n\r\nabcd", "abcd", true, 200, 0, 4},
         {"HTTP/1.0 200 OK\r\n\r\nabcde", "", false, 200, WSAENOBUFS, 4},
-        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab\r\n3\r\ncde\r\n0\r\n\r\n", "ab", false, 200,
-         WSAENOBUFS, 4},
+        {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab\r\n3\r\ncde\r\n0\r\n\r\n", "ab", false,
+         200, WSAENOBUFS, 4},
         {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\n" + std::string(16, 'a') +
              "\r\n7FFFFFFFFFFFFFF0\r\n" + std::string(5000, 'z'),
          std::string(16, 'a'), false, 200, WSAENOBUFS, 1 << 20},  // 16 + the size would overflow
-        {"HTTP/1.0 200 " + std::string(HttpRequest::LineLimit + 1, 'x') + "\r\n\r\n", "", false, 500, WSAENOBUFS},
+        {"HTTP/1.0 200 " + std::string(HttpRequest::LineLimit + 1, 'x') + "\r\n\r\n", "", false, 500,
+         WSAENOBUFS},
         {heads + "\r\n", "", false, 200, WSAENOBUFS},
     };
     for (const Case& c : cases) {
@@ -213,11 +238,12 @@ TEST(HttpReply, BodiesTheirCapsAndFaults) {
 }
 
 TEST(HttpReply, BodiesReadStraightFromTheSocket) {
-    const std::string big(300000, 'b');  // past what the head's reads take along
+    const std::string big(300000, 'b');                           // past what the head's reads take along
     const std::string large(HttpRequest::WarmBodySize + 1, 'l');  // its pages mapped on another thread
     for (const auto& [reply, body] :
          {std::pair{Reply{"HTTP/1.0 200 OK\r\nContent-Length: 300000\r\n\r\n" + big}, big},
-          {Reply{"HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(large.size()) + "\r\n\r\n" + large}, large},
+          {Reply{"HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(large.size()) + "\r\n\r\n" + large},
+           large},
           {Reply{"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r", false, "\nhello", 20}, "hello"}}) {  // CR | LF
         Server server({reply});
         HttpRequest http;
@@ -240,7 +266,7 @@ TEST(HttpReply, SilenceAndTricklesEndByTheWaitOrTheWholeRequestsDeadline) {
         Reply reply;
         int timeout, deadline, code;
     } cases[] = {
-        {{"", false, "H", 400}, 200, 0, 500},  // silence: the wait ends it
+        {{"", false, "H", 400}, 200, 0, 500},                      // silence: the wait ends it
         {{head, false, std::string(60, 's'), 20}, 500, 300, 200},  // a byte every 20 ms: only the deadline
         {{"", false, head + std::string(60, 's'), 20}, 60000, 300, 500},  // the same in the head
     };
@@ -261,7 +287,9 @@ TEST(HttpReply, SilenceAndTricklesEndByTheWaitOrTheWholeRequestsDeadline) {
 TEST(HttpReply, ExpectContinueSendsTheBodyOnlyAfterTheInterimReply) {
     const std::string proceed = "HTTP/1.1 100 Continue\r\n\r\n";
     for (const auto& [reply, code] :
-         {std::pair{Reply{"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 2\r\n\r\nok", false, "", 0, proceed}, 200},
+         {std::pair{Reply{"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 2\r\n\r\nok", false, "", 0,
+                          proceed},
+                    200},
           {Reply{"", false, "", 0, "HTTP/1.1 417 Expectation Failed\r\nContent-Length: 4\r\n\r\nnope"}, 417},
           {Reply{"", false, "", 0, proceed}, 500}}) {  // the interim status alone is no reply
         Server server({reply});
@@ -279,8 +307,9 @@ TEST(HttpReply, ExpectContinueSendsTheBodyOnlyAfterTheInterimReply) {
 
 TEST(HttpKeepAlive, ReusedOnlyWhileCleanAndNotClosed) {
     auto keep = [](const std::string& body, const std::string& extra = "") {
-        return Reply{"HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body + extra,
-                     true};
+        return Reply{
+            "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body + extra,
+            true};
     };
     const std::string stale = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nstale";
     const struct Case {
@@ -288,12 +317,18 @@ TEST(HttpKeepAlive, ReusedOnlyWhileCleanAndNotClosed) {
         int connections;
         std::vector<std::string> bodies;
     } cases[] = {
-        {{keep("one"), {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\ntwo\r\n0\r\nX-T: 1\r\n\r\n", true},
+        {{keep("one"),
+          {"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n3\r\ntwo\r\n0\r\nX-T: 1\r\n\r\n", true},
           keep("three")},
-         1, {"one", "two", "three"}},  // the trailer is read with the chunks
+         1,
+         {"one", "two", "three"}},                               // the trailer is read with the chunks
         {{keep("one", stale), keep("two")}, 2, {"one", "two"}},  // leftover bytes: a new connection
-        {{{"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\none"}, keep("two")}, 2, {"one", "two"}},  // closed idle
-        {{{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\none", true}, keep("two")}, 2, {"one", "two"}},  // stalled
+        {{{"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\none"}, keep("two")},
+         2,
+         {"one", "two"}},  // closed idle
+        {{{"HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\none", true}, keep("two")},
+         2,
+         {"one", "two"}},  // stalled
     };
     for (const Case& c : cases) {
         Server server(c.replies, c.connections);
@@ -311,7 +346,8 @@ TEST(HttpKeepAlive, ReusedOnlyWhileCleanAndNotClosed) {
 TEST(HttpKeepAlive, ConnectionCloseInAnySpellingEndsTheConnection) {
     for (const char* header : {"Connection: close", "Connection:close", "connection: Close",
                                "CONNECTION: keep-alive, close", "Connection: keep-alive"}) {
-        Server server({{std::string("HTTP/1.1 200 OK\r\n") + header + "\r\nContent-Length: 2\r\n\r\nok", true}});
+        Server server(
+            {{std::string("HTTP/1.1 200 OK\r\n") + header + "\r\nContent-Length: 2\r\n\r\nok", true}});
         HttpRequest http;
         http.Protocol = "1.1";
         EXPECT_TRUE(Get(http, server.Url("/")));
@@ -324,11 +360,12 @@ TEST(HttpKeepAlive, ConnectionCloseInAnySpellingEndsTheConnection) {
 
 TEST(HttpCookies, StoredReplacedDroppedAndSent) {
     const std::string nul("Set-Cookie: bad=x\0y\r\n", 21);
-    Server server({{"HTTP/1.0 200 OK\r\nSet-Cookie: a=1; path=/\r\nset-cookie: B = two \r\nSet-Cookie: c=3\r\n" + nul +
-                    "\r\n"},
-                   {"HTTP/1.0 200 OK\r\nSet-Cookie: a=; path=/\r\nSet-Cookie: flag\r\n\r\n"},
-                   {kEmpty200}},
-                  3);
+    Server server(
+        {{"HTTP/1.0 200 OK\r\nSet-Cookie: a=1; path=/\r\nset-cookie: B = two \r\nSet-Cookie: c=3\r\n" + nul +
+          "\r\n"},
+         {"HTTP/1.0 200 OK\r\nSet-Cookie: a=; path=/\r\nSet-Cookie: flag\r\n\r\n"},
+         {kEmpty200}},
+        3);
     HttpRequest http;
     EXPECT_TRUE(Get(http, server.Url("/")));
     EXPECT_EQ(http.Cookies(), (std::vector<std::string>{"a=1", "B=two", "c=3"}));
@@ -347,13 +384,14 @@ TEST(HttpFetchTest, OnlyWholeRepliesCount) {
         std::string body;
     } cases[] = {
         {{"HTTP/1.0 404 Not Found\r\nContent-Length: 2\r\n\r\nno"}, 404, "no"},
-        {{"HTTP/1.0 200 OK\r\nContent-Length: 30\r\n\r\n100\r\n50"}, 500, ""},  // cut short
+        {{"HTTP/1.0 200 OK\r\nContent-Length: 30\r\n\r\n100\r\n50"}, 500, ""},                // cut short
         {{"HTTP/1.0 200 OK\r\nContent-Length: 65\r\n\r\n" + std::string(65, 'x')}, 500, ""},  // over maxBody
         {{"HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\n", false, "100\r\n0\r\n", 60}, kFetchTimedOut, ""},
     };
     for (const Case& c : cases) {
         Server server({c.reply});
-        FetchResult result = HttpFetch(server.Url("/"), {std::chrono::milliseconds(1000), 64, std::chrono::milliseconds(300)});
+        FetchResult result =
+            HttpFetch(server.Url("/"), {std::chrono::milliseconds(1000), 64, std::chrono::milliseconds(300)});
         EXPECT_EQ(result.status, c.status) << c.reply.bytes;
         EXPECT_EQ(result.body, c.body);
     }

@@ -1,9 +1,10 @@
 #include "net/loopback_peer.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <chrono>
 #include <functional>
-#include <poll.h>
 #include <stdexcept>
 
 namespace xunda::test {
@@ -62,7 +63,9 @@ std::string LoopbackPeer::ReadExactly(int connection, std::size_t count) {
     return Read(connection, [&](const std::string& data) { return count - data.size(); });
 }
 
-void LoopbackPeer::Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void LoopbackPeer::Pause(int ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 void LoopbackPeer::Reset(int connection) {
     linger l{1, 0};

@@ -29,7 +29,7 @@ inline int BoundLoopbackSocket(std::string& port) {
 }
 
 class LoopbackPeer {
-public:
+  public:
     using Script = std::function<void(int connection)>;
     // Runs Script on each of up to Connections connections; gives up waiting for one after 5 s.
     explicit LoopbackPeer(Script script, int connections = 1);
@@ -45,7 +45,7 @@ public:
     // Closes with RST instead of an orderly FIN.
     static void Reset(int connection);
 
-private:
+  private:
     std::string port_;  // before listener_, which is made with it
     int listener_;
     std::thread thread_;
@@ -54,14 +54,14 @@ private:
 // A loopback port that is bound but not listening: connects are refused, and no other test can take
 // the port while the object lives.
 class RefusedPort {
-public:
+  public:
     RefusedPort() : fd_(BoundLoopbackSocket(port_)) {}
     ~RefusedPort() { ::close(fd_); }
     RefusedPort(const RefusedPort&) = delete;
     RefusedPort& operator=(const RefusedPort&) = delete;
     const std::string& Port() const { return port_; }
 
-private:
+  private:
     std::string port_;  // before fd_, which is made with it
     int fd_;
 };

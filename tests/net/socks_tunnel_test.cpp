@@ -1,10 +1,10 @@
-#include "net/loopback_peer.h"
-#include "net/net_text.h"
-#include "net/tcp_socket.h"
-
 #include <gtest/gtest.h>
 
 #include <functional>
+
+#include "net/loopback_peer.h"
+#include "net/net_text.h"
+#include "net/tcp_socket.h"
 
 namespace xunda {
 namespace {
@@ -20,7 +20,8 @@ LoopbackPeer SocksProxy(Exchange exchange) {
     return LoopbackPeer([exchange](int c) {
         for (const auto& [expected, answer] : exchange) {
             std::string got = LoopbackPeer::ReadExactly(c, expected.size());
-            if (got != expected) return (void)(ADD_FAILURE() << "the proxy got " << testing::PrintToString(got));
+            if (got != expected)
+                return (void)(ADD_FAILURE() << "the proxy got " << testing::PrintToString(got));
             if (answer.empty()) return (void)LoopbackPeer::ReadSome(c, 600);
             LoopbackPeer::Send(c, answer);
         }
@@ -40,34 +41,78 @@ TEST(Socks, ConnectRequestsRepliesAndRefusals) {
         int error;
         std::string local;  // the address and port the proxy reported, "ip:port"
     } cases[] = {
-        {[](TcpSocket&) {}, "example.test", "http",
-         {{kNoAuth, kChosenNone}, {"\x05\x01\x00\x03\x0c" "example.test\x00\x50"s, "\x05\x00\x00\x01\x0a\x01\x02\x03\x1f\x90"s}},
-         0, "10.1.2.3:8080"},
-        {[](TcpSocket& s) { s.SocksUsername = "user", s.SocksPassword = "secret"; }, "127.0.0.1", "25",
+        {[](TcpSocket&) {},
+         "example.test",
+         "http",
+         {{kNoAuth, kChosenNone},
+          {"\x05\x01\x00\x03\x0c"
+           "example.test\x00\x50"s,
+           "\x05\x00\x00\x01\x0a\x01\x02\x03\x1f\x90"s}},
+         0,
+         "10.1.2.3:8080"},
+        {[](TcpSocket& s) { s.SocksUsername = "user", s.SocksPassword = "secret"; },
+         "127.0.0.1",
+         "25",
          {{"\x05\x02\x02\x00"s, "\x05\x02"s},
           {"\x01\x04user\x06secret"s, "\x01\x00"s},
-          {"\x05\x01\x00\x01\x7f\x00\x00\x01\x00\x19"s, "\x05\x00\x00\x03\x00\x00\x07"s}},  // a name of length 0
-         0, ":7"},
-        {[](TcpSocket& s) { s.SocksUsername = "user"; }, "::1", "443",  // the proxy needs no password
+          {"\x05\x01\x00\x01\x7f\x00\x00\x01\x00\x19"s,
+           "\x05\x00\x00\x03\x00\x00\x07"s}},  // a name of length 0
+         0,
+         ":7"},
+        {[](TcpSocket& s) { s.SocksUsername = "user"; },
+         "::1",
+         "443",  // the proxy needs no password
          {{"\x05\x02\x02\x00"s, kChosenNone},
           {"\x05\x01\x00\x04"s + std::string(15, '\0') + "\x01\x01\xbb"s,
            "\x05\x00\x00\x04"s + std::string(15, '\0') + "\x01\x01\xbb"s}},
-         0, "::1:443"},
-        {[](TcpSocket& s) { s.SocksType = SocksVersion::ST_Socks4, s.SocksUsername = "id"; }, "example.test", "80",
-         {{"\x04\x01\x00\x50\x00\x00\x00\x01" "id\x00" "example.test\x00"s, "\x00\x5a\x1f\x90\x0a\x00\x00\x01"s}}, 0,
+         0,
+         "::1:443"},
+        {[](TcpSocket& s) { s.SocksType = SocksVersion::ST_Socks4, s.SocksUsername = "id"; },
+         "example.test",
+         "80",
+         {{"\x04\x01\x00\x50\x00\x00\x00\x01"
+           "id\x00"
+           "example.test\x00"s,
+           "\x00\x5a\x1f\x90\x0a\x00\x00\x01"s}},
+         0,
          "10.0.0.1:8080"},
-        {[](TcpSocket& s) { s.SocksType = SocksVersion::ST_Socks4, s.SocksResolver = false, s.HTTPTunnelIP = "127.0.0.1"; },
-         "localhost", "80", {{"\x04\x01\x00\x50\x7f\x00\x00\x01\x00"s, "\x00\x5b\x00\x00\x00\x00\x00\x00"s}},
-         WSASYSNOTREADY, ":"},  // SOCKS wins over the tunnel
-        {[](TcpSocket& s) { s.SocksResolver = false; }, "no-such-host.invalid", "80", {{kNoAuth, kChosenNone}},
-         WSAHOST_NOT_FOUND, ":"},  // never a request for 0.0.0.0
+        {[](TcpSocket& s) {
+             s.SocksType = SocksVersion::ST_Socks4, s.SocksResolver = false, s.HTTPTunnelIP = "127.0.0.1";
+         },
+         "localhost",
+         "80",
+         {{"\x04\x01\x00\x50\x7f\x00\x00\x01\x00"s, "\x00\x5b\x00\x00\x00\x00\x00\x00"s}},
+         WSASYSNOTREADY,
+         ":"},  // SOCKS wins over the tunnel
+        {[](TcpSocket& s) { s.SocksResolver = false; },
+         "no-such-host.invalid",
+         "80",
+         {{kNoAuth, kChosenNone}},
+         WSAHOST_NOT_FOUND,
+         ":"},  // never a request for 0.0.0.0
         {[](TcpSocket&) {}, "example.test", "80", {{kNoAuth, "\x05\xff"s}}, WSASYSNOTREADY, ":"},
-        {[](TcpSocket&) {}, "example.test", "80",
-         {{kNoAuth, kChosenNone}, {"\x05\x01\x00\x03\x0c" "example.test\x00\x50"s, "\x05\x05\x00\x01\0\0\0\0\0\0"s}},
-         WSASYSNOTREADY, ":"},
+        {[](TcpSocket&) {},
+         "example.test",
+         "80",
+         {{kNoAuth, kChosenNone},
+          {"\x05\x01\x00\x03\x0c"
+           "example.test\x00\x50"s,
+           "\x05\x05\x00\x01\0\0\0\0\0\0"s}},
+         WSASYSNOTREADY,
+         ":"},
         {[](TcpSocket&) {}, std::string(256, 'h'), "80", {{kNoAuth, kChosenNone}}, WSASYSNOTREADY, ":"},
-        {[](TcpSocket& s) { s.SocksUsername = std::string(256, 'u'); }, "example.test", "80", {}, WSASYSNOTREADY, ":"},
-        {[](TcpSocket& s) { s.SocksTimeout = 200; }, "example.test", "80", {{kNoAuth, ""}}, WSAETIMEDOUT, ":"},
+        {[](TcpSocket& s) { s.SocksUsername = std::string(256, 'u'); },
+         "example.test",
+         "80",
+         {},
+         WSASYSNOTREADY,
+         ":"},
+        {[](TcpSocket& s) { s.SocksTimeout = 200; },
+         "example.test",
+         "80",
+         {{kNoAuth, ""}},
+         WSAETIMEDOUT,
+         ":"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.host + ":" + c.port);
@@ -82,7 +127,8 @@ TEST(Socks, ConnectRequestsRepliesAndRefusals) {
         EXPECT_TRUE(s.UsingSocks);
         EXPECT_FALSE(s.HTTPTunnel);
         EXPECT_EQ(s.LocalIP() + ":" + std::to_string(s.LocalPort()), c.local);
-        EXPECT_EQ(s.RemoteIP() + ":" + std::to_string(s.RemotePort()), c.host + ":" + (c.port == "http" ? "80" : c.port));
+        EXPECT_EQ(s.RemoteIP() + ":" + std::to_string(s.RemotePort()),
+                  c.host + ":" + (c.port == "http" ? "80" : c.port));
         EXPECT_EQ(s.ReceiveExactString(7, 2000), "payload");
     }
 }
@@ -92,8 +138,9 @@ TEST(Socks, BindAsksForTheLocalAddressAndARefusalGives11003) {
     s.Bind("127.0.0.1", "0");
     const std::string bound = EncodeWord16(static_cast<std::uint16_t>(s.LocalPort()));
     // The proxy reports the wildcard address: the proxy's own address stands for it.
-    LoopbackPeer proxy = SocksProxy({{kNoAuth, kChosenNone},
-                                     {"\x05\x02\x00\x01\x7f\x00\x00\x01"s + bound, "\x05\x00\x00\x01\0\0\0\0\x1f\x90"s}});
+    LoopbackPeer proxy =
+        SocksProxy({{kNoAuth, kChosenNone},
+                    {"\x05\x02\x00\x01\x7f\x00\x00\x01"s + bound, "\x05\x00\x00\x01\0\0\0\0\x1f\x90"s}});
     s.SocksIP = "127.0.0.1", s.SocksPort = proxy.Port(), s.SocksRemoteIP = "earlier.test";
     s.Listen();
     EXPECT_EQ(s.LastError(), 0);
@@ -131,13 +178,15 @@ TEST(Tunnel, ConnectLinesAndRefusals) {
          "CONNECT example.test:443 HTTP/1.0\r\nProxy-Authorization: Basic dTpw\r\n\r\n", 0},
         {"::1", "8443", "", "HTTP/1.1 407 Proxy Authentication Required\r\nX-A: 1\r\n\r\n",
          "CONNECT [::1]:8443 HTTP/1.0\r\n\r\n", WSASYSNOTREADY},
-        {"h", "80", "", "HTTP/1.0 2\r\n\r\n", "CONNECT h:80 HTTP/1.0\r\n\r\n", WSASYSNOTREADY},  // 11 characters
+        {"h", "80", "", "HTTP/1.0 2\r\n\r\n", "CONNECT h:80 HTTP/1.0\r\n\r\n",
+         WSASYSNOTREADY},  // 11 characters
     };
     for (const Case& c : cases) {
         std::string request;
         LoopbackPeer proxy = ConnectProxy(c.reply, &request);
         TcpSocket s;
-        s.HTTPTunnelIP = "127.0.0.1", s.HTTPTunnelPort = proxy.Port(), s.HTTPTunnelUser = c.user, s.HTTPTunnelPass = "p";
+        s.HTTPTunnelIP = "127.0.0.1", s.HTTPTunnelPort = proxy.Port(), s.HTTPTunnelUser = c.user,
+        s.HTTPTunnelPass = "p";
         s.Connect(c.host, c.port);
         EXPECT_EQ(s.LastError(), c.error);
         EXPECT_EQ(request, c.request);

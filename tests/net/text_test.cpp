@@ -1,15 +1,15 @@
 // The transport's pure functions: text pieces, URLs, codings, address texts and proxy lists.
-#include "net/net_code.h"
-#include "net/net_ip.h"
-#include "net/net_text.h"
-#include "net/system_proxy.h"
-
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+
+#include "net/net_code.h"
+#include "net/net_ip.h"
+#include "net/net_text.h"
+#include "net/system_proxy.h"
 
 namespace xunda {
 namespace {
@@ -41,8 +41,8 @@ TEST(UrlSplitting, PartsOfEveryShape) {
     for (const auto& [url, parts, result] : cases) {
         UrlParts p;
         EXPECT_EQ(SplitUrl(url, p), result) << url;
-        EXPECT_EQ(p.Protocol + "|" + p.User + "|" + p.Password + "|" + p.Host + "|" + p.Port + "|" + p.Path + "|" +
-                      p.Parameters,
+        EXPECT_EQ(p.Protocol + "|" + p.User + "|" + p.Password + "|" + p.Host + "|" + p.Port + "|" + p.Path +
+                      "|" + p.Parameters,
                   parts)
             << url;
     }
@@ -54,8 +54,12 @@ TEST(TextPieces, FetchTrimLineEndsAndNumbers) {
     EXPECT_EQ(value, "b ,c");
     EXPECT_EQ(TrimSpaces("\t a \n"), "\t a \n");  // blanks only
     for (const auto& [text, position, terminator] :
-         {std::tuple<std::string, int, std::string>{"abc\r", 4, "\r"}, {"abc\r\n", 4, "\r\n"}, {"a\n\rb", 2, "\n\r"},
-          {"a\nb", 2, "\n"}, {"abc", -1, ""}, {"", -1, ""}}) {
+         {std::tuple<std::string, int, std::string>{"abc\r", 4, "\r"},
+          {"abc\r\n", 4, "\r\n"},
+          {"a\n\rb", 2, "\n\r"},
+          {"a\nb", 2, "\n"},
+          {"abc", -1, ""},
+          {"", -1, ""}}) {
         std::string found = "?";
         EXPECT_EQ(FindLineEnd(text, found), position) << text;
         EXPECT_EQ(found, terminator) << text;
@@ -75,29 +79,39 @@ TEST(TextPieces, FetchTrimLineEndsAndNumbers) {
 
 TEST(Codings, PercentEscapesOfEveryByteAndBase64) {
     EXPECT_EQ(PercentEncodeUrl("a b_c/d?e=f&g"), "a%20b%5Fc/d?e=f&g");
-    const std::string passes = "!#$&'()*+,-./0123456789:;=?@ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    const std::string passes =
+        "!#$&'()*+,-./0123456789:;=?@ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
     for (int b = 0; b < 256; ++b) {
         std::string one(1, static_cast<char>(b));
         char escaped[4];
         std::snprintf(escaped, sizeof escaped, "%%%02X", b);
-        EXPECT_EQ(PercentEncodeUrl(one), passes.find(one) != std::string::npos ? one : std::string(escaped)) << b;
+        EXPECT_EQ(PercentEncodeUrl(one), passes.find(one) != std::string::npos ? one : std::string(escaped))
+            << b;
     }
     EXPECT_EQ(EscapeBytes("a=b", '=', ByteSet().set('=')), "a=3Db");
-    for (const auto& [in, out] : {std::pair<std::string, std::string>{"", ""}, {"a", "YQ=="}, {"ab", "YWI="},
-                                  {"abc", "YWJj"}, {"foobar", "Zm9vYmFy"}, {std::string("\xFF\xFE\x00", 3), "//4A"}})
+    for (const auto& [in, out] : {std::pair<std::string, std::string>{"", ""},
+                                  {"a", "YQ=="},
+                                  {"ab", "YWI="},
+                                  {"abc", "YWJj"},
+                                  {"foobar", "Zm9vYmFy"},
+                                  {std::string("\xFF\xFE\x00", 3), "//4A"}})
         EXPECT_EQ(Base64EncodeText(in), out) << in;
     // A table without "=" writes no padding.
-    EXPECT_EQ(Base64EncodeWithTable("a", "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"), "YQ");
+    EXPECT_EQ(Base64EncodeWithTable("a", "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"),
+              "YQ");
 }
 
 TEST(AddressText, IPv4AndIPv6Tests) {
     for (const char* yes : {"007", "0", "255"}) EXPECT_TRUE(IsByteText(yes)) << yes;
     for (const char* no : {"+7", "7 ", "", "256"}) EXPECT_FALSE(IsByteText(no)) << no;
-    for (const char* yes : {"1.2.3.4", " 1.2.3.4 ", "01.2.3.4", "255.255.255.255"}) EXPECT_TRUE(IsIPv4Text(yes)) << yes;
-    for (const char* no : {"1.2.3", "1.2.3.4.5", "1.2.3.256", "1.2.3.a", "host"}) EXPECT_FALSE(IsIPv4Text(no)) << no;
+    for (const char* yes : {"1.2.3.4", " 1.2.3.4 ", "01.2.3.4", "255.255.255.255"})
+        EXPECT_TRUE(IsIPv4Text(yes)) << yes;
+    for (const char* no : {"1.2.3", "1.2.3.4.5", "1.2.3.256", "1.2.3.a", "host"})
+        EXPECT_FALSE(IsIPv4Text(no)) << no;
     for (const char* yes : {"::", "::1", "fe80::1", "1:2:3:4:5:6:7:8", "1:2", "fe80::1%3", "ffff::1"})
         EXPECT_TRUE(IsIPv6Text(yes)) << yes;
-    for (const char* no : {"1", "1:::2", "1::2::3", "1::", "10000::1", "host", "1.2.3.4", "1:2:3:4:5:6:7:8:9"})
+    for (const char* no :
+         {"1", "1:::2", "1::2::3", "1::", "10000::1", "host", "1.2.3.4", "1:2:3:4:5:6:7:8:9"})
         EXPECT_FALSE(IsIPv6Text(no)) << no;
 }
 
@@ -116,18 +130,21 @@ TEST(AddressText, ConversionsBetweenTextAndBytes) {
     EXPECT_EQ(IPv6TextToBytes("10000::1"), std::string(16, '\0'));
     EXPECT_EQ(IPv6BytesToText(std::string(16, '\0')), "::0");
     EXPECT_EQ(IPv6BytesToText(Groups({1, 0, 2, 3, 4, 5, 6, 7})), "1::2:3:4:5:6:7");
-    EXPECT_EQ(IPv6BytesToText(Groups({0, 1, 0, 0, 2, 0, 0, 0})), "0:1:0:0:2::");  // the longer run wins
+    EXPECT_EQ(IPv6BytesToText(Groups({0, 1, 0, 0, 2, 0, 0, 0})), "0:1:0:0:2::");   // the longer run wins
     EXPECT_EQ(IPv6BytesToText(Groups({1, 0, 0, 2, 0, 0, 3, 4})), "1::2:0:0:3:4");  // of equal runs the first
     std::mt19937 random(4711);
     for (int i = 0; i < 5000; ++i) {
         std::string bytes(16, '\0');
-        for (auto& b : bytes) b = random() % 3 == 0 ? static_cast<char>(random() & 0xFF) : '\0';  // runs of zeros
+        for (auto& b : bytes)
+            b = random() % 3 == 0 ? static_cast<char>(random() & 0xFF) : '\0';  // runs of zeros
         std::string text = IPv6BytesToText(bytes);
         EXPECT_EQ(IPv6TextToBytes(text), bytes) << text;
     }
 }
 
-std::string HostPort(const ProxySetting& p) { return p.Host + "|" + p.Port; }
+std::string HostPort(const ProxySetting& p) {
+    return p.Host + "|" + p.Port;
+}
 
 TEST(ProxyList, EntriesPerProtocol) {
     const struct Case {
@@ -150,8 +167,8 @@ TEST(ProxyList, EntriesPerProtocol) {
 
 // No proxy variable set (the test process reads no other).
 void ClearProxyVariables() {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY",
-                             "no_proxy", "NO_PROXY"})
+    for (const char* name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                             "ALL_PROXY", "no_proxy", "NO_PROXY"})
         unsetenv(name);
 }
 
@@ -170,7 +187,8 @@ TEST(ProxyEnvironment, EachVariableGivesItsOwnEntryOrNone) {
         {"http_proxy", "http://a.example,socks=b.example:2", "|", "|", "|"},
         {"https_proxy", "https://secure.example", "|", "secure.example|443", "|"},
         {"all_proxy", "socks5h://sock.example", "|", "|", "sock.example|1080"},
-        {"ALL_PROXY", "http://every.example:8000", "every.example|8000", "every.example|8000", "every.example|8000"},
+        {"ALL_PROXY", "http://every.example:8000", "every.example|8000", "every.example|8000",
+         "every.example|8000"},
         // Not one host and one port: a scoped address, no host, port 0. A "#" ends the authority.
         {"http_proxy", "http://[fe80::1%eth0]:3128", "|", "|", "|"},
         {"http_proxy", "http://:3128", "|", "|", "|"},

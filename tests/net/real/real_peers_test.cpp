@@ -1,6 +1,4 @@
 // GETs through the real peers the fixture started; each passed its own curl check first.
-#include "net/http_request.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -8,6 +6,8 @@
 #include <functional>
 #include <map>
 #include <sstream>
+
+#include "net/http_request.h"
 
 namespace xunda {
 namespace {
@@ -23,7 +23,8 @@ std::string File(const std::string& name) {
 
 // The peer's port; fails the test when the peer did not pass its curl check.
 std::string Port(const std::string& name) {
-    EXPECT_EQ(peers[name + "_ok"], "1") << "peer " << name << " failed its own curl check: the peer is broken";
+    EXPECT_EQ(peers[name + "_ok"], "1")
+        << "peer " << name << " failed its own curl check: the peer is broken";
     return peers[name + "_port"];
 }
 
@@ -31,7 +32,8 @@ TEST(RealPeers, EveryRouteFetchesWholeFiles) {
     const char* state = std::getenv("XUNDA_PEERS_STATE");
     std::ifstream list(std::string(state ? state : "") + "/peers.txt");
     for (std::string line; std::getline(list, line);)
-        if (auto eq = line.find('='); eq != std::string::npos) peers[line.substr(0, eq)] = line.substr(eq + 1);
+        if (auto eq = line.find('='); eq != std::string::npos)
+            peers[line.substr(0, eq)] = line.substr(eq + 1);
     const std::string nginx = "http://127.0.0.1:" + Port("nginx");
     std::string chunked;
     for (int i = 0; i < 50; ++i) chunked += "chunked body of NGINX\n";
@@ -41,15 +43,20 @@ TEST(RealPeers, EveryRouteFetchesWholeFiles) {
     } cases[] = {
         {"direct HTTP/1.1", [](HttpRequest& h) { h.Protocol = "1.1"; }},
         {"direct HTTP/1.0", [](HttpRequest&) {}},
-        {"tinyproxy", [](HttpRequest& h) {
-             h.ProxyHost = "127.0.0.1", h.ProxyPort = Port("tinyproxy"), h.ProxyUser = "user", h.ProxyPass = "secret";
+        {"tinyproxy",
+         [](HttpRequest& h) {
+             h.ProxyHost = "127.0.0.1", h.ProxyPort = Port("tinyproxy"), h.ProxyUser = "user",
+             h.ProxyPass = "secret";
          }},
-        {"dante socks5", [](HttpRequest& h) { h.Sock().SocksIP = "127.0.0.1", h.Sock().SocksPort = Port("dante"); }},
-        {"dante socks4", [](HttpRequest& h) {
+        {"dante socks5",
+         [](HttpRequest& h) { h.Sock().SocksIP = "127.0.0.1", h.Sock().SocksPort = Port("dante"); }},
+        {"dante socks4",
+         [](HttpRequest& h) {
              h.Sock().SocksIP = "127.0.0.1", h.Sock().SocksPort = Port("dante");
              h.Sock().SocksType = SocksVersion::ST_Socks4;
          }},
-        {"microsocks", [](HttpRequest& h) {
+        {"microsocks",
+         [](HttpRequest& h) {
              h.Sock().SocksIP = "127.0.0.1", h.Sock().SocksPort = Port("microsocks");
              h.Sock().SocksUsername = "user", h.Sock().SocksPassword = "secret";
          }},
@@ -59,12 +66,16 @@ TEST(RealPeers, EveryRouteFetchesWholeFiles) {
         HttpRequest http;
         http.Timeout = 5000;
         c.route(http);
-        for (const auto& [path, body] : {std::pair{"/hello.txt", File("hello.txt")}, {"/chunked.txt", chunked},
-                                         {"/big.bin", File("big.bin")}, {"/missing", std::string()}}) {
+        for (const auto& [path, body] : {std::pair{"/hello.txt", File("hello.txt")},
+                                         {"/chunked.txt", chunked},
+                                         {"/big.bin", File("big.bin")},
+                                         {"/missing", std::string()}}) {
             http.Clear();
-            EXPECT_TRUE(http.ExecuteMethod("GET", nginx + path)) << path << " error " << http.Sock().LastError();
+            EXPECT_TRUE(http.ExecuteMethod("GET", nginx + path))
+                << path << " error " << http.Sock().LastError();
             EXPECT_EQ(http.ResultCode(), body.empty() ? 404 : 200) << path;
-            EXPECT_EQ(std::string(http.Document().Bytes()), body.empty() ? http.Document().Bytes() : body) << path;
+            EXPECT_EQ(std::string(http.Document().Bytes()), body.empty() ? http.Document().Bytes() : body)
+                << path;
         }
         // HTTP/1.1 straight to nginx keeps one connection for all four.
         EXPECT_EQ(http.AliveHost().empty(), c.name != "direct HTTP/1.1");
