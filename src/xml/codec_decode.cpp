@@ -39,8 +39,8 @@ bool XmlCodecStream::Decode() {
         const std::size_t got = sourceEnded_ ? 0 : stream_->Read(raw_.data() + held, kPiece);
         raw_.resize(held + got);
         sourceEnded_ = got == 0;
-        const std::size_t used = DecodeRaw(raw_, sourceEnded_);
-        raw_.erase(0, used);
+        const std::size_t used = DecodeRaw(std::string_view(raw_.data(), raw_.size()), sourceEnded_);
+        raw_.erase(raw_.begin(), raw_.begin() + static_cast<std::ptrdiff_t>(used));
         rawStart_ += static_cast<std::int64_t>(used);
     }
     nul_ = FindNul(pos_);
@@ -53,7 +53,7 @@ void XmlCodecStream::DropDelivered() {
     const std::int64_t shift = base_ - rawStart_;
     for (std::size_t i = from; i < ends_.size(); ++i) ends_[i - from] = static_cast<std::int32_t>(ends_[i] + shift);
     ends_.resize(ends_.size() - from);
-    text_.erase(0, from);
+    text_.erase(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(from));
     pos_ -= from;
     if (lossAt_ != std::string::npos) lossAt_ -= from;
     base_ = rawStart_;
@@ -66,7 +66,7 @@ std::size_t XmlCodecStream::FindNul(std::size_t from) const {
 }
 
 void XmlCodecStream::Put(std::string_view bytes, std::size_t end) {
-    text_.append(bytes);
+    text_.insert(text_.end(), bytes.begin(), bytes.end());
     ends_.insert(ends_.end(), bytes.size(), static_cast<std::int32_t>(rawStart_ - base_ + static_cast<std::int64_t>(end)));
 }
 
@@ -100,7 +100,7 @@ std::size_t XmlCodecStream::DecodeUtf8Source(std::string_view raw, bool last) {
         const std::size_t plain = asIs ? raw.size() : AsciiEnd(raw, i);  // characters of one byte each: one copy
         if (plain > i) {
             const std::size_t at = ends_.size();
-            text_.append(raw.data() + i, plain - i);
+            text_.insert(text_.end(), raw.data() + i, raw.data() + plain);
             ends_.resize(at + plain - i);
             std::int32_t* outEnds = ends_.data() + at - i;
             for (std::size_t k = i; k < plain; ++k) outEnds[k] = offset + static_cast<std::int32_t>(k + 1);

@@ -26,14 +26,15 @@ std::string_view LineValue(std::string_view line) {
 }
 
 // The value part of a line unquoted and unescaped, without the intermediate copy when no doubled
-// quote has to be made single.
+// quote has to be made single, and without the unescaping pass when no "&" occurs.
 std::string LineValueText(const XmlNode& node, std::string_view line) {
     std::string_view raw = LineValue(line);
     if (raw.size() < 2 || !IsXmlQuote(raw[0])) return node.UnEscapeString(raw);
-    std::size_t close = raw.find(raw[0], 1);
-    if (close != std::string_view::npos && close + 1 < raw.size() && raw[close + 1] == raw[0])
-        return node.UnEscapeString(UnQuoteString(raw));
-    return node.UnEscapeString(raw.substr(1, (close == std::string_view::npos ? raw.size() : close) - 1));
+    const char quote = raw[0];
+    const std::size_t close = std::min(raw.find(quote, 1), raw.size());
+    if (close + 1 < raw.size() && raw[close + 1] == quote) return node.UnEscapeString(UnQuoteString(raw));
+    std::string_view inner = raw.substr(1, close - 1);
+    return inner.find('&') == std::string_view::npos ? std::string(inner) : node.UnEscapeString(inner);
 }
 
 }  // namespace
