@@ -5,6 +5,7 @@
 #include "core/exceptions.h"
 #include "xml/codec_stream.h"
 
+#include <bit>
 #include <cstring>
 
 namespace xunda {
@@ -22,6 +23,20 @@ std::size_t AsciiEnd(std::string_view raw, std::size_t i) {
         if (word & kHighBits) break;
     }
     while (i < raw.size() && static_cast<unsigned char>(raw[i]) < 0x80) ++i;
+    return i;
+}
+
+// The end of the run of whole 16-bit units below 0x80 from i on, four units at a time: the mask
+// holds the bits that must be clear in each unit, read as bytes in memory order.
+std::size_t AsciiUnitsEnd(std::string_view raw, std::size_t i, bool swapBytes) {
+    static_assert(std::endian::native == std::endian::little);
+    const std::uint64_t mask = swapBytes ? 0x80FF80FF80FF80FFu : 0xFF80FF80FF80FF80u;
+    for (std::uint64_t word; i + 8 <= raw.size(); i += 8) {
+        std::memcpy(&word, raw.data() + i, 8);
+        if (word & mask) break;
+    }
+    const std::size_t high = swapBytes ? 0 : 1, low = 1 - high;
+    while (i + 1 < raw.size() && raw[i + high] == 0 && static_cast<unsigned char>(raw[i + low]) < 0x80) i += 2;
     return i;
 }
 
@@ -145,12 +160,11 @@ std::size_t XmlCodecStream::Decode16Bit(std::string_view raw, bool last) {
         unsigned char b0 = bytes[i], b1 = i + 1 < raw.size() ? bytes[i + 1] : 0;
         return static_cast<char16_t>(swapBytes_ ? b0 << 8 | b1 : b1 << 8 | b0);
     };
-    const std::size_t high = swapBytes_ ? 0 : 1, low = 1 - high;  // the bytes of a unit
+    const std::size_t low = swapBytes_ ? 1 : 0;  // the byte of a unit that holds a character below 0x80
     const std::int32_t offset = static_cast<std::int32_t>(rawStart_ - base_);
     std::size_t i = 0;
     while (i < raw.size()) {
-        std::size_t plain = i;  // units below 0x80 from i on: one byte each
-        while (plain + 1 < raw.size() && bytes[plain + high] == 0 && bytes[plain + low] < 0x80) plain += 2;
+        const std::size_t plain = AsciiUnitsEnd(raw, i, swapBytes_);  // units below 0x80: one byte each
         if (plain > i) {
             const std::size_t at = text_.size();
             const std::size_t count = (plain - i) / 2;
