@@ -184,9 +184,9 @@ void XmlNode::AttributeAdd(std::string_view name, std::string_view value) {
 
 void XmlNode::AttributesClear() { attributes_.Release(); }
 
-std::string XmlNode::GetAttributeName(int index) const {
+std::string_view XmlNode::GetAttributeName(int index) const {
     if (index < 0 || index >= GetAttributeCount()) return {};
-    return std::string(LineName(attributes_[static_cast<std::size_t>(index)]));
+    return LineName(attributes_[static_cast<std::size_t>(index)]);
 }
 
 std::string XmlNode::GetAttributePair(int index) const {
@@ -201,7 +201,7 @@ std::string XmlNode::GetAttributeValue(int index) const {
 
 void XmlNode::SetAttributeValue(int index, std::string_view value) {
     if (index < 0 || index >= GetAttributeCount()) return;
-    std::string line = GetAttributeName(index) + "=" + QuoteString(EscapeString(value));
+    std::string line = std::string(GetAttributeName(index)) + "=" + QuoteString(EscapeString(value));
     if (document_ && document_->SortedAttributes) {
         attributes_.Erase(static_cast<std::size_t>(index));
         AddAttributeLine(line);

@@ -128,7 +128,8 @@ public:
     void AttributeAdd(std::string_view name, std::string_view value);
     void AttributesClear();
     int GetAttributeCount() const { return static_cast<int>(attributes_.size()); }
-    std::string GetAttributeName(int index) const;
+    // A view of the stored line: it lasts while the node's attributes stay as they are.
+    std::string_view GetAttributeName(int index) const;
     std::string GetAttributePair(int index) const;
     // Unquoted and unescaped.
     std::string GetAttributeValue(int index) const;
