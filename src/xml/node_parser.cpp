@@ -10,7 +10,10 @@
 namespace xunda {
 namespace {
 
-bool IsBlankText(std::string_view s) { return TrimControls(s).empty(); }
+// Nothing but characters up to code 32: what trimming leaves empty.
+bool IsBlankText(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
+}
 
 // Whether the text read so far followed by [begin, p) ends with the terminator.
 bool EndsWith(std::string_view text, const char* begin, const char* p, std::string_view terminator) {
