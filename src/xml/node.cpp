@@ -307,8 +307,9 @@ XmlNode* XmlNode::NodeFindOrCreate(std::string_view name) {
 void XmlNode::NodesByName(std::string_view name, XmlNodeList* list) const {
     if (!list) return;
     list->Clear();
+    const bool utf8 = Utf8Form();
     for (const auto& child : nodes_)
-        if (SameName(child->name_, name)) list->Add(child.get());
+        if (xunda::SameName(child->name_, name, utf8)) list->Add(child.get());
 }
 
 void XmlNode::CheckChildrenRemovable() const {

@@ -44,7 +44,10 @@ enum XmlNodeKind : std::uint8_t {
 // compares as it is. Negative, 0 or positive.
 int CompareNames(std::string_view a, std::string_view b, bool utf8);
 inline bool SameName(std::string_view a, std::string_view b, bool utf8) {
-    return a.size() == b.size() && (a == b || CompareNames(a, b, utf8) == 0);
+    if (a.size() != b.size()) return false;
+    std::size_t same = 0;  // names are short: a plain loop over the bytes that agree as they are
+    while (same < a.size() && a[same] == b[same]) ++same;
+    return same == a.size() || CompareNames(a, b, utf8) == 0;
 }
 
 // Node references found by a search; the nodes stay their parent's.
