@@ -14,7 +14,7 @@ XmlAttributeLines& XmlAttributeLines::operator=(const XmlAttributeLines& other) 
 }
 
 void XmlAttributeLines::Release() {
-    if (block_ != LocalBlock()) ::operator delete(block_);
+    if (block_ && block_ != LocalBlock()) ::operator delete(block_);
     block_ = nullptr;
 }
 
