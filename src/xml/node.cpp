@@ -238,7 +238,7 @@ XmlNode* XmlNode::NodeInsert(int index, std::unique_ptr<XmlNode>& node) {
     if (!node || index < 0 || index > GetNodeCount()) return nullptr;
     node->parent_ = this;
     XmlNode* inserted = node.get();
-    nodes_.insert(nodes_.begin() + index, std::move(node));
+    nodes_.insert(static_cast<std::size_t>(index), std::move(node));
     return inserted;
 }
 
@@ -258,7 +258,7 @@ XmlNode* XmlNode::NodeNewAtIndex(int index, std::string_view name) {
 void XmlNode::NodeDelete(int index) {
     if (index < 0 || index >= GetNodeCount()) return;
     CheckRemovable(*nodes_[static_cast<std::size_t>(index)]);
-    nodes_.erase(nodes_.begin() + index);
+    nodes_.erase(static_cast<std::size_t>(index));
 }
 
 std::unique_ptr<XmlNode> XmlNode::NodeExtract(XmlNode* node) {
@@ -266,7 +266,7 @@ std::unique_ptr<XmlNode> XmlNode::NodeExtract(XmlNode* node) {
     if (index < 0) return nullptr;
     CheckRemovable(*node);
     std::unique_ptr<XmlNode> taken = std::move(nodes_[static_cast<std::size_t>(index)]);
-    nodes_.erase(nodes_.begin() + index);
+    nodes_.erase(static_cast<std::size_t>(index));
     taken->parent_ = nullptr;
     SetDocumentRecursive(*taken, nullptr);  // it stands alone: the document may go before it
     return taken;
@@ -320,7 +320,6 @@ void XmlNode::CheckChildrenRemovable() const {
 void XmlNode::NodesClear() {
     CheckChildrenRemovable();
     nodes_.clear();
-    nodes_.shrink_to_fit();
 }
 
 // --- queries ---

@@ -8,6 +8,7 @@
 
 #include "core/stream.h"
 #include "xml/attribute_lines.h"
+#include "xml/child_list.h"
 #include "xml/text.h"
 
 #include <cstdint>
@@ -262,7 +263,7 @@ private:
     XmlNodeKind kind_ = xnkElement;
     std::int32_t tag_ = 0;
     std::string name_;
-    std::vector<std::unique_ptr<XmlNode>> nodes_;
+    XmlChildList nodes_;
     XmlNode* parent_ = nullptr;
     std::string value_;
 };

@@ -440,7 +440,7 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
         XmlNode& child = NewChild(node, depth);
         ReadNode(child, depth + 1, opened);
         if (doc && doc->StopParse) return;
-        if (doc && doc->DropComments && child.kind_ == xnkComment) node.nodes_.erase(node.nodes_.begin() + node.NodeIndexOf(&child));
+        if (doc && doc->DropComments && child.kind_ == xnkComment) node.nodes_.erase(static_cast<std::size_t>(node.NodeIndexOf(&child)));
     }
     if (!hadChild) {  // text only: it is the value
         if (!IsBlankText(text)) node.value_ = std::move(text);
@@ -456,7 +456,7 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
     }
     if (!node.nodes_.empty() && node.nodes_.front()->kind_ == xnkCharData) {
         node.value_ = std::move(node.nodes_.front()->value_);
-        node.nodes_.erase(node.nodes_.begin());
+        node.nodes_.erase(0);
     }
 }
 
