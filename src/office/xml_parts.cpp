@@ -14,9 +14,9 @@ std::string_view LocalName(const XmlNode& node) {
 
 std::string LocalAttribute(const XmlNode& node, std::string_view local) {
     for (int i = 0; i < node.GetAttributeCount(); ++i) {
-        const std::string name = node.GetAttributeName(i);
+        const std::string_view name = node.GetAttributeName(i);
         const std::size_t colon = name.rfind(':');
-        if (std::string_view(name).substr(colon == std::string::npos ? 0 : colon + 1) == local)
+        if (name.substr(colon == std::string_view::npos ? 0 : colon + 1) == local)
             return node.GetAttributeValue(i);
     }
     return {};

@@ -14,13 +14,12 @@ XmlAttributeLines& XmlAttributeLines::operator=(const XmlAttributeLines& other) 
 }
 
 void XmlAttributeLines::Release() {
-    if (block_ != LocalBlock()) ::operator delete(block_);
+    if (block_ && block_ != LocalBlock()) ::operator delete(block_);
     block_ = nullptr;
 }
 
-void XmlAttributeLines::Reserve(std::size_t textSize, std::size_t count, bool exact) {
+void XmlAttributeLines::Grow(std::size_t textSize, std::size_t count, bool exact) {
     std::size_t needed = (textSize + 7) / 8 * 8 + count * sizeof(std::size_t);
-    if (block_ && needed <= block_->capacity) return;
     Block* grown = LocalBlock();
     std::size_t capacity = kLocalCapacity;
     if (block_ || needed > kLocalCapacity) {
@@ -38,16 +37,6 @@ void XmlAttributeLines::Reserve(std::size_t textSize, std::size_t count, bool ex
     }
     Release();
     block_ = grown;
-}
-
-void XmlAttributeLines::push_back(std::string_view line) {
-    std::size_t count = size();
-    std::size_t textSize = block_ ? block_->textSize : 0;
-    Reserve(textSize + line.size(), count + 1);
-    if (!line.empty()) std::memcpy(Text() + textSize, line.data(), line.size());
-    block_->textSize = textSize + line.size();
-    block_->count = count + 1;
-    End(count) = block_->textSize;
 }
 
 void XmlAttributeLines::AppendToLast(std::string_view more) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string_view>
 
 namespace xunda {
@@ -24,7 +25,15 @@ public:
         return std::string_view(Text() + begin, End(index) - begin);
     }
 
-    void push_back(std::string_view line);
+    void push_back(std::string_view line) {
+        const std::size_t count = size();
+        const std::size_t textSize = block_ ? block_->textSize : 0;
+        Reserve(textSize + line.size(), count + 1);
+        if (!line.empty()) std::memcpy(Text() + textSize, line.data(), line.size());
+        block_->textSize = textSize + line.size();
+        block_->count = count + 1;
+        End(count) = block_->textSize;
+    }
     // Extends the last line.
     void AppendToLast(std::string_view more);
     void Replace(std::size_t index, std::string_view line);
@@ -49,7 +58,10 @@ private:
     std::size_t* EndsBase() const { return reinterpret_cast<std::size_t*>(Text() + block_->capacity); }
     std::size_t& End(std::size_t index) const { return EndsBase()[-1 - static_cast<std::ptrdiff_t>(index)]; }
     // Makes room for a text of textSize bytes and count lines; `exact` sizes a new heap block to fit.
-    void Reserve(std::size_t textSize, std::size_t count, bool exact = false);
+    void Reserve(std::size_t textSize, std::size_t count, bool exact = false) {
+        if (!block_ || (textSize + 7) / 8 * 8 + count * sizeof(std::size_t) > block_->capacity) Grow(textSize, count, exact);
+    }
+    void Grow(std::size_t textSize, std::size_t count, bool exact);
     Block* LocalBlock() { return reinterpret_cast<Block*>(local_); }
 
     // Bytes after the header of the block inside the list: three attributes of about a dozen

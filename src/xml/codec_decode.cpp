@@ -5,6 +5,7 @@
 #include "core/exceptions.h"
 #include "xml/codec_stream.h"
 
+#include <bit>
 #include <cstring>
 
 namespace xunda {
@@ -25,6 +26,20 @@ std::size_t AsciiEnd(std::string_view raw, std::size_t i) {
     return i;
 }
 
+// The end of the run of whole 16-bit units below 0x80 from i on, four units at a time: the mask
+// holds the bits that must be clear in each unit, read as bytes in memory order.
+std::size_t AsciiUnitsEnd(std::string_view raw, std::size_t i, bool swapBytes) {
+    static_assert(std::endian::native == std::endian::little);
+    const std::uint64_t mask = swapBytes ? 0x80FF80FF80FF80FFu : 0xFF80FF80FF80FF80u;
+    for (std::uint64_t word; i + 8 <= raw.size(); i += 8) {
+        std::memcpy(&word, raw.data() + i, 8);
+        if (word & mask) break;
+    }
+    const std::size_t high = swapBytes ? 0 : 1, low = 1 - high;
+    while (i + 1 < raw.size() && raw[i + high] == 0 && static_cast<unsigned char>(raw[i + low]) < 0x80) i += 2;
+    return i;
+}
+
 }  // namespace
 
 bool XmlCodecStream::Decode() {
@@ -39,8 +54,8 @@ bool XmlCodecStream::Decode() {
         const std::size_t got = sourceEnded_ ? 0 : stream_->Read(raw_.data() + held, kPiece);
         raw_.resize(held + got);
         sourceEnded_ = got == 0;
-        const std::size_t used = DecodeRaw(raw_, sourceEnded_);
-        raw_.erase(0, used);
+        const std::size_t used = DecodeRaw(std::string_view(raw_.data(), raw_.size()), sourceEnded_);
+        raw_.erase(raw_.begin(), raw_.begin() + static_cast<std::ptrdiff_t>(used));
         rawStart_ += static_cast<std::int64_t>(used);
     }
     nul_ = FindNul(pos_);
@@ -53,7 +68,7 @@ void XmlCodecStream::DropDelivered() {
     const std::int64_t shift = base_ - rawStart_;
     for (std::size_t i = from; i < ends_.size(); ++i) ends_[i - from] = static_cast<std::int32_t>(ends_[i] + shift);
     ends_.resize(ends_.size() - from);
-    text_.erase(0, from);
+    text_.erase(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(from));
     pos_ -= from;
     if (lossAt_ != std::string::npos) lossAt_ -= from;
     base_ = rawStart_;
@@ -66,7 +81,7 @@ std::size_t XmlCodecStream::FindNul(std::size_t from) const {
 }
 
 void XmlCodecStream::Put(std::string_view bytes, std::size_t end) {
-    text_.append(bytes);
+    text_.insert(text_.end(), bytes.begin(), bytes.end());
     ends_.insert(ends_.end(), bytes.size(), static_cast<std::int32_t>(rawStart_ - base_ + static_cast<std::int64_t>(end)));
 }
 
@@ -100,7 +115,7 @@ std::size_t XmlCodecStream::DecodeUtf8Source(std::string_view raw, bool last) {
         const std::size_t plain = asIs ? raw.size() : AsciiEnd(raw, i);  // characters of one byte each: one copy
         if (plain > i) {
             const std::size_t at = ends_.size();
-            text_.append(raw.data() + i, plain - i);
+            text_.insert(text_.end(), raw.data() + i, raw.data() + plain);
             ends_.resize(at + plain - i);
             std::int32_t* outEnds = ends_.data() + at - i;
             for (std::size_t k = i; k < plain; ++k) outEnds[k] = offset + static_cast<std::int32_t>(k + 1);
@@ -145,12 +160,11 @@ std::size_t XmlCodecStream::Decode16Bit(std::string_view raw, bool last) {
         unsigned char b0 = bytes[i], b1 = i + 1 < raw.size() ? bytes[i + 1] : 0;
         return static_cast<char16_t>(swapBytes_ ? b0 << 8 | b1 : b1 << 8 | b0);
     };
-    const std::size_t high = swapBytes_ ? 0 : 1, low = 1 - high;  // the bytes of a unit
+    const std::size_t low = swapBytes_ ? 1 : 0;  // the byte of a unit that holds a character below 0x80
     const std::int32_t offset = static_cast<std::int32_t>(rawStart_ - base_);
     std::size_t i = 0;
     while (i < raw.size()) {
-        std::size_t plain = i;  // units below 0x80 from i on: one byte each
-        while (plain + 1 < raw.size() && bytes[plain + high] == 0 && bytes[plain + low] < 0x80) plain += 2;
+        const std::size_t plain = AsciiUnitsEnd(raw, i, swapBytes_);  // units below 0x80: one byte each
         if (plain > i) {
             const std::size_t at = text_.size();
             const std::size_t count = (plain - i) / 2;

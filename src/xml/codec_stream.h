@@ -8,6 +8,7 @@
 #pragma once
 
 #include "core/stream.h"
+#include "xml/uninitialized_buffer.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -132,14 +133,14 @@ private:
 
     // The source decoded into the inner form. ends_[i] is where text_[i]'s character ends in the
     // source, counted from base_; the bytes of one character share it.
-    std::string text_;
-    std::vector<std::int32_t> ends_;
+    UninitializedBuffer<char> text_;
+    UninitializedBuffer<std::int32_t> ends_;
     std::int64_t base_ = 0;
     std::int32_t firstStart_ = 0;  // where text_[0]'s character starts, from base_
     std::size_t pos_ = 0;          // the next byte of text_ to deliver
     std::size_t nul_ = 0;          // the first NUL of text_ at or after it (text_.size() for none)
     // Source bytes read but not decoded (a character cut off by the end of a piece), from rawStart_.
-    std::string raw_;
+    UninitializedBuffer<char> raw_;
     std::int64_t rawStart_ = 0;
     bool sourceEnded_ = false;
     std::size_t lossAt_ = std::string::npos;  // the first lost character of text_

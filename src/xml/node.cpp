@@ -26,14 +26,15 @@ std::string_view LineValue(std::string_view line) {
 }
 
 // The value part of a line unquoted and unescaped, without the intermediate copy when no doubled
-// quote has to be made single.
+// quote has to be made single, and without the unescaping pass when no "&" occurs.
 std::string LineValueText(const XmlNode& node, std::string_view line) {
     std::string_view raw = LineValue(line);
     if (raw.size() < 2 || !IsXmlQuote(raw[0])) return node.UnEscapeString(raw);
-    std::size_t close = raw.find(raw[0], 1);
-    if (close != std::string_view::npos && close + 1 < raw.size() && raw[close + 1] == raw[0])
-        return node.UnEscapeString(UnQuoteString(raw));
-    return node.UnEscapeString(raw.substr(1, (close == std::string_view::npos ? raw.size() : close) - 1));
+    const char quote = raw[0];
+    const std::size_t close = std::min(raw.find(quote, 1), raw.size());
+    if (close + 1 < raw.size() && raw[close + 1] == quote) return node.UnEscapeString(UnQuoteString(raw));
+    std::string_view inner = raw.substr(1, close - 1);
+    return inner.find('&') == std::string_view::npos ? std::string(inner) : node.UnEscapeString(inner);
 }
 
 }  // namespace
@@ -183,9 +184,9 @@ void XmlNode::AttributeAdd(std::string_view name, std::string_view value) {
 
 void XmlNode::AttributesClear() { attributes_.Release(); }
 
-std::string XmlNode::GetAttributeName(int index) const {
+std::string_view XmlNode::GetAttributeName(int index) const {
     if (index < 0 || index >= GetAttributeCount()) return {};
-    return std::string(LineName(attributes_[static_cast<std::size_t>(index)]));
+    return LineName(attributes_[static_cast<std::size_t>(index)]);
 }
 
 std::string XmlNode::GetAttributePair(int index) const {
@@ -200,7 +201,7 @@ std::string XmlNode::GetAttributeValue(int index) const {
 
 void XmlNode::SetAttributeValue(int index, std::string_view value) {
     if (index < 0 || index >= GetAttributeCount()) return;
-    std::string line = GetAttributeName(index) + "=" + QuoteString(EscapeString(value));
+    std::string line = std::string(GetAttributeName(index)) + "=" + QuoteString(EscapeString(value));
     if (document_ && document_->SortedAttributes) {
         attributes_.Erase(static_cast<std::size_t>(index));
         AddAttributeLine(line);
@@ -237,7 +238,7 @@ XmlNode* XmlNode::NodeInsert(int index, std::unique_ptr<XmlNode>& node) {
     if (!node || index < 0 || index > GetNodeCount()) return nullptr;
     node->parent_ = this;
     XmlNode* inserted = node.get();
-    nodes_.insert(nodes_.begin() + index, std::move(node));
+    nodes_.insert(static_cast<std::size_t>(index), std::move(node));
     return inserted;
 }
 
@@ -257,7 +258,7 @@ XmlNode* XmlNode::NodeNewAtIndex(int index, std::string_view name) {
 void XmlNode::NodeDelete(int index) {
     if (index < 0 || index >= GetNodeCount()) return;
     CheckRemovable(*nodes_[static_cast<std::size_t>(index)]);
-    nodes_.erase(nodes_.begin() + index);
+    nodes_.erase(static_cast<std::size_t>(index));
 }
 
 std::unique_ptr<XmlNode> XmlNode::NodeExtract(XmlNode* node) {
@@ -265,7 +266,7 @@ std::unique_ptr<XmlNode> XmlNode::NodeExtract(XmlNode* node) {
     if (index < 0) return nullptr;
     CheckRemovable(*node);
     std::unique_ptr<XmlNode> taken = std::move(nodes_[static_cast<std::size_t>(index)]);
-    nodes_.erase(nodes_.begin() + index);
+    nodes_.erase(static_cast<std::size_t>(index));
     taken->parent_ = nullptr;
     SetDocumentRecursive(*taken, nullptr);  // it stands alone: the document may go before it
     return taken;
@@ -306,8 +307,9 @@ XmlNode* XmlNode::NodeFindOrCreate(std::string_view name) {
 void XmlNode::NodesByName(std::string_view name, XmlNodeList* list) const {
     if (!list) return;
     list->Clear();
+    const bool utf8 = Utf8Form();
     for (const auto& child : nodes_)
-        if (SameName(child->name_, name)) list->Add(child.get());
+        if (xunda::SameName(child->name_, name, utf8)) list->Add(child.get());
 }
 
 void XmlNode::CheckChildrenRemovable() const {
@@ -318,7 +320,6 @@ void XmlNode::CheckChildrenRemovable() const {
 void XmlNode::NodesClear() {
     CheckChildrenRemovable();
     nodes_.clear();
-    nodes_.shrink_to_fit();
 }
 
 // --- queries ---

@@ -8,6 +8,7 @@
 
 #include "core/stream.h"
 #include "xml/attribute_lines.h"
+#include "xml/child_list.h"
 #include "xml/text.h"
 
 #include <cstdint>
@@ -44,7 +45,10 @@ enum XmlNodeKind : std::uint8_t {
 // compares as it is. Negative, 0 or positive.
 int CompareNames(std::string_view a, std::string_view b, bool utf8);
 inline bool SameName(std::string_view a, std::string_view b, bool utf8) {
-    return a.size() == b.size() && CompareNames(a, b, utf8) == 0;
+    if (a.size() != b.size()) return false;
+    std::size_t same = 0;  // names are short: a plain loop over the bytes that agree as they are
+    while (same < a.size() && a[same] == b[same]) ++same;
+    return same == a.size() || CompareNames(a, b, utf8) == 0;
 }
 
 // Node references found by a search; the nodes stay their parent's.
@@ -128,7 +132,8 @@ public:
     void AttributeAdd(std::string_view name, std::string_view value);
     void AttributesClear();
     int GetAttributeCount() const { return static_cast<int>(attributes_.size()); }
-    std::string GetAttributeName(int index) const;
+    // A view of the stored line: it lasts while the node's attributes stay as they are.
+    std::string_view GetAttributeName(int index) const;
     std::string GetAttributePair(int index) const;
     // Unquoted and unescaped.
     std::string GetAttributeValue(int index) const;
@@ -258,7 +263,7 @@ private:
     XmlNodeKind kind_ = xnkElement;
     std::int32_t tag_ = 0;
     std::string name_;
-    std::vector<std::unique_ptr<XmlNode>> nodes_;
+    XmlChildList nodes_;
     XmlNode* parent_ = nullptr;
     std::string value_;
 };

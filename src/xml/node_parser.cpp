@@ -10,7 +10,10 @@
 namespace xunda {
 namespace {
 
-bool IsBlankText(std::string_view s) { return TrimControls(s).empty(); }
+// Nothing but characters up to code 32: what trimming leaves empty.
+bool IsBlankText(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) <= 32; });
+}
 
 // Whether the text read so far followed by [begin, p) ends with the terminator.
 bool EndsWith(std::string_view text, const char* begin, const char* p, std::string_view terminator) {
@@ -112,6 +115,26 @@ bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view termin
     return true;
 }
 
+bool ReadTagText(XmlSurplusReader& reader, char terminator, std::string& scratch, std::string_view& text) {
+    const std::string_view run = reader.PeekRun();
+    const char* const begin = run.data();
+    const char* const end = begin + run.size();
+    for (const char* p = begin; p < end; ++p) {
+        const char c = *p;
+        if (c == terminator) {
+            text = std::string_view(begin, static_cast<std::size_t>(p - begin));
+            reader.TakeRun(text.size() + 1);
+            return true;
+        }
+        if (!IsXmlQuote(c)) continue;
+        p = static_cast<const char*>(std::memchr(p + 1, c, static_cast<std::size_t>(end - p - 1)));
+        if (!p) break;  // the quoted stretch goes on past the run
+    }
+    const bool found = ReadStringFromStreamUntil(reader, std::string_view(&terminator, 1), scratch, true);
+    text = scratch;
+    return found;
+}
+
 bool ReadStringFromStreamWithQuotes(XmlSurplusReader& reader, char terminator, std::string& text) {
     text.clear();
     char quote = 0;
@@ -149,7 +172,7 @@ bool SplitAttributes(std::string_view text, std::size_t start, std::size_t close
     bool any = false;
     bool previousHasEquals = false;
     auto emit = [&](std::string_view line) {
-        bool hasEquals = line.find('=') != std::string_view::npos;
+        bool hasEquals = std::find(line.begin(), line.end(), '=') != line.end();  // near the start: no memchr call
         if (any && IsXmlQuote(line[0]) && previousHasEquals) {
             sink.AppendToLast(line);
         } else {
@@ -281,7 +304,7 @@ XmlNode& NodeParser::NewChild(XmlNode& parent, int depth) {
     return added;
 }
 
-void NodeParser::ReadNode(XmlNode& node, int depth) {
+void NodeParser::ReadNode(XmlNode& node, int depth, bool opened) {
     XmlDocument* doc = node.document_;
     if (doc && doc->StopParse) return;
     struct Parsing {  // marks the node as being read while it is
@@ -295,7 +318,7 @@ void NodeParser::ReadNode(XmlNode& node, int depth) {
     } parsing(doc, node);
     XmlSurplusReader reader(stream_, codec_);
     char ch;
-    if (!reader.ReadCharSkipBlanks(ch) || ch != '<') return;
+    if (!opened && (!reader.ReadCharSkipBlanks(ch) || ch != '<')) return;
     const XmlTagRow& row = kXmlTagTable[ReadOpenTag(reader)];
     node.kind_ = row.kind;
     try {
@@ -312,8 +335,14 @@ void NodeParser::ReadBody(XmlNode& node, XmlSurplusReader& reader, const XmlTagR
         case xnkElement:
         case xnkDeclaration:
         case xnkStylesheet: {
-            bool closed = ReadStringFromStreamUntil(reader, row.closing, tag_, true);
-            std::string_view text = tag_;
+            std::string_view text;
+            bool closed;
+            if (row.closing.size() == 1) {
+                closed = ReadTagText(reader, row.closing[0], tag_, text);
+            } else {
+                closed = ReadStringFromStreamUntil(reader, row.closing, tag_, true);
+                text = tag_;
+            }
             bool empty = row.kind == xnkElement && text.ends_with('/');
             if (empty) text.remove_suffix(1);
             ParseTag(node, text);
@@ -401,11 +430,17 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
         addCharData();
         hadReturn = false;
         hadChild = true;
-        stream_.Seek(-2, SeekOrigin::Current);
+        // Back to the "<" for the child; through the codec only the character after it goes back, and
+        // the child starts past the "<".
+        const bool opened = codec_ && reader.Surplus.empty();
+        if (opened)
+            codec_->Back();
+        else
+            stream_.Seek(-2, SeekOrigin::Current);
         XmlNode& child = NewChild(node, depth);
-        ReadNode(child, depth + 1);
+        ReadNode(child, depth + 1, opened);
         if (doc && doc->StopParse) return;
-        if (doc && doc->DropComments && child.kind_ == xnkComment) node.nodes_.erase(node.nodes_.begin() + node.NodeIndexOf(&child));
+        if (doc && doc->DropComments && child.kind_ == xnkComment) node.nodes_.erase(static_cast<std::size_t>(node.NodeIndexOf(&child)));
     }
     if (!hadChild) {  // text only: it is the value
         if (!IsBlankText(text)) node.value_ = std::move(text);
@@ -421,7 +456,7 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
     }
     if (!node.nodes_.empty() && node.nodes_.front()->kind_ == xnkCharData) {
         node.value_ = std::move(node.nodes_.front()->value_);
-        node.nodes_.erase(node.nodes_.begin());
+        node.nodes_.erase(0);
     }
 }
 

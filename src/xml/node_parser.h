@@ -38,6 +38,10 @@ int ReadOpenTag(XmlSurplusReader& reader);
 // Reads until the text ends with the terminator (outside quotes when skipQuotes); true with the
 // text before it, false at the end of the data with all that was read.
 bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view terminator, std::string& text, bool skipQuotes);
+// As ReadStringFromStreamUntil with quotes skipped and a terminator of one character; the text is a
+// view of the decoded text when the whole of it lies there, else of `scratch`. It lasts until the
+// next read.
+bool ReadTagText(XmlSurplusReader& reader, char terminator, std::string& scratch, std::string_view& text);
 // Reads from the stream itself until the terminator outside quotes; false at the end of the data.
 bool ReadStringFromStreamWithQuotes(XmlSurplusReader& reader, char terminator, std::string& text);
 // Moves [start, close) inward past blanks; true when characters remain.
@@ -50,8 +54,9 @@ class NodeParser {
 public:
     explicit NodeParser(Stream& stream) : stream_(stream), codec_(dynamic_cast<XmlCodecStream*>(&stream)) {}
 
-    // Reads one node and its subtree; depth counts the levels above it in this parse.
-    void ReadNode(XmlNode& node, int depth);
+    // Reads one node and its subtree; depth counts the levels above it in this parse. `opened`: the
+    // "<" that starts it has been read already.
+    void ReadNode(XmlNode& node, int depth, bool opened = false);
     // The rest of a DOCTYPE after its keyword: name, value and internal subset.
     void ReadDtd(XmlNode& node, int depth);
 

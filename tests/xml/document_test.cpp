@@ -20,7 +20,7 @@ std::vector<std::vector<std::string>> Rows(std::string_view body) {
     std::vector<std::vector<std::string>> out;
     for (XmlNode* row : rows) {
         out.emplace_back();
-        for (int i = 0; i < row->GetAttributeCount(); ++i) out.back().push_back(row->GetAttributeName(i) + "=" + row->GetAttributeValue(i));
+        for (int i = 0; i < row->GetAttributeCount(); ++i) out.back().push_back(std::string(row->GetAttributeName(i)) + "=" + row->GetAttributeValue(i));
     }
     return out;
 }

@@ -14,7 +14,7 @@ TEST(XmlNode, Attributes) {
     XmlNode row;
     row.ReadFromString("<row id = \"7\" name='a&amp;b' bare=x q='it''s' d=\"&#x4E2D;\"/>");
     std::vector<std::string> lines;
-    for (int i = -1; i <= 5; ++i) lines.push_back(row.GetAttributeName(i) + "=" + row.GetAttributeValue(i) + " " + row.GetAttributePair(i));
+    for (int i = -1; i <= 5; ++i) lines.push_back(std::string(row.GetAttributeName(i)) + "=" + row.GetAttributeValue(i) + " " + row.GetAttributePair(i));
     EXPECT_EQ(lines, (std::vector<std::string>{"= ", "id=7 id=\"7\"", "name=a&b name='a&amp;b'", "bare=x bare=x", "q=it's q='it''s'",
                                                 "d=" + Utf8ToGbk("中") + " d=\"&#x4E2D;\"", "= "}));
     EXPECT_EQ(row.ReadAttributeInteger("ID", 0) + row.ReadAttributeInt64("missing", -3), 4);
