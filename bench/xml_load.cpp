@@ -2,22 +2,21 @@
 // UTF-8 and UTF-16 and walks every row and attribute, with XmlDocument, libxml2's DOM and pugixml
 // on the same bytes in the same run. Prints the best of several runs (each including the release of
 // its memory) and the ratios.
-#include "core/stream.h"
-#include "xml/document.h"
-
 #include <libxml/parser.h>
-#include <malloc.h>
 #include <libxml/tree.h>
-#include <pugixml.hpp>
+#include <malloc.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <pugixml.hpp>
 #include <string>
 #include <vector>
 
 #include "bench_support.h"
+#include "core/stream.h"
+#include "xml/document.h"
 
 namespace {
 
@@ -25,7 +24,9 @@ std::string Reply(int rows) {
     std::string body = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n<xml>\r\n";
     char line[160];
     for (int i = 0; i < rows; ++i) {
-        std::snprintf(line, sizeof line, "  <row c=\"%010X\" g=\"E4B8ADE69687%06X\" p=\"7071727374%04X\"/>\r\n", i, i & 0xFFFFFF, i & 0xFFFF);
+        std::snprintf(line, sizeof line,
+                      "  <row c=\"%010X\" g=\"E4B8ADE69687%06X\" p=\"7071727374%04X\"/>\r\n", i, i & 0xFFFFFF,
+                      i & 0xFFFF);
         body += line;
     }
     return body + "</xml>\r\n";
@@ -52,18 +53,21 @@ std::size_t WalkOurs(const std::string& bytes) {
     doc.GetRoot()->NodesByName("row", &rows);
     std::size_t sum = 0;
     for (xunda::XmlNode* row : rows)
-        for (int i = 0; i < row->GetAttributeCount(); ++i) sum += row->GetAttributeName(i).size() + row->GetAttributeValue(i).size();
+        for (int i = 0; i < row->GetAttributeCount(); ++i)
+            sum += row->GetAttributeName(i).size() + row->GetAttributeValue(i).size();
     return sum;
 }
 
 std::size_t WalkLibxml2(const std::string& bytes) {
-    xmlDocPtr doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr, XML_PARSE_NONET | XML_PARSE_HUGE);
+    xmlDocPtr doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                                  XML_PARSE_NONET | XML_PARSE_HUGE);
     std::size_t sum = 0;
     for (xmlNodePtr row = xmlDocGetRootElement(doc)->children; row; row = row->next) {
         if (row->type != XML_ELEMENT_NODE || xmlStrcasecmp(row->name, BAD_CAST "row") != 0) continue;
         for (xmlAttrPtr a = row->properties; a; a = a->next) {
             xmlChar* value = xmlNodeListGetString(doc, a->children, 1);
-            sum += std::strlen(reinterpret_cast<const char*>(a->name)) + std::strlen(reinterpret_cast<const char*>(value));
+            sum += std::strlen(reinterpret_cast<const char*>(a->name)) +
+                   std::strlen(reinterpret_cast<const char*>(value));
             xmlFree(value);
         }
     }
@@ -104,7 +108,8 @@ double BestSeconds(const std::function<std::size_t()>& run, std::size_t expected
 
 int main() {
     xmlInitParser();
-    std::printf("%-8s %8s %11s %11s %11s %9s %9s\n", "encoding", "rows", "ours ms", "pugixml ms", "libxml2 ms", "/pugixml", "/libxml2");
+    std::printf("%-8s %8s %11s %11s %11s %9s %9s\n", "encoding", "rows", "ours ms", "pugixml ms",
+                "libxml2 ms", "/pugixml", "/libxml2");
     for (bool utf16 : {false, true}) {
         std::vector<double> ours;
         std::vector<int> counts = {10000, 100000, 1000000};
@@ -117,12 +122,12 @@ int main() {
             double p = BestSeconds([&] { return WalkPugixml(bytes); }, expected, repeats);
             double l = BestSeconds([&] { return WalkLibxml2(bytes); }, expected, repeats);
             ours.push_back(o);
-            std::printf("%-8s %8d %11.2f %11.2f %11.2f %9.2f %9.2f\n", utf16 ? "UTF-16" : "UTF-8", rows, o * 1e3, p * 1e3, l * 1e3, o / p,
-                        o / l);
+            std::printf("%-8s %8d %11.2f %11.2f %11.2f %9.2f %9.2f\n", utf16 ? "UTF-16" : "UTF-8", rows,
+                        o * 1e3, p * 1e3, l * 1e3, o / p, o / l);
         }
         for (std::size_t i = 1; i < counts.size(); ++i)
-            std::printf("%-8s time(%d rows) / time(%d rows) = %.2f (linear: 10)\n", utf16 ? "UTF-16" : "UTF-8", counts[i], counts[i - 1],
-                        ours[i] / ours[i - 1]);
+            std::printf("%-8s time(%d rows) / time(%d rows) = %.2f (linear: 10)\n",
+                        utf16 ? "UTF-16" : "UTF-8", counts[i], counts[i - 1], ours[i] / ours[i - 1]);
     }
     xmlCleanupParser();
     return 0;

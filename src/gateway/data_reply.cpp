@@ -25,7 +25,8 @@ int ReadDataReply(std::string_view body, FieldList& fields, int& colCount, int& 
     for (XmlNode* row : rows) {
         colCount = row->GetAttributeCount();
         for (int i = 0; i < colCount; ++i)
-            fields.push_back({std::string(row->GetAttributeName(i)), MakeGbkSafe(HexToStr(row->GetAttributeValue(i)))});
+            fields.push_back(
+                {std::string(row->GetAttributeName(i)), MakeGbkSafe(HexToStr(row->GetAttributeValue(i)))});
     }
     return 0;
 }

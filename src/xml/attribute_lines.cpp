@@ -6,7 +6,9 @@
 
 namespace xunda {
 
-XmlAttributeLines::XmlAttributeLines(const XmlAttributeLines& other) { *this = other; }
+XmlAttributeLines::XmlAttributeLines(const XmlAttributeLines& other) {
+    *this = other;
+}
 
 XmlAttributeLines& XmlAttributeLines::operator=(const XmlAttributeLines& other) {
     if (this != &other) AssignFrom(other, 0);
@@ -32,8 +34,8 @@ void XmlAttributeLines::Grow(std::size_t textSize, std::size_t count, bool exact
     if (block_) {
         std::memcpy(reinterpret_cast<char*>(grown + 1), Text(), block_->textSize);
         std::size_t endsBytes = block_->count * sizeof(std::size_t);
-        std::memcpy(reinterpret_cast<char*>(grown + 1) + capacity - endsBytes, reinterpret_cast<char*>(EndsBase()) - endsBytes,
-                    endsBytes);
+        std::memcpy(reinterpret_cast<char*>(grown + 1) + capacity - endsBytes,
+                    reinterpret_cast<char*>(EndsBase()) - endsBytes, endsBytes);
     }
     Release();
     block_ = grown;

@@ -12,7 +12,7 @@
 namespace xunda {
 
 class XmlAttributeLines {
-public:
+  public:
     XmlAttributeLines() = default;
     XmlAttributeLines(const XmlAttributeLines& other);
     XmlAttributeLines& operator=(const XmlAttributeLines& other);
@@ -48,7 +48,7 @@ public:
     // Empties the list and gives its memory back.
     void Release();
 
-private:
+  private:
     struct Block {
         std::size_t count;
         std::size_t textSize;
@@ -59,7 +59,8 @@ private:
     std::size_t& End(std::size_t index) const { return EndsBase()[-1 - static_cast<std::ptrdiff_t>(index)]; }
     // Makes room for a text of textSize bytes and count lines; `exact` sizes a new heap block to fit.
     void Reserve(std::size_t textSize, std::size_t count, bool exact = false) {
-        if (!block_ || (textSize + 7) / 8 * 8 + count * sizeof(std::size_t) > block_->capacity) Grow(textSize, count, exact);
+        if (!block_ || (textSize + 7) / 8 * 8 + count * sizeof(std::size_t) > block_->capacity)
+            Grow(textSize, count, exact);
     }
     void Grow(std::size_t textSize, std::size_t count, bool exact);
     Block* LocalBlock() { return reinterpret_cast<Block*>(local_); }

@@ -25,7 +25,9 @@ int HexValue(char c) {
     return -1;
 }
 
-[[noreturn]] void MissingData() { throw EFilerError("Missing data in binary stream"); }
+[[noreturn]] void MissingData() {
+    throw EFilerError("Missing data in binary stream");
+}
 
 }  // namespace
 
@@ -50,9 +52,10 @@ void DecodeBase64(std::string_view text, void* buffer, std::size_t count) {
     unsigned char* out = static_cast<unsigned char*>(buffer);
     std::size_t written = 0;
     for (std::size_t i = 0; written < count; i += 4) {
-        unsigned v = Base64Value(text[i]) << 18 | Base64Value(text[i + 1]) << 12 | Base64Value(text[i + 2]) << 6 |
-                     Base64Value(text[i + 3]);
-        for (int shift = 16; shift >= 0 && written < count; shift -= 8) out[written++] = static_cast<unsigned char>(v >> shift);
+        unsigned v = Base64Value(text[i]) << 18 | Base64Value(text[i + 1]) << 12 |
+                     Base64Value(text[i + 2]) << 6 | Base64Value(text[i + 3]);
+        for (int shift = 16; shift >= 0 && written < count; shift -= 8)
+            out[written++] = static_cast<unsigned char>(v >> shift);
     }
 }
 

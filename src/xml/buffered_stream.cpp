@@ -1,12 +1,13 @@
 #include "xml/buffered_stream.h"
 
-#include "core/exceptions.h"
-
 #include <algorithm>
+
+#include "core/exceptions.h"
 
 namespace xunda {
 
-XmlBufferedReadStream::XmlBufferedReadStream(Stream& source) : source_(&source), buffer_(new char[kPageSize]) {}
+XmlBufferedReadStream::XmlBufferedReadStream(Stream& source)
+    : source_(&source), buffer_(new char[kPageSize]) {}
 
 XmlBufferedReadStream::XmlBufferedReadStream(std::unique_ptr<Stream> source)
     : owned_(std::move(source)), source_(owned_.get()), buffer_(new char[kPageSize]) {}
@@ -35,7 +36,8 @@ std::size_t XmlBufferedReadStream::Read(void* buffer, std::size_t count) {
         if (page != pageIndex_) LoadPage(page);
         std::int64_t offset = position_ - pageStart_;
         if (offset >= pageSize_) break;
-        std::size_t n = static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count - done), pageSize_ - offset));
+        std::size_t n = static_cast<std::size_t>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(count - done), pageSize_ - offset));
         std::memcpy(static_cast<char*>(buffer) + done, buffer_.get() + offset, n);
         done += n;
         position_ += static_cast<std::int64_t>(n);
@@ -49,9 +51,15 @@ std::size_t XmlBufferedReadStream::Write(const void*, std::size_t) {
 
 std::int64_t XmlBufferedReadStream::Seek(std::int64_t offset, SeekOrigin origin) {
     switch (origin) {
-        case SeekOrigin::Beginning: position_ = offset; break;
-        case SeekOrigin::Current: position_ += offset; break;
-        case SeekOrigin::End: position_ = source_->Size() + offset; break;
+        case SeekOrigin::Beginning:
+            position_ = offset;
+            break;
+        case SeekOrigin::Current:
+            position_ += offset;
+            break;
+        case SeekOrigin::End:
+            position_ = source_->Size() + offset;
+            break;
     }
     return position_;
 }

@@ -2,16 +2,16 @@
 // stream once per block.
 #pragma once
 
-#include "core/stream.h"
-
 #include <cstring>
 #include <memory>
 #include <string_view>
 
+#include "core/stream.h"
+
 namespace xunda {
 
 class XmlBufferedReadStream : public Stream {
-public:
+  public:
     static constexpr std::int64_t kPageSize = 65536;
 
     // Reads the caller's source, which stays the caller's.
@@ -28,7 +28,7 @@ public:
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     std::int64_t Size() override { return source_->Size(); }
 
-private:
+  private:
     void LoadPage(std::int64_t page);
 
     std::unique_ptr<Stream> owned_;
@@ -41,7 +41,7 @@ private:
 };
 
 class XmlBufferedWriteStream : public Stream {
-public:
+  public:
     static constexpr std::size_t kBlockSize = 65536;
 
     // Writes to the caller's sink, which stays the caller's.
@@ -61,7 +61,7 @@ public:
     // Writes the block to the sink; EStreamError "Cannot write to output stream" when the sink takes less.
     void Flush();
 
-private:
+  private:
     std::unique_ptr<Stream> owned_;
     Stream* sink_;
     std::unique_ptr<char[]> buffer_;

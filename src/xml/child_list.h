@@ -11,7 +11,7 @@ namespace xunda {
 class XmlNode;
 
 class XmlChildList {
-public:
+  public:
     using Item = std::unique_ptr<XmlNode>;
 
     XmlChildList() = default;
@@ -34,7 +34,7 @@ public:
     // Frees every child and the list.
     void clear();
 
-private:
+  private:
     std::vector<Item>& Items();
 
     std::unique_ptr<std::vector<Item>> items_;

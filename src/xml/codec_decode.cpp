@@ -1,12 +1,12 @@
 // Reading side of the codec streams: the source is decoded piece by piece into the inner form,
 // once, and the reader takes its characters from there. Each byte of the decoded text knows where
 // its character ends in the source, which gives the position and the way back by characters.
+#include <bit>
+#include <cstring>
+
 #include "core/codepage.h"
 #include "core/exceptions.h"
 #include "xml/codec_stream.h"
-
-#include <bit>
-#include <cstring>
 
 namespace xunda {
 namespace {
@@ -36,7 +36,8 @@ std::size_t AsciiUnitsEnd(std::string_view raw, std::size_t i, bool swapBytes) {
         if (word & mask) break;
     }
     const std::size_t high = swapBytes ? 0 : 1, low = 1 - high;
-    while (i + 1 < raw.size() && raw[i + high] == 0 && static_cast<unsigned char>(raw[i + low]) < 0x80) i += 2;
+    while (i + 1 < raw.size() && raw[i + high] == 0 && static_cast<unsigned char>(raw[i + low]) < 0x80)
+        i += 2;
     return i;
 }
 
@@ -66,7 +67,8 @@ void XmlCodecStream::DropDelivered() {
     std::size_t from = CharStart(pos_ > kKeep ? pos_ - kKeep : 0);
     const std::int64_t firstStart = EndOf(static_cast<std::ptrdiff_t>(from) - 1);
     const std::int64_t shift = base_ - rawStart_;
-    for (std::size_t i = from; i < ends_.size(); ++i) ends_[i - from] = static_cast<std::int32_t>(ends_[i] + shift);
+    for (std::size_t i = from; i < ends_.size(); ++i)
+        ends_[i - from] = static_cast<std::int32_t>(ends_[i] + shift);
     ends_.resize(ends_.size() - from);
     text_.erase(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(from));
     pos_ -= from;
@@ -76,13 +78,15 @@ void XmlCodecStream::DropDelivered() {
 }
 
 std::size_t XmlCodecStream::FindNul(std::size_t from) const {
-    const void* nul = from < text_.size() ? std::memchr(text_.data() + from, 0, text_.size() - from) : nullptr;
+    const void* nul =
+        from < text_.size() ? std::memchr(text_.data() + from, 0, text_.size() - from) : nullptr;
     return nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - text_.data()) : text_.size();
 }
 
 void XmlCodecStream::Put(std::string_view bytes, std::size_t end) {
     text_.insert(text_.end(), bytes.begin(), bytes.end());
-    ends_.insert(ends_.end(), bytes.size(), static_cast<std::int32_t>(rawStart_ - base_ + static_cast<std::int64_t>(end)));
+    ends_.insert(ends_.end(), bytes.size(),
+                 static_cast<std::int32_t>(rawStart_ - base_ + static_cast<std::int64_t>(end)));
 }
 
 void XmlCodecStream::PutCodePoint(char32_t cp, std::size_t end) {
@@ -112,7 +116,8 @@ std::size_t XmlCodecStream::DecodeUtf8Source(std::string_view raw, bool last) {
     const std::int32_t offset = static_cast<std::int32_t>(rawStart_ - base_);
     std::size_t i = 0;
     while (i < raw.size()) {
-        const std::size_t plain = asIs ? raw.size() : AsciiEnd(raw, i);  // characters of one byte each: one copy
+        const std::size_t plain =
+            asIs ? raw.size() : AsciiEnd(raw, i);  // characters of one byte each: one copy
         if (plain > i) {
             const std::size_t at = ends_.size();
             text_.insert(text_.end(), raw.data() + i, raw.data() + plain);
@@ -123,8 +128,10 @@ std::size_t XmlCodecStream::DecodeUtf8Source(std::string_view raw, bool last) {
             continue;
         }
         Utf8Char c = DecodeUtf8(raw, i);
-        if (c.status == Utf8Status::Malformed && i + c.length == raw.size() && !last) break;  // the rest comes with the next piece
-        Put(c.status == Utf8Status::Ok ? raw.substr(i, c.length) : std::string_view("\xEF\xBF\xBD"), i + c.length);
+        if (c.status == Utf8Status::Malformed && i + c.length == raw.size() && !last)
+            break;  // the rest comes with the next piece
+        Put(c.status == Utf8Status::Ok ? raw.substr(i, c.length) : std::string_view("\xEF\xBF\xBD"),
+            i + c.length);
         i += c.length;
     }
     return i;

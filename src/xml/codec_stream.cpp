@@ -1,10 +1,10 @@
 #include "xml/codec_stream.h"
 
-#include "core/codepage.h"
-#include "core/exceptions.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "core/codepage.h"
+#include "core/exceptions.h"
 
 namespace xunda {
 namespace {
@@ -18,23 +18,34 @@ struct Signature {
 
 // Searched in this order; also gives the byte-order mark written for an encoding (its first row).
 constexpr Signature kSignatures[] = {
-    {{0x00, 0x00, 0xFE, 0xFF}, 4, xeUcs4Be, true},        {{0xFF, 0xFE, 0x00, 0x00}, 4, xeUcs4Le, true},
-    {{0x00, 0x00, 0xFF, 0xFE}, 4, xeUcs4Order2143, true}, {{0xFE, 0xFF, 0x00, 0x00}, 4, xeUcs4Order3412, true},
-    {{0xFE, 0xFF}, 2, xeUtf16Be, true},                   {{0xFF, 0xFE}, 2, xeUtf16Le, true},
-    {{0xEF, 0xBB, 0xBF}, 3, xeUtf8, true},                {{0x00, 0x00, 0x00, 0x3C}, 4, xeUcs4Be, false},
-    {{0x3C, 0x00, 0x00, 0x00}, 4, xeUcs4Le, false},       {{0x00, 0x00, 0x3C, 0x00}, 4, xeUcs4Order2143, false},
-    {{0x00, 0x3C, 0x00, 0x00}, 4, xeUcs4Order3412, false}, {{0x00, 0x3C, 0x00, 0x3F}, 4, xeUtf16Be, false},
-    {{0x3C, 0x00, 0x3F, 0x00}, 4, xeUtf16Le, false},      {{0x3C, 0x3F, 0x78, 0x6D}, 4, xe8Bit, false},
+    {{0x00, 0x00, 0xFE, 0xFF}, 4, xeUcs4Be, true},
+    {{0xFF, 0xFE, 0x00, 0x00}, 4, xeUcs4Le, true},
+    {{0x00, 0x00, 0xFF, 0xFE}, 4, xeUcs4Order2143, true},
+    {{0xFE, 0xFF, 0x00, 0x00}, 4, xeUcs4Order3412, true},
+    {{0xFE, 0xFF}, 2, xeUtf16Be, true},
+    {{0xFF, 0xFE}, 2, xeUtf16Le, true},
+    {{0xEF, 0xBB, 0xBF}, 3, xeUtf8, true},
+    {{0x00, 0x00, 0x00, 0x3C}, 4, xeUcs4Be, false},
+    {{0x3C, 0x00, 0x00, 0x00}, 4, xeUcs4Le, false},
+    {{0x00, 0x00, 0x3C, 0x00}, 4, xeUcs4Order2143, false},
+    {{0x00, 0x3C, 0x00, 0x00}, 4, xeUcs4Order3412, false},
+    {{0x00, 0x3C, 0x00, 0x3F}, 4, xeUtf16Be, false},
+    {{0x3C, 0x00, 0x3F, 0x00}, 4, xeUtf16Le, false},
+    {{0x3C, 0x3F, 0x78, 0x6D}, 4, xe8Bit, false},
     {{0x4C, 0x6F, 0xA7, 0x94}, 4, xeEbcdic, false},
 };
 
-bool IsUnsupported(XmlEncoding e) { return e == xeUcs4Be || e == xeUcs4Order2143 || e == xeUcs4Order3412 || e == xeEbcdic; }
+bool IsUnsupported(XmlEncoding e) {
+    return e == xeUcs4Be || e == xeUcs4Order2143 || e == xeUcs4Order3412 || e == xeEbcdic;
+}
 
 }  // namespace
 
 XmlCodecStream::XmlCodecStream(Stream* stream) : stream_(stream) {}
 
-void XmlCodecStream::Unsupported() { throw EStreamError("Unsupported string encoding"); }
+void XmlCodecStream::Unsupported() {
+    throw EStreamError("Unsupported string encoding");
+}
 
 void XmlCodecStream::Detect() {
     accessMode_ = 1;
@@ -52,7 +63,8 @@ void XmlCodecStream::Detect() {
     hasBom_ = found && found->bom;
     if (IsUnsupported(encoding_)) Unsupported();
     if (hasBom_)
-        stream_->Seek(static_cast<std::int64_t>(found->length) - static_cast<std::int64_t>(n), SeekOrigin::Current);
+        stream_->Seek(static_cast<std::int64_t>(found->length) - static_cast<std::int64_t>(n),
+                      SeekOrigin::Current);
     else
         stream_->Seek(-static_cast<std::int64_t>(n), SeekOrigin::Current);
     swapBytes_ = encoding_ == xe16BitBe || encoding_ == xeUtf16Be;
@@ -201,7 +213,9 @@ void XmlAnsiStream::WriteByte(char c) {
 
 // --- XmlUtf8Stream: the inner form is UTF-8 ---
 
-XmlUtf8Stream::XmlUtf8Stream(Stream* stream) : XmlCodecStream(stream) { utf8Inner_ = true; }
+XmlUtf8Stream::XmlUtf8Stream(Stream* stream) : XmlCodecStream(stream) {
+    utf8Inner_ = true;
+}
 
 void XmlUtf8Stream::WriteBuf(const char* buffer, std::size_t count) {
     if (encoding_ == xeUtf8) {
@@ -213,7 +227,8 @@ void XmlUtf8Stream::WriteBuf(const char* buffer, std::size_t count) {
     std::size_t i = 0;
     while (i < partial_.size()) {
         Utf8Char c = DecodeUtf8(partial_, i);
-        if (c.status == Utf8Status::Malformed && i + c.length == partial_.size()) break;  // the rest comes with the next write
+        if (c.status == Utf8Status::Malformed && i + c.length == partial_.size())
+            break;             // the rest comes with the next write
         WriteCodePoint(c.cp);  // U+FFFD for a bad sequence
         i += c.length;
     }

@@ -7,14 +7,14 @@
 // XmlUtf8Stream serves documents whose strings are UTF-8.
 #pragma once
 
-#include "core/stream.h"
-#include "xml/uninitialized_buffer.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
+
+#include "core/stream.h"
+#include "xml/uninitialized_buffer.h"
 
 namespace xunda {
 
@@ -33,7 +33,7 @@ enum XmlEncoding : std::uint8_t {
 };
 
 class XmlCodecStream : public Stream {
-public:
+  public:
     // The underlying stream is not owned.
     explicit XmlCodecStream(Stream* stream);
 
@@ -79,7 +79,7 @@ public:
     // Fired once, at the first character that the target form cannot hold (it becomes "?").
     std::function<void(XmlCodecStream&)> OnLoss;
 
-protected:
+  protected:
     // Converts and writes bytes of the inner form (a character may take several).
     virtual void WriteBuf(const char* buffer, std::size_t count) = 0;
 
@@ -88,7 +88,10 @@ protected:
     void WriteOut(const void* bytes, std::size_t count);
     void WriteUtf16(char32_t cp);
     [[noreturn]] static void Unsupported();
-    bool Is16Bit() const { return encoding_ == xe16BitBe || encoding_ == xe16BitLe || encoding_ == xeUtf16Be || encoding_ == xeUtf16Le; }
+    bool Is16Bit() const {
+        return encoding_ == xe16BitBe || encoding_ == xe16BitLe || encoding_ == xeUtf16Be ||
+               encoding_ == xeUtf16Le;
+    }
 
     // The bytes of a character not yet complete while writing.
     std::string partial_;
@@ -101,7 +104,7 @@ protected:
     // The inner form is UTF-8 (XmlUtf8Stream), else text of the system code page (XmlAnsiStream).
     bool utf8Inner_ = false;
 
-private:
+  private:
     void Detect();
     // Decodes the next piece of the source; false when nothing is left to deliver.
     bool Decode();
@@ -129,7 +132,9 @@ private:
         return i;
     }
     // Source offset after text_[i]'s character, or of the first character's start for i = -1.
-    std::int64_t EndOf(std::ptrdiff_t i) const { return base_ + (i < 0 ? firstStart_ : ends_[static_cast<std::size_t>(i)]); }
+    std::int64_t EndOf(std::ptrdiff_t i) const {
+        return base_ + (i < 0 ? firstStart_ : ends_[static_cast<std::size_t>(i)]);
+    }
 
     // The source decoded into the inner form. ends_[i] is where text_[i]'s character ends in the
     // source, counted from base_; the bytes of one character share it.
@@ -147,32 +152,33 @@ private:
 };
 
 class XmlAnsiStream : public XmlCodecStream {
-public:
+  public:
     explicit XmlAnsiStream(Stream* stream);
 
-protected:
+  protected:
     void WriteBuf(const char* buffer, std::size_t count) override;
 
-private:
+  private:
     void WriteByte(char c);
     void WriteChar(std::string_view gbk);
 };
 
 class XmlUtf8Stream : public XmlCodecStream {
-public:
+  public:
     explicit XmlUtf8Stream(Stream* stream);
 
-protected:
+  protected:
     void WriteBuf(const char* buffer, std::size_t count) override;
 
-private:
+  private:
     void WriteCodePoint(char32_t cp);
 };
 
 // Reads characters from a stream, delivering first what the parser gave back.
 class XmlSurplusReader {
-public:
-    explicit XmlSurplusReader(Stream& stream) : XmlSurplusReader(stream, dynamic_cast<XmlCodecStream*>(&stream)) {}
+  public:
+    explicit XmlSurplusReader(Stream& stream)
+        : XmlSurplusReader(stream, dynamic_cast<XmlCodecStream*>(&stream)) {}
     // `codec` is the stream when it is a codec stream, else nullptr.
     XmlSurplusReader(Stream& stream, XmlCodecStream* codec) : stream_(stream), codec_(codec) {}
 
@@ -202,13 +208,15 @@ public:
     }
     // Characters of the stream that may be taken at once (see XmlCodecStream::PeekRun); empty while
     // characters are given back.
-    std::string_view PeekRun() const { return codec_ && Surplus.empty() ? codec_->PeekRun() : std::string_view(); }
+    std::string_view PeekRun() const {
+        return codec_ && Surplus.empty() ? codec_->PeekRun() : std::string_view();
+    }
     void TakeRun(std::size_t count) { codec_->TakeRun(count); }
 
     // Characters given back, delivered before the stream's own.
     std::string Surplus;
 
-private:
+  private:
     Stream& stream_;
     XmlCodecStream* codec_;
 };

@@ -14,11 +14,15 @@ namespace {
 std::string EncodingNameFor(XmlEncoding encoding, std::string_view declared) {
     auto fits = [&](std::string_view name) { return SameName(declared, name, true); };
     switch (encoding) {
-        case xeUtf8: return fits("UTF-8") ? "" : "UTF-8";
+        case xeUtf8:
+            return fits("UTF-8") ? "" : "UTF-8";
         case xeUtf16Le:
-        case xeUtf16Be: return fits("UTF-16") ? "" : "UTF-16";
-        case xe16BitLe: return fits("UTF-16LE") ? "" : "UTF-16LE";
-        case xe16BitBe: return fits("UTF-16BE") ? "" : "UTF-16BE";
+        case xeUtf16Be:
+            return fits("UTF-16") ? "" : "UTF-16";
+        case xe16BitLe:
+            return fits("UTF-16LE") ? "" : "UTF-16LE";
+        case xe16BitBe:
+            return fits("UTF-16BE") ? "" : "UTF-16BE";
         default:  // 8-bit: the inner form's bytes, GBK
             for (std::string_view name : {"GBK", "CP936", "MS936", "windows-936"})
                 if (fits(name)) return "";
@@ -28,9 +32,13 @@ std::string EncodingNameFor(XmlEncoding encoding, std::string_view declared) {
 
 }  // namespace
 
-XmlDocument::XmlDocument() : topNodes_(std::make_unique<XmlNode>(this)) { Clear(); }
+XmlDocument::XmlDocument() : topNodes_(std::make_unique<XmlNode>(this)) {
+    Clear();
+}
 
-XmlDocument::XmlDocument(std::string_view rootName) : XmlDocument() { GetRoot()->SetName(rootName); }
+XmlDocument::XmlDocument(std::string_view rootName) : XmlDocument() {
+    GetRoot()->SetName(rootName);
+}
 
 XmlDocument::~XmlDocument() = default;
 
@@ -61,7 +69,9 @@ void XmlDocument::Clear() {
     topNodes_->NodeNew("");
 }
 
-XmlNode* XmlDocument::GetRoot() const { return topNodes_->NodeByElementType(xnkElement); }
+XmlNode* XmlDocument::GetRoot() const {
+    return topNodes_->NodeByElementType(xnkElement);
+}
 
 bool XmlDocument::IsBeingRead(const XmlNode& node) const {
     return std::find(reading_.begin(), reading_.end(), &node) != reading_.end();
@@ -126,7 +136,8 @@ void XmlDocument::ReadFromStream(Stream& stream) {
         if (node->ElementType() == xnkDeclaration && node->HasAttribute("encoding")) {
             // A UTF-8 declaration switches an 8-bit reading to UTF-8 from here on; a source
             // detected by its byte-order mark or as UTF-16 keeps its encoding.
-            if (Codec && SameName(node->AttributeByName("encoding"), "UTF-8", true) && Codec->Encoding() == xe8Bit)
+            if (Codec && SameName(node->AttributeByName("encoding"), "UTF-8", true) &&
+                Codec->Encoding() == xe8Bit)
                 Codec->SetEncoding(xeUtf8);
         }
         if (node->IsClear()) topNodes_->NodeDelete(topNodes_->GetNodeCount() - 1);
@@ -141,24 +152,40 @@ void XmlDocument::ReadFromStream(Stream& stream) {
     int lastElement = -1, lastDoctype = -1, declarationIndex = -1;
     for (int i = 0; i < topNodes_->GetNodeCount(); ++i) {
         switch (topNodes_->GetNodes(i)->ElementType()) {
-            case xnkElement: ++elements; lastElement = i; break;
-            case xnkDeclaration: ++declarations; declarationIndex = i; break;
-            case xnkDoctype: ++doctypes; lastDoctype = i; break;
-            case xnkCData: ++cdata; break;
-            default: break;
+            case xnkElement:
+                ++elements;
+                lastElement = i;
+                break;
+            case xnkDeclaration:
+                ++declarations;
+                declarationIndex = i;
+                break;
+            case xnkDoctype:
+                ++doctypes;
+                lastDoctype = i;
+                break;
+            case xnkCData:
+                ++cdata;
+                break;
+            default:
+                break;
         }
     }
     if (elements == 0) throw EFilerError("No root element found in xml");
     if (!StrictParse) return;
     if (elements > 1) throw EFilerError("More than one root element found in xml");
     if (declarations > 1) throw EFilerError("More than one xml declaration found in xml");
-    if (declarations == 1 && declarationIndex != 0) throw EFilerError("Xml declaration must be first element");
+    if (declarations == 1 && declarationIndex != 0)
+        throw EFilerError("Xml declaration must be first element");
     if (doctypes > 1) throw EFilerError("More than one doctype declaration found in root");
-    if (doctypes == 1 && lastDoctype > lastElement) throw EFilerError("Doctype declaration found after root element");
+    if (doctypes == 1 && lastDoctype > lastElement)
+        throw EFilerError("Doctype declaration found after root element");
     if (cdata > 0) throw EFilerError("No CDATA allowed in root");
 }
 
-void XmlDocument::ParseDTD(XmlNode& node, Stream& stream) { NodeParser(stream).ReadDtd(node, 0); }
+void XmlDocument::ParseDTD(XmlNode& node, Stream& stream) {
+    NodeParser(stream).ReadDtd(node, 0);
+}
 
 void XmlDocument::SaveToStream(Stream& target) {
     XmlBufferedWriteStream buffered(target);
@@ -199,7 +226,9 @@ void XmlDocument::SaveToFile(const std::filesystem::path& file) {
     SaveToStream(stream);
 }
 
-void XmlDocument::WriteToStream(Stream& stream) { WriteNodes(stream, nullptr); }
+void XmlDocument::WriteToStream(Stream& stream) {
+    WriteNodes(stream, nullptr);
+}
 
 void XmlDocument::WriteNodes(Stream& stream, const XmlNode* first) {
     if (!GetRoot() && StrictParse) throw EFilerError("XML root element not defined.");

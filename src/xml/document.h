@@ -10,15 +10,15 @@
 //     for (XmlNode* row : rows) ... row->GetAttributeName(i), row->GetAttributeValue(i)
 #pragma once
 
-#include "core/stream.h"
-#include "xml/codec_stream.h"
-#include "xml/node.h"
-
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "core/stream.h"
+#include "xml/codec_stream.h"
+#include "xml/node.h"
 
 namespace xunda {
 
@@ -34,7 +34,7 @@ enum XmlBinaryFormat : std::uint8_t {
 };
 
 class XmlDocument {
-public:
+  public:
     XmlDocument();
     // With a root element of that name (raises as XmlNode::SetName).
     explicit XmlDocument(std::string_view rootName);
@@ -113,7 +113,7 @@ public:
     // The deepest element nesting a parse accepts; deeper raises EFilerError.
     static constexpr int kMaxNesting = 256;
 
-private:
+  private:
     friend class NodeParser;
 
     // WriteToStream with `first`, when given, in place of the first top-level node.

@@ -1,19 +1,24 @@
 // Entities, quoting, blanks and line breaks.
 #include "core/codepage.h"
 #include "xml/text.h"
-#include "core/codepage.h"
 
 namespace xunda {
 namespace {
 
 const char* EntityOf(char c) {
     switch (c) {
-        case '&': return "&amp;";
-        case '<': return "&lt;";
-        case '>': return "&gt;";
-        case '\'': return "&apos;";
-        case '"': return "&quot;";
-        default: return nullptr;
+        case '&':
+            return "&amp;";
+        case '<':
+            return "&lt;";
+        case '>':
+            return "&gt;";
+        case '\'':
+            return "&apos;";
+        case '"':
+            return "&quot;";
+        default:
+            return nullptr;
     }
 }
 
@@ -39,7 +44,8 @@ std::int64_t ReferenceCode(std::string_view entity) {
 
 // A code point a reference may stand for: a Unicode scalar value other than U+FFFE and U+FFFF.
 bool IsReferableCode(std::int64_t code) {
-    return code >= 0 && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF) && code != 0xFFFE && code != 0xFFFF;
+    return code >= 0 && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF) && code != 0xFFFE &&
+           code != 0xFFFF;
 }
 
 template <typename Decode>
@@ -62,7 +68,8 @@ std::string Unescape(std::string_view text, Decode decodeReference) {
         if (entity.size() >= 2 && entity[1] == '#') {
             std::int64_t code = ReferenceCode(entity);
             if (IsReferableCode(code)) {
-                decodeReference(out, code == 0 ? char32_t{0xFFFD} : static_cast<char32_t>(code));  // no NUL in a text
+                decodeReference(
+                    out, code == 0 ? char32_t{0xFFFD} : static_cast<char32_t>(code));  // no NUL in a text
                 continue;
             }
         } else if (char c = CharOfEntity(entity)) {

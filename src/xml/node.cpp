@@ -1,19 +1,21 @@
 // The node tree: construction, attributes, children, queries and byte blocks.
 #include "xml/node.h"
 
+#include <algorithm>
+
 #include "core/codepage.h"
 #include "core/exceptions.h"
 #include "core/text_util.h"
 #include "xml/document.h"
-
-#include <algorithm>
 
 namespace xunda {
 namespace {
 
 // The "=" of an attribute line, or its end. A plain loop: the sign follows a short name, too near
 // for a memchr call to pay off.
-const char* EqualsSign(std::string_view line) { return std::find(line.data(), line.data() + line.size(), '='); }
+const char* EqualsSign(std::string_view line) {
+    return std::find(line.data(), line.data() + line.size(), '=');
+}
 
 // The name and the value part of an attribute line; a line without "=" has neither.
 std::string_view LineName(std::string_view line) {
@@ -22,7 +24,8 @@ std::string_view LineName(std::string_view line) {
 }
 std::string_view LineValue(std::string_view line) {
     const char* eq = EqualsSign(line);
-    return eq == line.data() + line.size() ? std::string_view() : std::string_view(eq + 1, line.data() + line.size());
+    return eq == line.data() + line.size() ? std::string_view()
+                                           : std::string_view(eq + 1, line.data() + line.size());
 }
 
 // The value part of a line unquoted and unescaped, without the intermediate copy when no doubled
@@ -56,7 +59,8 @@ int CompareNames(std::string_view a, std::string_view b, bool utf8) {
 }
 
 XmlNode* XmlNodeList::GetItems(int index) const {
-    if (index < 0 || index >= Count()) throw EListError("List index out of bounds (" + std::to_string(index) + ")");
+    if (index < 0 || index >= Count())
+        throw EListError("List index out of bounds (" + std::to_string(index) + ")");
     return items_[static_cast<std::size_t>(index)];
 }
 
@@ -64,7 +68,9 @@ XmlNode::XmlNode(XmlDocument* document) : document_(document) {}
 
 XmlNode::~XmlNode() = default;
 
-std::unique_ptr<XmlNode> XmlNode::Create(XmlDocument* document) { return std::make_unique<XmlNode>(document); }
+std::unique_ptr<XmlNode> XmlNode::Create(XmlDocument* document) {
+    return std::make_unique<XmlNode>(document);
+}
 
 std::unique_ptr<XmlNode> XmlNode::CreateName(XmlDocument* document, std::string_view name) {
     auto node = Create(document);
@@ -72,7 +78,8 @@ std::unique_ptr<XmlNode> XmlNode::CreateName(XmlDocument* document, std::string_
     return node;
 }
 
-std::unique_ptr<XmlNode> XmlNode::CreateNameValue(XmlDocument* document, std::string_view name, std::string_view value) {
+std::unique_ptr<XmlNode> XmlNode::CreateNameValue(XmlDocument* document, std::string_view name,
+                                                  std::string_view value) {
     auto node = CreateName(document, name);
     node->SetValueAsString(value);
     return node;
@@ -121,7 +128,9 @@ void XmlNode::Assign(const XmlNode& source) {
     for (const auto& child : source.nodes_) NodeNew("")->Assign(*child);
 }
 
-void XmlNode::Assign(const XmlDocument& source) { Assign(source.TopNodes()); }
+void XmlNode::Assign(const XmlDocument& source) {
+    Assign(source.TopNodes());
+}
 
 bool XmlNode::IsBelow(const XmlNode& node) const {
     for (const XmlNode* p = parent_; p; p = p->parent_)
@@ -165,8 +174,10 @@ void XmlNode::TakeAttributeLines(const XmlAttributeLines& lines, std::size_t fir
     sorted.reserve(lines.size() - first);
     for (std::size_t i = first; i < lines.size(); ++i) sorted.push_back(lines[i]);
     const bool utf8 = Utf8Form();
-    std::stable_sort(sorted.begin(), sorted.end(), [utf8](std::string_view a, std::string_view b) { return CompareNames(a, b, utf8) < 0; });
-    sorted.erase(std::unique(sorted.begin(), sorted.end(), [this](std::string_view a, std::string_view b) { return SameName(a, b); }),
+    std::stable_sort(sorted.begin(), sorted.end(),
+                     [utf8](std::string_view a, std::string_view b) { return CompareNames(a, b, utf8) < 0; });
+    sorted.erase(std::unique(sorted.begin(), sorted.end(),
+                             [this](std::string_view a, std::string_view b) { return SameName(a, b); }),
                  sorted.end());
     attributes_.clear();
     for (std::string_view line : sorted) attributes_.push_back(line);
@@ -182,7 +193,9 @@ void XmlNode::AttributeAdd(std::string_view name, std::string_view value) {
     AddAttributeLine(std::string(name) + "=" + QuoteString(EscapeString(value)));
 }
 
-void XmlNode::AttributesClear() { attributes_.Release(); }
+void XmlNode::AttributesClear() {
+    attributes_.Release();
+}
 
 std::string_view XmlNode::GetAttributeName(int index) const {
     if (index < 0 || index >= GetAttributeCount()) return {};
@@ -213,12 +226,15 @@ void XmlNode::SetAttributeValue(int index, std::string_view value) {
 int XmlNode::AttributeIndexByName(std::string_view name) const {
     for (std::size_t i = 0; i < attributes_.size(); ++i) {
         std::string_view line = attributes_[i];
-        if (line.find('=') != std::string_view::npos && SameName(LineName(line), name)) return static_cast<int>(i);
+        if (line.find('=') != std::string_view::npos && SameName(LineName(line), name))
+            return static_cast<int>(i);
     }
     return -1;
 }
 
-std::string XmlNode::AttributeByName(std::string_view name) const { return GetAttributeValue(AttributeIndexByName(name)); }
+std::string XmlNode::AttributeByName(std::string_view name) const {
+    return GetAttributeValue(AttributeIndexByName(name));
+}
 
 // --- children ---
 
@@ -285,7 +301,9 @@ int XmlNode::NodeIndexOf(const XmlNode* node) const {
     return -1;
 }
 
-XmlNode* XmlNode::NodeByName(std::string_view name) const { return GetNodes(NodeIndexByName(name)); }
+XmlNode* XmlNode::NodeByName(std::string_view name) const {
+    return GetNodes(NodeIndexByName(name));
+}
 
 XmlNode* XmlNode::NodeByElementType(XmlNodeKind kind) const {
     for (const auto& child : nodes_)
@@ -331,16 +349,19 @@ int XmlNode::GetTreeDepth() const {
 }
 
 bool XmlNode::WritesAsEmptyTag() const {
-    return value_.empty() && nodes_.empty() && kind_ == xnkElement && !(document_ && document_->FullEndTags) &&
-           GetTreeDepth() > 0;
+    return value_.empty() && nodes_.empty() && kind_ == xnkElement &&
+           !(document_ && document_->FullEndTags) && GetTreeDepth() > 0;
 }
 
 std::string XmlNode::GetLineFeed() const {
     if (!document_) return {};
     switch (document_->Layout) {
-        case xlReadableCrLf: return "\r\n";
-        case xlReadableLf: return "\n";
-        default: return {};
+        case xlReadableCrLf:
+            return "\r\n";
+        case xlReadableLf:
+            return "\n";
+        default:
+            return {};
     }
 }
 
@@ -351,7 +372,9 @@ std::string XmlNode::GetIndent() const {
     return indent;
 }
 
-bool XmlNode::Utf8Form() const { return document_ && document_->Utf8Strings; }
+bool XmlNode::Utf8Form() const {
+    return document_ && document_->Utf8Strings;
+}
 
 std::string XmlNode::UnEscapeString(std::string_view text) const {
     return document_ && document_->Utf8Strings ? UnescapeToUtf8(text) : UnescapeToAnsi(text);
@@ -395,7 +418,9 @@ void XmlNode::BufferRead(void* buffer, std::size_t count) const {
 
 void XmlNode::BufferWrite(const void* buffer, std::size_t count) {
     std::string text;
-    if (count > 0) text = document_ && document_->BinaryFormat == xbfBase64 ? EncodeBase64(buffer, count) : EncodeBinHex(buffer, count);
+    if (count > 0)
+        text = document_ && document_->BinaryFormat == xbfBase64 ? EncodeBase64(buffer, count)
+                                                                 : EncodeBinHex(buffer, count);
     value_ = InsertLineBreaks(text, GetLineFeed() + GetIndent(), 76);
 }
 

@@ -2,20 +2,20 @@
 //
 // Value and attribute values are held escaped (entities as written); the readers unescape them.
 // An attribute is one line: the name, "=", then the value with its quotes as added or parsed.
-// Names compare ignoring the case of ASCII letters (see CompareNames). A node reads the settings of its Document;
-// without one it uses the defaults (no line breaks or indentation, hex byte blocks, 8-bit text).
+// Names compare ignoring the case of ASCII letters (see CompareNames). A node reads the settings of its
+// Document; without one it uses the defaults (no line breaks or indentation, hex byte blocks, 8-bit text).
 #pragma once
-
-#include "core/stream.h"
-#include "xml/attribute_lines.h"
-#include "xml/child_list.h"
-#include "xml/text.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/stream.h"
+#include "xml/attribute_lines.h"
+#include "xml/child_list.h"
+#include "xml/text.h"
 
 namespace xunda {
 
@@ -53,7 +53,7 @@ inline bool SameName(std::string_view a, std::string_view b, bool utf8) {
 
 // Node references found by a search; the nodes stay their parent's.
 class XmlNodeList {
-public:
+  public:
     int Count() const { return static_cast<int>(items_.size()); }
     // EListError "List index out of bounds (<index>)" outside 0..Count-1.
     XmlNode* GetItems(int index) const;
@@ -62,7 +62,7 @@ public:
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
-private:
+  private:
     std::vector<XmlNode*> items_;
 };
 
@@ -88,12 +88,13 @@ struct XmlFont {
 };
 
 class XmlNode {
-public:
+  public:
     explicit XmlNode(XmlDocument* document = nullptr);
     static std::unique_ptr<XmlNode> Create(XmlDocument* document);
     // Raises as SetName.
     static std::unique_ptr<XmlNode> CreateName(XmlDocument* document, std::string_view name);
-    static std::unique_ptr<XmlNode> CreateNameValue(XmlDocument* document, std::string_view name, std::string_view value);
+    static std::unique_ptr<XmlNode> CreateNameValue(XmlDocument* document, std::string_view name,
+                                                    std::string_view value);
     static std::unique_ptr<XmlNode> CreateType(XmlDocument* document, XmlNodeKind kind);
     ~XmlNode();
     XmlNode(const XmlNode&) = delete;
@@ -240,7 +241,7 @@ public:
     double ValueAsFloatDef(double def) const;
     XmlDateTime ValueAsDateTimeDef(XmlDateTime def) const;
 
-private:
+  private:
     friend class NodeParser;
 
     // Inside an element that holds text a node is written without its indentation.

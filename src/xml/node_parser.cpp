@@ -1,11 +1,11 @@
 #include "xml/node_parser.h"
 
+#include <algorithm>
+#include <cstring>
+
 #include "core/exceptions.h"
 #include "core/text_util.h"
 #include "xml/document.h"
-
-#include <algorithm>
-#include <cstring>
 
 namespace xunda {
 namespace {
@@ -18,12 +18,16 @@ bool IsBlankText(std::string_view s) {
 // Whether the text read so far followed by [begin, p) ends with the terminator.
 bool EndsWith(std::string_view text, const char* begin, const char* p, std::string_view terminator) {
     const std::size_t inRun = static_cast<std::size_t>(p - begin);
-    if (inRun >= terminator.size()) return std::string_view(p - terminator.size(), terminator.size()) == terminator;
+    if (inRun >= terminator.size())
+        return std::string_view(p - terminator.size(), terminator.size()) == terminator;
     const std::size_t before = terminator.size() - inRun;
-    return text.size() >= before && text.ends_with(terminator.substr(0, before)) && std::string_view(begin, inRun) == terminator.substr(before);
+    return text.size() >= before && text.ends_with(terminator.substr(0, before)) &&
+           std::string_view(begin, inRun) == terminator.substr(before);
 }
 
-[[noreturn]] void Fail(const std::string& text) { throw EFilerError(text); }
+[[noreturn]] void Fail(const std::string& text) {
+    throw EFilerError(text);
+}
 
 }  // namespace
 
@@ -61,7 +65,8 @@ int ReadOpenTag(XmlSurplusReader& reader) {
     return result;
 }
 
-bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view terminator, std::string& text, bool skipQuotes) {
+bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view terminator, std::string& text,
+                               bool skipQuotes) {
     text.clear();
     if (terminator.empty()) return false;
     const char last = terminator.back();
@@ -172,7 +177,8 @@ bool SplitAttributes(std::string_view text, std::size_t start, std::size_t close
     bool any = false;
     bool previousHasEquals = false;
     auto emit = [&](std::string_view line) {
-        bool hasEquals = std::find(line.begin(), line.end(), '=') != line.end();  // near the start: no memchr call
+        bool hasEquals =
+            std::find(line.begin(), line.end(), '=') != line.end();  // near the start: no memchr call
         if (any && IsXmlQuote(line[0]) && previousHasEquals) {
             sink.AppendToLast(line);
         } else {
@@ -204,7 +210,8 @@ bool SplitAttributes(std::string_view text, std::size_t start, std::size_t close
         if (kind == 0) continue;
         if (kind & xccQuote) {  // straight to the closing quote, or to the end when there is none
             const void* closing = std::memchr(text.data() + i + 1, ch, close - i - 1);
-            i = closing ? static_cast<std::size_t>(static_cast<const char*>(closing) - text.data()) : close - 1;
+            i = closing ? static_cast<std::size_t>(static_cast<const char*>(closing) - text.data())
+                        : close - 1;
         } else {
             token(text.substr(tokenStart, i - tokenStart));
             tokenStart = i + 1;
@@ -224,7 +231,8 @@ struct StringListSink {
 
 }  // namespace
 
-void ParseAttributes(std::string_view text, std::size_t start, std::size_t close, std::vector<std::string>& list) {
+void ParseAttributes(std::string_view text, std::size_t start, std::size_t close,
+                     std::vector<std::string>& list) {
     StringListSink sink{list};
     SplitAttributes(text, start, close, sink);
 }
@@ -269,7 +277,9 @@ void NodeParser::ParseTag(XmlNode& node, std::string_view text) {
     SplitAttributes(text, 0, text.size(), tokens);
     std::size_t first = 0;
     switch (node.kind_) {
-        case xnkDeclaration: node.name_ = "xml"; break;
+        case xnkDeclaration:
+            node.name_ = "xml";
+            break;
         case xnkStylesheet:
             node.name_ = "xml-stylesheet";
             node.value_ = TrimControls(text);
@@ -347,7 +357,8 @@ void NodeParser::ReadBody(XmlNode& node, XmlSurplusReader& reader, const XmlTagR
             if (empty) text.remove_suffix(1);
             ParseTag(node, text);
             // A reply cut off inside a start tag is no complete document.
-            if (!closed && row.kind == xnkElement) Fail("Missing \">\" in start tag of element " + node.name_);
+            if (!closed && row.kind == xnkElement)
+                Fail("Missing \">\" in start tag of element " + node.name_);
             if (NodeCreated(node) || empty || row.kind != xnkElement) return;
             ReadContent(node, reader, depth);
             return;
@@ -421,10 +432,12 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
         }
         if (!reader.ReadChar(ch)) Fail("Missing data after \"<\" in element " + node.name_);
         if (ch == '/') {
-            if (!ReadStringFromStreamUntil(reader, ">", tag_, true)) Fail("Missing \">\" in close tag of element " + node.name_);
+            if (!ReadStringFromStreamUntil(reader, ">", tag_, true))
+                Fail("Missing \">\" in close tag of element " + node.name_);
             // The text read so far is UTF-8 when the document holds UTF-8 or the source is UTF-8.
             bool utf8 = (doc && doc->Utf8Strings) || (codec_ && codec_->Encoding() == xeUtf8);
-            if (!SameName(TrimControls(tag_), node.name_, utf8)) Fail("Incorrect close tag in element " + node.name_);
+            if (!SameName(TrimControls(tag_), node.name_, utf8))
+                Fail("Incorrect close tag in element " + node.name_);
             break;
         }
         addCharData();
@@ -440,7 +453,8 @@ void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth)
         XmlNode& child = NewChild(node, depth);
         ReadNode(child, depth + 1, opened);
         if (doc && doc->StopParse) return;
-        if (doc && doc->DropComments && child.kind_ == xnkComment) node.nodes_.erase(static_cast<std::size_t>(node.NodeIndexOf(&child)));
+        if (doc && doc->DropComments && child.kind_ == xnkComment)
+            node.nodes_.erase(static_cast<std::size_t>(node.NodeIndexOf(&child)));
     }
     if (!hadChild) {  // text only: it is the value
         if (!IsBlankText(text)) node.value_ = std::move(text);

@@ -6,13 +6,13 @@
 // against the element's name. Entities are not decoded here: values are stored as they stood.
 #pragma once
 
-#include "core/stream.h"
-#include "xml/codec_stream.h"
-#include "xml/node.h"
-
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "core/stream.h"
+#include "xml/codec_stream.h"
+#include "xml/node.h"
 
 namespace xunda {
 
@@ -24,12 +24,18 @@ struct XmlTagRow {
 
 // Searched from the last row (the shortest openings) to the first.
 inline constexpr XmlTagRow kXmlTagTable[12] = {
-    {"<![CDATA[", "]]>", xnkCData},      {"<!DOCTYPE", ">", xnkDoctype},
-    {"<!ELEMENT", ">", xnkDtdElement},   {"<!ATTLIST", ">", xnkDtdAttList},
-    {"<!ENTITY", ">", xnkDtdEntity},     {"<!NOTATION", ">", xnkDtdNotation},
-    {"<?xml-stylesheet", "?>", xnkStylesheet}, {"<?xml", "?>", xnkDeclaration},
-    {"<!--", "-->", xnkComment},         {"<!", ">", xnkOtherDeclaration},
-    {"<?", "?>", xnkInstruction},        {"<", ">", xnkElement},
+    {"<![CDATA[", "]]>", xnkCData},
+    {"<!DOCTYPE", ">", xnkDoctype},
+    {"<!ELEMENT", ">", xnkDtdElement},
+    {"<!ATTLIST", ">", xnkDtdAttList},
+    {"<!ENTITY", ">", xnkDtdEntity},
+    {"<!NOTATION", ">", xnkDtdNotation},
+    {"<?xml-stylesheet", "?>", xnkStylesheet},
+    {"<?xml", "?>", xnkDeclaration},
+    {"<!--", "-->", xnkComment},
+    {"<!", ">", xnkOtherDeclaration},
+    {"<?", "?>", xnkInstruction},
+    {"<", ">", xnkElement},
 };
 
 // After a "<": the row of the tag table that the following characters open; the characters read
@@ -37,7 +43,8 @@ inline constexpr XmlTagRow kXmlTagTable[12] = {
 int ReadOpenTag(XmlSurplusReader& reader);
 // Reads until the text ends with the terminator (outside quotes when skipQuotes); true with the
 // text before it, false at the end of the data with all that was read.
-bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view terminator, std::string& text, bool skipQuotes);
+bool ReadStringFromStreamUntil(XmlSurplusReader& reader, std::string_view terminator, std::string& text,
+                               bool skipQuotes);
 // As ReadStringFromStreamUntil with quotes skipped and a terminator of one character; the text is a
 // view of the decoded text when the whole of it lies there, else of `scratch`. It lasts until the
 // next read.
@@ -48,10 +55,11 @@ bool ReadStringFromStreamWithQuotes(XmlSurplusReader& reader, char terminator, s
 bool TrimRange(std::string_view text, std::size_t& start, std::size_t& close);
 // Splits text[start, close) at blanks outside quotes and joins name, "=" and quoted value tokens
 // into name=value lines. Leaves the list alone when the range is blank.
-void ParseAttributes(std::string_view text, std::size_t start, std::size_t close, std::vector<std::string>& list);
+void ParseAttributes(std::string_view text, std::size_t start, std::size_t close,
+                     std::vector<std::string>& list);
 
 class NodeParser {
-public:
+  public:
     explicit NodeParser(Stream& stream) : stream_(stream), codec_(dynamic_cast<XmlCodecStream*>(&stream)) {}
 
     // Reads one node and its subtree; depth counts the levels above it in this parse. `opened`: the
@@ -60,7 +68,7 @@ public:
     // The rest of a DOCTYPE after its keyword: name, value and internal subset.
     void ReadDtd(XmlNode& node, int depth);
 
-private:
+  private:
     void ReadBody(XmlNode& node, XmlSurplusReader& reader, const XmlTagRow& row, int depth);
     void ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth);
     void ParseTag(XmlNode& node, std::string_view text);

@@ -1,11 +1,11 @@
 // Typed values kept in named child elements and in attributes, and the node's own value with a default.
-#include "core/codepage.h"
-#include "xml/document.h"
-#include "xml/node.h"
-
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+
+#include "core/codepage.h"
+#include "xml/document.h"
+#include "xml/node.h"
 
 namespace xunda {
 namespace {
@@ -40,9 +40,13 @@ bool XmlNode::ValueAsBoolDef(bool def) const {
     return def;
 }
 
-std::int32_t XmlNode::ValueAsIntegerDef(std::int32_t def) const { return StrToIntDef(value_, def); }
+std::int32_t XmlNode::ValueAsIntegerDef(std::int32_t def) const {
+    return StrToIntDef(value_, def);
+}
 
-std::int64_t XmlNode::ValueAsInt64Def(std::int64_t def) const { return StrToInt64Def(value_, def); }
+std::int64_t XmlNode::ValueAsInt64Def(std::int64_t def) const {
+    return StrToInt64Def(value_, def);
+}
 
 double XmlNode::ValueAsFloatDef(double def) const {
     std::string text = value_;
@@ -51,7 +55,9 @@ double XmlNode::ValueAsFloatDef(double def) const {
     return TextToFloat(text, v) ? v : def;
 }
 
-XmlDateTime XmlNode::ValueAsDateTimeDef(XmlDateTime def) const { return IsoTextToDateTimeDef(GetValueAsString(), def); }
+XmlDateTime XmlNode::ValueAsDateTimeDef(XmlDateTime def) const {
+    return IsoTextToDateTimeDef(GetValueAsString(), def);
+}
 
 // --- readers ---
 
@@ -142,7 +148,9 @@ XmlFont XmlNode::ReadFont(std::string_view name) const {
 
 // --- writers ---
 
-bool XmlNode::SkipsDefault(bool isDefault) const { return isDefault && document_ && !document_->WriteDefaults; }
+bool XmlNode::SkipsDefault(bool isDefault) const {
+    return isDefault && document_ && !document_->WriteDefaults;
+}
 
 void XmlNode::WriteString(std::string_view name, std::string_view value, std::string_view def) {
     if (SkipsDefault(value == def)) return;

@@ -31,7 +31,9 @@ std::string XmlNode::TagAttributesText() const {
     return text;
 }
 
-void XmlNode::WriteToStream(Stream& stream) const { WriteTo(stream, false); }
+void XmlNode::WriteToStream(Stream& stream) const {
+    WriteTo(stream, false);
+}
 
 void XmlNode::WriteTo(Stream& stream, bool inMixedContent) const {
     std::string indent = inMixedContent ? std::string() : GetIndent();
@@ -54,10 +56,18 @@ void XmlNode::WriteTo(Stream& stream, bool inMixedContent) const {
             if (!WritesAsEmptyTag()) text = (nodes_.empty() || mixed ? "" : GetIndent()) + "</" + name_ + ">";
             break;
         }
-        case xnkComment: text = indent + "<!--" + value_ + "-->"; break;
-        case xnkCData: text = indent + "<![CDATA[" + value_ + "]]>"; break;
-        case xnkDeclaration: text = indent + "<?xml" + TagAttributesText() + "?>"; break;
-        case xnkStylesheet: text = indent + "<?xml-stylesheet" + TagAttributesText() + "?>"; break;
+        case xnkComment:
+            text = indent + "<!--" + value_ + "-->";
+            break;
+        case xnkCData:
+            text = indent + "<![CDATA[" + value_ + "]]>";
+            break;
+        case xnkDeclaration:
+            text = indent + "<?xml" + TagAttributesText() + "?>";
+            break;
+        case xnkStylesheet:
+            text = indent + "<?xml-stylesheet" + TagAttributesText() + "?>";
+            break;
         case xnkDoctype:
             if (nodes_.empty()) {
                 text = indent + Declaration("DOCTYPE", *this);
@@ -70,15 +80,32 @@ void XmlNode::WriteTo(Stream& stream, bool inMixedContent) const {
                 text = "]>";
             }
             break;
-        case xnkDtdElement: text = indent + Declaration("ELEMENT", *this); break;
-        case xnkDtdAttList: text = indent + Declaration("ATTLIST", *this); break;
-        case xnkDtdEntity: text = indent + Declaration("ENTITY", *this); break;
-        case xnkDtdNotation: text = indent + Declaration("NOTATION", *this); break;
-        case xnkOtherDeclaration: text = indent + "<!" + value_ + ">"; break;
-        case xnkInstruction: text = indent + "<?" + value_ + "?>"; break;
-        case xnkCharData: text = value_; break;
-        case xnkUnknown: text = indent + "<" + value_ + ">"; break;
-        default: throw EFilerError("Illegal element type");
+        case xnkDtdElement:
+            text = indent + Declaration("ELEMENT", *this);
+            break;
+        case xnkDtdAttList:
+            text = indent + Declaration("ATTLIST", *this);
+            break;
+        case xnkDtdEntity:
+            text = indent + Declaration("ENTITY", *this);
+            break;
+        case xnkDtdNotation:
+            text = indent + Declaration("NOTATION", *this);
+            break;
+        case xnkOtherDeclaration:
+            text = indent + "<!" + value_ + ">";
+            break;
+        case xnkInstruction:
+            text = indent + "<?" + value_ + "?>";
+            break;
+        case xnkCharData:
+            text = value_;
+            break;
+        case xnkUnknown:
+            text = indent + "<" + value_ + ">";
+            break;
+        default:
+            throw EFilerError("Illegal element type");
     }
     WriteStringToStream(stream, text);
     if (document_ && document_->OnStreamProgress) document_->OnStreamProgress(*document_, stream.Position());
@@ -90,7 +117,9 @@ std::string XmlNode::WriteToString() const {
     return stream.DataString();
 }
 
-void XmlNode::ReadFromStream(Stream& stream) { NodeParser(stream).ReadNode(*this, 0); }
+void XmlNode::ReadFromStream(Stream& stream) {
+    NodeParser(stream).ReadNode(*this, 0);
+}
 
 void XmlNode::ReadFromString(std::string_view text) {
     XmlStringStream stream(text);

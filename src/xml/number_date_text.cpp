@@ -1,10 +1,10 @@
 // Integer, ISO date and float text.
-#include "core/exceptions.h"
-#include "xml/text.h"
-
 #include <cmath>
 #include <cstdio>
 #include <limits>
+
+#include "core/exceptions.h"
+#include "xml/text.h"
 
 namespace xunda {
 namespace {
@@ -29,7 +29,8 @@ bool TextToInt64(std::string_view text, std::int64_t& value) {
     }
     if (i >= text.size()) return false;
     // Magnitudes up to 2^63 so that the smallest value fits; hex may fill all 64 bits.
-    const std::uint64_t limit = base == 16 ? std::numeric_limits<std::uint64_t>::max() : (std::uint64_t{1} << 63);
+    const std::uint64_t limit =
+        base == 16 ? std::numeric_limits<std::uint64_t>::max() : (std::uint64_t{1} << 63);
     std::uint64_t magnitude = 0;
     for (; i < text.size(); ++i) {
         char c = text[i];
@@ -45,7 +46,8 @@ bool TextToInt64(std::string_view text, std::int64_t& value) {
         if (magnitude > (limit - digit) / base) return false;
         magnitude = magnitude * base + digit;
     }
-    if (base == 10 && !negative && magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+    if (base == 10 && !negative &&
+        magnitude > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
         return false;
     value = negative ? static_cast<std::int64_t>(0 - magnitude) : static_cast<std::int64_t>(magnitude);
     return true;
@@ -60,7 +62,8 @@ bool TextToInt32(std::string_view text, std::int32_t& value) {
     bool hex = text.find('$') != std::string_view::npos;
     if (hex && v > std::numeric_limits<std::int32_t>::max() && v <= std::numeric_limits<std::uint32_t>::max())
         v = static_cast<std::int32_t>(static_cast<std::uint32_t>(v));
-    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max()) return false;
+    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+        return false;
     value = static_cast<std::int32_t>(v);
     return true;
 }
@@ -68,7 +71,8 @@ bool TextToInt32(std::string_view text, std::int32_t& value) {
 
 std::int32_t StrToInt(std::string_view text) {
     std::int32_t v;
-    if (!TextToInt32(text, v)) throw EConvertError(std::string(1, '\'').append(text).append("' is not a valid integer value"));
+    if (!TextToInt32(text, v))
+        throw EConvertError(std::string(1, '\'').append(text).append("' is not a valid integer value"));
     return v;
 }
 
@@ -86,7 +90,8 @@ XmlDateTime EncodeXmlDateTime(int year, int month, int day, int hour, int minute
     using namespace std::chrono;
     year_month_day date{std::chrono::year(year), std::chrono::month(static_cast<unsigned>(month)),
                         std::chrono::day(static_cast<unsigned>(day))};
-    if (year < 1 || year > 9999 || month < 1 || day < 1 || !date.ok()) throw EConvertError("Invalid argument to date encode");
+    if (year < 1 || year > 9999 || month < 1 || day < 1 || !date.ok())
+        throw EConvertError("Invalid argument to date encode");
     if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59 || ms < 0 || ms > 999)
         throw EConvertError("Invalid argument to time encode");
     return local_days{date} + hours(hour) + minutes(minute) + seconds(second) + milliseconds(ms);
@@ -121,14 +126,14 @@ std::string DateTimeToIsoText(XmlDateTime value) {
     milliseconds time = value - days;
     char buf[48];
     if (time.count() == 0) {
-        std::snprintf(buf, sizeof buf, "%.4d-%.2d-%.2d", static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
-                      static_cast<unsigned>(date.day()));
+        std::snprintf(buf, sizeof buf, "%.4d-%.2d-%.2d", static_cast<int>(date.year()),
+                      static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
     } else {
         hh_mm_ss<milliseconds> t{time};
         std::snprintf(buf, sizeof buf, "%.4d-%.2d-%.2dT%.2d:%.2d:%.2d.%.3dZ", static_cast<int>(date.year()),
-                      static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()), static_cast<int>(t.hours().count()),
-                      static_cast<int>(t.minutes().count()), static_cast<int>(t.seconds().count()),
-                      static_cast<int>(t.subseconds().count()));
+                      static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                      static_cast<int>(t.hours().count()), static_cast<int>(t.minutes().count()),
+                      static_cast<int>(t.seconds().count()), static_cast<int>(t.subseconds().count()));
     }
     return buf;
 }
@@ -179,7 +184,9 @@ std::string FloatToDigitsText(int digits, bool exponent, double value) {
     if (x == 0) {
         result.append(1, '.').append(leading).append(t);
     } else if (k > x) {
-        result.append(t.substr(0, static_cast<std::size_t>(x))).append(1, '.').append(t.substr(static_cast<std::size_t>(x)));
+        result.append(t.substr(0, static_cast<std::size_t>(x)))
+            .append(1, '.')
+            .append(t.substr(static_cast<std::size_t>(x)));
     } else {
         result.append(t);
     }

@@ -3,14 +3,14 @@
 // float text and small stream helpers. None of them keeps state.
 #pragma once
 
-#include "core/stream.h"
-
 #include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "core/stream.h"
 
 namespace xunda {
 
@@ -28,9 +28,15 @@ inline constexpr auto kXmlCharClass = [] {
     for (unsigned char c : {'"', '\''}) table[c] |= xccQuote;
     return table;
 }();
-inline bool IsXmlClass(char c, std::uint8_t classes) { return kXmlCharClass[static_cast<unsigned char>(c)] & classes; }
-inline bool IsXmlBlank(char c) { return IsXmlClass(c, xccBlank); }
-inline bool IsXmlQuote(char c) { return IsXmlClass(c, xccQuote); }
+inline bool IsXmlClass(char c, std::uint8_t classes) {
+    return kXmlCharClass[static_cast<unsigned char>(c)] & classes;
+}
+inline bool IsXmlBlank(char c) {
+    return IsXmlClass(c, xccBlank);
+}
+inline bool IsXmlQuote(char c) {
+    return IsXmlClass(c, xccQuote);
+}
 
 // --- entities and quoting ---
 
@@ -92,7 +98,8 @@ XmlDateTime IsoTextToDateTime(std::string_view text);
 XmlDateTime IsoTextToDateTimeDef(std::string_view text, XmlDateTime def);
 // "YYYY-MM-DD" at midnight, else "YYYY-MM-DDTHH:NN:SS.zzzZ" (the "Z" is literal, no zone conversion).
 std::string DateTimeToIsoText(XmlDateTime value);
-XmlDateTime EncodeXmlDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0);
+XmlDateTime EncodeXmlDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                              int ms = 0);
 // value with `digits` significant digits (1..9, else Exception "Significant digits out of range"),
 // in exponent form when allowed and shorter.
 std::string FloatToDigitsText(int digits, bool exponent, double value);
@@ -101,7 +108,7 @@ std::string FloatToDigitsText(int digits, bool exponent, double value);
 
 // A memory stream holding the bytes of a text, positioned at 0.
 class XmlStringStream : public MemoryStream {
-public:
+  public:
     explicit XmlStringStream(std::string_view text = {});
     std::string DataString() const { return std::string(Bytes()); }
 };

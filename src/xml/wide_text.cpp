@@ -61,7 +61,9 @@ std::u16string Utf8TextToWide(std::string_view text) {
     return out;
 }
 
-std::string AnsiTextToUtf8(std::string_view text) { return GbkToUtf8(text); }
+std::string AnsiTextToUtf8(std::string_view text) {
+    return GbkToUtf8(text);
+}
 
 std::string Utf8TextToAnsi(std::string_view text) {
     std::u16string wide = Utf8TextToWide(text);

@@ -1,9 +1,10 @@
 // Detection, the codec streams and the buffered streams.
-#include "xml/buffered_stream.h"
 #include "xml/codec_stream.h"
-#include "xml_test_util.h"
 
 #include <gtest/gtest.h>
+
+#include "xml/buffered_stream.h"
+#include "xml_test_util.h"
 
 namespace xunda {
 namespace {
@@ -31,22 +32,35 @@ std::string ReadAll(bool utf8Inner, std::string_view bytes, bool buffered, int* 
 
 // Nothing, UCS-4 and EBCDIC (by the first bytes) and one "<" (UCS-4 by its one byte) are refused.
 TEST(XmlCodec, RefusedSources) {
-    for (std::string refused : {std::string(), std::string("<"), std::string("\0\0\xFE\xFF", 4), std::string("\xFF\xFE\0\0<\0\0\0", 8),
-                                std::string("\x4C\x6F\xA7\x94")})
-        EXPECT_EQ(ErrorOf<EStreamError>([&] { ReadAll(false, refused, true); }), "Unsupported string encoding") << refused.size();
+    for (std::string refused : {std::string(), std::string("<"), std::string("\0\0\xFE\xFF", 4),
+                                std::string("\xFF\xFE\0\0<\0\0\0", 8), std::string("\x4C\x6F\xA7\x94")})
+        EXPECT_EQ(ErrorOf<EStreamError>([&] { ReadAll(false, refused, true); }),
+                  "Unsupported string encoding")
+            << refused.size();
 }
 
 // Both ways of reading give whole characters in the inner form, in either byte order.
 TEST(XmlCodec, ReadingConvertsWholeCharacters) {
     const std::string text = "A中\u00E9\u00B7\u00FF\u0080B文\U0001F600C";
-    struct Case { std::string bytes; bool utf8Inner; std::string expected; int losses; } cases[] = {
+    struct Case {
+        std::string bytes;
+        bool utf8Inner;
+        std::string expected;
+        int losses;
+    } cases[] = {
         {test::Utf16(text, false, true), false, "A" + Utf8ToGbk("中é·") + "??B" + Utf8ToGbk("文") + "?C", 1},
         {test::Utf16(text, true, true), false, "A" + Utf8ToGbk("中é·") + "??B" + Utf8ToGbk("文") + "?C", 1},
         {test::Utf16(text, false, true), true, text, 0},
-        {test::Utf16(text, true, true) + std::string("\xD8\0\0D", 4), true, text + "\uFFFDD", 1},  // a lone surrogate
-        {"a" + Utf8ToGbk("中文") + "\xD6<b\xFF", true, "a中文?<b" + GbkToUtf8("\xFF"), 1},  // a lead byte before "<" is lost
-        {"\xEF\xBB\xBF" "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xC0\x80z", true, "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\uFFFDz", 0},
-        {"\xEF\xBB\xBF" "a\xE4\xB8\xAD\xED\xA0\x80z", false, "a\xE4\xB8\xAD\uFFFDz", 0},
+        {test::Utf16(text, true, true) + std::string("\xD8\0\0D", 4), true, text + "\uFFFDD",
+         1},  // a lone surrogate
+        {"a" + Utf8ToGbk("中文") + "\xD6<b\xFF", true, "a中文?<b" + GbkToUtf8("\xFF"),
+         1},  // a lead byte before "<" is lost
+        {"\xEF\xBB\xBF"
+         "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\xC0\x80z",
+         true, "a\xC3\xA9\xE4\xB8\xAD\xF0\x9F\x98\x80\uFFFDz", 0},
+        {"\xEF\xBB\xBF"
+         "a\xE4\xB8\xAD\xED\xA0\x80z",
+         false, "a\xE4\xB8\xAD\uFFFDz", 0},
         {std::string("ab\0cd", 5), false, "ab", 0},  // a NUL ends the data
         {"x\xD6\xD0\x80y", false, "x\xD6\xD0\x80y", 0},
     };
@@ -77,7 +91,9 @@ TEST(XmlCodec, WritingMarksAndConversions) {
     EXPECT_EQ(Written(false, xe8Bit, gbk), gbk);
     EXPECT_EQ(Written(true, xe8Bit, "<中é\xF0\x9F\x98\x80>"), gbk.substr(0, gbk.size() - 1) + "?>");
     EXPECT_EQ(Written(true, xeUtf16Be, "a\xF0\x9F\x98\x80"), std::string("\xFE\xFF\0a\xD8\x3D\xDE\x00", 8));
-    EXPECT_EQ(Written(true, xeUtf16Le, "a\xF0\x9F\x98\x80"), std::string("\xFF\xFE" "a\0\x3D\xD8\x00\xDE", 8));
+    EXPECT_EQ(Written(true, xeUtf16Le, "a\xF0\x9F\x98\x80"), std::string("\xFF\xFE"
+                                                                         "a\0\x3D\xD8\x00\xDE",
+                                                                         8));
     EXPECT_EQ(Written(true, xeUtf8, "<中>"), "\xEF\xBB\xBF<中>");
     EXPECT_EQ(Written(true, xe8Bit, "a\xE4\xB8<b"), "a?<b");  // a sequence cut short keeps what follows
     EXPECT_EQ(ErrorOf<EStreamError>([] { Written(false, xeUcs4Be, "<"); }), "Unsupported string encoding");
@@ -100,7 +116,8 @@ TEST(XmlBufferedStreams, PagesBlocksAndTheEnd) {
     EXPECT_EQ(got, bytes.substr(65530, 20));
     buffered.Seek(-5, SeekOrigin::End);
     EXPECT_EQ(buffered.Read(got.data(), 20), 5u);
-    for (std::int64_t outside : {std::int64_t(bytes.size()), std::int64_t(bytes.size()) + 100, std::int64_t(-1)}) {
+    for (std::int64_t outside :
+         {std::int64_t(bytes.size()), std::int64_t(bytes.size()) + 100, std::int64_t(-1)}) {
         buffered.Seek(outside, SeekOrigin::Beginning);
         EXPECT_EQ(buffered.Read(got.data(), 1), 0u);
     }

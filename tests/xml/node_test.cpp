@@ -1,9 +1,9 @@
 // The node tree: attributes, children, names, copies and byte blocks.
-#include "xml_test_util.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
+
+#include "xml_test_util.h"
 
 namespace xunda {
 namespace {
@@ -14,9 +14,12 @@ TEST(XmlNode, Attributes) {
     XmlNode row;
     row.ReadFromString("<row id = \"7\" name='a&amp;b' bare=x q='it''s' d=\"&#x4E2D;\"/>");
     std::vector<std::string> lines;
-    for (int i = -1; i <= 5; ++i) lines.push_back(std::string(row.GetAttributeName(i)) + "=" + row.GetAttributeValue(i) + " " + row.GetAttributePair(i));
-    EXPECT_EQ(lines, (std::vector<std::string>{"= ", "id=7 id=\"7\"", "name=a&b name='a&amp;b'", "bare=x bare=x", "q=it's q='it''s'",
-                                                "d=" + Utf8ToGbk("中") + " d=\"&#x4E2D;\"", "= "}));
+    for (int i = -1; i <= 5; ++i)
+        lines.push_back(std::string(row.GetAttributeName(i)) + "=" + row.GetAttributeValue(i) + " " +
+                        row.GetAttributePair(i));
+    EXPECT_EQ(lines, (std::vector<std::string>{"= ", "id=7 id=\"7\"", "name=a&b name='a&amp;b'",
+                                               "bare=x bare=x", "q=it's q='it''s'",
+                                               "d=" + Utf8ToGbk("中") + " d=\"&#x4E2D;\"", "= "}));
     EXPECT_EQ(row.ReadAttributeInteger("ID", 0) + row.ReadAttributeInt64("missing", -3), 4);
     EXPECT_EQ(row.ReadAttributeString("missing", "def"), "def");
     XmlNode node;
@@ -27,7 +30,8 @@ TEST(XmlNode, Attributes) {
     node.WriteAttributeString("b", "1", "");
     node.WriteAttributeInteger("B", 2, 0);
     node.WriteAttributeFloat("f", 0.25, 0);
-    EXPECT_EQ(node.Attributes(), (std::vector<std::string>{"a=\"x&lt;y\"", "a=\"&quot;q&apos;\"", "b=\"2\"", "f=\".25\""}));
+    EXPECT_EQ(node.Attributes(),
+              (std::vector<std::string>{"a=\"x&lt;y\"", "a=\"&quot;q&apos;\"", "b=\"2\"", "f=\".25\""}));
 }
 
 TEST(XmlNode, SortedAttributes) {
@@ -35,7 +39,8 @@ TEST(XmlNode, SortedAttributes) {
     doc.SortedAttributes = true;
     XmlNode* root = doc.GetRoot();
     for (const char* name : {"b", "A", "c", "c", "\xB0\x61", "\xB0\x41", "a"}) root->AttributeAdd(name, "1");
-    EXPECT_EQ(root->Attributes(), (std::vector<std::string>{"A=\"1\"", "b=\"1\"", "c=\"1\"", "\xB0\x41=\"1\"", "\xB0\x61=\"1\""}));
+    EXPECT_EQ(root->Attributes(), (std::vector<std::string>{"A=\"1\"", "b=\"1\"", "c=\"1\"", "\xB0\x41=\"1\"",
+                                                            "\xB0\x61=\"1\""}));
     root->WriteAttributeString("a", "9", "");
     EXPECT_EQ(root->GetAttributePair(0), "A=\"9\"");
     // A parsed tag gives the same list as adding its lines one by one: the first of equal lines stays.
@@ -45,9 +50,15 @@ TEST(XmlNode, SortedAttributes) {
 
 // Names fold ASCII case at character starts only: the trail byte of 癆 (B0 41) and 癮 (B0 61) is no letter.
 TEST(XmlNode, NamesFoldCaseAtCharacterStartsOnly) {
-    struct Case { bool utf8; std::string a, b; bool same; } cases[] = {
-        {false, "\xB0\x41", "\xB0\x61", false}, {false, "\xB0\x41X", "\xB0\x41x", true},
-        {false, "aB\xB0\x41", "Ab\xB0\x41", true}, {true, "中A", "中a", true}, {false, "a", "ab", false}};
+    struct Case {
+        bool utf8;
+        std::string a, b;
+        bool same;
+    } cases[] = {{false, "\xB0\x41", "\xB0\x61", false},
+                 {false, "\xB0\x41X", "\xB0\x41x", true},
+                 {false, "aB\xB0\x41", "Ab\xB0\x41", true},
+                 {true, "中A", "中a", true},
+                 {false, "a", "ab", false}};
     for (const Case& c : cases) {
         XmlDocument doc;
         doc.Utf8Strings = c.utf8;
@@ -70,8 +81,9 @@ TEST(XmlNode, ChildrenAddFindAndRemove) {
     root.NodesByName("row", &rows);  // the list is emptied first
     EXPECT_TRUE(rows.Count() == 3 && rows.GetItems(2) == root.GetNodes(3));
     EXPECT_EQ(ErrorOf<EListError>([&] { rows.GetItems(3); }), "List index out of bounds (3)");
-    std::vector<int> found = {root.NodeIndexByName("other"), root.NodeIndexByNameFrom("row", 2), root.NodeIndexByNameFrom("row", 4),
-                              root.NodeIndexByNameFrom("row", -5), root.NodeFindOrCreate("new")->GetTreeDepth()};
+    std::vector<int> found = {root.NodeIndexByName("other"), root.NodeIndexByNameFrom("row", 2),
+                              root.NodeIndexByNameFrom("row", 4), root.NodeIndexByNameFrom("row", -5),
+                              root.NodeFindOrCreate("new")->GetTreeDepth()};
     EXPECT_EQ(found, (std::vector<int>{2, 3, -1, 0, 1}));
     auto appended = XmlNode::CreateName(&doc, "end"), refused = XmlNode::CreateName(&doc, "far");
     XmlNode* inserted = root.NodeInsert(5, appended);  // at count: appends
@@ -97,7 +109,8 @@ TEST(XmlNode, ChildrenAddFindAndRemove) {
     root.NodeDelete(3);
     EXPECT_EQ(root.WriteToString(), "<><ROW/><Row/><new/></>");
     EXPECT_EQ(ErrorOf<Exception>([&] { root.SetName("a b"); }), "Illegal character in node name \"a b\"");
-    for (const char* bad : {"x\ty", "x\ny", "x\ry"}) EXPECT_THROW(XmlNode::CreateName(nullptr, bad), Exception);
+    for (const char* bad : {"x\ty", "x\ny", "x\ry"})
+        EXPECT_THROW(XmlNode::CreateName(nullptr, bad), Exception);
     root.SetTag(5);
     root.Clear();
     EXPECT_TRUE(root.IsClear() && root.Tag() == 5);
@@ -139,16 +152,22 @@ TEST(XmlNode, ByteBlocks) {
     XmlNode loose;  // without a document: hex
     loose.BufferWrite(bytes, 3);
     EXPECT_EQ(loose.Value(), "00050A");
-    struct Case { XmlBinaryFormat format; const char* value; int length; };  // -1: an error
-    for (const Case& c : {Case{xbfBase64, node->Value().c_str(), 57}, Case{xbfHex, " 00 05\r\n0A ", 3}, Case{xbfHex, "ABC", -1},
-                          Case{xbfBase64, "QUI=", 2}, Case{xbfBase64, "QQ==", 1}, Case{xbfBase64, "QUJD", 3}, Case{xbfBase64, "QQ=", -1}}) {
+    struct Case {
+        XmlBinaryFormat format;
+        const char* value;
+        int length;
+    };  // -1: an error
+    for (const Case& c : {Case{xbfBase64, node->Value().c_str(), 57}, Case{xbfHex, " 00 05\r\n0A ", 3},
+                          Case{xbfHex, "ABC", -1}, Case{xbfBase64, "QUI=", 2}, Case{xbfBase64, "QQ==", 1},
+                          Case{xbfBase64, "QUJD", 3}, Case{xbfBase64, "QQ=", -1}}) {
         doc.BinaryFormat = c.format;
         std::string value = c.value;
         node->SetValue(value);
         if (c.length >= 0)
             EXPECT_EQ(node->BufferLength(), static_cast<std::size_t>(c.length)) << c.value;
         else
-            EXPECT_EQ(ErrorOf<EFilerError>([&] { node->BufferLength(); }), "Error while calculating streamlength");
+            EXPECT_EQ(ErrorOf<EFilerError>([&] { node->BufferLength(); }),
+                      "Error while calculating streamlength");
     }
 }
 

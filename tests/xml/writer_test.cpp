@@ -1,7 +1,7 @@
 // The node writer's layouts, round trips, and the typed values.
-#include "xml_test_util.h"
-
 #include <gtest/gtest.h>
+
+#include "xml_test_util.h"
 
 namespace xunda {
 namespace {
@@ -37,7 +37,8 @@ TEST(XmlWriter, EveryKindRoundTrips) {
     const std::string text =
         "<?xml version=\"1.0\" encoding=\"GBK\"?>\n<?xml-stylesheet href=\"a.xsl\"?>\n<!--c-->\n"
         "<!DOCTYPE r SYSTEM \"r.dtd\" [<!ELEMENT r ANY><!ENTITY e \"v\"><!-x>]>\n<?pi data?>\n"
-        "<r a=\"2 &amp; more\" q='it&apos;s \"x\"'><![CDATA[<raw>]]><row c=\"0\"><t>a&lt;b</t><d><er z=\"1\"/></d></row><e/></r>\n";
+        "<r a=\"2 &amp; more\" q='it&apos;s \"x\"'><![CDATA[<raw>]]><row c=\"0\"><t>a&lt;b</t><d><er "
+        "z=\"1\"/></d></row><e/></r>\n";
     XmlDocument doc;
     doc.ReadFromString(text);
     EXPECT_EQ(doc.WriteToString(), text);
@@ -54,8 +55,9 @@ TEST(XmlWriter, EveryKindRoundTrips) {
 
 // Mixed content gets no added breaks or indentation, so writing what was read gives the same text.
 TEST(XmlWriter, MixedContentRoundTripsInReadableLayouts) {
-    const char* bodies[] = {"<r>text<a/>tail</r>", "<r>t<a>x<b/>y</a>z</r>", "<r><a>in</a>between<b/>after</r>",
-                            "<r>a<!--c-->b</r>", "<r>a<a/></r>", "<r>x<a><b/>y</a></r>"};
+    const char* bodies[] = {
+        "<r>text<a/>tail</r>", "<r>t<a>x<b/>y</a>z</r>", "<r><a>in</a>between<b/>after</r>",
+        "<r>a<!--c-->b</r>",   "<r>a<a/></r>",           "<r>x<a><b/>y</a></r>"};
     for (XmlLayout layout : {xlReadableCrLf, xlReadableLf}) {
         for (const char* body : bodies) {
             XmlDocument doc;
@@ -69,7 +71,8 @@ TEST(XmlWriter, MixedContentRoundTripsInReadableLayouts) {
     XmlDocument doc;
     doc.Layout = xlReadableCrLf;
     doc.ReadFromString("<r><p>one <b><i/></b> three</p><q/></r>");
-    EXPECT_EQ(doc.WriteToString(), "<r>\r\n  <p>one <b>\r\n      <i/>\r\n    </b> three</p>\r\n  <q/>\r\n</r>\r\n");
+    EXPECT_EQ(doc.WriteToString(),
+              "<r>\r\n  <p>one <b>\r\n      <i/>\r\n    </b> three</p>\r\n  <q/>\r\n</r>\r\n");
 }
 
 TEST(XmlWriter, TypedValues) {
@@ -90,22 +93,35 @@ TEST(XmlWriter, TypedValues) {
     doc.FloatExponent = false;
     n->WriteFloat("f", 0.00012345, 0);
     n->WriteString("s", "again", "");  // the child of that name is reused
-    EXPECT_EQ(n->WriteToString(), "<><s>again</s><i>-5</i><big>1099511627776</big><b>True</b><y>yes</y><h>$00FF</h><col>$FF00000F</col>"
-                                  "<d>2023-07-01T08:30:00.000Z</d><w>" + Utf8ToGbk("宽字符") + "</w><font><Name>SimSun</Name>"
-                                  "<Color>$00123456</Color><Size>9</Size><Bold>True</Bold><Italic>False</Italic><Underline>True</Underline>"
-                                  "<Strikeout>False</Strikeout></font><f>.000123</f></>");
-    std::vector<std::int64_t> read = {n->ReadInt64("big", 0), n->ReadInteger("big", 9), n->ReadInteger("h", 0), n->ReadColor("col", 0),
-                                      n->ReadBool("b", false) + n->ReadBool("y", false), n->ReadFont("font").Size, n->ReadFont("font").Underline};
-    EXPECT_EQ(read, (std::vector<std::int64_t>{1LL << 40, 9, 255, -16777201, 2, 9, 1}));  // "big" does not fit 32 bits
+    EXPECT_EQ(
+        n->WriteToString(),
+        "<><s>again</s><i>-5</i><big>1099511627776</big><b>True</b><y>yes</y><h>$00FF</h><col>$FF00000F</col>"
+        "<d>2023-07-01T08:30:00.000Z</d><w>" +
+            Utf8ToGbk("宽字符") +
+            "</w><font><Name>SimSun</Name>"
+            "<Color>$00123456</Color><Size>9</Size><Bold>True</Bold><Italic>False</Italic><Underline>True</"
+            "Underline>"
+            "<Strikeout>False</Strikeout></font><f>.000123</f></>");
+    std::vector<std::int64_t> read = {n->ReadInt64("big", 0),
+                                      n->ReadInteger("big", 9),
+                                      n->ReadInteger("h", 0),
+                                      n->ReadColor("col", 0),
+                                      n->ReadBool("b", false) + n->ReadBool("y", false),
+                                      n->ReadFont("font").Size,
+                                      n->ReadFont("font").Underline};
+    EXPECT_EQ(read, (std::vector<std::int64_t>{1LL << 40, 9, 255, -16777201, 2, 9,
+                                               1}));  // "big" does not fit 32 bits
     EXPECT_EQ(n->ReadFloat("f", 0), 0.000123);
     EXPECT_EQ(n->ReadDateTime("d", XmlDateTime{}), when);
     EXPECT_EQ(n->ReadWidestring("w", u"") + n->ReadWidestring("missing", u"默认"), u"宽字符默认");
     doc.Utf8Strings = true;  // 16-bit text is written and read by one family: a malformed text is refused
-    EXPECT_TRUE(n->ToWidestring("a\xC3") == Utf8TextToWide("a\xC3") && n->ToWidestring(n->FromWidestring(u"a\xD800")) == u"a\uFFFD");
+    EXPECT_TRUE(n->ToWidestring("a\xC3") == Utf8TextToWide("a\xC3") &&
+                n->ToWidestring(n->FromWidestring(u"a\xD800")) == u"a\uFFFD");
     doc.Utf8Strings = false;
     EXPECT_THROW(n->ReadColor("s", 0), EConvertError);
     XmlPen pen = n->ReadPen("none");
-    EXPECT_EQ(std::vector<int>({pen.Color, pen.Mode, pen.Style, pen.Width, n->ReadBrush("none").Color}), std::vector<int>({0, 4, 0, 1, 0xFFFFFF}));
+    EXPECT_EQ(std::vector<int>({pen.Color, pen.Mode, pen.Style, pen.Width, n->ReadBrush("none").Color}),
+              std::vector<int>({0, 4, 0, 1, 0xFFFFFF}));
     n->WriteString("empty", "", "x");
     EXPECT_EQ(n->ReadString("empty", "x"), "");  // an empty value is no default
     doc.WriteDefaults = false;
@@ -115,7 +131,8 @@ TEST(XmlWriter, TypedValues) {
     n->WriteAttributeInteger("zero", 0, 0);
     n->WritePen("pen", XmlPen{0, 0, 0, 0});
     EXPECT_EQ(n->WriteToString(), "<><pen/></>");
-    EXPECT_EQ(n->ReadPen("pen").Width + n->ReadPen("pen").Mode, 5);  // left out: read back as the reader's defaults
+    EXPECT_EQ(n->ReadPen("pen").Width + n->ReadPen("pen").Mode,
+              5);  // left out: read back as the reader's defaults
 }
 
 }  // namespace

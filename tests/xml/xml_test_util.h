@@ -1,12 +1,12 @@
 // Helpers of the XML tests: bodies as memory streams, loading them, and the messages of failures.
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include "core/codepage.h"
 #include "core/exceptions.h"
 #include "xml/document.h"
-
-#include <functional>
-#include <string>
 
 namespace xunda::test {
 
@@ -41,7 +41,8 @@ inline std::string FilerErrorOf(std::string_view bytes) {
 // The UTF-16 bytes of a UTF-8 text, with or without a byte-order mark.
 inline std::string Utf16(std::string_view utf8, bool bigEndian, bool bom) {
     std::string out = !bom ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (char16_t u : Utf8ToUtf16(utf8)) out += bigEndian ? std::string{char(u >> 8), char(u)} : std::string{char(u), char(u >> 8)};
+    for (char16_t u : Utf8ToUtf16(utf8))
+        out += bigEndian ? std::string{char(u >> 8), char(u)} : std::string{char(u), char(u >> 8)};
     return out;
 }
 

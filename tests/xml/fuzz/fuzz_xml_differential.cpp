@@ -4,15 +4,15 @@
 //    character cut by a piece boundary somewhere): the same characters, positions and seeks back;
 //  - a document loaded from the bytes as UTF-8 and as UTF-16 in either byte order, each with its
 //    mark: the same tree, or the same error.
-#include "core/exceptions.h"
-#include "core/unicode.h"
-#include "xml/codec_stream.h"
-#include "xml/document.h"
-
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
+
+#include "core/exceptions.h"
+#include "core/unicode.h"
+#include "xml/codec_stream.h"
+#include "xml/document.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Feeds arbitrary bytes to the document load; the first byte picks the settings (text form,
 // dropped comments, strict checks, sorted attributes, layout). Only the model's own exceptions may
 // leave the load and the writes that follow it.
+#include <cstdint>
+
 #include "core/exceptions.h"
 #include "xml/document.h"
-
-#include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
