@@ -1,7 +1,6 @@
 #include "ui/shell/about_page.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -9,6 +8,7 @@
 #include <QPushButton>
 #include <filesystem>
 
+#include "core/file_write.h"
 #include "core/paths.h"
 #include "platform/autostart.h"
 #include "store/account_clear.h"
@@ -133,8 +133,9 @@ void AboutPage::InstallDefaultSounds() {
         return;  // the rows then keep their files empty, as without defaults
     }
     for (const SoundRow& row : rows_) {
-        QFile file(QString::fromStdString((WaveDir() / row.defaultFile).string()));
-        if (file.open(QIODevice::WriteOnly)) file.write(row.wav());
+        const QByteArray wav = row.wav();
+        WriteWholeFile(WaveDir() / row.defaultFile,
+                       std::string_view(wav.constData(), static_cast<std::size_t>(wav.size())));
     }
 }
 
