@@ -1,8 +1,7 @@
 #include "subscriptions/broadcast.h"
 
-#include <strings.h>
-
 #include "core/ports.h"
+#include "core/text_util.h"
 #include "store/database.h"
 #include "store/sql_text.h"
 #include "subscriptions/categories.h"
@@ -38,9 +37,7 @@ std::vector<std::string> ListedMobs(Database& db, const RowPager& grid) {
         [&mobs](const RowValues& row) {
             if (!row[0]) return;
             const std::string_view mob = *row[0];
-            if (mobs.empty() || mobs.back().size() != mob.size() ||
-                strncasecmp(mobs.back().data(), mob.data(), mob.size()) != 0)
-                mobs.emplace_back(mob);
+            if (mobs.empty() || !EqualsNoCase(mobs.back(), mob)) mobs.emplace_back(mob);
         });
     return mobs;
 }
