@@ -25,11 +25,13 @@ MobsMemo::MobsMemo(Shell& shell, QPlainTextEdit* memo, QGroupBox* group)
 }
 
 QString MobLines(const std::vector<std::string>& mobs) {
-    QString lines;
-    lines.reserve(static_cast<qsizetype>(mobs.size() * 12));
-    for (const std::string& mob : mobs)
-        (lines += QString::fromUtf8(mob.data(), static_cast<qsizetype>(mob.size()))) += u'\n';
-    return lines;
+    // Joined first and converted once: a million conversions of one number each take far longer.
+    std::size_t size = 0;
+    for (const std::string& mob : mobs) size += mob.size() + 1;
+    std::string lines;
+    lines.reserve(size);
+    for (const std::string& mob : mobs) (lines += mob) += '\n';
+    return QString::fromUtf8(lines.data(), static_cast<qsizetype>(lines.size()));
 }
 
 void MobsMemo::Change() {
