@@ -122,8 +122,10 @@ std::size_t XmlCodecStream::DecodeUtf8Source(std::string_view raw, bool last) {
             const std::size_t at = ends_.size();
             text_.insert(text_.end(), raw.data() + i, raw.data() + plain);
             ends_.resize(at + plain - i);
-            std::int32_t* outEnds = ends_.data() + at - i;
-            for (std::size_t k = i; k < plain; ++k) outEnds[k] = offset + static_cast<std::int32_t>(k + 1);
+            std::int32_t end = offset + static_cast<std::int32_t>(i);  // counted in 32 bits: four a step
+            for (std::int32_t *out = ends_.data() + at, *stop = ends_.data() + ends_.size(); out < stop;
+                 ++out)
+                *out = ++end;
             i = plain;
             continue;
         }
