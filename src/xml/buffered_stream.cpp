@@ -15,23 +15,34 @@ XmlBufferedReadStream::XmlBufferedReadStream(std::unique_ptr<Stream> source)
 void XmlBufferedReadStream::LoadPage(std::int64_t page) {
     pageIndex_ = page;
     pageStart_ = page * kPageSize;
-    pageSize_ = std::clamp<std::int64_t>(source_->Size() - pageStart_, 0, kPageSize);
-    if (pageSize_ > 0) {
-        source_->SetPosition(pageStart_);
-        std::size_t got = 0;
-        while (got < static_cast<std::size_t>(pageSize_)) {
-            std::size_t n = source_->Read(buffer_.get() + got, static_cast<std::size_t>(pageSize_) - got);
-            if (n == 0) break;
-            got += n;
-        }
-        pageSize_ = static_cast<std::int64_t>(got);
+    pageSize_ = static_cast<std::int64_t>(ReadSource(pageStart_, buffer_.get(), kPageSize));
+}
+
+std::size_t XmlBufferedReadStream::ReadSource(std::int64_t start, char* into, std::size_t most) {
+    const auto size = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(source_->Size() - start, 0, static_cast<std::int64_t>(most)));
+    if (size == 0) return 0;
+    source_->SetPosition(start);
+    std::size_t got = 0;
+    while (got < size) {
+        std::size_t n = source_->Read(into + got, size - got);
+        if (n == 0) break;
+        got += n;
     }
+    return got;
 }
 
 std::size_t XmlBufferedReadStream::Read(void* buffer, std::size_t count) {
     if (position_ < 0) return 0;
     std::size_t done = 0;
     while (done < count) {
+        if (count - done >= static_cast<std::size_t>(kPageSize)) {
+            // a page or more asked for: straight from the source, without the copy through the block
+            const std::size_t n = ReadSource(position_, static_cast<char*>(buffer) + done, count - done);
+            done += n;
+            position_ += static_cast<std::int64_t>(n);
+            break;
+        }
         std::int64_t page = position_ / kPageSize;
         if (page != pageIndex_) LoadPage(page);
         std::int64_t offset = position_ - pageStart_;

@@ -30,6 +30,8 @@ class XmlBufferedReadStream : public Stream {
 
   private:
     void LoadPage(std::int64_t page);
+    // Reads at most `most` bytes of the source from `start` on into `into`; returns how many came.
+    std::size_t ReadSource(std::int64_t start, char* into, std::size_t most);
 
     std::unique_ptr<Stream> owned_;
     Stream* source_;

@@ -116,6 +116,10 @@ TEST(XmlBufferedStreams, PagesBlocksAndTheEnd) {
     EXPECT_EQ(got, bytes.substr(65530, 20));
     buffered.Seek(-5, SeekOrigin::End);
     EXPECT_EQ(buffered.Read(got.data(), 20), 5u);
+    std::string large(2 * 65536, '\0');  // a page or more at once, up to the end
+    buffered.Seek(100, SeekOrigin::Beginning);
+    EXPECT_EQ(buffered.Read(large.data(), large.size()), bytes.size() - 100);
+    EXPECT_TRUE(large.substr(0, bytes.size() - 100) == bytes.substr(100));
     for (std::int64_t outside :
          {std::int64_t(bytes.size()), std::int64_t(bytes.size()) + 100, std::int64_t(-1)}) {
         buffered.Seek(outside, SeekOrigin::Beginning);
