@@ -13,9 +13,6 @@
 
 namespace xunda {
 
-class Database;
-class Prompts;
-
 class MailboxHost : public AccountHost {
   public:
     // Asks for a file and exports a list's rows to it (pSaveDbGrid).

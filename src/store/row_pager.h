@@ -8,8 +8,8 @@
 // asks for the database anew (it is replaced on a change of account). A row deleted after its
 // rowid was read reads as empty.
 //
-// A listing that takes long to read is read whole on a worker by Read (which touches nothing the
-// pager shows) and then shown by Show on the thread that shows the pager.
+// OpenBusy reads a listing that may take long whole on a worker (touching nothing the pager shows)
+// and then shows it on the thread that shows the pager.
 //
 //     RowPager grid([&] -> Database& { return shell.db(); }, columns);
 //     grid.Open({"mt_bak", "corpID=" + SqlInt(corpID), "mtTime DESC"});
@@ -31,7 +31,6 @@
 namespace xunda {
 
 class AccountHost;
-class Database;
 
 // A listing: "SELECT * FROM <table> [WHERE <where>] [ORDER BY <orderBy>] [LIMIT <limit>]".
 struct ListQuery {
@@ -51,27 +50,12 @@ class RowPager {
     // Read's count of rows for every row of a listing.
     static constexpr std::size_t kEveryRow = static_cast<std::size_t>(-1);
 
-    // A listing as read from the database, ready to be shown.
-    struct Listing {
-        ListQuery query;
-        std::size_t rows = 0;           // the rows asked for
-        std::int64_t lastRowid = 0;     // the table's rows past it came after the listing
-        std::vector<std::int64_t> ids;  // the rowids of the first rows, in list order
-        bool more = false;              // rows past `ids` may follow
-        bool ok = false;                // false: a statement failed (reported by the runner)
-    };
-
     RowPager(std::function<Database&()> db, std::vector<GridColumn> columns,
              std::size_t blockRows = kBlockRows);
 
-    // Lists the rows of `query` (Show of Read with the rows of one block). False when its statement
+    // Lists the rows of `query` (its first block). False when its statement
     // failed (reported by the runner): the list is then empty.
     bool Open(ListQuery query);
-    // Reads the listing of `query`: the rowids of its first `rows` rows. Any thread; the pager is
-    // left as it is.
-    Listing Read(ListQuery query, std::size_t rows) const;
-    // Lists the rows of a listing Read gave; false when its reading failed (the list is then empty).
-    bool Show(Listing listing);
     // Lists every row of `query`, read by `host`'s RunBusy behind the busy window showing `text`:
     // the listing of a search, which may take long.
     bool OpenBusy(AccountHost& host, const std::string& text, ListQuery query);
@@ -113,6 +97,22 @@ class RowPager {
     }
 
   private:
+    // A listing as read from the database, ready to be shown.
+    struct Listing {
+        ListQuery query;
+        std::size_t rows = 0;           // the rows asked for
+        std::int64_t lastRowid = 0;     // the table's rows past it came after the listing
+        std::vector<std::int64_t> ids;  // the rowids of the first rows, in list order
+        bool more = false;              // rows past `ids` may follow
+        bool ok = false;                // false: a statement failed (reported by the runner)
+    };
+
+    // Reads the listing of `query`: the rowids of its first `rows` rows. Any thread; the pager is
+    // left as it is.
+    Listing Read(ListQuery query, std::size_t rows) const;
+    // Lists the rows of a listing Read gave; false when its reading failed (the list is then empty).
+    bool Show(Listing listing);
+
     struct Block {
         std::size_t first = 0;                          // the block's first row
         std::vector<std::optional<std::string>> cells;  // rows x names_, in list order

@@ -5,15 +5,11 @@
 #include "store/database.h"
 #include "store/sql_text.h"
 #include "subscriptions/broadcast.h"
+#include "subscriptions/subscribers.h"
 
 namespace xunda {
 
 namespace {
-
-const std::vector<GridColumn> kColumns = {
-    {"手机号码", "mob"},    {"订阅类别", "msgType"},       {"正常发送", "dgstatus", true},
-    {"订阅时间", "dgtime"}, {"订阅到期时间", "dgTimeout"},
-};
 
 // " AND (<field>>='<from>' AND <field><'<the day after to>')".
 std::string Within(const char* field, const DayRange& range) {
@@ -24,7 +20,7 @@ std::string Within(const char* field, const DayRange& range) {
 }  // namespace
 
 SubscriptionSearch::SubscriptionSearch(AccountHost& host)
-    : host_(host), grid_([&host]() -> Database& { return host.db(); }, kColumns) {}
+    : host_(host), grid_([&host]() -> Database& { return host.db(); }, SubscriberList::OrderColumns()) {}
 
 std::string SubscriptionSearch::Caption() const {
     return "查询结果(" + std::to_string(grid_.RowCount()) + ")";
