@@ -58,9 +58,8 @@ void MsgForm::SetText(const std::string& text) {
 }
 
 void MsgForm::ShowOnGui(const QString& text) {
-    ++depth_;
     msg_->setText(text);
-    if (mainWindow_) {
+    if (depth_++ == 0 && mainWindow_) {  // a nested show keeps what the first one held
         HoldInput(true);
         move(mainWindow_->geometry().center() - rect().center());
     }
