@@ -100,8 +100,7 @@ TEST(XmlWriter, TypedValues) {
             Utf8ToGbk("宽字符") +
             "</w><font><Name>SimSun</Name>"
             "<Color>$00123456</Color><Size>9</Size><Bold>True</Bold><Italic>False</Italic><Underline>True</"
-            "Underline>"
-            "<Strikeout>False</Strikeout></font><f>.000123</f></>");
+            "Underline><Strikeout>False</Strikeout></font><f>.000123</f></>");
     std::vector<std::int64_t> read = {n->ReadInt64("big", 0),
                                       n->ReadInteger("big", 9),
                                       n->ReadInteger("h", 0),

@@ -79,8 +79,7 @@ TEST_F(MailboxPagesTest, HistorySearchesANumberAndExportsToTheChosenFile) {
 TEST_F(MailboxPagesTest, HistoryListsOneBlockFirstAndTheRestWhenScrolledToTheEnd) {
     Exec(
         "INSERT INTO mt_bak (corpID, mob, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM "
-        "n "
-        "WHERE i<300) SELECT 10001, 13800000000+i, '2026-11-01 10:00:00' FROM n");
+        "n WHERE i<300) SELECT 10001, 13800000000+i, '2026-11-01 10:00:00' FROM n");
     auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
     EXPECT_EQ(page->Group()->title(), QStringLiteral("历史短信(300)"));
     EXPECT_EQ(page->Grid()->model()->rowCount(), static_cast<int>(RowPager::kBlockRows));

@@ -20,19 +20,16 @@ class LayoutTest : public ShellTest, public ::testing::WithParamInterface<QSize>
     void SetUp() override {
         ShellTest::SetUp();
         ASSERT_TRUE(Login());
-        for (const char* sql : {"INSERT INTO mt_bak (corpID, mob, mtTime, mstatus, msg, mtID, flag) VALUES "
-                                "(10001, '13800000001', "
-                                "'2026-11-01 10:00:00', '0', "
-                                "'尊敬的客户您好,您的订单已发货,请注意查收。祝您生活愉快!', 880000001, 1)",
-                                "INSERT INTO mobs (corpID, mob, userName, bir) VALUES (10001, '13800000001', "
-                                "'王小明', '1990-05-07 "
-                                "00:00:00')",
-                                "INSERT INTO mobOrder (corpID, mob, msgType, dgTime, dgTimeOut) VALUES "
-                                "(10001, '13800000001', '天气', "
-                                "'2026-11-01 10:00:00', '2027-11-01 00:00:00')",
-                                "INSERT INTO lastSendMobs (corpID, mob) WITH RECURSIVE n(i) AS (SELECT 1 "
-                                "UNION ALL SELECT i+1 FROM n "
-                                "WHERE i<12) SELECT 10001, 13800000000+i FROM n"})
+        for (const char* sql :
+             {"INSERT INTO mt_bak (corpID, mob, mtTime, mstatus, msg, mtID, flag) VALUES "
+              "(10001, '13800000001', '2026-11-01 10:00:00', '0', "
+              "'尊敬的客户您好,您的订单已发货,请注意查收。祝您生活愉快!', 880000001, 1)",
+              "INSERT INTO mobs (corpID, mob, userName, bir) VALUES (10001, '13800000001', "
+              "'王小明', '1990-05-07 00:00:00')",
+              "INSERT INTO mobOrder (corpID, mob, msgType, dgTime, dgTimeOut) VALUES "
+              "(10001, '13800000001', '天气', '2026-11-01 10:00:00', '2027-11-01 00:00:00')",
+              "INSERT INTO lastSendMobs (corpID, mob) WITH RECURSIVE n(i) AS (SELECT 1 "
+              "UNION ALL SELECT i+1 FROM n WHERE i<12) SELECT 10001, 13800000000+i FROM n"})
             ASSERT_TRUE(main->db().pAdoCom(sql)) << sql;
         main->resize(GetParam());
         main->show();

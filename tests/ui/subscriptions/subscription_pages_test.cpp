@@ -132,8 +132,7 @@ TEST_F(SubscriptionPagesTest, BroadcastRecordsTheCategoriesConfirmedOnTheBulkPag
     Exec("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B'), (10001,'C')");
     Exec(
         "INSERT INTO mobOrder (corpID,mob,msgType,dgTimeOut) SELECT 10001, column1, column2, '2999-01-01' "
-        "FROM"
-        " (VALUES ('13900000009','A'), ('13800000008','B'), ('13900000009','B'), ('13700000007','C'))");
+        "FROM (VALUES ('13900000009','A'), ('13800000008','B'), ('13900000009','B'), ('13700000007','C'))");
     auto* page = Open<MobOrderPage>("手机订阅关系处理", "mobOrder");
     auto* send = qobject_cast<SendSmsPage*>(main->FindPage(QStringLiteral("sendSmsPage")));
     ASSERT_TRUE(page && send);
@@ -189,8 +188,7 @@ TEST_F(SubscriptionPagesTest, SearchPageTicksTheFiltersTheUserChangesAndSendsEac
     Exec("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B')");
     Exec(
         "INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'13900000009','A'), "
-        "(10001,'13900000009','B'),"
-        " (10001,'13900000009','C'), (10001,'13800000008','A')");
+        "(10001,'13900000009','B'), (10001,'13900000009','C'), (10001,'13800000008','A')");
     auto* page = Open<MobPage>("手机订阅内容查询", "mob");
     ASSERT_NE(page, nullptr);
     for (QCheckBox* box : {page->cSearchMob(), page->cSearchStatus(), page->cSearchMsgType(),
