@@ -7,9 +7,6 @@
 #include <vector>
 
 namespace xunda {
-namespace {
-
-constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
 
 std::uint32_t U32(std::string_view bytes, std::size_t at) {
     if (at > bytes.size() || bytes.size() - at < 4) throw std::runtime_error("compound file cut short");
@@ -22,6 +19,10 @@ std::uint16_t U16(std::string_view bytes, std::size_t at) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data() + at);
     return static_cast<std::uint16_t>(b[0] | b[1] << 8);
 }
+
+namespace {
+
+constexpr std::uint32_t kEndOfChain = 0xFFFFFFFE;
 
 // Sectors of the file (after its header) or of the mini stream, and the table linking them.
 struct SectorSpace {

@@ -34,23 +34,18 @@ std::string CellText(const FreeXL_CellValue& cell) {
 // What libfreexl reserves for each cell of the size a sheet declares, when it opens the file.
 constexpr std::uint64_t kReservedBytesPerCell = 16;
 
-std::uint16_t U16At(std::string_view bytes, std::size_t at) {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                      static_cast<unsigned char>(bytes[at + 1]) << 8);
-}
-
 // The cells the sizes declared by the workbook stream's DIMENSIONS records add up to, over every
 // sheet: what libfreexl reserves before a single cell is read.
 std::uint64_t DeclaredCells(std::string_view stream) {
     std::uint64_t cells = 0;
     for (std::size_t at = 0; at + 4 <= stream.size();) {
-        const std::uint16_t id = U16At(stream, at), length = U16At(stream, at + 2);
+        const std::uint16_t id = U16(stream, at), length = U16(stream, at + 2);
         const std::string_view body = stream.substr(at + 4, length);
         at += 4 + length;
         if (id == 0x0200 && body.size() >= 14)  // BIFF8: 32-bit rows
-            cells += (U16At(body, 4) | std::uint64_t{U16At(body, 6)} << 16) * U16At(body, 10);
+            cells += (U16(body, 4) | std::uint64_t{U16(body, 6)} << 16) * U16(body, 10);
         else if ((id == 0x0200 && body.size() >= 10) || (id == 0x0000 && body.size() >= 8))  // earlier BIFF
-            cells += std::uint64_t{U16At(body, 2)} * U16At(body, 6);
+            cells += std::uint64_t{U16(body, 2)} * U16(body, 6);
     }
     return cells;
 }
