@@ -56,7 +56,7 @@ bool XmlCodecStream::Decode() {
         raw_.resize(held + got);
         sourceEnded_ = got == 0;
         const std::size_t used = DecodeRaw(std::string_view(raw_.data(), raw_.size()), sourceEnded_);
-        raw_.erase(raw_.begin(), raw_.begin() + static_cast<std::ptrdiff_t>(used));
+        raw_.EraseFront(used);
         rawStart_ += static_cast<std::int64_t>(used);
     }
     nul_ = FindNul(pos_);
@@ -70,7 +70,7 @@ void XmlCodecStream::DropDelivered() {
     for (std::size_t i = from; i < ends_.size(); ++i)
         ends_[i - from] = static_cast<std::int32_t>(ends_[i] + shift);
     ends_.resize(ends_.size() - from);
-    text_.erase(text_.begin(), text_.begin() + static_cast<std::ptrdiff_t>(from));
+    text_.EraseFront(from);
     pos_ -= from;
     if (lossAt_ != std::string::npos) lossAt_ -= from;
     base_ = rawStart_;
@@ -84,9 +84,8 @@ std::size_t XmlCodecStream::FindNul(std::size_t from) const {
 }
 
 void XmlCodecStream::Put(std::string_view bytes, std::size_t end) {
-    text_.insert(text_.end(), bytes.begin(), bytes.end());
-    ends_.insert(ends_.end(), bytes.size(),
-                 static_cast<std::int32_t>(rawStart_ - base_ + static_cast<std::int64_t>(end)));
+    text_.append(bytes.data(), bytes.size());
+    ends_.append(bytes.size(), static_cast<std::int32_t>(rawStart_ - base_ + static_cast<std::int64_t>(end)));
 }
 
 void XmlCodecStream::PutCodePoint(char32_t cp, std::size_t end) {
@@ -120,7 +119,7 @@ std::size_t XmlCodecStream::DecodeUtf8Source(std::string_view raw, bool last) {
             asIs ? raw.size() : AsciiEnd(raw, i);  // characters of one byte each: one copy
         if (plain > i) {
             const std::size_t at = ends_.size();
-            text_.insert(text_.end(), raw.data() + i, raw.data() + plain);
+            text_.append(raw.data() + i, plain - i);
             ends_.resize(at + plain - i);
             std::int32_t end = offset + static_cast<std::int32_t>(i);  // counted in 32 bits: four a step
             for (std::int32_t *out = ends_.data() + at, *stop = ends_.data() + ends_.size(); out < stop;

@@ -15,6 +15,7 @@
 #include "core/stream.h"
 #include "xml/attribute_lines.h"
 #include "xml/child_list.h"
+#include "xml/node_pool.h"
 #include "xml/text.h"
 
 namespace xunda {
@@ -97,6 +98,8 @@ class XmlNode {
                                                     std::string_view value);
     static std::unique_ptr<XmlNode> CreateType(XmlDocument* document, XmlNodeKind kind);
     ~XmlNode();
+    static void* operator new(std::size_t size) { return node_pool::Allocate(size); }
+    static void operator delete(void* node, std::size_t size) { node_pool::Free(node, size); }
     XmlNode(const XmlNode&) = delete;
     XmlNode& operator=(const XmlNode&) = delete;
 

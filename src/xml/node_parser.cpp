@@ -206,7 +206,7 @@ bool SplitAttributes(std::string_view text, std::size_t start, std::size_t close
     std::size_t tokenStart = start;
     for (std::size_t i = start; i < close; ++i) {
         const char ch = text[i];
-        const std::uint8_t kind = kXmlCharClass[static_cast<unsigned char>(ch)];
+        const std::uint8_t kind = kXmlCharClass[static_cast<unsigned char>(ch)] & (xccBlank | xccQuote);
         if (kind == 0) continue;
         if (kind & xccQuote) {  // straight to the closing quote, or to the end when there is none
             const void* closing = std::memchr(text.data() + i + 1, ch, close - i - 1);
@@ -262,11 +262,51 @@ struct ElementSink {
     }
 };
 
+// A start tag of the plain form `name attr="value" ... >` (or "/>"), as a data reply writes them,
+// read in one pass from the decoded run after its "<": the name into `name`, the name="value"
+// lines into the empty `attributes`, with the same result as reading the tag text and splitting
+// it. Returns the characters taken through the ">", or 0 with nothing changed when the tag is of
+// another form or goes on past the run.
+std::size_t ReadPlainStartTag(std::string_view run, std::string& name, XmlAttributeLines& attributes,
+                              bool& empty) {
+    const char* const begin = run.data();
+    const char* const end = begin + run.size();
+    auto nameEnd = [end](const char* p) {
+        while (p < end && kXmlCharClass[static_cast<unsigned char>(*p)] == 0) ++p;
+        return p;
+    };
+    const char* p = nameEnd(begin);
+    const std::string_view tagName(begin, static_cast<std::size_t>(p - begin));
+    while (!tagName.empty() && p < end) {
+        if (*p == '>' || (*p == '/' && p + 1 < end && p[1] == '>')) {
+            empty = *p == '/';
+            name.assign(tagName);
+            return static_cast<std::size_t>(p - begin) + (empty ? 2 : 1);
+        }
+        if (!IsXmlBlank(*p)) break;  // a name or a value without a blank before what follows
+        while (++p < end && IsXmlBlank(*p)) {
+        }
+        if (p == end || *p == '>' || *p == '/') continue;
+        const char* const line = p;
+        p = nameEnd(p);
+        if (p == line || end - p < 2 || *p != '=' || !IsXmlQuote(p[1])) break;
+        const void* closing = std::memchr(p + 2, p[1], static_cast<std::size_t>(end - p - 2));
+        if (!closing) break;
+        p = static_cast<const char*>(closing) + 1;
+        attributes.push_back(std::string_view(line, static_cast<std::size_t>(p - line)));
+    }
+    attributes.clear();
+    return 0;
+}
+
 }  // namespace
 
+bool NodeParser::SortsAttributes(const XmlNode& node) {
+    return node.document_ && node.document_->SortedAttributes;
+}
+
 void NodeParser::ParseTag(XmlNode& node, std::string_view text) {
-    const bool sorted = node.document_ && node.document_->SortedAttributes;
-    if (node.kind_ == xnkElement && node.attributes_.empty() && !sorted) {
+    if (node.kind_ == xnkElement && node.attributes_.empty() && !SortsAttributes(node)) {
         ElementSink sink{node.name_, node.attributes_};
         SplitAttributes(text, 0, text.size(), sink);
         if (!sink.named) Fail("Missing element name");
@@ -345,6 +385,15 @@ void NodeParser::ReadBody(XmlNode& node, XmlSurplusReader& reader, const XmlTagR
         case xnkElement:
         case xnkDeclaration:
         case xnkStylesheet: {
+            bool empty = false;
+            if (row.kind == xnkElement && node.attributes_.empty() && !SortsAttributes(node)) {
+                if (std::size_t taken =
+                        ReadPlainStartTag(reader.PeekRun(), node.name_, node.attributes_, empty)) {
+                    reader.TakeRun(taken);
+                    if (!NodeCreated(node) && !empty) ReadContent(node, reader, depth);
+                    return;
+                }
+            }
             std::string_view text;
             bool closed;
             if (row.closing.size() == 1) {
@@ -353,7 +402,7 @@ void NodeParser::ReadBody(XmlNode& node, XmlSurplusReader& reader, const XmlTagR
                 closed = ReadStringFromStreamUntil(reader, row.closing, tag_, true);
                 text = tag_;
             }
-            bool empty = row.kind == xnkElement && text.ends_with('/');
+            empty = row.kind == xnkElement && text.ends_with('/');
             if (empty) text.remove_suffix(1);
             ParseTag(node, text);
             // A reply cut off inside a start tag is no complete document.

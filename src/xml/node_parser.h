@@ -72,6 +72,8 @@ class NodeParser {
     void ReadBody(XmlNode& node, XmlSurplusReader& reader, const XmlTagRow& row, int depth);
     void ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth);
     void ParseTag(XmlNode& node, std::string_view text);
+    // The node's document keeps attributes sorted.
+    static bool SortsAttributes(const XmlNode& node);
     // Fires OnNodeCreated; true when a handler stopped the parse.
     bool NodeCreated(XmlNode& node);
     void NodeCompleted(XmlNode& node);

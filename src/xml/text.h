@@ -19,13 +19,15 @@ using XmlDateTime = std::chrono::local_time<std::chrono::milliseconds>;
 
 // Character classes of the parser, one table lookup each.
 enum XmlCharClass : std::uint8_t {
-    xccBlank = 1,  // tab, line feed, carriage return, blank
-    xccQuote = 2,  // double and single quote
+    xccBlank = 1,    // tab, line feed, carriage return, blank
+    xccQuote = 2,    // double and single quote
+    xccTagMark = 4,  // "=", "/" and ">": in a start tag they end a name
 };
 inline constexpr auto kXmlCharClass = [] {
     std::array<std::uint8_t, 256> table{};
     for (unsigned char c : {'\t', '\n', '\r', ' '}) table[c] |= xccBlank;
     for (unsigned char c : {'"', '\''}) table[c] |= xccQuote;
+    for (unsigned char c : {'=', '/', '>'}) table[c] |= xccTagMark;
     return table;
 }();
 inline bool IsXmlClass(char c, std::uint8_t classes) {

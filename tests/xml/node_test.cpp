@@ -1,7 +1,10 @@
 // The node tree: attributes, children, names, copies and byte blocks.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <fstream>
+#include <thread>
 
 #include "xml_test_util.h"
 
@@ -114,6 +117,23 @@ TEST(XmlNode, ChildrenAddFindAndRemove) {
     root.SetTag(5);
     root.Clear();
     EXPECT_TRUE(root.IsClear() && root.Tag() == 5);
+}
+
+// Nodes made by the thousand on one thread and freed on another give their memory back.
+TEST(XmlNode, TheMemoryOfFreedNodesGoesBack) {
+    auto residentMiB = [] {
+        long pages = 0, resident = 0;
+        std::ifstream("/proc/self/statm") >> pages >> resident;
+        return resident * sysconf(_SC_PAGESIZE) / (1 << 20);
+    };
+    std::vector<std::unique_ptr<XmlNode>> nodes;
+    nodes.reserve(200000);
+    std::thread([&] {
+        while (nodes.size() < nodes.capacity()) nodes.push_back(XmlNode::CreateName(nullptr, "row"));
+    }).join();
+    const long full = residentMiB();
+    nodes.clear();
+    EXPECT_LT(residentMiB(), full - 30);
 }
 
 TEST(XmlNode, AssignCopiesTheSubtree) {

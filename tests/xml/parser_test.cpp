@@ -25,6 +25,16 @@ TEST(XmlParser, ElementsAttributesAndWhitespace) {
                                                "\"h\"", "i='j"}));
     ParseAttributes("   ", 0, 3, untouched);
     EXPECT_EQ(untouched, std::vector<std::string>{"kept"});
+    // A start tag read from the decoded text in one pass reads as its split text does (a string
+    // stream has no codec: the parser reads every tag character by character).
+    for (const char* tag :
+         {"<t a=\"1\" b='2'/>", "<t  a = \"1\" />", "<t a=\"1\"bc=\"2\"/>", "<t =\"x\"/>", "<t a=x/>",
+          "<t a=\"1\"/ ></t>", "<t/u></t/u>", "<t a/b=\"1\"/>", "<t a=\"&gt;>\" b=\"\"\t>\r\n</t>"}) {
+        XmlDocument decoded, direct;
+        LoadBytes(decoded, tag);
+        direct.ReadFromString(tag);
+        EXPECT_EQ(decoded.WriteToString(), direct.WriteToString()) << tag;
+    }
 }
 
 // Text before the first child is the value, after a child a character data node; a carriage return

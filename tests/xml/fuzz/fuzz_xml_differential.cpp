@@ -3,7 +3,8 @@
 //  - the codec over the whole source and over a source that gives a few bytes per read (every
 //    character cut by a piece boundary somewhere): the same characters, positions and seeks back;
 //  - a document loaded from the bytes as UTF-8 and as UTF-16 in either byte order, each with its
-//    mark: the same tree, or the same error.
+//    mark, and read from the UTF-8 text by a parser without a codec (character by character,
+//    never from decoded runs): the same tree, or the same error.
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -74,6 +75,17 @@ std::string Load(std::string_view bytes) {
     return doc.WriteToString();
 }
 
+std::string Read(const std::string& text) {
+    XmlDocument doc;
+    doc.Utf8Strings = true;
+    try {
+        doc.ReadFromString(text);
+    } catch (const Exception& e) {
+        return e.what();
+    }
+    return doc.WriteToString();
+}
+
 std::string Utf16Bytes(std::u16string_view units, bool bigEndian) {
     std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (char16_t u : units) {
@@ -99,7 +111,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::u16string units = Utf8ToUtf16(bytes, BadInput::Replace);
     if (units.empty() || units[0] == 0) return 0;  // a UTF-16 mark alone or before a NUL reads as UCS-4
-    const std::string utf8 = Load("\xEF\xBB\xBF" + Utf16ToUtf8(units, BadInput::Replace));
+    const std::string text = Utf16ToUtf8(units, BadInput::Replace);
+    const std::string utf8 = Load("\xEF\xBB\xBF" + text);
+    if (text.find('\0') == std::string::npos) Check(utf8 == Read(text));  // the codec ends the data at a NUL
     Check(utf8 == Load(Utf16Bytes(units, false)));
     Check(utf8 == Load(Utf16Bytes(units, true)));
     return 0;
