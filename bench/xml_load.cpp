@@ -44,9 +44,7 @@ std::string ToUtf16(const std::string& ascii) {
 }
 
 std::size_t WalkOurs(const std::string& bytes) {
-    xunda::MemoryStream body;
-    body.Write(bytes.data(), bytes.size());
-    body.SetPosition(0);
+    xunda::ViewStream body(bytes);  // as the gateway reads a reply's body
     xunda::XmlDocument doc;
     doc.LoadFromStream(body);
     xunda::XmlNodeList rows;

@@ -46,6 +46,29 @@ std::int64_t Stream::CopyFrom(Stream& source, std::int64_t count) {
     return count;
 }
 
+namespace {
+
+// Reading and seeking within bytes in memory.
+std::size_t ReadBytes(std::string_view bytes, std::int64_t& position, void* buffer, std::size_t count) {
+    const auto size = static_cast<std::int64_t>(bytes.size());
+    if (position >= size) return 0;
+    const auto n =
+        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), size - position));
+    std::memcpy(buffer, bytes.data() + position, n);
+    position += static_cast<std::int64_t>(n);
+    return n;
+}
+
+std::int64_t SeekBytes(std::size_t size, std::int64_t& position, std::int64_t offset, SeekOrigin origin) {
+    const std::int64_t base = origin == SeekOrigin::Beginning ? 0
+                              : origin == SeekOrigin::Current ? position
+                                                              : static_cast<std::int64_t>(size);
+    position = std::max<std::int64_t>(0, base + offset);
+    return position;
+}
+
+}  // namespace
+
 // --- MemoryStream ---
 
 MemoryStream::MemoryStream(MemoryStream&& other) noexcept {
@@ -61,13 +84,7 @@ MemoryStream& MemoryStream::operator=(MemoryStream&& other) noexcept {
 }
 
 std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
-    std::int64_t size = Size();
-    if (position_ >= size) return 0;
-    std::size_t n =
-        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(count), size - position_));
-    std::memcpy(buffer, data_.get() + position_, n);
-    position_ += static_cast<std::int64_t>(n);
-    return n;
+    return ReadBytes(Bytes(), position_, buffer, count);
 }
 
 std::size_t MemoryStream::Write(const void* buffer, std::size_t count) {
@@ -86,11 +103,17 @@ std::size_t MemoryStream::Write(const void* buffer, std::size_t count) {
 }
 
 std::int64_t MemoryStream::Seek(std::int64_t offset, SeekOrigin origin) {
-    std::int64_t base = origin == SeekOrigin::Beginning ? 0
-                        : origin == SeekOrigin::Current ? position_
-                                                        : Size();
-    position_ = std::max<std::int64_t>(0, base + offset);
-    return position_;
+    return SeekBytes(size_, position_, offset, origin);
+}
+
+// --- ViewStream ---
+
+std::size_t ViewStream::Read(void* buffer, std::size_t count) {
+    return ReadBytes(bytes_, position_, buffer, count);
+}
+
+std::int64_t ViewStream::Seek(std::int64_t offset, SeekOrigin origin) {
+    return SeekBytes(bytes_.size(), position_, offset, origin);
 }
 
 void MemoryStream::SetSize(std::int64_t size) {

@@ -1,4 +1,5 @@
-// Byte streams: the abstract Stream, a growable MemoryStream and a FileStream over a POSIX file.
+// Byte streams: the abstract Stream, a growable MemoryStream, a ViewStream reading bytes held
+// elsewhere and a FileStream over a POSIX file.
 //
 // Positions and sizes are 64-bit byte offsets. Read and Write move as many bytes as they can and
 // return that count (0 at the end of the data); ReadBuffer and WriteBuffer insist on the whole count
@@ -82,6 +83,22 @@ class MemoryStream : public Stream {
     std::unique_ptr<char, FreeBytes> data_;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
+    std::int64_t position_ = 0;
+};
+
+// Reads bytes that stay their owner's (they outlive the stream) without copying them first; writes
+// take nothing. Seeks as MemoryStream's do.
+class ViewStream : public Stream {
+  public:
+    explicit ViewStream(std::string_view bytes) : bytes_(bytes) {}
+
+    std::size_t Read(void* buffer, std::size_t count) override;
+    std::size_t Write(const void*, std::size_t) override { return 0; }
+    std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
+    std::int64_t Size() override { return static_cast<std::int64_t>(bytes_.size()); }
+
+  private:
+    std::string_view bytes_;
     std::int64_t position_ = 0;
 };
 

@@ -11,9 +11,7 @@ int ReadDataReply(std::string_view body, FieldList& fields, int& colCount, int& 
     fields.clear();
     colCount = 0;
     rowCount = 0;
-    MemoryStream stream;
-    stream.WriteBuffer(body.data(), body.size());
-    stream.SetPosition(0);
+    ViewStream stream(body);
     XmlDocument doc;
     doc.Utf8Strings = true;
     doc.LoadFromStream(stream);

@@ -1,4 +1,4 @@
-// MemoryStream and FileStream.
+// MemoryStream, ViewStream and FileStream.
 #include "core/stream.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +31,20 @@ TEST(MemoryStream, WritesPastTheEndGrowAndZeroTheGap) {
         expected += piece;
     }
     EXPECT_EQ(grown.Bytes(), expected);
+}
+
+TEST(ViewStream, ReadsAndSeeksWithinTheBytesAndTakesNoWrites) {
+    const std::string bytes = "0123456789";
+    ViewStream s(bytes);
+    char buf[8] = {};
+    EXPECT_EQ(s.Read(buf, 4), 4u);
+    EXPECT_EQ(s.Seek(-3, SeekOrigin::End), 7);
+    EXPECT_EQ(s.Read(buf + 4, 8), 3u);  // only what is left
+    EXPECT_EQ(std::string(buf, 7), "0123789");
+    EXPECT_EQ(s.Read(buf, 1), 0u);
+    EXPECT_EQ(s.Seek(-100, SeekOrigin::Current), 0);
+    EXPECT_THROW(s.WriteBuffer("x", 1), EStreamError);
+    EXPECT_EQ(s.Size(), 10);
 }
 
 TEST(Streams, CopyLoadAndSaveThroughAFile) {
