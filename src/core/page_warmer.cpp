@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <system_error>
 
+#include "core/huge_pages.h"
+
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it
 #endif
@@ -26,6 +28,7 @@ PageWarmer::PageWarmer(std::span<char> memory) {
     const std::uintptr_t begin = (first + page - 1) / page * page;
     const std::uintptr_t end = (first + memory.size()) / page * page;
     if (begin >= end) return;
+    AdviseHugePages(memory);  // one first touch per 2 MiB where the system has huge pages
     try {
         thread_ = std::thread(&PageWarmer::Run, this, reinterpret_cast<char*>(begin), end - begin);
     } catch (const std::system_error&) {

@@ -7,11 +7,12 @@
 #include <cstdint>
 #include <new>
 
+#include "core/huge_pages.h"
+
 namespace xunda::node_pool {
 namespace {
 
-// A slab is one huge page where the system has them: a large parse then touches one page per
-// 2 MiB of nodes rather than one per 4 KiB.
+// A slab is one huge page where the system has them.
 constexpr std::size_t kSlabSize = std::size_t{2} << 20;
 constexpr std::size_t kSlotAlign = 16;
 // Counted into a slab's balance while its thread still hands out its slots, so that frees alone
@@ -36,7 +37,7 @@ Slab* MapSlab(bool huge) {
     if (aligned > start) munmap(mapped, aligned - start);
     munmap(reinterpret_cast<void*>(aligned + kSlabSize), start + kSlabSize - aligned);
     void* memory = reinterpret_cast<void*>(aligned);
-    if (huge) madvise(memory, kSlabSize, MADV_HUGEPAGE);
+    if (huge) AdviseHugePages({static_cast<char*>(memory), kSlabSize});
     // Slots not handed out yet, and slots freed, are out of bounds for the address checker.
     ASAN_POISON_MEMORY_REGION(static_cast<char*>(memory) + sizeof(Slab), kSlabSize - sizeof(Slab));
     return new (memory) Slab;
