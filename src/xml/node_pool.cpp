@@ -12,41 +12,48 @@
 namespace xunda::node_pool {
 namespace {
 
-// A slab is one huge page where the system has them.
-constexpr std::size_t kSlabSize = std::size_t{2} << 20;
+// Slabs start on 2 MiB boundaries, so that a slot finds its slab by its address. A large slab is
+// one huge page where the system has them; a small one keeps a reader that frees its nodes as it
+// goes (or a thread that makes a few) to little memory.
+constexpr std::size_t kAlign = std::size_t{2} << 20;
+constexpr std::size_t kLargeSlab = kAlign;
+constexpr std::size_t kSmallSlab = std::size_t{256} << 10;
 constexpr std::size_t kSlotAlign = 16;
 // Counted into a slab's balance while its thread still hands out its slots, so that frees alone
 // cannot bring it to zero before then.
 constexpr std::int64_t kHanding = std::int64_t{1} << 40;
 
 struct alignas(kSlotAlign) Slab {
-    std::atomic<std::int64_t> balance{kHanding};  // kHanding + slots handed out - slots freed
+    // kHanding - slots freed while its thread hands out slots, then slots handed out - slots freed
+    std::atomic<std::int64_t> balance{kHanding};
+    std::size_t size;
 };
 
 Slab* SlabOf(void* slot) {
-    return reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(slot) & ~(kSlabSize - 1));
+    return reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(slot) & ~(kAlign - 1));
 }
 
-// A slab aligned to its size, so that a slot finds its slab by its address. Only `huge` slabs ask
-// for huge pages: a thread that makes a few nodes keeps to the pages it touches.
-Slab* MapSlab(bool huge) {
-    void* mapped = mmap(nullptr, 2 * kSlabSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+Slab* MapSlab(std::size_t size) {
+    void* mapped = mmap(nullptr, 2 * kAlign, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) throw std::bad_alloc();
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = (start + kSlabSize - 1) & ~(kSlabSize - 1);
+    const std::uintptr_t aligned = (start + kAlign - 1) & ~(kAlign - 1);
     if (aligned > start) munmap(mapped, aligned - start);
-    munmap(reinterpret_cast<void*>(aligned + kSlabSize), start + kSlabSize - aligned);
-    void* memory = reinterpret_cast<void*>(aligned);
-    if (huge) AdviseHugePages({static_cast<char*>(memory), kSlabSize});
+    munmap(reinterpret_cast<void*>(aligned + size), start + 2 * kAlign - aligned - size);
+    char* memory = reinterpret_cast<char*>(aligned);
+    if (size == kLargeSlab) AdviseHugePages({memory, size});
     // Slots not handed out yet, and slots freed, are out of bounds for the address checker.
-    ASAN_POISON_MEMORY_REGION(static_cast<char*>(memory) + sizeof(Slab), kSlabSize - sizeof(Slab));
-    return new (memory) Slab;
+    ASAN_POISON_MEMORY_REGION(memory + sizeof(Slab), size - sizeof(Slab));
+    Slab* slab = new (memory) Slab;
+    slab->size = size;
+    return slab;
 }
 
 void Release(Slab* slab) {
+    const std::size_t size = slab->size;
     slab->~Slab();
-    ASAN_UNPOISON_MEMORY_REGION(slab, kSlabSize);  // the addresses may be mapped again by others
-    munmap(slab, kSlabSize);
+    ASAN_UNPOISON_MEMORY_REGION(slab, size);  // the addresses may be mapped again by others
+    munmap(slab, size);
 }
 
 void Settle(Slab* slab, std::int64_t amount) {
@@ -59,7 +66,6 @@ struct Handing {
     char* next = nullptr;
     char* end = nullptr;
     std::int64_t handed = 0;
-    bool filledOne = false;  // the thread has used up a slab: it makes nodes by the thousand
 
     ~Handing() { Retire(); }
     void Retire() {
@@ -67,11 +73,13 @@ struct Handing {
         slab = nullptr;
     }
     void Refill() {
-        filledOne = filledOne || slab != nullptr;
+        // A slab filled while most of its nodes stay is a large document being built: the next one
+        // is large.
+        const bool building = slab && kHanding - slab->balance.load(std::memory_order_relaxed) < handed / 2;
         Retire();
-        slab = MapSlab(filledOne);
+        slab = MapSlab(building ? kLargeSlab : kSmallSlab);
         next = reinterpret_cast<char*>(slab) + sizeof(Slab);
-        end = reinterpret_cast<char*>(slab) + kSlabSize;
+        end = reinterpret_cast<char*>(slab) + slab->size;
         handed = 0;
     }
 };
