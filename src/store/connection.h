@@ -40,6 +40,11 @@ class Connection {
     // masked) and the error text, as one notice. While a transaction is open the notice is held
     // back until End: no box may stand while the file is locked. Nothing while `quiet`.
     void Report(Prompts& prompts, std::string_view sql, std::string_view error);
+    // A statement that failed: reported, and the transaction it ran in (if any) is lost.
+    void Fail(Prompts& prompts, std::string_view sql, std::string_view error) {
+        Report(prompts, sql, error);
+        if (depth > 0) failed = true;
+    }
     // The outermost transaction of Database::Transaction and BulkWriter: BEGIN IMMEDIATE (a failure
     // is reported, false) and its end, committed when `commit` and COMMIT succeeds, else rolled
     // back; the held reports are shown after it. End returns whether it committed.

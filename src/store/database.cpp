@@ -257,16 +257,14 @@ bool Database::StepRows(std::string_view sql, const std::function<void(sqlite3_s
     std::string error;
     sqlite3_stmt* stmt = c.failed ? nullptr : c.PrepareOne(sql, error);
     if (!stmt) {
-        if (!c.failed) c.Report(prompts(), sql, error);
-        if (c.depth > 0) c.failed = true;
+        if (!c.failed) c.Fail(prompts(), sql, error);
         return false;
     }
     prepared(stmt);
     int rc;
     while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) row(stmt);
     if (rc != SQLITE_DONE) {
-        c.Report(prompts(), sql, sqlite3_errmsg(c.Handle()));
-        if (c.depth > 0) c.failed = true;
+        c.Fail(prompts(), sql, sqlite3_errmsg(c.Handle()));
     }
     sqlite3_finalize(stmt);
     return rc == SQLITE_DONE;
@@ -290,8 +288,7 @@ bool Database::pAdoCom(std::string_view sql) {
         sqlite3_finalize(stmt);
         if (rc == SQLITE_DONE) return true;
     }
-    c.Report(prompts(), sql, error);
-    if (c.depth > 0) c.failed = true;
+    c.Fail(prompts(), sql, error);
     return false;
 }
 
@@ -345,9 +342,7 @@ int Database::Changes() {
 bool Database::ChangeRows(std::string_view sql) {
     if (!pAdoCom(sql)) return false;
     if (Changes() > 0) return true;
-    Connection& c = Conn();
-    c.Report(prompts(), sql, "no row changed: the row is gone or was changed since it was listed");
-    if (c.depth > 0) c.failed = true;
+    Conn().Fail(prompts(), sql, "no row changed: the row is gone or was changed since it was listed");
     return false;
 }
 
