@@ -7,6 +7,7 @@
 //    never from decoded runs): the same tree, or the same error.
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -61,29 +62,25 @@ std::string Trace(Stream& source, bool utf8Inner) {
     return trace;
 }
 
-std::string Load(std::string_view bytes) {
-    MemoryStream body;
-    body.Write(bytes.data(), bytes.size());
-    body.SetPosition(0);
+// The tree a document reads (UTF-8 strings), or the error it raises.
+std::string TreeOrError(const std::function<void(XmlDocument&)>& read) {
     XmlDocument doc;
     doc.Utf8Strings = true;
     try {
-        doc.LoadFromStream(body);
+        read(doc);
     } catch (const Exception& e) {
         return e.what();
     }
     return doc.WriteToString();
 }
 
+std::string Load(std::string_view bytes) {
+    ViewStream body(bytes);
+    return TreeOrError([&](XmlDocument& doc) { doc.LoadFromStream(body); });
+}
+
 std::string Read(const std::string& text) {
-    XmlDocument doc;
-    doc.Utf8Strings = true;
-    try {
-        doc.ReadFromString(text);
-    } catch (const Exception& e) {
-        return e.what();
-    }
-    return doc.WriteToString();
+    return TreeOrError([&](XmlDocument& doc) { doc.ReadFromString(text); });
 }
 
 std::string Utf16Bytes(std::u16string_view units, bool bigEndian) {
