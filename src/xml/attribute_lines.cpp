@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
+#include <stdexcept>
 
 namespace xunda {
 
@@ -21,19 +23,21 @@ void XmlAttributeLines::Release() {
 }
 
 void XmlAttributeLines::Grow(std::size_t textSize, std::size_t count, bool exact) {
-    std::size_t needed = (textSize + 7) / 8 * 8 + count * sizeof(std::size_t);
+    const std::size_t needed = Room(textSize, count);
+    if (needed > std::numeric_limits<Offset>::max() / 2) throw std::length_error("attributes too long");
     Block* grown = LocalBlock();
     std::size_t capacity = kLocalCapacity;
     if (block_ || needed > kLocalCapacity) {
-        capacity = exact || !block_ ? needed : std::max(needed, block_->capacity * 2);
+        capacity =
+            exact || !block_ ? needed : std::max<std::size_t>(needed, block_->capacity * std::size_t{2});
         grown = static_cast<Block*>(::operator new(sizeof(Block) + capacity));
     }
     grown->count = block_ ? block_->count : 0;
     grown->textSize = block_ ? block_->textSize : 0;
-    grown->capacity = capacity;
+    grown->capacity = static_cast<Offset>(capacity);
     if (block_) {
         std::memcpy(reinterpret_cast<char*>(grown + 1), Text(), block_->textSize);
-        std::size_t endsBytes = block_->count * sizeof(std::size_t);
+        std::size_t endsBytes = block_->count * sizeof(Offset);
         std::memcpy(reinterpret_cast<char*>(grown + 1) + capacity - endsBytes,
                     reinterpret_cast<char*>(EndsBase()) - endsBytes, endsBytes);
     }
@@ -44,7 +48,7 @@ void XmlAttributeLines::Grow(std::size_t textSize, std::size_t count, bool exact
 void XmlAttributeLines::AppendToLast(std::string_view more) {
     Reserve(block_->textSize + more.size(), block_->count);
     std::memcpy(Text() + block_->textSize, more.data(), more.size());
-    block_->textSize += more.size();
+    block_->textSize += static_cast<Offset>(more.size());
     End(block_->count - 1) = block_->textSize;
 }
 
@@ -56,8 +60,9 @@ void XmlAttributeLines::Replace(std::size_t index, std::string_view line) {
     Reserve(block_->textSize - (oldEnd - begin) + line.size(), block_->count);
     std::memmove(Text() + newEnd, Text() + oldEnd, tail);
     if (!line.empty()) std::memcpy(Text() + begin, line.data(), line.size());
-    block_->textSize = newEnd + tail;
-    for (std::size_t i = index; i < block_->count; ++i) End(i) = End(i) - oldEnd + newEnd;
+    block_->textSize = static_cast<Offset>(newEnd + tail);
+    for (std::size_t i = index; i < block_->count; ++i)
+        End(i) = static_cast<Offset>(End(i) - oldEnd + newEnd);
 }
 
 void XmlAttributeLines::Insert(std::size_t index, std::string_view line) {
@@ -67,10 +72,10 @@ void XmlAttributeLines::Insert(std::size_t index, std::string_view line) {
     std::size_t begin = index == 0 ? 0 : End(index - 1);
     std::memmove(Text() + begin + line.size(), Text() + begin, textSize - begin);
     if (!line.empty()) std::memcpy(Text() + begin, line.data(), line.size());
-    block_->textSize = textSize + line.size();
-    block_->count = count + 1;
-    for (std::size_t i = count; i > index; --i) End(i) = End(i - 1) + line.size();
-    End(index) = begin + line.size();
+    block_->textSize = static_cast<Offset>(textSize + line.size());
+    block_->count = static_cast<Offset>(count + 1);
+    for (std::size_t i = count; i > index; --i) End(i) = static_cast<Offset>(End(i - 1) + line.size());
+    End(index) = static_cast<Offset>(begin + line.size());
 }
 
 void XmlAttributeLines::Erase(std::size_t index) {
@@ -90,9 +95,9 @@ void XmlAttributeLines::AssignFrom(const XmlAttributeLines& other, std::size_t f
     Release();
     Reserve(textSize, count, true);
     std::memcpy(Text(), other.Text() + skip, textSize);
-    block_->textSize = textSize;
-    block_->count = count;
-    for (std::size_t i = 0; i < count; ++i) End(i) = other.End(first + i) - skip;
+    block_->textSize = static_cast<Offset>(textSize);
+    block_->count = static_cast<Offset>(count);
+    for (std::size_t i = 0; i < count; ++i) End(i) = static_cast<Offset>(other.End(first + i) - skip);
 }
 
 }  // namespace xunda

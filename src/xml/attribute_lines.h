@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
@@ -30,8 +31,8 @@ class XmlAttributeLines {
         const std::size_t textSize = block_ ? block_->textSize : 0;
         Reserve(textSize + line.size(), count + 1);
         if (!line.empty()) std::memcpy(Text() + textSize, line.data(), line.size());
-        block_->textSize = textSize + line.size();
-        block_->count = count + 1;
+        block_->textSize = static_cast<Offset>(textSize + line.size());
+        block_->count = static_cast<Offset>(count + 1);
         End(count) = block_->textSize;
     }
     // Extends the last line.
@@ -49,25 +50,29 @@ class XmlAttributeLines {
     void Release();
 
   private:
+    // Sizes and offsets within a block: 32 bits keep the block inside a node small.
+    using Offset = std::uint32_t;
     struct Block {
-        std::size_t count;
-        std::size_t textSize;
-        std::size_t capacity;  // bytes after the header, a multiple of 8
+        Offset count;
+        Offset textSize;
+        Offset capacity;  // bytes after the header, a multiple of sizeof(Offset)
     };
+    static constexpr std::size_t Room(std::size_t textSize, std::size_t count) {
+        return (textSize + sizeof(Offset) - 1) / sizeof(Offset) * sizeof(Offset) + count * sizeof(Offset);
+    }
     char* Text() const { return reinterpret_cast<char*>(block_ + 1); }
-    std::size_t* EndsBase() const { return reinterpret_cast<std::size_t*>(Text() + block_->capacity); }
-    std::size_t& End(std::size_t index) const { return EndsBase()[-1 - static_cast<std::ptrdiff_t>(index)]; }
+    Offset* EndsBase() const { return reinterpret_cast<Offset*>(Text() + block_->capacity); }
+    Offset& End(std::size_t index) const { return EndsBase()[-1 - static_cast<std::ptrdiff_t>(index)]; }
     // Makes room for a text of textSize bytes and count lines; `exact` sizes a new heap block to fit.
     void Reserve(std::size_t textSize, std::size_t count, bool exact = false) {
-        if (!block_ || (textSize + 7) / 8 * 8 + count * sizeof(std::size_t) > block_->capacity)
-            Grow(textSize, count, exact);
+        if (!block_ || Room(textSize, count) > block_->capacity) Grow(textSize, count, exact);
     }
     void Grow(std::size_t textSize, std::size_t count, bool exact);
     Block* LocalBlock() { return reinterpret_cast<Block*>(local_); }
 
     // Bytes after the header of the block inside the list: three attributes of about a dozen
     // characters each.
-    static constexpr std::size_t kLocalCapacity = 88;
+    static constexpr std::size_t kLocalCapacity = 68;
 
     Block* block_ = nullptr;  // null, LocalBlock() or a heap block
     alignas(Block) unsigned char local_[sizeof(Block) + kLocalCapacity];
