@@ -69,7 +69,8 @@ TEST_F(SendEngineTest, AHundredRowsPerTickGroupedByKeyThenMovedToTheHistory) {
 
 // Three rows with one text: what a reply makes of them.
 TEST_F(SendEngineTest, WhatARequestsReplyMakesOfItsRows) {
-    const struct {
+    const std::string three = "手机号码:(3)个,返回结果:";
+    const struct Case {
         const char* what;
         FakeReply reply;
         std::vector<std::string> flags;  // of the three rows afterwards ("" when moved to the history)
@@ -77,28 +78,17 @@ TEST_F(SendEngineTest, WhatARequestsReplyMakesOfItsRows) {
         bool sound = false;
         std::vector<std::string> rows = {"131", "132", "133"};
     } cases[] = {
-        {"partly accepted",
-         {0, "200", {"0,9001", "403,403", "0,9003"}},
-         {"", "403", ""},
-         {"手机号码:(3)个,返回结果:" + SmsResultText(200)}},
+        Case("partly", {0, "200", {"0,9001", "403,403", "0,9003"}}, {"", "403", ""},
+             {three + SmsResultText(200)}),
         {"refused whole", {0, "501", {}}, {"501", "501", "501"}, {}, true},
-        {"no line at all",
-         {-3, "", {}},
-         {"-3", "-3", "-3"},
-         {"手机号码:(3)个,返回结果:" + SmsResultText(0)},
-         true},
+        {"no line at all", {-3, "", {}}, {"-3", "-3", "-3"}, {three + SmsResultText(0)}, true},
         {"garbage code", {0, "1; DROP TABLE mt", {}}, {"-3", "-3", "-3"}, {}, true},
-        {"short list and unreadable message number",
-         {0, "100", {"0,12x", "403,403"}},
-         {"", "403", "-3"},
-         {"号码已发送,消息编号无法识别:131(0,12x)", "号码没有返回结果:133"}},
+        Case("short list and unreadable message number", {0, "100", {"0,12x", "403,403"}}, {"", "403", "-3"},
+             {"号码已发送,消息编号无法识别:131(0,12x)", "号码没有返回结果:133"}),
         {"long list", {0, "100", {"0,1", "0,2", "0,3", "0,4"}}, {"", "", ""}, {"多余的返回结果:0,4"}},
-        {"a number holding a comma is refused on its own",
-         {0, "100", {"0,5", "0,6"}},
-         {"", "-3", ""},
-         {"号码含有\",\",不能发送:13,2", "手机号码:(2)个,返回结果:" + SmsResultText(100)},
-         false,
-         {"131", "13,2", "133"}},
+        Case("a number holding a comma is refused on its own", {0, "100", {"0,5", "0,6"}}, {"", "-3", ""},
+             {"号码含有\",\",不能发送:13,2", "手机号码:(2)个,返回结果:" + SmsResultText(100)}, false,
+             {"131", "13,2", "133"}),
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -9,6 +9,7 @@ namespace xunda {
 namespace {
 
 using Lines = std::vector<std::string>;
+using namespace std::string_literals;
 
 const Credentials kAccount{"10001", "demo", "s3cret"};
 const MtRequest kMt{"13800000001", "hi", "1", "", ""};
@@ -30,6 +31,7 @@ class GatewayRulesTest : public ::testing::Test {
 };
 
 TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
+    const std::size_t kCap = 1024 * 1024;
     const struct {
         // The reply's fields one by one: a FetchResult in each case trips GCC 12's false
         // -Wmaybe-uninitialized in optimised builds.
@@ -44,31 +46,14 @@ TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
         {200, "100\r0,1\n403,403\r\n", false, 0, "100", {"0,1", "403,403"}},          // CR, LF, CR LF
         {200, "100\r\n\r\n0,1\n\r", false, 0, "100", {"", "0,1", ""}},                // empty lines count
         {200, "100\r\nx,\xC4\xE3", false, 0, "100", {"x,你"}},                        // GBK in, UTF-8 out
-        {200,
-         std::string("100\r\n0,1\0\r\n0,2", 14),
-         false,
-         0,
-         "100",
-         {std::string("0,1\0", 4), "0,2"}},  // NUL ends nothing
-        {200,
-         std::string("\0"
-                     "100",
-                     4),
-         false,
-         0,
-         "100",
-         {}},
+        {200, "100\r\n0,1\0\r\n0,2"s, false, 0, "100", {"0,1\0"s, "0,2"}},            // NUL ends nothing
+        {200, "\0"s + "100", false, 0, "100", {}},
         {500, "", true, 500, "old", {}},  // the request went out, its reply was lost
         {200, "", false, -3, "old", {}},
         {0, "100\r\n", false, 500, "old", {}},  // no status line: no answer
         {404, "100\r\n", false, 404, "old", {}},
-        {200,
-         "100\r\n" + std::string(1024 * 1024 - 5, '0'),
-         false,
-         0,
-         "100",
-         {std::string(1024 * 1024 - 5, '0')}},
-        {200, "100\r\n" + std::string(1024 * 1024 - 4, '0'), false, 500, "old", {}},  // over the putMt cap
+        {200, "100\r\n" + std::string(kCap - 5, '0'), false, 0, "100", {std::string(kCap - 5, '0')}},
+        {200, "100\r\n" + std::string(kCap - 4, '0'), false, 500, "old", {}},  // over the putMt cap
     };
     for (const auto& c : cases) {
         reply = {c.status, c.body, c.replyLost};

@@ -55,10 +55,7 @@ TEST_F(MailboxPagesTest, OutboxDeletesTheCurrentRowOnYesAndEmptiesWhenTheDatabas
 TEST_F(MailboxPagesTest, HistorySearchesANumberAndExportsToTheChosenFile) {
     Exec(
         "INSERT INTO mt_bak (corpID, mob, mtTime, msg) VALUES (10001, '13800000001', '2026-11-01 10:00:00', "
-        "'a,\"b')");
-    Exec(
-        "INSERT INTO mt_bak (corpID, mob, mtTime, msg) VALUES (10001, '13900000002', '2026-11-02 10:00:00', "
-        "'c')");
+        "'a,\"b'), (10001, '13900000002', '2026-11-02 10:00:00', 'c')");
     auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
     EXPECT_EQ(page->Grid()->model()->rowCount(), 2);
     page->histSearch()->setCurrentText(QStringLiteral(" 1380 "));

@@ -12,23 +12,17 @@ class MainWindowTest : public ShellTest {
 };
 
 TEST_F(MainWindowTest, TreeNodesShowTheirPagesTitledWithTheirCaptions) {
-    const std::pair<const char*, const char*> expected[] = {{"手机订阅管理", "welcome"},
-                                                            {"手机订阅关系处理", "mobOrder"},
-                                                            {"订阅用户的资料管理", "user"},
-                                                            {"手机订阅内容查询", "mob"},
-                                                            {"历史订阅内容短信查看", "histMsg"},
-                                                            {"手机短信操作", "welcome"},
-                                                            {"收信箱", "revBox"},
-                                                            {"短信发送", "sendSmsPage"},
-                                                            {"Excel表格短信", "excelPage"},
-                                                            {"发信箱", "sendBoxPage"},
-                                                            {"历史短信查看", "histSendPage"},
-                                                            {"系统配置", "aboutPage"},
-                                                            {"泊舟讯达短信通-标准版", "welcome"}};
-    for (const auto& [caption, page] : expected) {
-        ASSERT_TRUE(main->SelectTreeNodeByText(QString::fromUtf8(caption))) << caption;
-        EXPECT_EQ(Shown(), QString::fromUtf8(page)) << caption;
-        EXPECT_EQ(main->FindPage(Shown())->TitleLabel()->text(), QString::fromUtf8(caption));
+    // Each node as "caption=page".
+    const QString nodes = QString::fromUtf8(
+        "手机订阅管理=welcome 手机订阅关系处理=mobOrder 订阅用户的资料管理=user 手机订阅内容查询=mob "
+        "历史订阅内容短信查看=histMsg 手机短信操作=welcome 收信箱=revBox 短信发送=sendSmsPage "
+        "Excel表格短信=excelPage 发信箱=sendBoxPage 历史短信查看=histSendPage 系统配置=aboutPage "
+        "泊舟讯达短信通-标准版=welcome");
+    for (const QString& node : nodes.split(' ')) {
+        const QString caption = node.section('=', 0, 0);
+        ASSERT_TRUE(main->SelectTreeNodeByText(caption)) << caption.toStdString();
+        EXPECT_EQ(Shown(), node.section('=', 1)) << caption.toStdString();
+        EXPECT_EQ(main->FindPage(Shown())->TitleLabel()->text(), caption);
     }
     // The tree compares exactly, menuClick in capitals; an unknown caption changes nothing.
     EXPECT_FALSE(main->SelectTreeNodeByText(QStringLiteral("excel表格短信")));
@@ -137,11 +131,17 @@ TEST_F(MainWindowTest, EveryWayOutPausesBehindTheBusyWindowAndEndsOnce) {
     }
 }
 
-TEST_F(MainWindowTest, AWorkerOutlastingTheBoundEndsTheProgramWithALogLine) {
-    workerWaitLimit = std::chrono::milliseconds(200);
-    ASSERT_TRUE(Create());
-    ASSERT_TRUE(Login());
-    main->log().SetSink([](const std::string& line) { std::fprintf(stderr, "log: %s\n", line.c_str()); });
+class BoundTest : public MainWindowTest {
+  protected:
+    // A window whose wait for its workers is bounded by 200 ms, its log lines on stderr.
+    void SetUp() override {
+        workerWaitLimit = std::chrono::milliseconds(200);
+        ASSERT_TRUE(Create() && Login());
+        main->log().SetSink([](const std::string& line) { std::fprintf(stderr, "log: %s\n", line.c_str()); });
+    }
+};
+
+TEST_F(BoundTest, AWorkerOutlastingTheBoundEndsTheProgramWithALogLine) {
     EXPECT_EXIT(
         {
             main->workers().Run([] { std::this_thread::sleep_for(std::chrono::seconds(10)); });
@@ -152,11 +152,7 @@ TEST_F(MainWindowTest, AWorkerOutlastingTheBoundEndsTheProgramWithALogLine) {
 
 // A worker's box nobody answers: the GUI thread waits inside the box's own event loop, and the
 // bound ends the program from there (the guard stands for a wait that never ends).
-TEST_F(MainWindowTest, TheBoundHoldsWhileAWorkersBoxIsOpen) {
-    workerWaitLimit = std::chrono::milliseconds(200);
-    ASSERT_TRUE(Create());
-    ASSERT_TRUE(Login());
-    main->log().SetSink([](const std::string& line) { std::fprintf(stderr, "log: %s\n", line.c_str()); });
+TEST_F(BoundTest, TheBoundHoldsWhileAWorkersBoxIsOpen) {
     EXPECT_EXIT(
         {
             QTimer::singleShot(10000, [] { std::_Exit(3); });
