@@ -78,17 +78,6 @@ TEST_F(SimTest, PutMtAcceptsEachNumberOnceAndRefusesWhatTheServiceRefuses) {
     EXPECT_EQ(sim.SendCount("13800000000"), 100);
 }
 
-TEST_F(SimTest, PutMtReadsTheMessageInEachOfTheFourFormats) {
-    const std::string gbk = Utf8ToGbk("你好");  // format 0 comes as raw GBK bytes, "+" escaped
-    for (const auto& [msg, format] : {std::pair{gbk + "%20a%2Bb", 0},
-                                      {"%25C4%25E3%25BA%25C3%2520a%252Bb", 1},
-                                      {"%E4%BD%A0%E5%A5%BD%20a%2Bb", 2},
-                                      {"4F60597D00200061002B0062", 3}})
-        EXPECT_EQ(Get(PutMt("13800000000", msg, format)).substr(0, 5), "100\r\n") << format;
-    ASSERT_EQ(sim.Sent().size(), 4u);
-    for (const SentMessage& m : sim.Sent()) EXPECT_EQ(m.text, "你好 a+b") << "format " << m.msgFormat;
-}
-
 TEST_F(SimTest, IncomingMessagesAndReportsAreHandedOutOnceToTheirAccount) {
     const std::string mo = "/sms/getMo/?msgFormat=0" + kAccount + "&MD5Str=";
     sim.SetNextMessageId(3'000'000'000ULL);

@@ -76,8 +76,7 @@ TEST_F(OfficePagesTest, ImportFillsTheMemoAndAFailedReadKeepsIt) {
 }
 
 TEST_F(OfficePagesTest, ExcelRowsBecomeQueuedMessages) {
-    ASSERT_TRUE(main->db().pAdoCom("INSERT INTO mobs (corpID, mob, userName, nickName) VALUES (" +
-                                   main->Account().corpID + ",'13912345678','张三','张总')"));
+    Exec("INSERT INTO mobs (corpID, mob, userName, nickName) VALUES (10001, '13912345678', '张三', '张总')");
     auto* page = Open<ExcelPage>("Excel表格短信", "excelPage");
     ASSERT_NE(page, nullptr);
     Click(page, "BitBtn13");
@@ -125,9 +124,7 @@ TEST_F(OfficePagesTest, ExcelRowsBecomeQueuedMessages) {
 }
 
 TEST_F(OfficePagesTest, FavouritesAndLastNumbersOnTheSendPage) {
-    ASSERT_TRUE(main->db().pAdoCom("INSERT INTO lastSendMobs (corpID, mob) VALUES (" +
-                                   main->Account().corpID + ",'13812345678'), (" + main->Account().corpID +
-                                   ",'13912345678')"));
+    Exec("INSERT INTO lastSendMobs (corpID, mob) VALUES (10001, '13812345678'), (10001, '13912345678')");
     auto* page = Open<SendSmsPage>("短信发送", "sendSmsPage");
     SendFavourites* favourites = page->favourites();
     ASSERT_EQ(favourites->lastMobs()->count(), 2);
@@ -138,11 +135,11 @@ TEST_F(OfficePagesTest, FavouritesAndLastNumbersOnTheSendPage) {
     Click(page, "BitBtn3");
     EXPECT_EQ(LastBox(), "已经存在常用短信中了!");
     ASSERT_EQ(favourites->okMsgList()->count(), 1);
-    ASSERT_TRUE(main->db().pAdoCom("ALTER TABLE okMsg RENAME TO gone"));
+    Exec("ALTER TABLE okMsg RENAME TO gone");
     page->sMsg()->setPlainText(QStringLiteral("not stored"));
     Click(page, "BitBtn3");
     EXPECT_EQ(favourites->okMsgList()->count(), 1);  // a failed insert lists nothing
-    ASSERT_TRUE(main->db().pAdoCom("ALTER TABLE gone RENAME TO okMsg"));
+    Exec("ALTER TABLE gone RENAME TO okMsg");
     page->sMsg()->setPlainText(QStringLiteral("通知:"));
     page->sMsg()->moveCursor(QTextCursor::End);
     favourites->okMsgList()->setCurrentRow(0);

@@ -49,7 +49,7 @@ TEST_F(SendSmsPageTest, QueuesTheTypedMessageForTheTypedNumbersAndShowsTheOutbox
 
     // Also when every insert failed: the store's boxes, then the outbox.
     main->SelectTreeNodeByText(QStringLiteral("短信发送"));
-    ASSERT_TRUE(main->db().pAdoCom("DROP TABLE mt"));
+    Exec("DROP TABLE mt");
     Click("btnSendSms");
     EXPECT_GT(prompts.Boxes().size(), 2u);
     EXPECT_EQ(Shown(), QStringLiteral("sendBoxPage"));

@@ -197,7 +197,7 @@ TEST_F(MainWindowTest, AProgramThatCannotTakeTheLockSaysWhyAndTouchesNothing) {
 
 TEST_F(MainWindowTest, ExportAsksForAFileWritesItAndOffersToOpenIt) {
     ASSERT_TRUE(Login());
-    ASSERT_TRUE(main->db().pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (10001, 'a,b')"));
+    Exec("INSERT INTO okMsg (corpID, msg) VALUES (10001, 'a,b')");
     const ResultSet rows = main->db().pAdoQuery("SELECT msg FROM okMsg WHERE corpID=10001");
     const std::vector<GridColumn> columns = {{"内容", "msg"}};
     main->pSaveDbGrid(ResultSet(), columns);  // no rows: nothing is asked

@@ -46,9 +46,9 @@ class SubscriptionPagesTest : public ShellTest {
 };
 
 TEST_F(SubscriptionPagesTest, UserPageListsEverySubscriberSearchesOnEnterAndStoresEdits) {
-    ASSERT_TRUE(main->db().pAdoCom(
+    Exec(
         "INSERT INTO mobs (corpID,mob,userName) VALUES (10001,'15000000001','王'),"
-        " (10001,'13900000002',NULL), (10001,'15000000003',NULL), (10002,'15000000004',NULL)"));
+        " (10001,'13900000002',NULL), (10001,'15000000003',NULL), (10002,'15000000004',NULL)");
     Exec("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'15000000003','A')");
     auto* page = Open<SubscriberPage>("订阅用户的资料管理", "user");
     ASSERT_NE(page, nullptr);
