@@ -31,25 +31,20 @@ LoopbackPeer Silent() {
 }
 
 TEST(LineReading, LineEndsInOnePacketOrSplitAcrossPackets) {
-    const struct Case {
-        std::vector<std::string> packets;
-        bool convert;
-        std::vector<std::string> lines;
-    } cases[] = {
-        {{"a\r\nb\r\n"}, true, {"a", "b"}},
-        {{"a\nb\n"}, true, {"a", "b"}},
-        {{"a\rb\r"}, true, {"a", "b"}},
-        {{"a\n\rb\n\r"}, true, {"a", "b"}},
-        {{"a\r", "\nb\r\n", "c\n", "\rd\r\n"}, true, {"a", "b", "c", "d"}},
-        {{"a\nb\r", "\nc\r\n"}, false, {"a\nb", "c"}},  // without conversion only CR LF ends a line
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.packets));
-        LoopbackPeer peer = Packets(c.packets);
+    // Packets, whether line ends are converted (without, only CR LF ends a line), the lines.
+    using Lines = std::vector<std::string>;
+    using Case = std::tuple<Lines, bool, Lines>;
+    for (const auto& [packets, convert, lines] :
+         {Case{{"a\r\nb\r\n"}, true, {"a", "b"}}, Case{{"a\nb\n"}, true, {"a", "b"}},
+          Case{{"a\rb\r"}, true, {"a", "b"}}, Case{{"a\n\rb\n\r"}, true, {"a", "b"}},
+          Case{{"a\r", "\nb\r\n", "c\n", "\rd\r\n"}, true, {"a", "b", "c", "d"}},
+          Case{{"a\nb\r", "\nc\r\n"}, false, {"a\nb", "c"}}}) {
+        SCOPED_TRACE(testing::PrintToString(packets));
+        LoopbackPeer peer = Packets(packets);
         TcpSocket s;
-        s.Lines.ConvertLineEnd = c.convert;
+        s.Lines.ConvertLineEnd = convert;
         s.Connect("127.0.0.1", peer.Port());
-        for (const std::string& line : c.lines) EXPECT_EQ(s.ReceiveLine(2000), line);
+        for (const std::string& line : lines) EXPECT_EQ(s.ReceiveLine(2000), line);
     }
 }
 

@@ -32,24 +32,8 @@ std::string Fixture(const std::string& name) {
     return (std::filesystem::path(folder ? folder : "") / name).string();
 }
 
-class OfficePagesTest : public ShellTest {
+class OfficePagesTest : public LoggedInTest {
   protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        ASSERT_TRUE(Login());
-    }
-    template <typename P>
-    P* Open(const char* node, const char* name) {
-        EXPECT_TRUE(main->SelectTreeNodeByText(QString::fromUtf8(node)));
-        return qobject_cast<P*>(main->FindPage(QString::fromUtf8(name)));
-    }
-    void Click(QWidget* owner, const char* button) {
-        QPushButton* found = owner->findChild<QPushButton*>(QString::fromUtf8(button));
-        ASSERT_NE(found, nullptr) << button;
-        found->click();
-        ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
-        Settle();
-    }
     // The last box's text, without its caption.
     std::string LastBox() {
         const std::string box = prompts.Last();

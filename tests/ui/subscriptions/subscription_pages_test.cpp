@@ -29,21 +29,7 @@
 namespace xunda::test {
 namespace {
 
-class SubscriptionPagesTest : public ShellTest {
-  protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        ASSERT_TRUE(Login());
-    }
-    template <typename P>
-    P* Open(const char* caption, const char* name) {
-        return main->SelectTreeNodeByText(QString::fromUtf8(caption)) ? qobject_cast<P*>(main->FindPage(name))
-                                                                      : nullptr;
-    }
-    static void Click(QWidget* page, const char* button) {
-        page->findChild<QPushButton*>(QString::fromUtf8(button))->click();
-    }
-};
+using SubscriptionPagesTest = LoggedInTest;
 
 TEST_F(SubscriptionPagesTest, UserPageListsEverySubscriberSearchesOnEnterAndStoresEdits) {
     Exec(
