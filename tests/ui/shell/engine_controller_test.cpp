@@ -16,6 +16,7 @@ class EngineControllerTest : public ShellTest {
         ShellTest::SetUp();
         controller = std::make_unique<EngineController>(*main, query);
         main->SetEngine(controller.get());
+        ASSERT_TRUE(Login());
     }
     void TearDown() override {
         main->SetEngine(nullptr);
@@ -37,7 +38,6 @@ class EngineControllerTest : public ShellTest {
 };
 
 TEST_F(EngineControllerTest, SendTickRunsAWorkerThenRearmsAndCountsPauseStopsOnlySending) {
-    ASSERT_TRUE(Login());
     ASSERT_TRUE(main->SelectTreeNodeByText(QStringLiteral("发信箱")));
     Queue("13800000001");
     Queue("13800000002");
@@ -63,7 +63,6 @@ TEST_F(EngineControllerTest, SendTickRunsAWorkerThenRearmsAndCountsPauseStopsOnl
 }
 
 TEST_F(EngineControllerTest, PollBacksOffAndStopKeepsTheTimersOff) {
-    ASSERT_TRUE(Login());
     EXPECT_EQ(controller->moTime().interval(), 2000);
     controller->moTimeTimer();
     WaitIdle();
@@ -78,7 +77,6 @@ TEST_F(EngineControllerTest, PollBacksOffAndStopKeepsTheTimersOff) {
 }
 
 TEST_F(EngineControllerTest, ResumeOrLoginWhileARunWaitsOnTheServiceStartsNoSecondRun) {
-    ASSERT_TRUE(Login());
     Queue("13800000001");
     Queue("13800000002");
     query.held = true;
@@ -100,7 +98,6 @@ TEST_F(EngineControllerTest, ResumeOrLoginWhileARunWaitsOnTheServiceStartsNoSeco
 // Each event plays its own row's sound (the default sounds, ticked at login): a refused send,
 // incoming messages, delivery reports.
 TEST_F(EngineControllerTest, RunsCountAndPlayTheirOwnSounds) {
-    ASSERT_TRUE(Login());
     query.putCode = "501";
     Queue("13800000001");
     controller->mtTimeTimer();
