@@ -90,13 +90,9 @@ TEST_F(GatewayRulesTest, DataRepliesRowsAttributesAndHexValues) {
                    "c=\"35\"/></x></r>"),
               0);
     // The root's own rows, names in any case; ColCount is the last row's attribute count.
-    EXPECT_EQ(rows, 2);
-    EXPECT_EQ(cols, 2);
-    ASSERT_EQ(fields.size(), 5u);
-    EXPECT_EQ(fields[1].Value, "你");
-    EXPECT_EQ(fields[2].Value, "你");
-    EXPECT_EQ(fields[3].Value, "4");
-    EXPECT_EQ(fields[4].Value, "1?");  // the odd digit is the byte 0xFF, which UTF-8 cannot hold
+    EXPECT_EQ(std::to_string(rows) + std::to_string(cols), "22");
+    ASSERT_EQ(fields.size(), 5u);  // the odd digit of the last is the byte 0xFF, which UTF-8 cannot hold
+    EXPECT_EQ(fields[1].Value + fields[2].Value + fields[3].Value + fields[4].Value, "你你41?");
     // A field by name (in any case) within its row of ColCount fields; the value emptied otherwise.
     std::string v = "x";
     EXPECT_EQ(GetFieldValue("C", 1, v, cols, fields), 0);  // row 1: fields 2 and 3

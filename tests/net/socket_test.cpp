@@ -121,23 +121,15 @@ TEST(PeerEnds, ResetAndSilenceAreNoOrderlyEnd) {
     }
 }
 
-// Twelve bytes 40 ms apart, then the line end: 480 ms in all, each gap far below 200 ms.
-LoopbackPeer SlowLine() {
-    return LoopbackPeer([](int c) {
-        for (int i = 0; i < 12; ++i) {
-            LoopbackPeer::Send(c, "x");
-            LoopbackPeer::Pause(40);
-        }
-        LoopbackPeer::Send(c, "\r\n");
-    });
-}
-
 TEST(PeerEnds, InterPacketTimeoutBoundsEachWaitOrTheWholeRead) {
-    // Each wait bounded by 200 ms, the whole read by 200 ms, the whole read by 1500 ms.
+    // Twelve bytes 40 ms apart, then the line end: 480 ms in all, each gap far below 200 ms. Each wait
+    // bounded by 200 ms, the whole read by 200 ms, the whole read by 1500 ms.
+    std::vector<std::string> slowLine(12, "x");
+    slowLine.push_back("\r\n");
     for (bool line : {true, false}) {
         for (const auto& [each, timeout, whole] :
              {std::tuple{true, 200, true}, {false, 200, false}, {false, 1500, true}}) {
-            LoopbackPeer peer = SlowLine();
+            LoopbackPeer peer = Packets(slowLine, 40);
             TcpSocket s;
             s.InterPacketTimeout = each;
             s.Connect("127.0.0.1", peer.Port());

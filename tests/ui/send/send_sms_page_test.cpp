@@ -12,10 +12,9 @@ class SendSmsPageTest : public LoggedInTest {
         ASSERT_NE(page = Open<SendSmsPage>("短信发送", "sendSmsPage"), nullptr);
     }
     void Click(const char* button) { ShellTest::Click(page, button); }
-    // The account's outbox rows as "mob level msg", in queue order, joined by "|".
+    // The outbox rows as "mob level msg", in queue order, joined by "|".
     std::string Outbox() {
-        return Rows(
-            "SELECT mob || ' ' || mtLevel || ' ' || msg FROM mt WHERE flag=0 AND corpID=10001 ORDER BY id");
+        return Rows("SELECT mob||' '||mtLevel||' '||msg FROM mt WHERE flag=0 ORDER BY id");
     }
 
     SendSmsPage* page = nullptr;
