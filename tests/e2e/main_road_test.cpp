@@ -56,15 +56,12 @@ class MainRoadTest : public ShellTest {
     // Types the message and the numbers as a person would and presses the send button; the
     // question is answered yes.
     void TypeAndSend() {
-        CommitText(page->sMsg(), QStringLiteral("您好,"));  // Chinese comes through the input method
+        QInputMethodEvent chinese;  // Chinese comes through the input method
+        chinese.setCommitString(QStringLiteral("您好,"));
+        QApplication::sendEvent(page->sMsg(), &chinese);
         QTest::keyClicks(page->sMsg(), QStringLiteral(" main road"));
         QTest::keyClicks(page->sMobs(), QString::fromStdString(kMobs[2] + ", " + kMobs[0] + "; " + kMobs[1]));
         page->findChild<QPushButton*>(QStringLiteral("btnSendSms"))->click();
-    }
-    static void CommitText(QWidget* widget, const QString& text) {
-        QInputMethodEvent event;
-        event.setCommitString(text);
-        QApplication::sendEvent(widget, &event);
     }
     // What the test saw, for a failure message.
     std::string Seen() {

@@ -66,8 +66,10 @@ TEST_F(MainWindowTest, TreeAndPauseWaitForTheLoginAndPauseTogglesWithItsLogLines
 
 TEST_F(MainWindowTest, ServicePagesCarryTheAccountAndShowTheWelcomePage) {
     ASSERT_TRUE(Login());
-    const std::string base = "http://" + ServiceHost() + "/corp/client/?v=msg&a=";
-    EXPECT_EQ(web->urls.back(), base + "welcome&c=10001&g=g1&p=p1");
+    const auto url = [](const char* page) {
+        return "http://" + ServiceHost() + "/corp/client/?v=msg&a=" + page + "&c=10001&g=g1&p=p1";
+    };
+    EXPECT_EQ(web->urls.back(), url("welcome"));
     EXPECT_FALSE(main->Welcome().BrowserShown());  // the picture stays until a page has loaded
     web->Loaded();
     EXPECT_TRUE(main->Welcome().BrowserShown());
@@ -77,10 +79,8 @@ TEST_F(MainWindowTest, ServicePagesCarryTheAccountAndShowTheWelcomePage) {
     main->SelectTreeNodeByText(QStringLiteral("手机订阅管理"));
     main->findChild<QAction*>("gotoWeb")->trigger();
     main->Welcome().HelpButton()->click();
-    const std::vector<std::string> last(web->urls.end() - 4, web->urls.end());
-    EXPECT_EQ(last, (std::vector<std::string>{
-                        base + "advice&c=10001&g=g1&p=p1", base + "mobOrder&c=10001&g=g1&p=p1",
-                        base + "login&c=10001&g=g1&p=p1", base + "help&c=10001&g=g1&p=p1"}));
+    EXPECT_EQ(std::vector<std::string>(web->urls.end() - 4, web->urls.end()),
+              (std::vector{url("advice"), url("mobOrder"), url("login"), url("help")}));
 }
 
 TEST_F(MainWindowTest, StartedHiddenOrMinimisedItWaitsInTheTrayUntilALeftClick) {
