@@ -48,8 +48,7 @@ class MainRoadTest : public ShellTest {
         ASSERT_NE(page, nullptr);
     }
     void TearDown() override {
-        main->SetEngine(nullptr);
-        controller.reset();
+        main->SetEngine(nullptr), controller.reset();
         EXPECT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
     }
 

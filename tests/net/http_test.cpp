@@ -77,8 +77,7 @@ std::string Body(HttpRequest& http) {
 }
 
 bool Get(HttpRequest& http, const std::string& url) {
-    http.Clear();
-    return http.ExecuteMethod("GET", url);
+    return http.Clear(), http.ExecuteMethod("GET", url);
 }
 
 TEST(HttpRequestHead, EverySettingInItsPlace) {
@@ -139,14 +138,12 @@ TEST(HttpRequestHead, RefusedRequestsConnectsAndHttpsFailWith500AndTheirCodes) {
     test::RefusedPort refused;  // a line break or NUL is refused before any connect
     Server silent({});
     const std::string url = "http://127.0.0.1:" + refused.Port() + "/";
-    for (const auto& [method, target, header, agent, error] :
-         {std::tuple<std::string, std::string, std::string, std::string, int>{"GET", url + "\r\nX: 1", "",
-                                                                              "a", WSAEINVAL},
-          {"GET\n", url, "", "a", WSAEINVAL},
-          {"GET", url, "X-A: 1\nX-B: 2", "a", WSAEINVAL},
-          {"GET", url, "", std::string("a\0b", 3), WSAEINVAL},
-          {"GET", url, "", "a", 10061},
-          {"GET", "https://127.0.0.1:" + silent.Port() + "/", "", "a", WSASYSNOTREADY}}) {  // no TLS layer
+    using Bad = std::tuple<std::string, std::string, std::string, std::string, int>;
+    for (const auto& [method, target, header, agent, error] :  // the last: no TLS layer
+         {Bad{"GET", url + "\r\nX: 1", "", "a", WSAEINVAL}, Bad{"GET\n", url, "", "a", WSAEINVAL},
+          Bad{"GET", url, "X-A: 1\nX-B: 2", "a", WSAEINVAL},
+          Bad{"GET", url, "", std::string("a\0b", 3), WSAEINVAL}, Bad{"GET", url, "", "a", 10061},
+          Bad{"GET", "https://127.0.0.1:" + silent.Port() + "/", "", "a", WSASYSNOTREADY}}) {
         HttpRequest http;
         if (!header.empty()) http.Headers() = {header};
         http.UserAgent = agent;
@@ -276,12 +273,12 @@ TEST(HttpReply, SilenceAndTricklesEndByTheWaitOrTheWholeRequestsDeadline) {
 
 TEST(HttpReply, ExpectContinueSendsTheBodyOnlyAfterTheInterimReply) {
     const std::string proceed = "HTTP/1.1 100 Continue\r\n\r\n";
+    using Case = std::pair<Reply, int>;  // the last: the interim status alone is no reply
     for (const auto& [reply, code] :
-         {std::pair{Reply{"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 2\r\n\r\nok", false, "", 0,
-                          proceed},
-                    200},
-          {Reply{"", false, "", 0, "HTTP/1.1 417 Expectation Failed\r\nContent-Length: 4\r\n\r\nnope"}, 417},
-          {Reply{"", false, "", 0, proceed}, 500}}) {  // the interim status alone is no reply
+         {Case{{"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 2\r\n\r\nok", false, "", 0, proceed},
+               200},
+          Case{{"", false, "", 0, "HTTP/1.1 417 Expectation Failed\r\nContent-Length: 4\r\n\r\nnope"}, 417},
+          Case{{"", false, "", 0, proceed}, 500}}) {
         Server server({reply});
         HttpRequest http;
         http.Protocol = "1.1", http.Status100 = true, http.Timeout = 500;

@@ -25,11 +25,6 @@ LoopbackPeer Packets(std::vector<std::string> packets, int pauseMs = 50) {
     });
 }
 
-// A peer that stays silent until the socket sends something (or 3 s pass).
-LoopbackPeer Silent() {
-    return LoopbackPeer([](int c) { LoopbackPeer::ReadSome(c, 3000); });
-}
-
 TEST(LineReading, LineEndsInOnePacketOrSplitAcrossPackets) {
     // Packets, whether line ends are converted (without, only CR LF ends a line), the lines.
     using Lines = std::vector<std::string>;
@@ -229,7 +224,8 @@ TEST(Waiting, DescriptorAbove1024AndInterruptedWaits) {
 }
 
 TEST(Options, QueuedUntilASocketExistsAndDroppedByClose) {
-    LoopbackPeer first = Silent(), second = Silent();
+    // Two connections in turn, each silent until the socket sends something (or 3 s pass).
+    LoopbackPeer peer([](int c) { LoopbackPeer::ReadSome(c, 3000); }, 2);
     auto receiveTimeout = [](NetSocket& s) {
         timeval tv{};
         socklen_t length = sizeof tv;
@@ -238,11 +234,11 @@ TEST(Options, QueuedUntilASocketExistsAndDroppedByClose) {
     };
     TcpSocket s;
     s.SetReceiveTimeout(1500);
-    s.Connect("127.0.0.1", first.Port());
+    s.Connect("127.0.0.1", peer.Port());
     EXPECT_EQ(receiveTimeout(s), 1500);
     s.SendString("x"), s.CloseSocket();
     s.SetReceiveTimeout(700), s.CloseSocket();
-    s.Connect("127.0.0.1", second.Port());
+    s.Connect("127.0.0.1", peer.Port());
     EXPECT_EQ(receiveTimeout(s), 0);
     s.SendString("x");
 }

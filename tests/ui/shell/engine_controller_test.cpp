@@ -18,10 +18,7 @@ class EngineControllerTest : public ShellTest {
         main->SetEngine(controller.get());
         ASSERT_TRUE(Login());
     }
-    void TearDown() override {
-        main->SetEngine(nullptr);
-        controller.reset();
-    }
+    void TearDown() override { main->SetEngine(nullptr), controller.reset(); }
     void Queue(const std::string& mob) {
         main->db().pAdoCom(
             "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (10001, " +
@@ -104,17 +101,11 @@ TEST_F(EngineControllerTest, RunsCountAndPlayTheirOwnSounds) {
     WaitIdle();
     EXPECT_EQ(Value("SELECT COUNT(*) FROM mt WHERE flag=501"), "1");
     main->db().pAdoCom("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (10001, 4294967296, '131', 1)");
-    {
-        std::lock_guard lock(query.mutex);
-        query.mo = {"x,1,20240102030405,131,106,hello, world", "x,2,20240102030405,132,106,again"};
-    }
+    query.Hold(query.mo, {"x,1,20240102030405,131,106,hello, world", "x,2,20240102030405,132,106,again"});
     controller->moTimeTimer();
     WaitIdle();
     EXPECT_EQ(main->PanelText(1), QStringLiteral("接收(2)"));
-    {
-        std::lock_guard lock(query.mutex);
-        query.reports = {"4294967296,0"};
-    }
+    query.Hold(query.reports, {"4294967296,0"});
     controller->reportTimeTimer();
     WaitIdle();
     EXPECT_EQ(main->PanelText(3), QStringLiteral("收条(1)"));
