@@ -1,12 +1,5 @@
 #include <sqlite3.h>
 
-#include <QComboBox>
-#include <QGroupBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QTableView>
-
 #include "store/database.h"
 #include "store/row_pager.h"
 #include "ui/mailbox/history_page.h"

@@ -1,17 +1,5 @@
 // The send page's import, favourites and last numbers, and the Excel page with its list window,
 // in the main window over fakes.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QTableView>
-#include <QTest>
 
 #include "compose/number_tidy.h"
 #include "ui/office/excel_form.h"

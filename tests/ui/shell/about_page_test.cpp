@@ -1,4 +1,3 @@
-
 #include <gmock/gmock.h>
 
 #include "ui/shell_fixture.h"

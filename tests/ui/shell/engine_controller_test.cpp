@@ -1,8 +1,6 @@
 // The engine's timers in the main window: pause, the sounds, the workers, re-arming the timers.
 #include "ui/shell/engine_controller.h"
 
-#include <QTableView>
-
 #include "store/sql_text.h"
 #include "ui/mailbox/list_page.h"
 #include "ui/shell_fixture.h"

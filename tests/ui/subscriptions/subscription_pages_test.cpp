@@ -1,21 +1,3 @@
-#include <gmock/gmock.h>
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QDeadlineTimer>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QStyledItemDelegate>
-#include <QTableView>
-#include <QTest>
-#include <QTimer>
-
 #include "ui/send/send_sms_page.h"
 #include "ui/shell/msg_form.h"
 #include "ui/shell/workers.h"
