@@ -2,7 +2,6 @@
 // message and three numbers are typed on the send page and sent, the engine hands them to the
 // service and moves them to the sent history, and the pollers fetch what the service holds for the
 // account.
-
 #include "gateway/service_gateway.h"
 #include "sms-sim/sms_sim.h"
 #include "store/database.h"

@@ -1,6 +1,5 @@
 // The send page's import, favourites and last numbers, and the Excel page with its list window,
 // in the main window over fakes.
-
 #include "compose/number_tidy.h"
 #include "ui/office/excel_form.h"
 #include "ui/office/excel_page.h"

@@ -1,6 +1,5 @@
 // The list pages at the smallest window and at a full-HD screen: grids show their texts uncut,
 // the message takes the spare width, lists show their rows, no caption is clipped.
-
 #include "ui/mailbox/history_page.h"
 #include "ui/send/send_sms_page.h"
 #include "ui/shell_fixture.h"
