@@ -47,18 +47,15 @@ TEST_F(SendChecks, RefusalsComeInOrderAndAskNothing) {
         EXPECT_EQ(prompts.notices().back(), c.refusal);
         EXPECT_EQ(tidied, c.tidied) << c.refusal;
     }
-    EXPECT_TRUE(shown.empty());
-    EXPECT_TRUE(prompts.confirms().empty());
+    EXPECT_TRUE(shown.empty() && prompts.confirms().empty());
 }
 
 TEST_F(SendChecks, AsksMoreQuestionsForBigBatches) {
     const std::string first = "大量群发前建议你清空历史短信记录!你决定仍然要继续吗?";
     const std::string second = "手机号码个数超过30000个,可能会不稳定,建议分批进行发送!你决定仍然要继续吗?";
     const std::string final = "短信将进入发送队列并立即开始发送!你要继续吗?";
-    EXPECT_TRUE(Run(Form("hi", Numbers(10000))));
-    EXPECT_TRUE(Run(Form("hi", Numbers(10001))));
-    EXPECT_TRUE(Run(Form("hi", Numbers(30000))));
-    EXPECT_TRUE(Run(Form("hi", Numbers(30001))));
+    EXPECT_TRUE(Run(Form("hi", Numbers(10000))) && Run(Form("hi", Numbers(10001))));
+    EXPECT_TRUE(Run(Form("hi", Numbers(30000))) && Run(Form("hi", Numbers(30001))));
     EXPECT_EQ(prompts.confirms(), (Texts{final, first, final, first, final, first, second, final}));
     prompts.SetAnswer(false);
     EXPECT_FALSE(Run(Form("hi", Numbers(30001) + "13900000000")));

@@ -73,12 +73,12 @@ TEST_F(QueueTest, RefusedNumberCostsOnlyItsRowAndALostTransactionOnlyItsChunk) {
 }
 
 TEST_F(QueueTest, FillsPlaceholdersFromTheAccountsContacts) {
-    ASSERT_TRUE(db_->pAdoCom(
+    Exec(
         "INSERT INTO mobs (corpID,mob,userName,nickName,bir) VALUES "
         "(10001,'13800000001','张三','张先生','1990-05-01'),(10001,'13800000002','李四','李女士',NULL),"
         "(10001,'13800000004','赵六','赵老师','1985-12-31 00:00:00'),"
         "(10001,'13800000001','张三丰','道长','1900-01-01'),(20002,'13800000003','王五','王总','1980-01-01'"
-        ")"));
+        ")");
     SmsBatch batch =
         Batch("[称呼]好,[姓名]生日[生日]", {"13800000001", "13800000002", "13800000003", "13800000004"});
     batch.linkID = "12";

@@ -2,15 +2,6 @@
 // message and three numbers are typed on the send page and sent, the engine hands them to the
 // service and moves them to the sent history, and the pollers fetch what the service holds for the
 // account.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <QInputMethodEvent>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QTest>
-
 #include "gateway/service_gateway.h"
 #include "sms-sim/sms_sim.h"
 #include "store/database.h"
@@ -48,23 +39,19 @@ class MainRoadTest : public ShellTest {
         ASSERT_NE(page, nullptr);
     }
     void TearDown() override {
-        main->SetEngine(nullptr);
-        controller.reset();
+        main->SetEngine(nullptr), controller.reset();
         EXPECT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
     }
 
     // Types the message and the numbers as a person would and presses the send button; the
     // question is answered yes.
     void TypeAndSend() {
-        CommitText(page->sMsg(), QStringLiteral("您好,"));  // Chinese comes through the input method
+        QInputMethodEvent chinese;  // Chinese comes through the input method
+        chinese.setCommitString(QStringLiteral("您好,"));
+        QApplication::sendEvent(page->sMsg(), &chinese);
         QTest::keyClicks(page->sMsg(), QStringLiteral(" main road"));
         QTest::keyClicks(page->sMobs(), QString::fromStdString(kMobs[2] + ", " + kMobs[0] + "; " + kMobs[1]));
         page->findChild<QPushButton*>(QStringLiteral("btnSendSms"))->click();
-    }
-    static void CommitText(QWidget* widget, const QString& text) {
-        QInputMethodEvent event;
-        event.setCommitString(text);
-        QApplication::sendEvent(widget, &event);
     }
     // What the test saw, for a failure message.
     std::string Seen() {

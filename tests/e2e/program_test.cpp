@@ -42,9 +42,9 @@ TEST(ProgramTest, AutoLoginReachesTheSimulatorAndSigtermEndsCleanly) {
         EnsurePrivateDir(DataDir());
         std::unique_ptr<Database> db = Database::Create(Database::DefaultPath(), prompts);
         ASSERT_NE(db, nullptr);
-        ASSERT_TRUE(pWriteSysValue(*db, "", "autoStart", "1"));
-        ASSERT_TRUE(pWriteSysValue(*db, "", "userName", "demo"));
-        ASSERT_TRUE(pWriteSysValue(*db, "", "userPwd", "demo"));
+        for (const auto& [key, value] :
+             {std::pair{"autoStart", "1"}, {"userName", "demo"}, {"userPwd", "demo"}})
+            ASSERT_TRUE(pWriteSysValue(*db, "", key, value));
         // A message waiting in the outbox, for the engine to send after the login.
         ASSERT_TRUE(
             db->pAdoCom("INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) "
@@ -57,7 +57,6 @@ TEST(ProgramTest, AutoLoginReachesTheSimulatorAndSigtermEndsCleanly) {
     const pid_t pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
         setenv("XUNDA_SMS_HOST", simulator.Host().c_str(), 1);
         setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
         // Qt WebEngine's own code frees some objects with a mismatched size, which the sanitizer
@@ -69,9 +68,7 @@ TEST(ProgramTest, AutoLoginReachesTheSimulatorAndSigtermEndsCleanly) {
         _exit(127);
     }
     const auto logFile = LogDir() / "LOG_10001.LOG";
-    const bool loggedIn =
-        WaitFor([&] { return ReadFile(logFile).find("登录成功(10001)") != std::string::npos; }, 60s);
-    EXPECT_TRUE(loggedIn);
+    EXPECT_TRUE(WaitFor([&] { return ReadFile(logFile).find("登录成功(10001)") != std::string::npos; }, 60s));
     // The engine runs: the outbox is sent and the incoming message is fetched.
     EXPECT_TRUE(WaitFor([&] { return simulator.SendCount("13800138000") == 1; }, 60s)) << ReadFile(logFile);
     EXPECT_TRUE(WaitFor([&] { return simulator.PendingIncoming() == 0; }, 60s));

@@ -1,7 +1,5 @@
 #include "engine_fixture.h"
 
-#include <sqlite3.h>
-
 #include "store/sql_text.h"
 
 namespace xunda::test {
@@ -38,20 +36,6 @@ int FakeGateway::Poll(std::deque<FakeReply>& replies, std::string& code, std::ve
     if (reply.result == 0) code = reply.code;
     return reply.result;
 }
-
-namespace {
-
-// Whether some connection holds a write transaction on the file: a write of our own would wait.
-bool WriteLocked(const std::filesystem::path& file) {
-    sqlite3* c = nullptr;
-    sqlite3_open_v2(file.c_str(), &c, SQLITE_OPEN_READWRITE, nullptr);
-    const bool locked = sqlite3_exec(c, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_BUSY;
-    sqlite3_exec(c, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close_v2(c);
-    return locked;
-}
-
-}  // namespace
 
 EngineTest::EngineTest() : db(Database::Create(dir / "TOLVI_DY.db", prompts)), log(dir / "LOG") {
     log.SetAccount(account.corpID);

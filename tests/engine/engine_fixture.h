@@ -77,24 +77,15 @@ class FakeDesk : public OnlineProbe,
                  public Sleeper {
   public:
     bool IsOnline() override { return online.load(); }
-    void Play(SoundEvent event) override {
-        check();
-        played.push_back(event);
-    }
+    void Play(SoundEvent event) override { check(), played.push_back(event); }
     bool paused() const override { return paused_.load(); }
     bool PauseEnabled() const override { return !paused_.load(); }
-    void btnSmsSendPauseClick() override {
-        paused_ = !paused_;
-        ++toggles;
-    }
+    void btnSmsSendPauseClick() override { paused_ = !paused_, ++toggles; }
     void AddMo(std::int64_t n) override { mo += n; }
     void AddMt(std::int64_t n) override { mt += n; }
     void AddReport(std::int64_t n) override { report += n; }
     std::string Now() override { return "2026-03-04 05:06:07"; }
-    void Sleep(std::chrono::milliseconds d) override {
-        check();
-        slept += d.count();
-    }
+    void Sleep(std::chrono::milliseconds d) override { check(), slept += d.count(); }
 
     std::atomic<bool> online{true};
     std::vector<SoundEvent> played;

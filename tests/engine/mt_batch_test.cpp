@@ -14,19 +14,18 @@ MtRow Row(std::int64_t id, std::string msg, std::string sub = "", std::string li
 
 TEST(TakeBatch, GroupsEqualKeysInIdOrderAndStopsWhenAsked) {
     using Groups = std::vector<std::string>;  // the numbers of each request
-    const struct {
+    const struct Case {
         const char* what;
         std::vector<MtRow> rows;
         Groups batches;
     } cases[] = {
         {"ids 3, 5, 15 with texts 1, 2, 1", {Row(3, "t1"), Row(5, "t2"), Row(15, "t1")}, {"13,115", "15"}},
-        {"every key text counts exactly",
-         {Row(1, "hi"), Row(2, "Hi"), Row(3, "hi", "5"), Row(4, "hi", "", "7"), Row(5, "hi", "", "", "2"),
-          Row(6, "hi")},
-         {"11,16", "12", "13", "14", "15"}},
-        {"a row with all key texts empty does not open the batch to any text",
-         {Row(1, ""), Row(2, "text"), Row(3, "")},
-         {"11,13", "12"}},
+        Case("every key text counts exactly",
+             {Row(1, "hi"), Row(2, "Hi"), Row(3, "hi", "5"), Row(4, "hi", "", "7"), Row(5, "hi", "", "", "2"),
+              Row(6, "hi")},
+             {"11,16", "12", "13", "14", "15"}),
+        Case("a row with all key texts empty does not open the batch to any text",
+             {Row(1, ""), Row(2, "text"), Row(3, "")}, {"11,13", "12"}),
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

@@ -9,6 +9,7 @@
 
 namespace xunda::test {
 namespace {
+using namespace std::string_literals;
 
 class PollerTest : public EngineTest {
   protected:
@@ -79,19 +80,17 @@ TEST_F(PollerTest, ReportsUpdateTheAccountsHistoryRowByMessageNumber) {
     for (std::string row : {"10001, 9001", "20002, 9001", "10001, 4294967296", "10001, 9223372036854775807",
                             "10001, 7", "10001, 0", "10001, 8"})
         Exec("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (" + row + ", '131', 1)");
-    gateway.reportReplies.push_back({0,
-                                     "100",
-                                     {"9001,0", "4294967296,2", "9223372036854775807,255", "0,0", "abc,1",
-                                      "7,", "7", " 7 , 3 ", "8,it's"}});
+    const std::vector<std::string> lines = {
+        "9001,0", "4294967296,2", "9223372036854775807,255", "0,0", "abc,1", "7,", "7", " 7 , 3 ", "8,it's"};
+    gateway.reportReplies.push_back({0, "100", lines});
     TickAndPoll(report);
     EXPECT_EQ(desk.played, std::vector<SoundEvent>{SoundEvent::Report});
     EXPECT_EQ(Logged("短信收条:收到(9)个状态报告"), 1);
     EXPECT_EQ(desk.report, 9);
-    EXPECT_EQ(
-        Value(
-            "SELECT group_concat(corpID || ':' || mtID || '=' || IFNULL(mstatus, 'NULL'), ' ') FROM mt_bak"),
-        "10001:9001=0 20002:9001=NULL 10001:4294967296=2 10001:9223372036854775807=255 10001:7=3 "
-        "10001:0=NULL 10001:8=it's");
+    EXPECT_EQ(Value("SELECT group_concat(corpID || ':' || mtID || '=' || IFNULL(mstatus, 'NULL'), ' ') "
+                    "FROM mt_bak"),
+              "10001:9001=0 20002:9001=NULL 10001:4294967296=2 10001:9223372036854775807=255 10001:7=3 "
+              "10001:0=NULL 10001:8=it's");
 }
 
 // A full disk or a locked file: what was fetched is held (and logged), and every poll stores it
@@ -127,8 +126,8 @@ TEST_F(PollerTest, ANulByteInAReplyLosesNothing) {
     service.Start();
     ServiceGateway http({.host = service.Host(), .timeout = std::chrono::milliseconds(5000)});
     MoPoller real({http, log, desk, desk, prompts, desk, desk, desk});
-    const std::string body("100\r\nx,1,20240102030405,131,106,he\0llo\r\nx,2,20240102030405,132,106,next\r\n",
-                           73);
+    const std::string body =
+        "100\r\nx,1,20240102030405,131,106,he\0llo\r\nx,2,20240102030405,132,106,next\r\n"s;
     service.Script({.path = "/sms/getMo/", .body = body});
     TickAndPoll(real);
     EXPECT_EQ(Value("SELECT group_concat(mob || ':' || msg) FROM mo"), "131:hello,132:next");

@@ -18,11 +18,12 @@ namespace {
 class SendEngineTest : public EngineTest {
   protected:
     // One tick and, when it starts one, the run.
-    SendTickResult TickAndRun() {
-        SendTick t = engine.tick(*db, account);
-        if (t.job) engine.run(std::move(*t.job));
+    SendTickResult TickAndRun(SendEngine& e, const Credentials& who) {
+        SendTick t = e.tick(*db, who);
+        if (t.job) e.run(std::move(*t.job));
         return t.result;
     }
+    SendTickResult TickAndRun() { return TickAndRun(engine, account); }
     std::string Flag(std::int64_t id) { return Value("SELECT flag FROM mt WHERE id=" + std::to_string(id)); }
     // Every number the service was asked for, in order.
     std::vector<std::string> Sent() {
@@ -69,7 +70,8 @@ TEST_F(SendEngineTest, AHundredRowsPerTickGroupedByKeyThenMovedToTheHistory) {
 
 // Three rows with one text: what a reply makes of them.
 TEST_F(SendEngineTest, WhatARequestsReplyMakesOfItsRows) {
-    const struct {
+    const std::string three = "手机号码:(3)个,返回结果:";
+    const struct Case {
         const char* what;
         FakeReply reply;
         std::vector<std::string> flags;  // of the three rows afterwards ("" when moved to the history)
@@ -77,28 +79,17 @@ TEST_F(SendEngineTest, WhatARequestsReplyMakesOfItsRows) {
         bool sound = false;
         std::vector<std::string> rows = {"131", "132", "133"};
     } cases[] = {
-        {"partly accepted",
-         {0, "200", {"0,9001", "403,403", "0,9003"}},
-         {"", "403", ""},
-         {"手机号码:(3)个,返回结果:" + SmsResultText(200)}},
+        Case("partly", {0, "200", {"0,9001", "403,403", "0,9003"}}, {"", "403", ""},
+             {three + SmsResultText(200)}),
         {"refused whole", {0, "501", {}}, {"501", "501", "501"}, {}, true},
-        {"no line at all",
-         {-3, "", {}},
-         {"-3", "-3", "-3"},
-         {"手机号码:(3)个,返回结果:" + SmsResultText(0)},
-         true},
+        {"no line at all", {-3, "", {}}, {"-3", "-3", "-3"}, {three + SmsResultText(0)}, true},
         {"garbage code", {0, "1; DROP TABLE mt", {}}, {"-3", "-3", "-3"}, {}, true},
-        {"short list and unreadable message number",
-         {0, "100", {"0,12x", "403,403"}},
-         {"", "403", "-3"},
-         {"号码已发送,消息编号无法识别:131(0,12x)", "号码没有返回结果:133"}},
+        Case("short list and unreadable message number", {0, "100", {"0,12x", "403,403"}}, {"", "403", "-3"},
+             {"号码已发送,消息编号无法识别:131(0,12x)", "号码没有返回结果:133"}),
         {"long list", {0, "100", {"0,1", "0,2", "0,3", "0,4"}}, {"", "", ""}, {"多余的返回结果:0,4"}},
-        {"a number holding a comma is refused on its own",
-         {0, "100", {"0,5", "0,6"}},
-         {"", "-3", ""},
-         {"号码含有\",\",不能发送:13,2", "手机号码:(2)个,返回结果:" + SmsResultText(100)},
-         false,
-         {"131", "13,2", "133"}},
+        Case("a number holding a comma is refused on its own", {0, "100", {"0,5", "0,6"}}, {"", "-3", ""},
+             {"号码含有\",\",不能发送:13,2", "手机号码:(2)个,返回结果:" + SmsResultText(100)}, false,
+             {"131", "13,2", "133"}),
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -171,9 +162,7 @@ TEST_F(SendEngineTest, RowsAreMarkedInFlightDuringTheRequestAndMarksLeftByAKillA
     Queue("151", "x", "20002");
     Exec("INSERT INTO mt_sending SELECT id FROM mt WHERE mob IN ('141', '142', '151')");
     SendEngine restarted{Services()};
-    SendTick t = restarted.tick(*db, account);
-    ASSERT_TRUE(t.job);
-    restarted.run(std::move(*t.job));
+    ASSERT_EQ(TickAndRun(restarted, account), SendTickResult::Started);
     EXPECT_EQ(gateway.calls.back().mt.Mobs, "143");
     EXPECT_EQ(Flag(a), "-4");
     EXPECT_EQ(Flag(b), "-4");
@@ -217,8 +206,7 @@ TEST_F(SendEngineTest, ALostReplyLeavesItsRowsPossiblySentAndARefusedRequestLeav
         const std::string mob = "1380000000" + std::to_string(&script - lost);
         const std::int64_t id = Queue(mob, "x");
         service.Script(script);
-        for (int tick = 0; tick < 2; ++tick)
-            if (SendTick t = real.tick(*db, account); t.job) real.run(std::move(*t.job));
+        for (int tick = 0; tick < 2; ++tick) TickAndRun(real, account);
         EXPECT_EQ(Flag(id), "-4") << mob;
         EXPECT_EQ(Logged(std::string(SendEngine::kPossiblySentText) + mob), 1);
         EXPECT_EQ(service.SendCount(mob), 1);
@@ -229,9 +217,7 @@ TEST_F(SendEngineTest, ALostReplyLeavesItsRowsPossiblySentAndARefusedRequestLeav
     ServiceGateway nowhere({.host = "127.0.0.1:" + refused.Port()});
     SendEngine unreached({nowhere, log, desk, desk, prompts, desk, desk, desk});
     const std::int64_t id = Queue("13900000000", "x");
-    SendTick t = unreached.tick(*db, account);
-    ASSERT_TRUE(t.job);
-    unreached.run(std::move(*t.job));
+    ASSERT_EQ(TickAndRun(unreached, account), SendTickResult::Started);
     EXPECT_EQ(Flag(id), "0");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_sending"), 0);
 }
@@ -287,9 +273,7 @@ TEST_F(SendEngineTest, AccountChangeWaitsForTheRunWhichKeepsItsOwnAccount) {
     EXPECT_EQ(gateway.calls[0].account.corpID, "10001");
 
     gateway.putHandler = nullptr;
-    SendTick next = engine.tick(*db, other);
-    ASSERT_TRUE(next.job);
-    engine.run(std::move(*next.job));
+    ASSERT_EQ(TickAndRun(engine, other), SendTickResult::Started);
     EXPECT_EQ(gateway.calls[1].account.loginName, "other");
     EXPECT_EQ(Sent(), (std::vector<std::string>{"131", "132"}));
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_bak WHERE corpID=20002"), 1);

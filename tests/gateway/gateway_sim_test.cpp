@@ -21,7 +21,6 @@ class GatewaySimTest : public ::testing::Test {
         sim.Start();
         gateway = ServiceGateway({.host = sim.Host(), .timeout = std::chrono::milliseconds(5000)});
     }
-    std::string LastRequestLine() { return sim.Requests().back().requestLine; }
 
     sim::SmsSimulator sim{
         {.accounts = {{"demo", "pw", "10001", "g1", "p1"}, {"a&b=c 张", kOddPassword, "7", "g", "p"}}}};
@@ -32,20 +31,14 @@ class GatewaySimTest : public ::testing::Test {
     bool lost = false;
 };
 
-TEST_F(GatewaySimTest, RequestLinesAndTextsInEveryFormat) {
+// The exact request lines are the request URLs' test; here the service reads back what was sent.
+TEST_F(GatewaySimTest, TextsInEveryFormatReachTheService) {
     const MtRequest mt{"13800000001,13800000002", "你好_1+", "1", "", ""};
-    const std::string keys = "&corpID=10001&loginName=demo&password=pw&Mobs=13800000001,13800000002&msg=";
-    const std::string texts[] = {"\xC4\xE3\xBA\xC3_1%2B", "%25C4%25E3%25BA%25C3%255F1%252B",
-                                 "%E4%BD%A0%E5%A5%BD%5F1%2B", "4F60597D005F0031002B"};
     const Credentials odd{"7", "a&b=c 张", kOddPassword};
     const MtRequest oddMt{"13800000003", "1+1=2 & 100% #1 a_b", "1", "", ""};
     for (int format = 0; format <= 3; ++format) {
         EXPECT_EQ(gateway.PutMt(value, lines, format, account, mt, lost), 0) << format;
         EXPECT_EQ(lines.size(), 2u);
-        EXPECT_TRUE(LastRequestLine().starts_with("GET /sms/putMt/?msgFormat=" + std::to_string(format) +
-                                                  keys + texts[format] +
-                                                  "&mtLevel=1&subNumber=&linkID= HTTP/"))
-            << LastRequestLine();
         value.clear();
         EXPECT_EQ(gateway.PutMt(value, lines, format, odd, oddMt, lost), 0);
         EXPECT_EQ(value, "100") << format;
@@ -53,10 +46,6 @@ TEST_F(GatewaySimTest, RequestLinesAndTextsInEveryFormat) {
     for (const sim::SentMessage& m : sim.Sent())
         EXPECT_EQ(m.text, m.corpID == "7" ? oddMt.msg : mt.msg) << m.msgFormat;
     EXPECT_EQ(sim.SendCount("13800000003"), 4);
-    // The polls send an empty MD5Str last.
-    EXPECT_EQ(gateway.GetReport(value, lines, 1, account), 0);
-    EXPECT_TRUE(LastRequestLine().starts_with(
-        "GET /sms/getReport/?msgFormat=1&corpID=10001&loginName=demo&password=pw&MD5Str= HTTP/"));
 }
 
 // Every failure after the request went out may have reached the service: its reply is lost.
@@ -75,8 +64,7 @@ TEST_F(GatewaySimTest, FailuresComeBackAsStatusesLeaveTheValueAndTellWhetherTheR
         sim.Script(c.script);
         EXPECT_EQ(gateway.PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost), c.result);
         EXPECT_EQ(value, "old");
-        EXPECT_TRUE(lines.empty());
-        EXPECT_TRUE(lost);
+        EXPECT_TRUE(lines.empty() && lost);
     }
     sim.Script({.status = 503});  // a reply, though not the service's own
     EXPECT_EQ(gateway.PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost), 503);

@@ -70,14 +70,6 @@ class MailboxTest : public ::testing::Test, public SqlHelpers {
     MailboxTest() { host.database = Database::Create(dir / "TOLVI_DY.db", host.scripted); }
     Database& SqlDatabase() override { return host.db(); }
 
-    // One field of every listed row.
-    static std::vector<std::string> Listed(RowPager& grid, const char* field) {
-        grid.ReadRest();
-        std::vector<std::string> values;
-        for (std::size_t r = 0; r < grid.RowCount(); ++r) values.push_back(grid.Field(r, field).value_or(""));
-        return values;
-    }
-
     TempDir dir;
     FakeHost host;
 };

@@ -55,37 +55,33 @@ TEST_F(OutboxListTest, ListingsKeepTheirSizeAndOrderAndTheCaptionCountsThisAccou
 TEST_F(OutboxListTest, EachBulkChangeTouchesOnlyItsRowsOfThisAccount) {
     struct Case {
         void (OutboxList::*click)();
-        const char* question;
+        std::string question;
         std::vector<std::string> left;  // "corp mob flag" after Yes
     };
+    const std::string deleted = "发信箱中的短信删除后将不会被发送!你要继续吗?";
     const Case cases[] = {
-        {&OutboxList::BitBtn20Click,
-         "发信箱中的短信删除后将不会被发送!你要继续吗?",
-         {"10001 accepted 1", "10001 failed -2", "20002 queued 0", "20002 failed 17"}},
-        {&OutboxList::BitBtn1Click,
-         "发信箱中的短信删除后将不会被发送!你要继续吗?",
-         {"10001 queued 0", "10001 accepted 1", "20002 queued 0", "20002 failed 17"}},
-        {&OutboxList::BitBtn21Click,
-         "发信箱中的所有发送失败的短信都将重新发送!你要继续吗?",
-         {"10001 queued 0", "10001 accepted 1", "10001 failed 0", "20002 queued 0", "20002 failed 17"}},
+        Case(&OutboxList::BitBtn20Click, deleted,
+             {"10001 accepted 1", "10001 failed -2", "20002 queued 0", "20002 failed 17"}),
+        Case(&OutboxList::BitBtn1Click, deleted,
+             {"10001 queued 0", "10001 accepted 1", "20002 queued 0", "20002 failed 17"}),
+        Case(&OutboxList::BitBtn21Click, "发信箱中的所有发送失败的短信都将重新发送!你要继续吗?",
+             {"10001 queued 0", "10001 accepted 1", "10001 failed 0", "20002 queued 0", "20002 failed 17"}),
     };
     const std::string rows = "SELECT corpID||' '||mob||' '||flag FROM mt ORDER BY id";
     for (const Case& c : cases) {
         Exec("DELETE FROM mt");
-        Queue("10001", "queued", 0, "2026-11-01 00:00:00");
-        Queue("10001", "accepted", 1, "2026-11-01 00:00:00");
-        Queue("10001", "failed", -2, "2026-11-01 00:00:00");
-        Queue("20002", "queued", 0, "2026-11-01 00:00:00");
-        Queue("20002", "failed", 17, "2026-11-01 00:00:00");
+        Exec(
+            "INSERT INTO mt (corpID, mob, flag) VALUES (10001, 'queued', 0), (10001, 'accepted', 1), "
+            "(10001, 'failed', -2), (20002, 'queued', 0), (20002, 'failed', 17)");
         const std::vector<std::string> before = Records(rows);
         host.scripted.answers = {false};
         (list.*c.click)();
         EXPECT_EQ(Records(rows), before) << c.question;
         (list.*c.click)();
         EXPECT_EQ(Records(rows), c.left) << c.question;
+        EXPECT_EQ(host.scripted.confirms().back(), c.question);
         EXPECT_EQ(list.grid().RowCount(), c.left.size() - 2) << "refreshed";
     }
-    EXPECT_EQ(host.scripted.confirms().back(), "发信箱中的所有发送失败的短信都将重新发送!你要继续吗?");
     EXPECT_THAT(host.scripted.notices(), ElementsAre("处理完成!", "处理完成!", "处理完成!"));
 }
 

@@ -63,8 +63,7 @@ TEST_F(RowPagerTest, DeletesAndEditsTouchOnlyTheRowShownAndRefuseOneGoneOrChange
     Exec("DELETE FROM mo WHERE mob='2'");  // elsewhere; its rowid goes to the next message
     Exec("INSERT INTO mo (corpID, mob) VALUES (10001, '3')");
     Exec("DELETE FROM mo WHERE mob='1'");
-    EXPECT_FALSE(grid.Delete(1));
-    EXPECT_FALSE(grid.Update(1, "msg", "x"));
+    EXPECT_FALSE(grid.Delete(1) || grid.Update(1, "msg", "x"));
     EXPECT_FALSE(grid.Update(0, "msg", "x"));  // gone: no row changed is no success
     EXPECT_EQ(host.scripted.notices().size(), 3u);
     EXPECT_EQ(grid.RowCount(), 2u);

@@ -24,8 +24,7 @@ LoopbackPeer::LoopbackPeer(Script script, int connections) : listener_(BoundLoop
 }
 
 LoopbackPeer::~LoopbackPeer() {
-    thread_.join();
-    ::close(listener_);
+    thread_.join(), ::close(listener_);
 }
 
 void LoopbackPeer::Send(int connection, const std::string& bytes) {

@@ -25,31 +25,21 @@ LoopbackPeer Packets(std::vector<std::string> packets, int pauseMs = 50) {
     });
 }
 
-// A peer that stays silent until the socket sends something (or 3 s pass).
-LoopbackPeer Silent() {
-    return LoopbackPeer([](int c) { LoopbackPeer::ReadSome(c, 3000); });
-}
-
 TEST(LineReading, LineEndsInOnePacketOrSplitAcrossPackets) {
-    const struct Case {
-        std::vector<std::string> packets;
-        bool convert;
-        std::vector<std::string> lines;
-    } cases[] = {
-        {{"a\r\nb\r\n"}, true, {"a", "b"}},
-        {{"a\nb\n"}, true, {"a", "b"}},
-        {{"a\rb\r"}, true, {"a", "b"}},
-        {{"a\n\rb\n\r"}, true, {"a", "b"}},
-        {{"a\r", "\nb\r\n", "c\n", "\rd\r\n"}, true, {"a", "b", "c", "d"}},
-        {{"a\nb\r", "\nc\r\n"}, false, {"a\nb", "c"}},  // without conversion only CR LF ends a line
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::PrintToString(c.packets));
-        LoopbackPeer peer = Packets(c.packets);
+    // Packets, whether line ends are converted (without, only CR LF ends a line), the lines.
+    using Lines = std::vector<std::string>;
+    using Case = std::tuple<Lines, bool, Lines>;
+    for (const auto& [packets, convert, lines] :
+         {Case{{"a\r\nb\r\n"}, true, {"a", "b"}}, Case{{"a\nb\n"}, true, {"a", "b"}},
+          Case{{"a\rb\r"}, true, {"a", "b"}}, Case{{"a\n\rb\n\r"}, true, {"a", "b"}},
+          Case{{"a\r", "\nb\r\n", "c\n", "\rd\r\n"}, true, {"a", "b", "c", "d"}},
+          Case{{"a\nb\r", "\nc\r\n"}, false, {"a\nb", "c"}}}) {
+        SCOPED_TRACE(testing::PrintToString(packets));
+        LoopbackPeer peer = Packets(packets);
         TcpSocket s;
-        s.Lines.ConvertLineEnd = c.convert;
+        s.Lines.ConvertLineEnd = convert;
         s.Connect("127.0.0.1", peer.Port());
-        for (const std::string& line : c.lines) EXPECT_EQ(s.ReceiveLine(2000), line);
+        for (const std::string& line : lines) EXPECT_EQ(s.ReceiveLine(2000), line);
     }
 }
 
@@ -126,23 +116,15 @@ TEST(PeerEnds, ResetAndSilenceAreNoOrderlyEnd) {
     }
 }
 
-// Twelve bytes 40 ms apart, then the line end: 480 ms in all, each gap far below 200 ms.
-LoopbackPeer SlowLine() {
-    return LoopbackPeer([](int c) {
-        for (int i = 0; i < 12; ++i) {
-            LoopbackPeer::Send(c, "x");
-            LoopbackPeer::Pause(40);
-        }
-        LoopbackPeer::Send(c, "\r\n");
-    });
-}
-
 TEST(PeerEnds, InterPacketTimeoutBoundsEachWaitOrTheWholeRead) {
-    // Each wait bounded by 200 ms, the whole read by 200 ms, the whole read by 1500 ms.
+    // Twelve bytes 40 ms apart, then the line end: 480 ms in all, each gap far below 200 ms. Each wait
+    // bounded by 200 ms, the whole read by 200 ms, the whole read by 1500 ms.
+    std::vector<std::string> slowLine(12, "x");
+    slowLine.push_back("\r\n");
     for (bool line : {true, false}) {
         for (const auto& [each, timeout, whole] :
              {std::tuple{true, 200, true}, {false, 200, false}, {false, 1500, true}}) {
-            LoopbackPeer peer = SlowLine();
+            LoopbackPeer peer = Packets(slowLine, 40);
             TcpSocket s;
             s.InterPacketTimeout = each;
             s.Connect("127.0.0.1", peer.Port());
@@ -242,7 +224,8 @@ TEST(Waiting, DescriptorAbove1024AndInterruptedWaits) {
 }
 
 TEST(Options, QueuedUntilASocketExistsAndDroppedByClose) {
-    LoopbackPeer first = Silent(), second = Silent();
+    // Two connections in turn, each silent until the socket sends something (or 3 s pass).
+    LoopbackPeer peer([](int c) { LoopbackPeer::ReadSome(c, 3000); }, 2);
     auto receiveTimeout = [](NetSocket& s) {
         timeval tv{};
         socklen_t length = sizeof tv;
@@ -251,11 +234,11 @@ TEST(Options, QueuedUntilASocketExistsAndDroppedByClose) {
     };
     TcpSocket s;
     s.SetReceiveTimeout(1500);
-    s.Connect("127.0.0.1", first.Port());
+    s.Connect("127.0.0.1", peer.Port());
     EXPECT_EQ(receiveTimeout(s), 1500);
     s.SendString("x"), s.CloseSocket();
     s.SetReceiveTimeout(700), s.CloseSocket();
-    s.Connect("127.0.0.1", second.Port());
+    s.Connect("127.0.0.1", peer.Port());
     EXPECT_EQ(receiveTimeout(s), 0);
     s.SendString("x");
 }

@@ -31,95 +31,56 @@ LoopbackPeer SocksProxy(Exchange exchange) {
     });
 }
 
-const std::string kNoAuth = "\x05\x01\x00"s, kChosenNone = "\x05\x00"s;
+const std::string kNoAuth = "\x05\x01\x00"s, kChosenNone = "\x05\x00"s,
+                  kAskExample = "\x05\x01\x00\x03\x0c"s + "example.test\x00\x50"s;
 
 TEST(Socks, ConnectRequestsRepliesAndRefusals) {
     const struct Case {
         std::function<void(TcpSocket&)> setup;
         std::string host, port;
-        Exchange exchange;
         int error;
-        std::string local;  // the address and port the proxy reported, "ip:port"
+        Exchange exchange;
+        std::string local = ":";  // the address and port the proxy reported, "ip:port"
     } cases[] = {
-        {[](TcpSocket&) {},
-         "example.test",
-         "http",
-         {{kNoAuth, kChosenNone},
-          {"\x05\x01\x00\x03\x0c"
-           "example.test\x00\x50"s,
-           "\x05\x00\x00\x01\x0a\x01\x02\x03\x1f\x90"s}},
-         0,
-         "10.1.2.3:8080"},
-        {[](TcpSocket& s) { s.SocksUsername = "user", s.SocksPassword = "secret"; },
-         "127.0.0.1",
-         "25",
-         {{"\x05\x02\x02\x00"s, "\x05\x02"s},
-          {"\x01\x04user\x06secret"s, "\x01\x00"s},
-          {"\x05\x01\x00\x01\x7f\x00\x00\x01\x00\x19"s,
-           "\x05\x00\x00\x03\x00\x00\x07"s}},  // a name of length 0
-         0,
-         ":7"},
-        {[](TcpSocket& s) { s.SocksUsername = "user"; },
-         "::1",
-         "443",  // the proxy needs no password
-         {{"\x05\x02\x02\x00"s, kChosenNone},
-          {"\x05\x01\x00\x04"s + std::string(15, '\0') + "\x01\x01\xbb"s,
-           "\x05\x00\x00\x04"s + std::string(15, '\0') + "\x01\x01\xbb"s}},
-         0,
-         "::1:443"},
-        {[](TcpSocket& s) { s.SocksType = SocksVersion::ST_Socks4, s.SocksUsername = "id"; },
-         "example.test",
-         "80",
-         {{"\x04\x01\x00\x50\x00\x00\x00\x01"
-           "id\x00"
-           "example.test\x00"s,
-           "\x00\x5a\x1f\x90\x0a\x00\x00\x01"s}},
-         0,
-         "10.0.0.1:8080"},
-        {[](TcpSocket& s) {
-             s.SocksType = SocksVersion::ST_Socks4, s.SocksResolver = false, s.HTTPTunnelIP = "127.0.0.1";
-         },
-         "localhost",
-         "80",
-         {{"\x04\x01\x00\x50\x7f\x00\x00\x01\x00"s, "\x00\x5b\x00\x00\x00\x00\x00\x00"s}},
-         WSASYSNOTREADY,
-         ":"},  // SOCKS wins over the tunnel
-        {[](TcpSocket& s) { s.SocksResolver = false; },
-         "no-such-host.invalid",
-         "80",
-         {{kNoAuth, kChosenNone}},
-         WSAHOST_NOT_FOUND,
-         ":"},  // never a request for 0.0.0.0
-        {[](TcpSocket&) {}, "example.test", "80", {{kNoAuth, "\x05\xff"s}}, WSASYSNOTREADY, ":"},
-        {[](TcpSocket&) {},
-         "example.test",
-         "80",
-         {{kNoAuth, kChosenNone},
-          {"\x05\x01\x00\x03\x0c"
-           "example.test\x00\x50"s,
-           "\x05\x05\x00\x01\0\0\0\0\0\0"s}},
-         WSASYSNOTREADY,
-         ":"},
-        {[](TcpSocket&) {}, std::string(256, 'h'), "80", {{kNoAuth, kChosenNone}}, WSASYSNOTREADY, ":"},
-        {[](TcpSocket& s) { s.SocksUsername = std::string(256, 'u'); },
-         "example.test",
-         "80",
-         {},
-         WSASYSNOTREADY,
-         ":"},
-        {[](TcpSocket& s) { s.SocksTimeout = 200; },
-         "example.test",
-         "80",
-         {{kNoAuth, ""}},
-         WSAETIMEDOUT,
-         ":"},
+        Case(nullptr, "example.test", "http", 0,
+             {{kNoAuth, kChosenNone}, {kAskExample, "\x05\0\0\x01\x0a\1\2\3\x1f\x90"s}}, "10.1.2.3:8080"),
+        Case([](TcpSocket& s) { s.SocksUsername = "user", s.SocksPassword = "secret"; }, "127.0.0.1", "25", 0,
+             {{"\x05\x02\x02\x00"s, "\x05\x02"s},
+              {"\x01\x04user\x06secret"s, "\x01\x00"s},
+              {"\x05\x01\x00\x01\x7f\x00\x00\x01\x00\x19"s, "\x05\x00\x00\x03\x00\x00\x07"s}},
+             ":7"),                                                            // a name of length 0
+        Case([](TcpSocket& s) { s.SocksUsername = "user"; }, "::1", "443", 0,  // the proxy needs no password
+             {{"\x05\x02\x02\x00"s, kChosenNone},
+              {"\x05\x01\x00\x04"s + std::string(15, '\0') + "\x01\x01\xbb"s,
+               "\x05\x00\x00\x04"s + std::string(15, '\0') + "\x01\x01\xbb"s}},
+             "::1:443"),
+        Case([](TcpSocket& s) { s.SocksType = SocksVersion::ST_Socks4, s.SocksUsername = "id"; },
+             "example.test", "80", 0,
+             {{"\x04\x01\0\x50\0\0\0\x01"s + "id\0example.test\0"s, "\0\x5a\x1f\x90\x0a\0\0\x01"s}},
+             "10.0.0.1:8080"),
+        // SOCKS wins over the tunnel.
+        Case(
+            [](TcpSocket& s) {
+                s.SocksType = SocksVersion::ST_Socks4, s.SocksResolver = false, s.HTTPTunnelIP = "127.0.0.1";
+            },
+            "localhost", "80", WSASYSNOTREADY, {{"\x04\x01\0\x50\x7f\0\0\x01\0"s, "\0\x5b\0\0\0\0\0\0"s}}),
+        // A name that cannot be resolved: never a request for 0.0.0.0.
+        Case([](TcpSocket& s) { s.SocksResolver = false; }, "no-such-host.invalid", "80", WSAHOST_NOT_FOUND,
+             {{kNoAuth, kChosenNone}}),
+        Case(nullptr, "example.test", "80", WSASYSNOTREADY, {{kNoAuth, "\x05\xff"s}}),
+        Case(nullptr, "example.test", "80", WSASYSNOTREADY,
+             {{kNoAuth, kChosenNone}, {kAskExample, "\x05\x05\0\x01\0\0\0\0\0\0"s}}),
+        Case(nullptr, std::string(256, 'h'), "80", WSASYSNOTREADY, {{kNoAuth, kChosenNone}}),
+        Case([](TcpSocket& s) { s.SocksUsername = std::string(256, 'u'); }, "example.test", "80",
+             WSASYSNOTREADY, {}),
+        Case([](TcpSocket& s) { s.SocksTimeout = 200; }, "example.test", "80", WSAETIMEDOUT, {{kNoAuth, ""}}),
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.host + ":" + c.port);
         LoopbackPeer proxy = SocksProxy(c.exchange);
         TcpSocket s;
         s.SocksIP = "127.0.0.1", s.SocksPort = proxy.Port(), s.SocksTimeout = 2000;
-        c.setup(s);
+        if (c.setup) c.setup(s);
         s.Connect(c.host, c.port);
         EXPECT_EQ(s.LastError(), c.error);
         EXPECT_EQ(s.SocksResponseIP + ":" + s.SocksResponsePort, c.local);

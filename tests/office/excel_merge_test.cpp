@@ -24,21 +24,21 @@ SheetGrid Grid(std::size_t columns, std::vector<Texts> rows) {
 TEST(ExcelMerge, OneLinePerRowWithANumberAndAFittingText) {
     std::string chinese;  // 252 bytes of GBK, 378 of UTF-8
     for (int i = 0; i < 126; ++i) chinese += "字";
-    const SheetGrid grid = Grid(3, {{"张三 13912345678 13812345678", "Ann"},  // a short row: empty cells
-                                    {"none", "Bob", "x"},
-                                    {"13712345678", std::string(254, 'a')},
-                                    {"13612345678", std::string(255, 'a')},
-                                    {"13512345678", chinese + "a", "b"}});
+    // The first row is short: its missing cells are empty.
+    const SheetGrid grid =
+        Grid(3, {Texts{"张三 13912345678 13812345678", "Ann"}, Texts{"none", "Bob", "x"},
+                 Texts{"13712345678", std::string(254, 'a')}, Texts{"13612345678", std::string(255, 'a')},
+                 Texts{"13512345678", chinese + "a", "b"}});
     EXPECT_EQ(GenerateExcelLines(grid, "[第1列]![第2列]", "第0列"),
               (Texts{"13912345678 , Ann!", "13712345678 , " + std::string(254, 'a') + "!",
                      "13512345678 , " + chinese + "a!b"}));
-    EXPECT_EQ(GenerateExcelLines(grid, "[第2列]", "第0列"),
-              Texts{"13512345678 , b"});                               // empty texts left out
-    EXPECT_EQ(GenerateExcelLines(grid, "[第1列]", "第9列"), Texts{});  // no phone column
+    // Empty texts are left out; without a phone column there are no lines.
+    EXPECT_EQ(GenerateExcelLines(grid, "[第2列]", "第0列"), Texts{"13512345678 , b"});
+    EXPECT_EQ(GenerateExcelLines(grid, "[第1列]", "第9列"), Texts{});
     EXPECT_EQ(ExcelColumnName(10), "第10列");
-    const std::pair<std::string, std::size_t> refusals[] = {{std::string(256, 'a'), 0}, {"", 0}, {"hi", 0}};
-    const Texts texts = {"文字总长超255,请缩短信内容!", "请输入短信内容!", "请先打开EXCEL文件!"};
-    for (std::size_t i = 0; i < 3; ++i) EXPECT_EQ(CheckExcelTemplate(refusals[i].first, 0), texts[i]);
+    EXPECT_EQ(CheckExcelTemplate(std::string(256, 'a'), 0), "文字总长超255,请缩短信内容!");
+    EXPECT_EQ(CheckExcelTemplate("", 0), "请输入短信内容!");
+    EXPECT_EQ(CheckExcelTemplate("hi", 0), "请先打开EXCEL文件!");
     EXPECT_EQ(CheckExcelTemplate(std::string(255, 'a'), 1), std::nullopt);
 }
 
@@ -48,8 +48,7 @@ class OfficeStoreTest : public test::StoreTest {
 };
 
 TEST_F(OfficeStoreTest, QueuedLinesSplitAtTheFirstCommaAndFillContacts) {
-    ASSERT_TRUE(db_->pAdoCom(
-        "INSERT INTO mobs (corpID, mob, userName, nickName) VALUES (10001,'13912345678','王五','王先生')"));
+    Exec("INSERT INTO mobs (corpID, mob, userName, nickName) VALUES (10001,'13912345678','王五','王先生')");
     Texts lines = {" 13912345678 , [称呼]您好, a,b ", "13812345678,NULL", "13912345678 , again"};
     for (int i = 0; i < 500; ++i) lines.push_back("137" + std::to_string(10000000 + i) + " , x");
     Texts busy;
@@ -78,9 +77,7 @@ TEST_F(OfficeStoreTest, QueuedLinesSplitAtTheFirstCommaAndFillContacts) {
 TEST_F(OfficeStoreTest, SavedListIsUtf8WithCrLfAndReplacesTheFile) {
     test::WriteFile(dir_ / "list.csv", std::string(100, 'x'));
     ASSERT_TRUE(SaveExcelLines(dir_ / "list.csv", {"13912345678 , 你好", "13812345678 , a,b"}));
-    EXPECT_EQ(test::ReadFile(dir_ / "list.csv"),
-              "\xEF\xBB\xBF"
-              "13912345678 , 你好\r\n13812345678 , a,b\r\n");
+    EXPECT_EQ(test::ReadFile(dir_ / "list.csv"), "\uFEFF13912345678 , 你好\r\n13812345678 , a,b\r\n");
     EXPECT_EQ(std::filesystem::status(dir_ / "list.csv").permissions(), std::filesystem::perms(0600));
     EXPECT_FALSE(SaveExcelLines(dir_ / "no folder" / "list.csv", {"x"}));
 }
@@ -93,11 +90,11 @@ TEST_F(OfficeStoreTest, FavouritesAreCleanedKeptOnceAndDeletedWhole) {
     EXPECT_EQ(AddFavourite(*db_, "10001", ""), FavouriteAdd::Empty);
     EXPECT_EQ(AddFavourite(*db_, "10001", std::string(256, 'a')), FavouriteAdd::TooLong);
     EXPECT_EQ(ListFavourites(*db_, "10001"), (Texts{"NULL", "hello world"}));
-    ASSERT_TRUE(db_->pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (10001, 'hello world')"));
+    Exec("INSERT INTO okMsg (corpID, msg) VALUES (10001, 'hello world')");
     DeleteFavourite(*db_, "10001", "hello world");
     EXPECT_EQ(ListFavourites(*db_, "10001"), Texts{"NULL"});
     EXPECT_EQ(ListFavourites(*db_, "10002"), Texts{"hello world"});
-    ASSERT_TRUE(db_->pAdoCom("DROP TABLE okMsg"));
+    Exec("DROP TABLE okMsg");
     EXPECT_EQ(AddFavourite(*db_, "10001", "new"), FavouriteAdd::Failed);
 }
 

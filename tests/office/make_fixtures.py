@@ -23,6 +23,11 @@ def path(name):
     return os.path.join(out, name)
 
 
+def put(name, data):
+    with open(path(name), "w" if isinstance(data, str) else "wb") as f:
+        f.write(data)
+
+
 # Three sheets; the first is the mail-merge sheet (an empty cell in row 2, a date, a bool).
 book = openpyxl.Workbook()
 first = book.active
@@ -118,20 +123,16 @@ times.write(0, 1, datetime.datetime(2024, 5, 6), xlwt.easyxf(num_format_str="YYY
 xls.save(path("datetime.xls"))
 
 # HTML saved as .xls, a text file in a folder named like a document.
-with open(path("html.xls"), "w") as f:
-    f.write("<html><table><tr><td>13212345678</td></tr></table></html>")
+put("html.xls", "<html><table><tr><td>13212345678</td></tr></table></html>")
 os.makedirs(path("x.doc"))
-with open(path("x.doc/numbers.txt"), "w") as f:
-    f.write("13112345678\n")
+put("x.doc/numbers.txt", "13112345678\n")
 
 # Damaged files: truncated copies, a compound file that is no workbook (as an encrypted .xlsx is),
 # and a zip bomb whose sheet inflates far beyond the readers' limit.
 for name in ("book.xlsx", "book.xls", "numbers.docx"):
     data = open(path(name), "rb").read()
-    with open(path("truncated-" + name), "wb") as f:
-        f.write(data[: len(data) * 2 // 3])
-with open(path("secret.xlsx"), "wb") as f:
-    f.write(b"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + b"\0" * 4088)
+    put("truncated-" + name, data[: len(data) * 2 // 3])
+put("secret.xlsx", b"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1" + b"\0" * 4088)
 with zipfile.ZipFile(path("bomb.xlsx"), "w", zipfile.ZIP_DEFLATED) as z:
     for name in ("xl/workbook.xml", "xl/_rels/workbook.xml.rels"):
         z.writestr(name, parts[name])
@@ -160,10 +161,9 @@ def declare(data, at):
     struct.pack_into("<IIHHH", data, at + 4, 0, 65536, 0, 50, 0)  # A1:AX65536 on the first sheet
 
 
-with open(path("declared.xls"), "wb") as f:
-    f.write(patch_records("book.xls", b"\x00\x02\x0e\x00", declare, False))
-with open(path("no-sheet.xls"), "wb") as f:  # both sheet records (0x85, 11 bytes) made unknown
-    f.write(patch_records("book.xls", b"\x85\x00\x0b\x00", lambda data, at: data.__setitem__(at, 0x86), True))
+put("declared.xls", patch_records("book.xls", b"\x00\x02\x0e\x00", declare, False))
+# Both sheet records (0x85, 11 bytes) made unknown.
+put("no-sheet.xls", patch_records("book.xls", b"\x85\x00\x0b\x00", lambda data, at: data.__setitem__(at, 0x86), True))
 
 
 def package(name, sheet, strings=None, pad=0, workbook=parts["xl/workbook.xml"]):
@@ -189,7 +189,5 @@ package("strings.xlsx", first, f"<si><t>{'1' * (1 << 20)}</t></si>" * 50, pad=1 
 # Text in UTF-16 without a byte-order mark, and bytes with zero bytes that are no text.
 numbers = "手机 13812345678\r\n13912345678\r\n"
 for name, codec in (("utf16le.txt", "utf-16-le"), ("utf16be.txt", "utf-16-be")):
-    with open(path(name), "wb") as f:
-        f.write(numbers.encode(codec))
-with open(path("zeros.txt"), "wb") as f:
-    f.write(b"13812345678\0\0\r\n\0\x01\0\x02")
+    put(name, numbers.encode(codec))
+put("zeros.txt", b"13812345678\0\0\r\n\0\x01\0\x02")

@@ -34,8 +34,7 @@ TEST_F(FaultTest, ScriptsApplyOnceInOrderToTheirPath) {
     sim.Script({.serviceActs = false, .dropConnection = true});
     EXPECT_EQ(Get(kPut), "");
     EXPECT_EQ(sim.SendCount("13800000001"), 1);
-    sim.Script(
-        {.dropConnection = true});  // the reply is lost after the service acted: the number counts as sent
+    sim.Script({.dropConnection = true});  // lost after the service acted: the number counts as sent
     EXPECT_EQ(Get(kPut), "");
     EXPECT_EQ(sim.SendCount("13800000001"), 2);
     EXPECT_EQ(sim.Requests().size(), 5u);

@@ -67,13 +67,12 @@ TEST_F(RunnerTest, TransactionIsAllOrNothingAndReportsAfterTheRollback) {
                  std::runtime_error);
     EXPECT_EQ(prompts_.notices().size(), 2u);
     EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM okMsg"), 0);
-    for (bool inner : {false, true})  // a nested transaction joins the outer one
-        EXPECT_EQ(db_->Transaction([&] {
-            Put("d");
-            db_->Transaction([&] { return Put("e") && inner; });
-            return true;
-        }),
-                  inner);
+    for (bool inner : {false, true}) {  // a nested transaction joins the outer one
+        const auto nested = [&] {
+            return Put("d") && (db_->Transaction([&] { return Put("e") && inner; }) || true);
+        };
+        EXPECT_EQ(db_->Transaction(nested), inner);
+    }
     EXPECT_EQ(Count("SELECT COUNT(*) AS n FROM okMsg"), 2);
     ASSERT_TRUE(db_->pAdoCom("PRAGMA foreign_keys=ON") &&
                 db_->pAdoCom("CREATE TABLE p (id INTEGER PRIMARY KEY)") &&
@@ -123,8 +122,7 @@ TEST_F(RunnerTest, ConnectionOpenedOnAReadOnlyFileWritesOnceItIsWritableAgain) {
 }
 
 TEST_F(RunnerTest, RowsAreDeletedAndUpdatedByRowid) {
-    ASSERT_TRUE(db_->pAdoCom(
-        "INSERT INTO mobs (corpID, mob, usermemo) VALUES (5,'1','x'), (5,'2','x'), (5,'3','x')"));
+    Exec("INSERT INTO mobs (corpID, mob, usermemo) VALUES (5,'1','x'), (5,'2','x'), (5,'3','x')");
     ResultSet rs = db_->pAdoQuery("SELECT rowid AS rowid, * FROM mobs WHERE corpID=5 ORDER BY mob");
     ASSERT_TRUE(db_->UpdateRow("mobs", rs.RowId(), "usermemo", std::nullopt));
     rs.Next();
@@ -154,7 +152,7 @@ TEST_F(RunnerTest, ClearingAnAccountTakesItsRowsOfNineTablesOrNothing) {
     EXPECT_FALSE(ClearAccountData(*db_, "7"));
     EXPECT_EQ(left(), "111111111111");
     EXPECT_EQ(prompts_.notices().size(), 1u);
-    ASSERT_TRUE(db_->pAdoCom("DROP TRIGGER fail"));
+    Exec("DROP TRIGGER fail");
     EXPECT_TRUE(ClearAccountData(*db_, "7"));
     EXPECT_EQ(left(), "000000000111");
 }
@@ -231,9 +229,9 @@ TEST_F(SettingsTest, PerAccountKeysKeepOneRowPerAccountAndGlobalKeysIgnoreIt) {
     EXPECT_THROW(pWriteSysValue(*db_, "1 OR 1=1", "autoMini", "1"), std::invalid_argument);
     // A global key has one row, corpID 0, written before or after a login; rows of its name that
     // several accounts keep are all updated.
-    ASSERT_TRUE(
-        db_->pAdoCom("INSERT INTO sysConfig (corpID, sysConfigName, sysValue) VALUES (7,'userName','a'), "
-                     "(8,'userName','b')"));
+    Exec(
+        "INSERT INTO sysConfig (corpID, sysConfigName, sysValue) VALUES (7,'userName','a'), "
+        "(8,'userName','b')");
     EXPECT_TRUE(pWriteSysValue(*db_, "", "autoStart", "1") && pWriteSysValue(*db_, "100", "autoStart", "0"));
     EXPECT_TRUE(pWriteSysValue(*db_, "100", "userName", "O'Neil \"boss\""));
     EXPECT_EQ(pReadSysValue(*db_, "200", "autoStart") + pReadSysValue(*db_, "", "userName"),

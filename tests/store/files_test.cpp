@@ -77,9 +77,9 @@ TEST(LogTest, UnwritableLogNeverStopsTheCaller) {
 using GridFilesTest = StoreTest;
 
 TEST_F(GridFilesTest, CsvAppendsAndQuotesAndNumberListsAreSortedUniqueAndNeverReused) {
-    ASSERT_TRUE(
-        db_->pAdoCom("INSERT INTO mobs (corpID, mob, userName, usermemo) VALUES (1,'139','张三','say "
-                     "\"hi\", bye'), (1,'138','李四',NULL), (1,'139','x','')"));
+    Exec(
+        "INSERT INTO mobs (corpID, mob, userName, usermemo) VALUES (1,'139','张三','say "
+        "\"hi\", bye'), (1,'138','李四',NULL), (1,'139','x','')");
     ResultSet rs = db_->pAdoQuery("SELECT * FROM mobs ORDER BY rowid");
     std::vector<GridColumn> columns = {{"手机号码", "mob"}, {"备注", "usermemo"}};
     ASSERT_TRUE(SaveDbGridToCsv(rs, columns, dir_ / "out.csv") &&
@@ -101,9 +101,9 @@ TEST_F(GridFilesTest, CsvAppendsAndQuotesAndNumberListsAreSortedUniqueAndNeverRe
 }
 
 TEST_F(GridFilesTest, CsvKeepsFormulasAsTextAndSignedNumbersAsTheyAre) {
-    ASSERT_TRUE(
-        db_->pAdoCom("INSERT INTO mobs (corpID, mob, usermemo) VALUES (1,'+8613800000000','=1+1'),"
-                     " (1,'-5','@SUM(A1)'), (1,'-1.5','+x'), (1,'3','-2-3')"));
+    Exec(
+        "INSERT INTO mobs (corpID, mob, usermemo) VALUES (1,'+8613800000000','=1+1'),"
+        " (1,'-5','@SUM(A1)'), (1,'-1.5','+x'), (1,'3','-2-3')");
     ASSERT_TRUE(SaveDbGridToCsv(*db_, "SELECT * FROM mobs ORDER BY rowid",
                                 {{"号码", "mob"}, {"备注", "usermemo"}}, dir_ / "f.csv"));
     EXPECT_EQ(ReadFile(dir_ / "f.csv"),

@@ -86,10 +86,10 @@ class CompactionTest : public StoreTest {
     // 5000 rows of which 1000 stay, and the test's Database closed: compaction runs before the
     // program opens the file.
     void FillAndClose() {
-        ASSERT_TRUE(
-            db_->pAdoCom("WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i+1 FROM n WHERE i<4999) "
-                         "INSERT INTO mt_bak (corpID, mtID, msg) SELECT 1, i, printf('%200d', i) FROM n"));
-        ASSERT_TRUE(db_->pAdoCom("DELETE FROM mt_bak WHERE mtID >= 1000"));
+        Exec(
+            "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i+1 FROM n WHERE i<4999) "
+            "INSERT INTO mt_bak (corpID, mtID, msg) SELECT 1, i, printf('%200d', i) FROM n");
+        Exec("DELETE FROM mt_bak WHERE mtID >= 1000");
         db_.reset();
     }
 };

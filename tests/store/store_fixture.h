@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <atomic>
 #include <memory>
@@ -21,11 +20,7 @@ class LockCheckingPrompts : public RecordingPrompts {
   public:
     explicit LockCheckingPrompts(std::filesystem::path file) : file_(std::move(file)) {}
     void Notice(const std::string& text) override {
-        sqlite3* other = nullptr;  // no busy timeout: a held lock answers SQLITE_BUSY at once
-        if (sqlite3_open_v2(file_.c_str(), &other, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK &&
-            sqlite3_exec(other, "BEGIN IMMEDIATE; ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_BUSY)
-            ++shownWhileLocked;
-        sqlite3_close(other);
+        if (WriteLocked(file_)) ++shownWhileLocked;
         RecordingPrompts::Notice(text);
     }
     std::atomic<int> shownWhileLocked = 0;

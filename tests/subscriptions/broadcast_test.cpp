@@ -38,12 +38,7 @@ class BroadcastHistoryTest : public SubscriptionsTest {
                 "3,10002,'other','2026-05-03 08:00:00'"});
         Insert("histMsgType (corpID,msgID,msgType)", {"10001,2,'A'", "10001,2,'B'", "10002,3,'A'"});
     }
-    std::vector<std::string> Listed() {
-        std::vector<std::string> texts;
-        for (std::size_t r = 0; r < history.grid().RowCount(); ++r)
-            texts.push_back(history.grid().Field(r, "msgContent").value_or(""));
-        return texts;
-    }
+    std::vector<std::string> Listed() { return SqlHelpers::Listed(history.grid(), "msgContent"); }
     std::function<void(const RowPager&)> Save() {
         return [this](const RowPager& grid) { saved += grid.RowCount(); };
     }

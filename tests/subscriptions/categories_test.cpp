@@ -16,24 +16,18 @@ class CategoriesTest : public SubscriptionsTest {
 
 TEST_F(CategoriesTest, AddStoresTheTrimmedNameCutTo20BytesOncePerAccount) {
     Insert("msgType (corpID,msgType)", {"10002,'天气'"});
-    struct {
-        std::string typed, notice;  // no notice: added
-    } cases[] = {
-        {"  天气 ", ""},
-        {"天气", "该订阅类别已经存在了!"},
-        {"  ", "请输入要新增的订阅类别名称!"},
-        {"it's NULL", ""},
-        {"IT'S null", "该订阅类别已经存在了!"},
-        {"100%_", ""},
-        {"一二三四五六七八九十壹贰", ""},   // 24 bytes: the first ten characters
-        {"abcdefghijklmnopqrstuvwxy", ""},  // 25 bytes: the first 20
-        {"abcdefghijklmnopqrs天", ""},      // 21 bytes: the character that does not fit goes
-    };
-    for (const auto& c : cases) {
+    // Typed, and the notice ("": added). Names of 24, 25 and 21 bytes keep the first ten characters, the
+    // first 20 bytes, and not the character that does not fit.
+    using Add = std::pair<std::string, std::string>;
+    for (const auto& [typed, notice] :
+         {Add{"  天气 ", ""}, Add{"天气", "该订阅类别已经存在了!"}, Add{"  ", "请输入要新增的订阅类别名称!"},
+          Add{"it's NULL", ""}, Add{"IT'S null", "该订阅类别已经存在了!"}, Add{"100%_", ""},
+          Add{"一二三四五六七八九十壹贰", ""}, Add{"abcdefghijklmnopqrstuvwxy", ""},
+          Add{"abcdefghijklmnopqrs天", ""}}) {
         const std::size_t before = recorded.notices().size();
-        EXPECT_EQ(btnNewMsgTypeClick(*this, c.typed), c.notice.empty()) << c.typed;
+        EXPECT_EQ(btnNewMsgTypeClick(*this, typed), notice.empty()) << typed;
         const auto notices = recorded.notices();
-        EXPECT_EQ(notices.size() == before ? "" : notices.back(), c.notice) << c.typed;
+        EXPECT_EQ(notices.size() == before ? "" : notices.back(), notice) << typed;
     }
     EXPECT_THAT(pMsgType(*this),  // newest first, within one second too
                 ElementsAre("abcdefghijklmnopqrs", "abcdefghijklmnopqrst", "一二三四五六七八九十", "100%_",
@@ -46,10 +40,8 @@ TEST_F(CategoriesTest, RenameMovesTheSubscriptionsOfTheAccountAndKeepsTheHistory
     Insert("mobOrder (corpID,mob,msgType)", {"10001,'1','A'", "10002,'1','A'"});
     Insert("histMsgType (corpID,msgID,msgType)", {"10001,1,'A'"});
 
-    EXPECT_FALSE(btnEditMsgTypeClick(*this, std::nullopt, "C"));
-    EXPECT_FALSE(btnEditMsgTypeClick(*this, "A", " "));
-    EXPECT_FALSE(btnEditMsgTypeClick(*this, "A", "b"));
-    EXPECT_FALSE(btnEditMsgTypeClick(*this, "A", "A"));
+    EXPECT_FALSE(btnEditMsgTypeClick(*this, std::nullopt, "C") || btnEditMsgTypeClick(*this, "A", " "));
+    EXPECT_FALSE(btnEditMsgTypeClick(*this, "A", "b") || btnEditMsgTypeClick(*this, "A", "A"));
     EXPECT_THAT(recorded.notices(), ElementsAre("请选择要修改的订阅类别!", "请输入要修改的订阅类别名称!",
                                                 "订阅类别已经存在了!", "订阅类别已经存在了!"));
     EXPECT_TRUE(btnEditMsgTypeClick(*this, "A", "C'"));

@@ -11,12 +11,7 @@ using ::testing::ElementsAre;
 
 class SubscribersTest : public SubscriptionsTest {
   protected:
-    std::vector<std::string> Listed() {
-        std::vector<std::string> mobs;
-        for (std::size_t r = 0; r < list.grid().RowCount(); ++r)
-            mobs.push_back(list.grid().Field(r, "mob").value_or(""));
-        return mobs;
-    }
+    std::vector<std::string> Listed() { return SqlHelpers::Listed(list.grid(), "mob"); }
     std::string Orders() {
         std::string out;
         const ResultSet& o = list.orders();

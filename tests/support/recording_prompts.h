@@ -16,10 +16,7 @@ class RecordingPrompts : public Prompts {
   public:
     void Notice(const std::string& text) override { Add(notices_, text); }
     void Alert(const std::string& text) override { Add(alerts_, text); }
-    bool Confirm(const std::string& text) override {
-        Add(confirms_, text);
-        return answer_;
-    }
+    bool Confirm(const std::string& text) override { return Add(confirms_, text), answer_; }
     bool ConfirmSevere(const std::string& text) override { return Confirm(text); }
     bool OfferOpen(const std::string&) override { return false; }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }

@@ -2,15 +2,28 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/text_util.h"
 #include "store/database.h"
+#include "store/row_pager.h"
 
 namespace xunda::test {
+
+// Whether some connection holds a write transaction on the file: a write of another would wait.
+inline bool WriteLocked(const std::filesystem::path& file) {
+    sqlite3* c = nullptr;  // no busy timeout: a held lock answers SQLITE_BUSY at once
+    sqlite3_open_v2(file.c_str(), &c, SQLITE_OPEN_READWRITE, nullptr);
+    const bool locked = sqlite3_exec(c, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) == SQLITE_BUSY;
+    sqlite3_exec(c, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close_v2(c);
+    return locked;
+}
 
 class SqlHelpers {
   public:
@@ -42,6 +55,13 @@ class SqlHelpers {
     }
     // The first row as a number (a COUNT(*) and the like); -1 when it is none.
     std::int64_t Count(const std::string& sql) { return ParseInt(Value(sql)).value_or(-1); }
+    // One field of every row a grid lists, all of them read.
+    static std::vector<std::string> Listed(RowPager& grid, const char* field) {
+        grid.ReadRest();
+        std::vector<std::string> values;
+        for (std::size_t r = 0; r < grid.RowCount(); ++r) values.push_back(grid.Field(r, field).value_or(""));
+        return values;
+    }
 
   protected:
     virtual Database& SqlDatabase() = 0;

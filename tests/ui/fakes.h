@@ -30,8 +30,7 @@ class FakePrompts : public Prompts {
         return file;
     }
     std::optional<std::string> ChooseOpenFile(const std::string&, const std::string& folder) override {
-        openFolder = folder;
-        return file;
+        return openFolder = folder, file;
     }
 
     std::vector<std::string> Boxes() {
@@ -115,6 +114,12 @@ class FakeGateway : public SmsGateway {
     int GetReport(std::string& resultValue, std::vector<std::string>& lines, int,
                   const Credentials&) override {
         return Poll(reports, resultValue, lines);
+    }
+
+    // Queues `lines` for the next poll of `queue` (mo or reports).
+    void Hold(std::vector<std::string>& queue, std::vector<std::string> lines) {
+        std::lock_guard lock(mutex);
+        queue = std::move(lines);
     }
 
     std::mutex mutex;

@@ -78,6 +78,21 @@ class ShellTest : public ::testing::Test, public SqlHelpers {
         return main->Account().LoggedIn();
     }
 
+    // Selects the tree node `caption`; the page registered as `name`.
+    template <typename P>
+    P* Open(const char* caption, const char* name) {
+        EXPECT_TRUE(main->SelectTreeNodeByText(QString::fromUtf8(caption))) << caption;
+        QApplication::processEvents();
+        return qobject_cast<P*>(main->FindPage(QString::fromUtf8(name)));
+    }
+    // Clicks the button `button` of `owner` and waits for the work it started.
+    void Click(QWidget* owner, const char* button) {
+        QPushButton* found = owner->findChild<QPushButton*>(QString::fromUtf8(button));
+        ASSERT_NE(found, nullptr) << button;
+        found->click();
+        ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
+        Settle();
+    }
     QString Shown() { return main->PageArea()->currentWidget()->objectName(); }
     Database& SqlDatabase() override { return main->db(); }
     std::string Setting(const char* name) { return pReadSysValue(main->db(), main->Account().corpID, name); }
@@ -99,6 +114,15 @@ class ShellTest : public ::testing::Test, public SqlHelpers {
     std::unique_ptr<FakeWebView> web;
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<LoginDialog> login;
+};
+
+// The shell after the login of demo/demo.
+class LoggedInTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        ASSERT_TRUE(Login());
+    }
 };
 
 }  // namespace xunda::test

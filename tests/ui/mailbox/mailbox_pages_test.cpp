@@ -1,12 +1,5 @@
 #include <sqlite3.h>
 
-#include <QComboBox>
-#include <QGroupBox>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QTableView>
-
 #include "store/database.h"
 #include "store/row_pager.h"
 #include "ui/mailbox/history_page.h"
@@ -19,26 +12,12 @@
 namespace xunda::test {
 namespace {
 
-class MailboxPagesTest : public ShellTest {
-  protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        ASSERT_TRUE(Login());
-    }
-    template <typename P>
-    P* Show(const char* caption, const char* name) {
-        EXPECT_TRUE(main->SelectTreeNodeByText(QString::fromUtf8(caption)));
-        auto* page = qobject_cast<P*>(main->FindPage(QString::fromUtf8(name)));
-        EXPECT_EQ(main->PageArea()->currentWidget(), page);
-        return page;
-    }
-    static void Click(QWidget* page, const char* button) { page->findChild<QPushButton*>(button)->click(); }
-};
+using MailboxPagesTest = LoggedInTest;
 
 TEST_F(MailboxPagesTest, OutboxDeletesTheCurrentRowOnYesAndEmptiesWhenTheDatabaseReopens) {
     for (const char* mob : {"13800000001", "13800000002", "13800000003"})
         Exec(std::string("INSERT INTO mt (corpID, mob, flag) VALUES (10001, '") + mob + "', 0)");
-    auto* page = Show<OutboxPage>("发信箱", "sendBoxPage");
+    auto* page = Open<OutboxPage>("发信箱", "sendBoxPage");
     EXPECT_EQ(page->Group()->title(), QStringLiteral("发信箱(3)"));
     page->Grid()->setCurrentIndex(page->Grid()->model()->index(1, 0));
     Click(page, "BitBtn28");
@@ -55,11 +34,8 @@ TEST_F(MailboxPagesTest, OutboxDeletesTheCurrentRowOnYesAndEmptiesWhenTheDatabas
 TEST_F(MailboxPagesTest, HistorySearchesANumberAndExportsToTheChosenFile) {
     Exec(
         "INSERT INTO mt_bak (corpID, mob, mtTime, msg) VALUES (10001, '13800000001', '2026-11-01 10:00:00', "
-        "'a,\"b')");
-    Exec(
-        "INSERT INTO mt_bak (corpID, mob, mtTime, msg) VALUES (10001, '13900000002', '2026-11-02 10:00:00', "
-        "'c')");
-    auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
+        "'a,\"b'), (10001, '13900000002', '2026-11-02 10:00:00', 'c')");
+    auto* page = Open<HistoryPage>("历史短信查看", "histSendPage");
     EXPECT_EQ(page->Grid()->model()->rowCount(), 2);
     page->histSearch()->setCurrentText(QStringLiteral(" 1380 "));
     Click(page, "btnhistSearch");
@@ -80,7 +56,7 @@ TEST_F(MailboxPagesTest, HistoryListsOneBlockFirstAndTheRestWhenScrolledToTheEnd
     Exec(
         "INSERT INTO mt_bak (corpID, mob, mtTime) WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i+1 FROM "
         "n WHERE i<300) SELECT 10001, 13800000000+i, '2026-11-01 10:00:00' FROM n");
-    auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
+    auto* page = Open<HistoryPage>("历史短信查看", "histSendPage");
     EXPECT_EQ(page->Group()->title(), QStringLiteral("历史短信(300)"));
     EXPECT_EQ(page->Grid()->model()->rowCount(), static_cast<int>(RowPager::kBlockRows));
     main->show();
@@ -92,7 +68,7 @@ TEST_F(MailboxPagesTest, HistoryListsOneBlockFirstAndTheRestWhenScrolledToTheEnd
 // busy window, which says what it does, and the window goes on with its events meanwhile.
 TEST_F(MailboxPagesTest, ClearingWaitsBehindTheBusyWindowWhileTheWindowGoesOn) {
     Exec("INSERT INTO mt_bak (corpID, mob, mtTime) VALUES (10001, '13800000001', '2026-11-01 10:00:00')");
-    auto* page = Show<HistoryPage>("历史短信查看", "histSendPage");
+    auto* page = Open<HistoryPage>("历史短信查看", "histSendPage");
     prompts.file = (home / "cleared.csv").string();
     sqlite3* other = nullptr;
     ASSERT_EQ(sqlite3_open(main->db().Path().c_str(), &other), SQLITE_OK);
@@ -117,7 +93,7 @@ TEST_F(MailboxPagesTest, InboxReplyPutsTheSenderOnTheSendPageAndMarksTheMessage)
     Exec(
         "INSERT INTO mo (corpID, moID, mob, moTime, flag) VALUES (10001, 41, '13800000001', '2026-11-01 "
         "10:00:00', 0)");
-    auto* page = Show<InboxPage>("收信箱", "revBox");
+    auto* page = Open<InboxPage>("收信箱", "revBox");
     ASSERT_EQ(page->Grid()->model()->rowCount(), 1);
     Click(page, "btnRevMsg");
     auto* send = qobject_cast<SendSmsPage*>(main->FindPage(QStringLiteral("sendSmsPage")));

@@ -1,18 +1,5 @@
 // The send page's import, favourites and last numbers, and the Excel page with its list window,
 // in the main window over fakes.
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QGroupBox>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QTableView>
-#include <QTest>
-
 #include "compose/number_tidy.h"
 #include "ui/office/excel_form.h"
 #include "ui/office/excel_page.h"
@@ -32,24 +19,8 @@ std::string Fixture(const std::string& name) {
     return (std::filesystem::path(folder ? folder : "") / name).string();
 }
 
-class OfficePagesTest : public ShellTest {
+class OfficePagesTest : public LoggedInTest {
   protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        ASSERT_TRUE(Login());
-    }
-    template <typename P>
-    P* Open(const char* node, const char* name) {
-        EXPECT_TRUE(main->SelectTreeNodeByText(QString::fromUtf8(node)));
-        return qobject_cast<P*>(main->FindPage(QString::fromUtf8(name)));
-    }
-    void Click(QWidget* owner, const char* button) {
-        QPushButton* found = owner->findChild<QPushButton*>(QString::fromUtf8(button));
-        ASSERT_NE(found, nullptr) << button;
-        found->click();
-        ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
-        Settle();
-    }
     // The last box's text, without its caption.
     std::string LastBox() {
         const std::string box = prompts.Last();
@@ -76,8 +47,7 @@ TEST_F(OfficePagesTest, ImportFillsTheMemoAndAFailedReadKeepsIt) {
 }
 
 TEST_F(OfficePagesTest, ExcelRowsBecomeQueuedMessages) {
-    ASSERT_TRUE(main->db().pAdoCom("INSERT INTO mobs (corpID, mob, userName, nickName) VALUES (" +
-                                   main->Account().corpID + ",'13912345678','张三','张总')"));
+    Exec("INSERT INTO mobs (corpID, mob, userName, nickName) VALUES (10001, '13912345678', '张三', '张总')");
     auto* page = Open<ExcelPage>("Excel表格短信", "excelPage");
     ASSERT_NE(page, nullptr);
     Click(page, "BitBtn13");
@@ -125,9 +95,7 @@ TEST_F(OfficePagesTest, ExcelRowsBecomeQueuedMessages) {
 }
 
 TEST_F(OfficePagesTest, FavouritesAndLastNumbersOnTheSendPage) {
-    ASSERT_TRUE(main->db().pAdoCom("INSERT INTO lastSendMobs (corpID, mob) VALUES (" +
-                                   main->Account().corpID + ",'13812345678'), (" + main->Account().corpID +
-                                   ",'13912345678')"));
+    Exec("INSERT INTO lastSendMobs (corpID, mob) VALUES (10001, '13812345678'), (10001, '13912345678')");
     auto* page = Open<SendSmsPage>("短信发送", "sendSmsPage");
     SendFavourites* favourites = page->favourites();
     ASSERT_EQ(favourites->lastMobs()->count(), 2);
@@ -138,11 +106,11 @@ TEST_F(OfficePagesTest, FavouritesAndLastNumbersOnTheSendPage) {
     Click(page, "BitBtn3");
     EXPECT_EQ(LastBox(), "已经存在常用短信中了!");
     ASSERT_EQ(favourites->okMsgList()->count(), 1);
-    ASSERT_TRUE(main->db().pAdoCom("ALTER TABLE okMsg RENAME TO gone"));
+    Exec("ALTER TABLE okMsg RENAME TO gone");
     page->sMsg()->setPlainText(QStringLiteral("not stored"));
     Click(page, "BitBtn3");
     EXPECT_EQ(favourites->okMsgList()->count(), 1);  // a failed insert lists nothing
-    ASSERT_TRUE(main->db().pAdoCom("ALTER TABLE gone RENAME TO okMsg"));
+    Exec("ALTER TABLE gone RENAME TO okMsg");
     page->sMsg()->setPlainText(QStringLiteral("通知:"));
     page->sMsg()->moveCursor(QTextCursor::End);
     favourites->okMsgList()->setCurrentRow(0);

@@ -5,27 +5,16 @@
 namespace xunda::test {
 namespace {
 
-class SendSmsPageTest : public ShellTest {
+class SendSmsPageTest : public LoggedInTest {
   protected:
     void SetUp() override {
-        ShellTest::SetUp();
-        ASSERT_TRUE(Login());
-        ASSERT_TRUE(main->SelectTreeNodeByText(QStringLiteral("短信发送")));
-        page = qobject_cast<SendSmsPage*>(main->FindPage(QStringLiteral("sendSmsPage")));
-        ASSERT_NE(page, nullptr);
+        LoggedInTest::SetUp();
+        ASSERT_NE(page = Open<SendSmsPage>("短信发送", "sendSmsPage"), nullptr);
     }
-    void Click(const char* button) {
-        page->findChild<QPushButton*>(QString::fromUtf8(button))->click();
-        ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(10)));
-        Settle();
-    }
-    // The account's outbox rows as "mob level msg", in queue order, joined by "|".
+    void Click(const char* button) { ShellTest::Click(page, button); }
+    // The outbox rows as "mob level msg", in queue order, joined by "|".
     std::string Outbox() {
-        return main->db()
-            .pAdoQuery(
-                "SELECT group_concat(mob || ' ' || mtLevel || ' ' || msg, '|') AS rows FROM "
-                "(SELECT * FROM mt WHERE flag=0 AND corpID=10001 ORDER BY id)")
-            .AsString("rows");
+        return Rows("SELECT mob||' '||mtLevel||' '||msg FROM mt WHERE flag=0 ORDER BY id");
     }
 
     SendSmsPage* page = nullptr;
@@ -49,7 +38,7 @@ TEST_F(SendSmsPageTest, QueuesTheTypedMessageForTheTypedNumbersAndShowsTheOutbox
 
     // Also when every insert failed: the store's boxes, then the outbox.
     main->SelectTreeNodeByText(QStringLiteral("短信发送"));
-    ASSERT_TRUE(main->db().pAdoCom("DROP TABLE mt"));
+    Exec("DROP TABLE mt");
     Click("btnSendSms");
     EXPECT_GT(prompts.Boxes().size(), 2u);
     EXPECT_EQ(Shown(), QStringLiteral("sendBoxPage"));

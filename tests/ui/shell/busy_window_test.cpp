@@ -19,10 +19,7 @@ void CollectWarnings(QtMsgType, const QMessageLogContext&, const QString& text) 
 
 // A main window with one control and the busy window over it; Qt's thread warnings fail the test.
 struct Windows {
-    Windows() {
-        main.show();
-        qInstallMessageHandler(CollectWarnings);
-    }
+    Windows() { main.show(), qInstallMessageHandler(CollectWarnings); }
     ~Windows() {
         qInstallMessageHandler(nullptr);
         std::lock_guard lock(warningsMutex);

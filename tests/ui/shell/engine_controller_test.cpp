@@ -1,8 +1,6 @@
 // The engine's timers in the main window: pause, the sounds, the workers, re-arming the timers.
 #include "ui/shell/engine_controller.h"
 
-#include <QTableView>
-
 #include "store/sql_text.h"
 #include "ui/mailbox/list_page.h"
 #include "ui/shell_fixture.h"
@@ -16,11 +14,9 @@ class EngineControllerTest : public ShellTest {
         ShellTest::SetUp();
         controller = std::make_unique<EngineController>(*main, query);
         main->SetEngine(controller.get());
+        ASSERT_TRUE(Login());
     }
-    void TearDown() override {
-        main->SetEngine(nullptr);
-        controller.reset();
-    }
+    void TearDown() override { main->SetEngine(nullptr), controller.reset(); }
     void Queue(const std::string& mob) {
         main->db().pAdoCom(
             "INSERT INTO mt (corpID, mob, msg, subNumber, linkID, mtLevel, flag) VALUES (10001, " +
@@ -37,7 +33,6 @@ class EngineControllerTest : public ShellTest {
 };
 
 TEST_F(EngineControllerTest, SendTickRunsAWorkerThenRearmsAndCountsPauseStopsOnlySending) {
-    ASSERT_TRUE(Login());
     ASSERT_TRUE(main->SelectTreeNodeByText(QStringLiteral("发信箱")));
     Queue("13800000001");
     Queue("13800000002");
@@ -63,7 +58,6 @@ TEST_F(EngineControllerTest, SendTickRunsAWorkerThenRearmsAndCountsPauseStopsOnl
 }
 
 TEST_F(EngineControllerTest, PollBacksOffAndStopKeepsTheTimersOff) {
-    ASSERT_TRUE(Login());
     EXPECT_EQ(controller->moTime().interval(), 2000);
     controller->moTimeTimer();
     WaitIdle();
@@ -78,7 +72,6 @@ TEST_F(EngineControllerTest, PollBacksOffAndStopKeepsTheTimersOff) {
 }
 
 TEST_F(EngineControllerTest, ResumeOrLoginWhileARunWaitsOnTheServiceStartsNoSecondRun) {
-    ASSERT_TRUE(Login());
     Queue("13800000001");
     Queue("13800000002");
     query.held = true;
@@ -100,24 +93,17 @@ TEST_F(EngineControllerTest, ResumeOrLoginWhileARunWaitsOnTheServiceStartsNoSeco
 // Each event plays its own row's sound (the default sounds, ticked at login): a refused send,
 // incoming messages, delivery reports.
 TEST_F(EngineControllerTest, RunsCountAndPlayTheirOwnSounds) {
-    ASSERT_TRUE(Login());
     query.putCode = "501";
     Queue("13800000001");
     controller->mtTimeTimer();
     WaitIdle();
     EXPECT_EQ(Value("SELECT COUNT(*) FROM mt WHERE flag=501"), "1");
     main->db().pAdoCom("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (10001, 4294967296, '131', 1)");
-    {
-        std::lock_guard lock(query.mutex);
-        query.mo = {"x,1,20240102030405,131,106,hello, world", "x,2,20240102030405,132,106,again"};
-    }
+    query.Hold(query.mo, {"x,1,20240102030405,131,106,hello, world", "x,2,20240102030405,132,106,again"});
     controller->moTimeTimer();
     WaitIdle();
     EXPECT_EQ(main->PanelText(1), QStringLiteral("接收(2)"));
-    {
-        std::lock_guard lock(query.mutex);
-        query.reports = {"4294967296,0"};
-    }
+    query.Hold(query.reports, {"4294967296,0"});
     controller->reportTimeTimer();
     WaitIdle();
     EXPECT_EQ(main->PanelText(3), QStringLiteral("收条(1)"));

@@ -1,12 +1,5 @@
 // The list pages at the smallest window and at a full-HD screen: grids show their texts uncut,
 // the message takes the spare width, lists show their rows, no caption is clipped.
-#include <QHeaderView>
-#include <QListWidget>
-#include <QPushButton>
-#include <QStyledItemDelegate>
-#include <QTableView>
-#include <QTreeWidget>
-
 #include "ui/mailbox/history_page.h"
 #include "ui/send/send_sms_page.h"
 #include "ui/shell_fixture.h"
@@ -34,12 +27,6 @@ class LayoutTest : public ShellTest, public ::testing::WithParamInterface<QSize>
         main->resize(GetParam());
         main->show();
     }
-    template <typename P>
-    P* Show(const char* caption, const char* name) {
-        EXPECT_TRUE(main->SelectTreeNodeByText(QString::fromUtf8(caption)));
-        QApplication::processEvents();
-        return qobject_cast<P*>(main->FindPage(QString::fromUtf8(name)));
-    }
     // The text a grid shows in a cell.
     static QString Shown(QTableView* grid, int row, int column) {
         const QModelIndex index = grid->model()->index(row, column);
@@ -62,7 +49,7 @@ class LayoutTest : public ShellTest, public ::testing::WithParamInterface<QSize>
 };
 
 TEST_P(LayoutTest, GridsShowTheirTextsAndTheMessageTakesTheSpareWidth) {
-    QTableView* history = Show<HistoryPage>("历史短信查看", "histSendPage")->Grid();
+    QTableView* history = Open<HistoryPage>("历史短信查看", "histSendPage")->Grid();
     ExpectUncutAndFilling(history, 3);
     for (int c = 0; c < history->model()->columnCount(); ++c) {
         if (c == 3) continue;
@@ -70,7 +57,7 @@ TEST_P(LayoutTest, GridsShowTheirTextsAndTheMessageTakesTheSpareWidth) {
     }
     EXPECT_GE(history->columnWidth(3), 30 * history->fontMetrics().averageCharWidth());
 
-    auto* users = Show<SubscriberPage>("订阅用户的资料管理", "user");
+    auto* users = Open<SubscriberPage>("订阅用户的资料管理", "user");
     EXPECT_EQ(Shown(users->Grid(), 0, 3), QStringLiteral("1990-05-07"));
     ExpectUncutAndFilling(users->Grid());
     EXPECT_FALSE(users->userMsgTypeGrid()->wordWrap());
@@ -85,11 +72,11 @@ TEST_P(LayoutTest, ListsShowTheirRowsAndNoCaptionIsClipped) {
                   tree->viewport()->width())
             << (*it)->text(0).toStdString();
 
-    QWidget* bulk = Show<QWidget>("手机订阅关系处理", "mobOrder");
+    QWidget* bulk = Open<QWidget>("手机订阅关系处理", "mobOrder");
     auto* btnDg = bulk->findChild<QPushButton*>(QStringLiteral("btnDg"));
     EXPECT_GE(btnDg->width(), btnDg->sizeHint().width());
 
-    auto* send = Show<SendSmsPage>("短信发送", "sendSmsPage");
+    auto* send = Open<SendSmsPage>("短信发送", "sendSmsPage");
     auto* lastMobs = send->findChild<QListWidget*>(QStringLiteral("lastMobs"));
     ASSERT_EQ(lastMobs->count(), 12);
     QList<QRect> cells;

@@ -12,23 +12,17 @@ class MainWindowTest : public ShellTest {
 };
 
 TEST_F(MainWindowTest, TreeNodesShowTheirPagesTitledWithTheirCaptions) {
-    const std::pair<const char*, const char*> expected[] = {{"手机订阅管理", "welcome"},
-                                                            {"手机订阅关系处理", "mobOrder"},
-                                                            {"订阅用户的资料管理", "user"},
-                                                            {"手机订阅内容查询", "mob"},
-                                                            {"历史订阅内容短信查看", "histMsg"},
-                                                            {"手机短信操作", "welcome"},
-                                                            {"收信箱", "revBox"},
-                                                            {"短信发送", "sendSmsPage"},
-                                                            {"Excel表格短信", "excelPage"},
-                                                            {"发信箱", "sendBoxPage"},
-                                                            {"历史短信查看", "histSendPage"},
-                                                            {"系统配置", "aboutPage"},
-                                                            {"泊舟讯达短信通-标准版", "welcome"}};
-    for (const auto& [caption, page] : expected) {
-        ASSERT_TRUE(main->SelectTreeNodeByText(QString::fromUtf8(caption))) << caption;
-        EXPECT_EQ(Shown(), QString::fromUtf8(page)) << caption;
-        EXPECT_EQ(main->FindPage(Shown())->TitleLabel()->text(), QString::fromUtf8(caption));
+    // Each node as "caption=page".
+    const QString nodes = QString::fromUtf8(
+        "手机订阅管理=welcome 手机订阅关系处理=mobOrder 订阅用户的资料管理=user 手机订阅内容查询=mob "
+        "历史订阅内容短信查看=histMsg 手机短信操作=welcome 收信箱=revBox 短信发送=sendSmsPage "
+        "Excel表格短信=excelPage 发信箱=sendBoxPage 历史短信查看=histSendPage 系统配置=aboutPage "
+        "泊舟讯达短信通-标准版=welcome");
+    for (const QString& node : nodes.split(' ')) {
+        const QString caption = node.section('=', 0, 0);
+        ASSERT_TRUE(main->SelectTreeNodeByText(caption)) << caption.toStdString();
+        EXPECT_EQ(Shown(), node.section('=', 1)) << caption.toStdString();
+        EXPECT_EQ(main->FindPage(Shown())->TitleLabel()->text(), caption);
     }
     // The tree compares exactly, menuClick in capitals; an unknown caption changes nothing.
     EXPECT_FALSE(main->SelectTreeNodeByText(QStringLiteral("excel表格短信")));
@@ -72,8 +66,10 @@ TEST_F(MainWindowTest, TreeAndPauseWaitForTheLoginAndPauseTogglesWithItsLogLines
 
 TEST_F(MainWindowTest, ServicePagesCarryTheAccountAndShowTheWelcomePage) {
     ASSERT_TRUE(Login());
-    const std::string base = "http://" + ServiceHost() + "/corp/client/?v=msg&a=";
-    EXPECT_EQ(web->urls.back(), base + "welcome&c=10001&g=g1&p=p1");
+    const auto url = [](const char* page) {
+        return "http://" + ServiceHost() + "/corp/client/?v=msg&a=" + page + "&c=10001&g=g1&p=p1";
+    };
+    EXPECT_EQ(web->urls.back(), url("welcome"));
     EXPECT_FALSE(main->Welcome().BrowserShown());  // the picture stays until a page has loaded
     web->Loaded();
     EXPECT_TRUE(main->Welcome().BrowserShown());
@@ -83,10 +79,8 @@ TEST_F(MainWindowTest, ServicePagesCarryTheAccountAndShowTheWelcomePage) {
     main->SelectTreeNodeByText(QStringLiteral("手机订阅管理"));
     main->findChild<QAction*>("gotoWeb")->trigger();
     main->Welcome().HelpButton()->click();
-    const std::vector<std::string> last(web->urls.end() - 4, web->urls.end());
-    EXPECT_EQ(last, (std::vector<std::string>{
-                        base + "advice&c=10001&g=g1&p=p1", base + "mobOrder&c=10001&g=g1&p=p1",
-                        base + "login&c=10001&g=g1&p=p1", base + "help&c=10001&g=g1&p=p1"}));
+    EXPECT_EQ(std::vector<std::string>(web->urls.end() - 4, web->urls.end()),
+              (std::vector{url("advice"), url("mobOrder"), url("login"), url("help")}));
 }
 
 TEST_F(MainWindowTest, StartedHiddenOrMinimisedItWaitsInTheTrayUntilALeftClick) {
@@ -137,11 +131,17 @@ TEST_F(MainWindowTest, EveryWayOutPausesBehindTheBusyWindowAndEndsOnce) {
     }
 }
 
-TEST_F(MainWindowTest, AWorkerOutlastingTheBoundEndsTheProgramWithALogLine) {
-    workerWaitLimit = std::chrono::milliseconds(200);
-    ASSERT_TRUE(Create());
-    ASSERT_TRUE(Login());
-    main->log().SetSink([](const std::string& line) { std::fprintf(stderr, "log: %s\n", line.c_str()); });
+class BoundTest : public MainWindowTest {
+  protected:
+    // A window whose wait for its workers is bounded by 200 ms, its log lines on stderr.
+    void SetUp() override {
+        workerWaitLimit = std::chrono::milliseconds(200);
+        ASSERT_TRUE(Create() && Login());
+        main->log().SetSink([](const std::string& line) { std::fprintf(stderr, "log: %s\n", line.c_str()); });
+    }
+};
+
+TEST_F(BoundTest, AWorkerOutlastingTheBoundEndsTheProgramWithALogLine) {
     EXPECT_EXIT(
         {
             main->workers().Run([] { std::this_thread::sleep_for(std::chrono::seconds(10)); });
@@ -152,11 +152,7 @@ TEST_F(MainWindowTest, AWorkerOutlastingTheBoundEndsTheProgramWithALogLine) {
 
 // A worker's box nobody answers: the GUI thread waits inside the box's own event loop, and the
 // bound ends the program from there (the guard stands for a wait that never ends).
-TEST_F(MainWindowTest, TheBoundHoldsWhileAWorkersBoxIsOpen) {
-    workerWaitLimit = std::chrono::milliseconds(200);
-    ASSERT_TRUE(Create());
-    ASSERT_TRUE(Login());
-    main->log().SetSink([](const std::string& line) { std::fprintf(stderr, "log: %s\n", line.c_str()); });
+TEST_F(BoundTest, TheBoundHoldsWhileAWorkersBoxIsOpen) {
     EXPECT_EXIT(
         {
             QTimer::singleShot(10000, [] { std::_Exit(3); });
@@ -201,7 +197,7 @@ TEST_F(MainWindowTest, AProgramThatCannotTakeTheLockSaysWhyAndTouchesNothing) {
 
 TEST_F(MainWindowTest, ExportAsksForAFileWritesItAndOffersToOpenIt) {
     ASSERT_TRUE(Login());
-    ASSERT_TRUE(main->db().pAdoCom("INSERT INTO okMsg (corpID, msg) VALUES (10001, 'a,b')"));
+    Exec("INSERT INTO okMsg (corpID, msg) VALUES (10001, 'a,b')");
     const ResultSet rows = main->db().pAdoQuery("SELECT msg FROM okMsg WHERE corpID=10001");
     const std::vector<GridColumn> columns = {{"内容", "msg"}};
     main->pSaveDbGrid(ResultSet(), columns);  // no rows: nothing is asked

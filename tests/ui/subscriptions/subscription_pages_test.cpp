@@ -1,21 +1,3 @@
-#include <gmock/gmock.h>
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <QDateEdit>
-#include <QDeadlineTimer>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QStyledItemDelegate>
-#include <QTableView>
-#include <QTest>
-#include <QTimer>
-
 #include "ui/send/send_sms_page.h"
 #include "ui/shell/msg_form.h"
 #include "ui/shell/workers.h"
@@ -29,26 +11,12 @@
 namespace xunda::test {
 namespace {
 
-class SubscriptionPagesTest : public ShellTest {
-  protected:
-    void SetUp() override {
-        ShellTest::SetUp();
-        ASSERT_TRUE(Login());
-    }
-    template <typename P>
-    P* Open(const char* caption, const char* name) {
-        return main->SelectTreeNodeByText(QString::fromUtf8(caption)) ? qobject_cast<P*>(main->FindPage(name))
-                                                                      : nullptr;
-    }
-    static void Click(QWidget* page, const char* button) {
-        page->findChild<QPushButton*>(QString::fromUtf8(button))->click();
-    }
-};
+using SubscriptionPagesTest = LoggedInTest;
 
 TEST_F(SubscriptionPagesTest, UserPageListsEverySubscriberSearchesOnEnterAndStoresEdits) {
-    ASSERT_TRUE(main->db().pAdoCom(
+    Exec(
         "INSERT INTO mobs (corpID,mob,userName) VALUES (10001,'15000000001','王'),"
-        " (10001,'13900000002',NULL), (10001,'15000000003',NULL), (10002,'15000000004',NULL)"));
+        " (10001,'13900000002',NULL), (10001,'15000000003',NULL), (10002,'15000000004',NULL)");
     Exec("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'15000000003','A')");
     auto* page = Open<SubscriberPage>("订阅用户的资料管理", "user");
     ASSERT_NE(page, nullptr);
