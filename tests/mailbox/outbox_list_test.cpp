@@ -11,7 +11,7 @@ using ::testing::ElementsAre;
 
 class OutboxListTest : public MailboxTest {
   protected:
-    // Rows of both accounts: mob "<corp>-<n>", flag and time as given.
+    // A queued row of an account.
     void Queue(const char* corp, const char* mob, int flag, const char* time) {
         Exec(std::string("INSERT INTO mt (corpID, mob, flag, mtTime) VALUES (") + corp + ",'" + mob + "'," +
              std::to_string(flag) + ",'" + time + "')");
