@@ -109,22 +109,26 @@ std::size_t XmlCodecStream::DecodeRaw(std::string_view raw, bool last) {
     Unsupported();
 }
 
+void XmlCodecStream::PutOneByteRun(std::string_view raw, std::size_t from, std::size_t to) {
+    const std::size_t at = ends_.size();
+    text_.append(raw.data() + from, to - from);
+    ends_.resize(at + to - from);
+    std::int32_t end = static_cast<std::int32_t>(rawStart_ - base_) +
+                       static_cast<std::int32_t>(from);  // counted in 32 bits: four a step
+    for (std::int32_t *out = ends_.data() + at, *stop = ends_.data() + ends_.size(); out < stop; ++out)
+        *out = ++end;
+}
+
 // UTF-8 (a bad sequence as U+FFFD), or 8-bit bytes taken as they are by the code-page form.
 std::size_t XmlCodecStream::DecodeUtf8Source(std::string_view raw, bool last) {
-    const bool asIs = encoding_ == xe8Bit;
-    const std::int32_t offset = static_cast<std::int32_t>(rawStart_ - base_);
+    if (encoding_ == xe8Bit) {
+        PutOneByteRun(raw, 0, raw.size());
+        return raw.size();
+    }
     std::size_t i = 0;
     while (i < raw.size()) {
-        const std::size_t plain =
-            asIs ? raw.size() : AsciiEnd(raw, i);  // characters of one byte each: one copy
-        if (plain > i) {
-            const std::size_t at = ends_.size();
-            text_.append(raw.data() + i, plain - i);
-            ends_.resize(at + plain - i);
-            std::int32_t end = offset + static_cast<std::int32_t>(i);  // counted in 32 bits: four a step
-            for (std::int32_t *out = ends_.data() + at, *stop = ends_.data() + ends_.size(); out < stop;
-                 ++out)
-                *out = ++end;
+        if (const std::size_t plain = AsciiEnd(raw, i); plain > i) {
+            PutOneByteRun(raw, i, plain);
             i = plain;
             continue;
         }
@@ -142,19 +146,19 @@ std::size_t XmlCodecStream::DecodeUtf8Source(std::string_view raw, bool last) {
 std::size_t XmlCodecStream::Decode8Bit(std::string_view raw, bool last) {
     std::size_t i = 0;
     while (i < raw.size()) {
-        const auto b = static_cast<unsigned char>(raw[i]);
+        if (const std::size_t plain = AsciiEnd(raw, i); plain > i) {
+            PutOneByteRun(raw, i, plain);
+            i = plain;
+            continue;
+        }
         std::size_t n = 1;
-        if (IsGbkLeadByte(b)) {
+        if (IsGbkLeadByte(static_cast<unsigned char>(raw[i]))) {
             if (i + 1 == raw.size() && !last) break;
             if (i + 1 < raw.size() && IsGbkTrailByte(static_cast<unsigned char>(raw[i + 1]))) n = 2;
         }
-        if (b < 0x80) {
-            Put(raw.substr(i, 1), i + 1);
-        } else {
-            std::string utf8 = GbkToUtf8(raw.substr(i, n));
-            if (utf8 == "?") NoteLoss();
-            Put(utf8, i + n);
-        }
+        std::string utf8 = GbkToUtf8(raw.substr(i, n));
+        if (utf8 == "?") NoteLoss();
+        Put(utf8, i + n);
         i += n;
     }
     return i;

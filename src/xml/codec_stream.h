@@ -114,6 +114,8 @@ class XmlCodecStream : public Stream {
     // form; returns the bytes used.
     std::size_t DecodeRaw(std::string_view raw, bool last);
     std::size_t Decode8Bit(std::string_view raw, bool last);
+    // Appends raw[from, to), characters of one byte each.
+    void PutOneByteRun(std::string_view raw, std::size_t from, std::size_t to);
     std::size_t DecodeUtf8Source(std::string_view raw, bool last);
     std::size_t Decode16Bit(std::string_view raw, bool last);
     // Appends one character of the inner form that ends `end` bytes into raw_.
