@@ -36,10 +36,7 @@ bool HistoryList::btnhistSearchClick(const std::string& text) {
                        " OR mstatus LIKE " + p + ")";
         query.orderBy = "mtTime DESC";
     }
-    grid_.OpenBusy(host_, "正在查找历史短信,请稍候...", std::move(query));
-    if (grid_.RowCount() > 0) return true;
-    host_.prompts().Notice("没有找到相关数据!");
-    return false;
+    return ShowFound(host_, grid_, "正在查找历史短信,请稍候...", std::move(query));
 }
 
 void HistoryList::btnHistDropClick() {

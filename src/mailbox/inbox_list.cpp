@@ -40,10 +40,7 @@ bool InboxList::btnRevSearchClick(const std::string& text, MoFilter filter) {
                         " OR destID LIKE " + p + " OR msg LIKE " + p + ")";
     if (filter == MoFilter::Unhandled) where += " AND (flag=0)";
     if (filter == MoFilter::Handled) where += " AND (flag=1)";
-    grid_.OpenBusy(host_, "正在查找收信箱短信,请稍候...", {"mo", where, kOrder});
-    if (grid_.RowCount() > 0) return true;
-    host_.prompts().Notice("没有找到相关数据!");
-    return false;
+    return ShowFound(host_, grid_, "正在查找收信箱短信,请稍候...", {"mo", where, kOrder});
 }
 
 void InboxList::btnRevDropClick() {

@@ -29,6 +29,13 @@ std::string FirstOfMonth(MailboxHost& host) {
     return SqlQuote(DayText(today.year() / today.month() / 1));
 }
 
+bool ShowFound(MailboxHost& host, RowPager& grid, const char* searching, ListQuery query) {
+    grid.OpenBusy(host, searching, std::move(query));
+    if (grid.RowCount() > 0) return true;
+    host.prompts().Notice("没有找到相关数据!");
+    return false;
+}
+
 void ClearWithExport(MailboxHost& host, RowPager& grid, const char* first, const char* second,
                      const char* clearing, const std::string& table, const std::string& where,
                      const std::function<void()>& refresh) {

@@ -33,6 +33,10 @@ std::string AccountIs(MailboxHost& host);
 // The first day of the current month as SQL text ('YYYY-MM-01').
 std::string FirstOfMonth(MailboxHost& host);
 
+// Lists a search's rows behind the busy window showing `searching`; false (after "没有找到相关数据!")
+// when it finds none.
+bool ShowFound(MailboxHost& host, RowPager& grid, const char* searching, ListQuery query);
+
 // The clearing of a list: asks `first`; lists the rows `where` selects (only those the table holds
 // now, so that rows arriving meanwhile are neither exported nor deleted); with no row says
 // "没有相应记录!"; exports the list; asks `second`; deletes exactly the listed rows behind the busy

@@ -119,49 +119,50 @@ void XmlCodecStream::PutOneByteRun(std::string_view raw, std::size_t from, std::
         *out = ++end;
 }
 
+template <typename Other>
+std::size_t XmlCodecStream::DecodeWithAsciiRuns(std::string_view raw, Other other) {
+    std::size_t i = 0;
+    while (i < raw.size()) {
+        if (const std::size_t plain = AsciiEnd(raw, i); plain > i) {
+            PutOneByteRun(raw, i, plain);
+            i = plain;
+            continue;
+        }
+        const std::size_t taken = other(i);
+        if (taken == 0) break;  // the rest comes with the next piece
+        i += taken;
+    }
+    return i;
+}
+
 // UTF-8 (a bad sequence as U+FFFD), or 8-bit bytes taken as they are by the code-page form.
 std::size_t XmlCodecStream::DecodeUtf8Source(std::string_view raw, bool last) {
     if (encoding_ == xe8Bit) {
         PutOneByteRun(raw, 0, raw.size());
         return raw.size();
     }
-    std::size_t i = 0;
-    while (i < raw.size()) {
-        if (const std::size_t plain = AsciiEnd(raw, i); plain > i) {
-            PutOneByteRun(raw, i, plain);
-            i = plain;
-            continue;
-        }
-        Utf8Char c = DecodeUtf8(raw, i);
-        if (c.status == Utf8Status::Malformed && i + c.length == raw.size() && !last)
-            break;  // the rest comes with the next piece
+    return DecodeWithAsciiRuns(raw, [&](std::size_t i) -> std::size_t {
+        const Utf8Char c = DecodeUtf8(raw, i);
+        if (c.status == Utf8Status::Malformed && i + c.length == raw.size() && !last) return 0;
         Put(c.status == Utf8Status::Ok ? raw.substr(i, c.length) : std::string_view("\xEF\xBF\xBD"),
             i + c.length);
-        i += c.length;
-    }
-    return i;
+        return c.length;
+    });
 }
 
 // GBK bytes into UTF-8: a lead byte takes the trail byte after it.
 std::size_t XmlCodecStream::Decode8Bit(std::string_view raw, bool last) {
-    std::size_t i = 0;
-    while (i < raw.size()) {
-        if (const std::size_t plain = AsciiEnd(raw, i); plain > i) {
-            PutOneByteRun(raw, i, plain);
-            i = plain;
-            continue;
-        }
+    return DecodeWithAsciiRuns(raw, [&](std::size_t i) -> std::size_t {
         std::size_t n = 1;
         if (IsGbkLeadByte(static_cast<unsigned char>(raw[i]))) {
-            if (i + 1 == raw.size() && !last) break;
+            if (i + 1 == raw.size() && !last) return 0;
             if (i + 1 < raw.size() && IsGbkTrailByte(static_cast<unsigned char>(raw[i + 1]))) n = 2;
         }
-        std::string utf8 = GbkToUtf8(raw.substr(i, n));
+        const std::string utf8 = GbkToUtf8(raw.substr(i, n));
         if (utf8 == "?") NoteLoss();
         Put(utf8, i + n);
-        i += n;
-    }
-    return i;
+        return n;
+    });
 }
 
 // 16-bit units in the source's byte order (a missing last byte counts as 0); a surrogate pair is

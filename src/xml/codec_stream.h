@@ -116,6 +116,10 @@ class XmlCodecStream : public Stream {
     std::size_t Decode8Bit(std::string_view raw, bool last);
     // Appends raw[from, to), characters of one byte each.
     void PutOneByteRun(std::string_view raw, std::size_t from, std::size_t to);
+    // Runs of ASCII go in at once, every other character through other(i), which puts it and
+    // returns the bytes it took (0: the rest waits for the next piece). Returns the bytes used.
+    template <typename Other>
+    std::size_t DecodeWithAsciiRuns(std::string_view raw, Other other);
     std::size_t DecodeUtf8Source(std::string_view raw, bool last);
     std::size_t Decode16Bit(std::string_view raw, bool last);
     // Appends one character of the inner form that ends `end` bytes into raw_.
