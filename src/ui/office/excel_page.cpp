@@ -21,6 +21,7 @@
 #include "ui/shell/msg_form.h"
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
+#include "ui/shell/text_box.h"
 #include "ui/shell/workers.h"
 
 namespace xunda {
@@ -51,7 +52,7 @@ ExcelPage::ExcelPage(Shell& shell)
       cbxPhone_(ColumnBox("cbxPhone", excelGroup_)),
       cbxParam_(ColumnBox("cbxParam", this)),
       excelMsgGroup_(new QGroupBox(QStringLiteral("短信内容"), this)),
-      memMsg_(new QPlainTextEdit(excelMsgGroup_)),
+      memMsg_(new TextBox(excelMsgGroup_)),
       excelForm_(new ExcelForm(shell, this)) {
     excelGroup_->setObjectName(QStringLiteral("excelGroup"));
     lvwExcel_->setObjectName(QStringLiteral("lvwExcel"));

@@ -20,6 +20,7 @@
 #include "ui/shell/msg_form.h"
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
+#include "ui/shell/text_box.h"
 #include "ui/shell/tree_helpers.h"
 #include "ui/shell/workers.h"
 
@@ -56,10 +57,10 @@ QComboBox* HistoryCombo(const char* name, QWidget* parent) {
 SendSmsPage::SendSmsPage(Shell& shell)
     : shell_(shell),
       sMsgGroup_(new QGroupBox(QStringLiteral("短信内容输入"), this)),
-      sMsg_(new QPlainTextEdit(sMsgGroup_)),
+      sMsg_(new TextBox(sMsgGroup_)),
       smsInsert_(new QComboBox(this)),
       sendSmsGroup_(new QGroupBox(QStringLiteral("要发送短信的手机号码"), this)),
-      sMobs_(new QPlainTextEdit(sendSmsGroup_)),
+      sMobs_(new TextBox(sendSmsGroup_)),
       edLinkID_(HistoryCombo("edLinkID", this)),
       edSubNumber_(HistoryCombo("edSubNumber", this)),
       favourites_(new SendFavourites(shell, *this)) {

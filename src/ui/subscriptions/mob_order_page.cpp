@@ -27,6 +27,7 @@
 #include "ui/shell/msg_form.h"
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
+#include "ui/shell/text_box.h"
 #include "ui/shell/tree_helpers.h"
 #include "ui/shell/workers.h"
 #include "ui/subscriptions/subscription_widgets.h"
@@ -63,7 +64,7 @@ MobOrderPage::MobOrderPage(Shell& shell)
       edNewMsgType_(Named(new QComboBox(this), "edNewMsgType")),
       edDgTimeOut_(Picker("edDgTimeOut", this)),
       mobOrderGroup_(Named(new QGroupBox(QStringLiteral("手机号码"), this), "mobOrderGroup")),
-      edMobs_(Named(new QPlainTextEdit(mobOrderGroup_), "edMobs")),
+      edMobs_(Named(new TextBox(mobOrderGroup_), "edMobs")),
       mobs_(new MobsMemo(shell, edMobs_, mobOrderGroup_)),
       edUserName_(Named(new QLineEdit(this), "edUserName")),
       edBir_(Picker("edBir", this)),
