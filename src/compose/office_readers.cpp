@@ -64,7 +64,9 @@ OfficeKind DetectOfficeKind(const std::filesystem::path& file) {
         case Container::Other:
             break;
     }
-    return OfficeKind::Text;
+    // A workbook or document of no bytes is an empty Office file, not an empty text.
+    std::error_code unreadable;
+    return std::filesystem::is_empty(file, unreadable) ? byExtension(OfficeKind::Text) : OfficeKind::Text;
 }
 
 bool VisitExcelCells(const std::filesystem::path& file, const std::function<void(std::string_view)>& item) {

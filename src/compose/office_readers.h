@@ -20,7 +20,8 @@ enum class OfficeKind { Text, Workbook, Document, Either };
 
 // Text for anything that is neither an OLE2 compound file nor a ZIP package holding a workbook
 // or a document. An OLE2 file, or a ZIP file that cannot be opened, is a workbook when its
-// extension starts with ".XLS", a document when it starts with ".DOC" (any case).
+// extension starts with ".XLS", a document when it starts with ".DOC" (any case); so is a file of
+// no bytes.
 OfficeKind DetectOfficeKind(const std::filesystem::path& file);
 
 // The texts of all non-empty cells of every worksheet, sheet by sheet, row by row, column by

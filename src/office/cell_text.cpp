@@ -30,6 +30,24 @@ std::string SerialDateText(double serial, bool date1904) {
     return seconds == 0 ? DayText(day) : DateTimeText(day + std::chrono::seconds(seconds));
 }
 
+bool IsDateFormat(int id, std::string_view code) {
+    if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58))
+        return true;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        if (c == '"')
+            i = code.find('"', i + 1);
+        else if (c == '[')
+            i = code.find(']', i + 1);
+        else if (c == '\\')
+            ++i;
+        else if (std::string_view("yYmMdDhHsS").find(c) != std::string_view::npos)
+            return true;
+        if (i == std::string_view::npos) break;
+    }
+    return false;
+}
+
 std::string BoolCellText(bool value) {
     return value ? "True" : "False";
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace xunda {
 
@@ -11,6 +12,9 @@ std::string NumberCellText(double value);
 // A date serial (days since the workbook's epoch, the time as the fraction) as "YYYY-MM-DD", with
 // " HH:NN:SS" added when it has a time of day.
 std::string SerialDateText(double serial, bool date1904);
+// Whether a number format shows a date or time: a built-in date format (`id`), or a format code
+// with a date or time letter outside quotes, brackets and escapes.
+bool IsDateFormat(int id, std::string_view code);
 // "True" or "False".
 std::string BoolCellText(bool value);
 // A date text "YYYY-MM-DD HH:NN:SS" of a reader without its time part when that is midnight.

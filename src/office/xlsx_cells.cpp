@@ -79,26 +79,6 @@ std::vector<std::string> ReadSharedStrings(const ZipArchive& zip, const std::str
     return strings;
 }
 
-// Whether a number format shows a date or time: a built-in date format, or a format code with a
-// date or time letter outside quotes, brackets and escapes.
-bool IsDateFormat(int id, const std::string& code) {
-    if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58))
-        return true;
-    for (std::size_t i = 0; i < code.size(); ++i) {
-        const char c = code[i];
-        if (c == '"')
-            i = code.find('"', i + 1);
-        else if (c == '[')
-            i = code.find(']', i + 1);
-        else if (c == '\\')
-            ++i;
-        else if (std::string_view("yYmMdDhHsS").find(c) != std::string_view::npos)
-            return true;
-        if (i == std::string::npos) break;
-    }
-    return false;
-}
-
 // For each cell style index, whether it shows dates.
 std::vector<bool> ReadDateStyles(const ZipArchive& zip, const std::string& member) {
     std::vector<bool> dates;

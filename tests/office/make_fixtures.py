@@ -191,3 +191,7 @@ numbers = "手机 13812345678\r\n13912345678\r\n"
 for name, codec in (("utf16le.txt", "utf-16-le"), ("utf16be.txt", "utf-16-be")):
     put(name, numbers.encode(codec))
 put("zeros.txt", b"13812345678\0\0\r\n\0\x01\0\x02")
+
+# Empty files: a workbook or document of no bytes is unreadable, an empty text file an empty list.
+for name in ("empty.xlsx", "empty.xls", "empty.doc", "empty.docx", "empty.txt"):
+    put(name, b"")

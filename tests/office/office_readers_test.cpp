@@ -71,6 +71,11 @@ TEST(OfficeReaders, DamagedFilesAreUnreadableNotEmpty) {
         EXPECT_THROW(ImportMobsFile(Fixture(name)), FileReadError) << name;
     }
     EXPECT_EQ(ReadWordText(Fixture("truncated-numbers.docx")), std::nullopt);
+    // An empty workbook or document file is no workbook or document; an empty text file holds no number.
+    for (const char* name : {"empty.xlsx", "empty.xls", "empty.doc", "empty.docx"})
+        EXPECT_THROW(ImportMobsFile(Fixture(name)), FileReadError) << name;
+    for (const char* name : {"empty.xlsx", "empty.xls"}) EXPECT_FALSE(ReadFirstSheet(Fixture(name))) << name;
+    EXPECT_EQ(ImportMobsFile(Fixture("empty.txt")), Texts{});
 }
 
 TEST(OfficeReaders, HostileWorkbooksAreRefusedBeforeTheyFillMemoryOrTime) {
