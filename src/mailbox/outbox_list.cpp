@@ -15,8 +15,15 @@ const std::vector<GridColumn> kColumns = {
 };
 constexpr const char* kDeleteQuestion = "发信箱中的短信删除后将不会被发送!你要继续吗?";
 constexpr const char* kFailed = " AND flag NOT IN (0,1)";
+constexpr const char* kBusy = "正在处理中,请稍候...";
 // Rows the send engine has out in a request stay: their results are still to be recorded.
+constexpr const char* kInFlight = " AND id IN (SELECT id FROM mt_sending)";
 constexpr const char* kNotInFlight = " AND id NOT IN (SELECT id FROM mt_sending)";
+
+// What the user is told of rows a delete kept because they are out in a request.
+std::string KeptInFlight(int kept) {
+    return std::to_string(kept) + "条短信正在发送中(等待服务的发送结果),没有删除!";
+}
 
 }  // namespace
 
@@ -47,32 +54,53 @@ void OutboxList::BitBtn19Click() {
     List(kFailed, "flag, mtTime", 0);
 }
 
-void OutboxList::ChangeAll(const char* question, const std::string& sql) {
+void OutboxList::ChangeAll(const char* question, const std::function<std::string()>& change) {
     if (!host_.prompts().Confirm(question)) return;
-    host_.db().pAdoCom(sql);
+    std::string more;
+    host_.RunBusy(kBusy, [&] { more = change(); });
     btnRefSendboxClick();
-    host_.prompts().Notice("处理完成!");
+    host_.prompts().Notice("处理完成!" + more);
+}
+
+int OutboxList::DeleteNotInFlight(const std::string& where) {
+    Database& db = host_.db();
+    int kept = 0;
+    const bool done = db.Transaction([&] {
+        ResultSet rs = db.pAdoQuery("SELECT COUNT(*) AS n FROM mt WHERE " + where + kInFlight);
+        kept = rs.Eof() ? 0 : rs.AsInt("n");
+        return rs.Ok() && db.pAdoCom("DELETE FROM mt WHERE " + where + kNotInFlight);
+    });
+    return done ? kept : 0;
 }
 
 void OutboxList::BitBtn20Click() {
-    ChangeAll(kDeleteQuestion, "DELETE FROM mt WHERE " + AccountIs(host_) + " AND flag=0" + kNotInFlight);
+    ChangeAll(kDeleteQuestion, [this] {
+        const int kept = DeleteNotInFlight(AccountIs(host_) + " AND flag=0");
+        return kept > 0 ? "\n" + KeptInFlight(kept) : std::string();
+    });
 }
 
 void OutboxList::BitBtn1Click() {
-    ChangeAll(kDeleteQuestion, "DELETE FROM mt WHERE " + AccountIs(host_) + kFailed);
+    ChangeAll(kDeleteQuestion, [this] {
+        host_.db().pAdoCom("DELETE FROM mt WHERE " + AccountIs(host_) + kFailed);
+        return std::string();
+    });
 }
 
 void OutboxList::BitBtn21Click() {
-    ChangeAll("发信箱中的所有发送失败的短信都将重新发送!你要继续吗?",
-              "UPDATE mt SET flag=0 WHERE " + AccountIs(host_) + kFailed);
+    ChangeAll("发信箱中的所有发送失败的短信都将重新发送!你要继续吗?", [this] {
+        host_.db().pAdoCom("UPDATE mt SET flag=0 WHERE " + AccountIs(host_) + kFailed);
+        return std::string();
+    });
 }
 
 void OutboxList::BitBtn28Click(std::optional<std::size_t> current) {
     if (!current || *current >= grid_.RowCount()) return;
     const std::string mob = grid_.Field(*current, "mob").value_or("");
     if (!host_.prompts().Confirm(mob + " 的发信箱中的短信删除后将不会被发送!你要继续吗?")) return;
-    host_.db().pAdoCom("DELETE FROM mt WHERE rowid=" + SqlInt(grid_.RowId(*current)) + kNotInFlight);
+    const int kept = DeleteNotInFlight("rowid=" + SqlInt(grid_.RowId(*current)));
     btnRefSendboxClick();
+    if (kept > 0) host_.prompts().Notice(KeptInFlight(kept));
 }
 
 void OutboxList::BitBtn31Click() {

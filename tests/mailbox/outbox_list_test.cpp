@@ -105,16 +105,23 @@ TEST_F(OutboxListTest, DeleteAsksForTheCurrentRowOnlyAndActsOnYes) {
     EXPECT_THAT(Listed(list.grid(), "mob"), ElementsAre("13800000001"));
 }
 
-// Rows the send engine has out in a request keep their record, whichever delete is pressed.
-TEST_F(OutboxListTest, DeletesLeaveTheRowsOutInARequest) {
+// Rows the send engine has out in a request keep their record, whichever delete is pressed, and
+// a box says how many stayed and why.
+TEST_F(OutboxListTest, DeletesLeaveTheRowsOutInARequestAndSaySo) {
     Queue("10001", "sending", 0, "2026-11-01 00:00:00");
     Queue("10001", "queued", 0, "2026-11-02 00:00:00");
-    Exec("INSERT INTO mt_sending SELECT id FROM mt WHERE mob='sending'");
+    Queue("10001", "also sending", 0, "2026-11-03 00:00:00");
+    Exec("INSERT INTO mt_sending SELECT id FROM mt WHERE mob LIKE '%sending'");
     list.btnRefSendboxClick();
     list.BitBtn28Click(0);
-    EXPECT_THAT(Records("SELECT mob FROM mt"), ElementsAre("sending", "queued"));
+    EXPECT_THAT(Records("SELECT mob FROM mt"), ElementsAre("sending", "queued", "also sending"));
+    list.BitBtn28Click(1);  // a row not out is deleted without more words
     list.BitBtn20Click();
-    EXPECT_THAT(Records("SELECT mob FROM mt"), ElementsAre("sending"));
+    EXPECT_THAT(Records("SELECT mob FROM mt"), ElementsAre("sending", "also sending"));
+    EXPECT_THAT(host.scripted.notices(),
+                ElementsAre("1条短信正在发送中(等待服务的发送结果),没有删除!",
+                            "处理完成!\n2条短信正在发送中(等待服务的发送结果),没有删除!"));
+    EXPECT_THAT(host.busy, ElementsAre("正在处理中,请稍候...", "closed"));
 }
 
 }  // namespace

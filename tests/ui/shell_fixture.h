@@ -1,6 +1,8 @@
 // A main window over fakes in a private data root, with its login dialog.
 #pragma once
 
+#include <sqlite3.h>
+
 #include "core/paths.h"
 #include "platform/autostart.h"
 #include "store/database.h"
@@ -40,6 +42,33 @@ class CountingPageInstead {
   private:
     std::string name_;
     PageFactory own_;
+};
+
+// Another program holds the database's write lock, and lets go only when the window handles a
+// timer event while the busy window shows `busy` and a worker runs. Work the GUI thread did itself
+// would wait for the lock in vain, and fail after the store's busy timeout.
+class LockedUntilBusy {
+  public:
+    LockedUntilBusy(MainWindow& main, const char* busy) {
+        EXPECT_EQ(sqlite3_open(main.db().Path().c_str(), &other_), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(other_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        QObject::connect(&watch_, &QTimer::timeout, &watch_, [this, &main, text = QString::fromUtf8(busy)] {
+            if (released_ || !main.busy().isVisible() || main.busy().Text() != text ||
+                main.workers().Running() == 0)
+                return;
+            released_ = true;
+            sqlite3_exec(other_, "COMMIT", nullptr, nullptr, nullptr);
+        });
+        watch_.start(10);
+    }
+    ~LockedUntilBusy() { sqlite3_close(other_); }
+    // Whether the window let the other program go while the work ran.
+    bool Released() const { return released_; }
+
+  private:
+    sqlite3* other_ = nullptr;
+    QTimer watch_;
+    bool released_ = false;
 };
 
 class ShellTest : public ::testing::Test, public SqlHelpers {

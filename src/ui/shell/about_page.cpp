@@ -18,6 +18,7 @@
 #include "ui/shell/assets.h"
 #include "ui/shell/main_window.h"
 #include "ui/shell/msg_form.h"
+#include "ui/shell/workers.h"
 
 namespace xunda {
 
@@ -216,8 +217,12 @@ void AboutPage::btnClearAllDataClick() {
         return;
     edPass_->clear();
     const bool wasRunning = main_.Quiesce("正在处理中,请稍候...");
-    // A failure has been reported by the store, and nothing was deleted.
-    const bool cleared = ClearAccountData(main_.db(), main_.Account().corpID);
+    // On a worker, so that the window keeps painting over a million rows. A failure has been
+    // reported by the store, and nothing was deleted.
+    bool cleared = false;
+    main_.workers().RunAndWait([&db = main_.db(), corp = main_.Account().corpID, &cleared] {
+        cleared = ClearAccountData(db, corp);
+    });
     const bool reopened = main_.ReopenDatabase();
     if (reopened) main_.Resume(wasRunning);
     main_.busy().Close();

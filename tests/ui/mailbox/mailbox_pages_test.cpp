@@ -1,5 +1,3 @@
-#include <sqlite3.h>
-
 #include "store/database.h"
 #include "store/row_pager.h"
 #include "ui/mailbox/history_page.h"
@@ -70,23 +68,36 @@ TEST_F(MailboxPagesTest, ClearingWaitsBehindTheBusyWindowWhileTheWindowGoesOn) {
     Exec("INSERT INTO mt_bak (corpID, mob, mtTime) VALUES (10001, '13800000001', '2026-11-01 10:00:00')");
     auto* page = Open<HistoryPage>("历史短信查看", "histSendPage");
     prompts.file = (home / "cleared.csv").string();
-    sqlite3* other = nullptr;
-    ASSERT_EQ(sqlite3_open(main->db().Path().c_str(), &other), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-    QString shown;
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, &watch, [&] {
-        if (!main->busy().isVisible() || main->busy().Text() != QStringLiteral("正在删除历史短信,请稍候..."))
-            return;
-        shown = main->busy().Text();
-        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
-    });
-    watch.start(10);
+    LockedUntilBusy locked(*main, "正在删除历史短信,请稍候...");
     Click(page, "btnHistDrop");
-    sqlite3_close(other);
-    EXPECT_EQ(shown, QStringLiteral("正在删除历史短信,请稍候..."));
+    EXPECT_TRUE(locked.Released());
     EXPECT_EQ(main->db().pAdoQuery("SELECT COUNT(*) AS n FROM mt_bak").AsInt("n"), 0);
     EXPECT_FALSE(main->busy().isVisible());
+}
+
+// The same for the outbox's changes of all rows of a kind.
+TEST_F(MailboxPagesTest, OutboxChangesOfAllRowsRunBehindTheBusyWindowWhileTheWindowGoesOn) {
+    const struct {
+        const char* button;
+        const char* left;  // "mob flag" after it
+    } cases[] = {
+        {"BitBtn21", "13800000001 0|13800000002 0"},  // 重发异常
+        {"BitBtn1", "13800000001 0"},                 // 删除异常
+        {"BitBtn20", "13800000002 17"},               // 删除待发短信
+    };
+    auto* page = Open<OutboxPage>("发信箱", "sendBoxPage");
+    for (const auto& c : cases) {
+        Exec("DELETE FROM mt");
+        Exec(
+            "INSERT INTO mt (corpID, mob, flag) VALUES (10001, '13800000001', 0), (10001, '13800000002', "
+            "17)");
+        LockedUntilBusy locked(*main, "正在处理中,请稍候...");
+        Click(page, c.button);
+        EXPECT_TRUE(locked.Released()) << c.button;
+        EXPECT_EQ(Rows("SELECT mob||' '||flag FROM mt ORDER BY id"), c.left) << c.button;
+        EXPECT_EQ(prompts.Last(), "提示: 处理完成!") << c.button;
+        EXPECT_EQ(main->busy().Depth(), 0) << c.button;
+    }
 }
 
 TEST_F(MailboxPagesTest, InboxReplyPutsTheSenderOnTheSendPageAndMarksTheMessage) {

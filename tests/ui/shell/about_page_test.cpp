@@ -56,7 +56,11 @@ TEST_F(AboutPageTest, ClearAllNeedsTheRightPasswordAndDeletesOnlyThisAccountsRow
     Exec("DROP TRIGGER fail");
     about().edPass()->setText(QStringLiteral("secret"));
     engine.calls.clear();
-    about().btnClearAllDataClick();
+    {  // the deletes run on a worker while the window goes on
+        LockedUntilBusy locked(*main, "正在处理中,请稍候...");
+        about().btnClearAllDataClick();
+        EXPECT_TRUE(locked.Released());
+    }
     EXPECT_EQ(prompts.Last(), "提示: 初始化数据成功!");
     EXPECT_EQ(engine.calls, (std::vector<std::string>{"Sending off", "Stop", "Start 10001", "Sending on"}));
     EXPECT_TRUE(about().edPass()->text().isEmpty());
