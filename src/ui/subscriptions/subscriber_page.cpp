@@ -166,6 +166,7 @@ bool SubscriberPage::eventFilter(QObject* watched, QEvent* event) {
 void SubscriberPage::OrdersShown() {
     ordersModel_->Reset();
     userMsgTypeGrid_->resizeColumnsToContents();
+    if (ordersModel_->rowCount() > 0) userMsgTypeGrid_->setCurrentIndex(ordersModel_->index(0, 0));
     mobDgGroup_->setTitle(QString::fromStdString(list_.OrdersCaption()));
 }
 

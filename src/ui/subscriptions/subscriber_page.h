@@ -42,7 +42,8 @@ class SubscriberPage : public ListPage {
 
   private:
     void OpenList() override;
-    // userMobQueryAfterOpen: the subscription grid and its count caption follow the rows held.
+    // userMobQueryAfterOpen: the subscription grid and its count caption follow the rows held;
+    // the first row, if any, is current.
     void OrdersShown();
     // The current row of the subscription grid.
     std::optional<std::size_t> OrderRow() const;

@@ -152,6 +152,35 @@ TEST_F(SubscriptionPagesTest, EditDialogOpensTheClosedSubscriptionAndStoresItOpe
     EXPECT_EQ(page->userMsgTypeGrid()->model()->index(0, 2).data().toString(), QStringLiteral("True"));
 }
 
+// After each listing the first subscription is current: the buttons act without a click on a row.
+TEST_F(SubscriptionPagesTest, SubscriptionButtonsActOnTheFirstRowWithoutAClick) {
+    Exec("INSERT INTO mobs (corpID,mob) VALUES (10001,'139')");
+    Exec(
+        "INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'139','A'), (10001,'139','B'), "
+        "(10001,'139','C')");
+    auto* page = Open<SubscriberPage>("订阅用户的资料管理", "user");
+    ASSERT_NE(page, nullptr);
+    Click(page, "btnUserCancelSingle");
+    EXPECT_EQ(prompts.Last(), "警告: 139的订阅类别:A 将被删除!要继续吗?");
+    EXPECT_EQ(page->mobDgGroup()->title(), QStringLiteral("订阅类别(2)"));
+
+    MobOrderChangeDialog* dialog = page->formMobOrderChange();
+    QString edited;
+    QTimer::singleShot(0, dialog, [&] {
+        edited = dialog->findChild<QLabel*>(QStringLiteral("msgTypeTitle"))->text();
+        dialog->reject();
+    });
+    Click(page, "btnUserEdit");
+    EXPECT_EQ(edited, QStringLiteral("B"));
+
+    page->edUserSearch()->setEditText(QStringLiteral("139"));
+    Click(page, "btnUserSearch");
+    Click(page, "btnUserCancelAll");
+    EXPECT_EQ(prompts.Last(), "警告: 139的订阅内容将全部被删除!要继续吗?");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobOrder"), "0");
+    EXPECT_EQ(page->mobDgGroup()->title(), QStringLiteral("订阅类别(0)"));
+}
+
 TEST_F(SubscriptionPagesTest, SearchPageTicksTheFiltersTheUserChangesAndSendsEachNumberOnce) {
     Exec("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B')");
     Exec(
