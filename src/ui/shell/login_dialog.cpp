@@ -68,7 +68,8 @@ LoginDialog::LoginDialog(MainWindow& main, SmsGateway& gateway)
     connect(cancelBtn_, &QPushButton::clicked, this, &LoginDialog::reject);
 }
 
-bool LoginDialog::Run() {
+bool LoginDialog::Run(bool autoLogin) {
+    autoLoginAllowed_ = autoLogin;
     return exec() == QDialog::Accepted;
 }
 
@@ -84,7 +85,7 @@ void LoginDialog::showEvent(QShowEvent* event) {
 
 void LoginDialog::FormShow() {
     Database& db = main_.db();
-    autoLoginActive_ = pReadSysValue(db, "", "autoStart") == "1";
+    autoLoginActive_ = autoLoginAllowed_ && pReadSysValue(db, "", "autoStart") == "1";
     if (autoLoginActive_) {
         edUserName_->setText(QString::fromStdString(pReadSysValue(db, "", "userName")));
         password_->setText(QString::fromStdString(pReadSysValue(db, "", "userPwd")));

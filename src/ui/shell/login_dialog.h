@@ -18,8 +18,9 @@ class LoginDialog : public QDialog {
   public:
     LoginDialog(MainWindow& main, SmsGateway& gateway);
 
-    // Shows the dialog modally until a login succeeds (true) or the user cancels (false).
-    bool Run();
+    // Shows the dialog modally until a login succeeds (true) or the user cancels (false). With
+    // `autoLogin` false the stored credentials are not used, whatever autoStart holds.
+    bool Run(bool autoLogin = true);
     // Empties the user name and password edits (a change of account).
     void ClearEdits();
     bool autoLoginActive() const { return autoLoginActive_; }
@@ -46,6 +47,7 @@ class LoginDialog : public QDialog {
     QPushButton* okBtn_;
     QPushButton* cancelBtn_;
     QTimer* timer1_;
+    bool autoLoginAllowed_ = true;
     bool autoLoginActive_ = false;
     bool requesting_ = false;
 };

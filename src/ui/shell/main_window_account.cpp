@@ -49,17 +49,26 @@ void MainWindow::changeUserClick() {
         return;
     }
     Quiesce("正在处理中,请稍候...");
-    pWriteSysValue(*db_, account_.corpID, "autoStart", "0");
-    pWriteSysValue(*db_, account_.corpID, "userName", "");
-    pWriteSysValue(*db_, account_.corpID, "userPwd", "");
+    // The three keys go together or not at all. When they cannot (the database refuses writes),
+    // one box says so, and the old account is not logged in again by itself.
+    const bool cleared = db_->Transaction(
+        [this] {
+            return pWriteSysValue(*db_, account_.corpID, "autoStart", "0") &&
+                   pWriteSysValue(*db_, account_.corpID, "userName", "") &&
+                   pWriteSysValue(*db_, account_.corpID, "userPwd", "");
+        },
+        true);
     account_ = AccountContext{};
     subscriptionSendFlag.store(false);
     loginDialog_->ClearEdits();
     log_->SetAccount("");
     msgForm_->Close();
     tv_->setEnabled(false);
+    if (!cleared)
+        ports_.prompts.Notice(
+            "自动登录选项无法清除(数据库不能写入),保存的用户名和密码还在!这次不会自动登录.");
     if (!ReopenDatabase()) return;
-    if (!loginDialog_->Run()) {
+    if (!loginDialog_->Run(cleared)) {
         closing_ = true;
         emit Ended();
     }

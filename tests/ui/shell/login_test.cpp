@@ -81,6 +81,30 @@ TEST_F(LoginTest, ChangeOfAccountClearsTheKeysAndTheContextBeforeTheNextLogin) {
     EXPECT_NE(ReadFile(LogDir() / "LOG_10001.LOG").find("暂停短信处理"), std::string::npos);
 }
 
+// The database refuses the writes that clear the auto-login: one box says so, and the dialog does
+// not log the old account in by itself (its stored password was meant to go).
+TEST_F(LoginTest, AChangeOfAccountThatCannotClearTheAutoLoginSaysSoOnceAndWaitsForTheUser) {
+    for (const char* key : {"userName", "userPwd"}) pWriteSysValue(main->db(), "", key, "demo");
+    pWriteSysValue(main->db(), "", "autoStart", "1");
+    login->show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main->Account().LoggedIn(); }, 5000));
+    Exec("CREATE TRIGGER keep BEFORE UPDATE ON sysConfig BEGIN SELECT RAISE(ABORT, 'locked'); END");
+    bool waiting = false;
+    QObject scope;  // the timer goes with the test
+    QTimer::singleShot(200, &scope, [&] {
+        waiting = login->isVisible() && login->OkButton()->isEnabled() && login->UserEdit()->text().isEmpty();
+        login->findChild<QPushButton*>("CancelBtn")->click();
+    });
+    main->changeUserClick();
+    EXPECT_TRUE(waiting);
+    EXPECT_FALSE(main->Account().LoggedIn());
+    EXPECT_EQ(prompts.Boxes(),
+              (std::vector<std::string>{"警告: 更改登录帐户将清除原用户设置的自动登录选项,你要继续吗?",
+                                        "提示: 自动登录选项无法清除(数据库不能写入),保存的用户名和密码还在!"
+                                        "这次不会自动登录."}));
+    EXPECT_EQ(query.urls.size(), 1u);  // the first login only
+}
+
 TEST_F(LoginTest, CancellingTheLoginAfterAChangeOfAccountEndsTheProgram) {
     ASSERT_TRUE(Login());
     int ended = 0;
