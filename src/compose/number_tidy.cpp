@@ -1,49 +1,80 @@
 #include "compose/number_tidy.h"
 
 #include <algorithm>
-#include <iterator>
+#include <cstdint>
 
 #include "compose/number_extract.h"
 #include "compose/office_readers.h"
-#include "core/codepage.h"
-#include "core/stream.h"
+#include "core/input_text.h"
 
 namespace xunda {
 namespace {
 
-// Appends the numbers of a text to `mobs`.
-void AddMobs(std::string_view text, std::vector<std::string>& mobs) {
-    std::vector<std::string> found = ExtractMobs(text);
-    std::move(found.begin(), found.end(), std::back_inserter(mobs));
-}
+// The numbers found in texts, held as keys of 8 bytes rather than strings, so that a file of
+// millions of lines costs little more than its distinct numbers: repeats are dropped whenever the
+// list is full, before it grows.
+class MobCollector {
+  public:
+    void Add(std::string_view text) {
+        for (const std::string& mob : ExtractMobs(text)) {
+            if (keys_.size() == keys_.capacity()) {
+                SortDistinct();
+                if (keys_.size() > keys_.capacity() / 2) keys_.reserve(2 * keys_.capacity());
+            }
+            keys_.push_back(Key(mob));
+        }
+    }
+    // The numbers sorted as text in ascending order, each once.
+    std::vector<std::string> SortedDistinct() {
+        SortDistinct();
+        std::vector<std::string> mobs;
+        mobs.reserve(keys_.size());
+        for (std::uint64_t key : keys_) mobs.push_back(Text(key));
+        return mobs;
+    }
+    void Clear() { keys_ = {}; }
 
-void SortDistinct(std::vector<std::string>& mobs) {
-    std::sort(mobs.begin(), mobs.end());
-    mobs.erase(std::unique(mobs.begin(), mobs.end()), mobs.end());
-}
+  private:
+    // A number (all digits; the tables make at most 12) as its digits padded with zeros to kDigits,
+    // times 32, plus its length: keys sort as the texts do, a number before a longer one it begins.
+    static constexpr std::size_t kDigits = 17;
+    static std::uint64_t Key(std::string_view mob) {
+        std::uint64_t value = 0;
+        for (std::size_t i = 0; i < kDigits; ++i) value = value * 10 + (i < mob.size() ? mob[i] - '0' : 0);
+        return value * 32 + mob.size();
+    }
+    static std::string Text(std::uint64_t key) {
+        char digits[kDigits];  // made whole first: a number of up to 15 digits needs no heap block
+        for (std::uint64_t value = key / 32, i = kDigits; i-- > 0; value /= 10)
+            digits[i] = static_cast<char>('0' + value % 10);
+        return std::string(digits, key % 32);
+    }
+    void SortDistinct() {
+        std::sort(keys_.begin(), keys_.end());
+        keys_.erase(std::unique(keys_.begin(), keys_.end()), keys_.end());
+    }
 
-// The numbers of the file's items, not yet sorted.
-std::vector<std::string> FileMobs(const std::filesystem::path& file, const OfficeReaders& readers) {
-    std::vector<std::string> mobs;
+    std::vector<std::uint64_t> keys_;
+};
+
+// Collects the numbers of the file's items.
+void CollectFileMobs(const std::filesystem::path& file, const OfficeReaders& readers, MobCollector& mobs) {
     const auto read = [&](const auto& reader) {
-        const bool ok = reader && reader(file, [&mobs](std::string_view item) { AddMobs(item, mobs); });
-        if (!ok) mobs.clear();
+        const bool ok = reader && reader(file, [&mobs](std::string_view item) { mobs.Add(item); });
+        if (!ok) mobs.Clear();
         return ok;
     };
     bool ok = true;
     switch (DetectOfficeKind(file)) {
-        case OfficeKind::Text: {
-            MemoryStream bytes;
+        case OfficeKind::Text:
             try {
-                bytes.LoadFromFile(file);
+                ReadInputText(file, [&mobs](std::string_view lines) {
+                    for (std::string_view line : SplitLines(lines)) mobs.Add(line);
+                });
             } catch (const std::exception&) {
-                throw FileReadError(file);
+                ok = false;
             }
-            const std::string text = DecodeInputBytes(bytes.Bytes());
-            if (text.find('\0') != std::string::npos) throw FileReadError(file);  // binary, not text
-            for (std::string_view line : SplitLines(text)) AddMobs(line, mobs);
             break;
-        }
         case OfficeKind::Workbook:
             ok = read(readers.readExcelCells);
             break;
@@ -55,7 +86,6 @@ std::vector<std::string> FileMobs(const std::filesystem::path& file, const Offic
             break;
     }
     if (!ok) throw FileReadError(file);
-    return mobs;
 }
 
 }  // namespace
@@ -82,10 +112,9 @@ std::string MobLinesCaption(std::size_t lines) {
 }
 
 std::vector<std::string> DistinctSortedMobs(const std::vector<std::string_view>& items) {
-    std::vector<std::string> mobs;
-    for (std::string_view item : items) AddMobs(item, mobs);
-    SortDistinct(mobs);
-    return mobs;
+    MobCollector mobs;
+    for (std::string_view item : items) mobs.Add(item);
+    return mobs.SortedDistinct();
 }
 
 std::vector<std::string> TidyMobs(std::string_view memoText) {
@@ -100,9 +129,9 @@ FileReadError::FileReadError(const std::filesystem::path& file)
     : std::runtime_error("文件读取失败: " + file.string()) {}
 
 std::vector<std::string> ImportMobsFile(const std::filesystem::path& file, const OfficeReaders& readers) {
-    std::vector<std::string> mobs = FileMobs(file, readers);
-    SortDistinct(mobs);
-    return mobs;
+    MobCollector mobs;
+    CollectFileMobs(file, readers, mobs);
+    return mobs.SortedDistinct();
 }
 
 }  // namespace xunda

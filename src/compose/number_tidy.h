@@ -46,8 +46,8 @@ class FileReadError : public std::runtime_error {
 };
 
 // The distinct sorted numbers of a file. Its content decides how it is read (DetectOfficeKind):
-// as text lines (DecodeInputBytes; bytes that decode to no text are unreadable), as a workbook's cells or as
-// a document's whole text. Throws FileReadError when the file cannot be read.
+// as text lines (ReadInputText, in pieces; bytes that are no text are unreadable), as a workbook's
+// cells or as a document's whole text. Throws FileReadError when the file cannot be read.
 std::vector<std::string> ImportMobsFile(const std::filesystem::path& file,
                                         const OfficeReaders& readers = DefaultOfficeReaders());
 

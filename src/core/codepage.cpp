@@ -3,7 +3,6 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <optional>
 #include <stdexcept>
 
 namespace xunda {
@@ -75,17 +74,6 @@ bool IsAscii(std::string_view s) {
     return true;
 }
 
-std::u16string Utf16FromBytes(std::string_view bytes, bool bigEndian) {
-    std::u16string out;
-    out.reserve(bytes.size() / 2);
-    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        auto hi = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
-        auto lo = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
-        out += static_cast<char16_t>((hi << 8) | lo);
-    }
-    return out;
-}
-
 }  // namespace
 
 bool IsGbkLeadByte(unsigned char b) {
@@ -147,33 +135,6 @@ std::string CutToGbkBytes(std::string_view utf8, std::size_t maxBytes) {
     std::string gbk = Utf8ToGbk(utf8);
     if (gbk.size() <= maxBytes) return MakeGbkSafe(utf8);
     return GbkToUtf8(CutGbkBytes(gbk, maxBytes));
-}
-
-namespace {
-
-// UTF-16 without a byte-order mark shows itself by zero bytes (the high bytes of its ASCII
-// characters) standing on one side of the code units: odd offsets for little endian, even ones for
-// big endian. True for big endian, false for little endian, nullopt when the zero bytes say neither.
-std::optional<bool> Utf16ByZeroBytes(std::string_view bytes) {
-    std::size_t zeros[2] = {0, 0};
-    for (std::size_t i = 0; i < bytes.size(); ++i) zeros[i % 2] += bytes[i] == '\0';
-    const std::size_t units = bytes.size() / 2;  // at least one unit in eight has its zero byte
-    if (zeros[1] > 4 * zeros[0] && 8 * zeros[1] >= units) return false;
-    if (zeros[0] > 4 * zeros[1] && 8 * zeros[0] >= units) return true;
-    return std::nullopt;
-}
-
-}  // namespace
-
-std::string DecodeInputBytes(std::string_view bytes) {
-    if (bytes.starts_with("\xEF\xBB\xBF")) return MakeGbkSafe(bytes.substr(3));
-    if (bytes.starts_with("\xFF\xFE"))
-        return MakeGbkSafe(Utf16ToUtf8(Utf16FromBytes(bytes.substr(2), false)));
-    if (bytes.starts_with("\xFE\xFF")) return MakeGbkSafe(Utf16ToUtf8(Utf16FromBytes(bytes.substr(2), true)));
-    if (const auto bigEndian = Utf16ByZeroBytes(bytes))
-        return MakeGbkSafe(Utf16ToUtf8(Utf16FromBytes(bytes, *bigEndian)));
-    if (IsValidUtf8(bytes)) return MakeGbkSafe(bytes);
-    return GbkToUtf8(bytes);
 }
 
 }  // namespace xunda

@@ -36,9 +36,4 @@ std::string CutToGbkBytes(std::string_view utf8, std::size_t maxBytes);
 // The longest head of GBK bytes of at most maxBytes that does not split a character.
 std::string_view CutGbkBytes(std::string_view gbk, std::size_t maxBytes);
 
-// The text of an input file's bytes: UTF-8 with or without BOM, UTF-16 (LE or BE) with BOM or
-// recognised by its zero bytes, else GBK. The result is UTF-8 and GBK-safe; it holds NUL
-// characters only when the bytes had zero bytes that are no UTF-16 (no text, then).
-std::string DecodeInputBytes(std::string_view bytes);
-
 }  // namespace xunda

@@ -69,4 +69,36 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::size_t UnitBytes(WideForm form) {
+    return form == WideForm::Utf16Le || form == WideForm::Utf16Be ? 2 : 4;
+}
+
+char32_t UnitAt(std::string_view bytes, std::size_t at, WideForm form) {
+    const std::size_t n = UnitBytes(form);
+    const bool bigEndian = form == WideForm::Utf16Be || form == WideForm::Utf32Be;
+    char32_t unit = 0;
+    for (std::size_t k = 0; k < n; ++k)
+        unit = unit << 8 | static_cast<unsigned char>(bytes[at + (bigEndian ? k : n - 1 - k)]);
+    return unit;
+}
+
+std::string WideToUtf8(std::string_view bytes, WideForm form, BadInput bad) {
+    const std::size_t n = UnitBytes(form);
+    const char32_t badChar = bad == BadInput::Replace ? 0xFFFD : U'?';
+    if (n == 2) {
+        std::u16string units;
+        units.reserve(bytes.size() / 2);
+        for (std::size_t at = 0; at + 2 <= bytes.size(); at += 2)
+            units += static_cast<char16_t>(UnitAt(bytes, at, form));
+        return Utf16ToUtf8(units, bad);
+    }
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t at = 0; at + 4 <= bytes.size(); at += 4) {
+        const char32_t cp = UnitAt(bytes, at, form);
+        AppendUtf8(out, cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF) ? badChar : cp);
+    }
+    return out;
+}
+
 }  // namespace xunda

@@ -68,4 +68,14 @@ std::u16string Utf8ToUtf16(std::string_view utf8, BadInput bad = BadInput::Repla
 std::string Utf16ToUtf8(std::u16string_view utf16, BadInput bad = BadInput::Question);
 bool IsValidUtf8(std::string_view bytes);
 
+// Wide text as bytes: UTF-16 or UTF-32, little or big endian.
+enum class WideForm : std::uint8_t { Utf16Le, Utf16Be, Utf32Le, Utf32Be };
+// Bytes of one code unit of the form: 2 or 4.
+std::size_t UnitBytes(WideForm form);
+// The code unit at bytes[at] (at + UnitBytes(form) <= bytes.size()).
+char32_t UnitAt(std::string_view bytes, std::size_t at, WideForm form);
+// Wide-text bytes -> UTF-8; a lone surrogate or a unit that is no character is one bad character,
+// a unit cut short at the end is dropped.
+std::string WideToUtf8(std::string_view bytes, WideForm form, BadInput bad = BadInput::Question);
+
 }  // namespace xunda

@@ -88,8 +88,8 @@ TEST(OfficeReaders, HostileWorkbooksAreRefusedBeforeTheyFillMemoryOrTime) {
     }
 }
 
-TEST(ImportMobsFile, TextInUtf16WithoutByteOrderMarkIsReadAndZeroBytesAreRefused) {
-    for (const char* name : {"utf16le.txt", "utf16be.txt"})
+TEST(ImportMobsFile, TextInUtf16WithoutByteOrderMarkOrUtf32IsReadAndZeroBytesAreRefused) {
+    for (const char* name : {"utf16le.txt", "utf16be.txt", "utf16le-chinese.txt", "utf32.txt"})
         EXPECT_EQ(ImportMobsFile(Fixture(name)), (Texts{"13812345678", "13912345678"})) << name;
     EXPECT_THROW(ImportMobsFile(Fixture("zeros.txt")), FileReadError);
 }

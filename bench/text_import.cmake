@@ -1,0 +1,1 @@
+xunda_bench(text_import DEPS xunda_compose)

@@ -1,0 +1,99 @@
+// The number import of a large text file: 16 M lines of 11-digit numbers (208 MB), every number
+// distinct, then the same size holding 1 M numbers sixteen times over. Each is imported in a child
+// whose peak resident memory above an idle child is set against the goal, the file's size plus
+// the distinct numbers as the import hands them back; its time against
+// `LC_ALL=C sort -u file`, which neither decodes the text nor extracts numbers.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "bench_support.h"
+#include "compose/number_tidy.h"
+
+namespace {
+
+using namespace xunda;
+
+// `lines` lines "13" + 9 digits + CR LF; line i holds number i % distinct (all distinct below 10^9).
+void WriteList(const std::filesystem::path& file, std::uint64_t lines, std::uint64_t distinct) {
+    std::ofstream out(file, std::ios::binary);
+    std::string block;
+    for (std::uint64_t i = 0; i < lines; ++i) {
+        const std::uint64_t n = (i % distinct) * 2654435761u % 1000000000u;  // a bijection on 0..10^9-1
+        char line[16];
+        std::snprintf(line, sizeof line, "13%09llu\r\n", static_cast<unsigned long long>(n));
+        block += line;
+        if (block.size() >= (1u << 20)) {
+            out << block;
+            block.clear();
+        }
+    }
+    out << block;
+}
+
+struct ChildRun {
+    double peakMiB;
+    double seconds;
+    std::size_t numbers;
+};
+
+// Runs `work` in a child: its peak resident memory, its time and the count it returns.
+template <typename Work>
+ChildRun InChild(Work work) {
+    int ends[2];
+    if (pipe(ends) != 0) std::abort();
+    const auto start = std::chrono::steady_clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        const std::uint64_t count = work();
+        if (write(ends[1], &count, sizeof count) != sizeof count) _exit(1);
+        _exit(0);
+    }
+    close(ends[1]);
+    std::uint64_t count = 0;
+    if (read(ends[0], &count, sizeof count) != sizeof count) count = 0;
+    close(ends[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    return {usage.ru_maxrss / 1024.0, took.count(), count};
+}
+
+}  // namespace
+
+int main() {
+    const bench::TempFolder dir;
+    const double idle = InChild([] { return std::uint64_t{0}; }).peakMiB;
+    std::printf(
+        "number import of text files (peak memory above an idle process; goal: within the file's\n"
+        "size plus the distinct numbers as handed back, %zu bytes each):\n",
+        sizeof(std::string));
+    const std::pair<const char*, std::uint64_t> lists[] = {{"16 M distinct", 16'000'000},
+                                                           {"1 M, 16 times", 1'000'000}};
+    for (const auto& [name, distinct] : lists) {
+        const auto file = dir / "list.txt";
+        WriteList(file, 16'000'000, distinct);
+        const double fileMiB = std::filesystem::file_size(file) / 1048576.0;
+        const ChildRun ours = InChild([&] { return ImportMobsFile(file).size(); });
+        const std::string sort = "LC_ALL=C sort -u '" + file.string() + "' > /dev/null";
+        const ChildRun anchor = InChild([&] { return std::uint64_t(std::system(sort.c_str()) == 0); });
+        const double numbersMiB = ours.numbers * sizeof(std::string) / 1048576.0;
+        const double peak = ours.peakMiB - idle;
+        std::printf(
+            "  %-14s file %.0f MiB, %zu numbers (%.0f MiB): peak %.0f MiB = %.2fx the file, %.2fx the goal "
+            "(%.0f MiB); %.2f s, sort -u %.2f s, ratio %.2f\n",
+            name, fileMiB, ours.numbers, numbersMiB, peak, peak / fileMiB, peak / (fileMiB + numbersMiB),
+            fileMiB + numbersMiB, ours.seconds, anchor.seconds, ours.seconds / anchor.seconds);
+        std::filesystem::remove(file);
+    }
+    return 0;
+}
