@@ -21,7 +21,7 @@ std::optional<PollJob> Poller::tick(Database& db, const Credentials& account) {
 
 void Poller::poll(PollJob job) {
     try {
-        if (!StoreHeld(*job.db, job.account.corpID)) return;
+        if (!StoreHeld(*job.db)) return;
         std::string code;
         std::vector<std::string> lines;
         const int result = Fetch(code, lines, job.account);
@@ -37,9 +37,10 @@ void Poller::poll(PollJob job) {
         interval_ = kStartInterval;
         s_.log.logit(ReceivedText(lines.size()));
         Count(lines.size());
-        for (const std::string& line : lines) held_.push_back(WithoutNul(TrimControls(line)));
-        if (!StoreHeld(*job.db, job.account.corpID))
-            for (const std::string& line : held_) s_.log.logit(NotStoredText() + line);
+        for (const std::string& line : lines)
+            held_.push_back({job.account.corpID, WithoutNul(TrimControls(line))});
+        if (!StoreHeld(*job.db))
+            for (const HeldLine& held : held_) s_.log.logit(NotStoredText() + held.line);
     } catch (const std::exception& e) {
         s_.log.logit(std::string("接收失败:") + e.what());
     }
@@ -51,11 +52,11 @@ std::string Poller::WithoutNul(std::string_view line) {
     return text;
 }
 
-bool Poller::StoreHeld(Database& db, const std::string& corpID) {
+bool Poller::StoreHeld(Database& db) {
     if (held_.empty()) return true;
     if (!store_.Store(db, [&] {
-            for (const std::string& line : held_)
-                if (!Store(db, line, corpID)) return false;
+            for (const HeldLine& held : held_)
+                if (!Store(db, held.line, held.corpID)) return false;
             return true;
         }))
         return false;

@@ -7,8 +7,9 @@
 // it is 2000 ms again; a transport failure leaves it as it is.
 //
 // What the service handed over is stored in one transaction; when that fails the lines are held in
-// memory (and logged), and every later poll stores them (quietly, StoreRetry) before it asks the
-// service again.
+// memory (and logged) with the account they were read for, and every later poll stores them under
+// that account (quietly, StoreRetry) before it asks the service again, also after a change of
+// account.
 #pragma once
 
 #include <atomic>
@@ -74,12 +75,18 @@ class Poller {
   private:
     // The line with every NUL byte dropped (a NUL inside a text ends nothing); logged when it had one.
     std::string WithoutNul(std::string_view line);
+    // A trimmed reply line and the account it was read for.
+    struct HeldLine {
+        std::string corpID;
+        std::string line;
+    };
+
     // Stores the held lines in one transaction; on failure keeps them.
-    bool StoreHeld(Database& db, const std::string& corpID);
+    bool StoreHeld(Database& db);
 
     RunFlag runFlag_;
-    StoreRetry store_;               // used only by the holder of the run token
-    std::vector<std::string> held_;  // likewise
+    StoreRetry store_;            // used only by the holder of the run token
+    std::vector<HeldLine> held_;  // likewise
     std::atomic<int> interval_{kStartInterval};
 };
 

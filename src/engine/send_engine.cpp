@@ -1,6 +1,7 @@
 #include "engine/send_engine.h"
 
 #include <exception>
+#include <set>
 
 #include "core/ports.h"
 #include "engine/event_sound.h"
@@ -48,6 +49,7 @@ SendTick SendEngine::tick(Database& db, const Credentials& account) {
     std::optional<RunFlag::Token> token = runFlag_.TryAcquire();
     if (!token) return {SendTickResult::Busy, std::nullopt};
     if (!IsSqlInt(account.corpID)) return {SendTickResult::Empty, std::nullopt};
+    if (AwaitingAnswer() && held_.empty()) return {SendTickResult::Waiting, std::nullopt};
 
     // With no run active, a marked row whose results this engine does not hold was out in a
     // request of an earlier program run.
@@ -79,12 +81,22 @@ void SendEngine::RecoverInterrupted(Database& db, const std::string& corpID) {
     if (stored) s_.log.logit(kPossiblySentText + mobs);
 }
 
+bool SendEngine::AwaitingAnswer() {
+    if (!lostAt_ || s_.gateway.Answers() == *lostAt_) return lostAt_.has_value();
+    lostAt_.reset();
+    s_.log.logit(kAnsweredText);
+    return false;
+}
+
 void SendEngine::run(SendJob job) {
     std::vector<bool> taken(job.rows.size(), false);
+    // Results held from an earlier run may belong to another account: its accepted rows move too.
+    std::set<std::string> accounts{job.account.corpID};
+    for (const HeldResult& held : held_) accounts.insert(held.corpID);
     try {
         RefuseCommaNumbers(job, taken);
         bool go = StoreHeld(*job.db);
-        while (go && !s_.control.paused()) {
+        while (go && !s_.control.paused() && !AwaitingAnswer()) {
             MtBatch batch = TakeBatch(job.rows, taken, [this] { return s_.control.paused(); });
             if (batch.Empty()) break;  // all sent, or paused before the first row
             go = SendBatch(job, batch);
@@ -94,12 +106,13 @@ void SendEngine::run(SendJob job) {
     }
     // Also after a transport failure, so that rows accepted earlier in this run reach the history
     // (and their delivery reports find them) now.
-    if (held_.empty()) MoveAccepted(*job.db, job.account.corpID);
+    if (held_.empty())
+        for (const std::string& corpID : accounts) MoveAccepted(*job.db, corpID);
     if (outboxListener_) outboxListener_();
 }
 
 void SendEngine::RefuseCommaNumbers(const SendJob& job, std::vector<bool>& taken) {
-    HeldResult refused{{}, {.refused = true, .flag = kUnknownResultFlag}};
+    HeldResult refused{job.account.corpID, {}, {.refused = true, .flag = kUnknownResultFlag}};
     for (std::size_t i = 0; i < job.rows.size(); ++i) {
         if (job.rows[i].mob.find(',') == std::string::npos) continue;
         taken[i] = true;
@@ -134,7 +147,8 @@ bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
         if (replyLost) {
             // The service may have accepted the batch: never sent again by itself.
             s_.log.logit(kPossiblySentText + batch.Mobs);
-            held_.push_back({ids, {.refused = true, .flag = kPossiblySentFlag}});
+            held_.push_back({job.account.corpID, ids, {.refused = true, .flag = kPossiblySentFlag}});
+            lostAt_ = s_.gateway.Answers();
             StoreHeld(db);
         } else {
             // The request never reached the service: the rows stay queued for the next tick (a
@@ -144,7 +158,7 @@ bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
         }
         return false;
     }
-    held_.push_back({ids, ReadBatchReply(result, status, lines, ids)});
+    held_.push_back({job.account.corpID, ids, ReadBatchReply(result, status, lines, ids)});
     const BatchResult reply = held_.back().result;
     const bool stored = StoreHeld(db);
 

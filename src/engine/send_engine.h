@@ -18,7 +18,10 @@
 // selected; marks left by a program that ended mid-request become kPossiblySentFlag at the next
 // tick. A request that went out without a complete reply may have been accepted: its rows become
 // kPossiblySentFlag at once, named in the log; only a request that surely never reached the
-// service leaves its rows queued.
+// service leaves its rows queued. After such a reply nothing new is sent until the service has
+// answered a request of the gateway completely again (a poll, a login: SmsGateway::Answers), so
+// that a service which takes connections and drops them costs one batch, not the queue; sending
+// then goes on by itself with kAnsweredText in the log.
 #pragma once
 
 #include <chrono>
@@ -51,6 +54,7 @@ enum class SendTickResult {
     Offline,      // offline while paused: nothing done
     Paused,       // processing is paused
     Busy,         // a run is still active
+    Waiting,      // a reply was lost: nothing new is sent until the service answers again
     Empty,        // no queued row
     Started,      // `job` holds the rows to send
 };
@@ -69,6 +73,8 @@ class SendEngine {
     // Logged, followed by the numbers joined by ",", for rows found marked in flight at a tick and
     // for the rows of a request whose reply was lost.
     static constexpr const char* kPossiblySentText = "发送中断,以下号码可能已发送,请核对后手动重发:";
+    // Logged when the service answers again after a lost reply, and sending goes on.
+    static constexpr const char* kAnsweredText = "短信服务已恢复应答,继续发送短信";
 
     // `pause` is the rest after each request.
     explicit SendEngine(EngineServices services, std::chrono::milliseconds pause = kSendPause);
@@ -90,6 +96,7 @@ class SendEngine {
   private:
     // The results of one request (or of rows refused without one), kept until they are stored.
     struct HeldResult {
+        std::string corpID;  // the account the rows belong to
         std::vector<std::int64_t> ids;
         BatchResult result;
     };
@@ -99,6 +106,9 @@ class SendEngine {
     void RecoverInterrupted(Database& db, const std::string& corpID);
     // Refuses the rows whose number holds "," (a request could not tell their results apart).
     void RefuseCommaNumbers(const SendJob& job, std::vector<bool>& taken);
+    // A reply was lost and the service has not answered any request completely since. Logs
+    // kAnsweredText (once) when it has.
+    bool AwaitingAnswer();
     // Sends one batch and stores its results; false when the run must end.
     bool SendBatch(const SendJob& job, const MtBatch& batch);
     // Logs the numbers a reply accepted without a readable message number or gave no line for.
@@ -115,6 +125,8 @@ class SendEngine {
     RunFlag runFlag_;
     StoreRetry store_;              // used only by the holder of the run token
     std::vector<HeldResult> held_;  // likewise
+    // The gateway's answer count right after a lost reply; none while the service answers.
+    std::optional<std::uint64_t> lostAt_;  // likewise
     std::function<void()> outboxListener_;
 };
 

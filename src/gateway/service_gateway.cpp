@@ -35,6 +35,7 @@ FetchResult ServiceGateway::Fetch(const std::string& url, std::size_t maxBody) {
     FetchResult reply = fetch_(url, {timeout_, maxBody});
     // A reply without status line, or one larger than the service ever sends, is no answer.
     if (reply.status <= 0 || reply.body.size() > maxBody) return {kNoAnswer, {}, false};
+    if (reply.status == 200) CountAnswer();
     return reply;
 }
 

@@ -7,6 +7,8 @@
 // a body over the size limit).
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +27,9 @@ using FieldList = std::vector<ResultValue>;
 
 class SmsGateway {
   public:
+    SmsGateway() = default;
+    SmsGateway(const SmsGateway&) = delete;
+    SmsGateway& operator=(const SmsGateway&) = delete;
     virtual ~SmsGateway() = default;
 
     // Sends `mt.msg` to the numbers of `mt.Mobs`. On 0, resultValue := line 1 of the reply trimmed
@@ -44,6 +49,16 @@ class SmsGateway {
     // reset first. Results: 0, -2 (the reply has no root element), or the HTTP status as above. A
     // reply that is not XML throws the XML model's exception.
     virtual int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount) = 0;
+
+    // How many requests of this object the service has answered completely (status 200, the
+    // whole reply read): a login, a poll, a send. Any thread.
+    std::uint64_t Answers() const { return answers_.load(); }
+
+  protected:
+    void CountAnswer() { answers_.fetch_add(1); }
+
+  private:
+    std::atomic<std::uint64_t> answers_{0};
 };
 
 // Looks `fieldName` up (case-insensitively) in row `row`; value is emptied first. Returns 0 when

@@ -21,8 +21,7 @@ int FakeGateway::PutMt(std::string& resultValue, std::vector<std::string>& reply
     }
     replyLines = reply.lines;
     replyLost = reply.lost;
-    if (reply.result == 0) resultValue = reply.code;
-    return reply.result;
+    return Answer(reply, resultValue);
 }
 
 int FakeGateway::Poll(std::deque<FakeReply>& replies, std::string& code, std::vector<std::string>& lines) {
@@ -33,7 +32,12 @@ int FakeGateway::Poll(std::deque<FakeReply>& replies, std::string& code, std::ve
         replies.pop_front();
     }
     lines = reply.lines;
+    return Answer(reply, code);
+}
+
+int FakeGateway::Answer(const FakeReply& reply, std::string& code) {
     if (reply.result == 0) code = reply.code;
+    if (reply.result <= 0) CountAnswer();  // a 200 reply, read whole
     return reply.result;
 }
 

@@ -64,6 +64,8 @@ class FakeGateway : public SmsGateway {
 
   private:
     int Poll(std::deque<FakeReply>& replies, std::string& code, std::vector<std::string>& lines);
+    // The reply's result, its code into `code` and the answer counted as the real gateway does.
+    int Answer(const FakeReply& reply, std::string& code);
 
     std::int64_t nextMtID_ = 9000;
 };

@@ -14,8 +14,9 @@ using namespace std::string_literals;
 class PollerTest : public EngineTest {
   protected:
     // One tick and, when it starts one, the poll; the interval afterwards.
-    int TickAndPoll(Poller& poller) {
-        std::optional<PollJob> job = poller.tick(*db, account);
+    int TickAndPoll(Poller& poller) { return TickAndPoll(poller, account); }
+    int TickAndPoll(Poller& poller, const Credentials& who) {
+        std::optional<PollJob> job = poller.tick(*db, who);
         if (job) poller.poll(std::move(*job));
         return poller.interval();
     }
@@ -117,6 +118,27 @@ TEST_F(PollerTest, WhatCannotBeStoredIsHeldAndTriedAgainQuietlyBeforeTheNextFetc
     EXPECT_EQ(Logged(kStoreResumedText), 2);
     EXPECT_EQ(Value("SELECT group_concat(msg) FROM mo"), "hello,next");
     EXPECT_EQ(Value("SELECT mstatus FROM mt_bak"), "LATER");
+}
+
+// Lines held for one account are stored under it, also when the next poll runs for another.
+TEST_F(PollerTest, HeldLinesKeepTheAccountTheyWereReadFor) {
+    Exec("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (10001, 5, '131', 1), (20002, 6, '141', 1)");
+    Exec("CREATE TRIGGER no_mo BEFORE INSERT ON mo BEGIN SELECT RAISE(ABORT, 'locked'); END");
+    Exec("CREATE TRIGGER no_report BEFORE UPDATE ON mt_bak BEGIN SELECT RAISE(ABORT, 'locked'); END");
+    gateway.moReplies = {{0, "100", {"x,1,20240102030405,131,106,for A", "x,2,20240102030405,132,106,A too"}},
+                         {0, "100", {"x,3,20240102030405,141,106,for B"}}};
+    gateway.reportReplies = {{0, "100", {"5,DELIVRD"}}, {0, "100", {"6,UNDELIV"}}};
+    TickAndPoll(mo);
+    TickAndPoll(report);
+    Exec("DROP TRIGGER no_mo");
+    Exec("DROP TRIGGER no_report");
+    const Credentials other{"20002", "other", "pw2"};  // the account changed meanwhile
+    TickAndPoll(mo, other);
+    TickAndPoll(report, other);
+    EXPECT_EQ(Value("SELECT group_concat(corpID || ':' || msg) FROM mo"),
+              "10001:for A,10001:A too,20002:for B");
+    EXPECT_EQ(Value("SELECT group_concat(corpID || ':' || mtID || '=' || mstatus) FROM mt_bak"),
+              "10001:5=DELIVRD,20002:6=UNDELIV");
 }
 
 // Over real sockets: a NUL byte inside a reply ends neither the text nor the reply; it is dropped

@@ -6,10 +6,12 @@
 #include <future>
 #include <thread>
 
+#include "engine/mo_poller.h"
 #include "engine_fixture.h"
 #include "gateway/result_text.h"
 #include "gateway/service_gateway.h"
 #include "net/loopback_peer.h"
+#include "net/socket_api.h"
 #include "sms-sim/sms_sim.h"
 
 namespace xunda::test {
@@ -139,6 +141,20 @@ TEST_F(SendEngineTest, WhatCannotBeStoredIsTriedAgainQuietlyAtEachTickAndSending
     EXPECT_EQ(desk.toggles, 0);
 }
 
+// Results held for one account are stored at the next run, for whichever account it runs, and
+// that account's accepted rows reach its own history.
+TEST_F(SendEngineTest, ResultsHeldAcrossAChangeOfAccountReachTheirOwnHistory) {
+    Queue("131", "a");
+    Exec("CREATE TRIGGER locked BEFORE UPDATE ON mt BEGIN SELECT RAISE(ABORT, 'locked'); END");
+    TickAndRun();
+    Exec("DROP TRIGGER locked");
+    Queue("141", "b", "20002");
+    TickAndRun(engine, {"20002", "other", "pw2"});
+    EXPECT_EQ(Value("SELECT group_concat(corpID || ':' || mob || ':' || mtID) FROM mt_bak"),
+              "10001:131:9000,20002:141:9001");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt"), 0);
+}
+
 TEST_F(SendEngineTest, RowsAreMarkedInFlightDuringTheRequestAndMarksLeftByAKillAreNeverResent) {
     std::int64_t a = Queue("131", "x");
     Queue("132", "y");
@@ -194,32 +210,81 @@ TEST_F(SendEngineTest, TransportFailureEndsTheRunAndTheMoveIsAllOrNothing) {
 
 // Over real sockets: a request that went out without a complete reply (the connection closed, the
 // reply broken off or too late) may have been accepted; its rows are flagged possibly sent and
-// named, and never sent again. One that never reached the service stays queued.
-TEST_F(SendEngineTest, ALostReplyLeavesItsRowsPossiblySentAndARefusedRequestLeavesThemQueued) {
+// named, and never sent again. One that never reached the service (a refused connection, a
+// connection that fails on its first write) stays queued, and the next tick sends it.
+TEST_F(SendEngineTest, ALostReplyLeavesItsRowsPossiblySentAndARequestThatNeverWentOutLeavesThemQueued) {
     sim::SmsSimulator service({.accounts = {{"demo", "secret", "10001", "g", "p"}}});
     service.Start();
     ServiceGateway http({.host = service.Host(), .timeout = std::chrono::milliseconds(500)});
     SendEngine real({http, log, desk, desk, prompts, desk, desk, desk});
+    MoPoller poller({http, log, desk, desk, prompts, desk, desk, desk});
     const sim::ReplyScript lost[] = {
         {.dropConnection = true}, {.cutAfter = 40}, {.delay = std::chrono::seconds(3)}};
     for (const sim::ReplyScript& script : lost) {
         const std::string mob = "1380000000" + std::to_string(&script - lost);
         const std::int64_t id = Queue(mob, "x");
         service.Script(script);
-        for (int tick = 0; tick < 2; ++tick) TickAndRun(real, account);
+        TickAndRun(real, account);
         EXPECT_EQ(Flag(id), "-4") << mob;
         EXPECT_EQ(Logged(std::string(SendEngine::kPossiblySentText) + mob), 1);
         EXPECT_EQ(service.SendCount(mob), 1);
+        poller.poll(*poller.tick(*db, account));  // the service answers again
     }
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_sending"), 0);
+
+    const std::int64_t id = Queue("13900000000", "x");
+    static SocketFunctions saved;
+    saved = SocketApiForTest();
+    SocketApiForTest().send = [](SocketHandle s, const char* bytes, int length, int flags) {
+        ::shutdown(s, SHUT_WR);  // the connection stands, but no byte of the request can go
+        return saved.send(s, bytes, length, flags);
+    };
+    const SendTickResult firstWrite = TickAndRun(real, account);
+    SocketApiForTest() = saved;
+    EXPECT_EQ(firstWrite, SendTickResult::Started);
+    EXPECT_EQ(Flag(id), "0");
 
     RefusedPort refused;
     ServiceGateway nowhere({.host = "127.0.0.1:" + refused.Port()});
     SendEngine unreached({nowhere, log, desk, desk, prompts, desk, desk, desk});
-    const std::int64_t id = Queue("13900000000", "x");
-    ASSERT_EQ(TickAndRun(unreached, account), SendTickResult::Started);
+    for (int tick = 0; tick < 2; ++tick) EXPECT_EQ(TickAndRun(unreached, account), SendTickResult::Started);
     EXPECT_EQ(Flag(id), "0");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_sending"), 0);
+    EXPECT_EQ(Logged(std::string(SendEngine::kPossiblySentText) + "13900000000"), 0);
+    EXPECT_EQ(TickAndRun(real, account), SendTickResult::Started);
+    EXPECT_EQ(service.SendCount("13900000000"), 1);
+}
+
+// Over real sockets: a service (or a proxy) that takes every connection and drops it without a
+// reply costs one batch. Nothing more is sent until it answers a request completely again (here
+// the inbox poller's); then sending goes on by itself, with one log line.
+TEST_F(SendEngineTest, AServiceThatDropsEveryConnectionCostsOneBatchThenSendingGoesOnByItself) {
+    sim::SmsSimulator service({.accounts = {{"demo", "secret", "10001", "g", "p"}}});
+    service.Start();
+    ServiceGateway http({.host = service.Host(), .timeout = std::chrono::milliseconds(2000)});
+    SendEngine real({http, log, desk, desk, prompts, desk, desk, desk});
+    MoPoller poller({http, log, desk, desk, prompts, desk, desk, desk});
+    const std::int64_t a = Queue("13800000131", "a"), b = Queue("13800000132", "a");
+    Queue("13800000133", "b");
+    Queue("13800000134", "c");
+    for (int i = 0; i < 3; ++i) service.Script({.serviceActs = false, .dropConnection = true});
+
+    EXPECT_EQ(TickAndRun(real, account), SendTickResult::Started);
+    EXPECT_EQ(Flag(a) + Flag(b), "-4-4");
+    EXPECT_EQ(Logged(std::string(SendEngine::kPossiblySentText) + "13800000131,13800000132"), 1);
+    for (int tick = 0; tick < 3; ++tick) {
+        EXPECT_EQ(TickAndRun(real, account), SendTickResult::Waiting);
+        poller.poll(*poller.tick(*db, account));  // dropped twice, then answered
+    }
+    EXPECT_EQ(Logged(SendEngine::kAnsweredText), 0);
+    EXPECT_EQ(TickAndRun(real, account), SendTickResult::Started);
+    EXPECT_EQ(TickAndRun(real, account), SendTickResult::Empty);
+    EXPECT_EQ(Logged(SendEngine::kAnsweredText), 1);
+    EXPECT_EQ(Value("SELECT group_concat(mob) FROM mt_bak"), "13800000133,13800000134");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt"), 2);
+    int putMts = 0;
+    for (const sim::RequestRecord& r : service.Requests()) putMts += r.path == "/sms/putMt/";
+    EXPECT_EQ(putMts, 3);
 }
 
 TEST_F(SendEngineTest, PausingDuringARunSendsNoEmptyRequestAndGoingOfflinePausesOnce) {

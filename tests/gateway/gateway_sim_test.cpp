@@ -19,12 +19,12 @@ class GatewaySimTest : public ::testing::Test {
   protected:
     void SetUp() override {
         sim.Start();
-        gateway = ServiceGateway({.host = sim.Host(), .timeout = std::chrono::milliseconds(5000)});
+        gateway.emplace(GatewayOptions{.host = sim.Host(), .timeout = std::chrono::milliseconds(5000)});
     }
 
     sim::SmsSimulator sim{
         {.accounts = {{"demo", "pw", "10001", "g1", "p1"}, {"a&b=c 张", kOddPassword, "7", "g", "p"}}}};
-    ServiceGateway gateway;
+    std::optional<ServiceGateway> gateway;
     const Credentials account{"10001", "demo", "pw"};
     std::string value = "old";
     Lines lines = {"stale"};
@@ -37,18 +37,20 @@ TEST_F(GatewaySimTest, TextsInEveryFormatReachTheService) {
     const Credentials odd{"7", "a&b=c 张", kOddPassword};
     const MtRequest oddMt{"13800000003", "1+1=2 & 100% #1 a_b", "1", "", ""};
     for (int format = 0; format <= 3; ++format) {
-        EXPECT_EQ(gateway.PutMt(value, lines, format, account, mt, lost), 0) << format;
+        EXPECT_EQ(gateway->PutMt(value, lines, format, account, mt, lost), 0) << format;
         EXPECT_EQ(lines.size(), 2u);
         value.clear();
-        EXPECT_EQ(gateway.PutMt(value, lines, format, odd, oddMt, lost), 0);
+        EXPECT_EQ(gateway->PutMt(value, lines, format, odd, oddMt, lost), 0);
         EXPECT_EQ(value, "100") << format;
     }
     for (const sim::SentMessage& m : sim.Sent())
         EXPECT_EQ(m.text, m.corpID == "7" ? oddMt.msg : mt.msg) << m.msgFormat;
     EXPECT_EQ(sim.SendCount("13800000003"), 4);
+    EXPECT_EQ(gateway->Answers(), 8u);
 }
 
-// Every failure after the request went out may have reached the service: its reply is lost.
+// Every failure after the request went out may have reached the service: its reply is lost. No
+// failure counts as an answer.
 TEST_F(GatewaySimTest, FailuresComeBackAsStatusesLeaveTheValueAndTellWhetherTheRequestWentOut) {
     const struct {
         sim::ReplyScript script;
@@ -59,19 +61,21 @@ TEST_F(GatewaySimTest, FailuresComeBackAsStatusesLeaveTheValueAndTellWhetherTheR
         {{.cutAfter = 40}, 500},
         {{.delay = std::chrono::milliseconds(3000)}, 408},
     };
-    gateway = ServiceGateway({.host = sim.Host(), .timeout = std::chrono::milliseconds(500)});
+    gateway.emplace(GatewayOptions{.host = sim.Host(), .timeout = std::chrono::milliseconds(500)});
     for (const auto& c : cases) {
         sim.Script(c.script);
-        EXPECT_EQ(gateway.PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost), c.result);
+        EXPECT_EQ(gateway->PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost),
+                  c.result);
         EXPECT_EQ(value, "old");
         EXPECT_TRUE(lines.empty() && lost);
     }
     sim.Script({.status = 503});  // a reply, though not the service's own
-    EXPECT_EQ(gateway.PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost), 503);
+    EXPECT_EQ(gateway->PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost), 503);
     EXPECT_FALSE(lost);
+    EXPECT_EQ(gateway->Answers(), 0u);  // none of these was the service's complete answer
     test::RefusedPort refused;
-    gateway = ServiceGateway({.host = "127.0.0.1:" + refused.Port()});
-    EXPECT_EQ(gateway.PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost), 500);
+    gateway.emplace(GatewayOptions{.host = "127.0.0.1:" + refused.Port()});
+    EXPECT_EQ(gateway->PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost), 500);
     EXPECT_FALSE(lost);
 }
 
@@ -79,7 +83,7 @@ TEST_F(GatewaySimTest, DataQueryInEveryEncodingWithOddCredentials) {
     FieldList fields = {{"stale", "x"}};
     int cols = 9, rows = 9;
     auto query = [&](const std::string& user, const std::string& password) {
-        return gateway.GetData(
+        return gateway->GetData(
             DataQueryBase(sim.Host()) + SqlQuote("G") + "," + SqlQuote(user) + "," + SqlQuote(password),
             fields, cols, rows);
     };

@@ -13,17 +13,17 @@ class LoginTest : public ::testing::Test {
   protected:
     void SetUp() override {
         sim.Start();
-        gateway = ServiceGateway({.host = sim.Host(), .timeout = std::chrono::milliseconds(5000)});
+        gateway.emplace(GatewayOptions{.host = sim.Host(), .timeout = std::chrono::milliseconds(5000)});
     }
     std::optional<ServiceAccount> Login(const std::string& user, const std::string& password = "pw") {
-        return RequestLogin(gateway, LoginQuery(sim.Host(), user, password));
+        return RequestLogin(*gateway, LoginQuery(sim.Host(), user, password));
     }
 
     sim::SmsSimulator sim{{.accounts = {{"o'neil", " it's ", "10001", "g1", "p1"},
                                         {"no g", "pw", "10002", "", "p"},
                                         {"no p", "pw", "10003", "g", ""},
                                         {"odd c", "pw", "1 OR 1=1", "g", "p"}}}};
-    ServiceGateway gateway;
+    std::optional<ServiceGateway> gateway;
 };
 
 TEST_F(LoginTest, TheAccountOfTheFirstRowWithQuotedCredentials) {

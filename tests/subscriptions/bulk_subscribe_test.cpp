@@ -87,6 +87,23 @@ TEST_F(BulkSubscribeTest, RestsBeforeEveryHundredAndAFailedStatementCostsOnlyIts
               "13800000150 13800000160 249 249");
 }
 
+// An error that ends the transaction (the file locked, the disk gone) loses its chunk whole, is
+// reported once, and the next chunks still go.
+TEST_F(BulkSubscribeTest, AChunkLostWholeLeavesTheNextChunksGoing) {
+    BulkSubscribeInput in{.categories = {"天气"}, .dgTimeOut = "2027-12-06 00:00:00"};
+    for (int i = 1; i <= 250; ++i) in.mobs.push_back(std::to_string(13800000000 + i));
+    Exec(
+        "CREATE TRIGGER lost BEFORE INSERT ON mobOrder WHEN NEW.mob='13800000150'"
+        " BEGIN SELECT RAISE(ROLLBACK, 'disk I/O error'); END");
+    Subscribe(in);
+    EXPECT_EQ(busy.back(), "正在处理: (250/250) 13800000250");
+    EXPECT_EQ(recorded.notices().size(), 1u);
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobs WHERE mob BETWEEN '13800000101' AND '13800000200'"), "0");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobs") + " " + Rows("SELECT COUNT(*) FROM mobOrder") + " " +
+                  Rows("SELECT max(mob) FROM mobOrder"),
+              "150 150 13800000250");
+}
+
 TEST_F(BulkSubscribeTest, NamesFitTenBytesAndSomeNumberIsNeeded) {
     EXPECT_FALSE(CheckPersonalData(recorded, "王王王王王王", ""));
     EXPECT_FALSE(CheckPersonalData(recorded, "王王王王王", "abcdefghijk"));

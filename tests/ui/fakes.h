@@ -81,7 +81,8 @@ struct FakeWebView : WebView {
 
 // The service. The data query (the login) answers the scripted reply, after `delay`, and
 // remembers the query texts. putMt answers `putCode` (100: every number accepted) and, while
-// `held`, waits (at most 10 s); each poll hands out its queued lines once, then has no data.
+// `held`, waits (at most 10 s), or loses its reply once after `putLost`; each poll hands out its
+// queued lines once, then has no data (no reply at all while `pollsDropped`).
 class FakeGateway : public SmsGateway {
   public:
     using Rows = std::vector<std::vector<ResultValue>>;
@@ -94,21 +95,25 @@ class FakeGateway : public SmsGateway {
         for (const auto& row : reply) fields.insert(fields.end(), row.begin(), row.end());
         colCount = reply.empty() ? 0 : static_cast<int>(reply.back().size());
         rowCount = static_cast<int>(reply.size());
+        CountAnswer();
         return 0;
     }
     int PutMt(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&,
               const MtRequest& mt, bool& replyLost) override {
         ++putCalls;
-        replyLost = false;
+        replyLost = putLost.exchange(false);
+        if (replyLost) return 500;
         for (QDeadlineTimer limit(10000); held && !limit.hasExpired();)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         resultValue = putCode;
         lines.clear();
         const auto n = std::count(mt.Mobs.begin(), mt.Mobs.end(), ',') + 1;
         for (int i = 0; putCode == "100" && i < n; ++i) lines.push_back("0," + std::to_string(7000 + i));
+        CountAnswer();
         return 0;
     }
     int GetMo(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&) override {
+        ++moPolls;
         return Poll(mo, resultValue, lines);
     }
     int GetReport(std::string& resultValue, std::vector<std::string>& lines, int,
@@ -129,13 +134,18 @@ class FakeGateway : public SmsGateway {
     std::string putCode = "100";
     std::atomic<int> putCalls{0};
     std::atomic<bool> held{false};
+    std::atomic<bool> putLost{false};       // the next putMt went out and its reply was lost
+    std::atomic<bool> pollsDropped{false};  // the polls get no reply
+    std::atomic<int> moPolls{0};
     std::vector<std::string> mo, reports;  // under `mutex`
 
   private:
     int Poll(std::vector<std::string>& queued, std::string& resultValue, std::vector<std::string>& lines) {
+        if (pollsDropped) return 500;
         std::lock_guard lock(mutex);
         lines = std::exchange(queued, {});
         resultValue = lines.empty() ? "300" : "100";
+        CountAnswer();
         return 0;
     }
 };

@@ -17,6 +17,7 @@
 #include "core/text_util.h"
 #include "engine/event_sound.h"
 #include "engine/processing_state.h"
+#include "engine/report_poller.h"
 #include "engine/send_engine.h"
 #include "gateway/service_gateway.h"
 #include "sms-sim/sms_sim.h"
@@ -82,10 +83,18 @@ int Send() {
     Running state;
     SystemClock clock;
     SystemSleeper sleeper;
-    SendEngine engine({gateway, log, state, state, prompts, state, clock, sleeper});
+    const EngineServices services{gateway, log, state, state, prompts, state, clock, sleeper};
+    SendEngine engine(services);
+    ReportPoller reports(services);
     for (;;) {
         SendTick tick = engine.tick(*db, kAccount);
         if (tick.result == SendTickResult::Empty) return 0;
+        if (tick.result == SendTickResult::Waiting) {
+            // A reply was lost: sending goes on once the service answers again, as it does to the
+            // program's pollers.
+            if (std::optional<PollJob> poll = reports.tick(*db, kAccount)) reports.poll(std::move(*poll));
+            continue;
+        }
         if (tick.result != SendTickResult::Started) {
             std::cerr << "send-drill: processing paused\n";
             return 3;

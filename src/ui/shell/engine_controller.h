@@ -6,6 +6,8 @@
 // change of account and clearing all data wait for it. A timer stays off while its job runs and is
 // re-armed when the job has ended: the send timer unless processing is paused or the engine was
 // stopped meanwhile, a poll timer with its poller's new interval unless the engine was stopped.
+// The poll timers run from the login on, so after a lost reply their answers (the gateway is
+// shared) are what lets the waiting send engine go on by itself.
 //
 // The main window drives it through ProcessingEngine:
 //     Start(account)   a login (or the end of a pause for clearing all data): the three timers on

@@ -90,6 +90,25 @@ TEST_F(EngineControllerTest, ResumeOrLoginWhileARunWaitsOnTheServiceStartsNoSeco
     EXPECT_TRUE(controller->mtTime().isActive());
 }
 
+// After a lost reply the send timer sends nothing new; the poll timers, running since the login,
+// hear the service answer again, and sending goes on by itself.
+TEST_F(EngineControllerTest, AfterALostReplyThePollsLetSendingGoOnByItself) {
+    Queue("13800000001");
+    query.putLost = true;
+    query.pollsDropped = true;
+    controller->mtTimeTimer();
+    WaitIdle();
+    EXPECT_EQ(Value("SELECT flag FROM mt"), "-4");
+    Queue("13800000002");
+    // Two unanswered polls of the inbox timer, a send tick or more between them.
+    const int polls = query.moPolls;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return query.moPolls >= polls + 2; }, 15000));
+    EXPECT_EQ(query.putCalls, 1);
+    query.pollsDropped = false;
+    EXPECT_TRUE(QTest::qWaitFor([this] { return Value("SELECT COUNT(*) FROM mt_bak") == "1"; }, 15000));
+    EXPECT_EQ(query.putCalls, 2);
+}
+
 // Each event plays its own row's sound (the default sounds, ticked at login): a refused send,
 // incoming messages, delivery reports.
 TEST_F(EngineControllerTest, RunsCountAndPlayTheirOwnSounds) {
