@@ -6,6 +6,8 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -84,7 +86,14 @@ QComboBox* SearchBox(const char* name, QWidget* parent) {
     box->setEditable(true);
     box->setInsertPolicy(QComboBox::NoInsert);
     box->setToolTip(QStringLiteral("如果不输入内容则只显示全部记录"));
-    box->setMinimumWidth(160);
+    // Wide enough for a whole mobile number in the desktop's font, with room for the cursor.
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    option.editable = true;
+    const QFontMetrics metrics = box->fontMetrics();
+    const QSize number(metrics.horizontalAdvance(QStringLiteral("000000000000")), metrics.height());
+    box->setMinimumWidth(
+        std::max(160, box->style()->sizeFromContents(QStyle::CT_ComboBox, &option, number, box).width()));
     return box;
 }
 

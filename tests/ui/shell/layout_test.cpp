@@ -96,6 +96,31 @@ TEST_P(LayoutTest, ListsShowTheirRowsAndNoCaptionIsClipped) {
     EXPECT_GE(okMsgList->viewport()->height(), 4 * okMsgList->fontMetrics().height());
 }
 
+// A desktop with a big font: at the smallest window the subscriber search box still shows a whole
+// mobile number.
+class BigFontTest : public ShellTest {
+  protected:
+    void SetUp() override {
+        QApplication::setFont(QFont(QApplication::font().family(), 16));
+        ShellTest::SetUp();
+    }
+    void TearDown() override { QApplication::setFont(usual); }
+    const QFont usual = QApplication::font();
+};
+
+TEST_F(BigFontTest, TheSubscriberSearchBoxShowsAWholeMobileNumberAtTheSmallestWindow) {
+    ASSERT_TRUE(Login());
+    main->resize(800, 600);
+    main->show();
+    auto* users = Open<SubscriberPage>("订阅用户的资料管理", "user");
+    QLineEdit* search = users->edUserSearch()->lineEdit();
+    search->setFocus();
+    search->selectAll();
+    QTest::keyClicks(search, "13812345678");
+    // The text and the line edit's margins (2 pixels on each side).
+    EXPECT_LE(search->fontMetrics().horizontalAdvance(search->text()) + 4, search->width());
+}
+
 INSTANTIATE_TEST_SUITE_P(Screens, LayoutTest, ::testing::Values(QSize(800, 600), QSize(1920, 1080)));
 
 }  // namespace
