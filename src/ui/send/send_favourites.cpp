@@ -107,6 +107,7 @@ void SendFavourites::Fill() {
         for (const std::string& text : ListFavourites(shell_.db(), Corp()))
             okMsgList_->addItem(QString::fromStdString(text));
     lastMobs_->clear();
+    lastMobsCheck_->setChecked(false);  // it tells whether every number is ticked
     for (const std::string& mob : LastSendMobs(shell_.db(), Corp())) {
         auto* item = new QListWidgetItem(QString::fromStdString(mob), lastMobs_);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);

@@ -18,7 +18,7 @@ class SendFavourites : public QWidget {
     SendFavourites(Shell& shell, SendSmsPage& page);
 
     // On opening the send page: the favourites once (newest first) while the list is empty, the
-    // last numbers every time (unticked). Nothing before a login.
+    // last numbers every time (unticked, and "全部选中" with them). Nothing before a login.
     void Fill();
     // On a change of account: both lists go.
     void Clear();

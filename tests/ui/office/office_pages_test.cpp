@@ -120,6 +120,10 @@ TEST_F(OfficePagesTest, FavouritesAndLastNumbersOnTheSendPage) {
     favourites->lastMobsCheck()->click();
     Click(page, "addLastMob");
     EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("13812345678\n13912345678\n"));
+    main->SelectTreeNodeByText(QStringLiteral("发信箱"));
+    Open<SendSmsPage>("短信发送", "sendSmsPage");  // the numbers come unticked, and "全部选中" with them
+    EXPECT_EQ(favourites->lastMobs()->item(0)->checkState(), Qt::Unchecked);
+    EXPECT_FALSE(favourites->lastMobsCheck()->isChecked());
     prompts.answer = false;
     Click(page, "BitBtn12");
     EXPECT_EQ(page->sendSmsGroup()->title(), QStringLiteral("手机号码(2)"));
