@@ -17,11 +17,13 @@ QString FilterSuffix(const QString& nameFilter) {
     return pattern.match(nameFilter).captured(1);
 }
 
-// A box with OK, or with Yes and No (No the default); true for OK or Yes.
+// A box with OK, or with Yes and No (No the default); true for OK or Yes. It stands over the
+// window when that is shown, else in the middle of the screen (a program that cannot start).
 bool ShowBox(QWidget* parent, QMessageBox::Icon icon, const char* caption, const std::string& text,
              bool yesNo) {
     QMessageBox box(icon, QString::fromUtf8(caption), Q(text),
-                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+                    yesNo ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    parent && parent->isVisible() ? parent : nullptr);
     // Above the busy window, which stays on top while the program waits for the worker asking.
     box.setWindowFlag(Qt::WindowStaysOnTopHint);
     if (yesNo) box.setDefaultButton(QMessageBox::No);

@@ -32,6 +32,30 @@ TEST(PromptsTest, BoxesCarryTheSystemsCaptionsAndIconsAndAnswer) {
     }
 }
 
+// The box a program that cannot start shows (its window not shown yet) stands in the middle of
+// the screen; once the window is shown, boxes stand over it.
+TEST(PromptsTest, BoxesStandOverTheShownWindowElseInTheMiddleOfTheScreen) {
+    QtGuiBridge bridge;
+    QtPrompts prompts(bridge);
+    QWidget window;
+    window.setGeometry(150, 50, 600, 200);
+    prompts.SetParent(&window);
+    auto centreOfBox = [&] {
+        QPoint centre;
+        WhenOpen<QMessageBox>([&](QMessageBox* box) {
+            centre = box->geometry().center();
+            box->accept();
+        });
+        prompts.Notice("本程序已经在运行,同一个数据目录不能同时运行两个程序!");
+        return centre;
+    };
+    const QPoint screen = window.screen()->availableGeometry().center();
+    EXPECT_LE((centreOfBox() - screen).manhattanLength(), 2);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_LE((centreOfBox() - window.geometry().center()).manhattanLength(), 2);
+}
+
 TEST(PromptsTest, SavingAddsTheChosenFiltersExtensionNeverAsksToReplaceAndOpeningStartsInTheFolder) {
     TempDir dir;
     QtGuiBridge bridge;
