@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFontDatabase>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPointer>
@@ -79,11 +80,18 @@ constexpr int kPanelWidths[] = {250, 80, 80, 80};
 
 }  // namespace
 
+std::optional<QFont> InstalledFont(const QString& family, int points) {
+    if (!QFontDatabase::hasFamily(family)) return std::nullopt;
+    return QFont(family, points);
+}
+
 MainWindow::MainWindow(ShellPorts ports)
     : ports_(std::move(ports)), workers_(std::make_unique<Workers>()), log_(std::make_unique<Log>(LogDir())) {
     log_->SetSink([this](const std::string& text) { PostPanel(4, QString::fromStdString(text)); });
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(kCaption));
+    // "新宋体" 9 pt; a desktop without it keeps its own font for the window.
+    if (const std::optional<QFont> font = InstalledFont(QStringLiteral("新宋体"), 9)) setFont(*font);
     resize(800, 600);
     setMinimumSize(800, 600);
     QPixmap icon;
@@ -193,7 +201,7 @@ void MainWindow::BuildToolBar() {
 }
 
 void MainWindow::BuildTree() {
-    tv_ = new QTreeWidget;
+    tv_ = new QTreeWidget(this);  // measured below in the window's font
     tv_->setObjectName(QStringLiteral("TV"));
     tv_->setHeaderHidden(true);
     tv_->setRootIsDecorated(false);

@@ -2,11 +2,13 @@
 // bar with its five panels, the tray icon and the account context of the current login.
 #pragma once
 
+#include <QFont>
 #include <QMainWindow>
 #include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "ui/shell/shell.h"
@@ -27,6 +29,10 @@ class SoundPlayer;
 class SysTray;
 class WebView;
 class WelcomePage;
+
+// `family` at `points` when the desktop has that family; none when it lacks it (Qt would put some
+// other family in its place, at a size chosen for the missing one).
+std::optional<QFont> InstalledFont(const QString& family, int points);
 
 // The desktop services the main window works with.
 struct ShellPorts {

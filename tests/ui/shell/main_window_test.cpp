@@ -31,6 +31,19 @@ TEST_F(MainWindowTest, TreeNodesShowTheirPagesTitledWithTheirCaptions) {
     EXPECT_EQ(Shown(), QStringLiteral("excelPage"));
 }
 
+TEST_F(MainWindowTest, TheWindowsFontIsNSimSun9PointWhereTheDesktopHasItElseTheDesktops) {
+    const QString installed = QFontDatabase::families().value(0);
+    ASSERT_FALSE(installed.isEmpty());
+    const std::optional<QFont> font = InstalledFont(installed, 9);
+    ASSERT_TRUE(font);
+    EXPECT_EQ(font->family() + QString::number(font->pointSize()), installed + "9");
+    EXPECT_FALSE(InstalledFont(QStringLiteral("没有这种字体"), 9));
+    if (QFontDatabase::hasFamily(QStringLiteral("新宋体")))
+        EXPECT_EQ(main->font(), QFont(QStringLiteral("新宋体"), 9));
+    else
+        EXPECT_EQ(main->font(), QApplication::font());
+}
+
 TEST_F(MainWindowTest, ARegisteredPageOpensOnEverySelectionChangeAndARightClickSelects) {
     auto* page = dynamic_cast<CountingPage*>(main->FindPage("revBox"));
     ASSERT_TRUE(page && Login());
