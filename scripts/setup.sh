@@ -7,7 +7,7 @@ packages=(
   # toolchain
   build-essential cmake ninja-build pkg-config python3 clang libclang-rt-14-dev clang-format
   # libraries
-  libsqlite3-dev sqlite3 libjpeg62-turbo-dev libfreexl-dev libzip-dev antiword
+  libsqlite3-dev sqlite3 libjpeg62-turbo-dev libzip-dev antiword
   qt6-base-dev qt6-multimedia-dev qt6-webengine-dev libqt6test6 qt6-translations-l10n
   # tests and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev libxml2-dev libpugixml-dev curl unzip

@@ -1,5 +1,6 @@
-// Reading the cells of workbooks: .xls through libfreexl, .xlsx through the ZIP container and the
-// XML model, streamed row by row so that a large sheet never sits in memory.
+// Reading the cells of workbooks: .xls through its workbook stream (xls_stream.h), .xlsx through
+// the ZIP container and the XML model, streamed row by row so that a large sheet never sits in
+// memory.
 #pragma once
 
 #include <cstddef>

@@ -199,3 +199,188 @@ put("utf32.txt", numbers.encode("utf-32"))
 # Empty files: a workbook or document of no bytes is unreadable, an empty text file an empty list.
 for name in ("empty.xlsx", "empty.xls", "empty.doc", "empty.docx", "empty.txt"):
     put(name, b"")
+
+
+# A BIFF8 workbook written record by record, as spreadsheet programs write long texts: a string
+# longer than a record goes on in CONTINUE records (8,224 bytes of data at most each), its
+# characters after a flags byte that says whether they are one byte or two each.
+MAX_DATA = 8224
+
+
+def record(rid, body):
+    return struct.pack("<HH", rid, len(body)) + body
+
+
+def continued(rid, head, pieces):
+    """A record of `head` and then the pieces, split over CONTINUE records. A piece is ("bytes", b)
+    (split anywhere), ("whole", b) (never split) or ("chars", text) (split between characters,
+    each part after a split led by its flags byte; a part all below U+0100 is one byte a character)."""
+    records, body = [], bytearray(head)
+
+    def flush():
+        nonlocal body
+        records.append(body)
+        body = bytearray()
+
+    def encoded(text):
+        wide = any(ord(c) > 0xFF for c in text)
+        return wide, text.encode("utf-16-le" if wide else "latin-1")
+
+    for kind, data in pieces:
+        if kind == "whole":
+            if len(body) + len(data) > MAX_DATA:
+                flush()
+            body += data
+        elif kind == "bytes":
+            while data:
+                if len(body) == MAX_DATA:
+                    flush()
+                take = MAX_DATA - len(body)
+                body += data[:take]
+                data = data[take:]
+        else:
+            lead = False  # a part after a split begins with its flags byte
+            while data:
+                if MAX_DATA - len(body) < 3:
+                    flush()
+                    lead = True
+                wide, _ = encoded(data)
+                count = (MAX_DATA - len(body) - (1 if lead else 0)) // (2 if wide else 1)
+                wide, raw = encoded(data[:count])
+                if lead:
+                    body.append(1 if wide else 0)
+                body += raw
+                data = data[count:]
+                if data:
+                    flush()
+                    lead = True
+    flush()
+    return record(rid, bytes(records[0])) + b"".join(record(0x003C, bytes(r)) for r in records[1:])
+
+
+def string_head(text, runs=0, ext=0):
+    """The head of a BIFF8 string: characters, flags (two-byte characters, runs, extension)."""
+    wide = any(ord(c) > 0xFF for c in text)
+    flags = (1 if wide else 0) | (8 if runs else 0) | (4 if ext else 0)
+    return struct.pack("<HB", len(text), flags) + (struct.pack("<H", runs) if runs else b"") + \
+        (struct.pack("<I", ext) if ext else b"")
+
+
+def string_pieces(text, runs=0, ext=0):
+    return [("whole", string_head(text, runs, ext)), ("chars", text), ("bytes", b"\x01\0\0\0" * runs + b"\x07" * ext)]
+
+
+def cell(rid, row, col, xf, tail):
+    return record(rid, struct.pack("<HHH", row, col, xf) + tail)
+
+
+def compound_file(stream):
+    """A compound file of 512-byte sectors holding one stream "Workbook" (at least 4,096 bytes, so
+    that it lives in the file's own sectors)."""
+    stream = stream + b"\0" * (max(4096, -(-len(stream) // 512) * 512) - len(stream))
+    count = len(stream) // 512
+    fat_sectors = 1
+    while fat_sectors * 128 < fat_sectors + 1 + count:
+        fat_sectors += 1
+    fat = [0xFFFFFFFD] * fat_sectors + [0xFFFFFFFE]  # the FAT, then the directory
+    first = fat_sectors + 1
+    fat += [first + i + 1 for i in range(count - 1)] + [0xFFFFFFFE]
+    fat += [0xFFFFFFFF] * (fat_sectors * 128 - len(fat))
+
+    def entry(name, kind, start, size, child=0xFFFFFFFF):
+        e = bytearray(128)
+        raw = name.encode("utf-16-le") + b"\0\0"
+        e[0:len(raw)] = raw
+        struct.pack_into("<HBB", e, 64, len(raw), kind, 1)
+        struct.pack_into("<III", e, 68, 0xFFFFFFFF, 0xFFFFFFFF, child)
+        struct.pack_into("<II", e, 116, start, size)
+        return bytes(e)
+
+    directory = entry("Root Entry", 5, 0xFFFFFFFE, 0, 1) + entry("Workbook", 2, first, len(stream))
+    directory += b"\0" * (512 - len(directory))
+    header = bytearray(512)
+    header[0:8] = b"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"
+    struct.pack_into("<HHHHH", header, 24, 0x3E, 3, 0xFFFE, 9, 6)
+    struct.pack_into("<IIIIIIIII", header, 44, fat_sectors, fat_sectors, 0, 4096, 0xFFFFFFFE, 0, 0xFFFFFFFE, 0, 0)
+    difat = list(range(fat_sectors)) + [0xFFFFFFFF] * (109 - fat_sectors)
+    struct.pack_into("<109I", header, 76, *difat)
+    return bytes(header) + struct.pack(f"<{len(fat)}I", *fat) + directory + stream
+
+
+def biff_workbook(sheets, strings, formats=(), xfs=(0,), date1904=False):
+    """A BIFF8 stream: globals with the formats, XFs (their format numbers), sheets and the shared
+    strings (text, runs, extension bytes), then each sheet's records."""
+    bof = lambda kind: record(0x0809, struct.pack("<HHHHII", 0x0600, kind, 0, 1997, 0, 6))
+    globals_ = bof(0x0005) + record(0x0022, struct.pack("<H", int(date1904)))
+    for number, code in formats:
+        globals_ += record(0x041E, struct.pack("<H", number) + string_head(code) + code.encode("latin-1"))
+    for number in xfs:
+        globals_ += record(0x00E0, struct.pack("<HH", 0, number) + b"\0" * 16)
+    names = []
+    for i, _ in enumerate(sheets):
+        name = f"S{i}".encode()
+        names.append(len(globals_))
+        globals_ += record(0x0085, struct.pack("<IBBBB", 0, 0, 0, len(name), 0) + name)
+    pieces = []
+    for text, runs, ext in strings:
+        pieces += string_pieces(text, runs, ext)
+    globals_ += continued(0x00FC, struct.pack("<II", len(strings), len(strings)), pieces)
+    globals_ = bytearray(globals_ + record(0x000A, b""))
+    stream = bytes(globals_)
+    for i, body in enumerate(sheets):
+        struct.pack_into("<I", globals_, names[i] + 4, len(stream))
+        stream += bof(0x0010) + body + record(0x000A, b"")
+    return bytes(globals_) + stream[len(globals_):]
+
+
+def rk_int(value):
+    return struct.pack("<I", (value << 2) | 2)
+
+
+def number(value):
+    return struct.pack("<d", value)
+
+
+# One cell of 32,767 characters (Chinese, then Latin ones that go on one byte each, a number at the end),
+# 20,000 Latin characters, a rich string with its runs and extension split by a record's end; a
+# LABEL and a formula's STRING continued too; every kind of number cell and cached formula value,
+# dates by their format, and a chart's substream inside the sheet.
+long_chinese = "".join(chr(0x4E00 + i % 20000) for i in range(20000)) + "x" * (12767 - 11) + "13812345678"
+long_latin = "x" * (20000 - 11) + "13712345678"
+strings = [("13912345678", 0, 0), (long_chinese, 0, 0), (long_latin, 0, 0),
+           ("y" * 8150 + "13612345678", 30, 40)]
+label = "z" * 9000 + " 13412345678"
+formula_string = "电话" * 4500 + " 0755-12345678"
+formula = lambda row, col, value: cell(0x0006, row, col, 0, value + b"\0\0" + b"\0" * 4 + b"\0\0")
+chart = record(0x0809, struct.pack("<HHHHII", 0x0600, 0x0020, 0, 1997, 0, 6)) + \
+    cell(0x0203, 0, 0, 0, number(13000000009)) + record(0x000A, b"")
+first = b"".join([
+    record(0x0200, struct.pack("<IIHHH", 0, 6, 0, 4, 0)),
+    *(cell(0x00FD, 0, col, 0, struct.pack("<I", col)) for col in range(4)),
+    cell(0x00FD, 0, 4, 0, struct.pack("<I", 99)),  # no such string
+    cell(0x0203, 1, 0, 0, number(13312345678)),
+    cell(0x027E, 1, 1, 0, rk_int(42)),
+    cell(0x027E, 1, 2, 0, struct.pack("<I", (325 << 2) | 3)),  # 3.25: an integer in hundredths
+    record(0x00BD, struct.pack("<HHH", 1, 3, 1) + rk_int(45418) + struct.pack("<H", 3) +
+           struct.pack("<I", 0x3FE00000) + struct.pack("<H", 4)),  # a date, 0.5 as a cut double
+    chart,
+    formula(2, 0, number(13512345678)),
+    formula(2, 1, b"\0\0\0\0\0\0\xFF\xFF"),
+    record(0x04BC, b"\0" * 8),  # a shared formula between the formula and its string
+    continued(0x0207, b"", string_pieces(formula_string)[:2]),
+    formula(2, 2, b"\x01\0\x01\0\0\0\xFF\xFF"),  # True
+    formula(2, 3, b"\x02\0\x07\0\0\0\xFF\xFF"),  # an error
+    cell(0x0205, 3, 0, 0, b"\x00\x00"),  # False
+    cell(0x0205, 3, 1, 0, b"\x07\x01"),  # an error
+    continued(0x0204, struct.pack("<HHH", 3, 2, 0), string_pieces(label)[:2]),
+    cell(0x0203, 4, 0, 2, number(45418.4375)),
+    cell(0x0201, 5, 5, 0, b""),  # a blank cell with a format is no text
+])
+second = cell(0x0203, 0, 0, 0, number(13212345678))
+put("long.xls", compound_file(biff_workbook([first, second], strings, formats=[(164, "yyyy/mm/dd hh:mm")],
+                                            xfs=(0, 14, 164, 2))))
+# The same long cells as a common writer saves them.
+xls = xlwt.Workbook()
+xls.add_sheet("long").write(0, 0, long_chinese)
+xls.get_sheet(0).write(0, 1, long_latin)
+xls.save(path("long-xlwt.xls"))

@@ -1,0 +1,47 @@
+// The workbook stream of an .xls file (BIFF8, the "Workbook" stream of its compound file) read
+// record by record: the globals' shared strings, number formats and sheet list, then the cells of
+// a sheet. A text longer than a record goes on in CONTINUE records and is read whole. Nothing is
+// reserved from a count or size the stream declares.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace xunda {
+
+// One non-empty cell of a sheet, row and column counted from 0; its text valid during the call.
+// A shared string comes with its number in the workbook's table.
+struct XlsCell {
+    std::size_t row, column;
+    std::string_view text;
+    std::optional<std::size_t> shared;
+};
+
+class XlsWorkbook {
+  public:
+    // Reads the globals; throws std::runtime_error when the stream is no BIFF8 workbook, is
+    // encrypted or lists no worksheet.
+    explicit XlsWorkbook(std::string stream);
+
+    std::size_t SheetCount() const { return sheets_.size(); }
+    // Hands over the non-empty cells of a worksheet in the order the stream holds them (row by
+    // row, as spreadsheet programs write it) until `cell` returns false; false then. Throws
+    // std::runtime_error when the sheet cannot be read.
+    bool ReadSheet(std::size_t sheet, const std::function<bool(const XlsCell&)>& cell) const;
+
+  private:
+    std::string NumberText(double value, std::uint16_t xf) const;
+
+    std::string stream_;
+    std::vector<std::string> strings_;
+    std::vector<bool> dateXfs_;      // for each cell format (XF), whether it shows dates
+    std::vector<std::uint32_t> sheets_;  // where each worksheet's records start
+    bool date1904_ = false;
+};
+
+}  // namespace xunda
