@@ -2,6 +2,9 @@
 #include "core/file_write.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -35,6 +38,34 @@ TEST(FileWriter, WritesPrivateFilesWholeAndUndoesWhatIsNotCommitted) {
     EXPECT_EQ(test::ReadFile(dir / "a"), "newer");
     fs::create_directory(dir / "folder");
     EXPECT_FALSE(WriteWholeFile(dir / "folder", "x"));  // the rename fails: no temporary stays
+    EXPECT_EQ(entries(), 2);
+}
+
+// A writer killed in the middle of a replace leaves its temporary copy; the next replace of that
+// file removes it, but never the temporary of a writer still at work.
+TEST(FileWriter, AReplaceRemovesWhatAKilledOneLeftButNotALiveOnesCopy) {
+    test::TempDir dir;
+    const auto entries = [&] { return std::distance(fs::directory_iterator(dir.path()), {}); };
+    test::WriteFile(dir / "a", "old");
+    test::WriteFile(dir / "a.123456", "the user's own");
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        FileWriter killed(dir / "a", Mode::Replace);
+        static_cast<void>(killed.Write(std::string(1 << 20, 'x')));
+        ::kill(::getpid(), SIGKILL);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(entries(), 3);  // the killed writer's copy is there
+    FileWriter live(dir / "a", Mode::Replace);
+    EXPECT_TRUE(live.Write("live"));
+    EXPECT_TRUE(WriteWholeFile(dir / "a", "next"));
+    EXPECT_EQ(entries(), 3);  // the file, the user's own and the live writer's copy
+    EXPECT_TRUE(live.Commit());
+    EXPECT_EQ(test::ReadFile(dir / "a"), "live");
+    EXPECT_EQ(test::ReadFile(dir / "a.123456"), "the user's own");
     EXPECT_EQ(entries(), 2);
 }
 
