@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "core/file_size.h"
 #include "core/file_write.h"
 #include "core/local_time.h"
 #include "core/paths.h"
@@ -100,9 +101,11 @@ void Log::logit(std::string_view text) noexcept {
 }
 
 bool Log::NeedsBackup() const {
-    std::error_code ec;
-    auto size = fs::file_size(FilePath(), ec);
-    return !ec && size >= kBackupSize;
+    try {
+        return GetFileSizeByName(FilePath()) >= kBackupSize;
+    } catch (const std::system_error&) {
+        return false;  // a log that cannot be read is not offered for backup
+    }
 }
 
 std::string Log::Backup() {

@@ -37,14 +37,15 @@ class Log {
     std::filesystem::path FilePath() const;
     std::filesystem::path BackupPath() const;
 
-    // True when the file has reached the size at which a backup is offered (1048577 bytes).
+    // True when the file has reached the size at which a backup is offered (1048577 bytes); false
+    // when it cannot be read.
     bool NeedsBackup() const;
     // Renames the log to today's backup name and starts a new file with the line "日志文件清空".
     // An existing backup of the same day is never overwritten: then the log stays and the
     // error text is returned. Empty text on success.
     std::string Backup();
 
-    static constexpr std::uintmax_t kBackupSize = 1048577;
+    static constexpr std::int64_t kBackupSize = 1048577;
 
   private:
     std::filesystem::path FileOf(const std::string& corpID) const;
