@@ -31,12 +31,13 @@ bool IsMoTime(std::string_view text) {
 
 }  // namespace
 
-std::string FormatMoTime(std::string_view text) {
+std::string FormatMoTime(std::string_view text, int shortYear) {
     auto piece = [text](std::size_t at, std::size_t n) {
         return at < text.size() ? std::string(text.substr(at, n)) : std::string();
     };
-    return piece(0, 4) + "-" + piece(4, 2) + "-" + piece(6, 2) + " " + piece(8, 2) + ":" + piece(10, 2) +
-           ":" + piece(12, 2);
+    const std::size_t year = shortYear == 0 ? 4 : 2;
+    return piece(0, year) + "-" + piece(year, 2) + "-" + piece(year + 2, 2) + " " + piece(year + 4, 2) + ":" +
+           piece(year + 6, 2) + ":" + piece(year + 8, 2);
 }
 
 MoLine ParseMoLine(std::string_view line) {
@@ -56,7 +57,7 @@ MoLine ParseMoLine(std::string_view line) {
 }
 
 int MoPoller::Fetch(std::string& code, std::vector<std::string>& lines, const Credentials& account) {
-    return s_.gateway.GetMo(code, lines, kGbkFormat, account);
+    return s_.gateway.GetMo(code, lines, kGbkFormat, account, kDirectConnection);
 }
 
 std::string MoPoller::ReceivedText(std::size_t n) const {
@@ -72,7 +73,7 @@ bool MoPoller::Store(Database& db, const std::string& line, const std::string& c
     if (mo.msg.empty()) return true;
     const std::optional<std::int64_t> moID = ParseInt(mo.moID);
     // A time the service garbled gives the time of reception rather than losing the message.
-    const std::string moTime = IsMoTime(mo.moTime) ? FormatMoTime(mo.moTime) : s_.clock.Now();
+    const std::string moTime = IsMoTime(mo.moTime) ? FormatMoTime(mo.moTime, 0) : s_.clock.Now();
     const std::string sql = "INSERT INTO mo (corpID, moID, moTime, Mob, destID, Msg) VALUES (" +
                             SqlInt(corpID) + "," + (moID ? SqlInt(*moID) : std::string("NULL")) + "," +
                             SqlQuote(moTime) + "," + SqlQuote(mo.mob) + "," + SqlQuote(mo.destID) + "," +

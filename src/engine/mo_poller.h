@@ -9,8 +9,10 @@
 
 namespace xunda {
 
-// "YYYYMMDDhhmmss" as "YYYY-MM-DD hh:mm:ss"; characters missing in a short text give empty pieces.
-std::string FormatMoTime(std::string_view text);
+// "YYYYMMDDhhmmss" as "YYYY-MM-DD hh:mm:ss" with shortYear 0; with any other shortYear
+// "YYMMDDhhmmss" as "YY-MM-DD hh:mm:ss". Characters missing in a short text give empty pieces; the
+// digits are not checked.
+std::string FormatMoTime(std::string_view text, int shortYear);
 
 // One incoming message as a getMo line gives it: six fields separated by ",", of which the first
 // is not used and the text is everything after the fifth ",".

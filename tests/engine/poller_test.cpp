@@ -73,7 +73,10 @@ TEST_F(PollerTest, IncomingMessagesAreParsedCutAndStored) {
         "NULL|2026-03-04 05:06:07|||too short|10001|0");  // no row for the blank text
     EXPECT_EQ(Value("SELECT mob || '|' || destID || '|' || msg FROM mo WHERE moID=78"),
               "12345678901234567890|10657000123456789012|" + std::string(254, 'a'));
-    EXPECT_EQ(FormatMoTime("202401"), "2024-01- ::");
+    EXPECT_EQ(FormatMoTime("202401", 0), "2024-01- ::");
+    EXPECT_EQ(FormatMoTime("240102030405", 1), "24-01-02 03:04:05");  // a two-digit year
+    EXPECT_EQ(FormatMoTime("20240102030405", -1), "20-24-01 02:03:04");
+    EXPECT_EQ(FormatMoTime("2401", 2), "24-01- ::");
     EXPECT_TRUE(prompts.notices().empty());
 }
 
