@@ -315,6 +315,10 @@ std::string NetSocket::ResolveName(const std::string& name) {
     return lastError_ == 0 ? AddressToText(record) : std::string();
 }
 
+void NetSocket::ResolveNameToList(const std::string& name, std::vector<std::string>& list) {
+    list = ResolveNameToAddresses(name, FamilyToAddressFamily(family_), SocketProtocol(), SocketType());
+}
+
 std::uint16_t NetSocket::ResolvePort(const std::string& port) {
     return ResolveServicePort(port, FamilyToAddressFamily(family_), SocketProtocol(), SocketType());
 }

@@ -127,6 +127,9 @@ class NetSocket {
     // The first address of Name as numeric text; empty, with the lookup's error in LastError, when
     // it does not resolve.
     std::string ResolveName(const std::string& name);
+    // Every address of Name as numeric text, for this socket's family, type and protocol; "0.0.0.0"
+    // alone when it has none. The list is emptied first.
+    void ResolveNameToList(const std::string& name, std::vector<std::string>& list);
     std::uint16_t ResolvePort(const std::string& port);
     std::string LocalHostName();
 

@@ -243,6 +243,23 @@ TEST(Options, QueuedUntilASocketExistsAndDroppedByClose) {
     s.SendString("x");
 }
 
+TEST(Names, EveryAddressOfTheSocketsFamilyOrTheAnyAddress) {
+    TcpSocket s;
+    std::vector<std::string> list{"stale"};
+    using List = std::vector<std::string>;
+    s.SetFamily(SocketFamily::SF_IP4);
+    s.ResolveNameToList("localhost", list);
+    EXPECT_EQ(list, List{"127.0.0.1"});
+    s.ResolveNameToList("::1", list);  // no IPv4 address
+    EXPECT_EQ(list, List{"0.0.0.0"});
+    s.SetFamily(SocketFamily::SF_IP6);
+    s.ResolveNameToList("::1", list);
+    EXPECT_EQ(list, List{"::1"});
+    s.SetFamily(SocketFamily::SF_Any);
+    s.ResolveNameToList("no-such-host.invalid", list);
+    EXPECT_EQ(list, List{"0.0.0.0"});
+}
+
 TEST(Errors, RaiseExceptThrowsTheCodeAndItsTextAndWaitsWithoutASocketFailAtOnce) {
     test::RefusedPort refused;
     TcpSocket s;
