@@ -1,6 +1,20 @@
 #include "net/ssl_layer.h"
 
+#include <atomic>
+
 namespace xunda {
+
+namespace {
+std::atomic<SSLClass> sslClass{&MakeSSL<SSLNone>};
+}  // namespace
+
+SSLClass CurrentSSLClass() {
+    return sslClass.load();
+}
+
+void SetSSLClass(SSLClass value) {
+    sslClass.store(value ? value : &MakeSSL<SSLNone>);
+}
 
 void CustomSSL::Assign(const CustomSSL& source) {
     SSLType = source.SSLType;

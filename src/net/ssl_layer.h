@@ -1,9 +1,11 @@
 // The SSL plug-in interface of the TCP socket. The system carries no cryptography: the only
 // layer is SSLNone, whose every operation fails with "SLL is not implemented!", so an https
 // request fails at the SSL connect step. A real layer must keep the contract: a failing call
-// sets its LastError, which the socket turns into 10091.
+// sets its LastError, which the socket turns into 10091. It is plugged in for the whole process:
+//     SetSSLClass(&MakeSSL<MyLayer>);   // every TCP socket made from then on uses MyLayer
 #pragma once
 
+#include <memory>
 #include <string>
 
 namespace xunda {
@@ -30,6 +32,18 @@ class CustomSSL {
     virtual int SendBuffer(const char*, int) { return NotImplemented(-1); }
     virtual int ReceiveBuffer(char*, int) { return NotImplemented(-1); }
     virtual int PendingBytes() { return NotImplemented(0); }
+    // What the layer tells about the SSL connection: without one, empty texts, no bits, and 1 for
+    // the certificate check (0 would say the peer's certificate was verified).
+    virtual std::string GetSSLVersion() { return {}; }
+    virtual std::string GetPeerSubject() { return {}; }
+    virtual std::string GetPeerIssuer() { return {}; }
+    virtual std::string GetPeerName() { return {}; }
+    virtual std::string GetPeerFingerprint() { return {}; }
+    virtual std::string GetCertInfo() { return {}; }
+    virtual std::string GetCipherName() { return {}; }
+    virtual int GetCipherBits() { return 0; }
+    virtual int GetCipherAlgBits() { return 0; }
+    virtual int GetVerifyCert() { return 1; }
 
     TcpSocket& Owner() { return owner_; }
     bool SslConnected = false;
@@ -58,5 +72,16 @@ class SSLNone : public CustomSSL {
     std::string LibVersion() override { return "Without SSL support"; }
     std::string LibName() override { return "ssl_none"; }
 };
+
+// The SSL class: makes the layer of a new TCP socket.
+using SSLClass = std::unique_ptr<CustomSSL> (*)(TcpSocket& owner);
+template <class Layer>
+std::unique_ptr<CustomSSL> MakeSSL(TcpSocket& owner) {
+    return std::make_unique<Layer>(owner);
+}
+// The process-wide SSL class, &MakeSSL<SSLNone> until another is set (nullptr sets that one
+// back). Safe from any thread; a socket keeps the layer it was made with.
+SSLClass CurrentSSLClass();
+void SetSSLClass(SSLClass sslClass);
 
 }  // namespace xunda

@@ -12,7 +12,7 @@ bool HasLineBreakOrNul(const std::string& text) {
     return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
-TcpSocket::TcpSocket() : ssl_(std::make_unique<SSLNone>(*this)) {}
+TcpSocket::TcpSocket() : ssl_(CurrentSSLClass()(*this)) {}
 
 // The base destructor closes the socket itself; what it cannot reach from there is done here.
 TcpSocket::~TcpSocket() {
