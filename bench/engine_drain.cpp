@@ -59,20 +59,21 @@ class TimedGateway : public SmsGateway {
   public:
     explicit TimedGateway(SmsGateway& inner) : inner_(inner) {}
     int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-              const Credentials& account, const MtRequest& mt, bool& replyLost) override {
+              const Credentials& account, const MtRequest& mt, int proxyType, bool& replyLost) override {
         const auto start = Steady::now();
-        const int result = inner_.PutMt(resultValue, replyLines, msgFormat, account, mt, replyLost);
+        const int result =
+            inner_.PutMt(resultValue, replyLines, msgFormat, account, mt, proxyType, replyLost);
         waited_ += Steady::now() - start;
         return result;
     }
-    int GetMo(std::string& v, std::vector<std::string>& l, int f, const Credentials& a) override {
-        return inner_.GetMo(v, l, f, a);
+    int GetMo(std::string& v, std::vector<std::string>& l, int f, const Credentials& a, int p) override {
+        return inner_.GetMo(v, l, f, a, p);
     }
-    int GetReport(std::string& v, std::vector<std::string>& l, int f, const Credentials& a) override {
-        return inner_.GetReport(v, l, f, a);
+    int GetReport(std::string& v, std::vector<std::string>& l, int f, const Credentials& a, int p) override {
+        return inner_.GetReport(v, l, f, a, p);
     }
-    int GetData(const std::string& url, FieldList& fields, int& cols, int& rows) override {
-        return inner_.GetData(url, fields, cols, rows);
+    int GetData(const std::string& url, FieldList& fields, int& cols, int& rows, int p) override {
+        return inner_.GetData(url, fields, cols, rows, p);
     }
     // The time waited since the last call.
     Steady::duration TakeWaited() { return std::exchange(waited_, Steady::duration{}); }

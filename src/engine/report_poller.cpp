@@ -14,7 +14,7 @@ constexpr int kPercentFormat = 1;
 }
 
 int ReportPoller::Fetch(std::string& code, std::vector<std::string>& lines, const Credentials& account) {
-    return s_.gateway.GetReport(code, lines, kPercentFormat, account);
+    return s_.gateway.GetReport(code, lines, kPercentFormat, account, kDirectConnection);
 }
 
 std::string ReportPoller::ReceivedText(std::size_t n) const {

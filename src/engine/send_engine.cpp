@@ -139,9 +139,9 @@ bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
     std::string status;
     std::vector<std::string> lines;
     bool replyLost = false;
-    const int result =
-        s_.gateway.PutMt(status, lines, kUtf8Format, job.account,
-                         MtRequest{batch.Mobs, key.msg, key.mtLevel, key.subNumber, key.linkID}, replyLost);
+    const int result = s_.gateway.PutMt(
+        status, lines, kUtf8Format, job.account,
+        MtRequest{batch.Mobs, key.msg, key.mtLevel, key.subNumber, key.linkID}, kDirectConnection, replyLost);
     if (result > 0) {
         s_.log.logit("网络故障:  " + HttpStatusText(result));
         if (replyLost) {

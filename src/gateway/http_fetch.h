@@ -29,9 +29,18 @@ struct FetchResult {
     bool replyLost = false;
 };
 
-using Fetcher = std::function<FetchResult(const std::string& url, const FetchLimits& limits)>;
+// How a request reaches the service (`ProxyType`): 0 directly, 1 through the system's HTTP proxy,
+// 2 through the system's SOCKS proxy (GetSystemProxy, net/system_proxy.h); any other value as 0.
+// Without such a proxy configured, 1 and 2 connect directly too.
+using Fetcher = std::function<FetchResult(const std::string& url, const FetchLimits& limits, int proxyType)>;
 
-// The real GET over the project's HTTP client, direct connection.
-FetchResult HttpFetch(const std::string& url, const FetchLimits& limits);
+// The real GET over the project's HTTP client.
+FetchResult HttpFetch(const std::string& url, const FetchLimits& limits, int proxyType);
+
+class HttpRequest;
+// Sets the client's proxy fields for proxyType: the system proxy's host and port into ProxyHost and
+// ProxyPort (1) or the socket's SocksIP and SocksPort (2); every other proxy field, credentials
+// included, empty.
+void SetProxyFields(HttpRequest& http, int proxyType);
 
 }  // namespace xunda

@@ -15,7 +15,7 @@ std::optional<ServiceAccount> RequestLogin(SmsGateway& gateway, const std::strin
         FieldList fields;
         int colCount = 0;
         int rowCount = 0;
-        if (gateway.GetData(url, fields, colCount, rowCount) != 0) return std::nullopt;
+        if (gateway.GetData(url, fields, colCount, rowCount, kDirectConnection) != 0) return std::nullopt;
         GetFieldValue("c", 0, account.corpID, colCount, fields);
         GetFieldValue("g", 0, account.g, colCount, fields);
         GetFieldValue("p", 0, account.p, colCount, fields);

@@ -31,8 +31,8 @@ ServiceGateway::ServiceGateway(GatewayOptions options)
       timeout_(options.timeout),
       fetch_(options.fetch ? std::move(options.fetch) : Fetcher(HttpFetch)) {}
 
-FetchResult ServiceGateway::Fetch(const std::string& url, std::size_t maxBody) {
-    FetchResult reply = fetch_(url, {timeout_, maxBody});
+FetchResult ServiceGateway::Fetch(const std::string& url, std::size_t maxBody, int proxyType) {
+    FetchResult reply = fetch_(url, {timeout_, maxBody}, proxyType);
     // A reply without status line, or one larger than the service ever sends, is no answer.
     if (reply.status <= 0 || reply.body.size() > maxBody) return {kNoAnswer, {}, false};
     if (reply.status == 200) CountAnswer();
@@ -40,11 +40,11 @@ FetchResult ServiceGateway::Fetch(const std::string& url, std::size_t maxBody) {
 }
 
 int ServiceGateway::TextRequest(const Texts& texts, const std::string& url, std::size_t maxBody,
-                                std::string& resultValue, std::vector<std::string>& replyLines,
+                                int proxyType, std::string& resultValue, std::vector<std::string>& replyLines,
                                 bool& replyLost) {
     replyLines.clear();
     TraceLog(texts.sending + url);
-    FetchResult reply = Fetch(url, maxBody);
+    FetchResult reply = Fetch(url, maxBody, proxyType);
     replyLost = reply.replyLost;
     if (reply.status != 200) {
         TraceLog(texts.failed + HttpStatusText(reply.status));
@@ -60,39 +60,41 @@ int ServiceGateway::TextRequest(const Texts& texts, const std::string& url, std:
 }
 
 int ServiceGateway::PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-                          const Credentials& account, const MtRequest& mt, bool& replyLost) {
+                          const Credentials& account, const MtRequest& mt, int proxyType, bool& replyLost) {
     replyLost = false;
     if (!ValidFormat(msgFormat)) return -2;
     static constexpr Texts kTexts{"发送MT消息=", "发送消息失败:", "提交URL成功"};
-    return TextRequest(kTexts, PutMtUrl(host_, msgFormat, account, mt), kMaxPutMtBody, resultValue,
+    return TextRequest(kTexts, PutMtUrl(host_, msgFormat, account, mt), kMaxPutMtBody, proxyType, resultValue,
                        replyLines, replyLost);
 }
 
 int ServiceGateway::Poll(const Texts& texts, std::string_view path, std::string& resultValue,
-                         std::vector<std::string>& replyLines, int msgFormat, const Credentials& account) {
+                         std::vector<std::string>& replyLines, int msgFormat, const Credentials& account,
+                         int proxyType) {
     if (!ValidFormat(msgFormat)) return -2;
     bool replyLost = false;  // a poll whose reply was lost is a failed poll like any other
-    return TextRequest(texts, PollUrl(host_, path, msgFormat, account), kMaxOtherBody, resultValue,
+    return TextRequest(texts, PollUrl(host_, path, msgFormat, account), kMaxOtherBody, proxyType, resultValue,
                        replyLines, replyLost);
 }
 
 int ServiceGateway::GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-                          const Credentials& account) {
+                          const Credentials& account, int proxyType) {
     static constexpr Texts kTexts{"发送GetMo消息=", "GetMo失败:", "GetMo成功"};
-    return Poll(kTexts, "/sms/getMo/", resultValue, replyLines, msgFormat, account);
+    return Poll(kTexts, "/sms/getMo/", resultValue, replyLines, msgFormat, account, proxyType);
 }
 
 int ServiceGateway::GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-                              const Credentials& account) {
+                              const Credentials& account, int proxyType) {
     static constexpr Texts kTexts{"发送Getreport消息=", "Getport失败:", "Getreport成功"};
-    return Poll(kTexts, "/sms/getReport/", resultValue, replyLines, msgFormat, account);
+    return Poll(kTexts, "/sms/getReport/", resultValue, replyLines, msgFormat, account, proxyType);
 }
 
-int ServiceGateway::GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount) {
+int ServiceGateway::GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount,
+                            int proxyType) {
     fields.clear();
     colCount = 0;
     rowCount = 0;
-    FetchResult reply = Fetch(DataQueryUrl(url), kMaxOtherBody);
+    FetchResult reply = Fetch(DataQueryUrl(url), kMaxOtherBody, proxyType);
     if (reply.status != 200) {
         TraceLog("接收XML文件错误:" + std::to_string(reply.status));
         return reply.status;

@@ -20,22 +20,23 @@ class ServiceGateway : public SmsGateway {
     explicit ServiceGateway(GatewayOptions options = {});
 
     int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-              const Credentials& account, const MtRequest& mt, bool& replyLost) override;
+              const Credentials& account, const MtRequest& mt, int proxyType, bool& replyLost) override;
     int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-              const Credentials& account) override;
+              const Credentials& account, int proxyType) override;
     int GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-                  const Credentials& account) override;
-    int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount) override;
+                  const Credentials& account, int proxyType) override;
+    int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount,
+                int proxyType) override;
 
     const std::string& Host() const { return host_; }
 
   private:
     struct Texts;
-    int TextRequest(const Texts& texts, const std::string& url, std::size_t maxBody, std::string& resultValue,
-                    std::vector<std::string>& replyLines, bool& replyLost);
+    int TextRequest(const Texts& texts, const std::string& url, std::size_t maxBody, int proxyType,
+                    std::string& resultValue, std::vector<std::string>& replyLines, bool& replyLost);
     int Poll(const Texts& texts, std::string_view path, std::string& resultValue,
-             std::vector<std::string>& replyLines, int msgFormat, const Credentials& account);
-    FetchResult Fetch(const std::string& url, std::size_t maxBody);
+             std::vector<std::string>& replyLines, int msgFormat, const Credentials& account, int proxyType);
+    FetchResult Fetch(const std::string& url, std::size_t maxBody, int proxyType);
 
     std::string host_;
     std::chrono::milliseconds timeout_;

@@ -5,6 +5,9 @@
 // (nothing sent); -3 a 200 reply without any line; a positive value is the HTTP status of a
 // reply other than 200, 500 when no usable reply came (no connection, time-out, no status line,
 // a body over the size limit).
+//
+// Every request takes `ProxyType` (gateway/http_fetch.h): 0 direct, 1 the system's HTTP proxy, 2 the
+// system's SOCKS proxy. The program's callers pass kDirectConnection.
 #pragma once
 
 #include <atomic>
@@ -16,6 +19,8 @@
 #include "gateway/request_url.h"
 
 namespace xunda {
+
+inline constexpr int kDirectConnection = 0;
 
 // One field of one row of a data-query reply: the attribute's name and its decoded value.
 struct ResultValue {
@@ -38,17 +43,18 @@ class SmsGateway {
     // but no complete reply came back (cut short, reset, too late): the service may have accepted
     // it. False on a reply and when the request surely never reached the service.
     virtual int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-                      const Credentials& account, const MtRequest& mt, bool& replyLost) = 0;
+                      const Credentials& account, const MtRequest& mt, int proxyType, bool& replyLost) = 0;
     // Incoming messages, as PutMt.
     virtual int GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-                      const Credentials& account) = 0;
+                      const Credentials& account, int proxyType) = 0;
     // Delivery reports, as PutMt.
     virtual int GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-                          const Credentials& account) = 0;
+                          const Credentials& account, int proxyType) = 0;
     // The data query `url` (DataQueryBase + quoted SQL literals). fields, colCount and rowCount are
     // reset first. Results: 0, -2 (the reply has no root element), or the HTTP status as above. A
     // reply that is not XML throws the XML model's exception.
-    virtual int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount) = 0;
+    virtual int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount,
+                        int proxyType) = 0;
 
     // How many requests of this object the service has answered completely (status 200, the
     // whole reply read): a login, a poll, a send. Any thread.

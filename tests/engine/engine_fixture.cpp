@@ -5,7 +5,7 @@
 namespace xunda::test {
 
 int FakeGateway::PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-                       const Credentials& account, const MtRequest& mt, bool& replyLost) {
+                       const Credentials& account, const MtRequest& mt, int, bool& replyLost) {
     check();
     calls.push_back({msgFormat, account, mt});
     FakeReply reply;

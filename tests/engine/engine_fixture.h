@@ -43,14 +43,14 @@ struct FakeReply {
 class FakeGateway : public SmsGateway {
   public:
     int PutMt(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
-              const Credentials& account, const MtRequest& mt, bool& replyLost) override;
-    int GetMo(std::string& code, std::vector<std::string>& lines, int, const Credentials&) override {
+              const Credentials& account, const MtRequest& mt, int, bool& replyLost) override;
+    int GetMo(std::string& code, std::vector<std::string>& lines, int, const Credentials&, int) override {
         return Poll(moReplies, code, lines);
     }
-    int GetReport(std::string& code, std::vector<std::string>& lines, int, const Credentials&) override {
+    int GetReport(std::string& code, std::vector<std::string>& lines, int, const Credentials&, int) override {
         return Poll(reportReplies, code, lines);
     }
-    int GetData(const std::string&, FieldList&, int&, int&) override { return 500; }
+    int GetData(const std::string&, FieldList&, int&, int&, int) override { return 500; }
 
     struct PutCall {
         int msgFormat;

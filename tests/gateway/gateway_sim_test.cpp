@@ -37,10 +37,10 @@ TEST_F(GatewaySimTest, TextsInEveryFormatReachTheService) {
     const Credentials odd{"7", "a&b=c 张", kOddPassword};
     const MtRequest oddMt{"13800000003", "1+1=2 & 100% #1 a_b", "1", "", ""};
     for (int format = 0; format <= 3; ++format) {
-        EXPECT_EQ(gateway->PutMt(value, lines, format, account, mt, lost), 0) << format;
+        EXPECT_EQ(gateway->PutMt(value, lines, format, account, mt, 0, lost), 0) << format;
         EXPECT_EQ(lines.size(), 2u);
         value.clear();
-        EXPECT_EQ(gateway->PutMt(value, lines, format, odd, oddMt, lost), 0);
+        EXPECT_EQ(gateway->PutMt(value, lines, format, odd, oddMt, 0, lost), 0);
         EXPECT_EQ(value, "100") << format;
     }
     for (const sim::SentMessage& m : sim.Sent())
@@ -64,18 +64,18 @@ TEST_F(GatewaySimTest, FailuresComeBackAsStatusesLeaveTheValueAndTellWhetherTheR
     gateway.emplace(GatewayOptions{.host = sim.Host(), .timeout = std::chrono::milliseconds(500)});
     for (const auto& c : cases) {
         sim.Script(c.script);
-        EXPECT_EQ(gateway->PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost),
+        EXPECT_EQ(gateway->PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, 0, lost),
                   c.result);
         EXPECT_EQ(value, "old");
         EXPECT_TRUE(lines.empty() && lost);
     }
     sim.Script({.status = 503});  // a reply, though not the service's own
-    EXPECT_EQ(gateway->PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost), 503);
+    EXPECT_EQ(gateway->PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, 0, lost), 503);
     EXPECT_FALSE(lost);
     EXPECT_EQ(gateway->Answers(), 0u);  // none of these was the service's complete answer
     test::RefusedPort refused;
     gateway.emplace(GatewayOptions{.host = "127.0.0.1:" + refused.Port()});
-    EXPECT_EQ(gateway->PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, lost), 500);
+    EXPECT_EQ(gateway->PutMt(value, lines, 2, account, {"13800000001", "x", "1", "", ""}, 0, lost), 500);
     EXPECT_FALSE(lost);
 }
 
@@ -85,7 +85,7 @@ TEST_F(GatewaySimTest, DataQueryInEveryEncodingWithOddCredentials) {
     auto query = [&](const std::string& user, const std::string& password) {
         return gateway->GetData(
             DataQueryBase(sim.Host()) + SqlQuote("G") + "," + SqlQuote(user) + "," + SqlQuote(password),
-            fields, cols, rows);
+            fields, cols, rows, 0);
     };
     auto field = [&](const std::string& name) {
         std::string v = "x";

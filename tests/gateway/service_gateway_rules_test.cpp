@@ -4,6 +4,7 @@
 #include "core/exceptions.h"
 #include "gateway/service_gateway.h"
 #include "gateway/trace_log.h"
+#include "net/http_request.h"
 
 namespace xunda {
 namespace {
@@ -18,7 +19,7 @@ class GatewayRulesTest : public ::testing::Test {
   protected:
     ServiceGateway gateway{{.host = "h:1",
                             .timeout = std::chrono::milliseconds(1234),
-                            .fetch = [this](const std::string& url, const FetchLimits& limits) {
+                            .fetch = [this](const std::string& url, const FetchLimits& limits, int) {
                                 urls.push_back(url);
                                 lastLimits = limits;
                                 return reply;
@@ -59,7 +60,7 @@ TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
         reply = {c.status, c.body, c.replyLost};
         value = "old";
         bool lost = !c.replyLost;
-        EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt, lost), c.result) << c.body.substr(0, 20);
+        EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt, 0, lost), c.result) << c.body.substr(0, 20);
         EXPECT_EQ(lost, c.replyLost);
         EXPECT_EQ(value, c.value);
         EXPECT_EQ(lines, c.lines);
@@ -68,14 +69,14 @@ TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
     EXPECT_EQ(lastLimits.timeout.count(), 1234);
     EXPECT_EQ(lastLimits.maxBody, 1024u * 1024u);
     reply.body = std::string(16 * 1024 * 1024, '1');  // the polls' cap
-    EXPECT_EQ(gateway.GetMo(value, lines, 0, kAccount), 0);
+    EXPECT_EQ(gateway.GetMo(value, lines, 0, kAccount, 0), 0);
     reply.body += '1';
-    EXPECT_EQ(gateway.GetReport(value, lines, 1, kAccount), 500);
+    EXPECT_EQ(gateway.GetReport(value, lines, 1, kAccount, 0), 500);
     // A format outside 0 to 3 sends nothing.
     urls.clear();
     bool lost = false;
-    EXPECT_EQ(gateway.PutMt(value, lines, 4, kAccount, kMt, lost), -2);
-    EXPECT_EQ(gateway.GetMo(value, lines, -1, kAccount), -2);
+    EXPECT_EQ(gateway.PutMt(value, lines, 4, kAccount, kMt, 0, lost), -2);
+    EXPECT_EQ(gateway.GetMo(value, lines, -1, kAccount, 0), -2);
     EXPECT_TRUE(urls.empty());
 }
 
@@ -84,7 +85,7 @@ TEST_F(GatewayRulesTest, DataRepliesRowsAttributesAndHexValues) {
     int cols = 0, rows = 0;
     auto read = [&](const std::string& xml) {
         reply = {200, xml};
-        return gateway.GetData("http://h/data/?sql=x", fields, cols, rows);
+        return gateway.GetData("http://h/data/?sql=x", fields, cols, rows, 0);
     };
     ASSERT_EQ(read("<r><row c=\"31\" g=\"e4bda0\" p=\"E4BDA0\"/><x/><ROW c=\"34\" d=\"313\"/><x><row "
                    "c=\"35\"/></x></r>"),
@@ -111,16 +112,16 @@ TEST_F(GatewayRulesTest, TracesEachStepWithoutThePassword) {
     Lines traced;
     SetTraceSink([&](const std::string& line) { traced.push_back(line); });
     bool lost = false;
-    gateway.PutMt(value, lines, 2, kAccount, kMt, lost);
+    gateway.PutMt(value, lines, 2, kAccount, kMt, 0, lost);
     reply = {404, ""};
-    gateway.GetMo(value, lines, 0, kAccount);
-    gateway.GetReport(value, lines, 1, kAccount);
+    gateway.GetMo(value, lines, 0, kAccount, 0);
+    gateway.GetReport(value, lines, 1, kAccount, 0);
     reply = {200, ""};
-    gateway.GetReport(value, lines, 1, kAccount);
+    gateway.GetReport(value, lines, 1, kAccount, 0);
     FieldList fields;
     int cols = 0, rows = 0;
     reply = {503, ""};
-    gateway.GetData(DataQueryBase("h:1") + "'G','demo','s3cret'", fields, cols, rows);
+    gateway.GetData(DataQueryBase("h:1") + "'G','demo','s3cret'", fields, cols, rows, 0);
     SetTraceSink(nullptr);
     const Lines expected = {
         "发送MT消息=http://h:1/sms/putMt/"
@@ -138,6 +139,31 @@ TEST_F(GatewayRulesTest, TracesEachStepWithoutThePassword) {
     };
     EXPECT_EQ(traced, expected);
     for (const std::string& line : traced) EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
+}
+
+// ProxyType: the system's HTTP proxy into the client's proxy fields, its SOCKS proxy into the
+// socket's; every other proxy field, credentials included, emptied.
+TEST(ProxyFields, EachModeSetsItsTwoFieldsAndEmptiesTheOtherSix) {
+    setenv("http_proxy", "http://hu:hp@10.0.0.1:3128", 1);
+    setenv("all_proxy", "socks5://su:sp@10.0.0.2:1080", 1);
+    auto fields = [](int proxyType) {
+        HttpRequest http;
+        http.ProxyHost = http.ProxyPort = http.ProxyUser = http.ProxyPass = "x";
+        TcpSocket& sock = http.Sock();
+        sock.SocksIP = sock.SocksPort = sock.SocksUsername = sock.SocksPassword = "x";
+        SetProxyFields(http, proxyType);
+        return http.ProxyHost + "|" + http.ProxyPort + "|" + http.ProxyUser + "|" + http.ProxyPass + "|" +
+               sock.SocksIP + "|" + sock.SocksPort + "|" + sock.SocksUsername + "|" + sock.SocksPassword;
+    };
+    EXPECT_EQ(fields(1), "10.0.0.1|3128||||||");
+    EXPECT_EQ(fields(2), "||||10.0.0.2|1080||");
+    EXPECT_EQ(fields(0), "|||||||");
+    EXPECT_EQ(fields(3), "|||||||");
+    unsetenv("http_proxy");
+    unsetenv("all_proxy");
+    EXPECT_EQ(fields(1) + fields(2),
+              "|||||||"
+              "|||||||");  // nothing configured: direct
 }
 
 }  // namespace

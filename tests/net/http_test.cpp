@@ -366,7 +366,7 @@ TEST(HttpCookies, StoredReplacedDroppedAndSent) {
 TEST(HttpFetchTest, ATrickleEndsAtTheDeadlineAsNoReply) {
     Server server({{"HTTP/1.0 200 OK\r\nContent-Length: 9\r\n\r\n", false, "100\r\n0\r\n", 60}});
     const FetchResult result =
-        HttpFetch(server.Url("/"), {std::chrono::milliseconds(1000), 64, std::chrono::milliseconds(300)});
+        HttpFetch(server.Url("/"), {std::chrono::milliseconds(1000), 64, std::chrono::milliseconds(300)}, 0);
     EXPECT_EQ(result.status, kFetchTimedOut);
     EXPECT_EQ(result.body, "");
 }

@@ -52,10 +52,12 @@ TEST(SSLPlugIn, WithoutALayerEveryQueryHasItsDefaultAndTheConnectFails) {
     EXPECT_EQ(ssl.GetSSLVersion() + ssl.GetPeerSubject() + ssl.GetPeerIssuer() + ssl.GetPeerName() +
                   ssl.GetPeerFingerprint() + ssl.GetCertInfo() + ssl.GetCipherName(),
               "");
-    EXPECT_EQ(std::tuple(ssl.GetCipherBits(), ssl.GetCipherAlgBits(), ssl.GetVerifyCert()), std::tuple(0, 0, 1));
+    EXPECT_EQ(std::tuple(ssl.GetCipherBits(), ssl.GetCipherAlgBits(), ssl.GetVerifyCert()),
+              std::tuple(0, 0, 1));
     s.StartSsl();
     EXPECT_EQ(s.LastError(), WSASYSNOTREADY);
-    EXPECT_EQ(std::pair(ssl.LastError, ssl.LastErrorDesc), std::pair(-1, std::string("SLL is not implemented!")));
+    EXPECT_EQ(std::pair(ssl.LastError, ssl.LastErrorDesc),
+              std::pair(-1, std::string("SLL is not implemented!")));
     EXPECT_FALSE(ssl.SslConnected);
 }
 

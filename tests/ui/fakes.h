@@ -87,7 +87,7 @@ class FakeGateway : public SmsGateway {
   public:
     using Rows = std::vector<std::vector<ResultValue>>;
 
-    int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount) override {
+    int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount, int) override {
         std::this_thread::sleep_for(delay);
         std::lock_guard lock(mutex);
         urls.push_back(url);
@@ -99,7 +99,7 @@ class FakeGateway : public SmsGateway {
         return 0;
     }
     int PutMt(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&,
-              const MtRequest& mt, bool& replyLost) override {
+              const MtRequest& mt, int, bool& replyLost) override {
         ++putCalls;
         replyLost = putLost.exchange(false);
         if (replyLost) return 500;
@@ -112,12 +112,13 @@ class FakeGateway : public SmsGateway {
         CountAnswer();
         return 0;
     }
-    int GetMo(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&) override {
+    int GetMo(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&,
+              int) override {
         ++moPolls;
         return Poll(mo, resultValue, lines);
     }
-    int GetReport(std::string& resultValue, std::vector<std::string>& lines, int,
-                  const Credentials&) override {
+    int GetReport(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&,
+                  int) override {
         return Poll(reports, resultValue, lines);
     }
 

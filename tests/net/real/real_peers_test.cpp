@@ -1,10 +1,9 @@
 // GETs through the real peers the fixture started; each passed its own curl check first.
+#include "peers/real_peers.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <map>
 
 #include "net/http_request.h"
 #include "support/temp_dir.h"
@@ -12,25 +11,17 @@
 namespace xunda {
 namespace {
 
-std::map<std::string, std::string> peers;
+test::RealPeers peers;
 
 std::string File(const std::string& name) {
-    return test::ReadFile(peers["www"] + "/" + name);
+    return test::ReadFile(peers.Www() + "/" + name);
 }
 
-// The peer's port; fails the test when the peer did not pass its curl check.
 std::string Port(const std::string& name) {
-    EXPECT_EQ(peers[name + "_ok"], "1")
-        << "peer " << name << " failed its own curl check: the peer is broken";
-    return peers[name + "_port"];
+    return peers.Port(name);
 }
 
 TEST(RealPeers, EveryRouteFetchesWholeFiles) {
-    const char* state = std::getenv("XUNDA_PEERS_STATE");
-    std::ifstream list(std::string(state ? state : "") + "/peers.txt");
-    for (std::string line; std::getline(list, line);)
-        if (auto eq = line.find('='); eq != std::string::npos)
-            peers[line.substr(0, eq)] = line.substr(eq + 1);
     const std::string nginx = "http://127.0.0.1:" + Port("nginx");
     std::string chunked;
     for (int i = 0; i < 50; ++i) chunked += "chunked body of NGINX\n";
