@@ -220,7 +220,8 @@ std::string XlsWorkbook::NumberText(double value, std::uint16_t xf) const {
 
 bool XlsWorkbook::ReadSheet(std::size_t sheet, const std::function<bool(const XlsCell&)>& cell) const {
     const std::string_view s = stream_;
-    const std::size_t start = sheets_.at(sheet), limit = sheet + 1 < sheets_.size() ? sheets_[sheet + 1] : s.size();
+    const std::size_t start = sheets_.at(sheet),
+                      limit = sheet + 1 < sheets_.size() ? sheets_[sheet + 1] : s.size();
     ExpectBof(s, start, 0x0010);
     bool going = true;
     const auto put = [&](std::size_t row, std::size_t column, std::string_view text,
@@ -232,7 +233,8 @@ bool XlsWorkbook::ReadSheet(std::size_t sheet, const std::function<bool(const Xl
         const std::string_view b = r.body;
         switch (r.id) {
             case kLabelSst:
-                if (const std::uint32_t i = U32(b, 6); i < strings_.size()) put(U16(b, 0), U16(b, 2), strings_[i], i);
+                if (const std::uint32_t i = U32(b, 6); i < strings_.size())
+                    put(U16(b, 0), U16(b, 2), strings_[i], i);
                 break;
             case kLabel:
             case kRString:

@@ -39,7 +39,7 @@ class XlsWorkbook {
 
     std::string stream_;
     std::vector<std::string> strings_;
-    std::vector<bool> dateXfs_;      // for each cell format (XF), whether it shows dates
+    std::vector<bool> dateXfs_;          // for each cell format (XF), whether it shows dates
     std::vector<std::uint32_t> sheets_;  // where each worksheet's records start
     bool date1904_ = false;
 };
