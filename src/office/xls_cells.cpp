@@ -13,7 +13,7 @@ namespace {
 std::string ReadWorkbookStream(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    std::optional<std::string> stream = ReadCompoundStream(bytes, {"Workbook"});
+    std::optional<std::string> stream = ReadCompoundStream(bytes, {"Workbook", "Book"});
     if (!stream) throw std::runtime_error("unreadable workbook: " + file.string());
     return std::move(*stream);
 }

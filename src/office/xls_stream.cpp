@@ -4,6 +4,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "core/codepage.h"
 #include "core/unicode.h"
 #include "office/cell_text.h"
 #include "office/compound_file.h"
@@ -15,6 +16,7 @@ enum RecordId : std::uint16_t {
     kFormula = 0x0006,
     kEof = 0x000A,
     kDateMode = 0x0022,
+    kCodePage = 0x0042,
     kFilePass = 0x002F,
     kContinue = 0x003C,
     kBoundSheet = 0x0085,
@@ -71,8 +73,8 @@ double Rk(std::uint32_t rk) {
 // Reads a record's body and goes on into the CONTINUE records that follow it.
 class Cursor {
   public:
-    Cursor(std::string_view stream, const Record& record, std::size_t skip = 0)
-        : stream_(stream), at_(record.bodyAt + skip), end_(record.bodyAt + record.body.size()) {
+    Cursor(std::string_view stream, const Record& record, XlsTextForm form, std::size_t skip = 0)
+        : stream_(stream), form_(form), at_(record.bodyAt + skip), end_(record.bodyAt + record.body.size()) {
         if (skip > record.body.size()) throw std::runtime_error("workbook record cut short");
     }
 
@@ -85,10 +87,16 @@ class Cursor {
         return value;
     }
 
-    // A string: its character count (`countBytes` of them), its flags, the characters, its
-    // formatting runs and phonetic extension (skipped).
+    // A string: its character count (`countBytes` of them), then in BIFF8 its flags, the
+    // characters, its formatting runs and phonetic extension (skipped); in BIFF5 its bytes.
     std::string String(int countBytes = 2) {
         const std::size_t count = Number(countBytes);
+        if (form_ == XlsTextForm::Gbk) {
+            std::string bytes;
+            while (bytes.size() < count) bytes += static_cast<char>(Byte());
+            return GbkToUtf8(bytes);
+        }
+        if (form_ == XlsTextForm::Latin1) return Characters(count, false);
         const std::uint8_t flags = Byte();
         const std::uint64_t runs = flags & 8 ? Number(2) : 0, extension = flags & 4 ? Number(4) : 0;
         std::string text = Characters(count, flags & 1);
@@ -137,6 +145,7 @@ class Cursor {
     }
 
     std::string_view stream_;
+    XlsTextForm form_;
     std::size_t at_, end_;
 };
 
@@ -159,18 +168,21 @@ std::size_t ForEachRecord(std::string_view stream, std::size_t at, std::size_t l
     }
 }
 
-// The BOF record at `at` opens a BIFF8 substream of that type.
-void ExpectBof(std::string_view stream, std::size_t at, std::uint16_t type) {
+// The version of the BIFF8 or BIFF5 substream of that type whose BOF record is at `at`.
+std::uint16_t BofVersion(std::string_view stream, std::size_t at, std::uint16_t type) {
     const Record bof = RecordAt(stream, at);
-    if (bof.id != kBof || U16(bof.body, 0) != 0x0600 || U16(bof.body, 2) != type)
-        throw std::runtime_error("no BIFF8 workbook");
+    const std::uint16_t version = U16(bof.body, 0);
+    if (bof.id != kBof || (version != 0x0600 && version != 0x0500) || U16(bof.body, 2) != type)
+        throw std::runtime_error("no BIFF8 or BIFF5 workbook");
+    return version;
 }
 
 }  // namespace
 
 XlsWorkbook::XlsWorkbook(std::string stream) : stream_(std::move(stream)) {
     const std::string_view s = stream_;
-    ExpectBof(s, 0, 0x0005);
+    const std::uint16_t version = BofVersion(s, 0, 0x0005);
+    form_ = version == 0x0600 ? XlsTextForm::Biff8 : XlsTextForm::Latin1;
     std::map<std::uint16_t, std::string> formats;
     std::vector<std::uint16_t> xfFormats;
     const std::size_t globalsEnd = ForEachRecord(s, 0, s.size(), [&](const Record& r) {
@@ -180,10 +192,14 @@ XlsWorkbook::XlsWorkbook(std::string stream) : stream_(std::move(stream)) {
             case kDateMode:
                 date1904_ = U16(r.body, 0) == 1;
                 break;
+            case kCodePage:
+                if (form_ != XlsTextForm::Biff8)
+                    form_ = U16(r.body, 0) == 936 ? XlsTextForm::Gbk : XlsTextForm::Latin1;
+                break;
             case kFormat: {
-                Cursor c(s, r);
+                Cursor c(s, r, form_);
                 const auto id = static_cast<std::uint16_t>(c.Number(2));
-                formats[id] = c.String();
+                formats[id] = c.String(form_ == XlsTextForm::Biff8 ? 2 : 1);
                 break;
             }
             case kXf:
@@ -193,7 +209,7 @@ XlsWorkbook::XlsWorkbook(std::string stream) : stream_(std::move(stream)) {
                 if (U8(r.body, 5) == 0) sheets_.push_back(U32(r.body, 0));  // a worksheet, not a chart
                 break;
             case kSst: {
-                Cursor c(s, r, 8);
+                Cursor c(s, r, form_, 8);
                 for (std::uint32_t i = 0, declared = U32(r.body, 4); i < declared && !c.AtEnd(); ++i)
                     strings_.push_back(c.String());
                 break;
@@ -222,7 +238,8 @@ bool XlsWorkbook::ReadSheet(std::size_t sheet, const std::function<bool(const Xl
     const std::string_view s = stream_;
     const std::size_t start = sheets_.at(sheet),
                       limit = sheet + 1 < sheets_.size() ? sheets_[sheet + 1] : s.size();
-    ExpectBof(s, start, 0x0010);
+    if (BofVersion(s, start, 0x0010) != (form_ == XlsTextForm::Biff8 ? 0x0600 : 0x0500))
+        throw std::runtime_error("a worksheet of another version");
     bool going = true;
     const auto put = [&](std::size_t row, std::size_t column, std::string_view text,
                          std::optional<std::size_t> shared = std::nullopt) {
@@ -238,7 +255,7 @@ bool XlsWorkbook::ReadSheet(std::size_t sheet, const std::function<bool(const Xl
                 break;
             case kLabel:
             case kRString:
-                put(U16(b, 0), U16(b, 2), Cursor(s, r, 6).String());
+                put(U16(b, 0), U16(b, 2), Cursor(s, r, form_, 6).String());
                 break;
             case kNumber:
                 put(U16(b, 0), U16(b, 2), NumberText(F64(b, 6), U16(b, 4)));
@@ -259,7 +276,8 @@ bool XlsWorkbook::ReadSheet(std::size_t sheet, const std::function<bool(const Xl
                     put(U16(b, 0), U16(b, 2), BoolCellText(U8(b, 8) != 0));
                 break;
             case kString:
-                if (awaitingString) put(awaitingString->first, awaitingString->second, Cursor(s, r).String());
+                if (awaitingString)
+                    put(awaitingString->first, awaitingString->second, Cursor(s, r, form_).String());
                 awaitingString.reset();
                 break;
             case kBoolErr:  // a value and whether it is an error code

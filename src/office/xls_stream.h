@@ -1,7 +1,7 @@
-// The workbook stream of an .xls file (BIFF8, the "Workbook" stream of its compound file) read
-// record by record: the globals' shared strings, number formats and sheet list, then the cells of
-// a sheet. A text longer than a record goes on in CONTINUE records and is read whole. Nothing is
-// reserved from a count or size the stream declares.
+// The workbook stream of an .xls file (BIFF8, the "Workbook" stream of its compound file, or the
+// "Book" stream of Excel 95's BIFF5) read record by record: the globals' shared strings, number formats and
+// sheet list, then the cells of a sheet. A text longer than a record goes on in CONTINUE records and is read
+// whole. Nothing is reserved from a count or size the stream declares.
 #pragma once
 
 #include <cstddef>
@@ -22,10 +22,14 @@ struct XlsCell {
     std::optional<std::size_t> shared;
 };
 
+// How a stream writes its texts: BIFF8 as characters of one or two bytes after a flags byte,
+// BIFF5 as bytes in the workbook's code page (GBK, or else taken as Latin-1).
+enum class XlsTextForm : std::uint8_t { Biff8, Gbk, Latin1 };
+
 class XlsWorkbook {
   public:
-    // Reads the globals; throws std::runtime_error when the stream is no BIFF8 workbook, is
-    // encrypted or lists no worksheet.
+    // Reads the globals; throws std::runtime_error when the stream is no BIFF8 or BIFF5 workbook,
+    // is encrypted or lists no worksheet.
     explicit XlsWorkbook(std::string stream);
 
     std::size_t SheetCount() const { return sheets_.size(); }
@@ -42,6 +46,7 @@ class XlsWorkbook {
     std::vector<bool> dateXfs_;          // for each cell format (XF), whether it shows dates
     std::vector<std::uint32_t> sheets_;  // where each worksheet's records start
     bool date1904_ = false;
+    XlsTextForm form_ = XlsTextForm::Biff8;
 };
 
 }  // namespace xunda

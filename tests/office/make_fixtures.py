@@ -274,9 +274,9 @@ def cell(rid, row, col, xf, tail):
     return record(rid, struct.pack("<HHH", row, col, xf) + tail)
 
 
-def compound_file(stream):
-    """A compound file of 512-byte sectors holding one stream "Workbook" (at least 4,096 bytes, so
-    that it lives in the file's own sectors)."""
+def compound_file(stream, name="Workbook"):
+    """A compound file of 512-byte sectors holding one stream (at least 4,096 bytes, so that it
+    lives in the file's own sectors)."""
     stream = stream + b"\0" * (max(4096, -(-len(stream) // 512) * 512) - len(stream))
     count = len(stream) // 512
     fat_sectors = 1
@@ -296,7 +296,7 @@ def compound_file(stream):
         struct.pack_into("<II", e, 116, start, size)
         return bytes(e)
 
-    directory = entry("Root Entry", 5, 0xFFFFFFFE, 0, 1) + entry("Workbook", 2, first, len(stream))
+    directory = entry("Root Entry", 5, 0xFFFFFFFE, 0, 1) + entry(name, 2, first, len(stream))
     directory += b"\0" * (512 - len(directory))
     header = bytearray(512)
     header[0:8] = b"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"
@@ -384,3 +384,26 @@ xls = xlwt.Workbook()
 xls.add_sheet("long").write(0, 0, long_chinese)
 xls.get_sheet(0).write(0, 1, long_latin)
 xls.save(path("long-xlwt.xls"))
+
+
+# An Excel 95 workbook (BIFF5, stream "Book"): texts in the code page its CODEPAGE record names.
+def biff5_workbook(cells):
+    bof = lambda kind: record(0x0809, struct.pack("<HHHH", 0x0500, kind, 0, 1995))
+    code = "yyyy-mm-dd".encode()
+    globals_ = bof(0x0005) + record(0x0042, struct.pack("<H", 936)) + \
+        record(0x041E, struct.pack("<HB", 164, len(code)) + code) + \
+        record(0x00E0, struct.pack("<HH", 0, 0) + b"\0" * 12) + record(0x00E0, struct.pack("<HH", 0, 164) + b"\0" * 12)
+    at = len(globals_)
+    globals_ += record(0x0085, struct.pack("<IBBB", 0, 0, 0, 2) + b"S1") + record(0x000A, b"")
+    globals_ = bytearray(globals_)
+    struct.pack_into("<I", globals_, at + 4, len(globals_))
+    return bytes(globals_) + bof(0x0010) + cells + record(0x000A, b"")
+
+
+gbk = lambda text: struct.pack("<H", len(text.encode("gbk"))) + text.encode("gbk")
+put("excel95.xls", compound_file(biff5_workbook(b"".join([
+    cell(0x0204, 0, 0, 0, gbk("张三 13912345678")),
+    cell(0x0203, 0, 1, 1, number(45418)),
+    formula(1, 0, b"\0\0\0\0\0\0\xFF\xFF"),
+    record(0x0207, gbk("李四 13812345678")),
+])), "Book"))

@@ -74,8 +74,10 @@ TEST(OfficeReaders, XlsCellsAreReadWholeWhateverRecordsTheirTextsSpan) {
     EXPECT_EQ(grid->columns, 5u);
     EXPECT_EQ(grid->Cell(0, 1), chinese);
     EXPECT_EQ(grid->Cell(1, 4), "0.5");
-    // as a common writer saves them
+    // as a common writer saves them; Excel 95's texts in the workbook's code page
     EXPECT_EQ(ReadExcelCells(Fixture("long-xlwt.xls")), (Texts{chinese, latin}));
+    EXPECT_EQ(ReadExcelCells(Fixture("excel95.xls")),
+              (Texts{"张三 13912345678", "2024-05-06", "李四 13812345678"}));
     EXPECT_EQ(ImportMobsFile(Fixture("long.xls")),
               (Texts{"075512345678", "13212345678", "13312345678", "13412345678", "13512345678",
                      "13612345678", "13712345678", "13812345678", "13912345678"}));
