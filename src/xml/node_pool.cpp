@@ -4,83 +4,176 @@
 #include <sys/mman.h>
 
 #include <atomic>
+#include <bit>
 #include <cstdint>
+#include <mutex>
 #include <new>
 
-#include "core/huge_pages.h"
+#ifndef MADV_POPULATE_WRITE
+#define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it
+#endif
 
 namespace xunda::node_pool {
 namespace {
 
-// Slabs start on 2 MiB boundaries, so that a slot finds its slab by its address. A large slab is
-// one huge page where the system has them; a small one keeps a reader that frees its nodes as it
-// goes (or a thread that makes a few) to little memory.
-constexpr std::size_t kAlign = std::size_t{2} << 20;
-constexpr std::size_t kLargeSlab = kAlign;
-constexpr std::size_t kSmallSlab = std::size_t{256} << 10;
+// Slabs start on boundaries of their size, so that a slot finds its slab by its address. The size
+// bounds what one kept node holds.
+constexpr std::size_t kSlabSize = std::size_t{256} << 10;
 constexpr std::size_t kSlotAlign = 16;
-// Counted into a slab's balance while its thread still hands out its slots, so that frees alone
-// cannot bring it to zero before then.
-constexpr std::int64_t kHanding = std::int64_t{1} << 40;
+// Counted into a slab's balance while a thread hands out its slots, so that frees alone cannot
+// bring it to zero meanwhile.
+constexpr std::int64_t kOwned = std::int64_t{1} << 40;
+
+using Bits = std::atomic<std::uint64_t>;
 
 struct alignas(kSlotAlign) Slab {
-    // kHanding - slots freed while its thread hands out slots, then slots handed out - slots freed
-    std::atomic<std::int64_t> balance{kHanding};
-    std::size_t size;
+    // Live nodes; while a thread hands out slots also kOwned less the slots it has handed out.
+    std::atomic<std::int64_t> balance{kOwned};
+    std::size_t slotSize = 0;
+    // Offset * inverse >> 32 is the index of the slot at that offset: exact for multiples of
+    // slotSize below 2^32 / slotSize, and cheaper than a division on every free.
+    std::uint64_t inverse = 0;
+    std::size_t slots = 0;  // how many fit
+    std::size_t words = 0;  // of the freed-slot bits that follow the header
+    std::size_t header = 0;
+    std::size_t fresh = 0;  // the slots from here on were never handed out (its thread's)
+    // In the list of slabs no thread hands out (under the lock).
+    Slab* prev = nullptr;
+    Slab* next = nullptr;
+    bool listed = false;
+
+    // Bit i set: slot i is free to be handed out again.
+    Bits* Freed() { return reinterpret_cast<Bits*>(this + 1); }
+    char* Slot(std::size_t index) { return reinterpret_cast<char*>(this) + header + index * slotSize; }
+    std::size_t IndexOf(void* slot) {
+        return static_cast<std::size_t>(
+            static_cast<std::uint64_t>(static_cast<char*>(slot) - Slot(0)) * inverse >> 32);
+    }
 };
 
 Slab* SlabOf(void* slot) {
-    return reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(slot) & ~(kAlign - 1));
+    return reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(slot) & ~(kSlabSize - 1));
 }
 
-Slab* MapSlab(std::size_t size) {
-    void* mapped = mmap(nullptr, 2 * kAlign, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+Slab* MapSlab(std::size_t slotSize) {
+    void* mapped = mmap(nullptr, 2 * kSlabSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) throw std::bad_alloc();
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = (start + kAlign - 1) & ~(kAlign - 1);
+    const std::uintptr_t aligned = (start + kSlabSize - 1) & ~(kSlabSize - 1);
     if (aligned > start) munmap(mapped, aligned - start);
-    munmap(reinterpret_cast<void*>(aligned + size), start + 2 * kAlign - aligned - size);
+    munmap(reinterpret_cast<void*>(aligned + kSlabSize), start + kSlabSize - aligned);
     char* memory = reinterpret_cast<char*>(aligned);
-    if (size == kLargeSlab) AdviseHugePages({memory, size});
-    // Slots not handed out yet, and slots freed, are out of bounds for the address checker.
-    ASAN_POISON_MEMORY_REGION(memory + sizeof(Slab), size - sizeof(Slab));
+    // The slots are about to be filled: their pages are mapped in one call, not one fault each.
+    madvise(memory, kSlabSize, MADV_POPULATE_WRITE);
     Slab* slab = new (memory) Slab;
-    slab->size = size;
+    slab->slotSize = slotSize;
+    slab->inverse = ((std::uint64_t{1} << 32) + slotSize - 1) / slotSize;
+    slab->words = (kSlabSize / slotSize + 63) / 64;
+    slab->header = (sizeof(Slab) + slab->words * sizeof(Bits) + kSlotAlign - 1) / kSlotAlign * kSlotAlign;
+    slab->slots = (kSlabSize - slab->header) / slotSize;
+    for (std::size_t i = 0; i < slab->words; ++i) new (slab->Freed() + i) Bits(0);
+    // Slots not handed out yet, and slots freed, are out of bounds for the address checker.
+    ASAN_POISON_MEMORY_REGION(slab->Slot(0), kSlabSize - slab->header);
     return slab;
 }
 
-void Release(Slab* slab) {
-    const std::size_t size = slab->size;
+void Unmap(Slab* slab) {
     slab->~Slab();
-    ASAN_UNPOISON_MEMORY_REGION(slab, size);  // the addresses may be mapped again by others
-    munmap(slab, size);
+    ASAN_UNPOISON_MEMORY_REGION(slab, kSlabSize);  // the addresses may be mapped again by others
+    munmap(slab, kSlabSize);
 }
 
-void Settle(Slab* slab, std::int64_t amount) {
-    if (slab->balance.fetch_sub(amount, std::memory_order_acq_rel) == amount) Release(slab);
+// The slabs no thread hands out that still hold nodes, oldest first.
+std::mutex listLock;
+Slab* listHead = nullptr;
+Slab* listTail = nullptr;
+
+void List(Slab* slab) {
+    slab->prev = listTail;
+    slab->next = nullptr;
+    (listTail ? listTail->next : listHead) = slab;
+    listTail = slab;
+    slab->listed = true;
+}
+
+void Unlist(Slab* slab) {
+    (slab->prev ? slab->prev->next : listHead) = slab->next;
+    (slab->next ? slab->next->prev : listTail) = slab->prev;
+    slab->listed = false;
+}
+
+// Takes a listed slab with room for an eighth of its slots; slabs without are moved to the end.
+// A slab whose last node is being freed (balance 0) is left to its freer.
+Slab* TakeListed() {
+    std::lock_guard lock(listLock);
+    for (int looked = 0; listHead && looked < 8; ++looked) {
+        Slab* slab = listHead;
+        std::int64_t balance = slab->balance.load(std::memory_order_relaxed);
+        while (balance > 0 && static_cast<std::size_t>(balance) <= slab->slots - slab->slots / 8)
+            if (slab->balance.compare_exchange_weak(balance, balance + kOwned, std::memory_order_acquire)) {
+                Unlist(slab);
+                return slab;
+            }
+        Unlist(slab);
+        if (balance > 0) List(slab);
+    }
+    return nullptr;
+}
+
+// A slab no thread hands out whose balance a free brought to zero.
+void Release(Slab* slab) {
+    {
+        std::lock_guard lock(listLock);
+        if (slab->listed) Unlist(slab);
+    }
+    Unmap(slab);
 }
 
 // The slab a thread hands its slots from.
 struct Handing {
     Slab* slab = nullptr;
-    char* next = nullptr;
-    char* end = nullptr;
-    std::int64_t handed = 0;
+    std::int64_t handed = 0;  // slots handed out since the thread took the slab
+    std::size_t word = 0;     // the freed-slot word to look at next
+    std::uint64_t taken = 0;  // freed slots of word takenWord taken back, not handed out yet
+    std::size_t takenWord = 0;
 
-    ~Handing() { Retire(); }
-    void Retire() {
-        if (slab) Settle(slab, kHanding - handed);
-        slab = nullptr;
+    ~Handing() { LetGo(); }
+
+    char* Take() {
+        if (taken == 0 && slab->fresh < slab->slots) return slab->Slot(slab->fresh++);
+        for (std::size_t looked = 0; taken == 0 && looked < slab->words; ++looked, ++word) {
+            if (word == slab->words) word = 0;
+            if (slab->Freed()[word].load(std::memory_order_relaxed) == 0) continue;
+            taken = slab->Freed()[word].exchange(0, std::memory_order_acquire);
+            takenWord = word;
+        }
+        if (taken == 0) return nullptr;
+        const std::size_t index = takenWord * 64 + static_cast<std::size_t>(std::countr_zero(taken));
+        taken &= taken - 1;
+        return slab->Slot(index);
     }
-    void Refill() {
-        // A slab filled while most of its nodes stay is a large document being built: the next one
-        // is large.
-        const bool building = slab && kHanding - slab->balance.load(std::memory_order_relaxed) < handed / 2;
-        Retire();
-        slab = MapSlab(building ? kLargeSlab : kSmallSlab);
-        next = reinterpret_cast<char*>(slab) + sizeof(Slab);
-        end = reinterpret_cast<char*>(slab) + slab->size;
+
+    void Switch(std::size_t size) {
+        LetGo();
+        slab = TakeListed();
+        if (!slab) slab = MapSlab(size);
         handed = 0;
+        word = 0;
+    }
+
+    void LetGo() {
+        if (!slab) return;
+        if (taken) slab->Freed()[takenWord].fetch_or(taken, std::memory_order_relaxed);
+        taken = 0;
+        std::unique_lock lock(listLock);
+        const std::int64_t settle = kOwned - handed;
+        if (slab->balance.fetch_sub(settle, std::memory_order_acq_rel) == settle) {
+            lock.unlock();
+            Unmap(slab);
+        } else {
+            List(slab);
+        }
+        slab = nullptr;
     }
 };
 
@@ -90,9 +183,11 @@ thread_local Handing handing;
 
 void* Allocate(std::size_t size) {
     size = (size + kSlotAlign - 1) / kSlotAlign * kSlotAlign;
-    if (static_cast<std::size_t>(handing.end - handing.next) < size) handing.Refill();
-    void* slot = handing.next;
-    handing.next += size;
+    char* slot = handing.slab ? handing.Take() : nullptr;
+    while (!slot) {
+        handing.Switch(size);
+        slot = handing.Take();
+    }
     ++handing.handed;
     ASAN_UNPOISON_MEMORY_REGION(slot, size);
     return slot;
@@ -100,7 +195,10 @@ void* Allocate(std::size_t size) {
 
 void Free(void* slot, std::size_t size) noexcept {
     ASAN_POISON_MEMORY_REGION(slot, size);
-    Settle(SlabOf(slot), 1);
+    Slab* slab = SlabOf(slot);
+    const std::size_t index = slab->IndexOf(slot);
+    slab->Freed()[index / 64].fetch_or(std::uint64_t{1} << (index % 64), std::memory_order_release);
+    if (slab->balance.fetch_sub(1, std::memory_order_acq_rel) == 1) Release(slab);
 }
 
 }  // namespace xunda::node_pool

@@ -1,7 +1,10 @@
 // Memory for the nodes of XML documents. A parse makes a node per element, a million for a large
-// reply, and frees them all together: slabs of node-sized slots are handed out in order by the
-// thread that creates nodes, and a slab goes back to the system when the last of its nodes is
-// freed, by whichever thread frees it.
+// reply, and frees them all together; some nodes outlive their parse (a row taken out of a reply,
+// a document that grows between parses). Nodes come from slabs of node-sized slots: a thread hands
+// out the slots of one slab at a time, fresh ones first, then the ones freed since (by any
+// thread); a slab it lets go of is taken up again by a thread that needs slots while it has room,
+// and goes back to the system when its last node is freed. A node kept from a parse therefore
+// holds at most its slab, and the slots around it serve later nodes.
 #pragma once
 
 #include <cstddef>
