@@ -5,9 +5,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <system_error>
-
-#include "core/huge_pages.h"
 
 #ifndef MADV_POPULATE_WRITE
 #define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it
@@ -17,7 +16,8 @@ namespace xunda {
 
 namespace {
 
-constexpr std::size_t kStep = std::size_t{2} << 20;  // pages mapped between looks at the stop flag
+constexpr std::size_t kStep = std::size_t{2} << 20;  // pages mapped in one call: a huge page
+constexpr std::size_t kStop = std::numeric_limits<std::size_t>::max();
 
 }  // namespace
 
@@ -28,7 +28,6 @@ PageWarmer::PageWarmer(std::span<char> memory) {
     const std::uintptr_t begin = (first + page - 1) / page * page;
     const std::uintptr_t end = (first + memory.size()) / page * page;
     if (begin >= end) return;
-    AdviseHugePages(memory);  // one first touch per 2 MiB where the system has huge pages
     try {
         thread_ = std::thread(&PageWarmer::Run, this, reinterpret_cast<char*>(begin), end - begin);
     } catch (const std::system_error&) {
@@ -37,13 +36,30 @@ PageWarmer::PageWarmer(std::span<char> memory) {
 }
 
 PageWarmer::~PageWarmer() {
-    stop_ = true;
+    written_.store(kStop);
+    written_.notify_one();
     if (thread_.joinable()) thread_.join();
 }
 
+void PageWarmer::Written(std::size_t bytes) {
+    written_.store(bytes, std::memory_order_relaxed);
+    written_.notify_one();
+}
+
 void PageWarmer::Run(char* begin, std::size_t length) {
-    for (std::size_t done = 0; done < length && !stop_; done += kStep)
-        if (madvise(begin + done, std::min(kStep, length - done), MADV_POPULATE_WRITE) != 0) return;
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    for (std::size_t done = 0; done < length;) {
+        const std::size_t written = written_.load(std::memory_order_relaxed);
+        if (written == kStop) return;
+        const std::size_t target = std::min(length, (written + kAhead) / page * page);
+        if (done >= target) {
+            written_.wait(written, std::memory_order_relaxed);
+            continue;
+        }
+        const std::size_t step = std::min(kStep, target - done);
+        if (madvise(begin + done, step, MADV_POPULATE_WRITE) != 0) return;
+        done += step;
+    }
 }
 
 }  // namespace xunda

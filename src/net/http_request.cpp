@@ -1,8 +1,11 @@
 #include "net/http_request.h"
 
 #include <algorithm>
+#include <new>
 #include <optional>
+#include <span>
 
+#include "core/huge_pages.h"
 #include "core/page_warmer.h"
 #include "net/net_code.h"
 #include "net/net_ip.h"
@@ -11,6 +14,9 @@
 namespace xunda {
 
 namespace {
+
+// A body is received in pieces of this size, so that the mapping of its pages follows it.
+constexpr std::int64_t kBodyPiece = 1 << 20;
 
 // A header value without its optional white space (blanks and tabs) around it.
 std::string TrimOws(std::string_view text) {
@@ -71,8 +77,15 @@ bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& ur
     headBytes_ = 0;
     sock_->Deadline = Deadline > 0 ? MonotonicMs() + static_cast<std::uint64_t>(Deadline) : 0;
     Exchange x;
-    const bool ok = BuildHead(method, url, x) && (ConnectOrReuse(x.https) || Fail(0)) &&
-                    (SendRequest(x) || Fail(0)) && ReadStatusAndHead(x) && ReadBody(x);
+    bool ok = false;
+    try {
+        ok = BuildHead(method, url, x) && (ConnectOrReuse(x.https) || Fail(0)) &&
+             (SendRequest(x) || Fail(0)) && ReadStatusAndHead(x) && ReadBody(x);
+    } catch (const std::bad_alloc&) {
+        // No memory for the body a peer announces (within a MaxBodySize the caller raised): a failed read.
+        document_.SetPosition(0);
+        ok = Fail(WSAENOBUFS);
+    }
     sock_->Deadline = 0;
     return ok;
 }
@@ -145,7 +158,7 @@ bool HttpRequest::SendRequest(Exchange& x) {
     if (x.expect) {
         sock.SendString(requestHead);
         std::string line;
-        if (sock.LastError() == 0 && ReadStatusLine(line)) {
+        if (sock.LastError() == 0 && ReadNonEmptyLine(line)) {
             DecodeStatusLine(line);
             if (resultCode_ < 100 || resultCode_ > 199) {
                 x.heldStatus = line;  // refused: the body stays unsent and the connection closes
@@ -181,7 +194,7 @@ bool HttpRequest::ReadStatusAndHead(Exchange& x) {
     };
     std::string status = x.heldStatus;
     for (;;) {
-        if (status.empty() && !ReadStatusLine(status)) return noReply();
+        if (status.empty() && !ReadNonEmptyLine(status)) return noReply();
         if (!StartsWithNoCase(status, "HTTP/")) {
             WriteBytesToStream(document_, status + "\r\n");  // an HTTP/0.9 reply is all body
             resultCode_ = 0;
@@ -242,7 +255,7 @@ bool HttpRequest::ReadBody(Exchange& x) {
                 x.toClose = true;
                 break;
             case TransferEncodingKind::TE_Identity:
-                complete = ReadBodyOfLength(x.size);
+                complete = ReadBodyOfLength(x.size, true);
                 break;
             case TransferEncodingKind::TE_Chunked:
                 complete = ReadChunkedBody(x);
@@ -313,7 +326,7 @@ bool HttpRequest::ReadHeadLine(std::string& line) {
 }
 
 // The first non-empty line.
-bool HttpRequest::ReadStatusLine(std::string& line) {
+bool HttpRequest::ReadNonEmptyLine(std::string& line) {
     do
         if (!ReadHeadLine(line)) return false;
     while (line.empty());
@@ -355,19 +368,29 @@ bool HttpRequest::ReadBodyUntilClose() {
     return sock_->LastError() == WSAECONNRESET && sock_->EndOfStream();
 }
 
-bool HttpRequest::ReadBodyOfLength(std::int64_t size) {
+bool HttpRequest::ReadBodyOfLength(std::int64_t size, bool wholeBody) {
     if (size < 1) return true;
     if (!BodyFits(size)) return false;
     downloadSize_ = size;
     // Storage for the whole announced length at once (it is within MaxBodySize): untouched room
-    // costs no memory, and the body is read straight into it. The pages of a large body are
-    // mapped on another thread while it arrives.
+    // costs no memory, and the bytes are read straight into it. The pages of a large piece are
+    // mapped on another thread a little ahead of the bytes that have come; those of a whole body
+    // are huge pages where the system has them. Not those of a chunk: the advice would split the
+    // storage's mapping, and the growth for the next chunk would then copy the whole body.
     document_.Reserve(static_cast<std::size_t>(document_.Size() + size));
-    {
-        std::optional<PageWarmer> warmer;
-        if (size >= WarmBodySize) warmer.emplace(document_.Spare().first(static_cast<std::size_t>(size)));
-        sock_->ReceiveStreamSized(document_, Timeout, size);
+    const std::span<char> room = document_.Spare().first(static_cast<std::size_t>(size));
+    std::optional<PageWarmer> warmer;
+    if (size >= WarmBodySize) {
+        if (wholeBody) AdviseHugePages(room);
+        warmer.emplace(room);
     }
+    for (std::int64_t done = 0; done < size && sock_->LastError() == 0;) {
+        const std::int64_t piece = std::min<std::int64_t>(size - done, kBodyPiece);
+        sock_->ReceiveStreamSized(document_, Timeout, piece);
+        done += piece;
+        if (warmer) warmer->Written(static_cast<std::size_t>(done));
+    }
+    warmer.reset();
     document_.Seek(0, SeekOrigin::End);
     return sock_->LastError() == 0;
 }
@@ -375,12 +398,12 @@ bool HttpRequest::ReadBodyOfLength(std::int64_t size) {
 bool HttpRequest::ReadChunkedBody(Exchange& x) {
     std::string line;
     for (;;) {
-        if (!ReadHeadLine(line)) return false;  // the chunk-size line
+        if (!ReadNonEmptyLine(line)) return false;  // the chunk-size line, after any blank ones
         std::string sizeText = TrimSpaces(TextBefore(TrimSpaces(TextBefore(line, ";")), " "));
         std::int64_t size = 0;
         if (!ParseHex(sizeText, size) || size < 0) return Invalid();
         if (size == 0) break;
-        if (!ReadBodyOfLength(size)) return false;
+        if (!ReadBodyOfLength(size, false)) return false;
         if (!ReadHeadLine(line)) return false;  // the line end that closes the chunk's data
         if (!line.empty()) return Invalid();
         headBytes_ = 0;  // chunk lines count against the limit from chunk to chunk

@@ -79,8 +79,8 @@ class HttpRequest : public NetClient {
 
     static constexpr int LineLimit = 64 * 1024;
     static constexpr std::size_t HeadLimit = 1 << 20;
-    static constexpr std::int64_t WarmBodySize =
-        4 << 20;  // bodies from this length have their pages mapped ahead
+    // Pieces of a body from this length have their pages mapped ahead of the bytes.
+    static constexpr std::int64_t WarmBodySize = 4 << 20;
 
   private:
     struct Exchange;
@@ -95,12 +95,13 @@ class HttpRequest : public NetClient {
     bool OpenConnection(bool needSsl);
     void ForgetConnection();
     bool ReadHeadLine(std::string& line);
-    bool ReadStatusLine(std::string& line);
+    bool ReadNonEmptyLine(std::string& line);
     bool SkipHeaderLines();
     void DecodeStatusLine(const std::string& line);
     void DecodeHeaderLine(const std::string& line, Exchange& x);
     bool ReadBodyUntilClose();
-    bool ReadBodyOfLength(std::int64_t size);
+    // WholeBody: the piece is the whole body (not a chunk of one).
+    bool ReadBodyOfLength(std::int64_t size, bool wholeBody);
     bool ReadChunkedBody(Exchange& x);
     // False, with 10022: the reply breaks its own framing.
     bool Invalid();

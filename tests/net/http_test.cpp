@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <climits>
+#include <fstream>
 #include <functional>
 
 #include "core/text_util.h"
@@ -186,6 +190,9 @@ TEST(HttpReply, BodiesTheirCapsAndFaults) {
         {ch + "a\r\nhello wor", "hello wor", false, 200, WSAECONNRESET},
         {ch + "4\r\nabcd\r\nzz\r\n", "abcd", false, 200, WSAEINVAL},
         {ch + "5\r\nhello\r\n", "hello", false, 200, WSAECONNRESET},
+        {ch + "\r\n5\r\nhello\r\n\r\n\r\n6\r\n world\r\n0\r\n\r\n", "hello world", true,
+         200},                                                                     // blank lines
+                                                                                   // before sizes
         {ch + "5\r\nhello3\r\nabc\r\n0\r\n\r\n", "hello", false, 200, WSAEINVAL},  // data without its CR LF
         // The last chunk ends the body: a close instead of the trailer's end loses nothing.
         {ch + "5\r\nhello\r\n0\r\n", "hello", true, 200},
@@ -201,6 +208,8 @@ TEST(HttpReply, BodiesTheirCapsAndFaults) {
         {ok + "\r\nabcd", "abcd", true, 200, 0, 4},
         {ok + "\r\nabcde", "", false, 200, WSAENOBUFS, 4},
         {ch + "2\r\nab\r\n3\r\ncde\r\n0\r\n\r\n", "ab", false, 200, WSAENOBUFS, 4},
+        // A cap raised past what memory holds: a length announced beyond it fails as any read.
+        {ok + "Content-Length: 4611686018427387904\r\n\r\nabc", "", false, 200, WSAENOBUFS, INT64_MAX},
         {ch + "10\r\n" + std::string(16, 'a') + "\r\n7FFFFFFFFFFFFFF0\r\n" + std::string(5000, 'z'),
          std::string(16, 'a'), false, 200, WSAENOBUFS, 1 << 20},  // 16 + the size would overflow
         {"HTTP/1.0 200 " + std::string(HttpRequest::LineLimit + 1, 'x') + "\r\n\r\n", "", false, 500,
@@ -237,6 +246,30 @@ TEST(HttpReply, BodiesReadStraightFromTheSocket) {
         EXPECT_TRUE(http.ExecuteMethod("GET", server.Url("/")));
         EXPECT_EQ(Body(http) == body, true);
     }
+}
+
+// A body announced far longer than what comes takes memory for what has come (and a little
+// room ahead of it), not for what was announced.
+TEST(HttpReply, MemoryFollowsTheBytesThatArrive) {
+    auto residentMiB = [] {
+        long pages = 0, resident = 0;
+        std::ifstream("/proc/self/statm") >> pages >> resident;
+        return resident * sysconf(_SC_PAGESIZE) / (1 << 20);
+    };
+    std::atomic<long> before = 0, grown = -1;
+    LoopbackPeer peer([&](int c) {
+        ReadRequest(c, "");
+        LoopbackPeer::Send(c, "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(64 << 20) + "\r\n\r\n" +
+                                  std::string(1 << 20, 'm'));
+        LoopbackPeer::Pause(300);  // long enough to map whatever the client would map
+        grown = residentMiB() - before;
+    });
+    HttpRequest http;
+    before = residentMiB();
+    EXPECT_FALSE(http.ExecuteMethod("GET", "http://127.0.0.1:" + peer.Port() + "/"));
+    EXPECT_EQ(http.Document().Size(), 1 << 20);
+    EXPECT_GE(grown, 0);
+    EXPECT_LT(grown, 16);
 }
 
 TEST(HttpReply, AResetEndsNoBodyThatRunsToTheClose) {

@@ -14,6 +14,11 @@
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\nleak:libudev.so\n";
 }
+// A failed allocation returns null, as it does without the sanitizer (where the code that asked
+// for it turns it into std::bad_alloc), instead of ending the program.
+extern "C" const char* __asan_default_options() {
+    return "allocator_may_return_null=1";
+}
 extern "C" const char* __ubsan_default_options() {
     return "print_stacktrace=1:halt_on_error=1";
 }
