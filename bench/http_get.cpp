@@ -4,6 +4,9 @@
 //     with HTTP/1.0. Goal: at most 1.2x curl's time.
 //  2. One 256 MiB body, against curl writing it to /dev/null. Goals: at least 0.8x curl's
 //     throughput; peak memory at most body + 8 MiB.
+//  3. One 500 MiB chunked body (HTTP/1.1) from a small server of the benchmark's own, in chunks of
+//     64 KiB and of 8 MiB, against curl. Goals: at most 1.3x curl's time; peak memory at most
+//     body + 16 MiB.
 // Each side runs three times, alternating with the other; the best time of each counts, so that
 // a busy machine slows both alike.
 #include <netinet/in.h>
@@ -32,6 +35,7 @@ namespace {
 constexpr int kSmallGets = 2000;
 constexpr int kRounds = 3;
 constexpr std::size_t kBigBody = std::size_t{256} << 20;
+constexpr std::size_t kChunkedBody = std::size_t{500} << 20;
 
 long PeakRssKiB() {
     rusage usage{};
@@ -73,6 +77,51 @@ pid_t StartNginx(const fs::path& dir, int port) {
         usleep(50000);
     }
     return pid;
+}
+
+// A server that answers every request on `port` with `total` bytes in chunks of `chunk` bytes.
+pid_t StartChunkServer(int port, std::size_t total, std::size_t chunk) {
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    const int on = 1;
+    setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(static_cast<std::uint16_t>(port));
+    if (bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || listen(listener, 16) != 0)
+        std::abort();
+    const pid_t pid = fork();
+    if (pid != 0) {
+        close(listener);
+        return pid;
+    }
+    std::string data(chunk, '\0');
+    for (std::size_t i = 0; i < chunk; ++i) data[i] = static_cast<char>((i * 131) >> 3);
+    auto sendAll = [](int c, const char* bytes, std::size_t n) {
+        for (ssize_t sent = 0; n > 0; bytes += sent, n -= static_cast<std::size_t>(sent))
+            if ((sent = send(c, bytes, n, MSG_NOSIGNAL)) <= 0) return false;
+        return true;
+    };
+    for (;;) {
+        const int c = accept(listener, nullptr, nullptr);
+        if (c < 0) continue;
+        std::string request;
+        char buffer[4096];
+        for (ssize_t n;
+             request.find("\r\n\r\n") == std::string::npos && (n = recv(c, buffer, sizeof buffer, 0)) > 0;)
+            request.append(buffer, static_cast<std::size_t>(n));
+        const std::string head = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nConnection: close\r\n\r\n";
+        bool ok = sendAll(c, head.data(), head.size());
+        for (std::size_t sent = 0, n = 0; ok && sent < total; sent += n) {
+            n = std::min(chunk, total - sent);
+            char size[32];
+            const int sizeLength = std::snprintf(size, sizeof size, "%zx\r\n", n);
+            ok = sendAll(c, size, static_cast<std::size_t>(sizeLength)) && sendAll(c, data.data(), n) &&
+                 sendAll(c, "\r\n", 2);
+        }
+        if (ok) sendAll(c, "0\r\n\r\n", 5);
+        close(c);
+    }
 }
 
 double TimeCommand(const std::string& command) {
@@ -144,6 +193,55 @@ int main() {
                 mib / curlBig, curlBig / oursBig, received == kBigBody ? "" : " SHORT BODY");
     std::printf("256 MiB body: peak memory growth %.1f MiB (goal <= %.0f MiB)\n", peakGrowthKiB / 1024.0,
                 mib + 8);
+
+    // 3. A chunked body, each of our requests in a process of its own for its peak memory.
+    for (const std::size_t chunk : {std::size_t{64} << 10, std::size_t{8} << 20}) {
+        const int chunkPort = FreePort();
+        const pid_t server = StartChunkServer(chunkPort, kChunkedBody, chunk);
+        const std::string url = "http://127.0.0.1:" + std::to_string(chunkPort) + "/chunked";
+        double oursChunked = 1e9, curlChunked = 1e9;
+        long peakKiB = 0;
+        bool whole = true;
+        for (int round = 0; round < kRounds; ++round) {
+            const long before = xunda::bench::ResidentKb();
+            int times[2];
+            if (pipe(times) != 0) std::abort();
+            const pid_t child = fork();
+            if (child == 0) {
+                xunda::HttpRequest http;
+                http.Protocol = "1.1";
+                http.Timeout = 30000;
+                http.MaxBodySize = std::int64_t{1} << 30;
+                auto start = Steady::now();
+                const bool ok =
+                    http.ExecuteMethod("GET", url) && http.Document().Bytes().size() == kChunkedBody;
+                const double seconds = SecondsSince(start);
+                _exit(ok && write(times[1], &seconds, sizeof seconds) == sizeof seconds ? 0 : 1);
+            }
+            close(times[1]);
+            double seconds = 1e9;
+            whole = whole && read(times[0], &seconds, sizeof seconds) == sizeof seconds;
+            close(times[0]);
+            int status = 0;
+            rusage usage{};
+            wait4(child, &status, 0, &usage);
+            oursChunked = std::min(oursChunked, seconds);
+            peakKiB = std::max(peakKiB, usage.ru_maxrss - before);
+            whole = whole && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            curlChunked = std::min(curlChunked, TimeCommand("curl -s -o /dev/null " + url));
+        }
+        kill(server, SIGTERM);
+        waitpid(server, nullptr, 0);
+        const double chunkedMib = static_cast<double>(kChunkedBody) / (1 << 20);
+        std::printf(
+            "%.0f MiB chunked body, chunks of %zu KiB: ours %.3f s, curl %.3f s, ratio %.2f (goal <= "
+            "1.3)%s\n",
+            chunkedMib, chunk >> 10, oursChunked, curlChunked, oursChunked / curlChunked,
+            whole ? "" : " FAILED");
+        std::printf(
+            "%.0f MiB chunked body, chunks of %zu KiB: peak memory body + %.1f MiB (goal <= 16 MiB)\n",
+            chunkedMib, chunk >> 10, peakKiB / 1024.0 - chunkedMib);
+    }
 
     kill(nginx, SIGTERM);
     waitpid(nginx, nullptr, 0);

@@ -1,6 +1,7 @@
 #include "core/stream.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -76,7 +77,9 @@ MemoryStream::MemoryStream(MemoryStream&& other) noexcept {
 }
 
 MemoryStream& MemoryStream::operator=(MemoryStream&& other) noexcept {
-    data_ = std::move(other.data_);
+    if (&other == this) return *this;
+    Clear();
+    data_ = std::exchange(other.data_, nullptr);
     size_ = std::exchange(other.size_, 0);
     capacity_ = std::exchange(other.capacity_, 0);
     position_ = std::exchange(other.position_, 0);
@@ -93,11 +96,10 @@ std::size_t MemoryStream::Write(const void* buffer, std::size_t count) {
     const std::size_t end = start + count;
     if (end > size_) {
         Reserve(end);
-        if (start > size_)
-            std::memset(data_.get() + size_, 0, start - size_);  // a gap after a seek past the end
+        if (start > size_) std::memset(data_ + size_, 0, start - size_);  // a gap after a seek past the end
         size_ = end;
     }
-    std::memcpy(data_.get() + start, buffer, count);
+    std::memcpy(data_ + start, buffer, count);
     position_ = static_cast<std::int64_t>(end);
     return count;
 }
@@ -120,13 +122,17 @@ void MemoryStream::SetSize(std::int64_t size) {
     const std::size_t newSize = static_cast<std::size_t>(std::max<std::int64_t>(0, size));
     if (newSize > size_) {
         Reserve(newSize);
-        std::memset(data_.get() + size_, 0, newSize - size_);
+        std::memset(data_ + size_, 0, newSize - size_);
     }
     size_ = newSize;
 }
 
 void MemoryStream::Clear() {
-    data_.reset();
+    if (capacity_ >= kMappedSize)
+        munmap(data_, capacity_);
+    else
+        std::free(data_);
+    data_ = nullptr;
     size_ = 0;
     capacity_ = 0;
     position_ = 0;
@@ -136,10 +142,24 @@ void MemoryStream::Reserve(std::size_t size) {
     if (size <= capacity_) return;
     constexpr std::size_t kStep = 4096;
     const std::size_t capacity = (std::max(size, capacity_ + capacity_ / 4) + kStep - 1) / kStep * kStep;
-    char* grown = static_cast<char*>(std::realloc(data_.get(), capacity));
-    if (grown == nullptr) throw std::bad_alloc();
-    data_.release();  // realloc has taken the old block over
-    data_.reset(grown);
+    if (capacity < kMappedSize) {
+        char* grown = static_cast<char*>(std::realloc(data_, capacity));
+        if (grown == nullptr) throw std::bad_alloc();
+        data_ = grown;
+    } else if (capacity_ >= kMappedSize) {
+        // The mapping moves whole, its advice with it: its pages are not copied.
+        void* grown = mremap(data_, capacity_, capacity, MREMAP_MAYMOVE);
+        if (grown == MAP_FAILED) throw std::bad_alloc();
+        data_ = static_cast<char*>(grown);
+    } else {
+        void* mapped = mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (mapped == MAP_FAILED) throw std::bad_alloc();
+        // The whole mapping, so that it stays one and can grow in place.
+        madvise(mapped, capacity, MADV_HUGEPAGE);
+        if (size_ > 0) std::memcpy(mapped, data_, size_);
+        std::free(data_);
+        data_ = static_cast<char*>(mapped);
+    }
     capacity_ = capacity;
 }
 
@@ -149,10 +169,10 @@ std::size_t MemoryStream::WriteInPlace(std::size_t count,
     const std::size_t start = static_cast<std::size_t>(position_);
     Reserve(start + count);
     if (start > size_) {
-        std::memset(data_.get() + size_, 0, start - size_);  // a gap after a seek past the end
+        std::memset(data_ + size_, 0, start - size_);  // a gap after a seek past the end
         size_ = start;
     }
-    const std::size_t written = std::min(fill(data_.get() + start, count), count);
+    const std::size_t written = std::min(fill(data_ + start, count), count);
     size_ = std::max(size_, start + written);
     position_ = static_cast<std::int64_t>(start + written);
     return written;
@@ -161,12 +181,12 @@ std::size_t MemoryStream::WriteInPlace(std::size_t count,
 void MemoryStream::LoadFromStream(Stream& source) {
     source.SetPosition(0);
     SetSize(source.Size());
-    source.ReadBuffer(data_.get(), size_);
+    source.ReadBuffer(data_, size_);
     position_ = 0;
 }
 
 void MemoryStream::SaveToStream(Stream& target) const {
-    target.WriteBuffer(data_.get(), size_);
+    target.WriteBuffer(data_, size_);
 }
 
 void MemoryStream::LoadFromFile(const std::filesystem::path& file) {

@@ -42,11 +42,17 @@ class Stream {
 };
 
 // The bytes live in memory; writing past the end grows the stream. The buffer grows by a quarter,
-// in whole pages, through realloc: new room is not zero-filled, large blocks grow in place (the
-// allocator remaps them instead of copying), and a stream never reserves much more than it holds.
+// in whole pages, and new room is not zero-filled, so a stream never reserves much more than it
+// holds. A small buffer comes from the heap; a large one is a mapping of the stream's own, on huge
+// pages where the system has them (one first touch per 2 MiB), grown by remapping it, never by
+// copying it.
 class MemoryStream : public Stream {
   public:
+    // Buffers from this size are mappings of their own.
+    static constexpr std::size_t kMappedSize = std::size_t{4} << 20;
+
     MemoryStream() = default;
+    ~MemoryStream() override { Clear(); }
     MemoryStream(MemoryStream&& other) noexcept;
     MemoryStream& operator=(MemoryStream&& other) noexcept;
 
@@ -65,10 +71,10 @@ class MemoryStream : public Stream {
                              const std::function<std::size_t(char* room, std::size_t count)>& fill);
     void Clear();
     // Null while the stream has no buffer (new, or after Clear).
-    const char* Memory() const { return data_.get(); }
+    const char* Memory() const { return data_; }
     // The reserved storage beyond the data.
-    std::span<char> Spare() { return {data_.get() + size_, capacity_ - size_}; }
-    std::string_view Bytes() const { return {data_.get(), size_}; }
+    std::span<char> Spare() { return {data_ + size_, capacity_ - size_}; }
+    std::string_view Bytes() const { return {data_, size_}; }
 
     void LoadFromStream(Stream& source);
     void SaveToStream(Stream& target) const;
@@ -76,11 +82,7 @@ class MemoryStream : public Stream {
     void SaveToFile(const std::filesystem::path& file) const;
 
   private:
-    struct FreeBytes {
-        void operator()(char* bytes) const { std::free(bytes); }
-    };
-
-    std::unique_ptr<char, FreeBytes> data_;
+    char* data_ = nullptr;  // from malloc below kMappedSize, else mapped
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
     std::int64_t position_ = 0;

@@ -3,9 +3,7 @@
 #include <algorithm>
 #include <new>
 #include <optional>
-#include <span>
 
-#include "core/huge_pages.h"
 #include "core/page_warmer.h"
 #include "net/net_code.h"
 #include "net/net_ip.h"
@@ -41,6 +39,7 @@ HttpRequest::HttpRequest() : sock_(std::make_unique<TcpSocket>()) {
     Timeout = 90000;
     sock_->Lines.ConvertLineEnd = true;
     sock_->Lines.MaxLineLength = LineLimit;
+    sock_->LineReadAhead = 1024;  // a reply's head, or a chunk's size line, with little of the body
     sock_->SetReceiveBufferSize(65536);
     sock_->SetSendBufferSize(65536);
     Clear();
@@ -67,6 +66,34 @@ struct HttpRequest::Exchange {
     std::int64_t length = -1;  // the last readable Content-Length
     bool conflictingLengths = false;
     bool lengthTooLarge = false;
+};
+
+// Maps the pages of the body's storage on another thread a little ahead of the bytes as they
+// come, from one piece of a body to the next (the chunks of a chunked body) while the storage stays
+// where it is: a large reserved room gets a warmer, and storage about to grow (and maybe move)
+// first lets its warmer go.
+class HttpRequest::BodyWarmer {
+  public:
+    explicit BodyWarmer(MemoryStream& body) : body_(body) {}
+
+    void Reserve(std::size_t size) {
+        if (size > body_.Bytes().size() + body_.Spare().size()) {
+            warmer_.reset();
+            body_.Reserve(size);
+        }
+        if (!warmer_ && body_.Spare().size() >= static_cast<std::size_t>(WarmBodySize)) {
+            from_ = body_.Bytes().size();
+            warmer_.emplace(body_.Spare());
+        }
+    }
+    void Written() {
+        if (warmer_) warmer_->Written(body_.Bytes().size() - from_);
+    }
+
+  private:
+    MemoryStream& body_;
+    std::optional<PageWarmer> warmer_;
+    std::size_t from_ = 0;  // where the warmer's memory starts
 };
 
 bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& url) {
@@ -254,9 +281,11 @@ bool HttpRequest::ReadBody(Exchange& x) {
                 complete = ReadBodyUntilClose();
                 x.toClose = true;
                 break;
-            case TransferEncodingKind::TE_Identity:
-                complete = ReadBodyOfLength(x.size, true);
+            case TransferEncodingKind::TE_Identity: {
+                BodyWarmer warmer(document_);
+                complete = ReadBodyOfLength(x.size, warmer);
                 break;
+            }
             case TransferEncodingKind::TE_Chunked:
                 complete = ReadChunkedBody(x);
                 break;
@@ -368,42 +397,33 @@ bool HttpRequest::ReadBodyUntilClose() {
     return sock_->LastError() == WSAECONNRESET && sock_->EndOfStream();
 }
 
-bool HttpRequest::ReadBodyOfLength(std::int64_t size, bool wholeBody) {
+bool HttpRequest::ReadBodyOfLength(std::int64_t size, BodyWarmer& warmer) {
     if (size < 1) return true;
     if (!BodyFits(size)) return false;
     downloadSize_ = size;
     // Storage for the whole announced length at once (it is within MaxBodySize): untouched room
-    // costs no memory, and the bytes are read straight into it. The pages of a large piece are
-    // mapped on another thread a little ahead of the bytes that have come; those of a whole body
-    // are huge pages where the system has them. Not those of a chunk: the advice would split the
-    // storage's mapping, and the growth for the next chunk would then copy the whole body.
-    document_.Reserve(static_cast<std::size_t>(document_.Size() + size));
-    const std::span<char> room = document_.Spare().first(static_cast<std::size_t>(size));
-    std::optional<PageWarmer> warmer;
-    if (size >= WarmBodySize) {
-        if (wholeBody) AdviseHugePages(room);
-        warmer.emplace(room);
-    }
+    // costs no memory, and the bytes are read straight into it.
+    warmer.Reserve(static_cast<std::size_t>(document_.Size() + size));
     for (std::int64_t done = 0; done < size && sock_->LastError() == 0;) {
         const std::int64_t piece = std::min<std::int64_t>(size - done, kBodyPiece);
         sock_->ReceiveStreamSized(document_, Timeout, piece);
         done += piece;
-        if (warmer) warmer->Written(static_cast<std::size_t>(done));
+        warmer.Written();
     }
-    warmer.reset();
     document_.Seek(0, SeekOrigin::End);
     return sock_->LastError() == 0;
 }
 
 bool HttpRequest::ReadChunkedBody(Exchange& x) {
     std::string line;
+    BodyWarmer warmer(document_);
     for (;;) {
         if (!ReadNonEmptyLine(line)) return false;  // the chunk-size line, after any blank ones
         std::string sizeText = TrimSpaces(TextBefore(TrimSpaces(TextBefore(line, ";")), " "));
         std::int64_t size = 0;
         if (!ParseHex(sizeText, size) || size < 0) return Invalid();
         if (size == 0) break;
-        if (!ReadBodyOfLength(size, false)) return false;
+        if (!ReadBodyOfLength(size, warmer)) return false;
         if (!ReadHeadLine(line)) return false;  // the line end that closes the chunk's data
         if (!line.empty()) return Invalid();
         headBytes_ = 0;  // chunk lines count against the limit from chunk to chunk

@@ -84,6 +84,7 @@ class HttpRequest : public NetClient {
 
   private:
     struct Exchange;
+    class BodyWarmer;
     // The steps of a request, in order; each false ends it.
     bool BuildHead(const std::string& method, const std::string& url, Exchange& x);
     bool ConnectOrReuse(bool needSsl);
@@ -100,8 +101,7 @@ class HttpRequest : public NetClient {
     void DecodeStatusLine(const std::string& line);
     void DecodeHeaderLine(const std::string& line, Exchange& x);
     bool ReadBodyUntilClose();
-    // WholeBody: the piece is the whole body (not a chunk of one).
-    bool ReadBodyOfLength(std::int64_t size, bool wholeBody);
+    bool ReadBodyOfLength(std::int64_t size, BodyWarmer& warmer);
     bool ReadChunkedBody(Exchange& x);
     // False, with 10022: the reply breaks its own framing.
     bool Invalid();

@@ -518,13 +518,13 @@ int NetSocket::AwaitData(int timeout) {
     return std::max(PendingBytes(), 1);
 }
 
-std::string_view NetSocket::ReceivePiece(int room, int timeout) {
+std::string_view NetSocket::ReceivePiece(int room, int timeout, int most) {
     lastError_ = 0;
     std::string_view piece;
     if (!Lines.Buffered().empty()) {
         piece = Lines.TakeBuffered();
     } else if (int n = AwaitData(timeout); n >= 1) {
-        n = std::max(n, room);
+        n = std::max(std::min(n, std::max(most, 1)), room);
         piece = Lines.Received(static_cast<std::size_t>(std::max(ReceiveBuffer(Lines.Storage(n), n), 0)));
     }
     ReportError();
@@ -556,7 +556,7 @@ std::string NetSocket::ReceiveUntil(int timeout, const std::string& terminator) 
     std::string line;
     lastError_ = Lines.ReadUntil(
         [this](int wait, std::string_view& piece) {
-            piece = ReceivePiece(0, wait);
+            piece = ReceivePiece(0, wait, LineReadAhead);
             return lastError_;
         },
         terminator, timeout, !InterPacketTimeout, line);

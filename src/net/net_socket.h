@@ -84,7 +84,10 @@ class NetSocket {
     bool PreferIP4 = true;
     bool InterPacketTimeout = true;
     int SendMaxChunk = 65536;  // values below 1 count as 65536
-    int ConnectTimeout = 0;    // ms a connect may take; 0 = no limit of our own
+    // The most one read for a line takes from the connection: what follows the line waits there
+    // for a read straight into its place instead of being copied out of the line buffer.
+    int LineReadAhead = 65536;
+    int ConnectTimeout = 0;  // ms a connect may take; 0 = no limit of our own
     // MonotonicMs() at which every wait, read and connect ends with 10060, whatever its own
     // time-out; 0 = none. The bound of a request as a whole.
     std::uint64_t Deadline = 0;
@@ -225,7 +228,7 @@ class NetSocket {
     int BoundByDeadline(int timeout) const;
     // What ReceiveAvailable gives, read with room for at least Room bytes (more is read when the
     // platform has more pending); valid until the next read.
-    std::string_view ReceivePiece(int room, int timeout);
+    std::string_view ReceivePiece(int room, int timeout, int most = 65536);
     // The bytes pending (at least 1) once data or the peer's end is there, waiting up to Timeout;
     // 0, with LastError set, when nothing came.
     int AwaitData(int timeout);

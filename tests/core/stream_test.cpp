@@ -31,6 +31,15 @@ TEST(MemoryStream, WritesPastTheEndGrowAndZeroTheGap) {
         expected += piece;
     }
     EXPECT_EQ(grown.Bytes(), expected);
+    // Past the size where the buffer becomes a mapping of its own, and on as it grows; moved.
+    for (std::size_t size = 4096; size < 3 * MemoryStream::kMappedSize; size *= 2) {
+        const std::string piece(size, static_cast<char>('e' + expected.size() % 7));
+        grown.WriteBuffer(piece.data(), piece.size());
+        expected += piece;
+    }
+    MemoryStream moved = std::move(grown);
+    EXPECT_EQ(moved.Bytes() == expected, true);
+    EXPECT_EQ(grown.Memory(), nullptr);
 }
 
 TEST(ViewStream, ReadsAndSeeksWithinTheBytesAndTakesNoWrites) {

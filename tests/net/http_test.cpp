@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -270,6 +271,33 @@ TEST(HttpReply, MemoryFollowsTheBytesThatArrive) {
     EXPECT_EQ(http.Document().Size(), 1 << 20);
     EXPECT_GE(grown, 0);
     EXPECT_LT(grown, 16);
+}
+
+// A chunked body grows in place: its storage is not copied for each chunk that comes.
+TEST(HttpReply, AChunkedBodyGrowsWithoutCopies) {
+    const std::string chunk(8 << 20, 'c');
+    const int chunks = 6;
+    LoopbackPeer peer([&](int c) {
+        ReadRequest(c, "");
+        LoopbackPeer::Send(c, "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n");
+        for (int i = 0; i < chunks; ++i) {
+            LoopbackPeer::Send(c, "800000\r\n");
+            LoopbackPeer::Send(c, chunk);
+            LoopbackPeer::Send(c, "\r\n");
+        }
+        LoopbackPeer::Send(c, "0\r\n\r\n");
+    });
+    auto peakMiB = [] {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss / 1024;
+    };
+    const long before = peakMiB();
+    HttpRequest http;
+    http.Protocol = "1.1";
+    EXPECT_TRUE(http.ExecuteMethod("GET", "http://127.0.0.1:" + peer.Port() + "/"));
+    EXPECT_EQ(http.Document().Size(), std::int64_t{chunks} << 23);
+    EXPECT_LT(peakMiB() - before, (chunks << 3) + 16 + 16);  // the body, the room ahead, the peer's chunks
 }
 
 TEST(HttpReply, AResetEndsNoBodyThatRunsToTheClose) {
