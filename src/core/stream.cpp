@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/exceptions.h"
+#include "core/file_write.h"
 
 namespace xunda {
 
@@ -195,8 +196,11 @@ void MemoryStream::LoadFromFile(const std::filesystem::path& file) {
 }
 
 void MemoryStream::SaveToFile(const std::filesystem::path& file) const {
-    FileStream out(file, FileStream::Mode::Create);
-    SaveToStream(out);
+    FileWriter writer(file, FileWriter::Mode::Replace);
+    if (!writer.IsOpen())
+        throw EStreamError("Cannot create file \"" + file.string() + "\". " +
+                           std::strerror(writer.OpenError()));
+    if (!writer.Write(Bytes()) || !writer.Commit()) throw EStreamError("Stream write error");
 }
 
 // --- FileStream ---
@@ -204,9 +208,6 @@ void MemoryStream::SaveToFile(const std::filesystem::path& file) const {
 FileStream::FileStream(const std::filesystem::path& file, Mode mode) {
     int flags = O_CLOEXEC;
     switch (mode) {
-        case Mode::Create:
-            flags |= O_RDWR | O_CREAT | O_TRUNC;
-            break;
         case Mode::OpenRead:
             flags |= O_RDONLY;
             break;
@@ -218,12 +219,9 @@ FileStream::FileStream(const std::filesystem::path& file, Mode mode) {
             break;
     }
     do {
-        fd_ = ::open(file.c_str(), flags, 0666);
+        fd_ = ::open(file.c_str(), flags);
     } while (fd_ < 0 && errno == EINTR);
-    if (fd_ < 0) {
-        std::string what = mode == Mode::Create ? "Cannot create file \"" : "Cannot open file \"";
-        throw EStreamError(what + file.string() + "\". " + std::strerror(errno));
-    }
+    if (fd_ < 0) throw EStreamError("Cannot open file \"" + file.string() + "\". " + std::strerror(errno));
 }
 
 FileStream::~FileStream() {

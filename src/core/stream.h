@@ -79,6 +79,8 @@ class MemoryStream : public Stream {
     void LoadFromStream(Stream& source);
     void SaveToStream(Stream& target) const;
     void LoadFromFile(const std::filesystem::path& file);
+    // Through the file writer: the file is replaced whole (or stays as it was), 0600.
+    // EStreamError "Cannot create file ..." or "Stream write error".
     void SaveToFile(const std::filesystem::path& file) const;
 
   private:
@@ -107,8 +109,8 @@ class ViewStream : public Stream {
 // An open file. Open errors raise EStreamError with the file's name and the system's reason.
 class FileStream : public Stream {
   public:
+    // Files are written through FileWriter (core/file_write.h); a stream opens what exists.
     enum class Mode {
-        Create,     // created, or emptied when it exists; read and write
         OpenRead,   // an existing file, read only
         OpenWrite,  // an existing file, write only
         OpenReadWrite,

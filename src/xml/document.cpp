@@ -222,8 +222,9 @@ void XmlDocument::SaveToStream(Stream& target) {
 }
 
 void XmlDocument::SaveToFile(const std::filesystem::path& file) {
-    FileStream stream(file, FileStream::Mode::Create);
-    SaveToStream(stream);
+    MemoryStream bytes;
+    SaveToStream(bytes);
+    bytes.SaveToFile(file);
 }
 
 void XmlDocument::WriteToStream(Stream& stream) {

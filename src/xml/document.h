@@ -91,6 +91,7 @@ class XmlDocument {
     // Writes in StreamEncoding, byte-order mark first where it has one; the declaration written
     // names that encoding where its own name does not fit it.
     void SaveToStream(Stream& target);
+    // As the stream, through the file writer: the file is replaced whole (or stays as it was), 0600.
     void SaveToFile(const std::filesystem::path& file);
     // Writes the inner form: no codec, no mark.
     void WriteToStream(Stream& stream);

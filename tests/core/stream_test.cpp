@@ -73,7 +73,6 @@ TEST(Streams, CopyLoadAndSaveThroughAFile) {
     EXPECT_EQ(whole.Bytes(), "0123456789");
     EXPECT_EQ(loaded.Bytes(), "0123456789");
     EXPECT_EQ(loaded.Position(), 0);
-    EXPECT_EQ(FileStream(dir / "data.bin", FileStream::Mode::Create).Size(), 0);
     std::string what;
     try {
         loaded.LoadFromFile(dir / "missing");

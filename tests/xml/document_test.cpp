@@ -1,5 +1,8 @@
 // The document: data-query replies, structure checks, loads and saves in each encoding, events, copies.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <fstream>
 
 #include "support/temp_dir.h"
 #include "xml_test_util.h"
@@ -125,6 +128,26 @@ TEST(XmlDocument, SavingReportsLossesAndFailures) {
     doc.StreamEncoding = xeUtf16Le;
     doc.SaveToStream(out);  // a document without nodes saves: its mark alone
     EXPECT_EQ(out.Bytes(), "<r>? and ?</r>\n\xFF\xFE");
+}
+
+// A saved file is replaced whole, and only its owner may read it: a save that fails leaves the
+// file as it was.
+TEST(XmlDocument, SavingToAFileReplacesItWholeForItsOwnerAlone) {
+    test::TempDir dir;
+    const auto file = dir / "doc.xml";
+    std::ofstream(file) << "<old/>";
+    XmlDocument doc;
+    doc.ReadFromString("<new/>");
+    doc.SaveToFile(file);
+    EXPECT_EQ(test::ReadFile(file), "<new></new>\n");
+    struct stat st {};
+    ASSERT_EQ(stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    doc.TopNodes().NodesClear();
+    doc.StrictParse = true;  // no root element: the writing fails
+    EXPECT_THROW(doc.SaveToFile(file), EFilerError);
+    EXPECT_EQ(test::ReadFile(file), "<new></new>\n");
+    EXPECT_THROW(doc.SaveToFile(dir / "no such folder" / "doc.xml"), EStreamError);
 }
 
 TEST(XmlDocument, EventsAndStopParse) {
