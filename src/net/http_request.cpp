@@ -109,7 +109,8 @@ bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& ur
         ok = BuildHead(method, url, x) && (ConnectOrReuse(x.https) || Fail(0)) &&
              (SendRequest(x) || Fail(0)) && ReadStatusAndHead(x) && ReadBody(x);
     } catch (const std::bad_alloc&) {
-        // No memory for the body a peer announces (within a MaxBodySize the caller raised): a failed read.
+        // No memory for what the reply needs (a length announced within a MaxBodySize the caller
+        // raised): a failed read like any other.
         document_.SetPosition(0);
         ok = Fail(WSAENOBUFS);
     }

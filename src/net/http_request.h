@@ -79,7 +79,7 @@ class HttpRequest : public NetClient {
 
     static constexpr int LineLimit = 64 * 1024;
     static constexpr std::size_t HeadLimit = 1 << 20;
-    // Pieces of a body from this length have their pages mapped ahead of the bytes.
+    // A body whose storage has this much room ahead has its pages mapped ahead of the bytes.
     static constexpr std::int64_t WarmBodySize = 4 << 20;
 
   private:
