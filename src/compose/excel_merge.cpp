@@ -43,15 +43,15 @@ std::vector<std::string> GenerateExcelLines(const SheetGrid& grid, std::string_v
                                             std::string_view phoneColumn) {
     std::vector<std::string> placeholders;
     std::optional<std::size_t> phone;
-    for (std::size_t k = 0; k < grid.columns; ++k) {
+    for (std::size_t k = 0; k < grid.Columns(); ++k) {
         const std::string name = ExcelColumnName(k);
         if (name == phoneColumn) phone = k;
         placeholders.push_back("[" + name + "]");
     }
     std::vector<std::string> lines;
-    for (std::size_t r = 0; r < grid.rows.size(); ++r) {
+    for (std::size_t r = 0; r < grid.Rows(); ++r) {
         std::string text(cleanedTemplate);
-        for (std::size_t k = 0; k < grid.columns; ++k)
+        for (std::size_t k = 0; k < grid.Columns(); ++k)
             ReplaceAllNoCase(text, placeholders[k], grid.Cell(r, k));
         if (!phone || text.empty() || ExceedsSmsLimit(text)) continue;
         const std::vector<std::string> mobs = ExtractMobs(grid.Cell(r, *phone));

@@ -31,15 +31,13 @@ bool ExtensionStartsWith(const std::filesystem::path& file, std::string_view sta
     return StartsWithNoCase(file.extension().string(), start);
 }
 
-// Reads the cells of a workbook of either form; throws when it cannot be read.
+// Reads the cells of a workbook of either form; throws when it cannot be read. The texts are not
+// yet GBK-safe.
 void ReadCells(const std::filesystem::path& file, bool firstSheetOnly, const CellSink& sink) {
-    const CellSink safe = [&](std::size_t sheet, std::size_t row, std::size_t column, std::string text) {
-        return sink(sheet, row, column, MakeGbkSafe(text));
-    };
     if (ContainerOf(file) == Container::Ole2)
-        ReadXlsCells(file, firstSheetOnly, safe);
+        ReadXlsCells(file, firstSheetOnly, sink);
     else
-        ReadXlsxCells(file, firstSheetOnly, safe);
+        ReadXlsxCells(file, firstSheetOnly, sink);
 }
 
 }  // namespace
@@ -70,9 +68,15 @@ OfficeKind DetectOfficeKind(const std::filesystem::path& file) {
 }
 
 bool VisitExcelCells(const std::filesystem::path& file, const std::function<void(std::string_view)>& item) {
+    std::vector<bool> handed;  // the shared strings handed over
     try {
-        ReadCells(file, false, [&](std::size_t, std::size_t, std::size_t, std::string text) {
-            item(text);
+        ReadCells(file, false, [&](const Cell& cell) {
+            if (cell.shared != kOwnText) {
+                if (handed.size() <= cell.shared) handed.resize(cell.shared + 1);
+                if (handed[cell.shared]) return true;
+                handed[cell.shared] = true;
+            }
+            item(MakeGbkSafe(cell.text));
             return true;
         });
     } catch (const std::exception&) {
@@ -95,46 +99,65 @@ bool VisitWordText(const std::filesystem::path& file, const std::function<void(s
     return text.has_value();
 }
 
-namespace {
-
-std::optional<std::vector<std::string>> Collect(bool (*visit)(const std::filesystem::path&,
-                                                              const std::function<void(std::string_view)>&),
-                                                const std::filesystem::path& file) {
+std::optional<std::vector<std::string>> ReadExcelCells(const std::filesystem::path& file) {
     std::vector<std::string> items;
-    if (!visit(file, [&items](std::string_view text) { items.emplace_back(text); })) return std::nullopt;
+    try {
+        ReadCells(file, false, [&items](const Cell& cell) {
+            items.push_back(MakeGbkSafe(cell.text));
+            return true;
+        });
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
     return items;
 }
 
-}  // namespace
-
-std::optional<std::vector<std::string>> ReadExcelCells(const std::filesystem::path& file) {
-    return Collect(VisitExcelCells, file);
-}
-
 std::optional<std::vector<std::string>> ReadWordText(const std::filesystem::path& file) {
-    return Collect(VisitWordText, file);
+    std::vector<std::string> items;
+    if (!VisitWordText(file, [&items](std::string_view text) { items.emplace_back(text); }))
+        return std::nullopt;
+    return items;
 }
 
-const std::string& SheetGrid::Cell(std::size_t row, std::size_t column) const {
-    static const std::string kEmpty;
-    const std::vector<std::string>& cells = rows[row];
-    return column < cells.size() ? cells[column] : kEmpty;
+SheetGrid::SheetGrid() {
+    texts_.Add({});  // number 0: the empty text
+}
+
+std::string_view SheetGrid::Cell(std::size_t row, std::size_t column) const {
+    const std::vector<std::uint32_t>& cells = rows_[row];
+    return texts_[column < cells.size() ? cells[column] : 0];
+}
+
+void SheetGrid::Put(std::size_t row, std::size_t column, std::size_t text) {
+    const auto count = [this](std::size_t more) {
+        if ((cells_ += more) > kMaxWorkbookCells) throw std::runtime_error("worksheet too large");
+    };
+    if (rows_.size() <= row) {
+        count(row + 1 - rows_.size());
+        rows_.resize(row + 1);
+    }
+    std::vector<std::uint32_t>& cells = rows_[row];
+    if (cells.size() <= column) {
+        count(column + 1 - std::max<std::size_t>(cells.size(), 1));
+        cells.resize(column + 1);
+    }
+    cells[column] = static_cast<std::uint32_t>(text);
+    columns_ = std::max(columns_, column + 1);
 }
 
 std::optional<SheetGrid> ReadFirstSheet(const std::filesystem::path& file) {
     SheetGrid grid;
-    std::size_t slots = 0;
+    std::vector<std::size_t> shared;  // a shared string's number in the grid, 0 before its first cell
     try {
-        ReadCells(file, true, [&](std::size_t, std::size_t row, std::size_t column, std::string text) {
-            if (grid.rows.size() <= row) grid.rows.resize(row + 1);
-            std::vector<std::string>& cells = grid.rows[row];
-            if (cells.size() <= column) {
-                slots += column + 1 - cells.size();
-                if (slots > kMaxWorkbookCells) throw std::runtime_error("worksheet too large");
-                cells.resize(column + 1);
+        ReadCells(file, true, [&](const Cell& cell) {
+            if (cell.shared == kOwnText) {
+                grid.Put(cell.row, cell.column, grid.AddText(MakeGbkSafe(cell.text)));
+                return true;
             }
-            cells[column] = std::move(text);
-            grid.columns = std::max(grid.columns, column + 1);
+            if (shared.size() <= cell.shared) shared.resize(cell.shared + 1);
+            std::size_t& text = shared[cell.shared];
+            if (text == 0) text = grid.AddText(MakeGbkSafe(cell.text));
+            grid.Put(cell.row, cell.column, text);
             return true;
         });
     } catch (const std::exception&) {

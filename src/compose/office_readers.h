@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "office/text_table.h"
 #include "office/workbook_cells.h"
 
 namespace xunda {
@@ -25,24 +27,37 @@ enum class OfficeKind { Text, Workbook, Document, Either };
 OfficeKind DetectOfficeKind(const std::filesystem::path& file);
 
 // The texts of all non-empty cells of every worksheet, sheet by sheet, row by row, column by
-// column; nullopt when the file cannot be read as a workbook (or holds too many cells).
+// column; nullopt when the file cannot be read as a workbook (or makes more than a workbook may).
 std::optional<std::vector<std::string>> ReadExcelCells(const std::filesystem::path& file);
 // The document's whole text as one item (one line per paragraph); nullopt when it cannot be read.
 std::optional<std::vector<std::string>> ReadWordText(const std::filesystem::path& file);
 // The same items handed over one by one as they are read (the number import keeps no list of
-// them); false when the file cannot be read.
+// them), a shared string of a workbook only at the first cell that shows it; false when the file
+// cannot be read.
 bool VisitExcelCells(const std::filesystem::path& file, const std::function<void(std::string_view)>& item);
 bool VisitWordText(const std::filesystem::path& file, const std::function<void(std::string_view)>& item);
 
-// The first worksheet from its first cell (A1) to its last used row and column. Its rows together
-// hold at most kMaxWorkbookCells cells, empty ones included.
-struct SheetGrid {
-    std::size_t columns = 0;
-    // One entry per row; a row may be shorter than `columns` (its missing cells are empty).
-    std::vector<std::vector<std::string>> rows;
-    const std::string& Cell(std::size_t row, std::size_t column) const;
+// The first worksheet from its first cell (A1) to its last used row and column, each text held
+// once (a shared string too, however many cells show it).
+class SheetGrid {
+  public:
+    SheetGrid();
+    std::size_t Columns() const { return columns_; }
+    std::size_t Rows() const { return rows_.size(); }
+    // Empty for a cell beyond its row's last one.
+    std::string_view Cell(std::size_t row, std::size_t column) const;
+    // Holds a text; gives its number for Put.
+    std::size_t AddText(std::string_view text) { return texts_.Add(text); }
+    // Puts the text of that number in a cell. The rows together hold at most kMaxWorkbookCells
+    // cells, a row counting as one at least; throws std::runtime_error beyond.
+    void Put(std::size_t row, std::size_t column, std::size_t text);
+
+  private:
+    std::size_t columns_ = 0, cells_ = 0;
+    std::vector<std::vector<std::uint32_t>> rows_;  // a text's number per cell, 0 (empty) for none
+    TextTable texts_;
 };
-// nullopt when the file cannot be read as a workbook (or holds too many cells).
+// nullopt when the file cannot be read as a workbook (or makes more than a workbook may).
 std::optional<SheetGrid> ReadFirstSheet(const std::filesystem::path& file);
 
 }  // namespace xunda

@@ -1,21 +1,28 @@
 #include "office/cell_text.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 
 #include "core/date_text.h"
 
 namespace xunda {
 
+std::optional<double> ParseCellNumber(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
 std::string NumberCellText(double value) {
-    char text[64];
     if (!std::isfinite(value)) return {};
-    if (value == std::floor(value) && std::fabs(value) < 1e21)
-        std::snprintf(text, sizeof text, "%.0f", value);
-    else
-        std::snprintf(text, sizeof text, "%.15g", value);
-    return text;
+    char text[64];
+    const auto [end, error] =
+        value == std::floor(value) && std::fabs(value) < 1e21
+            ? std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, 0)
+            : std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15);
+    return error == std::errc() ? std::string(text, end) : std::string();
 }
 
 std::string SerialDateText(double serial, bool date1904) {

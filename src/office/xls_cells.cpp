@@ -22,11 +22,12 @@ std::string ReadWorkbookStream(const std::filesystem::path& file) {
 
 void ReadXlsCells(const std::filesystem::path& file, bool firstSheetOnly, const CellSink& sink) {
     const XlsWorkbook book(ReadWorkbookStream(file));
-    std::size_t cells = 0;
+    WorkbookLimits limits;
     for (std::size_t sheet = 0; sheet < book.SheetCount() && !(firstSheetOnly && sheet > 0); ++sheet) {
         const bool going = book.ReadSheet(sheet, [&](const XlsCell& cell) {
-            if (++cells > kMaxWorkbookCells) throw std::runtime_error("too many cells: " + file.string());
-            return sink(sheet, cell.row, cell.column, std::string(cell.text));
+            limits.CountCell();
+            limits.CountCellText(cell.text);
+            return sink({sheet, cell.row, cell.column, cell.text, cell.shared.value_or(kOwnText)});
         });
         if (!going) return;
     }

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -8,6 +7,7 @@
 
 #include "core/text_util.h"
 #include "office/cell_text.h"
+#include "office/text_table.h"
 #include "office/workbook_cells.h"
 #include "office/xml_parts.h"
 #include "office/zip_archive.h"
@@ -15,10 +15,8 @@
 namespace xunda {
 namespace {
 
-// Most memory the shared strings may take: their bytes, a heap block's bookkeeping for each, and
-// the table's slots.
-constexpr std::size_t kMaxSharedStringBytes = 48u << 20;
-constexpr std::size_t kSharedStringOverhead = 16;
+// The last row and column a cell may stand in (XFD1048576).
+constexpr std::size_t kRows = 1'048'576, kColumns = 16'384;
 
 struct Workbook {
     std::vector<std::string> sheets;  // member names in workbook order
@@ -64,17 +62,20 @@ Workbook ReadWorkbook(const ZipArchive& zip) {
     return book;
 }
 
-std::vector<std::string> ReadSharedStrings(const ZipArchive& zip, const std::string& member) {
-    std::vector<std::string> strings;
+// The workbook's shared strings, each held once. A table holds no more strings than a workbook
+// holds cells, and no string longer than a cell holds.
+TextTable ReadSharedStrings(const ZipArchive& zip, const std::string& member, WorkbookLimits& limits) {
+    TextTable strings;
     if (!zip.Has(member)) return strings;
     XmlDocument doc;
-    std::size_t bytes = 0;
+    std::string text;
     StreamPart(zip, member, doc, {"si"}, [&](XmlNode& node) {
         if (LocalName(node) != "si") return;
-        AppendRunTexts(node, strings.emplace_back());
-        bytes += kSharedStringOverhead + strings.back().size();
-        if (bytes + strings.capacity() * sizeof(std::string) > kMaxSharedStringBytes)
-            throw std::runtime_error("shared strings too large");
+        if (strings.Size() == kMaxWorkbookCells) throw std::runtime_error("too many shared strings");
+        text.clear();
+        AppendRunTexts(node, text);
+        limits.CountCellText(text);
+        strings.Add(text);
     });
     return strings;
 }
@@ -90,20 +91,25 @@ std::vector<bool> ReadDateStyles(const ZipArchive& zip, const std::string& membe
         if (list && list->Parent() == doc.GetRoot()) {
             const int id = static_cast<int>(ParseInt(LocalAttribute(item, "numFmtId")).value_or(0));
             if (LocalName(*list) == "numFmts") codes[id] = LocalAttribute(item, "formatCode");
-            if (LocalName(*list) == "cellXfs") dates.push_back(IsDateFormat(id, codes[id]));
+            if (LocalName(*list) == "cellXfs") {
+                const auto code = codes.find(id);
+                dates.push_back(IsDateFormat(id, code == codes.end() ? std::string() : code->second));
+            }
         }
     });
     return dates;
 }
 
-// "C5" -> column 2, row 4; false for a reference without letters and digits.
-bool ParseReference(const std::string& ref, std::size_t& row, std::size_t& column) {
+// "C5" -> column 2, row 4 (a column or row past the last one as kColumns or kRows); false for a
+// text that is no reference.
+bool ParseReference(std::string_view ref, std::size_t& row, std::size_t& column) {
     std::size_t i = 0, c = 0, r = 0;
-    for (; i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z' && c <= 16384; ++i)
-        c = c * 26 + (ref[i] - 'A' + 1);
+    for (; i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z'; ++i)
+        c = std::min(c * 26 + static_cast<std::size_t>(ref[i] - 'A' + 1), kColumns + 1);
     const std::size_t letters = i;
-    for (; i < ref.size() && ref[i] >= '0' && ref[i] <= '9' && r <= 1048576; ++i) r = r * 10 + (ref[i] - '0');
-    if (letters == 0 || i != ref.size() || c == 0 || r == 0) return false;
+    for (; i < ref.size() && ref[i] >= '0' && ref[i] <= '9'; ++i)
+        r = std::min(r * 10 + static_cast<std::size_t>(ref[i] - '0'), kRows + 1);
+    if (letters == 0 || i == letters || i != ref.size() || r == 0) return false;
     row = r - 1;
     column = c - 1;
     return true;
@@ -111,11 +117,12 @@ bool ParseReference(const std::string& ref, std::size_t& row, std::size_t& colum
 
 class SheetReader {
   public:
-    SheetReader(const Workbook& book, std::vector<std::string> strings, std::vector<bool> dateStyles)
-        : book_(book), strings_(std::move(strings)), dateStyles_(std::move(dateStyles)) {}
+    SheetReader(const Workbook& book, TextTable strings, std::vector<bool> dateStyles, WorkbookLimits& limits)
+        : book_(book), strings_(std::move(strings)), dateStyles_(std::move(dateStyles)), limits_(limits) {}
 
     // False when the sink stopped the reading. Each cell is taken and dropped the moment it is
-    // read, so that a row of any length keeps one cell in memory.
+    // read, so that a row of any length keeps one cell in memory. A row without cells counts as
+    // one cell; a cell past the last row or column is refused.
     bool Read(const ZipArchive& zip, std::size_t sheet, const CellSink& sink) {
         XmlDocument doc;
         const XmlNode* row = nullptr;  // the row of the cells being read
@@ -124,32 +131,54 @@ class SheetReader {
         const auto startRow = [&](const XmlNode& node) {
             const std::int64_t at = ParseInt(LocalAttribute(node, "r")).value_or(0);
             row = &node;
-            r = at >= 1 && at <= 1048576 ? static_cast<std::size_t>(at) - 1 : nextRow;
+            r = at >= 1 ? static_cast<std::size_t>(std::min<std::int64_t>(at, kRows + 1)) - 1 : nextRow;
             column = 0;
         };
+        std::string own;
         StreamPart(zip, book_.sheets[sheet], doc, {"c"}, [&](XmlNode& node) {
             const std::string_view name = LocalName(node);
             if (stopped || (name != "c" && name != "row")) return;
             if (name == "row") {
-                if (row != &node) startRow(node);
+                if (row != &node) {
+                    startRow(node);
+                    limits_.CountCell();
+                }
                 nextRow = r + 1;
                 row = nullptr;
             } else if (node.Parent()) {
-                if (++cells_ > kMaxWorkbookCells) throw std::runtime_error("too many cells");
+                limits_.CountCell();
                 if (row != node.Parent()) startRow(*node.Parent());
-                std::size_t cellRow = r;
-                ParseReference(LocalAttribute(node, "r"), cellRow, column);
-                std::string text = CellText(node);
-                if (!text.empty() && !sink(sheet, cellRow, column, std::move(text)))
-                    stopped = doc.StopParse = true;
-                ++column;
+                Cell cell{sheet, r, column, {}, kOwnText};
+                ParseReference(LocalAttribute(node, "r"), cell.row, cell.column);
+                if (cell.row >= kRows || cell.column >= kColumns)
+                    throw std::runtime_error("a cell past the last row or column");
+                column = cell.column + 1;
+                TakeText(node, own, cell);
+                if (!cell.text.empty() && !sink(cell)) stopped = doc.StopParse = true;
             }
         });
         return !stopped;
     }
 
   private:
-    std::string CellText(const XmlNode& cell) const {
+    // The cell's text: a shared string, or its own text made in `own`.
+    void TakeText(const XmlNode& node, std::string& own, Cell& cell) const {
+        own = OwnText(node);
+        if (LocalAttribute(node, "t") == "s") {
+            const std::optional<std::int64_t> index = ParseInt(own);
+            if (index && *index >= 0 && static_cast<std::uint64_t>(*index) < strings_.Size()) {
+                cell.shared = static_cast<std::size_t>(*index);
+                cell.text = strings_[cell.shared];
+            }
+            limits_.CountText(cell.text);
+        } else {
+            limits_.CountCellText(own);
+            cell.text = own;
+        }
+    }
+
+    // The text of a cell as its value shows it; for a shared string, the string's number.
+    std::string OwnText(const XmlNode& cell) const {
         const std::string type = LocalAttribute(cell, "t");
         std::string value;
         for (int i = 0; i < cell.GetNodeCount(); ++i) {
@@ -157,33 +186,25 @@ class SheetReader {
             if (LocalName(part) == "v") value = part.GetValueAsString();
             if (LocalName(part) == "is") AppendRunTexts(part, value);
         }
-        if (type == "s") {
-            const std::optional<std::int64_t> index = ParseInt(value);
-            return index && *index >= 0 && static_cast<std::uint64_t>(*index) < strings_.size()
-                       ? strings_[*index]
-                       : std::string();
-        }
-        if (type == "inlineStr" || type == "str") return value;
+        if (type == "s" || type == "inlineStr" || type == "str") return value;
         if (type == "b") return value.empty() ? value : BoolCellText(value != "0");
         if (type == "e") return {};
         if (type == "d") {  // an ISO date text
             std::replace(value.begin(), value.end(), 'T', ' ');
             return TrimMidnight(value.substr(0, 19));
         }
-        if (value.empty()) return value;
-        char* end = nullptr;
-        const double number = std::strtod(value.c_str(), &end);
-        if (*end != '\0') return value;
+        const std::optional<double> number = ParseCellNumber(value);
+        if (!number) return value;
         const std::int64_t style = ParseInt(LocalAttribute(cell, "s")).value_or(0);
         return style >= 0 && static_cast<std::uint64_t>(style) < dateStyles_.size() && dateStyles_[style]
-                   ? SerialDateText(number, book_.date1904)
-                   : NumberCellText(number);
+                   ? SerialDateText(*number, book_.date1904)
+                   : NumberCellText(*number);
     }
 
     const Workbook& book_;
-    const std::vector<std::string> strings_;
+    const TextTable strings_;
     const std::vector<bool> dateStyles_;
-    std::size_t cells_ = 0;  // read so far, empty ones included
+    WorkbookLimits& limits_;
 };
 
 }  // namespace
@@ -191,7 +212,9 @@ class SheetReader {
 void ReadXlsxCells(const std::filesystem::path& file, bool firstSheetOnly, const CellSink& sink) {
     ZipArchive zip(file);
     const Workbook book = ReadWorkbook(zip);
-    SheetReader reader(book, ReadSharedStrings(zip, book.sharedStrings), ReadDateStyles(zip, book.styles));
+    WorkbookLimits limits;
+    SheetReader reader(book, ReadSharedStrings(zip, book.sharedStrings, limits),
+                       ReadDateStyles(zip, book.styles), limits);
     for (std::size_t sheet = 0; sheet < book.sheets.size() && !(firstSheetOnly && sheet > 0); ++sheet)
         if (!reader.Read(zip, sheet, sink)) return;
 }

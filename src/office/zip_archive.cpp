@@ -85,8 +85,8 @@ class ZipMemberStream : public Stream {
 }  // namespace
 
 std::int64_t ZipArchive::InflateBudget(std::uintmax_t fileSize) {
-    constexpr std::uintmax_t kFloor = 16u << 20, kCeiling = 64u << 20;
-    return static_cast<std::int64_t>(std::min(kCeiling, kFloor + 64 * std::min(fileSize, kCeiling)));
+    constexpr std::uintmax_t kFloor = 16u << 20, kLargest = std::uintmax_t{1} << 50;
+    return static_cast<std::int64_t>(kFloor + 64 * std::min(fileSize, kLargest));
 }
 
 ZipArchive::ZipArchive(const std::filesystem::path& file) {

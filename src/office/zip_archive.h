@@ -16,8 +16,9 @@ namespace xunda {
 class ZipArchive {
   public:
     // Most bytes the members of one file may inflate to, together (re-reads included): 16 MiB
-    // plus 64 times the packed file (real parts inflate 5 to 20 times), 64 MiB at most, which
-    // the readers get through in a few seconds.
+    // plus 64 times the packed file. Real parts inflate 5 to 20 times; a zip bomb, up to a
+    // thousand. The members are read as streams, so this bounds the time a file takes, not the
+    // memory: what a workbook makes is bounded by its cells and texts (workbook_cells.h).
     static std::int64_t InflateBudget(std::uintmax_t fileSize);
 
     // Throws std::runtime_error when the file is no readable ZIP container.

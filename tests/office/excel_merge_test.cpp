@@ -17,8 +17,11 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using Texts = std::vector<std::string>;
 
-SheetGrid Grid(std::size_t columns, std::vector<Texts> rows) {
-    return SheetGrid{columns, std::move(rows)};
+SheetGrid Grid(const std::vector<Texts>& rows) {
+    SheetGrid grid;
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        for (std::size_t c = 0; c < rows[r].size(); ++c) grid.Put(r, c, grid.AddText(rows[r][c]));
+    return grid;
 }
 
 TEST(ExcelMerge, OneLinePerRowWithANumberAndAFittingText) {
@@ -26,9 +29,9 @@ TEST(ExcelMerge, OneLinePerRowWithANumberAndAFittingText) {
     for (int i = 0; i < 126; ++i) chinese += "字";
     // The first row is short: its missing cells are empty.
     const SheetGrid grid =
-        Grid(3, {Texts{"张三 13912345678 13812345678", "Ann"}, Texts{"none", "Bob", "x"},
-                 Texts{"13712345678", std::string(254, 'a')}, Texts{"13612345678", std::string(255, 'a')},
-                 Texts{"13512345678", chinese + "a", "b"}});
+        Grid({Texts{"张三 13912345678 13812345678", "Ann"}, Texts{"none", "Bob", "x"},
+              Texts{"13712345678", std::string(254, 'a')}, Texts{"13612345678", std::string(255, 'a')},
+              Texts{"13512345678", chinese + "a", "b"}});
     EXPECT_EQ(GenerateExcelLines(grid, "[第1列]![第2列]", "第0列"),
               (Texts{"13912345678 , Ann!", "13712345678 , " + std::string(254, 'a') + "!",
                      "13512345678 , " + chinese + "a!b"}));

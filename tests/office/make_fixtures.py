@@ -166,11 +166,16 @@ put("declared.xls", patch_records("book.xls", b"\x00\x02\x0e\x00", declare, Fals
 put("no-sheet.xls", patch_records("book.xls", b"\x85\x00\x0b\x00", lambda data, at: data.__setitem__(at, 0x86), True))
 
 
-def package(name, sheet, strings=None, pad=0, workbook=parts["xl/workbook.xml"]):
+ONE_SHEET = f'<workbook {NS}><sheets><sheet name="A" sheetId="1" r:id="rId7"/></sheets></workbook>'
+
+
+def package(name, sheet, strings=None, pad=0, workbook=ONE_SHEET, second=None):
     with zipfile.ZipFile(path(name), "w", zipfile.ZIP_DEFLATED) as z:
         z.writestr("xl/workbook.xml", workbook)
         z.writestr("xl/_rels/workbook.xml.rels", parts["xl/_rels/workbook.xml.rels"])
         z.writestr("xl/worksheets/sheet2.xml", f'<worksheet {NS}><sheetData>{sheet}</sheetData></worksheet>')
+        if second is not None:
+            z.writestr("xl/worksheets/sheet1.xml", f'<worksheet {NS}><sheetData>{second}</sheetData></worksheet>')
         if strings is not None:
             z.writestr("xl/strings.xml", f"<sst {NS}>{strings}</sst>")
         if pad:
@@ -182,9 +187,54 @@ package("no-sheet.xlsx", first, workbook=f"<workbook {NS}><sheets/></workbook>")
 package("inflated.xlsx", first + "<row/>" * 4_000_000)
 # A shared-string index that is no number names no string (not the first one).
 package("bad-index.xlsx", '<row r="1"><c r="A1" t="s"><v>1x</v></c><c r="B1" t="s"><v>1</v></c></row>',
-        "<si><t>13000000000</t></si><si><t>13100000000</t></si>",
-        workbook=f'<workbook {NS}><sheets><sheet name="A" sheetId="1" r:id="rId7"/></sheets></workbook>')
+        "<si><t>13000000000</t></si><si><t>13100000000</t></si>")
 package("strings.xlsx", first, f"<si><t>{'1' * (1 << 20)}</t></si>" * 50, pad=1 << 20)
+# A table of more strings than a workbook may have cells, all of them empty.
+package("empty-strings.xlsx", first, "<si/>" * 4_000_001, pad=128 << 10)
+
+
+# The members of one package inflate to at most 16 MiB plus 64 times the packed file, together: a
+# sheet of blanks that takes that budget to 64 KiB, one that passes it by 64 KiB (both past the
+# 64 MiB a file once inflated to at most), and two sheets each within the budget, not together.
+def at_budget(name, over):
+    blanks = 64 << 20
+    for _ in range(4):
+        package(name, first + " " * blanks, pad=800 << 10)
+        with zipfile.ZipFile(path(name)) as z:
+            inflated = sum(member.file_size for member in z.infolist() if not member.filename.endswith(".bin"))
+        missing = (16 << 20) + 64 * os.path.getsize(path(name)) + over - inflated
+        if missing == 0:
+            return
+        blanks += missing
+    assert abs(missing) < 4096, missing
+
+
+at_budget("within-budget.xlsx", -(64 << 10))
+at_budget("past-budget.xlsx", 64 << 10)
+package("spread.xlsx", first + " " * (10 << 20), workbook=parts["xl/workbook.xml"], second=first + " " * (10 << 20))
+
+
+# Cells that are no cells (past the last row or column), and grids that pass the cell limit by
+# the rows they take: the last cell of a sheet, and 200 rows as wide as a sheet above it.
+for name, ref in (("far-row.xlsx", "A9999999"), ("past-last-row.xlsx", "A1048577"), ("past-last-column.xlsx", "XFE1")):
+    package(name, f'<row><c r="{ref}"><v>13912345678</v></c></row>')
+last = '<row r="1048576"><c r="XFD1048576"><v>13912345678</v></c></row>'
+package("last-cell.xlsx", first + last)
+package("tall.xlsx", "".join(f'<row><c r="XFD{r}"><v>1</v></c></row>' for r in range(1, 201)) + last)
+
+# Long cells: a shared string of 12 MiB shown in 20 cells; a cell of one character more than a
+# cell holds; one as long as a cell holds, shared by 200 cells and one inline; a string of 32,767
+# characters in cells whose texts together pass the 1 GiB one reading hands out.
+def shared_cells(count, per_row=100):
+    return "".join("<row>" + '<c t="s"><v>0</v></c>' * min(per_row, count - at) + "</row>"
+                   for at in range(0, count, per_row))
+
+
+package("long-string.xlsx", shared_cells(20), f"<si><t>{'1' * (12 << 20)}</t></si>")
+package("cell-plus-one.xlsx", f'<row><c t="inlineStr"><is><t>{"字" * 32768}</t></is></c></row>')
+package("cell-sized.xlsx", f'<row><c t="inlineStr"><is><t>{"字" * 32767}</t></is></c></row>' + shared_cells(200),
+        f"<si><t>{'字' * 32767}</t></si>")
+package("handed-out.xlsx", shared_cells(32769), f"<si><t>{'1' * 32767}</t></si>")
 
 # Text in UTF-16 without a byte-order mark, and bytes with zero bytes that are no text.
 numbers = "手机 13812345678\r\n13912345678\r\n"

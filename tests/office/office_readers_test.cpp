@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <clocale>
 #include <cstdlib>
 
 #include "compose/number_tidy.h"
@@ -70,8 +71,8 @@ TEST(OfficeReaders, XlsCellsAreReadWholeWhateverRecordsTheirTextsSpan) {
     EXPECT_EQ(ReadExcelCells(Fixture("long.xls")), both);
     const std::optional<SheetGrid> grid = ReadFirstSheet(Fixture("long.xls"));
     ASSERT_TRUE(grid);
-    EXPECT_EQ(grid->rows.size(), 5u);
-    EXPECT_EQ(grid->columns, 5u);
+    EXPECT_EQ(grid->Rows(), 5u);
+    EXPECT_EQ(grid->Columns(), 5u);
     EXPECT_EQ(grid->Cell(0, 1), chinese);
     EXPECT_EQ(grid->Cell(1, 4), "0.5");
     // as a common writer saves them; Excel 95's texts in the workbook's code page
@@ -86,16 +87,16 @@ TEST(OfficeReaders, XlsCellsAreReadWholeWhateverRecordsTheirTextsSpan) {
 TEST(OfficeReaders, FirstSheetGridRunsFromA1ToTheLastUsedCell) {
     const std::optional<SheetGrid> grid = ReadFirstSheet(Fixture("handmade.xlsx"));
     ASSERT_TRUE(grid);
-    EXPECT_EQ(grid->columns, 5u);
-    ASSERT_EQ(grid->rows.size(), 6u);
+    EXPECT_EQ(grid->Columns(), 5u);
+    ASSERT_EQ(grid->Rows(), 6u);
     EXPECT_EQ(grid->Cell(4, 2), "13912345678");
     EXPECT_EQ(grid->Cell(5, 0), "13712345678");  // cells without references follow each other
     EXPECT_EQ(grid->Cell(5, 1), "");             // the error cell
     EXPECT_EQ(grid->Cell(0, 0), "");
     const std::optional<SheetGrid> xls = ReadFirstSheet(Fixture("book.xls"));
     ASSERT_TRUE(xls);
-    EXPECT_EQ(xls->rows.size(), 2u);
-    EXPECT_EQ(xls->columns, 3u);
+    EXPECT_EQ(xls->Rows(), 2u);
+    EXPECT_EQ(xls->Columns(), 3u);
     EXPECT_EQ(xls->Cell(1, 2), "2024-05-06");
 }
 
@@ -121,14 +122,69 @@ TEST(OfficeReaders, DamagedFilesAreUnreadableNotEmpty) {
     EXPECT_EQ(ImportMobsFile(Fixture("empty.txt")), Texts{});
 }
 
-TEST(OfficeReaders, HostileWorkbooksAreRefusedBeforeTheyFillMemoryOrTime) {
-    // no worksheet, inflation beyond the file, shared strings beyond their memory
-    for (const char* name : {"no-sheet.xls", "no-sheet.xlsx", "inflated.xlsx", "strings.xlsx"}) {
+void ExpectRefused(std::initializer_list<const char*> names) {
+    for (const char* name : names) {
         EXPECT_FALSE(ReadFirstSheet(Fixture(name))) << name;
         EXPECT_THROW(ImportMobsFile(Fixture(name)), FileReadError) << name;
     }
+}
+
+TEST(OfficeReaders, HostileWorkbooksAreRefusedBeforeTheyFillMemoryOrTime) {
+    // no worksheet, inflation beyond the file, strings longer than a cell
+    ExpectRefused({"no-sheet.xls", "no-sheet.xlsx", "inflated.xlsx", "strings.xlsx"});
     // a sheet declaring far more cells than it holds is the cells it holds
     EXPECT_EQ(ReadExcelCells(Fixture("declared.xls")), ReadExcelCells(Fixture("book.xls")));
+}
+
+// Each string costs its place in the table, an empty one too.
+TEST(OfficeReaders, ATableOfMoreStringsThanAWorkbookHasCellsIsRefused) {
+    EXPECT_THROW(ImportMobsFile(Fixture("empty-strings.xlsx")), FileReadError);
+}
+
+// The members of a file inflate to 16 MiB plus 64 times the packed file, together.
+TEST(OfficeReaders, AFileInflatesWithinOneBudgetForAllItsMembers) {
+    EXPECT_EQ(ImportMobsFile(Fixture("within-budget.xlsx")), Texts{"13912345678"});
+    const std::optional<SheetGrid> grid = ReadFirstSheet(Fixture("within-budget.xlsx"));
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->Cell(0, 0), "13912345678");
+    ExpectRefused({"past-budget.xlsx"});
+    // each of two sheets within the budget: the first alone is read, both are too much
+    EXPECT_TRUE(ReadFirstSheet(Fixture("spread.xlsx")));
+    EXPECT_THROW(ImportMobsFile(Fixture("spread.xlsx")), FileReadError);
+}
+
+TEST(OfficeReaders, ACellStandsWithinXfd1048576AndEveryGridRowCountsAsACell) {
+    ExpectRefused({"far-row.xlsx", "past-last-row.xlsx", "past-last-column.xlsx"});
+    const std::optional<SheetGrid> grid = ReadFirstSheet(Fixture("last-cell.xlsx"));
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->Rows(), 1048576u);
+    EXPECT_EQ(grid->Columns(), 16384u);
+    EXPECT_EQ(grid->Cell(1048575, 16383), "13912345678");
+    // 200 rows as wide as a sheet, and the rows below them to the last one
+    EXPECT_FALSE(ReadFirstSheet(Fixture("tall.xlsx")));
+    EXPECT_EQ(ImportMobsFile(Fixture("tall.xlsx")), Texts{"13912345678"});
+}
+
+TEST(OfficeReaders, ACellHoldsAt32767CharactersAndTheTextsHandedOutAreBounded) {
+    // a shared string of 12 MiB, an inline one of 32,768 characters, 32,769 cells showing 32,767
+    ExpectRefused({"long-string.xlsx", "cell-plus-one.xlsx", "handed-out.xlsx"});
+    const std::optional<SheetGrid> grid = ReadFirstSheet(Fixture("cell-sized.xlsx"));
+    ASSERT_TRUE(grid);
+    std::string longest;
+    for (int i = 0; i < 32767; ++i) longest += "字";
+    EXPECT_EQ(grid->Rows(), 3u);
+    EXPECT_EQ(grid->Cell(0, 0), longest);
+    EXPECT_EQ(grid->Cell(2, 99), longest);
+    EXPECT_EQ(ImportMobsFile(Fixture("cell-sized.xlsx")), Texts{});
+}
+
+// Qt sets the C library's locale from the desktop's.
+TEST(OfficeReaders, CellNumbersReadTheSameUnderADecimalCommaLocale) {
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr) << "scripts/setup.sh makes this locale";
+    const std::optional<std::vector<std::string>> cells = ReadExcelCells(Fixture("book.xlsx"));
+    std::setlocale(LC_ALL, "C");
+    ASSERT_TRUE(cells);
+    EXPECT_THAT(*cells, ::testing::IsSupersetOf({"3.25", "2024-05-06 10:30:00"}));
 }
 
 TEST(ImportMobsFile, TextInUtf16WithoutByteOrderMarkOrUtf32IsReadAndZeroBytesAreRefused) {

@@ -126,12 +126,12 @@ void ExcelPage::LoadExcelToListView(const std::string& file) {
 void ExcelPage::ShowSheet(SheetGrid sheet) {
     cbxPhone_->clear();
     cbxParam_->clear();
-    for (std::size_t k = 0; k < sheet.columns; ++k) {
+    for (std::size_t k = 0; k < sheet.Columns(); ++k) {
         const QString name = QString::fromStdString(ExcelColumnName(k));
         cbxPhone_->addItem(name);
         cbxParam_->addItem(name);
     }
-    excelGroup_->setTitle(QStringLiteral("导入EXCEL文件(%1)").arg(sheet.rows.size()));
+    excelGroup_->setTitle(QStringLiteral("导入EXCEL文件(%1)").arg(sheet.Rows()));
     sheet_->SetSheet(std::move(sheet));
     cbxPhone_->setCurrentIndex(cbxPhone_->count() > 0 ? 0 : -1);
     cbxParam_->setCurrentIndex(cbxParam_->count() > 0 ? 0 : -1);
@@ -144,7 +144,7 @@ void ExcelPage::Button20Click() {
 
 void ExcelPage::BitBtn13Click() {
     const std::string text = CleanMemoText(MakeGbkSafe(memMsg_->toPlainText().toStdString()));
-    if (const std::optional<std::string> refusal = CheckExcelTemplate(text, sheet_->Sheet().rows.size()))
+    if (const std::optional<std::string> refusal = CheckExcelTemplate(text, sheet_->Sheet().Rows()))
         return shell_.prompts().Notice(*refusal);
     shell_.busy().Show("处理EXCEL表格短信,请稍候...");
     excelForm_->smsList()->clear();

@@ -17,7 +17,7 @@ namespace xunda {
 class ExcelForm;
 class Shell;
 class SheetModel;
-struct SheetGrid;
+class SheetGrid;
 
 class ExcelPage : public Page {
     Q_OBJECT

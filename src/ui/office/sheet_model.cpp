@@ -3,6 +3,13 @@
 #include "compose/excel_merge.h"
 
 namespace xunda {
+namespace {
+
+// Most of a cell's text the grid shows: more than a screen holds, however long the cell (up to
+// 32,767 characters).
+constexpr std::size_t kShownBytes = 4096;
+
+}  // namespace
 
 void SheetModel::SetSheet(SheetGrid sheet) {
     beginResetModel();
@@ -11,17 +18,23 @@ void SheetModel::SetSheet(SheetGrid sheet) {
 }
 
 int SheetModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(sheet_.rows.size());
+    return parent.isValid() ? 0 : static_cast<int>(sheet_.Rows());
 }
 
 int SheetModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(sheet_.columns);
+    return parent.isValid() ? 0 : static_cast<int>(sheet_.Columns());
 }
 
 QVariant SheetModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return QString::fromStdString(
-        sheet_.Cell(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column())));
+    std::string_view text =
+        sheet_.Cell(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column()));
+    if (text.size() > kShownBytes) {  // cut before a character, not inside one
+        std::size_t end = kShownBytes;
+        while (end > 0 && (text[end] & 0xC0) == 0x80) --end;
+        text = text.substr(0, end);
+    }
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 QVariant SheetModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -94,6 +94,21 @@ TEST_F(OfficePagesTest, ExcelRowsBecomeQueuedMessages) {
     EXPECT_EQ(main->busy().Depth(), 0);
 }
 
+TEST_F(OfficePagesTest, TheGridShowsNoMoreOfACellThanAScreenHolds) {
+    auto* page = Open<ExcelPage>("Excel表格短信", "excelPage");
+    ASSERT_NE(page, nullptr);
+    prompts.file = Fixture("cell-sized.xlsx");  // cells of 32,767 characters
+    Click(page, "Button36");
+    QAbstractItemModel* model = page->lvwExcel()->model();
+    ASSERT_EQ(model->rowCount(), 3);
+    for (const auto& [row, column] : {std::pair{0, 0}, {2, 99}}) {
+        const QString shown = model->data(model->index(row, column)).toString();
+        EXPECT_GE(shown.size(), 1000);
+        EXPECT_LE(shown.size(), 4096);
+        EXPECT_EQ(shown, QString(shown.size(), QChar(u'字')));
+    }
+}
+
 TEST_F(OfficePagesTest, FavouritesAndLastNumbersOnTheSendPage) {
     Exec("INSERT INTO lastSendMobs (corpID, mob) VALUES (10001, '13812345678'), (10001, '13912345678')");
     auto* page = Open<SendSmsPage>("短信发送", "sendSmsPage");
