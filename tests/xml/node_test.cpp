@@ -1,5 +1,6 @@
 // The node tree: attributes, children, names, copies and byte blocks.
 #include <gtest/gtest.h>
+#include <sanitizer/asan_interface.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -137,6 +138,23 @@ TEST(XmlNode, TheMemoryOfFreedNodesGoesBack) {
     nodes.clear();
     EXPECT_LT(ResidentMiB(), full - 30);
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+// A freed node's slot, fresh or handed out again before, is out of bounds for the address checker.
+TEST(XmlNode, FreedSlotsAreOutOfBoundsForTheAddressChecker) {
+    std::vector<std::unique_ptr<XmlNode>> nodes;
+    for (int i = 0; i < 3000; ++i) nodes.push_back(XmlNode::Create(nullptr));
+    for (std::size_t i = 0; i < nodes.size(); i += 2)
+        nodes[i] = XmlNode::Create(nullptr);  // some in freed slots
+    std::vector<const XmlNode*> freed;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (i % 3 == 0) continue;  // the slabs stay
+        freed.push_back(nodes[i].get());
+        nodes[i].reset();
+    }
+    for (const XmlNode* node : freed) ASSERT_TRUE(__asan_address_is_poisoned(node));
+}
+#endif
 
 // A node taken out of a parse holds little of the parse's memory, and the slots the parse freed
 // serve the nodes of the next one.
