@@ -125,7 +125,10 @@ void KeptNodes(const char* what, double goalMiB, const std::function<void()>& ru
         std::fflush(stdout);
         _exit(0);
     }
-    waitpid(child, nullptr, 0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        std::printf("%-62s FAILED (status %d)\n", what, status);
 }
 
 void KeptNodes() {

@@ -55,7 +55,60 @@ Slab* SlabOf(void* slot) {
     return reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(slot) & ~(kSlabSize - 1));
 }
 
+void Unmap(Slab* slab) {
+    slab->~Slab();
+    ASAN_UNPOISON_MEMORY_REGION(slab, kSlabSize);  // the addresses may be mapped again by others
+    munmap(slab, kSlabSize);
+}
+
+// Under one lock: the slabs no thread hands out that still hold nodes, oldest first, and a few
+// empty slabs kept with their pages for the next ones (a reader that parses reply after reply
+// then maps none), few enough that little memory stays with a program that parses no more.
+std::mutex listLock;
+Slab* listHead = nullptr;
+Slab* listTail = nullptr;
+constexpr int kStockSize = 16;
+Slab* stock = nullptr;
+int stocked = 0;
+
+void List(Slab* slab) {
+    slab->prev = listTail;
+    slab->next = nullptr;
+    (listTail ? listTail->next : listHead) = slab;
+    listTail = slab;
+    slab->listed = true;
+}
+
+void Unlist(Slab* slab) {
+    (slab->prev ? slab->prev->next : listHead) = slab->next;
+    (slab->next ? slab->next->prev : listTail) = slab->prev;
+    slab->listed = false;
+}
+
+// An empty slab, under the lock: kept in the stock while it has room (true), else to be unmapped.
+bool Stock(Slab* slab) {
+    if (slab->listed) Unlist(slab);
+    if (stocked == kStockSize) return false;
+    slab->next = stock;
+    stock = slab;
+    ++stocked;
+    return true;
+}
+
 Slab* MapSlab(std::size_t slotSize) {
+    {
+        std::lock_guard lock(listLock);
+        if (Slab* slab = stock) {
+            stock = slab->next;
+            --stocked;
+            slab->balance.store(kOwned, std::memory_order_relaxed);
+            slab->fresh = 0;
+            slab->next = nullptr;
+            for (std::size_t i = 0; i < slab->words; ++i)
+                slab->Freed()[i].store(0, std::memory_order_relaxed);
+            return slab;  // its slots all freed, so out of bounds for the address checker
+        }
+    }
     void* mapped = mmap(nullptr, 2 * kSlabSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) throw std::bad_alloc();
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
@@ -75,31 +128,6 @@ Slab* MapSlab(std::size_t slotSize) {
     // Slots not handed out yet, and slots freed, are out of bounds for the address checker.
     ASAN_POISON_MEMORY_REGION(slab->Slot(0), kSlabSize - slab->header);
     return slab;
-}
-
-void Unmap(Slab* slab) {
-    slab->~Slab();
-    ASAN_UNPOISON_MEMORY_REGION(slab, kSlabSize);  // the addresses may be mapped again by others
-    munmap(slab, kSlabSize);
-}
-
-// The slabs no thread hands out that still hold nodes, oldest first.
-std::mutex listLock;
-Slab* listHead = nullptr;
-Slab* listTail = nullptr;
-
-void List(Slab* slab) {
-    slab->prev = listTail;
-    slab->next = nullptr;
-    (listTail ? listTail->next : listHead) = slab;
-    listTail = slab;
-    slab->listed = true;
-}
-
-void Unlist(Slab* slab) {
-    (slab->prev ? slab->prev->next : listHead) = slab->next;
-    (slab->next ? slab->next->prev : listTail) = slab->prev;
-    slab->listed = false;
 }
 
 // Takes a listed slab with room for an eighth of its slots; slabs without are moved to the end.
@@ -122,10 +150,9 @@ Slab* TakeListed() {
 
 // A slab no thread hands out whose balance a free brought to zero.
 void Release(Slab* slab) {
-    {
-        std::lock_guard lock(listLock);
-        if (slab->listed) Unlist(slab);
-    }
+    std::unique_lock lock(listLock);
+    if (Stock(slab)) return;
+    lock.unlock();
     Unmap(slab);
 }
 
@@ -167,11 +194,11 @@ struct Handing {
         taken = 0;
         std::unique_lock lock(listLock);
         const std::int64_t settle = kOwned - handed;
-        if (slab->balance.fetch_sub(settle, std::memory_order_acq_rel) == settle) {
+        if (slab->balance.fetch_sub(settle, std::memory_order_acq_rel) != settle) {
+            List(slab);
+        } else if (!Stock(slab)) {
             lock.unlock();
             Unmap(slab);
-        } else {
-            List(slab);
         }
         slab = nullptr;
     }
