@@ -43,6 +43,9 @@ PageWarmer::~PageWarmer() {
 
 void PageWarmer::Written(std::size_t bytes) {
     written_.store(bytes, std::memory_order_relaxed);
+    // The thread maps a step at a time: it is woken when there may be a new one for it.
+    if (bytes / kStep == woken_ / kStep) return;
+    woken_ = bytes;
     written_.notify_one();
 }
 

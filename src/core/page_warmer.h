@@ -32,6 +32,7 @@ class PageWarmer {
 
     // How far the writer has come; past every length once the warmer is to stop.
     std::atomic<std::size_t> written_{0};
+    std::size_t woken_ = 0;  // written_ when the writer last woke the thread
     std::thread thread_;
 };
 
