@@ -92,6 +92,27 @@ std::string WithoutBracketsAndDashes(std::string_view text) {
     return out;
 }
 
+// The numbers of the tables in `tables` (PrefixTable bits) in `text`, handed over in the order
+// found.
+template <typename Mob>
+void FindMobs(std::string_view text, unsigned tables, Mob mob) {
+    if (tables == 0) return;
+    const std::string clean = WithoutBracketsAndDashes(text);
+    const std::string_view all = clean;
+    std::size_t from = 0;
+    std::size_t p = 0;
+    while (const PrefixEntry* e = Matcher().FindEarliest(all, from, tables, p)) {
+        std::size_t length = NumberLength(e->entry);
+        std::string_view window = all.substr(p, length);
+        if (window.size() != length || !IsAllDigits(window)) {
+            from = p + 1;
+            continue;
+        }
+        from = p + length;
+        mob(window);
+    }
+}
+
 }  // namespace
 
 bool StartsWithAnyPrefix(std::string_view number, std::string_view prefixList) {
@@ -112,23 +133,14 @@ std::vector<std::string> ExtractMobs(std::string_view text, bool useMobile1, boo
                       (useMobile2 ? Bit(PrefixTable::Mobile2) : 0) |
                       (useAreaCode ? Bit(PrefixTable::AreaCode) : 0);
     std::vector<std::string> mobs;
-    if (tables == 0) return mobs;
-    const std::string clean = WithoutBracketsAndDashes(text);
-    const std::string_view all = clean;
-    std::size_t from = 0;
-    std::size_t p = 0;
-    while (const PrefixEntry* e = Matcher().FindEarliest(all, from, tables, p)) {
-        std::size_t length = NumberLength(e->entry);
-        std::string_view window = all.substr(p, length);
-        if (window.size() != length || !IsAllDigits(window)) {
-            from = p + 1;
-            continue;
-        }
-        from = p + length;
-        if (filterOn && !StartsWithAnyPrefix(window, prefixList)) continue;
-        mobs.emplace_back(window);
-    }
+    FindMobs(text, tables, [&](std::string_view window) {
+        if (!filterOn || StartsWithAnyPrefix(window, prefixList)) mobs.emplace_back(window);
+    });
     return mobs;
+}
+
+void VisitMobs(std::string_view text, const std::function<void(std::string_view mob)>& mob) {
+    FindMobs(text, Bit(PrefixTable::Mobile1) | Bit(PrefixTable::Mobile2) | Bit(PrefixTable::AreaCode), mob);
 }
 
 }  // namespace xunda

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,5 +23,10 @@ bool StartsWithAnyPrefix(std::string_view number, std::string_view prefixList);
 std::vector<std::string> ExtractMobs(std::string_view text, bool useMobile1 = true, bool useMobile2 = true,
                                      bool useAreaCode = true, bool filterOn = false,
                                      std::string_view prefixList = {});
+
+// The numbers ExtractMobs finds with all three tables and no filter, handed over one by one. Text
+// split at characters that are neither digits nor brackets or dashes (of either width) gives the
+// same numbers part by part as whole.
+void VisitMobs(std::string_view text, const std::function<void(std::string_view mob)>& mob);
 
 }  // namespace xunda

@@ -16,13 +16,13 @@ namespace {
 class MobCollector {
   public:
     void Add(std::string_view text) {
-        for (const std::string& mob : ExtractMobs(text)) {
+        VisitMobs(text, [this](std::string_view mob) {
             if (keys_.size() == keys_.capacity()) {
                 SortDistinct();
                 if (keys_.size() > keys_.capacity() / 2) keys_.reserve(2 * keys_.capacity());
             }
             keys_.push_back(Key(mob));
-        }
+        });
     }
     // The numbers sorted as text in ascending order, each once.
     std::vector<std::string> SortedDistinct() {

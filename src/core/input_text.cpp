@@ -129,16 +129,19 @@ Form FormOf(const std::filesystem::path& file, std::size_t pieceBytes) {
     return {utf8.Valid() ? Encoding::Utf8 : Encoding::Gbk};
 }
 
-// The end of the last line break in bytes[from..] (whole units of the form), 0 when none.
-std::size_t LinesEnd(std::string_view bytes, std::size_t from, const Form& form) {
+// Where a piece may end in bytes[from..] (whole units of the form): after the last line break, or
+// when there is none, after the last blank, tab, comma or semicolon; 0 when neither is there.
+std::size_t PieceEnd(std::string_view bytes, std::size_t from, const Form& form) {
     const std::size_t unit = form.encoding == Encoding::Wide ? UnitBytes(form.wide) : 1;
     from -= from % unit;
+    std::size_t separator = 0;
     for (std::size_t at = bytes.size() - bytes.size() % unit; at >= from + unit;) {
         at -= unit;
         const char32_t c = unit == 1 ? static_cast<unsigned char>(bytes[at]) : UnitAt(bytes, at, form.wide);
         if (c == '\n' || c == '\r') return at + unit;
+        if (separator == 0 && (c == ' ' || c == '\t' || c == ',' || c == ';')) separator = at + unit;
     }
-    return 0;
+    return separator;
 }
 
 std::string Decode(std::string_view bytes, const Form& form) {
@@ -164,8 +167,8 @@ void ReadInputText(const std::filesystem::path& file, const TextPieceSink& sink,
     for (bool end = false; !end;) {
         const std::size_t had = buffer.size();
         end = ReadMore(in, buffer, pieceBytes) < pieceBytes;
-        const std::size_t cut = end ? buffer.size() : LinesEnd(buffer, had, form);
-        if (cut == 0) continue;  // a line longer than a piece goes on
+        const std::size_t cut = end ? buffer.size() : PieceEnd(buffer, had, form);
+        if (cut == 0) continue;  // a piece with nowhere to end goes on
         const std::string text = Decode(std::string_view(buffer).substr(0, cut), form);
         if (text.find('\0') != std::string::npos) throw std::runtime_error("no text: " + file.string());
         sink(text);

@@ -37,5 +37,20 @@ TEST(ExtractMobs, HonoursTablesAndFilter) {
               std::vector<std::string>{"13912345678"});
 }
 
+// What the number import relies on when it reads a long line in parts.
+TEST(VisitMobs, GivesExtractMobsNumbersAlsoPartByPartAtSeparators) {
+    const std::string text = "a 138-1234-5678,13912345678;（0755）12345678 2023-01-01,13712345 0310-1234567x";
+    std::vector<std::string> whole, parts;
+    VisitMobs(text, [&](std::string_view mob) { whole.emplace_back(mob); });
+    EXPECT_EQ(whole, ExtractMobs(text));
+    EXPECT_EQ(whole.size(), 4u);
+    for (std::size_t start = 0, end; start < text.size(); start = end) {
+        end = text.find_first_of(" ,;", start);
+        end = end == std::string::npos ? text.size() : end + 1;
+        VisitMobs(text.substr(start, end - start), [&](std::string_view mob) { parts.emplace_back(mob); });
+    }
+    EXPECT_EQ(parts, whole);
+}
+
 }  // namespace
 }  // namespace xunda

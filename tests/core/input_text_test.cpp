@@ -72,6 +72,10 @@ TEST(InputText, PiecesAreWholeLinesAndEveryFormIsKnownFromTheWholeFile) {
     std::vector<std::string> pieces;
     EXPECT_EQ(ReadBytes("ab\ncdefghijkl\r\nm\rn", 4, &pieces), "ab\ncdefghijkl\r\nm\rn");
     EXPECT_EQ(pieces, (std::vector<std::string>{"ab\n", "cdefghijkl\r\n", "m\rn"}));
+    // a long line comes in parts that end after separators
+    pieces.clear();
+    EXPECT_EQ(ReadBytes("13812345678,13912345678 1371;5", 8, &pieces), "13812345678,13912345678 1371;5");
+    EXPECT_EQ(pieces, (std::vector<std::string>{"13812345678,", "13912345678 ", "1371;5"}));
     const std::string lines = "客户 13812345678\r\n（010）12345678\r\n";
     for (const std::size_t piece : {1, 3, 5, 7, 64}) {
         // UTF-8 characters cut by pieces; GBK bytes after pieces of ASCII; wide units
