@@ -211,7 +211,7 @@ XlsWorkbook::XlsWorkbook(std::string stream) : stream_(std::move(stream)) {
             case kSst: {
                 Cursor c(s, r, form_, 8);
                 for (std::uint32_t i = 0, declared = U32(r.body, 4); i < declared && !c.AtEnd(); ++i)
-                    strings_.push_back(c.String());
+                    strings_.Add(c.String());
                 break;
             }
             default:
@@ -250,7 +250,7 @@ bool XlsWorkbook::ReadSheet(std::size_t sheet, const std::function<bool(const Xl
         const std::string_view b = r.body;
         switch (r.id) {
             case kLabelSst:
-                if (const std::uint32_t i = U32(b, 6); i < strings_.size())
+                if (const std::uint32_t i = U32(b, 6); i < strings_.Size())
                     put(U16(b, 0), U16(b, 2), strings_[i], i);
                 break;
             case kLabel:

@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "office/text_table.h"
+
 namespace xunda {
 
 // One non-empty cell of a sheet, row and column counted from 0; its text valid during the call.
@@ -42,7 +44,7 @@ class XlsWorkbook {
     std::string NumberText(double value, std::uint16_t xf) const;
 
     std::string stream_;
-    std::vector<std::string> strings_;
+    TextTable strings_;
     std::vector<bool> dateXfs_;          // for each cell format (XF), whether it shows dates
     std::vector<std::uint32_t> sheets_;  // where each worksheet's records start
     bool date1904_ = false;
