@@ -200,7 +200,7 @@ std::vector<std::pair<std::string, std::filesystem::path>> HostilePackages() {
     return files;
 }
 
-// Sixteen sheets each declaring cells up to IV65536 (libfreexl would reserve 4.2 GB): the
+// Sixteen sheets each declaring cells up to IV65536 (4.2 GB for a reader that reserved them): the
 // DIMENSIONS records of a workbook written by hand in a compound file of 512-byte sectors.
 std::filesystem::path DeclaringXls() {
     std::string stream;
