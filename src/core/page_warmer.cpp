@@ -43,8 +43,9 @@ PageWarmer::~PageWarmer() {
 
 void PageWarmer::Written(std::size_t bytes) {
     written_.store(bytes, std::memory_order_relaxed);
-    // The thread maps a step at a time: it is woken when there may be a new one for it.
-    if (bytes / kStep == woken_ / kStep) return;
+    // The thread maps a step at a time: it is woken for the first bytes, then when there may be
+    // a new step for it.
+    if (woken_ != 0 && bytes / kStep == woken_ / kStep) return;
     woken_ = bytes;
     written_.notify_one();
 }
@@ -54,7 +55,8 @@ void PageWarmer::Run(char* begin, std::size_t length) {
     for (std::size_t done = 0; done < length;) {
         const std::size_t written = written_.load(std::memory_order_relaxed);
         if (written == kStop) return;
-        const std::size_t target = std::min(length, (written + kAhead) / page * page);
+        // Nothing before the first bytes: memory reserved for a body that never comes costs none.
+        const std::size_t target = written == 0 ? 0 : std::min(length, (written + kAhead) / page * page);
         if (done >= target) {
             written_.wait(written, std::memory_order_relaxed);
             continue;

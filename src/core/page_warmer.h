@@ -16,7 +16,7 @@ namespace xunda {
 
 class PageWarmer {
   public:
-    // How far ahead of the writer pages are mapped.
+    // How far ahead of the writer pages are mapped, once it has written its first bytes.
     static constexpr std::size_t kAhead = std::size_t{4} << 20;
 
     explicit PageWarmer(std::span<char> memory);
