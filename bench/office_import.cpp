@@ -143,7 +143,9 @@ std::string Random(std::size_t bytes) {
 
 // The hostile packages, each within the inflate budget its size gives (a member of random bytes
 // makes a file large enough): sheets that together inflate beyond it, empty cells, shared strings
-// and styles beyond their bounds, and a 10 MB file whose sheet takes its whole budget.
+// and styles beyond their bounds, one run of blanks taking the budget of a 1 MB and a 10 MB file,
+// runs just short of the longest one taking a 10 MB file's budget (its most parsing time), and a
+// 10 MB file whose sheet takes its budget with empty rows.
 std::vector<std::pair<std::string, std::filesystem::path>> HostilePackages() {
     const std::string ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
     const auto sheet = [&](const std::string& rows) {
@@ -186,6 +188,16 @@ std::vector<std::pair<std::string, std::filesystem::path>> HostilePackages() {
           {"xl/pad.bin", Random(1u << 20)},
           {"xl/worksheets/sheet1.xml",
            sheet("<row r=\"1\"><c r=\"A1\"><v>13912345678</v></c></row>" + std::string(79u << 20, ' '))}}},
+        {"10 MB, one blank run",
+         {{"xl/workbook.xml", book(1)},
+          {"xl/pad.bin", Random(10u << 20)},
+          {"xl/worksheets/sheet1.xml",
+           sheet("<row r=\"1\"><c r=\"A1\"><v>13912345678</v></c></row>" + std::string(650u << 20, ' '))}}},
+        {"10 MB, blank runs of 15 MiB",
+         {{"xl/workbook.xml", book(1)},
+          {"xl/pad.bin", Random(10u << 20)},
+          {"xl/worksheets/sheet1.xml", sheet("<row r=\"1\"><c r=\"A1\"><v>13912345678</v></c></row>" +
+                                             Repeat(std::string(15u << 20, ' ') + "<x/>", 650u << 20))}}},
         {"10 MB, all budget",
          {{"xl/workbook.xml", book(1)},
           {"xl/pad.bin", Random(9u << 20)},

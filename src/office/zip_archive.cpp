@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <string_view>
 
 namespace xunda {
 namespace {
@@ -70,6 +71,19 @@ class ZipMemberStream : public Stream {
         if (n <= 0) throw std::runtime_error("ZIP member truncated or corrupt");
         if ((*budget_ -= n) < 0) throw std::runtime_error("ZIP file inflates too far");
         window_.resize(old + static_cast<std::size_t>(n));
+        CheckRun();
+    }
+    // Looks at the bytes inflated for the first time (not again after a Reopen) for the last "<".
+    void CheckRun() {
+        const std::int64_t end = windowStart_ + static_cast<std::int64_t>(window_.size());
+        if (end <= inflated_) return;
+        const std::string_view fresh(window_.data() + (inflated_ - windowStart_),
+                                     static_cast<std::size_t>(end - inflated_));
+        const std::size_t open = fresh.rfind('<');
+        if (open != std::string_view::npos) lastOpen_ = inflated_ + static_cast<std::int64_t>(open);
+        inflated_ = end;
+        if (inflated_ - lastOpen_ > ZipArchive::kLongestRun)
+            throw std::runtime_error("ZIP member: run too long");
     }
 
     zip* archive_;
@@ -80,6 +94,8 @@ class ZipMemberStream : public Stream {
     std::string window_;
     std::int64_t windowStart_ = 0;
     std::int64_t position_ = 0;
+    std::int64_t inflated_ = 0;  // the farthest byte inflated so far
+    std::int64_t lastOpen_ = 0;  // where the last "<" up to there stands
 };
 
 }  // namespace

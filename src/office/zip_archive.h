@@ -21,6 +21,11 @@ class ZipArchive {
     // memory: what a workbook makes is bounded by its cells and texts (workbook_cells.h).
     static std::int64_t InflateBudget(std::uintmax_t fileSize);
 
+    // Most bytes a member may hold between one "<" and the next (a window more is noticed late):
+    // the XML reader gathers a text, a tag or a comment whole, and a cell or a paragraph is far
+    // shorter. A run of blanks or text past it would cost memory, not only time.
+    static constexpr std::int64_t kLongestRun = 16 << 20;
+
     // Throws std::runtime_error when the file is no readable ZIP container.
     explicit ZipArchive(const std::filesystem::path& file);
     ~ZipArchive();
@@ -30,7 +35,8 @@ class ZipArchive {
     bool Has(const std::string& member) const;
     // A forward stream over the inflated member (short backward seeks are served from the last
     // bytes read). Throws std::runtime_error for a missing member, one larger than what the file
-    // may still inflate to, and (while it is read) when the file's inflate budget runs out.
+    // may still inflate to, and (while it is read) when the file's inflate budget runs out or a
+    // run passes kLongestRun.
     std::unique_ptr<Stream> Open(const std::string& member) const;
 
   private:

@@ -193,25 +193,32 @@ package("strings.xlsx", first, f"<si><t>{'1' * (1 << 20)}</t></si>" * 50, pad=1 
 package("empty-strings.xlsx", first, "<si/>" * 4_000_001, pad=128 << 10)
 
 
+# Blanks in runs of 1 MiB between empty rows (a run without markup is at most 16 MiB).
+def blanks(size):
+    return ("<row/>" + " " * ((1 << 20) - 6)) * (size >> 20) + " " * (size & ((1 << 20) - 1))
+
+
 # The members of one package inflate to at most 16 MiB plus 64 times the packed file, together: a
 # sheet of blanks that takes that budget to 64 KiB, one that passes it by 64 KiB (both past the
 # 64 MiB a file once inflated to at most), and two sheets each within the budget, not together.
+# A run of 17 MiB of blanks within the budget.
 def at_budget(name, over):
-    blanks = 64 << 20
+    size = 64 << 20
     for _ in range(4):
-        package(name, first + " " * blanks, pad=800 << 10)
+        package(name, first + blanks(size), pad=800 << 10)
         with zipfile.ZipFile(path(name)) as z:
             inflated = sum(member.file_size for member in z.infolist() if not member.filename.endswith(".bin"))
         missing = (16 << 20) + 64 * os.path.getsize(path(name)) + over - inflated
         if missing == 0:
             return
-        blanks += missing
+        size += missing
     assert abs(missing) < 4096, missing
 
 
 at_budget("within-budget.xlsx", -(64 << 10))
 at_budget("past-budget.xlsx", 64 << 10)
-package("spread.xlsx", first + " " * (10 << 20), workbook=parts["xl/workbook.xml"], second=first + " " * (10 << 20))
+package("spread.xlsx", first + blanks(10 << 20), workbook=parts["xl/workbook.xml"], second=first + blanks(10 << 20))
+package("blank-run.xlsx", first + " " * (17 << 20), pad=64 << 10)
 
 
 # Cells that are no cells (past the last row or column), and grids that pass the cell limit by
@@ -224,7 +231,7 @@ package("tall.xlsx", "".join(f'<row><c r="XFD{r}"><v>1</v></c></row>' for r in r
 
 # Long cells: a shared string of 12 MiB shown in 20 cells; a cell of one character more than a
 # cell holds; one as long as a cell holds, shared by 200 cells and one inline; a string of 32,767
-# characters in cells whose texts together pass the 1 GiB one reading hands out.
+# characters in 33,000 cells, whose texts together pass the 1 GiB one reading hands out.
 def shared_cells(count, per_row=100):
     return "".join("<row>" + '<c t="s"><v>0</v></c>' * min(per_row, count - at) + "</row>"
                    for at in range(0, count, per_row))
@@ -234,7 +241,7 @@ package("long-string.xlsx", shared_cells(20), f"<si><t>{'1' * (12 << 20)}</t></s
 package("cell-plus-one.xlsx", f'<row><c t="inlineStr"><is><t>{"字" * 32768}</t></is></c></row>')
 package("cell-sized.xlsx", f'<row><c t="inlineStr"><is><t>{"字" * 32767}</t></is></c></row>' + shared_cells(200),
         f"<si><t>{'字' * 32767}</t></si>")
-package("handed-out.xlsx", shared_cells(32769), f"<si><t>{'1' * 32767}</t></si>")
+package("handed-out.xlsx", shared_cells(33000), f"<si><t>{'1' * 32767}</t></si>")
 
 # Text in UTF-16 without a byte-order mark, and bytes with zero bytes that are no text.
 numbers = "手机 13812345678\r\n13912345678\r\n"

@@ -130,8 +130,9 @@ void ExpectRefused(std::initializer_list<const char*> names) {
 }
 
 TEST(OfficeReaders, HostileWorkbooksAreRefusedBeforeTheyFillMemoryOrTime) {
-    // no worksheet, inflation beyond the file, strings longer than a cell
-    ExpectRefused({"no-sheet.xls", "no-sheet.xlsx", "inflated.xlsx", "strings.xlsx"});
+    // no worksheet, inflation beyond the file, strings longer than a cell, a run of 17 MiB of
+    // blanks
+    ExpectRefused({"no-sheet.xls", "no-sheet.xlsx", "inflated.xlsx", "strings.xlsx", "blank-run.xlsx"});
     // a sheet declaring far more cells than it holds is the cells it holds
     EXPECT_EQ(ReadExcelCells(Fixture("declared.xls")), ReadExcelCells(Fixture("book.xls")));
 }
@@ -166,7 +167,7 @@ TEST(OfficeReaders, ACellStandsWithinXfd1048576AndEveryGridRowCountsAsACell) {
 }
 
 TEST(OfficeReaders, ACellHoldsAt32767CharactersAndTheTextsHandedOutAreBounded) {
-    // a shared string of 12 MiB, an inline one of 32,768 characters, 32,769 cells showing 32,767
+    // a shared string of 12 MiB, an inline one of 32,768 characters, 33,000 cells showing 32,767
     ExpectRefused({"long-string.xlsx", "cell-plus-one.xlsx", "handed-out.xlsx"});
     const std::optional<SheetGrid> grid = ReadFirstSheet(Fixture("cell-sized.xlsx"));
     ASSERT_TRUE(grid);
