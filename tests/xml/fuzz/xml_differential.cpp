@@ -42,7 +42,8 @@ std::string Trace(Stream& source, bool utf8Inner) {
             if (c == '<' && codec->Position() > seekedAt) {
                 seekedAt = codec->Position();
                 codec->Seek(trace.size() % 2 ? -1 : -2, SeekOrigin::Current);
-                trace += "^" + std::to_string(codec->Position());
+                trace += '^';
+                trace += std::to_string(codec->Position());
             }
         }
     } catch (const Exception& e) {
