@@ -163,8 +163,9 @@ class SheetReader {
   private:
     // The cell's text: a shared string, or its own text made in `own`.
     void TakeText(const XmlNode& node, std::string& own, Cell& cell) const {
-        own = OwnText(node);
-        if (LocalAttribute(node, "t") == "s") {
+        const std::string type = LocalAttribute(node, "t");
+        own = OwnText(node, type);
+        if (type == "s") {
             const std::optional<std::int64_t> index = ParseInt(own);
             if (index && *index >= 0 && static_cast<std::uint64_t>(*index) < strings_.Size()) {
                 cell.shared = static_cast<std::size_t>(*index);
@@ -178,8 +179,7 @@ class SheetReader {
     }
 
     // The text of a cell as its value shows it; for a shared string, the string's number.
-    std::string OwnText(const XmlNode& cell) const {
-        const std::string type = LocalAttribute(cell, "t");
+    std::string OwnText(const XmlNode& cell, std::string_view type) const {
         std::string value;
         for (int i = 0; i < cell.GetNodeCount(); ++i) {
             const XmlNode& part = *cell.GetNodes(i);
