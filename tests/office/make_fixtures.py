@@ -242,6 +242,9 @@ package("cell-plus-one.xlsx", f'<row><c t="inlineStr"><is><t>{"字" * 32768}</t>
 package("cell-sized.xlsx", f'<row><c t="inlineStr"><is><t>{"字" * 32767}</t></is></c></row>' + shared_cells(200),
         f"<si><t>{'字' * 32767}</t></si>")
 package("handed-out.xlsx", shared_cells(33000), f"<si><t>{'1' * 32767}</t></si>")
+# A sheet long enough that making its messages takes a while: a number and a name in each row.
+package("20000-rows.xlsx", "".join(f'<row><c><v>{13900000000 + r}</v></c><c t="inlineStr"><is><t>客户{r}</t></is></c></row>'
+                                   for r in range(20000)))
 
 # Text in UTF-16 without a byte-order mark, and bytes with zero bytes that are no text.
 numbers = "手机 13812345678\r\n13912345678\r\n"

@@ -3,6 +3,8 @@
 
 #include <sqlite3.h>
 
+#include <functional>
+
 #include "core/paths.h"
 #include "platform/autostart.h"
 #include "store/database.h"
@@ -44,31 +46,51 @@ class CountingPageInstead {
     PageFactory own_;
 };
 
+// Whether the window handled a timer event while the busy window showed `busy` and a worker ran;
+// `then`, when given, runs at the first such event. Work the GUI thread did itself would show no
+// such event.
+class WhileBusy {
+  public:
+    WhileBusy(MainWindow& main, const char* busy, std::function<void()> then = {}) {
+        QObject::connect(&watch_, &QTimer::timeout, &watch_,
+                         [this, &main, text = QString::fromUtf8(busy), then = std::move(then)] {
+                             if (seen_ || !main.busy().isVisible() || main.busy().Text() != text ||
+                                 main.workers().Running() == 0)
+                                 return;
+                             seen_ = true;
+                             if (then) then();
+                         });
+        watch_.start(10);
+    }
+    bool Seen() const { return seen_; }
+
+  private:
+    QTimer watch_;
+    bool seen_ = false;
+};
+
 // Another program holds the database's write lock, and lets go only when the window handles a
 // timer event while the busy window shows `busy` and a worker runs. Work the GUI thread did itself
 // would wait for the lock in vain, and fail after the store's busy timeout.
 class LockedUntilBusy {
   public:
-    LockedUntilBusy(MainWindow& main, const char* busy) {
-        EXPECT_EQ(sqlite3_open(main.db().Path().c_str(), &other_), SQLITE_OK);
-        EXPECT_EQ(sqlite3_exec(other_, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-        QObject::connect(&watch_, &QTimer::timeout, &watch_, [this, &main, text = QString::fromUtf8(busy)] {
-            if (released_ || !main.busy().isVisible() || main.busy().Text() != text ||
-                main.workers().Running() == 0)
-                return;
-            released_ = true;
-            sqlite3_exec(other_, "COMMIT", nullptr, nullptr, nullptr);
-        });
-        watch_.start(10);
-    }
+    LockedUntilBusy(MainWindow& main, const char* busy)
+        : other_(Lock(main)),
+          watch_(main, busy, [this] { sqlite3_exec(other_, "COMMIT", nullptr, nullptr, nullptr); }) {}
     ~LockedUntilBusy() { sqlite3_close(other_); }
     // Whether the window let the other program go while the work ran.
-    bool Released() const { return released_; }
+    bool Released() const { return watch_.Seen(); }
 
   private:
-    sqlite3* other_ = nullptr;
-    QTimer watch_;
-    bool released_ = false;
+    static sqlite3* Lock(MainWindow& main) {
+        sqlite3* other = nullptr;
+        EXPECT_EQ(sqlite3_open(main.db().Path().c_str(), &other), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        return other;
+    }
+
+    sqlite3* other_;
+    WhileBusy watch_;
 };
 
 class ShellTest : public ::testing::Test, public SqlHelpers {

@@ -108,30 +108,28 @@ void ExcelPage::LoadExcelToListView(const std::string& file) {
     Shell& shell = shell_;
     QPointer<ExcelPage> self(this);
     shell.workers().Run([&shell, self, file] {
-        // Shared: a posted call must be copyable, the sheet may be large.
-        auto sheet = std::make_shared<std::optional<SheetGrid>>(ReadFirstSheet(file));
-        if (!*sheet) {
+        if (std::optional<SheetGrid> read = ReadFirstSheet(file)) {
+            shell.bridge().Post([self, sheet = std::make_shared<const SheetGrid>(std::move(*read))] {
+                if (self) self->ShowSheet(sheet);
+            });
+        } else {
             const FileReadError failed(file);
             shell.logit(failed.what());
             shell.prompts().Notice(failed.what());
-        } else {
-            shell.bridge().Post([self, sheet] {
-                if (self) self->ShowSheet(std::move(**sheet));
-            });
         }
         shell.busy().Close();
     });
 }
 
-void ExcelPage::ShowSheet(SheetGrid sheet) {
+void ExcelPage::ShowSheet(std::shared_ptr<const SheetGrid> sheet) {
     cbxPhone_->clear();
     cbxParam_->clear();
-    for (std::size_t k = 0; k < sheet.Columns(); ++k) {
+    for (std::size_t k = 0; k < sheet->Columns(); ++k) {
         const QString name = QString::fromStdString(ExcelColumnName(k));
         cbxPhone_->addItem(name);
         cbxParam_->addItem(name);
     }
-    excelGroup_->setTitle(QStringLiteral("导入EXCEL文件(%1)").arg(sheet.Rows()));
+    excelGroup_->setTitle(QStringLiteral("导入EXCEL文件(%1)").arg(sheet->Rows()));
     sheet_->SetSheet(std::move(sheet));
     cbxPhone_->setCurrentIndex(cbxPhone_->count() > 0 ? 0 : -1);
     cbxParam_->setCurrentIndex(cbxParam_->count() > 0 ? 0 : -1);
@@ -144,16 +142,26 @@ void ExcelPage::Button20Click() {
 
 void ExcelPage::BitBtn13Click() {
     const std::string text = CleanMemoText(MakeGbkSafe(memMsg_->toPlainText().toStdString()));
-    if (const std::optional<std::string> refusal = CheckExcelTemplate(text, sheet_->Sheet().Rows()))
+    if (const std::optional<std::string> refusal = CheckExcelTemplate(text, sheet_->Sheet()->Rows()))
         return shell_.prompts().Notice(*refusal);
     shell_.busy().Show("处理EXCEL表格短信,请稍候...");
     excelForm_->smsList()->clear();
-    const std::vector<std::string> lines =
-        GenerateExcelLines(sheet_->Sheet(), text, cbxPhone_->currentText().toStdString());
-    shell_.busy().Close();
-    if (lines.empty())
-        return shell_.prompts().Notice("没有找到有效手机号码或内容超长,请检查手机号码列是否选择正确!");
-    excelForm_->ShowLines(lines);
+    GenerateOnWorker(text, cbxPhone_->currentText().toStdString());
+}
+
+void ExcelPage::GenerateOnWorker(const std::string& text, const std::string& phoneColumn) {
+    Shell& shell = shell_;
+    QPointer<ExcelPage> self(this);
+    shell.workers().Run([&shell, self, sheet = sheet_->Sheet(), text, phoneColumn] {
+        std::vector<std::string> lines = GenerateExcelLines(*sheet, text, phoneColumn);
+        shell.bridge().Post([&shell, self, lines = std::move(lines)] {
+            shell.busy().Close();
+            if (!self) return;
+            if (lines.empty())
+                return shell.prompts().Notice("没有找到有效手机号码或内容超长,请检查手机号码列是否选择正确!");
+            self->excelForm_->ShowLines(lines);
+        });
+    });
 }
 
 }  // namespace xunda

@@ -3,6 +3,7 @@
 // message-list window.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "ui/shell/page.h"
@@ -40,7 +41,10 @@ class ExcelPage : public Page {
     // Reads the first worksheet on a worker, then shows it; the grid stays as it was when the
     // file cannot be read.
     void LoadExcelToListView(const std::string& file);
-    void ShowSheet(SheetGrid sheet);
+    void ShowSheet(std::shared_ptr<const SheetGrid> sheet);
+    // Generates the lines from the sheet shown now (held by the worker, so that a new load cannot
+    // change it under the worker), then closes the busy window and shows them.
+    void GenerateOnWorker(const std::string& text, const std::string& phoneColumn);
 
     Shell& shell_;
     QGroupBox* excelGroup_;

@@ -11,24 +11,24 @@ constexpr std::size_t kShownBytes = 4096;
 
 }  // namespace
 
-void SheetModel::SetSheet(SheetGrid sheet) {
+void SheetModel::SetSheet(std::shared_ptr<const SheetGrid> sheet) {
     beginResetModel();
     sheet_ = std::move(sheet);
     endResetModel();
 }
 
 int SheetModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(sheet_.Rows());
+    return parent.isValid() ? 0 : static_cast<int>(sheet_->Rows());
 }
 
 int SheetModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(sheet_.Columns());
+    return parent.isValid() ? 0 : static_cast<int>(sheet_->Columns());
 }
 
 QVariant SheetModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
     std::string_view text =
-        sheet_.Cell(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column()));
+        sheet_->Cell(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column()));
     if (text.size() > kShownBytes) {  // cut before a character, not inside one
         std::size_t end = kShownBytes;
         while (end > 0 && (text[end] & 0xC0) == 0x80) --end;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <memory>
 
 #include "compose/office_readers.h"
 
@@ -13,8 +14,10 @@ class SheetModel : public QAbstractTableModel {
   public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void SetSheet(SheetGrid sheet);
-    const SheetGrid& Sheet() const { return sheet_; }
+    void SetSheet(std::shared_ptr<const SheetGrid> sheet);
+    // The sheet shown. It is never changed, only replaced: a worker that holds it reads it while a
+    // new load takes its place here.
+    const std::shared_ptr<const SheetGrid>& Sheet() const { return sheet_; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -22,7 +25,7 @@ class SheetModel : public QAbstractTableModel {
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
   private:
-    SheetGrid sheet_;
+    std::shared_ptr<const SheetGrid> sheet_ = std::make_shared<const SheetGrid>();
 };
 
 }  // namespace xunda

@@ -94,6 +94,22 @@ TEST_F(OfficePagesTest, ExcelRowsBecomeQueuedMessages) {
     EXPECT_EQ(main->busy().Depth(), 0);
 }
 
+TEST_F(OfficePagesTest, MessagesAreMadeWhileTheWindowGoesOnHandlingEvents) {
+    auto* page = Open<ExcelPage>("Excel表格短信", "excelPage");
+    ASSERT_NE(page, nullptr);
+    prompts.file = Fixture("20000-rows.xlsx");
+    Click(page, "Button36");
+    page->memMsg()->setPlainText(QStringLiteral("[第1列]您好"));
+    WhileBusy generating(*main, "处理EXCEL表格短信,请稍候...");
+    Click(page, "BitBtn13");
+    EXPECT_TRUE(generating.Seen());
+    ExcelForm* form = page->excelForm();
+    ASSERT_TRUE(form->isVisible());
+    EXPECT_EQ(form->smsListGroup()->title(), QStringLiteral("Excel 文件生成的短信(20000)"));
+    EXPECT_EQ(form->smsList()->item(19999)->text(), QStringLiteral("13900019999 , 客户19999您好"));
+    EXPECT_EQ(main->busy().Depth(), 0);
+}
+
 TEST_F(OfficePagesTest, TheGridShowsNoMoreOfACellThanAScreenHolds) {
     auto* page = Open<ExcelPage>("Excel表格短信", "excelPage");
     ASSERT_NE(page, nullptr);
