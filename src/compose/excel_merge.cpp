@@ -13,17 +13,47 @@
 namespace xunda {
 namespace {
 
-// Every occurrence of `search` (not empty) in `text` replaced by `value`, ASCII letters compared without
-// case.
-void ReplaceAllNoCase(std::string& text, std::string_view search, std::string_view value) {
+// Most bytes a row's text may hold while its placeholders are filled. Unless cells bring placeholders
+// of later columns, a text is never longer on the way than its template and its final text together
+// (under 800 bytes of UTF-8 for a row within the 255-byte limit); a row passing this is left out as
+// too long, so that a few cells cannot make gigabytes of text.
+constexpr std::size_t kFillingBytes = 4096;
+
+// `text` with every occurrence of `search` (not empty) replaced by `value`, ASCII letters compared
+// without case; false, with `text` as it was, when that would pass kFillingBytes.
+bool ReplaceAllNoCase(std::string& text, std::string_view search, std::string_view value) {
     std::string out;
     std::size_t from = 0;
     for (auto found = FindNoCase(text, search); found != std::string::npos;
          found = FindNoCase(text, search, from)) {
         out.append(text, from, found - from).append(value);
         from = found + search.size();
+        if (out.size() > kFillingBytes) return false;
     }
-    text = std::move(out.append(text, from));
+    out.append(text, from);
+    if (out.size() > kFillingBytes) return false;
+    text = std::move(out);
+    return true;
+}
+
+// The smallest column number k above `after` (any, when nullopt) and below `columns` whose
+// placeholder "[第k列]" the text holds. The placeholders hold no letters, so their case does not
+// matter here.
+std::optional<std::size_t> NextPlaceholder(std::string_view text, std::optional<std::size_t> after,
+                                           std::size_t columns) {
+    constexpr std::string_view open = "[第", close = "列]";
+    std::optional<std::size_t> next;
+    for (std::size_t at = text.find(open); at != std::string_view::npos; at = text.find(open, at + 1)) {
+        const std::size_t digits = at + open.size();
+        std::size_t end = digits;
+        while (end < text.size() && end - digits < 6 && text[end] >= '0' && text[end] <= '9') ++end;
+        if (end == digits || (text[digits] == '0' && end > digits + 1) ||
+            text.substr(end, close.size()) != close)
+            continue;  // no number, or one no column is named by ("第01列")
+        const auto k = static_cast<std::size_t>(*ParseInt(text.substr(digits, end - digits)));
+        if (k < columns && (!after || k > *after) && (!next || k < *next)) next = k;
+    }
+    return next;
 }
 
 }  // namespace
@@ -41,19 +71,19 @@ std::optional<std::string> CheckExcelTemplate(std::string_view cleanedTemplate, 
 
 std::vector<std::string> GenerateExcelLines(const SheetGrid& grid, std::string_view cleanedTemplate,
                                             std::string_view phoneColumn) {
-    std::vector<std::string> placeholders;
     std::optional<std::size_t> phone;
-    for (std::size_t k = 0; k < grid.Columns(); ++k) {
-        const std::string name = ExcelColumnName(k);
-        if (name == phoneColumn) phone = k;
-        placeholders.push_back("[" + name + "]");
-    }
+    for (std::size_t k = 0; k < grid.Columns() && !phone; ++k)
+        if (ExcelColumnName(k) == phoneColumn) phone = k;
+    if (!phone) return {};
     std::vector<std::string> lines;
     for (std::size_t r = 0; r < grid.Rows(); ++r) {
+        // Column by column, those whose placeholder the text holds: the others would change nothing.
         std::string text(cleanedTemplate);
-        for (std::size_t k = 0; k < grid.Columns(); ++k)
-            ReplaceAllNoCase(text, placeholders[k], grid.Cell(r, k));
-        if (!phone || text.empty() || ExceedsSmsLimit(text)) continue;
+        bool fits = true;
+        for (auto k = NextPlaceholder(text, std::nullopt, grid.Columns()); fits && k;
+             k = NextPlaceholder(text, k, grid.Columns()))
+            fits = ReplaceAllNoCase(text, "[" + ExcelColumnName(*k) + "]", grid.Cell(r, *k));
+        if (!fits || text.empty() || ExceedsSmsLimit(text)) continue;
         const std::vector<std::string> mobs = ExtractMobs(grid.Cell(r, *phone));
         if (!mobs.empty()) lines.push_back(mobs.front() + " , " + text);
     }

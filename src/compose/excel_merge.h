@@ -24,7 +24,8 @@ std::optional<std::string> CheckExcelTemplate(std::string_view cleanedTemplate, 
 // The lines number + " , " + text, one per row that yields both: every "[第k列]" of the template
 // is replaced (ignoring letter case, column by column) by the row's cell; the number is the first
 // one ExtractMobs finds in the cell of the column named `phoneColumn`; the text must be 1 to 255
-// bytes (GBK). Other rows are left out.
+// bytes (GBK). Other rows are left out, and so is a row whose cells hold placeholders of later
+// columns that make its text pass 4 KiB on the way.
 std::vector<std::string> GenerateExcelLines(const SheetGrid& grid, std::string_view cleanedTemplate,
                                             std::string_view phoneColumn);
 

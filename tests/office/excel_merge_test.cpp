@@ -45,6 +45,15 @@ TEST(ExcelMerge, OneLinePerRowWithANumberAndAFittingText) {
     EXPECT_EQ(CheckExcelTemplate(std::string(255, 'a'), 1), std::nullopt);
 }
 
+TEST(ExcelMerge, CellsThatBringPlaceholdersOfLaterColumnsAreFilledInTurnWithinABound) {
+    std::string many;  // placeholders of column 2 that fill to nothing: 5,400 bytes on the way
+    for (int i = 0; i < 600; ++i) many += "[第2列]";
+    const SheetGrid grid = Grid({Texts{"13912345678", "a[第2列]b[第0列][第01列]", "c"},
+                                 Texts{"13812345678", many, ""}, Texts{"13712345678", "[第2列]", ""}});
+    EXPECT_EQ(GenerateExcelLines(grid, "hi[第1列]", "第0列"),
+              (Texts{"13912345678 , hiacb[第0列][第01列]", "13712345678 , hi"}));
+}
+
 class OfficeStoreTest : public test::StoreTest {
   protected:
     Log log_{dir_ / "LOG"};
