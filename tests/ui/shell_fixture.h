@@ -93,6 +93,15 @@ class LockedUntilBusy {
     WhileBusy watch_;
 };
 
+// The Qt bridge; a test may have `beforePost` run on the posting thread before each call is posted.
+struct HookedBridge : QtGuiBridge {
+    void Post(std::function<void()> call) override {
+        if (beforePost) beforePost();
+        QtGuiBridge::Post(std::move(call));
+    }
+    std::function<void()> beforePost;
+};
+
 class ShellTest : public ::testing::Test, public SqlHelpers {
   protected:
     ShellTest() {
@@ -152,7 +161,7 @@ class ShellTest : public ::testing::Test, public SqlHelpers {
     static void Settle() { QTest::qWait(20); }
 
     TempDir home;
-    QtGuiBridge bridge;
+    HookedBridge bridge;
     FakePrompts prompts;
     FakeDesktop desktop;
     FakeSound sound;

@@ -369,12 +369,14 @@ void MainWindow::logit(const std::string& text) {
 }
 
 void MainWindow::pListCount() {
-    const QString mo = QStringLiteral("接收(%1)").arg(moCount.load());
-    const QString mt = QStringLiteral("发送(%1)").arg(mtCount.load());
-    const QString rp = QStringLiteral("收条(%1)").arg(reportCount.load());
-    PostPanel(1, mo);
-    PostPanel(2, mt);
-    PostPanel(3, rp);
+    // The counters are read when the GUI thread writes them: read before posting, the texts of a
+    // worker that read just before another one counted would arrive last and show the old count.
+    ports_.bridge.Post([self = QPointer<MainWindow>(this)] {
+        if (!self) return;
+        self->SetPanel(1, QStringLiteral("接收(%1)").arg(self->moCount.load()));
+        self->SetPanel(2, QStringLiteral("发送(%1)").arg(self->mtCount.load()));
+        self->SetPanel(3, QStringLiteral("收条(%1)").arg(self->reportCount.load()));
+    });
 }
 
 void MainWindow::btnSmsSendPauseClick() {

@@ -2,6 +2,7 @@
 #include "ui/shell/engine_controller.h"
 
 #include "store/sql_text.h"
+#include "ui/engine_waits.h"
 #include "ui/mailbox/list_page.h"
 #include "ui/shell_fixture.h"
 
@@ -23,11 +24,13 @@ class EngineControllerTest : public ShellTest {
             SqlQuote(mob) + ", 'hi', '', '', 1, 0)");
     }
     // Waits until no job runs and the re-arming calls have been handled.
-    void WaitIdle() {
-        ASSERT_TRUE(
-            QTest::qWaitFor([this] { return !controller->Busy() && main->workers().Running() == 0; }));
-        Settle();
+    void WaitIdle() { ASSERT_TRUE(WaitEngineIdle(*controller, main->workers(), kBoundMs)); }
+    // Polls by hand until `arrived` holds (a tick that meets the timer's poll does nothing).
+    bool PollUntil(void (EngineController::*tick)(), const std::function<bool()>& arrived) {
+        return test::PollUntil(*controller, {tick}, arrived, kBoundMs);
     }
+
+    static constexpr int kBoundMs = 30000;
 
     std::unique_ptr<EngineController> controller;
 };
@@ -119,11 +122,14 @@ TEST_F(EngineControllerTest, RunsCountAndPlayTheirOwnSounds) {
     EXPECT_EQ(Value("SELECT COUNT(*) FROM mt WHERE flag=501"), "1");
     main->db().pAdoCom("INSERT INTO mt_bak (corpID, mtID, mob, flag) VALUES (10001, 4294967296, '131', 1)");
     query.Hold(query.mo, {"x,1,20240102030405,131,106,hello, world", "x,2,20240102030405,132,106,again"});
-    controller->moTimeTimer();
+    ASSERT_TRUE(PollUntil(&EngineController::moTimeTimer,
+                          [this] { return Value("SELECT COUNT(*) FROM mo") == "2"; }));
     WaitIdle();
     EXPECT_EQ(main->PanelText(1), QStringLiteral("接收(2)"));
     query.Hold(query.reports, {"4294967296,0"});
-    controller->reportTimeTimer();
+    ASSERT_TRUE(PollUntil(&EngineController::reportTimeTimer, [this] {
+        return Value("SELECT COUNT(*) FROM mt_bak WHERE mstatus IS NOT NULL") == "1";
+    }));
     WaitIdle();
     EXPECT_EQ(main->PanelText(3), QStringLiteral("收条(1)"));
     auto file = [](const char* name) { return (WaveDir() / name).string(); };

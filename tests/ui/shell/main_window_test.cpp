@@ -1,3 +1,6 @@
+#include <atomic>
+#include <thread>
+
 #include "platform/instance_lock.h"
 #include "ui/shell/sys_tray.h"
 #include "ui/shell/welcome_page.h"
@@ -75,6 +78,29 @@ TEST_F(MainWindowTest, TreeAndPauseWaitForTheLoginAndPauseTogglesWithItsLogLines
     Settle();
     EXPECT_EQ(main->PanelText(1) + main->PanelText(2) + main->PanelText(3) + main->PanelText(4),
               QStringLiteral("接收(0)发送(0)收条(0)恢复短信处理"));
+}
+
+// Two workers count at once, and the one that read the counters first posts last: the status bar
+// still ends with both counts.
+TEST_F(MainWindowTest, CountsOfWorkersCountingAtOnceAllReachTheStatusBar) {
+    ASSERT_TRUE(Login());
+    std::atomic<bool> inboxCounted{false};
+    bridge.beforePost = [&] {
+        if (bridge.OnGuiThread() || inboxCounted.exchange(true)) return;
+        std::thread([this] {
+            main->moCount += 1;
+            main->pListCount();
+        }).join();
+    };
+    std::thread([this] {
+        main->reportCount += 1;
+        main->pListCount();
+    }).join();
+    bridge.beforePost = nullptr;
+    QApplication::processEvents();
+    EXPECT_TRUE(inboxCounted);
+    EXPECT_EQ((main->PanelText(1) + main->PanelText(2) + main->PanelText(3)).toStdString(),
+              "接收(1)发送(0)收条(1)");
 }
 
 TEST_F(MainWindowTest, ServicePagesCarryTheAccountAndShowTheWelcomePage) {
