@@ -104,7 +104,11 @@ class EngineTest : public ::testing::Test, public SqlHelpers {
     EngineTest();
     void TearDown() override;
 
-    EngineServices Services() { return {gateway, log, desk, desk, prompts, desk, desk, desk}; }
+    // The fixture's services, asking `service` (the scripted gateway unless given).
+    EngineServices Services(SmsGateway& service) {
+        return {service, log, desk, desk, prompts, desk, desk, desk};
+    }
+    EngineServices Services() { return Services(gateway); }
     // Queues one outbox row for the account; returns its id.
     std::int64_t Queue(const std::string& mob, const std::string& msg, const std::string& corpID = "10001");
     Database& SqlDatabase() override { return *db; }

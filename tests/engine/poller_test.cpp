@@ -150,7 +150,7 @@ TEST_F(PollerTest, ANulByteInAReplyLosesNothing) {
     sim::SmsSimulator service({.accounts = {{"demo", "secret", "10001", "g", "p"}}});
     service.Start();
     ServiceGateway http({.host = service.Host(), .timeout = std::chrono::milliseconds(5000)});
-    MoPoller real({http, log, desk, desk, prompts, desk, desk, desk});
+    MoPoller real(Services(http));
     const std::string body =
         "100\r\nx,1,20240102030405,131,106,he\0llo\r\nx,2,20240102030405,132,106,next\r\n"s;
     service.Script({.path = "/sms/getMo/", .body = body});

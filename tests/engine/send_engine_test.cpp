@@ -34,6 +34,24 @@ class SendEngineTest : public EngineTest {
         return mobs;
     }
 
+    // The send engine and the inbox poller over real sockets, on one gateway to the simulator.
+    struct OverSockets {
+        OverSockets(SendEngineTest& test, std::chrono::milliseconds timeout)
+            : t(test),
+              http({.host = (service.Start(), service.Host()), .timeout = timeout}),
+              send(test.Services(http)),
+              poller(test.Services(http)) {}
+        SendTickResult TickAndRun() { return t.TickAndRun(send, t.account); }
+        // One poll of the inbox: an answer of the service, unless it drops the connection.
+        void Poll() { poller.poll(*poller.tick(*t.db, t.account)); }
+
+        SendEngineTest& t;
+        sim::SmsSimulator service{{.accounts = {{"demo", "secret", "10001", "g", "p"}}}};
+        ServiceGateway http;
+        SendEngine send;
+        MoPoller poller;
+    };
+
     SendEngine engine{Services()};
 };
 
@@ -213,22 +231,18 @@ TEST_F(SendEngineTest, TransportFailureEndsTheRunAndTheMoveIsAllOrNothing) {
 // named, and never sent again. One that never reached the service (a refused connection, a
 // connection that fails on its first write) stays queued, and the next tick sends it.
 TEST_F(SendEngineTest, ALostReplyLeavesItsRowsPossiblySentAndARequestThatNeverWentOutLeavesThemQueued) {
-    sim::SmsSimulator service({.accounts = {{"demo", "secret", "10001", "g", "p"}}});
-    service.Start();
-    ServiceGateway http({.host = service.Host(), .timeout = std::chrono::milliseconds(500)});
-    SendEngine real({http, log, desk, desk, prompts, desk, desk, desk});
-    MoPoller poller({http, log, desk, desk, prompts, desk, desk, desk});
+    OverSockets real(*this, std::chrono::milliseconds(500));
     const sim::ReplyScript lost[] = {
         {.dropConnection = true}, {.cutAfter = 40}, {.delay = std::chrono::seconds(3)}};
     for (const sim::ReplyScript& script : lost) {
         const std::string mob = "1380000000" + std::to_string(&script - lost);
         const std::int64_t id = Queue(mob, "x");
-        service.Script(script);
-        TickAndRun(real, account);
+        real.service.Script(script);
+        real.TickAndRun();
         EXPECT_EQ(Flag(id), "-4") << mob;
         EXPECT_EQ(Logged(std::string(SendEngine::kPossiblySentText) + mob), 1);
-        EXPECT_EQ(service.SendCount(mob), 1);
-        poller.poll(*poller.tick(*db, account));  // the service answers again
+        EXPECT_EQ(real.service.SendCount(mob), 1);
+        real.Poll();  // the service answers again
     }
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_sending"), 0);
 
@@ -239,51 +253,47 @@ TEST_F(SendEngineTest, ALostReplyLeavesItsRowsPossiblySentAndARequestThatNeverWe
         ::shutdown(s, SHUT_WR);  // the connection stands, but no byte of the request can go
         return saved.send(s, bytes, length, flags);
     };
-    const SendTickResult firstWrite = TickAndRun(real, account);
+    const SendTickResult firstWrite = real.TickAndRun();
     SocketApiForTest() = saved;
     EXPECT_EQ(firstWrite, SendTickResult::Started);
     EXPECT_EQ(Flag(id), "0");
 
     RefusedPort refused;
     ServiceGateway nowhere({.host = "127.0.0.1:" + refused.Port()});
-    SendEngine unreached({nowhere, log, desk, desk, prompts, desk, desk, desk});
+    SendEngine unreached(Services(nowhere));
     for (int tick = 0; tick < 2; ++tick) EXPECT_EQ(TickAndRun(unreached, account), SendTickResult::Started);
     EXPECT_EQ(Flag(id), "0");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_sending"), 0);
     EXPECT_EQ(Logged(std::string(SendEngine::kPossiblySentText) + "13900000000"), 0);
-    EXPECT_EQ(TickAndRun(real, account), SendTickResult::Started);
-    EXPECT_EQ(service.SendCount("13900000000"), 1);
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Started);
+    EXPECT_EQ(real.service.SendCount("13900000000"), 1);
 }
 
 // Over real sockets: a service (or a proxy) that takes every connection and drops it without a
 // reply costs one batch. Nothing more is sent until it answers a request completely again (here
 // the inbox poller's); then sending goes on by itself, with one log line.
 TEST_F(SendEngineTest, AServiceThatDropsEveryConnectionCostsOneBatchThenSendingGoesOnByItself) {
-    sim::SmsSimulator service({.accounts = {{"demo", "secret", "10001", "g", "p"}}});
-    service.Start();
-    ServiceGateway http({.host = service.Host(), .timeout = std::chrono::milliseconds(2000)});
-    SendEngine real({http, log, desk, desk, prompts, desk, desk, desk});
-    MoPoller poller({http, log, desk, desk, prompts, desk, desk, desk});
+    OverSockets real(*this, std::chrono::milliseconds(2000));
     const std::int64_t a = Queue("13800000131", "a"), b = Queue("13800000132", "a");
     Queue("13800000133", "b");
     Queue("13800000134", "c");
-    for (int i = 0; i < 3; ++i) service.Script({.serviceActs = false, .dropConnection = true});
+    for (int i = 0; i < 3; ++i) real.service.Script({.serviceActs = false, .dropConnection = true});
 
-    EXPECT_EQ(TickAndRun(real, account), SendTickResult::Started);
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Started);
     EXPECT_EQ(Flag(a) + Flag(b), "-4-4");
     EXPECT_EQ(Logged(std::string(SendEngine::kPossiblySentText) + "13800000131,13800000132"), 1);
     for (int tick = 0; tick < 3; ++tick) {
-        EXPECT_EQ(TickAndRun(real, account), SendTickResult::Waiting);
-        poller.poll(*poller.tick(*db, account));  // dropped twice, then answered
+        EXPECT_EQ(real.TickAndRun(), SendTickResult::Waiting);
+        real.Poll();  // dropped twice, then answered
     }
     EXPECT_EQ(Logged(SendEngine::kAnsweredText), 0);
-    EXPECT_EQ(TickAndRun(real, account), SendTickResult::Started);
-    EXPECT_EQ(TickAndRun(real, account), SendTickResult::Empty);
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Started);
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Empty);
     EXPECT_EQ(Logged(SendEngine::kAnsweredText), 1);
     EXPECT_EQ(Value("SELECT group_concat(mob) FROM mt_bak"), "13800000133,13800000134");
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt"), 2);
     int putMts = 0;
-    for (const sim::RequestRecord& r : service.Requests()) putMts += r.path == "/sms/putMt/";
+    for (const sim::RequestRecord& r : real.service.Requests()) putMts += r.path == "/sms/putMt/";
     EXPECT_EQ(putMts, 3);
 }
 

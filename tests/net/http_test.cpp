@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include <atomic>
 #include <climits>
-#include <fstream>
 #include <functional>
 #include <tuple>
 
@@ -13,6 +11,7 @@
 #include "net/http_request.h"
 #include "net/loopback_peer.h"
 #include "net/net_text.h"
+#include "support/memory.h"
 
 namespace xunda {
 namespace {
@@ -253,11 +252,6 @@ TEST(HttpReply, BodiesReadStraightFromTheSocket) {
 // A body announced far longer than what comes takes memory for what has come (and a little
 // room ahead of it), not for what was announced.
 TEST(HttpReply, MemoryFollowsTheBytesThatArrive) {
-    auto residentMiB = [] {
-        long pages = 0, resident = 0;
-        std::ifstream("/proc/self/statm") >> pages >> resident;
-        return resident * sysconf(_SC_PAGESIZE) / (1 << 20);
-    };
     // Announced, sent, and the most the client may take meanwhile (the bytes and the room ahead).
     for (const auto& [announced, sent, most] : {std::tuple{64 << 20, 1 << 20, 16}, {16 << 20, 0, 4}}) {
         std::atomic<long> before = 0, grown = -1;
@@ -266,10 +260,10 @@ TEST(HttpReply, MemoryFollowsTheBytesThatArrive) {
             LoopbackPeer::Send(c, "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(announced) +
                                       "\r\n\r\n" + std::string(static_cast<std::size_t>(sent), 'm'));
             LoopbackPeer::Pause(300);  // long enough to map whatever the client would map
-            grown = residentMiB() - before;
+            grown = test::ResidentMiB() - before;
         });
         HttpRequest http;
-        before = residentMiB();
+        before = test::ResidentMiB();
         EXPECT_FALSE(http.ExecuteMethod("GET", "http://127.0.0.1:" + peer.Port() + "/"));
         EXPECT_EQ(http.Document().Size(), sent);
         EXPECT_GE(grown, 0);

@@ -145,10 +145,7 @@ TEST(OfficeReaders, ATableOfMoreStringsThanAWorkbookHasCellsIsRefused) {
 // The members of a file inflate to 16 MiB plus 64 times the packed file, together.
 TEST(OfficeReaders, AFileInflatesWithinOneBudgetForAllItsMembers) {
     EXPECT_EQ(ImportMobsFile(Fixture("within-budget.xlsx")), Texts{"13912345678"});
-    const std::optional<SheetGrid> grid = ReadFirstSheet(Fixture("within-budget.xlsx"));
-    ASSERT_TRUE(grid);
-    EXPECT_EQ(grid->Cell(0, 0), "13912345678");
-    ExpectRefused({"past-budget.xlsx"});
+    EXPECT_THROW(ImportMobsFile(Fixture("past-budget.xlsx")), FileReadError);
     // each of two sheets within the budget: the first alone is read, both are too much
     EXPECT_TRUE(ReadFirstSheet(Fixture("spread.xlsx")));
     EXPECT_THROW(ImportMobsFile(Fixture("spread.xlsx")), FileReadError);
@@ -188,8 +185,9 @@ TEST(OfficeReaders, CellNumbersReadTheSameUnderADecimalCommaLocale) {
     EXPECT_THAT(*cells, ::testing::IsSupersetOf({"3.25", "2024-05-06 10:30:00"}));
 }
 
-TEST(ImportMobsFile, TextInUtf16WithoutByteOrderMarkOrUtf32IsReadAndZeroBytesAreRefused) {
-    for (const char* name : {"utf16le.txt", "utf16be.txt", "utf16le-chinese.txt", "utf32.txt"})
+// Every form of text file: InputText (core/input_text_test.cpp).
+TEST(ImportMobsFile, TextInUtf16WithoutByteOrderMarkIsReadAndZeroBytesAreRefused) {
+    for (const char* name : {"utf16le.txt", "utf16be.txt"})
         EXPECT_EQ(ImportMobsFile(Fixture(name)), (Texts{"13812345678", "13912345678"})) << name;
     EXPECT_THROW(ImportMobsFile(Fixture("zeros.txt")), FileReadError);
 }

@@ -114,7 +114,6 @@ class FakeGateway : public SmsGateway {
     }
     int GetMo(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&,
               int) override {
-        ++moPolls;
         return Poll(mo, resultValue, lines);
     }
     int GetReport(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&,
@@ -137,8 +136,7 @@ class FakeGateway : public SmsGateway {
     std::atomic<bool> held{false};
     std::atomic<bool> putLost{false};       // the next putMt went out and its reply was lost
     std::atomic<bool> pollsDropped{false};  // the polls get no reply
-    std::atomic<int> moPolls{0};
-    std::vector<std::string> mo, reports;  // under `mutex`
+    std::vector<std::string> mo, reports;   // under `mutex`
 
   private:
     int Poll(std::vector<std::string>& queued, std::string& resultValue, std::vector<std::string>& lines) {

@@ -1,13 +1,12 @@
 // The node tree: attributes, children, names, copies and byte blocks.
 #include <gtest/gtest.h>
 #include <sanitizer/asan_interface.h>
-#include <unistd.h>
 
 #include <cstring>
-#include <fstream>
 #include <set>
 #include <thread>
 
+#include "support/memory.h"
 #include "xml_test_util.h"
 
 namespace xunda {
@@ -121,13 +120,9 @@ TEST(XmlNode, ChildrenAddFindAndRemove) {
     EXPECT_TRUE(root.IsClear() && root.Tag() == 5);
 }
 
-// Nodes made by the thousand on one thread and freed on another give their memory back.
-long ResidentMiB() {
-    long pages = 0, resident = 0;
-    std::ifstream("/proc/self/statm") >> pages >> resident;
-    return resident * sysconf(_SC_PAGESIZE) / (1 << 20);
-}
+using test::ResidentMiB;
 
+// Nodes made by the thousand on one thread and freed on another give their memory back.
 TEST(XmlNode, TheMemoryOfFreedNodesGoesBack) {
     std::vector<std::unique_ptr<XmlNode>> nodes;
     nodes.reserve(200000);

@@ -90,9 +90,9 @@ TEST_F(LoginTest, AChangeOfAccountThatCannotClearTheAutoLoginSaysSoOnceAndWaitsF
     ASSERT_TRUE(QTest::qWaitFor([&] { return main->Account().LoggedIn(); }, 5000));
     Exec("CREATE TRIGGER keep BEFORE UPDATE ON sysConfig BEGIN SELECT RAISE(ABORT, 'locked'); END");
     bool waiting = false;
-    QObject scope;  // the timer goes with the test
-    QTimer::singleShot(200, &scope, [&] {
-        waiting = login->isVisible() && login->OkButton()->isEnabled() && login->UserEdit()->text().isEmpty();
+    WhenOpen<QDialog>([&](QDialog* dialog) {
+        waiting =
+            dialog == login.get() && login->OkButton()->isEnabled() && login->UserEdit()->text().isEmpty();
         login->findChild<QPushButton*>("CancelBtn")->click();
     });
     main->changeUserClick();
