@@ -38,7 +38,7 @@ TEST(MemoryStream, WritesPastTheEndGrowAndZeroTheGap) {
         expected += piece;
     }
     MemoryStream moved = std::move(grown);
-    EXPECT_EQ(moved.Bytes() == expected, true);
+    EXPECT_TRUE(moved.Bytes() == expected);  // not printed: megabytes
     EXPECT_EQ(grown.Memory(), nullptr);
 }
 

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <fstream>
-
 #include "support/temp_dir.h"
 #include "xml_test_util.h"
 
@@ -135,7 +133,7 @@ TEST(XmlDocument, SavingReportsLossesAndFailures) {
 TEST(XmlDocument, SavingToAFileReplacesItWholeForItsOwnerAlone) {
     test::TempDir dir;
     const auto file = dir / "doc.xml";
-    std::ofstream(file) << "<old/>";
+    test::WriteFile(file, "<old/>");
     XmlDocument doc;
     doc.ReadFromString("<new/>");
     doc.SaveToFile(file);
