@@ -4,7 +4,6 @@
 #include "core/exceptions.h"
 #include "gateway/service_gateway.h"
 #include "gateway/trace_log.h"
-#include "net/http_request.h"
 
 namespace xunda {
 namespace {
@@ -139,31 +138,6 @@ TEST_F(GatewayRulesTest, TracesEachStepWithoutThePassword) {
     };
     EXPECT_EQ(traced, expected);
     for (const std::string& line : traced) EXPECT_EQ(line.find("s3cret"), std::string::npos) << line;
-}
-
-// ProxyType: the system's HTTP proxy into the client's proxy fields, its SOCKS proxy into the
-// socket's; every other proxy field, credentials included, emptied.
-TEST(ProxyFields, EachModeSetsItsTwoFieldsAndEmptiesTheOtherSix) {
-    setenv("http_proxy", "http://hu:hp@10.0.0.1:3128", 1);
-    setenv("all_proxy", "socks5://su:sp@10.0.0.2:1080", 1);
-    auto fields = [](int proxyType) {
-        HttpRequest http;
-        http.ProxyHost = http.ProxyPort = http.ProxyUser = http.ProxyPass = "x";
-        TcpSocket& sock = http.Sock();
-        sock.SocksIP = sock.SocksPort = sock.SocksUsername = sock.SocksPassword = "x";
-        SetProxyFields(http, proxyType);
-        return http.ProxyHost + "|" + http.ProxyPort + "|" + http.ProxyUser + "|" + http.ProxyPass + "|" +
-               sock.SocksIP + "|" + sock.SocksPort + "|" + sock.SocksUsername + "|" + sock.SocksPassword;
-    };
-    EXPECT_EQ(fields(1), "10.0.0.1|3128||||||");
-    EXPECT_EQ(fields(2), "||||10.0.0.2|1080||");
-    EXPECT_EQ(fields(0), "|||||||");
-    EXPECT_EQ(fields(3), "|||||||");
-    unsetenv("http_proxy");
-    unsetenv("all_proxy");
-    EXPECT_EQ(fields(1) + fields(2),
-              "|||||||"
-              "|||||||");  // nothing configured: direct
 }
 
 }  // namespace
