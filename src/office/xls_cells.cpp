@@ -24,10 +24,10 @@ void ReadXlsCells(const std::filesystem::path& file, bool firstSheetOnly, const 
     const XlsWorkbook book(ReadWorkbookStream(file));
     WorkbookLimits limits;
     for (std::size_t sheet = 0; sheet < book.SheetCount() && !(firstSheetOnly && sheet > 0); ++sheet) {
-        const bool going = book.ReadSheet(sheet, [&](const XlsCell& cell) {
+        const bool going = book.ReadSheet(sheet, [&](const Cell& cell) {
             limits.CountCell();
             limits.CountCellText(cell.text);
-            return sink({sheet, cell.row, cell.column, cell.text, cell.shared.value_or(kOwnText)});
+            return sink(cell);
         });
         if (!going) return;
     }

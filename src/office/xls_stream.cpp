@@ -2,7 +2,10 @@
 
 #include <cstring>
 #include <map>
+#include <optional>
 #include <stdexcept>
+#include <string_view>
+#include <utility>
 
 #include "core/codepage.h"
 #include "core/unicode.h"
@@ -234,7 +237,7 @@ std::string XlsWorkbook::NumberText(double value, std::uint16_t xf) const {
     return xf < dateXfs_.size() && dateXfs_[xf] ? SerialDateText(value, date1904_) : NumberCellText(value);
 }
 
-bool XlsWorkbook::ReadSheet(std::size_t sheet, const std::function<bool(const XlsCell&)>& cell) const {
+bool XlsWorkbook::ReadSheet(std::size_t sheet, const CellSink& cell) const {
     const std::string_view s = stream_;
     const std::size_t start = sheets_.at(sheet),
                       limit = sheet + 1 < sheets_.size() ? sheets_[sheet + 1] : s.size();
@@ -242,8 +245,8 @@ bool XlsWorkbook::ReadSheet(std::size_t sheet, const std::function<bool(const Xl
         throw std::runtime_error("a worksheet of another version");
     bool going = true;
     const auto put = [&](std::size_t row, std::size_t column, std::string_view text,
-                         std::optional<std::size_t> shared = std::nullopt) {
-        if (!text.empty()) going = cell({row, column, text, shared});
+                         std::size_t shared = kOwnText) {
+        if (!text.empty()) going = cell({sheet, row, column, text, shared});
     };
     std::optional<std::pair<std::size_t, std::size_t>> awaitingString;  // a formula's cell
     ForEachRecord(s, start, limit, [&](const Record& r) {

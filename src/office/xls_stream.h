@@ -6,23 +6,13 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "office/text_table.h"
+#include "office/workbook_cells.h"
 
 namespace xunda {
-
-// One non-empty cell of a sheet, row and column counted from 0; its text valid during the call.
-// A shared string comes with its number in the workbook's table.
-struct XlsCell {
-    std::size_t row, column;
-    std::string_view text;
-    std::optional<std::size_t> shared;
-};
 
 // How a stream writes its texts: BIFF8 as characters of one or two bytes after a flags byte,
 // BIFF5 as bytes in the workbook's code page (GBK, or else taken as Latin-1).
@@ -36,9 +26,10 @@ class XlsWorkbook {
 
     std::size_t SheetCount() const { return sheets_.size(); }
     // Hands over the non-empty cells of a worksheet in the order the stream holds them (row by
-    // row, as spreadsheet programs write it) until `cell` returns false; false then. Throws
-    // std::runtime_error when the sheet cannot be read.
-    bool ReadSheet(std::size_t sheet, const std::function<bool(const XlsCell&)>& cell) const;
+    // row, as spreadsheet programs write it), a shared string with its number in the workbook's
+    // table, until `cell` returns false; false then. Throws std::runtime_error when the sheet
+    // cannot be read.
+    bool ReadSheet(std::size_t sheet, const CellSink& cell) const;
 
   private:
     std::string NumberText(double value, std::uint16_t xf) const;
