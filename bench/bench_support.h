@@ -1,11 +1,15 @@
 // What the benchmarks share: message boxes that print, a private temporary folder, the logged-in
-// account over an open database, the numbers they queue and the clock.
+// account over an open database, the numbers they queue, the clock and work measured in a child
+// process.
 #pragma once
 
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -86,6 +90,37 @@ using Steady = std::chrono::steady_clock;
 
 inline double SecondsSince(Steady::time_point start) {
     return std::chrono::duration<double>(Steady::now() - start).count();
+}
+
+// What a piece of work did in a child process of its own: the child's peak resident memory, the
+// time from the fork to the child's end, and the number the work returned (0 when the child ended
+// before it could hand it over).
+struct ChildRun {
+    long peakKiB;
+    double seconds;
+    std::uint64_t result;
+};
+
+// Runs `work`, which returns a std::uint64_t, in a child process.
+template <typename Work>
+ChildRun RunInChild(Work work) {
+    int ends[2];
+    if (pipe(ends) != 0) std::abort();
+    const Steady::time_point start = Steady::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        close(ends[0]);
+        const std::uint64_t result = work();
+        _exit(write(ends[1], &result, sizeof result) == sizeof result ? 0 : 1);
+    }
+    close(ends[1]);
+    std::uint64_t result = 0;
+    if (read(ends[0], &result, sizeof result) != sizeof result) result = 0;
+    close(ends[0]);
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    return {usage.ru_maxrss, SecondsSince(start), result};
 }
 
 }  // namespace xunda::bench

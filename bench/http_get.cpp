@@ -204,10 +204,8 @@ int main() {
         bool whole = true;
         for (int round = 0; round < kRounds; ++round) {
             const long before = xunda::bench::ResidentKb();
-            int times[2];
-            if (pipe(times) != 0) std::abort();
-            const pid_t child = fork();
-            if (child == 0) {
+            // The request's own time in microseconds, 0 when it failed.
+            const xunda::bench::ChildRun run = xunda::bench::RunInChild([&]() -> std::uint64_t {
                 xunda::HttpRequest http;
                 http.Protocol = "1.1";
                 http.Timeout = 30000;
@@ -215,19 +213,11 @@ int main() {
                 auto start = Steady::now();
                 const bool ok =
                     http.ExecuteMethod("GET", url) && http.Document().Bytes().size() == kChunkedBody;
-                const double seconds = SecondsSince(start);
-                _exit(ok && write(times[1], &seconds, sizeof seconds) == sizeof seconds ? 0 : 1);
-            }
-            close(times[1]);
-            double seconds = 1e9;
-            whole = whole && read(times[0], &seconds, sizeof seconds) == sizeof seconds;
-            close(times[0]);
-            int status = 0;
-            rusage usage{};
-            wait4(child, &status, 0, &usage);
-            oursChunked = std::min(oursChunked, seconds);
-            peakKiB = std::max(peakKiB, usage.ru_maxrss - before);
-            whole = whole && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+                return ok ? static_cast<std::uint64_t>(SecondsSince(start) * 1e6) : 0;
+            });
+            whole = whole && run.result > 0;
+            if (run.result > 0) oursChunked = std::min(oursChunked, run.result / 1e6);
+            peakKiB = std::max(peakKiB, run.peakKiB - before);
             curlChunked = std::min(curlChunked, TimeCommand("curl -s -o /dev/null " + url));
         }
         kill(server, SIGTERM);

@@ -6,12 +6,8 @@
 // or refused in 64 MiB + 4x its size, an .xlsx of up to 1 MB in 256 MiB; any file of up to 10 MB
 // in 5 s. The workbooks are written at the start, in a temporary folder.
 #include <malloc.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <zip.h>
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
@@ -284,33 +280,20 @@ std::filesystem::path DeclaringXls() {
     return file;
 }
 
-struct ChildRun {
-    long peakKiB;
-    double seconds;
-    bool read;
-};
-
 // Reads the file in a child, as the number import (or the Excel page: the first sheet's grid):
-// its peak resident memory, its time and whether it read the file. No file: a child that reads
-// nothing, the idle process.
+// its peak resident memory, its time and whether it read the file (result 1). No file: a child that
+// reads nothing, the idle process.
 ChildRun ReadInChild(const std::filesystem::path& file, bool grid) {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
+    return RunInChild([&]() -> std::uint64_t {
         try {
-            if (file.empty()) _exit(0);
-            if (grid) _exit(ReadFirstSheet(file) ? 0 : 1);
+            if (file.empty()) return 1;
+            if (grid) return ReadFirstSheet(file) ? 1 : 0;
             ImportMobsFile(file);
+            return 1;
         } catch (const FileReadError&) {
-            _exit(1);
+            return 0;
         }
-        _exit(0);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    return {usage.ru_maxrss, took.count(), WIFEXITED(status) && WEXITSTATUS(status) == 0};
+    });
 }
 
 // Each file through the number import and the Excel page: read or refused, the peak memory above
@@ -326,7 +309,7 @@ void ReportChildren(const std::vector<std::pair<std::string, std::filesystem::pa
         for (const bool grid : {false, true}) {
             const ChildRun run = ReadInChild(file, grid);
             std::printf("  %-28s %8.1f KB %-7s %-8s %7.1f MiB (limit %s), %.2f s\n", grid ? "" : name.c_str(),
-                        size / 1024.0, grid ? "page:" : "import:", run.read ? "read," : "refused,",
+                        size / 1024.0, grid ? "page:" : "import:", run.result == 1 ? "read," : "refused,",
                         (run.peakKiB - base) / 1024.0, limitText.c_str(), run.seconds);
         }
     }

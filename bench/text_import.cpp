@@ -3,11 +3,6 @@
 // commas. Each is imported in a child whose peak resident memory above an idle child is set
 // against the goal, the file's size plus the distinct numbers as the import hands them back; its
 // time against `grep -oE | sort -u` on the same file.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -22,6 +17,8 @@
 namespace {
 
 using namespace xunda;
+using bench::ChildRun;
+using bench::RunInChild;
 
 // `lines` numbers "13" + 9 digits, each followed by `end`; number i is i % distinct (all distinct
 // below 10^9).
@@ -42,40 +39,11 @@ void WriteList(const std::filesystem::path& file, std::uint64_t lines, std::uint
     out << block;
 }
 
-struct ChildRun {
-    double peakMiB;
-    double seconds;
-    std::size_t numbers;
-};
-
-// Runs `work` in a child: its peak resident memory, its time and the count it returns.
-template <typename Work>
-ChildRun InChild(Work work) {
-    int ends[2];
-    if (pipe(ends) != 0) std::abort();
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t child = fork();
-    if (child == 0) {
-        const std::uint64_t count = work();
-        if (write(ends[1], &count, sizeof count) != sizeof count) _exit(1);
-        _exit(0);
-    }
-    close(ends[1]);
-    std::uint64_t count = 0;
-    if (read(ends[0], &count, sizeof count) != sizeof count) count = 0;
-    close(ends[0]);
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
-    return {usage.ru_maxrss / 1024.0, took.count(), count};
-}
-
 }  // namespace
 
 int main() {
     const bench::TempFolder dir;
-    const double idle = InChild([] { return std::uint64_t{0}; }).peakMiB;
+    const double idle = RunInChild([] { return std::uint64_t{0}; }).peakKiB / 1024.0;
     std::printf(
         "number import of text files (peak memory above an idle process; goal: within the file's\n"
         "size plus the distinct numbers as handed back, %zu bytes each):\n",
@@ -88,17 +56,18 @@ int main() {
         const auto file = dir / "list.txt";
         WriteList(file, 16'000'000, distinct, end);
         const double fileMiB = std::filesystem::file_size(file) / 1048576.0;
-        const ChildRun ours = InChild([&] { return ImportMobsFile(file).size(); });
+        const ChildRun ours = RunInChild([&] { return std::uint64_t{ImportMobsFile(file).size()}; });
         const std::string sort =
             "LC_ALL=C grep -oE '1[3-8][0-9]{9}' '" + file.string() + "' | LC_ALL=C sort -u > /dev/null";
-        const ChildRun anchor = InChild([&] { return std::uint64_t(std::system(sort.c_str()) == 0); });
-        const double numbersMiB = ours.numbers * sizeof(std::string) / 1048576.0;
-        const double peak = ours.peakMiB - idle;
+        const ChildRun anchor = RunInChild([&] { return std::uint64_t{std::system(sort.c_str()) == 0}; });
+        const double numbersMiB = ours.result * sizeof(std::string) / 1048576.0;
+        const double peak = ours.peakKiB / 1024.0 - idle;
         std::printf(
             "  %-14s file %.0f MiB, %zu numbers (%.0f MiB): peak %.0f MiB = %.2fx the file, %.2fx the goal "
             "(%.0f MiB); %.2f s, grep -oE | sort -u %.2f s, ratio %.2f\n",
-            name, fileMiB, ours.numbers, numbersMiB, peak, peak / fileMiB, peak / (fileMiB + numbersMiB),
-            fileMiB + numbersMiB, ours.seconds, anchor.seconds, ours.seconds / anchor.seconds);
+            name, fileMiB, static_cast<std::size_t>(ours.result), numbersMiB, peak, peak / fileMiB,
+            peak / (fileMiB + numbersMiB), fileMiB + numbersMiB, ours.seconds, anchor.seconds,
+            ours.seconds / anchor.seconds);
         std::filesystem::remove(file);
     }
     return 0;
