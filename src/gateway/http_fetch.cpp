@@ -5,7 +5,11 @@
 #include "net/system_proxy.h"
 
 namespace xunda {
+namespace {
 
+// Sets the client's proxy fields for proxyType: the system proxy's host and port into ProxyHost and
+// ProxyPort (1) or the socket's SocksIP and SocksPort (2); every other proxy field, credentials
+// included, empty.
 void SetProxyFields(HttpRequest& http, int proxyType) {
     ProxySetting httpProxy, socks;
     if (proxyType == 1) httpProxy = GetSystemProxy("HTTP");
@@ -20,6 +24,8 @@ void SetProxyFields(HttpRequest& http, int proxyType) {
     sock.SocksUsername.clear();
     sock.SocksPassword.clear();
 }
+
+}  // namespace
 
 FetchResult HttpFetch(const std::string& url, const FetchLimits& limits, int proxyType) {
     HttpRequest http;

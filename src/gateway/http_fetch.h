@@ -37,10 +37,4 @@ using Fetcher = std::function<FetchResult(const std::string& url, const FetchLim
 // The real GET over the project's HTTP client.
 FetchResult HttpFetch(const std::string& url, const FetchLimits& limits, int proxyType);
 
-class HttpRequest;
-// Sets the client's proxy fields for proxyType: the system proxy's host and port into ProxyHost and
-// ProxyPort (1) or the socket's SocksIP and SocksPort (2); every other proxy field, credentials
-// included, empty.
-void SetProxyFields(HttpRequest& http, int proxyType);
-
 }  // namespace xunda
