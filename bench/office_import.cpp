@@ -13,6 +13,7 @@
 #include <fstream>
 #include <map>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -350,18 +351,15 @@ std::vector<std::pair<std::string, std::filesystem::path>> AmplifiedStrings() {
 int main(int argc, char** argv) {
     for (const auto& [rows, columns] : {std::pair{10000, 5}, {100000, 5}, {300000, 10}})
         Workbook(rows, columns);
-    benchmark::RegisterBenchmark("import_xlsx_100000x5", ImportWorkbook, 100000, 5)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(3);
-    benchmark::RegisterBenchmark("unzip_grep_sort_u_100000x5", UnzipGrepSort, 100000, 5)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(3);
-    benchmark::RegisterBenchmark("import_xlsx_300000x10", ImportWorkbook, 300000, 10)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(2);
-    benchmark::RegisterBenchmark("unzip_grep_sort_u_300000x10", UnzipGrepSort, 300000, 10)
-        ->Unit(benchmark::kMillisecond)
-        ->Iterations(2);
+    for (const auto& [rows, columns, iterations] : {std::tuple{100000, 5, 3}, {300000, 10, 2}}) {
+        const std::string size = std::to_string(rows) + "x" + std::to_string(columns);
+        benchmark::RegisterBenchmark(("import_xlsx_" + size).c_str(), ImportWorkbook, rows, columns)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(iterations);
+        benchmark::RegisterBenchmark(("unzip_grep_sort_u_" + size).c_str(), UnzipGrepSort, rows, columns)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(iterations);
+    }
     const Times times = RunBenchmarks(argc, argv);
     for (const char* size : {"100000x5", "300000x10"}) {
         const double ours = times.Seconds(std::string("import_xlsx_") + size);

@@ -14,6 +14,10 @@
 
 namespace xunda {
 
+bool MapPagesNow(void* begin, std::size_t length) {
+    return madvise(begin, length, MADV_POPULATE_WRITE) == 0;
+}
+
 namespace {
 
 constexpr std::size_t kStep = std::size_t{2} << 20;  // pages mapped in one call: a huge page
@@ -62,7 +66,7 @@ void PageWarmer::Run(char* begin, std::size_t length) {
             continue;
         }
         const std::size_t step = std::min(kStep, target - done);
-        if (madvise(begin + done, step, MADV_POPULATE_WRITE) != 0) return;
+        if (!MapPagesNow(begin + done, step)) return;
         done += step;
     }
 }

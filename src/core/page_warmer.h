@@ -14,6 +14,10 @@
 
 namespace xunda {
 
+// Maps the pages of fresh memory now, in one call rather than one fault each; false where the
+// kernel cannot (before Linux 5.14), which leaves them to be mapped at their first touch.
+bool MapPagesNow(void* begin, std::size_t length);
+
 class PageWarmer {
   public:
     // How far ahead of the writer pages are mapped, once it has written its first bytes.

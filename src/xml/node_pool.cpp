@@ -9,9 +9,7 @@
 #include <mutex>
 #include <new>
 
-#ifndef MADV_POPULATE_WRITE
-#define MADV_POPULATE_WRITE 23  // Linux 5.14; older kernels refuse it
-#endif
+#include "core/page_warmer.h"
 
 namespace xunda::node_pool {
 namespace {
@@ -117,7 +115,7 @@ Slab* MapSlab(std::size_t slotSize) {
     munmap(reinterpret_cast<void*>(aligned + kSlabSize), start + kSlabSize - aligned);
     char* memory = reinterpret_cast<char*>(aligned);
     // The slots are about to be filled: their pages are mapped in one call, not one fault each.
-    madvise(memory, kSlabSize, MADV_POPULATE_WRITE);
+    MapPagesNow(memory, kSlabSize);
     Slab* slab = new (memory) Slab;
     slab->slotSize = slotSize;
     slab->inverse = ((std::uint64_t{1} << 32) + slotSize - 1) / slotSize;
