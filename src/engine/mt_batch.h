@@ -18,6 +18,8 @@ struct MtRow {
     std::string subNumber;
     std::string linkID;
     std::string mtLevel;
+
+    bool operator==(const MtRow&) const = default;
 };
 
 // The rows of one request: the first row not yet taken in this run together with every later

@@ -1,6 +1,7 @@
 #include "engine/send_engine.h"
 
 #include <exception>
+#include <map>
 #include <set>
 
 #include "core/ports.h"
@@ -27,6 +28,13 @@ std::string JoinIds(const std::vector<std::int64_t>& ids) {
     return text;
 }
 
+std::vector<std::int64_t> BatchIds(const SendJob& job, const MtBatch& batch) {
+    std::vector<std::int64_t> ids;
+    ids.reserve(batch.rows.size());
+    for (std::size_t row : batch.rows) ids.push_back(job.rows[row].id);
+    return ids;
+}
+
 }  // namespace
 
 SendEngine::SendEngine(EngineServices services, std::chrono::milliseconds pause)
@@ -44,6 +52,11 @@ SendTick SendEngine::tick(Database& db, const Credentials& account) {
         s_.control.btnSmsSendPauseClick();
         s_.prompts.Alert(kOfflineWarning);
         return {SendTickResult::WentOffline, std::nullopt};
+    }
+    if (stalled_.exchange(false)) {
+        if (s_.control.PauseEnabled()) s_.control.btnSmsSendPauseClick();
+        s_.prompts.Alert(kStalledWarning);
+        return {SendTickResult::Stalled, std::nullopt};
     }
     if (s_.control.paused()) return {SendTickResult::Paused, std::nullopt};
     std::optional<RunFlag::Token> token = runFlag_.TryAcquire();
@@ -122,34 +135,27 @@ void SendEngine::RefuseCommaNumbers(const SendJob& job, std::vector<bool>& taken
     if (!refused.ids.empty()) held_.push_back(std::move(refused));
 }
 
-bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
+bool SendEngine::SendBatch(const SendJob& job, MtBatch batch) {
     Database& db = *job.db;
-    const MtRow& key = job.rows[batch.rows.front()];
-    std::vector<std::int64_t> ids;
-    ids.reserve(batch.rows.size());
-    for (std::size_t row : batch.rows) ids.push_back(job.rows[row].id);
     // Marked (committed) before the request, so that a program ended before the results are
     // stored never sends these rows again by itself.
-    if (!store_.Store(db, [&] {
-            return db.pAdoCom("INSERT OR REPLACE INTO mt_sending (id) SELECT id FROM mt WHERE id IN (" +
-                              JoinIds(ids) + ")");
-        }))
-        return false;
+    if (!store_.Store(db, [&] { return MarkStillQueued(job, batch); })) return false;
+    if (batch.Empty()) return true;  // every row of it was deleted or changed since the tick
+    const MtRow& key = job.rows[batch.rows.front()];
+    const std::vector<std::int64_t> ids = BatchIds(job, batch);
 
     std::string status;
     std::vector<std::string> lines;
     bool replyLost = false;
+    const std::uint64_t answered = s_.gateway.SendAnswers();
     const int result = s_.gateway.PutMt(
         status, lines, kUtf8Format, job.account,
         MtRequest{batch.Mobs, key.msg, key.mtLevel, key.subNumber, key.linkID}, kDirectConnection, replyLost);
+    if (s_.gateway.SendAnswers() != answered) lostSends_ = 0;
     if (result > 0) {
         s_.log.logit("网络故障:  " + HttpStatusText(result));
         if (replyLost) {
-            // The service may have accepted the batch: never sent again by itself.
-            s_.log.logit(kPossiblySentText + batch.Mobs);
-            held_.push_back({job.account.corpID, ids, {.refused = true, .flag = kPossiblySentFlag}});
-            lostAt_ = s_.gateway.Answers();
-            StoreHeld(db);
+            ReplyLost(job, batch, ids);
         } else {
             // The request never reached the service: the rows stay queued for the next tick (a
             // mark that cannot be cleared makes them possibly sent at the next start instead).
@@ -169,6 +175,42 @@ bool SendEngine::SendBatch(const SendJob& job, const MtBatch& batch) {
     if (reply.refused) s_.sounds.Play(SoundEvent::SendError);
     if (stored && pause_.count() > 0) s_.sleeper.Sleep(pause_);
     return stored;
+}
+
+bool SendEngine::MarkStillQueued(const SendJob& job, MtBatch& batch) {
+    Database& db = *job.db;
+    ResultSet rs = db.pAdoQuery(
+        "SELECT id, mob, msg, subNumber, linkID, mtLevel FROM mt WHERE corpID=" + job.account.corpID +
+        " AND flag=0 AND id IN (" + JoinIds(BatchIds(job, batch)) +
+        ") AND id NOT IN (SELECT id FROM mt_sending)");
+    if (!rs.Ok()) return false;
+    std::map<std::int64_t, MtRow> queued;
+    for (; !rs.Eof(); rs.Next())
+        queued[rs.AsInt("id")] = {rs.AsInt("id"),           rs.AsString("mob"),    rs.AsString("msg"),
+                                  rs.AsString("subNumber"), rs.AsString("linkID"), rs.AsString("mtLevel")};
+    MtBatch kept;
+    for (std::size_t row : batch.rows) {
+        const auto now = queued.find(job.rows[row].id);
+        if (now == queued.end() || !(now->second == job.rows[row])) continue;
+        kept.rows.push_back(row);
+        kept.Mobs += (kept.Mobs.empty() ? "" : ",") + job.rows[row].mob;
+    }
+    batch = std::move(kept);
+    return batch.Empty() || db.pAdoCom("INSERT INTO mt_sending (id) SELECT id FROM mt WHERE id IN (" +
+                                       JoinIds(BatchIds(job, batch)) + ")");
+}
+
+void SendEngine::ReplyLost(const SendJob& job, const MtBatch& batch, const std::vector<std::int64_t>& ids) {
+    // The service may have accepted the batch: never sent again by itself.
+    s_.log.logit(kPossiblySentText + batch.Mobs);
+    held_.push_back({job.account.corpID, ids, {.refused = true, .flag = kPossiblySentFlag}});
+    lostAt_ = s_.gateway.Answers();
+    if (++lostSends_ >= 2) {
+        s_.log.logit(kStalledWarning);
+        // A user who paused meanwhile resumes when ready; no box pauses them again then.
+        if (!s_.control.paused()) stalled_ = true;
+    }
+    StoreHeld(*job.db);
 }
 
 void SendEngine::LogOddResults(const SendJob& job, const MtBatch& batch,

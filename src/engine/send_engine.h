@@ -12,18 +12,23 @@
 // answers Busy. The database must stay open until the job has run.
 //
 // Never twice, never lost: before a request its rows are marked in flight (table mt_sending) in a
-// committed transaction; the results and the removal of the marks are committed together right
-// after the reply. Results that cannot be stored are held in memory, the run ends, and every
-// later run stores them (quietly, StoreRetry) before any new request. Marked rows are never
-// selected; marks left by a program that ended mid-request become kPossiblySentFlag at the next
-// tick. A request that went out without a complete reply may have been accepted: its rows become
-// kPossiblySentFlag at once, named in the log; only a request that surely never reached the
-// service leaves its rows queued. After such a reply nothing new is sent until the service has
-// answered a request of the gateway completely again (a poll, a login: SmsGateway::Answers), so
-// that a service which takes connections and drops them costs one batch, not the queue; sending
-// then goes on by itself with kAnsweredText in the log.
+// committed transaction, which marks only the rows still queued as the tick read them: a row the
+// user deleted or changed since (or that another path sent or flagged) is left out of the request.
+// The results and the removal of the marks are committed together right after the reply. Results
+// that cannot be stored are held in memory, the run ends, and every later run stores them
+// (quietly, StoreRetry) before any new request. Marked rows are never selected; marks left by a
+// program that ended mid-request become kPossiblySentFlag at the next tick. A request that went
+// out without a complete reply may have been accepted: its rows become kPossiblySentFlag at once,
+// named in the log; only a request that surely never reached the service leaves its rows queued.
+// After such a reply nothing new is sent until the service has answered a request of the gateway
+// completely again (any status: a poll, a login; SmsGateway::Answers), so that a service which
+// takes connections and drops them costs one batch, not the queue; sending then goes on by itself
+// with kAnsweredText in the log. A second lost send reply with no complete send reply in between
+// (a service or proxy that answers polls but cuts every send) pauses processing at the next tick,
+// with kStalledWarning logged and shown, as going offline does.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -54,6 +59,7 @@ enum class SendTickResult {
     Offline,      // offline while paused: nothing done
     Paused,       // processing is paused
     Busy,         // a run is still active
+    Stalled,      // two send replies lost in a row: processing paused, kStalledWarning shown
     Waiting,      // a reply was lost: nothing new is sent until the service answers again
     Empty,        // no queued row
     Started,      // `job` holds the rows to send
@@ -75,6 +81,10 @@ class SendEngine {
     static constexpr const char* kPossiblySentText = "发送中断,以下号码可能已发送,请核对后手动重发:";
     // Logged when the service answers again after a lost reply, and sending goes on.
     static constexpr const char* kAnsweredText = "短信服务已恢复应答,继续发送短信";
+    // Logged when a second send reply is lost with no complete send reply in between, and shown
+    // (caption "警告") when the next tick pauses processing for it.
+    static constexpr const char* kStalledWarning =
+        "短信服务连续两次没有完整应答发送请求,短信处理已暂停,请检查网络和代理后继续短信处理.";
 
     // `pause` is the rest after each request.
     explicit SendEngine(EngineServices services, std::chrono::milliseconds pause = kSendPause);
@@ -110,7 +120,12 @@ class SendEngine {
     // kAnsweredText (once) when it has.
     bool AwaitingAnswer();
     // Sends one batch and stores its results; false when the run must end.
-    bool SendBatch(const SendJob& job, const MtBatch& batch);
+    bool SendBatch(const SendJob& job, MtBatch batch);
+    // Inside the marking transaction: keeps in `batch` only its rows still queued (flag 0, not
+    // marked) with the values the tick read, and marks those in flight.
+    bool MarkStillQueued(const SendJob& job, MtBatch& batch);
+    // A send went out and its reply was lost.
+    void ReplyLost(const SendJob& job, const MtBatch& batch, const std::vector<std::int64_t>& ids);
     // Logs the numbers a reply accepted without a readable message number or gave no line for.
     void LogOddResults(const SendJob& job, const MtBatch& batch, const std::vector<std::string>& lines,
                        const BatchResult& reply);
@@ -127,6 +142,9 @@ class SendEngine {
     std::vector<HeldResult> held_;  // likewise
     // The gateway's answer count right after a lost reply; none while the service answers.
     std::optional<std::uint64_t> lostAt_;  // likewise
+    int lostSends_ = 0;                    // send replies lost since the last complete one; likewise
+    // A second send reply was lost: the next tick pauses processing.
+    std::atomic<bool> stalled_{false};
     std::function<void()> outboxListener_;
 };
 

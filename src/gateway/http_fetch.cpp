@@ -34,7 +34,8 @@ FetchResult HttpFetch(const std::string& url, const FetchLimits& limits, int pro
     http.Deadline = static_cast<int>(limits.deadline.count());
     http.MaxBodySize = static_cast<std::int64_t>(limits.maxBody);
     if (!http.ExecuteMethod("GET", url))
-        return {http.Sock().LastError() == WSAETIMEDOUT ? kFetchTimedOut : 500, {}, http.RequestWritten()};
+        return {
+            http.Sock().LastError() == WSAETIMEDOUT ? kFetchTimedOut : 500, {}, http.RequestWritten(), false};
     return {http.ResultCode(), std::string(http.Document().Bytes())};
 }
 

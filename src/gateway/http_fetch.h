@@ -27,6 +27,8 @@ struct FetchResult {
     // No complete reply came although the request had gone out (a byte of it was written): the
     // peer may have acted on it. False for a reply, and for a request that never reached the peer.
     bool replyLost = false;
+    // The whole reply was read: status line, head and body, whatever the status.
+    bool complete = true;
 };
 
 // How a request reaches the service (`ProxyType`): 0 directly, 1 through the system's HTTP proxy,

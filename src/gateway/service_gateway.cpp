@@ -24,6 +24,7 @@ struct ServiceGateway::Texts {
     const char* sending;
     const char* failed;
     const char* succeeded;
+    bool send;  // a PutMt
 };
 
 ServiceGateway::ServiceGateway(GatewayOptions options)
@@ -31,11 +32,11 @@ ServiceGateway::ServiceGateway(GatewayOptions options)
       timeout_(options.timeout),
       fetch_(options.fetch ? std::move(options.fetch) : Fetcher(HttpFetch)) {}
 
-FetchResult ServiceGateway::Fetch(const std::string& url, std::size_t maxBody, int proxyType) {
+FetchResult ServiceGateway::Fetch(const std::string& url, std::size_t maxBody, int proxyType, bool send) {
     FetchResult reply = fetch_(url, {timeout_, maxBody}, proxyType);
     // A reply without status line, or one larger than the service ever sends, is no answer.
-    if (reply.status <= 0 || reply.body.size() > maxBody) return {kNoAnswer, {}, false};
-    if (reply.status == 200) CountAnswer();
+    if (reply.status <= 0 || reply.body.size() > maxBody) return {kNoAnswer, {}, false, false};
+    if (reply.complete) CountAnswer(send);
     return reply;
 }
 
@@ -44,7 +45,7 @@ int ServiceGateway::TextRequest(const Texts& texts, const std::string& url, std:
                                 bool& replyLost) {
     replyLines.clear();
     TraceLog(texts.sending + url);
-    FetchResult reply = Fetch(url, maxBody, proxyType);
+    FetchResult reply = Fetch(url, maxBody, proxyType, texts.send);
     replyLost = reply.replyLost;
     if (reply.status != 200) {
         TraceLog(texts.failed + HttpStatusText(reply.status));
@@ -63,7 +64,7 @@ int ServiceGateway::PutMt(std::string& resultValue, std::vector<std::string>& re
                           const Credentials& account, const MtRequest& mt, int proxyType, bool& replyLost) {
     replyLost = false;
     if (!ValidFormat(msgFormat)) return -2;
-    static constexpr Texts kTexts{"发送MT消息=", "发送消息失败:", "提交URL成功"};
+    static constexpr Texts kTexts{"发送MT消息=", "发送消息失败:", "提交URL成功", true};
     return TextRequest(kTexts, PutMtUrl(host_, msgFormat, account, mt), kMaxPutMtBody, proxyType, resultValue,
                        replyLines, replyLost);
 }
@@ -79,13 +80,13 @@ int ServiceGateway::Poll(const Texts& texts, std::string_view path, std::string&
 
 int ServiceGateway::GetMo(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
                           const Credentials& account, int proxyType) {
-    static constexpr Texts kTexts{"发送GetMo消息=", "GetMo失败:", "GetMo成功"};
+    static constexpr Texts kTexts{"发送GetMo消息=", "GetMo失败:", "GetMo成功", false};
     return Poll(kTexts, "/sms/getMo/", resultValue, replyLines, msgFormat, account, proxyType);
 }
 
 int ServiceGateway::GetReport(std::string& resultValue, std::vector<std::string>& replyLines, int msgFormat,
                               const Credentials& account, int proxyType) {
-    static constexpr Texts kTexts{"发送Getreport消息=", "Getport失败:", "Getreport成功"};
+    static constexpr Texts kTexts{"发送Getreport消息=", "Getport失败:", "Getreport成功", false};
     return Poll(kTexts, "/sms/getReport/", resultValue, replyLines, msgFormat, account, proxyType);
 }
 
@@ -94,7 +95,7 @@ int ServiceGateway::GetData(const std::string& url, FieldList& fields, int& colC
     fields.clear();
     colCount = 0;
     rowCount = 0;
-    FetchResult reply = Fetch(DataQueryUrl(url), kMaxOtherBody, proxyType);
+    FetchResult reply = Fetch(DataQueryUrl(url), kMaxOtherBody, proxyType, false);
     if (reply.status != 200) {
         TraceLog("接收XML文件错误:" + std::to_string(reply.status));
         return reply.status;

@@ -36,7 +36,7 @@ class ServiceGateway : public SmsGateway {
                     std::string& resultValue, std::vector<std::string>& replyLines, bool& replyLost);
     int Poll(const Texts& texts, std::string_view path, std::string& resultValue,
              std::vector<std::string>& replyLines, int msgFormat, const Credentials& account, int proxyType);
-    FetchResult Fetch(const std::string& url, std::size_t maxBody, int proxyType);
+    FetchResult Fetch(const std::string& url, std::size_t maxBody, int proxyType, bool send);
 
     std::string host_;
     std::chrono::milliseconds timeout_;

@@ -56,15 +56,21 @@ class SmsGateway {
     virtual int GetData(const std::string& url, FieldList& fields, int& colCount, int& rowCount,
                         int proxyType) = 0;
 
-    // How many requests of this object the service has answered completely (status 200, the
-    // whole reply read): a login, a poll, a send. Any thread.
+    // How many requests of this object the service has answered completely (status line, head and
+    // the whole body read, whatever the status): a login, a poll, a send. Any thread.
     std::uint64_t Answers() const { return answers_.load(); }
+    // How many of them were sends (PutMt).
+    std::uint64_t SendAnswers() const { return sendAnswers_.load(); }
 
   protected:
-    void CountAnswer() { answers_.fetch_add(1); }
+    void CountAnswer(bool send) {
+        if (send) sendAnswers_.fetch_add(1);
+        answers_.fetch_add(1);
+    }
 
   private:
     std::atomic<std::uint64_t> answers_{0};
+    std::atomic<std::uint64_t> sendAnswers_{0};
 };
 
 // Looks `fieldName` up (case-insensitively) in row `row`; value is emptied first. Returns 0 when

@@ -21,7 +21,7 @@ int FakeGateway::PutMt(std::string& resultValue, std::vector<std::string>& reply
     }
     replyLines = reply.lines;
     replyLost = reply.lost;
-    return Answer(reply, resultValue);
+    return Answer(reply, resultValue, true);
 }
 
 int FakeGateway::Poll(std::deque<FakeReply>& replies, std::string& code, std::vector<std::string>& lines) {
@@ -32,12 +32,12 @@ int FakeGateway::Poll(std::deque<FakeReply>& replies, std::string& code, std::ve
         replies.pop_front();
     }
     lines = reply.lines;
-    return Answer(reply, code);
+    return Answer(reply, code, false);
 }
 
-int FakeGateway::Answer(const FakeReply& reply, std::string& code) {
+int FakeGateway::Answer(const FakeReply& reply, std::string& code, bool send) {
     if (reply.result == 0) code = reply.code;
-    if (reply.result <= 0) CountAnswer();  // a 200 reply, read whole
+    if (!reply.lost && reply.result != 500) CountAnswer(send);
     return reply.result;
 }
 

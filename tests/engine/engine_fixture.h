@@ -28,7 +28,8 @@
 namespace xunda::test {
 
 // A gateway reply: the result, the service's code and the lines after it; `lost` for a request
-// that went out without a complete reply.
+// that went out without a complete reply. Result 500 without `lost` is a request that never
+// reached the service; every other result a complete reply.
 struct FakeReply {
     int result = 0;
     std::string code = "100";
@@ -65,7 +66,7 @@ class FakeGateway : public SmsGateway {
   private:
     int Poll(std::deque<FakeReply>& replies, std::string& code, std::vector<std::string>& lines);
     // The reply's result, its code into `code` and the answer counted as the real gateway does.
-    int Answer(const FakeReply& reply, std::string& code);
+    int Answer(const FakeReply& reply, std::string& code, bool send);
 
     std::int64_t nextMtID_ = 9000;
 };

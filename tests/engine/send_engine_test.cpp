@@ -36,17 +36,30 @@ class SendEngineTest : public EngineTest {
 
     // The send engine and the inbox poller over real sockets, on one gateway to the simulator.
     struct OverSockets {
-        OverSockets(SendEngineTest& test, std::chrono::milliseconds timeout)
+        // `log` sees each request's line before its reply goes out.
+        OverSockets(SendEngineTest& test, std::chrono::milliseconds timeout,
+                    std::function<void(const std::string&)> log = {})
             : t(test),
+              service({.accounts = {{"demo", "secret", "10001", "g", "p"}}, .log = std::move(log)}),
               http({.host = (service.Start(), service.Host()), .timeout = timeout}),
               send(test.Services(http)),
               poller(test.Services(http)) {}
         SendTickResult TickAndRun() { return t.TickAndRun(send, t.account); }
-        // One poll of the inbox: an answer of the service, unless it drops the connection.
-        void Poll() { poller.poll(*poller.tick(*t.db, t.account)); }
+        // One poll of the inbox (none while paused): an answer of the service, unless it drops the
+        // connection.
+        void Poll() {
+            if (std::optional<PollJob> job = poller.tick(*t.db, t.account)) poller.poll(std::move(*job));
+        }
+        // "mob:text" of each number the service accepted, in order.
+        std::string Accepted() {
+            std::string sent;
+            for (const sim::SentMessage& m : service.Sent())
+                sent += (sent.empty() ? "" : ",") + m.mob + ":" + m.text;
+            return sent;
+        }
 
         SendEngineTest& t;
-        sim::SmsSimulator service{{.accounts = {{"demo", "secret", "10001", "g", "p"}}}};
+        sim::SmsSimulator service;
         ServiceGateway http;
         SendEngine send;
         MoPoller poller;
@@ -243,6 +256,8 @@ TEST_F(SendEngineTest, ALostReplyLeavesItsRowsPossiblySentAndARequestThatNeverWe
         EXPECT_EQ(Logged(std::string(SendEngine::kPossiblySentText) + mob), 1);
         EXPECT_EQ(real.service.SendCount(mob), 1);
         real.Poll();  // the service answers again
+        Queue(mob + "9", "x");
+        EXPECT_EQ(real.TickAndRun(), SendTickResult::Started);  // and a send, so that none is the second loss
     }
     EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_sending"), 0);
 
@@ -295,6 +310,89 @@ TEST_F(SendEngineTest, AServiceThatDropsEveryConnectionCostsOneBatchThenSendingG
     int putMts = 0;
     for (const sim::RequestRecord& r : real.service.Requests()) putMts += r.path == "/sms/putMt/";
     EXPECT_EQ(putMts, 3);
+}
+
+// Over real sockets: rows the user deletes or changes ("删除", "删除待发短信", clearing all data, an
+// edit) after the tick read them are never sent: a batch sends only the rows still queued as they
+// were read when it marks them; an edited row goes later with its new text.
+TEST_F(SendEngineTest, RowsDeletedOrChangedAfterTheTickReadThemAreNeverSent) {
+    std::function<void()> duringFirstSend;
+    OverSockets real(*this, std::chrono::milliseconds(2000), [&](const std::string& line) {
+        if (line.find("/sms/putMt/") != std::string::npos && duringFirstSend)
+            std::exchange(duringFirstSend, {})();
+    });
+    Queue("13800000001", "a");
+    Queue("13800000002", "a");
+    const std::string gone = std::to_string(Queue("13800000011", "b"));
+    const std::string edited = std::to_string(Queue("13800000012", "b"));
+    Queue("13800000013", "b");
+    Queue("13800000021", "c");
+    duringFirstSend = [&] {
+        Exec("DELETE FROM mt WHERE id=" + gone + " OR msg='c'");
+        Exec("UPDATE mt SET msg='b2' WHERE id=" + edited);
+    };
+    ASSERT_EQ(real.TickAndRun(), SendTickResult::Started);
+    EXPECT_EQ(real.Accepted(), "13800000001:a,13800000002:a,13800000013:b");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt_sending"), 0);
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Started);
+    EXPECT_EQ(real.Accepted(), "13800000001:a,13800000002:a,13800000013:b,13800000012:b2");
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt"), 0);
+}
+
+// Over real sockets: after a lost send reply any complete reply of the service lets sending go on,
+// a 500 too. A service (or proxy) that answers the polls but cuts every send reply costs two
+// batches: the second loss with no complete send reply in between pauses processing, with one
+// warning, until the user resumes.
+TEST_F(SendEngineTest, AfterALostReplyAnyAnswerLetsSendingGoOnAndASecondLossInARowPauses) {
+    OverSockets real(*this, std::chrono::milliseconds(2000));
+    for (int i = 0; i < 5; ++i) Queue("1380000010" + std::to_string(i), "text " + std::to_string(i));
+    real.service.Script({.path = "/sms/putMt/", .cutAfter = 40});
+    real.service.Script({.path = "/sms/getMo/", .status = 500});
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Started);
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Waiting);
+    real.Poll();  // answered with 500
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Started);
+    EXPECT_EQ(
+        real.Accepted(),  // the first taken by the service, its reply cut
+        "13800000100:text 0,13800000101:text 1,13800000102:text 2,13800000103:text 3,13800000104:text 4");
+
+    for (int i = 0; i < 4; ++i) Queue("1380000020" + std::to_string(i), "again " + std::to_string(i));
+    for (int i = 0; i < 3; ++i) real.service.Script({.path = "/sms/putMt/", .cutAfter = 40});
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Started);
+    real.Poll();
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Started);
+    real.Poll();
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Stalled);
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Paused);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt WHERE flag=-4"), 3);
+    EXPECT_EQ(prompts.alerts(), std::vector<std::string>{SendEngine::kStalledWarning});
+    EXPECT_EQ(Logged(SendEngine::kStalledWarning), 1);
+
+    desk.btnSmsSendPauseClick();  // "继续短信处理": one more loss in a row pauses again
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Started);
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Stalled);
+    desk.btnSmsSendPauseClick();
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Waiting);
+    real.Poll();
+    EXPECT_EQ(real.TickAndRun(), SendTickResult::Started);  // the service answers sends again
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt WHERE flag=-4"), 4);
+    EXPECT_EQ(Count("SELECT COUNT(*) FROM mt"), 4);
+    EXPECT_EQ(desk.toggles, 4);
+}
+
+// A lost reply whose possibly-sent flags could not be stored at once (a locked file): the next run
+// stores them and still waits for the service to answer before it sends anything.
+TEST_F(SendEngineTest, ALostReplyStoredLateStillHoldsBackTheNextRun) {
+    const std::int64_t a = Queue("131", "a");
+    Queue("132", "b");
+    gateway.putReplies = {{500, "", {}, true}};
+    Exec("CREATE TRIGGER locked BEFORE UPDATE ON mt BEGIN SELECT RAISE(ABORT, 'locked'); END");
+    EXPECT_EQ(TickAndRun(), SendTickResult::Started);
+    Exec("DROP TRIGGER locked");
+    EXPECT_EQ(TickAndRun(), SendTickResult::Started);
+    EXPECT_EQ(Flag(a), "-4");
+    EXPECT_EQ(Sent(), std::vector<std::string>{"131"});
+    EXPECT_EQ(TickAndRun(), SendTickResult::Waiting);
 }
 
 TEST_F(SendEngineTest, PausingDuringARunSendsNoEmptyRequestAndGoingOfflinePausesOnce) {

@@ -56,7 +56,7 @@ TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
         {200, "100\r\n" + std::string(kCap - 4, '0'), false, 500, "old", {}},  // over the putMt cap
     };
     for (const auto& c : cases) {
-        reply = {c.status, c.body, c.replyLost};
+        reply = {c.status, c.body, c.replyLost, !c.replyLost};
         value = "old";
         bool lost = !c.replyLost;
         EXPECT_EQ(gateway.PutMt(value, lines, 2, kAccount, kMt, 0, lost), c.result) << c.body.substr(0, 20);
@@ -64,6 +64,7 @@ TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
         EXPECT_EQ(value, c.value);
         EXPECT_EQ(lines, c.lines);
     }
+    EXPECT_EQ(gateway.SendAnswers(), 9u);  // every reply read whole, whatever its status
     EXPECT_EQ(urls.back(), PutMtUrl("h:1", 2, kAccount, kMt));
     EXPECT_EQ(lastLimits.timeout.count(), 1234);
     EXPECT_EQ(lastLimits.maxBody, 1024u * 1024u);
@@ -71,6 +72,8 @@ TEST_F(GatewayRulesTest, RepliesAndTheirResults) {
     EXPECT_EQ(gateway.GetMo(value, lines, 0, kAccount, 0), 0);
     reply.body += '1';
     EXPECT_EQ(gateway.GetReport(value, lines, 1, kAccount, 0), 500);
+    EXPECT_EQ(gateway.Answers(), 10u);
+    EXPECT_EQ(gateway.SendAnswers(), 9u);
     // A format outside 0 to 3 sends nothing.
     urls.clear();
     bool lost = false;

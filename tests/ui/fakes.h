@@ -95,7 +95,7 @@ class FakeGateway : public SmsGateway {
         for (const auto& row : reply) fields.insert(fields.end(), row.begin(), row.end());
         colCount = reply.empty() ? 0 : static_cast<int>(reply.back().size());
         rowCount = static_cast<int>(reply.size());
-        CountAnswer();
+        CountAnswer(false);
         return 0;
     }
     int PutMt(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&,
@@ -109,7 +109,7 @@ class FakeGateway : public SmsGateway {
         lines.clear();
         const auto n = std::count(mt.Mobs.begin(), mt.Mobs.end(), ',') + 1;
         for (int i = 0; putCode == "100" && i < n; ++i) lines.push_back("0," + std::to_string(7000 + i));
-        CountAnswer();
+        CountAnswer(true);
         return 0;
     }
     int GetMo(std::string& resultValue, std::vector<std::string>& lines, int, const Credentials&,
@@ -144,7 +144,7 @@ class FakeGateway : public SmsGateway {
         std::lock_guard lock(mutex);
         lines = std::exchange(queued, {});
         resultValue = lines.empty() ? "300" : "100";
-        CountAnswer();
+        CountAnswer(false);
         return 0;
     }
 };

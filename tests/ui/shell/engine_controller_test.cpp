@@ -109,6 +109,22 @@ TEST_F(EngineControllerTest, AfterALostReplyThePollsLetSendingGoOnByItself) {
     query.pollsDropped = false;
     EXPECT_TRUE(QTest::qWaitFor([this] { return Value("SELECT COUNT(*) FROM mt_bak") == "1"; }, 15000));
     EXPECT_EQ(query.putCalls, 2);
+
+    // Send replies cut twice in a row while the polls are answered: the window pauses processing
+    // with one warning, as it does when the network goes.
+    for (const char* mob : {"13800000003", "13800000004"}) {
+        const std::uint64_t answers = query.Answers();
+        ASSERT_TRUE(PollUntil(&EngineController::moTimeTimer, [&] { return query.Answers() > answers; }));
+        Queue(mob);
+        query.putLost = true;
+        controller->mtTimeTimer();
+        WaitIdle();
+    }
+    controller->mtTimeTimer();
+    EXPECT_TRUE(main->Paused());
+    EXPECT_FALSE(controller->mtTime().isActive());
+    EXPECT_EQ(prompts.Last(), std::string("警告: ") + SendEngine::kStalledWarning);
+    EXPECT_EQ(Value("SELECT COUNT(*) FROM mt WHERE flag=-4"), "3");
 }
 
 // Each event plays its own row's sound (the default sounds, ticked at login): a refused send,
