@@ -12,6 +12,9 @@ bool ClearAccountData(Database& db, std::string_view corpID) {
                                               "mobOrder", "msgType", "okMsg", "lastSendMobs"};
     const std::string account = " WHERE corpID=" + SqlInt(corpID);
     return db.Transaction([&] {
+        // The in-flight marks of its outbox rows (left by a program that ended mid-request) go too.
+        if (!db.pAdoCom("DELETE FROM mt_sending WHERE id IN (SELECT id FROM mt" + account + ")"))
+            return false;
         for (const char* table : kTables)
             if (!db.pAdoCom("DELETE FROM " + std::string(table) + account)) return false;
         return true;

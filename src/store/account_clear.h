@@ -1,6 +1,6 @@
 // Clearing all of an account's data ("初始化全部数据"): its rows of histMsg, mo, mt, mt_bak, mobs,
-// mobOrder, msgType, okMsg and lastSendMobs go, in one transaction; histMsgType, sysConfig and
-// other accounts' rows stay.
+// mobOrder, msgType, okMsg and lastSendMobs go, with the in-flight marks of its mt rows, in one
+// transaction; histMsgType, sysConfig and other accounts' rows stay.
 #pragma once
 
 #include <string_view>
