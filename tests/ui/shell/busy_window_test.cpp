@@ -103,6 +103,23 @@ TEST(BusyWindowTest, ABoxAWorkerHasOpenCanBeAnsweredWhileTheProgramWaits) {
     EXPECT_TRUE(w.workers.WaitAll(20s));
 }
 
+// A task that throws ends its worker only: the registry is told why, and a task waited for says it
+// failed.
+TEST(WorkersTest, ATaskThatThrowsIsToldAndEndsOnlyItsWorker) {
+    std::mutex mutex;
+    std::vector<std::string> told;
+    Workers workers([&](const std::string& reason) {
+        std::lock_guard lock(mutex);
+        told.push_back(reason);
+    });
+    workers.Run([] { throw std::runtime_error("worksheet too large"); });
+    EXPECT_TRUE(workers.WaitAll(5s));
+    EXPECT_FALSE(workers.RunAndWait([] { throw 42; }));
+    EXPECT_TRUE(workers.RunAndWait([] {}));
+    EXPECT_TRUE(workers.WaitAll(5s));
+    EXPECT_EQ(told, (std::vector<std::string>{"worksheet too large", "未知错误"}));
+}
+
 TEST(WorkersTest, WaitAllLetsWorkersCallTheGuiThreadAndEndsAtItsLimit) {
     QtGuiBridge bridge;
     Workers workers;
