@@ -57,9 +57,9 @@ void OutboxList::BitBtn19Click() {
 void OutboxList::ChangeAll(const char* question, const std::function<std::string()>& change) {
     if (!host_.prompts().Confirm(question)) return;
     std::string more;
-    host_.RunBusy(kBusy, [&] { more = change(); });
+    const bool done = host_.RunBusy(kBusy, [&] { more = change(); });
     btnRefSendboxClick();
-    host_.prompts().Notice("处理完成!" + more);
+    if (done) host_.prompts().Notice("处理完成!" + more);
 }
 
 int OutboxList::DeleteNotInFlight(const std::string& where) {

@@ -21,10 +21,11 @@ class AccountHost {
     // Runs `work` behind the busy window showing `text` and returns once it has ended. The program
     // runs it on a worker while its windows keep repainting, so `work` touches nothing shown: it
     // reads or writes the database and keeps what it found for the caller. Without windows it
-    // simply runs.
-    virtual void RunBusy(const std::string& text, const std::function<void()>& work) {
+    // simply runs. False when `work` failed (threw); the program has told the user why.
+    virtual bool RunBusy(const std::string& text, const std::function<void()>& work) {
         (void)text;
         work();
+        return true;
     }
 };
 

@@ -45,10 +45,11 @@ class FakeHost : public MailboxHost {
         ++saves;
         if (file) SaveDbGridToCsv(*database, grid.Sql(), grid.Columns(), *file);
     }
-    void RunBusy(const std::string& text, const std::function<void()>& work) override {
+    bool RunBusy(const std::string& text, const std::function<void()>& work) override {
         busy.push_back(text);
         work();
         busy.push_back("closed");
+        return true;
     }
     void ShowBusy(const std::string& text) override { busy.push_back(text); }
     void CloseBusy() override { busy.push_back("closed"); }

@@ -8,6 +8,8 @@ namespace xunda::test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 class OutboxListTest : public MailboxTest {
   protected:
@@ -103,6 +105,17 @@ TEST_F(OutboxListTest, DeleteAsksForTheCurrentRowOnlyAndActsOnYes) {
                             "13800000002 的发信箱中的短信删除后将不会被发送!你要继续吗?"));
     EXPECT_THAT(Records("SELECT mob FROM mt"), ElementsAre("13800000001"));
     EXPECT_THAT(Listed(list.grid(), "mob"), ElementsAre("13800000001"));
+}
+
+// A delete the database refuses deletes nothing, and no box tells of rows kept back for a request.
+TEST_F(OutboxListTest, ADeleteThatFailedTellsOfNoRowKeptForARequest) {
+    Queue("10001", "sending", 0, "2026-11-01 00:00:00");
+    Queue("10001", "queued", 0, "2026-11-02 00:00:00");
+    Exec("INSERT INTO mt_sending SELECT id FROM mt WHERE mob='sending'");
+    Exec("CREATE TRIGGER refused BEFORE DELETE ON mt BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    list.BitBtn20Click();
+    EXPECT_THAT(Records("SELECT mob FROM mt"), ElementsAre("sending", "queued"));
+    for (const std::string& text : host.scripted.notices()) EXPECT_THAT(text, Not(HasSubstr("正在发送中")));
 }
 
 // Rows the send engine has out in a request keep their record, whichever delete is pressed, and

@@ -25,9 +25,10 @@ class SubscriptionsTest : public ::testing::Test, public AccountHost, public Sql
     Database& db() override { return *database; }
     Prompts& prompts() override { return recorded; }
     std::string corpID() override { return "10001"; }
-    void RunBusy(const std::string& text, const std::function<void()>& work) override {
+    bool RunBusy(const std::string& text, const std::function<void()>& work) override {
         busy.push_back(text);
         work();
+        return true;
     }
 
     Database& SqlDatabase() override { return *database; }

@@ -16,10 +16,10 @@
 #include "ui/mailbox/query_grid_model.h"
 #include "ui/send/mobs_memo.h"
 #include "ui/send/send_sms_page.h"
+#include "ui/shell/busy_work.h"
 #include "ui/shell/calendar_day.h"
 #include "ui/shell/msg_form.h"
 #include "ui/shell/shell.h"
-#include "ui/shell/workers.h"
 
 namespace xunda {
 
@@ -37,10 +37,8 @@ Prompts& ShellMailboxHost::prompts() {
 std::string ShellMailboxHost::corpID() {
     return shell_.Account().corpID;
 }
-void ShellMailboxHost::RunBusy(const std::string& text, const std::function<void()>& work) {
-    shell_.busy().Show(text);
-    shell_.workers().RunAndWait(work);
-    shell_.busy().Close();
+bool ShellMailboxHost::RunBusy(const std::string& text, const std::function<void()>& work) {
+    return RunBusyAndWait(shell_, text, work);
 }
 void ShellMailboxHost::SaveGrid(const RowPager& grid) {
     shell_.pSaveDbGrid(grid);

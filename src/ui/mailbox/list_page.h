@@ -31,7 +31,7 @@ class ShellMailboxHost : public MailboxHost {
     Database& db() override;
     Prompts& prompts() override;
     std::string corpID() override;
-    void RunBusy(const std::string& text, const std::function<void()>& work) override;
+    bool RunBusy(const std::string& text, const std::function<void()>& work) override;
     void SaveGrid(const RowPager& grid) override;
     void ShowBusy(const std::string& text) override;
     void CloseBusy() override;

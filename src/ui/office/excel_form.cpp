@@ -8,16 +8,14 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <exception>
 
 #include "compose/excel_merge.h"
 #include "core/codepage.h"
 #include "core/text_util.h"
 #include "ui/shell/busy_text.h"
-#include "ui/shell/msg_form.h"
+#include "ui/shell/busy_work.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/tree_helpers.h"
-#include "ui/shell/workers.h"
 
 namespace xunda {
 namespace {
@@ -111,7 +109,6 @@ void ExcelForm::btnSendSmsClick() {
     if (!IsAllDigits(linkID)) return shell_.prompts().Notice("发送标识必须全部为数字!");
     if (!IsAllDigits(subNumber)) return shell_.prompts().Notice("长号码必须全部为数字!");
     if (!shell_.prompts().Confirm("短信将进入发送队列并立即开始发送!你要继续吗?")) return;
-    shell_.busy().Show("正在处理中,请稍候...");
     const std::string sub(TrimControls(subNumber)), link(TrimControls(linkID));
     AddStrToComBoBox(QString::fromStdString(sub), edSubNumber_);
     AddStrToComBoBox(QString::fromStdString(link), edLinkID_);
@@ -122,19 +119,15 @@ void ExcelForm::ExcelQueueThread(std::vector<std::string> lines, std::string sub
     Shell& shell = shell_;
     QPointer<ExcelForm> self(this);
     const std::string corpID = shell.Account().corpID;
-    shell.workers().Run([&shell, self, corpID, lines = std::move(lines), subNumber, linkID] {
-        try {
-            QueueExcelLines(shell.db(), shell.log(), corpID, lines, subNumber, linkID,
-                            ThrottledBusyText(shell));
-            shell.bridge().Post([&shell, self] {
-                if (self) self->hide();
-                shell.SelectTreeNodeByText(QStringLiteral("发信箱"));
-            });
-        } catch (const std::exception& e) {
-            shell.prompts().Notice(e.what());
-        }
-        shell.busy().Close();
-    });
+    RunBusyWorker(shell, "正在处理中,请稍候...",
+                  [&shell, self, corpID, lines = std::move(lines), subNumber, linkID]() -> GuiStep {
+                      QueueExcelLines(shell.db(), shell.log(), corpID, lines, subNumber, linkID,
+                                      ThrottledBusyText(shell));
+                      return [&shell, self] {
+                          if (self) self->hide();
+                          shell.SelectTreeNodeByText(QStringLiteral("发信箱"));
+                      };
+                  });
 }
 
 }  // namespace xunda

@@ -18,11 +18,10 @@
 #include "core/codepage.h"
 #include "ui/office/excel_form.h"
 #include "ui/office/sheet_model.h"
-#include "ui/shell/msg_form.h"
+#include "ui/shell/busy_work.h"
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/text_box.h"
-#include "ui/shell/workers.h"
 
 namespace xunda {
 namespace {
@@ -100,24 +99,23 @@ void ExcelPage::Button36Click() {
     const std::optional<std::string> file =
         shell_.prompts().ChooseOpenFile("EXCEL文件 (*.xls *.xlsx *.XLS *.XLSX)", "");
     if (!file || file->empty()) return;
-    shell_.busy().Show("正在读入EXCEL文件的第一个表格,请稍候...");
     LoadExcelToListView(*file);
 }
 
 void ExcelPage::LoadExcelToListView(const std::string& file) {
     Shell& shell = shell_;
     QPointer<ExcelPage> self(this);
-    shell.workers().Run([&shell, self, file] {
-        if (std::optional<SheetGrid> read = ReadFirstSheet(file)) {
-            shell.bridge().Post([self, sheet = std::make_shared<const SheetGrid>(std::move(*read))] {
-                if (self) self->ShowSheet(sheet);
-            });
-        } else {
+    RunBusyWorker(shell, "正在读入EXCEL文件的第一个表格,请稍候...", [&shell, self, file]() -> GuiStep {
+        std::optional<SheetGrid> read = ReadFirstSheet(file);
+        if (!read) {
             const FileReadError failed(file);
             shell.logit(failed.what());
             shell.prompts().Notice(failed.what());
+            return {};
         }
-        shell.busy().Close();
+        return [self, sheet = std::make_shared<const SheetGrid>(std::move(*read))] {
+            if (self) self->ShowSheet(sheet);
+        };
     });
 }
 
@@ -144,7 +142,6 @@ void ExcelPage::BitBtn13Click() {
     const std::string text = CleanMemoText(MakeGbkSafe(memMsg_->toPlainText().toStdString()));
     if (const std::optional<std::string> refusal = CheckExcelTemplate(text, sheet_->Sheet()->Rows()))
         return shell_.prompts().Notice(*refusal);
-    shell_.busy().Show("处理EXCEL表格短信,请稍候...");
     excelForm_->smsList()->clear();
     GenerateOnWorker(text, cbxPhone_->currentText().toStdString());
 }
@@ -152,16 +149,17 @@ void ExcelPage::BitBtn13Click() {
 void ExcelPage::GenerateOnWorker(const std::string& text, const std::string& phoneColumn) {
     Shell& shell = shell_;
     QPointer<ExcelPage> self(this);
-    shell.workers().Run([&shell, self, sheet = sheet_->Sheet(), text, phoneColumn] {
-        std::vector<std::string> lines = GenerateExcelLines(*sheet, text, phoneColumn);
-        shell.bridge().Post([&shell, self, lines = std::move(lines)] {
-            shell.busy().Close();
-            if (!self) return;
-            if (lines.empty())
-                return shell.prompts().Notice("没有找到有效手机号码或内容超长,请检查手机号码列是否选择正确!");
-            self->excelForm_->ShowLines(lines);
-        });
-    });
+    RunBusyWorker(shell, "处理EXCEL表格短信,请稍候...",
+                  [&shell, self, sheet = sheet_->Sheet(), text, phoneColumn]() -> GuiStep {
+                      std::vector<std::string> lines = GenerateExcelLines(*sheet, text, phoneColumn);
+                      return [&shell, self, lines = std::move(lines)] {
+                          if (!self) return;
+                          if (lines.empty())
+                              return shell.prompts().Notice(
+                                  "没有找到有效手机号码或内容超长,请检查手机号码列是否选择正确!");
+                          self->excelForm_->ShowLines(lines);
+                      };
+                  });
 }
 
 }  // namespace xunda

@@ -38,8 +38,8 @@ class ExcelPage : public Page {
     void BitBtn13Click();
 
   private:
-    // Reads the first worksheet on a worker, then shows it; the grid stays as it was when the
-    // file cannot be read.
+    // Reads the first worksheet on a worker behind the busy window, then shows it; the grid stays as
+    // it was when the file cannot be read.
     void LoadExcelToListView(const std::string& file);
     void ShowSheet(std::shared_ptr<const SheetGrid> sheet);
     // Generates the lines from the sheet shown now (held by the worker, so that a new load cannot

@@ -7,14 +7,12 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextBlock>
-#include <exception>
 #include <optional>
 
 #include "compose/number_tidy.h"
 #include "ui/office/number_import.h"
-#include "ui/shell/msg_form.h"
+#include "ui/shell/busy_work.h"
 #include "ui/shell/shell.h"
-#include "ui/shell/workers.h"
 
 namespace xunda {
 
@@ -56,36 +54,35 @@ void MobsMemo::ShowMobs(const QString& lines) {
     memo_->setPlainText(lines);
 }
 
-void MobsMemo::FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, std::function<void()> then) {
-    Shell& shell = shell_;
+void MobsMemo::FillMobsOnWorker(const std::string& busy, std::function<std::vector<std::string>()> mobs,
+                                std::function<void()> then) {
     QPointer<MobsMemo> self(this);
-    shell.workers().Run([&shell, self, mobs = std::move(mobs), then = std::move(then)] {
-        std::optional<QString> found;
+    RunBusyWorker(shell_, busy, [self, mobs = std::move(mobs), then = std::move(then)]() -> GuiStep {
+        QString found;
         try {
             found = MobLines(mobs());
-        } catch (const std::exception&) {
-            // A file that cannot be read leaves the memo as it was.
+        } catch (const FileReadError&) {
+            return {};  // told already; the memo stays as it was
         }
-        shell.busy().Close();
-        if (!found) return;
-        shell.bridge().Post([self, found = std::move(*found), then] {
+        return [self, found = std::move(found), then] {
             if (!self) return;
             self->ShowMobs(found);
             if (then) then();
-        });
+        };
     });
 }
 
 void MobsMemo::Tidy(std::function<void()> then) {
-    shell_.busy().Show("处理手机号码,请稍候...");
-    FillMobsOnWorker([memo = memo_->toPlainText().toStdString()] { return TidyMobs(memo); }, std::move(then));
+    FillMobsOnWorker(
+        "处理手机号码,请稍候...", [memo = memo_->toPlainText().toStdString()] { return TidyMobs(memo); },
+        std::move(then));
 }
 
 void MobsMemo::Import() {
     const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kMobsImportFilter, "");
     if (!file) return;
-    shell_.busy().Show("导入手机号码,请稍候...");
-    FillMobsOnWorker([&shell = shell_, file = *file] { return ImportMobsFileOrTell(shell, file); }, {});
+    FillMobsOnWorker("导入手机号码,请稍候...",
+                     [&shell = shell_, file = *file] { return ImportMobsFileOrTell(shell, file); }, {});
 }
 
 }  // namespace xunda

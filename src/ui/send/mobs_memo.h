@@ -40,10 +40,10 @@ class MobsMemo : public QObject {
   private:
     // The caption counts the lines; a memo emptied gives its memory back to the system.
     void Change();
-    // Puts the numbers `mobs` makes on a worker into the memo, then closes the busy window the
-    // caller showed and runs `then`; the memo keeps its text (and `then` does not run) when
-    // `mobs` fails.
-    void FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, std::function<void()> then);
+    // Puts the numbers `mobs` makes on a worker behind the busy window showing `busy` into the
+    // memo, then runs `then`; the memo keeps its text (and `then` does not run) when `mobs` fails.
+    void FillMobsOnWorker(const std::string& busy, std::function<std::vector<std::string>()> mobs,
+                          std::function<void()> then);
 
     Shell& shell_;
     QPlainTextEdit* memo_;

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <exception>
 
 #include "compose/send_checks.h"
 #include "compose/sms_queue.h"
@@ -17,12 +16,11 @@
 #include "ui/send/mobs_memo.h"
 #include "ui/send/send_favourites.h"
 #include "ui/shell/busy_text.h"
-#include "ui/shell/msg_form.h"
+#include "ui/shell/busy_work.h"
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/text_box.h"
 #include "ui/shell/tree_helpers.h"
-#include "ui/shell/workers.h"
 
 namespace xunda {
 
@@ -166,20 +164,14 @@ void SendSmsPage::btnSendSmsClick() {
     if (batch->broadcast) shell_.subscriptionSendFlag.store(false);
     AddStrToComBoBox(QString::fromStdString(batch->subNumber), edSubNumber_);
     AddStrToComBoBox(QString::fromStdString(batch->linkID), edLinkID_);
-    shell_.busy().Show("正在处理中,请稍候...");
     QueueSmsThread(*batch, shell_.Account().corpID);
 }
 
 void SendSmsPage::QueueSmsThread(const SmsBatch& batch, const std::string& corpID) {
     Shell& shell = shell_;
-    shell.workers().Run([&shell, batch, corpID] {
-        try {
-            QueueSmsBatch(shell.db(), shell.log(), corpID, batch, ThrottledBusyText(shell));
-        } catch (const std::exception& e) {
-            shell.prompts().Notice(e.what());
-        }
-        shell.busy().Close();
-        shell.bridge().Post([&shell] { shell.SelectTreeNodeByText(QStringLiteral("发信箱")); });
+    RunBusyWorker(shell, "正在处理中,请稍候...", [&shell, batch, corpID]() -> GuiStep {
+        QueueSmsBatch(shell.db(), shell.log(), corpID, batch, ThrottledBusyText(shell));
+        return [&shell] { shell.SelectTreeNodeByText(QStringLiteral("发信箱")); };
     });
 }
 

@@ -29,6 +29,7 @@
 #include "ui/ports/web_view.h"
 #include "ui/shell/about_page.h"
 #include "ui/shell/assets.h"
+#include "ui/shell/busy_work.h"
 #include "ui/shell/engine_port.h"
 #include "ui/shell/msg_form.h"
 #include "ui/shell/page.h"
@@ -86,7 +87,9 @@ std::optional<QFont> InstalledFont(const QString& family, int points) {
 }
 
 MainWindow::MainWindow(ShellPorts ports)
-    : ports_(std::move(ports)), workers_(std::make_unique<Workers>()), log_(std::make_unique<Log>(LogDir())) {
+    : ports_(std::move(ports)),
+      workers_(std::make_unique<Workers>([this](const std::string& reason) { WorkerFailed(*this, reason); })),
+      log_(std::make_unique<Log>(LogDir())) {
     log_->SetSink([this](const std::string& text) { PostPanel(4, QString::fromStdString(text)); });
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QString::fromUtf8(kCaption));

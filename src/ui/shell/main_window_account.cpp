@@ -9,6 +9,7 @@
 #include "store/row_pager.h"
 #include "store/settings.h"
 #include "ui/shell/about_page.h"
+#include "ui/shell/busy_work.h"
 #include "ui/shell/engine_port.h"
 #include "ui/shell/login_dialog.h"
 #include "ui/shell/main_window.h"
@@ -16,7 +17,6 @@
 #include "ui/shell/page.h"
 #include "ui/shell/service_urls.h"
 #include "ui/shell/welcome_page.h"
-#include "ui/shell/workers.h"
 
 namespace xunda {
 
@@ -109,10 +109,9 @@ void MainWindow::SaveGridFile(const std::function<bool(const std::string& file)>
     const std::optional<std::string> file =
         ports_.prompts.ChooseSaveFile("EXCEL_CSV (*.csv);;TXT (*.txt)", "");
     if (!file) return;
-    msgForm_->Show("正在处理中,请稍候...");
     bool saved = false;
-    workers_->RunAndWait([&] { saved = write(*file); });  // the windows repaint meanwhile
-    msgForm_->Close();
+    // The windows repaint meanwhile.
+    if (!RunBusyAndWait(*this, "正在处理中,请稍候...", [&] { saved = write(*file); })) return;
     if (!saved) {
         ports_.prompts.Notice("文件保存失败: " + *file);
         return;

@@ -1,6 +1,7 @@
 #include "ui/shell/msg_form.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDateTime>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -23,6 +24,8 @@ MsgForm::MsgForm(GuiBridge& bridge, QWidget* mainWindow)
     auto* image1 = new QLabel(this);
     image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(32, 32));
     msg_->setObjectName(QStringLiteral("msg"));
+    // The label takes the width the notice has; its text is shortened to it.
+    msg_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     label1_->setObjectName(QStringLiteral("Label1"));
     auto* texts = new QVBoxLayout;
     texts->addWidget(msg_);
@@ -30,14 +33,12 @@ MsgForm::MsgForm(GuiBridge& bridge, QWidget* mainWindow)
     auto* row = new QHBoxLayout(this);
     row->addWidget(image1);
     row->addLayout(texts, 1);
+    layout()->activate();  // the label's width, before the first text
     connect(timer1_, &QTimer::timeout, this, &MsgForm::Timer1Timer);
     timer1_->start(1000);
     Timer1Timer();
 }
 
-QString MsgForm::Text() const {
-    return msg_->text();
-}
 QString MsgForm::Clock() const {
     return label1_->text();
 }
@@ -53,12 +54,18 @@ void MsgForm::Close() {
 
 void MsgForm::SetText(const std::string& text) {
     bridge_.Post([self = QPointer<MsgForm>(this), qtext = QString::fromStdString(text)] {
-        if (self) self->msg_->setText(qtext);
+        if (self) self->SetMsg(qtext);
     });
 }
 
+void MsgForm::SetMsg(const QString& text) {
+    text_ = text;
+    // Cut at the end: a queue run's count stays readable, its number loses its last digits.
+    msg_->setText(msg_->fontMetrics().elidedText(text, Qt::ElideRight, msg_->contentsRect().width()));
+}
+
 void MsgForm::ShowOnGui(const QString& text) {
-    msg_->setText(text);
+    SetMsg(text);
     if (depth_++ == 0 && mainWindow_) {  // a nested show keeps what the first one held
         HoldInput(true);
         move(mainWindow_->geometry().center() - rect().center());
@@ -73,6 +80,16 @@ void MsgForm::CloseOnGui() {
     if (--depth_ > 0) return;
     hide();
     if (mainWindow_) HoldInput(false);
+}
+
+void MsgForm::closeEvent(QCloseEvent* event) {
+    // A close from the window system (Alt+F4) while a task runs would leave the main window held
+    // with no sign of the work.
+    if (depth_ > 0) {
+        event->ignore();
+        return;
+    }
+    QWidget::closeEvent(event);
 }
 
 void MsgForm::HoldInput(bool hold) {

@@ -1,6 +1,8 @@
 // The busy window: a small frameless notice over the main window telling what long task runs,
 // with a clock. While it is shown the main window takes no input; boxes over it do. Show, Close and SetText
 // may be called from any thread; nested tasks are counted, so the notice goes away when the last one closes.
+// A text longer than the notice is shortened at its end; the window system cannot close the notice
+// while a task runs.
 #pragma once
 
 #include <QPointer>
@@ -24,12 +26,16 @@ class MsgForm : public QWidget {
     // waits for the GUI thread.
     void SetText(const std::string& text);
 
-    // GUI thread: how many shows are open, and the texts on display.
+    // GUI thread: how many shows are open, the task's text (whole) and the clock's.
     int Depth() const { return depth_; }
-    QString Text() const;
+    QString Text() const { return text_; }
     QString Clock() const;
 
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
   private:
+    void SetMsg(const QString& text);
     void ShowOnGui(const QString& text);
     void CloseOnGui();
     void HoldInput(bool hold);
@@ -41,6 +47,7 @@ class MsgForm : public QWidget {
     QLabel* msg_;
     QLabel* label1_;
     QTimer* timer1_;
+    QString text_;
     int depth_ = 0;
 };
 

@@ -9,6 +9,14 @@
 
 namespace xunda {
 
+Workers::Workers(Failed failed) : failed_(std::move(failed)) {
+    if (!failed_) {
+        failed_ = [](const std::string& reason) {
+            std::fprintf(stderr, "xunda-sms: a worker failed: %s\n", reason.c_str());
+        };
+    }
+}
+
 Workers::~Workers() {
     std::lock_guard lock(mutex_);
     for (Entry& e : entries_) e.thread.join();
@@ -21,7 +29,13 @@ void Workers::Run(std::function<void()> task) {
     running_.fetch_add(1);
     try {
         entry.thread = std::thread([this, &entry, task = std::move(task)] {
-            task();
+            try {
+                task();
+            } catch (const std::exception& e) {
+                failed_(e.what());
+            } catch (...) {
+                failed_("未知错误");
+            }
             entry.done.store(true);
             running_.fetch_sub(1);
             QMetaObject::invokeMethod(this, &Workers::finished, Qt::QueuedConnection);
@@ -33,14 +47,22 @@ void Workers::Run(std::function<void()> task) {
     }
 }
 
-void Workers::RunAndWait(std::function<void()> task) {
-    auto done = std::make_shared<std::atomic<bool>>(false);
-    Run([task = std::move(task), done] {
-        task();
-        done->store(true);
+bool Workers::RunAndWait(std::function<void()> task) {
+    enum Ended { kNot, kWell, kThrew };
+    auto ended = std::make_shared<std::atomic<Ended>>(kNot);
+    Run([task = std::move(task), ended] {
+        try {
+            task();
+        } catch (...) {
+            ended->store(kThrew);
+            throw;  // to be told
+        }
+        ended->store(kWell);
     });
-    // Each ending worker posts `finished`, which wakes the wait below.
-    while (!done->load()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    // Each ending worker posts `finished`, which wakes the wait below (a failure told in a box has
+    // posted the box before).
+    while (ended->load() == kNot) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return ended->load() == kWell;
 }
 
 bool Workers::WaitAll(std::chrono::milliseconds limit, const std::function<void()>& late) {

@@ -22,18 +22,24 @@ namespace xunda {
 class Workers : public QObject {
     Q_OBJECT
   public:
-    Workers() = default;
+    // The reason a task ended by throwing, told on its worker's thread.
+    using Failed = std::function<void(const std::string& reason)>;
+
+    // `failed` hears of every task that throws; without it the reason goes to stderr.
+    explicit Workers(Failed failed = {});
     ~Workers() override;  // joins every worker
 
     // Starts `task` on a new thread (call on the GUI thread); throws std::system_error, with nothing
-    // registered, when no thread can be started.
+    // registered, when no thread can be started. A task that throws ends its worker, never the
+    // program: `failed` is told why.
     void Run(std::function<void()> task);
     // Number of workers still running.
     int Running() const { return running_.load(); }
     // Runs `task` on a new registered thread and keeps the GUI thread's events flowing (user
     // input too) until it has ended (call on the GUI thread). The waits return only when the
-    // work has ended, also while the program is quitting.
-    void RunAndWait(std::function<void()> task);
+    // work has ended, also while the program is quitting. False when the task threw: the caller
+    // goes on while `failed` is told.
+    bool RunAndWait(std::function<void()> task);
     // Keeps the GUI thread's events flowing until no worker runs, then joins them all; false when
     // some still run after `limit`. Workers may use GuiBridge::Invoke meanwhile, and the user can
     // answer the boxes they show. `late`, when given, runs at the limit from the timer itself, so
@@ -51,6 +57,7 @@ class Workers : public QObject {
     };
     void Reap();
 
+    Failed failed_;
     std::mutex mutex_;
     std::list<Entry> entries_;
     std::atomic<int> running_{0};

@@ -13,7 +13,6 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <exception>
 #include <thread>
 
 #include "compose/number_tidy.h"
@@ -24,12 +23,12 @@
 #include "ui/send/mobs_memo.h"
 #include "ui/send/send_sms_page.h"
 #include "ui/shell/busy_text.h"
+#include "ui/shell/busy_work.h"
 #include "ui/shell/msg_form.h"
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/text_box.h"
 #include "ui/shell/tree_helpers.h"
-#include "ui/shell/workers.h"
 #include "ui/subscriptions/subscription_widgets.h"
 
 namespace xunda {
@@ -221,19 +220,15 @@ void MobOrderPage::btnDgClick() {
 void MobOrderPage::BulkSubscribeThread(BulkSubscribeInput input) {
     Shell& shell = shell_;
     QPointer<QPlainTextEdit> memo(edMobs_);
-    shell.busy().Show("正在处理中,请稍候...");
-    shell.workers().Run([&shell, memo, input = std::move(input), corpID = shell.Account().corpID] {
-        try {
-            BulkSubscribe(shell.db(), shell.log(), corpID, input, ThrottledBusyText(shell),
+    RunBusyWorker(shell, "正在处理中,请稍候...",
+                  [&shell, memo, input = std::move(input), corpID = shell.Account().corpID]() -> GuiStep {
+                      BulkSubscribe(
+                          shell.db(), shell.log(), corpID, input, ThrottledBusyText(shell),
                           [](std::chrono::milliseconds rest) { std::this_thread::sleep_for(rest); });
-        } catch (const std::exception& e) {
-            shell.prompts().Notice(e.what());
-        }
-        shell.bridge().Post([memo] {
-            if (memo) memo->clear();
-        });
-        shell.busy().Close();
-    });
+                      return [memo] {
+                          if (memo) memo->clear();
+                      };
+                  });
 }
 
 }  // namespace xunda

@@ -67,16 +67,20 @@ SubscriberPage::SubscriberPage(Shell& shell) : ListPage(shell), list_(host()) {
     searchRow->addWidget(edUserSearch_);
     AddButton(searchRow, "搜索", "btnUserSearch", [this] { btnUserSearchClick(); });
     AddButton(searchRow, "今天生日", "btnUserBir", [this] { btnUserBirClick(); });
-    AddButton(searchRow, "群发短信", "btnUserGroupSendSms",
-              [this] { SendTo([this] { return ListedMobs(host().db(), list_.grid()); }); });
-    AddButton(searchRow, "发短信", "btnUserSingleSendSms", [this] { SendToCurrent(list_.grid()); });
-    AddButton(searchRow, "删除", "btnUserDel", [this] { btnUserDelClick(); });
-    AddButton(searchRow, "导出数据文件", "btnExportUser",
-              [this, &shell] { shell.pSaveDbGrid(list_.grid()); });
     searchRow->addStretch(1);
     Body()->addLayout(searchRow);
 
     AddGrid(list_.grid(), "userGroup", "userGrid", "手机资料", [this] { return list_.Caption(); });
+    // The list's actions under it: beside the search box they would squeeze it at the smallest window.
+    auto* userButtons = new QHBoxLayout;
+    AddButton(userButtons, "群发短信", "btnUserGroupSendSms",
+              [this] { SendTo([this] { return ListedMobs(host().db(), list_.grid()); }); });
+    AddButton(userButtons, "发短信", "btnUserSingleSendSms", [this] { SendToCurrent(list_.grid()); });
+    AddButton(userButtons, "删除", "btnUserDel", [this] { btnUserDelClick(); });
+    AddButton(userButtons, "导出数据文件", "btnExportUser",
+              [this, &shell] { shell.pSaveDbGrid(list_.grid()); });
+    userButtons->addStretch(1);
+    Body()->addLayout(userButtons);
     QTableView* grid = Grid();
     qobject_cast<QueryGridModel*>(grid->model())
         ->SetEditable(

@@ -60,6 +60,35 @@ TEST(BusyWindowTest, ShowsFromAWorkerNestAndHoldTheMainWindowAndSetTextIsPosted)
     EXPECT_FALSE(w.busy.isVisible());
 }
 
+// A queue run's text longer than the notice: the count stays whole, the number loses its end.
+TEST(BusyWindowTest, ALongTextIsShortenedAtItsEndToTheNoticesWidth) {
+    Windows w;
+    auto* msg = w.busy.findChild<QLabel*>(QStringLiteral("msg"));
+    const QString text = QStringLiteral("放入发送队列:(229410/1000000) 13900221234");
+    ASSERT_GT(msg->fontMetrics().horizontalAdvance(text), msg->contentsRect().width());
+    w.busy.Show("正在处理中,请稍候...");
+    std::thread([&] { w.busy.SetText(text.toStdString()); }).join();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.busy.Text() == text; }));
+    EXPECT_TRUE(msg->text().startsWith(QStringLiteral("放入发送队列:(229410/1000000) 139")));
+    EXPECT_TRUE(msg->text().endsWith(QChar(0x2026)));
+    EXPECT_LE(msg->fontMetrics().horizontalAdvance(msg->text()), msg->contentsRect().width());
+    w.busy.Close();
+}
+
+// A close request of the window system (Alt+F4) while a task runs leaves the notice and the held
+// main window as they are; the task's own close still ends both.
+TEST(BusyWindowTest, TheWindowSystemCannotCloseTheNoticeWhileATaskRuns) {
+    Windows w;
+    w.busy.Show("正在处理中,请稍候...");
+    QCloseEvent close;
+    QApplication::sendEvent(w.busy.windowHandle(), &close);
+    EXPECT_TRUE(w.busy.isVisible());
+    EXPECT_FALSE(w.control->isEnabled());
+    w.busy.Close();
+    EXPECT_FALSE(w.busy.isVisible());
+    EXPECT_TRUE(w.control->isEnabled());
+}
+
 // A worker's error box stands when the program is told to end: the busy window shows and the
 // program waits for the worker, so the user must still be able to answer the box.
 TEST(BusyWindowTest, ABoxAWorkerHasOpenCanBeAnsweredWhileTheProgramWaits) {
@@ -72,6 +101,23 @@ TEST(BusyWindowTest, ABoxAWorkerHasOpenCanBeAnsweredWhileTheProgramWaits) {
     });
     w.workers.Run([&] { prompts.Notice("数据库错误"); });
     EXPECT_TRUE(w.workers.WaitAll(20s));
+}
+
+// A task that throws ends its worker only: the registry is told why, and a task waited for says it
+// failed.
+TEST(WorkersTest, ATaskThatThrowsIsToldAndEndsOnlyItsWorker) {
+    std::mutex mutex;
+    std::vector<std::string> told;
+    Workers workers([&](const std::string& reason) {
+        std::lock_guard lock(mutex);
+        told.push_back(reason);
+    });
+    workers.Run([] { throw std::runtime_error("worksheet too large"); });
+    EXPECT_TRUE(workers.WaitAll(5s));
+    EXPECT_FALSE(workers.RunAndWait([] { throw 42; }));
+    EXPECT_TRUE(workers.RunAndWait([] {}));
+    EXPECT_TRUE(workers.WaitAll(5s));
+    EXPECT_EQ(told, (std::vector<std::string>{"worksheet too large", "未知错误"}));
 }
 
 TEST(WorkersTest, WaitAllLetsWorkersCallTheGuiThreadAndEndsAtItsLimit) {

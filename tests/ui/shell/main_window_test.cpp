@@ -2,6 +2,7 @@
 #include <thread>
 
 #include "platform/instance_lock.h"
+#include "ui/shell/busy_work.h"
 #include "ui/shell/sys_tray.h"
 #include "ui/shell/welcome_page.h"
 #include "ui/shell_fixture.h"
@@ -250,6 +251,27 @@ TEST_F(MainWindowTest, ExportAsksForAFileWritesItAndOffersToOpenIt) {
     EXPECT_EQ(desktop.opened, std::vector<std::string>{(home / "out.csv").string()});
     EXPECT_NE(ReadFile(home / "out.csv").find("\"a,b\""), std::string::npos);
     EXPECT_EQ(main->busy().Depth(), 0);
+}
+
+// A long task that throws ends neither the program nor the work of the window: the busy window
+// closes, and a box and the log say why; a task the window waits for as well.
+TEST_F(MainWindowTest, ATaskThatThrowsClosesTheBusyWindowAndIsToldInABox) {
+    ASSERT_TRUE(Login());
+    RunBusyWorker(*main, "处理EXCEL表格短信,请稍候...",
+                  []() -> GuiStep { throw std::runtime_error("worksheet too large"); });
+    ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
+    Settle();
+    EXPECT_EQ(prompts.Boxes(), std::vector<std::string>{"提示: 处理失败: worksheet too large"});
+    EXPECT_FALSE(main->busy().isVisible());
+    EXPECT_TRUE(main->centralWidget()->isEnabled());
+
+    EXPECT_FALSE(RunBusyAndWait(*main, "正在处理中,请稍候...", [] { throw std::bad_alloc(); }));
+    EXPECT_FALSE(main->busy().isVisible());
+    EXPECT_TRUE(main->centralWidget()->isEnabled());
+    ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
+    EXPECT_EQ(prompts.Last(), "提示: 处理失败: std::bad_alloc");
+    EXPECT_THAT(LogText(), testing::HasSubstr("处理失败: worksheet too large"));
+    EXPECT_TRUE(RunBusyAndWait(*main, "正在处理中,请稍候...", [] {}));
 }
 
 }  // namespace

@@ -181,6 +181,17 @@ TEST_F(SubscriptionPagesTest, SubscriptionButtonsActOnTheFirstRowWithoutAClick) 
     EXPECT_EQ(page->mobDgGroup()->title(), QStringLiteral("订阅类别(0)"));
 }
 
+// A single subscription is current as well.
+TEST_F(SubscriptionPagesTest, TheOnlySubscriptionIsCurrentWithoutAClick) {
+    Exec("INSERT INTO mobs (corpID,mob) VALUES (10001,'139')");
+    Exec("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'139','A')");
+    auto* page = Open<SubscriberPage>("订阅用户的资料管理", "user");
+    ASSERT_NE(page, nullptr);
+    Click(page, "btnUserCancelSingle");
+    EXPECT_EQ(prompts.Last(), "警告: 139的订阅类别:A 将被删除!要继续吗?");
+    EXPECT_EQ(Rows("SELECT COUNT(*) FROM mobOrder"), "0");
+}
+
 TEST_F(SubscriptionPagesTest, SearchPageTicksTheFiltersTheUserChangesAndSendsEachNumberOnce) {
     Exec("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B')");
     Exec(
