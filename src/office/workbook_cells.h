@@ -32,6 +32,10 @@ struct Cell {
     std::size_t shared = kOwnText;
 };
 
+// Whether a reading hands out each cell's value as text (the number import), or the text the cell
+// shows through its number format (the Excel page).
+enum class CellTexts : std::uint8_t { Values, Shown };
+
 // Cells come sheet by sheet, row by row, column by column. Returning false stops the reading.
 using CellSink = std::function<bool(const Cell&)>;
 
@@ -63,7 +67,9 @@ class WorkbookLimits {
 // The cells of every worksheet in workbook order, or of the first one only. Throw
 // std::runtime_error (or the XML model's exceptions) when the file cannot be read, holds no
 // worksheet, or makes more than the limits above.
-void ReadXlsCells(const std::filesystem::path& file, bool firstSheetOnly, const CellSink& sink);
-void ReadXlsxCells(const std::filesystem::path& file, bool firstSheetOnly, const CellSink& sink);
+void ReadXlsCells(const std::filesystem::path& file, bool firstSheetOnly, CellTexts texts,
+                  const CellSink& sink);
+void ReadXlsxCells(const std::filesystem::path& file, bool firstSheetOnly, CellTexts texts,
+                   const CellSink& sink);
 
 }  // namespace xunda
