@@ -153,9 +153,11 @@ void FinishDateSection(FormatSection& section) {
 
 void FinishSection(FormatSection& section) {
     bool digitBefore = false;
-    const std::vector<FormatToken>& tokens = section.tokens;
+    std::vector<FormatToken>& tokens = section.tokens;
     for (std::size_t k = 0; k < tokens.size(); ++k) {
         const Part part = tokens[k].part;
+        // The yen sign (U+00A5) has no GBK form; the yuan's full-width one has.
+        if (part == Part::Literal) tokens[k].text = ReplaceAll(tokens[k].text, "\u00A5", "\uFFE5");
         section.date |= part == Part::Date || part == Part::AmPm;
         section.text |= part == Part::Text;
         digitBefore |= part == Part::Digit;
