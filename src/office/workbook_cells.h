@@ -3,13 +3,14 @@
 // memory.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string_view>
+
+#include "core/unicode.h"
 
 namespace xunda {
 
@@ -52,11 +53,10 @@ class WorkbookLimits {
     // Counts a text and refuses it when it is longer than a cell holds.
     void CountCellText(std::string_view text) {
         CountText(text);
-        const auto characters = [text] {  // the bytes that start a UTF-8 character
-            return std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; });
-        };
-        if (text.size() > kMaxCellCharacters && static_cast<std::size_t>(characters()) > kMaxCellCharacters)
-            throw std::runtime_error("a text longer than a cell holds");
+        if (text.size() <= kMaxCellCharacters) return;
+        std::size_t characters = 0;
+        for (std::size_t i = 0; i < text.size(); i += DecodeUtf8(text, i).length) ++characters;
+        if (characters > kMaxCellCharacters) throw std::runtime_error("a text longer than a cell holds");
     }
 
   private:

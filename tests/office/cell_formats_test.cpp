@@ -27,12 +27,14 @@ Texts ShownColumn(const std::string& name) {
 // The cell texts as the number import reads them.
 Texts Values(const std::string& name) {
     Texts texts;
-    EXPECT_TRUE(VisitExcelCells(Fixture(name), [&texts](std::string_view text) { texts.emplace_back(text); }));
+    EXPECT_TRUE(
+        VisitExcelCells(Fixture(name), [&texts](std::string_view text) { texts.emplace_back(text); }));
     return texts;
 }
 
-const Texts kShown = {"00123",     "￥3,000.00", "25.60%",  "1,234,567.89", "2024年5月6日", "12:30", "5月6日",
-                      "1.23E+04",  "第12期",    "3.3元",   "-1,234.50",    "-5",          "0.3",   "客户：张三"};
+const Texts kShown = {"00123",     "￥3,000.00", "25.60%",   "1,234,567.89", "2024年5月6日",
+                      "12:30",     "5月6日",     "1.23E+04", "第12期",       "3.3元",
+                      "-1,234.50", "-5",         "0.3",      "客户：张三"};
 const Texts kValues = {"123",   "3000", "0.256", "1234567.891", "2024-05-06", "12:30:00", "2024-05-06",
                        "12345", "12",   "3.25",  "-1234.5",     "-5",         "0.3",      "张三"};
 
