@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -161,8 +162,9 @@ class SheetReader {
     // The cell's text: a shared string, or its own text made in `own`.
     void TakeText(const XmlNode& node, std::string& own, Cell& cell) const {
         const std::string type = LocalAttribute(node, "t");
-        const std::optional<std::int64_t> style = ParseInt(LocalAttribute(node, "s"));
-        const std::size_t s = style && *style >= 0 ? static_cast<std::size_t>(*style) : kOwnText;
+        const std::int64_t style = ParseInt(LocalAttribute(node, "s")).value_or(0);
+        const std::size_t s =
+            style >= 0 ? static_cast<std::size_t>(style) : std::numeric_limits<std::size_t>::max();
         own = OwnText(node, type, s);
         if (type == "s") {
             const std::optional<std::int64_t> index = ParseInt(own);

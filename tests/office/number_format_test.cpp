@@ -92,6 +92,7 @@ constexpr Shown kTable[] = {
     {kHalfPast, "h:mm AM/PM", "12:30 PM"},
     {kHalfPast, "h:mm:ss a/p", "12:30:45 p"},
     {0.1, "h:mm AM/PM", "2:24 AM"},
+    {0.75, "hh:mm AM/PM", "06:00 PM"},
     {0.1, "上午/下午h\"时\"mm\"分\"", "上午2时24分"},
     {0.0, "hh:mm", "00:00"},
     {0.52083333333333, "h:mm", "12:30"},
