@@ -29,7 +29,8 @@ struct FormatSection;
 
 // A format code read once, to show many values. Sections are split at ";" (positive; negative;
 // zero; text); colours, conditions and locales in brackets show nothing, a currency in brackets
-// ("[$¥-804]") its symbol.
+// ("[$¥-804]") its symbol. The yen sign (U+00A5), which GBK lacks, shows as the full-width "￥".
+// Fractions ("# ?/?") are shown as General.
 class NumberFormat {
   public:
     explicit NumberFormat(std::string_view code);
