@@ -33,11 +33,12 @@ bool ExtensionStartsWith(const std::filesystem::path& file, std::string_view sta
 
 // Reads the cells of a workbook of either form; throws when it cannot be read. The texts are not
 // yet GBK-safe.
-void ReadCells(const std::filesystem::path& file, bool firstSheetOnly, const CellSink& sink) {
+void ReadCells(const std::filesystem::path& file, bool firstSheetOnly, CellTexts texts,
+               const CellSink& sink) {
     if (ContainerOf(file) == Container::Ole2)
-        ReadXlsCells(file, firstSheetOnly, sink);
+        ReadXlsCells(file, firstSheetOnly, texts, sink);
     else
-        ReadXlsxCells(file, firstSheetOnly, sink);
+        ReadXlsxCells(file, firstSheetOnly, texts, sink);
 }
 
 }  // namespace
@@ -70,7 +71,7 @@ OfficeKind DetectOfficeKind(const std::filesystem::path& file) {
 bool VisitExcelCells(const std::filesystem::path& file, const std::function<void(std::string_view)>& item) {
     std::vector<bool> handed;  // the shared strings handed over
     try {
-        ReadCells(file, false, [&](const Cell& cell) {
+        ReadCells(file, false, CellTexts::Values, [&](const Cell& cell) {
             if (cell.shared != kOwnText) {
                 if (handed.size() <= cell.shared) handed.resize(cell.shared + 1);
                 if (handed[cell.shared]) return true;
@@ -102,7 +103,7 @@ bool VisitWordText(const std::filesystem::path& file, const std::function<void(s
 std::optional<std::vector<std::string>> ReadExcelCells(const std::filesystem::path& file) {
     std::vector<std::string> items;
     try {
-        ReadCells(file, false, [&items](const Cell& cell) {
+        ReadCells(file, false, CellTexts::Values, [&items](const Cell& cell) {
             items.push_back(MakeGbkSafe(cell.text));
             return true;
         });
@@ -149,7 +150,7 @@ std::optional<SheetGrid> ReadFirstSheet(const std::filesystem::path& file) {
     SheetGrid grid;
     std::vector<std::size_t> shared;  // a shared string's number in the grid, 0 before its first cell
     try {
-        ReadCells(file, true, [&](const Cell& cell) {
+        ReadCells(file, true, CellTexts::Shown, [&](const Cell& cell) {
             if (cell.shared == kOwnText) {
                 grid.Put(cell.row, cell.column, grid.AddText(MakeGbkSafe(cell.text)));
                 return true;

@@ -27,32 +27,10 @@ std::string NumberCellText(double value) {
 
 std::string SerialDateText(double serial, bool date1904) {
     if (!std::isfinite(serial) || serial < 0 || serial > 2958466) return NumberCellText(serial);
-    // Day 0 of the 1900 system is 1899-12-30 from day 61 on; the days before the leap day that
-    // 1900 never had count from 1899-12-31.
-    std::int64_t epoch = date1904 ? -24107 : (serial < 61 ? -25568 : -25569);
-    std::int64_t seconds = std::llround(serial * 86400.0);
-    std::int64_t days = seconds / 86400;
-    seconds %= 86400;
-    const std::chrono::sys_days day{std::chrono::days(epoch + days)};
-    return seconds == 0 ? DayText(day) : DateTimeText(day + std::chrono::seconds(seconds));
-}
-
-bool IsDateFormat(int id, std::string_view code) {
-    if ((id >= 14 && id <= 22) || (id >= 27 && id <= 36) || (id >= 45 && id <= 47) || (id >= 50 && id <= 58))
-        return true;
-    for (std::size_t i = 0; i < code.size(); ++i) {
-        const char c = code[i];
-        if (c == '"')
-            i = code.find('"', i + 1);
-        else if (c == '[')
-            i = code.find(']', i + 1);
-        else if (c == '\\')
-            ++i;
-        else if (std::string_view("yYmMdDhHsS").find(c) != std::string_view::npos)
-            return true;
-        if (i == std::string_view::npos) break;
-    }
-    return false;
+    const std::int64_t seconds = std::llround(serial * 86400.0);
+    const std::chrono::sys_days day = SerialDay(seconds / 86400, date1904);
+    if (!date1904 && seconds < 86400) return DateTimeText(day + std::chrono::seconds(seconds)).substr(11);
+    return seconds % 86400 == 0 ? DayText(day) : DateTimeText(day + std::chrono::seconds(seconds % 86400));
 }
 
 std::string BoolCellText(bool value) {
@@ -64,6 +42,35 @@ std::string TrimMidnight(std::string dateTime) {
     if (dateTime.size() > kMidnight.size() && dateTime.ends_with(kMidnight))
         dateTime.resize(dateTime.size() - kMidnight.size());
     return dateTime;
+}
+
+CellStyles::CellStyles(const std::map<int, std::string>& codes, const std::vector<int>& styleFormats,
+                       bool date1904, CellTexts texts)
+    : formats_{NumberFormat("General")}, date1904_(date1904), texts_(texts) {
+    std::map<int, std::size_t> used;  // format id -> place in formats_
+    for (const int id : styleFormats) {
+        const auto [at, added] = used.try_emplace(id, formats_.size());
+        if (added) {
+            const auto code = codes.find(id);
+            formats_.emplace_back(code != codes.end() ? std::string_view(code->second)
+                                                      : BuiltInFormatCode(id));
+        }
+        styles_.push_back(at->second);
+    }
+}
+
+const NumberFormat& CellStyles::FormatOf(std::size_t style) const {
+    return formats_[style < styles_.size() ? styles_[style] : 0];
+}
+
+std::string CellStyles::NumberText(double value, std::size_t style) const {
+    const NumberFormat& format = FormatOf(style);
+    if (texts_ == CellTexts::Shown) return format.Show(value, date1904_);
+    return format.ShowsDates() ? SerialDateText(value, date1904_) : NumberCellText(value);
+}
+
+std::optional<std::string> CellStyles::ShownText(std::string_view text, std::size_t style) const {
+    return texts_ == CellTexts::Shown ? FormatOf(style).ShowText(text) : std::nullopt;
 }
 
 }  // namespace xunda

@@ -3,13 +3,14 @@
 // memory.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <string_view>
+
+#include "core/unicode.h"
 
 namespace xunda {
 
@@ -32,6 +33,10 @@ struct Cell {
     std::size_t shared = kOwnText;
 };
 
+// Whether a reading hands out each cell's value as text (the number import), or the text the cell
+// shows through its number format (the Excel page).
+enum class CellTexts : std::uint8_t { Values, Shown };
+
 // Cells come sheet by sheet, row by row, column by column. Returning false stops the reading.
 using CellSink = std::function<bool(const Cell&)>;
 
@@ -48,11 +53,10 @@ class WorkbookLimits {
     // Counts a text and refuses it when it is longer than a cell holds.
     void CountCellText(std::string_view text) {
         CountText(text);
-        const auto characters = [text] {  // the bytes that start a UTF-8 character
-            return std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; });
-        };
-        if (text.size() > kMaxCellCharacters && static_cast<std::size_t>(characters()) > kMaxCellCharacters)
-            throw std::runtime_error("a text longer than a cell holds");
+        if (text.size() <= kMaxCellCharacters) return;
+        std::size_t characters = 0;
+        for (std::size_t i = 0; i < text.size(); i += DecodeUtf8(text, i).length) ++characters;
+        if (characters > kMaxCellCharacters) throw std::runtime_error("a text longer than a cell holds");
     }
 
   private:
@@ -63,7 +67,9 @@ class WorkbookLimits {
 // The cells of every worksheet in workbook order, or of the first one only. Throw
 // std::runtime_error (or the XML model's exceptions) when the file cannot be read, holds no
 // worksheet, or makes more than the limits above.
-void ReadXlsCells(const std::filesystem::path& file, bool firstSheetOnly, const CellSink& sink);
-void ReadXlsxCells(const std::filesystem::path& file, bool firstSheetOnly, const CellSink& sink);
+void ReadXlsCells(const std::filesystem::path& file, bool firstSheetOnly, CellTexts texts,
+                  const CellSink& sink);
+void ReadXlsxCells(const std::filesystem::path& file, bool firstSheetOnly, CellTexts texts,
+                   const CellSink& sink);
 
 }  // namespace xunda

@@ -20,8 +20,9 @@ std::string ReadWorkbookStream(const std::filesystem::path& file) {
 
 }  // namespace
 
-void ReadXlsCells(const std::filesystem::path& file, bool firstSheetOnly, const CellSink& sink) {
-    const XlsWorkbook book(ReadWorkbookStream(file));
+void ReadXlsCells(const std::filesystem::path& file, bool firstSheetOnly, CellTexts texts,
+                  const CellSink& sink) {
+    const XlsWorkbook book(ReadWorkbookStream(file), texts);
     WorkbookLimits limits;
     for (std::size_t sheet = 0; sheet < book.SheetCount() && !(firstSheetOnly && sheet > 0); ++sheet) {
         const bool going = book.ReadSheet(sheet, [&](const Cell& cell) {

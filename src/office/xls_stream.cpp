@@ -182,18 +182,20 @@ std::uint16_t BofVersion(std::string_view stream, std::size_t at, std::uint16_t 
 
 }  // namespace
 
-XlsWorkbook::XlsWorkbook(std::string stream) : stream_(std::move(stream)) {
+XlsWorkbook::XlsWorkbook(std::string stream, CellTexts texts)
+    : stream_(std::move(stream)), styles_({}, {}, false, texts) {
     const std::string_view s = stream_;
     const std::uint16_t version = BofVersion(s, 0, 0x0005);
     form_ = version == 0x0600 ? XlsTextForm::Biff8 : XlsTextForm::Latin1;
-    std::map<std::uint16_t, std::string> formats;
-    std::vector<std::uint16_t> xfFormats;
+    std::map<int, std::string> formats;
+    std::vector<int> xfFormats;
+    bool date1904 = false;
     const std::size_t globalsEnd = ForEachRecord(s, 0, s.size(), [&](const Record& r) {
         switch (r.id) {
             case kFilePass:
                 throw std::runtime_error("encrypted workbook");
             case kDateMode:
-                date1904_ = U16(r.body, 0) == 1;
+                date1904 = U16(r.body, 0) == 1;
                 break;
             case kCodePage:
                 if (form_ != XlsTextForm::Biff8)
@@ -227,14 +229,7 @@ XlsWorkbook::XlsWorkbook(std::string stream) : stream_(std::move(stream)) {
     for (std::size_t i = 0; i < sheets_.size(); ++i)
         if (sheets_[i] < (i == 0 ? globalsEnd : sheets_[i - 1] + std::size_t{1}))
             throw std::runtime_error("worksheets out of order");
-    for (std::uint16_t id : xfFormats) {
-        const auto code = formats.find(id);
-        dateXfs_.push_back(IsDateFormat(id, code == formats.end() ? std::string() : code->second));
-    }
-}
-
-std::string XlsWorkbook::NumberText(double value, std::uint16_t xf) const {
-    return xf < dateXfs_.size() && dateXfs_[xf] ? SerialDateText(value, date1904_) : NumberCellText(value);
+    styles_ = CellStyles(formats, xfFormats, date1904, texts);
 }
 
 bool XlsWorkbook::ReadSheet(std::size_t sheet, const CellSink& cell) const {
@@ -248,39 +243,48 @@ bool XlsWorkbook::ReadSheet(std::size_t sheet, const CellSink& cell) const {
                          std::size_t shared = kOwnText) {
         if (!text.empty()) going = cell({sheet, row, column, text, shared});
     };
-    std::optional<std::pair<std::size_t, std::size_t>> awaitingString;  // a formula's cell
+    const auto putNumber = [&](std::string_view b, double value) {  // row, column, XF
+        put(U16(b, 0), U16(b, 2), styles_.NumberText(value, U16(b, 4)));
+    };
+    // A text as its XF shows it: a shared string as it is keeps its number.
+    const auto putText = [&](std::string_view b, std::string_view text, std::size_t shared = kOwnText) {
+        if (const std::optional<std::string> shown = styles_.ShownText(text, U16(b, 4)))
+            put(U16(b, 0), U16(b, 2), *shown);
+        else
+            put(U16(b, 0), U16(b, 2), text, shared);
+    };
+    std::optional<std::string_view> awaitingString;  // the row, column and XF of a formula's cell
     ForEachRecord(s, start, limit, [&](const Record& r) {
         const std::string_view b = r.body;
         switch (r.id) {
             case kLabelSst:
-                if (const std::uint32_t i = U32(b, 6); i < strings_.Size())
-                    put(U16(b, 0), U16(b, 2), strings_[i], i);
+                if (const std::uint32_t i = U32(b, 6); i < strings_.Size()) putText(b, strings_[i], i);
                 break;
             case kLabel:
             case kRString:
-                put(U16(b, 0), U16(b, 2), Cursor(s, r, form_, 6).String());
+                putText(b, Cursor(s, r, form_, 6).String());
                 break;
             case kNumber:
-                put(U16(b, 0), U16(b, 2), NumberText(F64(b, 6), U16(b, 4)));
+                putNumber(b, F64(b, 6));
                 break;
             case kRk:
-                put(U16(b, 0), U16(b, 2), NumberText(Rk(U32(b, 6)), U16(b, 4)));
+                putNumber(b, Rk(U32(b, 6)));
                 break;
             case kMulRk:  // row, first column, (format, RK) for each column, last column
                 for (std::size_t k = 0; going && 6 * k + 12 <= b.size(); ++k)
-                    put(U16(b, 0), U16(b, 2) + k, NumberText(Rk(U32(b, 6 + 6 * k)), U16(b, 4 + 6 * k)));
+                    put(U16(b, 0), U16(b, 2) + k,
+                        styles_.NumberText(Rk(U32(b, 6 + 6 * k)), U16(b, 4 + 6 * k)));
                 break;
             case kFormula:  // a cached number, or a type and its value in a marked double
                 if (U16(b, 12) != 0xFFFF)
-                    put(U16(b, 0), U16(b, 2), NumberText(F64(b, 6), U16(b, 4)));
+                    putNumber(b, F64(b, 6));
                 else if (U8(b, 6) == 0)  // a text, in the STRING record that follows
-                    awaitingString.emplace(U16(b, 0), U16(b, 2));
+                    awaitingString.emplace(b.substr(0, 6));
                 else if (U8(b, 6) == 1)
                     put(U16(b, 0), U16(b, 2), BoolCellText(U8(b, 8) != 0));
                 break;
             case kString:
-                if (awaitingString)
-                    put(awaitingString->first, awaitingString->second, Cursor(s, r, form_).String());
+                if (awaitingString) putText(*awaitingString, Cursor(s, r, form_).String());
                 awaitingString.reset();
                 break;
             case kBoolErr:  // a value and whether it is an error code

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "office/cell_text.h"
 #include "office/text_table.h"
 #include "office/workbook_cells.h"
 
@@ -21,8 +22,8 @@ enum class XlsTextForm : std::uint8_t { Biff8, Gbk, Latin1 };
 class XlsWorkbook {
   public:
     // Reads the globals; throws std::runtime_error when the stream is no BIFF8 or BIFF5 workbook,
-    // is encrypted or lists no worksheet.
-    explicit XlsWorkbook(std::string stream);
+    // is encrypted or lists no worksheet. Its cells' texts are `texts`.
+    XlsWorkbook(std::string stream, CellTexts texts);
 
     std::size_t SheetCount() const { return sheets_.size(); }
     // Hands over the non-empty cells of a worksheet in the order the stream holds them (row by
@@ -32,13 +33,10 @@ class XlsWorkbook {
     bool ReadSheet(std::size_t sheet, const CellSink& cell) const;
 
   private:
-    std::string NumberText(double value, std::uint16_t xf) const;
-
     std::string stream_;
     TextTable strings_;
-    std::vector<bool> dateXfs_;          // for each cell format (XF), whether it shows dates
+    CellStyles styles_;                  // the cell formats (XFs)
     std::vector<std::uint32_t> sheets_;  // where each worksheet's records start
-    bool date1904_ = false;
     XlsTextForm form_ = XlsTextForm::Biff8;
 };
 

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -80,24 +81,21 @@ TextTable ReadSharedStrings(const ZipArchive& zip, const std::string& member, Wo
     return strings;
 }
 
-// For each cell style index, whether it shows dates.
-std::vector<bool> ReadDateStyles(const ZipArchive& zip, const std::string& member) {
-    std::vector<bool> dates;
-    if (!zip.Has(member)) return dates;
+// The number formats of the cell styles.
+CellStyles ReadCellStyles(const ZipArchive& zip, const std::string& member, bool date1904, CellTexts texts) {
     std::map<int, std::string> codes;
-    XmlDocument doc;
-    StreamPart(zip, member, doc, {}, [&](XmlNode& item) {
-        const XmlNode* list = item.Parent();
-        if (list && list->Parent() == doc.GetRoot()) {
-            const int id = static_cast<int>(ParseInt(LocalAttribute(item, "numFmtId")).value_or(0));
+    std::vector<int> styles;
+    if (zip.Has(member)) {
+        XmlDocument doc;
+        StreamPart(zip, member, doc, {}, [&](XmlNode& item) {
+            const XmlNode* list = item.Parent();
+            if (!list || list->Parent() != doc.GetRoot()) return;
+            const auto id = static_cast<int>(ParseInt(LocalAttribute(item, "numFmtId")).value_or(0));
             if (LocalName(*list) == "numFmts") codes[id] = LocalAttribute(item, "formatCode");
-            if (LocalName(*list) == "cellXfs") {
-                const auto code = codes.find(id);
-                dates.push_back(IsDateFormat(id, code == codes.end() ? std::string() : code->second));
-            }
-        }
-    });
-    return dates;
+            if (LocalName(*list) == "cellXfs") styles.push_back(id);
+        });
+    }
+    return CellStyles(codes, styles, date1904, texts);
 }
 
 // "C5" -> column 2, row 4 (a column or row past the last one as kColumns or kRows); false for a
@@ -117,8 +115,8 @@ bool ParseReference(std::string_view ref, std::size_t& row, std::size_t& column)
 
 class SheetReader {
   public:
-    SheetReader(const Workbook& book, TextTable strings, std::vector<bool> dateStyles, WorkbookLimits& limits)
-        : book_(book), strings_(std::move(strings)), dateStyles_(std::move(dateStyles)), limits_(limits) {}
+    SheetReader(const Workbook& book, TextTable strings, CellStyles styles, WorkbookLimits& limits)
+        : book_(book), strings_(std::move(strings)), styles_(std::move(styles)), limits_(limits) {}
 
     // False when the sink stopped the reading. Each cell is taken and dropped the moment it is
     // read, so that a row of any length keeps one cell in memory. A row without cells counts as
@@ -164,22 +162,32 @@ class SheetReader {
     // The cell's text: a shared string, or its own text made in `own`.
     void TakeText(const XmlNode& node, std::string& own, Cell& cell) const {
         const std::string type = LocalAttribute(node, "t");
-        own = OwnText(node, type);
+        const std::int64_t style = ParseInt(LocalAttribute(node, "s")).value_or(0);
+        const std::size_t s =
+            style >= 0 ? static_cast<std::size_t>(style) : std::numeric_limits<std::size_t>::max();
+        own = OwnText(node, type, s);
         if (type == "s") {
             const std::optional<std::int64_t> index = ParseInt(own);
             if (index && *index >= 0 && static_cast<std::uint64_t>(*index) < strings_.Size()) {
                 cell.shared = static_cast<std::size_t>(*index);
                 cell.text = strings_[cell.shared];
             }
+            if (std::optional<std::string> shown = styles_.ShownText(cell.text, s)) {
+                own = std::move(*shown);
+                cell.shared = kOwnText;
+                cell.text = own;
+            }
             limits_.CountText(cell.text);
         } else {
+            if (type == "inlineStr" || type == "str")
+                if (std::optional<std::string> shown = styles_.ShownText(own, s)) own = std::move(*shown);
             limits_.CountCellText(own);
             cell.text = own;
         }
     }
 
-    // The text of a cell as its value shows it; for a shared string, the string's number.
-    std::string OwnText(const XmlNode& cell, std::string_view type) const {
+    // The text of a cell of style `style` as its value shows it; for a shared string, the string's number.
+    std::string OwnText(const XmlNode& cell, std::string_view type, std::size_t style) const {
         std::string value;
         for (int i = 0; i < cell.GetNodeCount(); ++i) {
             const XmlNode& part = *cell.GetNodes(i);
@@ -194,27 +202,24 @@ class SheetReader {
             return TrimMidnight(value.substr(0, 19));
         }
         const std::optional<double> number = ParseCellNumber(value);
-        if (!number) return value;
-        const std::int64_t style = ParseInt(LocalAttribute(cell, "s")).value_or(0);
-        return style >= 0 && static_cast<std::uint64_t>(style) < dateStyles_.size() && dateStyles_[style]
-                   ? SerialDateText(*number, book_.date1904)
-                   : NumberCellText(*number);
+        return number ? styles_.NumberText(*number, style) : value;
     }
 
     const Workbook& book_;
     const TextTable strings_;
-    const std::vector<bool> dateStyles_;
+    const CellStyles styles_;
     WorkbookLimits& limits_;
 };
 
 }  // namespace
 
-void ReadXlsxCells(const std::filesystem::path& file, bool firstSheetOnly, const CellSink& sink) {
+void ReadXlsxCells(const std::filesystem::path& file, bool firstSheetOnly, CellTexts texts,
+                   const CellSink& sink) {
     ZipArchive zip(file);
     const Workbook book = ReadWorkbook(zip);
     WorkbookLimits limits;
     SheetReader reader(book, ReadSharedStrings(zip, book.sharedStrings, limits),
-                       ReadDateStyles(zip, book.styles), limits);
+                       ReadCellStyles(zip, book.styles, book.date1904, texts), limits);
     for (std::size_t sheet = 0; sheet < book.sheets.size() && !(firstSheetOnly && sheet > 0); ++sheet)
         if (!reader.Read(zip, sheet, sink)) return;
 }

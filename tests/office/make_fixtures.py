@@ -463,3 +463,29 @@ put("excel95.xls", compound_file(biff5_workbook(b"".join([
     formula(1, 0, b"\0\0\0\0\0\0\xFF\xFF"),
     record(0x0207, gbk("李四 13812345678")),
 ])), "Book"))
+
+
+# Number formats: the same cells through openpyxl and xlwt (column A, one a row), and a BIFF8 book
+# whose own formats are numbered from 50 (as one spreadsheet program numbers them), beside cells
+# in built-in formats it does not define.
+FORMATTED = [(123, "00000"), (3000, '"¥"#,##0.00'), (0.256, "0.00%"), (1234567.891, "#,##0.00"),
+             (45418, 'yyyy"年"m"月"d"日"'), (0.520833333333333, "h:mm"), (45418, 'm"月"d"日"'),
+             (12345, "0.00E+00"), (12, '"第"0"期"'), (3.25, '0.0"元"'), (-1234.5, "#,##0.00;[Red]-#,##0.00"),
+             (-5, "[Red]0"), (0.1 + 0.2, "General"), ("张三", '"客户："@')]
+book = openpyxl.Workbook()
+for row, (value, code) in enumerate(FORMATTED, start=1):
+    book.active.cell(row, 1, value).number_format = code
+book.active.cell(len(FORMATTED) + 1, 1, 45418.5).number_format = "m/d/yy h:mm"  # built-in 22, not written out
+book.active["B1"] = 13912345678
+book.save(path("formats.xlsx"))
+xls = xlwt.Workbook()
+for row, (value, code) in enumerate(FORMATTED):
+    xls_sheet = xls.get_sheet(0) if row else xls.add_sheet("formats")
+    xls_sheet.write(row, 0, value, xlwt.easyxf(num_format_str=code))
+xls.save(path("formats.xls"))
+number_cells = [cell(0x0203, row, 0, xf, number(value)) for row, (xf, value) in
+                enumerate([(1, 100020), (2, 3000), (3, 123), (4, 45418.5), (5, 45418), (6, 0.5), (7, -5)])]
+put("own-formats.xls", compound_file(biff_workbook(
+    [b"".join(number_cells) + cell(0x00FD, 7, 0, 8, struct.pack("<I", 0))], [("A1", 0, 0)],
+    formats=[(50, "000000"), (51, '"¥"#,##0.00'), (52, "00000"), (164, "[Red]0"), (53, '"No."@')],
+    xfs=(0, 50, 51, 52, 22, 14, 20, 164, 53))))

@@ -1,6 +1,7 @@
 #include "ui/office/sheet_model.h"
 
 #include "compose/excel_merge.h"
+#include "core/unicode.h"
 
 namespace xunda {
 namespace {
@@ -30,8 +31,8 @@ QVariant SheetModel::data(const QModelIndex& index, int role) const {
     std::string_view text =
         sheet_->Cell(static_cast<std::size_t>(index.row()), static_cast<std::size_t>(index.column()));
     if (text.size() > kShownBytes) {  // cut before a character, not inside one
-        std::size_t end = kShownBytes;
-        while (end > 0 && (text[end] & 0xC0) == 0x80) --end;
+        std::size_t end = 0;
+        for (std::size_t next; (next = end + DecodeUtf8(text, end).length) <= kShownBytes;) end = next;
         text = text.substr(0, end);
     }
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));

@@ -110,6 +110,22 @@ TEST_F(OfficePagesTest, MessagesAreMadeWhileTheWindowGoesOnHandlingEvents) {
     EXPECT_EQ(main->busy().Depth(), 0);
 }
 
+TEST_F(OfficePagesTest, TheGridAndTheMessagesShowCellsAsTheirNumberFormatsDo) {
+    auto* page = Open<ExcelPage>("Excel表格短信", "excelPage");
+    ASSERT_NE(page, nullptr);
+    prompts.file = Fixture("formats.xlsx");  // 123 as 00000 with a phone number beside it, a time as h:mm
+    Click(page, "Button36");
+    QAbstractItemModel* model = page->lvwExcel()->model();
+    EXPECT_EQ(model->data(model->index(5, 0)).toString(), QStringLiteral("12:30"));
+    page->cbxPhone()->setCurrentIndex(1);
+    page->memMsg()->setPlainText(QStringLiteral("邮编[第0列]"));
+    Click(page, "BitBtn13");
+    ExcelForm* form = page->excelForm();
+    ASSERT_TRUE(form->isVisible());
+    ASSERT_EQ(form->smsList()->count(), 1);
+    EXPECT_EQ(form->smsList()->item(0)->text(), QStringLiteral("13912345678 , 邮编00123"));
+}
+
 TEST_F(OfficePagesTest, TheGridShowsNoMoreOfACellThanAScreenHolds) {
     auto* page = Open<ExcelPage>("Excel表格短信", "excelPage");
     ASSERT_NE(page, nullptr);
