@@ -16,9 +16,10 @@ namespace xunda {
 // "General" for an id without one. The short date (14) is "yyyy/m/d", the currencies are the yuan's.
 std::string_view BuiltInFormatCode(int id);
 
-// A number as the General format shows it: at most 11 characters besides a minus sign, fixed while
-// that keeps as many digits as the scientific form ("0.3", "13912345678"), else scientific
-// ("1.23457E+12").
+// A number as the General format shows it in a column wide enough for a whole number: a whole
+// number of up to 15 digits whole ("8613912345678"); any other at most 11 characters besides a minus
+// sign, fixed while that keeps as many digits as the scientific form ("0.3"), else scientific
+// ("1.23457E+11", "1E+15").
 std::string GeneralNumberText(double value);
 
 // The day of a date serial's whole days: from 1904-01-01, or in the 1900 system from 1899-12-30
