@@ -145,13 +145,17 @@ class ShellTest : public ::testing::Test, public SqlHelpers {
         QApplication::processEvents();
         return qobject_cast<P*>(main->FindPage(QString::fromUtf8(name)));
     }
-    // Clicks the button `button` of `owner` and waits for the work it started.
+    // Clicks the button `button` of `owner` and waits for the work it started, also for work
+    // that a worker's result starts in turn (the queueing after the tidy).
     void Click(QWidget* owner, const char* button) {
         QPushButton* found = owner->findChild<QPushButton*>(QString::fromUtf8(button));
         ASSERT_NE(found, nullptr) << button;
         found->click();
-        ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
-        Settle();
+        for (QDeadlineTimer limit(30000); !limit.hasExpired();) {
+            ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
+            Settle();
+            if (main->workers().Running() == 0) break;
+        }
     }
     QString Shown() { return main->PageArea()->currentWidget()->objectName(); }
     Database& SqlDatabase() override { return main->db(); }

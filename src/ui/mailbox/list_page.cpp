@@ -12,13 +12,13 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/codepage.h"
 #include "ui/mailbox/query_grid_model.h"
 #include "ui/send/mobs_memo.h"
 #include "ui/send/send_sms_page.h"
 #include "ui/shell/calendar_day.h"
 #include "ui/shell/msg_form.h"
 #include "ui/shell/shell.h"
+#include "ui/shell/typed_text.h"
 #include "ui/shell/workers.h"
 
 namespace xunda {
@@ -98,7 +98,7 @@ QComboBox* SearchBox(const char* name, QWidget* parent) {
 }
 
 QString SearchText(const QComboBox* box) {
-    return QString::fromStdString(MakeGbkSafe(box->currentText().trimmed().toStdString()));
+    return QString::fromStdString(TypedText(box->currentText().trimmed()));
 }
 
 ListPage::ListPage(Shell& shell) : host_(shell) {}

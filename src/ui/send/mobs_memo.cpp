@@ -56,27 +56,30 @@ void MobsMemo::ShowMobs(const QString& lines) {
     memo_->setPlainText(lines);
 }
 
-void MobsMemo::FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, std::function<void()> then) {
+void MobsMemo::FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, Tidied then) {
     Shell& shell = shell_;
     QPointer<MobsMemo> self(this);
     shell.workers().Run([&shell, self, mobs = std::move(mobs), then = std::move(then)] {
-        std::optional<QString> found;
+        std::optional<std::vector<std::string>> found;
+        QString lines;
         try {
-            found = MobLines(mobs());
+            found = mobs();
+            lines = MobLines(*found);
         } catch (const std::exception&) {
             // A file that cannot be read leaves the memo as it was.
+            found.reset();
         }
         shell.busy().Close();
         if (!found) return;
-        shell.bridge().Post([self, found = std::move(*found), then] {
+        shell.bridge().Post([self, found = std::move(*found), lines = std::move(lines), then]() mutable {
             if (!self) return;
-            self->ShowMobs(found);
-            if (then) then();
+            self->ShowMobs(lines);
+            if (then) then(std::move(found));
         });
     });
 }
 
-void MobsMemo::Tidy(std::function<void()> then) {
+void MobsMemo::Tidy(Tidied then) {
     shell_.busy().Show("处理手机号码,请稍候...");
     FillMobsOnWorker([memo = memo_->toPlainText().toStdString()] { return TidyMobs(memo); }, std::move(then));
 }

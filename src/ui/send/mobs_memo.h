@@ -29,8 +29,10 @@ class MobsMemo : public QObject {
     QPlainTextEdit* memo() const { return memo_; }
     // Sets the memo to the lines (MobLines) in one go.
     void ShowMobs(const QString& lines);
-    // Tidies the memo on a worker; `then` runs on the GUI thread once the memo holds the result.
-    void Tidy(std::function<void()> then = {});
+    // Tidies the memo on a worker behind the busy window; `then` runs on the GUI thread with the
+    // tidied numbers once the memo holds them.
+    using Tidied = std::function<void(std::vector<std::string> mobs)>;
+    void Tidy(Tidied then = {});
     // Asks for a file and puts its numbers into the memo.
     void Import();
 
@@ -41,9 +43,9 @@ class MobsMemo : public QObject {
     // The caption counts the lines; a memo emptied gives its memory back to the system.
     void Change();
     // Puts the numbers `mobs` makes on a worker into the memo, then closes the busy window the
-    // caller showed and runs `then`; the memo keeps its text (and `then` does not run) when
-    // `mobs` fails.
-    void FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, std::function<void()> then);
+    // caller showed and runs `then` with them; the memo keeps its text (and `then` does not run)
+    // when `mobs` fails.
+    void FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, Tidied then);
 
     Shell& shell_;
     QPlainTextEdit* memo_;

@@ -9,12 +9,12 @@
 #include <QSignalBlocker>
 #include <QTableView>
 
-#include "core/codepage.h"
 #include "subscriptions/categories.h"
 #include "ui/shell/msg_form.h"
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/tree_helpers.h"
+#include "ui/shell/typed_text.h"
 #include "ui/subscriptions/subscriber_page.h"
 #include "ui/subscriptions/subscription_widgets.h"
 
@@ -105,7 +105,7 @@ void MobPage::OpenList() {
     if (names.empty()) return;
     const QSignalBlocker quiet(edSearchMsgType_);
     edSearchMsgType_->clear();
-    for (const std::string& name : names) edSearchMsgType_->addItem(QString::fromStdString(name));
+    edSearchMsgType_->addItems(ListTexts(names));
     edSearchMsgType_->setCurrentIndex(0);
 }
 
@@ -124,8 +124,7 @@ void MobPage::btnMobOrderSearchClick() {
     const QString mob = SearchText(edSearchMob_);
     if (cSearchMob_->isChecked()) filters.mob = mob.toStdString();
     if (cSearchStatus_->isChecked()) filters.normal = edSearchStatus_->currentIndex() == 0;
-    if (cSearchMsgType_->isChecked())
-        filters.msgType = MakeGbkSafe(edSearchMsgType_->currentText().trimmed().toStdString());
+    if (cSearchMsgType_->isChecked()) filters.msgType = TypedText(edSearchMsgType_->currentText().trimmed());
     if (cSearchDgtime_->isChecked()) filters.dgTime = Range(edSearchDgtimeF_, edSearchDgtimeE_);
     if (cSearchDgtimeOut_->isChecked()) filters.dgTimeOut = Range(edSearchDgtimeOutF_, edSearchDgtimeOutE_);
     if (search_.btnMobOrderSearchClick(filters) && filters.mob) AddStrToComBoBox(mob, edSearchMob_);
