@@ -52,7 +52,8 @@ class Probe {
                   auto answered = std::make_shared<std::atomic<bool>>(false);
                   const Steady::time_point asked = Steady::now();
                   QMetaObject::invokeMethod(
-                      &window, [answered, &window] {
+                      &window,
+                      [answered, &window] {
                           (void)window.isEnabled();
                           answered->store(true);
                       },
@@ -84,8 +85,9 @@ struct Measured {
 
 // Runs `action` on the GUI thread, keeps the events flowing until `done` (at most 300 s) and
 // measures it.
-Measured Measure(QWidget& window, const std::function<void()>& action,
-                 const std::function<bool()>& done = [] { return true; }) {
+Measured Measure(
+    QWidget& window, const std::function<void()>& action,
+    const std::function<bool()>& done = [] { return true; }) {
     Probe probe(window);
     QCoreApplication::processEvents();
     const Steady::time_point start = Steady::now();
@@ -96,8 +98,9 @@ Measured Measure(QWidget& window, const std::function<void()>& action,
 }
 
 void Print(const char* what, const Measured& m, double anchor) {
-    std::printf("%-44s %7.2f s, longest wait %6.2f s, ratio to the anchor %6.1f\n", what, m.seconds, m.longest,
-                m.seconds / anchor);
+    std::printf("%-44s %7.2f s, longest wait %6.2f s, ratio to the anchor %6.1f\n", what, m.seconds,
+                m.longest, m.seconds / anchor);
+    std::fflush(stdout);
 }
 
 QAbstractItemView* CheckList(QWidget* owner) {
@@ -107,9 +110,12 @@ QAbstractItemView* CheckList(QWidget* owner) {
 bool Fill(Database& db) {
     const std::string n = "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i+1 FROM n WHERE i<" +
                           std::to_string(kRows - 1) + ") ";
-    return db.pAdoCom("INSERT INTO msgType (corpID, msgType) " + n + "SELECT 10001, printf('类别%07d', i) FROM n") &&
-           db.pAdoCom("INSERT INTO okMsg (corpID, msg) " + n + "SELECT 10001, printf('常用短信%07d', i) FROM n") &&
-           db.pAdoCom("INSERT INTO lastSendMobs (corpID, mob) " + n + "SELECT 10001, printf('139%08d', i) FROM n") &&
+    return db.pAdoCom("INSERT INTO msgType (corpID, msgType) " + n +
+                      "SELECT 10001, printf('类别%07d', i) FROM n") &&
+           db.pAdoCom("INSERT INTO okMsg (corpID, msg) " + n +
+                      "SELECT 10001, printf('常用短信%07d', i) FROM n") &&
+           db.pAdoCom("INSERT INTO lastSendMobs (corpID, mob) " + n +
+                      "SELECT 10001, printf('139%08d', i) FROM n") &&
            db.pAdoCom("INSERT INTO mo (corpID, moID, moTime, mob, msg, flag) " + n +
                       "SELECT 10001, i, '2026-01-01 00:00:00', printf('137%08d', i), '好', 0 FROM n") &&
            db.pAdoCom("INSERT INTO mobs (corpID, mob) VALUES (10001, '13800000000')");
@@ -187,6 +193,7 @@ int main(int argc, char** argv) {
               [&shell] { return shell.workers().Running() == 0; }),
           a);
     const bool replied = send->sMobs()->document()->blockCount() > kRows;
-    std::printf("\n%d categories listed, %s\n", listed, replied ? "every sender replied to" : "the reply FAILED");
+    std::printf("\n%d categories listed, %s\n", listed,
+                replied ? "every sender replied to" : "the reply FAILED");
     return listed == kRows && replied ? 0 : 1;
 }

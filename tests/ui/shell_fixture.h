@@ -153,9 +153,17 @@ class ShellTest : public ::testing::Test, public SqlHelpers {
         found->click();
         for (QDeadlineTimer limit(30000); !limit.hasExpired();) {
             ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
-            Settle();
+            RunPosted();
             if (main->workers().Running() == 0) break;
         }
+        Settle();
+    }
+    // Runs every call posted to the GUI thread so far (those of the workers that have ended too).
+    static void RunPosted() {
+        bool ran = false;
+        QMetaObject::invokeMethod(
+            qApp, [&ran] { ran = true; }, Qt::QueuedConnection);
+        while (!ran) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     QString Shown() { return main->PageArea()->currentWidget()->objectName(); }
     Database& SqlDatabase() override { return main->db(); }
