@@ -1,13 +1,20 @@
-// The main window as the window benchmarks need it: account 10001 over the benchmark's database,
-// the Qt bridge, a busy window, the worker registry and the pages the benchmark adds; the tree
-// opens the page a caption names.
+// What the window benchmarks share: the application on the offscreen platform over a fresh
+// database in a private folder, and the main window as they need it: account 10001 over that
+// database, the Qt bridge, a busy window, the worker registry and the pages the benchmark adds,
+// one shown at a time over the whole window; the tree shows and opens the page a caption names.
 #pragma once
 
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QStackedLayout>
 #include <QString>
 #include <QWidget>
 #include <filesystem>
 #include <map>
+#include <memory>
 
+#include "bench_support.h"
 #include "store/database.h"
 #include "store/log.h"
 #include "ui/ports/qt_ports.h"
@@ -18,10 +25,29 @@
 
 namespace xunda::bench {
 
+// The application (offscreen) and the benchmark's database in a private folder; `db` is null when
+// it could not be made.
+class WindowBench {
+  public:
+    WindowBench(int& argc, char** argv)
+        : app(Offscreen(argc), argv), db(Database::Create(dir / "TOLVI_DY.db", printing)) {}
+
+    QApplication app;
+    TempFolder dir;
+    PrintingPrompts printing;
+    std::unique_ptr<Database> db;
+
+  private:
+    static int& Offscreen(int& argc) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        return argc;
+    }
+};
+
 class BenchShell : public Shell {
   public:
     BenchShell(Database& db, Prompts& prompts, const std::filesystem::path& logs)
-        : db_(db), prompts_(prompts), log_(logs) {
+        : db_(db), prompts_(prompts), log_(logs), shown_(new QStackedLayout(&window)) {
         account_.corpID = "10001";
     }
     const AccountContext& Account() const override { return account_; }
@@ -37,6 +63,7 @@ class BenchShell : public Shell {
     bool SelectTreeNodeByText(const QString& caption) override {
         const auto page = captions_.find(caption);
         if (page == captions_.end()) return false;
+        shown_->setCurrentWidget(page->second);
         page->second->Open(caption, QString());
         return true;
     }
@@ -53,7 +80,7 @@ class BenchShell : public Shell {
     // Puts `page` into the window under its page name and its tree caption; returns it.
     template <typename P>
     P* Add(P* page, const char* name, const char* caption) {
-        page->setParent(&window);
+        shown_->addWidget(page);
         pages_[QString::fromUtf8(name)] = page;
         captions_[QString::fromUtf8(caption)] = page;
         return page;
@@ -79,6 +106,7 @@ class BenchShell : public Shell {
     Workers workers_;
     Log log_;
     std::map<QString, Page*> pages_, captions_;
+    QStackedLayout* shown_;
 };
 
 }  // namespace xunda::bench

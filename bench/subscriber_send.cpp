@@ -36,11 +36,8 @@ struct YesPrompts : PrintingPrompts {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    const TempFolder dir;
-    PrintingPrompts prompts;
-    auto db = Database::Create(dir / "TOLVI_DY.db", prompts);
+    WindowBench bench(argc, argv);
+    Database* db = bench.db.get();
     if (!db ||
         !db->pAdoCom("INSERT INTO mobs (corpID, mob) WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i+1 "
                      "FROM n WHERE i<" +
@@ -48,10 +45,10 @@ int main(int argc, char** argv) {
         return 1;
 
     YesPrompts yes;
-    BenchShell shell(*db, yes, dir / "LOG");
+    BenchShell shell(*db, yes, bench.dir / "LOG");
     auto* send = shell.Add(new SendSmsPage(shell), "sendSmsPage", "短信发送");
     auto* users = shell.Add(new SubscriberPage(shell), "user", "订阅用户的资料管理");
-    users->Open(QStringLiteral("订阅用户的资料管理"), QString());
+    shell.SelectTreeNodeByText(QStringLiteral("订阅用户的资料管理"));
 
     // The anchor: the same lines into an empty box.
     QString lines;

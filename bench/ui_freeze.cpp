@@ -103,7 +103,7 @@ void Print(const char* what, const Measured& m, double anchor) {
     std::fflush(stdout);
 }
 
-QAbstractItemView* CheckList(QWidget* owner) {
+QAbstractItemView* CategoryList(QWidget* owner) {
     return owner->findChild<QAbstractItemView*>(QStringLiteral("msgTypeSelect"));
 }
 
@@ -124,15 +124,11 @@ bool Fill(Database& db) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QApplication app(argc, argv);
-    const TempFolder dir;
-    PrintingPrompts printing;
-    auto db = Database::Create(dir / "TOLVI_DY.db", printing);
-    if (!db || !Fill(*db)) return 1;
+    WindowBench bench(argc, argv);
+    if (!bench.db || !Fill(*bench.db)) return 1;
 
     NoPrompts prompts;
-    BenchShell shell(*db, prompts, dir / "LOG");
+    BenchShell shell(*bench.db, prompts, bench.dir / "LOG");
     QWidget& window = shell.window;
     auto* send = shell.Add(new SendSmsPage(shell), "sendSmsPage", "短信发送");
     auto* inbox = shell.Add(new InboxPage(shell), "revBox", "收信箱");
@@ -151,10 +147,10 @@ int main(int argc, char** argv) {
     const double a = anchor.seconds;
 
     Print("opening 手机订阅关系处理", Measure(window, open("手机订阅关系处理")), a);
-    const int listed = CheckList(bulk)->model()->rowCount();
+    const int listed = CategoryList(bulk)->model()->rowCount();
     Print("  全部选择", Measure(window, [bulk] { bulk->findChild<QCheckBox*>("msgTypeCheck")->click(); }), a);
 
-    users->Open(QStringLiteral("订阅用户的资料管理"), QString());
+    shell.SelectTreeNodeByText(QStringLiteral("订阅用户的资料管理"));
     Measured dialogOpen{}, dialogTick{};
     Steady::time_point clicked;
     auto* dialog = users->findChild<AddMsgTypeDialog*>();

@@ -53,22 +53,24 @@ void ShellMailboxHost::CloseBusy() {
 }
 
 void ShellMailboxHost::ReplyTo(const std::vector<std::string>& mobs) {
-    ShowOnSendPage(MobLines(mobs));
+    SendMobs([&mobs] { return mobs; });
 }
 
-void ShellMailboxHost::ShowOnSendPage(const QString& lines) {
-    if (auto* send = qobject_cast<SendSmsPage*>(shell_.FindPage(QStringLiteral("sendSmsPage"))))
-        send->ShowMobs(lines);
-    shell_.SelectTreeNodeByText(QStringLiteral("短信发送"));
-}
-
-void ListPage::SendTo(const std::function<std::vector<std::string>()>& mobs) {
+void ShellMailboxHost::SendMobs(const std::function<std::vector<std::string>()>& mobs) {
+    auto* send = qobject_cast<SendSmsPage*>(shell_.FindPage(QStringLiteral("sendSmsPage")));
+    if (!send) return;
     constexpr const char* kBusy = "正在处理中,请稍候...";
-    host_.ShowBusy(kBusy);
-    QString lines;  // a million numbers are read and joined on a worker; the memo takes them in one go
-    host_.RunBusy(kBusy, [&] { lines = MobLines(mobs()); });
-    if (!lines.isEmpty()) host_.ShowOnSendPage(lines);
-    host_.CloseBusy();
+    ShowBusy(kBusy);
+    std::unique_ptr<QTextDocument> lines;  // a million numbers are laid out on a worker
+    RunBusy(kBusy, [&, look = send->MobsLook()] {
+        const std::vector<std::string> found = mobs();
+        if (!found.empty()) lines = MobsDocument(found, look);
+    });
+    if (lines) {
+        send->ShowMobs(std::move(lines));
+        shell_.SelectTreeNodeByText(QStringLiteral("短信发送"));
+    }
+    CloseBusy();
 }
 
 void ListPage::SendToCurrent(RowPager& grid) {

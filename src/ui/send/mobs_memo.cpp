@@ -2,12 +2,15 @@
 
 #include <malloc.h>
 
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QPlainTextDocumentLayout>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTextBlock>
 #include <exception>
+#include <memory>
 #include <optional>
 
 #include "compose/number_tidy.h"
@@ -24,14 +27,36 @@ MobsMemo::MobsMemo(Shell& shell, QPlainTextEdit* memo, QGroupBox* group)
     connect(memo_, &QPlainTextEdit::textChanged, this, &MobsMemo::Change);
 }
 
-QString MobLines(const std::vector<std::string>& mobs) {
-    // Joined first and converted once: a million conversions of one number each take far longer.
+namespace {
+
+// The numbers one per line.
+std::string JoinedLines(const std::vector<std::string>& mobs) {
     std::size_t size = 0;
     for (const std::string& mob : mobs) size += mob.size() + 1;
     std::string lines;
     lines.reserve(size);
     for (const std::string& mob : mobs) (lines += mob) += '\n';
-    return QString::fromUtf8(lines.data(), static_cast<qsizetype>(lines.size()));
+    return lines;
+}
+
+std::unique_ptr<QTextDocument> LinesDocument(const std::string& lines, const MemoLook& look) {
+    auto document = std::make_unique<QTextDocument>();
+    document->setDocumentLayout(new QPlainTextDocumentLayout(document.get()));
+    document->setDefaultFont(look.font);
+    document->setDefaultTextOption(look.option);
+    document->setDocumentMargin(look.margin);
+    document->setUndoRedoEnabled(false);  // the memo's edits can be undone, its filling cannot
+    // Joined first and converted once: a million conversions of one number each take far longer.
+    document->setPlainText(QString::fromUtf8(lines.data(), static_cast<qsizetype>(lines.size())));
+    document->setUndoRedoEnabled(true);
+    document->moveToThread(QCoreApplication::instance()->thread());  // the memo's thread
+    return document;
+}
+
+}  // namespace
+
+std::unique_ptr<QTextDocument> MobsDocument(const std::vector<std::string>& mobs, const MemoLook& look) {
+    return LinesDocument(JoinedLines(mobs), look);
 }
 
 void MobsMemo::Change() {
@@ -52,28 +77,40 @@ bool MobsMemo::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void MobsMemo::ShowMobs(const QString& lines) {
-    memo_->setPlainText(lines);
+MemoLook MobsMemo::Look() const {
+    const QTextDocument* document = memo_->document();
+    return {document->defaultFont(), document->defaultTextOption(), document->documentMargin()};
 }
 
-void MobsMemo::FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, Tidied then) {
+void MobsMemo::ShowMobs(std::unique_ptr<QTextDocument> mobs) {
+    QTextDocument* document = mobs.release();
+    document->setParent(memo_);  // the memo deletes it when it takes the next one
+    memo_->setDocument(document);
+    Change();
+}
+
+void MobsMemo::FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, Tidied then,
+                                std::shared_ptr<const std::string> shown) {
     Shell& shell = shell_;
     QPointer<MobsMemo> self(this);
-    shell.workers().Run([&shell, self, mobs = std::move(mobs), then = std::move(then)] {
+    shell.workers().Run([&shell, self, mobs = std::move(mobs), then = std::move(then), shown, look = Look()] {
         std::optional<std::vector<std::string>> found;
-        QString lines;
+        std::unique_ptr<QTextDocument> lines;  // none: the memo shows them already
         try {
             found = mobs();
-            lines = MobLines(*found);
+            const std::string joined = JoinedLines(*found);
+            if (!shown || joined != *shown) lines = LinesDocument(joined, look);
         } catch (const std::exception&) {
             // A file that cannot be read leaves the memo as it was.
             found.reset();
         }
         shell.busy().Close();
         if (!found) return;
-        shell.bridge().Post([self, found = std::move(*found), lines = std::move(lines), then]() mutable {
+        // Held so, the posted call can be copied; a document nobody takes goes with it.
+        auto held = std::make_shared<std::unique_ptr<QTextDocument>>(std::move(lines));
+        shell.bridge().Post([self, found = std::move(*found), held, then]() mutable {
             if (!self) return;
-            self->ShowMobs(lines);
+            if (*held) self->ShowMobs(std::move(*held));
             if (then) then(std::move(found));
         });
     });
@@ -81,14 +118,15 @@ void MobsMemo::FillMobsOnWorker(std::function<std::vector<std::string>()> mobs, 
 
 void MobsMemo::Tidy(Tidied then) {
     shell_.busy().Show("处理手机号码,请稍候...");
-    FillMobsOnWorker([memo = memo_->toPlainText().toStdString()] { return TidyMobs(memo); }, std::move(then));
+    auto memo = std::make_shared<const std::string>(memo_->toPlainText().toStdString());
+    FillMobsOnWorker([memo] { return TidyMobs(*memo); }, std::move(then), memo);
 }
 
 void MobsMemo::Import() {
     const std::optional<std::string> file = shell_.prompts().ChooseOpenFile(kMobsImportFilter, "");
     if (!file) return;
     shell_.busy().Show("导入手机号码,请稍候...");
-    FillMobsOnWorker([&shell = shell_, file = *file] { return ImportMobsFileOrTell(shell, file); }, {});
+    FillMobsOnWorker([&shell = shell_, file = *file] { return ImportMobsFileOrTell(shell, file); }, {}, {});
 }
 
 }  // namespace xunda

@@ -140,8 +140,12 @@ void SendSmsPage::btnSmsInsertClick() {
     sMsg_->setFocus();
 }
 
-void SendSmsPage::ShowMobs(const QString& lines) {
-    mobs_->ShowMobs(lines);
+MemoLook SendSmsPage::MobsLook() const {
+    return mobs_->Look();
+}
+
+void SendSmsPage::ShowMobs(std::unique_ptr<QTextDocument> mobs) {
+    mobs_->ShowMobs(std::move(mobs));
 }
 
 void SendSmsPage::btnMobsActionClick() {

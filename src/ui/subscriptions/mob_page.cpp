@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListView>
 #include <QSignalBlocker>
 #include <QTableView>
 
@@ -46,6 +47,12 @@ MobPage::MobPage(Shell& shell)
     edSearchMob_->setEditText(QStringLiteral("13"));
     edSearchStatus_->addItems({QStringLiteral("正常发送(True)"), QStringLiteral("关闭发送(False)")});
     edSearchStatus_->setCurrentIndex(0);
+    // The category box is as wide as a long name, not as its longest one: measuring every one of a
+    // million names would stop the window for seconds, and so would its list without one height
+    // for all.
+    edSearchMsgType_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    edSearchMsgType_->setMinimumContentsLength(12);
+    if (auto* list = qobject_cast<QListView*>(edSearchMsgType_->view())) list->setUniformItemSizes(true);
 
     auto* filters = Named(new QGroupBox(QStringLiteral("查询条件"), this), "gbUserSeach");
     auto* filterRows = new QVBoxLayout(filters);
