@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QListView>
 #include <QSignalBlocker>
+#include <QStringListModel>
 #include <QTableView>
 
 #include "subscriptions/categories.h"
@@ -47,9 +48,10 @@ MobPage::MobPage(Shell& shell)
     edSearchMob_->setEditText(QStringLiteral("13"));
     edSearchStatus_->addItems({QStringLiteral("正常发送(True)"), QStringLiteral("关闭发送(False)")});
     edSearchStatus_->setCurrentIndex(0);
-    // The category box is as wide as a long name, not as its longest one: measuring every one of a
-    // million names would stop the window for seconds, and so would its list without one height
-    // for all.
+    // The category box holds its names as one list that is set whole, and is as wide as a long
+    // name, not as its longest one: measuring every one of a million names would stop the window
+    // for seconds, and so would its list without one height for all.
+    edSearchMsgType_->setModel(new QStringListModel(edSearchMsgType_));
     edSearchMsgType_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     edSearchMsgType_->setMinimumContentsLength(12);
     if (auto* list = qobject_cast<QListView*>(edSearchMsgType_->view())) list->setUniformItemSizes(true);
@@ -111,8 +113,7 @@ void MobPage::OpenList() {
     const std::vector<std::string> names = pMsgType(host(), CategoryOrder::AsStored);
     if (names.empty()) return;
     const QSignalBlocker quiet(edSearchMsgType_);
-    edSearchMsgType_->clear();
-    edSearchMsgType_->addItems(ListTexts(names));
+    static_cast<QStringListModel*>(edSearchMsgType_->model())->setStringList(ListTexts(names));
     edSearchMsgType_->setCurrentIndex(0);
 }
 
