@@ -84,7 +84,7 @@ MemoLook MobsMemo::Look() const {
 
 void MobsMemo::ShowMobs(std::unique_ptr<QTextDocument> mobs) {
     QTextDocument* document = mobs.release();
-    document->setParent(memo_);  // the memo deletes it when it takes the next one
+    document->setParent(memo_);  // the memo deletes it when it takes the next one, as it did its first
     memo_->setDocument(document);
     Change();
 }
