@@ -1,5 +1,5 @@
 // "群发短信" on the subscriber page listing 1,000,000 subscribers: the click (the numbers read and
-// joined on a worker, the send page's number memo filled, the send page opened) against one
+// laid out on a worker, the send page's number memo given them, the send page opened) against one
 // setPlainText of the same lines into an empty text box, in the same run. Goal: ratio <= 1.2.
 // Then the memo is cleared ("清空号码", answered Yes): resident memory must come back within 50 MB
 // of where it was before the click.
