@@ -1,7 +1,7 @@
-// The checks and questions of the send button, in order, before a batch is queued.
+// The checks and questions of the send button, in order, before a batch is queued: the text's
+// checks, then (once the numbers have been tidied) the questions over the numbers.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,7 +13,6 @@ namespace xunda {
 // What the send page holds when the user presses "确认立即发送短信".
 struct SendSmsForm {
     std::string msgMemo;                        // the message memo's text (line breaks as LF)
-    std::string mobsMemo;                       // the number memo's text
     std::string linkID;                         // send identifier, as typed
     std::string subNumber;                      // extension number, as typed
     bool broadcastMark = false;                 // the numbers came from a broadcast selection
@@ -30,13 +29,13 @@ struct SmsBatch {
     std::vector<std::string> categories;  // the ticked categories when `broadcast`
 };
 
-// Runs the send button's steps: the 255-byte limit, an empty text, digits in the send identifier
-// and the extension, the tidy of the numbers (handed to `showTidiedMobs` at once, so the memo
-// stays tidied whatever the answers), no numbers, the questions above 10000 and 30000 numbers and
-// the final question. Refusals go to prompts.Notice, questions to prompts.Confirm. Returns the
-// batch when the user confirmed; nullopt after a refusal or a No.
-std::optional<SmsBatch> ConfirmSendSms(
-    const SendSmsForm& form, Prompts& prompts,
-    const std::function<void(const std::vector<std::string>&)>& showTidiedMobs);
+// The send button's steps before the numbers are tidied: the 255-byte limit, an empty text, digits
+// in the send identifier and the extension. Refusals go to prompts.Notice. Returns the batch
+// without its numbers; nullopt after a refusal.
+std::optional<SmsBatch> CheckSendSms(const SendSmsForm& form, Prompts& prompts);
+// The steps after the tidy, over the batch's numbers: none ("请输入手机号码!"), the questions
+// above 10000 and 30000 numbers and the final question (prompts.Confirm). True when the user
+// confirmed.
+bool ConfirmSendMobs(const SmsBatch& batch, Prompts& prompts);
 
 }  // namespace xunda

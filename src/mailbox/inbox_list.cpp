@@ -15,10 +15,17 @@ const std::vector<GridColumn> kColumns = {
 constexpr const char* kOrder = "moTime DESC, flag, mob";
 constexpr const char* kClearing = "正在删除收信箱短信,请稍候...";
 
-// The message's moID as SQL, or "" when it has none or it is not a number.
-std::string MoIdOf(RowPager& grid, std::size_t row) {
-    const std::string id = grid.Field(row, "moID").value_or("");
-    return IsSqlInt(id) ? SqlInt(id) : std::string();
+// A moID as SQL, or "" when there is none or it is not a number.
+std::string MoIdSql(std::optional<std::string_view> id) {
+    return id && IsSqlInt(*id) ? SqlInt(*id) : std::string();
+}
+
+// Marks the messages with these moIDs ("1,2,3") of the account `account` (AccountIs) handled;
+// false for none.
+bool MarkHandled(Database& db, const std::string& account, const std::string& ids) {
+    if (ids.empty()) return false;
+    db.pAdoCom("UPDATE mo SET flag=1 WHERE " + account + " AND moID IN (" + ids + ")");
+    return true;
 }
 
 }  // namespace
@@ -61,33 +68,35 @@ void InboxList::btnRevDelSingleClick(std::optional<std::size_t> current) {
     grid_.Delete(*current);
 }
 
-void InboxList::MarkHandled(const std::string& ids, MoFilter filter) {
-    if (ids.empty()) return;
-    host_.db().pAdoCom("UPDATE mo SET flag=1 WHERE " + AccountIs(host_) + " AND moID IN (" + ids + ")");
-    if (filter == MoFilter::Unhandled) grid_.Refresh();
-}
-
 void InboxList::btnRevMsgClick(std::optional<std::size_t> current, MoFilter filter) {
     if (!current || *current >= grid_.RowCount()) return;
     const std::string mob = grid_.Field(*current, "mob").value_or("");
-    MarkHandled(MoIdOf(grid_, *current), filter);
+    const std::optional<std::string> id = grid_.Field(*current, "moID");
+    if (MarkHandled(host_.db(), AccountIs(host_), MoIdSql(id)) && filter == MoFilter::Unhandled)
+        grid_.Refresh();
     host_.ReplyTo({mob});
 }
 
 void InboxList::btnRevAllClick(MoFilter filter) {
     if (grid_.RowCount() == 0) return;
-    host_.ShowBusy("正在处理中,请稍候...");
-    grid_.ReadRest();
     std::vector<std::string> mobs;
-    std::string ids;
-    for (std::size_t row = 0; row < grid_.RowCount(); ++row) {
-        mobs.push_back(grid_.Field(row, "mob").value_or(""));
-        const std::string id = MoIdOf(grid_, row);
-        if (!id.empty()) (ids += ',') += id;
-    }
-    if (!ids.empty()) ids.erase(0, 1);
-    MarkHandled(ids, filter);
-    host_.CloseBusy();
+    bool marked = false;
+    // The listed messages are read and marked on a worker, in list order: a million of them take
+    // seconds.
+    host_.RunBusy("正在处理中,请稍候...",
+                  [&, &db = host_.db(), account = AccountIs(host_), listed = grid_.Listed()] {
+                      std::string ids;
+                      db.pAdoQuery(
+                          listed.Select("mob, moID"), [](const std::vector<std::string>&) {},
+                          [&](const RowValues& row) {
+                              mobs.emplace_back(row[0].value_or(""));
+                              const std::string id = MoIdSql(row[1]);
+                              if (!id.empty()) (ids += ',') += id;
+                          });
+                      if (!ids.empty()) ids.erase(0, 1);
+                      marked = MarkHandled(db, account, ids);
+                  });
+    if (marked && filter == MoFilter::Unhandled) grid_.Refresh();
     host_.ReplyTo(mobs);
 }
 

@@ -41,9 +41,6 @@ class InboxList {
     void btnSaveRevClick();
 
   private:
-    // Marks the messages with these moIDs ("1,2,3") handled; the unhandled list then lists again.
-    void MarkHandled(const std::string& ids, MoFilter filter);
-
     MailboxHost& host_;
     RowPager grid_;
 };

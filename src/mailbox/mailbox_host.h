@@ -17,8 +17,6 @@ class MailboxHost : public AccountHost {
   public:
     // Asks for a file and exports a list's rows to it (pSaveDbGrid).
     virtual void SaveGrid(const RowPager& grid) = 0;
-    virtual void ShowBusy(const std::string& text) = 0;
-    virtual void CloseBusy() = 0;
     // Puts the numbers on the send page, one per line, and shows that page.
     virtual void ReplyTo(const std::vector<std::string>& mobs) = 0;
     virtual std::chrono::year_month_day Today() = 0;

@@ -67,6 +67,10 @@ bool RowPager::Show(Listing listing) {
     return listing.ok;
 }
 
+ListQuery RowPager::Listed() const {
+    return UpTo(query_, lastRowid_);
+}
+
 bool RowPager::OpenBusy(AccountHost& host, const std::string& text, ListQuery query) {
     Listing listing;
     host.RunBusy(text, [&] { listing = Read(std::move(query), kEveryRow); });

@@ -75,6 +75,8 @@ class RowPager {
     bool Update(std::size_t row, std::string_view field, const std::optional<std::string_view>& text);
 
     const ListQuery& Query() const { return query_; }
+    // The listing as it lists its rows: the query without the rows that came after it was opened.
+    ListQuery Listed() const;
     // The statement of the listing ("" before the first Open and after Clear).
     std::string Sql() const;
     const std::vector<GridColumn>& Columns() const { return columns_; }

@@ -66,6 +66,15 @@ bool pWriteSysValue(Database& db, std::string_view corpID, std::string_view name
     });
 }
 
+bool WriteSysValues(Database& db, std::string_view corpID,
+                    std::initializer_list<std::pair<std::string_view, std::string_view>> values) {
+    return db.Transaction([&] {
+        for (const auto& [name, value] : values)
+            if (!pWriteSysValue(db, corpID, name, value)) return false;
+        return true;
+    });
+}
+
 std::string MaskStoredPassword(std::string_view sql) {
     const std::vector<std::string_view> literals = TextLiterals(sql);
     auto isKey = [](std::string_view literal) { return EqualsNoCase(literal, "'userPwd'"); };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "compose/number_tidy.h"
 #include "support/recording_prompts.h"
 #include "support/repeat.h"
 
@@ -16,14 +17,26 @@ std::string Numbers(int count) {
     return memo;
 }
 
-SendSmsForm Form(std::string msg, std::string mobs, std::string linkID = "", std::string subNumber = "") {
-    return SendSmsForm{std::move(msg), std::move(mobs), std::move(linkID), std::move(subNumber), false, {}};
+// The send page: its form and its number memo.
+struct Page {
+    SendSmsForm form;
+    std::string mobs;
+};
+
+Page Form(std::string msg, std::string mobs, std::string linkID = "", std::string subNumber = "") {
+    return {SendSmsForm{std::move(msg), std::move(linkID), std::move(subNumber), false, {}}, std::move(mobs)};
 }
 
 class SendChecks : public ::testing::Test {
   protected:
-    std::optional<SmsBatch> Run(const SendSmsForm& form) {
-        return ConfirmSendSms(form, prompts, [this](const Texts& mobs) { ++tidied, shown = mobs; });
+    // The send button's steps as the page runs them: the checks, the tidy, the questions.
+    std::optional<SmsBatch> Run(const Page& page) {
+        std::optional<SmsBatch> batch = CheckSendSms(page.form, prompts);
+        if (!batch) return std::nullopt;
+        batch->mobs = TidyMobs(page.mobs);
+        ++tidied, shown = batch->mobs;
+        if (!ConfirmSendMobs(*batch, prompts)) return std::nullopt;
+        return batch;
     }
     test::RecordingPrompts prompts;
     int tidied = 0;
@@ -32,7 +45,7 @@ class SendChecks : public ::testing::Test {
 
 TEST_F(SendChecks, RefusalsComeInOrderAndAskNothing) {
     const struct {
-        SendSmsForm form;
+        Page page;
         const char* refusal;
         int tidied;
     } cases[] = {
@@ -43,7 +56,7 @@ TEST_F(SendChecks, RefusalsComeInOrderAndAskNothing) {
         {Form(test::Repeat("中", 127) + "a", "call me\n10086\n"), "请输入手机号码!", 1},
     };
     for (const auto& c : cases) {
-        EXPECT_FALSE(Run(c.form));
+        EXPECT_FALSE(Run(c.page));
         EXPECT_EQ(prompts.notices().back(), c.refusal);
         EXPECT_EQ(tidied, c.tidied) << c.refusal;
     }
@@ -64,12 +77,12 @@ TEST_F(SendChecks, AsksMoreQuestionsForBigBatches) {
 }
 
 TEST_F(SendChecks, ConfirmedBatchCarriesTheBroadcastSnapshot) {
-    SendSmsForm form = Form("  [姓名]  您好\n\n\n再见 ", "13912345678\n13812345678 13912345678", "12", "345");
-    form.broadcastMark = true;
+    Page page = Form("  [姓名]  您好\n\n\n再见 ", "13912345678\n13812345678 13912345678", "12", "345");
+    SendSmsForm& form = page.form;
     form.tickedCategories = {"天气", "股票"};
     for (bool broadcast : {true, false}) {
         form.broadcastMark = broadcast;
-        std::optional<SmsBatch> batch = Run(form);
+        std::optional<SmsBatch> batch = Run(page);
         ASSERT_TRUE(batch);
         EXPECT_EQ(batch->text, "[姓名] 您好\n再见");
         EXPECT_EQ(batch->mobs, (Texts{"13812345678", "13912345678"}));

@@ -51,8 +51,6 @@ class FakeHost : public MailboxHost {
         busy.push_back("closed");
         return true;
     }
-    void ShowBusy(const std::string& text) override { busy.push_back(text); }
-    void CloseBusy() override { busy.push_back("closed"); }
     void ReplyTo(const std::vector<std::string>& mobs) override { replies.push_back(mobs); }
     std::chrono::year_month_day Today() override { return today; }
 

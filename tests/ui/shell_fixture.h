@@ -145,13 +145,25 @@ class ShellTest : public ::testing::Test, public SqlHelpers {
         QApplication::processEvents();
         return qobject_cast<P*>(main->FindPage(QString::fromUtf8(name)));
     }
-    // Clicks the button `button` of `owner` and waits for the work it started.
+    // Clicks the button `button` of `owner` and waits for the work it started, also for work
+    // that a worker's result starts in turn (the queueing after the tidy).
     void Click(QWidget* owner, const char* button) {
         QPushButton* found = owner->findChild<QPushButton*>(QString::fromUtf8(button));
         ASSERT_NE(found, nullptr) << button;
         found->click();
-        ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
+        for (QDeadlineTimer limit(30000); !limit.hasExpired();) {
+            ASSERT_TRUE(main->workers().WaitAll(std::chrono::seconds(30)));
+            RunPosted();
+            if (main->workers().Running() == 0) break;
+        }
         Settle();
+    }
+    // Runs every call posted to the GUI thread so far (those of the workers that have ended too).
+    static void RunPosted() {
+        bool ran = false;
+        QMetaObject::invokeMethod(
+            qApp, [&ran] { ran = true; }, Qt::QueuedConnection);
+        while (!ran) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     QString Shown() { return main->PageArea()->currentWidget()->objectName(); }
     Database& SqlDatabase() override { return main->db(); }

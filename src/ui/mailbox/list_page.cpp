@@ -12,7 +12,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/codepage.h"
 #include "ui/mailbox/query_grid_model.h"
 #include "ui/send/mobs_memo.h"
 #include "ui/send/send_sms_page.h"
@@ -20,6 +19,7 @@
 #include "ui/shell/calendar_day.h"
 #include "ui/shell/msg_form.h"
 #include "ui/shell/shell.h"
+#include "ui/shell/typed_text.h"
 
 namespace xunda {
 
@@ -43,30 +43,26 @@ bool ShellMailboxHost::RunBusy(const std::string& text, const std::function<void
 void ShellMailboxHost::SaveGrid(const RowPager& grid) {
     shell_.pSaveDbGrid(grid);
 }
-void ShellMailboxHost::ShowBusy(const std::string& text) {
-    shell_.busy().Show(text);
-}
-void ShellMailboxHost::CloseBusy() {
-    shell_.busy().Close();
-}
 
 void ShellMailboxHost::ReplyTo(const std::vector<std::string>& mobs) {
-    ShowOnSendPage(MobLines(mobs));
+    SendMobs([&mobs] { return mobs; });
 }
 
-void ShellMailboxHost::ShowOnSendPage(const QString& lines) {
-    if (auto* send = qobject_cast<SendSmsPage*>(shell_.FindPage(QStringLiteral("sendSmsPage"))))
-        send->ShowMobs(lines);
-    shell_.SelectTreeNodeByText(QStringLiteral("短信发送"));
-}
-
-void ListPage::SendTo(const std::function<std::vector<std::string>()>& mobs) {
+void ShellMailboxHost::SendMobs(const std::function<std::vector<std::string>()>& mobs) {
+    auto* send = qobject_cast<SendSmsPage*>(shell_.FindPage(QStringLiteral("sendSmsPage")));
+    if (!send) return;
     constexpr const char* kBusy = "正在处理中,请稍候...";
-    host_.ShowBusy(kBusy);
-    QString lines;  // a million numbers are read and joined on a worker; the memo takes them in one go
-    host_.RunBusy(kBusy, [&] { lines = MobLines(mobs()); });
-    if (!lines.isEmpty()) host_.ShowOnSendPage(lines);
-    host_.CloseBusy();
+    shell_.busy().Show(kBusy);
+    std::unique_ptr<QTextDocument> lines;  // a million numbers are laid out on a worker
+    RunBusy(kBusy, [&, look = send->MobsLook()] {
+        const std::vector<std::string> found = mobs();
+        if (!found.empty()) lines = MobsDocument(found, look);
+    });
+    if (lines) {
+        send->ShowMobs(std::move(lines));
+        shell_.SelectTreeNodeByText(QStringLiteral("短信发送"));
+    }
+    shell_.busy().Close();
 }
 
 void ListPage::SendToCurrent(RowPager& grid) {
@@ -96,7 +92,7 @@ QComboBox* SearchBox(const char* name, QWidget* parent) {
 }
 
 QString SearchText(const QComboBox* box) {
-    return QString::fromStdString(MakeGbkSafe(box->currentText().trimmed().toStdString()));
+    return QString::fromStdString(TypedText(box->currentText().trimmed()));
 }
 
 ListPage::ListPage(Shell& shell) : host_(shell) {}

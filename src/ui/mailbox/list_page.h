@@ -33,12 +33,11 @@ class ShellMailboxHost : public MailboxHost {
     std::string corpID() override;
     bool RunBusy(const std::string& text, const std::function<void()>& work) override;
     void SaveGrid(const RowPager& grid) override;
-    void ShowBusy(const std::string& text) override;
-    void CloseBusy() override;
     void ReplyTo(const std::vector<std::string>& mobs) override;
     std::chrono::year_month_day Today() override;
-    // Puts lines of numbers (MobLines) on the send page and shows that page.
-    void ShowOnSendPage(const QString& lines);
+    // Puts the numbers `mobs` reads on the send page, one per line, and shows that page; nothing
+    // for none. The numbers are read and laid out on a worker behind the busy window.
+    void SendMobs(const std::function<std::vector<std::string>()>& mobs);
 
   private:
     Shell& shell_;
@@ -69,9 +68,8 @@ class ListPage : public Page {
     // caption, refreshed whenever the list changes.
     void AddGrid(RowPager& grid, const char* groupName, const char* gridName, const char* title,
                  std::function<std::string()> caption);
-    // Puts the numbers `mobs` reads (on a worker) on the send page and shows it, behind the busy
-    // window; nothing for none.
-    void SendTo(const std::function<std::vector<std::string>()>& mobs);
+    // Puts the numbers `mobs` reads on the send page and shows it (SendMobs).
+    void SendTo(const std::function<std::vector<std::string>()>& mobs) { host_.SendMobs(mobs); }
     // The current row's number on the send page, shown; nothing without a current row.
     void SendToCurrent(RowPager& grid);
     // A button in `row` that runs `click`.

@@ -3,7 +3,7 @@
 #include <QPointer>
 #include <algorithm>
 
-#include "core/codepage.h"
+#include "ui/shell/typed_text.h"
 
 namespace xunda {
 
@@ -66,7 +66,7 @@ Qt::ItemFlags QueryGridModel::flags(const QModelIndex& index) const {
 
 bool QueryGridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
     if (!index.isValid() || role != Qt::EditRole || !Editable(index.column())) return false;
-    const std::string text = MakeGbkSafe(value.toString().toStdString());
+    const std::string text = TypedText(value.toString());
     const std::string& field = grid_.Columns().at(static_cast<std::size_t>(index.column())).field;
     const bool stored = editor_(static_cast<std::size_t>(index.row()), field,
                                 text.empty() ? std::nullopt : std::optional<std::string_view>(text));

@@ -10,12 +10,12 @@
 #include <QVBoxLayout>
 
 #include "compose/excel_merge.h"
-#include "core/codepage.h"
 #include "core/text_util.h"
 #include "ui/shell/busy_text.h"
 #include "ui/shell/busy_work.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/tree_helpers.h"
+#include "ui/shell/typed_text.h"
 
 namespace xunda {
 namespace {
@@ -29,7 +29,7 @@ QComboBox* HistoryBox(const char* name, QWidget* parent) {
 }
 
 std::string ComboText(const QComboBox* box) {
-    return MakeGbkSafe(box->currentText().toStdString());
+    return TypedText(box->currentText());
 }
 
 }  // namespace

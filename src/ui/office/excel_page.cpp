@@ -15,13 +15,13 @@
 #include "compose/excel_merge.h"
 #include "compose/number_tidy.h"
 #include "compose/text_rules.h"
-#include "core/codepage.h"
 #include "ui/office/excel_form.h"
 #include "ui/office/sheet_model.h"
 #include "ui/shell/busy_work.h"
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/text_box.h"
+#include "ui/shell/typed_text.h"
 
 namespace xunda {
 namespace {
@@ -74,8 +74,8 @@ ExcelPage::ExcelPage(Shell& shell)
     excelMsgGroup_->setObjectName(QStringLiteral("excelMsgGroup"));
     memMsg_->setObjectName(QStringLiteral("memMsg"));
     connect(memMsg_, &QPlainTextEdit::textChanged, this, [this] {
-        excelMsgGroup_->setTitle(QString::fromStdString(
-            SmsCountCaption("估计短信内容", MakeGbkSafe(memMsg_->toPlainText().toStdString()))));
+        excelMsgGroup_->setTitle(
+            QString::fromStdString(SmsCountCaption("估计短信内容", TypedText(memMsg_->toPlainText()))));
     });
     QPushButton* button20 = Button("插入", "Button20", excelMsgGroup_);
     QPushButton* bitBtn13 = Button("按设置列生成短信内容", "BitBtn13", excelMsgGroup_);
@@ -139,7 +139,7 @@ void ExcelPage::Button20Click() {
 }
 
 void ExcelPage::BitBtn13Click() {
-    const std::string text = CleanMemoText(MakeGbkSafe(memMsg_->toPlainText().toStdString()));
+    const std::string text = CleanMemoText(TypedText(memMsg_->toPlainText()));
     if (const std::optional<std::string> refusal = CheckExcelTemplate(text, sheet_->Sheet()->Rows()))
         return shell_.prompts().Notice(*refusal);
     excelForm_->smsList()->clear();

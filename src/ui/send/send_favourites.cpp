@@ -12,10 +12,11 @@
 #include "compose/favourites.h"
 #include "compose/number_tidy.h"
 #include "compose/text_rules.h"
-#include "core/codepage.h"
 #include "store/sql_text.h"
 #include "ui/send/send_sms_page.h"
 #include "ui/shell/shell.h"
+#include "ui/shell/tree_helpers.h"
+#include "ui/shell/typed_text.h"
 
 namespace xunda {
 namespace {
@@ -48,6 +49,7 @@ SendFavourites::SendFavourites(Shell& shell, SendSmsPage& page)
     auto* favourites = new QGroupBox(QStringLiteral("常用短信(双击加入)"), this);
     okMsgList_->setObjectName(QStringLiteral("okMsgList"));
     okMsgList_->setParent(favourites);
+    okMsgList_->setUniformItemSizes(true);  // one row's height serves every favourite
     connect(okMsgList_, &QListWidget::itemDoubleClicked, this, &SendFavourites::okMsgListDblClick);
     QPushButton* bitBtn3 = Button("增加常用短信", "BitBtn3", favourites);
     QPushButton* bitBtn4 = Button("删除常用短信", "BitBtn4", favourites);
@@ -103,9 +105,7 @@ std::string SendFavourites::Corp() const {
 
 void SendFavourites::Fill() {
     if (!shell_.Account().LoggedIn()) return;
-    if (okMsgList_->count() == 0)
-        for (const std::string& text : ListFavourites(shell_.db(), Corp()))
-            okMsgList_->addItem(QString::fromStdString(text));
+    if (okMsgList_->count() == 0) okMsgList_->addItems(ListTexts(ListFavourites(shell_.db(), Corp())));
     lastMobs_->clear();
     lastMobsCheck_->setChecked(false);  // it tells whether every number is ticked
     for (const std::string& mob : LastSendMobs(shell_.db(), Corp())) {
@@ -121,7 +121,7 @@ void SendFavourites::Clear() {
 }
 
 void SendFavourites::BitBtn3Click() {
-    const std::string text = CleanMemoText(MakeGbkSafe(page_.sMsg()->toPlainText().toStdString()));
+    const std::string text = CleanMemoText(TypedText(page_.sMsg()->toPlainText()));
     switch (AddFavourite(shell_.db(), Corp(), text)) {
         case FavouriteAdd::TooLong:
             shell_.prompts().Notice(std::string(kSmsTooLongText));

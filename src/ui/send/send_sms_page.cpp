@@ -11,7 +11,6 @@
 #include "compose/send_checks.h"
 #include "compose/sms_queue.h"
 #include "compose/text_rules.h"
-#include "core/codepage.h"
 #include "ui/office/number_import.h"
 #include "ui/send/mobs_memo.h"
 #include "ui/send/send_favourites.h"
@@ -21,6 +20,7 @@
 #include "ui/shell/shell.h"
 #include "ui/shell/text_box.h"
 #include "ui/shell/tree_helpers.h"
+#include "ui/shell/typed_text.h"
 
 namespace xunda {
 
@@ -30,10 +30,10 @@ const bool registered =
     RegisterPage("sendSmsPage", [](Shell& shell) -> Page* { return new SendSmsPage(shell); });
 
 std::string MemoText(const QPlainTextEdit* memo) {
-    return MakeGbkSafe(memo->toPlainText().toStdString());
+    return TypedText(memo->toPlainText());
 }
 std::string ComboText(const QComboBox* box) {
-    return MakeGbkSafe(box->currentText().toStdString());
+    return TypedText(box->currentText());
 }
 
 QPushButton* Button(const char* caption, const char* name, QWidget* parent) {
@@ -138,8 +138,12 @@ void SendSmsPage::btnSmsInsertClick() {
     sMsg_->setFocus();
 }
 
-void SendSmsPage::ShowMobs(const QString& lines) {
-    mobs_->ShowMobs(lines);
+MemoLook SendSmsPage::MobsLook() const {
+    return mobs_->Look();
+}
+
+void SendSmsPage::ShowMobs(std::unique_ptr<QTextDocument> mobs) {
+    mobs_->ShowMobs(std::move(mobs));
 }
 
 void SendSmsPage::btnMobsActionClick() {
@@ -153,18 +157,22 @@ void SendSmsPage::BitBtn11Click() {
 void SendSmsPage::btnSendSmsClick() {
     SendSmsForm form;
     form.msgMemo = MemoText(sMsg_);
-    form.mobsMemo = sMobs_->toPlainText().toStdString();
     form.linkID = ComboText(edLinkID_);
     form.subNumber = ComboText(edSubNumber_);
     form.broadcastMark = shell_.subscriptionSendFlag.load();
     if (form.broadcastMark && tickedCategories_) form.tickedCategories = tickedCategories_();
-    std::optional<SmsBatch> batch = ConfirmSendSms(
-        form, shell_.prompts(), [this](const std::vector<std::string>& mobs) { ShowMobs(MobLines(mobs)); });
-    if (!batch) return;
-    if (batch->broadcast) shell_.subscriptionSendFlag.store(false);
-    AddStrToComBoBox(QString::fromStdString(batch->subNumber), edSubNumber_);
-    AddStrToComBoBox(QString::fromStdString(batch->linkID), edLinkID_);
-    QueueSmsThread(*batch, shell_.Account().corpID);
+    std::optional<SmsBatch> checked = CheckSendSms(form, shell_.prompts());
+    if (!checked) return;
+    // The questions follow the tidy, which runs on a worker (the memo stays tidied whatever the
+    // answers).
+    mobs_->Tidy([this, batch = std::move(*checked)](std::vector<std::string> mobs) mutable {
+        batch.mobs = std::move(mobs);
+        if (!ConfirmSendMobs(batch, shell_.prompts())) return;
+        if (batch.broadcast) shell_.subscriptionSendFlag.store(false);
+        AddStrToComBoBox(QString::fromStdString(batch.subNumber), edSubNumber_);
+        AddStrToComBoBox(QString::fromStdString(batch.linkID), edLinkID_);
+        QueueSmsThread(batch, shell_.Account().corpID);
+    });
 }
 
 void SendSmsPage::QueueSmsThread(const SmsBatch& batch, const std::string& corpID) {

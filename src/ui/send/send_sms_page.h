@@ -4,9 +4,11 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "ui/send/mobs_memo.h"
 #include "ui/shell/page.h"
 
 class QComboBox;
@@ -16,7 +18,6 @@ class QPushButton;
 
 namespace xunda {
 
-class MobsMemo;
 class SendFavourites;
 class Shell;
 struct SmsBatch;
@@ -46,8 +47,10 @@ class SendSmsPage : public Page {
     void btnSmsInsertClick();
     void btnMobsActionClick();
     void BitBtn11Click();
-    // Sets the number memo to lines of numbers (MobLines): the one way other pages fill it.
-    void ShowMobs(const QString& lines);
+    // The number memo's look, and the numbers (MobsDocument) put into it: the one way other pages
+    // fill it.
+    MemoLook MobsLook() const;
+    void ShowMobs(std::unique_ptr<QTextDocument> mobs);
 
   private:
     void sMsgChange();

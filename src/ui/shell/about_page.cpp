@@ -39,9 +39,10 @@ constexpr RowLook kLooks[] = {
     {"mtWavCheck", "发送短信错误时播放声音", "mtWavFile", "BitBtn33", "BitBtn32"},
 };
 
-// A file edit's path without blanks around it; a path is kept as it is, whatever its characters.
+// A file edit's path without blanks around it; a path is kept as it is, whatever its characters,
+// but for a NUL a paste may carry (no path holds one).
 std::string Trimmed(const QLineEdit* edit) {
-    return edit->text().trimmed().toStdString();
+    return edit->text().trimmed().remove(QChar(u'\0')).toStdString();
 }
 }  // namespace
 
@@ -149,9 +150,7 @@ void AboutPage::autoStartCheckClick(bool ticked) {
     const std::string& corp = main_.Account().corpID;
     if (!ticked) {
         main_.autostart().Disable();
-        pWriteSysValue(db, corp, "autoStart", "0");
-        pWriteSysValue(db, corp, "userName", "");
-        pWriteSysValue(db, corp, "userPwd", "");
+        WriteSysValues(db, corp, {{"autoStart", "0"}, {"userName", ""}, {"userPwd", ""}});
         return;
     }
     std::string error;
@@ -161,9 +160,9 @@ void AboutPage::autoStartCheckClick(bool ticked) {
         autoStartCheck_->setChecked(false);
         return;
     }
-    pWriteSysValue(db, corp, "autoStart", "1");
-    pWriteSysValue(db, corp, "userName", main_.Account().loginName);
-    pWriteSysValue(db, corp, "userPwd", main_.Account().password);
+    WriteSysValues(
+        db, corp,
+        {{"autoStart", "1"}, {"userName", main_.Account().loginName}, {"userPwd", main_.Account().password}});
 }
 
 void AboutPage::autoMiniCheckClick(bool ticked) {
@@ -171,10 +170,8 @@ void AboutPage::autoMiniCheckClick(bool ticked) {
 }
 
 void AboutPage::moWavCheckClick(const SoundRow& row) {
-    Database& db = main_.db();
-    const std::string& corp = main_.Account().corpID;
-    pWriteSysValue(db, corp, row.playKey, row.check->isChecked() ? "1" : "0");
-    pWriteSysValue(db, corp, row.fileKey, Trimmed(row.file));
+    WriteSysValues(main_.db(), main_.Account().corpID,
+                   {{row.playKey, row.check->isChecked() ? "1" : "0"}, {row.fileKey, Trimmed(row.file)}});
 }
 
 void AboutPage::btnOpenWavClick(SoundEvent event) {

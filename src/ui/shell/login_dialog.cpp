@@ -8,12 +8,12 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "core/codepage.h"
 #include "core/paths.h"
 #include "gateway/login.h"
 #include "store/settings.h"
 #include "ui/shell/main_window.h"
 #include "ui/shell/service_urls.h"
+#include "ui/shell/typed_text.h"
 #include "ui/shell/workers.h"
 
 namespace xunda {
@@ -128,8 +128,8 @@ bool LoginDialog::FormCloseQuery() {
         return false;
     }
     okBtn_->setEnabled(false);
-    const std::string user = MakeGbkSafe(edUserName_->text().trimmed().toStdString());
-    const std::string password = MakeGbkSafe(password_->text().toStdString());
+    const std::string user = TypedText(edUserName_->text().trimmed());
+    const std::string password = TypedText(password_->text());
 
     const std::string url = LoginQuery(ServiceHost(), user, password);
     std::optional<ServiceAccount> reply;

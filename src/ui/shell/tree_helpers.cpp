@@ -25,4 +25,11 @@ void AddStrToComBoBox(const QString& text, QComboBox* box) {
     box->setCurrentIndex(0);  // removing the current entry would have put another one's text there
 }
 
+QStringList ListTexts(const std::vector<std::string>& texts) {
+    QStringList list;
+    list.reserve(static_cast<qsizetype>(texts.size()));
+    for (const std::string& text : texts) list.append(QString::fromStdString(text));
+    return list;
+}
+
 }  // namespace xunda

@@ -8,7 +8,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -16,7 +15,6 @@
 #include <thread>
 
 #include "compose/number_tidy.h"
-#include "core/codepage.h"
 #include "subscriptions/broadcast.h"
 #include "subscriptions/categories.h"
 #include "ui/mailbox/list_page.h"
@@ -29,6 +27,8 @@
 #include "ui/shell/shell.h"
 #include "ui/shell/text_box.h"
 #include "ui/shell/tree_helpers.h"
+#include "ui/shell/typed_text.h"
+#include "ui/subscriptions/check_list.h"
 #include "ui/subscriptions/subscription_widgets.h"
 
 namespace xunda {
@@ -45,7 +45,7 @@ QPushButton* Button(QBoxLayout* row, const char* caption, const char* name, QWid
 }
 
 std::string Typed(const QString& text) {
-    return MakeGbkSafe(text.trimmed().toStdString());
+    return TypedText(text.trimmed());
 }
 
 // A picker's day as the store keeps dates.
@@ -58,7 +58,7 @@ std::string StoredDate(const QDate& date) {
 MobOrderPage::MobOrderPage(Shell& shell)
     : shell_(shell),
       host_(shell),
-      msgTypeSelect_(Named(new QListWidget(this), "msgTypeSelect")),
+      msgTypeSelect_(Named(new CheckList(this), "msgTypeSelect")),
       msgTypeCheck_(Named(new QCheckBox(QStringLiteral("全部选择"), this), "msgTypeCheck")),
       edNewMsgType_(Named(new QComboBox(this), "edNewMsgType")),
       edDgTimeOut_(Picker("edDgTimeOut", this)),
@@ -140,15 +140,15 @@ void MobOrderPage::Open(const QString&, const QString&) {
 }
 
 void MobOrderPage::DatabaseReopened() {
-    msgTypeSelect_->clear();
+    msgTypeSelect_->Fill({});
 }
 
 void MobOrderPage::pMsgType() {
-    FillCheckList(msgTypeSelect_, xunda::pMsgType(host_));
+    msgTypeSelect_->Fill(xunda::pMsgType(host_));
 }
 
 std::vector<std::string> MobOrderPage::TickedMsgTypes() const {
-    return TickedNames(msgTypeSelect_);
+    return msgTypeSelect_->checks()->TickedNames();
 }
 
 void MobOrderPage::CategoriesChanged(const std::string& name) {
@@ -158,16 +158,14 @@ void MobOrderPage::CategoriesChanged(const std::string& name) {
 }
 
 void MobOrderPage::btnNewMsgTypeClick() {
-    const std::string typed = edNewMsgType_->currentText().toStdString();
+    const std::string typed = TypedText(edNewMsgType_->currentText());
     if (xunda::btnNewMsgTypeClick(host_, typed)) CategoriesChanged(CategoryName(typed));
 }
 
 void MobOrderPage::btnEditMsgTypeClick() {
-    const QListWidgetItem* item = msgTypeSelect_->currentItem();
-    const std::optional<std::string> highlighted =
-        item ? std::optional<std::string>(item->text().toStdString()) : std::nullopt;
-    const std::string typed = edNewMsgType_->currentText().toStdString();
-    if (xunda::btnEditMsgTypeClick(host_, highlighted, typed)) CategoriesChanged(CategoryName(typed));
+    const std::string typed = TypedText(edNewMsgType_->currentText());
+    if (xunda::btnEditMsgTypeClick(host_, msgTypeSelect_->Highlighted(), typed))
+        CategoriesChanged(CategoryName(typed));
 }
 
 void MobOrderPage::btnDelMsgTypeClick() {
@@ -175,7 +173,7 @@ void MobOrderPage::btnDelMsgTypeClick() {
 }
 
 void MobOrderPage::msgTypeCheckClick() {
-    TickAll(msgTypeSelect_, msgTypeCheck_->isChecked());
+    msgTypeSelect_->checks()->TickAll(msgTypeCheck_->isChecked());
 }
 
 void MobOrderPage::btnSendDgClick() {
@@ -211,7 +209,7 @@ BulkSubscribeInput MobOrderPage::Inputs() const {
 
 void MobOrderPage::btnDgClick() {
     if (!CheckPersonalData(shell_.prompts(), Typed(edUserName_->text()), Typed(edNickName_->text()))) return;
-    mobs_->Tidy([this] {
+    mobs_->Tidy([this](const std::vector<std::string>&) {
         BulkSubscribeInput input = Inputs();
         if (ConfirmBulkSubscribe(shell_.prompts(), input.mobs.size())) BulkSubscribeThread(std::move(input));
     });

@@ -14,11 +14,11 @@ class QComboBox;
 class QDateEdit;
 class QGroupBox;
 class QLineEdit;
-class QListWidget;
 class QPlainTextEdit;
 
 namespace xunda {
 
+class CheckList;
 class MobsMemo;
 
 class MobOrderPage : public Page {
@@ -29,7 +29,7 @@ class MobOrderPage : public Page {
     // The ticked categories, in list order (a broadcast to their subscribers).
     std::vector<std::string> TickedMsgTypes() const;
 
-    QListWidget* msgTypeSelect() const { return msgTypeSelect_; }
+    CheckList* msgTypeSelect() const { return msgTypeSelect_; }
     QCheckBox* msgTypeCheck() const { return msgTypeCheck_; }
     QComboBox* edNewMsgType() const { return edNewMsgType_; }
     QPlainTextEdit* edMobs() const { return edMobs_; }
@@ -62,7 +62,7 @@ class MobOrderPage : public Page {
 
     Shell& shell_;
     ShellMailboxHost host_;
-    QListWidget* msgTypeSelect_;
+    CheckList* msgTypeSelect_;
     QCheckBox* msgTypeCheck_;
     QComboBox* edNewMsgType_;
     QDateEdit* edDgTimeOut_;

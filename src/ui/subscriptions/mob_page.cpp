@@ -6,15 +6,17 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListView>
 #include <QSignalBlocker>
+#include <QStringListModel>
 #include <QTableView>
 
-#include "core/codepage.h"
 #include "subscriptions/categories.h"
 #include "ui/shell/msg_form.h"
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/tree_helpers.h"
+#include "ui/shell/typed_text.h"
 #include "ui/subscriptions/subscriber_page.h"
 #include "ui/subscriptions/subscription_widgets.h"
 
@@ -46,6 +48,13 @@ MobPage::MobPage(Shell& shell)
     edSearchMob_->setEditText(QStringLiteral("13"));
     edSearchStatus_->addItems({QStringLiteral("正常发送(True)"), QStringLiteral("关闭发送(False)")});
     edSearchStatus_->setCurrentIndex(0);
+    // The category box holds its names as one list that is set whole, and is as wide as a long
+    // name, not as its longest one: measuring every one of a million names would stop the window
+    // for seconds, and so would its list without one height for all.
+    edSearchMsgType_->setModel(new QStringListModel(edSearchMsgType_));
+    edSearchMsgType_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    edSearchMsgType_->setMinimumContentsLength(12);
+    if (auto* list = qobject_cast<QListView*>(edSearchMsgType_->view())) list->setUniformItemSizes(true);
 
     auto* filters = Named(new QGroupBox(QStringLiteral("查询条件"), this), "gbUserSeach");
     auto* filterRows = new QVBoxLayout(filters);
@@ -104,8 +113,7 @@ void MobPage::OpenList() {
     const std::vector<std::string> names = pMsgType(host(), CategoryOrder::AsStored);
     if (names.empty()) return;
     const QSignalBlocker quiet(edSearchMsgType_);
-    edSearchMsgType_->clear();
-    for (const std::string& name : names) edSearchMsgType_->addItem(QString::fromStdString(name));
+    static_cast<QStringListModel*>(edSearchMsgType_->model())->setStringList(ListTexts(names));
     edSearchMsgType_->setCurrentIndex(0);
 }
 
@@ -124,8 +132,7 @@ void MobPage::btnMobOrderSearchClick() {
     const QString mob = SearchText(edSearchMob_);
     if (cSearchMob_->isChecked()) filters.mob = mob.toStdString();
     if (cSearchStatus_->isChecked()) filters.normal = edSearchStatus_->currentIndex() == 0;
-    if (cSearchMsgType_->isChecked())
-        filters.msgType = MakeGbkSafe(edSearchMsgType_->currentText().trimmed().toStdString());
+    if (cSearchMsgType_->isChecked()) filters.msgType = TypedText(edSearchMsgType_->currentText().trimmed());
     if (cSearchDgtime_->isChecked()) filters.dgTime = Range(edSearchDgtimeF_, edSearchDgtimeE_);
     if (cSearchDgtimeOut_->isChecked()) filters.dgTimeOut = Range(edSearchDgtimeOutF_, edSearchDgtimeOutE_);
     if (search_.btnMobOrderSearchClick(filters) && filters.mob) AddStrToComBoBox(mob, edSearchMob_);

@@ -18,6 +18,7 @@
 #include "ui/shell/page_registry.h"
 #include "ui/shell/shell.h"
 #include "ui/shell/tree_helpers.h"
+#include "ui/shell/typed_text.h"
 #include "ui/subscriptions/result_grid_model.h"
 #include "ui/subscriptions/subscription_dialogs.h"
 #include "ui/subscriptions/subscription_widgets.h"
@@ -193,7 +194,7 @@ void SubscriberPage::btnUserBirClick() {
 void SubscriberPage::userGridCellClick(int row) {
     if (row < 0) return;
     const std::optional<std::string> mob =
-        list_.userGridCellClick(static_cast<std::size_t>(row), edUserSearch_->currentText().toStdString());
+        list_.userGridCellClick(static_cast<std::size_t>(row), TypedText(edUserSearch_->currentText()));
     if (!mob) return;
     edUserSearch_->setEditText(QString::fromStdString(*mob));
     OrdersShown();

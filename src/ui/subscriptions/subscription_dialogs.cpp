@@ -6,11 +6,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "ui/subscriptions/check_list.h"
 #include "ui/subscriptions/subscription_widgets.h"
 
 namespace xunda {
@@ -93,7 +93,7 @@ AddMsgTypeDialog::AddMsgTypeDialog(Store store, QWidget* parent)
       store_(std::move(store)),
       mobTitle_(Named(new QLabel(this), "mobTitle")),
       msgTypeCheck_(Named(new QCheckBox(QStringLiteral("全部选择"), this), "msgTypeCheck")),
-      msgTypeSelect_(Named(new QListWidget(this), "msgTypeSelect")),
+      msgTypeSelect_(Named(new CheckList(this), "msgTypeSelect")),
       edDgTimeOut_(Picker("edDgTimeOut", this, QLocale().dateFormat(QLocale::LongFormat))) {
     QVBoxLayout* layout = Frame(this, "formAddMsgType", "增加订阅内容");
     layout->addWidget(mobTitle_);
@@ -114,16 +114,16 @@ void AddMsgTypeDialog::Fill(const std::string& mob, const std::vector<std::strin
     mob_ = mob;
     mobTitle_->setText(QString::fromStdString(mob));
     msgTypeCheck_->setChecked(false);
-    FillCheckList(msgTypeSelect_, categories);
+    msgTypeSelect_->Fill(categories);
     edDgTimeOut_->setDate(QDate::currentDate().addYears(1));
 }
 
 void AddMsgTypeDialog::btnMobOrderOKClick() {
-    if (store_(mob_, TickedNames(msgTypeSelect_), DayOf(edDgTimeOut_->date()))) accept();
+    if (store_(mob_, msgTypeSelect_->checks()->TickedNames(), DayOf(edDgTimeOut_->date()))) accept();
 }
 
 void AddMsgTypeDialog::msgTypeCheckClick() {
-    TickAll(msgTypeSelect_, msgTypeCheck_->isChecked());
+    msgTypeSelect_->checks()->TickAll(msgTypeCheck_->isChecked());
 }
 
 }  // namespace xunda

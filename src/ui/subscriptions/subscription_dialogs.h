@@ -14,9 +14,10 @@
 class QCheckBox;
 class QDateEdit;
 class QLabel;
-class QListWidget;
 
 namespace xunda {
+
+class CheckList;
 
 class MobOrderChangeDialog : public QDialog {
     Q_OBJECT
@@ -59,7 +60,7 @@ class AddMsgTypeDialog : public QDialog {
     void msgTypeCheckClick();
 
     QCheckBox* msgTypeCheck() const { return msgTypeCheck_; }
-    QListWidget* msgTypeSelect() const { return msgTypeSelect_; }
+    CheckList* msgTypeSelect() const { return msgTypeSelect_; }
     QDateEdit* edDgTimeOut() const { return edDgTimeOut_; }
 
   private:
@@ -67,7 +68,7 @@ class AddMsgTypeDialog : public QDialog {
     std::string mob_;
     QLabel* mobTitle_;
     QCheckBox* msgTypeCheck_;
-    QListWidget* msgTypeSelect_;
+    CheckList* msgTypeSelect_;
     QDateEdit* edDgTimeOut_;
 };
 

@@ -114,5 +114,25 @@ TEST_F(MailboxPagesTest, InboxReplyPutsTheSenderOnTheSendPageAndMarksTheMessage)
     EXPECT_EQ(page->Grid()->model()->rowCount(), 0);
 }
 
+TEST_F(MailboxPagesTest, ReplyToAllReadsAndMarksTheListOnAWorkerBehindTheBusyWindow) {
+    Exec(
+        "INSERT INTO mo (corpID, moID, mob, moTime, flag) VALUES (10001, 1, '13800000001', '2026-11-03', 0), "
+        "(10001, 2, '13800000002', '2026-11-02', 0), (10001, NULL, '13800000001', '2026-11-01', 0), "
+        "(20002, 3, '13800000009', '2026-11-01', 0)");
+    auto* page = Open<InboxPage>("收信箱", "revBox");
+    ASSERT_EQ(page->Grid()->model()->rowCount(), 3);
+    {
+        LockedUntilBusy locked(*main, "正在处理中,请稍候...");
+        Click(page, "btnRevAll");
+        EXPECT_TRUE(locked.Released());
+    }
+    auto* send = qobject_cast<SendSmsPage*>(main->FindPage(QStringLiteral("sendSmsPage")));
+    EXPECT_EQ(main->PageArea()->currentWidget(), send);
+    EXPECT_EQ(send->sMobs()->toPlainText(), QStringLiteral("13800000001\n13800000002\n13800000001\n"));
+    EXPECT_EQ(Rows("SELECT ifnull(moID, '-') || ':' || flag FROM mo ORDER BY rowid"), "1:1|2:1|-:0|3:0");
+    EXPECT_EQ(page->Grid()->model()->rowCount(), 1);  // the message without a number stays unhandled
+    EXPECT_EQ(main->busy().Depth(), 0);
+}
+
 }  // namespace
 }  // namespace xunda::test

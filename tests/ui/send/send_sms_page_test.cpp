@@ -56,6 +56,43 @@ TEST_F(SendSmsPageTest, BroadcastMarkIsTakenAtConfirmation) {
     EXPECT_EQ(Outbox(), "13812345678 1 明天有雨");
 }
 
+TEST_F(SendSmsPageTest, NumbersAreTidiedOnAWorkerBeforeTheFirstQuestion) {
+    QString mobs;
+    for (int i = 0; i < 50000; ++i) mobs += QStringLiteral("1391%1 x\n").arg(i, 7, 10, QChar(u'0'));
+    page->sMobs()->setPlainText(mobs);
+    page->sMsg()->setPlainText(QStringLiteral("明天有雨"));
+    prompts.answer = false;
+    WhileBusy tidying(*main, "处理手机号码,请稍候...");
+    Click("btnSendSms");
+    EXPECT_TRUE(tidying.Seen());
+    EXPECT_EQ(prompts.Boxes(),
+              std::vector<std::string>{"警告: 大量群发前建议你清空历史短信记录!你决定仍然要继续吗?"});
+    EXPECT_EQ(page->sMobs()->document()->blockCount(), 50001);  // tidied, whatever the answer
+    EXPECT_EQ(page->sMobs()->document()->firstBlock().text(), QStringLiteral("13910000000"));
+    EXPECT_EQ(Outbox(), "");
+    EXPECT_TRUE(main->isEnabled());
+}
+
+TEST_F(SendSmsPageTest, ANulInTheMessageIsDropped) {
+    page->sMsg()->setPlainText(QStringLiteral("明天") + QChar(u'\0') + QStringLiteral("有雨"));
+    page->sMobs()->setPlainText(QStringLiteral("13812345678"));
+    Click("btnSendSms");
+    EXPECT_EQ(Rows("SELECT hex(msg) FROM mt"),
+              QStringLiteral("明天有雨").toUtf8().toHex().toUpper().toStdString());
+}
+
+TEST_F(SendSmsPageTest, TheFavouritesAreListedInOneStep) {
+    page->DatabaseReopened();
+    Exec("INSERT INTO okMsg (corpID, msg) VALUES (10001, 'a'), (10001, 'b'), (10001, 'c')");
+    QSignalSpy inserted(page->findChild<QListWidget*>(QStringLiteral("okMsgList"))->model(),
+                        &QAbstractItemModel::rowsInserted);
+    Open<Page>("发信箱", "sendBoxPage");
+    Open<SendSmsPage>("短信发送", "sendSmsPage");
+    EXPECT_EQ(inserted.count(), 1);
+    EXPECT_EQ(page->findChild<QListWidget*>(QStringLiteral("okMsgList"))->item(0)->text(),
+              QStringLiteral("c"));
+}
+
 TEST_F(SendSmsPageTest, PlaceholderGoesInAtTheCursor) {
     page->sMsg()->setPlainText(QStringLiteral("您好"));
     page->sMsg()->moveCursor(QTextCursor::Start);

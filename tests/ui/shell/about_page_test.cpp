@@ -99,6 +99,29 @@ TEST_F(AboutPageTest, BrowsingASoundStartsInWaveAndTicksAndStoresTheRowAlsoWhenI
     EXPECT_EQ(Setting("revRpFile"), (home / "b.wav").string());
 }
 
+TEST_F(AboutPageTest, ASoundRowIsStoredWholeOrNotAtAllAndAPastedNulIsDropped) {
+    QLineEdit* edit = about().SoundEdit(SoundEvent::Report);
+    QCheckBox* check = about().SoundCheck(SoundEvent::Report);
+    check->setChecked(false);
+    const std::string before = Setting("revRpPlay") + "|" + Setting("revRpFile");
+    Exec(
+        "CREATE TRIGGER refuse BEFORE UPDATE ON sysConfig WHEN NEW.sysConfigName='revRpFile' "
+        "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    edit->setText(QStringLiteral("/x/new.wav"));
+    check->setChecked(true);  // the file key fails: the play key keeps its value too
+    EXPECT_THAT(prompts.Last(), ::testing::HasSubstr("refused"));
+    EXPECT_EQ(Setting("revRpPlay") + "|" + Setting("revRpFile"), before);
+    Exec("DROP TRIGGER refuse");
+
+    const std::size_t boxes = prompts.Boxes().size();
+    edit->clear();
+    QApplication::clipboard()->setText(QStringLiteral("/x/a") + QChar(u'\0') + QStringLiteral("b.wav"));
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    check->setChecked(false);
+    EXPECT_EQ(prompts.Boxes().size(), boxes);
+    EXPECT_EQ(Setting("revRpPlay") + "|" + Setting("revRpFile"), "0|/x/ab.wav");
+}
+
 TEST_F(AboutPageTest, SoundsPlayOnlyFromExistingFilesAndEventsOnlyForTickedRows) {
     // A path with characters beyond GBK is used as it is, blanks around it are not.
     const std::filesystem::path foreign = home / "jörg.wav";

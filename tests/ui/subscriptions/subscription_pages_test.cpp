@@ -2,6 +2,7 @@
 #include "ui/shell/msg_form.h"
 #include "ui/shell/workers.h"
 #include "ui/shell_fixture.h"
+#include "ui/subscriptions/check_list.h"
 #include "ui/subscriptions/hist_msg_page.h"
 #include "ui/subscriptions/mob_order_page.h"
 #include "ui/subscriptions/mob_page.h"
@@ -12,6 +13,40 @@ namespace xunda::test {
 namespace {
 
 using SubscriptionPagesTest = LoggedInTest;
+
+// Ticks a row of a check list as a user does with the keys: the row made current, then Space.
+void Tick(QAbstractItemView* list, int row) {
+    list->setCurrentIndex(list->model()->index(row, 0));
+    QTest::keyClick(list, Qt::Key_Space);
+}
+
+// The changes a list's model announces: each one makes the view work over every row it shows.
+class ListChanges {
+  public:
+    explicit ListChanges(QAbstractItemModel* model)
+        : model_(model),
+          reset_(model_, &QAbstractItemModel::modelReset),
+          inserted_(model_, &QAbstractItemModel::rowsInserted),
+          changed_(model_, &QAbstractItemModel::dataChanged) {}
+    // The changes since the last call.
+    int Take() {
+        const int n = static_cast<int>(reset_.count() + inserted_.count() + changed_.count());
+        reset_.clear(), inserted_.clear(), changed_.clear();
+        return n;
+    }
+    // The rows ticked, as "0 2".
+    QString Ticked() const {
+        QStringList rows;
+        for (int row = 0; row < model_->rowCount(); ++row)
+            if (model_->index(row, 0).data(Qt::CheckStateRole).toInt() == Qt::Checked)
+                rows << QString::number(row);
+        return rows.join(u' ');
+    }
+
+  private:
+    QAbstractItemModel* model_;
+    QSignalSpy reset_, inserted_, changed_;
+};
 
 TEST_F(SubscriptionPagesTest, UserPageListsEverySubscriberSearchesOnEnterAndStoresEdits) {
     Exec(
@@ -105,7 +140,7 @@ TEST_F(SubscriptionPagesTest, BroadcastRecordsTheCategoriesConfirmedOnTheBulkPag
     auto* send = qobject_cast<SendSmsPage*>(main->FindPage(QStringLiteral("sendSmsPage")));
     ASSERT_TRUE(page && send);
     send->sMobs()->setPlainText(QStringLiteral("kept"));
-    for (int i : {1, 2}) page->msgTypeSelect()->item(i)->setCheckState(Qt::Checked);  // B and A
+    for (int row : {1, 2}) Tick(page->msgTypeSelect(), row);  // B and A
     prompts.answer = false;
     Click(page, "btnSendDg");
     EXPECT_FALSE(main->subscriptionSendFlag.load());
@@ -218,6 +253,56 @@ TEST_F(SubscriptionPagesTest, SearchPageTicksTheFiltersTheUserChangesAndSendsEac
     EXPECT_EQ(send->sMobs()->toPlainText(), QStringLiteral("13900000009\n"));
     EXPECT_EQ(main->PageArea()->currentWidget(), send);
     EXPECT_FALSE(main->subscriptionSendFlag.load());
+}
+
+// A million categories fill the list in the time of a first screen only when the list changes in
+// one step, and ticking all of them likewise.
+TEST_F(SubscriptionPagesTest, CategoryListsAreFilledAndTickedInOneStep) {
+    Exec("INSERT INTO msgType (corpID,msgType) VALUES (10001,'A'), (10001,'B'), (10001,'C')");
+    Exec("INSERT INTO mobs (corpID,mob) VALUES (10001,'139')");
+    Exec("INSERT INTO mobOrder (corpID,mob,msgType) VALUES (10001,'139','B')");
+    auto* bulk = qobject_cast<MobOrderPage*>(main->FindPage(QStringLiteral("mobOrder")));
+    ASSERT_NE(bulk, nullptr);
+    ListChanges changes(bulk->msgTypeSelect()->model());
+    Open<MobOrderPage>("手机订阅关系处理", "mobOrder");
+    EXPECT_EQ(bulk->msgTypeSelect()->model()->rowCount(), 3);
+    EXPECT_EQ(changes.Take(), 1);
+    bulk->msgTypeCheck()->click();
+    EXPECT_EQ(changes.Take(), 1);
+    EXPECT_EQ(changes.Ticked(), QStringLiteral("0 1 2"));
+    Tick(bulk->msgTypeSelect(), 1);
+    EXPECT_EQ(changes.Ticked(), QStringLiteral("0 2"));
+
+    auto* users = Open<SubscriberPage>("订阅用户的资料管理", "user");
+    AddMsgTypeDialog* dialog = users->formAddMsgType();
+    ListChanges offered(dialog->msgTypeSelect()->model());
+    int filling = 0, ticking = 0;
+    QTimer::singleShot(0, dialog, [&] {
+        filling = offered.Take();
+        dialog->findChild<QCheckBox*>(QStringLiteral("msgTypeCheck"))->click();
+        ticking = offered.Take();
+        dialog->findChild<QPushButton*>(QStringLiteral("btnMobOrderOK"))->click();
+    });
+    Click(users, "btnUserAddMsgType");
+    EXPECT_EQ(filling, 1);
+    EXPECT_EQ(ticking, 1);
+    EXPECT_EQ(Rows("SELECT msgType FROM mobOrder ORDER BY msgType"), "A|B|C");
+
+    auto* search = qobject_cast<MobPage*>(main->FindPage(QStringLiteral("mob")));
+    ListChanges listed(search->edSearchMsgType()->model());
+    Open<MobPage>("手机订阅内容查询", "mob");
+    EXPECT_EQ(search->edSearchMsgType()->count(), 3);
+    EXPECT_EQ(listed.Take(), 1);
+}
+
+TEST_F(SubscriptionPagesTest, ANulInACategoryNameIsDropped) {
+    auto* page = Open<MobOrderPage>("手机订阅关系处理", "mobOrder");
+    page->edNewMsgType()->setEditText(QStringLiteral("天") + QChar(u'\0') + QStringLiteral("气"));
+    Click(page, "btnNewMsgType");
+    EXPECT_TRUE(prompts.Boxes().empty());
+    EXPECT_EQ(Rows("SELECT hex(msgType) FROM msgType"),
+              QStringLiteral("天气").toUtf8().toHex().toUpper().toStdString());
+    EXPECT_EQ(page->msgTypeSelect()->model()->index(0, 0).data().toString(), QStringLiteral("天气"));
 }
 
 }  // namespace

@@ -1,0 +1,13 @@
+// Text typed or pasted into a box, as the program takes it in: every NUL dropped (a paste can
+// carry one; no stored row, statement or request may hold it) and every character with no GBK
+// form made "?" (MakeGbkSafe). Every box's text enters through here.
+#pragma once
+
+#include <QString>
+#include <string>
+
+namespace xunda {
+
+std::string TypedText(const QString& text);
+
+}  // namespace xunda
