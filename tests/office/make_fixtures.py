@@ -109,6 +109,11 @@ for row in range(20):
     table.cell(row, 1).text = f"张三{row}"
 document.save(path("ending-table.docx"))
 shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "ending-table.doc"), out)
+# A document of more than 64 MiB of text, in paragraphs of 1 MiB.
+with zipfile.ZipFile(path("long-document.docx"), "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr("word/document.xml", '<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">'
+               '<w:body><w:p><w:r><w:t>13812345678</w:t></w:r></w:p>' +
+               f'<w:p><w:r><w:t>{"x" * (1 << 20)}</w:t></w:r></w:p>' * 65 + "</w:body></w:document>")
 # Line breaks inside a paragraph and inside a cell, between two numbers; .xls dates with a time.
 document = docx.Document()
 document.add_paragraph().add_run("13812345678\n13912345678")  # the line break as <w:br/>

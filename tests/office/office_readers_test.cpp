@@ -141,6 +141,10 @@ TEST(OfficeReaders, DocxGivesOneLinePerParagraphWithItsRunsJoinedAndItsLineBreak
     EXPECT_EQ(ImportMobsFile(Fixture("breaks.docx")), (Texts{"13812345678", "13912345678"}));
 }
 
+TEST(OfficeReaders, ADocumentMakesAt64MiBOfText) {
+    EXPECT_EQ(WordItems("long-document.docx"), std::nullopt);
+}
+
 TEST(OfficeReaders, DamagedFilesAreUnreadableNotEmpty) {
     for (const char* name : {"truncated-book.xlsx", "truncated-book.xls", "secret.xlsx", "bomb.xlsx"}) {
         EXPECT_EQ(ExcelItems(name), std::nullopt) << name;
