@@ -6,5 +6,6 @@ cd "$(dirname "$0")"
 ./scripts/setup.sh
 build=build/release
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DXUNDA_GUI=ON >/dev/null
-cmake --build "$build" -j "$(nproc)"
+# Only what it starts: the client and the simulator, not the tests.
+cmake --build "$build" -j "$(nproc)" --target xunda-sms xunda-sms-sim
 exec ./scripts/start-client.sh "$build" "$@"

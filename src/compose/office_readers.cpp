@@ -100,26 +100,6 @@ bool VisitWordText(const std::filesystem::path& file, const std::function<void(s
     return text.has_value();
 }
 
-std::optional<std::vector<std::string>> ReadExcelCells(const std::filesystem::path& file) {
-    std::vector<std::string> items;
-    try {
-        ReadCells(file, false, CellTexts::Values, [&items](const Cell& cell) {
-            items.push_back(MakeGbkSafe(cell.text));
-            return true;
-        });
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
-    return items;
-}
-
-std::optional<std::vector<std::string>> ReadWordText(const std::filesystem::path& file) {
-    std::vector<std::string> items;
-    if (!VisitWordText(file, [&items](std::string_view text) { items.emplace_back(text); }))
-        return std::nullopt;
-    return items;
-}
-
 SheetGrid::SheetGrid() {
     texts_.Add({});  // number 0: the empty text
 }

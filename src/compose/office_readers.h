@@ -27,14 +27,11 @@ enum class OfficeKind { Text, Workbook, Document, Either };
 OfficeKind DetectOfficeKind(const std::filesystem::path& file);
 
 // The texts of all non-empty cells of every worksheet, sheet by sheet, row by row, column by
-// column; nullopt when the file cannot be read as a workbook (or makes more than a workbook may).
-std::optional<std::vector<std::string>> ReadExcelCells(const std::filesystem::path& file);
-// The document's whole text as one item (one line per paragraph); nullopt when it cannot be read.
-std::optional<std::vector<std::string>> ReadWordText(const std::filesystem::path& file);
-// The same items handed over one by one as they are read (the number import keeps no list of
-// them), a shared string of a workbook only at the first cell that shows it; false when the file
-// cannot be read.
+// column, handed over one by one as they are read (the number import keeps no list of them), a
+// shared string only at the first cell that shows it; false when the file cannot be read as a
+// workbook (or makes more than a workbook may).
 bool VisitExcelCells(const std::filesystem::path& file, const std::function<void(std::string_view)>& item);
+// The document's whole text as one item (one line per paragraph); false when it cannot be read.
 bool VisitWordText(const std::filesystem::path& file, const std::function<void(std::string_view)>& item);
 
 // The first worksheet from its first cell (A1) to its last used row and column, each text held

@@ -74,6 +74,13 @@ int CreateTemporary(const fs::path& file, fs::path& temp) {
     }
 }
 
+// Gives the temporary the mode of the file it is to replace; a new file stays 0600.
+bool KeepMode(int fd, const fs::path& file) {
+    struct stat replaced {};
+    if (::stat(file.c_str(), &replaced) != 0 || !S_ISREG(replaced.st_mode)) return true;
+    return ::fchmod(fd, replaced.st_mode & 07777) == 0;
+}
+
 }  // namespace
 
 FileWriter::FileWriter(std::filesystem::path file, Mode mode) : file_(std::move(file)), mode_(mode) {
@@ -115,7 +122,7 @@ bool FileWriter::Write(std::string_view bytes) {
 
 bool FileWriter::Commit() {
     if (fd_ < 0) return false;
-    if (ok_ && mode_ == Mode::Replace) ok_ = ::fsync(fd_) == 0;
+    if (ok_ && mode_ == Mode::Replace) ok_ = KeepMode(fd_, file_) && ::fsync(fd_) == 0;
     if (ok_ && mode_ == Mode::Replace) ok_ = ::rename(temp_.c_str(), file_.c_str()) == 0;
     if (!ok_) {
         Undo();

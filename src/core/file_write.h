@@ -1,8 +1,9 @@
 // The one way the program writes its files (log, CSV exports, number lists, the saved message
 // list, the autostart entry): created 0600, whole or not at all. A file being replaced is written
-// under a hidden temporary name next to it and renamed over it; an appended file is cut back to its
-// old length and a new file removed when the writing fails. Nothing is left behind on failure, and
-// what a killed replace left beside a file is removed by the next replace of that file.
+// under a hidden temporary name next to it and renamed over it, keeping the replaced file's mode;
+// an appended file is cut back to its old length and a new file removed when the writing fails.
+// Nothing is left behind on failure, and what a killed replace left beside a file is removed by
+// the next replace of that file.
 #pragma once
 
 #include <sys/types.h>

@@ -129,19 +129,64 @@ Form FormOf(const std::filesystem::path& file, std::size_t pieceBytes) {
     return {utf8.Valid() ? Encoding::Utf8 : Encoding::Gbk};
 }
 
-// Where a piece may end in bytes[from..] (whole units of the form): after the last line break, or
-// when there is none, after the last blank, tab, comma or semicolon; 0 when neither is there.
-std::size_t PieceEnd(std::string_view bytes, std::size_t from, const Form& form) {
-    const std::size_t unit = form.encoding == Encoding::Wide ? UnitBytes(form.wide) : 1;
-    from -= from % unit;
-    std::size_t separator = 0;
-    for (std::size_t at = bytes.size() - bytes.size() % unit; at >= from + unit;) {
-        at -= unit;
-        const char32_t c = unit == 1 ? static_cast<unsigned char>(bytes[at]) : UnitAt(bytes, at, form.wide);
-        if (c == '\n' || c == '\r') return at + unit;
-        if (separator == 0 && (c == ' ' || c == '\t' || c == ',' || c == ';')) separator = at + unit;
+// What a character is to the cutting of pieces.
+enum class Kind : std::uint8_t { LineBreak, NumberPart, Other };
+
+Kind KindOf(char32_t c) {
+    if (c == '\n' || c == '\r') return Kind::LineBreak;
+    const bool part = (c >= '0' && c <= '9') || c == '(' || c == ')' || c == '-' || c == U'（' ||
+                      c == U'）' || c == U'－';  // what number extraction reads or removes inside a number
+    return part ? Kind::NumberPart : Kind::Other;
+}
+
+struct FileChar {
+    Kind kind;
+    std::size_t length;  // in bytes; 0 when the bytes end inside the character
+};
+
+// The character that starts at bytes[at] in the file's form.
+FileChar CharAt(std::string_view bytes, std::size_t at, const Form& form) {
+    const std::size_t left = bytes.size() - at;
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(bytes[at + k]); };
+    switch (form.encoding) {
+        case Encoding::Utf8: {  // valid throughout: the form says so
+            const std::size_t n = byte(0) < 0xC0 ? 1 : byte(0) < 0xE0 ? 2 : byte(0) < 0xF0 ? 3 : 4;
+            if (n > left) return {Kind::Other, 0};
+            return {KindOf(DecodeUtf8(bytes.substr(at, n), 0).cp), n};
+        }
+        case Encoding::Gbk: {  // a lead byte and the trail byte after it, else one byte
+            if (byte(0) < 0x81 || byte(0) == 0xFF) return {KindOf(byte(0)), 1};
+            if (left < 2) return {Kind::Other, 0};
+            const unsigned trail = byte(1), code = byte(0) << 8 | trail;
+            if (trail < 0x40 || trail == 0x7F || trail == 0xFF) return {Kind::Other, 1};
+            return {code == 0xA3A8 || code == 0xA3A9 || code == 0xA3AD ? Kind::NumberPart : Kind::Other, 2};
+        }
+        case Encoding::Wide:
+            break;
     }
-    return separator;
+    const std::size_t n = UnitBytes(form.wide);
+    if (n > left) return {Kind::Other, 0};
+    const char32_t unit = UnitAt(bytes, at, form.wide);
+    if (n == 4 || unit < 0xD800 || unit >= 0xDC00) return {KindOf(unit), n};
+    if (left < 4) return {Kind::Other, 0};  // a high surrogate goes with the unit after it
+    const char32_t low = UnitAt(bytes, at + 2, form.wide);
+    return {Kind::Other, low >= 0xDC00 && low < 0xE000 ? 4u : 2u};
+}
+
+// Where a piece of `bytes` (which start with a character) may end: after the last line break;
+// when there is none, after the last character that cannot be part of a number; with `anywhere`,
+// after the last whole character. 0 when there is no such place.
+std::size_t PieceEnd(std::string_view bytes, const Form& form, bool anywhere) {
+    std::size_t lineEnd = 0, otherEnd = 0, charEnd = 0;
+    for (std::size_t at = 0; at < bytes.size();) {
+        const FileChar c = CharAt(bytes, at, form);
+        if (c.length == 0) break;
+        at += c.length;
+        charEnd = at;
+        if (c.kind == Kind::LineBreak) lineEnd = at;
+        if (c.kind == Kind::Other) otherEnd = at;
+    }
+    return lineEnd ? lineEnd : otherEnd ? otherEnd : anywhere ? charEnd : 0;
 }
 
 std::string Decode(std::string_view bytes, const Form& form) {
@@ -165,9 +210,9 @@ void ReadInputText(const std::filesystem::path& file, const TextPieceSink& sink,
     in.ignore(static_cast<std::streamsize>(form.markBytes));
     std::string buffer;
     for (bool end = false; !end;) {
-        const std::size_t had = buffer.size();
         end = ReadMore(in, buffer, pieceBytes) < pieceBytes;
-        const std::size_t cut = end ? buffer.size() : PieceEnd(buffer, had, form);
+        // A run of number characters over two pieces is cut anyway: no list of numbers has one.
+        const std::size_t cut = end ? buffer.size() : PieceEnd(buffer, form, buffer.size() >= 2 * pieceBytes);
         if (cut == 0) continue;  // a piece with nowhere to end goes on
         const std::string text = Decode(std::string_view(buffer).substr(0, cut), form);
         if (text.find('\0') != std::string::npos) throw std::runtime_error("no text: " + file.string());

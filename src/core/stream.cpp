@@ -191,7 +191,7 @@ void MemoryStream::SaveToStream(Stream& target) const {
 }
 
 void MemoryStream::LoadFromFile(const std::filesystem::path& file) {
-    FileStream in(file, FileStream::Mode::OpenRead);
+    FileStream in(file);
     LoadFromStream(in);
 }
 
@@ -205,21 +205,9 @@ void MemoryStream::SaveToFile(const std::filesystem::path& file) const {
 
 // --- FileStream ---
 
-FileStream::FileStream(const std::filesystem::path& file, Mode mode) {
-    int flags = O_CLOEXEC;
-    switch (mode) {
-        case Mode::OpenRead:
-            flags |= O_RDONLY;
-            break;
-        case Mode::OpenWrite:
-            flags |= O_WRONLY;
-            break;
-        case Mode::OpenReadWrite:
-            flags |= O_RDWR;
-            break;
-    }
+FileStream::FileStream(const std::filesystem::path& file) {
     do {
-        fd_ = ::open(file.c_str(), flags);
+        fd_ = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
     } while (fd_ < 0 && errno == EINTR);
     if (fd_ < 0) throw EStreamError("Cannot open file \"" + file.string() + "\". " + std::strerror(errno));
 }
@@ -232,17 +220,6 @@ std::size_t FileStream::Read(void* buffer, std::size_t count) {
     std::size_t done = 0;
     while (done < count) {
         ssize_t n = ::read(fd_, static_cast<char*>(buffer) + done, count - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
-}
-
-std::size_t FileStream::Write(const void* buffer, std::size_t count) {
-    std::size_t done = 0;
-    while (done < count) {
-        ssize_t n = ::write(fd_, static_cast<const char*>(buffer) + done, count - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         done += static_cast<std::size_t>(n);

@@ -106,22 +106,17 @@ class ViewStream : public Stream {
     std::int64_t position_ = 0;
 };
 
-// An open file. Open errors raise EStreamError with the file's name and the system's reason.
+// An existing file opened for reading (files are written through FileWriter, core/file_write.h).
+// Open errors raise EStreamError with the file's name and the system's reason.
 class FileStream : public Stream {
   public:
-    // Files are written through FileWriter (core/file_write.h); a stream opens what exists.
-    enum class Mode {
-        OpenRead,   // an existing file, read only
-        OpenWrite,  // an existing file, write only
-        OpenReadWrite,
-    };
-    FileStream(const std::filesystem::path& file, Mode mode);
+    explicit FileStream(const std::filesystem::path& file);
     ~FileStream() override;
     FileStream(const FileStream&) = delete;
     FileStream& operator=(const FileStream&) = delete;
 
     std::size_t Read(void* buffer, std::size_t count) override;
-    std::size_t Write(const void* buffer, std::size_t count) override;
+    std::size_t Write(const void*, std::size_t) override { return 0; }
     std::int64_t Seek(std::int64_t offset, SeekOrigin origin) override;
     std::int64_t Size() override;
 

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <stdexcept>
 
 #include "office/xml_parts.h"
 #include "office/zip_archive.h"
@@ -16,14 +17,24 @@ extern char** environ;
 
 namespace xunda {
 
+namespace {
+
+// The most text a document makes, and the most XML a byte of it may take in a .docx (a paragraph
+// of formatted runs of a few characters each).
+constexpr std::size_t kMaxDocumentText = 64u << 20;
+constexpr std::uint64_t kXmlPerTextByte = 64;
+
+}  // namespace
+
 std::string ReadDocxText(const std::filesystem::path& file) {
-    ZipArchive zip(file);
-    XmlDocument doc;
     std::string text;
+    const ZipArchive zip(file, [&text] { return kXmlPerTextByte * text.size(); });
+    XmlDocument doc;
     StreamPart(zip, "word/document.xml", doc, {"p"}, [&](XmlNode& node) {
         if (LocalName(node) != "p") return;
         AppendRunTexts(node, text);
         text += '\n';
+        if (text.size() > kMaxDocumentText) throw std::runtime_error("document text too long");
     });
     return text;
 }
@@ -92,7 +103,7 @@ std::optional<std::string> RunProgramOutput(const std::string& program, const st
 
 std::optional<std::string> ReadDocText(const std::filesystem::path& file, const std::string& program) {
     return RunProgramOutput(program, {"-w", "0", "-m", "UTF-8.txt", "--", file.string()},
-                            std::chrono::seconds(30), 64u << 20);
+                            std::chrono::seconds(30), kMaxDocumentText);
 }
 
 }  // namespace xunda

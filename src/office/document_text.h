@@ -14,7 +14,7 @@
 namespace xunda {
 
 // The text of a .docx: one line per paragraph, its runs joined. Throws std::runtime_error (or the
-// XML model's exceptions) when the file cannot be read.
+// XML model's exceptions) when the file cannot be read or makes more than 64 MiB of text.
 std::string ReadDocxText(const std::filesystem::path& file);
 
 // The standard output of `program` (found on PATH, started without a shell, its input and error

@@ -50,18 +50,23 @@ class WorkbookLimits {
     void CountText(std::string_view text) {
         if ((textBytes_ += text.size()) > kMaxWorkbookTextBytes) throw std::runtime_error("too much text");
     }
-    // Counts a text and refuses it when it is longer than a cell holds.
+    // Counts a text the file holds itself (a cell's own or a shared string, not a shared string
+    // shown again) and refuses it when it is longer than a cell holds.
     void CountCellText(std::string_view text) {
         CountText(text);
+        ownTextBytes_ += text.size();
         if (text.size() <= kMaxCellCharacters) return;
         std::size_t characters = 0;
         for (std::size_t i = 0; i < text.size(); i += DecodeUtf8(text, i).length) ++characters;
         if (characters > kMaxCellCharacters) throw std::runtime_error("a text longer than a cell holds");
     }
 
+    std::size_t Cells() const { return cells_; }
+    std::uint64_t OwnTextBytes() const { return ownTextBytes_; }
+
   private:
     std::size_t cells_ = 0;
-    std::uint64_t textBytes_ = 0;
+    std::uint64_t textBytes_ = 0, ownTextBytes_ = 0;
 };
 
 // The cells of every worksheet in workbook order, or of the first one only. Throw

@@ -94,12 +94,17 @@ class Cursor {
     // characters, its formatting runs and phonetic extension (skipped); in BIFF5 its bytes.
     std::string String(int countBytes = 2) {
         const std::size_t count = Number(countBytes);
+        // BIFF5: bytes, going on over continuations as they are.
         if (form_ == XlsTextForm::Gbk) {
             std::string bytes;
             while (bytes.size() < count) bytes += static_cast<char>(Byte());
             return GbkToUtf8(bytes);
         }
-        if (form_ == XlsTextForm::Latin1) return Characters(count, false);
+        if (form_ == XlsTextForm::Latin1) {
+            std::u16string units;
+            while (units.size() < count) units += Byte();
+            return Utf16ToUtf8(units);
+        }
         const std::uint8_t flags = Byte();
         const std::uint64_t runs = flags & 8 ? Number(2) : 0, extension = flags & 4 ? Number(4) : 0;
         std::string text = Characters(count, flags & 1);
@@ -128,8 +133,8 @@ class Cursor {
             bytes -= step;
         }
     }
-    // Characters of one or two bytes each; where a continuation takes over, a flags byte there
-    // says which.
+    // BIFF8 characters of one or two bytes each; where a continuation takes over, a flags byte
+    // there says which.
     std::string Characters(std::size_t count, bool wide) {
         std::u16string units;
         while (units.size() < count) {
@@ -186,7 +191,7 @@ XlsWorkbook::XlsWorkbook(std::string stream, CellTexts texts)
     : stream_(std::move(stream)), styles_({}, {}, false, texts) {
     const std::string_view s = stream_;
     const std::uint16_t version = BofVersion(s, 0, 0x0005);
-    form_ = version == 0x0600 ? XlsTextForm::Biff8 : XlsTextForm::Latin1;
+    form_ = version == 0x0600 ? XlsTextForm::Biff8 : XlsTextForm::Gbk;  // BIFF5: the system's code page
     std::map<int, std::string> formats;
     std::vector<int> xfFormats;
     bool date1904 = false;

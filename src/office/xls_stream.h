@@ -16,7 +16,8 @@
 namespace xunda {
 
 // How a stream writes its texts: BIFF8 as characters of one or two bytes after a flags byte,
-// BIFF5 as bytes in the workbook's code page (GBK, or else taken as Latin-1).
+// BIFF5 as bytes in the workbook's code page (GBK, also when the workbook names none; any other
+// taken as Latin-1).
 enum class XlsTextForm : std::uint8_t { Biff8, Gbk, Latin1 };
 
 class XlsWorkbook {

@@ -18,6 +18,10 @@ namespace {
 
 // The last row and column a cell may stand in (XFD1048576).
 constexpr std::size_t kRows = 1'048'576, kColumns = 16'384;
+// The most XML a cell (a row counting as one) and a byte of its text take as spreadsheet programs
+// write them: a cell with its reference, style, type and value elements, indented; a text's
+// characters as numeric references ("&#20013;": 8 bytes for the 3 of its UTF-8).
+constexpr std::uint64_t kXmlPerCell = 256, kXmlPerTextByte = 4;
 
 struct Workbook {
     std::vector<std::string> sheets;  // member names in workbook order
@@ -215,9 +219,10 @@ class SheetReader {
 
 void ReadXlsxCells(const std::filesystem::path& file, bool firstSheetOnly, CellTexts texts,
                    const CellSink& sink) {
-    ZipArchive zip(file);
-    const Workbook book = ReadWorkbook(zip);
     WorkbookLimits limits;
+    const ZipArchive zip(
+        file, [&limits] { return kXmlPerCell * limits.Cells() + kXmlPerTextByte * limits.OwnTextBytes(); });
+    const Workbook book = ReadWorkbook(zip);
     SheetReader reader(book, ReadSharedStrings(zip, book.sharedStrings, limits),
                        ReadCellStyles(zip, book.styles, book.date1904, texts), limits);
     for (std::size_t sheet = 0; sheet < book.sheets.size() && !(firstSheetOnly && sheet > 0); ++sheet)

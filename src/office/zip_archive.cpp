@@ -8,6 +8,19 @@
 #include <string_view>
 
 namespace xunda {
+
+struct ZipArchive::Inflation {
+    std::uint64_t inflated = 0;  // by all members together
+    Earned earned;
+
+    void Add(std::uint64_t bytes) {
+        inflated += bytes;
+        if (inflated > kFreeInflate &&
+            (inflated > kMostInflated || !earned || inflated - kFreeInflate > earned()))
+            throw std::runtime_error("ZIP file inflates too far");
+    }
+};
+
 namespace {
 
 // A member's bytes as a stream. It keeps a window of the last bytes inflated so that the XML
@@ -15,8 +28,9 @@ namespace {
 // member again from its start.
 class ZipMemberStream : public Stream {
   public:
-    ZipMemberStream(zip* archive, zip_uint64_t index, std::int64_t size, std::shared_ptr<std::int64_t> budget)
-        : archive_(archive), index_(index), size_(size), budget_(std::move(budget)) {
+    ZipMemberStream(zip* archive, zip_uint64_t index, std::int64_t size,
+                    std::shared_ptr<ZipArchive::Inflation> inflation)
+        : archive_(archive), index_(index), size_(size), inflation_(std::move(inflation)) {
         Reopen();
     }
     ~ZipMemberStream() override {
@@ -69,7 +83,7 @@ class ZipMemberStream : public Stream {
         window_.resize(old + kChunk);
         const zip_int64_t n = zip_fread(file_, window_.data() + old, kChunk);
         if (n <= 0) throw std::runtime_error("ZIP member truncated or corrupt");
-        if ((*budget_ -= n) < 0) throw std::runtime_error("ZIP file inflates too far");
+        inflation_->Add(static_cast<std::uint64_t>(n));
         window_.resize(old + static_cast<std::size_t>(n));
         CheckRun();
     }
@@ -89,7 +103,7 @@ class ZipMemberStream : public Stream {
     zip* archive_;
     zip_uint64_t index_;
     std::int64_t size_;
-    std::shared_ptr<std::int64_t> budget_;
+    std::shared_ptr<ZipArchive::Inflation> inflation_;
     zip_file_t* file_ = nullptr;
     std::string window_;
     std::int64_t windowStart_ = 0;
@@ -100,15 +114,8 @@ class ZipMemberStream : public Stream {
 
 }  // namespace
 
-std::int64_t ZipArchive::InflateBudget(std::uintmax_t fileSize) {
-    constexpr std::uintmax_t kFloor = 16u << 20, kLargest = std::uintmax_t{1} << 50;
-    return static_cast<std::int64_t>(kFloor + 64 * std::min(fileSize, kLargest));
-}
-
-ZipArchive::ZipArchive(const std::filesystem::path& file) {
-    std::error_code sized;
-    const std::uintmax_t size = std::filesystem::file_size(file, sized);
-    budget_ = std::make_shared<std::int64_t>(InflateBudget(sized ? 0 : size));
+ZipArchive::ZipArchive(const std::filesystem::path& file, Earned earned)
+    : inflation_(std::make_shared<Inflation>(Inflation{0, std::move(earned)})) {
     int error = 0;
     archive_ = zip_open(file.c_str(), ZIP_RDONLY, &error);
     if (!archive_) throw std::runtime_error("not a readable ZIP container: " + file.string());
@@ -128,9 +135,9 @@ std::unique_ptr<Stream> ZipArchive::Open(const std::string& member) const {
     if (index < 0 || zip_stat_index(archive_, static_cast<zip_uint64_t>(index), 0, &stat) != 0 ||
         !(stat.valid & ZIP_STAT_SIZE))
         throw std::runtime_error("missing ZIP member " + member);
-    if (stat.size > static_cast<zip_uint64_t>(*budget_)) throw std::runtime_error("ZIP member too large");
+    if (stat.size > kMostInflated) throw std::runtime_error("ZIP member too large");
     return std::make_unique<ZipMemberStream>(archive_, static_cast<zip_uint64_t>(index),
-                                             static_cast<std::int64_t>(stat.size), budget_);
+                                             static_cast<std::int64_t>(stat.size), inflation_);
 }
 
 }  // namespace xunda

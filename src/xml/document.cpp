@@ -111,7 +111,7 @@ void XmlDocument::LoadFromStream(Stream& source) {
 }
 
 void XmlDocument::LoadFromFile(const std::filesystem::path& file) {
-    FileStream stream(file, FileStream::Mode::OpenRead);
+    FileStream stream(file);
     LoadFromStream(stream);
 }
 

@@ -23,7 +23,10 @@ TEST(FileWriter, WritesPrivateFilesWholeAndUndoesWhatIsNotCommitted) {
     fs::permissions(dir / "a", fs::perms(0644));
     ASSERT_TRUE(WriteWholeFile(dir / "a", "new"));
     EXPECT_EQ(test::ReadFile(dir / "a"), "new");
-    EXPECT_EQ(fs::status(dir / "a").permissions(), fs::perms(0600));
+    EXPECT_EQ(fs::status(dir / "a").permissions(), fs::perms(0644));  // a replaced file keeps its mode
+    ASSERT_TRUE(WriteWholeFile(dir / "new", "new"));
+    EXPECT_EQ(fs::status(dir / "new").permissions(), fs::perms(0600));
+    fs::remove(dir / "new");
     {
         FileWriter replace(dir / "a", Mode::Replace), append(dir / "a", Mode::Append);
         EXPECT_TRUE(replace.Write("lost") && append.Write(" lost"));
@@ -42,12 +45,15 @@ TEST(FileWriter, WritesPrivateFilesWholeAndUndoesWhatIsNotCommitted) {
 }
 
 // A writer killed in the middle of a replace leaves its temporary copy; the next replace of that
-// file removes it, but never the temporary of a writer still at work.
+// file removes it, but never the temporary of a writer still at work, nor a file of the user's
+// that is no temporary (even one named much like them).
 TEST(FileWriter, AReplaceRemovesWhatAKilledOneLeftButNotALiveOnesCopy) {
     test::TempDir dir;
     const auto entries = [&] { return std::distance(fs::directory_iterator(dir.path()), {}); };
     test::WriteFile(dir / "a", "old");
     test::WriteFile(dir / "a.123456", "the user's own");
+    test::WriteFile(dir / ".a.xunda-notes", "the user's notes");
+    fs::permissions(dir / ".a.xunda-notes", fs::perms(0600));
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -58,15 +64,16 @@ TEST(FileWriter, AReplaceRemovesWhatAKilledOneLeftButNotALiveOnesCopy) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(entries(), 3);  // the killed writer's copy is there
+    EXPECT_EQ(entries(), 4);  // the killed writer's copy is there
     FileWriter live(dir / "a", Mode::Replace);
     EXPECT_TRUE(live.Write("live"));
     EXPECT_TRUE(WriteWholeFile(dir / "a", "next"));
-    EXPECT_EQ(entries(), 3);  // the file, the user's own and the live writer's copy
+    EXPECT_EQ(entries(), 4);  // the file, the user's two and the live writer's copy
     EXPECT_TRUE(live.Commit());
     EXPECT_EQ(test::ReadFile(dir / "a"), "live");
     EXPECT_EQ(test::ReadFile(dir / "a.123456"), "the user's own");
-    EXPECT_EQ(entries(), 2);
+    EXPECT_EQ(test::ReadFile(dir / ".a.xunda-notes"), "the user's notes");
+    EXPECT_EQ(entries(), 3);
 }
 
 }  // namespace

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "core/codepage.h"
+#include "core/unicode.h"
 #include "support/temp_dir.h"
 
 namespace xunda {
@@ -68,11 +70,11 @@ TEST(InputText, Utf16WithoutAMarkIsKnownByItsCharactersEvenWhenMostlyChinese) {
 }
 
 TEST(InputText, PiecesAreWholeLinesAndEveryFormIsKnownFromTheWholeFile) {
-    // a line longer than a piece is one piece; the last line needs no line break
+    // whole lines where a piece holds a line break, else parts; the last line needs no line break
     std::vector<std::string> pieces;
     EXPECT_EQ(ReadBytes("ab\ncdefghijkl\r\nm\rn", 4, &pieces), "ab\ncdefghijkl\r\nm\rn");
-    EXPECT_EQ(pieces, (std::vector<std::string>{"ab\n", "cdefghijkl\r\n", "m\rn"}));
-    // a long line comes in parts that end after separators
+    EXPECT_EQ(pieces, (std::vector<std::string>{"ab\n", "cdefg", "hijk", "l\r\n", "m\rn"}));
+    // a long line comes in parts that end after a character that is no part of a number
     pieces.clear();
     EXPECT_EQ(ReadBytes("13812345678,13912345678 1371;5", 8, &pieces), "13812345678,13912345678 1371;5");
     EXPECT_EQ(pieces, (std::vector<std::string>{"13812345678,", "13912345678 ", "1371;5"}));
@@ -84,6 +86,36 @@ TEST(InputText, PiecesAreWholeLinesAndEveryFormIsKnownFromTheWholeFile) {
         EXPECT_EQ(ReadBytes(Wide(lines, 2, true), piece), lines) << piece;
         EXPECT_EQ(ReadBytes(Wide(lines, 4, false), piece), lines) << piece;
     }
+}
+
+// However a line joins its numbers, the pieces stay within three pieces' bytes and hold whole
+// numbers: "，" and "、", full-width brackets and dashes kept with their digits; a run of digits
+// longer than two pieces is cut.
+TEST(InputText, ALongLineIsCutAfterAnyCharacterThatIsNoPartOfANumber) {
+    std::string line;
+    for (int i = 0; i < 200; ++i) line += (i % 2 ? "13812345678，" : "（010）－12345678、");
+    const std::string digits(100, '1');
+    const std::pair<std::string, std::string> files[] = {
+        {line, line}, {Utf8ToGbk(line), line}, {Wide(line, 2, false), line}, {digits, digits}};
+    for (const auto& [bytes, text] : files) {
+        std::vector<std::string> pieces;
+        EXPECT_EQ(ReadBytes(bytes, 16, &pieces), text);
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            EXPECT_LE(pieces[i].size(), 3u * 16 * 3 / 2) << pieces[i];  // GBK and UTF-16 make more UTF-8
+            if (text == line && i + 1 < pieces.size()) {
+                EXPECT_TRUE(pieces[i].ends_with("，") || pieces[i].ends_with("、")) << pieces[i];
+            }
+        }
+    }
+}
+
+// A UTF-32 text whose last unit is cut short: no byte past it is read and no character added.
+TEST(InputText, AUtf32UnitCutShortAtTheEndIsDropped) {
+    const std::string bytes = Wide("13812345678", 4, false, false) + "\x31\0";
+    const std::unique_ptr<char[]> exact(new char[bytes.size()]);
+    bytes.copy(exact.get(), bytes.size());
+    EXPECT_EQ(WideToUtf8(std::string_view(exact.get(), bytes.size()), WideForm::Utf32Le), "13812345678");
+    EXPECT_EQ(ReadBytes(Wide("13812345678", 4, true) + "\0\0"), "13812345678");
 }
 
 TEST(InputText, ZeroBytesThatAreNoWideTextAreNoText) {

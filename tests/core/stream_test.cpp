@@ -65,7 +65,7 @@ TEST(Streams, CopyLoadAndSaveThroughAFile) {
     EXPECT_EQ(part.Bytes(), "234");
     EXPECT_THROW(part.CopyFrom(source, 6), EStreamError);
     source.SaveToFile(dir / "data.bin");
-    FileStream file(dir / "data.bin", FileStream::Mode::OpenRead);
+    FileStream file(dir / "data.bin");
     file.Seek(-3, SeekOrigin::End);
     EXPECT_EQ(file.Write("x", 1), 0u);       // opened for reading
     EXPECT_EQ(whole.CopyFrom(file, 0), 10);  // 0: the whole source from its start

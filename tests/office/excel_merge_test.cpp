@@ -88,9 +88,11 @@ TEST_F(OfficeStoreTest, QueuedLinesSplitAtTheFirstCommaAndFillContacts) {
 
 TEST_F(OfficeStoreTest, SavedListIsUtf8WithCrLfAndReplacesTheFile) {
     test::WriteFile(dir_ / "list.csv", std::string(100, 'x'));
+    std::filesystem::permissions(dir_ / "list.csv", std::filesystem::perms(0644));
     ASSERT_TRUE(SaveExcelLines(dir_ / "list.csv", {"13912345678 , 你好", "13812345678 , a,b"}));
     EXPECT_EQ(test::ReadFile(dir_ / "list.csv"), "\uFEFF13912345678 , 你好\r\n13812345678 , a,b\r\n");
-    EXPECT_EQ(std::filesystem::status(dir_ / "list.csv").permissions(), std::filesystem::perms(0600));
+    // the user's file keeps its mode
+    EXPECT_EQ(std::filesystem::status(dir_ / "list.csv").permissions(), std::filesystem::perms(0644));
     EXPECT_FALSE(SaveExcelLines(dir_ / "no folder" / "list.csv", {"x"}));
 }
 

@@ -2,7 +2,6 @@
 """Writes the workbooks and documents the office tests read into the folder given as argument."""
 import datetime
 import os
-import random
 import shutil
 import struct
 import sys
@@ -109,6 +108,11 @@ for row in range(20):
     table.cell(row, 1).text = f"张三{row}"
 document.save(path("ending-table.docx"))
 shutil.copy(os.path.join(os.path.dirname(os.path.abspath(__file__)), "ending-table.doc"), out)
+# A document of more than 64 MiB of text, in paragraphs of 1 MiB.
+with zipfile.ZipFile(path("long-document.docx"), "w", zipfile.ZIP_DEFLATED) as z:
+    z.writestr("word/document.xml", '<w:document xmlns:w="http://schemas.openxmlformats.org/wordprocessingml/2006/main">'
+               '<w:body><w:p><w:r><w:t>13812345678</w:t></w:r></w:p>' +
+               f'<w:p><w:r><w:t>{"x" * (1 << 20)}</w:t></w:r></w:p>' * 65 + "</w:body></w:document>")
 # Line breaks inside a paragraph and inside a cell, between two numbers; .xls dates with a time.
 document = docx.Document()
 document.add_paragraph().add_run("13812345678\n13912345678")  # the line break as <w:br/>
@@ -145,9 +149,8 @@ with zipfile.ZipFile(path("bomb.xlsx"), "w", zipfile.ZIP_DEFLATED) as z:
 
 
 # Hostile workbooks. A sheet declaring (DIMENSIONS) far more cells than its file holds; a workbook
-# whose sheet list is lost; packages that inflate far beyond their size, or hold more shared
-# strings than fit the strings' memory (a member of random bytes makes that package large enough
-# that its parts' inflation alone passes).
+# whose sheet list is lost; packages of one cell more than a workbook holds (empty rows), of
+# strings longer than a cell holds, of more shared strings than a workbook holds cells.
 def patch_records(name, record, change, every):
     data = bytearray(open(path(name), "rb").read())
     at = data.find(record)
@@ -169,7 +172,7 @@ put("no-sheet.xls", patch_records("book.xls", b"\x85\x00\x0b\x00", lambda data, 
 ONE_SHEET = f'<workbook {NS}><sheets><sheet name="A" sheetId="1" r:id="rId7"/></sheets></workbook>'
 
 
-def package(name, sheet, strings=None, pad=0, workbook=ONE_SHEET, second=None):
+def package(name, sheet, strings=None, workbook=ONE_SHEET, second=None):
     with zipfile.ZipFile(path(name), "w", zipfile.ZIP_DEFLATED) as z:
         z.writestr("xl/workbook.xml", workbook)
         z.writestr("xl/_rels/workbook.xml.rels", parts["xl/_rels/workbook.xml.rels"])
@@ -178,47 +181,33 @@ def package(name, sheet, strings=None, pad=0, workbook=ONE_SHEET, second=None):
             z.writestr("xl/worksheets/sheet1.xml", f'<worksheet {NS}><sheetData>{second}</sheetData></worksheet>')
         if strings is not None:
             z.writestr("xl/strings.xml", f"<sst {NS}>{strings}</sst>")
-        if pad:
-            z.writestr("xl/media/pad.bin", random.Random(7).randbytes(pad))
 
 
 first = '<row r="1"><c r="A1"><v>13912345678</v></c></row>'
 package("no-sheet.xlsx", first, workbook=f"<workbook {NS}><sheets/></workbook>")
-package("inflated.xlsx", first + "<row/>" * 4_000_000)
+package("4000001-cells.xlsx", first + "<row/>" * 4_000_000)
 # A shared-string index that is no number names no string (not the first one).
 package("bad-index.xlsx", '<row r="1"><c r="A1" t="s"><v>1x</v></c><c r="B1" t="s"><v>1</v></c></row>',
         "<si><t>13000000000</t></si><si><t>13100000000</t></si>")
-package("strings.xlsx", first, f"<si><t>{'1' * (1 << 20)}</t></si>" * 50, pad=1 << 20)
+package("strings.xlsx", first, f"<si><t>{'1' * (1 << 20)}</t></si>" * 50)
 # A table of more strings than a workbook may have cells, all of them empty.
-package("empty-strings.xlsx", first, "<si/>" * 4_000_001, pad=128 << 10)
+package("empty-strings.xlsx", first, "<si/>" * 4_000_001)
 
 
-# Blanks in runs of 1 MiB between empty rows (a run without markup is at most 16 MiB).
-def blanks(size):
-    return ("<row/>" + " " * ((1 << 20) - 6)) * (size >> 20) + " " * (size & ((1 << 20) - 1))
-
-
-# The members of one package inflate to at most 16 MiB plus 64 times the packed file, together: a
-# sheet of blanks that takes that budget to 64 KiB, one that passes it by 64 KiB (both past the
-# 64 MiB a file once inflated to at most), and two sheets each within the budget, not together.
-# A run of 17 MiB of blanks within the budget.
-def at_budget(name, over):
-    size = 64 << 20
-    for _ in range(4):
-        package(name, first + blanks(size), pad=800 << 10)
-        with zipfile.ZipFile(path(name)) as z:
-            inflated = sum(member.file_size for member in z.infolist() if not member.filename.endswith(".bin"))
-        missing = (16 << 20) + 64 * os.path.getsize(path(name)) + over - inflated
-        if missing == 0:
-            return
-        size += missing
-    assert abs(missing) < 4096, missing
-
-
-at_budget("within-budget.xlsx", -(64 << 10))
-at_budget("past-budget.xlsx", 64 << 10)
-package("spread.xlsx", first + blanks(10 << 20), workbook=parts["xl/workbook.xml"], second=first + blanks(10 << 20))
-package("blank-run.xlsx", first + " " * (17 << 20), pad=64 << 10)
+# Workbooks that pack far better than 64:1, as common writers store them: every text inline, a
+# Chinese text as numeric references. 100,000 rows of a phone number and the same text of 140
+# characters (1.3 MB, a sheet of 120 MB); 12,000 rows of one long text each.
+text140 = "".join(f"&#{ord(c)};" for c in ("尊敬的客户您好，本店春季新品上市，全场八折，会员再享九五折，详情请咨询门店。" * 4)[:140])
+package("entities.xlsx", "".join(f'<row r="{r}"><c><v>{13900000000 + r}</v></c><c t="inlineStr"><is><t>{text140}</t></is></c></row>'
+                                 for r in range(1, 100001)))
+package("long-texts.xlsx", "".join(f'<row r="{r}"><c r="A{r}" t="inlineStr"><is><t>第{r}条 {text140 * 4} 13800000000'
+                                   '</t></is></c></row>' for r in range(1, 12001)))
+# What makes nothing inflates to 64 MiB at most, however well it packs: blanks past it, in runs of
+# 1 MiB between elements that are no cells; the same blanks after texts that earn them their place.
+blank_mib = " " * ((1 << 20) - 4) + "<x/>"
+package("no-cells.xlsx", first + blank_mib * 65)
+package("among-texts.xlsx", first + f'<row><c t="inlineStr"><is><t>{"1" * 30000}</t></is></c></row>{" " * 100000}' * 1000)
+package("blank-run.xlsx", first + " " * (17 << 20))
 
 
 # Cells that are no cells (past the last row or column), and grids that pass the cell limit by
@@ -330,18 +319,19 @@ def cell(rid, row, col, xf, tail):
     return record(rid, struct.pack("<HHH", row, col, xf) + tail)
 
 
-def compound_file(stream, name="Workbook"):
-    """A compound file of 512-byte sectors holding one stream (at least 4,096 bytes, so that it
-    lives in the file's own sectors)."""
-    stream = stream + b"\0" * (max(4096, -(-len(stream) // 512) * 512) - len(stream))
-    count = len(stream) // 512
+def compound_file(stream, name="Workbook", shift=9):
+    """A compound file of 512-byte sectors (4,096-byte ones with shift 12) holding one stream (at
+    least 4,096 bytes, so that it lives in the file's own sectors)."""
+    size = 1 << shift
+    stream = stream + b"\0" * (max(4096, -(-len(stream) // size) * size) - len(stream))
+    count = len(stream) // size
     fat_sectors = 1
-    while fat_sectors * 128 < fat_sectors + 1 + count:
+    while fat_sectors * size // 4 < fat_sectors + 1 + count:
         fat_sectors += 1
     fat = [0xFFFFFFFD] * fat_sectors + [0xFFFFFFFE]  # the FAT, then the directory
     first = fat_sectors + 1
     fat += [first + i + 1 for i in range(count - 1)] + [0xFFFFFFFE]
-    fat += [0xFFFFFFFF] * (fat_sectors * 128 - len(fat))
+    fat += [0xFFFFFFFF] * (fat_sectors * size // 4 - len(fat))
 
     def entry(name, kind, start, size, child=0xFFFFFFFF):
         e = bytearray(128)
@@ -353,21 +343,21 @@ def compound_file(stream, name="Workbook"):
         return bytes(e)
 
     directory = entry("Root Entry", 5, 0xFFFFFFFE, 0, 1) + entry(name, 2, first, len(stream))
-    directory += b"\0" * (512 - len(directory))
-    header = bytearray(512)
+    directory += b"\0" * (size - len(directory))
+    header = bytearray(size)
     header[0:8] = b"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1"
-    struct.pack_into("<HHHHH", header, 24, 0x3E, 3, 0xFFFE, 9, 6)
+    struct.pack_into("<HHHHH", header, 24, 0x3E, 3 if shift == 9 else 4, 0xFFFE, shift, 6)
     struct.pack_into("<IIIIIIIII", header, 44, fat_sectors, fat_sectors, 0, 4096, 0xFFFFFFFE, 0, 0xFFFFFFFE, 0, 0)
     difat = list(range(fat_sectors)) + [0xFFFFFFFF] * (109 - fat_sectors)
     struct.pack_into("<109I", header, 76, *difat)
     return bytes(header) + struct.pack(f"<{len(fat)}I", *fat) + directory + stream
 
 
-def biff_workbook(sheets, strings, formats=(), xfs=(0,), date1904=False):
-    """A BIFF8 stream: globals with the formats, XFs (their format numbers), sheets and the shared
-    strings (text, runs, extension bytes), then each sheet's records."""
+def biff_workbook(sheets, strings, formats=(), xfs=(0,), date1904=False, extra=b""):
+    """A BIFF8 stream: globals with the `extra` records, formats, XFs (their format numbers),
+    sheets and the shared strings (text, runs, extension bytes), then each sheet's records."""
     bof = lambda kind: record(0x0809, struct.pack("<HHHHII", 0x0600, kind, 0, 1997, 0, 6))
-    globals_ = bof(0x0005) + record(0x0022, struct.pack("<H", int(date1904)))
+    globals_ = bof(0x0005) + extra + record(0x0022, struct.pack("<H", int(date1904)))
     for number, code in formats:
         globals_ += record(0x041E, struct.pack("<H", number) + string_head(code) + code.encode("latin-1"))
     for number in xfs:
@@ -443,10 +433,10 @@ xls.save(path("long-xlwt.xls"))
 
 
 # An Excel 95 workbook (BIFF5, stream "Book"): texts in the code page its CODEPAGE record names.
-def biff5_workbook(cells):
+def biff5_workbook(cells, codepage=936):
     bof = lambda kind: record(0x0809, struct.pack("<HHHH", 0x0500, kind, 0, 1995))
     code = "yyyy-mm-dd".encode()
-    globals_ = bof(0x0005) + record(0x0042, struct.pack("<H", 936)) + \
+    globals_ = bof(0x0005) + (record(0x0042, struct.pack("<H", codepage)) if codepage else b"") + \
         record(0x041E, struct.pack("<HB", 164, len(code)) + code) + \
         record(0x00E0, struct.pack("<HH", 0, 0) + b"\0" * 12) + record(0x00E0, struct.pack("<HH", 0, 164) + b"\0" * 12)
     at = len(globals_)
@@ -489,3 +479,33 @@ put("own-formats.xls", compound_file(biff_workbook(
     [b"".join(number_cells) + cell(0x00FD, 7, 0, 8, struct.pack("<I", 0))], [("A1", 0, 0)],
     formats=[(50, "000000"), (51, '"¥"#,##0.00'), (52, "00000"), (164, "[Red]0"), (53, '"No."@')],
     xfs=(0, 50, 51, 52, 22, 14, 20, 164, 53))))
+
+# Excel 95 books: one that names no code page (the system's, GBK); one in code page 1252 whose
+# text goes on in a continuation (BIFF5 has no flags byte there).
+put("excel95-no-codepage.xls", compound_file(biff5_workbook(cell(0x0204, 0, 0, 0, gbk("张三 13912345678")), None), "Book"))
+latin = "café " + "x" * 9000 + " 13812345678"
+put("excel95-1252.xls", compound_file(biff5_workbook(
+    continued(0x0204, struct.pack("<HHHH", 0, 0, 0, len(latin)), [("bytes", latin.encode("latin-1"))]), 1252), "Book"))
+
+# One of each form a record takes, each alone: a shared string with formatting runs only, one
+# with a phonetic extension only; a negative RK integer, an RK number in hundredths (1.5 / 100);
+# a TRUE cell.
+forms = b"".join([
+    *(cell(0x00FD, 0, col, 0, struct.pack("<I", col)) for col in range(3)),
+    cell(0x027E, 1, 0, 0, struct.pack("<I", (-5 << 2 | 2) & 0xFFFFFFFF)),
+    cell(0x027E, 1, 1, 0, struct.pack("<I", struct.unpack("<Q", number(1.5))[0] >> 32 | 1)),
+    cell(0x0205, 1, 2, 0, b"\x01\x00"),
+])
+put("forms.xls", compound_file(biff_workbook([forms], [("13912345678", 2, 0), ("13812345678", 0, 6),
+                                                     ("13712345678", 0, 0)])))
+# An encrypted workbook (FILEPASS, RC4): its cells are no text.
+put("encrypted.xls", compound_file(biff_workbook([cell(0x0203, 0, 0, 0, number(13912345678))], [],
+                                                 extra=record(0x002F, struct.pack("<HHH", 1, 1, 1) + b"\0" * 48))))
+# One cell more than a workbook holds (256 numbers a row), and a cell one character longer than a
+# cell holds.
+row_of = lambda row, cells: record(0x00BD, struct.pack("<HH", row, 0) + (struct.pack("<H", 0) + rk_int(1)) * cells +
+                                   struct.pack("<H", cells - 1))
+put("4000001-cells.xls", compound_file(biff_workbook([b"".join(row_of(r, 256) for r in range(15625)) +
+                                                      cell(0x027E, 15625, 0, 0, rk_int(1))], []), shift=12))
+put("32768-characters.xls", compound_file(biff_workbook([cell(0x00FD, 0, 0, 0, struct.pack("<I", 0))],
+                                                        [("1" * 32768, 0, 0)])))

@@ -128,19 +128,19 @@ TEST(XmlDocument, SavingReportsLossesAndFailures) {
     EXPECT_EQ(out.Bytes(), "<r>? and ?</r>\n\xFF\xFE");
 }
 
-// A saved file is replaced whole, and only its owner may read it: a save that fails leaves the
-// file as it was.
-TEST(XmlDocument, SavingToAFileReplacesItWholeForItsOwnerAlone) {
+// A saved file is replaced whole and keeps its mode: a save that fails leaves the file as it was.
+TEST(XmlDocument, SavingToAFileReplacesItWholeKeepingItsMode) {
     test::TempDir dir;
     const auto file = dir / "doc.xml";
     test::WriteFile(file, "<old/>");
+    ASSERT_EQ(chmod(file.c_str(), 0640), 0);
     XmlDocument doc;
     doc.ReadFromString("<new/>");
     doc.SaveToFile(file);
     EXPECT_EQ(test::ReadFile(file), "<new></new>\n");
     struct stat st {};
     ASSERT_EQ(stat(file.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
     doc.TopNodes().NodesClear();
     doc.StrictParse = true;  // no root element: the writing fails
     EXPECT_THROW(doc.SaveToFile(file), EFilerError);
