@@ -31,8 +31,6 @@ class BenchHost : public Account<MailboxHost> {
   public:
     using Account::Account;
     void SaveGrid(const RowPager&) override {}
-    void ShowBusy(const std::string&) override {}
-    void CloseBusy() override {}
     void ReplyTo(const std::vector<std::string>&) override {}
     std::chrono::year_month_day Today() override { return {}; }
 };
