@@ -119,62 +119,78 @@ bool HttpRequest::ExecuteMethod(const std::string& method, const std::string& ur
 }
 
 bool HttpRequest::BuildHead(const std::string& method, const std::string& url, Exchange& x) {
-    UrlParts url_;
-    std::string path = SplitUrl(url, url_);
-    std::string user = url_.User, password = url_.Password;
-    if (user.empty()) {
-        user = UserName;
-        password = Password;
-    }
+    UrlParts parts;
+    const std::string path = SplitUrl(url, parts);
     x.method = ToUpperAscii(method);
-    x.https = ToUpperAscii(url_.Protocol) == "HTTPS";
-    const bool tunnel = x.https && !ProxyHost.empty();
-    sock_->HTTPTunnelIP = tunnel ? ProxyHost : "";
-    sock_->HTTPTunnelPort = tunnel ? ProxyPort : "";
-    sock_->HTTPTunnelUser = tunnel ? ProxyUser : "";
-    sock_->HTTPTunnelPass = tunnel ? ProxyPass : "";
-    const bool useProxy = !ProxyHost.empty() && !tunnel;
-
-    const std::int64_t bodySize = document_.Size();
-    x.sending = bodySize > 0;
+    x.https = ToUpperAscii(parts.Protocol) == "HTTPS";
+    const bool useProxy = ChooseRoute(x.https);
+    x.sending = document_.Size() > 0;
     x.expect = Status100 && x.sending && Protocol == "1.1";
-
-    const std::string hostText = IsIPv6Text(url_.Host) ? "[" + url_.Host + "]" : url_.Host;
-    if (useProxy) path = url_.Protocol + "://" + hostText + ":" + url_.Port + path;
-    if (path == "/*") path = "*";
-    std::vector<std::string> head;
-    head.push_back(x.method + " " + path + (Protocol == "0.9" ? "" : " HTTP/" + Protocol));
-    head.push_back("Host: " + hostText + (url_.Port != "80" ? ":" + url_.Port : ""));
-    if (useProxy && !ProxyUser.empty())
-        head.push_back("Proxy-Authorization: Basic " + Base64EncodeText(ProxyUser + ":" + ProxyPass));
-    if (!user.empty()) head.push_back("Authorization: Basic " + Base64EncodeText(user + ":" + password));
-    if (!KeepAlive) head.push_back("Connection: close");
-    if (!cookies_.empty()) {
-        std::string line = "Cookie: ";
-        for (std::size_t i = 0; i < cookies_.size(); ++i) line += (i ? "; " : "") + cookies_[i];
-        head.push_back(line);
-    }
-    if (RangeStart > 0)
-        head.push_back("Range: bytes=" + std::to_string(RangeStart) + "-" +
-                       (RangeEnd >= RangeStart ? std::to_string(RangeEnd) : ""));
-    if (!UserAgent.empty()) head.push_back("User-Agent: " + UserAgent);
-    if (x.sending) {
-        if (!MimeType.empty()) head.push_back("Content-Type: " + MimeType);
-        head.push_back("Content-Length: " + std::to_string(bodySize));
-    }
-    if (x.expect) head.push_back("Expect: 100-continue");
+    const std::vector<std::string> head = HeadLines(x, parts, path, useProxy);
     headers_.insert(headers_.begin(), head.begin(), head.end());
     if (headers_.back() != "") headers_.push_back("");
-
     // A line break or NUL in any part of the head would let a value write lines of its own.
     if (std::any_of(headers_.begin(), headers_.end(),
                     [](const std::string& l) { return HasLineBreakOrNul(l); })) {
         sock_->SetLastError(WSAEINVAL);
         return false;
     }
-    TargetHost = useProxy ? ProxyHost : url_.Host;
-    TargetPort = useProxy ? ProxyPort : url_.Port;
+    TargetHost = useProxy ? ProxyHost : parts.Host;
+    TargetPort = useProxy ? ProxyPort : parts.Port;
     return true;
+}
+
+bool HttpRequest::ChooseRoute(bool https) {
+    const bool tunnel = https && !ProxyHost.empty();
+    sock_->HTTPTunnelIP = tunnel ? ProxyHost : "";
+    sock_->HTTPTunnelPort = tunnel ? ProxyPort : "";
+    sock_->HTTPTunnelUser = tunnel ? ProxyUser : "";
+    sock_->HTTPTunnelPass = tunnel ? ProxyPass : "";
+    return !ProxyHost.empty() && !tunnel;
+}
+
+std::vector<std::string> HttpRequest::HeadLines(const Exchange& x, const UrlParts& url, std::string path,
+                                                bool useProxy) const {
+    const std::string hostText = IsIPv6Text(url.Host) ? "[" + url.Host + "]" : url.Host;
+    if (useProxy) path = url.Protocol + "://" + hostText + ":" + url.Port + path;
+    if (path == "/*") path = "*";
+    std::vector<std::string> head;
+    head.push_back(x.method + " " + path + (Protocol == "0.9" ? "" : " HTTP/" + Protocol));
+    head.push_back("Host: " + hostText + (url.Port != "80" ? ":" + url.Port : ""));
+    AddCredentialLines(url, useProxy, head);
+    if (!KeepAlive) head.push_back("Connection: close");
+    if (!cookies_.empty()) head.push_back(CookieLine());
+    if (RangeStart > 0)
+        head.push_back("Range: bytes=" + std::to_string(RangeStart) + "-" +
+                       (RangeEnd >= RangeStart ? std::to_string(RangeEnd) : ""));
+    if (!UserAgent.empty()) head.push_back("User-Agent: " + UserAgent);
+    AddBodyLines(x, head);
+    return head;
+}
+
+void HttpRequest::AddCredentialLines(const UrlParts& url, bool useProxy,
+                                     std::vector<std::string>& head) const {
+    if (useProxy && !ProxyUser.empty())
+        head.push_back("Proxy-Authorization: Basic " + Base64EncodeText(ProxyUser + ":" + ProxyPass));
+    const bool own = !url.User.empty();  // the URL's credentials, else the object's
+    const std::string& user = own ? url.User : UserName;
+    if (!user.empty())
+        head.push_back("Authorization: Basic " +
+                       Base64EncodeText(user + ":" + (own ? url.Password : Password)));
+}
+
+std::string HttpRequest::CookieLine() const {
+    std::string line = "Cookie: ";
+    for (std::size_t i = 0; i < cookies_.size(); ++i) line += (i ? "; " : "") + cookies_[i];
+    return line;
+}
+
+void HttpRequest::AddBodyLines(const Exchange& x, std::vector<std::string>& head) const {
+    if (x.sending) {
+        if (!MimeType.empty()) head.push_back("Content-Type: " + MimeType);
+        head.push_back("Content-Length: " + std::to_string(document_.Bytes().size()));
+    }
+    if (x.expect) head.push_back("Expect: 100-continue");
 }
 
 bool HttpRequest::SendRequest(Exchange& x) {
@@ -275,28 +291,31 @@ void HttpRequest::DecodeHeaderLine(const std::string& line, Exchange& x) {
 }
 
 bool HttpRequest::ReadBody(Exchange& x) {
-    bool complete = true;
-    if (x.method != "HEAD" && resultCode_ != 204 && resultCode_ != 304) {
-        switch (transferEncoding_) {
-            case TransferEncodingKind::TE_Unknown:
-                complete = ReadBodyUntilClose();
-                x.toClose = true;
-                break;
-            case TransferEncodingKind::TE_Identity: {
-                BodyWarmer warmer(document_);
-                complete = ReadBodyOfLength(x.size, warmer);
-                break;
-            }
-            case TransferEncodingKind::TE_Chunked:
-                complete = ReadChunkedBody(x);
-                break;
-        }
-    }
+    const bool complete = !HasBody(x) || ReadFramedBody(x);
     document_.SetPosition(0);
     ParseCookies();
     if (!complete) return Fail(0);
     if (x.toClose) ForgetConnection();
     return true;
+}
+
+bool HttpRequest::HasBody(const Exchange& x) const {
+    return x.method != "HEAD" && resultCode_ != 204 && resultCode_ != 304;
+}
+
+bool HttpRequest::ReadFramedBody(Exchange& x) {
+    switch (transferEncoding_) {
+        case TransferEncodingKind::TE_Identity: {
+            BodyWarmer warmer(document_);
+            return ReadBodyOfLength(x.size, warmer);
+        }
+        case TransferEncodingKind::TE_Chunked:
+            return ReadChunkedBody(x);
+        case TransferEncodingKind::TE_Unknown:
+            break;
+    }
+    x.toClose = true;
+    return ReadBodyUntilClose();
 }
 
 std::string HttpRequest::BuildRequestHead() const {

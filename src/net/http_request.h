@@ -22,6 +22,8 @@
 
 namespace xunda {
 
+struct UrlParts;
+
 class NetClient {
   public:
     std::string TargetHost = "127.0.0.1";  // each request overwrites it
@@ -91,6 +93,20 @@ class HttpRequest : public NetClient {
     bool SendRequest(Exchange& x);
     bool ReadStatusAndHead(Exchange& x);
     bool ReadBody(Exchange& x);
+
+    // Steps of BuildHead. Sets the socket's tunnel for an https URL through ProxyHost; true when
+    // the request goes to ProxyHost as an HTTP proxy instead.
+    bool ChooseRoute(bool https);
+    // The request line and header lines, in the order they go out.
+    std::vector<std::string> HeadLines(const Exchange& x, const UrlParts& url, std::string path,
+                                       bool useProxy) const;
+    void AddCredentialLines(const UrlParts& url, bool useProxy, std::vector<std::string>& head) const;
+    std::string CookieLine() const;
+    void AddBodyLines(const Exchange& x, std::vector<std::string>& head) const;
+    // Steps of ReadBody: whether the reply has one (not for HEAD, 204 or 304), and reading it as
+    // the reply delimits it (a length, chunks, or the close).
+    bool HasBody(const Exchange& x) const;
+    bool ReadFramedBody(Exchange& x);
 
     std::string BuildRequestHead() const;
     bool OpenConnection(bool needSsl);

@@ -398,18 +398,20 @@ int NetSocket::ReceiveBuffer(char* buffer, int length) {
     if (CheckStopFlag()) return 0;
     Throttle(ReceiveLimit, length);
     int r = SocketApi().recv(handle_, buffer, length, 0);
-    endOfStream_ = r == 0;
-    if (r == 0)
-        lastError_ = WSAECONNRESET;
-    else
-        CheckResult(r);
+    CheckResult(r);
+    return FinishReceive(buffer, r);
+}
+
+int NetSocket::FinishReceive(char* buffer, int count) {
+    endOfStream_ = count == 0 && lastError_ == 0;
+    if (endOfStream_) lastError_ = WSAECONNRESET;
     ReportError();
-    if (r > 0) {
-        AddBytesReceived(r);
-        NotifyMonitor(false, buffer, r);
-        FilterReceived(buffer, r);
+    if (count > 0) {
+        AddBytesReceived(count);
+        NotifyMonitor(false, buffer, count);
+        FilterReceived(buffer, count);
     }
-    return r;
+    return count;
 }
 
 int NetSocket::ReceiveBufferFrom(char* buffer, int length) {

@@ -210,6 +210,10 @@ class NetSocket {
     void Throttle(BandwidthLimiter& limiter, int length);
     void NotifyMonitor(bool writing, const char* buffer, int length);
     void FilterReceived(char* buffer, int& length);
+    // The end of every read of a stream socket, given the Count it gave and LastError: 0 bytes
+    // without an error is the peer's orderly end (10054 and EndOfStream); bytes are counted,
+    // shown to the monitor and filtered. Returns the count.
+    int FinishReceive(char* buffer, int count);
     // Add to the byte counters and report the count to the status hook.
     void AddBytesReceived(int count);
     void AddBytesSent(int count);

@@ -120,15 +120,9 @@ int TcpSocket::ReceiveBuffer(char* buffer, int length) {
     if (!ssl_->SslConnected) return NetSocket::ReceiveBuffer(buffer, length);
     if (CheckStopFlag()) return 0;
     SetLastError(0);
-    int n = ssl_->ReceiveBuffer(buffer, length);
-    if (ssl_->LastError != 0) SetLastError(WSASYSNOTREADY);
-    ReportError();
-    if (n > 0) {
-        AddBytesReceived(n);
-        NotifyMonitor(false, buffer, n);
-        FilterReceived(buffer, n);
-    }
-    return n;
+    const int n = ssl_->ReceiveBuffer(buffer, length);
+    if (ssl_->LastError != 0 || n < 0) SetLastError(WSASYSNOTREADY);
+    return FinishReceive(buffer, n);
 }
 
 int TcpSocket::PendingBytes() {

@@ -124,6 +124,12 @@ void XmlDocument::ReadFromStream(Stream& stream) {
     StopParse = false;
     topNodes_->Clear();
     if (OnStreamProgress) OnStreamProgress(*this, 0);
+    if (!ReadTopNodes(stream)) return;
+    if (OnStreamProgress) OnStreamProgress(*this, stream.Size());
+    CheckTopNodes();
+}
+
+bool XmlDocument::ReadTopNodes(Stream& stream) {
     NodeParser parser(stream);
     // A stream that stops giving characters before its end must not hold the loop; a character
     // delivered in several bytes leaves the position alone for at most three rounds.
@@ -132,37 +138,47 @@ void XmlDocument::ReadFromStream(Stream& stream) {
     for (int stalls = 0;;) {
         XmlNode* node = topNodes_->NodeNew("");
         parser.ReadNode(*node, 0);
-        if (StopParse) return;
-        if (node->ElementType() == xnkDeclaration && node->HasAttribute("encoding")) {
-            // A UTF-8 declaration switches an 8-bit reading to UTF-8 from here on; a source
-            // detected by its byte-order mark or as UTF-16 keeps its encoding.
-            if (Codec && SameName(node->AttributeByName("encoding"), "UTF-8", true) &&
-                Codec->Encoding() == xe8Bit)
-                Codec->SetEncoding(xeUtf8);
-        }
+        if (StopParse) return false;
+        if (node->ElementType() == xnkDeclaration) FollowDeclaredEncoding(*node);
         if (node->IsClear()) topNodes_->NodeDelete(topNodes_->GetNodeCount() - 1);
-        std::int64_t position = stream.Position();
+        const std::int64_t position = stream.Position();
         stalls = position == previous ? stalls + 1 : 0;
-        if (position >= stream.Size() || stalls == kMaxStalls) break;
+        if (position >= stream.Size() || stalls == kMaxStalls) return true;
         previous = position;
     }
-    if (OnStreamProgress) OnStreamProgress(*this, stream.Size());
+}
 
+void XmlDocument::FollowDeclaredEncoding(const XmlNode& declaration) {
+    // A UTF-8 declaration switches an 8-bit reading to UTF-8 from here on; a source detected by
+    // its byte-order mark or as UTF-16 keeps its encoding.
+    if (Codec && Codec->Encoding() == xe8Bit && declaration.HasAttribute("encoding") &&
+        SameName(declaration.AttributeByName("encoding"), "UTF-8", true))
+        Codec->SetEncoding(xeUtf8);
+}
+
+namespace {
+
+// The kinds of top-level nodes the structure checks count, with where the last of each stands.
+struct TopNodeCounts {
     int elements = 0, declarations = 0, doctypes = 0, cdata = 0;
-    int lastElement = -1, lastDoctype = -1, declarationIndex = -1;
-    for (int i = 0; i < topNodes_->GetNodeCount(); ++i) {
-        switch (topNodes_->GetNodes(i)->ElementType()) {
+    int lastElement = -1, lastDeclaration = -1, lastDoctype = -1;
+
+    explicit TopNodeCounts(const XmlNode& top) {
+        for (int i = 0; i < top.GetNodeCount(); ++i) Count(top.GetNodes(i)->ElementType(), i);
+    }
+    void Count(XmlNodeKind kind, int index) {
+        switch (kind) {
             case xnkElement:
                 ++elements;
-                lastElement = i;
+                lastElement = index;
                 break;
             case xnkDeclaration:
                 ++declarations;
-                declarationIndex = i;
+                lastDeclaration = index;
                 break;
             case xnkDoctype:
                 ++doctypes;
-                lastDoctype = i;
+                lastDoctype = index;
                 break;
             case xnkCData:
                 ++cdata;
@@ -171,16 +187,22 @@ void XmlDocument::ReadFromStream(Stream& stream) {
                 break;
         }
     }
-    if (elements == 0) throw EFilerError("No root element found in xml");
+};
+
+}  // namespace
+
+void XmlDocument::CheckTopNodes() const {
+    const TopNodeCounts n(*topNodes_);
+    if (n.elements == 0) throw EFilerError("No root element found in xml");
     if (!StrictParse) return;
-    if (elements > 1) throw EFilerError("More than one root element found in xml");
-    if (declarations > 1) throw EFilerError("More than one xml declaration found in xml");
-    if (declarations == 1 && declarationIndex != 0)
+    if (n.elements > 1) throw EFilerError("More than one root element found in xml");
+    if (n.declarations > 1) throw EFilerError("More than one xml declaration found in xml");
+    if (n.declarations == 1 && n.lastDeclaration != 0)
         throw EFilerError("Xml declaration must be first element");
-    if (doctypes > 1) throw EFilerError("More than one doctype declaration found in root");
-    if (doctypes == 1 && lastDoctype > lastElement)
+    if (n.doctypes > 1) throw EFilerError("More than one doctype declaration found in root");
+    if (n.doctypes == 1 && n.lastDoctype > n.lastElement)
         throw EFilerError("Doctype declaration found after root element");
-    if (cdata > 0) throw EFilerError("No CDATA allowed in root");
+    if (n.cdata > 0) throw EFilerError("No CDATA allowed in root");
 }
 
 void XmlDocument::ParseDTD(XmlNode& node, Stream& stream) {

@@ -117,6 +117,12 @@ class XmlDocument {
   private:
     friend class NodeParser;
 
+    // The top-level nodes up to the end of the stream; false when a handler stopped the parse.
+    bool ReadTopNodes(Stream& stream);
+    // A declaration of UTF-8 switches the codec of an 8-bit source to UTF-8.
+    void FollowDeclaredEncoding(const XmlNode& declaration);
+    // The structure checks after a parse: a root element always, the rest under StrictParse.
+    void CheckTopNodes() const;
     // WriteToStream with `first`, when given, in place of the first top-level node.
     void WriteNodes(Stream& stream, const XmlNode* first);
 

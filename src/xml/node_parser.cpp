@@ -29,6 +29,18 @@ bool EndsWith(std::string_view text, const char* begin, const char* p, std::stri
     throw EFilerError(text);
 }
 
+// Cuts line feeds, carriage returns and blanks (not tabs) from the end of the character data
+// children.
+void CutTrailingLineEnds(XmlNode& node) {
+    for (int i = 0; i < node.GetNodeCount(); ++i) {
+        XmlNode& child = *node.GetNodes(i);
+        if (child.ElementType() != xnkCharData) continue;
+        std::string value = child.Value();
+        value.erase(value.find_last_not_of("\n\r ") + 1);
+        child.SetValue(std::move(value));
+    }
+}
+
 }  // namespace
 
 int ReadOpenTag(XmlSurplusReader& reader) {
@@ -385,138 +397,165 @@ void NodeParser::ReadBody(XmlNode& node, XmlSurplusReader& reader, const XmlTagR
         case xnkElement:
         case xnkDeclaration:
         case xnkStylesheet: {
-            bool empty = false;
-            if (row.kind == xnkElement && node.attributes_.empty() && !SortsAttributes(node)) {
-                if (std::size_t taken =
-                        ReadPlainStartTag(reader.PeekRun(), node.name_, node.attributes_, empty)) {
-                    reader.TakeRun(taken);
-                    if (!NodeCreated(node) && !empty) ReadContent(node, reader, depth);
-                    return;
-                }
-            }
-            std::string_view text;
-            bool closed;
-            if (row.closing.size() == 1) {
-                closed = ReadTagText(reader, row.closing[0], tag_, text);
-            } else {
-                closed = ReadStringFromStreamUntil(reader, row.closing, tag_, true);
-                text = tag_;
-            }
-            empty = row.kind == xnkElement && text.ends_with('/');
-            if (empty) text.remove_suffix(1);
-            ParseTag(node, text);
-            // A reply cut off inside a start tag is no complete document.
-            if (!closed && row.kind == xnkElement)
-                Fail("Missing \">\" in start tag of element " + node.name_);
-            if (NodeCreated(node) || empty || row.kind != xnkElement) return;
-            ReadContent(node, reader, depth);
+            const bool empty = ReadStartTag(node, reader, row);
+            if (!NodeCreated(node) && !empty && row.kind == xnkElement) ReadContent(node, reader, depth);
             return;
         }
         case xnkDoctype:
             node.SetName("DTD");
-            if (NodeCreated(node)) return;
-            if (node.document_) ReadDtd(node, depth);
+            if (!NodeCreated(node) && node.document_) ReadDtd(node, depth);
             return;
         case xnkDtdElement:
         case xnkDtdAttList:
         case xnkDtdEntity:
-        case xnkDtdNotation: {
-            std::string text;
-            ReadStringFromStreamWithQuotes(reader, '>', text);
-            std::vector<std::string> tokens;
-            ParseAttributes(text, 0, text.size(), tokens);
-            if (!tokens.empty()) {
-                node.SetName(tokens.front());
-                std::string value;
-                for (std::size_t i = 1; i < tokens.size(); ++i) {
-                    if (i > 1) value += "\r\n";
-                    value += tokens[i];
-                }
-                node.value_ = TrimControls(value);
-            }
-            NodeCreated(node);
+        case xnkDtdNotation:
+            ReadDtdDeclaration(node, reader);
             return;
-        }
-        default: {
-            node.SetName(row.kind == xnkComment ? "Comment" : row.kind == xnkCData ? "CData" : "Special");
-            if (NodeCreated(node)) return;
-            ReadStringFromStreamUntil(reader, row.closing, tag_, false);
-            node.value_ = tag_;
+        default:
+            ReadSpecial(node, reader, row);
             return;
-        }
     }
 }
 
-void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth) {
-    XmlDocument* doc = node.document_;
+bool NodeParser::ReadStartTag(XmlNode& node, XmlSurplusReader& reader, const XmlTagRow& row) {
+    bool empty = false;
+    if (row.kind == xnkElement && node.attributes_.empty() && !SortsAttributes(node)) {
+        if (std::size_t taken = ReadPlainStartTag(reader.PeekRun(), node.name_, node.attributes_, empty)) {
+            reader.TakeRun(taken);
+            return empty;
+        }
+    }
+    std::string_view text;
+    bool closed;
+    if (row.closing.size() == 1) {
+        closed = ReadTagText(reader, row.closing[0], tag_, text);
+    } else {
+        closed = ReadStringFromStreamUntil(reader, row.closing, tag_, true);
+        text = tag_;
+    }
+    empty = row.kind == xnkElement && text.ends_with('/');
+    if (empty) text.remove_suffix(1);
+    ParseTag(node, text);
+    // A reply cut off inside a start tag is no complete document.
+    if (!closed && row.kind == xnkElement) Fail("Missing \">\" in start tag of element " + node.name_);
+    return empty;
+}
+
+void NodeParser::ReadDtdDeclaration(XmlNode& node, XmlSurplusReader& reader) {
     std::string text;
-    bool hadChild = false;
-    bool hadReturn = false;
+    ReadStringFromStreamWithQuotes(reader, '>', text);
+    std::vector<std::string> tokens;
+    ParseAttributes(text, 0, text.size(), tokens);
+    if (!tokens.empty()) {
+        node.SetName(tokens.front());
+        std::string value;
+        for (std::size_t i = 1; i < tokens.size(); ++i) {
+            if (i > 1) value += "\r\n";
+            value += tokens[i];
+        }
+        node.value_ = TrimControls(value);
+    }
+    NodeCreated(node);
+}
+
+void NodeParser::ReadSpecial(XmlNode& node, XmlSurplusReader& reader, const XmlTagRow& row) {
+    node.SetName(row.kind == xnkComment ? "Comment" : row.kind == xnkCData ? "CData" : "Special");
+    if (NodeCreated(node)) return;
+    ReadStringFromStreamUntil(reader, row.closing, tag_, false);
+    node.value_ = tag_;
+}
+
+// What an element's content has given so far.
+struct NodeParser::Content {
+    XmlNode& node;
+    std::string text;        // the character data since the last child element
+    bool hadChild = false;   // a child element has been read
+    bool hadReturn = false;  // a carriage return since the last child element started
     // Whether character data children (also ones the node held before) may need trimming at the end.
     bool hadCharData = node.NodeByElementType(xnkCharData) != nullptr;
-    auto addCharData = [&] {
-        if (!text.empty() && !IsBlankText(text)) {
-            auto data = XmlNode::CreateType(doc, xnkCharData);
-            data->value_ = std::move(text);
-            node.NodeAdd(std::move(data));
-            hadCharData = true;
-        }
-        text.clear();
-    };
-    char ch;
+};
+
+void NodeParser::ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth) {
+    Content content{node};
     for (;;) {
-        std::string_view run = reader.PeekRun();
-        std::size_t piece = 0;  // the character data before the next "<"
-        for (; piece < run.size() && run[piece] != '<'; ++piece) hadReturn |= run[piece] == '\r';
+        ReadCharData(reader, content);
+        char ch;
+        if (!reader.ReadChar(ch)) Fail("Missing data after \"<\" in element " + node.name_);
+        if (ch == '/') break;
+        if (!ReadChild(reader, content, depth)) return;
+    }
+    ReadEndTag(node, reader);
+    EndContent(content);
+}
+
+// The steps of the content loop are inline: a call each would cost a data reply a few per cent of
+// its parse.
+inline void NodeParser::ReadCharData(XmlSurplusReader& reader, Content& content) {
+    for (;;) {
+        const std::string_view run = reader.PeekRun();
+        std::size_t piece = 0;  // the character data of the run before the next "<"
+        for (; piece < run.size() && run[piece] != '<'; ++piece) content.hadReturn |= run[piece] == '\r';
         if (piece > 0) {
-            text.append(run.data(), piece);
+            content.text.append(run.data(), piece);
             reader.TakeRun(piece);
             continue;
         }
-        if (!reader.ReadFromStream(ch)) Fail("Missing close tag in element " + node.name_);
-        if (ch != '<') {
-            if (ch == '\r') hadReturn = true;
-            text += ch;
-            continue;
-        }
-        if (!reader.ReadChar(ch)) Fail("Missing data after \"<\" in element " + node.name_);
-        if (ch == '/') {
-            if (!ReadStringFromStreamUntil(reader, ">", tag_, true))
-                Fail("Missing \">\" in close tag of element " + node.name_);
-            // The text read so far is UTF-8 when the document holds UTF-8 or the source is UTF-8.
-            bool utf8 = (doc && doc->Utf8Strings) || (codec_ && codec_->Encoding() == xeUtf8);
-            if (!SameName(TrimControls(tag_), node.name_, utf8))
-                Fail("Incorrect close tag in element " + node.name_);
-            break;
-        }
-        addCharData();
-        hadReturn = false;
-        hadChild = true;
-        // Back to the "<" for the child; through the codec only the character after it goes back, and
-        // the child starts past the "<".
-        const bool opened = codec_ && reader.Surplus.empty();
-        if (opened)
-            codec_->Back();
-        else
-            stream_.Seek(-2, SeekOrigin::Current);
-        XmlNode& child = NewChild(node, depth);
-        ReadNode(child, depth + 1, opened);
-        if (doc && doc->StopParse) return;
-        if (doc && doc->DropComments && child.kind_ == xnkComment)
-            node.nodes_.erase(static_cast<std::size_t>(node.NodeIndexOf(&child)));
+        char ch;
+        if (!reader.ReadFromStream(ch)) Fail("Missing close tag in element " + content.node.name_);
+        if (ch == '<') return;
+        content.hadReturn |= ch == '\r';
+        content.text += ch;
     }
-    if (!hadChild) {  // text only: it is the value
-        if (!IsBlankText(text)) node.value_ = std::move(text);
+}
+
+inline void NodeParser::AddCharData(Content& content) {
+    if (!content.text.empty() && !IsBlankText(content.text)) {
+        auto data = XmlNode::CreateType(content.node.document_, xnkCharData);
+        data->value_ = std::move(content.text);
+        content.node.NodeAdd(std::move(data));
+        content.hadCharData = true;
+    }
+    content.text.clear();
+}
+
+inline bool NodeParser::ReadChild(XmlSurplusReader& reader, Content& content, int depth) {
+    AddCharData(content);
+    content.hadReturn = false;
+    content.hadChild = true;
+    // Back to the "<" for the child; through the codec only the character after it goes back, and
+    // the child starts past the "<".
+    const bool opened = codec_ && reader.Surplus.empty();
+    if (opened)
+        codec_->Back();
+    else
+        stream_.Seek(-2, SeekOrigin::Current);
+    XmlNode& node = content.node;
+    XmlNode& child = NewChild(node, depth);
+    ReadNode(child, depth + 1, opened);
+    XmlDocument* doc = node.document_;
+    if (doc && doc->StopParse) return false;
+    if (doc && doc->DropComments && child.kind_ == xnkComment)
+        node.nodes_.erase(static_cast<std::size_t>(node.NodeIndexOf(&child)));
+    return true;
+}
+
+void NodeParser::ReadEndTag(XmlNode& node, XmlSurplusReader& reader) {
+    if (!ReadStringFromStreamUntil(reader, ">", tag_, true))
+        Fail("Missing \">\" in close tag of element " + node.name_);
+    // The text read so far is UTF-8 when the document holds UTF-8 or the source is UTF-8.
+    const XmlDocument* doc = node.document_;
+    const bool utf8 = (doc && doc->Utf8Strings) || (codec_ && codec_->Encoding() == xeUtf8);
+    if (!SameName(TrimControls(tag_), node.name_, utf8)) Fail("Incorrect close tag in element " + node.name_);
+}
+
+void NodeParser::EndContent(Content& content) {
+    XmlNode& node = content.node;
+    if (!content.hadChild) {  // text only: it is the value
+        if (!IsBlankText(content.text)) node.value_ = std::move(content.text);
         return;
     }
-    addCharData();
-    if (hadReturn && hadCharData) {
-        for (auto& child : node.nodes_) {
-            if (child->kind_ != xnkCharData) continue;
-            std::string& v = child->value_;
-            while (!v.empty() && (v.back() == '\n' || v.back() == '\r' || v.back() == ' ')) v.pop_back();
-        }
-    }
+    AddCharData(content);
+    if (content.hadReturn && content.hadCharData) CutTrailingLineEnds(node);
     if (!node.nodes_.empty() && node.nodes_.front()->kind_ == xnkCharData) {
         node.value_ = std::move(node.nodes_.front()->value_);
         node.nodes_.erase(0);

@@ -69,8 +69,35 @@ class NodeParser {
     void ReadDtd(XmlNode& node, int depth);
 
   private:
+    struct Content;
+
+    // The steps of a node after its opening, by its kind.
     void ReadBody(XmlNode& node, XmlSurplusReader& reader, const XmlTagRow& row, int depth);
+    // An element's, declaration's or style sheet's start tag: name and attributes. True when it
+    // ends the node (an empty element).
+    bool ReadStartTag(XmlNode& node, XmlSurplusReader& reader, const XmlTagRow& row);
+    // A DTD declaration: the name, and the other tokens one per line as the value.
+    void ReadDtdDeclaration(XmlNode& node, XmlSurplusReader& reader);
+    // A comment, CDATA section, other declaration or processing instruction: its text up to its
+    // closing.
+    void ReadSpecial(XmlNode& node, XmlSurplusReader& reader, const XmlTagRow& row);
+
+    // The steps of an element's content, up to and including its end tag.
     void ReadContent(XmlNode& node, XmlSurplusReader& reader, int depth);
+    // Character data up to the next "<", which is read too.
+    void ReadCharData(XmlSurplusReader& reader, Content& content);
+    // The character data so far as a child, unless it is blank.
+    void AddCharData(Content& content);
+    // After "<" and the character past it: back to the "<", and the child read from there. False
+    // when a handler stopped the parse.
+    bool ReadChild(XmlSurplusReader& reader, Content& content, int depth);
+    // The rest of the end tag after "</": it must name the element.
+    void ReadEndTag(XmlNode& node, XmlSurplusReader& reader);
+    // Text without children is the value; otherwise trailing line ends are cut from character data
+    // children when a carriage return came after the last child began, and character data before
+    // the first child becomes the value.
+    void EndContent(Content& content);
+
     void ParseTag(XmlNode& node, std::string_view text);
     // The node's document keeps attributes sorted.
     static bool SortsAttributes(const XmlNode& node);

@@ -14,9 +14,6 @@
 namespace xunda::node_pool {
 namespace {
 
-// Slabs start on boundaries of their size, so that a slot finds its slab by its address. The size
-// bounds what one kept node holds.
-constexpr std::size_t kSlabSize = std::size_t{256} << 10;
 constexpr std::size_t kSlotAlign = 16;
 // Counted into a slab's balance while a thread hands out its slots, so that frees alone cannot
 // bring it to zero meanwhile.
@@ -50,13 +47,17 @@ struct alignas(kSlotAlign) Slab {
 };
 
 Slab* SlabOf(void* slot) {
-    return reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(slot) & ~(kSlabSize - 1));
+    return reinterpret_cast<Slab*>(reinterpret_cast<std::uintptr_t>(slot) & ~(SlabSize - 1));
 }
 
+// Slabs that hold nodes or hand them out: mapped and not in the stock.
+std::atomic<std::size_t> slabsInUse{0};
+
 void Unmap(Slab* slab) {
+    slabsInUse.fetch_sub(1, std::memory_order_relaxed);
     slab->~Slab();
-    ASAN_UNPOISON_MEMORY_REGION(slab, kSlabSize);  // the addresses may be mapped again by others
-    munmap(slab, kSlabSize);
+    ASAN_UNPOISON_MEMORY_REGION(slab, SlabSize);  // the addresses may be mapped again by others
+    munmap(slab, SlabSize);
 }
 
 // Under one lock: the slabs no thread hands out that still hold nodes, oldest first, and a few
@@ -87,6 +88,7 @@ void Unlist(Slab* slab) {
 bool Stock(Slab* slab) {
     if (slab->listed) Unlist(slab);
     if (stocked == kStockSize) return false;
+    slabsInUse.fetch_sub(1, std::memory_order_relaxed);
     slab->next = stock;
     stock = slab;
     ++stocked;
@@ -99,6 +101,7 @@ Slab* MapSlab(std::size_t slotSize) {
         if (Slab* slab = stock) {
             stock = slab->next;
             --stocked;
+            slabsInUse.fetch_add(1, std::memory_order_relaxed);
             slab->balance.store(kOwned, std::memory_order_relaxed);
             slab->fresh = 0;
             slab->next = nullptr;
@@ -107,24 +110,25 @@ Slab* MapSlab(std::size_t slotSize) {
             return slab;  // its slots all freed, so out of bounds for the address checker
         }
     }
-    void* mapped = mmap(nullptr, 2 * kSlabSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* mapped = mmap(nullptr, 2 * SlabSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) throw std::bad_alloc();
+    slabsInUse.fetch_add(1, std::memory_order_relaxed);
     const auto start = reinterpret_cast<std::uintptr_t>(mapped);
-    const std::uintptr_t aligned = (start + kSlabSize - 1) & ~(kSlabSize - 1);
+    const std::uintptr_t aligned = (start + SlabSize - 1) & ~(SlabSize - 1);
     if (aligned > start) munmap(mapped, aligned - start);
-    munmap(reinterpret_cast<void*>(aligned + kSlabSize), start + kSlabSize - aligned);
+    munmap(reinterpret_cast<void*>(aligned + SlabSize), start + SlabSize - aligned);
     char* memory = reinterpret_cast<char*>(aligned);
     // The slots are about to be filled: their pages are mapped in one call, not one fault each.
-    MapPagesNow(memory, kSlabSize);
+    MapPagesNow(memory, SlabSize);
     Slab* slab = new (memory) Slab;
     slab->slotSize = slotSize;
     slab->inverse = ((std::uint64_t{1} << 32) + slotSize - 1) / slotSize;
-    slab->words = (kSlabSize / slotSize + 63) / 64;
+    slab->words = (SlabSize / slotSize + 63) / 64;
     slab->header = (sizeof(Slab) + slab->words * sizeof(Bits) + kSlotAlign - 1) / kSlotAlign * kSlotAlign;
-    slab->slots = (kSlabSize - slab->header) / slotSize;
+    slab->slots = (SlabSize - slab->header) / slotSize;
     for (std::size_t i = 0; i < slab->words; ++i) new (slab->Freed() + i) Bits(0);
     // Slots not handed out yet, and slots freed, are out of bounds for the address checker.
-    ASAN_POISON_MEMORY_REGION(slab->Slot(0), kSlabSize - slab->header);
+    ASAN_POISON_MEMORY_REGION(slab->Slot(0), SlabSize - slab->header);
     return slab;
 }
 
@@ -224,6 +228,10 @@ void Free(void* slot, std::size_t size) noexcept {
     const std::size_t index = slab->IndexOf(slot);
     slab->Freed()[index / 64].fetch_or(std::uint64_t{1} << (index % 64), std::memory_order_release);
     if (slab->balance.fetch_sub(1, std::memory_order_acq_rel) == 1) Release(slab);
+}
+
+std::size_t BytesInUse() {
+    return slabsInUse.load(std::memory_order_relaxed) * SlabSize;
 }
 
 }  // namespace xunda::node_pool

@@ -11,9 +11,16 @@
 
 namespace xunda::node_pool {
 
+// Slabs start on boundaries of their size, so that a slot finds its slab by its address. The size
+// bounds what one kept node holds.
+inline constexpr std::size_t SlabSize = std::size_t{256} << 10;
+
 // Room for one node of `size` bytes (the same size on every call).
 void* Allocate(std::size_t size);
 // Gives back what Allocate gave for the same size.
 void Free(void* slot, std::size_t size) noexcept;
+// The memory of the slabs that hold nodes or hand them out now (the few empty slabs kept for the
+// next parse not counted).
+std::size_t BytesInUse();
 
 }  // namespace xunda::node_pool

@@ -42,6 +42,21 @@ TEST(MemoryStream, WritesPastTheEndGrowAndZeroTheGap) {
     EXPECT_EQ(grown.Memory(), nullptr);
 }
 
+// Storage just below, at and just above the size where it becomes a mapping is given back the way
+// it was taken.
+TEST(MemoryStream, StorageAroundTheMappedSizeIsGivenBackAsItWasTaken) {
+    for (std::size_t size :
+         {MemoryStream::kMappedSize - 4096, MemoryStream::kMappedSize, MemoryStream::kMappedSize + 4096}) {
+        MemoryStream s;
+        s.Reserve(size);
+        ASSERT_EQ(s.Spare().size(), size);
+        s.SetSize(static_cast<std::int64_t>(size));
+        s.Clear();
+        EXPECT_EQ(s.Memory(), nullptr);
+        s.SetSize(static_cast<std::int64_t>(size));  // and once more by the destructor
+    }
+}
+
 TEST(ViewStream, ReadsAndSeeksWithinTheBytesAndTakesNoWrites) {
     const std::string bytes = "0123456789";
     ViewStream s(bytes);

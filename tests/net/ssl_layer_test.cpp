@@ -6,6 +6,7 @@
 
 #include <cctype>
 
+#include "net/http_request.h"
 #include "net/loopback_peer.h"
 #include "net/tcp_socket.h"
 
@@ -31,17 +32,22 @@ class CaseFlipLayer : public CustomSSL {
         return static_cast<int>(::send(Owner().Socket(), flipped.data(), flipped.size(), MSG_NOSIGNAL));
     }
     int ReceiveBuffer(char* buffer, int length) override {
+        ++receives;
         const int n = static_cast<int>(::recv(Owner().Socket(), buffer, static_cast<std::size_t>(length), 0));
         Flip(buffer, n);
         return n;
     }
     int PendingBytes() override { return 0; }  // the socket's own count then
     static inline int shutdowns = 0;
+    static inline int receives = 0;
 
-  private:
     static void Flip(char* bytes, int length) {
         for (int i = 0; i < length; ++i)
             if (std::isalpha(static_cast<unsigned char>(bytes[i]))) bytes[i] ^= 0x20;
+    }
+    static std::string Flipped(std::string text) {
+        Flip(text.data(), static_cast<int>(text.size()));
+        return text;
     }
 };
 
@@ -84,6 +90,27 @@ TEST(SSLPlugIn, SocketsMadeAfterTheClassIsSetSendReceiveAndCloseThroughItsLayer)
     s.CloseSocket();
     EXPECT_EQ(CaseFlipLayer::shutdowns, 1);
     EXPECT_FALSE(s.SSL().SslConnected);
+}
+
+// The layer's orderly end (0 bytes, no error) ends a body that runs to the close, as the plain
+// socket's end does: read whole in a few reads, not read again and again until the deadline.
+TEST(SSLPlugIn, ABodyThatRunsToTheCloseEndsWithTheLayersEndOfStream) {
+    const std::string body(200000, 'b');
+    LoopbackPeer peer([&](int c) {
+        LoopbackPeer::ReadUntil(c, "\r\n\r\n");
+        LoopbackPeer::Send(
+            c, CaseFlipLayer::Flipped("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\n" + body));
+    });
+    SetSSLClass(&MakeSSL<CaseFlipLayer>);
+    HttpRequest http;
+    SetSSLClass(nullptr);
+    http.Timeout = 5000;
+    http.Deadline = 5000;
+    CaseFlipLayer::receives = 0;
+    EXPECT_TRUE(http.ExecuteMethod("GET", "https://127.0.0.1:" + peer.Port() + "/"));
+    EXPECT_EQ(http.ResultCode(), 200);
+    EXPECT_EQ(http.Document().Bytes(), body);
+    EXPECT_LE(CaseFlipLayer::receives, 64);
 }
 
 }  // namespace

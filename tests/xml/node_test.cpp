@@ -175,6 +175,53 @@ TEST(XmlNode, KeptNodesHoldLittleOfTheirParse) {
     EXPECT_LT(ResidentMiB(), before + 30);  // the nodes of a parse take about 200 KiB
 }
 
+// A reply of so many rows, each with its number.
+std::string NumberedRows(std::size_t rows) {
+    std::string reply = "<xml>";
+    for (std::size_t i = 0; i < rows; ++i) reply += "<row c=\"" + std::to_string(i) + "\"/>";
+    return reply + "</xml>";
+}
+
+// Slabs that went back to the stock serve the next parse as fresh ones: however many slabs' worth
+// of nodes it makes, each slot holds one live node.
+TEST(XmlNode, SlabsTakenBackFromTheStockHandOutEachSlotOnce) {
+    const std::size_t rows = 4 * node_pool::SlabSize / sizeof(XmlNode);
+    const std::string reply = NumberedRows(rows);
+    XmlDocument().ReadFromString(reply);  // its slabs go to the stock
+    XmlDocument doc;
+    doc.ReadFromString(reply);
+    XmlNode* root = doc.GetRoot();
+    std::set<const XmlNode*> distinct;
+    std::size_t intact = 0;
+    for (int r = 0; r < root->GetNodeCount(); ++r) {
+        distinct.insert(root->GetNodes(r));
+        intact += root->GetNodes(r)->AttributeByName("c") == std::to_string(r);
+    }
+    EXPECT_EQ(distinct.size(), rows);
+    EXPECT_EQ(intact, rows);
+}
+
+// Parses that each keep half their nodes fill the slots the other half left: the slabs hold little
+// more than the nodes kept, not twice as much.
+TEST(XmlNode, ParsesThatKeepHalfTheirNodesFillTheGapsTheyLeave) {
+    std::string reply = "<xml>";
+    for (int i = 0; i < 4000; ++i) reply += "<kept><freed/></kept>";
+    reply += "</xml>";
+    std::vector<std::unique_ptr<XmlDocument>> documents;
+    std::size_t kept = 0;
+    const std::size_t before = node_pool::BytesInUse();
+    for (int i = 0; i < 16; ++i) {
+        XmlDocument& doc = *documents.emplace_back(std::make_unique<XmlDocument>());
+        doc.ReadFromString(reply);
+        for (int r = 0; r < doc.GetRoot()->GetNodeCount(); ++r) doc.GetRoot()->GetNodes(r)->NodeDelete(0);
+        kept +=
+            static_cast<std::size_t>(doc.GetRoot()->GetNodeCount()) + 2;  // the root and its container too
+    }
+    const std::size_t keptBytes = kept * ((sizeof(XmlNode) + 15) / 16 * 16);
+    const std::size_t held = node_pool::BytesInUse() - before;
+    EXPECT_LT(held, keptBytes * 5 / 4 + 2 * node_pool::SlabSize);
+}
+
 TEST(XmlNode, AssignCopiesTheSubtree) {
     XmlDocument source, target;
     source.ReadFromString("<r a=\"1\"><b>x</b><c><d/></c></r>");
