@@ -45,6 +45,12 @@ void SendEngine::SetOutboxListener(std::function<void()> listener) {
 }
 
 SendTick SendEngine::tick(Database& db, const Credentials& account) {
+    // First, so that going offline later cannot leave it to pause a user who has resumed since.
+    if (stalled_.exchange(false)) {
+        if (s_.control.PauseEnabled()) s_.control.btnSmsSendPauseClick();
+        s_.prompts.Alert(kStalledWarning);
+        return {SendTickResult::Stalled, std::nullopt};
+    }
     if (!s_.online.IsOnline()) {
         // Only a running engine pauses and warns, so a tick can never stack up warnings.
         if (!s_.control.PauseEnabled()) return {SendTickResult::Offline, std::nullopt};
@@ -52,11 +58,6 @@ SendTick SendEngine::tick(Database& db, const Credentials& account) {
         s_.control.btnSmsSendPauseClick();
         s_.prompts.Alert(kOfflineWarning);
         return {SendTickResult::WentOffline, std::nullopt};
-    }
-    if (stalled_.exchange(false)) {
-        if (s_.control.PauseEnabled()) s_.control.btnSmsSendPauseClick();
-        s_.prompts.Alert(kStalledWarning);
-        return {SendTickResult::Stalled, std::nullopt};
     }
     if (s_.control.paused()) return {SendTickResult::Paused, std::nullopt};
     std::optional<RunFlag::Token> token = runFlag_.TryAcquire();
