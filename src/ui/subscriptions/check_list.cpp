@@ -4,12 +4,10 @@
 
 namespace xunda {
 
-void CheckListModel::Fill(const std::vector<std::string>& names) {
+void CheckListModel::Fill(std::vector<std::string> names) {
     beginResetModel();
-    names_.clear();
-    names_.reserve(names.size());
-    for (const std::string& name : names) names_.push_back(QString::fromStdString(name));
-    ticked_.assign(names.size(), false);
+    names_ = std::move(names);
+    ticked_.assign(names_.size(), false);
     endResetModel();
 }
 
@@ -22,7 +20,7 @@ void CheckListModel::TickAll(bool ticked) {
 std::vector<std::string> CheckListModel::TickedNames() const {
     std::vector<std::string> names;
     for (std::size_t i = 0; i < names_.size(); ++i)
-        if (ticked_[i]) names.push_back(names_[i].toStdString());
+        if (ticked_[i]) names.push_back(names_[i]);
     return names;
 }
 
@@ -33,7 +31,7 @@ int CheckListModel::rowCount(const QModelIndex& parent) const {
 QVariant CheckListModel::data(const QModelIndex& index, int role) const {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
     const auto row = static_cast<std::size_t>(index.row());
-    if (role == Qt::DisplayRole) return names_[row];
+    if (role == Qt::DisplayRole) return QString::fromStdString(names_[row]);  // only rows shown ask
     if (role == Qt::CheckStateRole) return ticked_[row] ? Qt::Checked : Qt::Unchecked;
     return {};
 }

@@ -17,7 +17,7 @@ class CheckListModel : public QAbstractListModel {
     using QAbstractListModel::QAbstractListModel;
 
     // The names, every one unticked, in their order.
-    void Fill(const std::vector<std::string>& names);
+    void Fill(std::vector<std::string> names);
     // Every name takes the state `ticked`.
     void TickAll(bool ticked);
     // The ticked names, in list order.
@@ -29,7 +29,7 @@ class CheckListModel : public QAbstractListModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
   private:
-    std::vector<QString> names_;
+    std::vector<std::string> names_;
     std::vector<bool> ticked_;
 };
 
@@ -40,7 +40,7 @@ class CheckList : public QListView {
 
     CheckListModel* checks() const { return model_; }
     // The names, every one unticked; nothing highlighted.
-    void Fill(const std::vector<std::string>& names) { model_->Fill(names); }
+    void Fill(std::vector<std::string> names) { model_->Fill(std::move(names)); }
     int count() const { return model_->rowCount(); }
     // The highlighted name (the current item), if any.
     std::optional<std::string> Highlighted() const;

@@ -152,9 +152,9 @@ void SubscriberPage::btnUserAddMsgTypeClick() {
     const std::optional<std::size_t> row = CurrentRow();
     if (!row) return;
     const std::string mob = list_.grid().Field(*row, "mob").value_or("");
-    const auto missing = MissingCategories(host(), mob);
+    auto missing = MissingCategories(host(), mob);
     if (!missing) return;
-    formAddMsgType_->Fill(mob, *missing);
+    formAddMsgType_->Fill(mob, std::move(*missing));
     formAddMsgType_->exec();
     OrdersShown();
 }

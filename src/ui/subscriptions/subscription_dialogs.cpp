@@ -110,11 +110,11 @@ AddMsgTypeDialog::AddMsgTypeDialog(Store store, QWidget* parent)
     OkCancel(this, layout, &AddMsgTypeDialog::btnMobOrderOKClick);
 }
 
-void AddMsgTypeDialog::Fill(const std::string& mob, const std::vector<std::string>& categories) {
+void AddMsgTypeDialog::Fill(const std::string& mob, std::vector<std::string> categories) {
     mob_ = mob;
     mobTitle_->setText(QString::fromStdString(mob));
     msgTypeCheck_->setChecked(false);
-    msgTypeSelect_->Fill(categories);
+    msgTypeSelect_->Fill(std::move(categories));
     edDgTimeOut_->setDate(QDate::currentDate().addYears(1));
 }
 

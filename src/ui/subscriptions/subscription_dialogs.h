@@ -55,7 +55,7 @@ class AddMsgTypeDialog : public QDialog {
     AddMsgTypeDialog(Store store, QWidget* parent);
 
     // Offers the categories, unticked, with "全部选择" unticked and the expiry a year from today.
-    void Fill(const std::string& mob, const std::vector<std::string>& categories);
+    void Fill(const std::string& mob, std::vector<std::string> categories);
     void btnMobOrderOKClick();
     void msgTypeCheckClick();
 
