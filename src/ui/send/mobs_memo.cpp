@@ -81,9 +81,13 @@ MemoLook MobsMemo::Look() const {
 }
 
 void MobsMemo::ShowMobs(std::unique_ptr<QTextDocument> mobs) {
+    // The editor deletes only the document it made itself; one it was given it keeps (a million
+    // lines each) until it goes, so that one goes here.
+    const QPointer<QTextDocument> shown = memo_->document();
     QTextDocument* document = mobs.release();
-    document->setParent(memo_);  // the memo deletes it when it takes the next one, as it did its first
+    document->setParent(memo_);
     memo_->setDocument(document);
+    delete shown.data();
     Change();
 }
 

@@ -117,6 +117,8 @@ TEST_F(SendSmsPageTest, CtrlVTidiesAndImportReadsAFilesNumbers) {
     Click("BitBtn11");
     EXPECT_EQ(page->sMobs()->toPlainText(), QStringLiteral("13600000000\n13700000000\n"));
     EXPECT_EQ(main->busy().Depth(), 0);
+    // Each fill replaces the memo's document; the ones it showed before are gone.
+    EXPECT_EQ(page->sMobs()->findChildren<QTextDocument*>().size(), 1);
 }
 
 }  // namespace
