@@ -494,11 +494,8 @@ std::string GeneralNumberText(double value) {
     if (value == 0) return "0";
     // A whole number of up to 15 digits shows whole, as in a column wide enough for it: a phone
     // number kept as a number (8613912345678) stays one that a message can go to.
-    if (std::fabs(value) < 1e15 && std::trunc(value) == value) {
-        char digits[24];
-        return std::string(digits,
-                           std::to_chars(digits, digits + sizeof digits, static_cast<long long>(value)).ptr);
-    }
+    if (std::fabs(value) < 1e15 && std::trunc(value) == value)
+        return std::to_string(static_cast<long long>(value));
     const std::string sign = value < 0 ? "-" : "";
     const Decimal exact(std::fabs(value));
     Decimal scientific = exact;  // a mantissa of 6 digits beside "E+XX", 5 beside "E+XXX"

@@ -29,16 +29,9 @@ bool EndsWith(std::string_view text, const char* begin, const char* p, std::stri
     throw EFilerError(text);
 }
 
-// Cuts line feeds, carriage returns and blanks (not tabs) from the end of the character data
-// children.
-void CutTrailingLineEnds(XmlNode& node) {
-    for (int i = 0; i < node.GetNodeCount(); ++i) {
-        XmlNode& child = *node.GetNodes(i);
-        if (child.ElementType() != xnkCharData) continue;
-        std::string value = child.Value();
-        value.erase(value.find_last_not_of("\n\r ") + 1);
-        child.SetValue(std::move(value));
-    }
+// Cuts line feeds, carriage returns and blanks (not tabs) from the end of a text.
+void CutTrailingLineEnds(std::string& text) {
+    text.erase(text.find_last_not_of("\n\r ") + 1);
 }
 
 }  // namespace
@@ -555,7 +548,9 @@ void NodeParser::EndContent(Content& content) {
         return;
     }
     AddCharData(content);
-    if (content.hadReturn && content.hadCharData) CutTrailingLineEnds(node);
+    if (content.hadReturn && content.hadCharData)
+        for (auto& child : node.nodes_)
+            if (child->kind_ == xnkCharData) CutTrailingLineEnds(child->value_);
     if (!node.nodes_.empty() && node.nodes_.front()->kind_ == xnkCharData) {
         node.value_ = std::move(node.nodes_.front()->value_);
         node.nodes_.erase(0);

@@ -18,6 +18,7 @@
 #include "ui/shell/assets.h"
 #include "ui/shell/main_window.h"
 #include "ui/shell/msg_form.h"
+#include "ui/shell/typed_text.h"
 #include "ui/shell/workers.h"
 
 namespace xunda {
@@ -42,7 +43,7 @@ constexpr RowLook kLooks[] = {
 // A file edit's path without blanks around it; a path is kept as it is, whatever its characters,
 // but for a NUL a paste may carry (no path holds one).
 std::string Trimmed(const QLineEdit* edit) {
-    return edit->text().trimmed().remove(QChar(u'\0')).toStdString();
+    return WithoutNul(edit->text().trimmed()).toStdString();
 }
 }  // namespace
 

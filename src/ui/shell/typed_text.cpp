@@ -5,7 +5,11 @@
 namespace xunda {
 
 std::string TypedText(const QString& text) {
-    return MakeGbkSafe(QString(text).remove(QChar(u'\0')).toStdString());
+    return MakeGbkSafe(WithoutNul(text).toStdString());
+}
+
+QString WithoutNul(QString text) {
+    return text.remove(QChar(u'\0'));
 }
 
 }  // namespace xunda

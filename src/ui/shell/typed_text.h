@@ -9,5 +9,7 @@
 namespace xunda {
 
 std::string TypedText(const QString& text);
+// A typed or pasted text with every NUL dropped and nothing else changed (a file's path).
+QString WithoutNul(QString text);
 
 }  // namespace xunda
